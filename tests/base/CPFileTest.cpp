@@ -24,7 +24,7 @@ std::string ReadRest(CCPFile& file)
 TEST(CPFile, MarkCheckRefusesFilesShorterThanFourBytes)
 {
     TempDirectory dir;
-    for (const char* bytes : {"", "a", "ab", "abc"}) {
+    for (const char* bytes : { "", "a", "ab", "abc" }) {
         SCOPED_TRACE(bytes);
         ASSERT_TRUE(dir.WriteFile("short.txt", bytes));
         CCPFile file;
@@ -40,21 +40,25 @@ TEST(CPFile, MarkCheckRefusesFilesShorterThanFourBytes)
 
 TEST(CPFile, ByteOrderMarksGiveCodePageAndSkipExactlyTheMark)
 {
-    struct Case {
+    struct Case
+    {
         std::string bytes;
         uint32_t mode;
         int codePage;
         std::string rest;
     };
     const Case cases[] = {
-        {std::string("\xFF\xFE" "A\0B\0", 6), CCPFile::kReadWithMarkCheck, 1200, std::string("A\0B\0", 4)},
-        {std::string("\xFE\xFF\0A\0B", 6), CCPFile::kReadWithMarkCheck, 1201, std::string("\0A\0B", 4)},
-        {"\xEF\xBB\xBFxyz", CCPFile::kReadWithMarkCheck, 65001, "xyz"},
-        {"plain", CCPFile::kReadWithMarkCheck, 0, "plain"},
-        {std::string("\xEF\xBB\x00z", 4), CCPFile::kReadWithMarkCheck, 0, std::string("\xEF\xBB\x00z", 4)},
+        { std::string("\xFF\xFE"
+                      "A\0B\0",
+              6),
+            CCPFile::kReadWithMarkCheck, 1200, std::string("A\0B\0", 4) },
+        { std::string("\xFE\xFF\0A\0B", 6), CCPFile::kReadWithMarkCheck, 1201, std::string("\0A\0B", 4) },
+        { "\xEF\xBB\xBFxyz", CCPFile::kReadWithMarkCheck, 65001, "xyz" },
+        { "plain", CCPFile::kReadWithMarkCheck, 0, "plain" },
+        { std::string("\xEF\xBB\x00z", 4), CCPFile::kReadWithMarkCheck, 0, std::string("\xEF\xBB\x00z", 4) },
         // Binary data whose first word looks like a mark is read from byte 0.
-        {"\xFF\xFE\x01\x02\x03", CCPFile::kRead, 0, "\xFF\xFE\x01\x02\x03"},
-        {"\xEF\xBB\xBF\x01", CCPFile::kRead, 0, "\xEF\xBB\xBF\x01"},
+        { "\xFF\xFE\x01\x02\x03", CCPFile::kRead, 0, "\xFF\xFE\x01\x02\x03" },
+        { "\xEF\xBB\xBF\x01", CCPFile::kRead, 0, "\xEF\xBB\xBF\x01" },
     };
     TempDirectory dir;
     for (const Case& c : cases) {
@@ -112,7 +116,7 @@ TEST(CPFile, ReadWriteSeekAndTheirFailures)
     EXPECT_EQ(file.Seek(-5, 2), 6);
     EXPECT_EQ(file.Seek(2, 1), 8);
     EXPECT_EQ(file.Seek(3, 3), -1);
-    EXPECT_EQ(file.Seek(0, 1), 8);  // the bad origin moved nothing
+    EXPECT_EQ(file.Seek(0, 1), 8); // the bad origin moved nothing
     EXPECT_EQ(file.Seek(6, 0), 6);
     EXPECT_EQ(ReadRest(file), "world");
     EXPECT_EQ(file.Seek(100, 0), 100);
@@ -145,7 +149,7 @@ TEST(CPFile, CloseKeepsTheOpenFlagAbortClearsIt)
     EXPECT_EQ(file.GetFileName(), "");
     char byte;
     EXPECT_EQ(file.Read(&byte, 1), -1);
-    file.Flush();  // nothing to do on a closed file
+    file.Flush(); // nothing to do on a closed file
     ASSERT_EQ(file.Open(dir.File("f.bin").c_str(), CCPFile::kRead), 1);
     file.Abort();
     EXPECT_FALSE(file.IsOpen());
@@ -165,8 +169,8 @@ TEST(CPFile, GbkPathsAndContentsRoundTrip)
         file.Flush();
     }
     // The name on disk is the UTF-16 form of the GBK path.
-    EXPECT_NE(::GetFileAttributesW((GbkToWide(dir.Path()) + L"行情数据.dat").c_str()),
-              INVALID_FILE_ATTRIBUTES);
+    EXPECT_NE(
+        ::GetFileAttributesW((GbkToWide(dir.Path()) + L"行情数据.dat").c_str()), INVALID_FILE_ATTRIBUTES);
     std::string read;
     ASSERT_TRUE(ReadWholeFile(path.c_str(), read));
     EXPECT_EQ(read, text);
@@ -175,13 +179,19 @@ TEST(CPFile, GbkPathsAndContentsRoundTrip)
 TEST(CPFile, ReadWholeFileRefusesMissingAndOversizedFiles)
 {
     TempDirectory dir;
-    ASSERT_TRUE(dir.WriteFile("ten.bin", std::string("0123456\0" "89", 10)));
+    ASSERT_TRUE(dir.WriteFile("ten.bin",
+        std::string("0123456\0"
+                    "89",
+            10)));
     std::string out = "kept";
     EXPECT_FALSE(ReadWholeFile(dir.File("none.bin").c_str(), out));
     EXPECT_FALSE(ReadWholeFile(dir.File("ten.bin").c_str(), out, 9));
     EXPECT_EQ(out, "kept");
     ASSERT_TRUE(ReadWholeFile(dir.File("ten.bin").c_str(), out, 10));
-    EXPECT_EQ(out, std::string("0123456\0" "89", 10));
+    EXPECT_EQ(out,
+        std::string("0123456\0"
+                    "89",
+            10));
     ASSERT_TRUE(dir.WriteFile("empty.bin", ""));
     ASSERT_TRUE(ReadWholeFile(dir.File("empty.bin").c_str(), out));
     EXPECT_EQ(out, "");

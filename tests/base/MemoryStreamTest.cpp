@@ -11,7 +11,8 @@ namespace {
 
 std::string Contents(const CMemoryStream& stream)
 {
-    return std::string(reinterpret_cast<const char*>(stream.GetBuffer()), static_cast<size_t>(stream.GetSize()));
+    return std::string(
+        reinterpret_cast<const char*>(stream.GetBuffer()), static_cast<size_t>(stream.GetSize()));
 }
 
 } // namespace
@@ -77,14 +78,15 @@ TEST(MemoryStream, SeekOrigins)
 {
     CMemoryStream stream;
     ASSERT_EQ(stream.Write("0123456789", 10), 10);
-    struct Case {
+    struct Case
+    {
         int32_t offset;
         int origin;
         int32_t expected;
     };
     // Each case starts from position 4.
-    const Case cases[] = {{3, 0, 3}, {3, 1, 7}, {-3, 1, 1}, {-2, 2, 8}, {5, 2, 15},
-                          {3, 3, 4}, {3, -1, 4}, {3, 0x10000, 3}, {3, 0x10001, 7}};
+    const Case cases[] = { { 3, 0, 3 }, { 3, 1, 7 }, { -3, 1, 1 }, { -2, 2, 8 }, { 5, 2, 15 }, { 3, 3, 4 },
+        { 3, -1, 4 }, { 3, 0x10000, 3 }, { 3, 0x10001, 7 } };
     for (const Case& c : cases) {
         stream.Seek(4, 0);
         EXPECT_EQ(stream.Seek(c.offset, c.origin), c.expected) << c.offset << " from " << c.origin;
@@ -117,12 +119,13 @@ TEST(MemoryStream, RefusedWritesChangeNothing)
 {
     CMemoryStream stream;
     ASSERT_EQ(stream.Write("abc", 3), 3);
-    struct Case {
+    struct Case
+    {
         int32_t position;
         int32_t n;
     };
     // Negative position or count, an end past 2^31, and a block the process cannot get.
-    const Case cases[] = {{-1, 1}, {0, -1}, {INT32_MAX - 1, 10}, {0x7FFF0000, 1}};
+    const Case cases[] = { { -1, 1 }, { 0, -1 }, { INT32_MAX - 1, 10 }, { 0x7FFF0000, 1 } };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.position);
         stream.Seek(c.position, 0);
@@ -156,8 +159,8 @@ TEST(MemoryStream, DestructorClosesAnAttachedFile)
 {
     TempDirectory dir;
     const std::wstring path = GbkToWide(dir.File("groups.blk"));
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                nullptr);
+    HANDLE file = ::CreateFileW(
+        path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     {
         CMemoryStream stream;

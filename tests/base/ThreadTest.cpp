@@ -13,7 +13,10 @@ const DWORD kGenerousWait = 10000;
 class Gate
 {
 public:
-    Gate() : m_event(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+    Gate()
+        : m_event(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
+    {
+    }
     ~Gate() { ::CloseHandle(m_event); }
     void Open() { ::SetEvent(m_event); }
     bool WaitOpen(DWORD ms = kGenerousWait) { return ::WaitForSingleObject(m_event, ms) == WAIT_OBJECT_0; }
@@ -39,7 +42,9 @@ class StepThread : public CThread
 {
 public:
     StepThread(Failure failure, std::atomic<int>* destroyed = nullptr, Gate* deletedGate = nullptr)
-        : m_failure(failure), m_destroyed(destroyed), m_deletedGate(deletedGate)
+        : m_failure(failure)
+        , m_destroyed(destroyed)
+        , m_deletedGate(deletedGate)
     {
     }
     ~StepThread() override
@@ -63,9 +68,9 @@ public:
     }
     void OnExit() override { exitRan = true; }
 
-    std::atomic<bool> initRan{false};
-    std::atomic<bool> runRan{false};
-    std::atomic<bool> exitRan{false};
+    std::atomic<bool> initRan { false };
+    std::atomic<bool> runRan { false };
+    std::atomic<bool> exitRan { false };
 
 private:
     Failure m_failure;
@@ -85,7 +90,7 @@ public:
             ::WaitForSingleObject(wake.Handle(), 1);
         }
     }
-    std::atomic<int> passes{0};
+    std::atomic<int> passes { 0 };
     Gate running;
     Gate wake;
 };
@@ -135,7 +140,7 @@ TEST(Thread, StartWhileAHandleIsHeldThrowsOne)
 TEST(Thread, AThrowingStepStillEndsWith123)
 {
     // Without auto-delete a failed OnInit goes on with Run; OnExit always runs.
-    for (Failure failure : {Failure::InRun, Failure::InInit}) {
+    for (Failure failure : { Failure::InRun, Failure::InInit }) {
         StepThread thread(failure);
         HANDLE handle = thread.Start(false);
         ASSERT_NE(handle, nullptr);
@@ -148,7 +153,7 @@ TEST(Thread, AThrowingStepStillEndsWith123)
 
 TEST(Thread, AutoDeleteFreesTheObjectOnceEvenAfterAThrow)
 {
-    for (Failure failure : {Failure::None, Failure::InRun, Failure::InInit}) {
+    for (Failure failure : { Failure::None, Failure::InRun, Failure::InInit }) {
         std::atomic<int> destroyed(0);
         Gate deleted;
         StepThread* thread = new StepThread(failure, &destroyed, &deleted);
@@ -177,8 +182,8 @@ TEST(Thread, ALoopingThreadEndsOnStop)
     HANDLE handle = thread.Start(false);
     ASSERT_NE(handle, nullptr);
     HANDLE copy = nullptr;
-    ASSERT_TRUE(::DuplicateHandle(::GetCurrentProcess(), handle, ::GetCurrentProcess(), &copy, 0, FALSE,
-                                  DUPLICATE_SAME_ACCESS));
+    ASSERT_TRUE(::DuplicateHandle(
+        ::GetCurrentProcess(), handle, ::GetCurrentProcess(), &copy, 0, FALSE, DUPLICATE_SAME_ACCESS));
     ASSERT_TRUE(thread.running.WaitOpen());
     thread.Stop();
     EXPECT_EQ(thread.GetHandle(), nullptr);
@@ -196,7 +201,7 @@ TEST(Thread, StopFromTheThreadItselfDoesNotWaitForItself)
             Stop();
             stopReturned = true;
         }
-        std::atomic<bool> stopReturned{false};
+        std::atomic<bool> stopReturned { false };
     };
     SelfStopping thread;
     HANDLE handle = thread.Start(false);
@@ -213,7 +218,7 @@ TEST(Thread, DefaultRunExecutesTheAttachedTask)
     {
     public:
         void Execute() override { ++runs; }
-        std::atomic<int> runs{0};
+        std::atomic<int> runs { 0 };
     };
     CountingTask task;
     CThread thread;
@@ -222,7 +227,7 @@ TEST(Thread, DefaultRunExecutesTheAttachedTask)
     thread.Stop();
     EXPECT_EQ(task.runs.load(), 1);
 
-    CThread idle;  // no task: Run does nothing
+    CThread idle; // no task: Run does nothing
     ASSERT_NE(idle.Start(false), nullptr);
     idle.Stop();
 }
@@ -238,13 +243,16 @@ TEST(CriticalSection, NestedLocksOnOneThreadDoNotBlockAndAreFullyReleased)
     class Taker : public CThread
     {
     public:
-        explicit Taker(CriticalSection* cs) : m_cs(cs) {}
+        explicit Taker(CriticalSection* cs)
+            : m_cs(cs)
+        {
+        }
         void Run() override
         {
             SingleLock lock(m_cs);
             took = true;
         }
-        std::atomic<bool> took{false};
+        std::atomic<bool> took { false };
 
     private:
         CriticalSection* m_cs;
@@ -262,7 +270,12 @@ TEST(CriticalSection, KeepsThreadsOutOfEachOthersScope)
     class Incrementer : public CThread
     {
     public:
-        Incrementer(CriticalSection* cs, long* counter, Gate* go) : m_cs(cs), m_counter(counter), m_go(go) {}
+        Incrementer(CriticalSection* cs, long* counter, Gate* go)
+            : m_cs(cs)
+            , m_counter(counter)
+            , m_go(go)
+        {
+        }
         void Run() override
         {
             m_go->WaitOpen();

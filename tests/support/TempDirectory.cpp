@@ -39,15 +39,15 @@ TempDirectory::TempDirectory()
     ::GetTempPathW(MAX_PATH, temp);
     for (;;) {
         wchar_t name[64];
-        std::swprintf(name, 64, L"zt_test_%lu_%u_%lu", ::GetCurrentProcessId(), counter.fetch_add(1),
-                      ::GetTickCount());
+        std::swprintf(
+            name, 64, L"zt_test_%lu_%u_%lu", ::GetCurrentProcessId(), counter.fetch_add(1), ::GetTickCount());
         const std::wstring dir = std::wstring(temp) + name;
         if (::CreateDirectoryW(dir.c_str(), nullptr)) {
             m_path = WideToGbk(dir) + "\\";
             break;
         }
         if (::GetLastError() != ERROR_ALREADY_EXISTS) {
-            m_path = WideToGbk(temp);  // keeps tests running; they fail on their own checks
+            m_path = WideToGbk(temp); // keeps tests running; they fail on their own checks
             break;
         }
     }
@@ -62,7 +62,7 @@ TempDirectory::~TempDirectory()
 bool TempDirectory::WriteFile(const std::string& name, const std::string& bytes) const
 {
     HANDLE file = ::CreateFileW(GbkToWide(File(name)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+        FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     DWORD written = 0;
@@ -75,7 +75,7 @@ bool TempDirectory::WriteFile(const std::string& name, const std::string& bytes)
 std::string TempDirectory::ReadFile(const std::string& name) const
 {
     HANDLE file = ::CreateFileW(GbkToWide(File(name)).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return "<missing>";
     std::string bytes;
