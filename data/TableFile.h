@@ -1,0 +1,27 @@
+#pragma once
+// Building a table file in memory and writing it whole: a temporary file
+// beside the target, every write checked, then the target replaced, so a
+// failed save leaves the old file as it was.
+#include <cstdint>
+#include <string>
+#include <type_traits>
+
+class TableFileWriter
+{
+public:
+    template <class T> void Put(const T& value)
+    {
+        static_assert(std::is_trivially_copyable<T>::value, "fixed-layout values only");
+        m_bytes.append(reinterpret_cast<const char*>(&value), sizeof(T));
+    }
+    void PutBytes(const void* data, size_t size) { m_bytes.append(static_cast<const char*>(data), size); }
+    const std::string& Bytes() const { return m_bytes; }
+    bool SaveTo(const std::string& path) const;
+
+private:
+    std::string m_bytes;
+};
+
+// The text without leading and trailing white space (space, tab, CR, LF, VT,
+// FF); GBK trail bytes are never white space, so byte-wise trimming is safe.
+std::string TrimText(const std::string& text);
