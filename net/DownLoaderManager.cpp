@@ -85,7 +85,7 @@ CDownLoaderManager::CDownLoaderManager(const char* address, uint16_t port, int w
     , m_poolRunning(false)
     , m_released(false)
 {
-    m_poolRunning = m_dispatch.StartWorkers(workers > 0 ? workers : DefaultWorkerCount()) == 0;
+    m_poolRunning = m_dispatch.StartWorkers(workers < 0 ? DefaultWorkerCount() : workers) == 0;
     // Without a pool nothing would ever take what waits.
     if (!m_poolRunning)
         m_queue.CancelAll();

@@ -29,8 +29,9 @@ public:
     // The quote server of managers created from now on.
     static void SetServer(const char* address, uint16_t port);
 
-    // workers 0: processors + 1.
-    CDownLoaderManager(const char* address, uint16_t port, int workers = 0,
+    // workers < 0: processors + 1 (the program's choice); 0 starts no pool.
+    // queue null: the process-wide queue.
+    CDownLoaderManager(const char* address, uint16_t port, int workers = -1,
                        DownloadRequestQueue* queue = nullptr);
     ~CDownLoaderManager() override;
 
@@ -43,6 +44,8 @@ public:
 
     bool IsPoolRunning() const { return m_poolRunning.load(); }
     size_t WorkerCount() const { return m_dispatch.WorkerCount(); }
+    uint32_t DispatcherThreadId() const { return m_dispatch.GetThreadId(); }
+    bool IsStopping() const { return m_dispatch.IsStopAllSet(); }
     // Stops the pool for good: joins the workers and fails every waiting
     // request. Later asynchronous requests fail at once. Idempotent.
     void Shutdown();
