@@ -2,29 +2,13 @@
 
 #include <new>
 
+#include "base/GlobalDefaults.h"
+#include "base/Singleton.h"
 #include "net/DownloadRequestQueue.h"
 
 namespace {
 
 std::atomic<CDownLoaderManager*> g_instance{nullptr};
-
-CriticalSection& InstanceLock()
-{
-    static CriticalSection lock;
-    return lock;
-}
-
-struct ServerEndpoint
-{
-    std::string address = "127.0.0.1";
-    uint16_t port = 7709;
-};
-
-ServerEndpoint& Endpoint()
-{
-    static ServerEndpoint endpoint;
-    return endpoint;
-}
 
 int DefaultWorkerCount()
 {
@@ -40,10 +24,11 @@ CDownLoaderManager* CDownLoaderManager::Instance()
     CDownLoaderManager* manager = g_instance.load(std::memory_order_acquire);
     if (manager)
         return manager;
-    SingleLock lock(&InstanceLock());
+    SingleLock lock(&SingletonLock());
     manager = g_instance.load(std::memory_order_relaxed);
     if (!manager) {
-        manager = new (std::nothrow) CDownLoaderManager(Endpoint().address.c_str(), Endpoint().port);
+        const std::string address = QuoteServerAddress::Get();
+        manager = new (std::nothrow) CDownLoaderManager(address.c_str(), QuoteServerPort::Get());
         g_instance.store(manager, std::memory_order_release);
     }
     return manager;
@@ -56,7 +41,7 @@ CDownLoaderManager* CDownLoaderManager::PeekInstance()
 
 void CDownLoaderManager::ReleaseInstance()
 {
-    SingleLock lock(&InstanceLock());
+    SingleLock lock(&SingletonLock());
     CDownLoaderManager* manager = g_instance.load(std::memory_order_acquire);
     if (manager) {
         // Shut down while still published: a callback that asks for the
@@ -68,13 +53,6 @@ void CDownLoaderManager::ReleaseInstance()
     }
     // Requests left by a manager whose pool never ran still get their answer.
     DownloadRequestQueue::Global().CancelAll();
-}
-
-void CDownLoaderManager::SetServer(const char* address, uint16_t port)
-{
-    SingleLock lock(&InstanceLock());
-    Endpoint().address = address ? address : "";
-    Endpoint().port = port;
 }
 
 CDownLoaderManager::CDownLoaderManager(const char* address, uint16_t port, int workers,

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "base/GlobalDefaults.h"
 #include "base/MemoryStream.h"
 #include "net/DataProvider.h"
 #include "net/DownLoaderManager.h"
@@ -33,7 +34,8 @@ TEST(DataProviderTest, ModeZeroIsTheOneRequestManagerWithItsPool)
         reply.body = "x";
         return reply;
     });
-    CDownLoaderManager::SetServer("127.0.0.1", sim.Port());
+    QuoteServerAddress::Set("127.0.0.1");
+    QuoteServerPort::Set(sim.Port());
     ASSERT_EQ(0, GetDataProviderMode());
     ASSERT_EQ(nullptr, CDownLoaderManager::PeekInstance());
 
@@ -54,6 +56,7 @@ TEST(DataProviderTest, ModeZeroIsTheOneRequestManagerWithItsPool)
     EXPECT_EQ(1, first->RequestSync(kCmdDayBars, 1, 0, 0, &out));
 
     CDownLoaderManager::ReleaseInstance();
+    QuoteServerPort::Set(QuoteServerPort::kDefault);
     EXPECT_EQ(1u, calls.Count());
 }
 

@@ -7,6 +7,7 @@
 #include <set>
 #include <thread>
 
+#include "base/GlobalDefaults.h"
 #include "base/MemoryStream.h"
 #include "net/DownLoaderManager.h"
 #include "net/DownloadRequestQueue.h"
@@ -240,7 +241,8 @@ TEST_F(ManagerTest, EveryAsynchronousRequestGetsExactlyOneCall)
 
 TEST_F(ManagerTest, InstanceIsOneManagerUntilReleasedAndThenANewOne)
 {
-    CDownLoaderManager::SetServer("127.0.0.1", sim.Port());
+    QuoteServerAddress::Set("127.0.0.1");
+    QuoteServerPort::Set(sim.Port());
     std::vector<CDownLoaderManager*> seen(6, nullptr);
     std::vector<std::thread> threads;
     for (size_t i = 0; i < seen.size(); ++i)
@@ -267,6 +269,7 @@ TEST_F(ManagerTest, InstanceIsOneManagerUntilReleasedAndThenANewOne)
     for (const CallbackRecord& r : calls.Records())
         EXPECT_EQ(1, r.ok);
     CDownLoaderManager::ReleaseInstance();
+    QuoteServerPort::Set(QuoteServerPort::kDefault);
 }
 
 }  // namespace
