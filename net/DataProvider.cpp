@@ -61,13 +61,9 @@ IDataProvider* GetDataProvider()
 {
     if (IDataProvider* provider = g_override.load())
         return provider;
-    switch (g_mode.load()) {
-    case 0:
+    // Mode 1 (the quote-library provider, not built yet) and unknown modes
+    // get the failing provider.
+    if (g_mode.load() == 0)
         return GetNetworkDataProvider();
-    case 1:
-        // The quote-library provider is not built yet: its requests fail.
-        return &g_failing;
-    default:
-        return &g_failing;
-    }
+    return &g_failing;
 }

