@@ -2,7 +2,6 @@
 
 #include <winsock2.h>
 #include <cstdio>
-#include <new>
 
 #include "base/MemoryStream.h"
 #include "net/InternetSession.h"
@@ -21,32 +20,9 @@ const DWORD kQueryContentLength = 5;
 // A reply body beyond this is refused.
 const int64_t kMaxBodySize = CHTTP::kMaxBodySize;
 
-HttpClient* g_instance = nullptr;
-
-CriticalSection& InstanceLock()
-{
-    static CriticalSection lock;
-    return lock;
-}
-
 } // namespace
 
 const char* const HttpClient::kUserAgent = "kelo88";
-
-HttpClient* HttpClient::Instance()
-{
-    SingleLock lock(&InstanceLock());
-    if (!g_instance)
-        g_instance = new (std::nothrow) HttpClient;
-    return g_instance;
-}
-
-void HttpClient::ReleaseInstance()
-{
-    SingleLock lock(&InstanceLock());
-    delete g_instance;
-    g_instance = nullptr;
-}
 
 HttpClient::HttpClient()
     : m_connectTimeoutMs(kConnectTimeoutMs), m_useRawSockets(1), m_socketsStarted(false)

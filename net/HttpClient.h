@@ -5,21 +5,20 @@
 #include <cstdint>
 #include <string>
 
+#include "base/Singleton.h"
 #include "base/Thread.h"
 #include "net/HTTP.h"
 #include "net/ProxySettings.h"
 
 class CMemoryStream;
 
-class HttpClient
+class HttpClient : public Singleton<HttpClient>
 {
 public:
     static const char* const kUserAgent;
     static const DWORD kConnectTimeoutMs = 5000;
 
-    static HttpClient* Instance();
-    static void ReleaseInstance();
-
+    // Tests may build their own; the program uses Instance.
     HttpClient();
     virtual ~HttpClient();
 
