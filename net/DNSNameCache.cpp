@@ -93,8 +93,8 @@ bool CDNSNameCache::Resolve(const std::string& host, std::string& address)
         ::OutputDebugStringA("Could not open socket.\n");
     } else {
         const hostent* entry = ::gethostbyname(host.c_str());
-        if (entry && entry->h_addrtype == AF_INET && entry->h_length == 4 && entry->h_addr_list &&
-            entry->h_addr_list[0]) {
+        if (entry && entry->h_addrtype == AF_INET && entry->h_length == 4 && entry->h_addr_list
+            && entry->h_addr_list[0]) {
             address = FormatAddress(reinterpret_cast<const unsigned char*>(entry->h_addr_list[0]));
             m_entries.emplace_back(host, address);
             found = true;

@@ -7,8 +7,8 @@
 class CDNSNameCache
 {
 public:
-    CDNSNameCache() {}
-    virtual ~CDNSNameCache() {}
+    CDNSNameCache() { }
+    virtual ~CDNSNameCache() { }
 
     // A dotted IPv4 address is returned in canonical form; a name is looked up
     // (first address) unless already known. False, with the socket error set to

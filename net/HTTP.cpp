@@ -122,8 +122,12 @@ void CAutoPtrSocket::Attach(SOCKET s)
 }
 
 CHTTP::CHTTP()
-    : m_event(nullptr), m_port(80), m_io(nullptr), m_count(0), m_waitMs(kDefaultWaitMs),
-      m_connectTimeoutMs(kDefaultConnectTimeoutMs)
+    : m_event(nullptr)
+    , m_port(80)
+    , m_io(nullptr)
+    , m_count(0)
+    , m_waitMs(kDefaultWaitMs)
+    , m_connectTimeoutMs(kDefaultConnectTimeoutMs)
 {
 }
 
@@ -133,7 +137,7 @@ CHTTP::~CHTTP()
 }
 
 bool CHTTP::ParseUrl(const std::string& url, std::string& host, std::string& user, std::string& password,
-                     int32_t& port, std::string& path)
+    int32_t& port, std::string& path)
 {
     port = 80;
     host.clear();
@@ -174,7 +178,7 @@ bool CHTTP::ParseUrl(const std::string& url, std::string& host, std::string& use
 }
 
 bool CHTTP::ResolveLocation(const std::string& host, int32_t port, const std::string& path,
-                            const std::string& location, std::string& url)
+    const std::string& location, std::string& url)
 {
     const std::string value = Trim(location);
     if (value.empty())
@@ -189,8 +193,9 @@ bool CHTTP::ResolveLocation(const std::string& host, int32_t port, const std::st
     }
     // Any other scheme ("https:", "ftp:", ...) is not ours to follow.
     size_t i = 0;
-    while (i < value.size() && (std::isalnum(static_cast<unsigned char>(value[i])) || value[i] == '+' ||
-                                value[i] == '-' || value[i] == '.'))
+    while (i < value.size()
+        && (std::isalnum(static_cast<unsigned char>(value[i])) || value[i] == '+' || value[i] == '-'
+            || value[i] == '.'))
         ++i;
     if (i > 0 && i < value.size() && value[i] == ':')
         return false;
@@ -208,20 +213,20 @@ bool CHTTP::ResolveLocation(const std::string& host, int32_t port, const std::st
     return true;
 }
 
-bool CHTTP::FindHeader(const char* name, std::string& value) const
+bool CHTTP::FindHeaderIn(const std::string& block, const char* name, std::string& value)
 {
     size_t pos = 0;
-    while (pos < m_headerBlock.size()) {
-        size_t end = m_headerBlock.find("\r\n", pos);
+    while (pos < block.size()) {
+        size_t end = block.find("\r\n", pos);
         if (end == std::string::npos)
-            end = m_headerBlock.size();
-        const size_t colon = m_headerBlock.find(':', pos);
-        if (colon != std::string::npos && colon < end && !IsBlank(m_headerBlock[pos])) {
+            end = block.size();
+        const size_t colon = block.find(':', pos);
+        if (colon != std::string::npos && colon < end && !IsBlank(block[pos])) {
             size_t nameEnd = colon;
-            while (nameEnd > pos && IsBlank(m_headerBlock[nameEnd - 1]))
+            while (nameEnd > pos && IsBlank(block[nameEnd - 1]))
                 --nameEnd;
-            if (EqualNoCase(m_headerBlock.data() + pos, nameEnd - pos, name)) {
-                value = Trim(m_headerBlock.substr(colon + 1, end - colon - 1));
+            if (EqualNoCase(block.data() + pos, nameEnd - pos, name)) {
+                value = Trim(block.substr(colon + 1, end - colon - 1));
                 return true;
             }
         }
@@ -320,7 +325,7 @@ bool CHTTP::Connect()
     address.sin_family = AF_INET;
     address.sin_port = ::htons(static_cast<u_short>(m_port));
     std::string dotted;
-    CDNSNameCache cache;  // a fresh cache: every connection looks the name up again
+    CDNSNameCache cache; // a fresh cache: every connection looks the name up again
     if (!cache.Resolve(m_host, dotted)) {
         Close();
         ::WSASetLastError(WSAHOST_NOT_FOUND);
@@ -356,7 +361,7 @@ bool CHTTP::FinishOverlapped(DWORD& transferred)
     // cancel it and see it end before either may be reused or freed.
     ::CancelIoEx(reinterpret_cast<HANDLE>(s), &m_io->overlapped);
     if (::WSAWaitForMultipleEvents(1, &m_event, FALSE, kCancelWaitMs, FALSE) != WSA_WAIT_EVENT_0) {
-        m_socket.Close();  // closing the socket aborts whatever is still pending
+        m_socket.Close(); // closing the socket aborts whatever is still pending
         if (::WSAWaitForMultipleEvents(1, &m_event, FALSE, kCancelWaitMs, FALSE) != WSA_WAIT_EVENT_0) {
             // Never confirmed: abandon both to the operation rather than free them under it.
             ::OutputDebugStringA("CHTTP: a cancelled operation did not end; its buffer is abandoned\n");
@@ -382,8 +387,8 @@ bool CHTTP::SendAll(const char* data, int32_t length)
         part.len = static_cast<u_long>(length - sent);
         part.buf = const_cast<char*>(data + sent);
         DWORD done = 0;
-        if (::WSASend(m_socket.Get(), &part, 1, &done, 0, &m_io->overlapped, nullptr) != 0 &&
-            ::WSAGetLastError() != WSA_IO_PENDING)
+        if (::WSASend(m_socket.Get(), &part, 1, &done, 0, &m_io->overlapped, nullptr) != 0
+            && ::WSAGetLastError() != WSA_IO_PENDING)
             return false;
         if (!FinishOverlapped(done))
             return false;
@@ -411,8 +416,8 @@ int32_t CHTTP::Receive(int32_t n)
         part.buf = m_io->buffer + m_count;
         DWORD done = 0;
         DWORD flags = 0;
-        if (::WSARecv(m_socket.Get(), &part, 1, &done, &flags, &m_io->overlapped, nullptr) != 0 &&
-            ::WSAGetLastError() != WSA_IO_PENDING)
+        if (::WSARecv(m_socket.Get(), &part, 1, &done, &flags, &m_io->overlapped, nullptr) != 0
+            && ::WSAGetLastError() != WSA_IO_PENDING)
             return kReceiveFailed;
         if (!FinishOverlapped(done))
             return kReceiveFailed;
@@ -476,7 +481,8 @@ int32_t CHTTP::SendOneRequest(const std::string& url)
     }
 
     const char* data = m_io->buffer;
-    const char* lineEnd = static_cast<const char*>(std::memchr(data, '\r', static_cast<size_t>(headerEnd + 1)));
+    const char* lineEnd
+        = static_cast<const char*>(std::memchr(data, '\r', static_cast<size_t>(headerEnd + 1)));
     const std::string statusLine(data, static_cast<size_t>(lineEnd - data));
     m_headerBlock.assign(lineEnd + 2, data + headerEnd + 4);
     const size_t firstSpace = statusLine.find(' ');
@@ -487,11 +493,11 @@ int32_t CHTTP::SendOneRequest(const std::string& url)
     }
     const size_t secondSpace = statusLine.find(' ', firstSpace + 1);
     int64_t status = 0;
-    if (!ParseDecimal(statusLine.substr(firstSpace + 1, secondSpace == std::string::npos
-                                                            ? std::string::npos
-                                                            : secondSpace - firstSpace - 1),
-                      status) ||
-        status > 999)
+    if (!ParseDecimal(
+            statusLine.substr(firstSpace + 1,
+                secondSpace == std::string::npos ? std::string::npos : secondSpace - firstSpace - 1),
+            status)
+        || status > 999)
         status = 0;
     Consume(headerEnd + 4);
 
@@ -512,8 +518,8 @@ int32_t CHTTP::SendRequest(const std::string& url)
         if (status != 301 && status != 302 && status != 303 && status != 307)
             return status;
         std::string location;
-        if (redirects >= kMaxRedirects || !FindHeader("Location", location) ||
-            !ResolveLocation(m_host, m_port, m_path, location, next))
+        if (redirects >= kMaxRedirects || !FindHeader("Location", location)
+            || !ResolveLocation(m_host, m_port, m_path, location, next))
             return 0;
     }
 }
@@ -533,7 +539,7 @@ bool CHTTP::ReadLengthBody(int64_t length, std::string& body)
     body.reserve(static_cast<size_t>(length < kBufferSize ? length : kBufferSize));
     while (static_cast<int64_t>(body.size()) < length) {
         if (m_count == 0 && Receive(-1) != kReceiveData)
-            return false;  // includes a close before the announced length
+            return false; // includes a close before the announced length
         AppendBuffered(body, length - static_cast<int64_t>(body.size()));
     }
     return true;
@@ -559,7 +565,8 @@ bool CHTTP::ReadChunkedBody(std::string& body)
 {
     for (;;) {
         const char* lf;
-        while (!(lf = static_cast<const char*>(std::memchr(m_io->buffer, '\n', static_cast<size_t>(m_count))))) {
+        while (
+            !(lf = static_cast<const char*>(std::memchr(m_io->buffer, '\n', static_cast<size_t>(m_count))))) {
             if (m_count >= kBufferSize || Receive(-1) != kReceiveData)
                 return false;
         }

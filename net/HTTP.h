@@ -9,7 +9,10 @@
 class CAutoPtrSocket
 {
 public:
-    CAutoPtrSocket() : m_socket(INVALID_SOCKET) {}
+    CAutoPtrSocket()
+        : m_socket(INVALID_SOCKET)
+    {
+    }
     virtual ~CAutoPtrSocket() { Close(); }
 
     void Close();
@@ -49,11 +52,11 @@ public:
     bool ReadBody(std::string& body);
 
     static bool ParseUrl(const std::string& url, std::string& host, std::string& user, std::string& password,
-                         int32_t& port, std::string& path);
+        int32_t& port, std::string& path);
     // The absolute URL a redirect's Location value names, seen from a request
     // for path on host:port; false for a location that is not plain http.
     static bool ResolveLocation(const std::string& host, int32_t port, const std::string& path,
-                                const std::string& location, std::string& url);
+        const std::string& location, std::string& url);
 
     bool Connect();
     void Close();
@@ -73,7 +76,12 @@ public:
     const std::string& GetHeaderBlock() const { return m_headerBlock; }
     const std::string& GetCurrentUrl() const { return m_currentUrl; }
     // Value of the first header line named name (any case), trimmed.
-    bool FindHeader(const char* name, std::string& value) const;
+    bool FindHeader(const char* name, std::string& value) const
+    {
+        return FindHeaderIn(m_headerBlock, name, value);
+    }
+    // The same over any block of header lines, each ending in CR LF.
+    static bool FindHeaderIn(const std::string& block, const char* name, std::string& value);
 
 private:
     CHTTP(const CHTTP&) = delete;

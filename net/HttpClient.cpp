@@ -8,7 +8,7 @@
 
 namespace {
 
-const DWORD kSessionFlags = 0x04000000;  // INTERNET_FLAG_DONT_CACHE
+const DWORD kSessionFlags = 0x04000000; // INTERNET_FLAG_DONT_CACHE
 // Reload from the server, write no cache entry, keep the connection.
 const DWORD kOpenUrlFlags = 0x84400000;
 const DWORD kOptionConnectTimeout = 2;
@@ -25,7 +25,9 @@ const int64_t kMaxBodySize = CHTTP::kMaxBodySize;
 const char* const HttpClient::kUserAgent = "kelo88";
 
 HttpClient::HttpClient()
-    : m_connectTimeoutMs(kConnectTimeoutMs), m_useRawSockets(1), m_socketsStarted(false)
+    : m_connectTimeoutMs(kConnectTimeoutMs)
+    , m_useRawSockets(1)
+    , m_socketsStarted(false)
 {
     WSADATA data;
     m_socketsStarted = ::WSAStartup(MAKEWORD(1, 1), &data) == 0;
@@ -51,8 +53,8 @@ std::string HttpClient::BuildProxyString(int32_t proxyType, const std::string& h
     return prefix + host + ":" + std::to_string(port);
 }
 
-int32_t HttpClient::Download(const char* url, CMemoryStream* out, char* buffer, int32_t bufferSize,
-                             const char* extraHeaders)
+int32_t HttpClient::Download(
+    const char* url, CMemoryStream* out, char* buffer, int32_t bufferSize, const char* extraHeaders)
 {
     SingleLock lock(&m_transferLock);
     if (!out)
@@ -79,12 +81,12 @@ int32_t HttpClient::Download(const char* url, CMemoryStream* out, char* buffer, 
 }
 
 int32_t HttpClient::DownloadWinInet(const ProxySettings::Values& proxy, const char* url, CMemoryStream* out,
-                                    char* buffer, int32_t bufferSize, const char* extraHeaders)
+    char* buffer, int32_t bufferSize, const char* extraHeaders)
 {
-    const std::string proxyText =
-        proxy.host.empty() ? std::string() : BuildProxyString(proxy.proxyType, proxy.host, proxy.port);
-    CInternetSession session(kUserAgent, static_cast<DWORD>(proxy.accessType), proxyText.c_str(), nullptr,
-                             kSessionFlags);
+    const std::string proxyText
+        = proxy.host.empty() ? std::string() : BuildProxyString(proxy.proxyType, proxy.host, proxy.port);
+    CInternetSession session(
+        kUserAgent, static_cast<DWORD>(proxy.accessType), proxyText.c_str(), nullptr, kSessionFlags);
     if (!proxyText.empty() && !proxy.host.empty()) {
         // Platforms that take the proxy credentials only on later handles
         // refuse these; the transfer then goes on without them.
@@ -107,8 +109,8 @@ int32_t HttpClient::DownloadWinInet(const ProxySettings::Values& proxy, const ch
 
     // The request goes out once: sending it again on the opened handle would
     // repeat it on the server (a second login, a second count).
-    CHttpFile file(session, url, extraHeaders, static_cast<DWORD>(-1), kOpenUrlFlags,
-                   reinterpret_cast<DWORD_PTR>(this));
+    CHttpFile file(
+        session, url, extraHeaders, static_cast<DWORD>(-1), kOpenUrlFlags, reinterpret_cast<DWORD_PTR>(this));
     if (file.QueryInfo(kQueryStatusCode) != 200)
         return 0;
     // A connection that ends early looks like the end of the body to the
@@ -121,7 +123,8 @@ int32_t HttpClient::DownloadWinInet(const ProxySettings::Values& proxy, const ch
         if (read == 0)
             return (!hasLength || total == static_cast<int64_t>(announced)) ? 1 : 0;
         total += read;
-        if (total > kMaxBodySize || out->Write(buffer, static_cast<int32_t>(read)) != static_cast<int32_t>(read))
+        if (total > kMaxBodySize
+            || out->Write(buffer, static_cast<int32_t>(read)) != static_cast<int32_t>(read))
             return 0;
     }
 }
@@ -137,5 +140,7 @@ int32_t HttpClient::DownloadRaw(const char* url, CMemoryStream* out, const char*
         return 0;
     if (body.empty())
         return 1;
-    return out->Write(body.data(), static_cast<int32_t>(body.size())) == static_cast<int32_t>(body.size()) ? 1 : 0;
+    return out->Write(body.data(), static_cast<int32_t>(body.size())) == static_cast<int32_t>(body.size())
+        ? 1
+        : 0;
 }

@@ -25,8 +25,8 @@ public:
     // 1 when the server answered 200 and the whole body is in out (from
     // position 0); 0 otherwise, with out empty. buffer is the caller's scratch
     // space for reads; extraHeaders (may be null) are sent as further header lines.
-    int32_t Download(const char* url, CMemoryStream* out, char* buffer, int32_t bufferSize,
-                     const char* extraHeaders);
+    int32_t Download(
+        const char* url, CMemoryStream* out, char* buffer, int32_t bufferSize, const char* extraHeaders);
 
     // "socks=" (types 1, 2) or "http=" (type 3) or nothing, then host:port;
     // empty without a host.
@@ -42,8 +42,8 @@ private:
     HttpClient(const HttpClient&) = delete;
     HttpClient& operator=(const HttpClient&) = delete;
 
-    int32_t DownloadWinInet(const ProxySettings::Values& proxy, const char* url, CMemoryStream* out, char* buffer,
-                            int32_t bufferSize, const char* extraHeaders);
+    int32_t DownloadWinInet(const ProxySettings::Values& proxy, const char* url, CMemoryStream* out,
+        char* buffer, int32_t bufferSize, const char* extraHeaders);
     int32_t DownloadRaw(const char* url, CMemoryStream* out, const char* extraHeaders);
 
     ProxySettings m_proxy;

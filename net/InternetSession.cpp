@@ -6,7 +6,9 @@
 #include <vector>
 
 CInternetException::CInternetException(void* context, const char* format, ...)
-    : m_context(context), m_errorCode(::GetLastError()), m_responseCode(0)
+    : m_context(context)
+    , m_errorCode(::GetLastError())
+    , m_responseCode(0)
 {
     va_list args;
     va_start(args, format);
@@ -39,42 +41,47 @@ CInternetHandle::~CInternetHandle()
         ::InternetCloseHandle(m_handle);
 }
 
-CInternetSession::CInternetSession(const char* agent, DWORD accessType, const char* proxy, const char* bypass,
-                                   DWORD flags)
+CInternetSession::CInternetSession(
+    const char* agent, DWORD accessType, const char* proxy, const char* bypass, DWORD flags)
 {
     m_handle = ::InternetOpenA(agent, accessType, (proxy && *proxy) ? proxy : nullptr,
-                               (bypass && *bypass) ? bypass : nullptr, flags);
+        (bypass && *bypass) ? bypass : nullptr, flags);
     if (!m_handle)
         throw CInternetException(nullptr, "Failed to open an internet session");
 }
 
 void CInternetSession::SetOption(DWORD option, const char* text)
 {
-    if (!::InternetSetOptionA(m_handle, option, const_cast<char*>(text), static_cast<DWORD>(std::strlen(text))))
-        throw CInternetException(m_handle, "Failed to set an internet option (%u)", static_cast<unsigned>(option));
+    if (!::InternetSetOptionA(
+            m_handle, option, const_cast<char*>(text), static_cast<DWORD>(std::strlen(text))))
+        throw CInternetException(
+            m_handle, "Failed to set an internet option (%u)", static_cast<unsigned>(option));
 }
 
 void CInternetSession::SetOption(DWORD option, DWORD value)
 {
     if (!::InternetSetOptionA(m_handle, option, &value, sizeof(value)))
-        throw CInternetException(m_handle, "Failed to set an internet option (%u)", static_cast<unsigned>(option));
+        throw CInternetException(
+            m_handle, "Failed to set an internet option (%u)", static_cast<unsigned>(option));
 }
 
-CHttpFile::CHttpFile(const CInternetSession& session, const char* url, const char* headers, DWORD headerLength,
-                     DWORD flags, DWORD_PTR context)
+CHttpFile::CHttpFile(const CInternetSession& session, const char* url, const char* headers,
+    DWORD headerLength, DWORD flags, DWORD_PTR context)
     : m_url(url ? url : "")
 {
     m_handle = ::InternetOpenUrlA(session.Get(), m_url.c_str(), (headers && *headers) ? headers : nullptr,
-                                  (headers && *headers) ? headerLength : 0, flags, context);
+        (headers && *headers) ? headerLength : 0, flags, context);
     if (!m_handle)
-        throw CInternetException(reinterpret_cast<void*>(context), "Failed to open http url (%s)", m_url.c_str());
+        throw CInternetException(
+            reinterpret_cast<void*>(context), "Failed to open http url (%s)", m_url.c_str());
 }
 
 DWORD CHttpFile::Read(void* buffer, DWORD count)
 {
     DWORD read = 0;
     if (!::InternetReadFile(m_handle, buffer, count, &read))
-        throw CInternetException(m_handle, "Failed to read from network (%u bytes)", static_cast<unsigned>(count));
+        throw CInternetException(
+            m_handle, "Failed to read from network (%u bytes)", static_cast<unsigned>(count));
     return read;
 }
 

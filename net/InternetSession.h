@@ -11,7 +11,7 @@ public:
     // Takes the system error and the server's last response right away; message
     // is a printf format with one argument.
     CInternetException(void* context, const char* format, ...);
-    virtual ~CInternetException() {}
+    virtual ~CInternetException() { }
 
     void* GetContext() const { return m_context; }
     DWORD GetErrorCode() const { return m_errorCode; }
@@ -31,7 +31,10 @@ private:
 class CInternetHandle
 {
 public:
-    CInternetHandle() : m_handle(nullptr) {}
+    CInternetHandle()
+        : m_handle(nullptr)
+    {
+    }
     virtual ~CInternetHandle();
     HINTERNET Get() const { return m_handle; }
 
@@ -59,7 +62,7 @@ class CHttpFile : public CInternetHandle
 public:
     // headerLength -1: headers is zero-terminated.
     CHttpFile(const CInternetSession& session, const char* url, const char* headers, DWORD headerLength,
-              DWORD flags, DWORD_PTR context);
+        DWORD flags, DWORD_PTR context);
     DWORD Read(void* buffer, DWORD count);
     // The value of info level as a number.
     DWORD QueryInfo(DWORD level, DWORD index = 0);

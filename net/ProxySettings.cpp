@@ -1,7 +1,7 @@
 #include "net/ProxySettings.h"
 
-int32_t ProxySettings::Set(int32_t mode, int32_t proxyType, const char* host, int32_t port, const char* user,
-                           const char* password)
+int32_t ProxySettings::Set(
+    int32_t mode, int32_t proxyType, const char* host, int32_t port, const char* user, const char* password)
 {
     SingleLock lock(&m_lock);
     if (mode == kAccessPreconfig || mode == kAccessDirect) {

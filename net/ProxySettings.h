@@ -22,14 +22,14 @@ public:
         std::string password;
     };
 
-    ProxySettings() {}
+    ProxySettings() { }
 
     // Mode 0 or 1: that access type, 1. Mode 3: access type 3 and the proxy
     // type; with an empty host the access type falls back to 0 and the result
     // is 0 (the stored host and credentials stay), otherwise host, port, user
     // and password are stored and the result is 1. Other modes: nothing, 0.
     int32_t Set(int32_t mode, int32_t proxyType, const char* host, int32_t port, const char* user,
-                const char* password);
+        const char* password);
     // A consistent copy, as one transfer uses it.
     Values Get() const;
 

@@ -15,7 +15,8 @@ namespace {
 
 std::string StreamText(const CMemoryStream& stream)
 {
-    return std::string(reinterpret_cast<const char*>(stream.GetBuffer()), static_cast<size_t>(stream.GetSize()));
+    return std::string(
+        reinterpret_cast<const char*>(stream.GetBuffer()), static_cast<size_t>(stream.GetSize()));
 }
 
 class HttpClientFacade : public ::testing::Test
@@ -48,12 +49,12 @@ TEST(HttpClientProxy, BuildProxyStringTable)
         const char* text;
     };
     const Case cases[] = {
-        {3, "10.0.0.1", 8080, "http=10.0.0.1:8080"},
-        {2, "10.0.0.1", 8080, "socks=10.0.0.1:8080"},
-        {1, "proxy.example", 1080, "socks=proxy.example:1080"},
-        {0, "10.0.0.1", 8080, "10.0.0.1:8080"},
-        {7, "h", 1, "h:1"},
-        {3, "", 8080, ""},
+        { 3, "10.0.0.1", 8080, "http=10.0.0.1:8080" },
+        { 2, "10.0.0.1", 8080, "socks=10.0.0.1:8080" },
+        { 1, "proxy.example", 1080, "socks=proxy.example:1080" },
+        { 0, "10.0.0.1", 8080, "10.0.0.1:8080" },
+        { 7, "h", 1, "h:1" },
+        { 3, "", 8080, "" },
     };
     for (const Case& c : cases)
         EXPECT_EQ(HttpClient::BuildProxyString(c.type, c.host, c.port), c.text) << c.type << " " << c.host;
@@ -62,7 +63,7 @@ TEST(HttpClientProxy, BuildProxyStringTable)
 TEST(HttpClientProxy, SetFollowsTheModeTable)
 {
     ProxySettings settings;
-    EXPECT_EQ(settings.Get().accessType, 1);  // direct until told otherwise
+    EXPECT_EQ(settings.Get().accessType, 1); // direct until told otherwise
 
     EXPECT_EQ(settings.Set(3, 3, "proxy", 8080, "u", "p"), 1);
     ProxySettings::Values v = settings.Get();
@@ -87,11 +88,11 @@ TEST(HttpClientProxy, SetFollowsTheModeTable)
     EXPECT_EQ(settings.Set(1, 3, "other", 1, "", ""), 1);
     v = settings.Get();
     EXPECT_EQ(v.accessType, 1);
-    EXPECT_EQ(v.host, "proxy");  // modes 0 and 1 touch nothing else
+    EXPECT_EQ(v.host, "proxy"); // modes 0 and 1 touch nothing else
     EXPECT_EQ(settings.Set(0, 3, "other", 1, "", ""), 1);
     EXPECT_EQ(settings.Get().accessType, 0);
 
-    for (int mode : {2, 4, -1}) {
+    for (int mode : { 2, 4, -1 }) {
         EXPECT_EQ(settings.Set(mode, 3, "other", 1, "a", "b"), 0) << mode;
         v = settings.Get();
         EXPECT_EQ(v.accessType, 0) << mode;
@@ -112,7 +113,7 @@ TEST(HttpClientSingleton, OneObjectUntilReleased)
         EXPECT_EQ(p, seen[0]);
     EXPECT_EQ(HttpClient::Instance(), seen[0]);
     HttpClient::ReleaseInstance();
-    HttpClient::ReleaseInstance();  // a second release is harmless
+    HttpClient::ReleaseInstance(); // a second release is harmless
     HttpClient* fresh = HttpClient::Instance();
     ASSERT_NE(fresh, nullptr);
     EXPECT_EQ(fresh->GetProxySettings().Get().accessType, 1);
@@ -125,7 +126,7 @@ TEST_F(HttpClientFacade, BothPathsDeliverABodySentInSmallWrites)
     for (int i = 0; i < 5000; ++i)
         body += static_cast<char>('a' + i % 26);
     body[10] = '\0';
-    for (bool raw : {true, false}) {
+    for (bool raw : { true, false }) {
         WebSimReply reply = WebSimReply::Ok(body, raw ? WebSimReply::kChunked : WebSimReply::kContentLength);
         reply.chunkSize = 97;
         reply.writeSize = 13;
@@ -133,7 +134,8 @@ TEST_F(HttpClientFacade, BothPathsDeliverABodySentInSmallWrites)
         client.SetUseRawSockets(raw);
         CMemoryStream stream;
         Prefill(stream);
-        EXPECT_EQ(client.Download(server.Url("/data").c_str(), &stream, scratch, sizeof(scratch), nullptr), 1) << raw;
+        EXPECT_EQ(client.Download(server.Url("/data").c_str(), &stream, scratch, sizeof(scratch), nullptr), 1)
+            << raw;
         EXPECT_TRUE(StreamText(stream) == body) << raw;
     }
     // The request went out once on each path, with the agent.
@@ -150,14 +152,15 @@ TEST_F(HttpClientFacade, BothPathsDeliverABodySentInSmallWrites)
 
 TEST_F(HttpClientFacade, BothPathsGiveZeroAndAnEmptyStreamOnFailures)
 {
-    for (bool raw : {true, false}) {
+    for (bool raw : { true, false }) {
         client.SetUseRawSockets(raw);
-        for (int code : {404, 500, 302}) {
+        for (int code : { 404, 500, 302 }) {
             WebSimReply reply = WebSimReply::Status(code, "Failure", "error page");
             server.Enqueue(reply);
             CMemoryStream stream;
             Prefill(stream);
-            EXPECT_EQ(client.Download(server.Url("/x").c_str(), &stream, scratch, sizeof(scratch), nullptr), 0)
+            EXPECT_EQ(
+                client.Download(server.Url("/x").c_str(), &stream, scratch, sizeof(scratch), nullptr), 0)
                 << raw << " " << code;
             EXPECT_EQ(stream.GetSize(), 0) << raw << " " << code;
         }
@@ -165,7 +168,8 @@ TEST_F(HttpClientFacade, BothPathsGiveZeroAndAnEmptyStreamOnFailures)
         server.Enqueue(WebSimReply::Raw("HTTP/1.1 200 OK\r\nContent-Length: 50\r\n\r\nonly part"));
         CMemoryStream stream;
         Prefill(stream);
-        EXPECT_EQ(client.Download(server.Url("/x").c_str(), &stream, scratch, sizeof(scratch), nullptr), 0) << raw;
+        EXPECT_EQ(client.Download(server.Url("/x").c_str(), &stream, scratch, sizeof(scratch), nullptr), 0)
+            << raw;
         EXPECT_EQ(stream.GetSize(), 0) << raw;
 
         const std::string closedPort = "http://127.0.0.1:1/x";
@@ -217,11 +221,13 @@ TEST_F(HttpClientFacade, AProxyHostSendsTheTransferThroughWinInet)
 
 TEST_F(HttpClientFacade, ExtraHeaderLinesGoOutOnBothPaths)
 {
-    for (bool raw : {true, false}) {
+    for (bool raw : { true, false }) {
         client.SetUseRawSockets(raw);
         server.Enqueue(WebSimReply::Ok("ok"));
         CMemoryStream stream;
-        EXPECT_EQ(client.Download(server.Url("/h").c_str(), &stream, scratch, sizeof(scratch), "X-Test: 42\r\n"), 1);
+        EXPECT_EQ(
+            client.Download(server.Url("/h").c_str(), &stream, scratch, sizeof(scratch), "X-Test: 42\r\n"),
+            1);
     }
     for (const WebSimRequest& request : server.GetRequests()) {
         std::string value;
@@ -236,7 +242,7 @@ TEST_F(HttpClientFacade, TransfersFromTwoThreadsNeverOverlap)
     HANDLE firstArrived = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     server.AddRoute("/second", [](const WebSimRequest&) { return WebSimReply::Ok("second"); });
 
-    for (bool raw : {true, false}) {
+    for (bool raw : { true, false }) {
         client.SetUseRawSockets(raw);
         const size_t before = server.GetConnectionCount();
         server.AddRoute("/first", [&, before](const WebSimRequest&) {

@@ -37,7 +37,7 @@ std::string BinaryBody()
 {
     std::string body;
     for (int i = 0; i < 3000; ++i)
-        body += static_cast<char>((i * 7) & 0xFF);  // NUL bytes and bytes above 0x7F throughout
+        body += static_cast<char>((i * 7) & 0xFF); // NUL bytes and bytes above 0x7F throughout
     return body;
 }
 
@@ -55,7 +55,7 @@ TEST_F(RawHttp, SendsOneGetWithItsHeaderLines)
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].requestLine, "GET /path/a?x=1 HTTP/1.1");
     EXPECT_EQ(requests[0].headerBlock,
-              "Accept: */*\r\nConnection: close\r\nHost: 127.0.0.1\r\nUser-Agent: kelo88\r\nX-Extra: 1\r\n\r\n");
+        "Accept: */*\r\nConnection: close\r\nHost: 127.0.0.1\r\nUser-Agent: kelo88\r\nX-Extra: 1\r\n\r\n");
 }
 
 TEST_F(RawHttp, CarriageReturnsAndLineFeedsAreRemovedFromTheUrl)
@@ -80,18 +80,18 @@ TEST_F(RawHttp, EveryFramingDeliversTheWholeBody)
     const std::string binary = BinaryBody();
     const std::string large(200000, 'L');
     const Case cases[] = {
-        {"length", WebSimReply::kContentLength, 0, 0, false, binary},
-        {"length without space", WebSimReply::kContentLengthNoSpace, 0, 0, false, binary},
-        {"length, lower-case, tiny writes", WebSimReply::kContentLength, 0, 7, true, binary},
-        {"length beyond the receive buffer", WebSimReply::kContentLength, 0, 5000, false, large},
-        {"one chunk abcd", WebSimReply::kChunked, 4, 0, false, "abcd"},
-        {"chunked, lower-case", WebSimReply::kChunked, 100, 0, true, binary},
-        {"chunked in one-byte writes", WebSimReply::kChunked, 5, 1, false, "chunked in one-byte writes"},
-        {"chunks larger than the receive buffer", WebSimReply::kChunked, 100000, 3000, false, large},
-        {"until close", WebSimReply::kUntilClose, 0, 0, false, binary},
-        {"until close, split", WebSimReply::kUntilClose, 0, 333, false, large},
-        {"empty length", WebSimReply::kContentLength, 0, 0, false, ""},
-        {"empty chunked", WebSimReply::kChunked, 0, 0, false, ""},
+        { "length", WebSimReply::kContentLength, 0, 0, false, binary },
+        { "length without space", WebSimReply::kContentLengthNoSpace, 0, 0, false, binary },
+        { "length, lower-case, tiny writes", WebSimReply::kContentLength, 0, 7, true, binary },
+        { "length beyond the receive buffer", WebSimReply::kContentLength, 0, 5000, false, large },
+        { "one chunk abcd", WebSimReply::kChunked, 4, 0, false, "abcd" },
+        { "chunked, lower-case", WebSimReply::kChunked, 100, 0, true, binary },
+        { "chunked in one-byte writes", WebSimReply::kChunked, 5, 1, false, "chunked in one-byte writes" },
+        { "chunks larger than the receive buffer", WebSimReply::kChunked, 100000, 3000, false, large },
+        { "until close", WebSimReply::kUntilClose, 0, 0, false, binary },
+        { "until close, split", WebSimReply::kUntilClose, 0, 333, false, large },
+        { "empty length", WebSimReply::kContentLength, 0, 0, false, "" },
+        { "empty chunked", WebSimReply::kChunked, 0, 0, false, "" },
     };
     for (const Case& c : cases) {
         WebSimReply reply = WebSimReply::Ok(c.body, c.framing);
@@ -123,28 +123,32 @@ TEST_F(RawHttp, MalformedOrHostileRepliesFail)
     };
     const std::string endless(70000, 'x');
     const Case cases[] = {
-        {"garbage status line", "garbage\r\n\r\n"},
-        {"HTTP/2.0", "HTTP/2.0 200 OK\r\nContent-Length: 2\r\n\r\nok"},
-        {"lower-case version", "http/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok"},
-        {"status below 100", "HTTP/1.1 099 Odd\r\nContent-Length: 2\r\n\r\nok"},
-        {"status not a number", "HTTP/1.1 2x0 OK\r\nContent-Length: 2\r\n\r\nok"},
-        {"header block without end", "HTTP/1.1 200 OK\r\nX: " + endless},
-        {"close inside the header block", "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n"},
-        {"lying Content-Length", "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nonly this"},
-        {"Content-Length:123 cut short", "HTTP/1.1 200 OK\r\nContent-Length:123\r\n\r\n1234567890"},
-        {"Content-Length not a number", "HTTP/1.1 200 OK\r\nContent-Length: ten\r\n\r\nabc"},
-        {"Content-Length negative", "HTTP/1.1 200 OK\r\nContent-Length: -5\r\n\r\nabc"},
-        {"Content-Length absurd", "HTTP/1.1 200 OK\r\nContent-Length: 99999999999999\r\n\r\nabc"},
-        {"endless chunk line", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n" + endless},
-        {"absurd chunk size", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nffffffffffffffffff\r\nab"},
-        {"chunk size beyond the body limit", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n7fffffff\r\nab"},
-        {"chunk line without a size", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\nab\r\n0\r\n\r\n"},
-        {"chunk data cut short", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n10\r\nabc"},
-        {"no last chunk", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nab\r\n"},
-        {"chunk not followed by a line end", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nabcd\r\n0\r\n\r\n"},
-        {"404", "HTTP/1.1 404 Not Found\r\nContent-Length: 3\r\n\r\nnot"},
-        {"201 is not 200", "HTTP/1.1 201 Created\r\nContent-Length: 2\r\n\r\nok"},
-        {"nothing at all", ""},
+        { "garbage status line", "garbage\r\n\r\n" },
+        { "HTTP/2.0", "HTTP/2.0 200 OK\r\nContent-Length: 2\r\n\r\nok" },
+        { "lower-case version", "http/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok" },
+        { "status below 100", "HTTP/1.1 099 Odd\r\nContent-Length: 2\r\n\r\nok" },
+        { "status not a number", "HTTP/1.1 2x0 OK\r\nContent-Length: 2\r\n\r\nok" },
+        { "header block without end", "HTTP/1.1 200 OK\r\nX: " + endless },
+        { "close inside the header block", "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n" },
+        { "lying Content-Length", "HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\nonly this" },
+        { "Content-Length:123 cut short", "HTTP/1.1 200 OK\r\nContent-Length:123\r\n\r\n1234567890" },
+        { "Content-Length not a number", "HTTP/1.1 200 OK\r\nContent-Length: ten\r\n\r\nabc" },
+        { "Content-Length negative", "HTTP/1.1 200 OK\r\nContent-Length: -5\r\n\r\nabc" },
+        { "Content-Length absurd", "HTTP/1.1 200 OK\r\nContent-Length: 99999999999999\r\n\r\nabc" },
+        { "endless chunk line", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n" + endless },
+        { "absurd chunk size",
+            "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nffffffffffffffffff\r\nab" },
+        { "chunk size beyond the body limit",
+            "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n7fffffff\r\nab" },
+        { "chunk line without a size",
+            "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\nab\r\n0\r\n\r\n" },
+        { "chunk data cut short", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n10\r\nabc" },
+        { "no last chunk", "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nab\r\n" },
+        { "chunk not followed by a line end",
+            "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nabcd\r\n0\r\n\r\n" },
+        { "404", "HTTP/1.1 404 Not Found\r\nContent-Length: 3\r\n\r\nnot" },
+        { "201 is not 200", "HTTP/1.1 201 Created\r\nContent-Length: 2\r\n\r\nok" },
+        { "nothing at all", "" },
     };
     for (const Case& c : cases) {
         WebSimReply reply = WebSimReply::Raw(c.wire);
@@ -181,7 +185,7 @@ TEST_F(RawHttp, StatusesAreReturnedAndTheConnectionKeptOnlyForABody)
 TEST_F(RawHttp, FollowsRedirectsOfKindsItShould)
 {
     server.AddRoute("/x", [](const WebSimRequest&) { return WebSimReply::Ok("at x"); });
-    for (int code : {301, 302, 303, 307}) {
+    for (int code : { 301, 302, 303, 307 }) {
         const size_t before = server.GetRequestCount();
         server.Enqueue(WebSimReply::Redirect(code, "/x"));
         std::string body;
@@ -203,7 +207,7 @@ TEST_F(RawHttp, RedirectsThatCannotOrMustNotBeFollowedFail)
 {
     server.Enqueue(WebSimReply::Redirect(302, "https://127.0.0.1/secure"));
     EXPECT_EQ(client.SendRequest(server.Url("/")), 0);
-    server.Enqueue(WebSimReply::Status(302, "Found"));  // no Location
+    server.Enqueue(WebSimReply::Status(302, "Found")); // no Location
     EXPECT_EQ(client.SendRequest(server.Url("/")), 0);
     EXPECT_EQ(server.GetRequestCount(), 2u);
 }
@@ -219,7 +223,7 @@ TEST_F(RawHttp, RedirectLoopEndsAfterTenFollows)
 
 TEST_F(RawHttp, AStalledServerTimesOutWith10060)
 {
-    const size_t stalls[] = {0, 20, 40};  // before the status line, inside the headers, inside the body
+    const size_t stalls[] = { 0, 20, 40 }; // before the status line, inside the headers, inside the body
     for (size_t at : stalls) {
         WebSimReply reply = WebSimReply::Ok(std::string(100, 'b'));
         reply.stallAt = at;

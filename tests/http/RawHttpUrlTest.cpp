@@ -18,23 +18,23 @@ struct UrlCase
 };
 
 const UrlCase kUrlCases[] = {
-    {"http://user:pw@example:8080/a/b", true, "example", "user", "pw", 8080, "/a/b"},
-    {"http://example", true, "example", "", "", 80, "/"},
-    {"http://example/", true, "example", "", "", 80, "/"},
-    {"http://example/x?y=1&z=:2", true, "example", "", "", 80, "/x?y=1&z=:2"},
-    {"http://u@h/x", true, "h", "u", "", 80, "/x"},
-    {"http://u:p:q@h", true, "h", "u", "p:q", 80, "/"},
-    {"http://h/a@b", true, "h", "", "", 80, "/a@b"},
-    {"http://h:65535", true, "h", "", "", 65535, "/"},
-    {"ftp://h:21/f", true, "h", "", "", 21, "/f"},  // the scheme is not ours to judge here
-    {"example/x", false, "", "", "", 80, ""},
-    {"http://h:0/", false, "h", "", "", 80, ""},
-    {"http://h:65536/", false, "h", "", "", 80, ""},
-    {"http://h:8o/", false, "h", "", "", 80, ""},
-    {"http://h:/", false, "h", "", "", 80, ""},
-    {"http://h:-1/", false, "h", "", "", 80, ""},
-    {"http://:80/", false, "", "", "", 80, ""},
-    {"http://", false, "", "", "", 80, ""},
+    { "http://user:pw@example:8080/a/b", true, "example", "user", "pw", 8080, "/a/b" },
+    { "http://example", true, "example", "", "", 80, "/" },
+    { "http://example/", true, "example", "", "", 80, "/" },
+    { "http://example/x?y=1&z=:2", true, "example", "", "", 80, "/x?y=1&z=:2" },
+    { "http://u@h/x", true, "h", "u", "", 80, "/x" },
+    { "http://u:p:q@h", true, "h", "u", "p:q", 80, "/" },
+    { "http://h/a@b", true, "h", "", "", 80, "/a@b" },
+    { "http://h:65535", true, "h", "", "", 65535, "/" },
+    { "ftp://h:21/f", true, "h", "", "", 21, "/f" }, // the scheme is not ours to judge here
+    { "example/x", false, "", "", "", 80, "" },
+    { "http://h:0/", false, "h", "", "", 80, "" },
+    { "http://h:65536/", false, "h", "", "", 80, "" },
+    { "http://h:8o/", false, "h", "", "", 80, "" },
+    { "http://h:/", false, "h", "", "", 80, "" },
+    { "http://h:-1/", false, "h", "", "", 80, "" },
+    { "http://:80/", false, "", "", "", 80, "" },
+    { "http://", false, "", "", "", 80, "" },
 };
 
 } // namespace
@@ -75,16 +75,16 @@ TEST(RawHttpUrl, RedirectTargets)
         const char* url;
     };
     const Case cases[] = {
-        {"/x", true, "http://example:80/x"},
-        {"  /x  ", true, "http://example:80/x"},
-        {"http://other:81/y", true, "http://other:81/y"},
-        {"HTTP://other/y", true, "HTTP://other/y"},
-        {"//other/z", true, "http://other/z"},
-        {"c?d=1", true, "http://example:80/a/c?d=1"},
-        {"https://other/y", false, ""},
-        {"ftp://other/y", false, ""},
-        {"mailto:x@y", false, ""},
-        {"", false, ""},
+        { "/x", true, "http://example:80/x" },
+        { "  /x  ", true, "http://example:80/x" },
+        { "http://other:81/y", true, "http://other:81/y" },
+        { "HTTP://other/y", true, "HTTP://other/y" },
+        { "//other/z", true, "http://other/z" },
+        { "c?d=1", true, "http://example:80/a/c?d=1" },
+        { "https://other/y", false, "" },
+        { "ftp://other/y", false, "" },
+        { "mailto:x@y", false, "" },
+        { "", false, "" },
     };
     for (const Case& c : cases) {
         std::string url;

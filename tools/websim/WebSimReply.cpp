@@ -1,5 +1,7 @@
 #include "tools/websim/WebSimReply.h"
 
+#include "net/HTTP.h"
+
 #include <cctype>
 #include <cstdio>
 
@@ -20,33 +22,11 @@ std::string HeaderLine(const std::string& line, bool lowerCaseName)
     return Lower(line.substr(0, colon)) + (colon == std::string::npos ? std::string() : line.substr(colon));
 }
 
-std::string Trim(const std::string& text)
-{
-    size_t begin = text.find_first_not_of(" \t");
-    if (begin == std::string::npos)
-        return std::string();
-    size_t end = text.find_last_not_of(" \t");
-    return text.substr(begin, end - begin + 1);
-}
-
 } // namespace
 
 bool WebSimRequest::FindHeader(const char* name, std::string& value) const
 {
-    const std::string wanted = Lower(name);
-    size_t pos = 0;
-    while (pos < headerBlock.size()) {
-        size_t end = headerBlock.find("\r\n", pos);
-        if (end == std::string::npos)
-            end = headerBlock.size();
-        const size_t colon = headerBlock.find(':', pos);
-        if (colon != std::string::npos && colon < end && Lower(Trim(headerBlock.substr(pos, colon - pos))) == wanted) {
-            value = Trim(headerBlock.substr(colon + 1, end - colon - 1));
-            return true;
-        }
-        pos = end + 2;
-    }
-    return false;
+    return CHTTP::FindHeaderIn(headerBlock, name, value);
 }
 
 WebSimReply WebSimReply::Ok(const std::string& body, Framing framing)

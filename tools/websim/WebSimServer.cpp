@@ -14,8 +14,21 @@ bool Readable(SOCKET s)
     fd_set set;
     FD_ZERO(&set);
     FD_SET(s, &set);
-    timeval timeout = {0, kPollMs * 1000};
+    timeval timeout = { 0, kPollMs * 1000 };
     return ::select(0, &set, nullptr, nullptr, &timeout) > 0;
+}
+
+// Appends what arrives within one poll; false when the peer has gone.
+bool ReceiveSome(SOCKET s, std::string& data)
+{
+    if (!Readable(s))
+        return true;
+    char chunk[4096];
+    const int n = ::recv(s, chunk, sizeof(chunk), 0);
+    if (n <= 0)
+        return false;
+    data.append(chunk, static_cast<size_t>(n));
+    return true;
 }
 
 void ParseTarget(WebSimRequest& request)
@@ -35,7 +48,11 @@ void ParseTarget(WebSimRequest& request)
 } // namespace
 
 WebSimServer::WebSimServer()
-    : m_listener(INVALID_SOCKET), m_port(0), m_started(false), m_stop(false), m_connectionCount(0)
+    : m_listener(INVALID_SOCKET)
+    , m_port(0)
+    , m_started(false)
+    , m_stop(false)
+    , m_connectionCount(0)
 {
     WSADATA data;
     ::WSAStartup(MAKEWORD(2, 2), &data);
@@ -60,9 +77,9 @@ bool WebSimServer::Start(uint16_t port)
     address.sin_addr.s_addr = ::htonl(INADDR_LOOPBACK);
     address.sin_port = ::htons(port);
     int size = sizeof(address);
-    if (::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
-        ::listen(m_listener, SOMAXCONN) != 0 ||
-        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+    if (::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0
+        || ::listen(m_listener, SOMAXCONN) != 0
+        || ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
         ::closesocket(m_listener);
         m_listener = INVALID_SOCKET;
         return false;
@@ -136,15 +153,15 @@ size_t WebSimServer::GetConnectionCount() const
 bool WebSimServer::WaitForConnections(size_t count, DWORD timeoutMs) const
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                              [&] { return m_connectionCount >= count; });
+    return m_changed.wait_for(
+        lock, std::chrono::milliseconds(timeoutMs), [&] { return m_connectionCount >= count; });
 }
 
 bool WebSimServer::WaitForRequests(size_t count, DWORD timeoutMs) const
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                              [&] { return m_requests.size() >= count; });
+    return m_changed.wait_for(
+        lock, std::chrono::milliseconds(timeoutMs), [&] { return m_requests.size() >= count; });
 }
 
 void WebSimServer::AcceptLoop()
@@ -157,7 +174,8 @@ void WebSimServer::AcceptLoop()
             continue;
         // A client that stops reading must not hold a connection thread forever.
         DWORD sendTimeout = 10000;
-        ::setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&sendTimeout), sizeof(sendTimeout));
+        ::setsockopt(
+            s, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&sendTimeout), sizeof(sendTimeout));
         std::lock_guard<std::mutex> lock(m_mutex);
         ++m_connectionCount;
         m_connections.emplace_back(&WebSimServer::Serve, this, s);
@@ -172,13 +190,8 @@ bool WebSimServer::ReadRequest(SOCKET s, WebSimRequest& request)
     while ((headerEnd = data.find("\r\n\r\n")) == std::string::npos) {
         if (m_stop || data.size() > kMaxRequestHeader)
             return false;
-        if (!Readable(s))
-            continue;
-        char chunk[4096];
-        const int n = ::recv(s, chunk, sizeof(chunk), 0);
-        if (n <= 0)
+        if (!ReceiveSome(s, data))
             return false;
-        data.append(chunk, static_cast<size_t>(n));
     }
     const size_t lineEnd = data.find("\r\n");
     request.requestLine = data.substr(0, lineEnd);
@@ -187,7 +200,8 @@ bool WebSimServer::ReadRequest(SOCKET s, WebSimRequest& request)
     const size_t space2 = request.requestLine.find(' ', space == std::string::npos ? space : space + 1);
     request.method = request.requestLine.substr(0, space);
     if (space != std::string::npos)
-        request.target = request.requestLine.substr(space + 1, space2 == std::string::npos ? space2 : space2 - space - 1);
+        request.target = request.requestLine.substr(
+            space + 1, space2 == std::string::npos ? space2 : space2 - space - 1);
     ParseTarget(request);
 
     std::string lengthText;
@@ -200,13 +214,8 @@ bool WebSimServer::ReadRequest(SOCKET s, WebSimRequest& request)
     while (request.body.size() < length) {
         if (m_stop)
             return false;
-        if (!Readable(s))
-            continue;
-        char chunk[4096];
-        const int n = ::recv(s, chunk, sizeof(chunk), 0);
-        if (n <= 0)
+        if (!ReceiveSome(s, request.body))
             return false;
-        request.body.append(chunk, static_cast<size_t>(n));
     }
     request.body.resize(length);
     return true;
