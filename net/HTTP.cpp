@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "base/Base64.h"
 #include "net/DNSNameCache.h"
 
 namespace {
@@ -452,6 +453,15 @@ int32_t CHTTP::SendOneRequest(const std::string& url)
     std::string headers = "Accept: */*\r\nConnection: close\r\n";
     headers += "Host: " + m_host + "\r\n";
     headers += "User-Agent: " + m_userAgent + "\r\n";
+    if (!m_user.empty()) {
+        const std::string credentials = m_user + ":" + m_password;
+        const std::string encoded = Base64EncodeStandard(credentials.data(), credentials.size());
+        if (encoded.empty()) {
+            Close();
+            return 0;
+        }
+        headers += "Authorization: Basic " + encoded + "\r\n";
+    }
     if (!m_extraHeaders.empty()) {
         headers += m_extraHeaders;
         if (headers.size() < 2 || headers.compare(headers.size() - 2, 2, "\r\n") != 0)

@@ -275,3 +275,32 @@ TEST_F(RawHttp, HostNamesAreResolved)
     EXPECT_EQ(body, "by name");
     EXPECT_NE(server.GetRequests().at(0).headerBlock.find("\r\nHost: localhost\r\n"), std::string::npos);
 }
+
+TEST_F(RawHttp, CredentialsInTheUrlAreSentAsStandardBasicAuthorization)
+{
+    struct Case
+    {
+        const char* credentials;
+        const char* header;
+    };
+    const Case cases[] = {
+        { "user:pw", "Authorization: Basic dXNlcjpwdw==\r\n" },
+        { "~~~:???", "Authorization: Basic fn5+Oj8/Pw==\r\n" }, // "+" and "/" as servers decode them
+        { "user", "Authorization: Basic dXNlcjo=\r\n" },
+    };
+    for (const Case& c : cases) {
+        server.Enqueue(WebSimReply::Ok("in"));
+        std::string body;
+        EXPECT_TRUE(client.Get("http://" + std::string(c.credentials)
+                + "@127.0.0.1:" + std::to_string(server.GetPort()) + "/private",
+            body))
+            << c.credentials;
+    }
+    const auto requests = server.GetRequests();
+    ASSERT_EQ(requests.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(requests[i].requestLine, "GET /private HTTP/1.1");
+        EXPECT_NE(requests[i].headerBlock.find(cases[i].header), std::string::npos)
+            << requests[i].headerBlock;
+    }
+}
