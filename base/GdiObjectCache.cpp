@@ -5,7 +5,18 @@
 #include <cstdio>
 
 namespace {
+
 const char kIconStripName[] = "biaoji.png";
+
+template <class Map> void DeleteAll(Map& handles)
+{
+    for (auto& entry : handles) {
+        if (entry.second)
+            ::DeleteObject(entry.second);
+    }
+    handles.clear();
+}
+
 }
 
 HFONT CreatePlainFont(int height, const char* face, int weight)
@@ -71,20 +82,8 @@ HBITMAP GdiObjectCache::FindImage(const std::string& name) const
 
 void GdiObjectCache::Clear()
 {
-    for (auto& entry : m_fonts)
-        if (entry.second)
-            ::DeleteObject(entry.second);
-    for (auto& entry : m_pens)
-        if (entry.second)
-            ::DeleteObject(entry.second);
-    for (auto& entry : m_brushes)
-        if (entry.second)
-            ::DeleteObject(entry.second);
-    for (auto& entry : m_images)
-        if (entry.second)
-            ::DeleteObject(entry.second);
-    m_fonts.clear();
-    m_pens.clear();
-    m_brushes.clear();
-    m_images.clear();
+    DeleteAll(m_fonts);
+    DeleteAll(m_pens);
+    DeleteAll(m_brushes);
+    DeleteAll(m_images);
 }

@@ -3,6 +3,7 @@
 #include "base/GdiObjectCache.h"
 #include "base/ImageUtil.h"
 #include "base/PathUtil.h"
+#include "base/PngFile.h"
 #include "tests/support/OffscreenCanvas.h"
 #include "tests/support/TempDataRoot.h"
 #include "tools/skingen/SkinImages.h"
@@ -78,9 +79,7 @@ TEST_F(GdiCacheTest, HoldsOnlyTheIconStripAndReloadsItAfterRelease)
 
     // Another strip in its place: the next cache loads it anew.
     OffscreenCanvas replacement(32, 16, RGB(1, 2, 3));
-    const std::string saved = replacement.SavePng("replacement_strip");
-    ASSERT_FALSE(saved.empty());
-    ASSERT_TRUE(::CopyFileA(saved.c_str(), (root.SkinDir() + "\\biaoji.png").c_str(), FALSE));
+    ASSERT_TRUE(SavePixelsAsPng(replacement.Bits(), 32, 16, false, root.SkinDir() + "\\biaoji.png"));
     GdiObjectCache::ReleaseInstance();
     HBITMAP reloaded = GdiObjectCache::Instance()->FindImage("biaoji.png");
     ASSERT_NE(reloaded, nullptr);
