@@ -1,0 +1,208 @@
+#include "data/StockFactory.h"
+
+#include <new>
+
+#include "data/Stock.h"
+
+CStockFactory::CStockFactory()
+    : m_current(nullptr), m_currentKey(0), m_limit(kLimit), m_wake(::CreateEventA(nullptr, TRUE, FALSE, nullptr)),
+      m_passes(0)
+{
+}
+
+CStockFactory::~CStockFactory()
+{
+    Shutdown();
+    if (m_wake)
+        ::CloseHandle(m_wake);
+}
+
+int CStockFactory::StartThread()
+{
+    if (m_wake)
+        ::ResetEvent(m_wake);
+    Start(false);
+    return 0;
+}
+
+void CStockFactory::Stop()
+{
+    if (m_wake)
+        ::SetEvent(m_wake);
+    CThread::Stop();
+}
+
+CStock* CStockFactory::FindLocked(uint32_t key)
+{
+    auto it = m_active.find(key);
+    if (it == m_active.end())
+        return nullptr;
+    it->second.stamp = Now();
+    it->second.stock->SetActive(1);
+    return it->second.stock;
+}
+
+CStock* CStockFactory::Find(uint32_t key)
+{
+    SingleLock lock(&m_cacheLock);
+    return FindLocked(key);
+}
+
+HRESULT CStockFactory::GetOrCreate(uint32_t key, CStock** out)
+{
+    SingleLock current(&m_currentLock);
+    CStock* stock = nullptr;
+    {
+        // Looked up and made current in one step under the cache lock, so a
+        // pass of the cache thread cannot retire it in between.
+        SingleLock cache(&m_cacheLock);
+        stock = FindLocked(key);
+        if (!stock) {
+            // A retired stock comes back: a second object over the same
+            // files would overwrite them and leak when retired again.
+            auto it = m_retired.find(key);
+            if (it != m_retired.end()) {
+                stock = it->second.stock;
+                m_retired.erase(it);
+                m_active[key] = Entry { key, Now(), stock };
+                stock->SetActive(1);
+            }
+        }
+        if (stock) {
+            m_current = stock;
+            m_currentKey.store(key);
+        }
+    }
+    if (!stock) {
+        // Loading reads the files and fetches the diagnosis: not under the cache lock.
+        stock = new (std::nothrow) CStock(key);
+        if (stock)
+            stock->Load();
+        m_current = stock;
+        m_currentKey.store(stock ? key : 0);
+    }
+    if (out)
+        *out = stock;
+    return stock ? S_OK : E_FAIL;
+}
+
+int CStockFactory::HandBack(uint32_t key, CStock* stock)
+{
+    if (!stock)
+        return 0;
+    SingleLock lock(&m_cacheLock);
+    if (m_active.find(key) == m_active.end())
+        m_active[key] = Entry { key, Now(), stock };
+    return 0;
+}
+
+void CStockFactory::RequestPendingData()
+{
+    SingleLock lock(&m_currentLock);
+    if (m_current)
+        m_current->IssuePendingRequests();
+}
+
+void CStockFactory::TrimCache()
+{
+    SingleLock lock(&m_cacheLock);
+    if (static_cast<int32_t>(m_active.size()) < m_limit)
+        return;
+    const uint32_t now = Now();
+    const uint32_t current = m_currentKey.load();
+    uint32_t bestAge = 0;
+    EntryMap::iterator pick = m_active.end();
+    for (auto it = m_active.begin(); it != m_active.end(); ++it) {
+        if (it->first == current)
+            continue;
+        // Unsigned: right across the wrap of the tick count.
+        const uint32_t age = now - it->second.stamp;
+        if (age > bestAge) {
+            bestAge = age;
+            pick = it;
+        }
+    }
+    if (pick == m_active.end())
+        return;
+    m_retired.insert(*pick);
+    m_active.erase(pick);
+}
+
+void CStockFactory::ReleaseRetired()
+{
+    SingleLock lock(&m_cacheLock);
+    for (auto it = m_retired.begin(); it != m_retired.end();) {
+        if (it->second.stock->IsBusy()) {
+            ++it;
+            continue;
+        }
+        delete it->second.stock;
+        it = m_retired.erase(it);
+    }
+}
+
+void CStockFactory::Run()
+{
+    while (!IsStopRequested()) {
+        TrimCache();
+        RequestPendingData();
+        ReleaseRetired();
+        m_passes.fetch_add(1);
+        if (m_wake)
+            ::WaitForSingleObject(m_wake, kPassIntervalMs);
+        else
+            ::Sleep(kPassIntervalMs);
+    }
+}
+
+int CStockFactory::Shutdown()
+{
+    Stop();
+    // The thread has ended; the locks are taken in their usual order all the same.
+    SingleLock current(&m_currentLock);
+    SingleLock cache(&m_cacheLock);
+    // A stock still waiting for a reply is deleted once that reply's callback has run.
+    for (EntryMap* map : { &m_active, &m_retired }) {
+        for (auto& entry : *map)
+            delete entry.second.stock;
+        map->clear();
+    }
+    m_current = nullptr;
+    m_currentKey.store(0);
+    return 0;
+}
+
+size_t CStockFactory::GetActiveCount() const
+{
+    SingleLock lock(&m_cacheLock);
+    return m_active.size();
+}
+
+size_t CStockFactory::GetRetiredCount() const
+{
+    SingleLock lock(&m_cacheLock);
+    return m_retired.size();
+}
+
+bool CStockFactory::IsActive(uint32_t key) const
+{
+    SingleLock lock(&m_cacheLock);
+    return m_active.count(key) != 0;
+}
+
+bool CStockFactory::IsRetired(uint32_t key) const
+{
+    SingleLock lock(&m_cacheLock);
+    return m_retired.count(key) != 0;
+}
+
+bool CStockFactory::GetStamp(uint32_t key, uint32_t* stamp) const
+{
+    SingleLock lock(&m_cacheLock);
+    auto it = m_active.find(key);
+    if (it == m_active.end())
+        return false;
+    if (stamp)
+        *stamp = it->second.stamp;
+    return true;
+}
