@@ -1,0 +1,147 @@
+// The stock cache: retirement, revival, hand-back, busy retired stocks.
+#include <gtest/gtest.h>
+
+#include "data/Stock.h"
+#include "data/StockFactory.h"
+#include "tests/center/CenterSimulator.h"
+#include "tests/support/CenterFixtures.h"
+
+namespace {
+
+// A cache whose clock the test sets; its thread is never started.
+class ClockedFactory : public CStockFactory
+{
+public:
+    uint32_t now = 1000;
+
+protected:
+    uint32_t Now() const override { return now; }
+};
+
+// Hands back stocks with keys 0x600000 + i, stamped 1000 + 10 * i.
+void Fill(ClockedFactory& factory, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        factory.now = 1000 + 10 * i;
+        factory.HandBack(0x600000 + i, new CStock(0x600000 + i));
+    }
+    factory.now = 5000;
+}
+
+}  // namespace
+
+TEST(StockFactory, RetiresTheLeastRecentlyUsedWhenFull)
+{
+    ClockedFactory nine;
+    Fill(nine, 9);
+    nine.TrimCache();
+    EXPECT_EQ(nine.GetRetiredCount(), 0u);
+
+    ClockedFactory ten;
+    Fill(ten, 10);
+    ten.now = 1000 + 10 * 9;
+    ten.Find(0x600000);  // used again: now the newest
+    ten.now = 5000;
+    ten.TrimCache();
+    EXPECT_TRUE(ten.IsRetired(0x600001));
+    EXPECT_EQ(ten.GetActiveCount(), 9u);
+    // One per pass: with 9 left nothing more goes.
+    ten.TrimCache();
+    EXPECT_EQ(ten.GetRetiredCount(), 1u);
+    ten.ReleaseRetired();
+    EXPECT_EQ(ten.GetRetiredCount(), 0u);
+}
+
+TEST(StockFactory, TiesGoToTheFirstKeyAndAgeZeroNeverRetires)
+{
+    ClockedFactory factory;
+    for (int i = 9; i >= 0; --i)
+        factory.HandBack(0x600000 + i, new CStock(0x600000 + i));
+    factory.TrimCache();  // every age 0
+    EXPECT_EQ(factory.GetRetiredCount(), 0u);
+    factory.now = 2000;
+    factory.TrimCache();
+    EXPECT_TRUE(factory.IsRetired(0x600000));
+}
+
+TEST(StockFactory, HitRefreshesTheStampAndHandBackKeepsIt)
+{
+    ClockedFactory factory;
+    CStock* stock = new CStock(0x600000);
+    factory.HandBack(0x600000, stock);
+    factory.now = 1500;
+    EXPECT_EQ(factory.HandBack(0x600000, stock), 0);
+    uint32_t stamp = 0;
+    ASSERT_TRUE(factory.GetStamp(0x600000, &stamp));
+    EXPECT_EQ(stamp, 1000u);
+    factory.now = 1700;
+    EXPECT_EQ(factory.Find(0x600000), stock);
+    ASSERT_TRUE(factory.GetStamp(0x600000, &stamp));
+    EXPECT_EQ(stamp, 1700u);
+    EXPECT_EQ(factory.Find(0x600001), nullptr);
+}
+
+class StockFactoryWithService : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(sim.ok());
+    }
+    CenterSimulator sim;
+};
+
+TEST_F(StockFactoryWithService, CurrentStockIsNeverRetiredAndARetiredStockIsRevived)
+{
+    ClockedFactory factory;
+    Fill(factory, 10);
+    CStock* oldest = nullptr;
+    // The oldest becomes current: the next oldest goes instead.
+    factory.now = 1000;
+    ASSERT_EQ(factory.GetOrCreate(0x600000, &oldest), S_OK);
+    factory.now = 5000;
+    factory.TrimCache();
+    EXPECT_TRUE(factory.IsActive(0x600000));
+    EXPECT_TRUE(factory.IsRetired(0x600001));
+    // Selecting the retired stock brings the same object back.
+    CStock* revived = nullptr;
+    ASSERT_EQ(factory.GetOrCreate(0x600001, &revived), S_OK);
+    EXPECT_FALSE(factory.IsRetired(0x600001));
+    EXPECT_TRUE(factory.IsActive(0x600001));
+    EXPECT_EQ(factory.Find(0x600001), revived);
+    EXPECT_EQ(factory.GetCurrentKey(), 0x600001u);
+    // A new stock is held only as current until it is handed back.
+    CStock* fresh = nullptr;
+    ASSERT_EQ(factory.GetOrCreate(0x600100, &fresh), S_OK);
+    EXPECT_FALSE(factory.IsActive(0x600100));
+    EXPECT_TRUE(fresh->GetDiagnose().IsLoaded());
+    factory.HandBack(0x600100, fresh);
+    EXPECT_TRUE(factory.IsActive(0x600100));
+}
+
+TEST(StockFactory, BusyRetiredStockSurvivesUntilItsCallback)
+{
+    LockedRecordingProvider provider;
+    ScopedDataProvider scoped(&provider);
+    ClockedFactory factory;
+    Fill(factory, 10);
+    // The oldest has a day request in flight.
+    CStock* busy = factory.Find(0x600000);
+    factory.now = 5000;
+    busy->PostRequest(1, kRequestDayBars, 0);
+    busy->IssuePendingRequests();
+    ASSERT_EQ(provider.Count(), 1u);
+    factory.now = 1000;
+    factory.Find(0x600000);
+    factory.now = 9000;
+    factory.TrimCache();
+    ASSERT_TRUE(factory.IsRetired(0x600000));
+    for (int pass = 0; pass < 3; ++pass) {
+        factory.ReleaseRetired();
+        EXPECT_TRUE(factory.IsRetired(0x600000));
+    }
+    provider.Complete(0, nullptr);
+    factory.ReleaseRetired();
+    EXPECT_FALSE(factory.IsRetired(0x600000));
+    EXPECT_FALSE(factory.IsActive(0x600000));
+}
