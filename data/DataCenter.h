@@ -46,6 +46,9 @@ public:
     // data lock while they use the snapshot.
     int GetCurrentStock(CStock** out);
     uint32_t GetCurrentCodeKey() const { return m_currentKey.load(); }
+    // The cached current stock itself (workers merge into it): callers hold
+    // the data lock and never keep the pointer beyond it.
+    CStock* PeekCurrentStock() const { return m_current; }
     int GetCurrentPosition() const { return m_position; }
     // Replaces the current stock's request marks; the cache thread issues them. 1.
     int RequestStockData(uint32_t flags, int more);

@@ -1,0 +1,253 @@
+// The data flow end to end against the market simulator: tables loaded in
+// start-up order, marks turned into requests by the cache thread, replies
+// inflated and merged by workers, notices for the current stock only, the
+// cache's retirement, and faults that leave everything as it was.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "base/DataPaths.h"
+#include "data/DataCenter.h"
+#include "data/Stock.h"
+#include "net/DownLoaderManager.h"
+#include "tests/center/CenterSimulator.h"
+#include "tests/support/CenterFixtures.h"
+#include "tests/support/QuoteFixtures.h"
+
+namespace {
+
+const DWORD kWaitMs = 30000;
+const uint32_t kComposite = 0x1A0001;
+
+class EndToEnd : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(sim.ok());
+        sim.quotes.SetCompression(1);
+        center = CDataCenter::Instance();
+        ASSERT_TRUE(center);
+        center->SetObserver(&observer);
+    }
+    void TearDown() override
+    {
+        sim.quotes.ReleaseAll();
+        if (center)
+            center->StopCacheThread();
+        CDownLoaderManager::ReleaseInstance();
+        CDataCenter::ReleaseInstance();
+    }
+
+    void LoadTables()
+    {
+        ASSERT_EQ(center->LoadCodeTable(), S_OK);
+        ASSERT_EQ(center->LoadFinanceData(), S_OK);
+        ASSERT_EQ(center->LoadQuoteData(), S_OK);
+        ASSERT_EQ(center->SetCurrentStock(center->GetCodeTable().FindKeyByCode("1A0001")), 1);
+        ASSERT_EQ(center->LoadGroupData(), S_OK);
+        ASSERT_TRUE(GroupIndex::Instance()->Rebuild(center->GetGroupData()));
+        ASSERT_EQ(center->LoadFormulaData(), S_OK);
+        ASSERT_EQ(center->LoadExRightsData(), S_OK);
+    }
+    // The stock in the cache, or the current one.
+    CStock* StockOf(uint32_t key)
+    {
+        CStock* current = center->PeekCurrentStock();
+        if (current && current->GetCodeKey() == key)
+            return current;
+        return center->GetStockFactory().Find(key);
+    }
+    // Until the cache thread has issued the current stock's marks.
+    void WaitUntilIssued()
+    {
+        ASSERT_TRUE(WaitUntil([&] {
+            SingleLock lock(&center->GetDataLock());
+            int pending = 1;
+            center->PeekCurrentStock()->GetPendingRequest(&pending, nullptr, nullptr);
+            return pending == 0;
+        }, kWaitMs));
+        // The pass that took the marks has sent the requests once it is over.
+        const uint32_t passes = center->GetStockFactory().GetPassCount();
+        ASSERT_TRUE(WaitUntil([&] { return center->GetStockFactory().GetPassCount() > passes; }, kWaitMs));
+    }
+    bool StockIdle(uint32_t key)
+    {
+        SingleLock lock(&center->GetDataLock());
+        CStock* stock = StockOf(key);
+        return stock && !stock->IsBusy();
+    }
+    int DayCountOf(uint32_t key)
+    {
+        SingleLock lock(&center->GetDataLock());
+        CStock* stock = StockOf(key);
+        return stock ? stock->GetDayData().GetCount() : -1;
+    }
+    size_t NoticesOf(int kind, uint32_t key)
+    {
+        size_t n = 0;
+        for (const NoticeRecord& r : observer.Records())
+            n += (!r.quotes && r.kind == kind && r.key == key) ? 1 : 0;
+        return n;
+    }
+    // Shanghai A shares of the simulator, ascending.
+    std::vector<uint32_t> ShanghaiShares(size_t count)
+    {
+        std::vector<uint32_t> keys;
+        for (const SimSecurity& s : sim.tables.Securities()) {
+            if (s.key >= 0x600000 && s.key < 0x700000)
+                keys.push_back(s.key);
+        }
+        std::sort(keys.begin(), keys.end());
+        keys.resize(std::min(count, keys.size()));
+        return keys;
+    }
+
+    CenterSimulator sim;
+    RecordingObserver observer;
+    CDataCenter* center = nullptr;
+};
+
+}  // namespace
+
+TEST_F(EndToEnd, MarksBecomeRequestsAndRepliesReachTheObserver)
+{
+    LoadTables();
+    EXPECT_GT(center->GetCodeTable().GetCount(), 100);
+    EXPECT_GT(center->GetFinanceData().GetCount(), 0u);
+    EXPECT_GT(center->GetQuoteData().GetQuoteCount(), 0u);
+    EXPECT_GT(center->GetExRightsData().GetStockCount(), 0u);
+    EXPECT_EQ(center->GetCurrentCodeKey(), kComposite);
+    const std::vector<SimRequest> log = sim.quotes.RequestLog();
+    const uint16_t order[] = { 0x201, 0x203, 0x202, 0x206, 0x208, 0x204 };
+    ASSERT_GE(log.size(), 6u);
+    for (size_t i = 0; i < 6; ++i)
+        EXPECT_EQ(log[i].command, order[i]) << i;
+
+    observer.SetHook([&](const NoticeRecord& r) { center->RefreshStock(nullptr, r.kind); });
+    CStock* snapshot = nullptr;
+    {
+        SingleLock lock(&center->GetDataLock());
+        ASSERT_EQ(center->GetCurrentStock(&snapshot), 1);
+    }
+    center->RequestStockData(kRequestDayBars | kRequestTicks, 0);
+    ASSERT_TRUE(observer.WaitFor([](const NoticeRecord& r) { return r.kind == kSeriesDay && r.key == kComposite; }, kWaitMs));
+    ASSERT_TRUE(observer.WaitFor([](const NoticeRecord& r) { return r.kind == kSeriesTicks && r.key == kComposite; }, kWaitMs));
+    EXPECT_EQ(CountRequests(sim.quotes, 0x301, kComposite), 1u);
+    EXPECT_EQ(CountRequests(sim.quotes, 0x401, kComposite), 1u);
+    const DWORD cacheThread = center->GetStockFactory().GetThreadId();
+    for (const NoticeRecord& r : observer.Records()) {
+        EXPECT_NE(r.threadId, ::GetCurrentThreadId());
+        EXPECT_NE(r.threadId, cacheThread);
+    }
+    SingleLock lock(&center->GetDataLock());
+    EXPECT_EQ(snapshot->GetDayData().GetCount(), SimStockSeries::DayBarCount() + 1);  // and today's bar
+    EXPECT_EQ(snapshot->GetFenbiData().GetCount(), SimStockSeries::TickCount());
+    EXPECT_GT(snapshot->GetMinute().GetCount(), 0);
+    EXPECT_EQ(snapshot->GetStockInfo().GetCode(), "1A0001");
+}
+
+TEST_F(EndToEnd, NoticesRunUnderTheDataLock)
+{
+    LoadTables();
+    const size_t replies = sim.quotes.RepliesSent();
+    {
+        // While this thread holds the data lock the reply arrives but cannot be merged.
+        SingleLock lock(&center->GetDataLock());
+        center->RequestStockData(kRequestF10, 0);
+        ASSERT_TRUE(WaitUntil([&] { return sim.quotes.RepliesSent() > replies; }, kWaitMs));
+        ::Sleep(200);
+        EXPECT_EQ(NoticesOf(kSeriesF10, kComposite), 0u);
+    }
+    ASSERT_TRUE(observer.WaitFor([](const NoticeRecord& r) { return r.kind == kSeriesF10; }, kWaitMs));
+}
+
+TEST_F(EndToEnd, AnotherStocksUpdateNotifiesNobody)
+{
+    LoadTables();
+    const uint32_t other = 0x600000;
+    sim.quotes.HoldWhere([other](const SimRequest& r) { return r.command == 0x301 && r.key == other; });
+    ASSERT_EQ(center->SetCurrentStock(other), 1);
+    center->RequestStockData(kRequestDayBars, 0);
+    ASSERT_TRUE(sim.quotes.WaitForHeld(1, kWaitMs));
+    ASSERT_EQ(center->SetCurrentStock(kComposite), 1);
+    sim.quotes.ReleaseAll();
+    ASSERT_TRUE(WaitUntil([&] { return StockIdle(other) && DayCountOf(other) == SimStockSeries::DayBarCount(); }, kWaitMs));
+    EXPECT_EQ(NoticesOf(kSeriesDay, other), 0u);
+    EXPECT_EQ(observer.Count(), 0u);
+}
+
+TEST_F(EndToEnd, TenStocksRetireTheOldestAndABusyOneWaitsForItsCallback)
+{
+    LoadTables();
+    const std::vector<uint32_t> keys = ShanghaiShares(11);
+    ASSERT_EQ(keys.size(), 11u);
+    const uint32_t first = keys[0];
+    sim.quotes.HoldWhere([first](const SimRequest& r) { return r.command == 0x301 && r.key == first; });
+    ASSERT_EQ(center->SetCurrentStock(first), 1);
+    center->RequestStockData(kRequestDayBars, 0);
+    ASSERT_TRUE(sim.quotes.WaitForHeld(1, kWaitMs));
+    for (size_t i = 1; i < keys.size(); ++i)
+        ASSERT_EQ(center->SetCurrentStock(keys[i]), 1);
+    // The composite, handed back first of all, is older still: it goes first.
+    CStockFactory& factory = center->GetStockFactory();
+    ASSERT_TRUE(WaitUntil([&] { return !factory.IsActive(kComposite) && !factory.IsRetired(kComposite); }, kWaitMs));
+    ASSERT_TRUE(WaitUntil([&] { return factory.IsRetired(first); }, kWaitMs));
+    const uint32_t passes = factory.GetPassCount();
+    ASSERT_TRUE(WaitUntil([&] { return factory.GetPassCount() >= passes + 3; }, kWaitMs));
+    EXPECT_TRUE(factory.IsRetired(first));
+    EXPECT_EQ(factory.GetActiveCount(), 9u);
+    sim.quotes.ReleaseAll();
+    ASSERT_TRUE(WaitUntil([&] { return !factory.IsRetired(first) && !factory.IsActive(first); }, kWaitMs));
+    EXPECT_EQ(NoticesOf(kSeriesDay, first), 0u);
+    // Deleting it saved the reply it merged.
+    const std::string path = DataPaths::Instance()->GetDayFile(first);
+    WIN32_FILE_ATTRIBUTE_DATA info;
+    ASSERT_TRUE(::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &info));
+    EXPECT_EQ(info.nFileSizeLow, SimStockSeries::DayBarCount() * sizeof(Bar));
+    // Selecting it again loads it from that file.
+    ASSERT_EQ(center->SetCurrentStock(first), 1);
+    CStock* snapshot = nullptr;
+    SingleLock lock(&center->GetDataLock());
+    ASSERT_EQ(center->GetCurrentStock(&snapshot), 1);
+    EXPECT_EQ(snapshot->GetDayData().GetCount(), SimStockSeries::DayBarCount());
+}
+
+TEST_F(EndToEnd, FailedRepliesKeepWhatWasThereAndTheNextRequestWorks)
+{
+    LoadTables();
+    center->RequestStockData(kRequestDayBars, 0);
+    ASSERT_TRUE(observer.WaitFor([](const NoticeRecord& r) { return r.kind == kSeriesDay; }, kWaitMs));
+    const SimFault faults[] = { SimFault::CloseMidBody, SimFault::CloseAfterHeader, SimFault::LengthZero,
+                                SimFault::TruncatedZlib, SimFault::HugeLength, SimFault::Refuse };
+    for (SimFault fault : faults) {
+        sim.quotes.SetFault(fault, 1);
+        center->RequestStockData(kRequestTicks, 0);
+        WaitUntilIssued();
+        ASSERT_TRUE(WaitUntil([&] { return StockIdle(kComposite); }, kWaitMs));
+        EXPECT_EQ(NoticesOf(kSeriesTicks, kComposite), 0u) << static_cast<int>(fault);
+        EXPECT_EQ(DayCountOf(kComposite), SimStockSeries::DayBarCount());
+    }
+    center->RequestStockData(kRequestTicks, 0);
+    ASSERT_TRUE(observer.WaitFor([](const NoticeRecord& r) { return r.kind == kSeriesTicks; }, kWaitMs));
+    SingleLock lock(&center->GetDataLock());
+    EXPECT_EQ(center->GetStockFactory().Find(kComposite), nullptr);  // current, never handed back
+    CStock* snapshot = nullptr;
+    center->GetCurrentStock(&snapshot);
+    EXPECT_EQ(snapshot->GetFenbiData().GetCount(), SimStockSeries::TickCount());
+}
+
+TEST_F(EndToEnd, DiagnosisServiceDownStillSelectsTheStock)
+{
+    LoadTables();
+    sim.diagnosis.SetFailureStatus(503);
+    ASSERT_EQ(center->SetCurrentStock(0x600000), 1);
+    sim.web.Stop();
+    ASSERT_EQ(center->SetCurrentStock(0x600036), 1);
+    center->RequestStockData(kRequestDiagnosis | kRequestDayBars, 0);
+    ASSERT_TRUE(observer.WaitFor([](const NoticeRecord& r) { return r.kind == kSeriesDay && r.key == 0x600036; }, kWaitMs));
+    CStock* snapshot = nullptr;
+    SingleLock lock(&center->GetDataLock());
+    ASSERT_EQ(center->GetCurrentStock(&snapshot), 1);
+    EXPECT_EQ(snapshot->GetDiagnose().GetText(), CStockDiagnose::kUnknownVerdict);
+}
