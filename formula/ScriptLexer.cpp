@@ -110,6 +110,17 @@ ScriptTokenKind ScriptLexer::Next(ScriptToken& token)
     const wchar_t c = *p;
     if (c == 0)
         return token.kind = K::kEnd; // stays on the terminator
+    const wchar_t* const start = p;
+    const ScriptTokenKind kind = ReadToken(token);
+    if (kind == K::kMalformed)
+        p = start; // error texts then show the bad token itself
+    return kind;
+}
+
+ScriptTokenKind ScriptLexer::ReadToken(ScriptToken& token)
+{
+    const wchar_t*& p = state.position;
+    const wchar_t c = *p;
 
     switch (c) {
     case L'!':

@@ -85,6 +85,7 @@ public:
     ScriptLexerState state;
 
 private:
+    ScriptTokenKind ReadToken(ScriptToken& token);
     ScriptTokenKind ReadNumber(ScriptToken& token);
     ScriptTokenKind ReadString(ScriptToken& token);
     ScriptTokenKind ReadName(ScriptToken& token);
