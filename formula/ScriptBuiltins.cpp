@@ -144,14 +144,14 @@ bool CScriptEngine::CallBuiltin(const wchar_t* name, VARIANT* arguments, int cou
         const bool write = std::wcschr(mode, L'w') != nullptr;
         HANDLE file;
         if (append)
-            file = ::CreateFileW(arguments[0].bstrVal, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+            file = ::CreateFileW(
+                arguments[0].bstrVal, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
         else if (write)
             file = ::CreateFileW(arguments[0].bstrVal, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+                FILE_ATTRIBUTE_NORMAL, nullptr);
         else
             file = ::CreateFileW(arguments[0].bstrVal, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+                FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE) {
             SetResultInt(result, kInvalidHandle);
             return true;
@@ -205,7 +205,8 @@ bool CScriptEngine::CallBuiltin(const wchar_t* name, VARIANT* arguments, int cou
             std::string bytes = WideToGbk(std::wstring(arguments[1].bstrVal)); // up to the first NUL
             bytes += "\r\n";
             DWORD done = 0;
-            written = ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) && done > 0;
+            written
+                = ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) && done > 0;
         }
         SetResultBool(result, written);
         return true;

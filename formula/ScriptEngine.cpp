@@ -6,6 +6,7 @@
 #include <cstring>
 #include <cwchar>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -40,7 +41,8 @@ void CopyGbkBounded(char* out, int size, const char* text, size_t length)
     const size_t limit = static_cast<size_t>(size) - 1;
     size_t used = 0;
     while (used < length) {
-        const size_t step = (IsGbkLeadByte(static_cast<unsigned char>(text[used])) && used + 1 < length) ? 2 : 1;
+        const size_t step
+            = (IsGbkLeadByte(static_cast<unsigned char>(text[used])) && used + 1 < length) ? 2 : 1;
         if (used + step > limit)
             break;
         used += step;
@@ -94,9 +96,17 @@ const char* CScriptEngine::MessageOf(int code)
 }
 
 CScriptEngine::CScriptEngine()
-    : m_errorLine(0), m_pendingLine(0), m_variableCount(0), m_callbackCount(0), m_functionCount(0),
-      m_depth(0), m_cancel(false), m_cancelEvent(nullptr), m_nesting(0), m_running(false),
-      m_comInitialized(false)
+    : m_errorLine(0)
+    , m_pendingLine(0)
+    , m_variableCount(0)
+    , m_callbackCount(0)
+    , m_functionCount(0)
+    , m_depth(0)
+    , m_cancel(false)
+    , m_cancelEvent(nullptr)
+    , m_nesting(0)
+    , m_running(false)
+    , m_comInitialized(false)
 {
     m_comInitialized = SUCCEEDED(::CoInitialize(nullptr));
     std::memset(m_variables, 0, sizeof m_variables);
@@ -157,28 +167,34 @@ bool CScriptEngine::Execute(const char* text)
 {
     if (!text || m_running)
         return false;
-    Reset();
+    std::wstring wide;
     try {
-        m_source = GbkToWide(text);
+        wide = GbkToWide(text);
     } catch (const std::bad_alloc&) {
         return false;
     }
-    RunProgram(m_source.c_str());
-    return m_message[0] == 0;
+    return RunSource(std::move(wide));
 }
 
 bool CScriptEngine::ExecuteWide(const wchar_t* text)
 {
     if (!text || m_running)
         return false;
-    Reset();
     // The engine keeps its own copy: functions defined by the text point into it
     // and stay callable (by Evaluate) after the caller's text is gone.
+    std::wstring copy;
     try {
-        m_source.assign(text);
+        copy.assign(text);
     } catch (const std::bad_alloc&) {
         return false;
     }
+    return RunSource(std::move(copy));
+}
+
+bool CScriptEngine::RunSource(std::wstring&& text)
+{
+    Reset();
+    m_source = std::move(text);
     RunProgram(m_source.c_str());
     return m_message[0] == 0;
 }
@@ -188,8 +204,12 @@ bool CScriptEngine::ExecuteFile(const char* path)
     if (!path || m_running)
         return false;
     std::string bytes;
-    if (!ReadWholeFile(path, bytes, kMaxScriptFileBytes))
+    try {
+        if (!ReadWholeFile(path, bytes, kMaxScriptFileBytes))
+            return false;
+    } catch (const std::bad_alloc&) {
         return false;
+    }
     return Execute(bytes.c_str());
 }
 
@@ -235,9 +255,15 @@ bool CScriptEngine::AddCallback(const char* name, IScriptCallback* callback)
 {
     if (!callback || m_callbackCount >= kMaxCallbacks)
         return false;
+    std::wstring wide;
+    try {
+        if (name && *name)
+            wide = GbkToWide(name);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     ScriptCallbackEntry& entry = m_callbacks[m_callbackCount];
     std::memset(&entry, 0, sizeof entry);
-    const std::wstring wide = (name && *name) ? GbkToWide(name) : std::wstring();
     CopyName(entry.name, wide.c_str());
     entry.callback = callback;
     ++m_callbackCount;
@@ -249,8 +275,8 @@ bool CScriptEngine::AddDefaultCallback(IScriptCallback* callback)
     return AddCallback("", callback);
 }
 
-void CScriptEngine::GetError(int* line, char* message, int messageSize, char* token, int tokenSize,
-                             char* lineText, int lineTextSize)
+void CScriptEngine::GetError(
+    int* line, char* message, int messageSize, char* token, int tokenSize, char* lineText, int lineTextSize)
 {
     if (line)
         *line = m_errorLine;
@@ -449,7 +475,8 @@ void CScriptEngine::PopFrame(int depth)
     for (int i = m_depth - 1; i >= depth; --i)
         ClearVariantWhole(m_frames[i].returnValue);
     m_lexer.state = target.position;
-    m_token = target.token;
+    m_token = std::move(target.token); // the frame is done with it; a move cannot fail
+    target.token.Clear();
     m_depth = depth;
 }
 

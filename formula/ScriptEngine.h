@@ -34,7 +34,7 @@ struct ScriptFrame
     ScriptLexerState position;
     int32_t variableCount = 0;
     VARIANT returnValue;
-    ScriptToken token;     // the whole current token, restored when the frame is popped
+    ScriptToken token; // the whole current token, restored when the frame is popped
     bool callBoundary = false; // a function call or an Evaluate: a return stops here
 };
 
@@ -64,8 +64,8 @@ public:
 
     static const int kMaxVariables = 100; // 99 live at most
     static const int kMaxCallbacks = 20;
-    static const int kMaxFunctions = 50;  // 49 at most
-    static const int kMaxFrames = 20;     // 19 nested at most
+    static const int kMaxFunctions = 50; // 49 at most
+    static const int kMaxFrames = 20; // 19 nested at most
     static const int kNameSize = 64;
     static const int kMaxArguments = 12;
     // Nested expressions and statements beyond this raise "Stack overflow"
@@ -93,7 +93,7 @@ public:
     bool AddCallback(const char* name, IScriptCallback* callback) override;
     bool AddDefaultCallback(IScriptCallback* callback) override;
     void GetError(int* line, char* message, int messageSize, char* token, int tokenSize, char* lineText,
-                  int lineTextSize) override;
+        int lineTextSize) override;
 
     // IScriptCallback: the built-in functions; variables and operators are declined.
     bool GetVariable(const wchar_t*, VARIANT*) override { return false; }
@@ -119,15 +119,27 @@ private:
     CScriptEngine& operator=(const CScriptEngine&) = delete;
 
     enum class Operator {
-        kAdd, kSubtract, kMultiply, kDivide,
-        kEqual, kNotEqual, kLess, kLessEqual, kGreater, kGreaterEqual,
-        kAnd, kOr, kXor,
+        kAdd,
+        kSubtract,
+        kMultiply,
+        kDivide,
+        kEqual,
+        kNotEqual,
+        kLess,
+        kLessEqual,
+        kGreater,
+        kGreaterEqual,
+        kAnd,
+        kOr,
+        kXor,
     };
     struct ArgumentArray;
     class NestingGuard;
     class RunningScope;
 
     // Runs and errors.
+    // Resets, takes the text as the engine's own source and runs it.
+    bool RunSource(std::wstring&& text);
     void RunProgram(const wchar_t* text);
     [[noreturn]] void Raise(EXCEP code);
     void Check(HRESULT hr);
@@ -168,6 +180,7 @@ private:
     void RunSwitch();
     void RunReturn();
     void SkipLoop();
+    void ExpectToken(ScriptTokenKind kind, EXCEP code);
     void CheckCancelled();
 
     // Expressions.
@@ -233,7 +246,8 @@ private:
 class CScriptEngine::NestingGuard
 {
 public:
-    explicit NestingGuard(CScriptEngine& engine) : m_engine(engine)
+    explicit NestingGuard(CScriptEngine& engine)
+        : m_engine(engine)
     {
         if (m_engine.m_nesting >= kMaxNesting)
             m_engine.Raise(kStackOverflow);
@@ -253,7 +267,12 @@ private:
 class CScriptEngine::RunningScope
 {
 public:
-    explicit RunningScope(bool& running) : m_running(running), m_was(running) { running = true; }
+    explicit RunningScope(bool& running)
+        : m_running(running)
+        , m_was(running)
+    {
+        running = true;
+    }
     ~RunningScope() { m_running = m_was; }
 
 private:

@@ -195,8 +195,7 @@ void CScriptEngine::ParsePostfix(ScriptValue& value)
     case K::kOpenParen:
         NextToken();
         ParseLogic(value);
-        if (Kind() != K::kCloseParen)
-            Raise(kParensMixup);
+        ExpectToken(K::kCloseParen, kParensMixup);
         NextToken();
         return;
     case K::kInteger: {
@@ -238,8 +237,7 @@ void CScriptEngine::ParsePostfix(ScriptValue& value)
 void CScriptEngine::ParseConversion(ScriptValue& value)
 {
     NextToken();
-    if (Kind() != K::kName)
-        Raise(kNameExpected);
+    ExpectToken(K::kName, kNameExpected);
     const wchar_t* member = m_token.text;
     VARTYPE target;
     if (std::wcscmp(member, L"toString") == 0)
@@ -253,11 +251,9 @@ void CScriptEngine::ParseConversion(ScriptValue& value)
     else
         Raise(kUndefined);
     NextToken();
-    if (Kind() != K::kOpenParen)
-        Raise(kParensMixup);
+    ExpectToken(K::kOpenParen, kParensMixup);
     NextToken();
-    if (Kind() != K::kCloseParen)
-        Raise(kParensMixup);
+    ExpectToken(K::kCloseParen, kParensMixup);
     NextToken();
     if (target == VT_R8)
         Check(::VariantChangeTypeEx(value.get(), value.get(), kEnglishUnitedStates, 0, VT_R8));
@@ -293,11 +289,9 @@ void CScriptEngine::ParseName(ScriptValue& value)
     }
     if (IScriptCallback* callback = FindNamedCallback(name.text)) {
         NextToken();
-        if (Kind() != K::kDot)
-            Raise(kNameExpected);
+        ExpectToken(K::kDot, kNameExpected);
         NextToken();
-        if (Kind() != K::kName)
-            Raise(kNameExpected);
+        ExpectToken(K::kName, kNameExpected);
         const ScriptToken member = m_token;
         NextToken();
         ScriptValue result;
@@ -359,8 +353,8 @@ int CScriptEngine::ParseArguments(ArgumentArray& arguments)
         ++count;
         if (Kind() == K::kComma)
             NextToken();
-        else if (Kind() != K::kCloseParen)
-            Raise(kParensMixup);
+        else
+            ExpectToken(K::kCloseParen, kParensMixup);
     }
     NextToken();
     return count;
@@ -382,14 +376,12 @@ void CScriptEngine::CallScriptFunction(int index, ArgumentArray& arguments, int 
             NextToken();
             if (Kind() == K::kComma)
                 NextToken();
-            else if (Kind() != K::kCloseParen)
-                Raise(kParensMixup);
+            else
+                ExpectToken(K::kCloseParen, kParensMixup);
         }
-        if (Kind() != K::kCloseParen)
-            Raise(kParensMixup);
+        ExpectToken(K::kCloseParen, kParensMixup);
         NextToken();
-        if (Kind() != K::kOpenBrace)
-            Raise(kParensMixup);
+        ExpectToken(K::kOpenBrace, kParensMixup);
         RunStatementList(K::kCloseBrace);
     } catch (EXCEP code) {
         if (code != kUnscopedReturn)

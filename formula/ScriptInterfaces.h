@@ -32,13 +32,13 @@ public:
 
 protected:
     // Callbacks are never deleted through this interface.
-    ~IScriptCallback() {}
+    ~IScriptCallback() { }
 };
 
 class IBaseScript
 {
 public:
-    virtual ~IBaseScript() {}
+    virtual ~IBaseScript() { }
     virtual void Reset() = 0;
     // May be called from another thread: the run stops after its current statement.
     virtual void Stop() = 0;
@@ -52,7 +52,8 @@ public:
     virtual bool AddDefaultCallback(IScriptCallback* callback) = 0;
     // Every buffer that is not null receives a terminated copy, cut to its size.
     virtual void GetError(int* line, char* message, int messageSize, char* token, int tokenSize,
-                          char* lineText, int lineTextSize) = 0;
+        char* lineText, int lineTextSize)
+        = 0;
 };
 
 // S_OK, E_OUTOFMEMORY (and a null engine) or E_POINTER.

@@ -15,11 +15,19 @@ struct Keyword
 
 // Keywords are case-sensitive.
 const Keyword kKeywords[] = {
-    {L"break", K::kBreak},   {L"case", K::kCase},       {L"default", K::kDefault},
-    {L"else", K::kElse},     {L"for", K::kFor},         {L"foreach", K::kForeach},
-    {L"function", K::kFunction}, {L"if", K::kIf},       {L"return", K::kReturn},
-    {L"switch", K::kSwitch}, {L"uses", K::kUses},       {L"var", K::kVar},
-    {L"while", K::kWhile},
+    { L"break", K::kBreak },
+    { L"case", K::kCase },
+    { L"default", K::kDefault },
+    { L"else", K::kElse },
+    { L"for", K::kFor },
+    { L"foreach", K::kForeach },
+    { L"function", K::kFunction },
+    { L"if", K::kIf },
+    { L"return", K::kReturn },
+    { L"switch", K::kSwitch },
+    { L"uses", K::kUses },
+    { L"var", K::kVar },
+    { L"while", K::kWhile },
 };
 
 bool IsDigit(wchar_t c)
@@ -31,9 +39,27 @@ bool IsDigit(wchar_t c)
 // names work).
 bool IsNameChar(wchar_t c)
 {
-    return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || IsDigit(c) || c == L'_' || c == L'$' ||
-           c == L'%' || c > 0x0100;
+    return (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') || IsDigit(c) || c == L'_' || c == L'$'
+        || c == L'%' || c > 0x0100;
 }
+
+// Characters that are a token of their own.
+const struct
+{
+    wchar_t character;
+    ScriptTokenKind kind;
+} kSingleCharacterTokens[] = {
+    { L'~', K::kXor },
+    { L'(', K::kOpenParen },
+    { L')', K::kCloseParen },
+    { L'{', K::kOpenBrace },
+    { L'}', K::kCloseBrace },
+    { L',', K::kComma },
+    { L'.', K::kDot },
+    { L';', K::kSemicolon },
+    { L'*', K::kStar },
+    { L'/', K::kSlash },
+};
 
 ScriptTokenKind Single(ScriptToken& token, ScriptTokenKind kind, const wchar_t* text, size_t length)
 {
@@ -169,42 +195,15 @@ ScriptTokenKind ScriptLexer::ReadToken(ScriptToken& token)
         p += length;
         return token.kind;
     }
-    case L'~':
-        Single(token, K::kXor, p, 1);
-        ++p;
-        return K::kXor;
-    case L'(':
-        Single(token, K::kOpenParen, p++, 1);
-        return token.kind;
-    case L')':
-        Single(token, K::kCloseParen, p++, 1);
-        return token.kind;
-    case L'{':
-        Single(token, K::kOpenBrace, p++, 1);
-        return token.kind;
-    case L'}':
-        Single(token, K::kCloseBrace, p++, 1);
-        return token.kind;
-    case L',':
-        Single(token, K::kComma, p++, 1);
-        return token.kind;
-    case L'.':
-        Single(token, K::kDot, p++, 1);
-        return token.kind;
-    case L';':
-        Single(token, K::kSemicolon, p++, 1);
-        return token.kind;
-    case L'*':
-        Single(token, K::kStar, p++, 1);
-        return token.kind;
-    case L'/':
-        Single(token, K::kSlash, p++, 1);
-        return token.kind;
     case L'"':
     case L'\'':
         return ReadString(token);
     default:
         break;
+    }
+    for (const auto& single : kSingleCharacterTokens) {
+        if (single.character == c)
+            return Single(token, single.kind, p++, 1);
     }
     if (IsDigit(c))
         return ReadNumber(token);
@@ -223,8 +222,12 @@ bool ScriptLexer::ReadWordOperator(ScriptToken& token)
         size_t length;
         ScriptTokenKind kind;
     } kWords[] = {
-        {L"AND", 3, K::kAnd}, {L"and", 3, K::kAnd}, {L"OR", 2, K::kOr},
-        {L"or", 2, K::kOr},   {L"NOT", 3, K::kNot}, {L"not", 3, K::kNot},
+        { L"AND", 3, K::kAnd },
+        { L"and", 3, K::kAnd },
+        { L"OR", 2, K::kOr },
+        { L"or", 2, K::kOr },
+        { L"NOT", 3, K::kNot },
+        { L"not", 3, K::kNot },
     };
     const wchar_t* p = state.position;
     for (const auto& w : kWords) {

@@ -54,7 +54,7 @@ struct ScriptToken
 
     ScriptTokenKind kind = ScriptTokenKind::kEnd;
     wchar_t text[kTextSize] = {}; // names, keywords, numbers and operators
-    std::wstring string;          // the contents of a string literal
+    std::wstring string; // the contents of a string literal
 
     void Clear();
     void SetText(const wchar_t* begin, size_t length);

@@ -4,7 +4,26 @@
 #include <cwchar>
 
 namespace {
+
 using K = ScriptTokenKind;
+
+// Runs the body of a loop or switch; a break inside ends it.
+template <class Body> void CatchBreak(Body body)
+{
+    try {
+        body();
+    } catch (CScriptEngine::EXCEP code) {
+        if (code != CScriptEngine::kUnscopedBreak)
+            throw;
+    }
+}
+
+} // namespace
+
+void CScriptEngine::ExpectToken(ScriptTokenKind kind, EXCEP code)
+{
+    if (Kind() != kind)
+        Raise(code);
 }
 
 void CScriptEngine::CheckCancelled()
@@ -161,8 +180,7 @@ void CScriptEngine::RunMemberStatement(const ScriptToken& name)
     const ScriptToken savedToken = m_token;
     NextToken(); // "."
     NextToken();
-    if (Kind() != K::kName)
-        Raise(kNameExpected);
+    ExpectToken(K::kName, kNameExpected);
     const ScriptToken member = m_token;
     ScriptToken after;
     PeekToken(after);
@@ -185,8 +203,7 @@ void CScriptEngine::RunVar()
 {
     for (;;) {
         NextToken();
-        if (Kind() != K::kName)
-            Raise(kNameExpected);
+        ExpectToken(K::kName, kNameExpected);
         const int scopeStart = m_depth > 0 ? m_frames[m_depth - 1].variableCount : 0;
         for (int i = scopeStart; i < m_variableCount; ++i) {
             if (std::wcscmp(m_variables[i].name, m_token.text) == 0)
@@ -214,8 +231,7 @@ void CScriptEngine::DefineFunction()
     if (m_depth > 0)
         Raise(kInvalidScope);
     NextToken();
-    if (Kind() != K::kName)
-        Raise(kNameExpected);
+    ExpectToken(K::kName, kNameExpected);
     if (FindFunction(m_token.text) >= 0)
         Raise(kDuplicatedEntry);
     if (m_functionCount + 1 >= kMaxFunctions)
@@ -223,12 +239,10 @@ void CScriptEngine::DefineFunction()
     ScriptFunction& function = m_functions[m_functionCount];
     std::wcscpy(function.name, m_token.text);
     NextToken();
-    if (Kind() != K::kOpenParen)
-        Raise(kParensMixup);
+    ExpectToken(K::kOpenParen, kParensMixup);
     function.start = m_lexer.state;
     SkipTo(K::kCloseParen);
-    if (Kind() != K::kOpenBrace)
-        Raise(kParensMixup);
+    ExpectToken(K::kOpenBrace, kParensMixup);
     SkipTo(K::kCloseBrace);
     ++m_functionCount;
 }
@@ -237,13 +251,11 @@ void CScriptEngine::RunIf()
 {
     NestingGuard guard(*this);
     NextToken();
-    if (Kind() != K::kOpenParen)
-        Raise(kParensMixup);
+    ExpectToken(K::kOpenParen, kParensMixup);
     NextToken();
     ScriptValue condition;
     ParseExpressionList(condition);
-    if (Kind() != K::kCloseParen)
-        Raise(kParensMixup);
+    ExpectToken(K::kCloseParen, kParensMixup);
     NextToken();
     if (IsTrue(condition)) {
         RunBlock();
@@ -272,39 +284,32 @@ void CScriptEngine::RunIf()
 void CScriptEngine::SkipLoop()
 {
     SkipTo(K::kCloseParen);
-    if (Kind() != K::kOpenBrace)
-        Raise(kParensMixup);
+    ExpectToken(K::kOpenBrace, kParensMixup);
     SkipTo(K::kCloseBrace);
 }
 
 void CScriptEngine::RunWhile()
 {
     NextToken();
-    if (Kind() != K::kOpenParen)
-        Raise(kParensMixup);
+    ExpectToken(K::kOpenParen, kParensMixup);
     const int depth = m_depth;
     PushFrame(false);
     const ScriptLexerState condition = m_lexer.state;
-    try {
+    CatchBreak([&] {
         for (;;) {
             NextToken();
             ScriptValue test;
             ParseExpressionList(test);
             if (!IsTrue(test))
                 break;
-            if (Kind() != K::kCloseParen)
-                Raise(kParensMixup);
+            ExpectToken(K::kCloseParen, kParensMixup);
             NextToken();
-            if (Kind() != K::kOpenBrace)
-                Raise(kParensMixup);
+            ExpectToken(K::kOpenBrace, kParensMixup);
             RunBlock();
             CheckCancelled(); // an empty body runs no statement that would check
             m_lexer.state = condition;
         }
-    } catch (EXCEP code) {
-        if (code != kUnscopedBreak)
-            throw;
-    }
+    });
     PopFrame(depth);
     SkipLoop();
 }
@@ -312,20 +317,18 @@ void CScriptEngine::RunWhile()
 void CScriptEngine::RunFor()
 {
     NextToken();
-    if (Kind() != K::kOpenParen)
-        Raise(kParensMixup);
+    ExpectToken(K::kOpenParen, kParensMixup);
     const int depth = m_depth;
     PushFrame(false); // loop variables live in it
-    try {
+    CatchBreak([&] {
         NextToken();
         if (Kind() == K::kVar)
             RunVar();
         else if (Kind() == K::kName)
             RunNameStatement();
-        else if (Kind() != K::kSemicolon)
-            Raise(kKeywordExpected);
-        if (Kind() != K::kSemicolon)
-            Raise(kSyntaxError);
+        else
+            ExpectToken(K::kSemicolon, kKeywordExpected);
+        ExpectToken(K::kSemicolon, kSyntaxError);
         const ScriptLexerState condition = m_lexer.state;
         for (;;) {
             NextToken();
@@ -333,29 +336,22 @@ void CScriptEngine::RunFor()
             ParseExpressionList(test);
             if (!IsTrue(test))
                 break;
-            if (Kind() != K::kSemicolon)
-                Raise(kSyntaxError);
+            ExpectToken(K::kSemicolon, kSyntaxError);
             const ScriptLexerState step = m_lexer.state;
             SkipTo(K::kCloseParen, 1); // over the step, which may hold calls of its own
-            if (Kind() != K::kOpenBrace)
-                Raise(kParensMixup);
+            ExpectToken(K::kOpenBrace, kParensMixup);
             RunBlock();
             CheckCancelled();
             m_lexer.state = step;
             NextToken();
             if (Kind() != K::kCloseParen) {
-                if (Kind() != K::kName)
-                    Raise(kKeywordExpected);
+                ExpectToken(K::kName, kKeywordExpected);
                 RunNameStatement();
-                if (Kind() != K::kCloseParen)
-                    Raise(kParensMixup);
+                ExpectToken(K::kCloseParen, kParensMixup);
             }
             m_lexer.state = condition;
         }
-    } catch (EXCEP code) {
-        if (code != kUnscopedBreak)
-            throw;
-    }
+    });
     PopFrame(depth);
     SkipLoop();
 }
@@ -363,27 +359,23 @@ void CScriptEngine::RunFor()
 void CScriptEngine::RunSwitch()
 {
     NextToken();
-    if (Kind() != K::kOpenParen)
-        Raise(kParensMixup);
+    ExpectToken(K::kOpenParen, kParensMixup);
     NextToken();
     ScriptValue selector;
     ParseExpressionList(selector);
-    if (Kind() != K::kCloseParen)
-        Raise(kParensMixup);
+    ExpectToken(K::kCloseParen, kParensMixup);
     const int depth = m_depth;
     PushFrame(false);
-    try {
+    CatchBreak([&] {
         NextToken();
-        if (Kind() != K::kOpenBrace)
-            Raise(kParensMixup);
+        ExpectToken(K::kOpenBrace, kParensMixup);
         NextToken();
         for (;;) {
             if (Kind() == K::kCase) {
                 NextToken();
                 ScriptValue label;
                 ParseExpressionList(label);
-                if (Kind() != K::kColon)
-                    Raise(kSyntaxError);
+                ExpectToken(K::kColon, kSyntaxError);
                 if (VariantEquals(*selector, *label)) {
                     // A following case label is no statement: every matching
                     // case but the last ends with break.
@@ -391,13 +383,12 @@ void CScriptEngine::RunSwitch()
                     break;
                 }
                 NextToken();
-                while (Kind() != K::kCase && Kind() != K::kDefault && Kind() != K::kCloseBrace &&
-                       Kind() != K::kEnd)
+                while (Kind() != K::kCase && Kind() != K::kDefault && Kind() != K::kCloseBrace
+                    && Kind() != K::kEnd)
                     SkipTo(Kind() == K::kOpenBrace ? K::kCloseBrace : K::kSemicolon);
             } else if (Kind() == K::kDefault) {
                 NextToken();
-                if (Kind() != K::kColon)
-                    Raise(kSyntaxError);
+                ExpectToken(K::kColon, kSyntaxError);
                 NextToken();
                 RunBlock();
                 break;
@@ -405,10 +396,7 @@ void CScriptEngine::RunSwitch()
                 break;
             }
         }
-    } catch (EXCEP code) {
-        if (code != kUnscopedBreak)
-            throw;
-    }
+    });
     PopFrame(depth); // back after the ")"
     SkipTo(K::kCloseBrace);
 }
@@ -420,8 +408,7 @@ void CScriptEngine::RunReturn()
     NextToken();
     ScriptValue value;
     ParseExpressionList(value);
-    if (Kind() != K::kSemicolon)
-        Raise(kSyntaxError);
+    ExpectToken(K::kSemicolon, kSyntaxError);
     // The value travels out through the blocks and loops of the function (or
     // the Evaluate text) to its call frame, and no further.
     for (int i = m_depth - 1; i >= 0; --i) {

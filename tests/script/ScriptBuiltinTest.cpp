@@ -48,7 +48,8 @@ protected:
     std::string ReadFileBytes()
     {
         std::string out;
-        HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        HANDLE file
+            = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
         if (file == INVALID_HANDLE_VALUE)
             return "(missing)";
         char buffer[4096];
@@ -71,42 +72,42 @@ struct BuiltinCase
 };
 
 const BuiltinCase kBuiltinCases[] = {
-    {"atoi('12')", "I4:12"},
-    {"atoi('x')", "I4:0"},
-    {"atoi(2.7)", "I4:3"},
-    {"atoi()", "!Bad arguments"},
-    {"strlen('abc')", "I4:3"},
-    {"strlen(12345)", "I4:5"},
-    {"strlen('')", "I4:0"},
-    {"strstr('hello', 'll')", "BSTR:llo"},
-    {"strstr('hello', 'x')", "BSTR:"},
-    {"strpos('abc', 'abc')", "I4:0"},
-    {"strpos('abc', 'c')", "I4:2"},
-    {"strpos('abc', 'x')", "I4:-1"},
-    {"strpos('abc', 1)", "!Bad arguments"},
-    {"substr('abc', 3)", "BSTR:"},
-    {"substr('abc', 1)", "BSTR:bc"},
-    {"substr('abc', 1, 10)", "BSTR:bc"},
-    {"substr('abc', 0, 2)", "BSTR:ab"},
-    {"substr('abc', -2, 1)", "BSTR:a"},
-    {"substr('abc', 1, -1)", "BSTR:"},
-    {"substr('abc', 1, 1, 9)", "BSTR:bc"},
-    {"substr('abc')", "!Bad arguments"},
-    {"substr(5, 1)", "!Bad arguments"},
-    {"strupper('aBc1')", "BSTR:ABC1"},
-    {"strlower('AbC')", "BSTR:abc"},
-    {"eval('1 + 2 * 3')", "I4:7"},
-    {"eval('base * 2, base + 1')", "I4:11"},
-    {"eval(3)", "!Bad arguments"},
-    {"eval('eval(\"4 > 3\")')", "BOOL:-1"},
-    {"sleep(-1)", "EMPTY"},
-    {"sleep(0)", "EMPTY"},
-    {"feof(-1)", "BOOL:-1"},
-    {"fgets(-1)", "EMPTY"},
-    {"fputs(-1, 'x')", "BOOL:0"},
-    {"fopen('/no/such/dir/file.txt', 'r')", "I4:-1"},
-    {"fopen('a')", "!Bad arguments"},
-    {"fclose('a')", "!Bad arguments"},
+    { "atoi('12')", "I4:12" },
+    { "atoi('x')", "I4:0" },
+    { "atoi(2.7)", "I4:3" },
+    { "atoi()", "!Bad arguments" },
+    { "strlen('abc')", "I4:3" },
+    { "strlen(12345)", "I4:5" },
+    { "strlen('')", "I4:0" },
+    { "strstr('hello', 'll')", "BSTR:llo" },
+    { "strstr('hello', 'x')", "BSTR:" },
+    { "strpos('abc', 'abc')", "I4:0" },
+    { "strpos('abc', 'c')", "I4:2" },
+    { "strpos('abc', 'x')", "I4:-1" },
+    { "strpos('abc', 1)", "!Bad arguments" },
+    { "substr('abc', 3)", "BSTR:" },
+    { "substr('abc', 1)", "BSTR:bc" },
+    { "substr('abc', 1, 10)", "BSTR:bc" },
+    { "substr('abc', 0, 2)", "BSTR:ab" },
+    { "substr('abc', -2, 1)", "BSTR:a" },
+    { "substr('abc', 1, -1)", "BSTR:" },
+    { "substr('abc', 1, 1, 9)", "BSTR:bc" },
+    { "substr('abc')", "!Bad arguments" },
+    { "substr(5, 1)", "!Bad arguments" },
+    { "strupper('aBc1')", "BSTR:ABC1" },
+    { "strlower('AbC')", "BSTR:abc" },
+    { "eval('1 + 2 * 3')", "I4:7" },
+    { "eval('base * 2, base + 1')", "I4:11" },
+    { "eval(3)", "!Bad arguments" },
+    { "eval('eval(\"4 > 3\")')", "BOOL:-1" },
+    { "sleep(-1)", "EMPTY" },
+    { "sleep(0)", "EMPTY" },
+    { "feof(-1)", "BOOL:-1" },
+    { "fgets(-1)", "EMPTY" },
+    { "fputs(-1, 'x')", "BOOL:0" },
+    { "fopen('/no/such/dir/file.txt', 'r')", "I4:-1" },
+    { "fopen('a')", "!Bad arguments" },
+    { "fclose('a')", "!Bad arguments" },
 };
 
 TEST_F(ScriptBuiltinTest, Table)
@@ -152,8 +153,10 @@ TEST_F(ScriptBuiltinTest, OtherNamesAreDeclinedAndLeftToOtherCallbacks)
 TEST_F(ScriptBuiltinTest, LinesWithoutFinalLineFeed)
 {
     WriteFileBytes("first\r\nsecond\nlast");
-    EXPECT_EQ("", Run("var f := fopen('" + path + "', 'r'); a := fgets(f); b := fgets(f); c := fgets(f); "
-                      "d := feof(f); e := fgets(f); fclose(f);"));
+    EXPECT_EQ("",
+        Run("var f := fopen('" + path
+            + "', 'r'); a := fgets(f); b := fgets(f); c := fgets(f); "
+              "d := feof(f); e := fgets(f); fclose(f);"));
     EXPECT_EQ("BSTR:first", host.Describe(L"a"));
     EXPECT_EQ("BSTR:second", host.Describe(L"b"));
     EXPECT_EQ("BSTR:last", host.Describe(L"c"));
@@ -165,15 +168,22 @@ TEST_F(ScriptBuiltinTest, WriteAppendAndLongLines)
 {
     const std::string longLine(500, 'x');
     // String literals hold at most 299 characters; the line is joined in the script.
-    EXPECT_EQ("", Run("var f := fopen('" + path + "', 'w'); a := fputs(f, 'one'); fclose(f);"
-                      "var half := '" + longLine.substr(0, 250) + "';"
-                      "f := fopen('" + path + "', 'a'); fputs(f, half + half); fclose(f);"));
+    EXPECT_EQ("",
+        Run("var f := fopen('" + path
+            + "', 'w'); a := fputs(f, 'one'); fclose(f);"
+              "var half := '"
+            + longLine.substr(0, 250)
+            + "';"
+              "f := fopen('"
+            + path + "', 'a'); fputs(f, half + half); fclose(f);"));
     EXPECT_EQ("BOOL:-1", host.Describe(L"a"));
     EXPECT_EQ("one\r\n" + longLine + "\r\n", ReadFileBytes());
 
     // A line is read in pieces of at most 399 bytes.
-    EXPECT_EQ("", Run("var f := fopen('" + path + "', 'r'); a := fgets(f); b := fgets(f); c := fgets(f);"
-                      "d := feof(f); fclose(f);"));
+    EXPECT_EQ("",
+        Run("var f := fopen('" + path
+            + "', 'r'); a := fgets(f); b := fgets(f); c := fgets(f);"
+              "d := feof(f); fclose(f);"));
     EXPECT_EQ("BSTR:one", host.Describe(L"a"));
     EXPECT_EQ("BSTR:" + std::string(399, 'x'), host.Describe(L"b"));
     EXPECT_EQ("BSTR:" + std::string(101, 'x'), host.Describe(L"c"));
@@ -182,8 +192,11 @@ TEST_F(ScriptBuiltinTest, WriteAppendAndLongLines)
 
 TEST_F(ScriptBuiltinTest, GbkTextRoundTrip)
 {
-    EXPECT_EQ("", Run("var f := fopen('" + path + "', 'w'); fputs(f, '\xca\xd5\xc5\xcc'); fclose(f);"
-                      "f := fopen('" + path + "', 'r'); r := fgets(f); s := strlen(r); fclose(f);"));
+    EXPECT_EQ("",
+        Run("var f := fopen('" + path
+            + "', 'w'); fputs(f, '\xca\xd5\xc5\xcc'); fclose(f);"
+              "f := fopen('"
+            + path + "', 'r'); r := fgets(f); s := strlen(r); fclose(f);"));
     EXPECT_EQ(std::string("\xca\xd5\xc5\xcc\r\n"), ReadFileBytes());
     EXPECT_EQ("BSTR:\xca\xd5\xc5\xcc", host.Describe(L"r"));
     EXPECT_EQ("I4:2", host.Describe(L"s"));
@@ -195,8 +208,9 @@ TEST_F(ScriptBuiltinTest, FileFunctionsRefuseForeignHandles)
 {
     HANDLE event = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     const std::string value = std::to_string(reinterpret_cast<LONG_PTR>(event));
-    EXPECT_EQ("", Run("fclose(" + value + "); r := fgets(" + value + "); s := feof(" + value + "); t := fputs(" +
-                      value + ", 'x');"));
+    EXPECT_EQ("",
+        Run("fclose(" + value + "); r := fgets(" + value + "); s := feof(" + value + "); t := fputs(" + value
+            + ", 'x');"));
     EXPECT_EQ("EMPTY", host.Describe(L"r"));
     EXPECT_EQ("BOOL:-1", host.Describe(L"s"));
     EXPECT_EQ("BOOL:0", host.Describe(L"t"));

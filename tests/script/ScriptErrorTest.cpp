@@ -66,21 +66,21 @@ struct ErrorCase
 // The token text starts at the token being read when the error was raised and
 // runs on through the source; the line text is that token's whole line.
 const ErrorCase kErrorCases[] = {
-    {"r := 1;\nvar a b;", "Syntax error", 2, "b;", "var a b;"},
-    {"r := 1;\n\nr := 1 / 0;\nq := 2;", "Type mismatch", 3, ";\nq := 2;", "r := 1 / 0;"},
-    {"/* a\nb */ var 5;", "Name exptected", 2, "5;", "b */ var 5;"},
-    {"// c\n\n\n{{{{{{{{{{{{{{{{{{{{ }}}}}}}}}}}}}}}}}}}}", "Stack overflow", 4, "{ }}}}}}}}}}}}}}}}}}}}",
-     "{{{{{{{{{{{{{{{{{{{{ }}}}}}}}}}}}}}}}}}}}"},
-    {"{\n  function f() { }\n}", "Invalid scope", 2, "function f() { }\n}", "  function f() { }"},
-    {"a := 1;\nb := zz + 1;", "Undefined", 2, "+ 1;", "b := zz + 1;"},
-    {"\n\t5;", "Keyword expected", 2, "5;", "\t5;"},
-    {"var a;\r\nvar a;", "Duplicated entry", 2, "a;", "var a;"},
-    {"if (1 < 2 { }", "Parens mixup", 1, "{ }", "if (1 < 2 { }"},
-    {"x := 1;\nstrlen(1, 2);", "Bad arguments", 2, ";", "strlen(1, 2);"},
-    {"break;", "Unscoped break statement", 1, "break;", "break;"},
-    {"while (1 < 2) {\n  { return 3; }\n}", "Unscoped return statement", 2, "; }\n}", "  { return 3; }"},
-    {"r := 'open\n", "Syntax error", 1, "'open\n", "r := 'open"},
-    {"r := 1;\nr := 2 +\n  'abc", "Syntax error", 3, "'abc", "  'abc"},
+    { "r := 1;\nvar a b;", "Syntax error", 2, "b;", "var a b;" },
+    { "r := 1;\n\nr := 1 / 0;\nq := 2;", "Type mismatch", 3, ";\nq := 2;", "r := 1 / 0;" },
+    { "/* a\nb */ var 5;", "Name exptected", 2, "5;", "b */ var 5;" },
+    { "// c\n\n\n{{{{{{{{{{{{{{{{{{{{ }}}}}}}}}}}}}}}}}}}}", "Stack overflow", 4, "{ }}}}}}}}}}}}}}}}}}}}",
+        "{{{{{{{{{{{{{{{{{{{{ }}}}}}}}}}}}}}}}}}}}" },
+    { "{\n  function f() { }\n}", "Invalid scope", 2, "function f() { }\n}", "  function f() { }" },
+    { "a := 1;\nb := zz + 1;", "Undefined", 2, "+ 1;", "b := zz + 1;" },
+    { "\n\t5;", "Keyword expected", 2, "5;", "\t5;" },
+    { "var a;\r\nvar a;", "Duplicated entry", 2, "a;", "var a;" },
+    { "if (1 < 2 { }", "Parens mixup", 1, "{ }", "if (1 < 2 { }" },
+    { "x := 1;\nstrlen(1, 2);", "Bad arguments", 2, ";", "strlen(1, 2);" },
+    { "break;", "Unscoped break statement", 1, "break;", "break;" },
+    { "while (1 < 2) {\n  { return 3; }\n}", "Unscoped return statement", 2, "; }\n}", "  { return 3; }" },
+    { "r := 'open\n", "Syntax error", 1, "'open\n", "r := 'open" },
+    { "r := 1;\nr := 2 +\n  'abc", "Syntax error", 3, "'abc", "  'abc" },
 };
 
 TEST_F(ScriptErrorTest, MessageLineAndToken)
@@ -115,7 +115,7 @@ TEST_F(ScriptErrorTest, GetErrorAlwaysTerminates)
     engine->GetError(nullptr, message, sizeof message, nullptr, 0, nullptr, 0);
     EXPECT_STREQ("Compiler ", message);
 
-    char tiny[1] = {'X'};
+    char tiny[1] = { 'X' };
     engine->GetError(nullptr, tiny, 1, tiny, 1, tiny, 1);
     EXPECT_EQ('\0', tiny[0]);
     engine->GetError(nullptr, nullptr, 0, nullptr, 0, nullptr, 0); // nothing to write, nothing written
@@ -211,7 +211,8 @@ TEST(ScriptEvaluate, SeesTheLastRunAndOutlivesItsText)
     ASSERT_EQ(S_OK, CreateScriptEngine(&engine));
     {
         // The caller's text is gone before Evaluate calls the function it defined.
-        std::wstring text = L"var base := 10; function add(x) { return base + x; } function g() { return 1; }";
+        std::wstring text
+            = L"var base := 10; function add(x) { return base + x; } function g() { return 1; }";
         ASSERT_TRUE(engine->ExecuteWide(text.c_str()));
         text.assign(text.size(), L'#');
     }

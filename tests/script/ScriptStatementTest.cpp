@@ -34,84 +34,86 @@ struct StateCase
 {
     const char* script;
     const char* message; // "" for a clean run
-    const char* state;   // the host's variables afterwards
+    const char* state; // the host's variables afterwards
 };
 
 // Assignments to names the script did not declare land in the host, which is
 // how each case shows what ran.
 const StateCase kStateCases[] = {
     // An integer is no truth value: only a comparison drives a loop.
-    {"while (1) { r := 5; }", "", ""},
-    {"var i := 0; while (i < 3) { i := i + 1; } r := i;", "", "r=I4:3"},
-    {"var i := 0; while (1 < 2) { i := i + 1; if (i = 5) break; } r := i;", "", "r=I4:5"},
-    {"var s := 0; for (var i := 0; i < 4; i++) { s := s + i; } r := s;", "", "r=I4:6"},
-    {"var n := 0; function bump() { n := n + 1; } for (var i := 0; n < 3; bump()) { } r := n;", "", "r=I4:3"},
-    {"for (var i := 0; i < 3; i++) { } r := 1;", "", "r=I4:1"},
+    { "while (1) { r := 5; }", "", "" },
+    { "var i := 0; while (i < 3) { i := i + 1; } r := i;", "", "r=I4:3" },
+    { "var i := 0; while (1 < 2) { i := i + 1; if (i = 5) break; } r := i;", "", "r=I4:5" },
+    { "var s := 0; for (var i := 0; i < 4; i++) { s := s + i; } r := s;", "", "r=I4:6" },
+    { "var n := 0; function bump() { n := n + 1; } for (var i := 0; n < 3; bump()) { } r := n;", "",
+        "r=I4:3" },
+    { "for (var i := 0; i < 3; i++) { } r := 1;", "", "r=I4:1" },
     // Functions exist once their definition has run.
-    {"r := f(1); function f(x) { return x; }", "Undefined", ""},
-    {"function f(x) { return x + 1; } r := f(1);", "", "r=I4:2"},
-    {"function f() { var a := 1; } r := f();", "", "r=EMPTY"},
-    {"function f(a, b) { return b; } r := f(1);", "", "r=EMPTY"},
-    {"function f(a) { return a; } r := f(1, 2, 3);", "", "r=I4:1"},
-    {"function f(a) { if (a > 1) { while (1 < 2) { return a * 10; } } return 0; } r := f(2); s := f(1);", "",
-     "r=I4:20 s=I4:0"},
-    {"function f(a) { return a; } function f(b) { return b; }", "Duplicated entry", ""},
-    {"{ function f() { } }", "Invalid scope", ""},
+    { "r := f(1); function f(x) { return x; }", "Undefined", "" },
+    { "function f(x) { return x + 1; } r := f(1);", "", "r=I4:2" },
+    { "function f() { var a := 1; } r := f();", "", "r=EMPTY" },
+    { "function f(a, b) { return b; } r := f(1);", "", "r=EMPTY" },
+    { "function f(a) { return a; } r := f(1, 2, 3);", "", "r=I4:1" },
+    { "function f(a) { if (a > 1) { while (1 < 2) { return a * 10; } } return 0; } r := f(2); s := f(1);", "",
+        "r=I4:20 s=I4:0" },
+    { "function f(a) { return a; } function f(b) { return b; }", "Duplicated entry", "" },
+    { "{ function f() { } }", "Invalid scope", "" },
     // A call's result is no longer lost to the comparison that follows it.
-    {"function f(x) { return x; } r := f(5) > 3; s := f(1) > 3;", "", "r=BOOL:-1 s=BOOL:0"},
-    {"function f(x) { return x; } r := f(2) + f(3) * 2;", "", "r=I4:8"},
+    { "function f(x) { return x; } r := f(5) > 3; s := f(1) > 3;", "", "r=BOOL:-1 s=BOOL:0" },
+    { "function f(x) { return x; } r := f(2) + f(3) * 2;", "", "r=I4:8" },
     // switch
-    {"var v := 2; switch (v) { case 1: r := 1; break; case 2: r := 2; break; case 3: r := 3; break; } s := 9;",
-     "", "r=I4:2 s=I4:9"},
-    {"switch (1) { case 1: r := 1; case 2: r := 2; }", "Keyword expected", "r=I4:1"},
-    {"switch (5) { case 1: r := 1; break; default: r := 0; } s := 1;", "", "r=I4:0 s=I4:1"},
-    {"switch (5) { default: r := 0; } s := 1;", "", "r=I4:0 s=I4:1"},
-    {"switch ('b') { case 'a': r := 1; break; case 'b': { r := 2; } break; }", "", "r=I4:2"},
+    { "var v := 2; switch (v) { case 1: r := 1; break; case 2: r := 2; break; case 3: r := 3; break; } s := "
+      "9;",
+        "", "r=I4:2 s=I4:9" },
+    { "switch (1) { case 1: r := 1; case 2: r := 2; }", "Keyword expected", "r=I4:1" },
+    { "switch (5) { case 1: r := 1; break; default: r := 0; } s := 1;", "", "r=I4:0 s=I4:1" },
+    { "switch (5) { default: r := 0; } s := 1;", "", "r=I4:0 s=I4:1" },
+    { "switch ('b') { case 'a': r := 1; break; case 'b': { r := 2; } break; }", "", "r=I4:2" },
     // var scopes
-    {"var a; var a;", "Duplicated entry", ""},
-    {"var a := 1; { var a := 2; r := a; } s := a;", "", "r=I4:2 s=I4:1"},
-    {"{ var a := 1; } r := a;", "Undefined", ""},
-    {"var a := 1, b := a + 1; r := b;", "", "r=I4:2"},
-    {"var a b;", "Syntax error", ""},
-    {"var 5;", "Name exptected", ""},
+    { "var a; var a;", "Duplicated entry", "" },
+    { "var a := 1; { var a := 2; r := a; } s := a;", "", "r=I4:2 s=I4:1" },
+    { "{ var a := 1; } r := a;", "Undefined", "" },
+    { "var a := 1, b := a + 1; r := b;", "", "r=I4:2" },
+    { "var a b;", "Syntax error", "" },
+    { "var 5;", "Name exptected", "" },
     // if / else
-    {"var v := 2; if (v = 1) r := 1; else if (v = 2) r := 2; else r := 3;", "", "r=I4:2"},
-    {"var v := 3; if (v = 1) { r := 1; } else if (v = 2) { r := 2; } else { r := 3; } s := 0;", "",
-     "r=I4:3 s=I4:0"},
-    {"if (1 < 2) if (2 < 3) r := 1; s := 2;", "", "r=I4:1 s=I4:2"},
-    {"if (1 < 2) r := 1; else r := 2; s := 3;", "", "r=I4:1 s=I4:3"},
-    {"if 1 < 2 { r := 1; }", "Parens mixup", ""},
+    { "var v := 2; if (v = 1) r := 1; else if (v = 2) r := 2; else r := 3;", "", "r=I4:2" },
+    { "var v := 3; if (v = 1) { r := 1; } else if (v = 2) { r := 2; } else { r := 3; } s := 0;", "",
+        "r=I4:3 s=I4:0" },
+    { "if (1 < 2) if (2 < 3) r := 1; s := 2;", "", "r=I4:1 s=I4:2" },
+    { "if (1 < 2) r := 1; else r := 2; s := 3;", "", "r=I4:1 s=I4:3" },
+    { "if 1 < 2 { r := 1; }", "Parens mixup", "" },
     // Expressions
-    {"r := 1, 2;", "", "r=I4:2"},
-    {"r := 1 <> 1; s := 1 <> 2; t := 'a' != 'a';", "", "r=BOOL:0 s=BOOL:-1 t=BOOL:0"},
-    {"r := 1 >< 2;", "", "r=I4:2"},
-    {"r := -5; s := +5; t := - 2.5;", "", "r=I4:-5 s=I4:5 t=R8:-2.5"},
-    {"r := 7 - 2 * 3; s := (7 - 2) * 3; t := 7 / 2;", "", "r=I4:1 s=I4:15 t=R8:3.5"},
-    {"r := 'a' + 1; s := 1 + '2';", "", "r=BSTR:a1 s=I4:3"},
-    {"r := (1 < 2) and (2 < 1); s := (1 < 2) or (2 < 1); t := (1 < 2) ~ (1 < 2);", "",
-     "r=BOOL:0 s=BOOL:-1 t=BOOL:0"},
-    {"r := (1 < 2) not ;", "", "r=BOOL:0"},
-    {"var s := '2.5'; r := s.toNumber(); var n := 42; t := n.toString();", "", "r=R8:2.5 t=BSTR:42"},
-    {"var s := 'x'; r := s.toNumber();", "Type mismatch", ""},
-    {"var s := 1; r := s.length();", "Undefined", ""},
-    {"var x := 1; r := x++; s := x;", "", "r=I4:2 s=I4:1"},
-    {"var x := 1; x++; x++; x--; r := x; x += 5; x -= 2; s := x;", "", "r=I4:2 s=I4:5"},
-    {"r := 1 / 0;", "Type mismatch", ""},
-    {"r := 99999999999;", "Type mismatch", ""},
-    {"r := 1.2.3;", "Type mismatch", ""},
-    {"r := 'abc", "Syntax error", ""},
-    {"r := ((((1))));", "", "r=I4:1"},
-    {"r := (1;", "Parens mixup", ""},
-    {"r := nothing;", "Undefined", ""},
+    { "r := 1, 2;", "", "r=I4:2" },
+    { "r := 1 <> 1; s := 1 <> 2; t := 'a' != 'a';", "", "r=BOOL:0 s=BOOL:-1 t=BOOL:0" },
+    { "r := 1 >< 2;", "", "r=I4:2" },
+    { "r := -5; s := +5; t := - 2.5;", "", "r=I4:-5 s=I4:5 t=R8:-2.5" },
+    { "r := 7 - 2 * 3; s := (7 - 2) * 3; t := 7 / 2;", "", "r=I4:1 s=I4:15 t=R8:3.5" },
+    { "r := 'a' + 1; s := 1 + '2';", "", "r=BSTR:a1 s=I4:3" },
+    { "r := (1 < 2) and (2 < 1); s := (1 < 2) or (2 < 1); t := (1 < 2) ~ (1 < 2);", "",
+        "r=BOOL:0 s=BOOL:-1 t=BOOL:0" },
+    { "r := (1 < 2) not ;", "", "r=BOOL:0" },
+    { "var s := '2.5'; r := s.toNumber(); var n := 42; t := n.toString();", "", "r=R8:2.5 t=BSTR:42" },
+    { "var s := 'x'; r := s.toNumber();", "Type mismatch", "" },
+    { "var s := 1; r := s.length();", "Undefined", "" },
+    { "var x := 1; r := x++; s := x;", "", "r=I4:2 s=I4:1" },
+    { "var x := 1; x++; x++; x--; r := x; x += 5; x -= 2; s := x;", "", "r=I4:2 s=I4:5" },
+    { "r := 1 / 0;", "Type mismatch", "" },
+    { "r := 99999999999;", "Type mismatch", "" },
+    { "r := 1.2.3;", "Type mismatch", "" },
+    { "r := 'abc", "Syntax error", "" },
+    { "r := ((((1))));", "", "r=I4:1" },
+    { "r := (1;", "Parens mixup", "" },
+    { "r := nothing;", "Undefined", "" },
     // Statements the language does not have, and scopes that do not exist.
-    {"5;", "Keyword expected", ""},
-    {"foreach (x) { }", "Keyword expected", ""},
-    {"}", "Keyword expected", ""},
-    {"break;", "Unscoped break statement", ""},
-    {"return 1;", "Invalid scope", ""},
-    {"{ return 1; }", "Unscoped return statement", ""},
-    {"", "", ""},
-    {"  // nothing\n /* at all */ ;;", "", ""},
+    { "5;", "Keyword expected", "" },
+    { "foreach (x) { }", "Keyword expected", "" },
+    { "}", "Keyword expected", "" },
+    { "break;", "Unscoped break statement", "" },
+    { "return 1;", "Invalid scope", "" },
+    { "{ return 1; }", "Unscoped return statement", "" },
+    { "", "", "" },
+    { "  // nothing\n /* at all */ ;;", "", "" },
 };
 
 TEST_F(ScriptStatementTest, ScriptToState)
@@ -141,12 +143,13 @@ TEST_F(ScriptStatementTest, FramesNestNineteenDeep)
 
     // Each call takes a frame, and so does each block inside it.
     EXPECT_EQ("Stack overflow", RunScript(engine, "function f(n) { return f(n); } f(1);").message);
-    EXPECT_EQ("", RunScript(engine, "function f(n) { if (n > 0) { return f(n - 1) + 1; } return 0; } r := f(9);")
-                      .message);
+    EXPECT_EQ("",
+        RunScript(engine, "function f(n) { if (n > 0) { return f(n - 1) + 1; } return 0; } r := f(9);")
+            .message);
     EXPECT_EQ("I4:9", host.Describe(L"r"));
     EXPECT_EQ("Stack overflow",
-              RunScript(engine, "function f(n) { if (n > 0) { return f(n - 1) + 1; } return 0; } r := f(10);")
-                  .message);
+        RunScript(engine, "function f(n) { if (n > 0) { return f(n - 1) + 1; } return 0; } r := f(10);")
+            .message);
 }
 
 TEST_F(ScriptStatementTest, DeepNestingIsAnErrorNotACrash)
@@ -182,8 +185,8 @@ TEST_F(ScriptStatementTest, LimitsOfTheTables)
     for (int i = 1; i <= 49; ++i)
         functions += "function f" + std::to_string(i) + "() { }";
     EXPECT_EQ("", RunScript(engine, functions.c_str()).message);
-    EXPECT_EQ("Compiler limitation reached",
-              RunScript(engine, (functions + "function g() { }").c_str()).message);
+    EXPECT_EQ(
+        "Compiler limitation reached", RunScript(engine, (functions + "function g() { }").c_str()).message);
 
     host.AddFunction(L"count", [](VARIANT*, int count, VARIANT* result) {
         result->vt = VT_I4;
@@ -212,7 +215,8 @@ TEST_F(ScriptStatementTest, OperatorsGoToTheFirstCallback)
 
     // "<>" is not-equal, also for the hook.
     host.log.clear();
-    EXPECT_EQ("", RunScript(engine, "r := s <> 1; q := s = 1; m := s * 2; d := s / 2; a := s and s;").message);
+    EXPECT_EQ(
+        "", RunScript(engine, "r := s <> 1; q := s = 1; m := s * 2; d := s / 2; a := s and s;").message);
     EXPECT_TRUE(Logged("hook NotEqual"));
     EXPECT_TRUE(Logged("hook Equal"));
     EXPECT_TRUE(Logged("hook Multiply"));
@@ -256,11 +260,13 @@ TEST_F(ScriptStatementTest, EngineValuesCarryNoStaleReservedWords)
     stale.wReserved2 = 77;
     stale.wReserved3 = 99;
     host.SetRaw(L"x", stale);
-    EXPECT_EQ("", RunScript(engine, "a := x + 1; b := x - 2.5; c := x * 2; d := x < 9; e := -x; f := x / 2; "
-                                    "g := x.toString(); h := 3; i := 'text'; j := 1.5; k := x and 1; "
-                                    "l := 'a' + x;")
-                      .message);
-    for (const wchar_t* name : {L"a", L"b", L"c", L"d", L"e", L"f", L"g", L"h", L"i", L"j", L"k", L"l"}) {
+    EXPECT_EQ("",
+        RunScript(engine,
+            "a := x + 1; b := x - 2.5; c := x * 2; d := x < 9; e := -x; f := x / 2; "
+            "g := x.toString(); h := 3; i := 'text'; j := 1.5; k := x and 1; "
+            "l := 'a' + x;")
+            .message);
+    for (const wchar_t* name : { L"a", L"b", L"c", L"d", L"e", L"f", L"g", L"h", L"i", L"j", L"k", L"l" }) {
         const VARIANT* value = host.Find(name);
         ASSERT_NE(nullptr, value);
         EXPECT_EQ(0, value->wReserved1) << WideToGbk(name);
