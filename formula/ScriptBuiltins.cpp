@@ -290,6 +290,7 @@ bool CScriptEngine::CallBuiltin(const wchar_t* name, VARIANT* arguments, int cou
                     ::CharLowerBuffA(bytes, length * 2);
             }
         }
+        ZeroVariantReserved(*text);
         ClearVariantWhole(*result);
         *result = *text;
         std::memset(text.get(), 0, sizeof(VARIANT));

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -171,6 +173,54 @@ TEST_F(ScriptStatementTest, DeepNestingIsAnErrorNotACrash)
     for (int i = 0; i < 50000; ++i)
         minus += "-(";
     EXPECT_EQ("Stack overflow", RunScript(engine, minus.c_str()).message);
+}
+
+struct DeepRun
+{
+    IBaseScript* engine;
+    const std::string* script;
+    std::string message;
+};
+
+DWORD WINAPI RunDeepScript(void* parameter)
+{
+    DeepRun* run = static_cast<DeepRun*>(parameter);
+    run->message = RunScript(run->engine, run->script->c_str()).message;
+    return 0;
+}
+
+// The nesting limit keeps the deepest constructs within a 1 MB thread stack,
+// the smallest a Windows program gives its threads by default.
+TEST_F(ScriptStatementTest, DeepestNestingFitsAOneMegabyteStack)
+{
+    host.AddFunction(L"h", [](VARIANT*, int, VARIANT* result) {
+        result->vt = VT_I4;
+        result->lVal = 1;
+        return true;
+    });
+    const char* shapes[][3] = {
+        { "(", "1", ")" },
+        { "h(", "1", ")" },
+        { "-(", "1", ")" },
+        { "h(1,2,3,4,5,6,7,8,9,10,11,", "1", ")" },
+        { "(1 < 2) and (", "1", ")" },
+    };
+    for (const auto& shape : shapes) {
+        std::string script = "r := ";
+        for (int i = 0; i < 1000; ++i)
+            script += shape[0];
+        script += shape[1];
+        for (int i = 0; i < 1000; ++i)
+            script += shape[2];
+        script += ";";
+        DeepRun run = { engine, &script, "(not run)" };
+        HANDLE thread = ::CreateThread(
+            nullptr, 1024 * 1024, RunDeepScript, &run, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+        ASSERT_NE(nullptr, thread);
+        EXPECT_EQ(WAIT_OBJECT_0, ::WaitForSingleObject(thread, 120000));
+        ::CloseHandle(thread);
+        EXPECT_EQ("Stack overflow", run.message) << shape[0];
+    }
 }
 
 TEST_F(ScriptStatementTest, LimitsOfTheTables)
