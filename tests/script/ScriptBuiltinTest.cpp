@@ -126,11 +126,6 @@ TEST_F(ScriptBuiltinTest, Table)
 
 TEST_F(ScriptBuiltinTest, OtherNamesAreDeclinedAndLeftToOtherCallbacks)
 {
-    host.AddFunction(L"strange", [](VARIANT*, int, VARIANT* result) {
-        result->vt = VT_I4;
-        result->lVal = 1;
-        return true;
-    });
     CScriptEngine* raw = static_cast<CScriptEngine*>(engine);
     VARIANT result;
     VariantInit(&result);
@@ -140,6 +135,21 @@ TEST_F(ScriptBuiltinTest, OtherNamesAreDeclinedAndLeftToOtherCallbacks)
     // Called from outside a run, a bad call is declined rather than thrown.
     EXPECT_FALSE(raw->CallFunction(L"strlen", nullptr, 0, &result));
     EXPECT_FALSE(raw->GetVariable(L"x", &result));
+
+    // Registered before the host, the built-ins pass the other names on to it.
+    IBaseScript* first = nullptr;
+    ASSERT_EQ(S_OK, CreateScriptEngine(&first));
+    RecordingCallback later;
+    later.AddFunction(L"strange", [](VARIANT*, int, VARIANT* result) {
+        result->vt = VT_I4;
+        result->lVal = 1;
+        return true;
+    });
+    first->AddDefaultCallback(static_cast<CScriptEngine*>(first));
+    first->AddDefaultCallback(&later);
+    EXPECT_TRUE(first->Execute("r := strange(); s := strlen('ab');"));
+    EXPECT_EQ("r=I4:1 s=I4:2", later.State());
+    ReleaseScriptEngine(&first);
 
     // A second engine registered as a named callback reaches the built-ins as members.
     IBaseScript* other = nullptr;
