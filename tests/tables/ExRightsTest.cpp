@@ -27,7 +27,7 @@ Bytes ReplyHead(int32_t word2)
     return b;
 }
 
-}  // namespace
+} // namespace
 
 TEST(ExRights, LoadSortsAndKeepsOneEventPerDay)
 {
@@ -36,10 +36,10 @@ TEST(ExRights, LoadSortsAndKeepsOneEventPerDay)
     Bytes file;
     file.I32(1).I32(17).I32(2);
     file.U32(0x600036).I32(4);
-    Event(file, kDay + 10 * 3600, 0.3f, 0);  // later the same day
+    Event(file, kDay + 10 * 3600, 0.3f, 0); // later the same day
     Event(file, kDay - 86400 * 400, 0, 0.5f);
-    Event(file, kDay + 9 * 3600, 0, 1.97f);  // first of the day
-    Event(file, kDay + 15 * 3600 + 59 * 60, 0.1f, 0);  // still the same exchange day (15:59 UTC+8 = 07:59 UTC)
+    Event(file, kDay + 9 * 3600, 0, 1.97f); // first of the day
+    Event(file, kDay + 15 * 3600 + 59 * 60, 0.1f, 0); // still the same exchange day (15:59 UTC+8 = 07:59 UTC)
     file.U32(0x01000001).I32(0);
     ASSERT_TRUE(WriteTestFile(path, file.data));
 
@@ -70,13 +70,13 @@ TEST(ExRights, DamagedFilesLoadNothing)
         std::string bytes;
     };
     const Case cases[] = {
-        {"truncated record", Bytes(good).Cut(1).data},
-        {"stock count beyond the file", Bytes().I32(1).I32(2).I32(3).U32(0x600000).I32(0).data},
-        {"record count beyond the file", Bytes().I32(1).I32(2).I32(1).U32(0x600000).I32(0x7FFFFFFF).data},
-        {"negative record count", Bytes().I32(1).I32(2).I32(1).U32(0x600000).I32(-5).data},
-        {"negative stock count", Bytes().I32(1).I32(2).I32(-1).data},
-        {"short header", Bytes().I32(1).I32(2).data},
-        {"garbage", std::string(333, '\xA7')},
+        { "truncated record", Bytes(good).Cut(1).data },
+        { "stock count beyond the file", Bytes().I32(1).I32(2).I32(3).U32(0x600000).I32(0).data },
+        { "record count beyond the file", Bytes().I32(1).I32(2).I32(1).U32(0x600000).I32(0x7FFFFFFF).data },
+        { "negative record count", Bytes().I32(1).I32(2).I32(1).U32(0x600000).I32(-5).data },
+        { "negative stock count", Bytes().I32(1).I32(2).I32(-1).data },
+        { "short header", Bytes().I32(1).I32(2).data },
+        { "garbage", std::string(333, '\xA7') },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -93,9 +93,9 @@ TEST(ExRights, MergeReadsMarkersAndSortsTheTouchedLists)
 {
     CPwrData table;
     Bytes reply = ReplyHead(40);
-    Event(reply, kDay - 86400, 0.5f, 0);  // before any marker: belongs to no stock
+    Event(reply, kDay - 86400, 0.5f, 0); // before any marker: belongs to no stock
     Marker(reply, "SZ", "000001");
-    Marker(reply, "SH", "600036");  // a stock without events is followed by the next marker
+    Marker(reply, "SH", "600036"); // a stock without events is followed by the next marker
     Event(reply, kDay + 10 * 3600, 0.3f, 0);
     Event(reply, kDay + 9 * 3600, 0, 1.97f);
     Event(reply, kDay - 86400 * 30, 0, 0.2f);
@@ -141,7 +141,7 @@ TEST(ExRights, UpdateSaveAndReloadRoundTrip)
     std::vector<ExRightsRecord> sameDay;
     {
         CPwrData table;
-        EXPECT_EQ(table.Load(path.c_str()), 0);  // no file yet
+        EXPECT_EQ(table.Load(path.c_str()), 0); // no file yet
         ASSERT_EQ(table.Update(), S_OK);
         EXPECT_EQ(market.simulator.RequestLog().at(0).command, 0x204);
         stocks = table.GetStockCount();
@@ -154,7 +154,7 @@ TEST(ExRights, UpdateSaveAndReloadRoundTrip)
         for (const ExRightsRecord& r : sameDay)
             onThatDay += (r.time >= kDay && r.time < kDay + 86400) ? 1 : 0;
         EXPECT_EQ(onThatDay, 1);
-    }  // saved at destruction
+    } // saved at destruction
     CPwrData reloaded;
     ASSERT_EQ(reloaded.Load(path.c_str()), 1);
     EXPECT_EQ(reloaded.GetStockCount(), stocks);

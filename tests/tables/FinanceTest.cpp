@@ -15,7 +15,7 @@ std::string FinanceRecordBytes(const char* tag, const char* code, int32_t report
     std::memcpy(&record[4], code, std::min<size_t>(std::strlen(code), 10));
     std::memcpy(&record[14], &reportDate, 4);
     std::memcpy(&record[42], &circulating, 4);
-    record[165] = '\x7E';  // the figures beyond are kept whole
+    record[165] = '\x7E'; // the figures beyond are kept whole
     return record;
 }
 
@@ -26,7 +26,7 @@ Bytes FinanceHeader(int32_t word2, uint32_t magic = 0x223FD90C, int32_t size = 1
     return b;
 }
 
-}  // namespace
+} // namespace
 
 TEST(Finance, LoadKeepsFirstOfAKeyAndIgnoresAPartialRecord)
 {
@@ -35,7 +35,7 @@ TEST(Finance, LoadKeepsFirstOfAKeyAndIgnoresAPartialRecord)
     Bytes file = FinanceHeader(31);
     file.Raw(FinanceRecordBytes("SH", "600000", 1719676800, 2934.5f));
     file.Raw(FinanceRecordBytes("SZ", "000001", 1719676800, 1940.6f));
-    file.Raw(FinanceRecordBytes("SH", "600000", 1, 1.0f));  // a second record of a key
+    file.Raw(FinanceRecordBytes("SH", "600000", 1, 1.0f)); // a second record of a key
     file.Raw(FinanceRecordBytes("SZ", "000063", 0, 5.0f).substr(0, 100));
     ASSERT_TRUE(WriteTestFile(path, file.data));
 
@@ -61,10 +61,10 @@ TEST(Finance, WrongMagicOrRecordSizeLoadsAndMergesNothing)
     };
     const std::string record = FinanceRecordBytes("SH", "600000", 1, 1.0f);
     const Case cases[] = {
-        {"record size 165", FinanceHeader(5, 0x223FD90C, 165).Raw(record).data},
-        {"another magic", FinanceHeader(5, 0x223FD90D).Raw(record).data},
-        {"short header", FinanceHeader(5).Cut(3).data},
-        {"empty", std::string()},
+        { "record size 165", FinanceHeader(5, 0x223FD90C, 165).Raw(record).data },
+        { "another magic", FinanceHeader(5, 0x223FD90D).Raw(record).data },
+        { "short header", FinanceHeader(5).Cut(3).data },
+        { "empty", std::string() },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -95,9 +95,10 @@ TEST(Finance, SaveLoadRoundTrip)
         // The code field is read only within its ten bytes, whatever follows.
         std::string unterminated = FinanceRecordBytes("SB", "4000010000", 7, 3.0f);
         unterminated[14] = '1';
-        FillStream(stream, FinanceHeader(12).Raw(FinanceRecordBytes("SZ", "000001", 5, 2.0f)).Raw(unterminated).data);
+        FillStream(stream,
+            FinanceHeader(12).Raw(FinanceRecordBytes("SZ", "000001", 5, 2.0f)).Raw(unterminated).data);
         ASSERT_EQ(table.Merge(&stream), 1);
-        EXPECT_NE(table.GetRecord(0x02010000), nullptr);  // "4000010000" keeps its last six digits
+        EXPECT_NE(table.GetRecord(0x02010000), nullptr); // "4000010000" keeps its last six digits
         EXPECT_EQ(table.Save(path.c_str()), 1);
     }
     CBaseData reloaded;
@@ -111,7 +112,7 @@ TEST(Finance, UpdateThroughTheTransportAndIntoStockInfo)
 {
     SimulatedMarket market;
     ASSERT_TRUE(market.started);
-    SetDataProviderMode(7);  // finance goes to the request manager whatever the mode
+    SetDataProviderMode(7); // finance goes to the request manager whatever the mode
     CBaseData table;
     const HRESULT result = table.Update();
     SetDataProviderMode(0);
@@ -131,7 +132,7 @@ TEST(Finance, UpdateThroughTheTransportAndIntoStockInfo)
     zeroDate.SetCodeKey(SimMarketTables::kZeroReportDateKey);
     zeroDate.UpdateFinance(&table);
     EXPECT_EQ(zeroDate.IsFinancePending(), 0);
-    EXPECT_EQ(zeroDate.GetCirculatingShares(shares), 0);  // a record without figures
+    EXPECT_EQ(zeroDate.GetCirculatingShares(shares), 0); // a record without figures
 
     // A failed update keeps the table.
     market.simulator.SetFault(SimFault::CloseMidBody);
@@ -158,13 +159,13 @@ TEST(StockInfo, FreshObjectOnceOnlyFinanceAndOrderRatio)
     FillStream(stream, FinanceHeader(1).Raw(FinanceRecordBytes("SH", "600000", 9, 100.0f)).data);
     ASSERT_EQ(finance.Merge(&stream), 1);
     info.SetCodeKey(0x600036);
-    info.UpdateFinance(&finance);  // no record: still only once
+    info.UpdateFinance(&finance); // no record: still only once
     info.SetCodeKey(0x600000);
     info.UpdateFinance(&finance);
     EXPECT_EQ(info.GetCirculatingShares(shares), 0);
     CStockInfo second;
     second.SetCodeKey(0x600000);
-    second.UpdateFinance(nullptr);  // no table: still pending
+    second.UpdateFinance(nullptr); // no table: still pending
     EXPECT_EQ(second.IsFinancePending(), 1);
     second.UpdateFinance(&finance);
     ASSERT_EQ(second.GetCirculatingShares(shares), 1);
@@ -180,10 +181,10 @@ TEST(StockInfo, FreshObjectOnceOnlyFinanceAndOrderRatio)
         double difference;
     };
     const Case cases[] = {
-        {{100, 200, 0, 0, 0}, {50, 250, 0, 0, 0}, 0.0, 0.0},           // equal totals
-        {{0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}, 0.0, 0.0},                  // nothing at all
-        {{300.9f, 0, 0, 0, 0}, {100.9f, 0, 0, 0, 0}, 50.0, 200.0},     // whole volumes only
-        {{3e9f, 3e9f, 3e9f, 0, 0}, {0, 0, 0, 0, 0}, 100.0, 9e9},       // beyond 32 bits
+        { { 100, 200, 0, 0, 0 }, { 50, 250, 0, 0, 0 }, 0.0, 0.0 }, // equal totals
+        { { 0, 0, 0, 0, 0 }, { 0, 0, 0, 0, 0 }, 0.0, 0.0 }, // nothing at all
+        { { 300.9f, 0, 0, 0, 0 }, { 100.9f, 0, 0, 0, 0 }, 50.0, 200.0 }, // whole volumes only
+        { { 3e9f, 3e9f, 3e9f, 0, 0 }, { 0, 0, 0, 0, 0 }, 100.0, 9e9 }, // beyond 32 bits
     };
     for (const Case& c : cases) {
         CStockInfo q;

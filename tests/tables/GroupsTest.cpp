@@ -42,26 +42,21 @@ void ServeGroups(SimulatedMarket& market, const std::string& stream)
     });
 }
 
-}  // namespace
+} // namespace
 
 TEST(Groups, IndexKeepsFirstNamesAndMemberOrder)
 {
-    const std::string longName(40, 'N');  // fills its field: no terminator
+    const std::string longName(40, 'N'); // fills its field: no terminator
     CGroupData data;
     CMemoryStream stream;
-    FillStream(stream, GroupsBytes(3,
-                                   {{0x01000000, "行业板块"},
-                                    {0x01000001, "银行"},
-                                    {0x01000002, "证券"},
-                                    {0x01000001, "重复"},  // listed twice: the first name stays
-                                    {0x02000000, "概念板块"},
-                                    {0x02000003, longName.c_str()}},
-                                   {{0x600000, 0x01000001},
-                                    {0x600000, 0x02000003},
-                                    {0x600036, 0x01000001},
-                                    {0x600000, 0x01000002},
-                                    {0x600000, 0x05000009}})  // a block without a record
-                           .data);
+    FillStream(stream,
+        GroupsBytes(3,
+            { { 0x01000000, "行业板块" }, { 0x01000001, "银行" }, { 0x01000002, "证券" },
+                { 0x01000001, "重复" }, // listed twice: the first name stays
+                { 0x02000000, "概念板块" }, { 0x02000003, longName.c_str() } },
+            { { 0x600000, 0x01000001 }, { 0x600000, 0x02000003 }, { 0x600036, 0x01000001 },
+                { 0x600000, 0x01000002 }, { 0x600000, 0x05000009 } }) // a block without a record
+            .data);
     ASSERT_EQ(data.Merge(&stream), 1);
     EXPECT_EQ(data.GetGroups().size(), 6u);
     EXPECT_EQ(data.GetMembers().size(), 5u);
@@ -82,8 +77,8 @@ TEST(Groups, IndexKeepsFirstNamesAndMemberOrder)
     EXPECT_FALSE(index->GetBlockName(0x05000009, name));
     const std::vector<int32_t>* blocks = index->GetBlocksOfKey(0x600000);
     ASSERT_NE(blocks, nullptr);
-    EXPECT_EQ(*blocks, (std::vector<int32_t>{0x01000001, 0x02000003, 0x01000002, 0x05000009}));
-    EXPECT_EQ(index->GetBlocks().at(0x01000001).members, (std::vector<CodeKey>{0x600000, 0x600036}));
+    EXPECT_EQ(*blocks, (std::vector<int32_t> { 0x01000001, 0x02000003, 0x01000002, 0x05000009 }));
+    EXPECT_EQ(index->GetBlocks().at(0x01000001).members, (std::vector<CodeKey> { 0x600000, 0x600036 }));
     EXPECT_EQ(index->GetBlocksOfKey(0x01000001), nullptr);
 
     // Rebuilding from nothing empties the index.
@@ -96,19 +91,21 @@ TEST(Groups, IndexKeepsFirstNamesAndMemberOrder)
 TEST(Groups, DamagedFilesAndStreamsChangeNothing)
 {
     TempDirectory dir("grp");
-    const std::string good = GroupsBytes(3, {{0x01000000, "行业"}, {0x01000001, "银行"}}, {{0x600000, 0x01000001}}).data;
+    const std::string good = GroupsBytes(3, { { 0x01000000, "行业" }, { 0x01000001, "银行" } },
+        { { 0x600000,
+            0x01000001 } }).data;
     struct Case
     {
         const char* name;
         std::string bytes;
     };
     const Case cases[] = {
-        {"truncated member", good.substr(0, good.size() - 3)},
-        {"no member count", good.substr(0, 12 + 2 * 44)},
-        {"group count beyond the bytes", Bytes().I32(1).I32(2).I32(1000).data},
-        {"negative member count", GroupsBytes(3, {}, {}).Cut(4).I32(-2).data},
-        {"member count beyond the bytes", GroupsBytes(3, {}, {}).Cut(4).I32(0x10000000).data},
-        {"garbage", std::string(97, '\xEE')},
+        { "truncated member", good.substr(0, good.size() - 3) },
+        { "no member count", good.substr(0, 12 + 2 * 44) },
+        { "group count beyond the bytes", Bytes().I32(1).I32(2).I32(1000).data },
+        { "negative member count", GroupsBytes(3, {}, {}).Cut(4).I32(-2).data },
+        { "member count beyond the bytes", GroupsBytes(3, {}, {}).Cut(4).I32(0x10000000).data },
+        { "garbage", std::string(97, '\xEE') },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -129,7 +126,7 @@ TEST(Groups, DamagedFilesAndStreamsChangeNothing)
     ASSERT_TRUE(WriteTestFile(path, good));
     CGroupData data;
     ASSERT_EQ(data.Load(path.c_str()), 1);
-    ASSERT_EQ(data.Load(path.c_str()), 1);  // loading appends
+    ASSERT_EQ(data.Load(path.c_str()), 1); // loading appends
     EXPECT_EQ(data.GetGroups().size(), 4u);
     EXPECT_EQ(data.GetMembers().size(), 2u);
 }
@@ -162,14 +159,14 @@ TEST(Groups, UpdateWritesTheReplyAndKeepsEverythingOnAFailedOne)
     {
         const char* name;
         SimFault fault;
-        std::string stream;  // served with compression 2 when there is no fault
+        std::string stream; // served with compression 2 when there is no fault
         HRESULT result;
     };
     const Case cases[] = {
-        {"length 0", SimFault::LengthZero, std::string(), E_FAIL},
-        {"closed mid-body", SimFault::CloseMidBody, std::string(), E_FAIL},
-        {"truncated reply", SimFault::None, written.substr(0, written.size() - 5), S_OK},
-        {"counts beyond the reply", SimFault::None, Bytes().I32(1).I32(2).I32(99).data, S_OK},
+        { "length 0", SimFault::LengthZero, std::string(), E_FAIL },
+        { "closed mid-body", SimFault::CloseMidBody, std::string(), E_FAIL },
+        { "truncated reply", SimFault::None, written.substr(0, written.size() - 5), S_OK },
+        { "counts beyond the reply", SimFault::None, Bytes().I32(1).I32(2).I32(99).data, S_OK },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

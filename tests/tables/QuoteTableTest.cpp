@@ -34,7 +34,10 @@ std::string QuoteReply(int32_t word1, int32_t word2, const std::vector<WireQuote
 class NoticeCounter : public CDataUpdateNotiy
 {
 public:
-    NoticeCounter() : m_event(::CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
+    NoticeCounter()
+        : m_event(::CreateEventA(nullptr, FALSE, FALSE, nullptr))
+    {
+    }
     ~NoticeCounter() override { ::CloseHandle(m_event); }
     int OnDataUpdate(int kind, uint32_t key) override
     {
@@ -46,7 +49,7 @@ public:
     }
     bool Wait() { return ::WaitForSingleObject(m_event, 30000) == WAIT_OBJECT_0; }
 
-    std::atomic<int> count{0};
+    std::atomic<int> count { 0 };
     int lastKind = -1;
     uint32_t lastKey = 1;
 
@@ -62,7 +65,7 @@ bool WaitNotPending(CReportData& table)
     return !table.IsRequestPending();
 }
 
-}  // namespace
+} // namespace
 
 TEST(QuoteTable, MergeConvertsAndReplacesTheWholeTable)
 {
@@ -70,7 +73,7 @@ TEST(QuoteTable, MergeConvertsAndReplacesTheWholeTable)
     EXPECT_EQ(table.GetKind(), kSeriesQuotes);
     EXPECT_EQ(table.GetKey(), 0u);
     CMemoryStream stream;
-    FillStream(stream, QuoteReply(3, 44, {{0x600000, 7800, 7650}, {0x01000001, 10810, 10810}}));
+    FillStream(stream, QuoteReply(3, 44, { { 0x600000, 7800, 7650 }, { 0x01000001, 10810, 10810 } }));
     table.SetRequestPending(1);
     table.SetActive(0);
     ASSERT_EQ(table.Merge(0, &stream), 1);
@@ -89,12 +92,13 @@ TEST(QuoteTable, MergeConvertsAndReplacesTheWholeTable)
     EXPECT_FLOAT_EQ(q.high, 7.9f);
     EXPECT_EQ(q.reserved, 0);
 
-    FillStream(stream, QuoteReply(3, 45, {{0x600036, 33200, 33000}}) + "\x01\x02");  // partial record ignored
+    FillStream(
+        stream, QuoteReply(3, 45, { { 0x600036, 33200, 33000 } }) + "\x01\x02"); // partial record ignored
     ASSERT_EQ(table.Merge(0, &stream), 1);
     EXPECT_EQ(table.GetQuoteCount(), 1u);
     EXPECT_FALSE(table.GetQuote(0x600000, q));
 
-    FillStream(stream, std::string("\x05\x00", 2));  // shorter than its header: emptied all the same
+    FillStream(stream, std::string("\x05\x00", 2)); // shorter than its header: emptied all the same
     ASSERT_EQ(table.Merge(0, &stream), 1);
     EXPECT_EQ(table.GetQuoteCount(), 0u);
     EXPECT_EQ(table.GetHeaderWord1(), 5);
@@ -106,17 +110,18 @@ TEST(QuoteTable, CountUpDownCountsTheSetOfTheIndex)
 {
     CReportData table;
     CMemoryStream stream;
-    FillStream(stream, QuoteReply(1, 1,
-                                  {
-                                      {0x600000, 7900, 7800},      // SH 60: up
-                                      {0x601398, 5300, 5400},      // SH 60: down
-                                      {0x600036, 33000, 33000},    // SH 60: unchanged
-                                      {0x1A0001, 3100000, 3000000},  // SH index: not a "60" code
-                                      {0x01000001, 10000, 9000},   // SZ: up
-                                      {0x01399001, 9000, 9500},    // SZ index: never counted
-                                      {0x02600001, 100, 200},      // third market "60": down in both counts
-                                      {0x01300104, 0, 0},          // no quote at all: unchanged
-                                  }));
+    FillStream(stream,
+        QuoteReply(1, 1,
+            {
+                { 0x600000, 7900, 7800 }, // SH 60: up
+                { 0x601398, 5300, 5400 }, // SH 60: down
+                { 0x600036, 33000, 33000 }, // SH 60: unchanged
+                { 0x1A0001, 3100000, 3000000 }, // SH index: not a "60" code
+                { 0x01000001, 10000, 9000 }, // SZ: up
+                { 0x01399001, 9000, 9500 }, // SZ index: never counted
+                { 0x02600001, 100, 200 }, // third market "60": down in both counts
+                { 0x01300104, 0, 0 }, // no quote at all: unchanged
+            }));
     ASSERT_EQ(table.Merge(0, &stream), 1);
     struct Case
     {
@@ -124,10 +129,10 @@ TEST(QuoteTable, CountUpDownCountsTheSetOfTheIndex)
         int up, down, same;
     };
     const Case cases[] = {
-        {0x1A0001, 1, 2, 1},  // codes beginning "60", whatever their market
-        {0x01399001, 3, 2, 2},  // every code not beginning "39", whatever its market
-        {0x02000001, 0, 0, 0},
-        {0x03000001, 0, 0, 0},
+        { 0x1A0001, 1, 2, 1 }, // codes beginning "60", whatever their market
+        { 0x01399001, 3, 2, 2 }, // every code not beginning "39", whatever its market
+        { 0x02000001, 0, 0, 0 },
+        { 0x03000001, 0, 0, 0 },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.index);
@@ -146,14 +151,14 @@ TEST(QuoteTable, FileRoundTripAndBadFiles)
     {
         CReportData table;
         CMemoryStream stream;
-        FillStream(stream, QuoteReply(2, 9, {{0x600000, 7800, 7650}, {0x1A0001, 3050000, 3000000}}));
+        FillStream(stream, QuoteReply(2, 9, { { 0x600000, 7800, 7650 }, { 0x1A0001, 3050000, 3000000 } }));
         ASSERT_EQ(table.Merge(0, &stream), 1);
-        table.Save(path.c_str());  // also the path the destructor would use
+        table.Save(path.c_str()); // also the path the destructor would use
         EXPECT_EQ(table.IsDirty(), 0);
     }
     const std::string saved = ReadFileBytes(path);
     ASSERT_EQ(saved.size(), 8u + 2 * 36);
-    EXPECT_EQ(static_cast<uint8_t>(saved[8 + 4 + 2]), 0x1A);  // records in key order
+    EXPECT_EQ(static_cast<uint8_t>(saved[8 + 4 + 2]), 0x1A); // records in key order
 
     CReportData reloaded;
     ASSERT_EQ(reloaded.Load(path.c_str(), 0), 1);
@@ -179,9 +184,9 @@ TEST(QuoteTable, RefreshRequestsAndAFailedRefresh)
     NoticeCounter notices;
     CReportData table;
     table.SetNotifier(&notices);
-    provider.reply = QuoteReply(1, 61, {{0x600000, 7800, 7650}});
+    provider.reply = QuoteReply(1, 61, { { 0x600000, 7800, 7650 } });
 
-    EXPECT_EQ(table.RequestData(0), 0);  // synchronous: merged at once, no notice
+    EXPECT_EQ(table.RequestData(0), 0); // synchronous: merged at once, no notice
     ASSERT_EQ(provider.calls.size(), 1u);
     EXPECT_FALSE(provider.calls[0].async);
     EXPECT_EQ(provider.calls[0].command, 0x202);
@@ -191,14 +196,14 @@ TEST(QuoteTable, RefreshRequestsAndAFailedRefresh)
     EXPECT_EQ(table.IsRequestPending(), 0);
 
     EXPECT_EQ(table.RequestAsync(), 1);
-    EXPECT_EQ(table.RequestAsync(), 1);  // pending: refused without a request
+    EXPECT_EQ(table.RequestAsync(), 1); // pending: refused without a request
     EXPECT_EQ(table.RequestData(0), 1);
     ASSERT_EQ(provider.calls.size(), 2u);
     EXPECT_TRUE(provider.calls[1].async);
     EXPECT_EQ(provider.calls[1].value, 61u);
     EXPECT_EQ(provider.calls[1].value2, static_cast<uint32_t>(kTestServerTime + 259200));
 
-    provider.CompleteOldest(false);  // a failure: table kept, nobody told, pending cleared
+    provider.CompleteOldest(false); // a failure: table kept, nobody told, pending cleared
     EXPECT_EQ(table.IsRequestPending(), 0);
     EXPECT_EQ(table.GetQuoteCount(), 1u);
     EXPECT_EQ(notices.count, 0);
@@ -209,12 +214,12 @@ TEST(QuoteTable, ReadersNeverSeeAHalfFilledTable)
     CReportData table;
     std::vector<WireQuote> small, large;
     for (uint32_t i = 0; i < 50; ++i)
-        small.push_back({0x600000 + i, 1000 + i, 1000});
+        small.push_back({ 0x600000 + i, 1000 + i, 1000 });
     for (uint32_t i = 0; i < 400; ++i)
-        large.push_back({0x01000000 + i, 2000 + i, 2100});
-    const std::string replies[2] = {QuoteReply(1, 1, small), QuoteReply(1, 2, large)};
-    std::atomic<bool> stop{false};
-    std::atomic<int> torn{0};
+        large.push_back({ 0x01000000 + i, 2000 + i, 2100 });
+    const std::string replies[2] = { QuoteReply(1, 1, small), QuoteReply(1, 2, large) };
+    std::atomic<bool> stop { false };
+    std::atomic<int> torn { 0 };
     std::thread reader([&] {
         while (!stop.load()) {
             const size_t n = table.GetQuoteMap().size();
@@ -302,5 +307,5 @@ TEST(QuoteTable, AsyncRefreshThroughTheTransport)
     ASSERT_TRUE(WaitNotPending(table));
     EXPECT_EQ(notices.count, before + 1);
     table.SetNotifier(nullptr);
-    CDownLoaderManager::ReleaseInstance();  // no callback may outlive the table
+    CDownLoaderManager::ReleaseInstance(); // no callback may outlive the table
 }

@@ -14,7 +14,7 @@ TEST(UserStockList, SaveLoadRoundTripAndEditing)
     EXPECT_EQ(list.Add(0x600000, 1700000000), 1);
     EXPECT_EQ(list.Add(0x01000001, 1700000100), 1);
     EXPECT_EQ(list.Add(0x1A0001, -5), 1);
-    EXPECT_EQ(list.Add(0x600000, 1700000200), 1);  // present: only its time changes
+    EXPECT_EQ(list.Add(0x600000, 1700000200), 1); // present: only its time changes
     ASSERT_EQ(list.GetCount(), 3);
     EXPECT_EQ(list.GetEntries()[0], UserStockList::Entry(0x600000, 1700000200));
     ASSERT_EQ(list.Save(path.c_str()), 1);
@@ -39,7 +39,8 @@ TEST(UserStockList, ReaderToleratesLineEndsAndMissingFiles)
 {
     TempDirectory dir("usr");
     const std::string path = dir.Path() + "usrstock.dat";
-    ASSERT_TRUE(WriteTestFile(path, "16777217;5\r\n6291456;6\n\n1703937\n" + std::string(300, '7') + ";1\n42;7"));
+    ASSERT_TRUE(
+        WriteTestFile(path, "16777217;5\r\n6291456;6\n\n1703937\n" + std::string(300, '7') + ";1\n42;7"));
     UserStockList list;
     ASSERT_EQ(list.Load(path.c_str()), 1);
     ASSERT_EQ(list.GetCount(), 5);
@@ -86,16 +87,16 @@ TEST(UserStockList, SingletonLoadsAndSavesTheDataDirectoryFile)
 TEST(StockPagingList, StepsWrapAndTheCursorSurvivesRefills)
 {
     StockPagingList list;
-    EXPECT_EQ(list.Next(), -1);  // empty
-    for (int32_t id : {11, 22, 33})
+    EXPECT_EQ(list.Next(), -1); // empty
+    for (int32_t id : { 11, 22, 33 })
         list.Add(id);
     EXPECT_EQ(list.GetCursor(), 0);
     EXPECT_EQ(list.Select(33), 2);
-    EXPECT_EQ(list.Next(), 11);  // wraps from the last to the first
+    EXPECT_EQ(list.Next(), 11); // wraps from the last to the first
     EXPECT_EQ(list.Previous(), 33);
     EXPECT_EQ(list.Previous(), 22);
 
-    EXPECT_EQ(list.Select(99), -1);  // not in the list: disabled
+    EXPECT_EQ(list.Select(99), -1); // not in the list: disabled
     EXPECT_EQ(list.Next(), -1);
     EXPECT_EQ(list.Previous(), -1);
     EXPECT_EQ(list.Select(11), -1);
