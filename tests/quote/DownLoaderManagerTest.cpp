@@ -272,4 +272,39 @@ TEST_F(ManagerTest, InstanceIsOneManagerUntilReleasedAndThenANewOne)
     QuoteServerPort::Set(QuoteServerPort::kDefault);
 }
 
+TEST_F(ManagerTest, ACallbackThatAsksAgainDuringReleaseIsAnsweredAtOnce)
+{
+    // A completion that requests more while the manager is being released
+    // must get its failure call, not wait for the lock the release holds.
+    QuoteServerAddress::Set("127.0.0.1");
+    QuoteServerPort::Set(sim.Port());
+    calls.SetHook([this](const CallbackRecord& r) {
+        if (r.id == 1)
+            CDownLoaderManager::Instance()->RequestAsync(0x302, 2, 0, 0, &CallbackRecorder::OnComplete,
+                                                         calls.Arg(2));
+    });
+    sim.HoldAll();
+    CDownLoaderManager::Instance()->RequestAsync(0x301, 1, 0, 0, &CallbackRecorder::OnComplete, calls.Arg(1));
+    ASSERT_TRUE(sim.WaitForHeld(1, kWait));
+    std::thread releaser([] { CDownLoaderManager::ReleaseInstance(); });
+    ASSERT_TRUE(WaitUntil(
+        [] {
+            CDownLoaderManager* m = CDownLoaderManager::PeekInstance();
+            return m && m->IsStopping();
+        },
+        kWait));
+    sim.ReleaseAll();
+    releaser.join();
+
+    const auto records = calls.Records();
+    ASSERT_EQ(2u, records.size());
+    EXPECT_EQ(2, records[0].id);  // recorded first: it ran inside the first call
+    EXPECT_EQ(0, records[0].ok);
+    EXPECT_EQ(1, records[1].id);
+    EXPECT_EQ(1, records[1].ok);
+    EXPECT_EQ(records[0].threadId, records[1].threadId);
+    EXPECT_EQ(1u, sim.RequestCount());
+    QuoteServerPort::Set(QuoteServerPort::kDefault);
+}
+
 }  // namespace
