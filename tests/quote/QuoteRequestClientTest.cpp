@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "base/MemoryStream.h"
@@ -224,6 +225,33 @@ TEST_F(QuoteClientTest, ACallbackThatThrowsIsCalledOnceAndTheClientGoesOn)
     sim.ClearFault();
     DownloadRequest after = MakeRequest(3);
     EXPECT_EQ(S_OK, client.Execute(after));
+}
+
+// A stream that cannot get memory the way the heap reports it: by throwing.
+class ThrowingStream : public CMemoryStream
+{
+public:
+    uint8_t* Grow(int32_t& requested) override
+    {
+        if (requested > 0)
+            throw std::bad_alloc();
+        return CMemoryStream::Grow(requested);
+    }
+};
+
+TEST_F(QuoteClientTest, AnExceptionInsideTheExchangeStillGivesExactlyOneFailureCall)
+{
+    QuoteRequestClient client("127.0.0.1", sim.Port());
+    ThrowingStream out;
+    DownloadRequest request = MakeRequest(1, &out);
+    EXPECT_EQ(E_FAIL, client.Execute(request));
+    ASSERT_EQ(1, calls.CallsFor(1));
+    EXPECT_EQ(0, calls.Records()[0].ok);
+    EXPECT_EQ(INVALID_SOCKET, request.socket);
+
+    DownloadRequest after = MakeRequest(2);
+    EXPECT_EQ(S_OK, client.Execute(after));
+    EXPECT_EQ(1, calls.CallsFor(2));
 }
 
 TEST_F(QuoteClientTest, NoServerOrNoAddressFailsWithOneCall)
