@@ -27,6 +27,9 @@ public:
     // Shuts the pool down (running requests finish, waiting ones fail) and
     // deletes the manager; the next Instance builds a new one.
     static void ReleaseInstance();
+    // Sets the quote server of the global defaults, which managers created
+    // from now on use.
+    static void SetServer(const char* address, uint16_t port);
 
     // workers < 0: processors + 1 (the program's choice); 0 starts no pool.
     // queue null: the process-wide queue.
