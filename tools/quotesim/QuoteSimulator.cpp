@@ -355,6 +355,16 @@ void QuoteSimulator::ReapFinished()
 void QuoteSimulator::Serve(std::shared_ptr<Connection> conn)
 {
     SOCKET s = conn->socket;
+    // A connection stops counting as active before the client can see any
+    // answer or the close, so a client's next connection never overlaps it.
+    bool counted = true;
+    auto leaveActive = [&] {
+        if (!counted)
+            return;
+        counted = false;
+        std::lock_guard<std::mutex> lock(m_mutex);
+        --m_active;
+    };
     uint32_t epoch = 0;
     SimFault fault = TakeFault(&epoch);
     bool abortive = fault == SimFault::Refuse;
@@ -371,20 +381,18 @@ void QuoteSimulator::Serve(std::shared_ptr<Connection> conn)
                 if (fault == SimFault::Stall) {
                     WaitWhileStalled(epoch);
                 } else {
+                    leaveActive();
                     Answer(s, req, fault);
                 }
             }
         }
     }
+    leaveActive();
     if (abortive) {
         CloseAbortive(s);
     } else {
         ::shutdown(s, SD_SEND);
         ::closesocket(s);
-    }
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        --m_active;
     }
     conn->done = true;
     m_changed.notify_all();

@@ -94,7 +94,8 @@ public:
     // Stops holding and lets every waiting request go on.
     void ReleaseAll();
 
-    // Connections being served now, and the most at any one time.
+    // Connections accepted and not yet answered (or closed), and the most
+    // at any one time: the requests in flight.
     int ActiveConnections() const;
     int PeakConnections() const;
     void ResetPeak();
