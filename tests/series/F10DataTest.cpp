@@ -103,21 +103,21 @@ TEST(F10Data, MergeReplacesTheSectionsOfAnOlderText)
     ScopedServerTime server(now);
     CF10Data f10;
     CMemoryStream first;
-    FillStream(first, F10Reply(1, 2, Padding() + Heading(kLatest) + "old"));
+    FillStreamWith(first, F10Reply(1, 2, Padding() + Heading(kLatest) + "old"));
     ASSERT_EQ(f10.Merge(0, &first), 1);
     EXPECT_EQ(f10.GetSections().count(kLatest), 1u);
     EXPECT_EQ(f10.GetLastTime(), now);
     EXPECT_EQ(f10.GetFirstTime(), 1);
 
     CMemoryStream second;
-    FillStream(second, F10Reply(1, 2, Padding() + Heading(kCompany) + "new"));
+    FillStreamWith(second, F10Reply(1, 2, Padding() + Heading(kCompany) + "new"));
     ASSERT_EQ(f10.Merge(0, &second), 1);
     ASSERT_EQ(f10.GetSections().size(), 1u);
     EXPECT_EQ(f10.GetSections().begin()->first, kCompany);
 
     // 50 bytes of text are stored without sections.
     CMemoryStream small;
-    FillStream(small, F10Reply(1, 2, std::string(50, 'y')));
+    FillStreamWith(small, F10Reply(1, 2, std::string(50, 'y')));
     ASSERT_EQ(f10.Merge(0, &small), 1);
     EXPECT_EQ(f10.GetTextLength(), 50);
     EXPECT_TRUE(f10.GetSections().empty());
@@ -125,7 +125,7 @@ TEST(F10Data, MergeReplacesTheSectionsOfAnOlderText)
 
     // Replies too short for the two times are refused.
     CMemoryStream tiny;
-    FillStream(tiny, std::string(4, '\x01'));
+    FillStreamWith(tiny, std::string(4, '\x01'));
     EXPECT_EQ(f10.Merge(0, &tiny), 0);
     EXPECT_EQ(f10.GetTextLength(), 50);
     EXPECT_EQ(f10.GetFirstTime(), 1);
@@ -143,7 +143,7 @@ TEST(F10Data, TextLimitAndFileRoundTrip)
     EXPECT_EQ(f10.AllocText(-3), 0);
     EXPECT_EQ(f10.AllocText(CF10Data::kMaxTextLength), 1);
     CMemoryStream reply;
-    FillStream(reply, F10Reply(5, 6, Padding() + Heading(kLatest) + "saved"));
+    FillStreamWith(reply, F10Reply(5, 6, Padding() + Heading(kLatest) + "saved"));
     ASSERT_EQ(f10.Merge(0, &reply), 1);
     ASSERT_EQ(f10.Save(path.c_str()), 1);
 

@@ -73,7 +73,7 @@ TEST_F(FormuleData, FileAndReplyOfTheSameBytesGiveTheSameBody)
     ASSERT_EQ(fromFile.Load(FilePath().c_str()), 1);
     CFormuleData fromReply;
     CMemoryStream stream;
-    FillStream(stream, doc);
+    FillStreamWith(stream, doc);
     ASSERT_EQ(fromReply.SetFromReply(&stream), 1);
     EXPECT_EQ(BodyText(fromFile), L"<tech><id/></tech>");
     EXPECT_EQ(BodyText(fromReply), BodyText(fromFile));

@@ -19,7 +19,7 @@ const uint32_t kKey = 0x600000;
 void MergeReply(CKData& series, const std::vector<WireBar>& bars)
 {
     CMemoryStream stream;
-    FillStream(stream, BarReply(bars));
+    FillStreamWith(stream, BarReply(bars));
     ASSERT_EQ(series.Merge(kKey, &stream), 1);
 }
 
@@ -216,14 +216,14 @@ TEST(KData, MergeRefusesMissingAndTruncatedReplies)
     CMemoryStream empty;
     EXPECT_EQ(day.Merge(kKey, &empty), 0);
     CMemoryStream shortReply;
-    FillStream(shortReply, std::string(5, '\0'));
+    FillStreamWith(shortReply, std::string(5, '\0'));
     EXPECT_EQ(day.Merge(kKey, &shortReply), 0);
     EXPECT_EQ(day.GetCount(), 1);
     EXPECT_EQ(day.IsDirty(), 0);
     // A remainder shorter than one bar is ignored.
     std::string reply = BarReply({MakeWireBar(T(2011, 8, 17), 1, 1, 1, 6, 1, 1)}) + "abc";
     CMemoryStream tail;
-    FillStream(tail, reply);
+    FillStreamWith(tail, reply);
     EXPECT_EQ(day.Merge(kKey, &tail), 1);
     EXPECT_EQ(day.GetCount(), 2);
 }

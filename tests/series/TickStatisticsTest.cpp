@@ -14,7 +14,7 @@ int32_t At(int hour, int minute, int second = 0) { return T(2011, 8, 17, hour, m
 void Fill(CFenbiData& series, const std::vector<WireTick>& ticks)
 {
     CMemoryStream stream;
-    FillStream(stream, TickReply(MakeWireTickHeader(At(15, 0), 10), ticks));
+    FillStreamWith(stream, TickReply(MakeWireTickHeader(At(15, 0), 10), ticks));
     ASSERT_EQ(series.Merge(0x600000, &stream), 1);
 }
 

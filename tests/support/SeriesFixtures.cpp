@@ -18,7 +18,7 @@ int32_t RecordingDataProvider::RequestSync(int32_t command, uint32_t userData, u
         return 0;
     if (out) {
         out->Clear();
-        FillStream(*out, syncReply);
+        FillStreamWith(*out, syncReply);
     }
     return 1;
 }
@@ -38,14 +38,14 @@ void RecordingDataProvider::Complete(size_t index, const std::string* reply)
         return;
     }
     CMemoryStream stream;
-    FillStream(stream, *reply);
+    FillStreamWith(stream, *reply);
     r.callback(r.key, r.callbackArg, &stream, 1);
 }
 
 ScopedServerTime::ScopedServerTime(int32_t time) : m_saved(ServerTime::Get()) { ServerTime::Set(time); }
 ScopedServerTime::~ScopedServerTime() { ServerTime::Set(m_saved); }
 
-void FillStream(CMemoryStream& stream, const std::string& bytes)
+void FillStreamWith(CMemoryStream& stream, const std::string& bytes)
 {
     if (!bytes.empty())
         stream.Write(bytes.data(), static_cast<int32_t>(bytes.size()));

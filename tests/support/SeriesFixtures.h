@@ -59,7 +59,7 @@ private:
     int32_t m_saved;
 };
 
-void FillStream(CMemoryStream& stream, const std::string& bytes);
+void FillStreamWith(CMemoryStream& stream, const std::string& bytes);
 template <typename T> void AppendPod(std::string& bytes, const T& value)
 {
     bytes.append(reinterpret_cast<const char*>(&value), sizeof(value));
