@@ -1,6 +1,5 @@
 #include "data/FenbiData.h"
 
-#include <windows.h>
 
 #include <algorithm>
 #include <cstring>
@@ -57,7 +56,7 @@ TickRecord TickFromWire(const WireTick& w)
     return t;
 }
 
-CFenbiData::CFenbiData() : m_header(), m_valid(1) { m_kind = kSeriesTicks; }
+CFenbiData::CFenbiData() : m_header() { m_kind = kSeriesTicks; }
 
 CFenbiData::~CFenbiData() { Save(nullptr); }
 
@@ -127,28 +126,17 @@ int CFenbiData::Save(const char* path)
 {
     if (!m_dirty.load())
         return 0;
-    if (path && *path)
-        m_path = path;
-    if (m_path.empty())
-        return 0;
     std::string bytes(reinterpret_cast<const char*>(&m_header), sizeof(m_header));
     if (!m_ticks.empty())
         bytes.append(reinterpret_cast<const char*>(m_ticks.data()), m_ticks.size() * sizeof(TickRecord));
-    if (!SaveFileReplacing(m_path.c_str(), bytes.data(), bytes.size()))
-        return 0;
-    m_dirty.store(0);
-    return 1;
+    return SaveWhole(path, bytes.data(), bytes.size());
 }
 
 int CFenbiData::RequestData(int)
 {
     if (m_pending.load())
         return 1;
-    m_pending.store(1);
-    const int32_t from = m_ticks.empty() ? 0 : m_lastTime;
-    const int32_t to = ServerTime::Get() + 259200;
-    return GetDataProvider()->RequestAsync(kCmdTicks, m_key, static_cast<uint32_t>(from), static_cast<uint32_t>(to),
-                                           &CBase::OnDownloadComplete, reinterpret_cast<uintptr_t>(this));
+    return SendRequest(kCmdTicks, m_ticks.empty() ? 0 : m_lastTime, ServerTime::Get() + 259200);
 }
 
 int CFenbiData::Merge(uint32_t key, CMemoryStream* stream)
@@ -231,11 +219,4 @@ int CFenbiData::GetOuterInnerVolume(float* lastVolume, float* outer, float* inne
     if (inner)
         *inner = static_cast<float>(innerSum);
     return 1;
-}
-
-void CFenbiData::BeginDelete()
-{
-    m_valid.store(0);
-    while (m_pending.load())
-        ::Sleep(50);
 }

@@ -280,37 +280,32 @@ TEST(KData, HighLowRanges)
     day.AppendBar(MakeBar(T(2011, 8, 16), 6, 9, 3, 6));
     day.AppendBar(MakeBar(T(2011, 8, 17), 6, 9, 3, 6));
     day.AppendBar(MakeBar(T(2011, 8, 18), 5, 6, 4, 5));
-    const std::vector<HighLowCase> inRange = {
-        {"ties go to the earlier bar", 0, 3, 1, 3, 9, 1, 1},
-        {"clamped to the series", -5, 99, 1, 3, 9, 1, 1},
-        {"empty range", 4, 9, 0, -1, 1, 0, 0},
+    typedef int (CKData::*HighLowGetter)(int, int, float*, float*, int*, int*) const;
+    auto check = [&day](const std::vector<HighLowCase>& cases, HighLowGetter getter) {
+        for (const HighLowCase& c : cases) {
+            SCOPED_TRACE(c.name);
+            float low = 0, high = 0;
+            int lowIndex = 7, highIndex = 7;
+            EXPECT_EQ((day.*getter)(c.first, c.last, &low, &high, &lowIndex, &highIndex), c.result);
+            EXPECT_EQ(low, c.low);
+            EXPECT_EQ(high, c.high);
+            EXPECT_EQ(lowIndex, c.lowIndex);
+            EXPECT_EQ(highIndex, c.highIndex);
+        }
     };
-    for (const HighLowCase& c : inRange) {
-        SCOPED_TRACE(c.name);
-        float low = 0, high = 0;
-        int lowIndex = 7, highIndex = 7;
-        EXPECT_EQ(day.GetHighLowInRange(c.first, c.last, &low, &high, &lowIndex, &highIndex), c.result);
-        EXPECT_EQ(low, c.low);
-        EXPECT_EQ(high, c.high);
-        EXPECT_EQ(lowIndex, c.lowIndex);
-        EXPECT_EQ(highIndex, c.highIndex);
-    }
-    const std::vector<HighLowCase> range = {
-        {"indices tie to the later bar, values from the widened range", 3, 3, 1, 3, 9, 3, 3},
-        {"ties to the later bar", 0, 2, 1, 3, 9, 2, 2},
-        {"exact range empty, widened range not", 6, 9, 1, 3, 9, 0, 0},
-        {"nothing even widened", 30, 40, 0, -1, 0, 0, 0},
-    };
-    for (const HighLowCase& c : range) {
-        SCOPED_TRACE(c.name);
-        float low = 0, high = 0;
-        int lowIndex = 7, highIndex = 7;
-        EXPECT_EQ(day.GetHighLowRange(c.first, c.last, &low, &high, &lowIndex, &highIndex), c.result);
-        EXPECT_EQ(low, c.low);
-        EXPECT_EQ(high, c.high);
-        EXPECT_EQ(lowIndex, c.lowIndex);
-        EXPECT_EQ(highIndex, c.highIndex);
-    }
+    check({
+              {"ties go to the earlier bar", 0, 3, 1, 3, 9, 1, 1},
+              {"clamped to the series", -5, 99, 1, 3, 9, 1, 1},
+              {"empty range", 4, 9, 0, -1, 1, 0, 0},
+          },
+          &CKData::GetHighLowInRange);
+    check({
+              {"indices tie to the later bar, values from the widened range", 3, 3, 1, 3, 9, 3, 3},
+              {"ties to the later bar", 0, 2, 1, 3, 9, 2, 2},
+              {"exact range empty, widened range not", 6, 9, 1, 3, 9, 0, 0},
+              {"nothing even widened", 30, 40, 0, -1, 0, 0, 0},
+          },
+          &CKData::GetHighLowRange);
     EXPECT_EQ(day.GetHighLowRange(0, 3, nullptr, nullptr, nullptr, nullptr), 1);
     CKData empty;
     float low = 0, high = 5;

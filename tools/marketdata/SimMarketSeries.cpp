@@ -387,21 +387,27 @@ std::string SimMarketSeries::FormulaBody() const
     return body;
 }
 
-SimReply SimMarketSeries::DayBarsReply(const SimRequest& request) const
+namespace {
+
+SimReply BarsReply(const std::vector<WireBar>& bars)
 {
     SimReply reply;
-    for (const WireBar& bar : DayBars(request.key, static_cast<int32_t>(request.value), static_cast<int32_t>(request.value2)))
+    for (const WireBar& bar : bars)
         AppendPod(reply.body, bar);
     return reply;
 }
 
+} // namespace
+
+SimReply SimMarketSeries::DayBarsReply(const SimRequest& request) const
+{
+    return BarsReply(DayBars(request.key, static_cast<int32_t>(request.value), static_cast<int32_t>(request.value2)));
+}
+
 SimReply SimMarketSeries::FiveMinuteBarsReply(const SimRequest& request) const
 {
-    SimReply reply;
-    for (const WireBar& bar :
-         FiveMinuteBars(request.key, static_cast<int32_t>(request.value), static_cast<int32_t>(request.value2)))
-        AppendPod(reply.body, bar);
-    return reply;
+    return BarsReply(
+        FiveMinuteBars(request.key, static_cast<int32_t>(request.value), static_cast<int32_t>(request.value2)));
 }
 
 SimReply SimMarketSeries::TicksReply(const SimRequest& request) const
