@@ -143,7 +143,6 @@ int CKData::Merge(uint32_t, CMemoryStream* stream)
     merged.insert(merged.end(), m_bars.begin(), m_bars.end());
     SortAndDedupe(merged);
     m_bars.swap(merged);
-    stream->Seek(0, SEEK_END);
     UpdateHeaderFromBars();
     m_hasData = 1;
     m_dirty.store(1);

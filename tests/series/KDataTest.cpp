@@ -1,7 +1,9 @@
 // The day-bar series: files, request windows, merging, snapshots, derived periods, ex-rights.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/CPFile.h"
@@ -502,6 +504,36 @@ TEST(KData, FindRecordOfDayMatchesTheExchangeDay)
     EXPECT_EQ(found->cashDividend, 0.2f);
     EXPECT_EQ(FindRecordOfDay(&records, T(2011, 8, 18)), nullptr);
     EXPECT_EQ(FindRecordOfDay(nullptr, T(2011, 8, 17)), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+TEST(KData, DeletionWaitsForTheDueCallbackAndALateReplyIsNotMerged)
+{
+    RecordingDataProvider provider;
+    ScopedDataProvider scope(&provider);
+    CKData day;
+    day.AppendBar(MakeBar(T(2011, 8, 16), 1, 1, 1, 5));
+    ASSERT_EQ(day.RequestData(0), 1);
+    ASSERT_EQ(provider.requests.size(), 1u);
+
+    std::atomic<bool> returned(false);
+    std::thread deleter([&]() {
+        day.BeginDelete();
+        returned = true;
+    });
+    // Once the valid flag is down the deleter is inside its wait; it cannot leave while the reply is due.
+    while (day.IsValid())
+        std::this_thread::yield();
+    EXPECT_FALSE(returned.load());
+    const std::string reply = BarReply({MakeWireBar(T(2011, 8, 17), 1, 1, 1, 6, 1, 1)});
+    provider.Complete(0, &reply);
+    deleter.join();
+    EXPECT_TRUE(returned.load());
+    EXPECT_EQ(day.GetCount(), 1) << "a reply for a series being deleted is dropped";
+    EXPECT_EQ(day.IsRequestPending(), 0);
 }
 
 } // namespace
