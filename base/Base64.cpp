@@ -145,10 +145,17 @@ char* Base64EncodeToString(const void* data, size_t length, size_t* outLength)
         return nullptr;
     for (size_t i = 0; i < n; ++i) {
         switch (text[i]) {
-        case '+': text[i] = '!'; break;
-        case '/': text[i] = '_'; break;
-        case '=': text[i] = '-'; break;
-        default: break;
+        case '+':
+            text[i] = '!';
+            break;
+        case '/':
+            text[i] = '_';
+            break;
+        case '=':
+            text[i] = '-';
+            break;
+        default:
+            break;
         }
     }
     if (outLength)

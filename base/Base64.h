@@ -7,7 +7,7 @@
 class CUrlBase64
 {
 public:
-    virtual ~CUrlBase64() {}
+    virtual ~CUrlBase64() { }
 
     // Standard alphabet with "=" padding and a line feed after every 72
     // characters and after a partial last line. Null when out of memory.

@@ -61,8 +61,8 @@ int32_t MakeExchangeTime(int year, int month, int day, int hour, int minute, int
     const int64_t fullYear = static_cast<int64_t>(year) + FloorDiv(monthIndex, 12);
     const int64_t monthOfYear = monthIndex - FloorDiv(monthIndex, 12) * 12 + 1;
     const int64_t days = DaysFromCivil(fullYear, monthOfYear, 1) + static_cast<int64_t>(day) - 1;
-    const int64_t seconds = days * 86400 + static_cast<int64_t>(hour) * 3600 + static_cast<int64_t>(minute) * 60
-        + second - kExchangeUtcOffset;
+    const int64_t seconds = days * 86400 + static_cast<int64_t>(hour) * 3600
+        + static_cast<int64_t>(minute) * 60 + second - kExchangeUtcOffset;
     if (seconds < 0 || seconds > INT32_MAX)
         return -1;
     return static_cast<int32_t>(seconds);

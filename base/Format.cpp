@@ -33,13 +33,20 @@ std::string FormatString(const char* format, ...)
 std::string FormatDecimal(double value, int decimals)
 {
     switch (decimals) {
-    case 0: return FormatString("%.0f", value);
-    case 1: return FormatString("%.1f", value);
-    case 3: return FormatString("%.3f", value);
-    case 4: return FormatString("%.4f", value);
-    case 5: return FormatString("%.5f", value);
-    case 6: return FormatString("%.6f", value);
-    default: return FormatString("%.2f", value);
+    case 0:
+        return FormatString("%.0f", value);
+    case 1:
+        return FormatString("%.1f", value);
+    case 3:
+        return FormatString("%.3f", value);
+    case 4:
+        return FormatString("%.4f", value);
+    case 5:
+        return FormatString("%.5f", value);
+    case 6:
+        return FormatString("%.6f", value);
+    default:
+        return FormatString("%.2f", value);
     }
 }
 
@@ -61,7 +68,7 @@ std::string FormatLargeNumber(double value, const char* zeroText)
     if (zeroText && value == 0.0)
         return zeroText;
     const bool negative = value < 0.0;
-    const double magnitude = negative ? -value : value;
+    const double magnitude = std::fabs(value);  // also turns -0.0 into 0
     std::string text;
     if (magnitude > 100000000.0)
         text = FormatString("%.2f亿", magnitude / 100000000.0);
@@ -79,8 +86,8 @@ std::string FormatLargeNumber(double value, const char* zeroText)
 
 const char* GetPeriodName(int period)
 {
-    static const char* const kNames[] = {"五分钟线", "十分钟线", "十五分钟线", "三十分钟线", "六十分钟线",
-                                         "日线",     "周线",     "月线",       "季线",       "年线"};
+    static const char* const kNames[] = { "五分钟线", "十分钟线", "十五分钟线", "三十分钟线", "六十分钟线",
+        "日线", "周线", "月线", "季线", "年线" };
     if (period < 1 || period > 10)
         return "未知";
     return kNames[period - 1];
@@ -100,8 +107,8 @@ std::string FormatTime(int32_t t, const char* pattern)
 
 std::string GetWeekdayName(int32_t t, const char* pattern)
 {
-    static const char* const kWeekdays[] = {"星期日", "星期一", "星期二", "星期三",
-                                            "星期四", "星期五", "星期六"};
+    static const char* const kWeekdays[]
+        = { "星期日", "星期一", "星期二", "星期三", "星期四", "星期五", "星期六" };
     if (!pattern || !*pattern)
         return std::string();
     const std::tm fields = SplitExchangeTime(t);

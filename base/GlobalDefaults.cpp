@@ -1,4 +1,5 @@
 #include "base/GlobalDefaults.h"
+#include "base/Format.h"
 #include "base/Thread.h"
 #include <atomic>
 #include <climits>
@@ -99,8 +100,17 @@ void CurrentUserName::Set(const std::string& name)
     Write(UserNameState(), name);
 }
 
+namespace {
+
+int32_t DefaultStartDate()
+{
+    return MakeLocalTime(2004, 5, 10, 0, 0, 0, -1);
+}
+
+}
+
 CalcDefaults::CalcDefaults()
-    : m_startDate(kDefaultStartDate)
+    : m_startDate(DefaultStartDate())
     , m_count(kDefaultCount)
 {
 }
@@ -108,7 +118,7 @@ CalcDefaults::CalcDefaults()
 int32_t CalcDefaults::GetStartDate()
 {
     if (m_startDate == 0 || m_startDate == -1)
-        m_startDate = kDefaultStartDate;
+        m_startDate = DefaultStartDate();
     return m_startDate;
 }
 

@@ -93,13 +93,13 @@ inline constexpr const char* WeekdayShortNames[7] = { "日", "一", "二", "三"
 class CalcDefaults : public Singleton<CalcDefaults>
 {
 public:
-    // 2004-05-10 00:00:00 exchange time (UTC+8), whatever the machine's zone.
-    static constexpr int32_t kDefaultStartDate = 1084118400;
     static constexpr int32_t kDefaultCount = 11;
 
+    // Start date: 2004-05-10 00:00:00 exchange time (UTC+8, 1084118400),
+    // whatever the machine's zone.
     CalcDefaults();
 
-    // The stored start date; 0 or -1 are replaced by the default first.
+    // The stored start date; 0 or -1 are recomputed first.
     int32_t GetStartDate();
     // The stored count (a percentage threshold); 0 or -1 become 11 again.
     int32_t GetCount();

@@ -9,7 +9,8 @@
 
 namespace {
 
-struct FreeDeleter {
+struct FreeDeleter
+{
     void operator()(void* p) const { std::free(p); }
 };
 using HeapText = std::unique_ptr<char, FreeDeleter>;
@@ -42,7 +43,7 @@ std::string UrlEncode(const std::string& bytes, size_t bufferSize)
     const int n = Base64Encode(bytes.data(), bytes.size(), buffer.data(), bufferSize);
     if (n < 0)
         return "<-1>";
-    EXPECT_EQ(buffer[static_cast<size_t>(n)], '#');  // no terminator written
+    EXPECT_EQ(buffer[static_cast<size_t>(n)], '#'); // no terminator written
     return std::string(buffer.data(), static_cast<size_t>(n));
 }
 
@@ -60,7 +61,7 @@ TEST(Base64, EncodeKnownTexts)
 TEST(Base64, EncodeBreaksLinesAfter72Characters)
 {
     // 54 bytes fill one line exactly: one line feed, not two.
-    for (size_t length : {53u, 54u, 55u, 108u, 109u}) {
+    for (size_t length : { 53u, 54u, 55u, 108u, 109u }) {
         SCOPED_TRACE(length);
         const std::string text = Encode(std::string(length, 'x'));
         ASSERT_FALSE(text.empty());
@@ -87,8 +88,8 @@ TEST(Base64, RoundTripsEveryLengthUpTo200)
         SCOPED_TRACE(length);
         ASSERT_EQ(Decode(Encode(bytes)), bytes);
         std::string withoutLineFeeds = Encode(bytes);
-        withoutLineFeeds.erase(std::remove(withoutLineFeeds.begin(), withoutLineFeeds.end(), '\n'),
-                               withoutLineFeeds.end());
+        withoutLineFeeds.erase(
+            std::remove(withoutLineFeeds.begin(), withoutLineFeeds.end(), '\n'), withoutLineFeeds.end());
         EXPECT_EQ(Base64EncodeStandard(bytes.data(), bytes.size()), withoutLineFeeds);
         bytes.push_back(static_cast<char>(length * 37 + 11));
     }
@@ -96,23 +97,24 @@ TEST(Base64, RoundTripsEveryLengthUpTo200)
 
 TEST(Base64, DecodeSkipsForeignBytesAndHonoursPadding)
 {
-    struct Case {
+    struct Case
+    {
         std::string text;
         std::string expected;
     };
     const Case cases[] = {
-        {"YWJj", "abc"},
-        {"YW\nJj", "abc"},
-        {" Y W J j \r\n", "abc"},
-        {"Y!WJj", "abc"},
-        {"YQ==", "a"},
-        {"YWI=", "ab"},
-        {"YWJjYQ==\n", "abca"},
-        {"", ""},
-        {"\n\n", ""},
-        {"YWJ", "<null>"},
-        {"YWJjY", "<null>"},
-        {"YQ=", "<null>"},
+        { "YWJj", "abc" },
+        { "YW\nJj", "abc" },
+        { " Y W J j \r\n", "abc" },
+        { "Y!WJj", "abc" },
+        { "YQ==", "a" },
+        { "YWI=", "ab" },
+        { "YWJjYQ==\n", "abca" },
+        { "", "" },
+        { "\n\n", "" },
+        { "YWJ", "<null>" },
+        { "YWJjY", "<null>" },
+        { "YQ=", "<null>" },
     };
     for (const Case& c : cases)
         EXPECT_EQ(Decode(c.text), c.expected) << c.text;
@@ -140,21 +142,22 @@ TEST(Base64, EncodeToStringSwapsTheUrlUnsafeCharacters)
 
 TEST(Base64, UrlSafeEncodeEndsWithExactlyOneEqualsSign)
 {
-    struct Case {
+    struct Case
+    {
         std::string bytes;
         size_t bufferSize;
         std::string expected;
     };
     const Case cases[] = {
-        {"abc", 64, "YWJj="},
-        {"a", 64, "YQ="},
-        {"ab", 64, "YWI="},
-        {"", 64, "="},
-        {"\xFB\xFF", 64, "-_8="},
-        {"abc", 5, "YWJj="},
-        {"abc", 4, "<-1>"},
-        {"abc", 0, "<-1>"},
-        {"", 0, "<-1>"},
+        { "abc", 64, "YWJj=" },
+        { "a", 64, "YQ=" },
+        { "ab", 64, "YWI=" },
+        { "", 64, "=" },
+        { "\xFB\xFF", 64, "-_8=" },
+        { "abc", 5, "YWJj=" },
+        { "abc", 4, "<-1>" },
+        { "abc", 0, "<-1>" },
+        { "", 0, "<-1>" },
     };
     for (const Case& c : cases)
         EXPECT_EQ(UrlEncode(c.bytes, c.bufferSize), c.expected) << c.bytes << " in " << c.bufferSize;

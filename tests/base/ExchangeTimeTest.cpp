@@ -10,20 +10,21 @@
 
 namespace {
 
-struct CalendarCase {
+struct CalendarCase
+{
     int32_t t;
     int year, month, day, hour, minute, second, weekday, yearDay;
 };
 
 const CalendarCase kCalendarCases[] = {
-    {1, 1970, 1, 1, 8, 0, 1, 4, 0},
-    {1084118400, 2004, 5, 10, 0, 0, 0, 1, 130},
-    {1084118400 - 1, 2004, 5, 9, 23, 59, 59, 0, 129},
-    {951787800, 2000, 2, 29, 9, 30, 0, 2, 59},
-    {1709179200, 2024, 2, 29, 12, 0, 0, 4, 59},
-    {1704038399, 2023, 12, 31, 23, 59, 59, 0, 364},
-    {1704038400, 2024, 1, 1, 0, 0, 0, 1, 0},
-    {2147483647, 2038, 1, 19, 11, 14, 7, 2, 18},
+    { 1, 1970, 1, 1, 8, 0, 1, 4, 0 },
+    { 1084118400, 2004, 5, 10, 0, 0, 0, 1, 130 },
+    { 1084118400 - 1, 2004, 5, 9, 23, 59, 59, 0, 129 },
+    { 951787800, 2000, 2, 29, 9, 30, 0, 2, 59 },
+    { 1709179200, 2024, 2, 29, 12, 0, 0, 4, 59 },
+    { 1704038399, 2023, 12, 31, 23, 59, 59, 0, 364 },
+    { 1704038400, 2024, 1, 1, 0, 0, 0, 1, 0 },
+    { 2147483647, 2038, 1, 19, 11, 14, 7, 2, 18 },
 };
 
 } // namespace
@@ -47,7 +48,7 @@ TEST(ExchangeTime, SplitAndComposeAgreeWithTheCalendar)
 
 TEST(ExchangeTime, TimesUpToZeroSplitAsTheEpochAtMidnight)
 {
-    for (int32_t t : {0, -1, -28800, INT32_MIN}) {
+    for (int32_t t : { 0, -1, -28800, INT32_MIN }) {
         SCOPED_TRACE(t);
         const std::tm f = SplitExchangeTime(t);
         EXPECT_EQ(f.tm_year, 70);
@@ -65,7 +66,8 @@ TEST(ExchangeTime, SplitThenComposeRoundTripsAcrossTheRange)
     // A step that is prime to every calendar period visits all kinds of dates.
     for (int64_t t = 1; t <= INT32_MAX; t += 7919 * 97) {
         const std::tm f = SplitExchangeTime(static_cast<int32_t>(t));
-        ASSERT_EQ(MakeExchangeTime(f.tm_year + 1900, f.tm_mon + 1, f.tm_mday, f.tm_hour, f.tm_min, f.tm_sec), t);
+        ASSERT_EQ(
+            MakeExchangeTime(f.tm_year + 1900, f.tm_mon + 1, f.tm_mday, f.tm_hour, f.tm_min, f.tm_sec), t);
     }
 }
 

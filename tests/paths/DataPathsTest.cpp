@@ -64,7 +64,9 @@ TEST(DataPaths, CreatesTheDataDirectoriesButNotDiag)
         DataPaths first(root.Path());
     }
     // Deleting the data tree between runs: the next start builds it again.
-    ASSERT_TRUE(RemoveDirectoryTree(root.Path() + "hqdata"));
+    for (const char* dir :
+        { "hqdata\\day", "hqdata\\f10", "hqdata\\fenbi", "hqdata\\min5", "hqdata\\Xdr", "hqdata" })
+        ASSERT_TRUE(::RemoveDirectoryA((root.Path() + dir).c_str())) << dir;
     DataPaths paths(root.Path());
     for (const std::string& dir : { paths.GetHqDataDir(), paths.GetDayDir(), paths.GetF10Dir(),
              paths.GetFenbiDir(), paths.GetMin5Dir(), paths.GetXdrDir() })
@@ -94,7 +96,7 @@ TEST(PathUtil, ParentDirectory)
 {
     TempDirectory root;
     const std::string file = root.Path() + "file.txt";
-    ASSERT_TRUE(WriteTestFile(file, "x"));
+    ASSERT_TRUE(root.WriteFile("file.txt", "x"));
     ASSERT_TRUE(::CreateDirectoryA((root.Path() + "sub").c_str(), nullptr));
     const struct
     {

@@ -1,29 +1,10 @@
 #pragma once
-// A unique temporary directory under %TEMP%, removed with everything in it
-// when the object goes. TempDataRoot also points the DataPaths singleton at
-// it for its lifetime, so tests of any subsystem can use real data paths.
+// Points the DataPaths singleton at a fresh temporary program directory for
+// the object's lifetime, so tests of any subsystem can use real data paths.
+#include "tests/support/TempDirectory.h"
 #include <string>
 
-class TempDirectory
-{
-public:
-    // Created under %TEMP%; the name starts with prefix.
-    explicit TempDirectory(const char* prefix = "zt");
-    ~TempDirectory();
-
-    // With its trailing backslash.
-    const std::string& Path() const { return m_path; }
-
-private:
-    TempDirectory(const TempDirectory&) = delete;
-    TempDirectory& operator=(const TempDirectory&) = delete;
-    std::string m_path;
-};
-
-// Deletes a directory tree; true when it is gone.
-bool RemoveDirectoryTree(const std::string& path);
-
-// Writes a file whole; false on failure.
+// Writes a file whole at a full path; false on failure.
 bool WriteTestFile(const std::string& path, const std::string& bytes);
 
 class TempDataRoot
