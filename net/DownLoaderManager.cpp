@@ -2,29 +2,13 @@
 
 #include <new>
 
+#include "base/GlobalDefaults.h"
+#include "base/Singleton.h"
 #include "net/DownloadRequestQueue.h"
 
 namespace {
 
-std::atomic<CDownLoaderManager*> g_instance{nullptr};
-
-CriticalSection& InstanceLock()
-{
-    static CriticalSection lock;
-    return lock;
-}
-
-struct ServerEndpoint
-{
-    std::string address = "127.0.0.1";
-    uint16_t port = 7709;
-};
-
-ServerEndpoint& Endpoint()
-{
-    static ServerEndpoint endpoint;
-    return endpoint;
-}
+std::atomic<CDownLoaderManager*> g_instance { nullptr };
 
 int DefaultWorkerCount()
 {
@@ -33,17 +17,18 @@ int DefaultWorkerCount()
     return static_cast<int>(info.dwNumberOfProcessors) + 1;
 }
 
-}  // namespace
+} // namespace
 
 CDownLoaderManager* CDownLoaderManager::Instance()
 {
     CDownLoaderManager* manager = g_instance.load(std::memory_order_acquire);
     if (manager)
         return manager;
-    SingleLock lock(&InstanceLock());
+    SingleLock lock(&SingletonLock());
     manager = g_instance.load(std::memory_order_relaxed);
     if (!manager) {
-        manager = new (std::nothrow) CDownLoaderManager(Endpoint().address.c_str(), Endpoint().port);
+        const std::string address = QuoteServerAddress::Get();
+        manager = new (std::nothrow) CDownLoaderManager(address.c_str(), QuoteServerPort::Get());
         g_instance.store(manager, std::memory_order_release);
     }
     return manager;
@@ -56,7 +41,7 @@ CDownLoaderManager* CDownLoaderManager::PeekInstance()
 
 void CDownLoaderManager::ReleaseInstance()
 {
-    SingleLock lock(&InstanceLock());
+    SingleLock lock(&SingletonLock());
     CDownLoaderManager* manager = g_instance.load(std::memory_order_acquire);
     if (manager) {
         // Shut down while still published: a callback that asks for the
@@ -70,22 +55,15 @@ void CDownLoaderManager::ReleaseInstance()
     DownloadRequestQueue::Global().CancelAll();
 }
 
-void CDownLoaderManager::SetServer(const char* address, uint16_t port)
-{
-    SingleLock lock(&InstanceLock());
-    Endpoint().address = address ? address : "";
-    Endpoint().port = port;
-}
-
-CDownLoaderManager::CDownLoaderManager(const char* address, uint16_t port, int workers,
-                                       DownloadRequestQueue* queue)
+CDownLoaderManager::CDownLoaderManager(
+    const char* address, uint16_t port, int workers, DownloadRequestQueue* queue)
     : m_queue(queue ? *queue : DownloadRequestQueue::Global())
     , m_dispatch(address, port, m_queue)
     , m_client(address, port)
     , m_poolRunning(false)
     , m_released(false)
 {
-    m_poolRunning = m_dispatch.StartWorkers(workers > 0 ? workers : DefaultWorkerCount()) == 0;
+    m_poolRunning = m_dispatch.StartWorkers(workers < 0 ? DefaultWorkerCount() : workers) == 0;
     // Without a pool nothing would ever take what waits.
     if (!m_poolRunning)
         m_queue.CancelAll();
@@ -106,8 +84,8 @@ void CDownLoaderManager::Shutdown()
     m_queue.CancelAll();
 }
 
-int32_t CDownLoaderManager::RequestSync(int32_t command, uint32_t userData, uint32_t value, uint32_t value2,
-                                        CMemoryStream* out)
+int32_t CDownLoaderManager::RequestSync(
+    int32_t command, uint32_t userData, uint32_t value, uint32_t value2, CMemoryStream* out)
 {
     DownloadRequest request;
     request.command = command;
@@ -120,7 +98,7 @@ int32_t CDownLoaderManager::RequestSync(int32_t command, uint32_t userData, uint
 }
 
 int32_t CDownLoaderManager::RequestAsync(int32_t command, uint32_t userData, uint32_t value, uint32_t value2,
-                                         DownloadCallback callback, uintptr_t callbackArg)
+    DownloadCallback callback, uintptr_t callbackArg)
 {
     if (!m_poolRunning.load() || m_released.load()) {
         if (callback)

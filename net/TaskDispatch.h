@@ -54,6 +54,8 @@ public:
     void Run() override;
 
     size_t WorkerCount() const { return m_workers.size(); }
+    // True once the workers have been told to end.
+    bool IsStopAllSet() const { return m_stopAll && ::WaitForSingleObject(m_stopAll, 0) == WAIT_OBJECT_0; }
 
 private:
     std::vector<CDownloadObject*> m_workers;

@@ -17,7 +17,7 @@ BOOL WINAPI OnConsoleControl(DWORD)
     ::SetEvent(g_stopEvent);
     return TRUE;
 }
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
