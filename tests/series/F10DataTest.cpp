@@ -136,7 +136,7 @@ TEST(F10Data, MergeReplacesTheSectionsOfAnOlderText)
 TEST(F10Data, TextLimitAndFileRoundTrip)
 {
     InitF10SectionTitles();
-    TempDirectory dir("f10");
+    TempDirectory dir;
     const std::string path = dir.Path() + "600000.f10";
     CF10Data f10;
     EXPECT_EQ(f10.AllocText(CF10Data::kMaxTextLength + 1), 0);

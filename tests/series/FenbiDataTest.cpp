@@ -33,7 +33,7 @@ int MergeTicks(CFenbiData& series, int32_t headerTime, const std::vector<WireTic
 
 TEST(FenbiData, LoadKeepsTheHeaderDayAndDropsRepeats)
 {
-    TempDirectory dir("fenbi");
+    TempDirectory dir;
     const int32_t d16 = T(2011, 8, 16, 14, 0);
     const int32_t d17 = T(2011, 8, 17, 9, 31);
     const std::vector<TickRecord> ticks = {
@@ -101,7 +101,7 @@ TEST(FenbiData, MergeKeepsOneTradingDay)
 
 TEST(FenbiData, SaveLoadRoundTripAndSnapshotCopy)
 {
-    TempDirectory dir("fenbi");
+    TempDirectory dir;
     const int32_t day = T(2011, 8, 17, 9, 31);
     const std::string path = dir.Path() + "600000.fbl";
     {

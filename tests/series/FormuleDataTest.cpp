@@ -61,7 +61,7 @@ class FormuleData : public ::testing::Test
 {
 protected:
     std::string FilePath() const { return dir.Path() + "formula.dat"; }
-    TempDirectory dir{"formula"};
+    TempDirectory dir;
     RecordingDataProvider provider;
 };
 

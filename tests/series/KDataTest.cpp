@@ -37,7 +37,7 @@ std::vector<Bar> ReadBarFile(const std::string& path)
 
 TEST(KData, SaveDropsIntradayDayBarsButFiveMinuteFilesKeepEveryBar)
 {
-    TempDirectory dir("kdata");
+    TempDirectory dir;
     const std::vector<WireBar> reply = {
         MakeWireBar(T(2011, 8, 16), 10, 11, 9, 10.5, 100, 1000),
         MakeWireBar(T(2011, 8, 17, 14, 35), 10.5, 11, 10, 10.75, 50, 500),
@@ -69,7 +69,7 @@ TEST(KData, SaveDropsIntradayDayBarsButFiveMinuteFilesKeepEveryBar)
 
 TEST(KData, FailedSaveKeepsTheOldFileAndTheDirtyFlag)
 {
-    TempDirectory dir("kdata");
+    TempDirectory dir;
     const std::string path = dir.Path() + "1.day";
     ASSERT_TRUE(WriteTestFile(path, std::string(28, 'x')));
     // The temporary file beside the target cannot be created over a directory of its name.
@@ -86,7 +86,7 @@ TEST(KData, FailedSaveKeepsTheOldFileAndTheDirtyFlag)
 
 TEST(KData, LoadIgnoresATrailingPartialRecordAndAMissingFile)
 {
-    TempDirectory dir("kdata");
+    TempDirectory dir;
     const Bar bar = MakeBar(T(2011, 8, 16), 10, 11, 9, 10.5);
     std::string bytes;
     AppendPod(bytes, bar);

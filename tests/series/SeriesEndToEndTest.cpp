@@ -17,6 +17,7 @@
 #include "data/Minute.h"
 #include "data/TickStatistics.h"
 #include "net/DownLoaderManager.h"
+#include "tests/support/QuoteFixtures.h"
 #include "tests/support/SeriesFixtures.h"
 #include "tests/support/TempDataRoot.h"
 #include "tools/marketdata/SimMarketSeries.h"
@@ -29,9 +30,7 @@ const uint32_t kKey = 0x600000;
 // Waits for the series' reply to be handled; generous, since Wine can be slow to start threads.
 bool WaitForReply(CBase& series)
 {
-    for (int i = 0; i < 3000 && series.IsRequestPending(); ++i)
-        ::Sleep(10);
-    return !series.IsRequestPending();
+    return WaitUntil([&series]() { return !series.IsRequestPending(); }, 30000);
 }
 
 class SeriesEndToEnd : public ::testing::Test
@@ -43,7 +42,8 @@ protected:
         market.Install(simulator);
         ASSERT_TRUE(simulator.Start(0));
         CDownLoaderManager::ReleaseInstance();
-        CDownLoaderManager::SetServer("127.0.0.1", simulator.Port());
+        QuoteServerAddress::Set("127.0.0.1");
+        QuoteServerPort::Set(simulator.Port());
         ServerTime::Set(now);
     }
     void TearDown() override
@@ -56,7 +56,7 @@ protected:
     int32_t now = T(2026, 12, 10, 10, 15);
     SimMarketSeries market;
     QuoteSimulator simulator;
-    TempDirectory dir{"series"};
+    TempDirectory dir;
 };
 
 TEST_F(SeriesEndToEnd, DayBarsThenOlderHistory)
