@@ -1,6 +1,5 @@
 #include "data/F10Data.h"
 
-
 #include <cstring>
 
 #include "base/CPFile.h"
@@ -8,11 +7,20 @@
 #include "base/MemoryStream.h"
 #include "net/DataProvider.h"
 
-CF10Data::CF10Data() { m_kind = kSeriesF10; }
+CF10Data::CF10Data()
+{
+    m_kind = kSeriesF10;
+}
 
-CF10Data::~CF10Data() { Save(nullptr); }
+CF10Data::~CF10Data()
+{
+    Save(nullptr);
+}
 
-bool CF10Data::SplitSections(const char* text, int32_t length) { return SplitF10Sections(text, length, m_sections); }
+bool CF10Data::SplitSections(const char* text, int32_t length)
+{
+    return SplitF10Sections(text, length, m_sections);
+}
 
 int CF10Data::AllocText(int32_t length)
 {

@@ -34,6 +34,6 @@ public:
 private:
     bool TakeText(const uint8_t* bytes, int32_t length);
 
-    std::string m_text;  // the text; c_str() keeps it terminated
+    std::string m_text; // the text; c_str() keeps it terminated
     F10SectionMap m_sections;
 };

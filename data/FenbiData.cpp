@@ -1,6 +1,5 @@
 #include "data/FenbiData.h"
 
-
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -15,9 +14,15 @@ namespace {
 
 const int32_t kReplyTicksOffset = 8 + static_cast<int32_t>(sizeof(WireTickHeader));
 
-bool TickTimeLess(const TickRecord& a, const TickRecord& b) { return a.time < b.time; }
+bool TickTimeLess(const TickRecord& a, const TickRecord& b)
+{
+    return a.time < b.time;
+}
 
-float Price(uint32_t thousandths) { return static_cast<float>(thousandths / 1000.0); }
+float Price(uint32_t thousandths)
+{
+    return static_cast<float>(thousandths / 1000.0);
+}
 
 } // namespace
 
@@ -56,9 +61,16 @@ TickRecord TickFromWire(const WireTick& w)
     return t;
 }
 
-CFenbiData::CFenbiData() : m_header() { m_kind = kSeriesTicks; }
+CFenbiData::CFenbiData()
+    : m_header()
+{
+    m_kind = kSeriesTicks;
+}
 
-CFenbiData::~CFenbiData() { Save(nullptr); }
+CFenbiData::~CFenbiData()
+{
+    Save(nullptr);
+}
 
 const TickRecord& CFenbiData::GetTick(int index) const
 {
@@ -87,10 +99,10 @@ void CFenbiData::SortAndDropRepeats()
 {
     std::stable_sort(m_ticks.begin(), m_ticks.end(), TickTimeLess);
     m_ticks.erase(std::unique(m_ticks.begin(), m_ticks.end(),
-                              [](const TickRecord& a, const TickRecord& b) {
-                                  return a.time == b.time && a.price == b.price && a.volume == b.volume;
-                              }),
-                  m_ticks.end());
+                      [](const TickRecord& a, const TickRecord& b) {
+                          return a.time == b.time && a.price == b.price && a.volume == b.volume;
+                      }),
+        m_ticks.end());
 }
 
 int CFenbiData::Load(const char* path, uint32_t key)
@@ -158,8 +170,8 @@ int CFenbiData::Merge(uint32_t key, CMemoryStream* stream)
     }
     const int32_t day = DayKey(wireHeader.time);
     m_ticks.erase(std::remove_if(m_ticks.begin(), m_ticks.end(),
-                                 [day](const TickRecord& t) { return DayKey(t.time) != day; }),
-                  m_ticks.end());
+                      [day](const TickRecord& t) { return DayKey(t.time) != day; }),
+        m_ticks.end());
     m_header = TickHeaderFromWire(wireHeader);
     const int32_t count = (size - kReplyTicksOffset) / static_cast<int32_t>(sizeof(WireTick));
     for (int32_t i = 0; i < count; ++i) {

@@ -1,6 +1,5 @@
 #include "data/KData.h"
 
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -21,20 +20,35 @@ const int32_t kThreeDays = 259200;
 const int32_t kThreeYears = 94608000;
 const double kEpsilon = 0.0001;
 
-int32_t MinuteKey(int32_t time) { return DayKey(time) * 10000 + HourOfTime(time) * 100 + MinuteOfTime(time); }
+int32_t MinuteKey(int32_t time)
+{
+    return DayKey(time) * 10000 + HourOfTime(time) * 100 + MinuteOfTime(time);
+}
 
-int32_t MonthKeyOfTime(int32_t time) { return YearOfTime(time) * 100 + MonthOfTime(time); }
-int32_t QuarterKeyOfTime(int32_t time) { return YearOfTime(time) * 100 + (MonthOfTime(time) - 1) / 3; }
+int32_t MonthKeyOfTime(int32_t time)
+{
+    return YearOfTime(time) * 100 + MonthOfTime(time);
+}
+int32_t QuarterKeyOfTime(int32_t time)
+{
+    return YearOfTime(time) * 100 + (MonthOfTime(time) - 1) / 3;
+}
 
 } // namespace
 
 CKData::CKData()
-    : m_hasData(0), m_exRightsMode(kNoAdjustment), m_adjusted(0), m_historyRequested(0)
+    : m_hasData(0)
+    , m_exRightsMode(kNoAdjustment)
+    , m_adjusted(0)
+    , m_historyRequested(0)
 {
     m_kind = kSeriesDay;
 }
 
-CKData::~CKData() { Save(nullptr); }
+CKData::~CKData()
+{
+    Save(nullptr);
+}
 
 const Bar* CKData::GetBar(int index) const
 {
@@ -85,7 +99,10 @@ int CKData::Save(const char* path)
     return SaveWhole(path, out.empty() ? nullptr : out.data(), out.size() * sizeof(Bar));
 }
 
-int CKData::RequestData(int more) { return RequestBars(more, kCmdDayBars, 86400); }
+int CKData::RequestData(int more)
+{
+    return RequestBars(more, kCmdDayBars, 86400);
+}
 
 int CKData::RequestBars(int more, int32_t command, int32_t historyEndGap)
 {
@@ -118,8 +135,8 @@ void CKData::SortAndDedupe(std::vector<Bar>& bars) const
 {
     std::stable_sort(bars.begin(), bars.end(), BarTimeLess);
     bars.erase(std::unique(bars.begin(), bars.end(),
-                           [this](const Bar& a, const Bar& b) { return SamePeriodSlot(a.time, b.time); }),
-               bars.end());
+                   [this](const Bar& a, const Bar& b) { return SamePeriodSlot(a.time, b.time); }),
+        bars.end());
 }
 
 int CKData::Merge(uint32_t, CMemoryStream* stream)
@@ -253,11 +270,15 @@ namespace {
 
 // A factor from a cash dividend at or above the price would give infinite or
 // negative prices: such a record is skipped.
-bool UsableFactor(double factor) { return factor > 0 && std::isfinite(factor); }
+bool UsableFactor(double factor)
+{
+    return factor > 0 && std::isfinite(factor);
+}
 
 } // namespace
 
-void CKData::RebuildKeepEarliest(const std::vector<ExRightsRecord>& records, int32_t startDay, double threshold)
+void CKData::RebuildKeepEarliest(
+    const std::vector<ExRightsRecord>& records, int32_t startDay, double threshold)
 {
     const std::vector<Bar>& source = m_savedBars;
     m_bars.resize(source.size());
@@ -314,7 +335,8 @@ void CKData::RebuildKeepLatest(const std::vector<ExRightsRecord>& records, int32
         }
         if (!used && i < last && day >= startDay) {
             const double nextOpen = source[i + 1].open;
-            if (nextOpen > kEpsilon && nextOpen < bar.close && std::fabs(nextOpen / bar.close - 1) > threshold)
+            if (nextOpen > kEpsilon && nextOpen < bar.close
+                && std::fabs(nextOpen / bar.close - 1) > threshold)
                 factor *= nextOpen / bar.close;
         }
         Bar out = bar;
@@ -327,10 +349,11 @@ void CKData::RebuildKeepLatest(const std::vector<ExRightsRecord>& records, int32
     }
 }
 
-int CKData::ApplyExRights(const std::vector<ExRightsRecord>* records, int mode, int32_t startDate,
-                          int32_t thresholdPercent)
+int CKData::ApplyExRights(
+    const std::vector<ExRightsRecord>* records, int mode, int32_t startDate, int32_t thresholdPercent)
 {
-    if ((m_kind >= kSeriesWeek && m_kind <= kSeriesYear) || (m_kind >= kSeriesTenMinutes && m_kind <= kSeriesSixtyMinutes))
+    if ((m_kind >= kSeriesWeek && m_kind <= kSeriesYear)
+        || (m_kind >= kSeriesTenMinutes && m_kind <= kSeriesSixtyMinutes))
         return m_kind;
     if (mode == kNoAdjustment) {
         EndAdjustment();
@@ -409,10 +432,22 @@ template <typename KeyOf> void CKData::DeriveBy(CKData* target, KeyOf keyOf, boo
         target->m_hasData = 1;
 }
 
-void CKData::ToWeek(CKData* target) const { DeriveBy(target, WeekKeyOfTime, false); }
-void CKData::ToMonth(CKData* target) const { DeriveBy(target, MonthKeyOfTime, false); }
-void CKData::ToQuarter(CKData* target) const { DeriveBy(target, QuarterKeyOfTime, false); }
-void CKData::ToYear(CKData* target) const { DeriveBy(target, YearOfTime, false); }
+void CKData::ToWeek(CKData* target) const
+{
+    DeriveBy(target, WeekKeyOfTime, false);
+}
+void CKData::ToMonth(CKData* target) const
+{
+    DeriveBy(target, MonthKeyOfTime, false);
+}
+void CKData::ToQuarter(CKData* target) const
+{
+    DeriveBy(target, QuarterKeyOfTime, false);
+}
+void CKData::ToYear(CKData* target) const
+{
+    DeriveBy(target, YearOfTime, false);
+}
 
 int32_t MinuteBucketEnd(int32_t time, int minutes)
 {
@@ -450,13 +485,15 @@ int32_t MinuteBucketEnd(int32_t time, int minutes)
 
 void CKData::ToMinutePeriod(CKData* target, int minutes) const
 {
-    DeriveBy(target, [minutes](int32_t time) { return MinuteBucketEnd(time, minutes); }, true);
+    DeriveBy(
+        target, [minutes](int32_t time) { return MinuteBucketEnd(time, minutes); }, true);
 }
 
 namespace {
 
 // Every output that was asked for is written, also for an empty range.
-void WriteHighLow(float lo, float hi, int loAt, int hiAt, float* low, float* high, int* lowIndex, int* highIndex)
+void WriteHighLow(
+    float lo, float hi, int loAt, int hiAt, float* low, float* high, int* lowIndex, int* highIndex)
 {
     if (low)
         *low = lo;
@@ -470,7 +507,8 @@ void WriteHighLow(float lo, float hi, int loAt, int hiAt, float* low, float* hig
 
 } // namespace
 
-int CKData::GetHighLowInRange(int first, int last, float* low, float* high, int* lowIndex, int* highIndex) const
+int CKData::GetHighLowInRange(
+    int first, int last, float* low, float* high, int* lowIndex, int* highIndex) const
 {
     const int from = std::max(first, 0);
     const int to = std::min(last, GetCount() - 1);

@@ -45,8 +45,8 @@ public:
     // records may be null (a stock without ex-rights events). startDate and
     // thresholdPercent come from CalcDefaults. Derived kinds are never adjusted
     // and return their kind.
-    int ApplyExRights(const std::vector<ExRightsRecord>* records, int mode, int32_t startDate,
-                      int32_t thresholdPercent);
+    int ApplyExRights(
+        const std::vector<ExRightsRecord>* records, int mode, int32_t startDate, int32_t thresholdPercent);
 
     // Derived day-based periods (keys in exchange time).
     void ToWeek(CKData* target) const;

@@ -27,6 +27,6 @@ int CStockSeries::SaveWhole(const char* path, const void* data, size_t size)
 int CStockSeries::SendRequest(int32_t command, int32_t from, int32_t to)
 {
     m_pending.store(1);
-    return GetDataProvider()->RequestAsync(command, m_key, static_cast<uint32_t>(from), static_cast<uint32_t>(to),
-                                           &CBase::OnDownloadComplete, reinterpret_cast<uintptr_t>(this));
+    return GetDataProvider()->RequestAsync(command, m_key, static_cast<uint32_t>(from),
+        static_cast<uint32_t>(to), &CBase::OnDownloadComplete, reinterpret_cast<uintptr_t>(this));
 }

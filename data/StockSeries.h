@@ -11,7 +11,10 @@
 class CStockSeries : public CBase
 {
 public:
-    CStockSeries() : m_valid(1) {}
+    CStockSeries()
+        : m_valid(1)
+    {
+    }
     int IsValid() override { return m_valid.load(); }
     // Clears the valid flag (a late reply is then not merged) and waits without
     // limit until no reply is due: the completion callback always comes.

@@ -75,7 +75,7 @@ TEST(KData, FailedSaveKeepsTheOldFileAndTheDirtyFlag)
     // The temporary file beside the target cannot be created over a directory of its name.
     ASSERT_TRUE(::CreateDirectoryA((path + ".tmp").c_str(), nullptr));
     CKData day;
-    MergeReply(day, {MakeWireBar(T(2011, 8, 16), 10, 11, 9, 10.5, 100, 1000)});
+    MergeReply(day, { MakeWireBar(T(2011, 8, 16), 10, 11, 9, 10.5, 100, 1000) });
     EXPECT_EQ(day.Save(path.c_str()), 0);
     EXPECT_EQ(day.IsDirty(), 1);
     std::string bytes;
@@ -103,8 +103,8 @@ struct WindowCase
 {
     const char* name;
     bool fiveMinute;
-    std::vector<int32_t> barTimes;  // series content before the requests
-    std::vector<int> mores;         // RequestData arguments, each followed by a failure call
+    std::vector<int32_t> barTimes; // series content before the requests
+    std::vector<int> mores; // RequestData arguments, each followed by a failure call
     // expected (from, to) of each request actually sent
     std::vector<std::pair<int64_t, int64_t>> expected;
 };
@@ -115,16 +115,14 @@ TEST(KData, RequestWindows)
     const int32_t first = T(2011, 1, 4);
     const int32_t last = T(2011, 6, 30);
     const std::vector<WindowCase> cases = {
-        {"empty update", false, {}, {0}, {{now - 94608000LL, now + 259200LL}}},
-        {"empty history asks the update window", false, {}, {1}, {{now - 94608000LL, now + 259200LL}}},
-        {"update from the last bar", false, {first, last}, {0}, {{last, now + 259200LL}}},
-        {"day history", false, {first, last}, {1}, {{first - 94608000LL, first - 86400LL}}},
-        {"five-minute history", true, {first, last}, {1}, {{first - 94608000LL, first - 300LL}}},
-        {"unmerged history sends nothing more, the update still goes",
-         false,
-         {first, last},
-         {1, 1, 0},
-         {{first - 94608000LL, first - 86400LL}, {last, now + 259200LL}}},
+        { "empty update", false, {}, { 0 }, { { now - 94608000LL, now + 259200LL } } },
+        { "empty history asks the update window", false, {}, { 1 },
+            { { now - 94608000LL, now + 259200LL } } },
+        { "update from the last bar", false, { first, last }, { 0 }, { { last, now + 259200LL } } },
+        { "day history", false, { first, last }, { 1 }, { { first - 94608000LL, first - 86400LL } } },
+        { "five-minute history", true, { first, last }, { 1 }, { { first - 94608000LL, first - 300LL } } },
+        { "unmerged history sends nothing more, the update still goes", false, { first, last }, { 1, 1, 0 },
+            { { first - 94608000LL, first - 86400LL }, { last, now + 259200LL } } },
     };
     ScopedServerTime server(now);
     for (const WindowCase& c : cases) {
@@ -167,7 +165,7 @@ struct MergeCase
     bool fiveMinute;
     std::vector<Bar> stored;
     std::vector<WireBar> reply;
-    std::vector<std::pair<int32_t, float>> expected;  // (time, close)
+    std::vector<std::pair<int32_t, float>> expected; // (time, close)
 };
 
 TEST(KData, MergeOrdersAndKeepsOneBarPerDayOrMinute)
@@ -175,17 +173,18 @@ TEST(KData, MergeOrdersAndKeepsOneBarPerDayOrMinute)
     const int32_t d16 = T(2011, 8, 16);
     const int32_t d17 = T(2011, 8, 17);
     const std::vector<MergeCase> cases = {
-        {"a reply bar replaces a stored bar of the same time", false, {MakeBar(d16, 1, 1, 1, 5)},
-         {MakeWireBar(d16, 1, 1, 1, 6, 1, 1)}, {{d16, 6}}},
-        {"of two reply bars of the same day and time the later one wins", false, {},
-         {MakeWireBar(d16, 1, 1, 1, 6, 1, 1), MakeWireBar(d16, 1, 1, 1, 7, 1, 1)}, {{d16, 7}}},
-        {"a stored 00:00 bar stays before a reply bar stamped 14:35", false, {MakeBar(d16, 1, 1, 1, 5)},
-         {MakeWireBar(d16 + 14 * 3600 + 35 * 60, 1, 1, 1, 6, 1, 1)}, {{d16, 5}}},
-        {"reply bars are sorted in", false, {MakeBar(d17, 1, 1, 1, 5)},
-         {MakeWireBar(d16, 1, 1, 1, 4, 1, 1)}, {{d16, 4}, {d17, 5}}},
-        {"minute series keep a bar per minute", true, {MakeBar(d16 + 9 * 3600 + 35 * 60, 1, 1, 1, 5)},
-         {MakeWireBar(d16 + 9 * 3600 + 40 * 60, 1, 1, 1, 6, 1, 1), MakeWireBar(d16 + 9 * 3600 + 40 * 60, 1, 1, 1, 7, 1, 1)},
-         {{d16 + 9 * 3600 + 35 * 60, 5}, {d16 + 9 * 3600 + 40 * 60, 7}}},
+        { "a reply bar replaces a stored bar of the same time", false, { MakeBar(d16, 1, 1, 1, 5) },
+            { MakeWireBar(d16, 1, 1, 1, 6, 1, 1) }, { { d16, 6 } } },
+        { "of two reply bars of the same day and time the later one wins", false, {},
+            { MakeWireBar(d16, 1, 1, 1, 6, 1, 1), MakeWireBar(d16, 1, 1, 1, 7, 1, 1) }, { { d16, 7 } } },
+        { "a stored 00:00 bar stays before a reply bar stamped 14:35", false, { MakeBar(d16, 1, 1, 1, 5) },
+            { MakeWireBar(d16 + 14 * 3600 + 35 * 60, 1, 1, 1, 6, 1, 1) }, { { d16, 5 } } },
+        { "reply bars are sorted in", false, { MakeBar(d17, 1, 1, 1, 5) },
+            { MakeWireBar(d16, 1, 1, 1, 4, 1, 1) }, { { d16, 4 }, { d17, 5 } } },
+        { "minute series keep a bar per minute", true, { MakeBar(d16 + 9 * 3600 + 35 * 60, 1, 1, 1, 5) },
+            { MakeWireBar(d16 + 9 * 3600 + 40 * 60, 1, 1, 1, 6, 1, 1),
+                MakeWireBar(d16 + 9 * 3600 + 40 * 60, 1, 1, 1, 7, 1, 1) },
+            { { d16 + 9 * 3600 + 35 * 60, 5 }, { d16 + 9 * 3600 + 40 * 60, 7 } } },
     };
     for (const MergeCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -223,7 +222,7 @@ TEST(KData, MergeRefusesMissingAndTruncatedReplies)
     EXPECT_EQ(day.GetCount(), 1);
     EXPECT_EQ(day.IsDirty(), 0);
     // A remainder shorter than one bar is ignored.
-    std::string reply = BarReply({MakeWireBar(T(2011, 8, 17), 1, 1, 1, 6, 1, 1)}) + "abc";
+    std::string reply = BarReply({ MakeWireBar(T(2011, 8, 17), 1, 1, 1, 6, 1, 1) }) + "abc";
     CMemoryStream tail;
     FillStreamWith(tail, reply);
     EXPECT_EQ(day.Merge(kKey, &tail), 1);
@@ -235,10 +234,10 @@ TEST(KData, CopyToRefreshesTheSnapshotAndTheSourceWinsOnTheSameDay)
     const int32_t d16 = T(2011, 8, 16);
     const int32_t d17 = T(2011, 8, 17);
     CKData cache;
-    MergeReply(cache, {MakeWireBar(d16, 1, 1, 1, 5, 1, 1), MakeWireBar(d17, 1, 1, 1, 6, 1, 1)});
+    MergeReply(cache, { MakeWireBar(d16, 1, 1, 1, 5, 1, 1), MakeWireBar(d17, 1, 1, 1, 6, 1, 1) });
     CKData snapshot;
     snapshot.AppendBar(MakeBar(T(2011, 8, 15), 1, 1, 1, 4));
-    snapshot.AppendBar(MakeBar(d17 + 14 * 3600, 1, 1, 1, 99));  // today's bar built from ticks
+    snapshot.AppendBar(MakeBar(d17 + 14 * 3600, 1, 1, 1, 99)); // today's bar built from ticks
     ASSERT_EQ(cache.CopyTo(&snapshot), 1);
     ASSERT_EQ(snapshot.GetCount(), 3);
     EXPECT_EQ(snapshot.GetBar(0)->close, 4.0f);
@@ -295,19 +294,21 @@ TEST(KData, HighLowRanges)
             EXPECT_EQ(highIndex, c.highIndex);
         }
     };
-    check({
-              {"ties go to the earlier bar", 0, 3, 1, 3, 9, 1, 1},
-              {"clamped to the series", -5, 99, 1, 3, 9, 1, 1},
-              {"empty range", 4, 9, 0, -1, 1, 0, 0},
-          },
-          &CKData::GetHighLowInRange);
-    check({
-              {"indices tie to the later bar, values from the widened range", 3, 3, 1, 3, 9, 3, 3},
-              {"ties to the later bar", 0, 2, 1, 3, 9, 2, 2},
-              {"exact range empty, widened range not", 6, 9, 1, 3, 9, 0, 0},
-              {"nothing even widened", 30, 40, 0, -1, 0, 0, 0},
-          },
-          &CKData::GetHighLowRange);
+    check(
+        {
+            { "ties go to the earlier bar", 0, 3, 1, 3, 9, 1, 1 },
+            { "clamped to the series", -5, 99, 1, 3, 9, 1, 1 },
+            { "empty range", 4, 9, 0, -1, 1, 0, 0 },
+        },
+        &CKData::GetHighLowInRange);
+    check(
+        {
+            { "indices tie to the later bar, values from the widened range", 3, 3, 1, 3, 9, 3, 3 },
+            { "ties to the later bar", 0, 2, 1, 3, 9, 2, 2 },
+            { "exact range empty, widened range not", 6, 9, 1, 3, 9, 0, 0 },
+            { "nothing even widened", 30, 40, 0, -1, 0, 0, 0 },
+        },
+        &CKData::GetHighLowRange);
     EXPECT_EQ(day.GetHighLowRange(0, 3, nullptr, nullptr, nullptr, nullptr), 1);
     CKData empty;
     float low = 0, high = 5;
@@ -334,8 +335,8 @@ TEST(KData, DerivedPeriodsGroupDayBars)
 {
     CKData day;
     // Thu 2013-12-26 .. Fri 2014-01-03, then Mon 2014-01-06.
-    const int dates[][3] = {{2013, 12, 26}, {2013, 12, 27}, {2013, 12, 30}, {2013, 12, 31},
-                            {2014, 1, 2},   {2014, 1, 3},   {2014, 1, 6}};
+    const int dates[][3] = { { 2013, 12, 26 }, { 2013, 12, 27 }, { 2013, 12, 30 }, { 2013, 12, 31 },
+        { 2014, 1, 2 }, { 2014, 1, 3 }, { 2014, 1, 6 } };
     float price = 10;
     for (const auto& d : dates) {
         day.AppendBar(MakeBar(T(d[0], d[1], d[2]), price, price + 1, price - 1, price + 0.5f, 10, 100));
@@ -377,7 +378,7 @@ protected:
         for (int i = 0; i < 10; ++i)
             day.AppendBar(MakeBar(T(2011, 8, 1 + i), 10, 10.5f, 9.5f, 10, 100, 1000));
     }
-    static ExRightsRecord Cash(int32_t time, float cash) { return ExRightsRecord{time, 0, 0, 0, cash}; }
+    static ExRightsRecord Cash(int32_t time, float cash) { return ExRightsRecord { time, 0, 0, 0, cash }; }
 
     const int32_t start = T(2004, 5, 10);
     CKData day;
@@ -388,14 +389,14 @@ TEST_F(ExRights, FactorOfACashDividend)
     EXPECT_NEAR(ExRightsFactor(Cash(0, 0.5f), 10), 0.95, 1e-9);
     EXPECT_EQ(ExRightsFactor(Cash(0, 0.5f), 0.00001), 1);
     // 10 bonus shares per 10 and 3 rights per 10 at 5.00: (1/2) x ((10 + 1.5) / 1.3) / 10.
-    const ExRightsRecord mixed = {0, 1.0f, 0.3f, 5.0f, 0};
+    const ExRightsRecord mixed = { 0, 1.0f, 0.3f, 5.0f, 0 };
     EXPECT_NEAR(ExRightsFactor(mixed, 10), 0.5 * (11.5 / 1.3) / 10, 1e-6);
 }
 
 TEST_F(ExRights, KeepEarliestDividesLaterBars)
 {
     // A record between bars 4 and 5: F = 0.95 from bar 5 on.
-    const std::vector<ExRightsRecord> records = {Cash(T(2011, 8, 6), 0.5f)};
+    const std::vector<ExRightsRecord> records = { Cash(T(2011, 8, 6), 0.5f) };
     ASSERT_EQ(day.ApplyExRights(&records, CKData::kKeepEarliest, start, 11), 1);
     EXPECT_EQ(day.GetExRightsMode(), 2);
     EXPECT_EQ(day.GetBar(4)->close, 10.0f);
@@ -407,8 +408,8 @@ TEST_F(ExRights, KeepEarliestDividesLaterBars)
 
 TEST_F(ExRights, RecordsBeforeTheFirstBarChangeNothing)
 {
-    const std::vector<ExRightsRecord> records = {Cash(T(2011, 1, 1), 0.5f), Cash(T(2011, 2, 1), 0.5f),
-                                                 Cash(T(2011, 8, 1), 0.5f)};
+    const std::vector<ExRightsRecord> records
+        = { Cash(T(2011, 1, 1), 0.5f), Cash(T(2011, 2, 1), 0.5f), Cash(T(2011, 8, 1), 0.5f) };
     ASSERT_EQ(day.ApplyExRights(&records, CKData::kKeepEarliest, start, 11), 1);
     for (int i = 0; i < day.GetCount(); ++i)
         EXPECT_EQ(day.GetBar(i)->close, 10.0f) << i;
@@ -421,7 +422,7 @@ TEST_F(ExRights, UnrecordedGapsAboveTheThresholdCountAsEvents)
         float open;
         bool event;
     };
-    for (const Case& c : {Case{8.8f, true}, Case{9.0f, false}}) {
+    for (const Case& c : { Case { 8.8f, true }, Case { 9.0f, false } }) {
         CKData series;
         for (int i = 0; i < 4; ++i)
             series.AppendBar(MakeBar(T(2011, 8, 1 + i), i == 2 ? c.open : 10, 10, 8, 10, 100, 1000));
@@ -443,7 +444,7 @@ TEST_F(ExRights, UnrecordedGapsAboveTheThresholdCountAsEvents)
 
 TEST_F(ExRights, ModeOneAfterThreeRestoresExactly)
 {
-    const std::vector<ExRightsRecord> records = {Cash(T(2011, 8, 6), 0.5f)};
+    const std::vector<ExRightsRecord> records = { Cash(T(2011, 8, 6), 0.5f) };
     const std::vector<Bar> original = day.GetBars();
     ASSERT_EQ(day.ApplyExRights(&records, CKData::kKeepLatest, start, 11), 1);
     EXPECT_NEAR(day.GetBar(4)->close, 9.5, 1e-4);
@@ -465,7 +466,7 @@ TEST_F(ExRights, ModeOneAfterThreeRestoresExactly)
 
 TEST_F(ExRights, CashAtOrAbovePriceIsSkipped)
 {
-    const std::vector<ExRightsRecord> records = {Cash(T(2011, 8, 6), 10.0f), Cash(T(2011, 8, 8), 12.0f)};
+    const std::vector<ExRightsRecord> records = { Cash(T(2011, 8, 6), 10.0f), Cash(T(2011, 8, 8), 12.0f) };
     ASSERT_EQ(day.ApplyExRights(&records, CKData::kKeepLatest, start, 11), 1);
     ASSERT_EQ(day.ApplyExRights(&records, CKData::kKeepEarliest, start, 11), 1);
     for (int i = 0; i < day.GetCount(); ++i)
@@ -497,8 +498,8 @@ namespace {
 
 TEST(KData, FindRecordOfDayMatchesTheExchangeDay)
 {
-    const std::vector<ExRightsRecord> records = {{T(2011, 8, 16), 0, 0, 0, 0.1f}, {T(2011, 8, 17), 0, 0, 0, 0.2f},
-                                                 {T(2011, 8, 17, 15, 0), 0, 0, 0, 0.3f}};
+    const std::vector<ExRightsRecord> records = { { T(2011, 8, 16), 0, 0, 0, 0.1f },
+        { T(2011, 8, 17), 0, 0, 0, 0.2f }, { T(2011, 8, 17, 15, 0), 0, 0, 0, 0.3f } };
     const ExRightsRecord* found = FindRecordOfDay(&records, T(2011, 8, 17, 23, 59));
     ASSERT_NE(found, nullptr);
     EXPECT_EQ(found->cashDividend, 0.2f);
@@ -528,7 +529,7 @@ TEST(KData, DeletionWaitsForTheDueCallbackAndALateReplyIsNotMerged)
     while (day.IsValid())
         std::this_thread::yield();
     EXPECT_FALSE(returned.load());
-    const std::string reply = BarReply({MakeWireBar(T(2011, 8, 17), 1, 1, 1, 6, 1, 1)});
+    const std::string reply = BarReply({ MakeWireBar(T(2011, 8, 17), 1, 1, 1, 6, 1, 1) });
     provider.Complete(0, &reply);
     deleter.join();
     EXPECT_TRUE(returned.load());

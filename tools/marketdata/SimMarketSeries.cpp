@@ -21,8 +21,14 @@ uint64_t SplitMix(uint64_t x)
     return x ^ (x >> 31);
 }
 
-double RoundCents(double price) { return std::max(0.01, std::round(price * 100) / 100); }
-uint32_t Thousandths(double price) { return static_cast<uint32_t>(std::lround(price * 1000)); }
+double RoundCents(double price)
+{
+    return std::max(0.01, std::round(price * 100) / 100);
+}
+uint32_t Thousandths(double price)
+{
+    return static_cast<uint32_t>(std::lround(price * 1000));
+}
 
 int32_t DayStart(int32_t time)
 {
@@ -42,13 +48,31 @@ template <typename T> void AppendPod(std::string& bytes, const T& value)
 }
 
 const char* const kF10Titles[16] = {
-    "最新提示", "公司概况", "财务分析", "股东研究", "股本股改", "风险因素", "公司报道", "行业分析",
-    "公司大事", "港澳分析", "经营分析", "主力追踪", "分红扩股", "高层治理", "业内点评", "关联个股",
+    "最新提示",
+    "公司概况",
+    "财务分析",
+    "股东研究",
+    "股本股改",
+    "风险因素",
+    "公司报道",
+    "行业分析",
+    "公司大事",
+    "港澳分析",
+    "经营分析",
+    "主力追踪",
+    "分红扩股",
+    "高层治理",
+    "业内点评",
+    "关联个股",
 };
 
 } // namespace
 
-SimMarketSeries::SimMarketSeries(uint32_t seed) : m_seed(seed), m_clock(0) {}
+SimMarketSeries::SimMarketSeries(uint32_t seed)
+    : m_seed(seed)
+    , m_clock(0)
+{
+}
 
 int32_t SimMarketSeries::Now() const
 {
@@ -134,8 +158,9 @@ std::vector<SimMarketSeries::DayPlan> SimMarketSeries::DayPlans(uint32_t key, in
         const double open = RoundCents(previous * (1 + (Uniform(key, n, 1) - 0.5) * 0.02));
         double change = (Uniform(key, n, 2) - 0.5) * 0.06 + 0.03 * std::log(base / previous);
         change = std::max(-0.09, std::min(0.09, change));
-        const double close = RoundCents(std::max(previous * 0.905, std::min(previous * 1.095, open * (1 + change))));
-        plans.push_back(DayPlan{day, previous, open, close});
+        const double close
+            = RoundCents(std::max(previous * 0.905, std::min(previous * 1.095, open * (1 + change))));
+        plans.push_back(DayPlan { day, previous, open, close });
         previous = close;
     }
     return plans;
@@ -153,12 +178,15 @@ void SimMarketSeries::BuildPath(uint32_t key, const DayPlan& plan, MinutePath& p
     for (int m = 0; m <= kSessionMinutes; ++m) {
         const double t = static_cast<double>(m) / kSessionMinutes;
         const double bridge = walk[m] - walk[kSessionMinutes] * t;
-        path.price[m] = m == 0               ? plan.open
-            : m == kSessionMinutes           ? plan.close
-                                             : RoundCents(plan.open + (plan.close - plan.open) * t + bridge * plan.open * 0.002);
+        path.price[m] = m == 0 ? plan.open
+            : m == kSessionMinutes
+            ? plan.close
+            : RoundCents(plan.open + (plan.close - plan.open) * t + bridge * plan.open * 0.002);
         const double previous = m == 0 ? plan.open : path.price[m - 1];
-        path.high[m] = RoundCents(std::max(previous, path.price[m]) + Uniform(key, n, 400 + m) * plan.open * 0.001);
-        path.low[m] = RoundCents(std::min(previous, path.price[m]) - Uniform(key, n, 700 + m) * plan.open * 0.001);
+        path.high[m]
+            = RoundCents(std::max(previous, path.price[m]) + Uniform(key, n, 400 + m) * plan.open * 0.001);
+        path.low[m]
+            = RoundCents(std::min(previous, path.price[m]) - Uniform(key, n, 700 + m) * plan.open * 0.001);
         const double shape = 1 + 1.5 * std::pow(std::fabs(m - 120.0) / 120.0, 2);
         double volume = baseVolume * shape * (0.5 + Uniform(key, n, 1000 + m));
         if (m == 0)
@@ -206,7 +234,8 @@ std::vector<WireBar> SimMarketSeries::DayBars(uint32_t key, int32_t from, int32_
         if (plan.day < from || plan.day > to)
             continue;
         BuildPath(key, plan, path);
-        bars.push_back(MakeBar(plan.day, path, 0, plan.day == lastDay ? passed : kSessionMinutes, IsIndex(key)));
+        bars.push_back(
+            MakeBar(plan.day, path, 0, plan.day == lastDay ? passed : kSessionMinutes, IsIndex(key)));
     }
     return bars;
 }
@@ -251,8 +280,9 @@ std::vector<WireTick> SimMarketSeries::Ticks(uint32_t key) const
         const int bigAt = static_cast<int>(Random(key, n, 2300 + m) % count);
         const double start = m == 0 ? path.price[0] : path.price[m - 1];
         for (int j = 0; j < count; ++j) {
-            const double price = j == count - 1 ? path.price[m]
-                                                : RoundCents(start + (path.price[m] - start) * (j + 1) / count);
+            const double price = j == count - 1
+                ? path.price[m]
+                : RoundCents(start + (path.price[m] - start) * (j + 1) / count);
             uint32_t v = rest / count + (j == count - 1 ? rest % count : 0);
             if (j == bigAt)
                 v += path.bigOrder[m];
@@ -304,9 +334,15 @@ WireTickHeader SimMarketSeries::TickHeader(uint32_t key) const
     return h;
 }
 
-int32_t SimMarketSeries::F10FirstTime() const { return MakeExchangeTime(2010, 1, 4); }
+int32_t SimMarketSeries::F10FirstTime() const
+{
+    return MakeExchangeTime(2010, 1, 4);
+}
 
-int32_t SimMarketSeries::F10UpdateTime() const { return TradingDay(); }
+int32_t SimMarketSeries::F10UpdateTime() const
+{
+    return TradingDay();
+}
 
 std::string SimMarketSeries::F10Text(uint32_t key) const
 {
@@ -320,10 +356,10 @@ std::string SimMarketSeries::F10Text(uint32_t key) const
         text += kF10Titles[i];
         text += "☆\r\n";
         std::snprintf(line, sizeof(line),
-                      "  【%s】本节为模拟数据，代码%06X，第%d节。\r\n"
-                      "  每股收益%.2f元，每股净资产%.2f元，净利润同比增长%.1f%%。\r\n\r\n",
-                      kF10Titles[i], key & 0xFFFFFF, i + 1, Uniform(key, 50, i) * 2, 2 + Uniform(key, 51, i) * 8,
-                      Uniform(key, 52, i) * 60 - 20);
+            "  【%s】本节为模拟数据，代码%06X，第%d节。\r\n"
+            "  每股收益%.2f元，每股净资产%.2f元，净利润同比增长%.1f%%。\r\n\r\n",
+            kF10Titles[i], key & 0xFFFFFF, i + 1, Uniform(key, 50, i) * 2, 2 + Uniform(key, 51, i) * 8,
+            Uniform(key, 52, i) * 60 - 20);
         text += line;
     }
     return text;
@@ -340,28 +376,35 @@ std::wstring SimMarketSeries::FormulaXml() const
            L"<arg name=\"M3\" min=\"1\" max=\"250\" default=\"20\"/>"
            L"<arg name=\"M4\" min=\"1\" max=\"250\" default=\"60\"/></args>"
            L"</formula>"
-           L"<formula NO=\"2\" name=\"VOL\" showname=\"VOL\" des=\"成交量\" passwd=\"0\" type=\"5\" draw=\"0\">"
+           L"<formula NO=\"2\" name=\"VOL\" showname=\"VOL\" des=\"成交量\" passwd=\"0\" type=\"5\" "
+           L"draw=\"0\">"
            L"<content val=\"VOLUME:VOL,VOLSTICK;MAVOL1:MA(VOLUME,M1);MAVOL2:MA(VOLUME,M2);\"/>"
            L"<args><arg name=\"M1\" min=\"1\" max=\"100\" default=\"5\"/>"
            L"<arg name=\"M2\" min=\"1\" max=\"100\" default=\"10\"/></args>"
            L"</formula>"
            L"</id>"
            L"<id name=\"指标\">"
-           L"<formula NO=\"3\" name=\"MACD\" showname=\"MACD\" des=\"平滑异同移动平均线\" passwd=\"0\" type=\"3\" draw=\"0\">"
-           L"<content val=\"DIF:EMA(CLOSE,SHORT)-EMA(CLOSE,LONG);DEA:EMA(DIF,MID);MACD:(DIF-DEA)*2,COLORSTICK;\"/>"
+           L"<formula NO=\"3\" name=\"MACD\" showname=\"MACD\" des=\"平滑异同移动平均线\" passwd=\"0\" "
+           L"type=\"3\" draw=\"0\">"
+           L"<content "
+           L"val=\"DIF:EMA(CLOSE,SHORT)-EMA(CLOSE,LONG);DEA:EMA(DIF,MID);MACD:(DIF-DEA)*2,COLORSTICK;\"/>"
            L"<args><arg name=\"SHORT\" min=\"2\" max=\"200\" default=\"12\"/>"
            L"<arg name=\"LONG\" min=\"2\" max=\"200\" default=\"26\"/>"
            L"<arg name=\"MID\" min=\"2\" max=\"200\" default=\"9\"/></args>"
            L"<MyAxis><arg val=\"0\"/></MyAxis>"
            L"</formula>"
-           L"<formula NO=\"4\" name=\"KDJ\" showname=\"KDJ\" des=\"随机指标\" passwd=\"0\" type=\"2\" draw=\"0\">"
-           L"<content val=\"RSV:=(CLOSE-LLV(LOW,N))/(HHV(HIGH,N)-LLV(LOW,N))*100;K:SMA(RSV,M1,1);D:SMA(K,M2,1);J:3*K-2*D;\"/>"
+           L"<formula NO=\"4\" name=\"KDJ\" showname=\"KDJ\" des=\"随机指标\" passwd=\"0\" type=\"2\" "
+           L"draw=\"0\">"
+           L"<content "
+           L"val=\"RSV:=(CLOSE-LLV(LOW,N))/"
+           L"(HHV(HIGH,N)-LLV(LOW,N))*100;K:SMA(RSV,M1,1);D:SMA(K,M2,1);J:3*K-2*D;\"/>"
            L"<args><arg name=\"N\" min=\"1\" max=\"100\" default=\"9\"/>"
            L"<arg name=\"M1\" min=\"2\" max=\"40\" default=\"3\"/>"
            L"<arg name=\"M2\" min=\"2\" max=\"40\" default=\"3\"/></args>"
            L"<MyAxis><arg val=\"20\"/><arg val=\"50\"/><arg val=\"80\"/></MyAxis>"
            L"</formula>"
-           L"<formula NO=\"5\" name=\"RSI\" showname=\"RSI\" des=\"相对强弱指标\" passwd=\"0\" type=\"2\" draw=\"0\">"
+           L"<formula NO=\"5\" name=\"RSI\" showname=\"RSI\" des=\"相对强弱指标\" passwd=\"0\" type=\"2\" "
+           L"draw=\"0\">"
            L"<content val=\"LC:=REF(CLOSE,1);RSI1:SMA(MAX(CLOSE-LC,0),N1,1)/SMA(ABS(CLOSE-LC),N1,1)*100;"
            L"RSI2:SMA(MAX(CLOSE-LC,0),N2,1)/SMA(ABS(CLOSE-LC),N2,1)*100;"
            L"RSI3:SMA(MAX(CLOSE-LC,0),N3,1)/SMA(ABS(CLOSE-LC),N3,1)*100;\"/>"
@@ -370,7 +413,8 @@ std::wstring SimMarketSeries::FormulaXml() const
            L"<arg name=\"N3\" min=\"2\" max=\"500\" default=\"24\"/></args>"
            L"<MyAxis><arg val=\"20\"/><arg val=\"50\"/><arg val=\"80\"/></MyAxis>"
            L"</formula>"
-           L"<formula NO=\"6\" name=\"BOLL\" showname=\"BOLL\" des=\"布林线\" passwd=\"0\" type=\"8\" draw=\"1\">"
+           L"<formula NO=\"6\" name=\"BOLL\" showname=\"BOLL\" des=\"布林线\" passwd=\"0\" type=\"8\" "
+           L"draw=\"1\">"
            L"<content val=\"BOLL:MA(CLOSE,M);UB:BOLL+2*STD(CLOSE,M);LB:BOLL-2*STD(CLOSE,M);\"/>"
            L"<args><arg name=\"M\" min=\"2\" max=\"120\" default=\"20\"/></args>"
            L"</formula>"
@@ -401,13 +445,14 @@ SimReply BarsReply(const std::vector<WireBar>& bars)
 
 SimReply SimMarketSeries::DayBarsReply(const SimRequest& request) const
 {
-    return BarsReply(DayBars(request.key, static_cast<int32_t>(request.value), static_cast<int32_t>(request.value2)));
+    return BarsReply(
+        DayBars(request.key, static_cast<int32_t>(request.value), static_cast<int32_t>(request.value2)));
 }
 
 SimReply SimMarketSeries::FiveMinuteBarsReply(const SimRequest& request) const
 {
-    return BarsReply(
-        FiveMinuteBars(request.key, static_cast<int32_t>(request.value), static_cast<int32_t>(request.value2)));
+    return BarsReply(FiveMinuteBars(
+        request.key, static_cast<int32_t>(request.value), static_cast<int32_t>(request.value2)));
 }
 
 SimReply SimMarketSeries::TicksReply(const SimRequest& request) const

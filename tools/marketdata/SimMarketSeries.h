@@ -65,18 +65,18 @@ public:
 private:
     struct DayPlan
     {
-        int32_t day;  // 00:00 exchange time
+        int32_t day; // 00:00 exchange time
         double previousClose;
         double open;
         double close;
     };
     struct MinutePath
     {
-        double price[241];     // price[0] the opening price, price[m] the close of minute m
+        double price[241]; // price[0] the opening price, price[m] the close of minute m
         double high[241];
         double low[241];
-        uint32_t volume[241];  // lots; volume[0] the opening auction
-        uint32_t bigOrder[241];  // lots of the minute's one big order, within volume
+        uint32_t volume[241]; // lots; volume[0] the opening auction
+        uint32_t bigOrder[241]; // lots of the minute's one big order, within volume
     };
 
     uint64_t Random(uint32_t key, int64_t a, int64_t b = 0) const;
