@@ -15,6 +15,12 @@ public:
         : m_valid(1)
     {
     }
+    // Copies every field, as CBase does, so a stock's series can be cloned whole.
+    CStockSeries(const CStockSeries& other)
+        : CBase(other)
+        , m_valid(other.m_valid.load())
+    {
+    }
     int IsValid() override { return m_valid.load(); }
     // Clears the valid flag (a late reply is then not merged) and waits without
     // limit until no reply is due: the completion callback always comes.

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <string>
 #include <thread>
+#include <type_traits>
 #include <vector>
 
 #include "base/CPFile.h"
@@ -535,6 +536,27 @@ TEST(KData, DeletionWaitsForTheDueCallbackAndALateReplyIsNotMerged)
     EXPECT_TRUE(returned.load());
     EXPECT_EQ(day.GetCount(), 1) << "a reply for a series being deleted is dropped";
     EXPECT_EQ(day.IsRequestPending(), 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST(KData, ACopyHoldsTheSameBarsAndHeader)
+{
+    static_assert(std::is_copy_constructible<CFiveMinData>::value, "series can be cloned");
+    CKData day;
+    const std::vector<WireBar> reply = { MakeWireBar(T(2011, 8, 16), 1, 1, 1, 5, 1, 1) };
+    CMemoryStream stream;
+    FillStreamWith(stream, BarReply(reply));
+    ASSERT_EQ(day.Merge(kKey, &stream), 1);
+    day.SetActive(0);
+    CKData copy(day);
+    EXPECT_EQ(copy.GetCount(), 1);
+    EXPECT_EQ(copy.GetFirstTime(), day.GetFirstTime());
+    EXPECT_EQ(copy.IsValid(), 1);
+    EXPECT_EQ(copy.GetKind(), kSeriesDay);
+    copy.SetActive(0);
 }
 
 } // namespace
