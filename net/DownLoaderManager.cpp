@@ -39,6 +39,12 @@ CDownLoaderManager* CDownLoaderManager::PeekInstance()
     return g_instance.load(std::memory_order_acquire);
 }
 
+void CDownLoaderManager::SetServer(const char* address, uint16_t port)
+{
+    QuoteServerAddress::Set(address ? address : "");
+    QuoteServerPort::Set(port);
+}
+
 void CDownLoaderManager::ReleaseInstance()
 {
     SingleLock lock(&SingletonLock());
