@@ -4,9 +4,7 @@
 #include "base/Thread.h"
 #include "base/UnicodeString.h"
 
-namespace {
-
-const char* const kDefaultTitles[kF10TitleCount] = {
+const char* const kF10DefaultTitles[kF10TitleCount] = {
     "最新提示",
     "公司概况",
     "财务分析",
@@ -25,6 +23,8 @@ const char* const kDefaultTitles[kF10TitleCount] = {
     "关联个股",
 };
 
+namespace {
+
 CriticalSection& TitleLock()
 {
     static CriticalSection lock;
@@ -33,7 +33,7 @@ CriticalSection& TitleLock()
 
 std::vector<std::string>& Titles()
 {
-    static std::vector<std::string> titles(kDefaultTitles, kDefaultTitles + kF10TitleCount);
+    static std::vector<std::string> titles(kF10DefaultTitles, kF10DefaultTitles + kF10TitleCount);
     return titles;
 }
 
@@ -56,7 +56,7 @@ bool IsMarkerPiece(const std::string& candidate)
 int InitF10SectionTitles()
 {
     SingleLock hold(&TitleLock());
-    Titles().assign(kDefaultTitles, kDefaultTitles + kF10TitleCount);
+    Titles().assign(kF10DefaultTitles, kF10DefaultTitles + kF10TitleCount);
     return kF10TitleCount;
 }
 

@@ -6,6 +6,7 @@
 #include <ctime>
 
 #include "base/ExchangeTime.h"
+#include "data/F10Sections.h"
 #include "data/Rc4.h"
 
 namespace {
@@ -46,25 +47,6 @@ template <typename T> void AppendPod(std::string& bytes, const T& value)
 {
     bytes.append(reinterpret_cast<const char*>(&value), sizeof(value));
 }
-
-const char* const kF10Titles[16] = {
-    "最新提示",
-    "公司概况",
-    "财务分析",
-    "股东研究",
-    "股本股改",
-    "风险因素",
-    "公司报道",
-    "行业分析",
-    "公司大事",
-    "港澳分析",
-    "经营分析",
-    "主力追踪",
-    "分红扩股",
-    "高层治理",
-    "业内点评",
-    "关联个股",
-};
 
 } // namespace
 
@@ -349,16 +331,16 @@ std::string SimMarketSeries::F10Text(uint32_t key) const
     char line[512];
     std::snprintf(line, sizeof(line), "证券代码：%06X    更新日期：见各节\r\n\r\n", key & 0xFFFFFF);
     std::string text = line;
-    for (int i = 0; i < 16; ++i) {
+    for (int i = 0; i < kF10TitleCount; ++i) {
         if (i == kMissingF10Title)
             continue;
         text += "☆";
-        text += kF10Titles[i];
+        text += kF10DefaultTitles[i];
         text += "☆\r\n";
         std::snprintf(line, sizeof(line),
             "  【%s】本节为模拟数据，代码%06X，第%d节。\r\n"
             "  每股收益%.2f元，每股净资产%.2f元，净利润同比增长%.1f%%。\r\n\r\n",
-            kF10Titles[i], key & 0xFFFFFF, i + 1, Uniform(key, 50, i) * 2, 2 + Uniform(key, 51, i) * 8,
+            kF10DefaultTitles[i], key & 0xFFFFFF, i + 1, Uniform(key, 50, i) * 2, 2 + Uniform(key, 51, i) * 8,
             Uniform(key, 52, i) * 60 - 20);
         text += line;
     }
