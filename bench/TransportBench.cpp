@@ -64,8 +64,8 @@ std::string MarketLikeBody(size_t bytes)
         seed = seed * 1103515245u + 12345u;
         price += (seed >> 16) % 21;
         price -= 10;
-        const uint32_t record[7] = {1262304000u + static_cast<uint32_t>(body.size()), price, price + 30,
-                                    price - 25, price + 5, (seed >> 8) % 100000, (seed >> 4) % 1000000};
+        const uint32_t record[7] = { 1262304000u + static_cast<uint32_t>(body.size()), price, price + 30,
+            price - 25, price + 5, (seed >> 8) % 100000, (seed >> 4) % 1000000 };
         body.append(reinterpret_cast<const char*>(record), sizeof(record));
     }
     body.resize(bytes);
@@ -85,7 +85,8 @@ void Throughput(const char* label, uint16_t port, int requests)
             std::unique_lock<std::mutex> lock(c.mutex);
             c.changed.wait(lock, [&] { return i - c.done < kWindow; });
         }
-        manager.RequestAsync(0x301, static_cast<uint32_t>(i), 0, 0, &OnComplete, reinterpret_cast<uintptr_t>(&c));
+        manager.RequestAsync(
+            0x301, static_cast<uint32_t>(i), 0, 0, &OnComplete, reinterpret_cast<uintptr_t>(&c));
     }
     {
         std::unique_lock<std::mutex> lock(c.mutex);
@@ -94,7 +95,7 @@ void Throughput(const char* label, uint16_t port, int requests)
     ::QueryPerformanceCounter(&end);
     const double seconds = Seconds(start, end);
     std::printf("%-28s %6d requests, %u workers: %8.1f requests/s (%.2f s, %d failed)\n", label, requests,
-                static_cast<unsigned>(manager.WorkerCount()), requests / seconds, seconds, c.failed);
+        static_cast<unsigned>(manager.WorkerCount()), requests / seconds, seconds, c.failed);
 }
 
 void Latency(uint16_t port, int samples)
@@ -125,10 +126,10 @@ void Latency(uint16_t port, int samples)
     std::sort(sync.begin(), sync.end());
     std::printf("median latency, one small request: asynchronous %.2f ms (through queue and dispatcher), "
                 "synchronous %.2f ms (%d samples)\n",
-                async[async.size() / 2], sync[sync.size() / 2], samples);
+        async[async.size() / 2], sync[sync.size() / 2], samples);
 }
 
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {

@@ -44,4 +44,7 @@ inline Bar BarFromWire(const WireBar& w)
     return b;
 }
 
-inline bool BarTimeLess(const Bar& a, const Bar& b) { return a.time < b.time; }
+inline bool BarTimeLess(const Bar& a, const Bar& b)
+{
+    return a.time < b.time;
+}

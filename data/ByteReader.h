@@ -12,10 +12,15 @@ class ByteReader
 {
 public:
     ByteReader(const void* data, size_t size)
-        : m_data(static_cast<const uint8_t*>(data)), m_size(data ? size : 0), m_pos(0)
+        : m_data(static_cast<const uint8_t*>(data))
+        , m_size(data ? size : 0)
+        , m_pos(0)
     {
     }
-    explicit ByteReader(const std::string& bytes) : ByteReader(bytes.data(), bytes.size()) {}
+    explicit ByteReader(const std::string& bytes)
+        : ByteReader(bytes.data(), bytes.size())
+    {
+    }
     // The whole stream's buffer from its start, whatever its position.
     explicit ByteReader(const CMemoryStream& stream);
 

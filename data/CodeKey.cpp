@@ -13,7 +13,7 @@ int HexDigit(char c)
         return c - 'a' + 10;
     return -1;
 }
-}  // namespace
+} // namespace
 
 CodeKey MakeCodeKey(uint16_t marketTag, const char* code, size_t maxLength)
 {
@@ -36,18 +36,22 @@ CodeKey MakeCodeKey(const char* marketTag, const char* code)
 {
     uint16_t tag = 0;
     if (marketTag && marketTag[0])
-        tag = static_cast<uint16_t>(static_cast<unsigned char>(marketTag[0])
-                                    | (static_cast<unsigned char>(marketTag[1]) << 8));
+        tag = static_cast<uint16_t>(
+            static_cast<unsigned char>(marketTag[0]) | (static_cast<unsigned char>(marketTag[1]) << 8));
     return MakeCodeKey(tag, code);
 }
 
 uint16_t MarketTagOfKey(CodeKey key)
 {
     switch (MarketOfKey(key)) {
-    case 0: return kMarketTagSH;
-    case 1: return kMarketTagSZ;
-    case 2: return kMarketTagSB;
-    default: return 0;
+    case 0:
+        return kMarketTagSH;
+    case 1:
+        return kMarketTagSZ;
+    case 2:
+        return kMarketTagSB;
+    default:
+        return 0;
     }
 }
 
@@ -71,7 +75,9 @@ std::string CodeOfKey(CodeKey key)
 
 int IsIndexCode(uint16_t marketTag, const std::string& code)
 {
-    auto startsWith = [&code](const char* prefix) { return code.compare(0, std::char_traits<char>::length(prefix), prefix) == 0; };
+    auto startsWith = [&code](const char* prefix) {
+        return code.compare(0, std::char_traits<char>::length(prefix), prefix) == 0;
+    };
     if (marketTag == kMarketTagSH)
         return startsWith("000") || startsWith("1A") || startsWith("1B") || startsWith("1C");
     if (marketTag == kMarketTagSZ)

@@ -8,15 +8,18 @@
 typedef uint32_t CodeKey;
 
 // Market tags: two ASCII characters, the first in the low byte.
-const uint16_t kMarketTagSH = 'S' | ('H' << 8);  // market 0
-const uint16_t kMarketTagSZ = 'S' | ('Z' << 8);  // market 1
-const uint16_t kMarketTagSB = 'S' | ('B' << 8);  // market 2
+const uint16_t kMarketTagSH = 'S' | ('H' << 8); // market 0
+const uint16_t kMarketTagSZ = 'S' | ('Z' << 8); // market 1
+const uint16_t kMarketTagSB = 'S' | ('B' << 8); // market 2
 
 const uint32_t kMarketShenzhen = 0x1000000;
 const uint32_t kMarketThird = 0x2000000;
 const uint32_t kCodeMask = 0xFFFFFF;
 
-inline uint32_t MarketOfKey(CodeKey key) { return key >> 24; }
+inline uint32_t MarketOfKey(CodeKey key)
+{
+    return key >> 24;
+}
 
 // The code text read as hexadecimal up to the first other character (at most
 // maxLength bytes; longer codes keep their low 24 bits), ORed with the market

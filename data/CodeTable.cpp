@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "base/CPFile.h"
 #include "base/MemoryStream.h"
 #include "data/ByteReader.h"
 #include "data/SearchKey.h"
@@ -12,9 +11,14 @@
 
 namespace {
 const int kSearchKeyLimit = 65536;
-}  // namespace
+} // namespace
 
-CCodeTable::CCodeTable() : m_dirty(0), m_headerWord1(0), m_headerWord2(0) {}
+CCodeTable::CCodeTable()
+    : m_dirty(0)
+    , m_headerWord1(0)
+    , m_headerWord2(0)
+{
+}
 
 CCodeTable::~CCodeTable()
 {
@@ -24,11 +28,8 @@ CCodeTable::~CCodeTable()
 
 int CCodeTable::Load(const char* path)
 {
-    if (!path)
-        return 0;
-    m_path = path;
     std::string bytes;
-    if (!ReadWholeFile(path, bytes))
+    if (!ReadTableFile(path, m_path, bytes))
         return 0;
     ByteReader reader(bytes);
     int32_t word1 = 0, word2 = 0;
@@ -37,7 +38,7 @@ int CCodeTable::Load(const char* path)
     m_headerWord1 = word1;
     m_headerWord2 = word2;
     CodeTableRecord record;
-    while (reader.ReadValue(record))  // a trailing partial record is ignored
+    while (reader.ReadValue(record)) // a trailing partial record is ignored
         AddEntry(record);
     SortKeys();
     return 1;
@@ -76,28 +77,20 @@ HRESULT CCodeTable::Update()
 
 int CCodeTable::Save(const char* path)
 {
-    if (!m_dirty)
-        return 1;
-    if (path)
-        m_path = path;
-    if (m_path.empty())
-        return 0;
-    TableFileWriter out;
-    out.Put(m_headerWord1);
-    out.Put(m_headerWord2);
-    for (CodeKey key : m_keys) {
-        const Entry* entry = FindEntry(key);
-        CodeTableRecord record = {};
-        // The key itself: re-deriving it from the tag would lose markets above 2.
-        record.key = key;
-        if (entry)
-            std::memcpy(record.name, entry->name.data(), std::min(entry->name.size(), sizeof(record.name)));
-        out.Put(record);
-    }
-    if (!out.SaveTo(m_path))
-        return 0;
-    m_dirty = 0;
-    return 1;
+    return SaveTableFile(path, m_path, m_dirty, [this](TableFileWriter& out) {
+        out.Put(m_headerWord1);
+        out.Put(m_headerWord2);
+        for (CodeKey key : m_keys) {
+            const Entry* entry = FindEntry(key);
+            CodeTableRecord record = {};
+            // The key itself: re-deriving it from the tag would lose markets above 2.
+            record.key = key;
+            if (entry)
+                std::memcpy(
+                    record.name, entry->name.data(), std::min(entry->name.size(), sizeof(record.name)));
+            out.Put(record);
+        }
+    });
 }
 
 void CCodeTable::AddEntry(const CodeTableRecord& record)
@@ -109,8 +102,8 @@ void CCodeTable::AddEntry(const CodeTableRecord& record)
     MakeSearchKey(entry.name.c_str(), entry.searchKey, kSearchKeyLimit);
     entry.searchKey = TrimText(entry.searchKey);
     entry.indexFlag = IsIndexCode(entry.marketTag, entry.code);
-    m_codeIndex.emplace(entry.code, record.key);  // the first key of a code wins
-    m_entries.emplace(record.key, std::move(entry));  // the first entry of a key wins
+    m_codeIndex.emplace(entry.code, record.key); // the first key of a code wins
+    m_entries.emplace(record.key, std::move(entry)); // the first entry of a key wins
     m_keys.push_back(record.key);
 }
 

@@ -15,7 +15,7 @@ class CMemoryStream;
 struct CodeTableRecord
 {
     uint32_t key;
-    char name[10];  // code page 936, NUL-padded; no terminator when full
+    char name[10]; // code page 936, NUL-padded; no terminator when full
 };
 #pragma pack(pop)
 static_assert(sizeof(CodeTableRecord) == 14, "code table records are 14 bytes");

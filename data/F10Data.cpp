@@ -1,7 +1,5 @@
 #include "data/F10Data.h"
 
-#include <windows.h>
-
 #include <cstring>
 
 #include "base/CPFile.h"
@@ -9,11 +7,20 @@
 #include "base/MemoryStream.h"
 #include "net/DataProvider.h"
 
-CF10Data::CF10Data() : m_valid(1) { m_kind = kSeriesF10; }
+CF10Data::CF10Data()
+{
+    m_kind = kSeriesF10;
+}
 
-CF10Data::~CF10Data() { Save(nullptr); }
+CF10Data::~CF10Data()
+{
+    Save(nullptr);
+}
 
-bool CF10Data::SplitSections(const char* text, int32_t length) { return SplitF10Sections(text, length, m_sections); }
+bool CF10Data::SplitSections(const char* text, int32_t length)
+{
+    return SplitF10Sections(text, length, m_sections);
+}
 
 int CF10Data::AllocText(int32_t length)
 {
@@ -59,28 +66,18 @@ int CF10Data::Save(const char* path)
 {
     if (!m_dirty.load())
         return 0;
-    if (path && *path)
-        m_path = path;
-    if (m_path.empty())
-        return 0;
     std::string bytes(8, '\0');
     memcpy(&bytes[0], &m_firstTime, 4);
     memcpy(&bytes[4], &m_lastTime, 4);
     bytes += m_text;
-    if (!SaveFileReplacing(m_path.c_str(), bytes.data(), bytes.size()))
-        return 0;
-    m_dirty.store(0);
-    return 1;
+    return SaveWhole(path, bytes.data(), bytes.size());
 }
 
 int CF10Data::RequestData(int)
 {
     if (m_pending.load())
         return 1;
-    m_pending.store(1);
-    return GetDataProvider()->RequestAsync(kCmdF10, m_key, static_cast<uint32_t>(m_lastTime),
-                                           static_cast<uint32_t>(ServerTime::Get() + 259200),
-                                           &CBase::OnDownloadComplete, reinterpret_cast<uintptr_t>(this));
+    return SendRequest(kCmdF10, m_lastTime, ServerTime::Get() + 259200);
 }
 
 int CF10Data::Merge(uint32_t, CMemoryStream* stream)
@@ -112,11 +109,4 @@ int CF10Data::CopyTo(CF10Data* target)
     target->m_sections = m_sections;
     m_active.store(0);
     return 1;
-}
-
-void CF10Data::BeginDelete()
-{
-    m_valid.store(0);
-    while (m_pending.load())
-        ::Sleep(50);
 }

@@ -1,13 +1,12 @@
 #pragma once
 // F10 company-information text of one stock, split into titled sections.
-#include <atomic>
 #include <cstdint>
 #include <string>
 
 #include "data/F10Sections.h"
-#include "data/SeriesBase.h"
+#include "data/StockSeries.h"
 
-class CF10Data : public CBase
+class CF10Data : public CStockSeries
 {
 public:
     static const int32_t kMaxTextLength = 2097152;
@@ -19,7 +18,6 @@ public:
     int Save(const char* path) override;
     int RequestData(int more) override;
     int Merge(uint32_t key, CMemoryStream* stream) override;
-    int IsValid() override { return m_valid.load(); }
 
     const F10SectionMap& GetSections() const { return m_sections; }
     // Replaces the sections by those of the text; false (nothing changed) for
@@ -32,12 +30,10 @@ public:
 
     // Always 1; copies only while this series holds uncopied data.
     int CopyTo(CF10Data* target);
-    void BeginDelete();
 
 private:
     bool TakeText(const uint8_t* bytes, int32_t length);
 
-    std::string m_text;  // the text; c_str() keeps it terminated
+    std::string m_text; // the text; c_str() keeps it terminated
     F10SectionMap m_sections;
-    std::atomic<int32_t> m_valid;
 };

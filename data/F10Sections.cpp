@@ -4,12 +4,26 @@
 #include "base/Thread.h"
 #include "base/UnicodeString.h"
 
-namespace {
-
-const char* const kDefaultTitles[kF10TitleCount] = {
-    "最新提示", "公司概况", "财务分析", "股东研究", "股本股改", "风险因素", "公司报道", "行业分析",
-    "公司大事", "港澳分析", "经营分析", "主力追踪", "分红扩股", "高层治理", "业内点评", "关联个股",
+const char* const kF10DefaultTitles[kF10TitleCount] = {
+    "最新提示",
+    "公司概况",
+    "财务分析",
+    "股东研究",
+    "股本股改",
+    "风险因素",
+    "公司报道",
+    "行业分析",
+    "公司大事",
+    "港澳分析",
+    "经营分析",
+    "主力追踪",
+    "分红扩股",
+    "高层治理",
+    "业内点评",
+    "关联个股",
 };
+
+namespace {
 
 CriticalSection& TitleLock()
 {
@@ -19,7 +33,7 @@ CriticalSection& TitleLock()
 
 std::vector<std::string>& Titles()
 {
-    static std::vector<std::string> titles(kDefaultTitles, kDefaultTitles + kF10TitleCount);
+    static std::vector<std::string> titles(kF10DefaultTitles, kF10DefaultTitles + kF10TitleCount);
     return titles;
 }
 
@@ -42,7 +56,7 @@ bool IsMarkerPiece(const std::string& candidate)
 int InitF10SectionTitles()
 {
     SingleLock hold(&TitleLock());
-    Titles().assign(kDefaultTitles, kDefaultTitles + kF10TitleCount);
+    Titles().assign(kF10DefaultTitles, kF10DefaultTitles + kF10TitleCount);
     return kF10TitleCount;
 }
 

@@ -10,6 +10,8 @@
 typedef std::map<std::string, std::string> F10SectionMap;
 
 static const int kF10TitleCount = 16;
+// The title list as the program starts with it.
+extern const char* const kF10DefaultTitles[kF10TitleCount];
 
 // Fills the process-wide title list with its 16 defaults; returns 16.
 int InitF10SectionTitles();

@@ -1,7 +1,5 @@
 #include "data/FenbiData.h"
 
-#include <windows.h>
-
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -16,9 +14,15 @@ namespace {
 
 const int32_t kReplyTicksOffset = 8 + static_cast<int32_t>(sizeof(WireTickHeader));
 
-bool TickTimeLess(const TickRecord& a, const TickRecord& b) { return a.time < b.time; }
+bool TickTimeLess(const TickRecord& a, const TickRecord& b)
+{
+    return a.time < b.time;
+}
 
-float Price(uint32_t thousandths) { return static_cast<float>(thousandths / 1000.0); }
+float Price(uint32_t thousandths)
+{
+    return static_cast<float>(thousandths / 1000.0);
+}
 
 } // namespace
 
@@ -57,9 +61,16 @@ TickRecord TickFromWire(const WireTick& w)
     return t;
 }
 
-CFenbiData::CFenbiData() : m_header(), m_valid(1) { m_kind = kSeriesTicks; }
+CFenbiData::CFenbiData()
+    : m_header()
+{
+    m_kind = kSeriesTicks;
+}
 
-CFenbiData::~CFenbiData() { Save(nullptr); }
+CFenbiData::~CFenbiData()
+{
+    Save(nullptr);
+}
 
 const TickRecord& CFenbiData::GetTick(int index) const
 {
@@ -88,10 +99,10 @@ void CFenbiData::SortAndDropRepeats()
 {
     std::stable_sort(m_ticks.begin(), m_ticks.end(), TickTimeLess);
     m_ticks.erase(std::unique(m_ticks.begin(), m_ticks.end(),
-                              [](const TickRecord& a, const TickRecord& b) {
-                                  return a.time == b.time && a.price == b.price && a.volume == b.volume;
-                              }),
-                  m_ticks.end());
+                      [](const TickRecord& a, const TickRecord& b) {
+                          return a.time == b.time && a.price == b.price && a.volume == b.volume;
+                      }),
+        m_ticks.end());
 }
 
 int CFenbiData::Load(const char* path, uint32_t key)
@@ -127,28 +138,17 @@ int CFenbiData::Save(const char* path)
 {
     if (!m_dirty.load())
         return 0;
-    if (path && *path)
-        m_path = path;
-    if (m_path.empty())
-        return 0;
     std::string bytes(reinterpret_cast<const char*>(&m_header), sizeof(m_header));
     if (!m_ticks.empty())
         bytes.append(reinterpret_cast<const char*>(m_ticks.data()), m_ticks.size() * sizeof(TickRecord));
-    if (!SaveFileReplacing(m_path.c_str(), bytes.data(), bytes.size()))
-        return 0;
-    m_dirty.store(0);
-    return 1;
+    return SaveWhole(path, bytes.data(), bytes.size());
 }
 
 int CFenbiData::RequestData(int)
 {
     if (m_pending.load())
         return 1;
-    m_pending.store(1);
-    const int32_t from = m_ticks.empty() ? 0 : m_lastTime;
-    const int32_t to = ServerTime::Get() + 259200;
-    return GetDataProvider()->RequestAsync(kCmdTicks, m_key, static_cast<uint32_t>(from), static_cast<uint32_t>(to),
-                                           &CBase::OnDownloadComplete, reinterpret_cast<uintptr_t>(this));
+    return SendRequest(kCmdTicks, m_ticks.empty() ? 0 : m_lastTime, ServerTime::Get() + 259200);
 }
 
 int CFenbiData::Merge(uint32_t key, CMemoryStream* stream)
@@ -170,8 +170,8 @@ int CFenbiData::Merge(uint32_t key, CMemoryStream* stream)
     }
     const int32_t day = DayKey(wireHeader.time);
     m_ticks.erase(std::remove_if(m_ticks.begin(), m_ticks.end(),
-                                 [day](const TickRecord& t) { return DayKey(t.time) != day; }),
-                  m_ticks.end());
+                      [day](const TickRecord& t) { return DayKey(t.time) != day; }),
+        m_ticks.end());
     m_header = TickHeaderFromWire(wireHeader);
     const int32_t count = (size - kReplyTicksOffset) / static_cast<int32_t>(sizeof(WireTick));
     for (int32_t i = 0; i < count; ++i) {
@@ -231,11 +231,4 @@ int CFenbiData::GetOuterInnerVolume(float* lastVolume, float* outer, float* inne
     if (inner)
         *inner = static_cast<float>(innerSum);
     return 1;
-}
-
-void CFenbiData::BeginDelete()
-{
-    m_valid.store(0);
-    while (m_pending.load())
-        ::Sleep(50);
 }

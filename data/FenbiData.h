@@ -1,13 +1,12 @@
 #pragma once
 // The tick series of one stock for one trading day: the quote snapshot and the day's trades.
-#include <atomic>
 #include <cstdint>
 #include <vector>
 
-#include "data/SeriesBase.h"
+#include "data/StockSeries.h"
 #include "data/TickRecord.h"
 
-class CFenbiData : public CBase
+class CFenbiData : public CStockSeries
 {
 public:
     CFenbiData();
@@ -19,7 +18,6 @@ public:
     int RequestData(int more) override;
     // A reply of an earlier day than the one held, or with header time 0, is ignored.
     int Merge(uint32_t key, CMemoryStream* stream) override;
-    int IsValid() override { return m_valid.load(); }
 
     int GetCount() const { return static_cast<int>(m_ticks.size()); }
     // Callers check the index against GetCount; an index outside gives a zero tick.
@@ -33,8 +31,6 @@ public:
     int GetOuterInnerVolume(float* lastVolume, float* outer, float* inner) const;
 
     int CopyTo(CFenbiData* target);
-    // Clears the valid flag and waits (without limit) until no reply is due.
-    void BeginDelete();
 
 private:
     void SortAndDropRepeats();
@@ -42,5 +38,4 @@ private:
 
     TickFileHeader m_header;
     std::vector<TickRecord> m_ticks;
-    std::atomic<int32_t> m_valid;
 };

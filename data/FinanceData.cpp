@@ -1,6 +1,5 @@
 #include "data/FinanceData.h"
 
-#include "base/CPFile.h"
 #include "base/MemoryStream.h"
 #include "data/ByteReader.h"
 #include "data/TableFile.h"
@@ -20,11 +19,11 @@ static_assert(sizeof(FinanceHeader) == 16, "finance header is four words");
 void ReadRecords(ByteReader& reader, std::map<CodeKey, FinanceRecord>& records)
 {
     FinanceRecord record;
-    while (reader.ReadValue(record))  // a trailing partial record is ignored
+    while (reader.ReadValue(record)) // a trailing partial record is ignored
         records.emplace(record.Key(), record);
 }
 
-}  // namespace
+} // namespace
 
 CodeKey FinanceRecord::Key() const
 {
@@ -32,7 +31,11 @@ CodeKey FinanceRecord::Key() const
 }
 
 CBaseData::CBaseData()
-    : m_magic(kMagic), m_recordSize(kRecordSize), m_dirty(0), m_headerWord1(0), m_headerWord2(0)
+    : m_magic(kMagic)
+    , m_recordSize(kRecordSize)
+    , m_dirty(0)
+    , m_headerWord1(0)
+    , m_headerWord2(0)
 {
 }
 
@@ -44,11 +47,8 @@ CBaseData::~CBaseData()
 
 int CBaseData::Load(const char* path)
 {
-    if (!path)
-        return 0;
-    m_path = path;
     std::string bytes;
-    if (!ReadWholeFile(path, bytes))
+    if (!ReadTableFile(path, m_path, bytes))
         return 0;
     ByteReader reader(bytes);
     FinanceHeader header;
@@ -87,20 +87,11 @@ HRESULT CBaseData::Update()
 
 int CBaseData::Save(const char* path)
 {
-    if (!m_dirty)
-        return 1;
-    if (path)
-        m_path = path;
-    if (m_path.empty())
-        return 0;
-    TableFileWriter out;
-    out.Put(FinanceHeader{m_headerWord1, m_headerWord2, m_magic, m_recordSize});
-    for (const auto& item : m_records)
-        out.Put(item.second);
-    if (!out.SaveTo(m_path))
-        return 0;
-    m_dirty = 0;
-    return 1;
+    return SaveTableFile(path, m_path, m_dirty, [this](TableFileWriter& out) {
+        out.Put(FinanceHeader { m_headerWord1, m_headerWord2, m_magic, m_recordSize });
+        for (const auto& item : m_records)
+            out.Put(item.second);
+    });
 }
 
 const FinanceRecord* CBaseData::GetRecord(CodeKey key) const

@@ -15,7 +15,7 @@ class CMemoryStream;
 struct FinanceRecord
 {
     static const size_t kCodeOffset = 4;
-    static const size_t kCodeLength = 10;  // bytes 4-13
+    static const size_t kCodeLength = 10; // bytes 4-13
     static const size_t kValidOffset = 14;
     static const size_t kCirculatingSharesOffset = 42;
 

@@ -2,4 +2,7 @@
 
 #include "net/DataProvider.h"
 
-int CFiveMinData::RequestData(int more) { return RequestBars(more, kCmdFiveMinuteBars, 300); }
+int CFiveMinData::RequestData(int more)
+{
+    return RequestBars(more, kCmdFiveMinuteBars, 300);
+}

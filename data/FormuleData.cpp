@@ -15,9 +15,16 @@ namespace {
 const size_t kZeroTail = 4;
 } // namespace
 
-CFormuleData::CFormuleData() : m_length(0), m_header1(0), m_header2(0) {}
+CFormuleData::CFormuleData()
+    : m_length(0)
+    , m_header1(0)
+    , m_header2(0)
+{
+}
 
-CFormuleData::~CFormuleData() {}
+CFormuleData::~CFormuleData()
+{
+}
 
 bool CFormuleData::TakeEnciphered(const uint8_t* bytes, size_t size)
 {
@@ -52,7 +59,10 @@ int CFormuleData::SetFromReply(CMemoryStream* stream)
     return TakeEnciphered(stream->GetBuffer(), static_cast<size_t>(stream->GetSize())) ? 1 : 0;
 }
 
-long CFormuleData::Update() { return Update(GetNetworkDataProvider()); }
+long CFormuleData::Update()
+{
+    return Update(GetNetworkDataProvider());
+}
 
 long CFormuleData::Update(IDataProvider* provider)
 {
@@ -60,7 +70,7 @@ long CFormuleData::Update(IDataProvider* provider)
         return E_FAIL;
     CMemoryStream reply;
     if (!provider->RequestSync(kCmdFormulas, 0, static_cast<uint32_t>(m_header2),
-                               static_cast<uint32_t>(ServerTime::Get()), &reply))
+            static_cast<uint32_t>(ServerTime::Get()), &reply))
         return E_FAIL;
     const int32_t size = reply.GetSize();
     if (size <= 0 || !reply.GetBuffer())

@@ -36,7 +36,7 @@ private:
     CFormuleData& operator=(const CFormuleData&) = delete;
     bool TakeEnciphered(const uint8_t* bytes, size_t size);
 
-    std::vector<uint8_t> m_body;  // body bytes plus four zero bytes
+    std::vector<uint8_t> m_body; // body bytes plus four zero bytes
     int32_t m_length;
     std::string m_path;
     int32_t m_header1;

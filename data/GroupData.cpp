@@ -3,6 +3,7 @@
 #include "base/CPFile.h"
 #include "base/MemoryStream.h"
 #include "data/ByteReader.h"
+#include "data/TableFile.h"
 #include "data/TableRequests.h"
 
 namespace {
@@ -31,17 +32,18 @@ bool ParseGroups(ByteReader& reader, ParsedGroups& out)
     return !memberCount || reader.Read(out.members.data(), out.members.size() * sizeof(GroupMember));
 }
 
-}  // namespace
+} // namespace
 
-CGroupData::CGroupData() : m_headerWord1(0), m_headerWord2(0) {}
+CGroupData::CGroupData()
+    : m_headerWord1(0)
+    , m_headerWord2(0)
+{
+}
 
 int CGroupData::Load(const char* path)
 {
-    if (!path)
-        return 0;
-    m_path = path;
     std::string bytes;
-    if (!ReadWholeFile(path, bytes))
+    if (!ReadTableFile(path, m_path, bytes))
         return 0;
     ByteReader reader(bytes);
     ParsedGroups parsed;
@@ -95,9 +97,9 @@ int GroupIndex::Rebuild(const CGroupData& groups)
     for (const GroupRecord& record : groups.GetGroups()) {
         std::string name = FixedText(record.name, sizeof(record.name));
         if (IsCategoryId(record.id))
-            m_categories.emplace(record.id, std::move(name));  // the first entry of an id wins
+            m_categories.emplace(record.id, std::move(name)); // the first entry of an id wins
         else
-            m_blocks.emplace(record.id, Block{std::move(name), {}});
+            m_blocks.emplace(record.id, Block { std::move(name), {} });
     }
     for (const GroupMember& member : groups.GetMembers()) {
         m_blocksOfKey[member.key].push_back(member.blockId);

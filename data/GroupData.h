@@ -15,8 +15,8 @@ class CMemoryStream;
 #pragma pack(push, 1)
 struct GroupRecord
 {
-    int32_t id;     // low 24 bits 0: a category header; otherwise a block
-    char name[40];  // code page 936, NUL-padded; no terminator when full
+    int32_t id; // low 24 bits 0: a category header; otherwise a block
+    char name[40]; // code page 936, NUL-padded; no terminator when full
 };
 struct GroupMember
 {
@@ -27,13 +27,16 @@ struct GroupMember
 static_assert(sizeof(GroupRecord) == 44, "group records are 44 bytes");
 static_assert(sizeof(GroupMember) == 8, "group members are 8 bytes");
 
-inline bool IsCategoryId(int32_t id) { return (static_cast<uint32_t>(id) & 0xFFFFFF) == 0; }
+inline bool IsCategoryId(int32_t id)
+{
+    return (static_cast<uint32_t>(id) & 0xFFFFFF) == 0;
+}
 
 class CGroupData
 {
 public:
     CGroupData();
-    virtual ~CGroupData() {}
+    virtual ~CGroupData() { }
 
     // Appends the file's groups and members; 0 when the file cannot be read
     // or its layout does not fit its bytes (then nothing is taken).
@@ -70,7 +73,7 @@ public:
     struct Block
     {
         std::string name;
-        std::vector<CodeKey> members;  // in member-record order
+        std::vector<CodeKey> members; // in member-record order
     };
 
     int Rebuild(const CGroupData& groups);
@@ -84,7 +87,7 @@ public:
 
 private:
     friend class Singleton<GroupIndex>;
-    GroupIndex() {}
+    GroupIndex() { }
 
     std::map<int32_t, std::string> m_categories;
     std::map<int32_t, Block> m_blocks;

@@ -1,9 +1,8 @@
 #include "data/KData.h"
 
-#include <windows.h>
-
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <set>
 #include <string>
 
@@ -21,20 +20,35 @@ const int32_t kThreeDays = 259200;
 const int32_t kThreeYears = 94608000;
 const double kEpsilon = 0.0001;
 
-int32_t MinuteKey(int32_t time) { return DayKey(time) * 10000 + HourOfTime(time) * 100 + MinuteOfTime(time); }
+int32_t MinuteKey(int32_t time)
+{
+    return DayKey(time) * 10000 + HourOfTime(time) * 100 + MinuteOfTime(time);
+}
 
-int32_t MonthKeyOfTime(int32_t time) { return YearOfTime(time) * 100 + MonthOfTime(time); }
-int32_t QuarterKeyOfTime(int32_t time) { return YearOfTime(time) * 100 + (MonthOfTime(time) - 1) / 3; }
+int32_t MonthKeyOfTime(int32_t time)
+{
+    return YearOfTime(time) * 100 + MonthOfTime(time);
+}
+int32_t QuarterKeyOfTime(int32_t time)
+{
+    return YearOfTime(time) * 100 + (MonthOfTime(time) - 1) / 3;
+}
 
 } // namespace
 
 CKData::CKData()
-    : m_hasData(0), m_valid(1), m_exRightsMode(kNoAdjustment), m_adjusted(0), m_historyRequested(0)
+    : m_hasData(0)
+    , m_exRightsMode(kNoAdjustment)
+    , m_adjusted(0)
+    , m_historyRequested(0)
 {
     m_kind = kSeriesDay;
 }
 
-CKData::~CKData() { Save(nullptr); }
+CKData::~CKData()
+{
+    Save(nullptr);
+}
 
 const Bar* CKData::GetBar(int index) const
 {
@@ -75,10 +89,6 @@ int CKData::Save(const char* path)
 {
     if (!m_dirty.load())
         return 0;
-    if (path && *path)
-        m_path = path;
-    if (m_path.empty())
-        return 0;
     std::vector<Bar> out;
     out.reserve(m_bars.size());
     for (const Bar& bar : m_bars) {
@@ -86,13 +96,13 @@ int CKData::Save(const char* path)
             continue;
         out.push_back(bar);
     }
-    if (!SaveFileReplacing(m_path.c_str(), out.empty() ? nullptr : out.data(), out.size() * sizeof(Bar)))
-        return 0;
-    m_dirty.store(0);
-    return 1;
+    return SaveWhole(path, out.empty() ? nullptr : out.data(), out.size() * sizeof(Bar));
 }
 
-int CKData::RequestData(int more) { return RequestBars(more, kCmdDayBars, 86400); }
+int CKData::RequestData(int more)
+{
+    return RequestBars(more, kCmdDayBars, 86400);
+}
 
 int CKData::RequestBars(int more, int32_t command, int32_t historyEndGap)
 {
@@ -113,9 +123,7 @@ int CKData::RequestBars(int more, int32_t command, int32_t historyEndGap)
             to = m_firstTime - historyEndGap;
         }
     }
-    m_pending.store(1);
-    return GetDataProvider()->RequestAsync(command, m_key, static_cast<uint32_t>(from), static_cast<uint32_t>(to),
-                                           &CBase::OnDownloadComplete, reinterpret_cast<uintptr_t>(this));
+    return SendRequest(command, from, to);
 }
 
 bool CKData::SamePeriodSlot(int32_t a, int32_t b) const
@@ -127,8 +135,8 @@ void CKData::SortAndDedupe(std::vector<Bar>& bars) const
 {
     std::stable_sort(bars.begin(), bars.end(), BarTimeLess);
     bars.erase(std::unique(bars.begin(), bars.end(),
-                           [this](const Bar& a, const Bar& b) { return SamePeriodSlot(a.time, b.time); }),
-               bars.end());
+                   [this](const Bar& a, const Bar& b) { return SamePeriodSlot(a.time, b.time); }),
+        bars.end());
 }
 
 int CKData::Merge(uint32_t, CMemoryStream* stream)
@@ -152,7 +160,6 @@ int CKData::Merge(uint32_t, CMemoryStream* stream)
     merged.insert(merged.end(), m_bars.begin(), m_bars.end());
     SortAndDedupe(merged);
     m_bars.swap(merged);
-    stream->Seek(0, SEEK_END);
     UpdateHeaderFromBars();
     m_hasData = 1;
     m_dirty.store(1);
@@ -263,11 +270,15 @@ namespace {
 
 // A factor from a cash dividend at or above the price would give infinite or
 // negative prices: such a record is skipped.
-bool UsableFactor(double factor) { return factor > 0 && std::isfinite(factor); }
+bool UsableFactor(double factor)
+{
+    return factor > 0 && std::isfinite(factor);
+}
 
 } // namespace
 
-void CKData::RebuildKeepEarliest(const std::vector<ExRightsRecord>& records, int32_t startDay, double threshold)
+void CKData::RebuildKeepEarliest(
+    const std::vector<ExRightsRecord>& records, int32_t startDay, double threshold)
 {
     const std::vector<Bar>& source = m_savedBars;
     m_bars.resize(source.size());
@@ -324,7 +335,8 @@ void CKData::RebuildKeepLatest(const std::vector<ExRightsRecord>& records, int32
         }
         if (!used && i < last && day >= startDay) {
             const double nextOpen = source[i + 1].open;
-            if (nextOpen > kEpsilon && nextOpen < bar.close && std::fabs(nextOpen / bar.close - 1) > threshold)
+            if (nextOpen > kEpsilon && nextOpen < bar.close
+                && std::fabs(nextOpen / bar.close - 1) > threshold)
                 factor *= nextOpen / bar.close;
         }
         Bar out = bar;
@@ -337,10 +349,11 @@ void CKData::RebuildKeepLatest(const std::vector<ExRightsRecord>& records, int32
     }
 }
 
-int CKData::ApplyExRights(const std::vector<ExRightsRecord>* records, int mode, int32_t startDate,
-                          int32_t thresholdPercent)
+int CKData::ApplyExRights(
+    const std::vector<ExRightsRecord>* records, int mode, int32_t startDate, int32_t thresholdPercent)
 {
-    if ((m_kind >= kSeriesWeek && m_kind <= kSeriesYear) || (m_kind >= kSeriesTenMinutes && m_kind <= kSeriesSixtyMinutes))
+    if ((m_kind >= kSeriesWeek && m_kind <= kSeriesYear)
+        || (m_kind >= kSeriesTenMinutes && m_kind <= kSeriesSixtyMinutes))
         return m_kind;
     if (mode == kNoAdjustment) {
         EndAdjustment();
@@ -385,7 +398,7 @@ int32_t WeekKeyOfTime(int32_t time)
     return (f.tm_year + 1900) * 100 + week;
 }
 
-template <typename KeyOf> void CKData::DeriveBy(CKData* target, KeyOf keyOf) const
+template <typename KeyOf> void CKData::DeriveBy(CKData* target, KeyOf keyOf, bool skipUntimed) const
 {
     if (!target || target == this)
         return;
@@ -394,6 +407,8 @@ template <typename KeyOf> void CKData::DeriveBy(CKData* target, KeyOf keyOf) con
     int32_t groupKey = 0;
     Bar group = {};
     for (const Bar& bar : m_bars) {
+        if (skipUntimed && bar.time <= 0)
+            continue;
         const int32_t key = keyOf(bar.time);
         if (open && key == groupKey) {
             group.time = bar.time;
@@ -417,10 +432,22 @@ template <typename KeyOf> void CKData::DeriveBy(CKData* target, KeyOf keyOf) con
         target->m_hasData = 1;
 }
 
-void CKData::ToWeek(CKData* target) const { DeriveBy(target, WeekKeyOfTime); }
-void CKData::ToMonth(CKData* target) const { DeriveBy(target, MonthKeyOfTime); }
-void CKData::ToQuarter(CKData* target) const { DeriveBy(target, QuarterKeyOfTime); }
-void CKData::ToYear(CKData* target) const { DeriveBy(target, YearOfTime); }
+void CKData::ToWeek(CKData* target) const
+{
+    DeriveBy(target, WeekKeyOfTime, false);
+}
+void CKData::ToMonth(CKData* target) const
+{
+    DeriveBy(target, MonthKeyOfTime, false);
+}
+void CKData::ToQuarter(CKData* target) const
+{
+    DeriveBy(target, QuarterKeyOfTime, false);
+}
+void CKData::ToYear(CKData* target) const
+{
+    DeriveBy(target, YearOfTime, false);
+}
 
 int32_t MinuteBucketEnd(int32_t time, int minutes)
 {
@@ -458,39 +485,30 @@ int32_t MinuteBucketEnd(int32_t time, int minutes)
 
 void CKData::ToMinutePeriod(CKData* target, int minutes) const
 {
-    if (!target || target == this)
-        return;
-    target->Resize(0);
-    bool open = false;
-    int32_t groupEnd = 0;
-    Bar group = {};
-    for (const Bar& bar : m_bars) {
-        if (bar.time <= 0)
-            continue;
-        const int32_t end = MinuteBucketEnd(bar.time, minutes);
-        if (open && end == groupEnd) {
-            group.time = bar.time;
-            group.high = std::max(group.high, bar.high);
-            group.low = std::min(group.low, bar.low);
-            group.close = bar.close;
-            group.volume += bar.volume;
-            group.amount += bar.amount;
-            continue;
-        }
-        if (open)
-            target->AppendBar(group);
-        group = bar;
-        groupEnd = end;
-        open = true;
-    }
-    if (open)
-        target->AppendBar(group);
-    target->m_count = target->GetCount();
-    if (target->GetCount() > 0)
-        target->m_hasData = 1;
+    DeriveBy(
+        target, [minutes](int32_t time) { return MinuteBucketEnd(time, minutes); }, true);
 }
 
-int CKData::GetHighLowInRange(int first, int last, float* low, float* high, int* lowIndex, int* highIndex) const
+namespace {
+
+// Every output that was asked for is written, also for an empty range.
+void WriteHighLow(
+    float lo, float hi, int loAt, int hiAt, float* low, float* high, int* lowIndex, int* highIndex)
+{
+    if (low)
+        *low = lo;
+    if (high)
+        *high = hi;
+    if (lowIndex)
+        *lowIndex = loAt;
+    if (highIndex)
+        *highIndex = hiAt;
+}
+
+} // namespace
+
+int CKData::GetHighLowInRange(
+    int first, int last, float* low, float* high, int* lowIndex, int* highIndex) const
 {
     const int from = std::max(first, 0);
     const int to = std::min(last, GetCount() - 1);
@@ -511,14 +529,7 @@ int CKData::GetHighLowInRange(int first, int last, float* low, float* high, int*
         }
         found = 1;
     }
-    if (low)
-        *low = lo;
-    if (high)
-        *high = hi;
-    if (lowIndex)
-        *lowIndex = loAt;
-    if (highIndex)
-        *highIndex = hiAt;
+    WriteHighLow(lo, hi, loAt, hiAt, low, high, lowIndex, highIndex);
     return found;
 }
 
@@ -557,20 +568,6 @@ int CKData::GetHighLowRange(int first, int last, float* low, float* high, int* l
             hi = bar.high;
         found = 1;
     }
-    if (low)
-        *low = lo;
-    if (high)
-        *high = hi;
-    if (lowIndex)
-        *lowIndex = loAt;
-    if (highIndex)
-        *highIndex = hiAt;
+    WriteHighLow(lo, hi, loAt, hiAt, low, high, lowIndex, highIndex);
     return found;
-}
-
-void CKData::BeginDelete()
-{
-    m_valid.store(0);
-    while (m_pending.load())
-        ::Sleep(50);
 }

@@ -1,16 +1,15 @@
 #pragma once
 // Bar series of one stock for one period: the day series with its derived
 // week/month/quarter/year series, and (through CFiveMinData) the minute series.
-#include <atomic>
 #include <cstdint>
 #include <vector>
 
 #include "data/Bar.h"
-#include "data/SeriesBase.h"
+#include "data/StockSeries.h"
 
 struct ExRightsRecord;
 
-class CKData : public CBase
+class CKData : public CStockSeries
 {
 public:
     enum ExRightsMode { kNoAdjustment = 1, kKeepEarliest = 2, kKeepLatest = 3 };
@@ -24,7 +23,6 @@ public:
     int Save(const char* path) override;
     int RequestData(int more) override;
     int Merge(uint32_t key, CMemoryStream* stream) override;
-    int IsValid() override { return m_valid.load(); }
 
     int GetCount() const { return static_cast<int>(m_bars.size()); }
     // Null outside 0..count-1.
@@ -47,8 +45,8 @@ public:
     // records may be null (a stock without ex-rights events). startDate and
     // thresholdPercent come from CalcDefaults. Derived kinds are never adjusted
     // and return their kind.
-    int ApplyExRights(const std::vector<ExRightsRecord>* records, int mode, int32_t startDate,
-                      int32_t thresholdPercent);
+    int ApplyExRights(
+        const std::vector<ExRightsRecord>* records, int mode, int32_t startDate, int32_t thresholdPercent);
 
     // Derived day-based periods (keys in exchange time).
     void ToWeek(CKData* target) const;
@@ -62,10 +60,6 @@ public:
     int GetHighLowInRange(int first, int last, float* low, float* high, int* lowIndex, int* highIndex) const;
     int GetHighLowRange(int first, int last, float* low, float* high, int* lowIndex, int* highIndex) const;
 
-    // Clears the valid flag and waits (without limit) until no reply is due:
-    // the completion callback is guaranteed to come.
-    void BeginDelete();
-
 protected:
     // The request flow shared with the five-minute series.
     int RequestBars(int more, int32_t command, int32_t historyEndGap);
@@ -76,14 +70,14 @@ private:
     void SortAndDedupe(std::vector<Bar>& bars) const;
     void EndAdjustment();
     void UpdateHeaderFromBars();
-    template <typename KeyOf> void DeriveBy(CKData* target, KeyOf keyOf) const;
+    // Groups consecutive bars of equal key into one bar each; untimed bars are skipped when asked.
+    template <typename KeyOf> void DeriveBy(CKData* target, KeyOf keyOf, bool skipUntimed) const;
     void RebuildKeepEarliest(const std::vector<ExRightsRecord>& records, int32_t startDay, double threshold);
     void RebuildKeepLatest(const std::vector<ExRightsRecord>& records, int32_t startDay, double threshold);
 
     std::vector<Bar> m_bars;
     std::vector<Bar> m_savedBars;
     int32_t m_hasData;
-    std::atomic<int32_t> m_valid;
     int32_t m_exRightsMode;
     int32_t m_adjusted;
     int32_t m_historyRequested;

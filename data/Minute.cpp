@@ -30,11 +30,15 @@ int CMinute::GetMinuteIndex(int32_t time)
 
 int32_t CMinute::GetSlotTimeOnDay(int32_t dayTime, int slot)
 {
-    const int32_t opening = MakeExchangeTime(YearOfTime(dayTime), MonthOfTime(dayTime), DayOfTime(dayTime), 9, 30, 0);
+    const int32_t opening
+        = MakeExchangeTime(YearOfTime(dayTime), MonthOfTime(dayTime), DayOfTime(dayTime), 9, 30, 0);
     return opening + 60 * (slot <= 120 ? slot : slot + 89);
 }
 
-int32_t CMinute::GetSlotTime(int slot) { return GetSlotTimeOnDay(static_cast<int32_t>(time(nullptr)), slot); }
+int32_t CMinute::GetSlotTime(int slot)
+{
+    return GetSlotTimeOnDay(static_cast<int32_t>(time(nullptr)), slot);
+}
 
 int CMinute::BuildFromTicks(const CFenbiData& ticks)
 {
@@ -156,7 +160,8 @@ int CMinute::GetFiveMinuteChange(double* out, int index) const
     return 1;
 }
 
-int CMinute::BuildPriceTable(std::vector<int32_t>& levels, std::vector<int32_t>& volumes, double* outMax) const
+int CMinute::BuildPriceTable(
+    std::vector<int32_t>& levels, std::vector<int32_t>& volumes, double* outMax) const
 {
     levels.clear();
     volumes.clear();

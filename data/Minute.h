@@ -8,15 +8,15 @@ class CFenbiData;
 #pragma pack(push, 1)
 struct MinuteRecord
 {
-    int32_t time;            // the slot's time, or that of the last tick in it
-    float price;             // last price of the minute
-    float average;           // the day's average price so far
-    float change;            // price - reference price
-    float changeRatio;       // change / reference price
+    int32_t time; // the slot's time, or that of the last tick in it
+    float price; // last price of the minute
+    float average; // the day's average price so far
+    float change; // price - reference price
+    float changeRatio; // change / reference price
     float cumulativeVolume;
-    float volume;            // this minute's volume
+    float volume; // this minute's volume
     float cumulativeAmount;
-    float amount;            // this minute's amount
+    float amount; // this minute's amount
 };
 #pragma pack(pop)
 static_assert(sizeof(MinuteRecord) == 36, "MinuteRecord is 36 bytes");
@@ -26,8 +26,8 @@ class CMinute
 public:
     static const int kSlotCount = 242;
 
-    CMinute() {}
-    virtual ~CMinute() {}
+    CMinute() { }
+    virtual ~CMinute() { }
 
     int GetCount() const { return static_cast<int>(m_records.size()); }
     // Null outside 0..count-1.

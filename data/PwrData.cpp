@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <set>
 
-#include "base/CPFile.h"
 #include "base/ExchangeTime.h"
 #include "base/MemoryStream.h"
 #include "data/ByteReader.h"
@@ -23,20 +22,25 @@ bool SameExchangeDay(int32_t a, int32_t b)
     return x.tm_year == y.tm_year && x.tm_yday == y.tm_yday;
 }
 
-}  // namespace
+} // namespace
 
 void SortUniqueByDay(ExRightsList& records)
 {
     std::stable_sort(records.begin(), records.end(),
-                     [](const ExRightsRecord& a, const ExRightsRecord& b) { return a.time < b.time; });
-    records.erase(std::unique(records.begin(), records.end(),
-                              [](const ExRightsRecord& a, const ExRightsRecord& b) {
-                                  return SameExchangeDay(a.time, b.time);
-                              }),
-                  records.end());
+        [](const ExRightsRecord& a, const ExRightsRecord& b) { return a.time < b.time; });
+    records.erase(
+        std::unique(records.begin(), records.end(),
+            [](const ExRightsRecord& a, const ExRightsRecord& b) { return SameExchangeDay(a.time, b.time); }),
+        records.end());
 }
 
-CPwrData::CPwrData() : m_stockCount(0), m_dirty(0), m_headerWord1(0), m_headerWord2(0) {}
+CPwrData::CPwrData()
+    : m_stockCount(0)
+    , m_dirty(0)
+    , m_headerWord1(0)
+    , m_headerWord2(0)
+{
+}
 
 CPwrData::~CPwrData()
 {
@@ -46,11 +50,8 @@ CPwrData::~CPwrData()
 
 int CPwrData::Load(const char* path)
 {
-    if (!path)
-        return 0;
-    m_path = path;
     std::string bytes;
-    if (!ReadWholeFile(path, bytes))
+    if (!ReadTableFile(path, m_path, bytes))
         return 0;
     ByteReader reader(bytes);
     int32_t word1 = 0, word2 = 0, stocks = 0;
@@ -65,13 +66,14 @@ int CPwrData::Load(const char* path)
     for (int32_t i = 0; i < stocks; ++i) {
         uint32_t key = 0;
         int32_t count = 0;
-        if (!reader.ReadValue(key) || !reader.ReadValue(count) || !reader.Holds(count, sizeof(ExRightsRecord)))
+        if (!reader.ReadValue(key) || !reader.ReadValue(count)
+            || !reader.Holds(count, sizeof(ExRightsRecord)))
             return 0;
         ExRightsList list(static_cast<size_t>(count));
         if (count && !reader.Read(list.data(), list.size() * sizeof(ExRightsRecord)))
             return 0;
         SortUniqueByDay(list);
-        loaded.emplace(key, std::move(list));  // the first list of a key wins
+        loaded.emplace(key, std::move(list)); // the first list of a key wins
     }
     m_headerWord1 = word1;
     m_headerWord2 = word2;
@@ -104,7 +106,7 @@ int CPwrData::Merge(CMemoryStream* stream)
             uint16_t tag = 0;
             std::memcpy(&tag, marker + kMarkerTagOffset, sizeof(tag));
             key = MakeCodeKey(tag, reinterpret_cast<const char*>(marker + kMarkerCodeOffset),
-                              sizeof(marker) - kMarkerCodeOffset);
+                sizeof(marker) - kMarkerCodeOffset);
             haveKey = true;
             // The next unit is looked at like any other: a stock without
             // events is followed directly by the next marker.
@@ -138,25 +140,16 @@ HRESULT CPwrData::Update()
 
 int CPwrData::Save(const char* path)
 {
-    if (!m_dirty)
-        return 1;
-    if (path)
-        m_path = path;
-    if (m_path.empty())
-        return 0;
-    TableFileWriter out;
-    out.Put(m_headerWord1);
-    out.Put(m_headerWord2);
-    out.Put(static_cast<int32_t>(m_records.size()));
-    for (const auto& item : m_records) {
-        out.Put(item.first);
-        out.Put(static_cast<int32_t>(item.second.size()));
-        out.PutBytes(item.second.data(), item.second.size() * sizeof(ExRightsRecord));
-    }
-    if (!out.SaveTo(m_path))
-        return 0;
-    m_dirty = 0;
-    return 1;
+    return SaveTableFile(path, m_path, m_dirty, [this](TableFileWriter& out) {
+        out.Put(m_headerWord1);
+        out.Put(m_headerWord2);
+        out.Put(static_cast<int32_t>(m_records.size()));
+        for (const auto& item : m_records) {
+            out.Put(item.first);
+            out.Put(static_cast<int32_t>(item.second.size()));
+            out.PutBytes(item.second.data(), item.second.size() * sizeof(ExRightsRecord));
+        }
+    });
 }
 
 const ExRightsList* CPwrData::GetRecords(CodeKey key) const

@@ -15,10 +15,10 @@ class CMemoryStream;
 struct ExRightsRecord
 {
     int32_t time;
-    float bonusShares;   // per share
-    float rightsShares;  // per share
+    float bonusShares; // per share
+    float rightsShares; // per share
     float rightsPrice;
-    float cashDividend;  // per share
+    float cashDividend; // per share
 };
 #pragma pack(pop)
 static_assert(sizeof(ExRightsRecord) == 20, "ex-rights records are 20 bytes");

@@ -5,7 +5,9 @@
 const char kFormulaCipherKey[] = "http://formula.zentu-market.example.cn/indicators/tech-v2.dat";
 static_assert(sizeof(kFormulaCipherKey) == kFormulaCipherKeyLength + 1, "the cipher key is 61 bytes");
 
-Rc4::Rc4(const uint8_t* key, size_t keyLength) : m_i(0), m_j(0)
+Rc4::Rc4(const uint8_t* key, size_t keyLength)
+    : m_i(0)
+    , m_j(0)
 {
     for (int n = 0; n < 256; ++n)
         m_state[n] = static_cast<uint8_t>(n);

@@ -1,6 +1,5 @@
 #include "data/ReportData.h"
 
-#include "base/CPFile.h"
 #include "base/GlobalDefaults.h"
 #include "base/MemoryStream.h"
 #include "data/ByteReader.h"
@@ -21,11 +20,8 @@ CReportData::~CReportData()
 
 int CReportData::Load(const char* path, uint32_t)
 {
-    if (!path)
-        return 0;
-    m_path = path;
     std::string bytes;
-    if (!ReadWholeFile(path, bytes))
+    if (!ReadTableFile(path, m_path, bytes))
         return 0;
     ByteReader reader(bytes);
     int32_t word1 = 0, word2 = 0;
@@ -36,31 +32,20 @@ int CReportData::Load(const char* path, uint32_t)
     m_lastTime = word2;
     QuoteRecord record;
     while (reader.ReadValue(record))
-        m_quotes.emplace(record.key, record);  // the first record of a key wins
+        m_quotes.emplace(record.key, record); // the first record of a key wins
     m_count = static_cast<int32_t>(m_quotes.size());
     return 1;
 }
 
 int CReportData::Save(const char* path)
 {
-    if (!m_dirty.load())
-        return 1;
-    if (path)
-        m_path = path;
-    if (m_path.empty())
-        return 0;
-    TableFileWriter out;
-    {
+    return SaveTableFile(path, m_path, m_dirty, [this](TableFileWriter& out) {
         SingleLock lock(&m_tableLock);
         out.Put(m_firstTime);
         out.Put(m_lastTime);
         for (const auto& item : m_quotes)
             out.Put(item.second);
-    }
-    if (!out.SaveTo(m_path))
-        return 0;
-    m_dirty.store(0);
-    return 1;
+    });
 }
 
 int CReportData::RequestData(int)
@@ -84,8 +69,8 @@ int CReportData::RequestAsync()
         return 0;
     }
     return provider->RequestAsync(kCmdQuotes, 0, static_cast<uint32_t>(m_lastTime),
-                                  static_cast<uint32_t>(ServerTime::Get() + kAsyncWindow),
-                                  &CBase::OnDownloadComplete, reinterpret_cast<uintptr_t>(this));
+        static_cast<uint32_t>(ServerTime::Get() + kAsyncWindow), &CBase::OnDownloadComplete,
+        reinterpret_cast<uintptr_t>(this));
 }
 
 int CReportData::Merge(uint32_t, CMemoryStream* stream)
@@ -160,7 +145,7 @@ int CReportData::CountUpDown(CodeKey indexKey, int* rising, int* falling, int* u
             if (market == 0)
                 counted = lead == 0x60;
             else if (market == 1)
-                counted = lead != 0x39;  // every market, as the Shenzhen count has always been
+                counted = lead != 0x39; // every market, as the Shenzhen count has always been
             if (!counted)
                 continue;
             const QuoteRecord& q = item.second;

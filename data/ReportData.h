@@ -11,11 +11,11 @@
 #pragma pack(push, 1)
 struct QuoteRecord
 {
-    int32_t reserved;  // carried from the reply, not interpreted
+    int32_t reserved; // carried from the reply, not interpreted
     uint32_t key;
     float last;
     float volume;
-    float amount;  // in thousands
+    float amount; // in thousands
     float previousClose;
     float open;
     float high;

@@ -25,7 +25,7 @@ const wchar_t kFullWidthCapitals[] = L"ＡＢＣＤＥＦＧＨＩＪＫＬＭ�
 const wchar_t kFullWidthDigits[] = L"０１２３４５６７８９";
 const wchar_t kParenthesisedNumbers[] = L"⑴⑵⑶⑷⑸⑹⑺⑻⑼⑽⑾⑿⒀⒁⒂⒃⒄⒅⒆⒇";
 
-const size_t kMaxWideUnits = 256;  // with the terminator
+const size_t kMaxWideUnits = 256; // with the terminator
 
 int PositionIn(const wchar_t* table, wchar_t c)
 {
@@ -56,7 +56,7 @@ bool IsKeptText(const std::string& text)
         || c == ')' || c == '|' || c == 19;
 }
 
-}  // namespace
+} // namespace
 
 std::string PinyinInitial(wchar_t c)
 {

@@ -4,21 +4,40 @@
 #include "data/DataUpdateNotify.h"
 
 CBase::CBase()
-    : m_notifier(nullptr), m_firstTime(0), m_lastTime(0), m_key(0), m_pending(0), m_dirty(0), m_count(0),
-      m_kind(0), m_active(1)
+    : m_notifier(nullptr)
+    , m_firstTime(0)
+    , m_lastTime(0)
+    , m_key(0)
+    , m_pending(0)
+    , m_dirty(0)
+    , m_count(0)
+    , m_kind(0)
+    , m_active(1)
 {
 }
 
 CBase::CBase(const CBase& other)
-    : m_notifier(other.m_notifier), m_firstTime(other.m_firstTime), m_lastTime(other.m_lastTime),
-      m_key(other.m_key), m_pending(other.m_pending.load()), m_dirty(other.m_dirty.load()),
-      m_path(other.m_path), m_count(other.m_count), m_kind(other.m_kind), m_active(other.m_active.load())
+    : m_notifier(other.m_notifier)
+    , m_firstTime(other.m_firstTime)
+    , m_lastTime(other.m_lastTime)
+    , m_key(other.m_key)
+    , m_pending(other.m_pending.load())
+    , m_dirty(other.m_dirty.load())
+    , m_path(other.m_path)
+    , m_count(other.m_count)
+    , m_kind(other.m_kind)
+    , m_active(other.m_active.load())
 {
 }
 
-CBase::~CBase() {}
+CBase::~CBase()
+{
+}
 
-void CBase::SetNotifier(CDataUpdateNotiy* notifier) { m_notifier = notifier; }
+void CBase::SetNotifier(CDataUpdateNotiy* notifier)
+{
+    m_notifier = notifier;
+}
 
 int CBase::CopyHeaderTo(CBase* target)
 {
@@ -35,9 +54,15 @@ int CBase::CopyHeaderTo(CBase* target)
     return 0;
 }
 
-void CBase::SetActive(int active) { m_active.store(active); }
+void CBase::SetActive(int active)
+{
+    m_active.store(active);
+}
 
-int CBase::IsRequestPending() { return m_pending.load(); }
+int CBase::IsRequestPending()
+{
+    return m_pending.load();
+}
 
 void CBase::OnDownloadComplete(uint32_t userData, uintptr_t series, CMemoryStream* stream, int32_t ok)
 {

@@ -8,12 +8,28 @@ int64_t WholeVolume(float volume)
 {
     return (volume > -9.0e18f && volume < 9.0e18f) ? static_cast<int64_t>(volume) : 0;
 }
-}  // namespace
+} // namespace
 
 CStockInfo::CStockInfo()
-    : time(0), previousClose(0), open(0), high(0), low(0), last(0), volume(0), amount(0), bidPrices(),
-      bidVolumes(), askPrices(), askVolumes(), m_financePending(1), m_key(0xFFFFFFFF), m_finance(),
-      m_code("1A0001"), m_name("上证指数"), m_marketTag(kMarketTagSH), m_indexFlag(1)
+    : time(0)
+    , previousClose(0)
+    , open(0)
+    , high(0)
+    , low(0)
+    , last(0)
+    , volume(0)
+    , amount(0)
+    , bidPrices()
+    , bidVolumes()
+    , askPrices()
+    , askVolumes()
+    , m_financePending(1)
+    , m_key(0xFFFFFFFF)
+    , m_finance()
+    , m_code("1A0001")
+    , m_name("上证指数")
+    , m_marketTag(kMarketTagSH)
+    , m_indexFlag(1)
 {
 }
 

@@ -12,7 +12,7 @@ public:
     CStockInfo();
     CStockInfo(const CStockInfo&) = default;
     CStockInfo& operator=(const CStockInfo&) = default;
-    virtual ~CStockInfo() {}
+    virtual ~CStockInfo() { }
 
     void SetCodeKey(CodeKey key) { m_key = key; }
     void SetCode(const std::string& code) { m_code = code; }

@@ -16,3 +16,11 @@ std::string TrimText(const std::string& text)
     const size_t last = text.find_last_not_of(kSpace);
     return text.substr(first, last - first + 1);
 }
+
+bool ReadTableFile(const char* path, std::string& storedPath, std::string& bytes)
+{
+    if (!path)
+        return false;
+    storedPath = path;
+    return ReadWholeFile(path, bytes);
+}

@@ -7,10 +7,10 @@ int RequestOn(IDataProvider* provider, int32_t command, int32_t headerWord2, CMe
 {
     if (!provider)
         return 0;
-    return provider->RequestSync(command, 0, static_cast<uint32_t>(headerWord2),
-                                 static_cast<uint32_t>(ServerTime::Get()), out);
+    return provider->RequestSync(
+        command, 0, static_cast<uint32_t>(headerWord2), static_cast<uint32_t>(ServerTime::Get()), out);
 }
-}  // namespace
+} // namespace
 
 int RequestTableSync(int32_t command, int32_t headerWord2, CMemoryStream* out)
 {

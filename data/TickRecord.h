@@ -6,16 +6,16 @@
 // The quote snapshot at the head of a ".fbl" file (in-memory form).
 struct TickFileHeader
 {
-    int32_t time;          // its date is the trading day of the series
-    int32_t reserved;      // carried, never read
-    float previousClose;   // the reference price
+    int32_t time; // its date is the trading day of the series
+    int32_t reserved; // carried, never read
+    float previousClose; // the reference price
     float open;
     float high;
     float low;
     float last;
     float totalVolume;
     float totalAmount;
-    float bidPrices[5];    // best first
+    float bidPrices[5]; // best first
     float bidVolumes[5];
     float askPrices[5];
     float askVolumes[5];
@@ -26,12 +26,12 @@ struct TickRecord
 {
     int32_t time;
     float price;
-    float volume;     // cumulative volume of the day, lots of 100 shares
-    float amount;     // cumulative amount of the day, thousands
+    float volume; // cumulative volume of the day, lots of 100 shares
+    float amount; // cumulative amount of the day, thousands
     float bidPrice;
-    float bidVolume;  // bid-side volume total
+    float bidVolume; // bid-side volume total
     float askPrice;
-    float askVolume;  // ask-side volume total
+    float askVolume; // ask-side volume total
 };
 
 // Wire forms: prices in unsigned thousandths, volumes and amounts unsigned.

@@ -7,7 +7,10 @@
 
 namespace {
 
-bool HasTwoTicks(const CFenbiData* ticks) { return ticks && ticks->GetCount() >= 2; }
+bool HasTwoTicks(const CFenbiData* ticks)
+{
+    return ticks && ticks->GetCount() >= 2;
+}
 
 void AddFlow(float amount, float& in, float& out, float& net, bool rise)
 {
@@ -22,7 +25,9 @@ void AddFlow(float amount, float& in, float& out, float& net, bool rise)
 
 } // namespace
 
-FundFlowSeries::FundFlowSeries(const CFenbiData* ticks) : m_thresholds{1000000.0f, 500000.0f, 100000.0f}, m_ticks(ticks)
+FundFlowSeries::FundFlowSeries(const CFenbiData* ticks)
+    : m_thresholds { 1000000.0f, 500000.0f, 100000.0f }
+    , m_ticks(ticks)
 {
 }
 
@@ -70,14 +75,18 @@ bool FundFlowSeries::GetAt(int index, FundFlowRecord* out) const
     return true;
 }
 
-OrderSizeStats::OrderSizeStats(const CFenbiData* ticks) : buy(), sell(), m_ticks(ticks), m_thresholds{1000000.0f, 500000.0f, 100000.0f}
+OrderSizeStats::OrderSizeStats(const CFenbiData* ticks)
+    : buy()
+    , sell()
+    , m_ticks(ticks)
+    , m_thresholds { 1000000.0f, 500000.0f, 100000.0f }
 {
 }
 
 int OrderSizeStats::Compute()
 {
-    std::fill(buy, buy + 4, VolumeAmount{0, 0});
-    std::fill(sell, sell + 4, VolumeAmount{0, 0});
+    std::fill(buy, buy + 4, VolumeAmount { 0, 0 });
+    std::fill(sell, sell + 4, VolumeAmount { 0, 0 });
     if (!HasTwoTicks(m_ticks))
         return 0;
     for (int i = 1; i < m_ticks->GetCount(); ++i) {
@@ -98,7 +107,10 @@ int OrderSizeStats::Compute()
     return 1;
 }
 
-float OrderSizeStats::GetBuyVolume() const { return buy[0].volume + buy[1].volume + buy[2].volume + buy[3].volume; }
+float OrderSizeStats::GetBuyVolume() const
+{
+    return buy[0].volume + buy[1].volume + buy[2].volume + buy[3].volume;
+}
 
 float OrderSizeStats::GetSellVolume() const
 {
@@ -110,8 +122,8 @@ int MinuteBuySellSeries::ComputeBidAskStrength()
     m_pairs.clear();
     if (!HasTwoTicks(m_ticks))
         return 0;
-    MinutePair running = {0, 0};
-    MinutePair lastFilled = {0, 0};
+    MinutePair running = { 0, 0 };
+    MinutePair lastFilled = { 0, 0 };
     int previousMinute = 0;
     auto closeMinute = [&]() {
         if (running.first > 0) {
@@ -120,7 +132,7 @@ int MinuteBuySellSeries::ComputeBidAskStrength()
         } else {
             m_pairs.push_back(lastFilled);
         }
-        running = MinutePair{0, 0};
+        running = MinutePair { 0, 0 };
     };
     for (int i = 0; i < m_ticks->GetCount(); ++i) {
         const TickRecord& tick = m_ticks->GetTick(i);
@@ -139,7 +151,7 @@ int MinuteBuySellSeries::ComputeBigOrders()
     m_pairs.clear();
     if (!HasTwoTicks(m_ticks))
         return 0;
-    MinutePair running = {0, 0};
+    MinutePair running = { 0, 0 };
     int reached = 0;
     for (int i = 1; i < m_ticks->GetCount(); ++i) {
         const TickRecord& prev = m_ticks->GetTick(i - 1);
@@ -147,11 +159,12 @@ int MinuteBuySellSeries::ComputeBigOrders()
         const int minute = CMinute::GetMinuteIndex(tick.time);
         for (; reached < minute; ++reached) {
             m_pairs.push_back(running);
-            running = MinutePair{0, 0};
+            running = MinutePair { 0, 0 };
         }
         if (tick.amount - prev.amount >= 500) {
             const float volume = tick.volume - prev.volume;
-            const bool buy = tick.price > prev.price || (tick.price == prev.price && tick.price > prev.askPrice);
+            const bool buy
+                = tick.price > prev.price || (tick.price == prev.price && tick.price > prev.askPrice);
             (buy ? running.first : running.second) += volume;
         }
     }
@@ -162,6 +175,6 @@ int MinuteBuySellSeries::ComputeBigOrders()
 MinutePair MinuteBuySellSeries::GetAt(int index) const
 {
     if (index < 0 || index >= GetCount())
-        return MinutePair{0, 0};
+        return MinutePair { 0, 0 };
     return m_pairs[index];
 }

@@ -12,13 +12,13 @@ struct FundFlowRecord
     float totalIn;
     float totalOut;
     float totalNet;
-    float retailIn;       // tick amount below 100,000
+    float retailIn; // tick amount below 100,000
     float retailOut;
     float retailNet;
-    float largeIn;        // 100,000 up to below 500,000
+    float largeIn; // 100,000 up to below 500,000
     float largeOut;
     float largeNet;
-    float mainIn;         // 500,000 and more
+    float mainIn; // 500,000 and more
     float mainOut;
     float mainNet;
 };
@@ -38,7 +38,7 @@ public:
     void Clear() { m_records.clear(); }
 
 private:
-    float m_thresholds[3];  // 1,000,000 (held, unused), 500,000, 100,000
+    float m_thresholds[3]; // 1,000,000 (held, unused), 500,000, 100,000
     const CFenbiData* m_ticks;
     std::vector<FundFlowRecord> m_records;
 };
@@ -77,7 +77,10 @@ struct MinutePair
 class MinuteBuySellSeries
 {
 public:
-    explicit MinuteBuySellSeries(const CFenbiData* ticks) : m_ticks(ticks) {}
+    explicit MinuteBuySellSeries(const CFenbiData* ticks)
+        : m_ticks(ticks)
+    {
+    }
     void SetSource(const CFenbiData* ticks) { m_ticks = ticks; }
     // Per minute: the greatest bid-side and ask-side totals.
     int ComputeBidAskStrength();

@@ -18,7 +18,7 @@ int32_t ParseNumber(const std::string& text)
     return static_cast<int32_t>(static_cast<uint32_t>(std::strtoll(text.c_str(), nullptr, 10)));
 }
 
-}  // namespace
+} // namespace
 
 UserStockList* UserStockList::Instance()
 {
@@ -60,9 +60,10 @@ int UserStockList::Load(const char* path)
         start = end + 1;
         const size_t cut = line.find_first_of("\r;");
         if (TrimText(line.substr(0, cut)).empty())
-            continue;  // a blank line names no stock
+            continue; // a blank line names no stock
         const int32_t key = ParseNumber(line.substr(0, cut));
-        const int32_t time = (cut != std::string::npos && line[cut] == ';') ? ParseNumber(line.substr(cut + 1)) : 0;
+        const int32_t time
+            = (cut != std::string::npos && line[cut] == ';') ? ParseNumber(line.substr(cut + 1)) : 0;
         m_entries.emplace_back(key, time);
     }
     return 1;
@@ -75,7 +76,8 @@ int UserStockList::Save(const char* path) const
     std::string text;
     char line[32];
     for (const Entry& entry : m_entries) {
-        std::snprintf(line, sizeof(line), "%d;%d\n", static_cast<int>(entry.first), static_cast<int>(entry.second));
+        std::snprintf(
+            line, sizeof(line), "%d;%d\n", static_cast<int>(entry.first), static_cast<int>(entry.second));
         text += line;
     }
     return SaveFileReplacing(path, text.data(), text.size()) ? 1 : 0;
@@ -95,7 +97,8 @@ int UserStockList::Add(int32_t key, int32_t time)
 
 int UserStockList::Remove(int32_t key)
 {
-    auto it = std::find_if(m_entries.begin(), m_entries.end(), [key](const Entry& e) { return e.first == key; });
+    auto it
+        = std::find_if(m_entries.begin(), m_entries.end(), [key](const Entry& e) { return e.first == key; });
     if (it == m_entries.end())
         return 0;
     m_entries.erase(it);

@@ -10,14 +10,14 @@
 class UserStockList : public Singleton<UserStockList>
 {
 public:
-    typedef std::pair<int32_t, int32_t> Entry;  // CodeKey, time added
+    typedef std::pair<int32_t, int32_t> Entry; // CodeKey, time added
 
     // Created empty; Instance loads the data directory's file into it.
     static UserStockList* Instance();
     // Saves the data directory's file, then destroys the list.
     static void ReleaseInstance();
 
-    UserStockList() {}
+    UserStockList() { }
 
     // 0 for a null path; a file that cannot be read leaves the list alone
     // and gives 1. Each line appends one pair.
@@ -46,7 +46,10 @@ private:
 class StockPagingList
 {
 public:
-    StockPagingList() : m_cursor(0) {}
+    StockPagingList()
+        : m_cursor(0)
+    {
+    }
 
     int Add(int32_t id);
     // Removes the ids; the cursor is kept.

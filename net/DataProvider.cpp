@@ -6,8 +6,8 @@
 
 namespace {
 
-std::atomic<int32_t> g_mode{0};
-std::atomic<IDataProvider*> g_override{nullptr};
+std::atomic<int32_t> g_mode { 0 };
+std::atomic<IDataProvider*> g_override { nullptr };
 
 // Stands where there is no provider to be had: callers never test for null,
 // and an asker must still get its one answer.
@@ -16,7 +16,7 @@ class FailingDataProvider : public IDataProvider
 public:
     int32_t RequestSync(int32_t, uint32_t, uint32_t, uint32_t, CMemoryStream*) override { return 0; }
     int32_t RequestAsync(int32_t, uint32_t userData, uint32_t, uint32_t, DownloadCallback callback,
-                         uintptr_t callbackArg) override
+        uintptr_t callbackArg) override
     {
         if (callback)
             callback(userData, callbackArg, nullptr, 0);
@@ -26,7 +26,7 @@ public:
 
 FailingDataProvider g_failing;
 
-}  // namespace
+} // namespace
 
 int32_t GetDataProviderMode()
 {

@@ -8,7 +8,7 @@
 
 namespace {
 
-std::atomic<CDownLoaderManager*> g_instance{nullptr};
+std::atomic<CDownLoaderManager*> g_instance { nullptr };
 
 int DefaultWorkerCount()
 {
@@ -17,7 +17,7 @@ int DefaultWorkerCount()
     return static_cast<int>(info.dwNumberOfProcessors) + 1;
 }
 
-}  // namespace
+} // namespace
 
 CDownLoaderManager* CDownLoaderManager::Instance()
 {
@@ -39,6 +39,12 @@ CDownLoaderManager* CDownLoaderManager::PeekInstance()
     return g_instance.load(std::memory_order_acquire);
 }
 
+void CDownLoaderManager::SetServer(const char* address, uint16_t port)
+{
+    QuoteServerAddress::Set(address ? address : "");
+    QuoteServerPort::Set(port);
+}
+
 void CDownLoaderManager::ReleaseInstance()
 {
     SingleLock lock(&SingletonLock());
@@ -55,8 +61,8 @@ void CDownLoaderManager::ReleaseInstance()
     DownloadRequestQueue::Global().CancelAll();
 }
 
-CDownLoaderManager::CDownLoaderManager(const char* address, uint16_t port, int workers,
-                                       DownloadRequestQueue* queue)
+CDownLoaderManager::CDownLoaderManager(
+    const char* address, uint16_t port, int workers, DownloadRequestQueue* queue)
     : m_queue(queue ? *queue : DownloadRequestQueue::Global())
     , m_dispatch(address, port, m_queue)
     , m_client(address, port)
@@ -84,8 +90,8 @@ void CDownLoaderManager::Shutdown()
     m_queue.CancelAll();
 }
 
-int32_t CDownLoaderManager::RequestSync(int32_t command, uint32_t userData, uint32_t value, uint32_t value2,
-                                        CMemoryStream* out)
+int32_t CDownLoaderManager::RequestSync(
+    int32_t command, uint32_t userData, uint32_t value, uint32_t value2, CMemoryStream* out)
 {
     DownloadRequest request;
     request.command = command;
@@ -98,7 +104,7 @@ int32_t CDownLoaderManager::RequestSync(int32_t command, uint32_t userData, uint
 }
 
 int32_t CDownLoaderManager::RequestAsync(int32_t command, uint32_t userData, uint32_t value, uint32_t value2,
-                                         DownloadCallback callback, uintptr_t callbackArg)
+    DownloadCallback callback, uintptr_t callbackArg)
 {
     if (!m_poolRunning.load() || m_released.load()) {
         if (callback)

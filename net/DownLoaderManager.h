@@ -27,19 +27,22 @@ public:
     // Shuts the pool down (running requests finish, waiting ones fail) and
     // deletes the manager; the next Instance builds a new one.
     static void ReleaseInstance();
+    // Sets the quote server of the global defaults, which managers created
+    // from now on use.
+    static void SetServer(const char* address, uint16_t port);
 
     // workers < 0: processors + 1 (the program's choice); 0 starts no pool.
     // queue null: the process-wide queue.
-    CDownLoaderManager(const char* address, uint16_t port, int workers = -1,
-                       DownloadRequestQueue* queue = nullptr);
+    CDownLoaderManager(
+        const char* address, uint16_t port, int workers = -1, DownloadRequestQueue* queue = nullptr);
     ~CDownLoaderManager() override;
 
-    int32_t RequestSync(int32_t command, uint32_t userData, uint32_t value, uint32_t value2,
-                        CMemoryStream* out) override;
+    int32_t RequestSync(
+        int32_t command, uint32_t userData, uint32_t value, uint32_t value2, CMemoryStream* out) override;
     // Always 1. When no pool runs (it could not start, or the manager is
     // being released) the callback gets its failure call at once.
     int32_t RequestAsync(int32_t command, uint32_t userData, uint32_t value, uint32_t value2,
-                         DownloadCallback callback, uintptr_t callbackArg) override;
+        DownloadCallback callback, uintptr_t callbackArg) override;
 
     bool IsPoolRunning() const { return m_poolRunning.load(); }
     size_t WorkerCount() const { return m_dispatch.WorkerCount(); }
@@ -56,7 +59,7 @@ private:
     DownloadRequestQueue& m_queue;
     CTaskDispatch m_dispatch;
     QuoteRequestClient m_client;
-    CriticalSection m_clientLock;  // the one synchronous client
+    CriticalSection m_clientLock; // the one synchronous client
     std::atomic<bool> m_poolRunning;
     std::atomic<bool> m_released;
 };

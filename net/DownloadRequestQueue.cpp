@@ -20,7 +20,7 @@ void DownloadRequestQueue::Fail(const std::vector<DownloadRequest>& requests)
 }
 
 void DownloadRequestQueue::Add(int32_t command, uint32_t userData, uint32_t value, uint32_t value2,
-                               DownloadCallback callback, uintptr_t callbackArg)
+    DownloadCallback callback, uintptr_t callbackArg)
 {
     DownloadRequest request;
     request.command = command;

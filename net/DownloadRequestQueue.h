@@ -17,13 +17,13 @@ public:
     // The process-wide queue, shared by every request manager of the run.
     static DownloadRequestQueue& Global();
 
-    DownloadRequestQueue() {}
+    DownloadRequestQueue() { }
     // Discards what is left without callbacks (the process is ending).
-    ~DownloadRequestQueue() {}
+    ~DownloadRequestQueue() { }
 
     // Queues a new request (state 0, no out stream, no socket).
     void Add(int32_t command, uint32_t userData, uint32_t value, uint32_t value2, DownloadCallback callback,
-             uintptr_t callbackArg);
+        uintptr_t callbackArg);
     // A waiting request with the same command and user data refuses the new
     // one; a full queue drops its oldest entry; the new one goes to the front.
     // Failure calls of refused and dropped requests are made after the lock is

@@ -439,6 +439,7 @@ int32_t CHTTP::Receive(int32_t n)
 
 int32_t CHTTP::SendOneRequest(const std::string& url)
 {
+    Close(); // nothing of an earlier exchange may linger
     m_currentUrl.clear();
     for (char c : url) {
         if (c != '\r' && c != '\n')

@@ -1,7 +1,6 @@
 #include "net/HttpClient.h"
 
 #include <winsock2.h>
-#include <cstdio>
 
 #include "base/MemoryStream.h"
 #include "net/InternetSession.h"

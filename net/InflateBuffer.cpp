@@ -5,7 +5,8 @@
 
 #include "net/QuoteProtocol.h"
 
-int InflateBuffer(const uint8_t* data, uint32_t length, uint8_t** out, uint32_t* outLength, uint32_t maxOutput)
+int InflateBuffer(
+    const uint8_t* data, uint32_t length, uint8_t** out, uint32_t* outLength, uint32_t maxOutput)
 {
     *out = nullptr;
     *outLength = 0;

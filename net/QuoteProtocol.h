@@ -8,21 +8,21 @@
 #pragma pack(push, 1)
 struct QuoteRequestHeader
 {
-    uint16_t zero;      // always 0
-    uint32_t userData;  // CodeKey of the stock, 0 for whole-market tables
+    uint16_t zero; // always 0
+    uint32_t userData; // CodeKey of the stock, 0 for whole-market tables
     uint32_t value;
     uint32_t value2;
-    uint16_t command;   // QuoteCommand
+    uint16_t command; // QuoteCommand
 };
 
 struct QuoteReplyHeader
 {
     uint8_t unread0[4];
-    uint32_t value;       // replaces the request's value
-    uint32_t value2;      // replaces the request's value2
+    uint32_t value; // replaces the request's value
+    uint32_t value2; // replaces the request's value2
     uint8_t unread12[2];
-    uint32_t bodyLength;  // 0: the request failed
-    uint8_t compression;  // 1 zlib stream, 0 plain, other: delivered as received
+    uint32_t bodyLength; // 0: the request failed
+    uint8_t compression; // 1 zlib stream, 0 plain, other: delivered as received
     uint8_t unread19;
 };
 #pragma pack(pop)
@@ -52,4 +52,4 @@ const uint32_t kInflateStep = 16384;
 // code and *out null: Z_DATA_ERROR for a bad or truncated stream, Z_MEM_ERROR
 // when memory runs out or the output would pass maxOutput.
 int InflateBuffer(const uint8_t* data, uint32_t length, uint8_t** out, uint32_t* outLength,
-                  uint32_t maxOutput = kMaxInflatedBody);
+    uint32_t maxOutput = kMaxInflatedBody);

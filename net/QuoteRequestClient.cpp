@@ -10,8 +10,8 @@
 
 namespace {
 
-std::atomic<DWORD> g_defaultConnectTimeoutMs{QuoteRequestClient::kDefaultConnectTimeoutMs};
-std::atomic<DWORD> g_defaultIoTimeoutMs{QuoteRequestClient::kDefaultIoTimeoutMs};
+std::atomic<DWORD> g_defaultConnectTimeoutMs { QuoteRequestClient::kDefaultConnectTimeoutMs };
+std::atomic<DWORD> g_defaultIoTimeoutMs { QuoteRequestClient::kDefaultIoTimeoutMs };
 
 void DebugPrint(const char* format, int code)
 {
@@ -53,7 +53,7 @@ bool ConnectWithin(SOCKET s, const sockaddr_in& addr, DWORD timeoutMs)
     return connected;
 }
 
-}  // namespace
+} // namespace
 
 QuoteRequestClient::QuoteRequestClient(const char* address, uint16_t port)
     : m_replyBuffer(nullptr)
@@ -150,8 +150,8 @@ int QuoteRequestClient::Connect(DownloadRequest& request)
     ::setsockopt(request.socket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&io), sizeof(io));
     ::setsockopt(request.socket, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&io), sizeof(io));
     BOOL noDelay = TRUE;
-    ::setsockopt(request.socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay),
-                 sizeof(noDelay));
+    ::setsockopt(
+        request.socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof(noDelay));
 
     QuoteRequestHeader header;
     header.zero = 0;
@@ -200,7 +200,8 @@ int QuoteRequestClient::ReceiveReply(DownloadRequest& request)
     request.value = header.value;
     request.value2 = header.value2;
     request.compression = header.compression;
-    return target->Write(buffer, static_cast<int32_t>(header.bodyLength)) == static_cast<int32_t>(header.bodyLength)
+    return target->Write(buffer, static_cast<int32_t>(header.bodyLength))
+            == static_cast<int32_t>(header.bodyLength)
         ? 1
         : 0;
 }

@@ -70,5 +70,5 @@ private:
     uint32_t m_port;
     DWORD m_connectTimeoutMs;
     DWORD m_ioTimeoutMs;
-    bool m_callbackMade;  // for the request now running
+    bool m_callbackMade; // for the request now running
 };

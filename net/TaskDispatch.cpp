@@ -9,7 +9,12 @@ const DWORD kIdlePollMs = 50;
 }
 
 CDownloadObject::CDownloadObject(const char* address, uint16_t port, DownloadRequestQueue& queue)
-    : m_queue(queue), m_stopAll(nullptr), m_work(nullptr), m_slots(nullptr), m_client(address, port), m_busy(0)
+    : m_queue(queue)
+    , m_stopAll(nullptr)
+    , m_work(nullptr)
+    , m_slots(nullptr)
+    , m_client(address, port)
+    , m_busy(0)
 {
 }
 
@@ -34,7 +39,7 @@ bool CDownloadObject::IsIdle()
 
 void CDownloadObject::Run()
 {
-    HANDLE waits[2] = {m_stopAll, m_work};
+    HANDLE waits[2] = { m_stopAll, m_work };
     while (!IsStopRequested()) {
         DWORD result = ::WaitForMultipleObjects(2, waits, FALSE, INFINITE);
         if (result == WAIT_OBJECT_0)
@@ -76,7 +81,7 @@ CTaskDispatch::~CTaskDispatch()
         ::SetEvent(m_stopAll);
         DeleteWorkers();
     }
-    for (HANDLE h : {m_work, m_stopAll, m_dispatcherStop, m_slots}) {
+    for (HANDLE h : { m_work, m_stopAll, m_dispatcherStop, m_slots }) {
         if (h)
             ::CloseHandle(h);
     }
@@ -142,7 +147,7 @@ void CTaskDispatch::Stop()
 
 void CTaskDispatch::Run()
 {
-    HANDLE waits[2] = {m_dispatcherStop, m_slots};
+    HANDLE waits[2] = { m_dispatcherStop, m_slots };
     while (!IsStopRequested()) {
         DWORD result = ::WaitForMultipleObjects(2, waits, FALSE, INFINITE);
         if (result == WAIT_OBJECT_0)

@@ -62,7 +62,7 @@ TEST(DataProviderTest, ModeZeroIsTheOneRequestManagerWithItsPool)
 
 TEST(DataProviderTest, OtherModesNeverYieldNullAndAnswerEveryRequestWithAFailure)
 {
-    for (int32_t mode : {1, 2, -1}) {
+    for (int32_t mode : { 1, 2, -1 }) {
         SCOPED_TRACE(mode);
         SetDataProviderMode(mode);
         IDataProvider* provider = GetDataProvider();
@@ -94,4 +94,4 @@ TEST(DataProviderTest, AnOverrideStandsInForEveryProviderWithoutStartingThePool)
     SetDataProviderOverride(nullptr);
 }
 
-}  // namespace
+} // namespace

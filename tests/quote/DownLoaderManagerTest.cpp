@@ -30,7 +30,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(sim.Start(0));
-        for (uint16_t command : {0x201, 0x301, 0x302, 0x401}) {
+        for (uint16_t command : { 0x201, 0x301, 0x302, 0x401 }) {
             sim.SetHandler(command, [](const SimRequest& r) {
                 SimReply reply;
                 reply.value = r.value + 1;
@@ -63,7 +63,7 @@ TEST_F(ManagerTest, AsynchronousRepliesArriveOnWorkerThreads)
     ASSERT_TRUE(manager.IsPoolRunning());
     EXPECT_EQ(3u, manager.WorkerCount());
     Ask(manager, 1, 0x600000);
-    Ask(manager, 2, 1999);  // the server fails this one
+    Ask(manager, 2, 1999); // the server fails this one
     ASSERT_TRUE(calls.WaitForCalls(2, kWait));
     for (const CallbackRecord& r : calls.Records()) {
         EXPECT_NE(::GetCurrentThreadId(), r.threadId);
@@ -142,8 +142,8 @@ TEST_F(ManagerTest, AStalledServerCannotHoldReleaseBeyondTheTimeout)
 {
     QuoteRequestClient::SetDefaultTimeouts(2000, 500);
     auto* manager = new CDownLoaderManager("127.0.0.1", sim.Port(), 2, &queue);
-    QuoteRequestClient::SetDefaultTimeouts(QuoteRequestClient::kDefaultConnectTimeoutMs,
-                                           QuoteRequestClient::kDefaultIoTimeoutMs);
+    QuoteRequestClient::SetDefaultTimeouts(
+        QuoteRequestClient::kDefaultConnectTimeoutMs, QuoteRequestClient::kDefaultIoTimeoutMs);
     sim.SetFault(SimFault::Stall);
     Ask(*manager, 1, 1);
     ASSERT_TRUE(sim.WaitForRequests(1, kWait));
@@ -173,7 +173,7 @@ TEST_F(ManagerTest, WithoutAPoolAsynchronousRequestsFailAtOnceAndSynchronousOnes
     CMemoryStream out;
     EXPECT_EQ(1, manager.RequestSync(0x201, 0, 7, 8, &out));
     EXPECT_TRUE(std::string(reinterpret_cast<const char*>(out.GetBuffer()), out.GetSize())
-                == DeliveredStream(8, 9, BodyFor(0)));
+        == DeliveredStream(8, 9, BodyFor(0)));
     EXPECT_EQ(0, manager.RequestSync(0x201, 999, 7, 8, &out));
 }
 
@@ -191,7 +191,7 @@ TEST_F(ManagerTest, SynchronousRequestsFromSeveralThreadsShareTheClientSafely)
 {
     CDownLoaderManager manager("127.0.0.1", sim.Port(), 1, &queue);
     sim.SetCompression(1);
-    std::atomic<int> good{0};
+    std::atomic<int> good { 0 };
     std::vector<std::thread> threads;
     for (uint32_t t = 0; t < 4; ++t) {
         threads.emplace_back([&, t] {
@@ -224,8 +224,8 @@ TEST_F(ManagerTest, EveryAsynchronousRequestGetsExactlyOneCall)
             for (int i = 0; i < perThread; ++i) {
                 const int id = t * perThread + i;
                 const uint32_t key = static_cast<uint32_t>(i % 2 ? 999 : 0x600000 + id % 25);
-                manager->RequestAsync(i % 3 ? 0x301 : 0x302, key, 0, 0, &CallbackRecorder::OnComplete,
-                                      calls.Arg(id));
+                manager->RequestAsync(
+                    i % 3 ? 0x301 : 0x302, key, 0, 0, &CallbackRecorder::OnComplete, calls.Arg(id));
             }
         });
     }
@@ -272,4 +272,39 @@ TEST_F(ManagerTest, InstanceIsOneManagerUntilReleasedAndThenANewOne)
     QuoteServerPort::Set(QuoteServerPort::kDefault);
 }
 
-}  // namespace
+TEST_F(ManagerTest, ACallbackThatAsksAgainDuringReleaseIsAnsweredAtOnce)
+{
+    // A completion that requests more while the manager is being released
+    // must get its failure call, not wait for the lock the release holds.
+    QuoteServerAddress::Set("127.0.0.1");
+    QuoteServerPort::Set(sim.Port());
+    calls.SetHook([this](const CallbackRecord& r) {
+        if (r.id == 1)
+            CDownLoaderManager::Instance()->RequestAsync(
+                0x302, 2, 0, 0, &CallbackRecorder::OnComplete, calls.Arg(2));
+    });
+    sim.HoldAll();
+    CDownLoaderManager::Instance()->RequestAsync(0x301, 1, 0, 0, &CallbackRecorder::OnComplete, calls.Arg(1));
+    ASSERT_TRUE(sim.WaitForHeld(1, kWait));
+    std::thread releaser([] { CDownLoaderManager::ReleaseInstance(); });
+    ASSERT_TRUE(WaitUntil(
+        [] {
+            CDownLoaderManager* m = CDownLoaderManager::PeekInstance();
+            return m && m->IsStopping();
+        },
+        kWait));
+    sim.ReleaseAll();
+    releaser.join();
+
+    const auto records = calls.Records();
+    ASSERT_EQ(2u, records.size());
+    EXPECT_EQ(2, records[0].id); // recorded first: it ran inside the first call
+    EXPECT_EQ(0, records[0].ok);
+    EXPECT_EQ(1, records[1].id);
+    EXPECT_EQ(1, records[1].ok);
+    EXPECT_EQ(records[0].threadId, records[1].threadId);
+    EXPECT_EQ(1u, sim.RequestCount());
+    QuoteServerPort::Set(QuoteServerPort::kDefault);
+}
+
+} // namespace

@@ -52,8 +52,8 @@ TEST_F(QueueTest, SeventeenAddsDropTheOldestAndKeepTheSixteenNewestNewestFirst)
 TEST_F(QueueTest, ADuplicateIsRefusedWhateverItsValuesButOtherCommandsAreNot)
 {
     Add(1, 0x301, 0x600000, 10);
-    Add(2, 0x301, 0x600000, 99);  // same command and key, other value
-    Add(3, 0x302, 0x600000, 10);  // other command, same key
+    Add(2, 0x301, 0x600000, 99); // same command and key, other value
+    Add(3, 0x302, 0x600000, 10); // other command, same key
     ASSERT_EQ(1u, calls.Count());
     EXPECT_EQ(2, calls.Records()[0].id);
     ASSERT_EQ(2u, queue.Size());
@@ -118,9 +118,9 @@ TEST_F(QueueTest, RefusalDropAndCancelCallsAreMadeWithTheQueueLockFree)
             ++callsWithLockFree;
     });
     Add(1, 0x301, 1);
-    Add(2, 0x301, 1);  // refused
+    Add(2, 0x301, 1); // refused
     for (int i = 3; i <= 19; ++i)
-        Add(i, 0x302, i);  // the last two each drop the oldest
+        Add(i, 0x302, i); // the last two each drop the oldest
     queue.CancelAll();
     for (std::thread& t : helpers)
         t.join();
@@ -128,4 +128,4 @@ TEST_F(QueueTest, RefusalDropAndCancelCallsAreMadeWithTheQueueLockFree)
     EXPECT_EQ(static_cast<int>(calls.Count()), callsWithLockFree);
 }
 
-}  // namespace
+} // namespace

@@ -12,8 +12,9 @@ std::string Deflate(const std::string& plain)
 {
     uLongf size = compressBound(static_cast<uLong>(plain.size()));
     std::string out(size, '\0');
-    EXPECT_EQ(Z_OK, compress2(reinterpret_cast<Bytef*>(&out[0]), &size,
-                              reinterpret_cast<const Bytef*>(plain.data()), static_cast<uLong>(plain.size()), 6));
+    EXPECT_EQ(Z_OK,
+        compress2(reinterpret_cast<Bytef*>(&out[0]), &size, reinterpret_cast<const Bytef*>(plain.data()),
+            static_cast<uLong>(plain.size()), 6));
     out.resize(size);
     return out;
 }
@@ -30,8 +31,8 @@ Inflated InflateAll(const std::string& in, uint32_t maxOutput = kMaxInflatedBody
     uint8_t* out = reinterpret_cast<uint8_t*>(1);
     uint32_t length = 12345;
     Inflated r;
-    r.result = InflateBuffer(reinterpret_cast<const uint8_t*>(in.data()), static_cast<uint32_t>(in.size()), &out,
-                             &length, maxOutput);
+    r.result = InflateBuffer(reinterpret_cast<const uint8_t*>(in.data()), static_cast<uint32_t>(in.size()),
+        &out, &length, maxOutput);
     r.outIsNull = out == nullptr;
     if (out)
         r.bytes.assign(reinterpret_cast<char*>(out), length);
@@ -41,8 +42,8 @@ Inflated InflateAll(const std::string& in, uint32_t maxOutput = kMaxInflatedBody
 
 TEST(InflateBufferTest, WholeStreamsInflateAcrossStepBoundaries)
 {
-    for (size_t n : {size_t(1), size_t(kInflateStep - 1), size_t(kInflateStep), size_t(kInflateStep + 1),
-                     size_t(3 * kInflateStep), size_t(1 << 20)}) {
+    for (size_t n : { size_t(1), size_t(kInflateStep - 1), size_t(kInflateStep), size_t(kInflateStep + 1),
+             size_t(3 * kInflateStep), size_t(1 << 20) }) {
         SCOPED_TRACE(n);
         std::string plain(n, '\0');
         for (size_t i = 0; i < n; ++i)
@@ -56,15 +57,16 @@ TEST(InflateBufferTest, WholeStreamsInflateAcrossStepBoundaries)
 TEST(InflateBufferTest, BrokenStreamsFailWithDataErrorAndNoOutput)
 {
     const std::string whole = Deflate(std::string(40000, 'x') + "tail");
-    const struct {
+    const struct
+    {
         const char* name;
         std::string input;
     } cases[] = {
-        {"empty input", std::string()},
-        {"not zlib", std::string("plain text, not a zlib stream")},
-        {"cut in the middle", whole.substr(0, whole.size() / 2)},
-        {"checksum missing", whole.substr(0, whole.size() - 4)},
-        {"raw deflate without the zlib header", whole.substr(2)},
+        { "empty input", std::string() },
+        { "not zlib", std::string("plain text, not a zlib stream") },
+        { "cut in the middle", whole.substr(0, whole.size() / 2) },
+        { "checksum missing", whole.substr(0, whole.size() - 4) },
+        { "raw deflate without the zlib header", whole.substr(2) },
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -88,4 +90,4 @@ TEST(InflateBufferTest, AnEmptyStreamSucceedsWithNothing)
     EXPECT_TRUE(r.bytes.empty());
 }
 
-}  // namespace
+} // namespace

@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include <cstring>
+#include <new>
 #include <string>
 
 #include "base/MemoryStream.h"
@@ -75,29 +76,29 @@ struct ReplyCase
     const char* name;
     uint8_t compression;
     SimFault fault;
-    size_t bodySize;  // 0: the fixture's short body
+    size_t bodySize; // 0: the fixture's short body
     bool succeeds;
-    bool bodyOnly;    // delivered without the two reply values
+    bool bodyOnly; // delivered without the two reply values
 };
 
 TEST_F(QuoteClientTest, EachReplyShapeDeliversOrFailsAsTheProtocolSays)
 {
     const ReplyCase cases[] = {
-        {"plain", 0, SimFault::None, 0, true, false},
-        {"zlib", 1, SimFault::None, 0, true, false},
-        {"other flag: body as received", 2, SimFault::None, 0, true, true},
-        {"junk in the unread header bytes", 0, SimFault::JunkHeader, 0, true, false},
-        {"junk, zlib", 1, SimFault::JunkHeader, 0, true, false},
-        {"exactly one inflate step", 1, SimFault::None, kInflateStep, true, false},
-        {"one byte past a step", 1, SimFault::None, kInflateStep + 1, true, false},
-        {"large zlib body", 1, SimFault::None, 600000, true, false},
-        {"large plain body", 0, SimFault::None, 300000, true, false},
-        {"length 0", 0, SimFault::LengthZero, 0, false, false},
-        {"truncated zlib", 1, SimFault::TruncatedZlib, 5000, false, false},
-        {"close after the header", 0, SimFault::CloseAfterHeader, 0, false, false},
-        {"close mid-body", 0, SimFault::CloseMidBody, 4000, false, false},
-        {"length 0xFFFFFFFF", 0, SimFault::HugeLength, 0, false, false},
-        {"connection reset before reading", 0, SimFault::Refuse, 0, false, false},
+        { "plain", 0, SimFault::None, 0, true, false },
+        { "zlib", 1, SimFault::None, 0, true, false },
+        { "other flag: body as received", 2, SimFault::None, 0, true, true },
+        { "junk in the unread header bytes", 0, SimFault::JunkHeader, 0, true, false },
+        { "junk, zlib", 1, SimFault::JunkHeader, 0, true, false },
+        { "exactly one inflate step", 1, SimFault::None, kInflateStep, true, false },
+        { "one byte past a step", 1, SimFault::None, kInflateStep + 1, true, false },
+        { "large zlib body", 1, SimFault::None, 600000, true, false },
+        { "large plain body", 0, SimFault::None, 300000, true, false },
+        { "length 0", 0, SimFault::LengthZero, 0, false, false },
+        { "truncated zlib", 1, SimFault::TruncatedZlib, 5000, false, false },
+        { "close after the header", 0, SimFault::CloseAfterHeader, 0, false, false },
+        { "close mid-body", 0, SimFault::CloseMidBody, 4000, false, false },
+        { "length 0xFFFFFFFF", 0, SimFault::HugeLength, 0, false, false },
+        { "connection reset before reading", 0, SimFault::Refuse, 0, false, false },
     };
     int id = 0;
     for (const ReplyCase& c : cases) {
@@ -210,7 +211,7 @@ void ThrowingCallback(uint32_t userData, uintptr_t arg, CMemoryStream* reply, in
 TEST_F(QuoteClientTest, ACallbackThatThrowsIsCalledOnceAndTheClientGoesOn)
 {
     QuoteRequestClient client("127.0.0.1", sim.Port());
-    for (SimFault fault : {SimFault::None, SimFault::LengthZero}) {
+    for (SimFault fault : { SimFault::None, SimFault::LengthZero }) {
         sim.SetFault(fault);
         const int id = fault == SimFault::None ? 1 : 2;
         DownloadRequest request = MakeRequest(id);
@@ -224,6 +225,33 @@ TEST_F(QuoteClientTest, ACallbackThatThrowsIsCalledOnceAndTheClientGoesOn)
     sim.ClearFault();
     DownloadRequest after = MakeRequest(3);
     EXPECT_EQ(S_OK, client.Execute(after));
+}
+
+// A stream that cannot get memory the way the heap reports it: by throwing.
+class ThrowingStream : public CMemoryStream
+{
+public:
+    uint8_t* Grow(int32_t& requested) override
+    {
+        if (requested > 0)
+            throw std::bad_alloc();
+        return CMemoryStream::Grow(requested);
+    }
+};
+
+TEST_F(QuoteClientTest, AnExceptionInsideTheExchangeStillGivesExactlyOneFailureCall)
+{
+    QuoteRequestClient client("127.0.0.1", sim.Port());
+    ThrowingStream out;
+    DownloadRequest request = MakeRequest(1, &out);
+    EXPECT_EQ(E_FAIL, client.Execute(request));
+    ASSERT_EQ(1, calls.CallsFor(1));
+    EXPECT_EQ(0, calls.Records()[0].ok);
+    EXPECT_EQ(INVALID_SOCKET, request.socket);
+
+    DownloadRequest after = MakeRequest(2);
+    EXPECT_EQ(S_OK, client.Execute(after));
+    EXPECT_EQ(1, calls.CallsFor(2));
 }
 
 TEST_F(QuoteClientTest, NoServerOrNoAddressFailsWithOneCall)
@@ -259,8 +287,8 @@ TEST_F(QuoteClientTest, AStalledServerFailsTheRequestAtTheReceiveTimeout)
 TEST(QuoteWireTest, HeadersHaveTheProtocolsByteLayout)
 {
     // Built byte by byte, independent of the structs both sides use.
-    const uint8_t request[16] = {0, 0, 0x01, 0x90, 0x39, 0x01, 0x78, 0x56, 0x34, 0x12, 0xEF, 0xCD, 0xAB, 0x89,
-                                 0x01, 0x03};
+    const uint8_t request[16]
+        = { 0, 0, 0x01, 0x90, 0x39, 0x01, 0x78, 0x56, 0x34, 0x12, 0xEF, 0xCD, 0xAB, 0x89, 0x01, 0x03 };
     QuoteRequestHeader h;
     std::memcpy(&h, request, sizeof(h));
     EXPECT_EQ(0u, h.zero);
@@ -269,7 +297,8 @@ TEST(QuoteWireTest, HeadersHaveTheProtocolsByteLayout)
     EXPECT_EQ(0x89ABCDEFu, h.value2);
     EXPECT_EQ(0x301u, h.command);
 
-    uint8_t reply[20] = {9, 9, 9, 9, 0x44, 0x33, 0x22, 0x11, 0x88, 0x77, 0x66, 0x55, 9, 9, 0x10, 0x27, 0, 0, 1, 9};
+    uint8_t reply[20]
+        = { 9, 9, 9, 9, 0x44, 0x33, 0x22, 0x11, 0x88, 0x77, 0x66, 0x55, 9, 9, 0x10, 0x27, 0, 0, 1, 9 };
     QuoteReplyHeader r;
     std::memcpy(&r, reply, sizeof(r));
     EXPECT_EQ(0x11223344u, r.value);
@@ -278,4 +307,4 @@ TEST(QuoteWireTest, HeadersHaveTheProtocolsByteLayout)
     EXPECT_EQ(1u, r.compression);
 }
 
-}  // namespace
+} // namespace

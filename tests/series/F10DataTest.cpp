@@ -12,15 +12,21 @@ namespace {
 
 // GBK bytes, written out so the test does not depend on the source charset.
 const std::string kStar = "\xA1\xEE";
-const std::string kLatest = "\xD7\xEE\xD0\xC2\xCC\xE1\xCA\xBE";   // 最新提示
-const std::string kCompany = "\xB9\xAB\xCB\xBE\xB8\xC5\xBF\xF6";  // 公司概况
-const std::string kEquity = "\xB9\xC9\xC8\xA8\xBD\xE1\xB9\xB9";   // 股权结构
-const std::string kUnknown = "\xB2\xE2\xCA\xD4\xB1\xEA\xCC\xE2";  // 测试标题
-const std::string kDing = "\xB6\xA1";  // 丁
-const std::string kTing = "\xEE\xA1";  // 町
+const std::string kLatest = "\xD7\xEE\xD0\xC2\xCC\xE1\xCA\xBE"; // 最新提示
+const std::string kCompany = "\xB9\xAB\xCB\xBE\xB8\xC5\xBF\xF6"; // 公司概况
+const std::string kEquity = "\xB9\xC9\xC8\xA8\xBD\xE1\xB9\xB9"; // 股权结构
+const std::string kUnknown = "\xB2\xE2\xCA\xD4\xB1\xEA\xCC\xE2"; // 测试标题
+const std::string kDing = "\xB6\xA1"; // 丁
+const std::string kTing = "\xEE\xA1"; // 町
 
-std::string Heading(const std::string& title) { return kStar + title + kStar; }
-std::string Padding() { return std::string(120, 'x'); }
+std::string Heading(const std::string& title)
+{
+    return kStar + title + kStar;
+}
+std::string Padding()
+{
+    return std::string(120, 'x');
+}
 
 class F10Split : public ::testing::Test
 {
@@ -32,7 +38,8 @@ protected:
 
 TEST_F(F10Split, HeadingsMakeSectionsAndRewriteTheTitleList)
 {
-    const std::string text = "preamble" + Heading(kLatest) + "A body" + Padding() + Heading(kCompany) + "B body";
+    const std::string text
+        = "preamble" + Heading(kLatest) + "A body" + Padding() + Heading(kCompany) + "B body";
     ASSERT_TRUE(SplitF10Sections(text.data(), static_cast<int32_t>(text.size()), sections));
     ASSERT_EQ(sections.size(), 2u);
     EXPECT_EQ(sections[kLatest], "A body" + Padding());
@@ -74,7 +81,8 @@ TEST_F(F10Split, AStarIsNeverFoundAcrossACharacterBoundary)
 {
     // 丁 followed by 町 holds the bytes A1 EE across the boundary; a byte walk would open a
     // heading candidate there and swallow the real heading behind it.
-    const std::string text = Padding() + Heading(kLatest) + "A" + kDing + kTing + Heading(kCompany) + "B body";
+    const std::string text
+        = Padding() + Heading(kLatest) + "A" + kDing + kTing + Heading(kCompany) + "B body";
     ASSERT_TRUE(SplitF10Sections(text.data(), static_cast<int32_t>(text.size()), sections));
     ASSERT_EQ(sections.size(), 2u);
     EXPECT_EQ(sections[kLatest], "A" + kDing + kTing);
@@ -103,21 +111,21 @@ TEST(F10Data, MergeReplacesTheSectionsOfAnOlderText)
     ScopedServerTime server(now);
     CF10Data f10;
     CMemoryStream first;
-    FillStream(first, F10Reply(1, 2, Padding() + Heading(kLatest) + "old"));
+    FillStreamWith(first, F10Reply(1, 2, Padding() + Heading(kLatest) + "old"));
     ASSERT_EQ(f10.Merge(0, &first), 1);
     EXPECT_EQ(f10.GetSections().count(kLatest), 1u);
     EXPECT_EQ(f10.GetLastTime(), now);
     EXPECT_EQ(f10.GetFirstTime(), 1);
 
     CMemoryStream second;
-    FillStream(second, F10Reply(1, 2, Padding() + Heading(kCompany) + "new"));
+    FillStreamWith(second, F10Reply(1, 2, Padding() + Heading(kCompany) + "new"));
     ASSERT_EQ(f10.Merge(0, &second), 1);
     ASSERT_EQ(f10.GetSections().size(), 1u);
     EXPECT_EQ(f10.GetSections().begin()->first, kCompany);
 
     // 50 bytes of text are stored without sections.
     CMemoryStream small;
-    FillStream(small, F10Reply(1, 2, std::string(50, 'y')));
+    FillStreamWith(small, F10Reply(1, 2, std::string(50, 'y')));
     ASSERT_EQ(f10.Merge(0, &small), 1);
     EXPECT_EQ(f10.GetTextLength(), 50);
     EXPECT_TRUE(f10.GetSections().empty());
@@ -125,7 +133,7 @@ TEST(F10Data, MergeReplacesTheSectionsOfAnOlderText)
 
     // Replies too short for the two times are refused.
     CMemoryStream tiny;
-    FillStream(tiny, std::string(4, '\x01'));
+    FillStreamWith(tiny, std::string(4, '\x01'));
     EXPECT_EQ(f10.Merge(0, &tiny), 0);
     EXPECT_EQ(f10.GetTextLength(), 50);
     EXPECT_EQ(f10.GetFirstTime(), 1);
@@ -136,14 +144,14 @@ TEST(F10Data, MergeReplacesTheSectionsOfAnOlderText)
 TEST(F10Data, TextLimitAndFileRoundTrip)
 {
     InitF10SectionTitles();
-    TempDirectory dir("f10");
+    TempDirectory dir;
     const std::string path = dir.Path() + "600000.f10";
     CF10Data f10;
     EXPECT_EQ(f10.AllocText(CF10Data::kMaxTextLength + 1), 0);
     EXPECT_EQ(f10.AllocText(-3), 0);
     EXPECT_EQ(f10.AllocText(CF10Data::kMaxTextLength), 1);
     CMemoryStream reply;
-    FillStream(reply, F10Reply(5, 6, Padding() + Heading(kLatest) + "saved"));
+    FillStreamWith(reply, F10Reply(5, 6, Padding() + Heading(kLatest) + "saved"));
     ASSERT_EQ(f10.Merge(0, &reply), 1);
     ASSERT_EQ(f10.Save(path.c_str()), 1);
 

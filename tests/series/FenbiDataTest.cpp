@@ -27,20 +27,18 @@ std::string TickFile(int32_t headerTime, const std::vector<TickRecord>& ticks)
 int MergeTicks(CFenbiData& series, int32_t headerTime, const std::vector<WireTick>& ticks)
 {
     CMemoryStream stream;
-    FillStream(stream, TickReply(MakeWireTickHeader(headerTime, 10), ticks));
+    FillStreamWith(stream, TickReply(MakeWireTickHeader(headerTime, 10), ticks));
     return series.Merge(kKey, &stream);
 }
 
 TEST(FenbiData, LoadKeepsTheHeaderDayAndDropsRepeats)
 {
-    TempDirectory dir("fenbi");
+    TempDirectory dir;
     const int32_t d16 = T(2011, 8, 16, 14, 0);
     const int32_t d17 = T(2011, 8, 17, 9, 31);
     const std::vector<TickRecord> ticks = {
-        MakeTick(d16, 10, 100, 1000),
-        MakeTick(d17 + 60, 10.25f, 300, 3000),
-        MakeTick(d17, 10, 200, 2000),
-        MakeTick(d17, 10, 200, 2000),        // same time, price and volume: one stays
+        MakeTick(d16, 10, 100, 1000), MakeTick(d17 + 60, 10.25f, 300, 3000), MakeTick(d17, 10, 200, 2000),
+        MakeTick(d17, 10, 200, 2000), // same time, price and volume: one stays
         MakeTick(d17 + 60, 10.25f, 350, 3500), // same time, other volume: both stay
     };
     ASSERT_TRUE(WriteTestFile(dir.Path() + "600000.fbl", TickFile(T(2011, 8, 17, 15, 0), ticks)));
@@ -69,44 +67,50 @@ TEST(FenbiData, MergeKeepsOneTradingDay)
     const int32_t day1 = T(2011, 8, 17, 9, 31);
     const int32_t day2 = T(2011, 8, 18, 9, 31);
     CFenbiData series;
-    ASSERT_EQ(MergeTicks(series, day1 + 3600, {MakeWireTick(day1, 10, 100, 1000), MakeWireTick(day1 + 60, 10.5, 200, 2100)}), 1);
+    ASSERT_EQ(MergeTicks(series, day1 + 3600,
+                  { MakeWireTick(day1, 10, 100, 1000), MakeWireTick(day1 + 60, 10.5, 200, 2100) }),
+        1);
     EXPECT_EQ(series.GetCount(), 2);
     EXPECT_EQ(series.IsDirty(), 1);
 
     // The next request starts at the last tick: the boundary tick comes back and must not pile up.
-    ASSERT_EQ(MergeTicks(series, day1 + 3700, {MakeWireTick(day1 + 60, 10.5, 200, 2100), MakeWireTick(day1 + 120, 10.25, 250, 2600)}), 1);
+    ASSERT_EQ(MergeTicks(series, day1 + 3700,
+                  { MakeWireTick(day1 + 60, 10.5, 200, 2100), MakeWireTick(day1 + 120, 10.25, 250, 2600) }),
+        1);
     EXPECT_EQ(series.GetCount(), 3);
 
     // A reply with header time 0 or of an earlier day is ignored.
     series.SetRequestPending(1);
-    EXPECT_EQ(MergeTicks(series, 0, {MakeWireTick(day1 + 180, 10, 300, 3000)}), 0);
+    EXPECT_EQ(MergeTicks(series, 0, { MakeWireTick(day1 + 180, 10, 300, 3000) }), 0);
     EXPECT_EQ(series.IsRequestPending(), 0);
-    EXPECT_EQ(MergeTicks(series, T(2011, 8, 16, 15, 0), {MakeWireTick(T(2011, 8, 16, 14, 0), 9, 1, 1)}), 0);
+    EXPECT_EQ(MergeTicks(series, T(2011, 8, 16, 15, 0), { MakeWireTick(T(2011, 8, 16, 14, 0), 9, 1, 1) }), 0);
     EXPECT_EQ(series.GetCount(), 3);
     EXPECT_EQ(series.GetHeader().time, day1 + 3700);
 
     // A reply too short for its header changes nothing.
     CMemoryStream shortReply;
-    FillStream(shortReply, std::string(100, '\0'));
+    FillStreamWith(shortReply, std::string(100, '\0'));
     series.SetRequestPending(1);
     EXPECT_EQ(series.Merge(kKey, &shortReply), 0);
     EXPECT_EQ(series.IsRequestPending(), 0);
     EXPECT_EQ(series.GetCount(), 3);
 
     // The next day's reply drops the previous day.
-    ASSERT_EQ(MergeTicks(series, day2, {MakeWireTick(day2, 11, 10, 110)}), 1);
+    ASSERT_EQ(MergeTicks(series, day2, { MakeWireTick(day2, 11, 10, 110) }), 1);
     ASSERT_EQ(series.GetCount(), 1);
     EXPECT_EQ(series.GetTick(0).time, day2);
 }
 
 TEST(FenbiData, SaveLoadRoundTripAndSnapshotCopy)
 {
-    TempDirectory dir("fenbi");
+    TempDirectory dir;
     const int32_t day = T(2011, 8, 17, 9, 31);
     const std::string path = dir.Path() + "600000.fbl";
     {
         CFenbiData series;
-        ASSERT_EQ(MergeTicks(series, day + 60, {MakeWireTick(day, 10, 100, 1000), MakeWireTick(day + 60, 10.5, 200, 2100)}), 1);
+        ASSERT_EQ(MergeTicks(series, day + 60,
+                      { MakeWireTick(day, 10, 100, 1000), MakeWireTick(day + 60, 10.5, 200, 2100) }),
+            1);
         CFenbiData snapshot;
         ASSERT_EQ(series.CopyTo(&snapshot), 1);
         EXPECT_EQ(snapshot.GetCount(), 2);
@@ -134,7 +138,7 @@ TEST(FenbiData, RequestAsksFromTheLastTick)
     EXPECT_EQ(provider.requests[0].command, 0x401);
     EXPECT_EQ(provider.requests[0].from, 0u);
     EXPECT_EQ(provider.requests[0].to, static_cast<uint32_t>(now + 259200));
-    const std::string reply = TickReply(MakeWireTickHeader(now, 10), {MakeWireTick(now - 60, 10, 1, 10)});
+    const std::string reply = TickReply(MakeWireTickHeader(now, 10), { MakeWireTick(now - 60, 10, 1, 10) });
     provider.Complete(0, &reply);
     EXPECT_EQ(series.IsRequestPending(), 0);
     ASSERT_EQ(series.RequestData(0), 1);
@@ -149,9 +153,10 @@ TEST(FenbiData, OuterAndInnerVolume)
     CFenbiData series;
     // Prices 10.00, 10.00, 10.02, 10.02, 10.01 with volume steps 5, 3, 4, 2.
     ASSERT_EQ(MergeTicks(series, t + 300,
-                         {MakeWireTick(t, 10.00, 100, 1), MakeWireTick(t + 1, 10.00, 105, 2), MakeWireTick(t + 2, 10.02, 108, 3),
-                          MakeWireTick(t + 3, 10.02, 112, 4), MakeWireTick(t + 4, 10.01, 114, 5)}),
-              1);
+                  { MakeWireTick(t, 10.00, 100, 1), MakeWireTick(t + 1, 10.00, 105, 2),
+                      MakeWireTick(t + 2, 10.02, 108, 3), MakeWireTick(t + 3, 10.02, 112, 4),
+                      MakeWireTick(t + 4, 10.01, 114, 5) }),
+        1);
     float last = 0, outer = 0, inner = 0;
     EXPECT_EQ(series.GetOuterInnerVolume(&last, &outer, &inner), 1);
     EXPECT_EQ(last, 114.0f);

@@ -23,9 +23,10 @@ TEST(Rc4, PublishedVectors)
         const char* plain;
         std::vector<uint8_t> cipher;
     } cases[] = {
-        {"Key", "Plaintext", {0xBB, 0xF3, 0x16, 0xE8, 0xD9, 0x40, 0xAF, 0x0A, 0xD3}},
-        {"Wiki", "pedia", {0x10, 0x21, 0xBF, 0x04, 0x20}},
-        {"Secret", "Attack at dawn", {0x45, 0xA0, 0x1F, 0x64, 0x5F, 0xC3, 0x5B, 0x38, 0x35, 0x52, 0x54, 0x4B, 0x9B, 0xF5}},
+        { "Key", "Plaintext", { 0xBB, 0xF3, 0x16, 0xE8, 0xD9, 0x40, 0xAF, 0x0A, 0xD3 } },
+        { "Wiki", "pedia", { 0x10, 0x21, 0xBF, 0x04, 0x20 } },
+        { "Secret", "Attack at dawn",
+            { 0x45, 0xA0, 0x1F, 0x64, 0x5F, 0xC3, 0x5B, 0x38, 0x35, 0x52, 0x54, 0x4B, 0x9B, 0xF5 } },
     };
     for (const auto& c : cases) {
         std::vector<uint8_t> data(c.plain, c.plain + strlen(c.plain));
@@ -61,7 +62,7 @@ class FormuleData : public ::testing::Test
 {
 protected:
     std::string FilePath() const { return dir.Path() + "formula.dat"; }
-    TempDirectory dir{"formula"};
+    TempDirectory dir;
     RecordingDataProvider provider;
 };
 
@@ -73,7 +74,7 @@ TEST_F(FormuleData, FileAndReplyOfTheSameBytesGiveTheSameBody)
     ASSERT_EQ(fromFile.Load(FilePath().c_str()), 1);
     CFormuleData fromReply;
     CMemoryStream stream;
-    FillStream(stream, doc);
+    FillStreamWith(stream, doc);
     ASSERT_EQ(fromReply.SetFromReply(&stream), 1);
     EXPECT_EQ(BodyText(fromFile), L"<tech><id/></tech>");
     EXPECT_EQ(BodyText(fromReply), BodyText(fromFile));

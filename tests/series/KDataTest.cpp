@@ -1,7 +1,10 @@
 // The day-bar series: files, request windows, merging, snapshots, derived periods, ex-rights.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
+#include <type_traits>
 #include <vector>
 
 #include "base/CPFile.h"
@@ -19,7 +22,7 @@ const uint32_t kKey = 0x600000;
 void MergeReply(CKData& series, const std::vector<WireBar>& bars)
 {
     CMemoryStream stream;
-    FillStream(stream, BarReply(bars));
+    FillStreamWith(stream, BarReply(bars));
     ASSERT_EQ(series.Merge(kKey, &stream), 1);
 }
 
@@ -35,7 +38,7 @@ std::vector<Bar> ReadBarFile(const std::string& path)
 
 TEST(KData, SaveDropsIntradayDayBarsButFiveMinuteFilesKeepEveryBar)
 {
-    TempDirectory dir("kdata");
+    TempDirectory dir;
     const std::vector<WireBar> reply = {
         MakeWireBar(T(2011, 8, 16), 10, 11, 9, 10.5, 100, 1000),
         MakeWireBar(T(2011, 8, 17, 14, 35), 10.5, 11, 10, 10.75, 50, 500),
@@ -67,13 +70,13 @@ TEST(KData, SaveDropsIntradayDayBarsButFiveMinuteFilesKeepEveryBar)
 
 TEST(KData, FailedSaveKeepsTheOldFileAndTheDirtyFlag)
 {
-    TempDirectory dir("kdata");
+    TempDirectory dir;
     const std::string path = dir.Path() + "1.day";
     ASSERT_TRUE(WriteTestFile(path, std::string(28, 'x')));
     // The temporary file beside the target cannot be created over a directory of its name.
     ASSERT_TRUE(::CreateDirectoryA((path + ".tmp").c_str(), nullptr));
     CKData day;
-    MergeReply(day, {MakeWireBar(T(2011, 8, 16), 10, 11, 9, 10.5, 100, 1000)});
+    MergeReply(day, { MakeWireBar(T(2011, 8, 16), 10, 11, 9, 10.5, 100, 1000) });
     EXPECT_EQ(day.Save(path.c_str()), 0);
     EXPECT_EQ(day.IsDirty(), 1);
     std::string bytes;
@@ -84,7 +87,7 @@ TEST(KData, FailedSaveKeepsTheOldFileAndTheDirtyFlag)
 
 TEST(KData, LoadIgnoresATrailingPartialRecordAndAMissingFile)
 {
-    TempDirectory dir("kdata");
+    TempDirectory dir;
     const Bar bar = MakeBar(T(2011, 8, 16), 10, 11, 9, 10.5);
     std::string bytes;
     AppendPod(bytes, bar);
@@ -101,8 +104,8 @@ struct WindowCase
 {
     const char* name;
     bool fiveMinute;
-    std::vector<int32_t> barTimes;  // series content before the requests
-    std::vector<int> mores;         // RequestData arguments, each followed by a failure call
+    std::vector<int32_t> barTimes; // series content before the requests
+    std::vector<int> mores; // RequestData arguments, each followed by a failure call
     // expected (from, to) of each request actually sent
     std::vector<std::pair<int64_t, int64_t>> expected;
 };
@@ -113,16 +116,14 @@ TEST(KData, RequestWindows)
     const int32_t first = T(2011, 1, 4);
     const int32_t last = T(2011, 6, 30);
     const std::vector<WindowCase> cases = {
-        {"empty update", false, {}, {0}, {{now - 94608000LL, now + 259200LL}}},
-        {"empty history asks the update window", false, {}, {1}, {{now - 94608000LL, now + 259200LL}}},
-        {"update from the last bar", false, {first, last}, {0}, {{last, now + 259200LL}}},
-        {"day history", false, {first, last}, {1}, {{first - 94608000LL, first - 86400LL}}},
-        {"five-minute history", true, {first, last}, {1}, {{first - 94608000LL, first - 300LL}}},
-        {"unmerged history sends nothing more, the update still goes",
-         false,
-         {first, last},
-         {1, 1, 0},
-         {{first - 94608000LL, first - 86400LL}, {last, now + 259200LL}}},
+        { "empty update", false, {}, { 0 }, { { now - 94608000LL, now + 259200LL } } },
+        { "empty history asks the update window", false, {}, { 1 },
+            { { now - 94608000LL, now + 259200LL } } },
+        { "update from the last bar", false, { first, last }, { 0 }, { { last, now + 259200LL } } },
+        { "day history", false, { first, last }, { 1 }, { { first - 94608000LL, first - 86400LL } } },
+        { "five-minute history", true, { first, last }, { 1 }, { { first - 94608000LL, first - 300LL } } },
+        { "unmerged history sends nothing more, the update still goes", false, { first, last }, { 1, 1, 0 },
+            { { first - 94608000LL, first - 86400LL }, { last, now + 259200LL } } },
     };
     ScopedServerTime server(now);
     for (const WindowCase& c : cases) {
@@ -165,7 +166,7 @@ struct MergeCase
     bool fiveMinute;
     std::vector<Bar> stored;
     std::vector<WireBar> reply;
-    std::vector<std::pair<int32_t, float>> expected;  // (time, close)
+    std::vector<std::pair<int32_t, float>> expected; // (time, close)
 };
 
 TEST(KData, MergeOrdersAndKeepsOneBarPerDayOrMinute)
@@ -173,17 +174,18 @@ TEST(KData, MergeOrdersAndKeepsOneBarPerDayOrMinute)
     const int32_t d16 = T(2011, 8, 16);
     const int32_t d17 = T(2011, 8, 17);
     const std::vector<MergeCase> cases = {
-        {"a reply bar replaces a stored bar of the same time", false, {MakeBar(d16, 1, 1, 1, 5)},
-         {MakeWireBar(d16, 1, 1, 1, 6, 1, 1)}, {{d16, 6}}},
-        {"of two reply bars of the same day and time the later one wins", false, {},
-         {MakeWireBar(d16, 1, 1, 1, 6, 1, 1), MakeWireBar(d16, 1, 1, 1, 7, 1, 1)}, {{d16, 7}}},
-        {"a stored 00:00 bar stays before a reply bar stamped 14:35", false, {MakeBar(d16, 1, 1, 1, 5)},
-         {MakeWireBar(d16 + 14 * 3600 + 35 * 60, 1, 1, 1, 6, 1, 1)}, {{d16, 5}}},
-        {"reply bars are sorted in", false, {MakeBar(d17, 1, 1, 1, 5)},
-         {MakeWireBar(d16, 1, 1, 1, 4, 1, 1)}, {{d16, 4}, {d17, 5}}},
-        {"minute series keep a bar per minute", true, {MakeBar(d16 + 9 * 3600 + 35 * 60, 1, 1, 1, 5)},
-         {MakeWireBar(d16 + 9 * 3600 + 40 * 60, 1, 1, 1, 6, 1, 1), MakeWireBar(d16 + 9 * 3600 + 40 * 60, 1, 1, 1, 7, 1, 1)},
-         {{d16 + 9 * 3600 + 35 * 60, 5}, {d16 + 9 * 3600 + 40 * 60, 7}}},
+        { "a reply bar replaces a stored bar of the same time", false, { MakeBar(d16, 1, 1, 1, 5) },
+            { MakeWireBar(d16, 1, 1, 1, 6, 1, 1) }, { { d16, 6 } } },
+        { "of two reply bars of the same day and time the later one wins", false, {},
+            { MakeWireBar(d16, 1, 1, 1, 6, 1, 1), MakeWireBar(d16, 1, 1, 1, 7, 1, 1) }, { { d16, 7 } } },
+        { "a stored 00:00 bar stays before a reply bar stamped 14:35", false, { MakeBar(d16, 1, 1, 1, 5) },
+            { MakeWireBar(d16 + 14 * 3600 + 35 * 60, 1, 1, 1, 6, 1, 1) }, { { d16, 5 } } },
+        { "reply bars are sorted in", false, { MakeBar(d17, 1, 1, 1, 5) },
+            { MakeWireBar(d16, 1, 1, 1, 4, 1, 1) }, { { d16, 4 }, { d17, 5 } } },
+        { "minute series keep a bar per minute", true, { MakeBar(d16 + 9 * 3600 + 35 * 60, 1, 1, 1, 5) },
+            { MakeWireBar(d16 + 9 * 3600 + 40 * 60, 1, 1, 1, 6, 1, 1),
+                MakeWireBar(d16 + 9 * 3600 + 40 * 60, 1, 1, 1, 7, 1, 1) },
+            { { d16 + 9 * 3600 + 35 * 60, 5 }, { d16 + 9 * 3600 + 40 * 60, 7 } } },
     };
     for (const MergeCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -216,14 +218,14 @@ TEST(KData, MergeRefusesMissingAndTruncatedReplies)
     CMemoryStream empty;
     EXPECT_EQ(day.Merge(kKey, &empty), 0);
     CMemoryStream shortReply;
-    FillStream(shortReply, std::string(5, '\0'));
+    FillStreamWith(shortReply, std::string(5, '\0'));
     EXPECT_EQ(day.Merge(kKey, &shortReply), 0);
     EXPECT_EQ(day.GetCount(), 1);
     EXPECT_EQ(day.IsDirty(), 0);
     // A remainder shorter than one bar is ignored.
-    std::string reply = BarReply({MakeWireBar(T(2011, 8, 17), 1, 1, 1, 6, 1, 1)}) + "abc";
+    std::string reply = BarReply({ MakeWireBar(T(2011, 8, 17), 1, 1, 1, 6, 1, 1) }) + "abc";
     CMemoryStream tail;
-    FillStream(tail, reply);
+    FillStreamWith(tail, reply);
     EXPECT_EQ(day.Merge(kKey, &tail), 1);
     EXPECT_EQ(day.GetCount(), 2);
 }
@@ -233,10 +235,10 @@ TEST(KData, CopyToRefreshesTheSnapshotAndTheSourceWinsOnTheSameDay)
     const int32_t d16 = T(2011, 8, 16);
     const int32_t d17 = T(2011, 8, 17);
     CKData cache;
-    MergeReply(cache, {MakeWireBar(d16, 1, 1, 1, 5, 1, 1), MakeWireBar(d17, 1, 1, 1, 6, 1, 1)});
+    MergeReply(cache, { MakeWireBar(d16, 1, 1, 1, 5, 1, 1), MakeWireBar(d17, 1, 1, 1, 6, 1, 1) });
     CKData snapshot;
     snapshot.AppendBar(MakeBar(T(2011, 8, 15), 1, 1, 1, 4));
-    snapshot.AppendBar(MakeBar(d17 + 14 * 3600, 1, 1, 1, 99));  // today's bar built from ticks
+    snapshot.AppendBar(MakeBar(d17 + 14 * 3600, 1, 1, 1, 99)); // today's bar built from ticks
     ASSERT_EQ(cache.CopyTo(&snapshot), 1);
     ASSERT_EQ(snapshot.GetCount(), 3);
     EXPECT_EQ(snapshot.GetBar(0)->close, 4.0f);
@@ -280,37 +282,34 @@ TEST(KData, HighLowRanges)
     day.AppendBar(MakeBar(T(2011, 8, 16), 6, 9, 3, 6));
     day.AppendBar(MakeBar(T(2011, 8, 17), 6, 9, 3, 6));
     day.AppendBar(MakeBar(T(2011, 8, 18), 5, 6, 4, 5));
-    const std::vector<HighLowCase> inRange = {
-        {"ties go to the earlier bar", 0, 3, 1, 3, 9, 1, 1},
-        {"clamped to the series", -5, 99, 1, 3, 9, 1, 1},
-        {"empty range", 4, 9, 0, -1, 1, 0, 0},
+    typedef int (CKData::*HighLowGetter)(int, int, float*, float*, int*, int*) const;
+    auto check = [&day](const std::vector<HighLowCase>& cases, HighLowGetter getter) {
+        for (const HighLowCase& c : cases) {
+            SCOPED_TRACE(c.name);
+            float low = 0, high = 0;
+            int lowIndex = 7, highIndex = 7;
+            EXPECT_EQ((day.*getter)(c.first, c.last, &low, &high, &lowIndex, &highIndex), c.result);
+            EXPECT_EQ(low, c.low);
+            EXPECT_EQ(high, c.high);
+            EXPECT_EQ(lowIndex, c.lowIndex);
+            EXPECT_EQ(highIndex, c.highIndex);
+        }
     };
-    for (const HighLowCase& c : inRange) {
-        SCOPED_TRACE(c.name);
-        float low = 0, high = 0;
-        int lowIndex = 7, highIndex = 7;
-        EXPECT_EQ(day.GetHighLowInRange(c.first, c.last, &low, &high, &lowIndex, &highIndex), c.result);
-        EXPECT_EQ(low, c.low);
-        EXPECT_EQ(high, c.high);
-        EXPECT_EQ(lowIndex, c.lowIndex);
-        EXPECT_EQ(highIndex, c.highIndex);
-    }
-    const std::vector<HighLowCase> range = {
-        {"indices tie to the later bar, values from the widened range", 3, 3, 1, 3, 9, 3, 3},
-        {"ties to the later bar", 0, 2, 1, 3, 9, 2, 2},
-        {"exact range empty, widened range not", 6, 9, 1, 3, 9, 0, 0},
-        {"nothing even widened", 30, 40, 0, -1, 0, 0, 0},
-    };
-    for (const HighLowCase& c : range) {
-        SCOPED_TRACE(c.name);
-        float low = 0, high = 0;
-        int lowIndex = 7, highIndex = 7;
-        EXPECT_EQ(day.GetHighLowRange(c.first, c.last, &low, &high, &lowIndex, &highIndex), c.result);
-        EXPECT_EQ(low, c.low);
-        EXPECT_EQ(high, c.high);
-        EXPECT_EQ(lowIndex, c.lowIndex);
-        EXPECT_EQ(highIndex, c.highIndex);
-    }
+    check(
+        {
+            { "ties go to the earlier bar", 0, 3, 1, 3, 9, 1, 1 },
+            { "clamped to the series", -5, 99, 1, 3, 9, 1, 1 },
+            { "empty range", 4, 9, 0, -1, 1, 0, 0 },
+        },
+        &CKData::GetHighLowInRange);
+    check(
+        {
+            { "indices tie to the later bar, values from the widened range", 3, 3, 1, 3, 9, 3, 3 },
+            { "ties to the later bar", 0, 2, 1, 3, 9, 2, 2 },
+            { "exact range empty, widened range not", 6, 9, 1, 3, 9, 0, 0 },
+            { "nothing even widened", 30, 40, 0, -1, 0, 0, 0 },
+        },
+        &CKData::GetHighLowRange);
     EXPECT_EQ(day.GetHighLowRange(0, 3, nullptr, nullptr, nullptr, nullptr), 1);
     CKData empty;
     float low = 0, high = 5;
@@ -337,8 +336,8 @@ TEST(KData, DerivedPeriodsGroupDayBars)
 {
     CKData day;
     // Thu 2013-12-26 .. Fri 2014-01-03, then Mon 2014-01-06.
-    const int dates[][3] = {{2013, 12, 26}, {2013, 12, 27}, {2013, 12, 30}, {2013, 12, 31},
-                            {2014, 1, 2},   {2014, 1, 3},   {2014, 1, 6}};
+    const int dates[][3] = { { 2013, 12, 26 }, { 2013, 12, 27 }, { 2013, 12, 30 }, { 2013, 12, 31 },
+        { 2014, 1, 2 }, { 2014, 1, 3 }, { 2014, 1, 6 } };
     float price = 10;
     for (const auto& d : dates) {
         day.AppendBar(MakeBar(T(d[0], d[1], d[2]), price, price + 1, price - 1, price + 0.5f, 10, 100));
@@ -380,7 +379,7 @@ protected:
         for (int i = 0; i < 10; ++i)
             day.AppendBar(MakeBar(T(2011, 8, 1 + i), 10, 10.5f, 9.5f, 10, 100, 1000));
     }
-    static ExRightsRecord Cash(int32_t time, float cash) { return ExRightsRecord{time, 0, 0, 0, cash}; }
+    static ExRightsRecord Cash(int32_t time, float cash) { return ExRightsRecord { time, 0, 0, 0, cash }; }
 
     const int32_t start = T(2004, 5, 10);
     CKData day;
@@ -391,14 +390,14 @@ TEST_F(ExRights, FactorOfACashDividend)
     EXPECT_NEAR(ExRightsFactor(Cash(0, 0.5f), 10), 0.95, 1e-9);
     EXPECT_EQ(ExRightsFactor(Cash(0, 0.5f), 0.00001), 1);
     // 10 bonus shares per 10 and 3 rights per 10 at 5.00: (1/2) x ((10 + 1.5) / 1.3) / 10.
-    const ExRightsRecord mixed = {0, 1.0f, 0.3f, 5.0f, 0};
+    const ExRightsRecord mixed = { 0, 1.0f, 0.3f, 5.0f, 0 };
     EXPECT_NEAR(ExRightsFactor(mixed, 10), 0.5 * (11.5 / 1.3) / 10, 1e-6);
 }
 
 TEST_F(ExRights, KeepEarliestDividesLaterBars)
 {
     // A record between bars 4 and 5: F = 0.95 from bar 5 on.
-    const std::vector<ExRightsRecord> records = {Cash(T(2011, 8, 6), 0.5f)};
+    const std::vector<ExRightsRecord> records = { Cash(T(2011, 8, 6), 0.5f) };
     ASSERT_EQ(day.ApplyExRights(&records, CKData::kKeepEarliest, start, 11), 1);
     EXPECT_EQ(day.GetExRightsMode(), 2);
     EXPECT_EQ(day.GetBar(4)->close, 10.0f);
@@ -410,8 +409,8 @@ TEST_F(ExRights, KeepEarliestDividesLaterBars)
 
 TEST_F(ExRights, RecordsBeforeTheFirstBarChangeNothing)
 {
-    const std::vector<ExRightsRecord> records = {Cash(T(2011, 1, 1), 0.5f), Cash(T(2011, 2, 1), 0.5f),
-                                                 Cash(T(2011, 8, 1), 0.5f)};
+    const std::vector<ExRightsRecord> records
+        = { Cash(T(2011, 1, 1), 0.5f), Cash(T(2011, 2, 1), 0.5f), Cash(T(2011, 8, 1), 0.5f) };
     ASSERT_EQ(day.ApplyExRights(&records, CKData::kKeepEarliest, start, 11), 1);
     for (int i = 0; i < day.GetCount(); ++i)
         EXPECT_EQ(day.GetBar(i)->close, 10.0f) << i;
@@ -424,7 +423,7 @@ TEST_F(ExRights, UnrecordedGapsAboveTheThresholdCountAsEvents)
         float open;
         bool event;
     };
-    for (const Case& c : {Case{8.8f, true}, Case{9.0f, false}}) {
+    for (const Case& c : { Case { 8.8f, true }, Case { 9.0f, false } }) {
         CKData series;
         for (int i = 0; i < 4; ++i)
             series.AppendBar(MakeBar(T(2011, 8, 1 + i), i == 2 ? c.open : 10, 10, 8, 10, 100, 1000));
@@ -446,7 +445,7 @@ TEST_F(ExRights, UnrecordedGapsAboveTheThresholdCountAsEvents)
 
 TEST_F(ExRights, ModeOneAfterThreeRestoresExactly)
 {
-    const std::vector<ExRightsRecord> records = {Cash(T(2011, 8, 6), 0.5f)};
+    const std::vector<ExRightsRecord> records = { Cash(T(2011, 8, 6), 0.5f) };
     const std::vector<Bar> original = day.GetBars();
     ASSERT_EQ(day.ApplyExRights(&records, CKData::kKeepLatest, start, 11), 1);
     EXPECT_NEAR(day.GetBar(4)->close, 9.5, 1e-4);
@@ -468,7 +467,7 @@ TEST_F(ExRights, ModeOneAfterThreeRestoresExactly)
 
 TEST_F(ExRights, CashAtOrAbovePriceIsSkipped)
 {
-    const std::vector<ExRightsRecord> records = {Cash(T(2011, 8, 6), 10.0f), Cash(T(2011, 8, 8), 12.0f)};
+    const std::vector<ExRightsRecord> records = { Cash(T(2011, 8, 6), 10.0f), Cash(T(2011, 8, 8), 12.0f) };
     ASSERT_EQ(day.ApplyExRights(&records, CKData::kKeepLatest, start, 11), 1);
     ASSERT_EQ(day.ApplyExRights(&records, CKData::kKeepEarliest, start, 11), 1);
     for (int i = 0; i < day.GetCount(); ++i)
@@ -500,13 +499,64 @@ namespace {
 
 TEST(KData, FindRecordOfDayMatchesTheExchangeDay)
 {
-    const std::vector<ExRightsRecord> records = {{T(2011, 8, 16), 0, 0, 0, 0.1f}, {T(2011, 8, 17), 0, 0, 0, 0.2f},
-                                                 {T(2011, 8, 17, 15, 0), 0, 0, 0, 0.3f}};
+    const std::vector<ExRightsRecord> records = { { T(2011, 8, 16), 0, 0, 0, 0.1f },
+        { T(2011, 8, 17), 0, 0, 0, 0.2f }, { T(2011, 8, 17, 15, 0), 0, 0, 0, 0.3f } };
     const ExRightsRecord* found = FindRecordOfDay(&records, T(2011, 8, 17, 23, 59));
     ASSERT_NE(found, nullptr);
     EXPECT_EQ(found->cashDividend, 0.2f);
     EXPECT_EQ(FindRecordOfDay(&records, T(2011, 8, 18)), nullptr);
     EXPECT_EQ(FindRecordOfDay(nullptr, T(2011, 8, 17)), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+TEST(KData, DeletionWaitsForTheDueCallbackAndALateReplyIsNotMerged)
+{
+    RecordingDataProvider provider;
+    ScopedDataProvider scope(&provider);
+    CKData day;
+    day.AppendBar(MakeBar(T(2011, 8, 16), 1, 1, 1, 5));
+    ASSERT_EQ(day.RequestData(0), 1);
+    ASSERT_EQ(provider.requests.size(), 1u);
+
+    std::atomic<bool> returned(false);
+    std::thread deleter([&]() {
+        day.BeginDelete();
+        returned = true;
+    });
+    // Once the valid flag is down the deleter is inside its wait; it cannot leave while the reply is due.
+    while (day.IsValid())
+        std::this_thread::yield();
+    EXPECT_FALSE(returned.load());
+    const std::string reply = BarReply({ MakeWireBar(T(2011, 8, 17), 1, 1, 1, 6, 1, 1) });
+    provider.Complete(0, &reply);
+    deleter.join();
+    EXPECT_TRUE(returned.load());
+    EXPECT_EQ(day.GetCount(), 1) << "a reply for a series being deleted is dropped";
+    EXPECT_EQ(day.IsRequestPending(), 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST(KData, ACopyHoldsTheSameBarsAndHeader)
+{
+    static_assert(std::is_copy_constructible<CFiveMinData>::value, "series can be cloned");
+    CKData day;
+    const std::vector<WireBar> reply = { MakeWireBar(T(2011, 8, 16), 1, 1, 1, 5, 1, 1) };
+    CMemoryStream stream;
+    FillStreamWith(stream, BarReply(reply));
+    ASSERT_EQ(day.Merge(kKey, &stream), 1);
+    day.SetActive(0);
+    CKData copy(day);
+    EXPECT_EQ(copy.GetCount(), 1);
+    EXPECT_EQ(copy.GetFirstTime(), day.GetFirstTime());
+    EXPECT_EQ(copy.IsValid(), 1);
+    EXPECT_EQ(copy.GetKind(), kSeriesDay);
+    copy.SetActive(0);
 }
 
 } // namespace

@@ -9,7 +9,10 @@
 
 namespace {
 
-int32_t At(int hour, int minute) { return T(2011, 8, 17, hour, minute); }
+int32_t At(int hour, int minute)
+{
+    return T(2011, 8, 17, hour, minute);
+}
 
 struct BucketCase
 {
@@ -23,12 +26,28 @@ struct BucketCase
 TEST(MinuteBars, BucketEnds)
 {
     const std::vector<BucketCase> cases = {
-        {5, 9, 35, 9, 35},   {5, 9, 37, 9, 40},   {10, 9, 35, 9, 40},  {10, 9, 40, 9, 40},
-        {15, 9, 35, 9, 45},  {15, 9, 45, 9, 45},  {15, 9, 50, 10, 0},  {15, 13, 5, 13, 15},
-        {30, 9, 35, 10, 0},  {30, 10, 0, 10, 0},  {30, 10, 5, 10, 30}, {30, 10, 55, 11, 0},
-        {30, 13, 5, 13, 30}, {60, 9, 35, 10, 30}, {60, 10, 30, 10, 30}, {60, 11, 25, 11, 30},
-        {60, 11, 30, 11, 30}, {60, 13, 5, 14, 0}, {60, 14, 0, 14, 0},  {60, 14, 5, 15, 0},
-        {60, 15, 0, 15, 0},  {20, 9, 47, 9, 40},
+        { 5, 9, 35, 9, 35 },
+        { 5, 9, 37, 9, 40 },
+        { 10, 9, 35, 9, 40 },
+        { 10, 9, 40, 9, 40 },
+        { 15, 9, 35, 9, 45 },
+        { 15, 9, 45, 9, 45 },
+        { 15, 9, 50, 10, 0 },
+        { 15, 13, 5, 13, 15 },
+        { 30, 9, 35, 10, 0 },
+        { 30, 10, 0, 10, 0 },
+        { 30, 10, 5, 10, 30 },
+        { 30, 10, 55, 11, 0 },
+        { 30, 13, 5, 13, 30 },
+        { 60, 9, 35, 10, 30 },
+        { 60, 10, 30, 10, 30 },
+        { 60, 11, 25, 11, 30 },
+        { 60, 11, 30, 11, 30 },
+        { 60, 13, 5, 14, 0 },
+        { 60, 14, 0, 14, 0 },
+        { 60, 14, 5, 15, 0 },
+        { 60, 15, 0, 15, 0 },
+        { 20, 9, 47, 9, 40 },
     };
     for (const BucketCase& c : cases) {
         EXPECT_EQ(MinuteBucketEnd(At(c.hour, c.minute), c.minutes), At(c.endHour, c.endMinute))
@@ -50,12 +69,12 @@ TEST(MinuteBars, BucketEndsDoNotDependOnTheMachineZone)
     EXPECT_EQ(end, At(10, 0));
 }
 
-
 TEST(MinuteBars, DerivedMinutePeriods)
 {
     CFiveMinData five;
     float price = 10;
-    for (int32_t t : {At(9, 35), At(9, 40), At(9, 45), At(9, 50), 0, At(11, 25), At(11, 30), At(13, 5), At(14, 5)}) {
+    for (int32_t t :
+        { At(9, 35), At(9, 40), At(9, 45), At(9, 50), 0, At(11, 25), At(11, 30), At(13, 5), At(14, 5) }) {
         five.AppendBar(MakeBar(t, price, price + 1, price - 1, price + 0.5f, 10, 100));
         price += 1;
     }

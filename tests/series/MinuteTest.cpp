@@ -9,12 +9,15 @@
 
 namespace {
 
-int32_t At(int hour, int minute, int second = 0) { return T(2011, 8, 17, hour, minute, second); }
+int32_t At(int hour, int minute, int second = 0)
+{
+    return T(2011, 8, 17, hour, minute, second);
+}
 
 void Fill(CFenbiData& series, int32_t headerTime, const std::vector<WireTick>& ticks)
 {
     CMemoryStream stream;
-    FillStream(stream, TickReply(MakeWireTickHeader(headerTime, 10), ticks));
+    FillStreamWith(stream, TickReply(MakeWireTickHeader(headerTime, 10), ticks));
     ASSERT_EQ(series.Merge(0x600000, &stream), 1);
 }
 
@@ -25,9 +28,9 @@ TEST(Minute, SlotTable)
         int hour;
         int minute;
         int slot;
-    } cases[] = {{9, 0, 0},    {9, 29, 0},   {9, 30, 0},   {9, 31, 1},   {10, 0, 30},  {11, 30, 120},
-                 {11, 31, 121}, {11, 45, 121}, {13, 0, 121}, {13, 1, 122}, {14, 0, 181}, {15, 0, 241},
-                 {15, 10, 241}};
+    } cases[] = { { 9, 0, 0 }, { 9, 29, 0 }, { 9, 30, 0 }, { 9, 31, 1 }, { 10, 0, 30 }, { 11, 30, 120 },
+        { 11, 31, 121 }, { 11, 45, 121 }, { 13, 0, 121 }, { 13, 1, 122 }, { 14, 0, 181 }, { 15, 0, 241 },
+        { 15, 10, 241 } };
     for (const auto& c : cases)
         EXPECT_EQ(CMinute::GetMinuteIndex(At(c.hour, c.minute)), c.slot) << c.hour << ":" << c.minute;
     EXPECT_EQ(CMinute::GetMinuteIndex(0), 0);
@@ -43,8 +46,8 @@ TEST(Minute, BuildFromTicksUpToTenOClock)
 {
     CFenbiData ticks;
     // 9:30 opens, 9:31 and 9:31:30 trade, 9:32 has no trade, 9:33 ... 10:00.
-    std::vector<WireTick> wire = {MakeWireTick(At(9, 30), 10, 100, 1000), MakeWireTick(At(9, 31), 10.5, 150, 1525),
-                                  MakeWireTick(At(9, 31, 30), 10.25, 170, 1730)};
+    std::vector<WireTick> wire = { MakeWireTick(At(9, 30), 10, 100, 1000),
+        MakeWireTick(At(9, 31), 10.5, 150, 1525), MakeWireTick(At(9, 31, 30), 10.25, 170, 1730) };
     uint32_t volume = 170;
     uint32_t amount = 1730;
     for (int minute = 33; minute <= 60; ++minute) {

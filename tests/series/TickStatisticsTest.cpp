@@ -9,19 +9,22 @@
 
 namespace {
 
-int32_t At(int hour, int minute, int second = 0) { return T(2011, 8, 17, hour, minute, second); }
+int32_t At(int hour, int minute, int second = 0)
+{
+    return T(2011, 8, 17, hour, minute, second);
+}
 
 void Fill(CFenbiData& series, const std::vector<WireTick>& ticks)
 {
     CMemoryStream stream;
-    FillStream(stream, TickReply(MakeWireTickHeader(At(15, 0), 10), ticks));
+    FillStreamWith(stream, TickReply(MakeWireTickHeader(At(15, 0), 10), ticks));
     ASSERT_EQ(series.Merge(0x600000, &stream), 1);
 }
 
 TEST(TickStatistics, FewerThanTwoTicksGiveNothing)
 {
     CFenbiData one;
-    Fill(one, {MakeWireTick(At(9, 31), 10, 100, 1000)});
+    Fill(one, { MakeWireTick(At(9, 31), 10, 100, 1000) });
     FundFlowSeries flow(&one);
     EXPECT_EQ(flow.Compute(), 0);
     EXPECT_EQ(flow.GetCount(), 0);
@@ -40,8 +43,9 @@ TEST(TickStatistics, FundFlowRecordsEveryMinuteUpToTheLastTraded)
 {
     CFenbiData ticks;
     // 9:31 opens; 9:33 a rise of 120,000; 9:35 a fall of 600,000.
-    Fill(ticks, {MakeWireTick(At(9, 31), 10, 1000, 10000), MakeWireTick(At(9, 33), 10.5, 1100, 10120),
-                 MakeWireTick(At(9, 35), 10.25, 1700, 10720)});
+    Fill(ticks,
+        { MakeWireTick(At(9, 31), 10, 1000, 10000), MakeWireTick(At(9, 33), 10.5, 1100, 10120),
+            MakeWireTick(At(9, 35), 10.25, 1700, 10720) });
     FundFlowSeries flow(&ticks);
     ASSERT_EQ(flow.Compute(), 1);
     ASSERT_EQ(flow.GetCount(), 6) << "records for minutes 0 to 5";
@@ -67,8 +71,9 @@ TEST(TickStatistics, OrderSizeClassesAndRepeatedCompute)
     CFenbiData ticks;
     // Rises of exactly 1,000,000 and 999,999 (amounts in thousands: 1000 and 999.999 are not
     // representable, so the second uses 999 -> 999,000), and a small fall.
-    Fill(ticks, {MakeWireTick(At(9, 31), 10, 1000, 10000), MakeWireTick(At(9, 32), 10.5, 2000, 11000),
-                 MakeWireTick(At(9, 33), 11, 2900, 11999), MakeWireTick(At(9, 34), 10.75, 2950, 12049)});
+    Fill(ticks,
+        { MakeWireTick(At(9, 31), 10, 1000, 10000), MakeWireTick(At(9, 32), 10.5, 2000, 11000),
+            MakeWireTick(At(9, 33), 11, 2900, 11999), MakeWireTick(At(9, 34), 10.75, 2950, 12049) });
     OrderSizeStats sizes(&ticks);
     ASSERT_EQ(sizes.Compute(), 1);
     EXPECT_EQ(sizes.buy[OrderSizeStats::kExtraLarge].amount, 1000000.0f);
@@ -89,7 +94,7 @@ TEST(TickStatistics, OrderSizeClassesAndRepeatedCompute)
 TEST(TickStatistics, LunchBreakTradesFallIntoMinute121)
 {
     CFenbiData ticks;
-    Fill(ticks, {MakeWireTick(At(11, 29), 10, 100, 1000), MakeWireTick(At(11, 45), 10.5, 200, 2050)});
+    Fill(ticks, { MakeWireTick(At(11, 29), 10, 100, 1000), MakeWireTick(At(11, 45), 10.5, 200, 2050) });
     FundFlowSeries flow(&ticks);
     ASSERT_EQ(flow.Compute(), 1);
     EXPECT_EQ(flow.GetCount(), 122);
@@ -98,10 +103,11 @@ TEST(TickStatistics, LunchBreakTradesFallIntoMinute121)
 TEST(TickStatistics, BigOrdersAtTheThresholdAndASellOnlyLastMinute)
 {
     CFenbiData ticks;
-    Fill(ticks, {MakeWireTick(At(9, 31), 10, 1000, 10000),
-                 MakeWireTick(At(9, 31, 20), 10.5, 1050, 10499),  // step 499: nothing
-                 MakeWireTick(At(9, 31, 40), 10.75, 1100, 10999), // step 500: a buy of 50
-                 MakeWireTick(At(9, 33), 10.25, 1200, 12000)});   // a sell of 100 in the last minute
+    Fill(ticks,
+        { MakeWireTick(At(9, 31), 10, 1000, 10000),
+            MakeWireTick(At(9, 31, 20), 10.5, 1050, 10499), // step 499: nothing
+            MakeWireTick(At(9, 31, 40), 10.75, 1100, 10999), // step 500: a buy of 50
+            MakeWireTick(At(9, 33), 10.25, 1200, 12000) }); // a sell of 100 in the last minute
     MinuteBuySellSeries pairs(&ticks);
     ASSERT_EQ(pairs.ComputeBigOrders(), 1);
     ASSERT_EQ(pairs.GetCount(), 4);
@@ -116,9 +122,10 @@ TEST(TickStatistics, BigOrdersAtTheThresholdAndASellOnlyLastMinute)
 TEST(TickStatistics, UnchangedPriceAboveThePreviousAskIsABuy)
 {
     CFenbiData ticks;
-    Fill(ticks, {MakeWireTick(At(9, 31), 10.5, 1000, 10000, 0, 0, 10.25),
-                 MakeWireTick(At(9, 31, 30), 10.5, 1100, 11000, 0, 0, 10.5),
-                 MakeWireTick(At(9, 31, 40), 10.5, 1200, 12000)});
+    Fill(ticks,
+        { MakeWireTick(At(9, 31), 10.5, 1000, 10000, 0, 0, 10.25),
+            MakeWireTick(At(9, 31, 30), 10.5, 1100, 11000, 0, 0, 10.5),
+            MakeWireTick(At(9, 31, 40), 10.5, 1200, 12000) });
     MinuteBuySellSeries pairs(&ticks);
     ASSERT_EQ(pairs.ComputeBigOrders(), 1);
     ASSERT_EQ(pairs.GetCount(), 2);
@@ -129,8 +136,11 @@ TEST(TickStatistics, UnchangedPriceAboveThePreviousAskIsABuy)
 TEST(TickStatistics, BidAskStrengthRepeatsTheLastFilledMinute)
 {
     CFenbiData ticks;
-    Fill(ticks, {MakeWireTick(At(9, 31), 10, 100, 1000, 500, 300), MakeWireTick(At(9, 31, 30), 10, 110, 1100, 700, 200),
-                 MakeWireTick(At(9, 32), 10, 120, 1200, 0, 900), MakeWireTick(At(9, 34), 10, 130, 1300, 400, 100)});
+    Fill(ticks,
+        { MakeWireTick(At(9, 31), 10, 100, 1000, 500, 300),
+            MakeWireTick(At(9, 31, 30), 10, 110, 1100, 700, 200),
+            MakeWireTick(At(9, 32), 10, 120, 1200, 0, 900),
+            MakeWireTick(At(9, 34), 10, 130, 1300, 400, 100) });
     MinuteBuySellSeries pairs(&ticks);
     ASSERT_EQ(pairs.ComputeBidAskStrength(), 1);
     ASSERT_EQ(pairs.GetCount(), 5);

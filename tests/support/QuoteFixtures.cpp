@@ -23,7 +23,7 @@ void CallbackRecorder::OnComplete(uint32_t userData, uintptr_t arg, CMemoryStrea
 uintptr_t CallbackRecorder::Arg(int id)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_slots.push_back(Slot{this, id});
+    m_slots.push_back(Slot { this, id });
     return reinterpret_cast<uintptr_t>(&m_slots.back());
 }
 
@@ -60,7 +60,8 @@ int CallbackRecorder::CallsFor(int id) const
 bool CallbackRecorder::WaitForCalls(size_t n, DWORD timeoutMs) const
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_records.size() >= n; });
+    return m_changed.wait_for(
+        lock, std::chrono::milliseconds(timeoutMs), [&] { return m_records.size() >= n; });
 }
 
 bool WaitUntil(const std::function<bool()>& pred, DWORD timeoutMs)
@@ -77,7 +78,7 @@ bool WaitUntil(const std::function<bool()>& pred, DWORD timeoutMs)
 std::string DeliveredStream(uint32_t value, uint32_t value2, const std::string& body)
 {
     std::string out;
-    for (uint32_t word : {value, value2}) {
+    for (uint32_t word : { value, value2 }) {
         for (int i = 0; i < 4; ++i)
             out.push_back(static_cast<char>((word >> (8 * i)) & 0xFF));
     }

@@ -16,7 +16,7 @@ class CMemoryStream;
 
 struct CallbackRecord
 {
-    int id;             // the id the request was given with CallbackRecorder::Arg
+    int id; // the id the request was given with CallbackRecorder::Arg
     uint32_t userData;
     int32_t ok;
     bool hadStream;
@@ -49,7 +49,7 @@ private:
 
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
-    std::deque<Slot> m_slots;  // stable addresses handed out as arguments
+    std::deque<Slot> m_slots; // stable addresses handed out as arguments
     std::vector<CallbackRecord> m_records;
     std::function<void(const CallbackRecord&)> m_hook;
 };

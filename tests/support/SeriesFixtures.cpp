@@ -10,23 +10,23 @@ int32_t T(int year, int month, int day, int hour, int minute, int second)
     return MakeExchangeTime(year, month, day, hour, minute, second);
 }
 
-int32_t RecordingDataProvider::RequestSync(int32_t command, uint32_t userData, uint32_t value, uint32_t value2,
-                                           CMemoryStream* out)
+int32_t RecordingDataProvider::RequestSync(
+    int32_t command, uint32_t userData, uint32_t value, uint32_t value2, CMemoryStream* out)
 {
-    requests.push_back(RecordedRequest{command, userData, value, value2, nullptr, 0});
+    requests.push_back(RecordedRequest { command, userData, value, value2, nullptr, 0 });
     if (!syncOk)
         return 0;
     if (out) {
         out->Clear();
-        FillStream(*out, syncReply);
+        FillStreamWith(*out, syncReply);
     }
     return 1;
 }
 
-int32_t RecordingDataProvider::RequestAsync(int32_t command, uint32_t userData, uint32_t value, uint32_t value2,
-                                            DownloadCallback callback, uintptr_t callbackArg)
+int32_t RecordingDataProvider::RequestAsync(int32_t command, uint32_t userData, uint32_t value,
+    uint32_t value2, DownloadCallback callback, uintptr_t callbackArg)
 {
-    requests.push_back(RecordedRequest{command, userData, value, value2, callback, callbackArg});
+    requests.push_back(RecordedRequest { command, userData, value, value2, callback, callbackArg });
     return 1;
 }
 
@@ -38,14 +38,21 @@ void RecordingDataProvider::Complete(size_t index, const std::string* reply)
         return;
     }
     CMemoryStream stream;
-    FillStream(stream, *reply);
+    FillStreamWith(stream, *reply);
     r.callback(r.key, r.callbackArg, &stream, 1);
 }
 
-ScopedServerTime::ScopedServerTime(int32_t time) : m_saved(ServerTime::Get()) { ServerTime::Set(time); }
-ScopedServerTime::~ScopedServerTime() { ServerTime::Set(m_saved); }
+ScopedServerTime::ScopedServerTime(int32_t time)
+    : m_saved(ServerTime::Get())
+{
+    ServerTime::Set(time);
+}
+ScopedServerTime::~ScopedServerTime()
+{
+    ServerTime::Set(m_saved);
+}
 
-void FillStream(CMemoryStream& stream, const std::string& bytes)
+void FillStreamWith(CMemoryStream& stream, const std::string& bytes)
 {
     if (!bytes.empty())
         stream.Write(bytes.data(), static_cast<int32_t>(bytes.size()));
@@ -53,18 +60,22 @@ void FillStream(CMemoryStream& stream, const std::string& bytes)
 }
 
 namespace {
-uint32_t Thousandths(double price) { return static_cast<uint32_t>(std::lround(price * 1000)); }
+uint32_t Thousandths(double price)
+{
+    return static_cast<uint32_t>(std::lround(price * 1000));
+}
 } // namespace
 
-WireBar MakeWireBar(int32_t time, double open, double high, double low, double close, uint32_t volume,
-                    uint32_t amount)
+WireBar MakeWireBar(
+    int32_t time, double open, double high, double low, double close, uint32_t volume, uint32_t amount)
 {
-    return WireBar{time, Thousandths(open), Thousandths(high), Thousandths(low), Thousandths(close), volume, amount};
+    return WireBar { time, Thousandths(open), Thousandths(high), Thousandths(low), Thousandths(close), volume,
+        amount };
 }
 
 Bar MakeBar(int32_t time, float open, float high, float low, float close, float volume, float amount)
 {
-    return Bar{time, open, high, low, close, volume, amount};
+    return Bar { time, open, high, low, close, volume, amount };
 }
 
 std::string BarReply(const std::vector<WireBar>& bars)
@@ -87,10 +98,10 @@ WireTickHeader MakeWireTickHeader(int32_t time, double previousClose)
 }
 
 WireTick MakeWireTick(int32_t time, double price, uint32_t volume, uint32_t amount, uint32_t bidVolume,
-                      uint32_t askVolume, double askPrice)
+    uint32_t askVolume, double askPrice)
 {
-    return WireTick{time, Thousandths(price), volume, amount, Thousandths(price), bidVolume, Thousandths(askPrice),
-                    askVolume};
+    return WireTick { time, Thousandths(price), volume, amount, Thousandths(price), bidVolume,
+        Thousandths(askPrice), askVolume };
 }
 
 std::string TickReply(const WireTickHeader& header, const std::vector<WireTick>& ticks)
@@ -104,8 +115,8 @@ std::string TickReply(const WireTickHeader& header, const std::vector<WireTick>&
     return bytes;
 }
 
-TickRecord MakeTick(int32_t time, float price, float volume, float amount, float bidVolume, float askVolume,
-                    float askPrice)
+TickRecord MakeTick(
+    int32_t time, float price, float volume, float amount, float bidVolume, float askVolume, float askPrice)
 {
-    return TickRecord{time, price, volume, amount, price, bidVolume, askPrice, askVolume};
+    return TickRecord { time, price, volume, amount, price, bidVolume, askPrice, askVolume };
 }

@@ -28,10 +28,10 @@ struct RecordedRequest
 class RecordingDataProvider : public IDataProvider
 {
 public:
-    int32_t RequestSync(int32_t command, uint32_t userData, uint32_t value, uint32_t value2,
-                        CMemoryStream* out) override;
+    int32_t RequestSync(
+        int32_t command, uint32_t userData, uint32_t value, uint32_t value2, CMemoryStream* out) override;
     int32_t RequestAsync(int32_t command, uint32_t userData, uint32_t value, uint32_t value2,
-                         DownloadCallback callback, uintptr_t callbackArg) override;
+        DownloadCallback callback, uintptr_t callbackArg) override;
     // Answers request i through its callback (reply null: a failure call).
     void Complete(size_t index, const std::string* reply);
 
@@ -59,23 +59,24 @@ private:
     int32_t m_saved;
 };
 
-void FillStream(CMemoryStream& stream, const std::string& bytes);
+void FillStreamWith(CMemoryStream& stream, const std::string& bytes);
 template <typename T> void AppendPod(std::string& bytes, const T& value)
 {
     bytes.append(reinterpret_cast<const char*>(&value), sizeof(value));
 }
 
 // Prices are taken as exact thousandths: multiples of 1/8 stay exact in float.
-WireBar MakeWireBar(int32_t time, double open, double high, double low, double close, uint32_t volume,
-                    uint32_t amount);
-Bar MakeBar(int32_t time, float open, float high, float low, float close, float volume = 100, float amount = 1000);
+WireBar MakeWireBar(
+    int32_t time, double open, double high, double low, double close, uint32_t volume, uint32_t amount);
+Bar MakeBar(
+    int32_t time, float open, float high, float low, float close, float volume = 100, float amount = 1000);
 // Two leading words, then the wire bars.
 std::string BarReply(const std::vector<WireBar>& bars);
 
 WireTickHeader MakeWireTickHeader(int32_t time, double previousClose);
 WireTick MakeWireTick(int32_t time, double price, uint32_t volume, uint32_t amount, uint32_t bidVolume = 0,
-                      uint32_t askVolume = 0, double askPrice = 0);
+    uint32_t askVolume = 0, double askPrice = 0);
 // Two leading words, the wire header, then the wire ticks.
 std::string TickReply(const WireTickHeader& header, const std::vector<WireTick>& ticks);
-TickRecord MakeTick(int32_t time, float price, float volume, float amount, float bidVolume = 0, float askVolume = 0,
-                    float askPrice = 0);
+TickRecord MakeTick(int32_t time, float price, float volume, float amount, float bidVolume = 0,
+    float askVolume = 0, float askPrice = 0);

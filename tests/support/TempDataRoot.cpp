@@ -1,6 +1,7 @@
 #include "tests/support/TempDataRoot.h"
 #include "base/DataPaths.h"
 #include <windows.h>
+#include <cstdio>
 
 TempDataRoot::TempDataRoot(bool withSkin)
 {
@@ -16,4 +17,13 @@ TempDataRoot::~TempDataRoot()
 {
     DataPaths::ReleaseInstance();
     DataPaths::SetAppDirOverride(std::string());
+}
+
+bool WriteTestFile(const std::string& path, const std::string& bytes)
+{
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    const bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && ok;
 }

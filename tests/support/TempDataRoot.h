@@ -4,6 +4,9 @@
 #include "tests/support/TempDirectory.h"
 #include <string>
 
+// Writes a file whole at a full path; false on failure.
+bool WriteTestFile(const std::string& path, const std::string& bytes);
+
 class TempDataRoot
 {
 public:

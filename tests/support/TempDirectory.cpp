@@ -32,16 +32,19 @@ void RemoveTree(const std::wstring& dir)
 
 } // namespace
 
-TempDirectory::TempDirectory()
+TempDirectory::TempDirectory() : TempDirectory("") {}
+
+TempDirectory::TempDirectory(const char* prefix)
 {
+    const std::wstring tag = GbkToWide(prefix ? prefix : "");
     static std::atomic<unsigned> counter(0);
     wchar_t temp[MAX_PATH + 1] = {};
     ::GetTempPathW(MAX_PATH, temp);
     for (;;) {
         wchar_t name[64];
         std::swprintf(
-            name, 64, L"zt_test_%lu_%u_%lu", ::GetCurrentProcessId(), counter.fetch_add(1), ::GetTickCount());
-        const std::wstring dir = std::wstring(temp) + name;
+            name, 64, L"_%lu_%u_%lu", ::GetCurrentProcessId(), counter.fetch_add(1), ::GetTickCount());
+        const std::wstring dir = std::wstring(temp) + L"zt_test_" + tag + name;
         if (::CreateDirectoryW(dir.c_str(), nullptr)) {
             m_path = WideToGbk(dir) + "\\";
             break;

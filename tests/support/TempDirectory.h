@@ -7,6 +7,8 @@ class TempDirectory
 {
 public:
     TempDirectory();
+    // The prefix only makes a leftover directory easier to trace to its test.
+    explicit TempDirectory(const char* prefix);
     ~TempDirectory();
 
     // The directory with a trailing backslash (code page 936 text).

@@ -19,7 +19,7 @@ Bytes& AddRecord(Bytes& b, uint32_t key, const std::string& name)
     return b.U32(key).Text(name, 10);
 }
 
-}  // namespace
+} // namespace
 
 TEST(CodeTable, LoadSortsIndexesAndKeepsFirstOfKeyAndCode)
 {
@@ -27,11 +27,11 @@ TEST(CodeTable, LoadSortsIndexesAndKeepsFirstOfKeyAndCode)
     Bytes file = CodeFile(7, 42);
     AddRecord(file, 0x01000001, "平安银行");
     AddRecord(file, 0x600000, "浦发银行");
-    AddRecord(file, 0x000001, "上证综指");  // shares "000001" with the Shenzhen key added first
+    AddRecord(file, 0x000001, "上证综指"); // shares "000001" with the Shenzhen key added first
     AddRecord(file, 0x1A0001, " 上证指数 ");
-    AddRecord(file, 0x600000, "重复");  // a second entry of a key
-    AddRecord(file, 0x600519, "贵州茅台酒");  // ten bytes, no terminator
-    file.Raw("\x01\x02\x03");  // a trailing partial record
+    AddRecord(file, 0x600000, "重复"); // a second entry of a key
+    AddRecord(file, 0x600519, "贵州茅台酒"); // ten bytes, no terminator
+    file.Raw("\x01\x02\x03"); // a trailing partial record
     const std::string path = dir.Path() + "codelist.dat";
     ASSERT_TRUE(WriteTestFile(path, file.data));
 
@@ -40,7 +40,7 @@ TEST(CodeTable, LoadSortsIndexesAndKeepsFirstOfKeyAndCode)
     EXPECT_EQ(table.GetHeaderWord1(), 7);
     EXPECT_EQ(table.GetHeaderWord2(), 42);
     ASSERT_EQ(table.GetCount(), 5);
-    const CodeKey sorted[] = {0x000001, 0x1A0001, 0x600000, 0x600519, 0x01000001};
+    const CodeKey sorted[] = { 0x000001, 0x1A0001, 0x600000, 0x600519, 0x01000001 };
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(table.GetKeyAt(i), sorted[i]) << i;
     EXPECT_EQ(table.GetKeyAt(-1), 0u);
@@ -49,11 +49,11 @@ TEST(CodeTable, LoadSortsIndexesAndKeepsFirstOfKeyAndCode)
     EXPECT_EQ(table.IndexOfKey(0x123456), 0);
 
     EXPECT_EQ(table.GetNameOfKey(0x600000), "浦发银行");
-    EXPECT_EQ(table.GetNameOfKey(0x1A0001), "上证指数");  // trimmed
+    EXPECT_EQ(table.GetNameOfKey(0x1A0001), "上证指数"); // trimmed
     EXPECT_EQ(table.GetNameOfKey(0x600519), "贵州茅台酒");
     EXPECT_EQ(table.GetSearchKeyOfKey(0x600519), "GZMTJ");
     EXPECT_EQ(table.GetSearchKeyOfKey(0x600000), "PFY(X|H)");
-    EXPECT_EQ(table.FindKeyByCode("000001"), 0x01000001u);  // the first key of the code
+    EXPECT_EQ(table.FindKeyByCode("000001"), 0x01000001u); // the first key of the code
     EXPECT_EQ(table.FindKeyByCode("1A0001"), 0x1A0001u);
     EXPECT_EQ(table.FindKeyByCode("999999"), 0u);
     EXPECT_EQ(table.GetMarketOfKey(0x01000001), kMarketTagSZ);
@@ -77,11 +77,11 @@ TEST(CodeTable, SavedFileLoadsBackAndSmallerKeyWinsASharedCode)
         Bytes reply = CodeFile(1, 99);
         AddRecord(reply, 0x01000001, "平安银行");
         AddRecord(reply, 0x000001, "上证综指");
-        AddRecord(reply, 0x03000007, "其他市场");  // a market without a tag keeps its key
+        AddRecord(reply, 0x03000007, "其他市场"); // a market without a tag keeps its key
         CMemoryStream stream;
         FillStream(stream, reply.data);
         ASSERT_EQ(table.Merge(&stream), 1);
-        EXPECT_EQ(table.FindKeyByCode("000001"), 0x01000001u);  // reply order
+        EXPECT_EQ(table.FindKeyByCode("000001"), 0x01000001u); // reply order
         EXPECT_EQ(table.IsDirty(), 1);
         EXPECT_EQ(table.Save(path.c_str()), 1);
         EXPECT_EQ(table.IsDirty(), 0);
@@ -91,7 +91,7 @@ TEST(CodeTable, SavedFileLoadsBackAndSmallerKeyWinsASharedCode)
     EXPECT_EQ(reloaded.GetHeaderWord2(), 99);
     ASSERT_EQ(reloaded.GetCount(), 3);
     EXPECT_EQ(reloaded.GetKeyAt(2), 0x03000007u);
-    EXPECT_EQ(reloaded.FindKeyByCode("000001"), 0x000001u);  // file order: the smaller key
+    EXPECT_EQ(reloaded.FindKeyByCode("000001"), 0x000001u); // file order: the smaller key
     EXPECT_EQ(reloaded.GetNameOfKey(0x01000001), "平安银行");
 }
 
@@ -114,10 +114,10 @@ TEST(CodeTable, BadFilesAndRepliesChangeNothing)
     ASSERT_EQ(table.Merge(&stream), 1);
 
     const std::string replies[] = {
-        std::string(),                          // empty
-        std::string("\x09\x00\x00", 3),         // ends inside the header
-        CodeFile(9, 9).data,                    // header and no record
-        CodeFile(9, 9).Raw("\x01\x00\x60").data,  // header and a partial record
+        std::string(), // empty
+        std::string("\x09\x00\x00", 3), // ends inside the header
+        CodeFile(9, 9).data, // header and no record
+        CodeFile(9, 9).Raw("\x01\x00\x60").data, // header and a partial record
     };
     for (const std::string& reply : replies) {
         FillStream(stream, reply);
@@ -154,12 +154,12 @@ TEST(CodeTable, UpdateAsksFromWordTwoAndKeepsTableWhenTheServerFails)
     EXPECT_EQ(provider.calls[0].value2, static_cast<uint32_t>(kTestServerTime));
 
     provider.succeed = false;
-    EXPECT_EQ(table.Update(), S_OK);  // the table is not empty
+    EXPECT_EQ(table.Update(), S_OK); // the table is not empty
     EXPECT_EQ(provider.calls[1].value, 77u);
     EXPECT_EQ(table.GetCount(), 1);
 
     provider.succeed = true;
-    provider.reply = CodeFile(1, 78).data;  // a reply without records
+    provider.reply = CodeFile(1, 78).data; // a reply without records
     EXPECT_EQ(table.Update(), S_OK);
     EXPECT_EQ(table.GetCount(), 1);
 
@@ -194,5 +194,6 @@ TEST(CodeTable, UpdateThroughTheTransport)
     market.simulator.SetFault(SimFault::LengthZero);
     EXPECT_EQ(table.Update(), S_OK);
     EXPECT_EQ(table.GetCount(), static_cast<int>(securities.size()));
-    EXPECT_EQ(market.simulator.RequestLog().back().value, static_cast<uint32_t>(market.tables.TableVersion(0x201)));
+    EXPECT_EQ(
+        market.simulator.RequestLog().back().value, static_cast<uint32_t>(market.tables.TableVersion(0x201)));
 }

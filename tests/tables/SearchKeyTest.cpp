@@ -16,17 +16,14 @@ TEST(CodeKey, MakeAndSplit)
         int index;
     };
     const Case cases[] = {
-        {"SZ", "399001", 0x01399001, "399001", "SZ", 1},
-        {"SH", "1A0001", 0x1A0001, "1A0001", "SH", 1},
-        {"SH", "600000", 0x600000, "600000", "SH", 0},
-        {"SH", "000300", 0x000300, "000300", "SH", 1},
-        {"SH", "1C0002", 0x1C0002, "1C0002", "SH", 1},
-        {"SZ", "000001", 0x01000001, "000001", "SZ", 0},
-        {"SB", "400001", 0x02400001, "400001", "SB", 0},
-        {"SB", "390001", 0x02390001, "390001", "SB", 0},  // never an index in the third market
-        {"SH", "60A0X1", 0x60A0, "0060A0", "SH", 0},     // read up to the first non-hex character
-        {"SZ", "12345678", 0x01345678, "345678", "SZ", 0},  // extra digits never reach the market byte
-        {"XX", "600000", 0x600000, "600000", "SH", 0},   // an unknown tag is market 0
+        { "SZ", "399001", 0x01399001, "399001", "SZ", 1 }, { "SH", "1A0001", 0x1A0001, "1A0001", "SH", 1 },
+        { "SH", "600000", 0x600000, "600000", "SH", 0 }, { "SH", "000300", 0x000300, "000300", "SH", 1 },
+        { "SH", "1C0002", 0x1C0002, "1C0002", "SH", 1 }, { "SZ", "000001", 0x01000001, "000001", "SZ", 0 },
+        { "SB", "400001", 0x02400001, "400001", "SB", 0 },
+        { "SB", "390001", 0x02390001, "390001", "SB", 0 }, // never an index in the third market
+        { "SH", "60A0X1", 0x60A0, "0060A0", "SH", 0 }, // read up to the first non-hex character
+        { "SZ", "12345678", 0x01345678, "345678", "SZ", 0 }, // extra digits never reach the market byte
+        { "XX", "600000", 0x600000, "600000", "SH", 0 }, // an unknown tag is market 0
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.tag) + c.code);
@@ -37,7 +34,7 @@ TEST(CodeKey, MakeAndSplit)
         EXPECT_EQ(IsIndexCode(MarketTagOfKey(key), CodeOfKey(key)), c.index);
     }
     EXPECT_EQ(MarketTagOfKey(0x03000001), 0);
-    EXPECT_EQ(kMarketTagSH, 0x4853);  // "SH" with the first character in the low byte
+    EXPECT_EQ(kMarketTagSH, 0x4853); // "SH" with the first character in the low byte
     EXPECT_EQ(MakeCodeKey(kMarketTagSZ, "000063junk", 6), 0x01000063u);
 }
 
@@ -49,17 +46,17 @@ TEST(SearchKey, NamesBecomeWhatUsersType)
         const char* key;
     };
     const Case cases[] = {
-        {"贵州茅台", "GZMT"},              // four characters of one reading each
-        {"乐视网", "(Y|L)SW"},             // several readings become a group
-        {"丁香", "(D|Z)X"},
-        {"万科Ａ", "(W|M)KA"},
-        {"ＳＴ长城", "ST(Z|C)C"},          // full-width capitals fold
-        {"沪深３００", "HS300"},           // full-width digits fold
-        {"长白⑿", "(Z|C)B12"},            // parenthesised numbers become their number
-        {"AB12 ab jz", "AB12ab"},          // a-i kept, j-z dropped, spaces removed
-        {"ａｂ", "AB"},                    // outside every table: the low byte (U+FF41 gives A)
-        {"Ｂ股～", "BG"},                  // U+FF5E's low byte '^' is not kept
-        {"", ""},
+        { "贵州茅台", "GZMT" }, // four characters of one reading each
+        { "乐视网", "(Y|L)SW" }, // several readings become a group
+        { "丁香", "(D|Z)X" },
+        { "万科Ａ", "(W|M)KA" },
+        { "ＳＴ长城", "ST(Z|C)C" }, // full-width capitals fold
+        { "沪深３００", "HS300" }, // full-width digits fold
+        { "长白⑿", "(Z|C)B12" }, // parenthesised numbers become their number
+        { "AB12 ab jz", "AB12ab" }, // a-i kept, j-z dropped, spaces removed
+        { "ａｂ", "AB" }, // outside every table: the low byte (U+FF41 gives A)
+        { "Ｂ股～", "BG" }, // U+FF5E's low byte '^' is not kept
+        { "", "" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -73,7 +70,7 @@ TEST(SearchKey, LimitsAndAppending)
 {
     std::string key = "X Y";
     MakeSearchKey("ABC", key, 2);
-    EXPECT_EQ(key, "XYAB");  // appended, stopped after the second character, spaces removed
+    EXPECT_EQ(key, "XYAB"); // appended, stopped after the second character, spaces removed
 
     std::string fits;
     MakeSearchKey(std::string(255, 'A').c_str(), fits, 65536);
@@ -81,7 +78,7 @@ TEST(SearchKey, LimitsAndAppending)
 
     std::string tooLong = "P Q";
     MakeSearchKey(std::string(256, 'A').c_str(), tooLong, 65536);
-    EXPECT_EQ(tooLong, "PQ");  // nothing added, but the spaces still go
+    EXPECT_EQ(tooLong, "PQ"); // nothing added, but the spaces still go
 
     EXPECT_EQ(PinyinInitial(L'\x4E00'), "Y");
     EXPECT_EQ(PinyinInitial(L'\x4E01'), "(D|Z)");

@@ -59,15 +59,15 @@ struct CompletionCase
     int expectNotices;
 };
 
-}  // namespace
+} // namespace
 
 TEST(SeriesBase, CompletionMergesNotifiesAndAlwaysClearsPending)
 {
     const CompletionCase cases[] = {
-        {"success", 1, 1, true, 1, 1},
-        {"failure leaves the series alone", 0, 1, true, 0, 0},
-        {"invalid series drops the reply", 1, 0, true, 0, 0},
-        {"no notifier: merge, nobody told", 1, 1, false, 1, 0},
+        { "success", 1, 1, true, 1, 1 },
+        { "failure leaves the series alone", 0, 1, true, 0, 0 },
+        { "invalid series drops the reply", 1, 0, true, 0, 0 },
+        { "no notifier: merge, nobody told", 1, 1, false, 1, 0 },
     };
     for (const CompletionCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -83,8 +83,8 @@ TEST(SeriesBase, CompletionMergesNotifiesAndAlwaysClearsPending)
 
         CMemoryStream reply;
         reply.Write("12345678", 8);
-        CBase::OnDownloadComplete(0x1000001, reinterpret_cast<uintptr_t>(&series), c.ok ? &reply : nullptr,
-                                  c.ok);
+        CBase::OnDownloadComplete(
+            0x1000001, reinterpret_cast<uintptr_t>(&series), c.ok ? &reply : nullptr, c.ok);
         EXPECT_EQ(series.IsRequestPending(), 0);
         EXPECT_EQ(series.merges, c.expectMerges);
         EXPECT_EQ(notifier.calls, c.expectNotices);
@@ -98,7 +98,7 @@ TEST(SeriesBase, CompletionMergesNotifiesAndAlwaysClearsPending)
             EXPECT_EQ(notifier.lastKey, 0x1000001u);
         }
     }
-    CBase::OnDownloadComplete(0, 0, nullptr, 0);  // a null series is ignored
+    CBase::OnDownloadComplete(0, 0, nullptr, 0); // a null series is ignored
 }
 
 TEST(SeriesBase, CopyHeaderCarriesNeitherDirtyNorPendingNorKind)

@@ -68,7 +68,8 @@ inline void FillStream(CMemoryStream& stream, const std::string& bytes)
 
 inline std::string ReadFileBytes(const std::string& path)
 {
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file
+        = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return std::string("<missing>");
     std::string out;
@@ -103,20 +104,20 @@ public:
     ScriptedProvider() { SetDataProviderOverride(this); }
     ~ScriptedProvider() override { SetDataProviderOverride(nullptr); }
 
-    int32_t RequestSync(int32_t command, uint32_t userData, uint32_t value, uint32_t value2,
-                        CMemoryStream* out) override
+    int32_t RequestSync(
+        int32_t command, uint32_t userData, uint32_t value, uint32_t value2, CMemoryStream* out) override
     {
-        calls.push_back({command, userData, value, value2, false});
+        calls.push_back({ command, userData, value, value2, false });
         if (!succeed || !out)
             return 0;
         FillStream(*out, reply);
         return 1;
     }
     int32_t RequestAsync(int32_t command, uint32_t userData, uint32_t value, uint32_t value2,
-                         DownloadCallback callback, uintptr_t arg) override
+        DownloadCallback callback, uintptr_t arg) override
     {
-        calls.push_back({command, userData, value, value2, true});
-        pending.push_back({callback, arg, userData});
+        calls.push_back({ command, userData, value, value2, true });
+        pending.push_back({ callback, arg, userData });
         return 1;
     }
     // Completes the oldest kept asynchronous request with the reply (ok) or a failure.
@@ -148,7 +149,8 @@ private:
 class SimulatedMarket
 {
 public:
-    explicit SimulatedMarket(uint32_t seed = 20260101) : tables(seed)
+    explicit SimulatedMarket(uint32_t seed = 20260101)
+        : tables(seed)
     {
         ServerTime::Set(kTestServerTime);
         tables.Install(simulator);

@@ -15,10 +15,10 @@
 struct SimSecurity
 {
     uint32_t key;
-    uint16_t marketTag;  // "SH", "SZ", "SB" as two characters, first in the low byte
-    std::string code;    // six characters
-    std::string name;    // code page 936, at most 10 bytes
-    float basePrice;     // 0: a new listing without a previous close
+    uint16_t marketTag; // "SH", "SZ", "SB" as two characters, first in the low byte
+    std::string code; // six characters
+    std::string name; // code page 936, at most 10 bytes
+    float basePrice; // 0: a new listing without a previous close
     bool index;
 };
 
@@ -80,15 +80,15 @@ public:
 
     // Keys with something particular, for tests.
     static constexpr uint32_t kShanghaiCompositeKey = 0x1A0001;
-    static constexpr uint32_t kSharedCodeShanghaiKey = 0x000001;    // "000001", an index in Shanghai
-    static constexpr uint32_t kSharedCodeShenzhenKey = 0x01000001;  // "000001", a bank in Shenzhen
+    static constexpr uint32_t kSharedCodeShanghaiKey = 0x000001; // "000001", an index in Shanghai
+    static constexpr uint32_t kSharedCodeShenzhenKey = 0x01000001; // "000001", a bank in Shenzhen
     static constexpr uint32_t kShenzhenIndexKey = 0x01399001;
-    static constexpr uint32_t kManyGroupsKey = 0x600000;            // in more than 16 blocks
-    static constexpr uint32_t kSameDayExRightsKey = 0x600036;       // two events on one day
-    static constexpr uint32_t kZeroReportDateKey = 0x01000063;      // finance record with report date 0
-    static constexpr uint32_t kSuspendedKey = 0x600132;             // last price 0
-    static constexpr uint32_t kNewListingKey = 0x01300104;          // previous close 0
-    static constexpr int32_t kLargeCategoryId = 0x01000000;         // more than 45 blocks
+    static constexpr uint32_t kManyGroupsKey = 0x600000; // in more than 16 blocks
+    static constexpr uint32_t kSameDayExRightsKey = 0x600036; // two events on one day
+    static constexpr uint32_t kZeroReportDateKey = 0x01000063; // finance record with report date 0
+    static constexpr uint32_t kSuspendedKey = 0x600132; // last price 0
+    static constexpr uint32_t kNewListingKey = 0x01300104; // previous close 0
+    static constexpr int32_t kLargeCategoryId = 0x01000000; // more than 45 blocks
 
 private:
     void BuildSecurities();

@@ -16,8 +16,8 @@ Two tables come out, both for the CJK range U+4E00 to U+9FA5:
 Which characters count as having several readings is a choice of data: the
 characters of GB 2312 whose readings in the modern standard dictionary
 (kXHC1983) begin with different letters, plus those whose recorded modern
-usage (kHanyuPinlu) shows readings with different letters, minus the
-exclusions below.
+usage (kHanyuPinlu) shows readings with different letters, with the letters of a
+few characters set by hand below.
 """
 import argparse
 import bz2
@@ -49,9 +49,6 @@ MANUAL_INITIALS = {
 MANUAL_POLYPHONES = {
     0x4E50: "YL",  # 乐 yue / le
 }
-
-# Readings the dictionary lists that are too rare to offer as alternatives.
-EXCLUDED_POLYPHONES = set()
 
 MAX_LETTERS = 3
 
@@ -127,8 +124,6 @@ def main():
 
     polyphones = {}
     for code in range(FIRST, LAST + 1):
-        if code in EXCLUDED_POLYPHONES:
-            continue
         r = readings.get(code, {})
         candidates = []
         if "kXHC1983" in r and code in mappings:

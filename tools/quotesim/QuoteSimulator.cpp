@@ -12,7 +12,7 @@ struct QuoteSimulator::Connection
 {
     SOCKET socket = INVALID_SOCKET;
     std::thread thread;
-    std::atomic<bool> done{false};
+    std::atomic<bool> done { false };
 };
 
 struct QuoteSimulator::Held
@@ -35,7 +35,7 @@ bool WaitReadable(SOCKET s, const std::atomic<bool>& stopping, int limitMs)
         fd_set set;
         FD_ZERO(&set);
         FD_SET(s, &set);
-        timeval tv = {0, kPollMs * 1000};
+        timeval tv = { 0, kPollMs * 1000 };
         int r = ::select(0, &set, nullptr, nullptr, &tv);
         if (r > 0)
             return true;
@@ -82,7 +82,7 @@ std::string Compress(const std::string& plain)
     uLongf size = compressBound(static_cast<uLong>(plain.size()));
     std::string out(size, '\0');
     if (compress2(reinterpret_cast<Bytef*>(&out[0]), &size, reinterpret_cast<const Bytef*>(plain.data()),
-                  static_cast<uLong>(plain.size()), Z_DEFAULT_COMPRESSION)
+            static_cast<uLong>(plain.size()), Z_DEFAULT_COMPRESSION)
         != Z_OK)
         return std::string();
     out.resize(size);
@@ -91,14 +91,16 @@ std::string Compress(const std::string& plain)
 
 void CloseAbortive(SOCKET s)
 {
-    linger lg = {1, 0};
+    linger lg = { 1, 0 };
     ::setsockopt(s, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&lg), sizeof(lg));
     ::closesocket(s);
 }
 
-}  // namespace
+} // namespace
 
-QuoteSimulator::QuoteSimulator() {}
+QuoteSimulator::QuoteSimulator()
+{
+}
 
 QuoteSimulator::~QuoteSimulator()
 {
@@ -318,8 +320,8 @@ void QuoteSimulator::AcceptLoop()
             continue;
         // A client that stops reading must not pin a serving thread forever.
         DWORD sendTimeout = 30000;
-        ::setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&sendTimeout),
-                     sizeof(sendTimeout));
+        ::setsockopt(
+            s, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&sendTimeout), sizeof(sendTimeout));
         auto conn = std::make_shared<Connection>();
         conn->socket = s;
         ReapFinished();
@@ -353,13 +355,23 @@ void QuoteSimulator::ReapFinished()
 void QuoteSimulator::Serve(std::shared_ptr<Connection> conn)
 {
     SOCKET s = conn->socket;
+    // A connection stops counting as active before the client can see any
+    // answer or the close, so a client's next connection never overlaps it.
+    bool counted = true;
+    auto leaveActive = [&] {
+        if (!counted)
+            return;
+        counted = false;
+        std::lock_guard<std::mutex> lock(m_mutex);
+        --m_active;
+    };
     uint32_t epoch = 0;
     SimFault fault = TakeFault(&epoch);
     bool abortive = fault == SimFault::Refuse;
     if (!abortive) {
         QuoteRequestHeader header;
         if (RecvExactly(s, reinterpret_cast<char*>(&header), sizeof(header), m_stopping)) {
-            SimRequest req = {header.command, header.userData, header.value, header.value2};
+            SimRequest req = { header.command, header.userData, header.value, header.value2 };
             {
                 std::lock_guard<std::mutex> lock(m_mutex);
                 m_log.push_back(req);
@@ -369,20 +381,18 @@ void QuoteSimulator::Serve(std::shared_ptr<Connection> conn)
                 if (fault == SimFault::Stall) {
                     WaitWhileStalled(epoch);
                 } else {
+                    leaveActive();
                     Answer(s, req, fault);
                 }
             }
         }
     }
+    leaveActive();
     if (abortive) {
         CloseAbortive(s);
     } else {
         ::shutdown(s, SD_SEND);
         ::closesocket(s);
-    }
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        --m_active;
     }
     conn->done = true;
     m_changed.notify_all();
@@ -461,7 +471,7 @@ void QuoteSimulator::Answer(SOCKET s, const SimRequest& req, SimFault fault)
     header.bodyLength = static_cast<uint32_t>(wire.size());
     header.compression = compression;
     if (fault == SimFault::JunkHeader) {
-        const uint8_t junk[4] = {0xDE, 0xAD, 0xBE, 0xEF};
+        const uint8_t junk[4] = { 0xDE, 0xAD, 0xBE, 0xEF };
         std::memcpy(header.unread0, junk, 4);
         header.unread12[0] = 0xA5;
         header.unread12[1] = 0x5A;

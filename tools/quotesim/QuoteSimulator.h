@@ -25,10 +25,10 @@ struct SimRequest
 
 struct SimReply
 {
-    uint32_t value = 0;  // travel in the reply header
+    uint32_t value = 0; // travel in the reply header
     uint32_t value2 = 0;
-    std::string body;    // plain body; the simulator compresses it as configured
-    bool fail = false;   // answer with a failure (a reply header with length 0)
+    std::string body; // plain body; the simulator compresses it as configured
+    bool fail = false; // answer with a failure (a reply header with length 0)
 };
 
 using SimHandler = std::function<SimReply(const SimRequest&)>;
@@ -37,23 +37,23 @@ using SimHandler = std::function<SimReply(const SimRequest&)>;
 // request they apply to (see SetFault).
 enum class SimFault {
     None,
-    Refuse,            // accept and reset the connection before reading anything
-    LengthZero,        // reply header announcing a body length of 0
-    CloseAfterHeader,  // the header announces the body, then the connection closes
-    CloseMidBody,      // the header and half the body, then the connection closes
-    TruncatedZlib,     // compression 1 with the zlib stream cut short (length matches what is sent)
-    HugeLength,        // announces 0xFFFFFFFF body bytes, sends a few, closes
-    JunkHeader,        // a normal reply with junk in the header bytes the client does not read
-    Stall,             // reads the request and never answers until the fault is cleared or Stop
+    Refuse, // accept and reset the connection before reading anything
+    LengthZero, // reply header announcing a body length of 0
+    CloseAfterHeader, // the header announces the body, then the connection closes
+    CloseMidBody, // the header and half the body, then the connection closes
+    TruncatedZlib, // compression 1 with the zlib stream cut short (length matches what is sent)
+    HugeLength, // announces 0xFFFFFFFF body bytes, sends a few, closes
+    JunkHeader, // a normal reply with junk in the header bytes the client does not read
+    Stall, // reads the request and never answers until the fault is cleared or Stop
 };
 
 class QuoteSimulator
 {
 public:
     QuoteSimulator();
-    ~QuoteSimulator();  // Stop()
+    ~QuoteSimulator(); // Stop()
 
-    bool Start(uint16_t port = 0);  // 127.0.0.1; 0 picks any free port
+    bool Start(uint16_t port = 0); // 127.0.0.1; 0 picks any free port
     // Releases the gate and stalls, closes every connection and joins every thread.
     void Stop();
     uint16_t Port() const;
@@ -80,7 +80,10 @@ public:
     // Gate: requests for which `hold` returns true wait, after being logged,
     // until released (or Stop). A null predicate holds nothing new.
     void HoldWhere(std::function<bool(const SimRequest&)> hold);
-    void HoldAll() { HoldWhere([](const SimRequest&) { return true; }); }
+    void HoldAll()
+    {
+        HoldWhere([](const SimRequest&) { return true; });
+    }
     // Requests now waiting at the gate, in arrival order.
     std::vector<SimRequest> HeldRequests() const;
     size_t HeldCount() const;
@@ -91,7 +94,8 @@ public:
     // Stops holding and lets every waiting request go on.
     void ReleaseAll();
 
-    // Connections being served now, and the most at any one time.
+    // Connections accepted and not yet answered (or closed), and the most
+    // at any one time: the requests in flight.
     int ActiveConnections() const;
     int PeakConnections() const;
     void ResetPeak();
@@ -113,7 +117,7 @@ private:
 
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
-    std::atomic<bool> m_stopping{false};
+    std::atomic<bool> m_stopping { false };
     SOCKET m_listen = INVALID_SOCKET;
     uint16_t m_port = 0;
     std::thread m_acceptThread;
@@ -122,7 +126,7 @@ private:
     uint8_t m_compression = 0;
     SimFault m_fault = SimFault::None;
     int m_faultTimes = -1;
-    uint32_t m_faultEpoch = 0;  // changes at every SetFault: ends stalls
+    uint32_t m_faultEpoch = 0; // changes at every SetFault: ends stalls
     std::vector<SimRequest> m_log;
     std::function<bool(const SimRequest&)> m_hold;
     std::vector<std::shared_ptr<Held>> m_held;

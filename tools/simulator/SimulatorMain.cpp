@@ -1,11 +1,13 @@
-// The market simulator program: serves the quote protocol on 127.0.0.1 until
-// it is interrupted (Ctrl+C) or its console is closed.
+// The market simulator program: serves the synthetic market over the quote
+// protocol on 127.0.0.1 until it is interrupted (Ctrl+C) or its console is closed.
 //   simulator [port]     (default 7709)
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 
+#include "tools/marketdata/SimMarketSeries.h"
+#include "tools/marketdata/SimMarketTables.h"
 #include "tools/quotesim/QuoteSimulator.h"
 
 namespace {
@@ -17,7 +19,7 @@ BOOL WINAPI OnConsoleControl(DWORD)
     ::SetEvent(g_stopEvent);
     return TRUE;
 }
-}  // namespace
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -32,6 +34,10 @@ int main(int argc, char** argv)
         port = static_cast<uint16_t>(value);
     }
     QuoteSimulator quotes;
+    SimMarketTables tables;
+    SimMarketSeries series;
+    tables.Install(quotes);
+    series.Install(quotes);
     if (!quotes.Start(port)) {
         std::fprintf(stderr, "cannot listen on 127.0.0.1:%u\n", static_cast<unsigned>(port));
         return 1;

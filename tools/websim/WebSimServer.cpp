@@ -99,13 +99,13 @@ void WebSimServer::Stop()
     m_acceptThread.join();
     ::closesocket(m_listener);
     m_listener = INVALID_SOCKET;
-    std::vector<std::thread> connections;
+    std::vector<Connection> connections;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         connections.swap(m_connections);
     }
-    for (std::thread& t : connections)
-        t.join();
+    for (Connection& c : connections)
+        c.thread.join();
     m_started = false;
 }
 
@@ -167,6 +167,7 @@ bool WebSimServer::WaitForRequests(size_t count, DWORD timeoutMs) const
 void WebSimServer::AcceptLoop()
 {
     while (!m_stop) {
+        ReapConnections();
         if (!Readable(m_listener))
             continue;
         const SOCKET s = ::accept(m_listener, nullptr, nullptr);
@@ -178,7 +179,10 @@ void WebSimServer::AcceptLoop()
             s, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&sendTimeout), sizeof(sendTimeout));
         std::lock_guard<std::mutex> lock(m_mutex);
         ++m_connectionCount;
-        m_connections.emplace_back(&WebSimServer::Serve, this, s);
+        Connection connection;
+        connection.done = std::make_shared<std::atomic<bool>>(false);
+        connection.thread = std::thread(&WebSimServer::Serve, this, s, connection.done);
+        m_connections.push_back(std::move(connection));
         m_changed.notify_all();
     }
 }
@@ -278,7 +282,25 @@ void WebSimServer::SendReply(SOCKET s, const WebSimReply& reply)
         HoldOpen(s);
 }
 
-void WebSimServer::Serve(SOCKET s)
+void WebSimServer::ReapConnections()
+{
+    std::vector<Connection> finished;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        for (size_t i = 0; i < m_connections.size();) {
+            if (*m_connections[i].done) {
+                finished.push_back(std::move(m_connections[i]));
+                m_connections.erase(m_connections.begin() + static_cast<std::ptrdiff_t>(i));
+            } else {
+                ++i;
+            }
+        }
+    }
+    for (Connection& c : finished)
+        c.thread.join();
+}
+
+void WebSimServer::Serve(SOCKET s, std::shared_ptr<std::atomic<bool>> done)
 {
     WebSimRequest request;
     if (ReadRequest(s, request)) {
@@ -291,4 +313,5 @@ void WebSimServer::Serve(SOCKET s)
     }
     ::shutdown(s, SD_SEND);
     ::closesocket(s);
+    *done = true;
 }

@@ -10,6 +10,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -55,7 +56,9 @@ private:
     WebSimServer& operator=(const WebSimServer&) = delete;
 
     void AcceptLoop();
-    void Serve(SOCKET s);
+    void Serve(SOCKET s, std::shared_ptr<std::atomic<bool>> done);
+    // Joins the connection threads that have finished.
+    void ReapConnections();
     bool ReadRequest(SOCKET s, WebSimRequest& request);
     WebSimReply Answer(const WebSimRequest& request);
     void SendReply(SOCKET s, const WebSimReply& reply);
@@ -72,7 +75,12 @@ private:
 
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
-    std::vector<std::thread> m_connections;
+    struct Connection
+    {
+        std::thread thread;
+        std::shared_ptr<std::atomic<bool>> done;
+    };
+    std::vector<Connection> m_connections;
     std::deque<WebSimReply> m_queue;
     std::map<std::string, Handler> m_routes;
     Handler m_fallback;
