@@ -149,10 +149,10 @@ TEST(CenterStress, UpdatesAgainstSnapshotReaders)
         for (int i = 0; i < kUpdates; ++i) {
             CMemoryStream stream;
             if (i % 3 == 0) {
-                FillStream(stream, BarReply({ MakeWireBar(T(2026, 12, 9) - 86400 * (i / 3), 10, 11, 9, 10, 100, 1000) }));
+                FillStreamWith(stream, BarReply({ MakeWireBar(T(2026, 12, 9) - 86400 * (i / 3), 10, 11, 9, 10, 100, 1000) }));
                 CBase::OnDownloadComplete(kComposite, reinterpret_cast<uintptr_t>(days), &stream, 1);
             } else {
-                FillStream(stream, TickReply(MakeWireTickHeader(open + i * 3, 10),
+                FillStreamWith(stream, TickReply(MakeWireTickHeader(open + i * 3, 10),
                                              { MakeWireTick(open + i * 3, 10.125, 100 + i, 1000 + i) }));
                 CBase::OnDownloadComplete(kComposite, reinterpret_cast<uintptr_t>(ticks), &stream, 1);
             }

@@ -15,7 +15,7 @@ namespace {
 void Deliver(CBase& series, const std::string& reply)
 {
     CMemoryStream stream;
-    FillStream(stream, reply);
+    FillStreamWith(stream, reply);
     CBase::OnDownloadComplete(series.GetKey(), reinterpret_cast<uintptr_t>(&series), &stream, 1);
 }
 

@@ -52,7 +52,7 @@ void LockedRecordingProvider::Complete(size_t index, const std::string* reply)
         return;
     }
     CMemoryStream stream;
-    FillStream(stream, *reply);
+    FillStreamWith(stream, *reply);
     r.callback(r.key, r.callbackArg, &stream, 1);
 }
 
