@@ -7,29 +7,11 @@
 
 #include "tests/support/SeriesFixtures.h"
 #include "tests/support/TempDataRoot.h"
+#include "tools/marketdata/SimMarketSeries.h"
 #include "tools/marketdata/SimMarketTables.h"
 #include "tools/quotesim/QuoteSimulator.h"
 #include "tools/webservice/SimDiagnosisService.h"
 #include "tools/websim/WebSimServer.h"
-
-// Per-stock series of the quote simulator: day bars of the 40 trading days
-// before the server time, five-minute bars of the day before, today's ticks
-// from 9:30 to 11:29 (one a minute), F10 text, and the formula document.
-class SimStockSeries
-{
-public:
-    // The server time the fixture fixes: a Thursday, 15:30 exchange time.
-    static int32_t Now();
-    static std::string DayBarsBody(uint32_t key, uint32_t from, uint32_t to);
-    static std::string FiveMinuteBarsBody(uint32_t key, uint32_t from, uint32_t to);
-    // The wire header, then the ticks later than from.
-    static std::string TicksBody(uint32_t key, uint32_t from);
-    static std::string F10Body();
-    static std::string FormulaBody();
-    static int DayBarCount() { return 40; }
-    static int TickCount() { return 120; }
-    void Install(QuoteSimulator& simulator);
-};
 
 // The whole simulator on 127.0.0.1, a temporary data root, the server time
 // fixed, and the client (request manager, HTTP client, service base URL)
@@ -38,14 +20,22 @@ public:
 class CenterSimulator
 {
 public:
+    // The server time the fixture fixes: a Thursday, 15:30 exchange time,
+    // after the session.
+    static int32_t Now();
+
     CenterSimulator();
     ~CenterSimulator();
     bool ok() const { return m_ok; }
 
+    // What a first request of an empty series gets.
+    int DayBarCount(uint32_t key) const;
+    int TickCount(uint32_t key) const;
+
     TempDataRoot root;
     QuoteSimulator quotes;
     SimMarketTables tables;
-    SimStockSeries series;
+    SimMarketSeries series;
     WebSimServer web;
     SimDiagnosisService diagnosis;
 

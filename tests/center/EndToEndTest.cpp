@@ -140,9 +140,11 @@ TEST_F(EndToEnd, MarksBecomeRequestsAndRepliesReachTheObserver)
         EXPECT_NE(r.threadId, ::GetCurrentThreadId());
         EXPECT_NE(r.threadId, cacheThread);
     }
+    ASSERT_GT(sim.DayBarCount(kComposite), 500);
+    ASSERT_GT(sim.TickCount(kComposite), 100);
     SingleLock lock(&center->GetDataLock());
-    EXPECT_EQ(snapshot->GetDayData().GetCount(), SimStockSeries::DayBarCount() + 1);  // and today's bar
-    EXPECT_EQ(snapshot->GetFenbiData().GetCount(), SimStockSeries::TickCount());
+    EXPECT_EQ(snapshot->GetDayData().GetCount(), sim.DayBarCount(kComposite));  // today's bar from the ticks replaces the server's
+    EXPECT_EQ(snapshot->GetFenbiData().GetCount(), sim.TickCount(kComposite));
     EXPECT_GT(snapshot->GetMinute().GetCount(), 0);
     EXPECT_EQ(snapshot->GetStockInfo().GetCode(), "1A0001");
 }
@@ -172,7 +174,7 @@ TEST_F(EndToEnd, AnotherStocksUpdateNotifiesNobody)
     ASSERT_TRUE(sim.quotes.WaitForHeld(1, kWaitMs));
     ASSERT_EQ(center->SetCurrentStock(kComposite), 1);
     sim.quotes.ReleaseAll();
-    ASSERT_TRUE(WaitUntil([&] { return StockIdle(other) && DayCountOf(other) == SimStockSeries::DayBarCount(); }, kWaitMs));
+    ASSERT_TRUE(WaitUntil([&] { return StockIdle(other) && DayCountOf(other) == sim.DayBarCount(other); }, kWaitMs));
     EXPECT_EQ(NoticesOf(kSeriesDay, other), 0u);
     EXPECT_EQ(observer.Count(), 0u);
 }
@@ -204,13 +206,13 @@ TEST_F(EndToEnd, TenStocksRetireTheOldestAndABusyOneWaitsForItsCallback)
     const std::string path = DataPaths::Instance()->GetDayFile(first);
     WIN32_FILE_ATTRIBUTE_DATA info;
     ASSERT_TRUE(::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &info));
-    EXPECT_EQ(info.nFileSizeLow, SimStockSeries::DayBarCount() * sizeof(Bar));
+    EXPECT_EQ(info.nFileSizeLow, sim.DayBarCount(first) * sizeof(Bar));
     // Selecting it again loads it from that file.
     ASSERT_EQ(center->SetCurrentStock(first), 1);
     CStock* snapshot = nullptr;
     SingleLock lock(&center->GetDataLock());
     ASSERT_EQ(center->GetCurrentStock(&snapshot), 1);
-    EXPECT_EQ(snapshot->GetDayData().GetCount(), SimStockSeries::DayBarCount());
+    EXPECT_EQ(snapshot->GetDayData().GetCount(), sim.DayBarCount(first));
 }
 
 TEST_F(EndToEnd, FailedRepliesKeepWhatWasThereAndTheNextRequestWorks)
@@ -226,7 +228,7 @@ TEST_F(EndToEnd, FailedRepliesKeepWhatWasThereAndTheNextRequestWorks)
         WaitUntilIssued();
         ASSERT_TRUE(WaitUntil([&] { return StockIdle(kComposite); }, kWaitMs));
         EXPECT_EQ(NoticesOf(kSeriesTicks, kComposite), 0u) << static_cast<int>(fault);
-        EXPECT_EQ(DayCountOf(kComposite), SimStockSeries::DayBarCount());
+        EXPECT_EQ(DayCountOf(kComposite), sim.DayBarCount(kComposite));
     }
     center->RequestStockData(kRequestTicks, 0);
     ASSERT_TRUE(observer.WaitFor([](const NoticeRecord& r) { return r.kind == kSeriesTicks; }, kWaitMs));
@@ -234,7 +236,7 @@ TEST_F(EndToEnd, FailedRepliesKeepWhatWasThereAndTheNextRequestWorks)
     EXPECT_EQ(center->GetStockFactory().Find(kComposite), nullptr);  // current, never handed back
     CStock* snapshot = nullptr;
     center->GetCurrentStock(&snapshot);
-    EXPECT_EQ(snapshot->GetFenbiData().GetCount(), SimStockSeries::TickCount());
+    EXPECT_EQ(snapshot->GetFenbiData().GetCount(), sim.TickCount(kComposite));
 }
 
 TEST_F(EndToEnd, DiagnosisServiceDownStillSelectsTheStock)
