@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "base/DataPaths.h"
+#include "base/MemoryStream.h"
 #include "data/DataCenter.h"
 #include "data/Stock.h"
 #include "tests/center/CenterSimulator.h"
@@ -207,4 +208,34 @@ TEST_F(DataCenterTest, FailedTableLoadsReportFailure)
     EXPECT_EQ(center->LoadFormulaData(), E_FAIL);
     EXPECT_EQ(center->LoadExRightsData(), E_FAIL);
     EXPECT_EQ(center->SetCurrentStock(0x1A0001), 0);
+}
+
+TEST_F(DataCenterTest, ArrivedRepliesAddToTheFilesHistory)
+{
+    FillCodeTable();
+    const std::string path = DataPaths::Instance()->GetDayFile(0x600036);
+    {
+        // A stock that is not cached: its file is read first, then merged and saved.
+        CKData history;
+        history.SetKind(kSeriesDay);
+        CMemoryStream old;
+        FillStreamWith(old, BarReply({ MakeWireBar(T(2026, 12, 7), 10, 11, 9, 10, 100, 1000) }));
+        history.Merge(0x600036, &old);
+        ASSERT_EQ(history.Save(path.c_str()), 1);
+    }
+    CMemoryStream reply;
+    FillStreamWith(reply, BarReply({ MakeWireBar(T(2026, 12, 8), 10, 11, 9, 10, 100, 1000) }));
+    EXPECT_EQ(center->OnDataArrived(0x301, 0x600036, &reply), 1);
+    CKData reread;
+    reread.SetKind(kSeriesDay);
+    ASSERT_EQ(reread.Load(path.c_str(), 0x600036), 1);
+    EXPECT_EQ(reread.GetCount(), 2);
+    // The current stock takes the reply itself.
+    center->SetCurrentStock(0x600036);
+    CMemoryStream more;
+    FillStreamWith(more, BarReply({ MakeWireBar(T(2026, 12, 9), 10, 11, 9, 10, 100, 1000) }));
+    EXPECT_EQ(center->OnDataArrived(0x301, 0x600036, &more), 1);
+    SingleLock lock(&center->GetDataLock());
+    EXPECT_EQ(center->PeekCurrentStock()->GetDayData().GetCount(), 3);
+    EXPECT_EQ(observer.Count(), 0u);
 }

@@ -121,8 +121,10 @@ TEST_F(EndToEnd, MarksBecomeRequestsAndRepliesReachTheObserver)
     const std::vector<SimRequest> log = sim.quotes.RequestLog();
     const uint16_t order[] = { 0x201, 0x203, 0x202, 0x206, 0x208, 0x204 };
     ASSERT_GE(log.size(), 6u);
-    for (size_t i = 0; i < 6; ++i)
+    for (size_t i = 0; i < 6; ++i) {
         EXPECT_EQ(log[i].command, order[i]) << i;
+        EXPECT_EQ(log[i].value2, static_cast<uint32_t>(CenterSimulator::Now())) << i;
+    }
 
     observer.SetHook([&](const NoticeRecord& r) { center->RefreshStock(nullptr, r.kind); });
     CStock* snapshot = nullptr;
@@ -147,6 +149,17 @@ TEST_F(EndToEnd, MarksBecomeRequestsAndRepliesReachTheObserver)
     EXPECT_EQ(snapshot->GetFenbiData().GetCount(), sim.TickCount(kComposite));
     EXPECT_GT(snapshot->GetMinute().GetCount(), 0);
     EXPECT_EQ(snapshot->GetStockInfo().GetCode(), "1A0001");
+}
+
+TEST_F(EndToEnd, QuoteRefreshReachesTheObserverFromAWorker)
+{
+    LoadTables();
+    const int refreshes = sim.tables.QuoteRefreshes();
+    EXPECT_EQ(center->RequestQuoteRefresh(), 1);
+    ASSERT_TRUE(observer.WaitFor([](const NoticeRecord& r) { return r.quotes; }, kWaitMs));
+    EXPECT_EQ(sim.tables.QuoteRefreshes(), refreshes + 1);
+    EXPECT_NE(observer.Records()[0].threadId, ::GetCurrentThreadId());
+    EXPECT_GT(center->GetQuoteData().GetQuoteCount(), 0u);
 }
 
 TEST_F(EndToEnd, NoticesRunUnderTheDataLock)

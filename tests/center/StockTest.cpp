@@ -5,6 +5,7 @@
 #include <process.h>
 
 #include "base/MemoryStream.h"
+#include "data/PwrData.h"
 #include "data/Stock.h"
 #include "tests/support/CenterFixtures.h"
 #include "tests/support/QuoteFixtures.h"
@@ -302,4 +303,21 @@ TEST(StockDeletion, WaitsForEveryPendingSeries)
     provider.Complete(2, nullptr);
     EXPECT_EQ(::WaitForSingleObject(deleter, 30000), static_cast<DWORD>(WAIT_OBJECT_0));
     ::CloseHandle(deleter);
+}
+
+TEST(StockExRights, DerivedPeriodIsRebuiltFromTheAdjustedBars)
+{
+    CStock stock(0x600000);
+    Deliver(stock.GetDayData(), DayBars({ T(2026, 12, 1), T(2026, 12, 2), T(2026, 12, 3), T(2026, 12, 4) }, 10));
+    ASSERT_FLOAT_EQ(stock.GetKData(kPeriodWeek)->GetBar(0)->open, 10.f);
+    const ExRightsList records = { ExRightsRecord { T(2026, 12, 3), 0, 0, 0, 0.5f } };
+    stock.ApplyExRights(kPeriodWeek, &records, CKData::kKeepLatest);
+    const float adjusted = stock.GetDayData().GetBar(0)->open;
+    EXPECT_LT(adjusted, 10.f);
+    CKData* week = stock.GetKData(kPeriodWeek);
+    ASSERT_EQ(week->GetCount(), 1);
+    EXPECT_FLOAT_EQ(week->GetBar(0)->open, adjusted);
+    // Back to unadjusted prices.
+    stock.ApplyExRights(kPeriodWeek, &records, CKData::kNoAdjustment);
+    EXPECT_FLOAT_EQ(stock.GetKData(kPeriodWeek)->GetBar(0)->open, 10.f);
 }
