@@ -92,37 +92,26 @@ int CDataCenter::SetCurrentStock(uint32_t key)
     return SwitchToStock(m_codeTable.IndexOfKey(key));
 }
 
-int CDataCenter::SelectPrevStock()
+int CDataCenter::SelectPrevStock() { return SelectByStep(-1); }
+
+int CDataCenter::SelectNextStock() { return SelectByStep(1); }
+
+int CDataCenter::SelectByStep(int step)
 {
     SingleLock lock(&GetDataLock());
     const int count = m_codeTable.GetCount();
     if (count <= 0)
         return 0;
-    const int32_t id = m_pagingList.Previous();
+    // The browse list leads; without one the code table is walked, wrapping.
+    const int32_t id = step < 0 ? m_pagingList.Previous() : m_pagingList.Next();
     int target = 0;
     if (id != -1) {
         target = m_codeTable.IndexOfKey(static_cast<uint32_t>(id));
     } else {
-        target = m_position - 1;
+        target = m_position + step;
         if (target < 0)
             target = count - 1;
-    }
-    return SwitchToStock(target);
-}
-
-int CDataCenter::SelectNextStock()
-{
-    SingleLock lock(&GetDataLock());
-    const int count = m_codeTable.GetCount();
-    if (count <= 0)
-        return 0;
-    const int32_t id = m_pagingList.Next();
-    int target = 0;
-    if (id != -1) {
-        target = m_codeTable.IndexOfKey(static_cast<uint32_t>(id));
-    } else {
-        target = m_position + 1;
-        if (target >= count)
+        else if (target >= count)
             target = 0;
     }
     return SwitchToStock(target);

@@ -91,6 +91,8 @@ private:
     ~CDataCenter() override;
     CDataCenter(const CDataCenter&) = delete;
     CDataCenter& operator=(const CDataCenter&) = delete;
+    // step -1: previous, 1: next.
+    int SelectByStep(int step);
 
     int32_t m_position;
     std::atomic<uint32_t> m_currentKey;

@@ -51,27 +51,35 @@ uint32_t FileSize(const std::string& path)
     return info.nFileSizeLow;
 }
 
-CDataCenter* StartCenter(RecordingObserver& observer)
+// A data center on the simulator, with the code table and "1A0001" current.
+class CenterOnSimulator : public ::testing::Test
 {
-    CDataCenter* center = CDataCenter::Instance();
-    if (!center)
-        return nullptr;
-    center->SetObserver(&observer);
-    if (center->LoadCodeTable() != S_OK || center->SetCurrentStock(kComposite) != 1)
-        return nullptr;
-    return center;
-}
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(sim.ok());
+        center = CDataCenter::Instance();
+        ASSERT_TRUE(center);
+        center->SetObserver(&observer);
+        ASSERT_EQ(center->LoadCodeTable(), S_OK);
+        ASSERT_EQ(center->SetCurrentStock(kComposite), 1);
+    }
+    void TearDown() override
+    {
+        sim.quotes.ReleaseAll();
+        CDataCenter::ReleaseInstance();
+    }
+
+    CenterSimulator sim;
+    RecordingObserver observer;
+    CDataCenter* center = nullptr;
+};
 
 }  // namespace
 
-TEST(Shutdown, EndsInOrderWithARequestInFlight)
+TEST_F(CenterOnSimulator, EndsInOrderWithARequestInFlight)
 {
-    CenterSimulator sim;
-    ASSERT_TRUE(sim.ok());
     sim.quotes.SetCompression(1);
-    RecordingObserver observer;
-    CDataCenter* center = StartCenter(observer);
-    ASSERT_TRUE(center);
     PollThread poll(sim.web.Url("/zentu/live/stock_trend.php?type=1&code=600000"));
     ASSERT_TRUE(poll.Start(false));
     sim.quotes.HoldWhere([](const SimRequest& r) { return r.command == 0x401; });
@@ -98,13 +106,8 @@ TEST(Shutdown, EndsInOrderWithARequestInFlight)
     EXPECT_GT(FileSize(DataPaths::Instance()->GetDayFile(kComposite)), 0u);
 }
 
-TEST(Shutdown, DataCenterReleaseWaitsForTheLastCallback)
+TEST_F(CenterOnSimulator, DataCenterReleaseWaitsForTheLastCallback)
 {
-    CenterSimulator sim;
-    ASSERT_TRUE(sim.ok());
-    RecordingObserver observer;
-    CDataCenter* center = StartCenter(observer);
-    ASSERT_TRUE(center);
     sim.quotes.HoldWhere([](const SimRequest& r) { return r.command == 0x301; });
     center->RequestStockData(kRequestDayBars, 0);
     ASSERT_TRUE(sim.quotes.WaitForHeld(1, kWaitMs));
@@ -126,13 +129,8 @@ TEST(Shutdown, DataCenterReleaseWaitsForTheLastCallback)
     EXPECT_EQ(observer.Count(), 0u);
 }
 
-TEST(CenterStress, UpdatesAgainstSnapshotReaders)
+TEST_F(CenterOnSimulator, StressUpdatesAgainstSnapshotReaders)
 {
-    CenterSimulator sim;
-    ASSERT_TRUE(sim.ok());
-    RecordingObserver observer;
-    CDataCenter* center = StartCenter(observer);
-    ASSERT_TRUE(center);
     center->StopCacheThread();
     observer.SetHook([&](const NoticeRecord& r) { center->RefreshStock(nullptr, r.kind); });
     CFenbiData* ticks = nullptr;
