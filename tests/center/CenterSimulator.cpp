@@ -2,6 +2,7 @@
 
 #include "base/ExchangeTime.h"
 #include "base/GlobalDefaults.h"
+#include "data/DataCenter.h"
 #include "net/DownLoaderManager.h"
 #include "net/HttpClient.h"
 #include "net/ServiceBaseUrl.h"
@@ -52,4 +53,22 @@ size_t CountRequests(const QuoteSimulator& simulator, uint16_t command, uint32_t
             ++n;
     }
     return n;
+}
+
+void CenterFixture::SetUp()
+{
+    ASSERT_TRUE(sim.ok());
+    center = CDataCenter::Instance();
+    ASSERT_TRUE(center);
+    center->SetObserver(&observer);
+}
+
+void CenterFixture::TearDown()
+{
+    sim.quotes.ReleaseAll();
+    if (CDataCenter* live = CDataCenter::PeekInstance())
+        live->StopCacheThread();
+    CDownLoaderManager::ReleaseInstance();
+    CDataCenter::ReleaseInstance();
+    center = nullptr;
 }

@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <string>
 
+#include <gtest/gtest.h>
+
+#include "tests/support/CenterFixtures.h"
 #include "tests/support/SeriesFixtures.h"
 #include "tests/support/TempDataRoot.h"
 #include "tools/marketdata/SimMarketSeries.h"
@@ -42,6 +45,21 @@ public:
 private:
     bool m_ok;
     ScopedServerTime m_time;
+};
+
+class CDataCenter;
+
+// A data center on the simulator with a recording observer. The end runs in
+// the program's order: cache thread, request manager, data center.
+class CenterFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    CenterSimulator sim;
+    RecordingObserver observer;
+    CDataCenter* center = nullptr;
 };
 
 // Requests of one command and key in the simulator's log.

@@ -17,17 +17,11 @@ namespace {
 const uint32_t kKeys[] = { 0x000001, 0x1A0001, 0x600000, 0x600036, 0x01000001 };
 const int kKeyCount = 5;
 
-class DataCenterTest : public ::testing::Test
+// No quote request leaves the recording provider; the simulator gives the
+// data root and the web service.
+class DataCenterTest : public CenterFixture
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(sim.ok());
-        center = CDataCenter::Instance();
-        ASSERT_TRUE(center);
-        center->SetObserver(&observer);
-    }
-    void TearDown() override { CDataCenter::ReleaseInstance(); }
 
     void FillCodeTable()
     {
@@ -44,11 +38,8 @@ protected:
         return center->GetStockFactory().Find(key);
     }
 
-    CenterSimulator sim;  // data root and web service; no quote requests leave the provider
     LockedRecordingProvider provider;
     ScopedDataProvider scoped { &provider };
-    RecordingObserver observer;
-    CDataCenter* center = nullptr;
 };
 
 }  // namespace

@@ -19,24 +19,13 @@ namespace {
 const DWORD kWaitMs = 30000;
 const uint32_t kComposite = 0x1A0001;
 
-class EndToEnd : public ::testing::Test
+class EndToEnd : public CenterFixture
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(sim.ok());
+        CenterFixture::SetUp();
         sim.quotes.SetCompression(1);
-        center = CDataCenter::Instance();
-        ASSERT_TRUE(center);
-        center->SetObserver(&observer);
-    }
-    void TearDown() override
-    {
-        sim.quotes.ReleaseAll();
-        if (center)
-            center->StopCacheThread();
-        CDownLoaderManager::ReleaseInstance();
-        CDataCenter::ReleaseInstance();
     }
 
     void LoadTables()
@@ -103,9 +92,6 @@ protected:
         return keys;
     }
 
-    CenterSimulator sim;
-    RecordingObserver observer;
-    CDataCenter* center = nullptr;
 };
 
 }  // namespace

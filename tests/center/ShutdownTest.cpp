@@ -52,27 +52,17 @@ uint32_t FileSize(const std::string& path)
 }
 
 // A data center on the simulator, with the code table and "1A0001" current.
-class CenterOnSimulator : public ::testing::Test
+class CenterOnSimulator : public CenterFixture
 {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(sim.ok());
-        center = CDataCenter::Instance();
-        ASSERT_TRUE(center);
-        center->SetObserver(&observer);
+        CenterFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         ASSERT_EQ(center->LoadCodeTable(), S_OK);
         ASSERT_EQ(center->SetCurrentStock(kComposite), 1);
     }
-    void TearDown() override
-    {
-        sim.quotes.ReleaseAll();
-        CDataCenter::ReleaseInstance();
-    }
-
-    CenterSimulator sim;
-    RecordingObserver observer;
-    CDataCenter* center = nullptr;
 };
 
 }  // namespace
