@@ -56,9 +56,14 @@ std::string PathOf(std::string (DataPaths::*getter)() const)
     return paths ? (paths->*getter)() : std::string();
 }
 
-}  // namespace
+} // namespace
 
-CDataCenter::CDataCenter() : m_position(0), m_currentKey(0), m_current(nullptr), m_snapshot(nullptr), m_observer(nullptr)
+CDataCenter::CDataCenter()
+    : m_position(0)
+    , m_currentKey(0)
+    , m_current(nullptr)
+    , m_snapshot(nullptr)
+    , m_observer(nullptr)
 {
     m_quotes.SetKind(kSeriesQuotes);
     // Last: the thread may look at the cache at once.
@@ -83,7 +88,10 @@ CDataCenter::~CDataCenter()
         ::Sleep(10);
 }
 
-CriticalSection& CDataCenter::GetDataLock() { return ::GetDataLock(); }
+CriticalSection& CDataCenter::GetDataLock()
+{
+    return ::GetDataLock();
+}
 
 int CDataCenter::SetCurrentStock(uint32_t key)
 {
@@ -92,9 +100,15 @@ int CDataCenter::SetCurrentStock(uint32_t key)
     return SwitchToStock(m_codeTable.IndexOfKey(key));
 }
 
-int CDataCenter::SelectPrevStock() { return SelectByStep(-1); }
+int CDataCenter::SelectPrevStock()
+{
+    return SelectByStep(-1);
+}
 
-int CDataCenter::SelectNextStock() { return SelectByStep(1); }
+int CDataCenter::SelectNextStock()
+{
+    return SelectByStep(1);
+}
 
 int CDataCenter::SelectByStep(int step)
 {
@@ -180,9 +194,15 @@ int CDataCenter::RefreshStock(CStock*, int kind)
     return 1;
 }
 
-int CDataCenter::RequestQuoteRefresh() { return m_quotes.RequestAsync(); }
+int CDataCenter::RequestQuoteRefresh()
+{
+    return m_quotes.RequestAsync();
+}
 
-void CDataCenter::GetStockName(std::string& out, uint32_t key) const { out = m_codeTable.GetNameOfKey(key); }
+void CDataCenter::GetStockName(std::string& out, uint32_t key) const
+{
+    out = m_codeTable.GetNameOfKey(key);
+}
 
 HRESULT CDataCenter::LoadCodeTable()
 {
@@ -277,4 +297,7 @@ int CDataCenter::OnDataArrived(int command, uint32_t key, CMemoryStream* stream)
     return 1;
 }
 
-void CDataCenter::StopCacheThread() { m_factory.Stop(); }
+void CDataCenter::StopCacheThread()
+{
+    m_factory.Stop();
+}

@@ -7,6 +7,6 @@ class CMemoryStream;
 class IDataManager
 {
 public:
-    virtual ~IDataManager() {}
+    virtual ~IDataManager() { }
     virtual int OnDataArrived(int command, uint32_t key, CMemoryStream* stream) = 0;
 };

@@ -15,8 +15,13 @@ int32_t DayStartOfTime(int32_t time)
 }
 
 CStock::CStock(uint32_t key)
-    : m_key(key), m_requestPending(0), m_moreHistory(0), m_requestFlags(0), m_period(kPeriodDay),
-      m_codeTable(nullptr), m_spare(0)
+    : m_key(key)
+    , m_requestPending(0)
+    , m_moreHistory(0)
+    , m_requestFlags(0)
+    , m_period(kPeriodDay)
+    , m_codeTable(nullptr)
+    , m_spare(0)
 {
     struct KindOf
     {
@@ -162,8 +167,8 @@ int CStock::IssuePendingRequests()
 
 bool CStock::IsBusy()
 {
-    return m_day.IsRequestPending() || m_min5.IsRequestPending() || m_f10.IsRequestPending() ||
-           m_ticks.IsRequestPending() || m_diagnose.IsRequestPending();
+    return m_day.IsRequestPending() || m_min5.IsRequestPending() || m_f10.IsRequestPending()
+        || m_ticks.IsRequestPending() || m_diagnose.IsRequestPending();
 }
 
 CBase* CStock::GetSeriesOfCommand(int32_t command)

@@ -125,7 +125,7 @@ private:
     void DeriveDayPeriod(int period);
 
     const uint32_t m_key;
-    mutable CriticalSection m_requestLock;  // the three request fields
+    mutable CriticalSection m_requestLock; // the three request fields
     int32_t m_requestPending;
     uint8_t m_moreHistory;
     uint32_t m_requestFlags;

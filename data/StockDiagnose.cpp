@@ -14,9 +14,15 @@ namespace {
 const int32_t kScratchSize = 2048;
 }
 
-CStockDiagnose::CStockDiagnose() : m_loaded(0) {}
+CStockDiagnose::CStockDiagnose()
+    : m_loaded(0)
+{
+}
 
-CStockDiagnose::CStockDiagnose(const CStockDiagnose& other) : CBase(other), m_text(other.m_text), m_loaded(other.m_loaded)
+CStockDiagnose::CStockDiagnose(const CStockDiagnose& other)
+    : CBase(other)
+    , m_text(other.m_text)
+    , m_loaded(other.m_loaded)
 {
 }
 
@@ -24,7 +30,7 @@ std::string CStockDiagnose::BuildUrl(uint32_t key, int32_t type)
 {
     char path[96];
     std::snprintf(path, sizeof(path), "zentu/live/stock_trend.php?type=%d&code=%s", static_cast<int>(type),
-                  CodeOfKey(key).c_str());
+        CodeOfKey(key).c_str());
     return ServiceBaseUrl::Get() + path;
 }
 
@@ -36,7 +42,8 @@ int CStockDiagnose::Load(const char*, uint32_t key)
     // stream with its own length, whatever its size.
     std::vector<char> scratch(kScratchSize, 0);
     HttpClient* client = HttpClient::Instance();
-    const int32_t ok = client ? client->Download(BuildUrl(key).c_str(), &body, scratch.data(), kScratchSize, nullptr) : 0;
+    const int32_t ok
+        = client ? client->Download(BuildUrl(key).c_str(), &body, scratch.data(), kScratchSize, nullptr) : 0;
     if (ok && body.GetSize() > 0 && body.GetBuffer())
         m_text.assign(reinterpret_cast<const char*>(body.GetBuffer()), static_cast<size_t>(body.GetSize()));
     else

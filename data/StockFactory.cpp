@@ -5,8 +5,11 @@
 #include "data/Stock.h"
 
 CStockFactory::CStockFactory()
-    : m_current(nullptr), m_currentKey(0), m_limit(kLimit), m_wake(::CreateEventA(nullptr, TRUE, FALSE, nullptr)),
-      m_passes(0)
+    : m_current(nullptr)
+    , m_currentKey(0)
+    , m_limit(kLimit)
+    , m_wake(::CreateEventA(nullptr, TRUE, FALSE, nullptr))
+    , m_passes(0)
 {
 }
 

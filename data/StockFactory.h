@@ -18,8 +18,8 @@ public:
     struct Entry
     {
         uint32_t key;
-        uint32_t stamp;  // GetTickCount at the last use
-        CStock* stock;   // owned
+        uint32_t stamp; // GetTickCount at the last use
+        CStock* stock; // owned
     };
     typedef std::map<uint32_t, Entry> EntryMap;
 
@@ -73,7 +73,7 @@ private:
 
     EntryMap m_active;
     EntryMap m_retired;
-    CStock* m_current;  // not owned through this field
+    CStock* m_current; // not owned through this field
     std::atomic<uint32_t> m_currentKey;
     CriticalSection m_currentLock;
     mutable CriticalSection m_cacheLock;

@@ -9,7 +9,7 @@ class CReportData;
 class CViewNotify
 {
 public:
-    virtual ~CViewNotify() {}
+    virtual ~CViewNotify() { }
     virtual void OnQuotesRefreshed(CReportData* quotes) = 0;
     // kind: SeriesKind; key: the current stock's CodeKey.
     virtual void OnStockDataUpdated(int kind, uint32_t key) = 0;

@@ -18,7 +18,7 @@ BaseUrlState& State()
     return state;
 }
 
-}  // namespace
+} // namespace
 
 std::string ServiceBaseUrl::Get()
 {

@@ -7,7 +7,10 @@
 #include "net/HttpClient.h"
 #include "net/ServiceBaseUrl.h"
 
-int32_t CenterSimulator::Now() { return MakeExchangeTime(2026, 12, 10, 15, 30); }
+int32_t CenterSimulator::Now()
+{
+    return MakeExchangeTime(2026, 12, 10, 15, 30);
+}
 
 int CenterSimulator::DayBarCount(uint32_t key) const
 {
@@ -15,9 +18,14 @@ int CenterSimulator::DayBarCount(uint32_t key) const
     return static_cast<int>(series.DayBars(key, Now() - 94608000, Now() + 259200).size());
 }
 
-int CenterSimulator::TickCount(uint32_t key) const { return static_cast<int>(series.Ticks(key).size()); }
+int CenterSimulator::TickCount(uint32_t key) const
+{
+    return static_cast<int>(series.Ticks(key).size());
+}
 
-CenterSimulator::CenterSimulator() : m_ok(false), m_time(Now())
+CenterSimulator::CenterSimulator()
+    : m_ok(false)
+    , m_time(Now())
 {
     if (!quotes.Start() || !web.Start())
         return;

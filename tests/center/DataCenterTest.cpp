@@ -22,7 +22,6 @@ const int kKeyCount = 5;
 class DataCenterTest : public CenterFixture
 {
 protected:
-
     void FillCodeTable()
     {
         for (uint32_t key : kKeys) {
@@ -42,7 +41,7 @@ protected:
     ScopedDataProvider scoped { &provider };
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(DataCenterTest, SelectionPositionsAndWrap)
 {
@@ -159,7 +158,7 @@ TEST_F(DataCenterTest, RefreshCopiesIntoTheSnapshotOfTheSameStockOnly)
     center->GetStockFactory().RequestPendingData();
     ASSERT_EQ(provider.Count(), 1u);
     const std::string bars = BarReply({ MakeWireBar(T(2026, 12, 8), 10, 11, 9, 10, 100, 1000),
-                                        MakeWireBar(T(2026, 12, 9), 10, 11, 9, 10, 100, 1000) });
+        MakeWireBar(T(2026, 12, 9), 10, 11, 9, 10, 100, 1000) });
     observer.SetHook([&](const NoticeRecord& r) { center->RefreshStock(nullptr, r.kind); });
     provider.Complete(0, &bars);
     ASSERT_EQ(observer.Count(), 1u);

@@ -50,12 +50,14 @@ protected:
     // Until the cache thread has issued the current stock's marks.
     void WaitUntilIssued()
     {
-        ASSERT_TRUE(WaitUntil([&] {
-            SingleLock lock(&center->GetDataLock());
-            int pending = 1;
-            center->PeekCurrentStock()->GetPendingRequest(&pending, nullptr, nullptr);
-            return pending == 0;
-        }, kWaitMs));
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                SingleLock lock(&center->GetDataLock());
+                int pending = 1;
+                center->PeekCurrentStock()->GetPendingRequest(&pending, nullptr, nullptr);
+                return pending == 0;
+            },
+            kWaitMs));
         // The pass that took the marks has sent the requests once it is over.
         const uint32_t passes = center->GetStockFactory().GetPassCount();
         ASSERT_TRUE(WaitUntil([&] { return center->GetStockFactory().GetPassCount() > passes; }, kWaitMs));
@@ -91,10 +93,9 @@ protected:
         keys.resize(std::min(count, keys.size()));
         return keys;
     }
-
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(EndToEnd, MarksBecomeRequestsAndRepliesReachTheObserver)
 {
@@ -119,8 +120,10 @@ TEST_F(EndToEnd, MarksBecomeRequestsAndRepliesReachTheObserver)
         ASSERT_EQ(center->GetCurrentStock(&snapshot), 1);
     }
     center->RequestStockData(kRequestDayBars | kRequestTicks, 0);
-    ASSERT_TRUE(observer.WaitFor([](const NoticeRecord& r) { return r.kind == kSeriesDay && r.key == kComposite; }, kWaitMs));
-    ASSERT_TRUE(observer.WaitFor([](const NoticeRecord& r) { return r.kind == kSeriesTicks && r.key == kComposite; }, kWaitMs));
+    ASSERT_TRUE(observer.WaitFor(
+        [](const NoticeRecord& r) { return r.kind == kSeriesDay && r.key == kComposite; }, kWaitMs));
+    ASSERT_TRUE(observer.WaitFor(
+        [](const NoticeRecord& r) { return r.kind == kSeriesTicks && r.key == kComposite; }, kWaitMs));
     EXPECT_EQ(CountRequests(sim.quotes, 0x301, kComposite), 1u);
     EXPECT_EQ(CountRequests(sim.quotes, 0x401, kComposite), 1u);
     const DWORD cacheThread = center->GetStockFactory().GetThreadId();
@@ -131,7 +134,8 @@ TEST_F(EndToEnd, MarksBecomeRequestsAndRepliesReachTheObserver)
     ASSERT_GT(sim.DayBarCount(kComposite), 500);
     ASSERT_GT(sim.TickCount(kComposite), 100);
     SingleLock lock(&center->GetDataLock());
-    EXPECT_EQ(snapshot->GetDayData().GetCount(), sim.DayBarCount(kComposite));  // today's bar from the ticks replaces the server's
+    EXPECT_EQ(snapshot->GetDayData().GetCount(),
+        sim.DayBarCount(kComposite)); // today's bar from the ticks replaces the server's
     EXPECT_EQ(snapshot->GetFenbiData().GetCount(), sim.TickCount(kComposite));
     EXPECT_GT(snapshot->GetMinute().GetCount(), 0);
     EXPECT_EQ(snapshot->GetStockInfo().GetCode(), "1A0001");
@@ -173,7 +177,8 @@ TEST_F(EndToEnd, AnotherStocksUpdateNotifiesNobody)
     ASSERT_TRUE(sim.quotes.WaitForHeld(1, kWaitMs));
     ASSERT_EQ(center->SetCurrentStock(kComposite), 1);
     sim.quotes.ReleaseAll();
-    ASSERT_TRUE(WaitUntil([&] { return StockIdle(other) && DayCountOf(other) == sim.DayBarCount(other); }, kWaitMs));
+    ASSERT_TRUE(
+        WaitUntil([&] { return StockIdle(other) && DayCountOf(other) == sim.DayBarCount(other); }, kWaitMs));
     EXPECT_EQ(NoticesOf(kSeriesDay, other), 0u);
     EXPECT_EQ(observer.Count(), 0u);
 }
@@ -192,7 +197,8 @@ TEST_F(EndToEnd, TenStocksRetireTheOldestAndABusyOneWaitsForItsCallback)
         ASSERT_EQ(center->SetCurrentStock(keys[i]), 1);
     // The composite, handed back first of all, is older still: it goes first.
     CStockFactory& factory = center->GetStockFactory();
-    ASSERT_TRUE(WaitUntil([&] { return !factory.IsActive(kComposite) && !factory.IsRetired(kComposite); }, kWaitMs));
+    ASSERT_TRUE(
+        WaitUntil([&] { return !factory.IsActive(kComposite) && !factory.IsRetired(kComposite); }, kWaitMs));
     ASSERT_TRUE(WaitUntil([&] { return factory.IsRetired(first); }, kWaitMs));
     const uint32_t passes = factory.GetPassCount();
     ASSERT_TRUE(WaitUntil([&] { return factory.GetPassCount() >= passes + 3; }, kWaitMs));
@@ -220,7 +226,7 @@ TEST_F(EndToEnd, FailedRepliesKeepWhatWasThereAndTheNextRequestWorks)
     center->RequestStockData(kRequestDayBars, 0);
     ASSERT_TRUE(observer.WaitFor([](const NoticeRecord& r) { return r.kind == kSeriesDay; }, kWaitMs));
     const SimFault faults[] = { SimFault::CloseMidBody, SimFault::CloseAfterHeader, SimFault::LengthZero,
-                                SimFault::TruncatedZlib, SimFault::HugeLength, SimFault::Refuse };
+        SimFault::TruncatedZlib, SimFault::HugeLength, SimFault::Refuse };
     for (SimFault fault : faults) {
         sim.quotes.SetFault(fault, 1);
         center->RequestStockData(kRequestTicks, 0);
@@ -232,7 +238,7 @@ TEST_F(EndToEnd, FailedRepliesKeepWhatWasThereAndTheNextRequestWorks)
     center->RequestStockData(kRequestTicks, 0);
     ASSERT_TRUE(observer.WaitFor([](const NoticeRecord& r) { return r.kind == kSeriesTicks; }, kWaitMs));
     SingleLock lock(&center->GetDataLock());
-    EXPECT_EQ(center->GetStockFactory().Find(kComposite), nullptr);  // current, never handed back
+    EXPECT_EQ(center->GetStockFactory().Find(kComposite), nullptr); // current, never handed back
     CStock* snapshot = nullptr;
     center->GetCurrentStock(&snapshot);
     EXPECT_EQ(snapshot->GetFenbiData().GetCount(), sim.TickCount(kComposite));
@@ -246,7 +252,8 @@ TEST_F(EndToEnd, DiagnosisServiceDownStillSelectsTheStock)
     sim.web.Stop();
     ASSERT_EQ(center->SetCurrentStock(0x600036), 1);
     center->RequestStockData(kRequestDiagnosis | kRequestDayBars, 0);
-    ASSERT_TRUE(observer.WaitFor([](const NoticeRecord& r) { return r.kind == kSeriesDay && r.key == 0x600036; }, kWaitMs));
+    ASSERT_TRUE(observer.WaitFor(
+        [](const NoticeRecord& r) { return r.kind == kSeriesDay && r.key == 0x600036; }, kWaitMs));
     CStock* snapshot = nullptr;
     SingleLock lock(&center->GetDataLock());
     ASSERT_EQ(center->GetCurrentStock(&snapshot), 1);

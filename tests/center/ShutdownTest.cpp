@@ -25,7 +25,10 @@ const uint32_t kComposite = 0x1A0001;
 class PollThread : public CThread
 {
 public:
-    explicit PollThread(const std::string& url) : m_url(url) {}
+    explicit PollThread(const std::string& url)
+        : m_url(url)
+    {
+    }
     void Run() override
     {
         char buffer[2048];
@@ -65,7 +68,7 @@ protected:
     }
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(CenterOnSimulator, EndsInOrderWithARequestInFlight)
 {
@@ -137,11 +140,13 @@ TEST_F(CenterOnSimulator, StressUpdatesAgainstSnapshotReaders)
         for (int i = 0; i < kUpdates; ++i) {
             CMemoryStream stream;
             if (i % 3 == 0) {
-                FillStreamWith(stream, BarReply({ MakeWireBar(T(2026, 12, 9) - 86400 * (i / 3), 10, 11, 9, 10, 100, 1000) }));
+                FillStreamWith(stream,
+                    BarReply({ MakeWireBar(T(2026, 12, 9) - 86400 * (i / 3), 10, 11, 9, 10, 100, 1000) }));
                 CBase::OnDownloadComplete(kComposite, reinterpret_cast<uintptr_t>(days), &stream, 1);
             } else {
-                FillStreamWith(stream, TickReply(MakeWireTickHeader(open + i * 3, 10),
-                                             { MakeWireTick(open + i * 3, 10.125, 100 + i, 1000 + i) }));
+                FillStreamWith(stream,
+                    TickReply(MakeWireTickHeader(open + i * 3, 10),
+                        { MakeWireTick(open + i * 3, 10.125, 100 + i, 1000 + i) }));
                 CBase::OnDownloadComplete(kComposite, reinterpret_cast<uintptr_t>(ticks), &stream, 1);
             }
         }

@@ -27,7 +27,8 @@ TEST_F(StockDiagnose, SameCodeInBothMarketsGivesTheSameUrl)
     const std::string sh = CStockDiagnose::BuildUrl(0x000001);
     EXPECT_EQ(sh, CStockDiagnose::BuildUrl(0x01000001));
     EXPECT_EQ(sh, sim.web.Url("/zentu/live/stock_trend.php?type=3&code=000001"));
-    EXPECT_EQ(CStockDiagnose::BuildUrl(0x1A0001), sim.web.Url("/zentu/live/stock_trend.php?type=3&code=1A0001"));
+    EXPECT_EQ(
+        CStockDiagnose::BuildUrl(0x1A0001), sim.web.Url("/zentu/live/stock_trend.php?type=3&code=1A0001"));
 }
 
 TEST_F(StockDiagnose, VerdictOrTheFixedText)

@@ -28,7 +28,7 @@ void Fill(ClockedFactory& factory, int count)
     factory.now = 5000;
 }
 
-}  // namespace
+} // namespace
 
 TEST(StockFactory, RetiresTheLeastRecentlyUsedWhenFull)
 {
@@ -40,7 +40,7 @@ TEST(StockFactory, RetiresTheLeastRecentlyUsedWhenFull)
     ClockedFactory ten;
     Fill(ten, 10);
     ten.now = 1000 + 10 * 9;
-    ten.Find(0x600000);  // used again: now the newest
+    ten.Find(0x600000); // used again: now the newest
     ten.now = 5000;
     ten.TrimCache();
     EXPECT_TRUE(ten.IsRetired(0x600001));
@@ -57,7 +57,7 @@ TEST(StockFactory, TiesGoToTheFirstKeyAndAgeZeroNeverRetires)
     ClockedFactory factory;
     for (int i = 9; i >= 0; --i)
         factory.HandBack(0x600000 + i, new CStock(0x600000 + i));
-    factory.TrimCache();  // every age 0
+    factory.TrimCache(); // every age 0
     EXPECT_EQ(factory.GetRetiredCount(), 0u);
     factory.now = 2000;
     factory.TrimCache();
@@ -84,10 +84,7 @@ TEST(StockFactory, HitRefreshesTheStampAndHandBackKeepsIt)
 class StockFactoryWithService : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(sim.ok());
-    }
+    void SetUp() override { ASSERT_TRUE(sim.ok()); }
     CenterSimulator sim;
 };
 

@@ -40,7 +40,7 @@ WireTickHeader Header(int32_t time, double open, double last, double low)
     return h;
 }
 
-}  // namespace
+} // namespace
 
 TEST(StockBarEndTime, TableOfBuckets)
 {
@@ -49,14 +49,26 @@ TEST(StockBarEndTime, TableOfBuckets)
         int hour, minute, n, endHour, endMinute;
     };
     const Case cases[] = {
-        { 9, 31, 5, 9, 35 },   { 9, 36, 5, 9, 40 },   { 15, 2, 5, 15, 0 },  { 10, 31, 60, 11, 30 },
-        { 13, 5, 60, 14, 0 },  { 11, 0, 30, 11, 0 },  { 9, 25, 5, 9, 35 },  { 9, 30, 5, 9, 35 },
-        { 9, 58, 5, 10, 0 },   { 14, 56, 5, 15, 0 },  { 10, 30, 60, 10, 30 }, { 11, 31, 60, 14, 0 },
-        { 14, 1, 60, 15, 0 },  { 10, 1, 15, 10, 15 }, { 10, 16, 30, 10, 30 }, { 13, 1, 10, 13, 10 },
+        { 9, 31, 5, 9, 35 },
+        { 9, 36, 5, 9, 40 },
+        { 15, 2, 5, 15, 0 },
+        { 10, 31, 60, 11, 30 },
+        { 13, 5, 60, 14, 0 },
+        { 11, 0, 30, 11, 0 },
+        { 9, 25, 5, 9, 35 },
+        { 9, 30, 5, 9, 35 },
+        { 9, 58, 5, 10, 0 },
+        { 14, 56, 5, 15, 0 },
+        { 10, 30, 60, 10, 30 },
+        { 11, 31, 60, 14, 0 },
+        { 14, 1, 60, 15, 0 },
+        { 10, 1, 15, 10, 15 },
+        { 10, 16, 30, 10, 30 },
+        { 13, 1, 10, 13, 10 },
     };
     for (const Case& c : cases) {
         EXPECT_EQ(CStock::GetBarEndTime(T(2026, 12, 10, c.hour, c.minute, 17), c.n),
-                  T(2026, 12, 10, c.endHour, c.endMinute))
+            T(2026, 12, 10, c.endHour, c.endMinute))
             << c.hour << ":" << c.minute << " n=" << c.n;
     }
 }
@@ -99,7 +111,8 @@ TEST(StockPeriods, GetKDataMarksDayRequestsOnlyForDayBasedPeriods)
     {
         // With day bars the derived periods are built and nothing is marked.
         CStock stock(0x600000);
-        Deliver(stock.GetDayData(), DayBars({ T(2026, 12, 7), T(2026, 12, 8), T(2026, 12, 14), T(2026, 12, 15) }));
+        Deliver(stock.GetDayData(),
+            DayBars({ T(2026, 12, 7), T(2026, 12, 8), T(2026, 12, 14), T(2026, 12, 15) }));
         CKData* week = stock.GetKData(kPeriodWeek);
         EXPECT_EQ(week->GetCount(), 2);
         int pending = 0;
@@ -116,10 +129,11 @@ TEST(StockRequests, IssueSendsTheLastPostInOrderOnce)
     ScopedDataProvider scoped(&provider);
     CStock stock(0x600000);
     stock.PostRequest(1, kRequestTicks, 0);
-    stock.PostRequest(1, kRequestTicks | kRequestF10 | kRequestFiveMinuteBars | kRequestDayBars | kRequestDiagnosis, 0);
+    stock.PostRequest(
+        1, kRequestTicks | kRequestF10 | kRequestFiveMinuteBars | kRequestDayBars | kRequestDiagnosis, 0);
     stock.IssuePendingRequests();
     const std::vector<RecordedRequest> sent = provider.Requests();
-    ASSERT_EQ(sent.size(), 4u);  // the diagnosis is never sent to the quote server
+    ASSERT_EQ(sent.size(), 4u); // the diagnosis is never sent to the quote server
     EXPECT_EQ(sent[0].command, 0x301);
     EXPECT_EQ(sent[1].command, 0x302);
     EXPECT_EQ(sent[2].command, 0x205);
@@ -169,7 +183,9 @@ TEST(StockToday, DayBarFromTheTickHeader)
         CStock stock(0x600000);
         if (!c.days.empty())
             Deliver(stock.GetDayData(), DayBars(c.days, 9));
-        Deliver(stock.GetFenbiData(), TickReply(Header(now, c.open, 10.75, 9.5), { MakeWireTick(T(2026, 12, 10, 9, 31), 10.75, 4200, 42000) }));
+        Deliver(stock.GetFenbiData(),
+            TickReply(Header(now, c.open, 10.75, 9.5),
+                { MakeWireTick(T(2026, 12, 10, 9, 31), 10.75, 4200, 42000) }));
         stock.UpdateDayBarFromTicks(stock.GetFenbiData());
         CKData& day = stock.GetDayData();
         ASSERT_EQ(day.GetCount(), c.expectedCount) << c.what;
@@ -191,16 +207,16 @@ TEST(StockToday, FiveMinuteBarsCountEveryTicksVolume)
     CStock stock(0x600000);
     // Yesterday's bars stay; a stale bar of today is replaced.
     std::vector<WireBar> old = { MakeWireBar(T(2026, 12, 9, 15, 0), 9, 9, 9, 9, 10, 10),
-                                 MakeWireBar(T(2026, 12, 10, 9, 35), 1, 1, 1, 1, 1, 1) };
+        MakeWireBar(T(2026, 12, 10, 9, 35), 1, 1, 1, 1, 1, 1) };
     Deliver(stock.GetFiveMinuteData(), BarReply(old));
     const std::vector<WireTick> ticks = {
-        MakeWireTick(T(2026, 12, 10, 9, 25), 10.0, 100, 1000),   // auction: first bar
+        MakeWireTick(T(2026, 12, 10, 9, 25), 10.0, 100, 1000), // auction: first bar
         MakeWireTick(T(2026, 12, 10, 9, 31), 10.5, 150, 1500),
-        MakeWireTick(T(2026, 12, 10, 9, 36), 10.25, 400, 4000),  // opens the 9:40 bar
-        MakeWireTick(T(2026, 12, 10, 9, 38), 0, 450, 4500),      // no price: not counted
+        MakeWireTick(T(2026, 12, 10, 9, 36), 10.25, 400, 4000), // opens the 9:40 bar
+        MakeWireTick(T(2026, 12, 10, 9, 38), 0, 450, 4500), // no price: not counted
         MakeWireTick(T(2026, 12, 10, 9, 39), 10.125, 500, 5000),
         MakeWireTick(T(2026, 12, 10, 14, 58), 10.375, 800, 8000),
-        MakeWireTick(T(2026, 12, 10, 15, 1), 10.5, 900, 9000),   // after the close: the 15:00 bar
+        MakeWireTick(T(2026, 12, 10, 15, 1), 10.5, 900, 9000), // after the close: the 15:00 bar
     };
     Deliver(stock.GetFenbiData(), TickReply(Header(now, 10, 10.5, 10), ticks));
     stock.UpdateFiveMinuteBarsFromTicks(stock.GetFenbiData());
@@ -208,7 +224,7 @@ TEST(StockToday, FiveMinuteBarsCountEveryTicksVolume)
     ASSERT_EQ(bars.GetCount(), 4);
     EXPECT_EQ(bars.GetBar(0)->time, T(2026, 12, 9, 15, 0));
     EXPECT_EQ(bars.GetBar(1)->time, T(2026, 12, 10, 9, 35));
-    EXPECT_FLOAT_EQ(bars.GetBar(1)->volume, 150.f);  // the opening tick's 100 included
+    EXPECT_FLOAT_EQ(bars.GetBar(1)->volume, 150.f); // the opening tick's 100 included
     EXPECT_FLOAT_EQ(bars.GetBar(1)->open, 10.f);
     EXPECT_FLOAT_EQ(bars.GetBar(1)->high, 10.5f);
     EXPECT_EQ(bars.GetBar(2)->time, T(2026, 12, 10, 9, 40));
@@ -255,13 +271,15 @@ TEST(StockSnapshot, CloneAndUpdatedSeriesCopyNewDataOnce)
     ScopedServerTime time(now);
     CStock stock(0x600000);
     Deliver(stock.GetDayData(), DayBars({ T(2026, 12, 8), T(2026, 12, 9) }));
-    Deliver(stock.GetFenbiData(), TickReply(Header(now, 10, 10.5, 9.5), { MakeWireTick(T(2026, 12, 10, 9, 31), 10.5, 4200, 42000),
-                                                                          MakeWireTick(T(2026, 12, 10, 9, 45), 10.25, 4300, 43000) }));
+    Deliver(stock.GetFenbiData(),
+        TickReply(Header(now, 10, 10.5, 9.5),
+            { MakeWireTick(T(2026, 12, 10, 9, 31), 10.5, 4200, 42000),
+                MakeWireTick(T(2026, 12, 10, 9, 45), 10.25, 4300, 43000) }));
     stock.SetActive(1);
     std::unique_ptr<CStock> snapshot(stock.Clone());
     EXPECT_EQ(snapshot->GetCodeKey(), 0x600000u);
     EXPECT_EQ(snapshot->GetFenbiData().GetCount(), 2);
-    EXPECT_EQ(snapshot->GetDayData().GetCount(), 3);  // today's bar from the ticks
+    EXPECT_EQ(snapshot->GetDayData().GetCount(), 3); // today's bar from the ticks
     EXPECT_FLOAT_EQ(snapshot->GetStockInfo().last, 10.5f);
     EXPECT_GT(snapshot->GetMinute().GetCount(), 0);
     EXPECT_FALSE(snapshot->GetDayData().IsDirty());
@@ -281,7 +299,7 @@ unsigned __stdcall DeleteStock(void* stock)
     delete static_cast<CStock*>(stock);
     return 0;
 }
-}  // namespace
+} // namespace
 
 TEST(StockDeletion, WaitsForEveryPendingSeries)
 {
@@ -308,7 +326,8 @@ TEST(StockDeletion, WaitsForEveryPendingSeries)
 TEST(StockExRights, DerivedPeriodIsRebuiltFromTheAdjustedBars)
 {
     CStock stock(0x600000);
-    Deliver(stock.GetDayData(), DayBars({ T(2026, 12, 1), T(2026, 12, 2), T(2026, 12, 3), T(2026, 12, 4) }, 10));
+    Deliver(
+        stock.GetDayData(), DayBars({ T(2026, 12, 1), T(2026, 12, 2), T(2026, 12, 3), T(2026, 12, 4) }, 10));
     ASSERT_FLOAT_EQ(stock.GetKData(kPeriodWeek)->GetBar(0)->open, 10.f);
     const ExRightsList records = { ExRightsRecord { T(2026, 12, 3), 0, 0, 0, 0.5f } };
     stock.ApplyExRights(kPeriodWeek, &records, CKData::kKeepLatest);

@@ -4,8 +4,8 @@
 
 #include "base/MemoryStream.h"
 
-int32_t LockedRecordingProvider::RequestSync(int32_t command, uint32_t userData, uint32_t value, uint32_t value2,
-                                             CMemoryStream*)
+int32_t LockedRecordingProvider::RequestSync(
+    int32_t command, uint32_t userData, uint32_t value, uint32_t value2, CMemoryStream*)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_requests.push_back(RecordedRequest { command, userData, value, value2, nullptr, 0 });
@@ -13,8 +13,8 @@ int32_t LockedRecordingProvider::RequestSync(int32_t command, uint32_t userData,
     return 0;
 }
 
-int32_t LockedRecordingProvider::RequestAsync(int32_t command, uint32_t userData, uint32_t value, uint32_t value2,
-                                              DownloadCallback callback, uintptr_t callbackArg)
+int32_t LockedRecordingProvider::RequestAsync(int32_t command, uint32_t userData, uint32_t value,
+    uint32_t value2, DownloadCallback callback, uintptr_t callbackArg)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_requests.push_back(RecordedRequest { command, userData, value, value2, callback, callbackArg });
@@ -37,26 +37,25 @@ size_t LockedRecordingProvider::Count() const
 bool LockedRecordingProvider::WaitForCount(size_t n, DWORD timeoutMs) const
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return m_requests.size() >= n; });
+    return m_changed.wait_for(
+        lock, std::chrono::milliseconds(timeoutMs), [&] { return m_requests.size() >= n; });
 }
 
 void LockedRecordingProvider::Complete(size_t index, const std::string* reply)
 {
-    RecordedRequest r;
+    RecordingDataProvider one;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        r = m_requests.at(index);
+        one.requests.push_back(m_requests.at(index));
     }
-    if (!reply) {
-        r.callback(r.key, r.callbackArg, nullptr, 0);
-        return;
-    }
-    CMemoryStream stream;
-    FillStreamWith(stream, *reply);
-    r.callback(r.key, r.callbackArg, &stream, 1);
+    // Outside the lock: the callback may send the next request.
+    one.Complete(0, reply);
 }
 
-void RecordingObserver::OnQuotesRefreshed(CReportData*) { Record(NoticeRecord { true, 9, 0, ::GetCurrentThreadId() }); }
+void RecordingObserver::OnQuotesRefreshed(CReportData*)
+{
+    Record(NoticeRecord { true, 9, 0, ::GetCurrentThreadId() });
+}
 
 void RecordingObserver::OnStockDataUpdated(int kind, uint32_t key)
 {
@@ -106,4 +105,3 @@ bool RecordingObserver::WaitFor(const std::function<bool(const NoticeRecord&)>& 
         return false;
     });
 }
-

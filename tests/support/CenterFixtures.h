@@ -18,10 +18,10 @@
 class LockedRecordingProvider : public IDataProvider
 {
 public:
-    int32_t RequestSync(int32_t command, uint32_t userData, uint32_t value, uint32_t value2,
-                        CMemoryStream* out) override;
+    int32_t RequestSync(
+        int32_t command, uint32_t userData, uint32_t value, uint32_t value2, CMemoryStream* out) override;
     int32_t RequestAsync(int32_t command, uint32_t userData, uint32_t value, uint32_t value2,
-                         DownloadCallback callback, uintptr_t callbackArg) override;
+        DownloadCallback callback, uintptr_t callbackArg) override;
     std::vector<RecordedRequest> Requests() const;
     size_t Count() const;
     bool WaitForCount(size_t n, DWORD timeoutMs) const;
@@ -36,7 +36,7 @@ private:
 
 struct NoticeRecord
 {
-    bool quotes;  // OnQuotesRefreshed, else OnStockDataUpdated
+    bool quotes; // OnQuotesRefreshed, else OnStockDataUpdated
     int kind;
     uint32_t key;
     DWORD threadId;
@@ -60,4 +60,3 @@ private:
     std::vector<NoticeRecord> m_records;
     std::function<void(const NoticeRecord&)> m_hook;
 };
-

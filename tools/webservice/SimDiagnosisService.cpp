@@ -45,10 +45,14 @@ bool IsCode(const std::string& code)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 SimDiagnosisService::SimDiagnosisService(uint32_t seed)
-    : m_seed(seed), m_delayMs(0), m_failureStatus(0), m_emptyBody(false), m_requests(0)
+    : m_seed(seed)
+    , m_delayMs(0)
+    , m_failureStatus(0)
+    , m_emptyBody(false)
+    , m_requests(0)
 {
 }
 
