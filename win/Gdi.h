@@ -313,9 +313,3 @@ inline void FillSolidRect(HDC dc, const RECT& r, COLORREF color)
     ::ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
     ::SetBkColor(dc, old);
 }
-
-// The number of GDI objects this process holds (0 when the system cannot tell).
-inline DWORD CountGdiObjects()
-{
-    return ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
-}
