@@ -1,6 +1,5 @@
 #include "win/AppModule.h"
 #include <commctrl.h>
-#include <shlwapi.h>
 #include "base/UnicodeString.h"
 
 CAppModule& CAppModule::Get()
@@ -92,19 +91,4 @@ std::string CAppModule::LoadRawResource(const char* type, UINT id) const
     if (!bytes)
         return std::string();
     return std::string(static_cast<const char*>(bytes), size);
-}
-
-DWORD CAppModule::GetCommonControlsVersion()
-{
-    HMODULE comctl = ::GetModuleHandleA("comctl32.dll");
-    if (!comctl)
-        return 0;
-    typedef HRESULT(CALLBACK * GetVersionFn)(DLLVERSIONINFO*);
-    GetVersionFn getVersion = reinterpret_cast<GetVersionFn>(
-        reinterpret_cast<void (*)()>(::GetProcAddress(comctl, "DllGetVersion")));
-    DLLVERSIONINFO info = {};
-    info.cbSize = sizeof(info);
-    if (!getVersion || FAILED(getVersion(&info)))
-        return 0;
-    return MAKELONG(info.dwMinorVersion, info.dwMajorVersion);
 }

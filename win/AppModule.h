@@ -39,10 +39,6 @@ public:
     // The bytes of a custom resource, empty when missing.
     std::string LoadRawResource(const char* type, UINT id) const;
 
-    // The major and minor version of the loaded common controls (6.0 when
-    // the manifest is active), 0 when unknown.
-    static DWORD GetCommonControlsVersion();
-
 private:
     CAppModule();
 
