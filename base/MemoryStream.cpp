@@ -36,6 +36,7 @@ uint8_t* CMemoryStream::Grow(int32_t& requested)
     if (requested == m_capacity)
         return m_buffer;
     if (requested <= 0) {
+        requested = 0;
         if (m_block) {
             ::GlobalUnlock(m_block);
             ::GlobalFree(m_block);
@@ -94,7 +95,8 @@ int32_t CMemoryStream::Write(const void* data, int32_t n)
             std::memset(m_buffer + m_size, 0, static_cast<size_t>(m_position - m_size));
         m_size = static_cast<int32_t>(end);
     }
-    std::memcpy(m_buffer + m_position, data, static_cast<size_t>(n));
+    if (n)
+        std::memcpy(m_buffer + m_position, data, static_cast<size_t>(n));
     m_position = static_cast<int32_t>(end);
     return n;
 }

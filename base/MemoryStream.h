@@ -6,7 +6,7 @@
 class CMemoryStream
 {
 public:
-    static const int32_t kGrowStep = 8192;
+    static constexpr int32_t kGrowStep = 8192;
 
     CMemoryStream();
     virtual ~CMemoryStream();

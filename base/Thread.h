@@ -17,7 +17,7 @@ public:
 class CThread
 {
 public:
-    static const DWORD kExitCode = 123;
+    static constexpr DWORD kExitCode = 123;
 
     CThread();
     // Only closes the handle: owners call Stop first when the thread may run.

@@ -37,7 +37,14 @@ public:
 // 1: the quote-library provider; anything else: no provider.
 int32_t GetDataProviderMode();
 void SetDataProviderMode(int32_t mode);
+// Never null: where no provider can be had, one that fails every request
+// (synchronous: 0; asynchronous: 1, then the failure call).
 IDataProvider* GetDataProvider();
+// The network request manager whatever the mode (finance, ex-rights, block
+// groups and formula data always go there); the override while one is set.
+IDataProvider* GetNetworkDataProvider();
+// The provider that fails every request.
+IDataProvider* GetFailingDataProvider();
 
 // Test seam: while set, GetDataProvider returns this provider whatever the mode.
 void SetDataProviderOverride(IDataProvider* provider);

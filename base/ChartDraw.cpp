@@ -1,0 +1,208 @@
+#include "base/ChartDraw.h"
+#include "base/GdiObjectCache.h"
+#include "base/UnicodeString.h"
+
+namespace {
+
+const char kAxisFontFace[] = "宋体";
+
+HPEN CachedPen(int width, COLORREF colour)
+{
+    GdiObjectCache* cache = GdiObjectCache::Instance();
+    return cache ? cache->GetPen(PS_SOLID, width, colour) : nullptr;
+}
+
+HBRUSH CachedBrush(COLORREF colour)
+{
+    GdiObjectCache* cache = GdiObjectCache::Instance();
+    return cache ? cache->GetBrush(colour) : nullptr;
+}
+
+// Selects an object for the enclosing scope.
+class SelectedObject
+{
+public:
+    SelectedObject(HDC dc, HGDIOBJ object)
+        : m_dc(dc)
+        , m_old(object ? ::SelectObject(dc, object) : nullptr)
+    {
+    }
+    ~SelectedObject()
+    {
+        if (m_old)
+            ::SelectObject(m_dc, m_old);
+    }
+
+private:
+    SelectedObject(const SelectedObject&) = delete;
+    SelectedObject& operator=(const SelectedObject&) = delete;
+    HDC m_dc;
+    HGDIOBJ m_old;
+};
+
+void Line(HDC dc, int x1, int y1, int x2, int y2)
+{
+    ::MoveToEx(dc, x1, y1, nullptr);
+    ::LineTo(dc, x2, y2);
+}
+
+int TextWidth(HDC dc, const std::string& text)
+{
+    SIZE size = { 0, 0 };
+    ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    return size.cx;
+}
+
+}
+
+int DrawValueAxis(
+    HDC dc, const RECT& rect, int topMargin, int bottomMargin, double minimum, double maximum, int decimals)
+{
+    const ValueAxisLayout layout = LayoutValueAxis(rect, topMargin, bottomMargin, minimum, maximum, decimals);
+    if (!layout.drawable)
+        return 0;
+    if (HBRUSH frame = CachedBrush(ChartColors::Axis))
+        ::FrameRect(dc, &rect, frame);
+    DrawDottedLine(dc, 1, ChartColors::Axis, rect.left, layout.topY, rect.right, layout.topY);
+    for (const AxisMark& line : layout.lines) {
+        DrawDottedLine(dc, 1, ChartColors::Axis, rect.left, line.y, rect.right, line.y);
+        DrawAxisValue(dc, ChartColors::AxisLabel, rect.left, line.y, line.value, layout.decimals);
+    }
+    return 1;
+}
+
+void DrawAxisValue(HDC dc, COLORREF colour, int x, int y, double value, int decimals)
+{
+    GdiObjectCache* cache = GdiObjectCache::Instance();
+    SelectedObject font(dc, cache ? cache->GetFont(12, kAxisFontFace, FW_NORMAL) : nullptr);
+    const std::string text = FormatAxisNumber(value, decimals);
+    ::SetTextColor(dc, colour);
+    const int width = TextWidth(dc, text);
+    ::TextOutA(dc, x - 2 - width, y - 7, text.c_str(), static_cast<int>(text.size()));
+}
+
+void DrawAxisLabels(HDC dc, COLORREF colour, int count, int x, int topY, int bottomY, double bottomValue,
+    double topValue, bool includeFirst, bool includeLast, int decimals)
+{
+    const std::vector<AxisMark> labels
+        = LayoutAxisLabels(count, topY, bottomY, bottomValue, topValue, includeFirst, includeLast);
+    if (labels.empty())
+        return;
+    ::SetTextColor(dc, colour);
+    for (const AxisMark& label : labels) {
+        const std::string text = FormatAxisNumber(WithoutNegativeZero(label.value, decimals), decimals);
+        ::TextOutA(dc, x - TextWidth(dc, text) - 1, label.y, text.c_str(), static_cast<int>(text.size()));
+    }
+}
+
+void DrawPenLine(HDC dc, int width, COLORREF colour, int x1, int y1, int x2, int y2)
+{
+    DrawLineWithPen(dc, CachedPen(width, colour), x1, y1, x2, y2);
+}
+
+void DrawLineWithPen(HDC dc, HPEN pen, int x1, int y1, int x2, int y2)
+{
+    SelectedObject selected(dc, pen);
+    Line(dc, x1, y1, x2, y2);
+}
+
+void DrawDottedLine(HDC dc, int width, COLORREF colour, int x1, int y1, int x2, int y2)
+{
+    if (y1 < 0)
+        return;
+    DrawDottedLineWithPen(dc, CachedPen(width, colour), x1, y1, x2, y2);
+}
+
+void DrawDottedLineWithPen(HDC dc, HPEN pen, int x1, int y1, int x2, int y2)
+{
+    SelectedObject selected(dc, pen);
+    ForEachDottedSegment(
+        x1, y1, x2, y2, [dc](const DotSegment& dot) { Line(dc, dot.x, dot.y, dot.endX, dot.endY); });
+}
+
+void DrawVLineWithTick(HDC dc, int x, int x2, int y1, int y2, int y3, HPEN pen)
+{
+    SelectedObject selected(dc, pen);
+    Line(dc, x, y1, x, y2);
+    Line(dc, x, y3, x2, y3);
+}
+
+void DrawCandle(HDC dc, int x, int yHigh, int yLow, const RECT& body, COLORREF colour, HPEN pen, bool hollow)
+{
+    if (HBRUSH brush = CachedBrush(colour)) {
+        if (hollow)
+            ::FrameRect(dc, &body, brush);
+        else
+            ::FillRect(dc, &body, brush);
+    }
+    SelectedObject selected(dc, pen);
+    Line(dc, x, yHigh, x, body.top);
+    Line(dc, x, body.bottom, x, yLow);
+}
+
+int DrawBoxedText(HDC dc, RECT& rect, const char* text, COLORREF frameColour, COLORREF textColour,
+    COLORREF backColour, const RECT* bound)
+{
+    const std::wstring wide = GbkToWide(text ? text : "");
+    RECT measure = { 0, 0, 300, 100 };
+    ::DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &measure,
+        DT_CALCRECT | DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
+    rect = LayoutBoxedText(rect, bound, measure.right - measure.left);
+    if (HBRUSH frame = CachedBrush(frameColour))
+        ::FrameRect(dc, &rect, frame);
+    RECT inside = rect;
+    ::InflateRect(&inside, -1, -1);
+    if (HBRUSH back = CachedBrush(backColour))
+        ::FillRect(dc, &inside, back);
+    const COLORREF oldText = ::SetTextColor(dc, textColour);
+    const COLORREF oldBack = ::SetBkColor(dc, backColour);
+    ::DrawTextW(dc, wide.c_str(), static_cast<int>(wide.size()), &inside,
+        DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX);
+    ::SetBkColor(dc, oldBack);
+    ::SetTextColor(dc, oldText);
+    return 1;
+}
+
+void FillEllipse(HDC dc, const RECT& rect, COLORREF colour)
+{
+    SelectedObject brush(dc, CachedBrush(colour));
+    SelectedObject pen(dc, ::GetStockObject(NULL_PEN));
+    ::Ellipse(dc, rect.left, rect.top, rect.right, rect.bottom);
+}
+
+void DrawEllipse(HDC dc, const RECT& rect, int width, COLORREF colour)
+{
+    SelectedObject pen(dc, CachedPen(width, colour));
+    SelectedObject brush(dc, ::GetStockObject(NULL_BRUSH));
+    ::Ellipse(dc, rect.left, rect.top, rect.right, rect.bottom);
+}
+
+void DrawCross(HDC dc, const RECT& rect, int width, COLORREF colour)
+{
+    SelectedObject pen(dc, CachedPen(width, colour));
+    Line(dc, rect.left, rect.top, rect.right, rect.bottom);
+    Line(dc, rect.left, rect.bottom, rect.right, rect.top);
+}
+
+int DrawPieChart(HDC dc, const RECT& rect, const std::vector<PieSector>& sectors)
+{
+    std::vector<int> percentages;
+    for (const PieSector& sector : sectors)
+        percentages.push_back(sector.percentage);
+    POINT centre;
+    int radius = 0;
+    std::vector<PieSlice> slices;
+    LayoutPie(rect, percentages, centre, radius, slices);
+    for (size_t i = 0; i < sectors.size(); ++i) {
+        SelectedObject brush(dc, CachedBrush(sectors[i].colour));
+        ::BeginPath(dc);
+        ::MoveToEx(dc, centre.x, centre.y, nullptr);
+        ::AngleArc(dc, centre.x, centre.y, static_cast<DWORD>(radius),
+            static_cast<FLOAT>(slices[i].startAngle), static_cast<FLOAT>(slices[i].sweep));
+        ::LineTo(dc, centre.x, centre.y);
+        ::CloseFigure(dc);
+        ::EndPath(dc);
+        ::StrokeAndFillPath(dc);
+    }
+    return 1;
+}

@@ -1,0 +1,89 @@
+#include "base/GdiObjectCache.h"
+#include "base/DataPaths.h"
+#include "base/ImageUtil.h"
+#include "base/UnicodeString.h"
+#include <cstdio>
+
+namespace {
+
+const char kIconStripName[] = "biaoji.png";
+
+template <class Map> void DeleteAll(Map& handles)
+{
+    for (auto& entry : handles) {
+        if (entry.second)
+            ::DeleteObject(entry.second);
+    }
+    handles.clear();
+}
+
+}
+
+HFONT CreatePlainFont(int height, const char* face, int weight)
+{
+    const std::wstring wideFace = GbkToWide(face ? face : "");
+    return ::CreateFontW(-height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+        CLIP_STROKE_PRECIS, DEFAULT_QUALITY, FF_SWISS | DEFAULT_PITCH, wideFace.c_str());
+}
+
+GdiObjectCache::GdiObjectCache()
+{
+    HBITMAP strip = nullptr;
+    if (DataPaths* paths = DataPaths::Instance()) {
+        const std::string path = paths->GetSkinFile(kIconStripName);
+        strip = LoadImageFromResource(path.c_str(), "PNG");
+    }
+    m_images[kIconStripName] = strip;
+}
+
+GdiObjectCache::~GdiObjectCache()
+{
+    Clear();
+}
+
+HFONT GdiObjectCache::GetFont(int height, const char* face, int weight)
+{
+    char key[160];
+    std::snprintf(key, sizeof(key), "%s_%d_%d", face ? face : "", height, weight);
+    auto found = m_fonts.find(key);
+    if (found != m_fonts.end())
+        return found->second;
+    HFONT font = CreatePlainFont(height, face, weight);
+    m_fonts[key] = font;
+    return font;
+}
+
+HPEN GdiObjectCache::GetPen(int style, int width, COLORREF colour)
+{
+    const auto key = std::make_tuple(style, width, colour);
+    auto found = m_pens.find(key);
+    if (found != m_pens.end())
+        return found->second;
+    HPEN pen = ::CreatePen(style, width, colour);
+    m_pens[key] = pen;
+    return pen;
+}
+
+HBRUSH GdiObjectCache::GetBrush(COLORREF colour)
+{
+    auto found = m_brushes.find(colour);
+    if (found != m_brushes.end())
+        return found->second;
+    HBRUSH brush = ::CreateSolidBrush(colour);
+    m_brushes[colour] = brush;
+    return brush;
+}
+
+HBITMAP GdiObjectCache::FindImage(const std::string& name) const
+{
+    auto found = m_images.find(name);
+    return found == m_images.end() ? nullptr : found->second;
+}
+
+void GdiObjectCache::Clear()
+{
+    DeleteAll(m_fonts);
+    DeleteAll(m_pens);
+    DeleteAll(m_brushes);
+    DeleteAll(m_images);
+}

@@ -1,0 +1,38 @@
+#include "base/Process.h"
+#include <windows.h>
+#include <psapi.h>
+#include <cstring>
+
+int KillProcessByName(const char* name)
+{
+    DWORD ids[1024];
+    DWORD bytes = 0;
+    if (!name || !::EnumProcesses(ids, sizeof(ids), &bytes))
+        return 0;
+    const DWORD count = bytes / sizeof(DWORD);
+    const DWORD self = ::GetCurrentProcessId();
+    DWORD match = 0;
+    for (DWORD i = 0; i < count && !match; ++i) {
+        if (ids[i] == self || ids[i] == 0)
+            continue;
+        HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, ids[i]);
+        if (!process)
+            continue;
+        HMODULE module = nullptr;
+        DWORD needed = 0;
+        char baseName[MAX_PATH + 1] = {};
+        if (::EnumProcessModules(process, &module, sizeof(module), &needed)
+            && ::GetModuleBaseNameA(process, module, baseName, MAX_PATH) > 0
+            && std::strcmp(baseName, name) == 0)
+            match = ids[i];
+        ::CloseHandle(process);
+    }
+    if (match) {
+        HANDLE process = ::OpenProcess(PROCESS_ALL_ACCESS, FALSE, match);
+        if (process) {
+            ::TerminateProcess(process, 0);
+            ::CloseHandle(process);
+        }
+    }
+    return 1;
+}

@@ -1,0 +1,164 @@
+// Transport benchmark: requests per second through the request manager and
+// its worker pool against the in-process quote simulator on loopback, for
+// small replies and for 1 MiB zlib replies, and the latency of one request.
+//   bench_transport [requests]     (default 400)
+#include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "base/MemoryStream.h"
+#include "net/DownLoaderManager.h"
+#include "net/DownloadRequestQueue.h"
+#include "tools/quotesim/QuoteSimulator.h"
+
+namespace {
+
+// Requests waiting in the queue at once; below its 16 so none is dropped.
+const int kWindow = 12;
+
+struct Completion
+{
+    std::mutex mutex;
+    std::condition_variable changed;
+    int done = 0;
+    int failed = 0;
+    std::vector<LARGE_INTEGER> finishedAt;
+};
+
+void OnComplete(uint32_t userData, uintptr_t arg, CMemoryStream*, int32_t ok)
+{
+    Completion* c = reinterpret_cast<Completion*>(arg);
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    std::lock_guard<std::mutex> lock(c->mutex);
+    if (userData < c->finishedAt.size())
+        c->finishedAt[userData] = now;
+    ++c->done;
+    if (!ok)
+        ++c->failed;
+    c->changed.notify_all();
+}
+
+double Seconds(LARGE_INTEGER from, LARGE_INTEGER to)
+{
+    LARGE_INTEGER freq;
+    ::QueryPerformanceFrequency(&freq);
+    return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(freq.QuadPart);
+}
+
+// Bar-like records: compressible as real market data is, not a constant fill.
+std::string MarketLikeBody(size_t bytes)
+{
+    std::string body;
+    body.reserve(bytes);
+    uint32_t price = 10000;
+    uint32_t seed = 7;
+    while (body.size() < bytes) {
+        seed = seed * 1103515245u + 12345u;
+        price += (seed >> 16) % 21;
+        price -= 10;
+        const uint32_t record[7] = { 1262304000u + static_cast<uint32_t>(body.size()), price, price + 30,
+            price - 25, price + 5, (seed >> 8) % 100000, (seed >> 4) % 1000000 };
+        body.append(reinterpret_cast<const char*>(record), sizeof(record));
+    }
+    body.resize(bytes);
+    return body;
+}
+
+void Throughput(const char* label, uint16_t port, int requests)
+{
+    CDownLoaderManager manager("127.0.0.1", port);
+    Completion c;
+    c.finishedAt.resize(requests);
+    LARGE_INTEGER start;
+    LARGE_INTEGER end;
+    ::QueryPerformanceCounter(&start);
+    for (int i = 0; i < requests; ++i) {
+        {
+            std::unique_lock<std::mutex> lock(c.mutex);
+            c.changed.wait(lock, [&] { return i - c.done < kWindow; });
+        }
+        manager.RequestAsync(
+            0x301, static_cast<uint32_t>(i), 0, 0, &OnComplete, reinterpret_cast<uintptr_t>(&c));
+    }
+    {
+        std::unique_lock<std::mutex> lock(c.mutex);
+        c.changed.wait(lock, [&] { return c.done == requests; });
+    }
+    ::QueryPerformanceCounter(&end);
+    const double seconds = Seconds(start, end);
+    std::printf("%-28s %6d requests, %u workers: %8.1f requests/s (%.2f s, %d failed)\n", label, requests,
+        static_cast<unsigned>(manager.WorkerCount()), requests / seconds, seconds, c.failed);
+}
+
+void Latency(uint16_t port, int samples)
+{
+    CDownLoaderManager manager("127.0.0.1", port);
+    std::vector<double> async;
+    std::vector<double> sync;
+    for (int i = 0; i < samples; ++i) {
+        Completion c;
+        c.finishedAt.resize(1);
+        LARGE_INTEGER start;
+        ::QueryPerformanceCounter(&start);
+        manager.RequestAsync(0x301, 0, 0, 0, &OnComplete, reinterpret_cast<uintptr_t>(&c));
+        std::unique_lock<std::mutex> lock(c.mutex);
+        c.changed.wait(lock, [&] { return c.done == 1; });
+        async.push_back(Seconds(start, c.finishedAt[0]) * 1000.0);
+    }
+    CMemoryStream out;
+    for (int i = 0; i < samples; ++i) {
+        LARGE_INTEGER start;
+        LARGE_INTEGER end;
+        ::QueryPerformanceCounter(&start);
+        manager.RequestSync(0x301, 0, 0, 0, &out);
+        ::QueryPerformanceCounter(&end);
+        sync.push_back(Seconds(start, end) * 1000.0);
+    }
+    std::sort(async.begin(), async.end());
+    std::sort(sync.begin(), sync.end());
+    std::printf("median latency, one small request: asynchronous %.2f ms (through queue and dispatcher), "
+                "synchronous %.2f ms (%d samples)\n",
+        async[async.size() / 2], sync[sync.size() / 2], samples);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const int requests = argc > 1 ? std::max(1, std::atoi(argv[1])) : 400;
+    QuoteSimulator sim;
+    if (!sim.Start(0)) {
+        std::fprintf(stderr, "cannot start the quote simulator\n");
+        return 1;
+    }
+    std::string body = MarketLikeBody(200);
+    sim.SetHandler(0x301, [&body](const SimRequest& r) {
+        SimReply reply;
+        reply.value = r.value;
+        reply.value2 = r.value2;
+        reply.body = body;
+        return reply;
+    });
+
+    sim.SetCompression(0);
+    Throughput("small replies (200 B)", sim.Port(), requests);
+
+    body = MarketLikeBody(1 << 20);
+    sim.SetCompression(1);
+    Throughput("1 MiB zlib replies", sim.Port(), std::max(1, requests / 4));
+
+    body = MarketLikeBody(200);
+    sim.SetCompression(0);
+    Latency(sim.Port(), 51);
+    sim.Stop();
+    DownloadRequestQueue::Global().CancelAll();
+    return 0;
+}

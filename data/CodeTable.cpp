@@ -1,0 +1,177 @@
+#include "data/CodeTable.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "base/MemoryStream.h"
+#include "data/ByteReader.h"
+#include "data/SearchKey.h"
+#include "data/TableFile.h"
+#include "data/TableRequests.h"
+
+namespace {
+const int kSearchKeyLimit = 65536;
+} // namespace
+
+CCodeTable::CCodeTable()
+    : m_dirty(0)
+    , m_headerWord1(0)
+    , m_headerWord2(0)
+{
+}
+
+CCodeTable::~CCodeTable()
+{
+    if (m_dirty)
+        Save(nullptr);
+}
+
+int CCodeTable::Load(const char* path)
+{
+    std::string bytes;
+    if (!ReadTableFile(path, m_path, bytes))
+        return 0;
+    ByteReader reader(bytes);
+    int32_t word1 = 0, word2 = 0;
+    if (!reader.ReadValue(word1) || !reader.ReadValue(word2))
+        return 0;
+    m_headerWord1 = word1;
+    m_headerWord2 = word2;
+    CodeTableRecord record;
+    while (reader.ReadValue(record)) // a trailing partial record is ignored
+        AddEntry(record);
+    SortKeys();
+    return 1;
+}
+
+int CCodeTable::Merge(CMemoryStream* stream)
+{
+    if (!stream || !stream->GetBuffer() || stream->GetSize() <= 0)
+        return 0;
+    ByteReader reader(*stream);
+    int32_t word1 = 0, word2 = 0;
+    reader.ReadPartial(word1);
+    reader.ReadPartial(word2);
+    // A reply without records would wipe the table and, through the save at
+    // destruction, the file: keep what is held instead.
+    if (reader.Remaining() < sizeof(CodeTableRecord))
+        return 0;
+    Clear();
+    m_headerWord1 = word1;
+    m_headerWord2 = word2;
+    CodeTableRecord record;
+    while (reader.ReadValue(record))
+        AddEntry(record);
+    SortKeys();
+    m_dirty = 1;
+    return 1;
+}
+
+HRESULT CCodeTable::Update()
+{
+    CMemoryStream reply;
+    if (RequestTableSyncViaProvider(kCmdCodeTable, m_headerWord2, &reply))
+        Merge(&reply);
+    return m_keys.empty() ? E_FAIL : S_OK;
+}
+
+int CCodeTable::Save(const char* path)
+{
+    return SaveTableFile(path, m_path, m_dirty, [this](TableFileWriter& out) {
+        out.Put(m_headerWord1);
+        out.Put(m_headerWord2);
+        for (CodeKey key : m_keys) {
+            const Entry* entry = FindEntry(key);
+            CodeTableRecord record = {};
+            // The key itself: re-deriving it from the tag would lose markets above 2.
+            record.key = key;
+            if (entry)
+                std::memcpy(
+                    record.name, entry->name.data(), std::min(entry->name.size(), sizeof(record.name)));
+            out.Put(record);
+        }
+    });
+}
+
+void CCodeTable::AddEntry(const CodeTableRecord& record)
+{
+    Entry entry;
+    entry.name = TrimText(FixedText(record.name, sizeof(record.name)));
+    entry.code = CodeOfKey(record.key);
+    entry.marketTag = MarketTagOfKey(record.key);
+    MakeSearchKey(entry.name.c_str(), entry.searchKey, kSearchKeyLimit);
+    entry.searchKey = TrimText(entry.searchKey);
+    entry.indexFlag = IsIndexCode(entry.marketTag, entry.code);
+    m_codeIndex.emplace(entry.code, record.key); // the first key of a code wins
+    m_entries.emplace(record.key, std::move(entry)); // the first entry of a key wins
+    m_keys.push_back(record.key);
+}
+
+void CCodeTable::SortKeys()
+{
+    std::sort(m_keys.begin(), m_keys.end());
+    // A key listed twice is still one security and one position.
+    m_keys.erase(std::unique(m_keys.begin(), m_keys.end()), m_keys.end());
+}
+
+void CCodeTable::Clear()
+{
+    m_keys.clear();
+    m_entries.clear();
+    m_codeIndex.clear();
+}
+
+const CCodeTable::Entry* CCodeTable::FindEntry(CodeKey key) const
+{
+    auto it = m_entries.find(key);
+    return it == m_entries.end() ? nullptr : &it->second;
+}
+
+CodeKey CCodeTable::GetKeyAt(int position) const
+{
+    if (position < 0 || position >= GetCount())
+        return 0;
+    return m_keys[static_cast<size_t>(position)];
+}
+
+int CCodeTable::IndexOfKey(CodeKey key) const
+{
+    auto it = std::lower_bound(m_keys.begin(), m_keys.end(), key);
+    return (it != m_keys.end() && *it == key) ? static_cast<int>(it - m_keys.begin()) : 0;
+}
+
+CodeKey CCodeTable::FindKeyByCode(const std::string& code) const
+{
+    auto it = m_codeIndex.find(code);
+    return it == m_codeIndex.end() ? 0 : it->second;
+}
+
+uint16_t CCodeTable::GetMarketOfKey(CodeKey key) const
+{
+    const Entry* entry = FindEntry(key);
+    return entry ? entry->marketTag : 0;
+}
+
+int CCodeTable::IsIndexKey(CodeKey key) const
+{
+    const Entry* entry = FindEntry(key);
+    return entry ? entry->indexFlag : 0;
+}
+
+std::string CCodeTable::GetCodeOfKey(CodeKey key) const
+{
+    const Entry* entry = FindEntry(key);
+    return entry ? entry->code : std::string();
+}
+
+std::string CCodeTable::GetNameOfKey(CodeKey key) const
+{
+    const Entry* entry = FindEntry(key);
+    return entry ? entry->name : std::string();
+}
+
+std::string CCodeTable::GetSearchKeyOfKey(CodeKey key) const
+{
+    const Entry* entry = FindEntry(key);
+    return entry ? entry->searchKey : std::string();
+}

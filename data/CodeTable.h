@@ -1,0 +1,83 @@
+#pragma once
+// The list of every security the client knows, from "codelist.dat" and the
+// server's code table (request 0x201).
+#include <windows.h>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "data/CodeKey.h"
+
+class CMemoryStream;
+
+#pragma pack(push, 1)
+struct CodeTableRecord
+{
+    uint32_t key;
+    char name[10]; // code page 936, NUL-padded; no terminator when full
+};
+#pragma pack(pop)
+static_assert(sizeof(CodeTableRecord) == 14, "code table records are 14 bytes");
+
+class CCodeTable
+{
+public:
+    struct Entry
+    {
+        uint16_t marketTag = 0;
+        int32_t indexFlag = 0;
+        std::string code;
+        std::string name;
+        std::string searchKey;
+    };
+
+    CCodeTable();
+    // Saves when dirty.
+    virtual ~CCodeTable();
+
+    // Appends the file's records to the table; 0 when it cannot be read or
+    // its header is short.
+    int Load(const char* path);
+    // Replaces the table with the records of a delivered 0x201 stream. A
+    // stream without a single record changes nothing and gives 0.
+    int Merge(CMemoryStream* stream);
+    // Synchronous 0x201 from header word 2 to the server time; E_FAIL when
+    // the table is empty afterwards.
+    HRESULT Update();
+    // Writes only when dirty; path null keeps the stored one.
+    int Save(const char* path);
+
+    void AddEntry(const CodeTableRecord& record);
+    void Clear();
+
+    int GetCount() const { return static_cast<int>(m_keys.size()); }
+    CodeKey GetKeyAt(int position) const;
+    int IndexOfKey(CodeKey key) const;
+    CodeKey FindKeyByCode(const std::string& code) const;
+    uint16_t GetMarketOfKey(CodeKey key) const;
+    int IsIndexKey(CodeKey key) const;
+    std::string GetCodeOfKey(CodeKey key) const;
+    std::string GetNameOfKey(CodeKey key) const;
+    std::string GetSearchKeyOfKey(CodeKey key) const;
+
+    int32_t GetHeaderWord1() const { return m_headerWord1; }
+    int32_t GetHeaderWord2() const { return m_headerWord2; }
+    int IsDirty() const { return m_dirty; }
+    const std::string& GetPath() const { return m_path; }
+
+private:
+    CCodeTable(const CCodeTable&) = delete;
+    CCodeTable& operator=(const CCodeTable&) = delete;
+
+    const Entry* FindEntry(CodeKey key) const;
+    void SortKeys();
+
+    std::map<CodeKey, Entry> m_entries;
+    std::vector<CodeKey> m_keys;
+    std::map<std::string, CodeKey> m_codeIndex;
+    std::string m_path;
+    int32_t m_dirty;
+    int32_t m_headerWord1;
+    int32_t m_headerWord2;
+};

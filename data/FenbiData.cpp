@@ -1,0 +1,234 @@
+#include "data/FenbiData.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "base/CPFile.h"
+#include "base/GlobalDefaults.h"
+#include "base/MemoryStream.h"
+#include "data/MarketTime.h"
+#include "net/DataProvider.h"
+
+namespace {
+
+const int32_t kReplyTicksOffset = 8 + static_cast<int32_t>(sizeof(WireTickHeader));
+
+bool TickTimeLess(const TickRecord& a, const TickRecord& b)
+{
+    return a.time < b.time;
+}
+
+float Price(uint32_t thousandths)
+{
+    return static_cast<float>(thousandths / 1000.0);
+}
+
+} // namespace
+
+TickFileHeader TickHeaderFromWire(const WireTickHeader& w)
+{
+    TickFileHeader h;
+    h.time = w.time;
+    h.reserved = w.reserved;
+    h.previousClose = Price(w.previousClose);
+    h.open = Price(w.open);
+    h.high = Price(w.high);
+    h.low = Price(w.low);
+    h.last = Price(w.last);
+    h.totalVolume = static_cast<float>(w.totalVolume);
+    h.totalAmount = static_cast<float>(w.totalAmount);
+    for (int i = 0; i < 5; ++i) {
+        h.bidPrices[i] = Price(w.bidPrices[i]);
+        h.bidVolumes[i] = static_cast<float>(w.bidVolumes[i]);
+        h.askPrices[i] = Price(w.askPrices[i]);
+        h.askVolumes[i] = static_cast<float>(w.askVolumes[i]);
+    }
+    return h;
+}
+
+TickRecord TickFromWire(const WireTick& w)
+{
+    TickRecord t;
+    t.time = w.time;
+    t.price = Price(w.price);
+    t.volume = static_cast<float>(w.volume);
+    t.amount = static_cast<float>(w.amount);
+    t.bidPrice = Price(w.bidPrice);
+    t.bidVolume = static_cast<float>(w.bidVolume);
+    t.askPrice = Price(w.askPrice);
+    t.askVolume = static_cast<float>(w.askVolume);
+    return t;
+}
+
+CFenbiData::CFenbiData()
+    : m_header()
+{
+    m_kind = kSeriesTicks;
+}
+
+CFenbiData::~CFenbiData()
+{
+    Save(nullptr);
+}
+
+const TickRecord& CFenbiData::GetTick(int index) const
+{
+    static const TickRecord kNoTick = {};
+    if (index < 0 || index >= GetCount())
+        return kNoTick;
+    return m_ticks[index];
+}
+
+bool CFenbiData::CopyTick(int index, TickRecord* out) const
+{
+    if (!out || index < 0 || index >= GetCount())
+        return false;
+    *out = m_ticks[index];
+    return true;
+}
+
+void CFenbiData::UpdateHeaderFromTicks()
+{
+    m_count = GetCount();
+    m_firstTime = m_ticks.empty() ? 0 : m_ticks.front().time;
+    m_lastTime = m_ticks.empty() ? 0 : m_ticks.back().time;
+}
+
+void CFenbiData::SortAndDropRepeats()
+{
+    std::stable_sort(m_ticks.begin(), m_ticks.end(), TickTimeLess);
+    m_ticks.erase(std::unique(m_ticks.begin(), m_ticks.end(),
+                      [](const TickRecord& a, const TickRecord& b) {
+                          return a.time == b.time && a.price == b.price && a.volume == b.volume;
+                      }),
+        m_ticks.end());
+}
+
+int CFenbiData::Load(const char* path, uint32_t key)
+{
+    m_key = key;
+    if (!path || !*path)
+        return 0;
+    m_path = path;
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes) || bytes.size() < sizeof(TickFileHeader))
+        return 0;
+    TickFileHeader header;
+    memcpy(&header, bytes.data(), sizeof(header));
+    const int32_t day = DayKey(header.time);
+    const size_t count = (bytes.size() - sizeof(header)) / sizeof(TickRecord);
+    std::vector<TickRecord> ticks;
+    ticks.reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+        TickRecord tick;
+        memcpy(&tick, bytes.data() + sizeof(header) + i * sizeof(TickRecord), sizeof(tick));
+        if (DayKey(tick.time) == day)
+            ticks.push_back(tick);
+    }
+    m_header = header;
+    m_ticks.swap(ticks);
+    SortAndDropRepeats();
+    UpdateHeaderFromTicks();
+    m_active.store(1);
+    return 1;
+}
+
+int CFenbiData::Save(const char* path)
+{
+    if (!m_dirty.load())
+        return 0;
+    std::string bytes(reinterpret_cast<const char*>(&m_header), sizeof(m_header));
+    if (!m_ticks.empty())
+        bytes.append(reinterpret_cast<const char*>(m_ticks.data()), m_ticks.size() * sizeof(TickRecord));
+    return SaveWhole(path, bytes.data(), bytes.size());
+}
+
+int CFenbiData::RequestData(int)
+{
+    if (m_pending.load())
+        return 1;
+    return SendRequest(kCmdTicks, m_ticks.empty() ? 0 : m_lastTime, ServerTime::Get() + 259200);
+}
+
+int CFenbiData::Merge(uint32_t key, CMemoryStream* stream)
+{
+    if (!stream || !stream->GetBuffer() || stream->GetSize() <= 0)
+        return 0;
+    const int32_t size = stream->GetSize();
+    if (size < kReplyTicksOffset) {
+        m_pending.store(0);
+        return 0;
+    }
+    const uint8_t* bytes = stream->GetBuffer();
+    WireTickHeader wireHeader;
+    memcpy(&wireHeader, bytes + 8, sizeof(wireHeader));
+    // A reply without a day, or of an earlier day than the one held, would wipe the day's ticks.
+    if (wireHeader.time <= 0 || (m_header.time > 0 && DayKey(wireHeader.time) < DayKey(m_header.time))) {
+        m_pending.store(0);
+        return 0;
+    }
+    const int32_t day = DayKey(wireHeader.time);
+    m_ticks.erase(std::remove_if(m_ticks.begin(), m_ticks.end(),
+                      [day](const TickRecord& t) { return DayKey(t.time) != day; }),
+        m_ticks.end());
+    m_header = TickHeaderFromWire(wireHeader);
+    const int32_t count = (size - kReplyTicksOffset) / static_cast<int32_t>(sizeof(WireTick));
+    for (int32_t i = 0; i < count; ++i) {
+        WireTick wire;
+        memcpy(&wire, bytes + kReplyTicksOffset + i * sizeof(WireTick), sizeof(wire));
+        m_ticks.push_back(TickFromWire(wire));
+    }
+    // Requests start at the last tick held, so the boundary tick comes back every time.
+    SortAndDropRepeats();
+    m_key = key;
+    UpdateHeaderFromTicks();
+    m_dirty.store(1);
+    m_active.store(1);
+    m_pending.store(0);
+    return 1;
+}
+
+int CFenbiData::CopyTo(CFenbiData* target)
+{
+    if (!target || target == this || !m_active.load())
+        return 0;
+    CopyHeaderTo(target);
+    target->m_header = m_header;
+    target->m_ticks = m_ticks;
+    target->m_count = GetCount();
+    m_active.store(0);
+    return 1;
+}
+
+int CFenbiData::GetOuterInnerVolume(float* lastVolume, float* outer, float* inner) const
+{
+    float latestVolume = 0;
+    int32_t latestTime = 0;
+    double outerSum = 0;
+    double innerSum = 0;
+    bool lastWasRise = true;
+    for (size_t i = 0; i < m_ticks.size(); ++i) {
+        const TickRecord& tick = m_ticks[i];
+        if (i == 0 || tick.time >= latestTime) {
+            latestTime = tick.time;
+            latestVolume = tick.volume;
+        }
+        if (i == 0)
+            continue;
+        const TickRecord& prev = m_ticks[i - 1];
+        const double delta = tick.volume - prev.volume;
+        if (tick.price - prev.price > 0.0001)
+            lastWasRise = true;
+        else if (prev.price - tick.price > 0.0001)
+            lastWasRise = false;
+        (lastWasRise ? outerSum : innerSum) += delta;
+    }
+    if (lastVolume)
+        *lastVolume = latestVolume;
+    if (outer)
+        *outer = static_cast<float>(outerSum);
+    if (inner)
+        *inner = static_cast<float>(innerSum);
+    return 1;
+}

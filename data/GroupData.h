@@ -1,0 +1,95 @@
+#pragma once
+// Block groups: securities grouped into blocks and blocks into categories,
+// kept in "groups.blk" exactly as request 0x206 delivers them.
+#include <windows.h>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "base/Singleton.h"
+#include "data/CodeKey.h"
+
+class CMemoryStream;
+
+#pragma pack(push, 1)
+struct GroupRecord
+{
+    int32_t id; // low 24 bits 0: a category header; otherwise a block
+    char name[40]; // code page 936, NUL-padded; no terminator when full
+};
+struct GroupMember
+{
+    uint32_t key;
+    int32_t blockId;
+};
+#pragma pack(pop)
+static_assert(sizeof(GroupRecord) == 44, "group records are 44 bytes");
+static_assert(sizeof(GroupMember) == 8, "group members are 8 bytes");
+
+inline bool IsCategoryId(int32_t id)
+{
+    return (static_cast<uint32_t>(id) & 0xFFFFFF) == 0;
+}
+
+class CGroupData
+{
+public:
+    CGroupData();
+    virtual ~CGroupData() { }
+
+    // Appends the file's groups and members; 0 when the file cannot be read
+    // or its layout does not fit its bytes (then nothing is taken).
+    int Load(const char* path);
+    // Replaces both lists with a delivered 0x206 stream; 0 and nothing
+    // changed when the stream is empty or its layout does not fit its bytes.
+    int Merge(CMemoryStream* stream);
+    // Synchronous 0x206 on the request manager: E_FAIL when the request
+    // fails; a reply that parses is written to the stored path, then merged.
+    HRESULT Update();
+
+    const std::vector<GroupRecord>& GetGroups() const { return m_groups; }
+    const std::vector<GroupMember>& GetMembers() const { return m_members; }
+    int32_t GetHeaderWord1() const { return m_headerWord1; }
+    int32_t GetHeaderWord2() const { return m_headerWord2; }
+    const std::string& GetPath() const { return m_path; }
+
+private:
+    CGroupData(const CGroupData&) = delete;
+    CGroupData& operator=(const CGroupData&) = delete;
+
+    std::vector<GroupRecord> m_groups;
+    std::vector<GroupMember> m_members;
+    std::string m_path;
+    int32_t m_headerWord1;
+    int32_t m_headerWord2;
+};
+
+// The application-wide index of the block groups, rebuilt from a
+// CGroupData after it is loaded and updated.
+class GroupIndex : public Singleton<GroupIndex>
+{
+public:
+    struct Block
+    {
+        std::string name;
+        std::vector<CodeKey> members; // in member-record order
+    };
+
+    int Rebuild(const CGroupData& groups);
+
+    const std::map<int32_t, std::string>& GetCategories() const { return m_categories; }
+    const std::map<int32_t, Block>& GetBlocks() const { return m_blocks; }
+    // Block ids of a security in member-record order; null when it has none.
+    const std::vector<int32_t>* GetBlocksOfKey(CodeKey key) const;
+    bool GetCategoryName(int32_t id, std::string& name) const;
+    bool GetBlockName(int32_t id, std::string& name) const;
+
+private:
+    friend class Singleton<GroupIndex>;
+    GroupIndex() { }
+
+    std::map<int32_t, std::string> m_categories;
+    std::map<int32_t, Block> m_blocks;
+    std::map<CodeKey, std::vector<int32_t>> m_blocksOfKey;
+};

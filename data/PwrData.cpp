@@ -1,0 +1,159 @@
+#include "data/PwrData.h"
+
+#include <algorithm>
+#include <set>
+
+#include "base/ExchangeTime.h"
+#include "base/MemoryStream.h"
+#include "data/ByteReader.h"
+#include "data/TableFile.h"
+#include "data/TableRequests.h"
+
+namespace {
+
+const int32_t kStockMarker = -1;
+const size_t kMarkerTagOffset = 4;
+const size_t kMarkerCodeOffset = 6;
+
+bool SameExchangeDay(int32_t a, int32_t b)
+{
+    const std::tm x = SplitExchangeTime(a);
+    const std::tm y = SplitExchangeTime(b);
+    return x.tm_year == y.tm_year && x.tm_yday == y.tm_yday;
+}
+
+} // namespace
+
+void SortUniqueByDay(ExRightsList& records)
+{
+    std::stable_sort(records.begin(), records.end(),
+        [](const ExRightsRecord& a, const ExRightsRecord& b) { return a.time < b.time; });
+    records.erase(
+        std::unique(records.begin(), records.end(),
+            [](const ExRightsRecord& a, const ExRightsRecord& b) { return SameExchangeDay(a.time, b.time); }),
+        records.end());
+}
+
+CPwrData::CPwrData()
+    : m_stockCount(0)
+    , m_dirty(0)
+    , m_headerWord1(0)
+    , m_headerWord2(0)
+{
+}
+
+CPwrData::~CPwrData()
+{
+    if (m_dirty)
+        Save(nullptr);
+}
+
+int CPwrData::Load(const char* path)
+{
+    std::string bytes;
+    if (!ReadTableFile(path, m_path, bytes))
+        return 0;
+    ByteReader reader(bytes);
+    int32_t word1 = 0, word2 = 0, stocks = 0;
+    if (!reader.ReadValue(word1) || !reader.ReadValue(word2) || !reader.ReadValue(stocks))
+        return 0;
+    // Every count is checked against the bytes present before anything is
+    // taken: a damaged file is refused whole rather than half read.
+    const size_t kStockHeader = sizeof(uint32_t) + sizeof(int32_t);
+    if (!reader.Holds(stocks, kStockHeader))
+        return 0;
+    std::map<CodeKey, ExRightsList> loaded;
+    for (int32_t i = 0; i < stocks; ++i) {
+        uint32_t key = 0;
+        int32_t count = 0;
+        if (!reader.ReadValue(key) || !reader.ReadValue(count)
+            || !reader.Holds(count, sizeof(ExRightsRecord)))
+            return 0;
+        ExRightsList list(static_cast<size_t>(count));
+        if (count && !reader.Read(list.data(), list.size() * sizeof(ExRightsRecord)))
+            return 0;
+        SortUniqueByDay(list);
+        loaded.emplace(key, std::move(list)); // the first list of a key wins
+    }
+    m_headerWord1 = word1;
+    m_headerWord2 = word2;
+    m_stockCount = stocks;
+    for (auto& item : loaded)
+        m_records.emplace(item.first, std::move(item.second));
+    return 1;
+}
+
+int CPwrData::Merge(CMemoryStream* stream)
+{
+    if (!stream || !stream->GetBuffer())
+        return 0;
+    ByteReader reader(*stream);
+    int32_t words[4] = {};
+    for (int32_t& word : words)
+        reader.ReadPartial(word);
+    m_headerWord1 = words[0];
+    m_headerWord2 = words[1];
+    std::set<CodeKey> touched;
+    bool haveKey = false;
+    CodeKey key = 0;
+    while (reader.Remaining() >= sizeof(int32_t)) {
+        int32_t first = 0;
+        reader.Peek(&first, sizeof(first));
+        if (first == kStockMarker) {
+            uint8_t marker[sizeof(ExRightsRecord)];
+            if (!reader.Read(marker, sizeof(marker)))
+                break;
+            uint16_t tag = 0;
+            std::memcpy(&tag, marker + kMarkerTagOffset, sizeof(tag));
+            key = MakeCodeKey(tag, reinterpret_cast<const char*>(marker + kMarkerCodeOffset),
+                sizeof(marker) - kMarkerCodeOffset);
+            haveKey = true;
+            // The next unit is looked at like any other: a stock without
+            // events is followed directly by the next marker.
+            continue;
+        }
+        ExRightsRecord record;
+        if (!reader.ReadValue(record))
+            break;
+        // Units before the first marker belong to no stock.
+        if (!haveKey)
+            continue;
+        m_records[key].push_back(record);
+        touched.insert(key);
+    }
+    // The lists stay in the order and uniqueness a load gives them, so an
+    // event merged twice is never applied twice.
+    for (CodeKey k : touched)
+        SortUniqueByDay(m_records[k]);
+    m_stockCount = static_cast<int32_t>(m_records.size());
+    m_dirty = 1;
+    return 1;
+}
+
+HRESULT CPwrData::Update()
+{
+    CMemoryStream reply;
+    if (RequestTableSync(kCmdExRights, m_headerWord2, &reply))
+        Merge(&reply);
+    return m_records.empty() ? E_FAIL : S_OK;
+}
+
+int CPwrData::Save(const char* path)
+{
+    return SaveTableFile(path, m_path, m_dirty, [this](TableFileWriter& out) {
+        out.Put(m_headerWord1);
+        out.Put(m_headerWord2);
+        out.Put(static_cast<int32_t>(m_records.size()));
+        for (const auto& item : m_records) {
+            out.Put(item.first);
+            out.Put(static_cast<int32_t>(item.second.size()));
+            out.PutBytes(item.second.data(), item.second.size() * sizeof(ExRightsRecord));
+        }
+    });
+}
+
+const ExRightsList* CPwrData::GetRecords(CodeKey key) const
+{
+    auto it = m_records.find(key);
+    return it == m_records.end() ? nullptr : &it->second;
+}

@@ -1,0 +1,167 @@
+#include "data/ReportData.h"
+
+#include "base/GlobalDefaults.h"
+#include "base/MemoryStream.h"
+#include "data/ByteReader.h"
+#include "data/TableFile.h"
+#include "data/TableRequests.h"
+#include "net/DataProvider.h"
+
+CReportData::CReportData()
+{
+    SetKind(kSeriesQuotes);
+}
+
+CReportData::~CReportData()
+{
+    if (m_dirty.load())
+        Save(nullptr);
+}
+
+int CReportData::Load(const char* path, uint32_t)
+{
+    std::string bytes;
+    if (!ReadTableFile(path, m_path, bytes))
+        return 0;
+    ByteReader reader(bytes);
+    int32_t word1 = 0, word2 = 0;
+    if (!reader.ReadValue(word1) || !reader.ReadValue(word2))
+        return 0;
+    SingleLock lock(&m_tableLock);
+    m_firstTime = word1;
+    m_lastTime = word2;
+    QuoteRecord record;
+    while (reader.ReadValue(record))
+        m_quotes.emplace(record.key, record); // the first record of a key wins
+    m_count = static_cast<int32_t>(m_quotes.size());
+    return 1;
+}
+
+int CReportData::Save(const char* path)
+{
+    return SaveTableFile(path, m_path, m_dirty, [this](TableFileWriter& out) {
+        SingleLock lock(&m_tableLock);
+        out.Put(m_firstTime);
+        out.Put(m_lastTime);
+        for (const auto& item : m_quotes)
+            out.Put(item.second);
+    });
+}
+
+int CReportData::RequestData(int)
+{
+    if (m_pending.exchange(1))
+        return 1;
+    CMemoryStream reply;
+    if (RequestTableSyncViaProvider(kCmdQuotes, m_lastTime, &reply))
+        Merge(0, &reply);
+    m_pending.store(0);
+    return 0;
+}
+
+int CReportData::RequestAsync()
+{
+    if (m_pending.exchange(1))
+        return 1;
+    IDataProvider* provider = GetDataProvider();
+    if (!provider) {
+        m_pending.store(0);
+        return 0;
+    }
+    return provider->RequestAsync(kCmdQuotes, 0, static_cast<uint32_t>(m_lastTime),
+        static_cast<uint32_t>(ServerTime::Get() + kAsyncWindow), &CBase::OnDownloadComplete,
+        reinterpret_cast<uintptr_t>(this));
+}
+
+int CReportData::Merge(uint32_t, CMemoryStream* stream)
+{
+    if (!stream || !stream->GetBuffer() || stream->GetSize() <= 0)
+        return 0;
+    ByteReader reader(*stream);
+    int32_t word1 = 0, word2 = 0;
+    reader.ReadPartial(word1);
+    reader.ReadPartial(word2);
+    // The new table is built aside and swapped in under the lock, so a reader
+    // never meets it half filled.
+    QuoteMap quotes;
+    WireQuoteRecord wire;
+    while (reader.ReadValue(wire)) {
+        QuoteRecord record;
+        record.reserved = wire.reserved;
+        record.key = wire.key;
+        record.last = static_cast<float>(wire.last / 1000.0);
+        record.volume = static_cast<float>(wire.volume);
+        record.amount = static_cast<float>(wire.amount);
+        record.previousClose = static_cast<float>(wire.previousClose / 1000.0);
+        record.open = static_cast<float>(wire.open / 1000.0);
+        record.high = static_cast<float>(wire.high / 1000.0);
+        record.low = static_cast<float>(wire.low / 1000.0);
+        quotes.emplace(record.key, record);
+    }
+    {
+        SingleLock lock(&m_tableLock);
+        m_firstTime = word1;
+        m_lastTime = word2;
+        m_quotes.swap(quotes);
+        m_count = static_cast<int32_t>(m_quotes.size());
+    }
+    m_dirty.store(1);
+    m_active.store(1);
+    m_pending.store(0);
+    return 1;
+}
+
+QuoteMap CReportData::GetQuoteMap() const
+{
+    SingleLock lock(&m_tableLock);
+    return m_quotes;
+}
+
+bool CReportData::GetQuote(CodeKey key, QuoteRecord& out) const
+{
+    SingleLock lock(&m_tableLock);
+    auto it = m_quotes.find(key);
+    if (it == m_quotes.end())
+        return false;
+    out = it->second;
+    return true;
+}
+
+size_t CReportData::GetQuoteCount() const
+{
+    SingleLock lock(&m_tableLock);
+    return m_quotes.size();
+}
+
+int CReportData::CountUpDown(CodeKey indexKey, int* rising, int* falling, int* unchanged) const
+{
+    int up = 0, down = 0, same = 0;
+    const uint32_t market = MarketOfKey(indexKey);
+    {
+        SingleLock lock(&m_tableLock);
+        for (const auto& item : m_quotes) {
+            const uint32_t lead = (item.first >> 16) & 0xFF;
+            bool counted = false;
+            if (market == 0)
+                counted = lead == 0x60;
+            else if (market == 1)
+                counted = lead != 0x39; // every market, as the Shenzhen count has always been
+            if (!counted)
+                continue;
+            const QuoteRecord& q = item.second;
+            if (q.last > q.previousClose)
+                ++up;
+            else if (q.last < q.previousClose)
+                ++down;
+            else
+                ++same;
+        }
+    }
+    if (rising)
+        *rising = up;
+    if (falling)
+        *falling = down;
+    if (unchanged)
+        *unchanged = same;
+    return 1;
+}

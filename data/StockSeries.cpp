@@ -1,0 +1,32 @@
+#include "data/StockSeries.h"
+
+#include <windows.h>
+
+#include "base/CPFile.h"
+#include "net/DataProvider.h"
+
+void CStockSeries::BeginDelete()
+{
+    m_valid.store(0);
+    while (m_pending.load())
+        ::Sleep(50);
+}
+
+int CStockSeries::SaveWhole(const char* path, const void* data, size_t size)
+{
+    if (!m_dirty.load())
+        return 0;
+    if (path && *path)
+        m_path = path;
+    if (m_path.empty() || !SaveFileReplacing(m_path.c_str(), data, size))
+        return 0;
+    m_dirty.store(0);
+    return 1;
+}
+
+int CStockSeries::SendRequest(int32_t command, int32_t from, int32_t to)
+{
+    m_pending.store(1);
+    return GetDataProvider()->RequestAsync(command, m_key, static_cast<uint32_t>(from),
+        static_cast<uint32_t>(to), &CBase::OnDownloadComplete, reinterpret_cast<uintptr_t>(this));
+}

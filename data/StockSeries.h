@@ -1,0 +1,38 @@
+#pragma once
+// What the per-stock series (bars, ticks, F10 text) share beyond CBase: the
+// valid flag with the deletion wait, the checked save of their file and the
+// asynchronous request through the data provider.
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+
+#include "data/SeriesBase.h"
+
+class CStockSeries : public CBase
+{
+public:
+    CStockSeries()
+        : m_valid(1)
+    {
+    }
+    // Copies every field, as CBase does, so a stock's series can be cloned whole.
+    CStockSeries(const CStockSeries& other)
+        : CBase(other)
+        , m_valid(other.m_valid.load())
+    {
+    }
+    int IsValid() override { return m_valid.load(); }
+    // Clears the valid flag (a late reply is then not merged) and waits without
+    // limit until no reply is due: the completion callback always comes.
+    void BeginDelete();
+
+protected:
+    // Save's common steps: nothing unless dirty (0); a path replaces the stored
+    // one; the bytes go through a temporary file, so a failed save keeps the old
+    // file and the dirty flag.
+    int SaveWhole(const char* path, const void* data, size_t size);
+    // Sets request pending and asks the data provider; its result.
+    int SendRequest(int32_t command, int32_t from, int32_t to);
+
+    std::atomic<int32_t> m_valid;
+};

@@ -1,0 +1,116 @@
+#include "net/DownLoaderManager.h"
+
+#include <new>
+
+#include "base/GlobalDefaults.h"
+#include "base/Singleton.h"
+#include "net/DownloadRequestQueue.h"
+
+namespace {
+
+std::atomic<CDownLoaderManager*> g_instance { nullptr };
+
+int DefaultWorkerCount()
+{
+    SYSTEM_INFO info;
+    ::GetSystemInfo(&info);
+    return static_cast<int>(info.dwNumberOfProcessors) + 1;
+}
+
+} // namespace
+
+CDownLoaderManager* CDownLoaderManager::Instance()
+{
+    CDownLoaderManager* manager = g_instance.load(std::memory_order_acquire);
+    if (manager)
+        return manager;
+    SingleLock lock(&SingletonLock());
+    manager = g_instance.load(std::memory_order_relaxed);
+    if (!manager) {
+        const std::string address = QuoteServerAddress::Get();
+        manager = new (std::nothrow) CDownLoaderManager(address.c_str(), QuoteServerPort::Get());
+        g_instance.store(manager, std::memory_order_release);
+    }
+    return manager;
+}
+
+CDownLoaderManager* CDownLoaderManager::PeekInstance()
+{
+    return g_instance.load(std::memory_order_acquire);
+}
+
+void CDownLoaderManager::SetServer(const char* address, uint16_t port)
+{
+    QuoteServerAddress::Set(address ? address : "");
+    QuoteServerPort::Set(port);
+}
+
+void CDownLoaderManager::ReleaseInstance()
+{
+    SingleLock lock(&SingletonLock());
+    CDownLoaderManager* manager = g_instance.load(std::memory_order_acquire);
+    if (manager) {
+        // Shut down while still published: a callback that asks for the
+        // provider meanwhile gets this manager, which fails it at once,
+        // instead of waiting for the lock held here.
+        manager->Shutdown();
+        g_instance.store(nullptr, std::memory_order_release);
+        delete manager;
+    }
+    // Requests left by a manager whose pool never ran still get their answer.
+    DownloadRequestQueue::Global().CancelAll();
+}
+
+CDownLoaderManager::CDownLoaderManager(
+    const char* address, uint16_t port, int workers, DownloadRequestQueue* queue)
+    : m_queue(queue ? *queue : DownloadRequestQueue::Global())
+    , m_dispatch(address, port, m_queue)
+    , m_client(address, port)
+    , m_poolRunning(false)
+    , m_released(false)
+{
+    m_poolRunning = m_dispatch.StartWorkers(workers < 0 ? DefaultWorkerCount() : workers) == 0;
+    // Without a pool nothing would ever take what waits.
+    if (!m_poolRunning)
+        m_queue.CancelAll();
+}
+
+CDownLoaderManager::~CDownLoaderManager()
+{
+    Shutdown();
+}
+
+void CDownLoaderManager::Shutdown()
+{
+    if (m_released.exchange(true))
+        return;
+    m_poolRunning = false;
+    m_dispatch.Stop();
+    // Anything that slipped in while the pool was stopping.
+    m_queue.CancelAll();
+}
+
+int32_t CDownLoaderManager::RequestSync(
+    int32_t command, uint32_t userData, uint32_t value, uint32_t value2, CMemoryStream* out)
+{
+    DownloadRequest request;
+    request.command = command;
+    request.userData = userData;
+    request.value = value;
+    request.value2 = value2;
+    request.out = out;
+    SingleLock lock(&m_clientLock);
+    return m_client.Execute(request) == 0 ? 1 : 0;
+}
+
+int32_t CDownLoaderManager::RequestAsync(int32_t command, uint32_t userData, uint32_t value, uint32_t value2,
+    DownloadCallback callback, uintptr_t callbackArg)
+{
+    if (!m_poolRunning.load() || m_released.load()) {
+        if (callback)
+            callback(userData, callbackArg, nullptr, 0);
+        return 1;
+    }
+    m_queue.Add(command, userData, value, value2, callback, callbackArg);
+    return 1;
+}

@@ -1,0 +1,656 @@
+#include "net/HTTP.h"
+
+#include <cctype>
+#include <cstring>
+#include <new>
+
+#include "base/Base64.h"
+#include "net/DNSNameCache.h"
+
+namespace {
+
+// How long a cancelled operation may take to report that it has ended.
+const DWORD kCancelWaitMs = 5000;
+
+char LowerAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualNoCase(const char* a, size_t aLength, const char* b)
+{
+    const size_t bLength = std::strlen(b);
+    if (aLength != bLength)
+        return false;
+    for (size_t i = 0; i < aLength; ++i) {
+        if (LowerAscii(a[i]) != LowerAscii(b[i]))
+            return false;
+    }
+    return true;
+}
+
+bool StartsWithNoCase(const std::string& text, const char* prefix)
+{
+    const size_t n = std::strlen(prefix);
+    return text.size() >= n && EqualNoCase(text.data(), n, prefix);
+}
+
+bool ContainsNoCase(const std::string& text, const char* word)
+{
+    const size_t n = std::strlen(word);
+    for (size_t i = 0; i + n <= text.size(); ++i) {
+        if (EqualNoCase(text.data() + i, n, word))
+            return true;
+    }
+    return false;
+}
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+std::string Trim(const std::string& text)
+{
+    size_t begin = 0;
+    size_t end = text.size();
+    while (begin < end && IsBlank(text[begin]))
+        ++begin;
+    while (end > begin && IsBlank(text[end - 1]))
+        --end;
+    return text.substr(begin, end - begin);
+}
+
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+int HexValue(char c)
+{
+    if (IsDigit(c))
+        return c - '0';
+    c = LowerAscii(c);
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// A decimal number of 1 to 18 digits and nothing else.
+bool ParseDecimal(const std::string& text, int64_t& value)
+{
+    if (text.empty() || text.size() > 18)
+        return false;
+    value = 0;
+    for (char c : text) {
+        if (!IsDigit(c))
+            return false;
+        value = value * 10 + (c - '0');
+    }
+    return true;
+}
+
+// Where "\r\n\r\n" starts in data[0..length), searching from from; -1 when absent.
+int32_t FindHeaderEnd(const char* data, int32_t length, int32_t from)
+{
+    for (int32_t i = from < 0 ? 0 : from; i + 4 <= length; ++i) {
+        if (data[i] == '\r' && data[i + 1] == '\n' && data[i + 2] == '\r' && data[i + 3] == '\n')
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+struct CHTTP::IoState
+{
+    WSAOVERLAPPED overlapped;
+    char buffer[kBufferSize + 1];
+};
+
+void CAutoPtrSocket::Close()
+{
+    if (m_socket != INVALID_SOCKET) {
+        ::closesocket(m_socket);
+        m_socket = INVALID_SOCKET;
+    }
+}
+
+void CAutoPtrSocket::Attach(SOCKET s)
+{
+    Close();
+    m_socket = s;
+}
+
+CHTTP::CHTTP()
+    : m_event(nullptr)
+    , m_port(80)
+    , m_io(nullptr)
+    , m_count(0)
+    , m_waitMs(kDefaultWaitMs)
+    , m_connectTimeoutMs(kDefaultConnectTimeoutMs)
+{
+}
+
+CHTTP::~CHTTP()
+{
+    Close();
+}
+
+bool CHTTP::ParseUrl(const std::string& url, std::string& host, std::string& user, std::string& password,
+    int32_t& port, std::string& path)
+{
+    port = 80;
+    host.clear();
+    user.clear();
+    password.clear();
+    path.clear();
+    const size_t scheme = url.find("://");
+    if (scheme == std::string::npos)
+        return false;
+    size_t start = scheme + 3;
+    size_t slash = url.find('/', start);
+    const size_t at = url.find('@', start);
+    if (at != std::string::npos && (slash == std::string::npos || at < slash)) {
+        const std::string credentials = url.substr(start, at - start);
+        const size_t colon = credentials.find(':');
+        user = credentials.substr(0, colon);
+        if (colon != std::string::npos)
+            password = credentials.substr(colon + 1);
+        start = at + 1;
+    }
+    const size_t hostEnd = slash == std::string::npos ? url.size() : slash;
+    const size_t colon = url.find(':', start);
+    if (colon != std::string::npos && colon < hostEnd) {
+        host = url.substr(start, colon - start);
+        int64_t value = 0;
+        if (!ParseDecimal(url.substr(colon + 1, hostEnd - colon - 1), value) || value < 1 || value > 65535)
+            return false;
+        port = static_cast<int32_t>(value);
+    } else {
+        host = url.substr(start, hostEnd - start);
+    }
+    if (host.empty())
+        return false;
+    path = slash == std::string::npos ? std::string() : url.substr(slash);
+    if (path.size() <= 1)
+        path = "/";
+    return true;
+}
+
+bool CHTTP::ResolveLocation(const std::string& host, int32_t port, const std::string& path,
+    const std::string& location, std::string& url)
+{
+    const std::string value = Trim(location);
+    if (value.empty())
+        return false;
+    if (StartsWithNoCase(value, "http://")) {
+        url = value;
+        return true;
+    }
+    if (value.compare(0, 2, "//") == 0) {
+        url = "http:" + value;
+        return true;
+    }
+    // Any other scheme ("https:", "ftp:", ...) is not ours to follow.
+    size_t i = 0;
+    while (i < value.size()
+        && (std::isalnum(static_cast<unsigned char>(value[i])) || value[i] == '+' || value[i] == '-'
+            || value[i] == '.'))
+        ++i;
+    if (i > 0 && i < value.size() && value[i] == ':')
+        return false;
+
+    std::string origin = "http://" + host + ":" + std::to_string(port);
+    if (value[0] == '/') {
+        url = origin + value;
+    } else {
+        std::string directory = path.substr(0, path.find('?'));
+        directory = directory.substr(0, directory.rfind('/') + 1);
+        if (directory.empty())
+            directory = "/";
+        url = origin + directory + value;
+    }
+    return true;
+}
+
+bool CHTTP::FindHeaderIn(const std::string& block, const char* name, std::string& value)
+{
+    size_t pos = 0;
+    while (pos < block.size()) {
+        size_t end = block.find("\r\n", pos);
+        if (end == std::string::npos)
+            end = block.size();
+        const size_t colon = block.find(':', pos);
+        if (colon != std::string::npos && colon < end && !IsBlank(block[pos])) {
+            size_t nameEnd = colon;
+            while (nameEnd > pos && IsBlank(block[nameEnd - 1]))
+                --nameEnd;
+            if (EqualNoCase(block.data() + pos, nameEnd - pos, name)) {
+                value = Trim(block.substr(colon + 1, end - colon - 1));
+                return true;
+            }
+        }
+        pos = end + 2;
+    }
+    return false;
+}
+
+bool CHTTP::EnsureBuffer()
+{
+    if (m_io)
+        return true;
+    m_io = new (std::nothrow) IoState;
+    if (!m_io) {
+        ::OutputDebugStringA("alloc memory error");
+        ::WSASetLastError(WSA_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+    m_count = 0;
+    return true;
+}
+
+void CHTTP::Consume(int32_t n)
+{
+    if (n >= m_count) {
+        m_count = 0;
+    } else if (n > 0) {
+        std::memmove(m_io->buffer, m_io->buffer + n, static_cast<size_t>(m_count - n));
+        m_count -= n;
+    }
+    if (m_io)
+        m_io->buffer[m_count] = 0;
+}
+
+void CHTTP::Close()
+{
+    const int error = ::WSAGetLastError();
+    m_socket.Close();
+    if (m_event) {
+        ::WSACloseEvent(m_event);
+        m_event = nullptr;
+    }
+    m_count = 0;
+    delete m_io;
+    m_io = nullptr;
+    ::WSASetLastError(error);
+}
+
+bool CHTTP::ConnectOnce(const sockaddr_in& address)
+{
+    const SOCKET s = ::WSASocketA(AF_INET, SOCK_STREAM, IPPROTO_TCP, nullptr, 0, WSA_FLAG_OVERLAPPED);
+    if (s == INVALID_SOCKET)
+        return false;
+    m_socket.Attach(s);
+
+    // Connect without blocking so that a dead address costs at most the
+    // connect time-out, not the system's minutes.
+    u_long nonBlocking = 1;
+    if (::ioctlsocket(s, FIONBIO, &nonBlocking) != 0)
+        return false;
+    if (::connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
+        if (::WSAGetLastError() != WSAEWOULDBLOCK)
+            return false;
+        fd_set writable;
+        fd_set failed;
+        FD_ZERO(&writable);
+        FD_ZERO(&failed);
+        FD_SET(s, &writable);
+        FD_SET(s, &failed);
+        timeval timeout;
+        timeout.tv_sec = static_cast<long>(m_connectTimeoutMs / 1000);
+        timeout.tv_usec = static_cast<long>((m_connectTimeoutMs % 1000) * 1000);
+        const int ready = ::select(0, nullptr, &writable, &failed, &timeout);
+        if (ready == 0) {
+            ::WSASetLastError(WSAETIMEDOUT);
+            return false;
+        }
+        if (ready < 0)
+            return false;
+        if (FD_ISSET(s, &failed) || !FD_ISSET(s, &writable)) {
+            int error = 0;
+            int size = sizeof(error);
+            ::getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size);
+            ::WSASetLastError(error ? error : WSAECONNREFUSED);
+            return false;
+        }
+    }
+    u_long blocking = 0;
+    return ::ioctlsocket(s, FIONBIO, &blocking) == 0;
+}
+
+bool CHTTP::Connect()
+{
+    sockaddr_in address;
+    std::memset(&address, 0, sizeof(address));
+    address.sin_family = AF_INET;
+    address.sin_port = ::htons(static_cast<u_short>(m_port));
+    std::string dotted;
+    CDNSNameCache cache; // a fresh cache: every connection looks the name up again
+    if (!cache.Resolve(m_host, dotted)) {
+        Close();
+        ::WSASetLastError(WSAHOST_NOT_FOUND);
+        return false;
+    }
+    address.sin_addr.s_addr = ::inet_addr(dotted.c_str());
+
+    for (int attempt = 0; attempt <= kConnectRetries; ++attempt) {
+        if (ConnectOnce(address)) {
+            m_event = ::WSACreateEvent();
+            if (m_event != WSA_INVALID_EVENT)
+                return true;
+            m_event = nullptr;
+            break;
+        }
+        const int error = ::WSAGetLastError();
+        if (error != WSAETIMEDOUT && error != WSAEADDRINUSE)
+            break;
+    }
+    Close();
+    return false;
+}
+
+bool CHTTP::FinishOverlapped(DWORD& transferred)
+{
+    transferred = 0;
+    const SOCKET s = m_socket.Get();
+    if (::WSAWaitForMultipleEvents(1, &m_event, FALSE, m_waitMs, FALSE) == WSA_WAIT_EVENT_0) {
+        DWORD flags = 0;
+        return ::WSAGetOverlappedResult(s, &m_io->overlapped, &transferred, FALSE, &flags) != FALSE;
+    }
+    // The operation still refers to the buffer and the overlapped record:
+    // cancel it and see it end before either may be reused or freed.
+    ::CancelIoEx(reinterpret_cast<HANDLE>(s), &m_io->overlapped);
+    if (::WSAWaitForMultipleEvents(1, &m_event, FALSE, kCancelWaitMs, FALSE) != WSA_WAIT_EVENT_0) {
+        m_socket.Close(); // closing the socket aborts whatever is still pending
+        if (::WSAWaitForMultipleEvents(1, &m_event, FALSE, kCancelWaitMs, FALSE) != WSA_WAIT_EVENT_0) {
+            // Never confirmed: abandon both to the operation rather than free them under it.
+            ::OutputDebugStringA("CHTTP: a cancelled operation did not end; its buffer is abandoned\n");
+            m_io = nullptr;
+            m_event = nullptr;
+            m_count = 0;
+        }
+    }
+    ::WSASetLastError(WSAETIMEDOUT);
+    return false;
+}
+
+bool CHTTP::SendAll(const char* data, int32_t length)
+{
+    if (!EnsureBuffer() || !m_event)
+        return false;
+    int32_t sent = 0;
+    while (sent < length) {
+        ::WSAResetEvent(m_event);
+        std::memset(&m_io->overlapped, 0, sizeof(m_io->overlapped));
+        m_io->overlapped.hEvent = m_event;
+        WSABUF part;
+        part.len = static_cast<u_long>(length - sent);
+        part.buf = const_cast<char*>(data + sent);
+        DWORD done = 0;
+        if (::WSASend(m_socket.Get(), &part, 1, &done, 0, &m_io->overlapped, nullptr) != 0
+            && ::WSAGetLastError() != WSA_IO_PENDING)
+            return false;
+        if (!FinishOverlapped(done))
+            return false;
+        if (done == 0) {
+            ::WSASetLastError(WSAECONNRESET);
+            return false;
+        }
+        sent += static_cast<int32_t>(done);
+    }
+    return true;
+}
+
+int32_t CHTTP::Receive(int32_t n)
+{
+    if (!EnsureBuffer() || !m_event)
+        return kReceiveFailed;
+    const int32_t room = kBufferSize - m_count;
+    int32_t wanted = (n >= 0 && n <= room) ? n : room;
+    while (wanted > 0) {
+        ::WSAResetEvent(m_event);
+        std::memset(&m_io->overlapped, 0, sizeof(m_io->overlapped));
+        m_io->overlapped.hEvent = m_event;
+        WSABUF part;
+        part.len = static_cast<u_long>(wanted);
+        part.buf = m_io->buffer + m_count;
+        DWORD done = 0;
+        DWORD flags = 0;
+        if (::WSARecv(m_socket.Get(), &part, 1, &done, &flags, &m_io->overlapped, nullptr) != 0
+            && ::WSAGetLastError() != WSA_IO_PENDING)
+            return kReceiveFailed;
+        if (!FinishOverlapped(done))
+            return kReceiveFailed;
+        if (done == 0) {
+            ::shutdown(m_socket.Get(), SD_BOTH);
+            m_io->buffer[m_count] = 0;
+            ::WSASetLastError(0);
+            return kReceiveClosed;
+        }
+        m_count += static_cast<int32_t>(done);
+        wanted -= static_cast<int32_t>(done);
+        if (n < 0)
+            break;
+    }
+    m_io->buffer[m_count] = 0;
+    return kReceiveData;
+}
+
+int32_t CHTTP::SendOneRequest(const std::string& url)
+{
+    Close(); // nothing of an earlier exchange may linger
+    m_currentUrl.clear();
+    for (char c : url) {
+        if (c != '\r' && c != '\n')
+            m_currentUrl += c;
+    }
+    m_headerBlock.clear();
+    if (!ParseUrl(m_currentUrl, m_host, m_user, m_password, m_port, m_path))
+        return 0;
+    if (!Connect())
+        return 0;
+
+    std::string headers = "Accept: */*\r\nConnection: close\r\n";
+    headers += "Host: " + m_host + "\r\n";
+    headers += "User-Agent: " + m_userAgent + "\r\n";
+    if (!m_user.empty()) {
+        const std::string credentials = m_user + ":" + m_password;
+        const std::string encoded = Base64EncodeStandard(credentials.data(), credentials.size());
+        if (encoded.empty()) {
+            Close();
+            return 0;
+        }
+        headers += "Authorization: Basic " + encoded + "\r\n";
+    }
+    if (!m_extraHeaders.empty()) {
+        headers += m_extraHeaders;
+        if (headers.size() < 2 || headers.compare(headers.size() - 2, 2, "\r\n") != 0)
+            headers += "\r\n";
+    }
+    const std::string request = "GET " + m_path + " HTTP/1.1\r\n" + headers + "\r\n";
+    if (!SendAll(request.data(), static_cast<int32_t>(request.size()))) {
+        Close();
+        return 0;
+    }
+
+    int32_t headerEnd = -1;
+    int32_t searched = 0;
+    if (!EnsureBuffer()) {
+        Close();
+        return 0;
+    }
+    for (;;) {
+        headerEnd = FindHeaderEnd(m_io->buffer, m_count, searched - 3);
+        if (headerEnd >= 0)
+            break;
+        searched = m_count;
+        if (m_count >= kBufferSize || Receive(-1) != kReceiveData) {
+            Close();
+            return 0;
+        }
+    }
+
+    const char* data = m_io->buffer;
+    const char* lineEnd
+        = static_cast<const char*>(std::memchr(data, '\r', static_cast<size_t>(headerEnd + 1)));
+    const std::string statusLine(data, static_cast<size_t>(lineEnd - data));
+    m_headerBlock.assign(lineEnd + 2, data + headerEnd + 4);
+    const size_t firstSpace = statusLine.find(' ');
+    const std::string version = statusLine.substr(0, firstSpace);
+    if (firstSpace == std::string::npos || (version != "HTTP/1.0" && version != "HTTP/1.1")) {
+        Close();
+        return 0;
+    }
+    const size_t secondSpace = statusLine.find(' ', firstSpace + 1);
+    int64_t status = 0;
+    if (!ParseDecimal(
+            statusLine.substr(firstSpace + 1,
+                secondSpace == std::string::npos ? std::string::npos : secondSpace - firstSpace - 1),
+            status)
+        || status > 999)
+        status = 0;
+    Consume(headerEnd + 4);
+
+    if (status < 100) {
+        Close();
+        return 0;
+    }
+    if (status >= 300)
+        Close();
+    return static_cast<int32_t>(status);
+}
+
+int32_t CHTTP::SendRequest(const std::string& url)
+{
+    std::string next = url;
+    for (int redirects = 0;; ++redirects) {
+        const int32_t status = SendOneRequest(next);
+        if (status != 301 && status != 302 && status != 303 && status != 307)
+            return status;
+        std::string location;
+        if (redirects >= kMaxRedirects || !FindHeader("Location", location)
+            || !ResolveLocation(m_host, m_port, m_path, location, next))
+            return 0;
+    }
+}
+
+bool CHTTP::AppendBuffered(std::string& body, int64_t limit)
+{
+    const int32_t take = static_cast<int64_t>(m_count) < limit ? m_count : static_cast<int32_t>(limit);
+    if (take > 0) {
+        body.append(m_io->buffer, static_cast<size_t>(take));
+        Consume(take);
+    }
+    return true;
+}
+
+bool CHTTP::ReadLengthBody(int64_t length, std::string& body)
+{
+    body.reserve(static_cast<size_t>(length < kBufferSize ? length : kBufferSize));
+    while (static_cast<int64_t>(body.size()) < length) {
+        if (m_count == 0 && Receive(-1) != kReceiveData)
+            return false; // includes a close before the announced length
+        AppendBuffered(body, length - static_cast<int64_t>(body.size()));
+    }
+    return true;
+}
+
+bool CHTTP::ReadUntilClose(std::string& body)
+{
+    for (;;) {
+        if (static_cast<int64_t>(body.size()) + m_count > kMaxBodySize)
+            return false;
+        AppendBuffered(body, m_count);
+        const int32_t result = Receive(-1);
+        if (result == kReceiveClosed) {
+            AppendBuffered(body, m_count);
+            return static_cast<int64_t>(body.size()) <= kMaxBodySize;
+        }
+        if (result != kReceiveData)
+            return false;
+    }
+}
+
+bool CHTTP::ReadChunkedBody(std::string& body)
+{
+    for (;;) {
+        const char* lf;
+        while (
+            !(lf = static_cast<const char*>(std::memchr(m_io->buffer, '\n', static_cast<size_t>(m_count))))) {
+            if (m_count >= kBufferSize || Receive(-1) != kReceiveData)
+                return false;
+        }
+        const int32_t lineLength = static_cast<int32_t>(lf - m_io->buffer);
+        int64_t size = 0;
+        int32_t digits = 0;
+        int value;
+        while (digits < lineLength && (value = HexValue(m_io->buffer[digits])) >= 0) {
+            size = size * 16 + value;
+            if (size > kMaxBodySize)
+                return false;
+            ++digits;
+        }
+        if (digits == 0 || static_cast<int64_t>(body.size()) + size > kMaxBodySize)
+            return false;
+        Consume(lineLength + 1);
+        if (size == 0)
+            return true;
+
+        const int64_t target = static_cast<int64_t>(body.size()) + size;
+        while (static_cast<int64_t>(body.size()) < target) {
+            if (m_count == 0 && Receive(-1) != kReceiveData)
+                return false;
+            AppendBuffered(body, target - static_cast<int64_t>(body.size()));
+        }
+        // The line end after the data.
+        if (m_count == 0 && Receive(-1) != kReceiveData)
+            return false;
+        if (m_io->buffer[0] == '\r') {
+            if (m_count < 2 && Receive(-1) != kReceiveData)
+                return false;
+            if (m_io->buffer[1] != '\n')
+                return false;
+            Consume(2);
+        } else if (m_io->buffer[0] == '\n') {
+            Consume(1);
+        } else {
+            return false;
+        }
+    }
+}
+
+bool CHTTP::ReadBody(std::string& body)
+{
+    body.clear();
+    if (!EnsureBuffer() || !m_event) {
+        Close();
+        return false;
+    }
+    bool ok;
+    std::string value;
+    if (FindHeader("Transfer-Encoding", value) && ContainsNoCase(value, "chunked")) {
+        ok = ReadChunkedBody(body);
+    } else if (FindHeader("Content-Length", value)) {
+        int64_t length = 0;
+        ok = ParseDecimal(value, length) && length <= kMaxBodySize && ReadLengthBody(length, body);
+    } else {
+        ok = ReadUntilClose(body);
+    }
+    if (!ok) {
+        body.clear();
+        body.shrink_to_fit();
+        Close();
+    }
+    return ok;
+}
+
+bool CHTTP::Get(const std::string& url, std::string& body)
+{
+    body.clear();
+    bool ok = false;
+    if (SendRequest(url) == 200)
+        ok = ReadBody(body);
+    Close();
+    return ok;
+}

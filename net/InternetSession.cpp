@@ -1,0 +1,102 @@
+#include "net/InternetSession.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+CInternetException::CInternetException(void* context, const char* format, ...)
+    : m_context(context)
+    , m_errorCode(::GetLastError())
+    , m_responseCode(0)
+{
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    const int needed = std::vsnprintf(nullptr, 0, format, args);
+    va_end(args);
+    if (needed > 0) {
+        std::vector<char> text(static_cast<size_t>(needed) + 1);
+        std::vsnprintf(text.data(), text.size(), format, again);
+        m_message.assign(text.data(), static_cast<size_t>(needed));
+    }
+    va_end(again);
+
+    DWORD length = 0;
+    ::InternetGetLastResponseInfoA(&m_responseCode, nullptr, &length);
+    if (length > 0) {
+        std::vector<char> response(length + 1);
+        DWORD size = length + 1;
+        if (::InternetGetLastResponseInfoA(&m_responseCode, response.data(), &size))
+            m_responseText.assign(response.data(), size);
+    }
+    if (m_responseText.empty())
+        m_responseText = "Unknown error";
+}
+
+CInternetHandle::~CInternetHandle()
+{
+    if (m_handle)
+        ::InternetCloseHandle(m_handle);
+}
+
+CInternetSession::CInternetSession(
+    const char* agent, DWORD accessType, const char* proxy, const char* bypass, DWORD flags)
+{
+    m_handle = ::InternetOpenA(agent, accessType, (proxy && *proxy) ? proxy : nullptr,
+        (bypass && *bypass) ? bypass : nullptr, flags);
+    if (!m_handle)
+        throw CInternetException(nullptr, "Failed to open an internet session");
+}
+
+void CInternetSession::SetOption(DWORD option, const char* text)
+{
+    if (!::InternetSetOptionA(
+            m_handle, option, const_cast<char*>(text), static_cast<DWORD>(std::strlen(text))))
+        throw CInternetException(
+            m_handle, "Failed to set an internet option (%u)", static_cast<unsigned>(option));
+}
+
+void CInternetSession::SetOption(DWORD option, DWORD value)
+{
+    if (!::InternetSetOptionA(m_handle, option, &value, sizeof(value)))
+        throw CInternetException(
+            m_handle, "Failed to set an internet option (%u)", static_cast<unsigned>(option));
+}
+
+CHttpFile::CHttpFile(const CInternetSession& session, const char* url, const char* headers,
+    DWORD headerLength, DWORD flags, DWORD_PTR context)
+    : m_url(url ? url : "")
+{
+    m_handle = ::InternetOpenUrlA(session.Get(), m_url.c_str(), (headers && *headers) ? headers : nullptr,
+        (headers && *headers) ? headerLength : 0, flags, context);
+    if (!m_handle)
+        throw CInternetException(
+            reinterpret_cast<void*>(context), "Failed to open http url (%s)", m_url.c_str());
+}
+
+DWORD CHttpFile::Read(void* buffer, DWORD count)
+{
+    DWORD read = 0;
+    if (!::InternetReadFile(m_handle, buffer, count, &read))
+        throw CInternetException(
+            m_handle, "Failed to read from network (%u bytes)", static_cast<unsigned>(count));
+    return read;
+}
+
+DWORD CHttpFile::QueryInfo(DWORD level, DWORD index)
+{
+    DWORD value = 0;
+    DWORD size = sizeof(value);
+    if (!::HttpQueryInfoA(m_handle, level | HTTP_QUERY_FLAG_NUMBER, &value, &size, &index))
+        throw CInternetException(m_handle, "Failed to query http info (%u)", static_cast<unsigned>(level));
+    return value;
+}
+
+bool CHttpFile::TryQueryInfo(DWORD level, DWORD& value)
+{
+    DWORD size = sizeof(value);
+    DWORD index = 0;
+    return ::HttpQueryInfoA(m_handle, level | HTTP_QUERY_FLAG_NUMBER, &value, &size, &index) != FALSE;
+}

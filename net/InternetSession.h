@@ -1,0 +1,74 @@
+#pragma once
+// Thin owners of WinINet handles that report failures by throwing CInternetException.
+#include <windows.h>
+#include <wininet.h>
+#include <cstdint>
+#include <string>
+
+class CInternetException
+{
+public:
+    // Takes the system error and the server's last response right away; message
+    // is a printf format with one argument.
+    CInternetException(void* context, const char* format, ...);
+    virtual ~CInternetException() { }
+
+    void* GetContext() const { return m_context; }
+    DWORD GetErrorCode() const { return m_errorCode; }
+    DWORD GetResponseCode() const { return m_responseCode; }
+    const std::string& GetMessage() const { return m_message; }
+    const std::string& GetResponseText() const { return m_responseText; }
+
+private:
+    void* m_context;
+    DWORD m_errorCode;
+    DWORD m_responseCode;
+    std::string m_message;
+    std::string m_responseText;
+};
+
+// Owns one WinINet handle and closes it on destruction.
+class CInternetHandle
+{
+public:
+    CInternetHandle()
+        : m_handle(nullptr)
+    {
+    }
+    virtual ~CInternetHandle();
+    HINTERNET Get() const { return m_handle; }
+
+protected:
+    HINTERNET m_handle;
+
+private:
+    CInternetHandle(const CInternetHandle&) = delete;
+    CInternetHandle& operator=(const CInternetHandle&) = delete;
+};
+
+class CInternetSession : public CInternetHandle
+{
+public:
+    // proxy and bypass may be null or empty (none).
+    CInternetSession(const char* agent, DWORD accessType, const char* proxy, const char* bypass, DWORD flags);
+    // Text option (e.g. proxy user name 43, proxy password 44).
+    void SetOption(DWORD option, const char* text);
+    // Number option (e.g. connect time-out 2, connect retries 3).
+    void SetOption(DWORD option, DWORD value);
+};
+
+class CHttpFile : public CInternetHandle
+{
+public:
+    // headerLength -1: headers is zero-terminated.
+    CHttpFile(const CInternetSession& session, const char* url, const char* headers, DWORD headerLength,
+        DWORD flags, DWORD_PTR context);
+    DWORD Read(void* buffer, DWORD count);
+    // The value of info level as a number.
+    DWORD QueryInfo(DWORD level, DWORD index = 0);
+    // The same without throwing: false when the value is absent.
+    bool TryQueryInfo(DWORD level, DWORD& value);
+
+private:
+    std::string m_url;
+};

@@ -1,0 +1,74 @@
+#pragma once
+// Runs one quote request per TCP connection: connect, send the request
+// header, read the reply header and body, close, then hand the delivered
+// stream to the request's callback or to the caller's stream.
+#include <winsock2.h>
+#include <windows.h>
+#include <cstdint>
+#include <string>
+
+#include "base/MemoryStream.h"
+#include "net/DownloadRequest.h"
+#include "net/WinsockSession.h"
+
+class QuoteRequestClient
+{
+public:
+    static const DWORD kDefaultConnectTimeoutMs = 10000;
+    static const DWORD kDefaultIoTimeoutMs = 30000;
+
+    // address: dotted IPv4 text, never looked up as a name.
+    QuoteRequestClient(const char* address, uint16_t port);
+    ~QuoteRequestClient();
+
+    // One whole exchange: 0 or E_FAIL. When the request has a callback it has
+    // been called exactly once when this returns, whatever happened inside
+    // (also when the callback itself throws: that is caught and not repeated).
+    HRESULT Execute(DownloadRequest& request);
+
+    // Creates the socket, connects within the connect time-out and sends the
+    // request header. 1/0; on 0 the socket is closed and the field is -1.
+    int Connect(DownloadRequest& request);
+    // Reads the reply header and body into the target stream and closes the
+    // socket on every path. 1/0.
+    int ReceiveReply(DownloadRequest& request);
+    // Shapes the delivered stream (see below) and makes the success call.
+    // 0, or E_FAIL when the body does not inflate (no call made then).
+    HRESULT DeliverReply(DownloadRequest& request);
+
+    static int SendAll(SOCKET s, const char* data, int length);
+    static int RecvAll(SOCKET s, char* buffer, int length);
+
+    // Grows only (length + 32 when it must); zero-fills length + 1 bytes.
+    // Null when the memory cannot be had.
+    uint8_t* ReserveReplyBuffer(uint32_t length);
+    uint32_t GetReplyCapacity() const { return m_replyCapacity; }
+    const uint8_t* GetReplyBuffer() const { return m_replyBuffer; }
+
+    // The target of requests that name no stream of their own; a callback
+    // given it may read it only during the call.
+    CMemoryStream* GetReplyStream() { return &m_replyStream; }
+
+    void SetTimeouts(DWORD connectMs, DWORD ioMs);
+    // Time-outs of clients created from now on (the request manager's
+    // clients included); a test lowers them to see a stalled server fail fast.
+    static void SetDefaultTimeouts(DWORD connectMs, DWORD ioMs);
+
+private:
+    QuoteRequestClient(const QuoteRequestClient&) = delete;
+    QuoteRequestClient& operator=(const QuoteRequestClient&) = delete;
+
+    CMemoryStream* TargetOf(DownloadRequest& request);
+    void CloseSocket(DownloadRequest& request);
+    void CallBack(DownloadRequest& request, CMemoryStream* stream, int32_t ok);
+
+    WinsockSession m_winsock;
+    uint8_t* m_replyBuffer;
+    uint32_t m_replyCapacity;
+    CMemoryStream m_replyStream;
+    std::string m_address;
+    uint32_t m_port;
+    DWORD m_connectTimeoutMs;
+    DWORD m_ioTimeoutMs;
+    bool m_callbackMade; // for the request now running
+};

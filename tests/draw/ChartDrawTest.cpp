@@ -1,0 +1,240 @@
+// The chart primitives drawn off-screen: lines, fills and geometry only
+// (glyph pixels depend on the substituted fonts).
+#include "base/ChartDraw.h"
+#include "base/GdiObjectCache.h"
+#include "tests/support/OffscreenCanvas.h"
+#include <gtest/gtest.h>
+#include <cmath>
+
+namespace {
+
+const COLORREF kBlack = RGB(0, 0, 0);
+const COLORREF kRed = RGB(255, 0, 0);
+const COLORREF kBlue = RGB(0, 0, 255);
+const COLORREF kGreen = RGB(0, 255, 0);
+
+// Every primitive puts back what it selected.
+class SelectionGuard
+{
+public:
+    explicit SelectionGuard(HDC dc)
+        : m_dc(dc)
+        , m_pen(::GetCurrentObject(dc, OBJ_PEN))
+        , m_brush(::GetCurrentObject(dc, OBJ_BRUSH))
+        , m_font(::GetCurrentObject(dc, OBJ_FONT))
+    {
+    }
+    void Check() const
+    {
+        EXPECT_EQ(::GetCurrentObject(m_dc, OBJ_PEN), m_pen);
+        EXPECT_EQ(::GetCurrentObject(m_dc, OBJ_BRUSH), m_brush);
+        EXPECT_EQ(::GetCurrentObject(m_dc, OBJ_FONT), m_font);
+    }
+
+private:
+    HDC m_dc;
+    HGDIOBJ m_pen, m_brush, m_font;
+};
+
+int CountInRow(const OffscreenCanvas& canvas, int y, COLORREF colour, int left, int right)
+{
+    return canvas.CountPixels(colour, RECT { left, y, right, y + 1 });
+}
+
+}
+
+TEST(ChartDraw, DottedLineLightsEverySecondPixel)
+{
+    OffscreenCanvas canvas(10, 10);
+    SelectionGuard guard(canvas.Dc());
+    DrawDottedLine(canvas.Dc(), 1, kRed, 0, 5, 6, 5);
+    guard.Check();
+    for (int x = 0; x < 10; ++x)
+        EXPECT_EQ(canvas.Pixel(x, 5), (x == 0 || x == 2 || x == 4) ? kRed : kBlack) << x;
+    EXPECT_EQ(canvas.CountPixels(kRed), 3);
+
+    OffscreenCanvas diagonal(10, 10);
+    DrawDottedLine(diagonal.Dc(), 1, kRed, 0, 0, 6, 6);
+    EXPECT_EQ(diagonal.CountPixels(kRed), 3);
+    EXPECT_EQ(diagonal.Pixel(2, 2), kRed);
+    EXPECT_EQ(diagonal.Pixel(4, 4), kRed);
+
+    OffscreenCanvas skipped(10, 10);
+    DrawDottedLine(skipped.Dc(), 1, kRed, 0, -1, 6, 5);
+    EXPECT_EQ(skipped.CountPixels(kRed), 0);
+    HPEN pen = ::CreatePen(PS_SOLID, 1, kBlue);
+    DrawDottedLineWithPen(skipped.Dc(), pen, 0, 3, 6, 3);
+    EXPECT_EQ(skipped.CountPixels(kBlue), 3);
+    ::DeleteObject(pen);
+}
+
+TEST(ChartDraw, LinesEndOnePixelShort)
+{
+    OffscreenCanvas canvas(20, 20);
+    SelectionGuard guard(canvas.Dc());
+    DrawPenLine(canvas.Dc(), 1, kRed, 2, 3, 12, 3);
+    EXPECT_EQ(CountInRow(canvas, 3, kRed, 0, 20), 10);
+    EXPECT_EQ(canvas.Pixel(12, 3), kBlack);
+
+    HPEN pen = ::CreatePen(PS_SOLID, 1, kGreen);
+    DrawLineWithPen(canvas.Dc(), pen, 5, 5, 5, 15);
+    EXPECT_EQ(canvas.CountPixels(kGreen), 10);
+    canvas.Fill(kBlack);
+    DrawVLineWithTick(canvas.Dc(), 4, 9, 2, 12, 7, pen);
+    guard.Check();
+    EXPECT_EQ(canvas.CountPixels(kGreen, RECT { 4, 0, 5, 20 }), 10); // x 4, y 2-11
+    EXPECT_EQ(canvas.CountPixels(kGreen, RECT { 5, 7, 20, 8 }), 4); // tick x 5-8 at y 7
+    ::DeleteObject(pen);
+}
+
+TEST(ChartDraw, HollowAndFilledCandles)
+{
+    HPEN wick = ::CreatePen(PS_SOLID, 1, kBlue);
+    const RECT body = { 10, 20, 21, 40 };
+
+    OffscreenCanvas hollow(40, 60);
+    SelectionGuard guard(hollow.Dc());
+    DrawCandle(hollow.Dc(), 15, 5, 55, body, kRed, wick, true);
+    guard.Check();
+    EXPECT_EQ(hollow.Pixel(10, 30), kRed); // frame
+    EXPECT_EQ(hollow.Pixel(20, 30), kRed);
+    EXPECT_EQ(hollow.Pixel(12, 30), kBlack); // open inside
+    EXPECT_EQ(hollow.CountPixels(kRed, body), 2 * 11 + 2 * 18);
+    EXPECT_EQ(hollow.Pixel(15, 5), kBlue); // upper wick from the high
+    EXPECT_EQ(hollow.Pixel(15, 19), kBlue);
+    EXPECT_EQ(hollow.Pixel(15, 40), kBlue); // lower wick from the bottom
+    EXPECT_EQ(hollow.Pixel(15, 54), kBlue);
+    EXPECT_EQ(hollow.Pixel(15, 55), kBlack);
+
+    OffscreenCanvas filled(40, 60);
+    DrawCandle(filled.Dc(), 15, 5, 55, body, kGreen, wick, false);
+    EXPECT_EQ(filled.CountPixels(kGreen, body), 11 * 20);
+    EXPECT_EQ(filled.Pixel(15, 4), kBlack);
+    ::DeleteObject(wick);
+}
+
+TEST(ChartDraw, ValueAxisGridLines)
+{
+    // 10.0-11.0 on 300 usable pixels: lines at y = 312 - 30k for k = 1..9.
+    OffscreenCanvas canvas(300, 330);
+    SelectionGuard guard(canvas.Dc());
+    const RECT rect = { 60, 0, 260, 320 };
+    const COLORREF axis = ChartColors::Axis;
+    ASSERT_EQ(DrawValueAxis(canvas.Dc(), rect, 12, 8, 10.0, 11.0, 2), 1);
+    guard.Check();
+    // Frame.
+    EXPECT_EQ(canvas.CountPixels(axis, RECT { 60, 0, 61, 320 }), 320);
+    EXPECT_EQ(canvas.CountPixels(axis, RECT { 259, 0, 260, 320 }), 320);
+    EXPECT_EQ(canvas.Pixel(150, 319), axis);
+    // Dotted top line and grid lines: every second pixel between the frame sides.
+    const int inside = CountInRow(canvas, 12, axis, 62, 258);
+    EXPECT_NEAR(inside, 98, 1);
+    for (int k = 1; k <= 9; ++k)
+        EXPECT_NEAR(CountInRow(canvas, 312 - 30 * k, axis, 62, 258), 98, 1) << k;
+    // No line at 10.0 or 11.0, nor between the grid lines.
+    EXPECT_EQ(CountInRow(canvas, 312, axis, 62, 258), 0);
+    EXPECT_EQ(CountInRow(canvas, 297, axis, 62, 258), 0);
+    if (HasFailure())
+        canvas.SavePng("value_axis");
+}
+
+TEST(ChartDraw, ValueAxisWithoutAStepOrRange)
+{
+    OffscreenCanvas canvas(100, 100);
+    const RECT rect = { 10, 0, 90, 100 };
+    EXPECT_EQ(DrawValueAxis(canvas.Dc(), rect, 0, 0, 0, 2e9, 2), 0);
+    EXPECT_EQ(canvas.CountPixelsNot(kBlack), 0);
+
+    // Zero range: frame and top line, no grid line, and it ends.
+    EXPECT_EQ(DrawValueAxis(canvas.Dc(), rect, 10, 0, 5.0, 5.0, 2), 1);
+    EXPECT_EQ(canvas.CountPixels(ChartColors::Axis, RECT { 10, 0, 11, 100 }), 100);
+    EXPECT_NEAR(CountInRow(canvas, 10, ChartColors::Axis, 12, 88), 38, 1);
+    int gridRows = 0;
+    for (int y = 11; y < 99; ++y)
+        gridRows += CountInRow(canvas, y, ChartColors::Axis, 12, 88) > 0;
+    EXPECT_EQ(gridRows, 0);
+}
+
+TEST(ChartDraw, AxisLabelsDrawNothingWithoutRoom)
+{
+    OffscreenCanvas canvas(100, 100, RGB(0, 0, 0));
+    ::SetBkMode(canvas.Dc(), TRANSPARENT);
+    DrawAxisLabels(canvas.Dc(), kRed, 0, 90, 10, 90, 0, 8, true, true, 1);
+    DrawAxisLabels(canvas.Dc(), kRed, 4, 90, 90, 90, 0, 8, true, true, 1);
+    EXPECT_EQ(canvas.CountPixelsNot(kBlack), 0);
+    // With room, something is drawn, all of it left of x.
+    DrawAxisLabels(canvas.Dc(), kRed, 4, 90, 10, 90, 0, 8, true, true, 1);
+    EXPECT_GT(canvas.CountPixelsNot(kBlack), 0);
+    EXPECT_EQ(canvas.CountPixels(kBlack, RECT { 90, 0, 100, 100 }), 10 * 100);
+}
+
+TEST(ChartDraw, BoxedTextFramesAndFillsItsBox)
+{
+    OffscreenCanvas canvas(200, 60);
+    SelectionGuard guard(canvas.Dc());
+    HFONT font = GdiObjectCache::Instance()->GetFont(12, "宋体", 400);
+    HGDIOBJ oldFont = ::SelectObject(canvas.Dc(), font);
+    RECT measure = { 0, 0, 300, 100 };
+    ::DrawTextW(canvas.Dc(), L"12.34", 5, &measure, DT_CALCRECT | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+    const int width = measure.right - measure.left;
+
+    RECT rect = { 5, 5, 150, 40 };
+    const RECT bound = { 10, 0, 190, 30 };
+    EXPECT_EQ(DrawBoxedText(canvas.Dc(), rect, "12.34", kRed, kBlue, kGreen, &bound), 1);
+    EXPECT_EQ(rect.left, 10);
+    EXPECT_EQ(rect.top, 5);
+    EXPECT_EQ(rect.right, 10 + width + 2);
+    EXPECT_EQ(rect.bottom, 30);
+    EXPECT_EQ(canvas.Pixel(10, 5), kRed);
+    EXPECT_EQ(canvas.Pixel(rect.right - 1, 29), kRed);
+    EXPECT_EQ(canvas.Pixel(rect.right, 29), kBlack);
+    EXPECT_EQ(canvas.Pixel(11, 6), kGreen); // the back colour inside the frame
+    EXPECT_EQ(canvas.Pixel(rect.right - 2, 28), kGreen);
+    EXPECT_EQ(canvas.Pixel(9, 5), kBlack);
+    ::SelectObject(canvas.Dc(), oldFont);
+    guard.Check();
+}
+
+TEST(ChartDraw, EllipsesAndCross)
+{
+    OffscreenCanvas canvas(100, 40);
+    SelectionGuard guard(canvas.Dc());
+    FillEllipse(canvas.Dc(), RECT { 0, 0, 30, 30 }, kRed);
+    DrawEllipse(canvas.Dc(), RECT { 35, 0, 65, 30 }, 1, kGreen);
+    DrawCross(canvas.Dc(), RECT { 70, 0, 90, 20 }, 1, kBlue);
+    guard.Check();
+    EXPECT_EQ(canvas.Pixel(15, 15), kRed);
+    EXPECT_EQ(canvas.Pixel(1, 1), kBlack); // outside the circle
+    EXPECT_EQ(canvas.CountPixels(kGreen, RECT { 0, 0, 30, 40 }), 0); // no outline on the filled one
+    EXPECT_EQ(canvas.Pixel(50, 15), kBlack); // hollow
+    EXPECT_EQ(canvas.Pixel(35, 15), kGreen); // its left edge
+    EXPECT_GT(canvas.CountPixels(kGreen), 60);
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_EQ(canvas.Pixel(70 + i, i), kBlue) << i;
+        EXPECT_EQ(canvas.Pixel(70 + i, 20 - i), kBlue) << i;
+    }
+}
+
+TEST(ChartDraw, PieSectorsCounterClockwiseFromThreeOClock)
+{
+    OffscreenCanvas canvas(120, 120, RGB(255, 255, 255));
+    SelectionGuard guard(canvas.Dc());
+    const RECT rect = { 10, 10, 111, 111 };
+    EXPECT_EQ(DrawPieChart(canvas.Dc(), rect, { { 25, kRed }, { 75, kBlue } }), 1);
+    guard.Check();
+    if (HasFailure())
+        canvas.SavePng("pie");
+    // Centre (60, 60), radius 50; sample 30 px out, away from the edges.
+    auto at = [&](double degrees) {
+        const double r = degrees * 3.14159265358979 / 180;
+        return canvas.Pixel(60 + static_cast<int>(std::lround(30 * std::cos(r))),
+            60 - static_cast<int>(std::lround(30 * std::sin(r))));
+    };
+    EXPECT_EQ(at(45), kRed);
+    EXPECT_EQ(at(80), kRed);
+    EXPECT_EQ(at(100), kBlue);
+    EXPECT_EQ(at(180), kBlue);
+    EXPECT_EQ(at(270), kBlue);
+    EXPECT_EQ(at(350), kBlue);
+    EXPECT_EQ(canvas.Pixel(12, 12), RGB(255, 255, 255)); // outside the circle
+}

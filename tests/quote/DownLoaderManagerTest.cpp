@@ -1,0 +1,310 @@
+// The request manager and its worker pool against the simulator, with the
+// simulator's gate deciding when replies go out (no sleeps).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <set>
+#include <thread>
+
+#include "base/GlobalDefaults.h"
+#include "base/MemoryStream.h"
+#include "net/DownLoaderManager.h"
+#include "net/DownloadRequestQueue.h"
+#include "net/QuoteRequestClient.h"
+#include "tests/support/QuoteFixtures.h"
+#include "tools/quotesim/QuoteSimulator.h"
+
+namespace {
+
+const DWORD kWait = 20000;
+
+std::string BodyFor(uint32_t key)
+{
+    return "bars of " + std::to_string(key);
+}
+
+class ManagerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(sim.Start(0));
+        for (uint16_t command : { 0x201, 0x301, 0x302, 0x401 }) {
+            sim.SetHandler(command, [](const SimRequest& r) {
+                SimReply reply;
+                reply.value = r.value + 1;
+                reply.value2 = r.value2 + 1;
+                reply.body = BodyFor(r.key);
+                reply.fail = r.key % 1000 == 999;
+                return reply;
+            });
+        }
+    }
+    void TearDown() override
+    {
+        sim.ReleaseAll();
+        sim.Stop();
+    }
+
+    void Ask(CDownLoaderManager& m, int id, uint32_t key, int32_t command = 0x301)
+    {
+        EXPECT_EQ(1, m.RequestAsync(command, key, 10, 20, &CallbackRecorder::OnComplete, calls.Arg(id)));
+    }
+
+    QuoteSimulator sim;
+    CallbackRecorder calls;
+    DownloadRequestQueue queue;
+};
+
+TEST_F(ManagerTest, AsynchronousRepliesArriveOnWorkerThreads)
+{
+    CDownLoaderManager manager("127.0.0.1", sim.Port(), 3, &queue);
+    ASSERT_TRUE(manager.IsPoolRunning());
+    EXPECT_EQ(3u, manager.WorkerCount());
+    Ask(manager, 1, 0x600000);
+    Ask(manager, 2, 1999); // the server fails this one
+    ASSERT_TRUE(calls.WaitForCalls(2, kWait));
+    for (const CallbackRecord& r : calls.Records()) {
+        EXPECT_NE(::GetCurrentThreadId(), r.threadId);
+        EXPECT_NE(manager.DispatcherThreadId(), r.threadId);
+        if (r.id == 1) {
+            EXPECT_EQ(1, r.ok);
+            EXPECT_TRUE(r.stream == DeliveredStream(11, 21, BodyFor(0x600000)));
+        } else {
+            EXPECT_EQ(0, r.ok);
+        }
+    }
+}
+
+TEST_F(ManagerTest, NewestRunFirstAndNoMoreThanTheWorkersAreInFlight)
+{
+    CDownLoaderManager manager("127.0.0.1", sim.Port(), 3, &queue);
+    const size_t n = manager.WorkerCount();
+    sim.HoldAll();
+    for (uint32_t i = 0; i < n; ++i)
+        Ask(manager, static_cast<int>(i), 100 + i);
+    ASSERT_TRUE(sim.WaitForHeld(n, kWait));
+
+    // Every worker is busy: these wait in the queue.
+    const int queued = 5;
+    for (int i = 0; i < queued; ++i)
+        Ask(manager, 200 + i, 200 + i);
+    EXPECT_EQ(static_cast<size_t>(queued), queue.Size());
+
+    // Each finished request frees one worker, which takes the newest waiting.
+    for (int i = 0; i < queued; ++i) {
+        ASSERT_TRUE(sim.ReleaseOne());
+        ASSERT_TRUE(sim.WaitForRequests(n + i + 1, kWait));
+        EXPECT_EQ(static_cast<uint32_t>(200 + queued - 1 - i), sim.RequestLog().back().key);
+        ASSERT_TRUE(sim.WaitForHeld(n, kWait));
+    }
+    sim.ReleaseAll();
+    ASSERT_TRUE(calls.WaitForCalls(n + queued, kWait));
+    EXPECT_LE(sim.PeakConnections(), static_cast<int>(n));
+    EXPECT_EQ(static_cast<int>(n), sim.PeakConnections());
+}
+
+TEST_F(ManagerTest, ReleaseFailsWaitingRequestsOnTheDispatcherAfterTheRunningOnesFinish)
+{
+    auto* manager = new CDownLoaderManager("127.0.0.1", sim.Port(), 2, &queue);
+    const uint32_t dispatcher = manager->DispatcherThreadId();
+    sim.HoldAll();
+    Ask(*manager, 1, 1);
+    Ask(*manager, 2, 2);
+    ASSERT_TRUE(sim.WaitForHeld(2, kWait));
+    for (int i = 0; i < 4; ++i)
+        Ask(*manager, 10 + i, 10 + i);
+
+    std::thread releaser([&] { delete manager; });
+    // The workers have been told to stop while both still wait for replies.
+    ASSERT_TRUE(WaitUntil([&] { return manager->IsStopping(); }, kWait));
+    EXPECT_EQ(0u, calls.Count());
+    sim.ReleaseAll();
+    releaser.join();
+
+    const auto records = calls.Records();
+    ASSERT_EQ(6u, records.size());
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(1, records[i].ok) << "running request " << records[i].id;
+        EXPECT_NE(dispatcher, records[i].threadId);
+    }
+    for (int i = 2; i < 6; ++i) {
+        EXPECT_EQ(13 - (i - 2), records[i].id) << "waiting requests fail newest first";
+        EXPECT_EQ(0, records[i].ok);
+        EXPECT_EQ(dispatcher, records[i].threadId);
+    }
+    EXPECT_TRUE(queue.IsEmpty());
+    EXPECT_EQ(2u, sim.RequestCount());
+}
+
+TEST_F(ManagerTest, AStalledServerCannotHoldReleaseBeyondTheTimeout)
+{
+    QuoteRequestClient::SetDefaultTimeouts(2000, 500);
+    auto* manager = new CDownLoaderManager("127.0.0.1", sim.Port(), 2, &queue);
+    QuoteRequestClient::SetDefaultTimeouts(
+        QuoteRequestClient::kDefaultConnectTimeoutMs, QuoteRequestClient::kDefaultIoTimeoutMs);
+    sim.SetFault(SimFault::Stall);
+    Ask(*manager, 1, 1);
+    ASSERT_TRUE(sim.WaitForRequests(1, kWait));
+    // Without a receive time-out this would never return: the stall lasts
+    // until the fault is cleared, which happens only after the delete.
+    delete manager;
+    EXPECT_EQ(1, calls.CallsFor(1));
+    EXPECT_EQ(0, calls.Records()[0].ok);
+    sim.ClearFault();
+}
+
+TEST_F(ManagerTest, WithoutAPoolAsynchronousRequestsFailAtOnceAndSynchronousOnesWork)
+{
+    queue.Add(0x301, 5, 0, 0, &CallbackRecorder::OnComplete, calls.Arg(5));
+    CDownLoaderManager manager("127.0.0.1", sim.Port(), 0, &queue);
+    EXPECT_FALSE(manager.IsPoolRunning());
+    // What waited for a pool was answered.
+    EXPECT_EQ(1, calls.CallsFor(5));
+    EXPECT_TRUE(queue.IsEmpty());
+
+    Ask(manager, 6, 6);
+    ASSERT_EQ(1, calls.CallsFor(6));
+    EXPECT_EQ(0, calls.Records().back().ok);
+    EXPECT_EQ(::GetCurrentThreadId(), calls.Records().back().threadId);
+    EXPECT_TRUE(queue.IsEmpty());
+
+    CMemoryStream out;
+    EXPECT_EQ(1, manager.RequestSync(0x201, 0, 7, 8, &out));
+    EXPECT_TRUE(std::string(reinterpret_cast<const char*>(out.GetBuffer()), out.GetSize())
+        == DeliveredStream(8, 9, BodyFor(0)));
+    EXPECT_EQ(0, manager.RequestSync(0x201, 999, 7, 8, &out));
+}
+
+TEST_F(ManagerTest, AfterShutdownAsynchronousRequestsFailAtOnce)
+{
+    CDownLoaderManager manager("127.0.0.1", sim.Port(), 2, &queue);
+    manager.Shutdown();
+    Ask(manager, 1, 1);
+    EXPECT_EQ(1, calls.CallsFor(1));
+    EXPECT_TRUE(queue.IsEmpty());
+    EXPECT_EQ(0u, sim.RequestCount());
+}
+
+TEST_F(ManagerTest, SynchronousRequestsFromSeveralThreadsShareTheClientSafely)
+{
+    CDownLoaderManager manager("127.0.0.1", sim.Port(), 1, &queue);
+    sim.SetCompression(1);
+    std::atomic<int> good { 0 };
+    std::vector<std::thread> threads;
+    for (uint32_t t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            for (uint32_t i = 0; i < 10; ++i) {
+                const uint32_t key = 0x600000 + t * 100 + i;
+                CMemoryStream out;
+                if (manager.RequestSync(0x401, key, 1, 2, &out) == 1
+                    && std::string(reinterpret_cast<const char*>(out.GetBuffer()), out.GetSize())
+                        == DeliveredStream(2, 3, BodyFor(key)))
+                    ++good;
+            }
+        });
+    }
+    for (auto& t : threads)
+        t.join();
+    EXPECT_EQ(40, good.load());
+}
+
+TEST_F(ManagerTest, EveryAsynchronousRequestGetsExactlyOneCall)
+{
+    // Refusals, drops, server failures, broken replies, successes and the
+    // cancellation at release, from several threads at once.
+    auto* manager = new CDownLoaderManager("127.0.0.1", sim.Port(), 3, &queue);
+    sim.SetCompression(1);
+    sim.SetFault(SimFault::CloseMidBody, 5);
+    const int perThread = 60;
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 3; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < perThread; ++i) {
+                const int id = t * perThread + i;
+                const uint32_t key = static_cast<uint32_t>(i % 2 ? 999 : 0x600000 + id % 25);
+                manager->RequestAsync(
+                    i % 3 ? 0x301 : 0x302, key, 0, 0, &CallbackRecorder::OnComplete, calls.Arg(id));
+            }
+        });
+    }
+    for (auto& t : threads)
+        t.join();
+    delete manager;
+
+    ASSERT_EQ(static_cast<size_t>(3 * perThread), calls.Count());
+    for (int id = 0; id < 3 * perThread; ++id)
+        EXPECT_EQ(1, calls.CallsFor(id)) << "request " << id;
+    EXPECT_TRUE(queue.IsEmpty());
+}
+
+TEST_F(ManagerTest, InstanceIsOneManagerUntilReleasedAndThenANewOne)
+{
+    QuoteServerAddress::Set("127.0.0.1");
+    QuoteServerPort::Set(sim.Port());
+    std::vector<CDownLoaderManager*> seen(6, nullptr);
+    std::vector<std::thread> threads;
+    for (size_t i = 0; i < seen.size(); ++i)
+        threads.emplace_back([&, i] { seen[i] = CDownLoaderManager::Instance(); });
+    for (auto& t : threads)
+        t.join();
+    CDownLoaderManager* first = seen[0];
+    ASSERT_NE(nullptr, first);
+    for (CDownLoaderManager* m : seen)
+        EXPECT_EQ(first, m);
+    EXPECT_TRUE(first->IsPoolRunning());
+    EXPECT_GE(first->WorkerCount(), 2u);
+
+    first->RequestAsync(0x301, 1, 0, 0, &CallbackRecorder::OnComplete, calls.Arg(1));
+    ASSERT_TRUE(calls.WaitForCalls(1, kWait));
+    CDownLoaderManager::ReleaseInstance();
+    EXPECT_EQ(nullptr, CDownLoaderManager::PeekInstance());
+
+    CDownLoaderManager* second = CDownLoaderManager::Instance();
+    ASSERT_NE(nullptr, second);
+    EXPECT_TRUE(second->IsPoolRunning());
+    second->RequestAsync(0x301, 2, 0, 0, &CallbackRecorder::OnComplete, calls.Arg(2));
+    ASSERT_TRUE(calls.WaitForCalls(2, kWait));
+    for (const CallbackRecord& r : calls.Records())
+        EXPECT_EQ(1, r.ok);
+    CDownLoaderManager::ReleaseInstance();
+    QuoteServerPort::Set(QuoteServerPort::kDefault);
+}
+
+TEST_F(ManagerTest, ACallbackThatAsksAgainDuringReleaseIsAnsweredAtOnce)
+{
+    // A completion that requests more while the manager is being released
+    // must get its failure call, not wait for the lock the release holds.
+    QuoteServerAddress::Set("127.0.0.1");
+    QuoteServerPort::Set(sim.Port());
+    calls.SetHook([this](const CallbackRecord& r) {
+        if (r.id == 1)
+            CDownLoaderManager::Instance()->RequestAsync(
+                0x302, 2, 0, 0, &CallbackRecorder::OnComplete, calls.Arg(2));
+    });
+    sim.HoldAll();
+    CDownLoaderManager::Instance()->RequestAsync(0x301, 1, 0, 0, &CallbackRecorder::OnComplete, calls.Arg(1));
+    ASSERT_TRUE(sim.WaitForHeld(1, kWait));
+    std::thread releaser([] { CDownLoaderManager::ReleaseInstance(); });
+    ASSERT_TRUE(WaitUntil(
+        [] {
+            CDownLoaderManager* m = CDownLoaderManager::PeekInstance();
+            return m && m->IsStopping();
+        },
+        kWait));
+    sim.ReleaseAll();
+    releaser.join();
+
+    const auto records = calls.Records();
+    ASSERT_EQ(2u, records.size());
+    EXPECT_EQ(2, records[0].id); // recorded first: it ran inside the first call
+    EXPECT_EQ(0, records[0].ok);
+    EXPECT_EQ(1, records[1].id);
+    EXPECT_EQ(1, records[1].ok);
+    EXPECT_EQ(records[0].threadId, records[1].threadId);
+    EXPECT_EQ(1u, sim.RequestCount());
+    QuoteServerPort::Set(QuoteServerPort::kDefault);
+}
+
+} // namespace

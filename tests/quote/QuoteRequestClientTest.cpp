@@ -1,0 +1,310 @@
+// The request client against the simulator on loopback: what each reply
+// shape delivers, how each broken reply fails, and that every request gets
+// exactly one callback.
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "base/MemoryStream.h"
+#include "net/QuoteProtocol.h"
+#include "net/QuoteRequestClient.h"
+#include "tests/support/QuoteFixtures.h"
+#include "tools/quotesim/QuoteSimulator.h"
+
+namespace {
+
+const uint16_t kCommand = 0x301;
+const uint32_t kKey = 0x01399001;
+const uint32_t kReplyValue = 0x11223344;
+const uint32_t kReplyValue2 = 0x55667788;
+
+std::string PatternBody(size_t n)
+{
+    std::string body(n, '\0');
+    uint32_t x = 12345;
+    for (size_t i = 0; i < n; ++i) {
+        x = x * 1103515245u + 12345u;
+        body[i] = static_cast<char>(x >> 24);
+    }
+    return body;
+}
+
+std::string StreamBytes(CMemoryStream& s)
+{
+    return std::string(reinterpret_cast<const char*>(s.GetBuffer()), s.GetSize());
+}
+
+class QuoteClientTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(sim.Start(0));
+        sim.SetHandler(kCommand, [this](const SimRequest&) {
+            SimReply reply;
+            reply.value = kReplyValue;
+            reply.value2 = kReplyValue2;
+            reply.body = body;
+            return reply;
+        });
+    }
+    void TearDown() override { sim.Stop(); }
+
+    DownloadRequest MakeRequest(int id, CMemoryStream* out = nullptr)
+    {
+        DownloadRequest r;
+        r.command = kCommand;
+        r.userData = kKey;
+        r.value = 1000;
+        r.value2 = 2000;
+        r.out = out;
+        r.callback = &CallbackRecorder::OnComplete;
+        r.callbackArg = calls.Arg(id);
+        return r;
+    }
+
+    QuoteSimulator sim;
+    CallbackRecorder calls;
+    std::string body = "plain body bytes";
+};
+
+struct ReplyCase
+{
+    const char* name;
+    uint8_t compression;
+    SimFault fault;
+    size_t bodySize; // 0: the fixture's short body
+    bool succeeds;
+    bool bodyOnly; // delivered without the two reply values
+};
+
+TEST_F(QuoteClientTest, EachReplyShapeDeliversOrFailsAsTheProtocolSays)
+{
+    const ReplyCase cases[] = {
+        { "plain", 0, SimFault::None, 0, true, false },
+        { "zlib", 1, SimFault::None, 0, true, false },
+        { "other flag: body as received", 2, SimFault::None, 0, true, true },
+        { "junk in the unread header bytes", 0, SimFault::JunkHeader, 0, true, false },
+        { "junk, zlib", 1, SimFault::JunkHeader, 0, true, false },
+        { "exactly one inflate step", 1, SimFault::None, kInflateStep, true, false },
+        { "one byte past a step", 1, SimFault::None, kInflateStep + 1, true, false },
+        { "large zlib body", 1, SimFault::None, 600000, true, false },
+        { "large plain body", 0, SimFault::None, 300000, true, false },
+        { "length 0", 0, SimFault::LengthZero, 0, false, false },
+        { "truncated zlib", 1, SimFault::TruncatedZlib, 5000, false, false },
+        { "close after the header", 0, SimFault::CloseAfterHeader, 0, false, false },
+        { "close mid-body", 0, SimFault::CloseMidBody, 4000, false, false },
+        { "length 0xFFFFFFFF", 0, SimFault::HugeLength, 0, false, false },
+        { "connection reset before reading", 0, SimFault::Refuse, 0, false, false },
+    };
+    int id = 0;
+    for (const ReplyCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        body = c.bodySize ? PatternBody(c.bodySize) : std::string("plain body bytes");
+        sim.SetCompression(c.compression);
+        sim.SetFault(c.fault);
+        sim.ClearLog();
+        QuoteRequestClient client("127.0.0.1", sim.Port());
+        DownloadRequest request = MakeRequest(++id);
+        const HRESULT hr = client.Execute(request);
+
+        EXPECT_EQ(c.succeeds ? S_OK : E_FAIL, hr);
+        EXPECT_EQ(INVALID_SOCKET, request.socket);
+        ASSERT_EQ(1, calls.CallsFor(id));
+        const CallbackRecord record = calls.Records().back();
+        EXPECT_EQ(kKey, record.userData);
+        EXPECT_EQ(c.succeeds ? 1 : 0, record.ok);
+        EXPECT_EQ(c.succeeds, record.hadStream);
+        if (c.succeeds) {
+            const std::string expected = c.bodyOnly ? body : DeliveredStream(kReplyValue, kReplyValue2, body);
+            EXPECT_TRUE(record.stream == expected) << "delivered " << record.stream.size() << " bytes";
+            EXPECT_EQ(kReplyValue, request.value);
+            EXPECT_EQ(kReplyValue2, request.value2);
+            EXPECT_EQ(DownloadRequest::kDone, request.state);
+        }
+        if (c.fault != SimFault::Refuse) {
+            const auto log = sim.RequestLog();
+            ASSERT_EQ(1u, log.size());
+            EXPECT_EQ(kCommand, log[0].command);
+            EXPECT_EQ(kKey, log[0].key);
+            EXPECT_EQ(1000u, log[0].value);
+            EXPECT_EQ(2000u, log[0].value2);
+        }
+    }
+}
+
+TEST_F(QuoteClientTest, FailuresLeaveTheTargetStreamAsTheProtocolSays)
+{
+    // Length 0 empties the caller's stream.
+    CMemoryStream out;
+    out.Write("stale", 5);
+    sim.SetFault(SimFault::LengthZero);
+    QuoteRequestClient client("127.0.0.1", sim.Port());
+    DownloadRequest request = MakeRequest(1, &out);
+    EXPECT_EQ(E_FAIL, client.Execute(request));
+    EXPECT_EQ(0, out.GetSize());
+    EXPECT_EQ(DownloadRequest::kFailed, request.state);
+
+    // A body that does not inflate: the reply did arrive (state done), the
+    // stream keeps the compressed bytes, the asker gets one failure call.
+    body = PatternBody(3000);
+    sim.SetFault(SimFault::TruncatedZlib);
+    DownloadRequest truncated = MakeRequest(2, &out);
+    EXPECT_EQ(E_FAIL, client.Execute(truncated));
+    EXPECT_EQ(DownloadRequest::kDone, truncated.state);
+    EXPECT_EQ(1, truncated.compression);
+    EXPECT_GT(out.GetSize(), 0);
+    EXPECT_NE(body.size(), static_cast<size_t>(out.GetSize()));
+    EXPECT_EQ(1, calls.CallsFor(2));
+    EXPECT_EQ(0, calls.Records().back().ok);
+
+    // An announced 4 GiB body is refused before any allocation or read.
+    sim.SetFault(SimFault::HugeLength);
+    DownloadRequest huge = MakeRequest(3);
+    EXPECT_EQ(E_FAIL, client.Execute(huge));
+    EXPECT_LT(client.GetReplyCapacity(), 1u << 20);
+}
+
+TEST_F(QuoteClientTest, AfterABrokenBodyTheNextSmallerReplyReusesTheBuffer)
+{
+    QuoteRequestClient client("127.0.0.1", sim.Port());
+    body = PatternBody(50000);
+    sim.SetFault(SimFault::CloseMidBody);
+    DownloadRequest broken = MakeRequest(1);
+    EXPECT_EQ(E_FAIL, client.Execute(broken));
+    EXPECT_EQ(INVALID_SOCKET, broken.socket);
+    const uint32_t capacity = client.GetReplyCapacity();
+    const uint8_t* buffer = client.GetReplyBuffer();
+    EXPECT_EQ(50000u, capacity);
+
+    sim.ClearFault();
+    body = PatternBody(1000);
+    DownloadRequest next = MakeRequest(2);
+    EXPECT_EQ(S_OK, client.Execute(next));
+    EXPECT_EQ(capacity, client.GetReplyCapacity());
+    EXPECT_EQ(buffer, client.GetReplyBuffer());
+    EXPECT_TRUE(calls.Records().back().stream == DeliveredStream(kReplyValue, kReplyValue2, body));
+}
+
+TEST_F(QuoteClientTest, SynchronousRequestFillsTheCallersStreamFromTheStart)
+{
+    sim.SetCompression(1);
+    QuoteRequestClient client("127.0.0.1", sim.Port());
+    CMemoryStream out;
+    DownloadRequest request = MakeRequest(0, &out);
+    request.callback = nullptr;
+    ASSERT_EQ(S_OK, client.Execute(request));
+    EXPECT_TRUE(StreamBytes(out) == DeliveredStream(kReplyValue, kReplyValue2, body));
+    EXPECT_EQ(0, out.GetPosition());
+    EXPECT_EQ(0, client.GetReplyStream()->GetSize());
+}
+
+void ThrowingCallback(uint32_t userData, uintptr_t arg, CMemoryStream* reply, int32_t ok)
+{
+    CallbackRecorder::OnComplete(userData, arg, reply, ok);
+    throw 7;
+}
+
+TEST_F(QuoteClientTest, ACallbackThatThrowsIsCalledOnceAndTheClientGoesOn)
+{
+    QuoteRequestClient client("127.0.0.1", sim.Port());
+    for (SimFault fault : { SimFault::None, SimFault::LengthZero }) {
+        sim.SetFault(fault);
+        const int id = fault == SimFault::None ? 1 : 2;
+        DownloadRequest request = MakeRequest(id);
+        request.callback = &ThrowingCallback;
+        EXPECT_EQ(E_FAIL, client.Execute(request));
+        EXPECT_EQ(1, calls.CallsFor(id));
+        EXPECT_EQ(INVALID_SOCKET, request.socket);
+    }
+    EXPECT_EQ(1, calls.Records()[0].ok);
+
+    sim.ClearFault();
+    DownloadRequest after = MakeRequest(3);
+    EXPECT_EQ(S_OK, client.Execute(after));
+}
+
+// A stream that cannot get memory the way the heap reports it: by throwing.
+class ThrowingStream : public CMemoryStream
+{
+public:
+    uint8_t* Grow(int32_t& requested) override
+    {
+        if (requested > 0)
+            throw std::bad_alloc();
+        return CMemoryStream::Grow(requested);
+    }
+};
+
+TEST_F(QuoteClientTest, AnExceptionInsideTheExchangeStillGivesExactlyOneFailureCall)
+{
+    QuoteRequestClient client("127.0.0.1", sim.Port());
+    ThrowingStream out;
+    DownloadRequest request = MakeRequest(1, &out);
+    EXPECT_EQ(E_FAIL, client.Execute(request));
+    ASSERT_EQ(1, calls.CallsFor(1));
+    EXPECT_EQ(0, calls.Records()[0].ok);
+    EXPECT_EQ(INVALID_SOCKET, request.socket);
+
+    DownloadRequest after = MakeRequest(2);
+    EXPECT_EQ(S_OK, client.Execute(after));
+    EXPECT_EQ(1, calls.CallsFor(2));
+}
+
+TEST_F(QuoteClientTest, NoServerOrNoAddressFailsWithOneCall)
+{
+    const uint16_t port = sim.Port();
+    sim.Stop();
+    QuoteRequestClient closed("127.0.0.1", port);
+    DownloadRequest request = MakeRequest(1);
+    EXPECT_EQ(E_FAIL, closed.Execute(request));
+    EXPECT_EQ(INVALID_SOCKET, request.socket);
+    EXPECT_EQ(DownloadRequest::kFailed, request.state);
+
+    // A host name is never looked up.
+    QuoteRequestClient named("localhost", port);
+    DownloadRequest byName = MakeRequest(2);
+    EXPECT_EQ(E_FAIL, named.Execute(byName));
+    EXPECT_EQ(1, calls.CallsFor(1));
+    EXPECT_EQ(1, calls.CallsFor(2));
+}
+
+TEST_F(QuoteClientTest, AStalledServerFailsTheRequestAtTheReceiveTimeout)
+{
+    sim.SetFault(SimFault::Stall);
+    QuoteRequestClient client("127.0.0.1", sim.Port());
+    client.SetTimeouts(2000, 300);
+    DownloadRequest request = MakeRequest(1);
+    EXPECT_EQ(E_FAIL, client.Execute(request));
+    EXPECT_EQ(1, calls.CallsFor(1));
+    EXPECT_EQ(1u, sim.RequestCount());
+    sim.ClearFault();
+}
+
+TEST(QuoteWireTest, HeadersHaveTheProtocolsByteLayout)
+{
+    // Built byte by byte, independent of the structs both sides use.
+    const uint8_t request[16]
+        = { 0, 0, 0x01, 0x90, 0x39, 0x01, 0x78, 0x56, 0x34, 0x12, 0xEF, 0xCD, 0xAB, 0x89, 0x01, 0x03 };
+    QuoteRequestHeader h;
+    std::memcpy(&h, request, sizeof(h));
+    EXPECT_EQ(0u, h.zero);
+    EXPECT_EQ(0x01399001u, h.userData);
+    EXPECT_EQ(0x12345678u, h.value);
+    EXPECT_EQ(0x89ABCDEFu, h.value2);
+    EXPECT_EQ(0x301u, h.command);
+
+    uint8_t reply[20]
+        = { 9, 9, 9, 9, 0x44, 0x33, 0x22, 0x11, 0x88, 0x77, 0x66, 0x55, 9, 9, 0x10, 0x27, 0, 0, 1, 9 };
+    QuoteReplyHeader r;
+    std::memcpy(&r, reply, sizeof(r));
+    EXPECT_EQ(0x11223344u, r.value);
+    EXPECT_EQ(0x55667788u, r.value2);
+    EXPECT_EQ(10000u, r.bodyLength);
+    EXPECT_EQ(1u, r.compression);
+}
+
+} // namespace

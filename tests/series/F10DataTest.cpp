@@ -1,0 +1,172 @@
+// F10 text: splitting into sections, the title list, replies and files.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "base/CPFile.h"
+#include "data/F10Data.h"
+#include "tests/support/SeriesFixtures.h"
+#include "tests/support/TempDataRoot.h"
+
+namespace {
+
+// GBK bytes, written out so the test does not depend on the source charset.
+const std::string kStar = "\xA1\xEE";
+const std::string kLatest = "\xD7\xEE\xD0\xC2\xCC\xE1\xCA\xBE"; // 最新提示
+const std::string kCompany = "\xB9\xAB\xCB\xBE\xB8\xC5\xBF\xF6"; // 公司概况
+const std::string kEquity = "\xB9\xC9\xC8\xA8\xBD\xE1\xB9\xB9"; // 股权结构
+const std::string kUnknown = "\xB2\xE2\xCA\xD4\xB1\xEA\xCC\xE2"; // 测试标题
+const std::string kDing = "\xB6\xA1"; // 丁
+const std::string kTing = "\xEE\xA1"; // 町
+
+std::string Heading(const std::string& title)
+{
+    return kStar + title + kStar;
+}
+std::string Padding()
+{
+    return std::string(120, 'x');
+}
+
+class F10Split : public ::testing::Test
+{
+protected:
+    void SetUp() override { InitF10SectionTitles(); }
+    void TearDown() override { InitF10SectionTitles(); }
+    F10SectionMap sections;
+};
+
+TEST_F(F10Split, HeadingsMakeSectionsAndRewriteTheTitleList)
+{
+    const std::string text
+        = "preamble" + Heading(kLatest) + "A body" + Padding() + Heading(kCompany) + "B body";
+    ASSERT_TRUE(SplitF10Sections(text.data(), static_cast<int32_t>(text.size()), sections));
+    ASSERT_EQ(sections.size(), 2u);
+    EXPECT_EQ(sections[kLatest], "A body" + Padding());
+    EXPECT_EQ(sections[kCompany], "B body");
+    const std::vector<std::string> titles = GetF10SectionTitles();
+    EXPECT_EQ(titles[0], kLatest);
+    EXPECT_EQ(titles[1], kCompany);
+}
+
+TEST_F(F10Split, MarkerOutsideTheTitleListBecomesEntryI)
+{
+    const std::string text = Padding() + Heading(kEquity) + "equity body";
+    ASSERT_TRUE(SplitF10Sections(text.data(), static_cast<int32_t>(text.size()), sections));
+    ASSERT_EQ(sections.count(kEquity), 1u);
+    EXPECT_EQ(GetF10SectionTitles()[0], kEquity);
+}
+
+TEST_F(F10Split, UnknownTitlesEmptyBodiesAndShortTexts)
+{
+    // A star, a title in no marker and a star stay in the body.
+    const std::string unknown = Heading(kLatest) + "body " + Heading(kUnknown) + " more" + Padding();
+    ASSERT_TRUE(SplitF10Sections(unknown.data(), static_cast<int32_t>(unknown.size()), sections));
+    ASSERT_EQ(sections.size(), 1u);
+    EXPECT_EQ(sections[kLatest], "body " + Heading(kUnknown) + " more" + Padding());
+
+    // An empty section is not stored and does not advance the title list.
+    const std::string empty = Padding() + Heading(kLatest) + Heading(kCompany) + "B";
+    ASSERT_TRUE(SplitF10Sections(empty.data(), static_cast<int32_t>(empty.size()), sections));
+    ASSERT_EQ(sections.size(), 1u);
+    EXPECT_EQ(sections.count(kCompany), 1u);
+    EXPECT_EQ(GetF10SectionTitles()[0], kCompany);
+
+    const std::string shortText = Heading(kLatest) + "short";
+    EXPECT_FALSE(SplitF10Sections(shortText.data(), static_cast<int32_t>(shortText.size()), sections));
+    EXPECT_EQ(sections.size(), 1u) << "nothing changes";
+}
+
+TEST_F(F10Split, AStarIsNeverFoundAcrossACharacterBoundary)
+{
+    // 丁 followed by 町 holds the bytes A1 EE across the boundary; a byte walk would open a
+    // heading candidate there and swallow the real heading behind it.
+    const std::string text
+        = Padding() + Heading(kLatest) + "A" + kDing + kTing + Heading(kCompany) + "B body";
+    ASSERT_TRUE(SplitF10Sections(text.data(), static_cast<int32_t>(text.size()), sections));
+    ASSERT_EQ(sections.size(), 2u);
+    EXPECT_EQ(sections[kLatest], "A" + kDing + kTing);
+    EXPECT_EQ(sections[kCompany], "B body");
+}
+
+TEST_F(F10Split, ACandidateOpenAtTheEndStaysText)
+{
+    const std::string text = Padding() + Heading(kLatest) + "body" + kStar + "abc";
+    ASSERT_TRUE(SplitF10Sections(text.data(), static_cast<int32_t>(text.size()), sections));
+    EXPECT_EQ(sections[kLatest], "body" + kStar + "abc");
+}
+
+std::string F10Reply(int32_t first, int32_t last, const std::string& text)
+{
+    std::string bytes;
+    AppendPod(bytes, first);
+    AppendPod(bytes, last);
+    return bytes + text;
+}
+
+TEST(F10Data, MergeReplacesTheSectionsOfAnOlderText)
+{
+    InitF10SectionTitles();
+    const int32_t now = T(2011, 8, 17, 10, 0);
+    ScopedServerTime server(now);
+    CF10Data f10;
+    CMemoryStream first;
+    FillStreamWith(first, F10Reply(1, 2, Padding() + Heading(kLatest) + "old"));
+    ASSERT_EQ(f10.Merge(0, &first), 1);
+    EXPECT_EQ(f10.GetSections().count(kLatest), 1u);
+    EXPECT_EQ(f10.GetLastTime(), now);
+    EXPECT_EQ(f10.GetFirstTime(), 1);
+
+    CMemoryStream second;
+    FillStreamWith(second, F10Reply(1, 2, Padding() + Heading(kCompany) + "new"));
+    ASSERT_EQ(f10.Merge(0, &second), 1);
+    ASSERT_EQ(f10.GetSections().size(), 1u);
+    EXPECT_EQ(f10.GetSections().begin()->first, kCompany);
+
+    // 50 bytes of text are stored without sections.
+    CMemoryStream small;
+    FillStreamWith(small, F10Reply(1, 2, std::string(50, 'y')));
+    ASSERT_EQ(f10.Merge(0, &small), 1);
+    EXPECT_EQ(f10.GetTextLength(), 50);
+    EXPECT_TRUE(f10.GetSections().empty());
+    EXPECT_EQ(f10.IsDirty(), 1);
+
+    // Replies too short for the two times are refused.
+    CMemoryStream tiny;
+    FillStreamWith(tiny, std::string(4, '\x01'));
+    EXPECT_EQ(f10.Merge(0, &tiny), 0);
+    EXPECT_EQ(f10.GetTextLength(), 50);
+    EXPECT_EQ(f10.GetFirstTime(), 1);
+    f10.SetActive(0);
+    InitF10SectionTitles();
+}
+
+TEST(F10Data, TextLimitAndFileRoundTrip)
+{
+    InitF10SectionTitles();
+    TempDirectory dir;
+    const std::string path = dir.Path() + "600000.f10";
+    CF10Data f10;
+    EXPECT_EQ(f10.AllocText(CF10Data::kMaxTextLength + 1), 0);
+    EXPECT_EQ(f10.AllocText(-3), 0);
+    EXPECT_EQ(f10.AllocText(CF10Data::kMaxTextLength), 1);
+    CMemoryStream reply;
+    FillStreamWith(reply, F10Reply(5, 6, Padding() + Heading(kLatest) + "saved"));
+    ASSERT_EQ(f10.Merge(0, &reply), 1);
+    ASSERT_EQ(f10.Save(path.c_str()), 1);
+
+    CF10Data loaded;
+    ASSERT_EQ(loaded.Load(path.c_str(), 0x600000), 1);
+    EXPECT_EQ(loaded.GetFirstTime(), 5);
+    EXPECT_EQ(loaded.GetTextLength(), f10.GetTextLength());
+    EXPECT_EQ(loaded.GetSections().count(kLatest), 1u);
+    CF10Data snapshot;
+    EXPECT_EQ(loaded.CopyTo(&snapshot), 1);
+    EXPECT_EQ(snapshot.GetSections().count(kLatest), 1u);
+    EXPECT_EQ(loaded.IsActive(), 0);
+    CF10Data missing;
+    EXPECT_EQ(missing.Load((dir.Path() + "none.f10").c_str(), 1), 0);
+    InitF10SectionTitles();
+}
+
+} // namespace

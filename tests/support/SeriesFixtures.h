@@ -1,0 +1,82 @@
+#pragma once
+// Fixtures of the per-stock series tests: exchange times, a recording data
+// provider, and byte builders for bar and tick replies.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "base/MemoryStream.h"
+#include "data/Bar.h"
+#include "data/TickRecord.h"
+#include "net/DataProvider.h"
+
+// An exchange-time (UTC+8) date and time.
+int32_t T(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
+
+struct RecordedRequest
+{
+    int32_t command;
+    uint32_t key;
+    uint32_t from;
+    uint32_t to;
+    DownloadCallback callback;
+    uintptr_t callbackArg;
+};
+
+// Records every request; asynchronous ones are answered only when a test
+// calls Complete; synchronous ones get syncReply (or fail when syncOk is 0).
+class RecordingDataProvider : public IDataProvider
+{
+public:
+    int32_t RequestSync(
+        int32_t command, uint32_t userData, uint32_t value, uint32_t value2, CMemoryStream* out) override;
+    int32_t RequestAsync(int32_t command, uint32_t userData, uint32_t value, uint32_t value2,
+        DownloadCallback callback, uintptr_t callbackArg) override;
+    // Answers request i through its callback (reply null: a failure call).
+    void Complete(size_t index, const std::string* reply);
+
+    std::vector<RecordedRequest> requests;
+    int32_t syncOk = 1;
+    std::string syncReply;
+};
+
+// Installs a provider as the override for the scope.
+class ScopedDataProvider
+{
+public:
+    explicit ScopedDataProvider(IDataProvider* provider) { SetDataProviderOverride(provider); }
+    ~ScopedDataProvider() { SetDataProviderOverride(nullptr); }
+};
+
+// Fixes ServerTime for the scope.
+class ScopedServerTime
+{
+public:
+    explicit ScopedServerTime(int32_t time);
+    ~ScopedServerTime();
+
+private:
+    int32_t m_saved;
+};
+
+void FillStreamWith(CMemoryStream& stream, const std::string& bytes);
+template <typename T> void AppendPod(std::string& bytes, const T& value)
+{
+    bytes.append(reinterpret_cast<const char*>(&value), sizeof(value));
+}
+
+// Prices are taken as exact thousandths: multiples of 1/8 stay exact in float.
+WireBar MakeWireBar(
+    int32_t time, double open, double high, double low, double close, uint32_t volume, uint32_t amount);
+Bar MakeBar(
+    int32_t time, float open, float high, float low, float close, float volume = 100, float amount = 1000);
+// Two leading words, then the wire bars.
+std::string BarReply(const std::vector<WireBar>& bars);
+
+WireTickHeader MakeWireTickHeader(int32_t time, double previousClose);
+WireTick MakeWireTick(int32_t time, double price, uint32_t volume, uint32_t amount, uint32_t bidVolume = 0,
+    uint32_t askVolume = 0, double askPrice = 0);
+// Two leading words, the wire header, then the wire ticks.
+std::string TickReply(const WireTickHeader& header, const std::vector<WireTick>& ticks);
+TickRecord MakeTick(int32_t time, float price, float volume, float amount, float bidVolume = 0,
+    float askVolume = 0, float askPrice = 0);

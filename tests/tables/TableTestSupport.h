@@ -1,0 +1,170 @@
+#pragma once
+// Byte builders, a scripted data provider and the simulated market for the
+// table tests.
+#include <windows.h>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "base/GlobalDefaults.h"
+#include "base/MemoryStream.h"
+#include "net/DataProvider.h"
+#include "net/DownLoaderManager.h"
+#include "tools/marketdata/SimMarketTables.h"
+#include "tools/quotesim/QuoteSimulator.h"
+
+// A fixed server time, so the requests' values can be asserted.
+const int32_t kTestServerTime = 1735689600;
+
+struct Bytes
+{
+    std::string data;
+
+    Bytes& U32(uint32_t v)
+    {
+        data.append(reinterpret_cast<const char*>(&v), 4);
+        return *this;
+    }
+    Bytes& I32(int32_t v) { return U32(static_cast<uint32_t>(v)); }
+    Bytes& U16(uint16_t v)
+    {
+        data.append(reinterpret_cast<const char*>(&v), 2);
+        return *this;
+    }
+    Bytes& F32(float v)
+    {
+        uint32_t bits;
+        std::memcpy(&bits, &v, 4);
+        return U32(bits);
+    }
+    // The text in a field of size bytes, NUL-padded (cut when longer).
+    Bytes& Text(const std::string& text, size_t size)
+    {
+        std::string field = text.substr(0, size);
+        field.resize(size, '\0');
+        data += field;
+        return *this;
+    }
+    Bytes& Raw(const std::string& raw)
+    {
+        data += raw;
+        return *this;
+    }
+    Bytes& Cut(size_t n)
+    {
+        data.resize(data.size() > n ? data.size() - n : 0);
+        return *this;
+    }
+};
+
+inline void FillStream(CMemoryStream& stream, const std::string& bytes)
+{
+    stream.Clear();
+    if (!bytes.empty())
+        stream.Write(bytes.data(), static_cast<int32_t>(bytes.size()));
+    stream.Seek(0, 0);
+}
+
+inline std::string ReadFileBytes(const std::string& path)
+{
+    HANDLE file
+        = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::string("<missing>");
+    std::string out;
+    char buffer[65536];
+    DWORD n = 0;
+    while (::ReadFile(file, buffer, sizeof(buffer), &n, nullptr) && n > 0)
+        out.append(buffer, n);
+    ::CloseHandle(file);
+    return out;
+}
+
+inline bool FileExistsA(const std::string& path)
+{
+    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Answers requests from a script, records them, and keeps asynchronous
+// callbacks until the test completes them. Installed as the override of
+// every provider getter for its lifetime.
+class ScriptedProvider : public IDataProvider
+{
+public:
+    struct Call
+    {
+        int32_t command;
+        uint32_t userData;
+        uint32_t value;
+        uint32_t value2;
+        bool async;
+    };
+
+    ScriptedProvider() { SetDataProviderOverride(this); }
+    ~ScriptedProvider() override { SetDataProviderOverride(nullptr); }
+
+    int32_t RequestSync(
+        int32_t command, uint32_t userData, uint32_t value, uint32_t value2, CMemoryStream* out) override
+    {
+        calls.push_back({ command, userData, value, value2, false });
+        if (!succeed || !out)
+            return 0;
+        FillStream(*out, reply);
+        return 1;
+    }
+    int32_t RequestAsync(int32_t command, uint32_t userData, uint32_t value, uint32_t value2,
+        DownloadCallback callback, uintptr_t arg) override
+    {
+        calls.push_back({ command, userData, value, value2, true });
+        pending.push_back({ callback, arg, userData });
+        return 1;
+    }
+    // Completes the oldest kept asynchronous request with the reply (ok) or a failure.
+    void CompleteOldest(bool ok)
+    {
+        Pending p = pending.front();
+        pending.erase(pending.begin());
+        CMemoryStream stream;
+        FillStream(stream, reply);
+        p.callback(p.userData, p.arg, ok ? &stream : nullptr, ok ? 1 : 0);
+    }
+
+    bool succeed = true;
+    std::string reply;
+    std::vector<Call> calls;
+
+private:
+    struct Pending
+    {
+        DownloadCallback callback;
+        uintptr_t arg;
+        uint32_t userData;
+    };
+    std::vector<Pending> pending;
+};
+
+// The quote simulator serving the synthetic tables, with the request
+// manager pointed at it; the manager is released at both ends.
+class SimulatedMarket
+{
+public:
+    explicit SimulatedMarket(uint32_t seed = 20260101)
+        : tables(seed)
+    {
+        ServerTime::Set(kTestServerTime);
+        tables.Install(simulator);
+        started = simulator.Start(0);
+        CDownLoaderManager::ReleaseInstance();
+        CDownLoaderManager::SetServer("127.0.0.1", simulator.Port());
+    }
+    ~SimulatedMarket()
+    {
+        CDownLoaderManager::ReleaseInstance();
+        simulator.Stop();
+    }
+
+    SimMarketTables tables;
+    QuoteSimulator simulator;
+    bool started = false;
+};

@@ -1,0 +1,105 @@
+#pragma once
+// Whole-market tables of the market simulator: a few hundred securities
+// (indexes, Shanghai and Shenzhen A and B shares, a third market, a code
+// listed in two markets) with GBK names, quotes that move on every refresh,
+// finance records, ex-rights events and block groups. Everything follows
+// from the seed. The replies carry header words 1 and 2 in the reply header
+// and the rest of each table in the body, as the quote server sends them.
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/quotesim/QuoteSimulator.h"
+
+struct SimSecurity
+{
+    uint32_t key;
+    uint16_t marketTag; // "SH", "SZ", "SB" as two characters, first in the low byte
+    std::string code; // six characters
+    std::string name; // code page 936, at most 10 bytes
+    float basePrice; // 0: a new listing without a previous close
+    bool index;
+};
+
+struct SimExRights
+{
+    uint32_t key;
+    int32_t time;
+    float bonusShares;
+    float rightsShares;
+    float rightsPrice;
+    float cashDividend;
+};
+
+struct SimGroup
+{
+    int32_t id;
+    std::string name;
+};
+
+struct SimGroupMember
+{
+    uint32_t key;
+    int32_t blockId;
+};
+
+class SimMarketTables
+{
+public:
+    static constexpr int32_t kHeaderWord1 = 1;
+    static constexpr uint32_t kFinanceMagic = 0x223FD90C;
+
+    explicit SimMarketTables(uint32_t seed = 20260101);
+
+    const std::vector<SimSecurity>& Securities() const { return m_securities; }
+    const SimSecurity* Find(uint32_t key) const;
+
+    // Header word 2 of each table (the version a client sends back).
+    int32_t TableVersion(uint16_t command) const;
+
+    SimReply CodeTableReply() const;
+    // One refresh: every call moves the prices.
+    SimReply QuotesReply();
+    SimReply FinanceReply() const;
+    SimReply ExRightsReply() const;
+    SimReply GroupsReply() const;
+
+    // Handlers for 0x201, 0x202, 0x203, 0x204 and 0x206; this object must
+    // outlive the simulator's use of them.
+    void Install(QuoteSimulator& simulator);
+
+    // The stream a client delivers for a reply of compression 0 or 1:
+    // value, value2, then the body.
+    static std::string Delivered(const SimReply& reply);
+
+    int QuoteRefreshes() const { return m_refreshes.load(); }
+    const std::vector<SimExRights>& ExRights() const { return m_exRights; }
+    const std::vector<SimGroup>& Groups() const { return m_groups; }
+    const std::vector<SimGroupMember>& Members() const { return m_members; }
+
+    // Keys with something particular, for tests.
+    static constexpr uint32_t kShanghaiCompositeKey = 0x1A0001;
+    static constexpr uint32_t kSharedCodeShanghaiKey = 0x000001; // "000001", an index in Shanghai
+    static constexpr uint32_t kSharedCodeShenzhenKey = 0x01000001; // "000001", a bank in Shenzhen
+    static constexpr uint32_t kShenzhenIndexKey = 0x01399001;
+    static constexpr uint32_t kManyGroupsKey = 0x600000; // in more than 16 blocks
+    static constexpr uint32_t kSameDayExRightsKey = 0x600036; // two events on one day
+    static constexpr uint32_t kZeroReportDateKey = 0x01000063; // finance record with report date 0
+    static constexpr uint32_t kSuspendedKey = 0x600132; // last price 0
+    static constexpr uint32_t kNewListingKey = 0x01300104; // previous close 0
+    static constexpr int32_t kLargeCategoryId = 0x01000000; // more than 45 blocks
+
+private:
+    void BuildSecurities();
+    void BuildExRights();
+    void BuildGroups();
+    uint32_t Hash(uint32_t a, uint32_t b, uint32_t c) const;
+
+    uint32_t m_seed;
+    std::vector<SimSecurity> m_securities;
+    std::vector<SimExRights> m_exRights;
+    std::vector<SimGroup> m_groups;
+    std::vector<SimGroupMember> m_members;
+    std::atomic<int> m_refreshes;
+};
