@@ -1,9 +1,6 @@
 #include "tests/support/WindowTesting.h"
-#include <objidl.h>
-#include <gdiplus.h>
-#include <cstdlib>
-#include <vector>
-#include "base/UnicodeString.h"
+#include "base/PathUtil.h"
+#include "base/PngFile.h"
 
 void PumpPendingMessages()
 {
@@ -38,29 +35,6 @@ bool RenderClient(HWND hwnd, CDib32& image)
     return true;
 }
 
-namespace {
-
-bool FindPngEncoder(CLSID* clsid)
-{
-    UINT count = 0;
-    UINT bytes = 0;
-    if (Gdiplus::GetImageEncodersSize(&count, &bytes) != Gdiplus::Ok || bytes == 0)
-        return false;
-    std::vector<char> buffer(bytes);
-    Gdiplus::ImageCodecInfo* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buffer.data());
-    if (Gdiplus::GetImageEncoders(count, bytes, codecs) != Gdiplus::Ok)
-        return false;
-    for (UINT i = 0; i < count; ++i) {
-        if (std::wstring(codecs[i].MimeType) == L"image/png") {
-            *clsid = codecs[i].Clsid;
-            return true;
-        }
-    }
-    return false;
-}
-
-} // namespace
-
 std::string SaveWindowScreenshot(HWND hwnd, const std::string& name)
 {
     ::UpdateWindow(hwnd);
@@ -73,19 +47,9 @@ std::string SaveWindowScreenshot(HWND hwnd, const std::string& name)
     HDC screen = ::GetWindowDC(hwnd);
     image.CopyFrom(screen, 0, 0);
     ::ReleaseDC(hwnd, screen);
-    image.SetAlpha(255);
 
-    const char* dir = std::getenv("ZT_SCREENSHOT_DIR");
-    std::string path = dir && *dir ? dir : "screenshots";
-    ::CreateDirectoryA(path.c_str(), nullptr);
-    path += "\\" + name + ".png";
-
-    CLSID png;
-    if (!FindPngEncoder(&png))
-        return std::string();
-    Gdiplus::Bitmap bitmap(image.Width(), image.Height(), image.Width() * 4, PixelFormat32bppARGB,
-                           reinterpret_cast<BYTE*>(image.Row(0)));
-    if (bitmap.Save(GbkToWide(path).c_str(), &png, nullptr) != Gdiplus::Ok)
-        return std::string();
-    return path;
+    const std::string dir = GetModuleDirectory() + "test-output";
+    ::CreateDirectoryA(dir.c_str(), nullptr);
+    const std::string path = dir + "\\" + name + ".png";
+    return SavePixelsAsPng(image.Row(0), image.Width(), image.Height(), false, path) ? path : std::string();
 }

@@ -37,7 +37,7 @@ COLORREF CaptureWindowPixel(HWND hwnd, int x, int y);
 // Renders the client area through WM_PRINTCLIENT into image (created at the client size).
 bool RenderClient(HWND hwnd, CDib32& image);
 
-// Saves what the window shows on screen (frame included) as a PNG through
-// GDI+, in the "screenshots" directory under the working directory (or
-// ZT_SCREENSHOT_DIR). Returns the file's path, empty on failure.
+// Saves what the window shows on screen (frame included) as a PNG, in
+// "test-output" beside the test program (where OffscreenCanvas::SavePng
+// writes too). Returns the file's path, empty on failure.
 std::string SaveWindowScreenshot(HWND hwnd, const std::string& name);
