@@ -61,8 +61,9 @@ bool MbcsStartsWithNoCase(const std::string& text, const std::string& prefix)
             // The second byte of a character may be an ASCII letter: compare exactly.
             if (text.compare(pos, 2, prefix, pos, 2) != 0)
                 return false;
-        } else if (LowerAscii(static_cast<unsigned char>(text[pos])) != LowerAscii(static_cast<unsigned char>(prefix[pos]))
-                   || MbcsCharSize(text, pos) != 1) {
+        } else if (LowerAscii(static_cast<unsigned char>(text[pos]))
+                != LowerAscii(static_cast<unsigned char>(prefix[pos]))
+            || MbcsCharSize(text, pos) != 1) {
             return false;
         }
         pos += size;

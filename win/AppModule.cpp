@@ -8,13 +8,16 @@ CAppModule& CAppModule::Get()
     return module;
 }
 
-CAppModule::CAppModule() : m_instance(::GetModuleHandleA(nullptr)) {}
+CAppModule::CAppModule()
+    : m_instance(::GetModuleHandleA(nullptr))
+{
+}
 
 bool CAppModule::Init(HINSTANCE instance, DWORD commonControlClasses)
 {
     if (instance)
         m_instance = instance;
-    INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES | commonControlClasses};
+    INITCOMMONCONTROLSEX icc = { sizeof(icc), ICC_WIN95_CLASSES | commonControlClasses };
     return ::InitCommonControlsEx(&icc) != FALSE;
 }
 
@@ -55,8 +58,8 @@ std::string CAppModule::LoadString(UINT id) const
 
 HICON CAppModule::LoadIcon(UINT id, int size) const
 {
-    return static_cast<HICON>(::LoadImageA(m_instance, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size,
-                                           size ? 0 : LR_DEFAULTSIZE));
+    return static_cast<HICON>(
+        ::LoadImageA(m_instance, MAKEINTRESOURCEA(id), IMAGE_ICON, size, size, size ? 0 : LR_DEFAULTSIZE));
 }
 
 HCURSOR CAppModule::LoadCursor(UINT id) const

@@ -9,18 +9,28 @@
 #include <utility>
 
 // Holds one reference to an interface.
-template <class T>
-class CComPtr
+template <class T> class CComPtr
 {
 public:
-    CComPtr() : m_p(nullptr) {}
-    CComPtr(T* p) : m_p(p)
+    CComPtr()
+        : m_p(nullptr)
+    {
+    }
+    CComPtr(T* p)
+        : m_p(p)
     {
         if (m_p)
             m_p->AddRef();
     }
-    CComPtr(const CComPtr& other) : CComPtr(other.m_p) {}
-    CComPtr(CComPtr&& other) noexcept : m_p(other.m_p) { other.m_p = nullptr; }
+    CComPtr(const CComPtr& other)
+        : CComPtr(other.m_p)
+    {
+    }
+    CComPtr(CComPtr&& other) noexcept
+        : m_p(other.m_p)
+    {
+        other.m_p = nullptr;
+    }
     ~CComPtr() { Release(); }
     CComPtr& operator=(const CComPtr& other)
     {
@@ -70,8 +80,7 @@ public:
     operator T*() const { return m_p; }
     T* Get() const { return m_p; }
 
-    template <class Q>
-    HRESULT QueryInterface(CComPtr<Q>& out) const
+    template <class Q> HRESULT QueryInterface(CComPtr<Q>& out) const
     {
         if (!m_p)
             return E_POINTER;
@@ -91,8 +100,14 @@ private:
 class CBstr
 {
 public:
-    CBstr() : m_str(nullptr) {}
-    explicit CBstr(const wchar_t* text) : m_str(text ? ::SysAllocString(text) : nullptr) {}
+    CBstr()
+        : m_str(nullptr)
+    {
+    }
+    explicit CBstr(const wchar_t* text)
+        : m_str(text ? ::SysAllocString(text) : nullptr)
+    {
+    }
     explicit CBstr(const std::wstring& text)
         : m_str(::SysAllocStringLen(text.data(), static_cast<UINT>(text.size())))
     {
@@ -184,12 +199,14 @@ public:
 // Reference counting for an object implementing the interfaces I...: the
 // derived class answers QueryInterface through QueryInterfaceFor<...>.
 // Objects start with one reference (the creator's) and delete themselves at 0.
-template <class... Interfaces>
-class CUnknownImpl : public Interfaces...
+template <class... Interfaces> class CUnknownImpl : public Interfaces...
 {
 public:
-    CUnknownImpl() : m_refs(1) {}
-    virtual ~CUnknownImpl() {}
+    CUnknownImpl()
+        : m_refs(1)
+    {
+    }
+    virtual ~CUnknownImpl() { }
 
     ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(::InterlockedIncrement(&m_refs)); }
     ULONG STDMETHODCALLTYPE Release() override
@@ -215,15 +232,13 @@ public:
     }
 
 private:
-    template <class First, class...>
-    struct FirstOfImpl {
+    template <class First, class...> struct FirstOfImpl
+    {
         typedef First Type;
     };
-    template <class... List>
-    using FirstOf = typename FirstOfImpl<List...>::Type;
+    template <class... List> using FirstOf = typename FirstOfImpl<List...>::Type;
 
-    template <class First, class... Rest>
-    void FindInterface(REFIID iid, void** out)
+    template <class First, class... Rest> void FindInterface(REFIID iid, void** out)
     {
         if (iid == __uuidof(First)) {
             *out = static_cast<First*>(this);
@@ -240,7 +255,10 @@ private:
 class COleScope
 {
 public:
-    COleScope() : m_result(::OleInitialize(nullptr)) {}
+    COleScope()
+        : m_result(::OleInitialize(nullptr))
+    {
+    }
     COleScope(const COleScope&) = delete;
     COleScope& operator=(const COleScope&) = delete;
     ~COleScope()

@@ -4,8 +4,7 @@
 namespace {
 
 // Reads a text whose length the control reports first; "" when it reports an error.
-template <class Fetch>
-std::string ReadText(LRESULT length, Fetch fetch)
+template <class Fetch> std::string ReadText(LRESULT length, Fetch fetch)
 {
     if (length < 0)
         return std::string();
@@ -16,8 +15,7 @@ std::string ReadText(LRESULT length, Fetch fetch)
 
 // Reads a text from a control that takes a buffer size but cannot report
 // the length: grows the buffer until the text fits.
-template <class Fetch>
-std::string ReadGrowing(Fetch fetch)
+template <class Fetch> std::string ReadGrowing(Fetch fetch)
 {
     for (size_t size = 256; size <= (1u << 20); size *= 4) {
         std::vector<char> buffer(size, '\0');
@@ -55,7 +53,8 @@ int CListViewCtrl::InsertColumn(int index, const char* text, int width, int form
     column.fmt = format;
     column.cx = width;
     column.pszText = const_cast<char*>(text);
-    return static_cast<int>(SendMessage(LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column)));
+    return static_cast<int>(
+        SendMessage(LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column)));
 }
 
 int CListViewCtrl::InsertItem(int index, const char* text, LPARAM data)
@@ -83,7 +82,8 @@ std::string CListViewCtrl::GetItemText(int index, int subItem) const
         item.iSubItem = subItem;
         item.pszText = buffer;
         item.cchTextMax = size;
-        return static_cast<int>(SendMessage(LVM_GETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
+        return static_cast<int>(
+            SendMessage(LVM_GETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
     });
 }
 
@@ -140,7 +140,8 @@ HTREEITEM CTreeViewCtrl::HitTest(POINT p, UINT* flags) const
 {
     TVHITTESTINFO info = {};
     info.pt = p;
-    HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessage(TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&info)));
+    HTREEITEM item
+        = reinterpret_cast<HTREEITEM>(SendMessage(TVM_HITTEST, 0, reinterpret_cast<LPARAM>(&info)));
     if (flags)
         *flags = info.flags;
     return item;
@@ -149,7 +150,7 @@ HTREEITEM CTreeViewCtrl::HitTest(POINT p, UINT* flags) const
 HWND CToolTipCtrl::Create(HWND owner, DWORD style)
 {
     m_hWnd = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | style, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, nullptr, nullptr);
+        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, owner, nullptr, nullptr, nullptr);
     return m_hWnd;
 }
 

@@ -31,13 +31,20 @@ class CComboBox : public CWindow
 public:
     using CWindow::CWindow;
     static const char* GetWndClassName() { return "COMBOBOX"; }
-    int AddString(const char* text) { return static_cast<int>(SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text))); }
+    int AddString(const char* text)
+    {
+        return static_cast<int>(SendMessage(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)));
+    }
     int GetCount() const { return static_cast<int>(SendMessage(CB_GETCOUNT)); }
     int GetCurSel() const { return static_cast<int>(SendMessage(CB_GETCURSEL)); }
-    int SetCurSel(int index) { return static_cast<int>(SendMessage(CB_SETCURSEL, static_cast<WPARAM>(index))); }
+    int SetCurSel(int index)
+    {
+        return static_cast<int>(SendMessage(CB_SETCURSEL, static_cast<WPARAM>(index)));
+    }
     int FindStringExact(const char* text, int after = -1) const
     {
-        return static_cast<int>(SendMessage(CB_FINDSTRINGEXACT, static_cast<WPARAM>(after), reinterpret_cast<LPARAM>(text)));
+        return static_cast<int>(
+            SendMessage(CB_FINDSTRINGEXACT, static_cast<WPARAM>(after), reinterpret_cast<LPARAM>(text)));
     }
     // "" for an index out of range.
     std::string GetLBText(int index) const;
@@ -58,19 +65,32 @@ class CListBox : public CWindow
 public:
     using CWindow::CWindow;
     static const char* GetWndClassName() { return "LISTBOX"; }
-    int AddString(const char* text) { return static_cast<int>(SendMessage(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text))); }
+    int AddString(const char* text)
+    {
+        return static_cast<int>(SendMessage(LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)));
+    }
     int GetCount() const { return static_cast<int>(SendMessage(LB_GETCOUNT)); }
     int GetCurSel() const { return static_cast<int>(SendMessage(LB_GETCURSEL)); }
-    int SetCurSel(int index) { return static_cast<int>(SendMessage(LB_SETCURSEL, static_cast<WPARAM>(index))); }
-    DWORD_PTR GetItemData(int index) const { return static_cast<DWORD_PTR>(SendMessage(LB_GETITEMDATA, static_cast<WPARAM>(index))); }
+    int SetCurSel(int index)
+    {
+        return static_cast<int>(SendMessage(LB_SETCURSEL, static_cast<WPARAM>(index)));
+    }
+    DWORD_PTR GetItemData(int index) const
+    {
+        return static_cast<DWORD_PTR>(SendMessage(LB_GETITEMDATA, static_cast<WPARAM>(index)));
+    }
     int SetItemData(int index, DWORD_PTR data)
     {
-        return static_cast<int>(SendMessage(LB_SETITEMDATA, static_cast<WPARAM>(index), static_cast<LPARAM>(data)));
+        return static_cast<int>(
+            SendMessage(LB_SETITEMDATA, static_cast<WPARAM>(index), static_cast<LPARAM>(data)));
     }
     std::string GetText(int index) const;
     void ResetContent() { SendMessage(LB_RESETCONTENT); }
     int GetTopIndex() const { return static_cast<int>(SendMessage(LB_GETTOPINDEX)); }
-    int GetItemHeight(int index) const { return static_cast<int>(SendMessage(LB_GETITEMHEIGHT, static_cast<WPARAM>(index))); }
+    int GetItemHeight(int index) const
+    {
+        return static_cast<int>(SendMessage(LB_GETITEMHEIGHT, static_cast<WPARAM>(index)));
+    }
 };
 
 class CListViewCtrl : public CWindow
@@ -88,7 +108,8 @@ public:
     bool DeleteAllItems() { return SendMessage(LVM_DELETEALLITEMS) != 0; }
     int GetNextItem(int start, UINT flags) const
     {
-        return static_cast<int>(SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(start), MAKELPARAM(flags, 0)));
+        return static_cast<int>(
+            SendMessage(LVM_GETNEXTITEM, static_cast<WPARAM>(start), MAKELPARAM(flags, 0)));
     }
     int GetSelectedIndex() const { return GetNextItem(-1, LVNI_SELECTED); }
     bool SetItemState(int item, UINT state, UINT mask);
@@ -97,7 +118,10 @@ public:
         r->left = static_cast<LONG>(code);
         return SendMessage(LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(r)) != 0;
     }
-    bool EnsureVisible(int item) { return SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(item), FALSE) != 0; }
+    bool EnsureVisible(int item)
+    {
+        return SendMessage(LVM_ENSUREVISIBLE, static_cast<WPARAM>(item), FALSE) != 0;
+    }
     int HitTest(POINT p) const
     {
         LVHITTESTINFO info = {};
@@ -108,10 +132,16 @@ public:
     {
         return static_cast<DWORD>(SendMessage(LVM_SETEXTENDEDLISTVIEWSTYLE, mask, style));
     }
-    bool SetColumnWidth(int column, int width) { return SendMessage(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), width) != 0; }
+    bool SetColumnWidth(int column, int width)
+    {
+        return SendMessage(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(column), width) != 0;
+    }
     bool SetBkColor(COLORREF c) { return SendMessage(LVM_SETBKCOLOR, 0, static_cast<LPARAM>(c)) != 0; }
     bool SetTextColor(COLORREF c) { return SendMessage(LVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(c)) != 0; }
-    bool SetTextBkColor(COLORREF c) { return SendMessage(LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(c)) != 0; }
+    bool SetTextBkColor(COLORREF c)
+    {
+        return SendMessage(LVM_SETTEXTBKCOLOR, 0, static_cast<LPARAM>(c)) != 0;
+    }
 };
 
 class CTreeViewCtrl : public CWindow
@@ -119,19 +149,30 @@ class CTreeViewCtrl : public CWindow
 public:
     using CWindow::CWindow;
     static const char* GetWndClassName() { return WC_TREEVIEWA; }
-    HTREEITEM InsertItem(const char* text, HTREEITEM parent = TVI_ROOT, HTREEITEM after = TVI_LAST, LPARAM data = 0);
-    bool DeleteItem(HTREEITEM item) { return SendMessage(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item)) != 0; }
+    HTREEITEM InsertItem(
+        const char* text, HTREEITEM parent = TVI_ROOT, HTREEITEM after = TVI_LAST, LPARAM data = 0);
+    bool DeleteItem(HTREEITEM item)
+    {
+        return SendMessage(TVM_DELETEITEM, 0, reinterpret_cast<LPARAM>(item)) != 0;
+    }
     bool DeleteAllItems() { return DeleteItem(TVI_ROOT); }
     HTREEITEM GetNextItem(HTREEITEM item, UINT code) const
     {
-        return reinterpret_cast<HTREEITEM>(SendMessage(TVM_GETNEXTITEM, code, reinterpret_cast<LPARAM>(item)));
+        return reinterpret_cast<HTREEITEM>(
+            SendMessage(TVM_GETNEXTITEM, code, reinterpret_cast<LPARAM>(item)));
     }
     HTREEITEM GetRootItem() const { return GetNextItem(nullptr, TVGN_ROOT); }
     HTREEITEM GetChildItem(HTREEITEM item) const { return GetNextItem(item, TVGN_CHILD); }
     HTREEITEM GetNextSiblingItem(HTREEITEM item) const { return GetNextItem(item, TVGN_NEXT); }
     HTREEITEM GetSelectedItem() const { return GetNextItem(nullptr, TVGN_CARET); }
-    bool SelectItem(HTREEITEM item) { return SendMessage(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)) != 0; }
-    bool Expand(HTREEITEM item, UINT code = TVE_EXPAND) { return SendMessage(TVM_EXPAND, code, reinterpret_cast<LPARAM>(item)) != 0; }
+    bool SelectItem(HTREEITEM item)
+    {
+        return SendMessage(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)) != 0;
+    }
+    bool Expand(HTREEITEM item, UINT code = TVE_EXPAND)
+    {
+        return SendMessage(TVM_EXPAND, code, reinterpret_cast<LPARAM>(item)) != 0;
+    }
     std::string GetItemText(HTREEITEM item) const;
     LPARAM GetItemData(HTREEITEM item) const;
     bool GetItemRect(HTREEITEM item, RECT* r, bool textOnly) const
@@ -140,9 +181,18 @@ public:
         return SendMessage(TVM_GETITEMRECT, textOnly, reinterpret_cast<LPARAM>(r)) != 0;
     }
     HTREEITEM HitTest(POINT p, UINT* flags = nullptr) const;
-    COLORREF SetBkColor(COLORREF c) { return static_cast<COLORREF>(SendMessage(TVM_SETBKCOLOR, 0, static_cast<LPARAM>(c))); }
-    COLORREF SetTextColor(COLORREF c) { return static_cast<COLORREF>(SendMessage(TVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(c))); }
-    COLORREF SetLineColor(COLORREF c) { return static_cast<COLORREF>(SendMessage(TVM_SETLINECOLOR, 0, static_cast<LPARAM>(c))); }
+    COLORREF SetBkColor(COLORREF c)
+    {
+        return static_cast<COLORREF>(SendMessage(TVM_SETBKCOLOR, 0, static_cast<LPARAM>(c)));
+    }
+    COLORREF SetTextColor(COLORREF c)
+    {
+        return static_cast<COLORREF>(SendMessage(TVM_SETTEXTCOLOR, 0, static_cast<LPARAM>(c)));
+    }
+    COLORREF SetLineColor(COLORREF c)
+    {
+        return static_cast<COLORREF>(SendMessage(TVM_SETLINECOLOR, 0, static_cast<LPARAM>(c)));
+    }
     DWORD SetExtendedStyle(DWORD style, DWORD mask)
     {
         return static_cast<DWORD>(SendMessage(TVM_SETEXTENDEDSTYLE, mask, style));
@@ -159,7 +209,8 @@ public:
     HWND Create(HWND owner, DWORD style = TTS_ALWAYSTIP | TTS_NOPREFIX);
     // A tool (window, id) over a rectangle of window's client area (all of
     // it when rect is null).
-    bool AddTool(HWND window, UINT_PTR id, const char* text, const RECT* rect = nullptr, UINT flags = TTF_SUBCLASS);
+    bool AddTool(
+        HWND window, UINT_PTR id, const char* text, const RECT* rect = nullptr, UINT flags = TTF_SUBCLASS);
     void DelTool(HWND window, UINT_PTR id);
     void UpdateTipText(HWND window, UINT_PTR id, const char* text);
     void SetMaxTipWidth(int width) { SendMessage(TTM_SETMAXTIPWIDTH, 0, width); }
@@ -185,9 +236,13 @@ public:
     {
         SYSTEMTIME blank = {};
         return SendMessage(DTM_SETSYSTEMTIME, time ? GDT_VALID : GDT_NONE,
-                           reinterpret_cast<LPARAM>(time ? time : &blank)) != 0;
+                   reinterpret_cast<LPARAM>(time ? time : &blank))
+            != 0;
     }
-    bool SetFormat(const char* format) { return SendMessage(DTM_SETFORMATA, 0, reinterpret_cast<LPARAM>(format)) != 0; }
+    bool SetFormat(const char* format)
+    {
+        return SendMessage(DTM_SETFORMATA, 0, reinterpret_cast<LPARAM>(format)) != 0;
+    }
 };
 
 class CScrollBar : public CWindow

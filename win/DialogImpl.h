@@ -7,8 +7,7 @@
 #include <windows.h>
 #include "win/WindowImpl.h"
 
-template <class T, class TBase = CWindow>
-class CDialogImpl : public CWindowImplRoot<TBase>
+template <class T, class TBase = CWindow> class CDialogImpl : public CWindowImplRoot<TBase>
 {
 public:
     // Runs the dialog modally; returns EndDialog's result, -1 when the
@@ -18,19 +17,19 @@ public:
         m_modal = true;
         this->BeginCreation(nullptr, true);
         INT_PTR result = ::DialogBoxParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(T::IDD), parent,
-                                           &CWindowRouter::DialogProc, initParam);
+            &CWindowRouter::DialogProc, initParam);
         this->EndCreation();
         return result;
     }
 
     // The same from a template in memory.
-    INT_PTR DoModalIndirect(const DLGTEMPLATE* dialogTemplate, HWND parent = ::GetActiveWindow(),
-                            LPARAM initParam = 0)
+    INT_PTR DoModalIndirect(
+        const DLGTEMPLATE* dialogTemplate, HWND parent = ::GetActiveWindow(), LPARAM initParam = 0)
     {
         m_modal = true;
         this->BeginCreation(nullptr, true);
-        INT_PTR result = ::DialogBoxIndirectParamA(::GetModuleHandleA(nullptr), dialogTemplate, parent,
-                                                   &CWindowRouter::DialogProc, initParam);
+        INT_PTR result = ::DialogBoxIndirectParamA(
+            ::GetModuleHandleA(nullptr), dialogTemplate, parent, &CWindowRouter::DialogProc, initParam);
         this->EndCreation();
         return result;
     }
@@ -41,7 +40,7 @@ public:
         m_modal = false;
         this->BeginCreation(nullptr, true);
         HWND hwnd = ::CreateDialogParamA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(T::IDD), parent,
-                                         &CWindowRouter::DialogProc, initParam);
+            &CWindowRouter::DialogProc, initParam);
         this->EndCreation();
         return hwnd;
     }
@@ -55,7 +54,10 @@ public:
     }
 
 protected:
-    CDialogImpl() : m_modal(false) {}
+    CDialogImpl()
+        : m_modal(false)
+    {
+    }
 
 private:
     bool m_modal;

@@ -95,7 +95,7 @@ bool CDib32::Clip(const RECT* r, CRect& out) const
     return m_bits && out.Intersect(whole, *r);
 }
 
-void CDib32::SetAlpha(uint8_t alpha, const RECT* r)
+template <class Change> void CDib32::ChangePixels(const RECT* r, Change change)
 {
     CRect area;
     if (!Clip(r, area))
@@ -104,48 +104,40 @@ void CDib32::SetAlpha(uint8_t alpha, const RECT* r)
     for (int y = area.top; y < area.bottom; ++y) {
         uint32_t* row = Row(y);
         for (int x = area.left; x < area.right; ++x)
-            row[x] = (row[x] & 0x00FFFFFFu) | (static_cast<uint32_t>(alpha) << 24);
+            row[x] = change(row[x]);
     }
+}
+
+void CDib32::SetAlpha(uint8_t alpha, const RECT* r)
+{
+    const uint32_t bits = static_cast<uint32_t>(alpha) << 24;
+    ChangePixels(r, [bits](uint32_t p) { return (p & 0x00FFFFFFu) | bits; });
 }
 
 void CDib32::RepairAlpha(const RECT* r)
 {
-    CRect area;
-    if (!Clip(r, area))
-        return;
-    ::GdiFlush();
-    for (int y = area.top; y < area.bottom; ++y) {
-        uint32_t* row = Row(y);
-        for (int x = area.left; x < area.right; ++x) {
-            if ((row[x] & 0xFF000000u) == 0 && (row[x] & 0x00FFFFFFu) != 0)
-                row[x] |= 0xFF000000u;
-        }
-    }
+    ChangePixels(
+        r, [](uint32_t p) { return (p & 0xFF000000u) == 0 && (p & 0x00FFFFFFu) != 0 ? p | 0xFF000000u : p; });
 }
 
 void CDib32::Premultiply()
 {
-    if (!m_bits)
-        return;
-    ::GdiFlush();
-    const size_t count = static_cast<size_t>(m_width) * m_height;
-    for (size_t i = 0; i < count; ++i) {
-        uint32_t p = m_bits[i];
+    ChangePixels(nullptr, [](uint32_t p) {
         uint32_t a = p >> 24;
         if (a == 255)
-            continue;
+            return p;
         uint32_t r = ((p >> 16) & 0xFF) * a / 255;
         uint32_t g = ((p >> 8) & 0xFF) * a / 255;
         uint32_t b = (p & 0xFF) * a / 255;
-        m_bits[i] = (a << 24) | (r << 16) | (g << 8) | b;
-    }
+        return (a << 24) | (r << 16) | (g << 8) | b;
+    });
 }
 
 bool CDib32::AlphaDraw(HDC dc, int x, int y, uint8_t constantAlpha) const
 {
     if (!m_dc)
         return false;
-    BLENDFUNCTION blend = {AC_SRC_OVER, 0, constantAlpha, AC_SRC_ALPHA};
+    BLENDFUNCTION blend = { AC_SRC_OVER, 0, constantAlpha, AC_SRC_ALPHA };
     return ::GdiAlphaBlend(dc, x, y, m_width, m_height, m_dc, 0, 0, m_width, m_height, blend) != FALSE;
 }
 

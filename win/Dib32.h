@@ -48,6 +48,7 @@ public:
 
 private:
     bool Clip(const RECT* r, CRect& out) const;
+    template <class Change> void ChangePixels(const RECT* r, Change change);
 
     HDC m_dc = nullptr;
     HBITMAP m_bitmap = nullptr;
@@ -57,8 +58,12 @@ private:
     int m_height = 0;
 };
 
-inline uint8_t AlphaOf(uint32_t argb) { return static_cast<uint8_t>(argb >> 24); }
+inline uint8_t AlphaOf(uint32_t argb)
+{
+    return static_cast<uint8_t>(argb >> 24);
+}
 inline uint32_t MakeArgb(uint8_t a, uint8_t r, uint8_t g, uint8_t b)
 {
-    return (static_cast<uint32_t>(a) << 24) | (static_cast<uint32_t>(r) << 16) | (static_cast<uint32_t>(g) << 8) | b;
+    return (static_cast<uint32_t>(a) << 24) | (static_cast<uint32_t>(r) << 16)
+        | (static_cast<uint32_t>(g) << 8) | b;
 }

@@ -7,8 +7,7 @@
 #include "win/Gdi.h"
 #include "win/MessageMap.h"
 
-template <class T>
-class CDoubleBufferImpl
+template <class T> class CDoubleBufferImpl
 {
 public:
     BEGIN_MSG_MAP(CDoubleBufferImpl)

@@ -1,7 +1,11 @@
 #include "win/Gdi.h"
 
 CMemoryDC::CMemoryDC(HDC target, const RECT& area)
-    : m_target(target), m_area(area), m_dc(nullptr), m_bitmap(nullptr), m_oldBitmap(nullptr)
+    : m_target(target)
+    , m_area(area)
+    , m_dc(nullptr)
+    , m_bitmap(nullptr)
+    , m_oldBitmap(nullptr)
 {
     m_dc = ::CreateCompatibleDC(target);
     if (!m_dc)
@@ -18,8 +22,8 @@ CMemoryDC::~CMemoryDC()
     if (!m_dc)
         return;
     if (m_bitmap) {
-        ::BitBlt(m_target, m_area.left, m_area.top, m_area.Width(), m_area.Height(), m_dc, m_area.left, m_area.top,
-                 SRCCOPY);
+        ::BitBlt(m_target, m_area.left, m_area.top, m_area.Width(), m_area.Height(), m_dc, m_area.left,
+            m_area.top, SRCCOPY);
         ::SelectObject(m_dc, m_oldBitmap);
         ::DeleteObject(m_bitmap);
     }

@@ -9,13 +9,21 @@
 #include "win/Geometry.h"
 
 // An owned handle; Traits::Free(handle) releases it.
-template <class Handle, class Traits>
-class CHandleOwner
+template <class Handle, class Traits> class CHandleOwner
 {
 public:
-    CHandleOwner() : m_handle(nullptr) {}
-    explicit CHandleOwner(Handle h) : m_handle(h) {}
-    CHandleOwner(CHandleOwner&& other) noexcept : m_handle(other.Detach()) {}
+    CHandleOwner()
+        : m_handle(nullptr)
+    {
+    }
+    explicit CHandleOwner(Handle h)
+        : m_handle(h)
+    {
+    }
+    CHandleOwner(CHandleOwner&& other) noexcept
+        : m_handle(other.Detach())
+    {
+    }
     CHandleOwner& operator=(CHandleOwner&& other) noexcept
     {
         if (this != &other)
@@ -194,7 +202,12 @@ public:
 class CPaintDC
 {
 public:
-    explicit CPaintDC(HWND hwnd) : m_hwnd(hwnd), m_ps() { m_dc = ::BeginPaint(hwnd, &m_ps); }
+    explicit CPaintDC(HWND hwnd)
+        : m_hwnd(hwnd)
+        , m_ps()
+    {
+        m_dc = ::BeginPaint(hwnd, &m_ps);
+    }
     ~CPaintDC() { ::EndPaint(m_hwnd, &m_ps); }
     CPaintDC(const CPaintDC&) = delete;
     CPaintDC& operator=(const CPaintDC&) = delete;
@@ -211,14 +224,22 @@ private:
 class CClientDC
 {
 public:
-    explicit CClientDC(HWND hwnd) : m_hwnd(hwnd), m_dc(::GetDC(hwnd)) {}
+    explicit CClientDC(HWND hwnd)
+        : m_hwnd(hwnd)
+        , m_dc(::GetDC(hwnd))
+    {
+    }
     ~CClientDC() { ::ReleaseDC(m_hwnd, m_dc); }
     CClientDC(const CClientDC&) = delete;
     CClientDC& operator=(const CClientDC&) = delete;
     operator HDC() const { return m_dc; }
 
 protected:
-    CClientDC(HWND hwnd, HDC dc) : m_hwnd(hwnd), m_dc(dc) {}
+    CClientDC(HWND hwnd, HDC dc)
+        : m_hwnd(hwnd)
+        , m_dc(dc)
+    {
+    }
     HWND m_hwnd;
     HDC m_dc;
 };
@@ -226,14 +247,20 @@ protected:
 class CWindowDC : public CClientDC
 {
 public:
-    explicit CWindowDC(HWND hwnd) : CClientDC(hwnd, ::GetWindowDC(hwnd)) {}
+    explicit CWindowDC(HWND hwnd)
+        : CClientDC(hwnd, ::GetWindowDC(hwnd))
+    {
+    }
 };
 
 // A memory DC compatible with another (the screen when null), deleted at the end.
 class CMemDC
 {
 public:
-    explicit CMemDC(HDC compatible = nullptr) : m_dc(::CreateCompatibleDC(compatible)) {}
+    explicit CMemDC(HDC compatible = nullptr)
+        : m_dc(::CreateCompatibleDC(compatible))
+    {
+    }
     ~CMemDC()
     {
         if (m_dc)
@@ -273,7 +300,11 @@ private:
 class CSelectObject
 {
 public:
-    CSelectObject(HDC dc, HGDIOBJ object) : m_dc(dc), m_old(object ? ::SelectObject(dc, object) : nullptr) {}
+    CSelectObject(HDC dc, HGDIOBJ object)
+        : m_dc(dc)
+        , m_old(object ? ::SelectObject(dc, object) : nullptr)
+    {
+    }
     ~CSelectObject()
     {
         if (m_old)
@@ -291,7 +322,11 @@ private:
 class CSaveDC
 {
 public:
-    explicit CSaveDC(HDC dc) : m_dc(dc), m_saved(::SaveDC(dc)) {}
+    explicit CSaveDC(HDC dc)
+        : m_dc(dc)
+        , m_saved(::SaveDC(dc))
+    {
+    }
     ~CSaveDC()
     {
         if (m_saved)

@@ -16,7 +16,10 @@ class CMenuHandle
 public:
     HMENU m_hMenu;
 
-    CMenuHandle(HMENU menu = nullptr) : m_hMenu(menu) {}
+    CMenuHandle(HMENU menu = nullptr)
+        : m_hMenu(menu)
+    {
+    }
     operator HMENU() const { return m_hMenu; }
     bool IsMenu() const { return m_hMenu && ::IsMenu(m_hMenu); }
 
@@ -43,7 +46,8 @@ public:
     }
     bool CheckItem(UINT id, bool checked)
     {
-        return ::CheckMenuItem(m_hMenu, id, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED)) != static_cast<DWORD>(-1);
+        return ::CheckMenuItem(m_hMenu, id, MF_BYCOMMAND | (checked ? MF_CHECKED : MF_UNCHECKED))
+            != static_cast<DWORD>(-1);
     }
     bool EnableItem(UINT id, bool enabled)
     {
@@ -61,7 +65,10 @@ class CMenu : public CMenuHandle
 {
 public:
     CMenu() = default;
-    explicit CMenu(HMENU menu) : CMenuHandle(menu) {}
+    explicit CMenu(HMENU menu)
+        : CMenuHandle(menu)
+    {
+    }
     CMenu(const CMenu&) = delete;
     CMenu& operator=(const CMenu&) = delete;
     ~CMenu() { Destroy(); }

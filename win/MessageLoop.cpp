@@ -1,44 +1,43 @@
 #include "win/MessageLoop.h"
 #include <algorithm>
 
-template <class T>
-bool CMessageLoop::Contains(const std::vector<T*>& list, T* item)
+template <class T> bool CMessageLoop::Contains(const std::vector<T*>& list, T* item)
 {
     return std::find(list.begin(), list.end(), item) != list.end();
 }
 
+template <class T> bool CMessageLoop::AddUnique(std::vector<T*>& list, T* item)
+{
+    if (!item || Contains(list, item))
+        return false;
+    list.push_back(item);
+    return true;
+}
+
+template <class T> bool CMessageLoop::Remove(std::vector<T*>& list, T* item)
+{
+    auto it = std::find(list.begin(), list.end(), item);
+    if (it == list.end())
+        return false;
+    list.erase(it);
+    return true;
+}
+
 bool CMessageLoop::AddMessageFilter(CMessageFilter* filter)
 {
-    if (!filter || Contains(m_filters, filter))
-        return false;
-    m_filters.push_back(filter);
-    return true;
+    return AddUnique(m_filters, filter);
 }
-
 bool CMessageLoop::RemoveMessageFilter(CMessageFilter* filter)
 {
-    auto it = std::find(m_filters.begin(), m_filters.end(), filter);
-    if (it == m_filters.end())
-        return false;
-    m_filters.erase(it);
-    return true;
+    return Remove(m_filters, filter);
 }
-
 bool CMessageLoop::AddIdleHandler(CIdleHandler* handler)
 {
-    if (!handler || Contains(m_idleHandlers, handler))
-        return false;
-    m_idleHandlers.push_back(handler);
-    return true;
+    return AddUnique(m_idleHandlers, handler);
 }
-
 bool CMessageLoop::RemoveIdleHandler(CIdleHandler* handler)
 {
-    auto it = std::find(m_idleHandlers.begin(), m_idleHandlers.end(), handler);
-    if (it == m_idleHandlers.end())
-        return false;
-    m_idleHandlers.erase(it);
-    return true;
+    return Remove(m_idleHandlers, handler);
 }
 
 BOOL CMessageLoop::PreTranslateMessage(MSG* msg)
@@ -83,7 +82,7 @@ int CMessageLoop::Run()
 {
     bool doIdle = true;
     int idleCount = 0;
-    POINT lastMouse = {-1, -1};
+    POINT lastMouse = { -1, -1 };
     for (;;) {
         while (doIdle && !::PeekMessageA(&m_msg, nullptr, 0, 0, PM_NOREMOVE)) {
             if (!OnIdle(idleCount++))

@@ -13,7 +13,7 @@ public:
     virtual BOOL PreTranslateMessage(MSG* msg) = 0;
 
 protected:
-    ~CMessageFilter() {}
+    ~CMessageFilter() { }
 };
 
 class CIdleHandler
@@ -23,7 +23,7 @@ public:
     virtual BOOL OnIdle() = 0;
 
 protected:
-    ~CIdleHandler() {}
+    ~CIdleHandler() { }
 };
 
 class CMessageLoop
@@ -47,8 +47,9 @@ public:
     static bool IsIdleMessage(const MSG& msg);
 
 private:
-    template <class T>
-    static bool Contains(const std::vector<T*>& list, T* item);
+    template <class T> static bool Contains(const std::vector<T*>& list, T* item);
+    template <class T> static bool AddUnique(std::vector<T*>& list, T* item);
+    template <class T> static bool Remove(std::vector<T*>& list, T* item);
 
     std::vector<CMessageFilter*> m_filters;
     std::vector<CIdleHandler*> m_idleHandlers;

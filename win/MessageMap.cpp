@@ -7,13 +7,6 @@ LRESULT ReflectNotifications(HWND parent, UINT msg, WPARAM wp, LPARAM lp, BOOL& 
     case WM_COMMAND:
     case WM_HSCROLL:
     case WM_VSCROLL:
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
         child = reinterpret_cast<HWND>(lp);
         break;
     case WM_NOTIFY:
@@ -33,6 +26,8 @@ LRESULT ReflectNotifications(HWND parent, UINT msg, WPARAM wp, LPARAM lp, BOOL& 
         break;
     }
     default:
+        if (IsCtlColorMessage(msg))
+            child = reinterpret_cast<HWND>(lp);
         break;
     }
     // A window's own scroll bars and menus send these without a control window.

@@ -10,7 +10,10 @@ class CWindow
 public:
     HWND m_hWnd;
 
-    CWindow(HWND hwnd = nullptr) : m_hWnd(hwnd) {}
+    CWindow(HWND hwnd = nullptr)
+        : m_hWnd(hwnd)
+    {
+    }
     CWindow& operator=(HWND hwnd)
     {
         m_hWnd = hwnd;
@@ -29,8 +32,14 @@ public:
     BOOL DestroyWindow() { return ::DestroyWindow(m_hWnd); }
 
     // Messages
-    LRESULT SendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return ::SendMessageA(m_hWnd, msg, wp, lp); }
-    BOOL PostMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const { return ::PostMessageA(m_hWnd, msg, wp, lp); }
+    LRESULT SendMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const
+    {
+        return ::SendMessageA(m_hWnd, msg, wp, lp);
+    }
+    BOOL PostMessage(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const
+    {
+        return ::PostMessageA(m_hWnd, msg, wp, lp);
+    }
     // Sends to every direct child (not deeper).
     void SendMessageToChildren(UINT msg, WPARAM wp = 0, LPARAM lp = 0) const
     {
@@ -42,7 +51,10 @@ public:
     DWORD GetStyle() const { return static_cast<DWORD>(::GetWindowLongPtrA(m_hWnd, GWL_STYLE)); }
     DWORD GetExStyle() const { return static_cast<DWORD>(::GetWindowLongPtrA(m_hWnd, GWL_EXSTYLE)); }
     // Removes, then adds style bits; with swpFlags also refreshes the frame.
-    bool ModifyStyle(DWORD remove, DWORD add, UINT swpFlags = 0) { return ModifyBits(GWL_STYLE, remove, add, swpFlags); }
+    bool ModifyStyle(DWORD remove, DWORD add, UINT swpFlags = 0)
+    {
+        return ModifyBits(GWL_STYLE, remove, add, swpFlags);
+    }
     bool ModifyStyleEx(DWORD remove, DWORD add, UINT swpFlags = 0)
     {
         return ModifyBits(GWL_EXSTYLE, remove, add, swpFlags);
@@ -94,8 +106,14 @@ public:
     }
     BOOL ScreenToClient(POINT* p) const { return ::ScreenToClient(m_hWnd, p); }
     BOOL ClientToScreen(POINT* p) const { return ::ClientToScreen(m_hWnd, p); }
-    void ScreenToClient(RECT* r) const { ::MapWindowPoints(HWND_DESKTOP, m_hWnd, reinterpret_cast<POINT*>(r), 2); }
-    void ClientToScreen(RECT* r) const { ::MapWindowPoints(m_hWnd, HWND_DESKTOP, reinterpret_cast<POINT*>(r), 2); }
+    void ScreenToClient(RECT* r) const
+    {
+        ::MapWindowPoints(HWND_DESKTOP, m_hWnd, reinterpret_cast<POINT*>(r), 2);
+    }
+    void ClientToScreen(RECT* r) const
+    {
+        ::MapWindowPoints(m_hWnd, HWND_DESKTOP, reinterpret_cast<POINT*>(r), 2);
+    }
     BOOL MoveWindow(const RECT& r, bool repaint = true)
     {
         return ::MoveWindow(m_hWnd, r.left, r.top, r.right - r.left, r.bottom - r.top, repaint);
@@ -121,7 +139,8 @@ public:
     BOOL Invalidate(bool erase = true) { return ::InvalidateRect(m_hWnd, nullptr, erase); }
     BOOL InvalidateRect(const RECT* r, bool erase = true) { return ::InvalidateRect(m_hWnd, r, erase); }
     BOOL UpdateWindow() { return ::UpdateWindow(m_hWnd); }
-    BOOL RedrawWindow(const RECT* r = nullptr, HRGN rgn = nullptr, UINT flags = RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE)
+    BOOL RedrawWindow(
+        const RECT* r = nullptr, HRGN rgn = nullptr, UINT flags = RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE)
     {
         return ::RedrawWindow(m_hWnd, r, rgn, flags);
     }
@@ -142,7 +161,7 @@ private:
         ::SetWindowLongPtrA(m_hWnd, index, static_cast<LONG_PTR>(now));
         if (swpFlags)
             ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
-                           SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
+                SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | swpFlags);
         return true;
     }
 };

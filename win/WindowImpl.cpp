@@ -63,24 +63,23 @@ bool IsDialogValueMessage(UINT msg)
     case WM_CHARTOITEM:
     case WM_INITDIALOG:
     case WM_QUERYDRAGICON:
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
         return true;
     default:
-        return false;
+        return IsCtlColorMessage(msg);
     }
 }
 
 } // namespace
 
 CWndClassInfo::CWndClassInfo(const char* name, UINT style, HBRUSH background, const char* cursor)
-    : m_name(name), m_systemClass(nullptr), m_style(style), m_background(background), m_cursor(cursor),
-      m_generatedName(), m_atom(0), m_defaultProc(nullptr)
+    : m_name(name)
+    , m_systemClass(nullptr)
+    , m_style(style)
+    , m_background(background)
+    , m_cursor(cursor)
+    , m_generatedName()
+    , m_atom(0)
+    , m_defaultProc(nullptr)
 {
 }
 
@@ -110,7 +109,8 @@ ATOM CWndClassInfo::Register(WNDPROC* defaultProc)
     if (m_systemClass) {
         if (!::GetClassInfoExA(nullptr, m_systemClass, &wc)) {
             // Common-control classes exist only once the library registered them.
-            INITCOMMONCONTROLSEX icc = {sizeof(icc), ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_BAR_CLASSES};
+            INITCOMMONCONTROLSEX icc
+                = { sizeof(icc), ICC_WIN95_CLASSES | ICC_DATE_CLASSES | ICC_BAR_CLASSES };
             ::InitCommonControlsEx(&icc);
             if (!::GetClassInfoExA(nullptr, m_systemClass, &wc))
                 return 0;
@@ -133,8 +133,12 @@ ATOM CWndClassInfo::Register(WNDPROC* defaultProc)
 }
 
 CWindowRouter::CWindowRouter()
-    : m_window(nullptr), m_defaultProc(::DefWindowProcA), m_currentMsg(nullptr), m_dialog(false),
-      m_subclassed(false), m_finalPending(false)
+    : m_window(nullptr)
+    , m_defaultProc(::DefWindowProcA)
+    , m_currentMsg(nullptr)
+    , m_dialog(false)
+    , m_subclassed(false)
+    , m_finalPending(false)
 {
 }
 
@@ -247,7 +251,7 @@ LRESULT CWindowRouter::DefWindowProc()
 
 LRESULT CWindowRouter::Route(CWindowRouter* self, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, bool& handled)
 {
-    MSG current = {hwnd, msg, wp, lp, 0, {0, 0}};
+    MSG current = { hwnd, msg, wp, lp, 0, { 0, 0 } };
     const MSG* outer = self->m_currentMsg;
     self->m_currentMsg = &current;
     LRESULT result = 0;

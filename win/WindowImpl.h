@@ -36,18 +36,19 @@ private:
 };
 
 // The declarations a window class makes about its window class.
-#define DECLARE_WND_CLASS_EX(name, style, background)                                                       \
-    static CWndClassInfo& GetWndClassInfo()                                                                 \
-    {                                                                                                       \
+#define DECLARE_WND_CLASS_EX(name, style, background)                                                        \
+    static CWndClassInfo& GetWndClassInfo()                                                                  \
+    {                                                                                                        \
         static CWndClassInfo info(name, style, reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(background)));  \
-        return info;                                                                                        \
+        return info;                                                                                         \
     }
-#define DECLARE_WND_CLASS(name) DECLARE_WND_CLASS_EX(name, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, COLOR_WINDOW + 1)
-#define DECLARE_WND_SUPERCLASS(name, systemClass)                                                           \
-    static CWndClassInfo& GetWndClassInfo()                                                                 \
-    {                                                                                                       \
-        static CWndClassInfo info = CWndClassInfo::Superclass(name, systemClass);                           \
-        return info;                                                                                        \
+#define DECLARE_WND_CLASS(name)                                                                              \
+    DECLARE_WND_CLASS_EX(name, CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, COLOR_WINDOW + 1)
+#define DECLARE_WND_SUPERCLASS(name, systemClass)                                                            \
+    static CWndClassInfo& GetWndClassInfo()                                                                  \
+    {                                                                                                        \
+        static CWndClassInfo info = CWndClassInfo::Superclass(name, systemClass);                            \
+        return info;                                                                                         \
     }
 
 // The message routing every window object shares. It is separate from the
@@ -62,7 +63,7 @@ public:
     virtual ~CWindowRouter();
 
     // Called once the window has received its last message.
-    virtual void OnFinalMessage(HWND) {}
+    virtual void OnFinalMessage(HWND) { }
     virtual WNDPROC GetWindowProc() { return &WindowProc; }
 
     // The processing the window would get without this object: the previous
@@ -103,19 +104,18 @@ private:
 };
 
 // Control styles: a visible child that clips its children and siblings.
-template <DWORD Style, DWORD ExStyle = 0>
-struct CWinTraits
+template <DWORD Style, DWORD ExStyle = 0> struct CWinTraits
 {
     static DWORD GetWndStyle(DWORD style) { return style ? style : Style; }
     static DWORD GetWndExStyle(DWORD exStyle) { return exStyle ? exStyle : ExStyle; }
 };
 typedef CWinTraits<WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS> CControlWinTraits;
-typedef CWinTraits<WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_APPWINDOW | WS_EX_WINDOWEDGE>
+typedef CWinTraits<WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+    WS_EX_APPWINDOW | WS_EX_WINDOWEDGE>
     CFrameWinTraits;
 
 // A window object over the handle wrapper TBase (CWindow or a control wrapper).
-template <class TBase = CWindow>
-class CWindowImplRoot : public TBase, public CWindowRouter
+template <class TBase = CWindow> class CWindowImplRoot : public TBase, public CWindowRouter
 {
 public:
     // Routes an existing window (a dialog item) to this object; its previous
@@ -143,7 +143,7 @@ public:
 
     // Style 0 means the traits' style. Returns the window, null on failure.
     HWND Create(HWND parent, const RECT& rect, const char* name = nullptr, DWORD style = 0, DWORD exStyle = 0,
-                UINT_PTR idOrMenu = 0, void* createParam = nullptr)
+        UINT_PTR idOrMenu = 0, void* createParam = nullptr)
     {
         WNDPROC defaultProc = nullptr;
         ATOM atom = T::GetWndClassInfo().Register(&defaultProc);
@@ -153,8 +153,8 @@ public:
         exStyle = T::GetWndExStyle(exStyle);
         this->BeginCreation(defaultProc, false);
         HWND hwnd = ::CreateWindowExA(exStyle, MAKEINTATOM(atom), name, style, rect.left, rect.top,
-                                      rect.right - rect.left, rect.bottom - rect.top, parent,
-                                      reinterpret_cast<HMENU>(idOrMenu), ::GetModuleHandleA(nullptr), createParam);
+            rect.right - rect.left, rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(idOrMenu),
+            ::GetModuleHandleA(nullptr), createParam);
         this->EndCreation();
         return hwnd;
     }

@@ -30,7 +30,8 @@ bool RenderClient(HWND hwnd, CDib32& image)
     ::GetClientRect(hwnd, &client);
     if (!image.Create(client.right, client.bottom))
         return false;
-    ::SendMessageA(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(image.GetDC()), PRF_CLIENT | PRF_ERASEBKGND);
+    ::SendMessageA(
+        hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(image.GetDC()), PRF_CLIENT | PRF_ERASEBKGND);
     ::GdiFlush();
     return true;
 }

@@ -18,8 +18,7 @@ inline void ShowWithoutActivating(HWND hwnd)
 void PumpPendingMessages();
 
 // Pumps until done() is true or the time-out passes; returns done().
-template <class Predicate>
-bool PumpUntil(Predicate done, DWORD timeoutMs = 10000)
+template <class Predicate> bool PumpUntil(Predicate done, DWORD timeoutMs = 10000)
 {
     DWORD start = ::GetTickCount();
     while (!done()) {

@@ -19,8 +19,8 @@ public:
 
 HWND MakeChild(HWND parent, const char* className, DWORD style)
 {
-    return ::CreateWindowExA(0, className, "", WS_CHILD | WS_VISIBLE | style, 0, 0, 200, 120, parent, nullptr,
-                             nullptr, nullptr);
+    return ::CreateWindowExA(
+        0, className, "", WS_CHILD | WS_VISIBLE | style, 0, 0, 200, 120, parent, nullptr, nullptr, nullptr);
 }
 
 std::string LongGbkText()
@@ -87,7 +87,7 @@ TEST(Controls, ComboListBoxToolTipPickerProgress)
     tip.DestroyWindow();
 
     CDateTimePickerCtrl picker(MakeChild(host, DATETIMEPICK_CLASSA, DTS_SHOWNONE));
-    SYSTEMTIME date = {2024, 5, 0, 10, 0, 0, 0, 0};
+    SYSTEMTIME date = { 2024, 5, 0, 10, 0, 0, 0, 0 };
     EXPECT_TRUE(picker.SetSystemTime(&date));
     SYSTEMTIME read = {};
     EXPECT_EQ(picker.GetSystemTime(&read), static_cast<DWORD>(GDT_VALID));

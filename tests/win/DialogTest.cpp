@@ -49,7 +49,7 @@ public:
         askedValue = SendMessage(kAskValue, 21);
         HDC dc = ::GetDC(m_hWnd);
         colourAnswer = SendMessage(WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc),
-                                   reinterpret_cast<LPARAM>(GetDlgItem(IDC_TEST_EDIT)));
+            reinterpret_cast<LPARAM>(GetDlgItem(IDC_TEST_EDIT)));
         ::ReleaseDC(m_hWnd, dc);
         windowRect = GetWindowRect();
         // Ended by a posted command, the way a helper thread or timer ends it.
@@ -108,7 +108,8 @@ TEST(Dialog, ModelessRunsInTheCallersLoopAndEndsByDestruction)
 
 TEST(Dialog, MissingTemplateFails)
 {
-    struct CNoTemplate : CDialogImpl<CNoTemplate> {
+    struct CNoTemplate : CDialogImpl<CNoTemplate>
+    {
         enum { IDD = 9999 };
         BEGIN_MSG_MAP(CNoTemplate)
         END_MSG_MAP()

@@ -28,7 +28,11 @@ public:
 class CFilter : public CMessageFilter
 {
 public:
-    CFilter(const char* name, CMessageLoop& loop) : m_name(name), m_loop(loop) {}
+    CFilter(const char* name, CMessageLoop& loop)
+        : m_name(name)
+        , m_loop(loop)
+    {
+    }
     UINT consume = 0;
     CMessageFilter* removeOn2 = nullptr;
 
@@ -50,7 +54,10 @@ private:
 class CIdleRecorder : public CIdleHandler
 {
 public:
-    CIdleRecorder(const char* name) : m_name(name) {}
+    CIdleRecorder(const char* name)
+        : m_name(name)
+    {
+    }
     std::function<BOOL(int)> action;
     int calls = 0;
     BOOL OnIdle() override
@@ -76,8 +83,8 @@ TEST(MessageLoop, FiltersAndIdleHandlersInOrderAndRemovableWhileRunning)
     ASSERT_TRUE(window.Create(nullptr, CRect(0, 0, 10, 10)));
 
     CFilter a("A", loop), b("B", loop);
-    b.consume = WM_APP + 1;   // B eats message 1: the window never sees it
-    a.removeOn2 = &b;         // A removes B while message 2 is being filtered
+    b.consume = WM_APP + 1; // B eats message 1: the window never sees it
+    a.removeOn2 = &b; // A removes B while message 2 is being filtered
     EXPECT_TRUE(loop.AddMessageFilter(&a));
     EXPECT_TRUE(loop.AddMessageFilter(&b));
     EXPECT_FALSE(loop.AddMessageFilter(&a));

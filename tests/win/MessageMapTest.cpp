@@ -22,7 +22,7 @@ public:
     BEGIN_MSG_MAP(CRecordingMember)
         MESSAGE_HANDLER(kMemberOnly, OnMember)
         MESSAGE_HANDLER(kPing, OnMemberPing)
-    ALT_MSG_MAP(1)
+        ALT_MSG_MAP(1)
         MESSAGE_HANDLER(kPing, OnAltPing)
     END_MSG_MAP()
 
@@ -44,8 +44,7 @@ public:
 };
 
 // A mix-in that reaches its host through the template parameter.
-template <class T>
-class CRecordingMixin
+template <class T> class CRecordingMixin
 {
 public:
     BEGIN_MSG_MAP(CRecordingMixin)
@@ -104,7 +103,7 @@ public:
         CHAIN_MSG_MAP(CRecordingMixin<CDerivedWindow>)
         CHAIN_MSG_MAP_MEMBER(member)
         CHAIN_MSG_MAP(CBaseWindow)
-    ALT_MSG_MAP(1)
+        ALT_MSG_MAP(1)
         CHAIN_MSG_MAP_ALT_MEMBER(member, 1)
     END_MSG_MAP()
 
@@ -157,7 +156,8 @@ public:
     }
 };
 
-struct Dispatch {
+struct Dispatch
+{
     BOOL handled;
     LRESULT result;
     std::string log;
@@ -168,7 +168,7 @@ Dispatch Call(CDerivedWindow& w, UINT msg, WPARAM wp = 0, LPARAM lp = 0, DWORD m
     w.log.clear();
     LRESULT result = -1;
     BOOL handled = w.ProcessWindowMessage(nullptr, msg, wp, lp, result, mapId);
-    return {handled, handled ? result : -1, w.log};
+    return { handled, handled ? result : -1, w.log };
 }
 
 } // namespace
@@ -196,14 +196,15 @@ TEST(MessageMap, FirstHandlerThatKeepsTheFlagWins)
 TEST(MessageMap, ChainsToMixinMemberAndBaseInOrder)
 {
     CDerivedWindow w;
-    struct Case {
+    struct Case
+    {
         UINT msg;
         LRESULT result;
         const char* log;
     } cases[] = {
-        {kMixinOnly, 40, "mixin(0);"},
-        {kMemberOnly, 30, "member;"},
-        {kBaseOnly, 50, "base;"},
+        { kMixinOnly, 40, "mixin(0);" },
+        { kMemberOnly, 30, "member;" },
+        { kBaseOnly, 50, "base;" },
     };
     for (const Case& c : cases) {
         Dispatch d = Call(w, c.msg);
@@ -239,7 +240,7 @@ TEST(MessageMap, CommandAndNotifyEntries)
     EXPECT_EQ(Call(w, WM_COMMAND, MAKEWPARAM(300, EN_CHANGE), 0).log, "change300;");
     EXPECT_FALSE(Call(w, WM_COMMAND, MAKEWPARAM(300, 0), 0).handled);
 
-    NMHDR header = {fake, 7, static_cast<UINT>(NM_CLICK)};
+    NMHDR header = { fake, 7, static_cast<UINT>(NM_CLICK) };
     Dispatch d = Call(w, WM_NOTIFY, 7, reinterpret_cast<LPARAM>(&header));
     EXPECT_EQ(d.result, 70);
     EXPECT_EQ(d.log, "click7;");

@@ -10,8 +10,8 @@ TEST(AppModule, CommonControlsVersion6IsActive)
 {
     ASSERT_TRUE(CAppModule::Get().Init());
     // Only the version-6 button (the one the manifest selects) knows its ideal size.
-    HWND button = ::CreateWindowExA(0, "BUTTON", "确定", WS_POPUP | BS_PUSHBUTTON, 0, 0, 10, 10, nullptr, nullptr,
-                                    nullptr, nullptr);
+    HWND button = ::CreateWindowExA(
+        0, "BUTTON", "确定", WS_POPUP | BS_PUSHBUTTON, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
     ASSERT_TRUE(button);
     SIZE ideal = {};
     EXPECT_TRUE(::SendMessageA(button, BCM_GETIDEALSIZE, 0, reinterpret_cast<LPARAM>(&ideal)));

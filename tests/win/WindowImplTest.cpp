@@ -86,14 +86,14 @@ public:
 };
 
 // Superclasses of the other system classes the controls build on.
-#define SUPERCLASS_OF(name, systemClass)                                                                    \
-    class name : public CWindowImpl<name>                                                                   \
-    {                                                                                                       \
-    public:                                                                                                 \
-        DECLARE_WND_SUPERCLASS(nullptr, systemClass)                                                        \
-        BEGIN_MSG_MAP(name)                                                                                 \
-            DEFAULT_REFLECTION_HANDLER()                                                                    \
-        END_MSG_MAP()                                                                                       \
+#define SUPERCLASS_OF(name, systemClass)                                                                     \
+    class name : public CWindowImpl<name>                                                                    \
+    {                                                                                                        \
+    public:                                                                                                  \
+        DECLARE_WND_SUPERCLASS(nullptr, systemClass)                                                         \
+        BEGIN_MSG_MAP(name)                                                                                  \
+            DEFAULT_REFLECTION_HANDLER()                                                                     \
+        END_MSG_MAP()                                                                                        \
     };
 SUPERCLASS_OF(CScrollBarSuper, "SCROLLBAR")
 SUPERCLASS_OF(CStaticSuper, "STATIC")
@@ -172,8 +172,8 @@ TEST(WindowImpl, SubclassedButtonSwallowsDoubleClicksAndKeepsItsBehaviour)
 {
     CParentWindow parent;
     ASSERT_TRUE(parent.Create(nullptr, CRect(50, 50, 350, 250), "parent"));
-    HWND button = ::CreateWindowExA(0, "BUTTON", "按钮", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 10, 100, 30,
-                                    parent, reinterpret_cast<HMENU>(101), nullptr, nullptr);
+    HWND button = ::CreateWindowExA(0, "BUTTON", "按钮", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 10, 100,
+        30, parent, reinterpret_cast<HMENU>(101), nullptr, nullptr);
     ASSERT_TRUE(button);
 
     // Unsubclassed, a double click presses the button (it takes the capture).
@@ -214,8 +214,8 @@ TEST(WindowImpl, SubclassedWindowDestroyedWithItsParentDetachesTheObject)
 {
     CParentWindow parent;
     ASSERT_TRUE(parent.Create(nullptr, CRect(0, 0, 200, 100), "parent"));
-    HWND edit = ::CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE, 0, 0, 80, 20, parent, nullptr, nullptr,
-                                  nullptr);
+    HWND edit = ::CreateWindowExA(
+        0, "EDIT", "", WS_CHILD | WS_VISIBLE, 0, 0, 80, 20, parent, nullptr, nullptr, nullptr);
     CNoDoubleClickButton object;
     ASSERT_TRUE(object.SubclassWindow(edit));
     parent.DestroyWindow();
@@ -229,7 +229,8 @@ TEST(WindowImpl, ReflectedDrawItemAndCommandReachTheOwnerDrawnSuperclass)
     ASSERT_TRUE(parent.Create(nullptr, CRect(100, 100, 400, 300), "reflection"));
     ShowWithoutActivating(parent);
     COwnerDrawButton button;
-    ASSERT_TRUE(button.Create(parent, CRect(20, 20, 120, 60), "", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 0, 501));
+    ASSERT_TRUE(
+        button.Create(parent, CRect(20, 20, 120, 60), "", WS_CHILD | WS_VISIBLE | BS_OWNERDRAW, 0, 501));
 
     char className[64] = {};
     ::GetClassNameA(button, className, sizeof(className));
@@ -258,7 +259,7 @@ TEST(WindowImpl, SuperclassesKeepTheSystemBehaviour)
 
     CScrollBarSuper bar;
     ASSERT_TRUE(bar.Create(parent, CRect(0, 0, 200, 16), nullptr, WS_CHILD | WS_VISIBLE | SBS_HORZ));
-    SCROLLINFO si = {sizeof(si), SIF_RANGE | SIF_POS, 0, 100, 0, 40, 0};
+    SCROLLINFO si = { sizeof(si), SIF_RANGE | SIF_POS, 0, 100, 0, 40, 0 };
     ::SetScrollInfo(bar, SB_CTL, &si, FALSE);
     EXPECT_EQ(::GetScrollPos(bar, SB_CTL), 40);
 
@@ -292,13 +293,13 @@ TEST(WindowImpl, UnhandledReflectedColourRequestGetsTheDefaultAnswer)
 
     CClientDC dc(parent);
     LRESULT brush = parent.SendMessage(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(static_cast<HDC>(dc)),
-                                       reinterpret_cast<LPARAM>(withDefault.m_hWnd));
+        reinterpret_cast<LPARAM>(withDefault.m_hWnd));
     EXPECT_NE(brush, 0);
     EXPECT_EQ(::GetObjectType(reinterpret_cast<HGDIOBJ>(brush)), static_cast<DWORD>(OBJ_BRUSH));
     // Without the fallback the static answers the unknown message with 0.
     EXPECT_EQ(parent.SendMessage(WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(static_cast<HDC>(dc)),
-                                 reinterpret_cast<LPARAM>(withoutDefault.m_hWnd)),
-              0);
+                  reinterpret_cast<LPARAM>(withoutDefault.m_hWnd)),
+        0);
     parent.DestroyWindow();
 }
 
@@ -309,7 +310,7 @@ TEST(WindowImpl, FinalMessageComesLastAndMayDeleteTheObject)
     CSelfDeleting* window = new CSelfDeleting;
     ASSERT_TRUE(window->Create(nullptr, CRect(0, 0, 100, 100), "final"));
     window->SendMessage(WM_CLOSE);
-    std::vector<std::string> expected = {"destroy", "close-after-destroy", "final", "deleted"};
+    std::vector<std::string> expected = { "destroy", "close-after-destroy", "final", "deleted" };
     EXPECT_EQ(events, expected);
 }
 
