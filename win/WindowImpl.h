@@ -145,6 +145,8 @@ public:
     HWND Create(HWND parent, const RECT& rect, const char* name = nullptr, DWORD style = 0, DWORD exStyle = 0,
         UINT_PTR idOrMenu = 0, void* createParam = nullptr)
     {
+        if (this->m_hWnd)
+            return nullptr; // one window per object
         WNDPROC defaultProc = nullptr;
         ATOM atom = T::GetWndClassInfo().Register(&defaultProc);
         if (!atom)
