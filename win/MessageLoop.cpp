@@ -90,7 +90,7 @@ int CMessageLoop::Run()
         }
         BOOL got = ::GetMessageA(&m_msg, nullptr, 0, 0);
         if (got == -1)
-            continue; // an invalid filter argument; ours has none, so keep going
+            return -1; // the call itself failed: waiting again would fail forever
         if (!got)
             break;
         if (!PreTranslateMessage(&m_msg)) {

@@ -35,7 +35,7 @@ public:
     bool AddIdleHandler(CIdleHandler* handler);
     bool RemoveIdleHandler(CIdleHandler* handler);
 
-    // Runs until WM_QUIT and returns its exit code.
+    // Runs until WM_QUIT and returns its exit code (-1 when GetMessage fails).
     int Run();
 
     // One pass over the filters in order; true when one consumed the message.

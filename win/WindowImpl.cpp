@@ -147,7 +147,7 @@ CWindowRouter::~CWindowRouter()
     if (t_creating == this)
         t_creating = nullptr;
     if (m_window)
-        Detach();
+        Detach(false); // the derived object, and with it its handle, is gone already
 }
 
 void CWindowRouter::BeginCreation(WNDPROC defaultProc, bool dialog)
@@ -171,7 +171,7 @@ void CWindowRouter::Attach(HWND hwnd)
     SetHandle(hwnd);
 }
 
-void CWindowRouter::Detach()
+void CWindowRouter::Detach(bool clearHandle)
 {
     // The window lives on without us: it gets its own procedure back so that
     // no later message looks for this object.
@@ -186,7 +186,8 @@ void CWindowRouter::Detach()
     Routes().Remove(m_window);
     m_window = nullptr;
     m_subclassed = false;
-    SetHandle(nullptr);
+    if (clearHandle)
+        SetHandle(nullptr);
 }
 
 CWindowRouter* CWindowRouter::FindOrClaim(HWND hwnd)
@@ -259,7 +260,7 @@ LRESULT CWindowRouter::Route(CWindowRouter* self, HWND hwnd, UINT msg, WPARAM wp
     if (!handled && !self->m_dialog)
         result = ::CallWindowProcA(self->m_defaultProc, hwnd, msg, wp, lp);
     if (msg == WM_NCDESTROY) {
-        self->Detach();
+        self->Detach(true);
         self->m_finalPending = true;
     }
     self->m_currentMsg = outer;

@@ -93,7 +93,7 @@ private:
     static LRESULT Route(CWindowRouter* self, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, bool& handled);
     static CWindowRouter* FindOrClaim(HWND hwnd);
     void Attach(HWND hwnd);
-    void Detach();
+    void Detach(bool clearHandle);
 
     HWND m_window;
     WNDPROC m_defaultProc;

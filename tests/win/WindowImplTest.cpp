@@ -314,6 +314,34 @@ TEST(WindowImpl, FinalMessageComesLastAndMayDeleteTheObject)
     EXPECT_EQ(events, expected);
 }
 
+TEST(WindowImpl, WindowOutlivingItsObjectFallsBackToItsOwnProcedure)
+{
+    HWND label = nullptr;
+    HWND button = ::CreateWindowExA(0, "BUTTON", "b", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr, nullptr, nullptr);
+    {
+        CStaticSuper superclassed;
+        label = superclassed.Create(nullptr, CRect(0, 0, 50, 20), "旧", WS_POPUP);
+        ASSERT_TRUE(label);
+        CNoDoubleClickButton subclassed;
+        ASSERT_TRUE(subclassed.SubclassWindow(button));
+    }
+    // Both windows work on without the objects: the static is still a static,
+    // the button gets its double clicks again.
+    ::SetWindowTextA(label, "新");
+    char text[8] = {};
+    ::GetWindowTextA(label, text, sizeof(text));
+    EXPECT_STREQ(text, "新");
+    ::SendMessageA(button, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+    EXPECT_TRUE(::SendMessageA(button, BM_GETSTATE, 0, 0) & BST_PUSHED);
+    ::ReleaseCapture();
+    // And a new object can take the button again.
+    CNoDoubleClickButton again;
+    EXPECT_TRUE(again.SubclassWindow(button));
+    EXPECT_TRUE(::DestroyWindow(label));
+    EXPECT_TRUE(::DestroyWindow(button));
+    EXPECT_EQ(again.m_hWnd, nullptr);
+}
+
 TEST(WindowImpl, NoGdiHandlesLeakAcrossCreatePaintDestroy)
 {
     // The count is process-wide: settle what the first windows allocate once.
