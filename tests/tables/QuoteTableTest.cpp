@@ -156,7 +156,7 @@ TEST(QuoteTable, FileRoundTripAndBadFiles)
         table.Save(path.c_str()); // also the path the destructor would use
         EXPECT_EQ(table.IsDirty(), 0);
     }
-    const std::string saved = ReadFileBytes(path);
+    const std::string saved = ReadTestFile(path);
     ASSERT_EQ(saved.size(), 8u + 2 * 36);
     EXPECT_EQ(static_cast<uint8_t>(saved[8 + 4 + 2]), 0x1A); // records in key order
 

@@ -57,21 +57,6 @@ struct Bytes
     }
 };
 
-inline std::string ReadFileBytes(const std::string& path)
-{
-    HANDLE file
-        = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return std::string("<missing>");
-    std::string out;
-    char buffer[65536];
-    DWORD n = 0;
-    while (::ReadFile(file, buffer, sizeof(buffer), &n, nullptr) && n > 0)
-        out.append(buffer, n);
-    ::CloseHandle(file);
-    return out;
-}
-
 inline bool FileExistsA(const std::string& path)
 {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
