@@ -32,22 +32,9 @@ std::string FormatString(const char* format, ...)
 
 std::string FormatDecimal(double value, int decimals)
 {
-    switch (decimals) {
-    case 0:
-        return FormatString("%.0f", value);
-    case 1:
-        return FormatString("%.1f", value);
-    case 3:
-        return FormatString("%.3f", value);
-    case 4:
-        return FormatString("%.4f", value);
-    case 5:
-        return FormatString("%.5f", value);
-    case 6:
-        return FormatString("%.6f", value);
-    default:
-        return FormatString("%.2f", value);
-    }
+    if (decimals < 0 || decimals > 6)
+        decimals = 2;
+    return FormatString("%.*f", decimals, value);
 }
 
 namespace {

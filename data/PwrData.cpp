@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <set>
 
-#include "base/ExchangeTime.h"
 #include "base/MemoryStream.h"
 #include "data/ByteReader.h"
+#include "data/MarketTime.h"
 #include "data/TableFile.h"
 #include "data/TableRequests.h"
 
@@ -15,13 +15,6 @@ const int32_t kStockMarker = -1;
 const size_t kMarkerTagOffset = 4;
 const size_t kMarkerCodeOffset = 6;
 
-bool SameExchangeDay(int32_t a, int32_t b)
-{
-    const std::tm x = SplitExchangeTime(a);
-    const std::tm y = SplitExchangeTime(b);
-    return x.tm_year == y.tm_year && x.tm_yday == y.tm_yday;
-}
-
 } // namespace
 
 void SortUniqueByDay(ExRightsList& records)
@@ -30,7 +23,7 @@ void SortUniqueByDay(ExRightsList& records)
         [](const ExRightsRecord& a, const ExRightsRecord& b) { return a.time < b.time; });
     records.erase(
         std::unique(records.begin(), records.end(),
-            [](const ExRightsRecord& a, const ExRightsRecord& b) { return SameExchangeDay(a.time, b.time); }),
+            [](const ExRightsRecord& a, const ExRightsRecord& b) { return SameTradingDay(a.time, b.time); }),
         records.end());
 }
 

@@ -179,6 +179,7 @@ private:
     void RunFor();
     void RunSwitch();
     void RunReturn();
+    void ParseParenthesised(ScriptValue& value);
     void SkipLoop();
     void ExpectToken(ScriptTokenKind kind, EXCEP code);
     void CheckCancelled();

@@ -250,12 +250,8 @@ void CScriptEngine::DefineFunction()
 void CScriptEngine::RunIf()
 {
     NestingGuard guard(*this);
-    NextToken();
-    ExpectToken(K::kOpenParen, kParensMixup);
-    NextToken();
     ScriptValue condition;
-    ParseExpressionList(condition);
-    ExpectToken(K::kCloseParen, kParensMixup);
+    ParseParenthesised(condition);
     NextToken();
     if (IsTrue(condition)) {
         RunBlock();
@@ -277,6 +273,16 @@ void CScriptEngine::RunIf()
                 RunBlock();
         }
     }
+}
+
+// The "(" expression list ")" after if or switch; the ")" is left current.
+void CScriptEngine::ParseParenthesised(ScriptValue& value)
+{
+    NextToken();
+    ExpectToken(K::kOpenParen, kParensMixup);
+    NextToken();
+    ParseExpressionList(value);
+    ExpectToken(K::kCloseParen, kParensMixup);
 }
 
 // Passes over a loop from its "(" to the token after its body. Loop bodies are
@@ -358,12 +364,8 @@ void CScriptEngine::RunFor()
 
 void CScriptEngine::RunSwitch()
 {
-    NextToken();
-    ExpectToken(K::kOpenParen, kParensMixup);
-    NextToken();
     ScriptValue selector;
-    ParseExpressionList(selector);
-    ExpectToken(K::kCloseParen, kParensMixup);
+    ParseParenthesised(selector);
     const int depth = m_depth;
     PushFrame(false);
     CatchBreak([&] {

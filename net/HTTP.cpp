@@ -6,6 +6,7 @@
 
 #include "base/Base64.h"
 #include "net/DNSNameCache.h"
+#include "net/SocketUtil.h"
 
 namespace {
 
@@ -282,41 +283,7 @@ bool CHTTP::ConnectOnce(const sockaddr_in& address)
     if (s == INVALID_SOCKET)
         return false;
     m_socket.Attach(s);
-
-    // Connect without blocking so that a dead address costs at most the
-    // connect time-out, not the system's minutes.
-    u_long nonBlocking = 1;
-    if (::ioctlsocket(s, FIONBIO, &nonBlocking) != 0)
-        return false;
-    if (::connect(s, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
-        if (::WSAGetLastError() != WSAEWOULDBLOCK)
-            return false;
-        fd_set writable;
-        fd_set failed;
-        FD_ZERO(&writable);
-        FD_ZERO(&failed);
-        FD_SET(s, &writable);
-        FD_SET(s, &failed);
-        timeval timeout;
-        timeout.tv_sec = static_cast<long>(m_connectTimeoutMs / 1000);
-        timeout.tv_usec = static_cast<long>((m_connectTimeoutMs % 1000) * 1000);
-        const int ready = ::select(0, nullptr, &writable, &failed, &timeout);
-        if (ready == 0) {
-            ::WSASetLastError(WSAETIMEDOUT);
-            return false;
-        }
-        if (ready < 0)
-            return false;
-        if (FD_ISSET(s, &failed) || !FD_ISSET(s, &writable)) {
-            int error = 0;
-            int size = sizeof(error);
-            ::getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size);
-            ::WSASetLastError(error ? error : WSAECONNREFUSED);
-            return false;
-        }
-    }
-    u_long blocking = 0;
-    return ::ioctlsocket(s, FIONBIO, &blocking) == 0;
+    return ConnectWithTimeout(s, address, m_connectTimeoutMs);
 }
 
 bool CHTTP::Connect()

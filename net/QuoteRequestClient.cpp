@@ -7,6 +7,7 @@
 #include <new>
 
 #include "net/QuoteProtocol.h"
+#include "net/SocketUtil.h"
 
 namespace {
 
@@ -18,39 +19,6 @@ void DebugPrint(const char* format, int code)
     char text[64];
     std::snprintf(text, sizeof(text), format, code);
     ::OutputDebugStringA(text);
-}
-
-// Connects without blocking longer than timeoutMs, then leaves the socket blocking.
-bool ConnectWithin(SOCKET s, const sockaddr_in& addr, DWORD timeoutMs)
-{
-    u_long nonBlocking = 1;
-    if (::ioctlsocket(s, FIONBIO, &nonBlocking) != 0)
-        return false;
-    bool connected = false;
-    if (::connect(s, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)) == 0) {
-        connected = true;
-    } else if (::WSAGetLastError() == WSAEWOULDBLOCK) {
-        fd_set writable;
-        fd_set failed;
-        FD_ZERO(&writable);
-        FD_ZERO(&failed);
-        FD_SET(s, &writable);
-        FD_SET(s, &failed);
-        timeval tv;
-        tv.tv_sec = static_cast<long>(timeoutMs / 1000);
-        tv.tv_usec = static_cast<long>((timeoutMs % 1000) * 1000);
-        if (::select(0, nullptr, &writable, &failed, &tv) > 0 && FD_ISSET(s, &writable)
-            && !FD_ISSET(s, &failed)) {
-            int error = 0;
-            int len = sizeof(error);
-            connected = ::getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &len) == 0
-                && error == 0;
-        }
-    }
-    u_long blocking = 0;
-    if (::ioctlsocket(s, FIONBIO, &blocking) != 0)
-        return false;
-    return connected;
 }
 
 } // namespace
@@ -141,7 +109,8 @@ int QuoteRequestClient::Connect(DownloadRequest& request)
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = ::inet_addr(m_address.c_str());
     addr.sin_port = htons(static_cast<u_short>(m_port));
-    if (addr.sin_addr.s_addr == INADDR_NONE || !ConnectWithin(request.socket, addr, m_connectTimeoutMs)) {
+    if (addr.sin_addr.s_addr == INADDR_NONE
+        || !ConnectWithTimeout(request.socket, addr, m_connectTimeoutMs)) {
         CloseSocket(request);
         return 0;
     }

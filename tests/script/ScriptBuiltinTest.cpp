@@ -1,5 +1,6 @@
 #include "formula/ScriptEngine.h"
 #include "tests/script/RecordingCallback.h"
+#include "tests/support/TempDirectory.h"
 
 #include "base/UnicodeString.h"
 
@@ -45,20 +46,7 @@ protected:
         ::CloseHandle(file);
     }
 
-    std::string ReadFileBytes()
-    {
-        std::string out;
-        HANDLE file
-            = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
-            return "(missing)";
-        char buffer[4096];
-        DWORD read = 0;
-        while (::ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
-            out.append(buffer, read);
-        ::CloseHandle(file);
-        return out;
-    }
+    std::string ReadFileBytes() { return ReadTestFile(path); }
 
     IBaseScript* engine = nullptr;
     RecordingCallback host;

@@ -111,21 +111,21 @@ TEST(F10Data, MergeReplacesTheSectionsOfAnOlderText)
     ScopedServerTime server(now);
     CF10Data f10;
     CMemoryStream first;
-    FillStreamWith(first, F10Reply(1, 2, Padding() + Heading(kLatest) + "old"));
+    FillStream(first, F10Reply(1, 2, Padding() + Heading(kLatest) + "old"));
     ASSERT_EQ(f10.Merge(0, &first), 1);
     EXPECT_EQ(f10.GetSections().count(kLatest), 1u);
     EXPECT_EQ(f10.GetLastTime(), now);
     EXPECT_EQ(f10.GetFirstTime(), 1);
 
     CMemoryStream second;
-    FillStreamWith(second, F10Reply(1, 2, Padding() + Heading(kCompany) + "new"));
+    FillStream(second, F10Reply(1, 2, Padding() + Heading(kCompany) + "new"));
     ASSERT_EQ(f10.Merge(0, &second), 1);
     ASSERT_EQ(f10.GetSections().size(), 1u);
     EXPECT_EQ(f10.GetSections().begin()->first, kCompany);
 
     // 50 bytes of text are stored without sections.
     CMemoryStream small;
-    FillStreamWith(small, F10Reply(1, 2, std::string(50, 'y')));
+    FillStream(small, F10Reply(1, 2, std::string(50, 'y')));
     ASSERT_EQ(f10.Merge(0, &small), 1);
     EXPECT_EQ(f10.GetTextLength(), 50);
     EXPECT_TRUE(f10.GetSections().empty());
@@ -133,7 +133,7 @@ TEST(F10Data, MergeReplacesTheSectionsOfAnOlderText)
 
     // Replies too short for the two times are refused.
     CMemoryStream tiny;
-    FillStreamWith(tiny, std::string(4, '\x01'));
+    FillStream(tiny, std::string(4, '\x01'));
     EXPECT_EQ(f10.Merge(0, &tiny), 0);
     EXPECT_EQ(f10.GetTextLength(), 50);
     EXPECT_EQ(f10.GetFirstTime(), 1);
@@ -151,7 +151,7 @@ TEST(F10Data, TextLimitAndFileRoundTrip)
     EXPECT_EQ(f10.AllocText(-3), 0);
     EXPECT_EQ(f10.AllocText(CF10Data::kMaxTextLength), 1);
     CMemoryStream reply;
-    FillStreamWith(reply, F10Reply(5, 6, Padding() + Heading(kLatest) + "saved"));
+    FillStream(reply, F10Reply(5, 6, Padding() + Heading(kLatest) + "saved"));
     ASSERT_EQ(f10.Merge(0, &reply), 1);
     ASSERT_EQ(f10.Save(path.c_str()), 1);
 

@@ -27,7 +27,7 @@ std::string TickFile(int32_t headerTime, const std::vector<TickRecord>& ticks)
 int MergeTicks(CFenbiData& series, int32_t headerTime, const std::vector<WireTick>& ticks)
 {
     CMemoryStream stream;
-    FillStreamWith(stream, TickReply(MakeWireTickHeader(headerTime, 10), ticks));
+    FillStream(stream, TickReply(MakeWireTickHeader(headerTime, 10), ticks));
     return series.Merge(kKey, &stream);
 }
 
@@ -89,7 +89,7 @@ TEST(FenbiData, MergeKeepsOneTradingDay)
 
     // A reply too short for its header changes nothing.
     CMemoryStream shortReply;
-    FillStreamWith(shortReply, std::string(100, '\0'));
+    FillStream(shortReply, std::string(100, '\0'));
     series.SetRequestPending(1);
     EXPECT_EQ(series.Merge(kKey, &shortReply), 0);
     EXPECT_EQ(series.IsRequestPending(), 0);

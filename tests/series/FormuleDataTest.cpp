@@ -74,7 +74,7 @@ TEST_F(FormuleData, FileAndReplyOfTheSameBytesGiveTheSameBody)
     ASSERT_EQ(fromFile.Load(FilePath().c_str()), 1);
     CFormuleData fromReply;
     CMemoryStream stream;
-    FillStreamWith(stream, doc);
+    FillStream(stream, doc);
     ASSERT_EQ(fromReply.SetFromReply(&stream), 1);
     EXPECT_EQ(BodyText(fromFile), L"<tech><id/></tech>");
     EXPECT_EQ(BodyText(fromReply), BodyText(fromFile));

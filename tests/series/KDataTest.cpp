@@ -22,7 +22,7 @@ const uint32_t kKey = 0x600000;
 void MergeReply(CKData& series, const std::vector<WireBar>& bars)
 {
     CMemoryStream stream;
-    FillStreamWith(stream, BarReply(bars));
+    FillStream(stream, BarReply(bars));
     ASSERT_EQ(series.Merge(kKey, &stream), 1);
 }
 
@@ -218,14 +218,14 @@ TEST(KData, MergeRefusesMissingAndTruncatedReplies)
     CMemoryStream empty;
     EXPECT_EQ(day.Merge(kKey, &empty), 0);
     CMemoryStream shortReply;
-    FillStreamWith(shortReply, std::string(5, '\0'));
+    FillStream(shortReply, std::string(5, '\0'));
     EXPECT_EQ(day.Merge(kKey, &shortReply), 0);
     EXPECT_EQ(day.GetCount(), 1);
     EXPECT_EQ(day.IsDirty(), 0);
     // A remainder shorter than one bar is ignored.
     std::string reply = BarReply({ MakeWireBar(T(2011, 8, 17), 1, 1, 1, 6, 1, 1) }) + "abc";
     CMemoryStream tail;
-    FillStreamWith(tail, reply);
+    FillStream(tail, reply);
     EXPECT_EQ(day.Merge(kKey, &tail), 1);
     EXPECT_EQ(day.GetCount(), 2);
 }
@@ -548,7 +548,7 @@ TEST(KData, ACopyHoldsTheSameBarsAndHeader)
     CKData day;
     const std::vector<WireBar> reply = { MakeWireBar(T(2011, 8, 16), 1, 1, 1, 5, 1, 1) };
     CMemoryStream stream;
-    FillStreamWith(stream, BarReply(reply));
+    FillStream(stream, BarReply(reply));
     ASSERT_EQ(day.Merge(kKey, &stream), 1);
     day.SetActive(0);
     CKData copy(day);

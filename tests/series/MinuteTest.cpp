@@ -17,7 +17,7 @@ int32_t At(int hour, int minute, int second = 0)
 void Fill(CFenbiData& series, int32_t headerTime, const std::vector<WireTick>& ticks)
 {
     CMemoryStream stream;
-    FillStreamWith(stream, TickReply(MakeWireTickHeader(headerTime, 10), ticks));
+    FillStream(stream, TickReply(MakeWireTickHeader(headerTime, 10), ticks));
     ASSERT_EQ(series.Merge(0x600000, &stream), 1);
 }
 

@@ -10,38 +10,6 @@ int32_t T(int year, int month, int day, int hour, int minute, int second)
     return MakeExchangeTime(year, month, day, hour, minute, second);
 }
 
-int32_t RecordingDataProvider::RequestSync(
-    int32_t command, uint32_t userData, uint32_t value, uint32_t value2, CMemoryStream* out)
-{
-    requests.push_back(RecordedRequest { command, userData, value, value2, nullptr, 0 });
-    if (!syncOk)
-        return 0;
-    if (out) {
-        out->Clear();
-        FillStreamWith(*out, syncReply);
-    }
-    return 1;
-}
-
-int32_t RecordingDataProvider::RequestAsync(int32_t command, uint32_t userData, uint32_t value,
-    uint32_t value2, DownloadCallback callback, uintptr_t callbackArg)
-{
-    requests.push_back(RecordedRequest { command, userData, value, value2, callback, callbackArg });
-    return 1;
-}
-
-void RecordingDataProvider::Complete(size_t index, const std::string* reply)
-{
-    const RecordedRequest& r = requests.at(index);
-    if (!reply) {
-        r.callback(r.key, r.callbackArg, nullptr, 0);
-        return;
-    }
-    CMemoryStream stream;
-    FillStreamWith(stream, *reply);
-    r.callback(r.key, r.callbackArg, &stream, 1);
-}
-
 ScopedServerTime::ScopedServerTime(int32_t time)
     : m_saved(ServerTime::Get())
 {
@@ -50,13 +18,6 @@ ScopedServerTime::ScopedServerTime(int32_t time)
 ScopedServerTime::~ScopedServerTime()
 {
     ServerTime::Set(m_saved);
-}
-
-void FillStreamWith(CMemoryStream& stream, const std::string& bytes)
-{
-    if (!bytes.empty())
-        stream.Write(bytes.data(), static_cast<int32_t>(bytes.size()));
-    stream.Seek(0, SEEK_SET);
 }
 
 namespace {

@@ -1,5 +1,5 @@
 #pragma once
-// Fixtures of the per-stock series tests: exchange times, a recording data
+// Fixtures of the per-stock series tests: exchange times, the recording data
 // provider, and byte builders for bar and tick replies.
 #include <cstdint>
 #include <string>
@@ -8,45 +8,10 @@
 #include "base/MemoryStream.h"
 #include "data/Bar.h"
 #include "data/TickRecord.h"
-#include "net/DataProvider.h"
+#include "tests/support/RecordingDataProvider.h"
 
 // An exchange-time (UTC+8) date and time.
 int32_t T(int year, int month, int day, int hour = 0, int minute = 0, int second = 0);
-
-struct RecordedRequest
-{
-    int32_t command;
-    uint32_t key;
-    uint32_t from;
-    uint32_t to;
-    DownloadCallback callback;
-    uintptr_t callbackArg;
-};
-
-// Records every request; asynchronous ones are answered only when a test
-// calls Complete; synchronous ones get syncReply (or fail when syncOk is 0).
-class RecordingDataProvider : public IDataProvider
-{
-public:
-    int32_t RequestSync(
-        int32_t command, uint32_t userData, uint32_t value, uint32_t value2, CMemoryStream* out) override;
-    int32_t RequestAsync(int32_t command, uint32_t userData, uint32_t value, uint32_t value2,
-        DownloadCallback callback, uintptr_t callbackArg) override;
-    // Answers request i through its callback (reply null: a failure call).
-    void Complete(size_t index, const std::string* reply);
-
-    std::vector<RecordedRequest> requests;
-    int32_t syncOk = 1;
-    std::string syncReply;
-};
-
-// Installs a provider as the override for the scope.
-class ScopedDataProvider
-{
-public:
-    explicit ScopedDataProvider(IDataProvider* provider) { SetDataProviderOverride(provider); }
-    ~ScopedDataProvider() { SetDataProviderOverride(nullptr); }
-};
 
 // Fixes ServerTime for the scope.
 class ScopedServerTime
@@ -59,7 +24,6 @@ private:
     int32_t m_saved;
 };
 
-void FillStreamWith(CMemoryStream& stream, const std::string& bytes);
 template <typename T> void AppendPod(std::string& bytes, const T& value)
 {
     bytes.append(reinterpret_cast<const char*>(&value), sizeof(value));

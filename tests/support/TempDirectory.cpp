@@ -77,7 +77,12 @@ bool TempDirectory::WriteFile(const std::string& name, const std::string& bytes)
 
 std::string TempDirectory::ReadFile(const std::string& name) const
 {
-    HANDLE file = ::CreateFileW(GbkToWide(File(name)).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    return ReadTestFile(File(name));
+}
+
+std::string ReadTestFile(const std::string& path)
+{
+    HANDLE file = ::CreateFileW(GbkToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return "<missing>";

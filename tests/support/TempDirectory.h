@@ -27,3 +27,7 @@ private:
 
     std::string m_path;
 };
+
+// The whole file at a full path (code page 936 text), or "<missing>" when it
+// cannot be read.
+std::string ReadTestFile(const std::string& path);

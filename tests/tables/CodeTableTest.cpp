@@ -141,30 +141,31 @@ TEST(CodeTable, BadFilesAndRepliesChangeNothing)
 TEST(CodeTable, UpdateAsksFromWordTwoAndKeepsTableWhenTheServerFails)
 {
     ServerTime::Set(kTestServerTime);
-    ScriptedProvider provider;
+    RecordingDataProvider provider;
+    ScopedDataProvider scope(&provider);
     CCodeTable table;
     Bytes reply = CodeFile(1, 77);
     AddRecord(reply, 0x600000, "浦发银行");
-    provider.reply = reply.data;
+    provider.syncReply = reply.data;
     EXPECT_EQ(table.Update(), S_OK);
-    ASSERT_EQ(provider.calls.size(), 1u);
-    EXPECT_EQ(provider.calls[0].command, 0x201);
-    EXPECT_EQ(provider.calls[0].userData, 0u);
-    EXPECT_EQ(provider.calls[0].value, 0u);
-    EXPECT_EQ(provider.calls[0].value2, static_cast<uint32_t>(kTestServerTime));
+    ASSERT_EQ(provider.requests.size(), 1u);
+    EXPECT_EQ(provider.requests[0].command, 0x201);
+    EXPECT_EQ(provider.requests[0].key, 0u);
+    EXPECT_EQ(provider.requests[0].from, 0u);
+    EXPECT_EQ(provider.requests[0].to, static_cast<uint32_t>(kTestServerTime));
 
-    provider.succeed = false;
+    provider.syncOk = 0;
     EXPECT_EQ(table.Update(), S_OK); // the table is not empty
-    EXPECT_EQ(provider.calls[1].value, 77u);
+    EXPECT_EQ(provider.requests[1].from, 77u);
     EXPECT_EQ(table.GetCount(), 1);
 
-    provider.succeed = true;
-    provider.reply = CodeFile(1, 78).data; // a reply without records
+    provider.syncOk = 1;
+    provider.syncReply = CodeFile(1, 78).data; // a reply without records
     EXPECT_EQ(table.Update(), S_OK);
     EXPECT_EQ(table.GetCount(), 1);
 
     CCodeTable empty;
-    provider.succeed = false;
+    provider.syncOk = 0;
     EXPECT_EQ(empty.Update(), E_FAIL);
 }
 

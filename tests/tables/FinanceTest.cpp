@@ -105,7 +105,7 @@ TEST(Finance, SaveLoadRoundTrip)
     ASSERT_EQ(reloaded.Load(path.c_str()), 1);
     EXPECT_EQ(reloaded.GetHeaderWord2(), 12);
     EXPECT_EQ(reloaded.GetCount(), 2u);
-    EXPECT_EQ(ReadFileBytes(path).size(), 16u + 2 * 166);
+    EXPECT_EQ(ReadTestFile(path).size(), 16u + 2 * 166);
 }
 
 TEST(Finance, UpdateThroughTheTransportAndIntoStockInfo)

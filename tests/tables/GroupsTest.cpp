@@ -140,7 +140,7 @@ TEST(Groups, UpdateWritesTheReplyAndKeepsEverythingOnAFailedOne)
     CGroupData data;
     EXPECT_EQ(data.Load(path.c_str()), 0);
     ASSERT_EQ(data.Update(), S_OK);
-    const std::string written = ReadFileBytes(path);
+    const std::string written = ReadTestFile(path);
     EXPECT_EQ(written, SimMarketTables::Delivered(market.tables.GroupsReply()));
     const size_t groups = data.GetGroups().size();
     EXPECT_EQ(groups, market.tables.Groups().size());
@@ -176,7 +176,7 @@ TEST(Groups, UpdateWritesTheReplyAndKeepsEverythingOnAFailedOne)
             ServeGroups(market, c.stream);
         EXPECT_EQ(data.Update(), c.result);
         market.simulator.ClearFault();
-        EXPECT_EQ(ReadFileBytes(path), written);
+        EXPECT_EQ(ReadTestFile(path), written);
         EXPECT_EQ(data.GetGroups().size(), groups);
     }
     const std::vector<SimRequest> log = market.simulator.RequestLog();

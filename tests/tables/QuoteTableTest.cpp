@@ -156,7 +156,7 @@ TEST(QuoteTable, FileRoundTripAndBadFiles)
         table.Save(path.c_str()); // also the path the destructor would use
         EXPECT_EQ(table.IsDirty(), 0);
     }
-    const std::string saved = ReadFileBytes(path);
+    const std::string saved = ReadTestFile(path);
     ASSERT_EQ(saved.size(), 8u + 2 * 36);
     EXPECT_EQ(static_cast<uint8_t>(saved[8 + 4 + 2]), 0x1A); // records in key order
 
@@ -180,17 +180,18 @@ TEST(QuoteTable, FileRoundTripAndBadFiles)
 TEST(QuoteTable, RefreshRequestsAndAFailedRefresh)
 {
     ServerTime::Set(kTestServerTime);
-    ScriptedProvider provider;
+    RecordingDataProvider provider;
+    ScopedDataProvider scope(&provider);
     NoticeCounter notices;
     CReportData table;
     table.SetNotifier(&notices);
-    provider.reply = QuoteReply(1, 61, { { 0x600000, 7800, 7650 } });
+    provider.syncReply = QuoteReply(1, 61, { { 0x600000, 7800, 7650 } });
 
     EXPECT_EQ(table.RequestData(0), 0); // synchronous: merged at once, no notice
-    ASSERT_EQ(provider.calls.size(), 1u);
-    EXPECT_FALSE(provider.calls[0].async);
-    EXPECT_EQ(provider.calls[0].command, 0x202);
-    EXPECT_EQ(provider.calls[0].value2, static_cast<uint32_t>(kTestServerTime));
+    ASSERT_EQ(provider.requests.size(), 1u);
+    EXPECT_FALSE(provider.requests[0].async);
+    EXPECT_EQ(provider.requests[0].command, 0x202);
+    EXPECT_EQ(provider.requests[0].to, static_cast<uint32_t>(kTestServerTime));
     EXPECT_EQ(table.GetQuoteCount(), 1u);
     EXPECT_EQ(notices.count, 0);
     EXPECT_EQ(table.IsRequestPending(), 0);
@@ -198,12 +199,12 @@ TEST(QuoteTable, RefreshRequestsAndAFailedRefresh)
     EXPECT_EQ(table.RequestAsync(), 1);
     EXPECT_EQ(table.RequestAsync(), 1); // pending: refused without a request
     EXPECT_EQ(table.RequestData(0), 1);
-    ASSERT_EQ(provider.calls.size(), 2u);
-    EXPECT_TRUE(provider.calls[1].async);
-    EXPECT_EQ(provider.calls[1].value, 61u);
-    EXPECT_EQ(provider.calls[1].value2, static_cast<uint32_t>(kTestServerTime + 259200));
+    ASSERT_EQ(provider.requests.size(), 2u);
+    EXPECT_TRUE(provider.requests[1].async);
+    EXPECT_EQ(provider.requests[1].from, 61u);
+    EXPECT_EQ(provider.requests[1].to, static_cast<uint32_t>(kTestServerTime + 259200));
 
-    provider.CompleteOldest(false); // a failure: table kept, nobody told, pending cleared
+    provider.Complete(1, nullptr); // a failure: table kept, nobody told, pending cleared
     EXPECT_EQ(table.IsRequestPending(), 0);
     EXPECT_EQ(table.GetQuoteCount(), 1u);
     EXPECT_EQ(notices.count, 0);

@@ -18,7 +18,7 @@ TEST(UserStockList, SaveLoadRoundTripAndEditing)
     ASSERT_EQ(list.GetCount(), 3);
     EXPECT_EQ(list.GetEntries()[0], UserStockList::Entry(0x600000, 1700000200));
     ASSERT_EQ(list.Save(path.c_str()), 1);
-    EXPECT_EQ(ReadFileBytes(path), "6291456;1700000200\n16777217;1700000100\n1703937;-5\n");
+    EXPECT_EQ(ReadTestFile(path), "6291456;1700000200\n16777217;1700000100\n1703937;-5\n");
 
     UserStockList reloaded;
     ASSERT_EQ(reloaded.Load(path.c_str()), 1);
@@ -81,7 +81,7 @@ TEST(UserStockList, SingletonLoadsAndSavesTheDataDirectoryFile)
     ASSERT_EQ(list->GetCount(), 1);
     list->Add(0x01000001, 10);
     UserStockList::ReleaseInstance();
-    EXPECT_EQ(ReadFileBytes(path), "6291456;9\n16777217;10\n");
+    EXPECT_EQ(ReadTestFile(path), "6291456;9\n16777217;10\n");
 }
 
 TEST(StockPagingList, StepsWrapAndTheCursorSurvivesRefills)

@@ -1,0 +1,10 @@
+#pragma once
+// Small Winsock helpers shared by the socket clients.
+#include <winsock2.h>
+#include <windows.h>
+
+// Connects s to address without waiting longer than timeoutMs (a dead address
+// would otherwise cost the system's minutes), then leaves the socket blocking.
+// On failure WSAGetLastError() tells why: WSAETIMEDOUT when the time ran out,
+// the socket's own error (or WSAECONNREFUSED) when the connection failed.
+bool ConnectWithTimeout(SOCKET s, const sockaddr_in& address, DWORD timeoutMs);

@@ -1,0 +1,9 @@
+#pragma once
+// How many GDI objects this process holds, for leak checks around
+// create/destroy cycles.
+#include <windows.h>
+
+// GetGuiResources where the system implements it; Wine answers 0 there, and
+// then the entries of the process's GDI handle table are counted instead.
+// Returns 0 when neither source is available.
+DWORD CountGdiObjects();
