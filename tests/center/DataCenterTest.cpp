@@ -209,12 +209,12 @@ TEST_F(DataCenterTest, ArrivedRepliesAddToTheFilesHistory)
         CKData history;
         history.SetKind(kSeriesDay);
         CMemoryStream old;
-        FillStreamWith(old, BarReply({ MakeWireBar(T(2026, 12, 7), 10, 11, 9, 10, 100, 1000) }));
+        FillStream(old, BarReply({ MakeWireBar(T(2026, 12, 7), 10, 11, 9, 10, 100, 1000) }));
         history.Merge(0x600036, &old);
         ASSERT_EQ(history.Save(path.c_str()), 1);
     }
     CMemoryStream reply;
-    FillStreamWith(reply, BarReply({ MakeWireBar(T(2026, 12, 8), 10, 11, 9, 10, 100, 1000) }));
+    FillStream(reply, BarReply({ MakeWireBar(T(2026, 12, 8), 10, 11, 9, 10, 100, 1000) }));
     EXPECT_EQ(center->OnDataArrived(0x301, 0x600036, &reply), 1);
     CKData reread;
     reread.SetKind(kSeriesDay);
@@ -223,7 +223,7 @@ TEST_F(DataCenterTest, ArrivedRepliesAddToTheFilesHistory)
     // The current stock takes the reply itself.
     center->SetCurrentStock(0x600036);
     CMemoryStream more;
-    FillStreamWith(more, BarReply({ MakeWireBar(T(2026, 12, 9), 10, 11, 9, 10, 100, 1000) }));
+    FillStream(more, BarReply({ MakeWireBar(T(2026, 12, 9), 10, 11, 9, 10, 100, 1000) }));
     EXPECT_EQ(center->OnDataArrived(0x301, 0x600036, &more), 1);
     SingleLock lock(&center->GetDataLock());
     EXPECT_EQ(center->PeekCurrentStock()->GetDayData().GetCount(), 3);

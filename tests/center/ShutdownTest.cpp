@@ -140,11 +140,11 @@ TEST_F(CenterOnSimulator, StressUpdatesAgainstSnapshotReaders)
         for (int i = 0; i < kUpdates; ++i) {
             CMemoryStream stream;
             if (i % 3 == 0) {
-                FillStreamWith(stream,
+                FillStream(stream,
                     BarReply({ MakeWireBar(T(2026, 12, 9) - 86400 * (i / 3), 10, 11, 9, 10, 100, 1000) }));
                 CBase::OnDownloadComplete(kComposite, reinterpret_cast<uintptr_t>(days), &stream, 1);
             } else {
-                FillStreamWith(stream,
+                FillStream(stream,
                     TickReply(MakeWireTickHeader(open + i * 3, 10),
                         { MakeWireTick(open + i * 3, 10.125, 100 + i, 1000 + i) }));
                 CBase::OnDownloadComplete(kComposite, reinterpret_cast<uintptr_t>(ticks), &stream, 1);

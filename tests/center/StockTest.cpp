@@ -16,7 +16,7 @@ namespace {
 void Deliver(CBase& series, const std::string& reply)
 {
     CMemoryStream stream;
-    FillStreamWith(stream, reply);
+    FillStream(stream, reply);
     CBase::OnDownloadComplete(series.GetKey(), reinterpret_cast<uintptr_t>(&series), &stream, 1);
 }
 

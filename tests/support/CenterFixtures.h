@@ -11,6 +11,7 @@
 
 #include "data/ViewNotify.h"
 #include "net/DataProvider.h"
+#include "tests/support/RecordingDataProvider.h"
 #include "tests/support/SeriesFixtures.h"
 
 // Records requests from any thread; asynchronous ones are answered only when
