@@ -161,17 +161,22 @@ void CStockFactory::Run()
 int CStockFactory::Shutdown()
 {
     Stop();
-    // The thread has ended; the locks are taken in their usual order all the same.
-    SingleLock current(&m_currentLock);
-    SingleLock cache(&m_cacheLock);
-    // A stock still waiting for a reply is deleted once that reply's callback has run.
-    for (EntryMap* map : { &m_active, &m_retired }) {
+    EntryMap active;
+    EntryMap retired;
+    {
+        SingleLock current(&m_currentLock);
+        SingleLock cache(&m_cacheLock);
+        active.swap(m_active);
+        retired.swap(m_retired);
+        m_current = nullptr;
+        m_currentKey.store(0);
+    }
+    // Outside the locks: a stock still waiting for a reply is deleted once
+    // that reply's callback has run, and the callback takes the data lock.
+    for (EntryMap* map : { &active, &retired }) {
         for (auto& entry : *map)
             delete entry.second.stock;
-        map->clear();
     }
-    m_current = nullptr;
-    m_currentKey.store(0);
     return 0;
 }
 
