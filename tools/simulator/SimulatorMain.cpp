@@ -1,6 +1,7 @@
 // The market simulator program: serves the synthetic market over the quote
-// protocol on 127.0.0.1 until it is interrupted (Ctrl+C) or its console is closed.
-//   simulator [port]     (default 7709)
+// protocol and the web service over HTTP, both on 127.0.0.1, until it is
+// interrupted (Ctrl+C) or its console is closed.
+//   simulator [quote-port [web-port]]     (defaults 7709 and 7710)
 #include <windows.h>
 
 #include <cstdio>
@@ -9,9 +10,12 @@
 #include "tools/marketdata/SimMarketSeries.h"
 #include "tools/marketdata/SimMarketTables.h"
 #include "tools/quotesim/QuoteSimulator.h"
+#include "tools/webservice/SimDiagnosisService.h"
+#include "tools/websim/WebSimServer.h"
 
 namespace {
 const uint16_t kDefaultQuotePort = 7709;
+const uint16_t kDefaultWebPort = 7710;
 HANDLE g_stopEvent = nullptr;
 
 BOOL WINAPI OnConsoleControl(DWORD)
@@ -19,34 +23,50 @@ BOOL WINAPI OnConsoleControl(DWORD)
     ::SetEvent(g_stopEvent);
     return TRUE;
 }
+
+bool ParsePort(const char* text, uint16_t& port)
+{
+    char* end = nullptr;
+    long value = std::strtol(text, &end, 10);
+    if (!end || *end || value < 0 || value > 65535)
+        return false;
+    port = static_cast<uint16_t>(value);
+    return true;
+}
 } // namespace
 
 int main(int argc, char** argv)
 {
-    uint16_t port = kDefaultQuotePort;
-    if (argc > 1) {
-        char* end = nullptr;
-        long value = std::strtol(argv[1], &end, 10);
-        if (!end || *end || value < 0 || value > 65535) {
-            std::fprintf(stderr, "usage: simulator [port]\n");
-            return 2;
-        }
-        port = static_cast<uint16_t>(value);
+    uint16_t quotePort = kDefaultQuotePort;
+    uint16_t webPort = kDefaultWebPort;
+    if (argc > 3 || (argc > 1 && !ParsePort(argv[1], quotePort)) || (argc > 2 && !ParsePort(argv[2], webPort))) {
+        std::fprintf(stderr, "usage: simulator [quote-port [web-port]]\n");
+        return 2;
     }
     QuoteSimulator quotes;
     SimMarketTables tables;
     SimMarketSeries series;
     tables.Install(quotes);
     series.Install(quotes);
-    if (!quotes.Start(port)) {
-        std::fprintf(stderr, "cannot listen on 127.0.0.1:%u\n", static_cast<unsigned>(port));
+    if (!quotes.Start(quotePort)) {
+        std::fprintf(stderr, "cannot listen on 127.0.0.1:%u\n", static_cast<unsigned>(quotePort));
+        return 1;
+    }
+    WebSimServer web;
+    SimDiagnosisService diagnosis;
+    diagnosis.Install(web);
+    if (!web.Start(webPort)) {
+        std::fprintf(stderr, "cannot listen on 127.0.0.1:%u\n", static_cast<unsigned>(webPort));
+        quotes.Stop();
         return 1;
     }
     g_stopEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     ::SetConsoleCtrlHandler(&OnConsoleControl, TRUE);
-    std::printf("quote server on 127.0.0.1:%u; Ctrl+C stops it\n", static_cast<unsigned>(quotes.Port()));
+    std::printf("quote server on 127.0.0.1:%u, web service on 127.0.0.1:%u; Ctrl+C stops them\n",
+                static_cast<unsigned>(quotes.Port()), static_cast<unsigned>(web.GetPort()));
     std::fflush(stdout);
     ::WaitForSingleObject(g_stopEvent, INFINITE);
+    web.Stop();
     quotes.Stop();
     return 0;
 }
