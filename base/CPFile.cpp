@@ -7,7 +7,12 @@
 
 #include "base/UnicodeString.h"
 
-CCPFile::CCPFile() : m_fd(-1), m_openFlag(0), m_codePage(0) {}
+CCPFile::CCPFile()
+    : m_fd(-1)
+    , m_openFlag(0)
+    , m_codePage(0)
+{
+}
 
 CCPFile::~CCPFile()
 {
@@ -24,9 +29,15 @@ int CCPFile::Open(const char* path, uint32_t flags)
     int oflag = _O_BINARY;
     const uint32_t access = flags & kAccessMask;
     switch (access) {
-    case kWrite: oflag |= _O_WRONLY; break;
-    case kReadWrite: oflag |= _O_RDWR; break;
-    default: oflag |= _O_RDONLY; break;
+    case kWrite:
+        oflag |= _O_WRONLY;
+        break;
+    case kReadWrite:
+        oflag |= _O_RDWR;
+        break;
+    default:
+        oflag |= _O_RDONLY;
+        break;
     }
     if (flags & kCreate) {
         oflag |= _O_CREAT;

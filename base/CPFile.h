@@ -8,14 +8,14 @@ class CCPFile
 public:
     // Open flags: bits 0-1 select the access.
     enum : uint32_t {
-        kReadWithMarkCheck = 0,  // reading; a byte-order mark is recognised
+        kReadWithMarkCheck = 0, // reading; a byte-order mark is recognised
         kWrite = 1,
         kReadWrite = 2,
-        kRead = 3,               // reading without the mark check (binary data files)
+        kRead = 3, // reading without the mark check (binary data files)
         kAccessMask = 3,
-        kCreate = 0x1000,        // create; truncates unless kNoTruncate is set too
+        kCreate = 0x1000, // create; truncates unless kNoTruncate is set too
         kNoTruncate = 0x2000,
-        kBinary = 0x8000,        // ignored: every file is binary
+        kBinary = 0x8000, // ignored: every file is binary
     };
 
     CCPFile();

@@ -55,7 +55,7 @@ std::string FormatLargeNumber(double value, const char* zeroText)
     if (zeroText && value == 0.0)
         return zeroText;
     const bool negative = value < 0.0;
-    const double magnitude = std::fabs(value);  // also turns -0.0 into 0
+    const double magnitude = std::fabs(value); // also turns -0.0 into 0
     std::string text;
     if (magnitude > 100000000.0)
         text = FormatString("%.2f亿", magnitude / 100000000.0);

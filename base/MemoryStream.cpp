@@ -3,7 +3,12 @@
 #include <cstring>
 
 CMemoryStream::CMemoryStream()
-    : m_buffer(nullptr), m_size(0), m_position(0), m_capacity(0), m_file(nullptr), m_block(nullptr)
+    : m_buffer(nullptr)
+    , m_size(0)
+    , m_position(0)
+    , m_capacity(0)
+    , m_file(nullptr)
+    , m_block(nullptr)
 {
 }
 
@@ -51,7 +56,7 @@ uint8_t* CMemoryStream::Grow(int32_t& requested)
         ::GlobalUnlock(m_block);
         block = ::GlobalReAlloc(m_block, static_cast<SIZE_T>(requested), GMEM_MOVEABLE);
         if (!block)
-            ::GlobalLock(m_block);  // the old block stays ours, locked as before
+            ::GlobalLock(m_block); // the old block stays ours, locked as before
     }
     void* p = block ? ::GlobalLock(block) : nullptr;
     if (!p) {
@@ -119,10 +124,17 @@ int32_t CMemoryStream::Read(void* buffer, int32_t n)
 int32_t CMemoryStream::Seek(int32_t offset, int origin)
 {
     switch (origin & 0xFFFF) {
-    case 0: m_position = offset; break;
-    case 1: m_position = static_cast<int32_t>(static_cast<int64_t>(m_position) + offset); break;
-    case 2: m_position = static_cast<int32_t>(static_cast<int64_t>(m_size) + offset); break;
-    default: break;
+    case 0:
+        m_position = offset;
+        break;
+    case 1:
+        m_position = static_cast<int32_t>(static_cast<int64_t>(m_position) + offset);
+        break;
+    case 2:
+        m_position = static_cast<int32_t>(static_cast<int64_t>(m_size) + offset);
+        break;
+    default:
+        break;
     }
     return m_position;
 }

@@ -3,7 +3,12 @@
 #include <process.h>
 #include <cassert>
 
-CThread::CThread() : m_autoDelete(false), m_stop(false), m_handle(nullptr), m_threadId(0), m_task(nullptr)
+CThread::CThread()
+    : m_autoDelete(false)
+    , m_stop(false)
+    , m_handle(nullptr)
+    , m_threadId(0)
+    , m_task(nullptr)
 {
 }
 

@@ -9,7 +9,7 @@ class IThreadTask
 {
 public:
     virtual void Execute() = 0;
-    virtual ~IThreadTask() {}
+    virtual ~IThreadTask() { }
 };
 
 // Base of every thread besides the UI thread. A thread ends only by seeing
@@ -26,8 +26,8 @@ public:
     // Sets the stop flag and, unless called by the thread itself, waits for
     // the thread without a limit and forgets its handle.
     virtual void Stop();
-    virtual void OnInit() {}
-    virtual void OnExit() {}
+    virtual void OnInit() { }
+    virtual void OnExit() { }
     virtual void Run();
 
     // Throws the int 1 while a handle is held. Returns the handle, null when
@@ -71,7 +71,9 @@ private:
 class SingleLock
 {
 public:
-    explicit SingleLock(CriticalSection* cs) : m_cs(cs), m_locked(false)
+    explicit SingleLock(CriticalSection* cs)
+        : m_cs(cs)
+        , m_locked(false)
     {
         if (m_cs) {
             m_cs->Enter();

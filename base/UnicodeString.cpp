@@ -70,12 +70,12 @@ std::string WideToMultiByteString(const std::wstring& text, unsigned codePage)
 {
     if (text.empty())
         return std::string();
-    int needed = ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                       nullptr, nullptr);
+    int needed = ::WideCharToMultiByte(
+        codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     if (needed <= 0)
         return std::string();
     std::string out(static_cast<size_t>(needed), '\0');
-    ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), &out[0], needed, nullptr,
-                          nullptr);
+    ::WideCharToMultiByte(
+        codePage, 0, text.data(), static_cast<int>(text.size()), &out[0], needed, nullptr, nullptr);
     return out;
 }

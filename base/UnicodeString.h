@@ -8,7 +8,12 @@ static const unsigned kGbkCodePage = 936;
 class CUnicodeString
 {
 public:
-    CUnicodeString() : m_multiByte(nullptr), m_wide(nullptr), m_wideLength(0) {}
+    CUnicodeString()
+        : m_multiByte(nullptr)
+        , m_wide(nullptr)
+        , m_wideLength(0)
+    {
+    }
     virtual ~CUnicodeString();
 
     // Converts zero-terminated text from codePage; returns the wide length,
@@ -34,8 +39,17 @@ private:
 // Whole-string helpers, always through code page 936 unless told otherwise.
 std::wstring MultiByteToWideString(const std::string& text, unsigned codePage = kGbkCodePage);
 std::string WideToMultiByteString(const std::wstring& text, unsigned codePage = kGbkCodePage);
-inline std::wstring GbkToWide(const std::string& text) { return MultiByteToWideString(text, kGbkCodePage); }
-inline std::string WideToGbk(const std::wstring& text) { return WideToMultiByteString(text, kGbkCodePage); }
+inline std::wstring GbkToWide(const std::string& text)
+{
+    return MultiByteToWideString(text, kGbkCodePage);
+}
+inline std::string WideToGbk(const std::wstring& text)
+{
+    return WideToMultiByteString(text, kGbkCodePage);
+}
 
 // True when b is a lead byte of a two-byte GBK character.
-inline bool IsGbkLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
+inline bool IsGbkLeadByte(unsigned char b)
+{
+    return b >= 0x81 && b <= 0xFE;
+}

@@ -23,14 +23,16 @@ enum QuoteCommand : int32_t {
 class IDataProvider
 {
 public:
-    virtual ~IDataProvider() {}
+    virtual ~IDataProvider() { }
     // 1 on success with the delivered stream in out (reply value, reply value2,
     // plain body); 0 on failure. No callback is involved.
-    virtual int32_t RequestSync(int32_t command, uint32_t userData, uint32_t value, uint32_t value2,
-                                CMemoryStream* out) = 0;
+    virtual int32_t RequestSync(
+        int32_t command, uint32_t userData, uint32_t value, uint32_t value2, CMemoryStream* out)
+        = 0;
     // 1 when taken; the outcome arrives through exactly one call of callback.
     virtual int32_t RequestAsync(int32_t command, uint32_t userData, uint32_t value, uint32_t value2,
-                                 DownloadCallback callback, uintptr_t callbackArg) = 0;
+        DownloadCallback callback, uintptr_t callbackArg)
+        = 0;
 };
 
 // 0: the network request manager (the program's mode for the whole run);

@@ -13,11 +13,11 @@ struct DownloadRequest
 {
     enum State : int32_t { kQueued = 0, kTaken = 1, kDone = 2, kFailed = 4 };
 
-    int32_t command = 0;          // QuoteCommand in the low 16 bits
-    uint32_t userData = 0;        // CodeKey of the stock, 0 for whole-market tables
+    int32_t command = 0; // QuoteCommand in the low 16 bits
+    uint32_t userData = 0; // CodeKey of the stock, 0 for whole-market tables
     uint32_t value = 0;
     uint32_t value2 = 0;
-    int32_t compression = 0;      // filled from the reply header
+    int32_t compression = 0; // filled from the reply header
     CMemoryStream* out = nullptr; // not owned; null: the client's own reply stream
     SOCKET socket = INVALID_SOCKET;
     DownloadCallback callback = nullptr;

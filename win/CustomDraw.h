@@ -8,8 +8,7 @@
 #include <commctrl.h>
 #include "win/MessageMap.h"
 
-template <class T>
-class CCustomDraw
+template <class T> class CCustomDraw
 {
 public:
     BEGIN_MSG_MAP(CCustomDraw)

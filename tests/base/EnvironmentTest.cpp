@@ -7,7 +7,7 @@
 TEST(Environment, GbkLiteralsCompileToGbkBytes)
 {
     const std::string text = "五分钟线☆";
-    const unsigned char expected[] = {0xCE, 0xE5, 0xB7, 0xD6, 0xD6, 0xD3, 0xCF, 0xDF, 0xA1, 0xEE};
+    const unsigned char expected[] = { 0xCE, 0xE5, 0xB7, 0xD6, 0xD6, 0xD3, 0xCF, 0xDF, 0xA1, 0xEE };
     ASSERT_EQ(text.size(), sizeof(expected));
     for (size_t i = 0; i < sizeof(expected); ++i)
         EXPECT_EQ(static_cast<unsigned char>(text[i]), expected[i]) << i;

@@ -5,13 +5,14 @@
 
 TEST(MbcsText, CountAndTruncateNeverSplitACharacter)
 {
-    const std::string text = "A股600";                     // 'A', one GBK character, 3 digits
+    const std::string text = "A股600"; // 'A', one GBK character, 3 digits
     EXPECT_EQ(MbcsCharCount(text), 5u);
-    EXPECT_EQ(MbcsCharCount(std::string("\x81")), 1u);      // a lone lead byte at the end
-    struct {
+    EXPECT_EQ(MbcsCharCount(std::string("\x81")), 1u); // a lone lead byte at the end
+    struct
+    {
         size_t max;
         const char* expected;
-    } cases[] = {{0, ""}, {1, "A"}, {2, "A"}, {3, "A股"}, {100, "A股600"}};
+    } cases[] = { { 0, "" }, { 1, "A" }, { 2, "A" }, { 3, "A股" }, { 100, "A股600" } };
     for (const auto& c : cases)
         EXPECT_EQ(MbcsTruncate(text, c.max), c.expected) << c.max;
 }

@@ -32,7 +32,10 @@ void RemoveTree(const std::wstring& dir)
 
 } // namespace
 
-TempDirectory::TempDirectory() : TempDirectory("") {}
+TempDirectory::TempDirectory()
+    : TempDirectory("")
+{
+}
 
 TempDirectory::TempDirectory(const char* prefix)
 {

@@ -53,8 +53,8 @@ TEST(CustomDraw, ReflectedNotificationDrawsTheTreesItems)
 {
     CReflectingHost host;
     ASSERT_TRUE(host.Create(nullptr, CRect(30, 30, 230, 180)));
-    HWND treeWindow = ::CreateWindowExA(0, WC_TREEVIEWA, "", WS_CHILD | WS_VISIBLE, 0, 0, 200, 150, host, nullptr,
-                                        nullptr, nullptr);
+    HWND treeWindow = ::CreateWindowExA(
+        0, WC_TREEVIEWA, "", WS_CHILD | WS_VISIBLE, 0, 0, 200, 150, host, nullptr, nullptr, nullptr);
     CDarkTree tree;
     ASSERT_TRUE(tree.SubclassWindow(treeWindow));
     tree.SetBkColor(kDarkBackground);

@@ -317,7 +317,8 @@ TEST(WindowImpl, FinalMessageComesLastAndMayDeleteTheObject)
 TEST(WindowImpl, WindowOutlivingItsObjectFallsBackToItsOwnProcedure)
 {
     HWND label = nullptr;
-    HWND button = ::CreateWindowExA(0, "BUTTON", "b", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr, nullptr, nullptr);
+    HWND button
+        = ::CreateWindowExA(0, "BUTTON", "b", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr, nullptr, nullptr);
     {
         CStaticSuper superclassed;
         label = superclassed.Create(nullptr, CRect(0, 0, 50, 20), "旧", WS_POPUP);

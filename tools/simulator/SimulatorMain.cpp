@@ -39,7 +39,8 @@ int main(int argc, char** argv)
 {
     uint16_t quotePort = kDefaultQuotePort;
     uint16_t webPort = kDefaultWebPort;
-    if (argc > 3 || (argc > 1 && !ParsePort(argv[1], quotePort)) || (argc > 2 && !ParsePort(argv[2], webPort))) {
+    if (argc > 3 || (argc > 1 && !ParsePort(argv[1], quotePort))
+        || (argc > 2 && !ParsePort(argv[2], webPort))) {
         std::fprintf(stderr, "usage: simulator [quote-port [web-port]]\n");
         return 2;
     }
@@ -63,7 +64,7 @@ int main(int argc, char** argv)
     g_stopEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
     ::SetConsoleCtrlHandler(&OnConsoleControl, TRUE);
     std::printf("quote server on 127.0.0.1:%u, web service on 127.0.0.1:%u; Ctrl+C stops them\n",
-                static_cast<unsigned>(quotes.Port()), static_cast<unsigned>(web.GetPort()));
+        static_cast<unsigned>(quotes.Port()), static_cast<unsigned>(web.GetPort()));
     std::fflush(stdout);
     ::WaitForSingleObject(g_stopEvent, INFINITE);
     web.Stop();
