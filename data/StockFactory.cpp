@@ -94,8 +94,15 @@ int CStockFactory::HandBack(uint32_t key, CStock* stock)
     if (!stock)
         return 0;
     SingleLock lock(&m_cacheLock);
-    if (m_active.find(key) == m_active.end())
-        m_active[key] = Entry { key, Now(), stock };
+    if (m_active.find(key) != m_active.end())
+        return 0;
+    // A pass of the cache thread can retire this stock between the moment it
+    // stopped being current and this hand-back; left retired as well, it
+    // would be deleted under its new active entry.
+    auto retired = m_retired.find(key);
+    if (retired != m_retired.end() && retired->second.stock == stock)
+        m_retired.erase(retired);
+    m_active[key] = Entry { key, Now(), stock };
     return 0;
 }
 

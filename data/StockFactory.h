@@ -41,8 +41,9 @@ public:
     // one loaded from its files; it becomes the current stock. E_FAIL with
     // out null when a new stock cannot be made.
     HRESULT GetOrCreate(uint32_t key, CStock** out);
-    // Puts a stock that stopped being current into the cache, stamped now;
-    // a key already cached keeps its entry. 0.
+    // Puts a stock that stopped being current into the cache, stamped now
+    // (out of the retired map, should a pass have retired it meanwhile); a
+    // key already cached keeps its entry. 0.
     int HandBack(uint32_t key, CStock* stock);
 
     void RequestPendingData();

@@ -142,3 +142,28 @@ TEST(StockFactory, BusyRetiredStockSurvivesUntilItsCallback)
     EXPECT_FALSE(factory.IsRetired(0x600000));
     EXPECT_FALSE(factory.IsActive(0x600000));
 }
+
+TEST(StockFactory, AStockRetiredBeforeItsHandBackIsNotDeletedUnderItsEntry)
+{
+    // Held on the heap: a stock left in both maps would be deleted twice when
+    // the cache ends, so a failing run leaves the cache alone.
+    ClockedFactory* factory = new ClockedFactory;
+    Fill(*factory, 10);
+    // The oldest is current, then another stock is selected: between that
+    // and the previous stock's hand-back a pass retires the previous one.
+    CStock* previous = nullptr;
+    factory->now = 1000;
+    ASSERT_EQ(factory->GetOrCreate(0x600000, &previous), S_OK);
+    factory->now = 5000;
+    CStock* next = nullptr;
+    ASSERT_EQ(factory->GetOrCreate(0x600005, &next), S_OK);
+    factory->TrimCache();
+    ASSERT_TRUE(factory->IsRetired(0x600000));
+    factory->HandBack(0x600000, previous);
+    ASSERT_FALSE(factory->IsRetired(0x600000));
+    EXPECT_TRUE(factory->IsActive(0x600000));
+    factory->ReleaseRetired();
+    EXPECT_EQ(factory->Find(0x600000), previous);
+    EXPECT_EQ(factory->GetActiveCount(), 10u);
+    delete factory;
+}
