@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "base/CPFile.h"
 #include "base/DataPaths.h"
 #include "base/MemoryStream.h"
 #include "data/DataCenter.h"
@@ -198,6 +199,45 @@ TEST_F(DataCenterTest, FailedTableLoadsReportFailure)
     EXPECT_EQ(center->LoadFormulaData(), E_FAIL);
     EXPECT_EQ(center->LoadExRightsData(), E_FAIL);
     EXPECT_EQ(center->SetCurrentStock(0x1A0001), 0);
+}
+
+TEST_F(DataCenterTest, LoadersAskInTheirOrderFromEachFilesSecondWord)
+{
+    // Each table file holds only its two header words (and what its format
+    // needs to be read); the update asks from the second word on.
+    struct TableFile
+    {
+        std::string (DataPaths::*path)() const;
+        std::vector<int32_t> words;
+    };
+    const TableFile files[] = {
+        { &DataPaths::GetCodeListFile, { 11, 21 } },
+        { &DataPaths::GetFinanceFile, { 12, 22, static_cast<int32_t>(0x223FD90C), 166 } },
+        { &DataPaths::GetReportPriceFile, { 13, 23 } },
+        { &DataPaths::GetGroupsFile, { 14, 24, 0, 0 } },
+        { &DataPaths::GetFormulaFile, { 15, 25 } },
+        { &DataPaths::GetPwrFile, { 16, 26, 0 } },
+    };
+    for (const TableFile& file : files) {
+        const std::string path = (DataPaths::Instance()->*file.path)();
+        ASSERT_TRUE(SaveFileReplacing(path.c_str(), file.words.data(), file.words.size() * sizeof(int32_t)))
+            << path;
+    }
+    center->LoadCodeTable();
+    center->LoadFinanceData();
+    center->LoadQuoteData();
+    center->LoadGroupData();
+    center->LoadFormulaData();
+    center->LoadExRightsData();
+    const std::vector<RecordedRequest> sent = provider.Requests();
+    const int32_t commands[] = { 0x201, 0x203, 0x202, 0x206, 0x208, 0x204 };
+    ASSERT_EQ(sent.size(), 6u);
+    for (size_t i = 0; i < 6; ++i) {
+        EXPECT_EQ(sent[i].command, commands[i]) << i;
+        EXPECT_EQ(sent[i].key, 0u) << i;
+        EXPECT_EQ(sent[i].from, static_cast<uint32_t>(21 + i)) << i;
+        EXPECT_EQ(sent[i].to, static_cast<uint32_t>(CenterSimulator::Now())) << i;
+    }
 }
 
 TEST_F(DataCenterTest, ArrivedRepliesAddToTheFilesHistory)
