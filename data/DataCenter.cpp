@@ -301,3 +301,10 @@ void CDataCenter::StopCacheThread()
 {
     m_factory.Stop();
 }
+
+void CDataCenter::ReleaseInstance()
+{
+    if (CDataCenter* center = PeekInstance())
+        center->StopCacheThread();
+    Singleton<CDataCenter>::ReleaseInstance();
+}

@@ -73,6 +73,11 @@ public:
     // The first step of the program's end: no request leaves the cache after
     // this, so the request manager can be released next.
     void StopCacheThread();
+    // Stops the cache thread before the singleton lock is taken: a request
+    // the thread is sending may ask for a released singleton (the request
+    // manager's getter builds anew under that lock), and the release waits
+    // for the thread.
+    static void ReleaseInstance();
 
     CCodeTable& GetCodeTable() { return m_codeTable; }
     CBaseData& GetFinanceData() { return m_finance; }

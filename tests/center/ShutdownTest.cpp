@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "base/DataPaths.h"
+#include "base/Singleton.h"
 #include "base/MemoryStream.h"
 #include "data/DataCenter.h"
 #include "data/Stock.h"
@@ -68,7 +69,55 @@ protected:
     }
 };
 
+// A singleton asked for after its release: its getter builds it anew under
+// the singleton lock, as the request manager's does.
+class LateSingleton : public Singleton<LateSingleton>
+{
+};
+
+// Sends nothing: each asynchronous request waits until the data center's
+// release is under way (at most a few seconds), then asks for a released
+// singleton, then fails.
+class ProviderAskingForAReleasedSingleton : public IDataProvider
+{
+public:
+    int32_t RequestSync(int32_t, uint32_t, uint32_t, uint32_t, CMemoryStream*) override { return 0; }
+    int32_t RequestAsync(int32_t, uint32_t userData, uint32_t, uint32_t, DownloadCallback callback,
+        uintptr_t callbackArg) override
+    {
+        entered.store(true);
+        WaitUntil([] { return CDataCenter::PeekInstance() == nullptr; }, 3000);
+        LateSingleton::Instance();
+        callback(userData, callbackArg, nullptr, 0);
+        return 1;
+    }
+    std::atomic<bool> entered { false };
+};
+
 } // namespace
+
+TEST_F(CenterOnSimulator, ReleaseStopsTheCacheThreadBeforeTakingTheSingletonLock)
+{
+    ProviderAskingForAReleasedSingleton provider;
+    ScopedDataProvider scoped(&provider);
+    center->RequestStockData(kRequestDayBars, 0);
+    ASSERT_TRUE(WaitUntil([&] { return provider.entered.load(); }, kWaitMs));
+    // The cache thread is sending: the release must let it finish first.
+    std::atomic<bool> released { false };
+    std::thread releaser([&] {
+        CDataCenter::ReleaseInstance();
+        released.store(true);
+    });
+    const bool done = WaitUntil([&] { return released.load(); }, kWaitMs);
+    EXPECT_TRUE(done);
+    if (!done) {
+        releaser.detach();
+        return;
+    }
+    releaser.join();
+    center = nullptr;
+    LateSingleton::ReleaseInstance();
+}
 
 TEST_F(CenterOnSimulator, EndsInOrderWithARequestInFlight)
 {
