@@ -168,7 +168,15 @@ TEST(ExRights, UpdateSaveAndReloadRoundTrip)
     }
     EXPECT_EQ(reloaded.IsDirty(), 0);
 
-    // The next update asks from the stored word; a failure keeps the table.
+    // The next update asks from the stored word, and events it repeats are
+    // not held twice; a failure keeps the table.
+    ASSERT_EQ(reloaded.Update(), S_OK);
+    const SimRequest next = market.simulator.RequestLog().back();
+    EXPECT_EQ(next.command, 0x204);
+    EXPECT_EQ(next.key, 0u);
+    EXPECT_EQ(next.value, static_cast<uint32_t>(market.tables.TableVersion(0x204)));
+    EXPECT_EQ(next.value2, static_cast<uint32_t>(kTestServerTime));
+    EXPECT_EQ(reloaded.GetRecords(SimMarketTables::kSameDayExRightsKey)->size(), sameDay.size());
     market.simulator.SetFault(SimFault::Refuse);
     EXPECT_EQ(reloaded.Update(), S_OK);
     EXPECT_EQ(reloaded.GetStockCount(), stocks);
