@@ -129,6 +129,16 @@ TEST(ExRights, MergeReadsMarkersAndSortsTheTouchedLists)
     ASSERT_NE(table.GetRecords(0x600000), nullptr);
     EXPECT_EQ(table.GetRecords(0x600000)->size(), 1u);
     EXPECT_EQ(table.Merge(nullptr), 0);
+
+    // Streams without both header words change nothing, the start value included.
+    CPwrData clean;
+    for (const std::string& bytes : { std::string(), std::string("\x07\x00\x00\x00\x09", 5) }) {
+        FillStream(stream, bytes);
+        EXPECT_EQ(table.Merge(&stream), 0);
+        EXPECT_EQ(table.GetHeaderWord2(), 41);
+        EXPECT_EQ(clean.Merge(&stream), 0);
+        EXPECT_EQ(clean.IsDirty(), 0);
+    }
 }
 
 TEST(ExRights, UpdateSaveAndReloadRoundTrip)
