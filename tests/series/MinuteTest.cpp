@@ -107,6 +107,21 @@ TEST(Minute, BuildFromTicksUpToTenOClock)
     EXPECT_EQ(ratio, 2.0);
 }
 
+TEST(Minute, AMinuteAfterAGapHoldsAllOfItsTicks)
+{
+    CFenbiData ticks;
+    Fill(ticks, At(9, 34),
+        { MakeWireTick(At(9, 30), 10, 100, 1000), MakeWireTick(At(9, 31), 10, 150, 1500),
+            MakeWireTick(At(9, 33, 10), 10.5, 170, 1710), MakeWireTick(At(9, 33, 40), 10.25, 200, 2020) });
+    CMinute minutes;
+    ASSERT_EQ(minutes.BuildFromTicks(ticks), 4);
+    EXPECT_EQ(minutes.GetAt(2)->volume, 0.0f);
+    EXPECT_EQ(minutes.GetAt(3)->volume, 50.0f) << "not only the last tick's step";
+    EXPECT_EQ(minutes.GetAt(3)->amount, 520.0f);
+    EXPECT_EQ(minutes.GetAt(3)->price, 10.25f);
+    EXPECT_EQ(minutes.GetAt(3)->time, At(9, 33, 40));
+}
+
 TEST(Minute, NoTicksLeaveTheSeriesEmpty)
 {
     CFenbiData ticks;
