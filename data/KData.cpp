@@ -165,7 +165,6 @@ int CKData::Merge(uint32_t, CMemoryStream* stream)
     m_hasData = 1;
     m_dirty.store(1);
     m_active.store(1);
-    m_pending.store(0);
     m_historyRequested = 0;
     return 1;
 }
