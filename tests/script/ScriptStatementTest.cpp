@@ -298,6 +298,32 @@ TEST_F(ScriptStatementTest, CompoundAssignmentHandsTheHostTheResult)
     EXPECT_EQ("Undefined", RunScript(engine, "missing += 1;").message);
 }
 
+// A host value (a series carried in the reserved words of a VT_EMPTY) keeps
+// all its bytes through script variables, parameters, return values, eval,
+// call arguments and Evaluate: the host recognises its series by them.
+TEST_F(ScriptStatementTest, HostValuesTravelWhole)
+{
+    ASSERT_TRUE(engine->AddDefaultCallback(static_cast<CScriptEngine*>(engine)));
+    host.SetSeries(L"s", 3);
+    host.AddFunction(L"pass", [](VARIANT* arguments, int count, VARIANT* result) {
+        return count == 1 && SUCCEEDED(::VariantCopy(result, &arguments[0]));
+    });
+    EXPECT_EQ("",
+        RunScript(engine,
+            "var x := s; a := x; function f(v) { var w := v; return w; } b := f(s); "
+            "c := eval('x'); d := pass(x); e := (s); g := 1, s; var y; y := s; h := y;")
+            .message);
+    for (const wchar_t* name : { L"a", L"b", L"c", L"d", L"e", L"g", L"h" })
+        EXPECT_EQ("series3", host.Describe(name)) << WideToGbk(name);
+    EXPECT_TRUE(Logged("call pass(series3)"));
+
+    VARIANT result;
+    VariantInit(&result);
+    EXPECT_TRUE(engine->Evaluate("return f(s);", &result));
+    EXPECT_EQ("series3", DescribeVariant(result));
+    VariantClear(&result);
+}
+
 // A plain number that happens to carry the series marker in its reserved words
 // must not pass it on: every value the engine computes has them zeroed.
 TEST_F(ScriptStatementTest, EngineValuesCarryNoStaleReservedWords)
