@@ -92,6 +92,8 @@ const StateCase kStateCases[] = {
     { "r := -5; s := +5; t := - 2.5;", "", "r=I4:-5 s=I4:5 t=R8:-2.5" },
     { "r := 7 - 2 * 3; s := (7 - 2) * 3; t := 7 / 2;", "", "r=I4:1 s=I4:15 t=R8:3.5" },
     { "r := 'a' + 1; s := 1 + '2';", "", "r=BSTR:a1 s=I4:3" },
+    // A whole number on the left does not cut the fraction of the right side.
+    { "r := 1 + 0.05; s := 1 - 0.25; t := 2 + 1; u := 0.5 + 1;", "", "r=R8:1.05 s=R8:0.75 t=I4:3 u=R8:1.5" },
     { "r := (1 < 2) and (2 < 1); s := (1 < 2) or (2 < 1); t := (1 < 2) ~ (1 < 2);", "",
         "r=BOOL:0 s=BOOL:-1 t=BOOL:0" },
     { "r := (1 < 2) not ;", "", "r=BOOL:0" },
