@@ -58,6 +58,10 @@ const StateCase kStateCases[] = {
     { "function f(a) { return a; } r := f(1, 2, 3);", "", "r=I4:1" },
     { "function f(a) { if (a > 1) { while (1 < 2) { return a * 10; } } return 0; } r := f(2); s := f(1);", "",
         "r=I4:20 s=I4:0" },
+    // A break in a function ends the loop of its caller.
+    { "function stop() { break; } var i := 0; while (i < 9) { i := i + 1; if (i = 3) stop(); } r := i;", "",
+        "r=I4:3" },
+    { "function stop() { break; } stop();", "Unscoped break statement", "" },
     { "function f(a) { return a; } function f(b) { return b; }", "Duplicated entry", "" },
     { "{ function f() { } }", "Invalid scope", "" },
     // A call's result is no longer lost to the comparison that follows it.
