@@ -89,6 +89,16 @@ const StateCase kStateCases[] = {
     { "if (1 < 2) if (2 < 3) r := 1; s := 2;", "", "r=I4:1 s=I4:2" },
     { "if (1 < 2) r := 1; else r := 2; s := 3;", "", "r=I4:1 s=I4:3" },
     { "if 1 < 2 { r := 1; }", "Parens mixup", "" },
+    // A body passed over is one whole statement, braces and all: the statement
+    // after it still runs.
+    { "if (2 < 1) while (1 < 2) { } r := 1;", "", "r=I4:1" },
+    { "if (2 < 1) if (1 < 2) { r := 1; } s := 2;", "", "s=I4:2" },
+    { "if (2 < 1) if (1 < 2) { r := 1; } else { r := 2; } s := 3;", "", "s=I4:3" },
+    { "if (1 < 2) r := 1; else for (var i := 0; i < 2; i++) { } s := 2;", "", "r=I4:1 s=I4:2" },
+    { "if (1 < 2) r := 1; else if (2 < 1) switch (1) { } else { r := 3; } s := 2;", "", "r=I4:1 s=I4:2" },
+    { "switch (2) { case 1: while (1 < 2) { } case 2: r := 2; }", "", "r=I4:2" },
+    { "if (2 < 1) function f() { } r := 1;", "", "r=I4:1" },
+    { "if (2 < 1) if (1 < 2) r := 1; else r := 2; else r := 3;", "", "r=I4:3" },
     // Expressions
     { "r := 1, 2;", "", "r=I4:2" },
     { "r := 1 <> 1; s := 1 <> 2; t := 'a' != 'a';", "", "r=BOOL:0 s=BOOL:-1 t=BOOL:0" },
