@@ -1,4 +1,6 @@
 #include "base/DataPaths.h"
+
+#include "base/UnicodeString.h"
 #include "base/PathUtil.h"
 #include <windows.h>
 #include <cstdio>
@@ -158,6 +160,6 @@ void DataPaths::CreateDataDirs() const
         = { GetHqDataDir(), GetDayDir(), GetF10Dir(), GetFenbiDir(), GetMin5Dir(), GetXdrDir() };
     for (const std::string& dir : dirs) {
         if (!FileExists(dir))
-            ::CreateDirectoryA(dir.c_str(), nullptr);
+            ::CreateDirectoryW(GbkToWide(dir).c_str(), nullptr);
     }
 }

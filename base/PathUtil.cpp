@@ -22,13 +22,13 @@ size_t FindLastBackslash(const std::string& path)
 std::string GetModuleDirectory()
 {
     // Grows past MAX_PATH so deep install directories are not cut.
-    std::vector<char> buffer(MAX_PATH + 1);
+    std::vector<wchar_t> buffer(MAX_PATH + 1);
     for (;;) {
-        const DWORD length = ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length == 0)
             return std::string();
         if (length < buffer.size() - 1) {
-            const std::string name(buffer.data(), length);
+            const std::string name = WideToGbk(std::wstring(buffer.data(), length));
             const size_t slash = FindLastBackslash(name);
             if (slash == std::string::npos)
                 return std::string();
@@ -42,7 +42,7 @@ std::string GetModuleDirectory()
 
 std::string GetParentDir(const std::string& path)
 {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    const DWORD attributes = ::GetFileAttributesW(GbkToWide(path).c_str());
     const bool isDirectory = attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY);
     if (!isDirectory || path.size() <= 3)
         return path;
@@ -58,5 +58,5 @@ std::string GetParentDir(const std::string& path)
 
 bool FileExists(const std::string& path)
 {
-    return ::PathFileExistsA(path.c_str()) != FALSE;
+    return ::PathFileExistsW(GbkToWide(path).c_str()) != FALSE;
 }

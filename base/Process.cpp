@@ -1,7 +1,8 @@
 #include "base/Process.h"
+
+#include "base/UnicodeString.h"
 #include <windows.h>
 #include <psapi.h>
-#include <cstring>
 
 int KillProcessByName(const char* name)
 {
@@ -20,10 +21,9 @@ int KillProcessByName(const char* name)
             continue;
         HMODULE module = nullptr;
         DWORD needed = 0;
-        char baseName[MAX_PATH + 1] = {};
+        wchar_t baseName[MAX_PATH + 1] = {};
         if (::EnumProcessModules(process, &module, sizeof(module), &needed)
-            && ::GetModuleBaseNameA(process, module, baseName, MAX_PATH) > 0
-            && std::strcmp(baseName, name) == 0)
+            && ::GetModuleBaseNameW(process, module, baseName, MAX_PATH) > 0 && WideToGbk(baseName) == name)
             match = ids[i];
         ::CloseHandle(process);
     }

@@ -96,7 +96,6 @@ int CF10Data::Merge(uint32_t, CMemoryStream* stream)
     m_dirty.store(1);
     m_lastTime = ServerTime::Get();
     m_active.store(1);
-    m_pending.store(0);
     return 1;
 }
 

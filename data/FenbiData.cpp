@@ -156,18 +156,14 @@ int CFenbiData::Merge(uint32_t key, CMemoryStream* stream)
     if (!stream || !stream->GetBuffer() || stream->GetSize() <= 0)
         return 0;
     const int32_t size = stream->GetSize();
-    if (size < kReplyTicksOffset) {
-        m_pending.store(0);
+    if (size < kReplyTicksOffset)
         return 0;
-    }
     const uint8_t* bytes = stream->GetBuffer();
     WireTickHeader wireHeader;
     memcpy(&wireHeader, bytes + 8, sizeof(wireHeader));
     // A reply without a day, or of an earlier day than the one held, would wipe the day's ticks.
-    if (wireHeader.time <= 0 || (m_header.time > 0 && DayKey(wireHeader.time) < DayKey(m_header.time))) {
-        m_pending.store(0);
+    if (wireHeader.time <= 0 || (m_header.time > 0 && DayKey(wireHeader.time) < DayKey(m_header.time)))
         return 0;
-    }
     const int32_t day = DayKey(wireHeader.time);
     m_ticks.erase(std::remove_if(m_ticks.begin(), m_ticks.end(),
                       [day](const TickRecord& t) { return DayKey(t.time) != day; }),
@@ -185,7 +181,6 @@ int CFenbiData::Merge(uint32_t key, CMemoryStream* stream)
     UpdateHeaderFromTicks();
     m_dirty.store(1);
     m_active.store(1);
-    m_pending.store(0);
     return 1;
 }
 

@@ -20,9 +20,10 @@ const int32_t kThreeDays = 259200;
 const int32_t kThreeYears = 94608000;
 const double kEpsilon = 0.0001;
 
-int32_t MinuteKey(int32_t time)
+// yyyymmddhhmm does not fit 32 bits.
+int64_t MinuteKey(int32_t time)
 {
-    return DayKey(time) * 10000 + HourOfTime(time) * 100 + MinuteOfTime(time);
+    return static_cast<int64_t>(DayKey(time)) * 10000 + HourOfTime(time) * 100 + MinuteOfTime(time);
 }
 
 int32_t MonthKeyOfTime(int32_t time)
@@ -164,7 +165,6 @@ int CKData::Merge(uint32_t, CMemoryStream* stream)
     m_hasData = 1;
     m_dirty.store(1);
     m_active.store(1);
-    m_pending.store(0);
     m_historyRequested = 0;
     return 1;
 }
@@ -176,7 +176,7 @@ int CKData::CopyTo(CKData* target)
     CopyHeaderTo(target);
     target->EndAdjustment();
     // A snapshot keeps its own bars only for days (minutes) this series does not hold.
-    std::set<int32_t> held;
+    std::set<int64_t> held;
     for (const Bar& bar : m_bars)
         held.insert(IsMinuteKind() ? MinuteKey(bar.time) : DayKey(bar.time));
     std::vector<Bar> merged(m_bars);

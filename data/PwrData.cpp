@@ -81,6 +81,10 @@ int CPwrData::Merge(CMemoryStream* stream)
     if (!stream || !stream->GetBuffer())
         return 0;
     ByteReader reader(*stream);
+    // Without its two header words a reply would put a broken start value in
+    // place of the good one, and mark the table for saving.
+    if (reader.Remaining() < 2 * sizeof(int32_t))
+        return 0;
     int32_t words[4] = {};
     for (int32_t& word : words)
         reader.ReadPartial(word);

@@ -40,7 +40,8 @@ public:
     // not fit the bytes present (then nothing is taken).
     int Load(const char* path);
     // Appends the records of a delivered 0x204 stream to their stocks; a
-    // truncated stream keeps what came before the break.
+    // truncated stream keeps what came before the break. A stream shorter
+    // than the two header words gives 0 and changes nothing.
     int Merge(CMemoryStream* stream);
     // Synchronous 0x204 on the request manager; E_FAIL when the table is
     // empty afterwards.

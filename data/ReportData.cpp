@@ -107,7 +107,9 @@ int CReportData::Merge(uint32_t, CMemoryStream* stream)
     }
     m_dirty.store(1);
     m_active.store(1);
-    m_pending.store(0);
+    // Request pending stays as it is: the completion callback clears it as its
+    // last touch of this table, after the notice. Cleared here, the owner
+    // waiting for it could destroy the table while the notice still runs.
     return 1;
 }
 

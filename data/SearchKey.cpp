@@ -84,8 +84,11 @@ int MakeSearchKey(const char* name, std::string& dest, int limit)
     if (wide.size() + 1 <= kMaxWideUnits) {
         for (size_t i = 0; i < wide.size(); ++i) {
             const std::string text = FoldCharacter(wide[i]);
-            if (IsKeptText(text))
-                dest += text;
+            if (!IsKeptText(text))
+                continue;
+            dest += text;
+            // The limit is looked at only where a text was kept: a dropped
+            // character at the limit lets the walk reach the next kept one.
             if (static_cast<long long>(i) + 1 >= limit)
                 break;
         }

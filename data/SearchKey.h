@@ -4,7 +4,8 @@
 #include <string>
 
 // Appends the key of name (code page 936 text) to dest, stopping after the
-// limit-th character; every space in dest is removed at the end. A name of
+// first kept text at or beyond the limit-th character; every space in dest
+// is removed at the end. A name of
 // more than 255 UTF-16 units adds nothing. Returns 1.
 int MakeSearchKey(const char* name, std::string& dest, int limit);
 

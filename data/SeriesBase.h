@@ -40,7 +40,10 @@ public:
     virtual int Save(const char* path) = 0;
     // more 0: new data; 1: older history. Sets request pending.
     virtual int RequestData(int more) = 0;
-    // Sets dirty and active, clears request pending.
+    // Sets dirty and active. Request pending is left to whoever sent the
+    // request: OnDownloadComplete clears it after the notice, as its last
+    // access, and a synchronous request when it is done; a merge that cleared
+    // it would let the owner delete the series under the running callback.
     virtual int Merge(uint32_t key, CMemoryStream* stream) = 0;
     // Non-zero while the series may still take replies.
     virtual int IsValid() = 0;

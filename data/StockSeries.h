@@ -8,6 +8,10 @@
 
 #include "data/SeriesBase.h"
 
+// Merge leaves request pending alone: the completion callback clears it as its
+// last access to the series. Cleared inside Merge, the owner could delete the
+// series (the cache frees a stock once none of its series waits) while the
+// callback still notifies and writes the flag.
 class CStockSeries : public CBase
 {
 public:

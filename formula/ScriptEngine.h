@@ -181,6 +181,8 @@ private:
     void RunReturn();
     void ParseParenthesised(ScriptValue& value);
     void SkipLoop();
+    // Passes over one statement without running it, to the token after it.
+    void SkipStatement();
     void ExpectToken(ScriptTokenKind kind, EXCEP code);
     void CheckCancelled();
 

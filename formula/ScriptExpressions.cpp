@@ -7,6 +7,29 @@
 namespace {
 using K = ScriptTokenKind;
 const LCID kEnglishUnitedStates = 1033;
+
+bool IsNumber(VARTYPE type)
+{
+    switch (type) {
+    case VT_I1:
+    case VT_UI1:
+    case VT_I2:
+    case VT_UI2:
+    case VT_I4:
+    case VT_UI4:
+    case VT_INT:
+    case VT_UINT:
+    case VT_I8:
+    case VT_UI8:
+    case VT_R4:
+    case VT_R8:
+    case VT_CY:
+    case VT_DECIMAL:
+        return true;
+    default:
+        return false;
+    }
+}
 }
 
 struct CScriptEngine::ArgumentArray
@@ -437,7 +460,8 @@ void CScriptEngine::ApplyArithmetic(Operator op, ScriptValue& left, ScriptValue&
     case Operator::kAdd:
     case Operator::kSubtract:
         // A string on the left concatenates; a number adds the right side read as a number.
-        if (left.type() != right.type()) {
+        // Two numbers are left to the arithmetic, which widens: 1 + 0.05 is not 1.
+        if (left.type() != right.type() && !(IsNumber(left.type()) && IsNumber(right.type()))) {
             Check(::VariantChangeType(right.get(), right.get(), 0, left.type()));
             ZeroVariantReserved(*right);
         }

@@ -138,8 +138,12 @@ ScriptTokenKind ScriptLexer::Next(ScriptToken& token)
         return token.kind = K::kEnd; // stays on the terminator
     const wchar_t* const start = p;
     const ScriptTokenKind kind = ReadToken(token);
-    if (kind == K::kMalformed)
-        p = start; // error texts then show the bad token itself
+    if (kind == K::kMalformed) {
+        // Error texts then show the bad token itself: the position goes back to
+        // its start, and the partial text must not move the error text back again.
+        p = start;
+        token.text[0] = 0;
+    }
     return kind;
 }
 

@@ -257,14 +257,10 @@ void CScriptEngine::RunIf()
         RunBlock();
         while (Kind() == K::kElse) {
             NextToken();
-            if (Kind() == K::kIf) {
-                NextToken();
-                SkipTo(K::kCloseParen);
-            }
-            SkipTo(Kind() == K::kOpenBrace ? K::kCloseBrace : K::kSemicolon);
+            SkipStatement(); // an "else if" passes over its own chain
         }
     } else {
-        SkipTo(Kind() == K::kOpenBrace ? K::kCloseBrace : K::kSemicolon);
+        SkipStatement();
         while (Kind() == K::kElse) {
             NextToken();
             if (Kind() == K::kIf)
@@ -272,6 +268,47 @@ void CScriptEngine::RunIf()
             else
                 RunBlock();
         }
+    }
+}
+
+// A body that ends in braces (a loop, a switch, an if with a braced body) is
+// passed over to its closing brace, not to the next ";", which belongs to the
+// statement after it.
+void CScriptEngine::SkipStatement()
+{
+    NestingGuard guard(*this);
+    switch (Kind()) {
+    case K::kOpenBrace:
+        SkipTo(K::kCloseBrace);
+        break;
+    case K::kIf:
+        NextToken();
+        SkipTo(K::kCloseParen);
+        SkipStatement();
+        if (Kind() == K::kElse) {
+            NextToken();
+            SkipStatement();
+        }
+        break;
+    case K::kFunction:
+        NextToken();
+        if (Kind() == K::kName)
+            NextToken();
+        SkipTo(K::kCloseParen);
+        if (Kind() == K::kOpenBrace)
+            SkipTo(K::kCloseBrace);
+        break;
+    case K::kWhile:
+    case K::kFor:
+    case K::kSwitch:
+        NextToken();
+        SkipTo(K::kCloseParen);
+        if (Kind() == K::kOpenBrace)
+            SkipTo(K::kCloseBrace);
+        break;
+    default:
+        SkipTo(K::kSemicolon);
+        break;
     }
 }
 
@@ -387,7 +424,7 @@ void CScriptEngine::RunSwitch()
                 NextToken();
                 while (Kind() != K::kCase && Kind() != K::kDefault && Kind() != K::kCloseBrace
                     && Kind() != K::kEnd)
-                    SkipTo(Kind() == K::kOpenBrace ? K::kCloseBrace : K::kSemicolon);
+                    SkipStatement();
             } else if (Kind() == K::kDefault) {
                 NextToken();
                 ExpectToken(K::kColon, kSyntaxError);

@@ -138,6 +138,63 @@ TEST(ChartDraw, ValueAxisGridLines)
         canvas.SavePng("value_axis");
 }
 
+namespace {
+
+// Lit pixels (not the background) inside and outside an area.
+void CountLit(const OffscreenCanvas& canvas, COLORREF background, const RECT& area, int& inside, int& outside)
+{
+    inside = outside = 0;
+    for (int y = 0; y < canvas.Height(); ++y) {
+        for (int x = 0; x < canvas.Width(); ++x) {
+            if (canvas.Pixel(x, y) == background)
+                continue;
+            const POINT p = { x, y };
+            ++(::PtInRect(&area, p) ? inside : outside);
+        }
+    }
+}
+
+}
+
+TEST(ChartDraw, AxisValueEndsTwoPixelsLeftOfXWithItsTopSevenAbove)
+{
+    OffscreenCanvas canvas(200, 60);
+    SelectionGuard guard(canvas.Dc());
+    ::SetBkMode(canvas.Dc(), TRANSPARENT);
+    DrawAxisValue(canvas.Dc(), kRed, 150, 30, 1234.56, 1);
+    guard.Check();
+
+    // The text's box, measured in the font the value is drawn in.
+    HGDIOBJ old = ::SelectObject(canvas.Dc(), GdiObjectCache::Instance()->GetFont(12, "宋体", 400));
+    SIZE size = {};
+    ::GetTextExtentPoint32A(canvas.Dc(), "1234.6", 6, &size);
+    ::SelectObject(canvas.Dc(), old);
+    const RECT box = { 150 - 2 - size.cx, 30 - 7, 150 - 2, 30 - 7 + size.cy };
+    int inside = 0, outside = 0;
+    CountLit(canvas, kBlack, box, inside, outside);
+    EXPECT_GT(inside, 0);
+    EXPECT_EQ(outside, 0);
+    if (HasFailure())
+        canvas.SavePng("axis_value");
+}
+
+TEST(ChartDraw, ValueAxisLabelsStandLeftOfTheAxisAtTheirLines)
+{
+    OffscreenCanvas canvas(300, 330);
+    const RECT rect = { 60, 0, 260, 320 };
+    ::SetBkMode(canvas.Dc(), TRANSPARENT);
+    ASSERT_EQ(DrawValueAxis(canvas.Dc(), rect, 12, 8, 10.0, 11.0, 2), 1);
+    // Lines at y = 312 - 30k; each label's top is 7 px above its line.
+    for (int k = 1; k <= 9; ++k) {
+        const int y = 312 - 30 * k;
+        EXPECT_GT(canvas.CountPixels(ChartColors::AxisLabel, RECT { 0, y - 7, 58, y + 9 }), 0) << k;
+    }
+    // Nothing of a label right of x - 2, above the highest or below the lowest.
+    EXPECT_EQ(canvas.CountPixels(ChartColors::AxisLabel, RECT { 58, 0, 300, 330 }), 0);
+    EXPECT_EQ(canvas.CountPixels(ChartColors::AxisLabel, RECT { 0, 0, 58, 35 }), 0);
+    EXPECT_EQ(canvas.CountPixels(ChartColors::AxisLabel, RECT { 0, 300, 58, 330 }), 0);
+}
+
 TEST(ChartDraw, ValueAxisWithoutAStepOrRange)
 {
     OffscreenCanvas canvas(100, 100);

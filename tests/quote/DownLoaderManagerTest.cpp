@@ -255,6 +255,9 @@ TEST_F(ManagerTest, InstanceIsOneManagerUntilReleasedAndThenANewOne)
         EXPECT_EQ(first, m);
     EXPECT_TRUE(first->IsPoolRunning());
     EXPECT_GE(first->WorkerCount(), 2u);
+    SYSTEM_INFO info;
+    ::GetSystemInfo(&info);
+    EXPECT_EQ(static_cast<size_t>(info.dwNumberOfProcessors) + 1, first->WorkerCount());
 
     first->RequestAsync(0x301, 1, 0, 0, &CallbackRecorder::OnComplete, calls.Arg(1));
     ASSERT_TRUE(calls.WaitForCalls(1, kWait));

@@ -7,10 +7,13 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "base/MemoryStream.h"
 #include "net/QuoteProtocol.h"
 #include "net/QuoteRequestClient.h"
+#include "net/WinsockSession.h"
 #include "tests/support/QuoteFixtures.h"
 #include "tools/quotesim/QuoteSimulator.h"
 
@@ -161,6 +164,18 @@ TEST_F(QuoteClientTest, FailuresLeaveTheTargetStreamAsTheProtocolSays)
     EXPECT_EQ(1, calls.CallsFor(2));
     EXPECT_EQ(0, calls.Records().back().ok);
 
+    // A whole zlib stream that inflates to nothing is no reply either.
+    body.clear();
+    sim.SetFault(SimFault::None);
+    sim.SetCompression(1);
+    DownloadRequest empty = MakeRequest(4, &out);
+    EXPECT_EQ(E_FAIL, client.Execute(empty));
+    EXPECT_EQ(DownloadRequest::kDone, empty.state);
+    EXPECT_GT(out.GetSize(), 0);
+    ASSERT_EQ(1, calls.CallsFor(4));
+    EXPECT_EQ(0, calls.Records().back().ok);
+    sim.SetCompression(0);
+
     // An announced 4 GiB body is refused before any allocation or read.
     sim.SetFault(SimFault::HugeLength);
     DownloadRequest huge = MakeRequest(3);
@@ -282,6 +297,69 @@ TEST_F(QuoteClientTest, AStalledServerFailsTheRequestAtTheReceiveTimeout)
     EXPECT_EQ(1, calls.CallsFor(1));
     EXPECT_EQ(1u, sim.RequestCount());
     sim.ClearFault();
+}
+
+// A listener that never accepts, its backlog filled by connections left
+// pending: a further connection attempt is not answered (on Windows it may be
+// refused at once instead; either way the request must fail, not hang).
+class SaturatedListener
+{
+public:
+    SaturatedListener()
+    {
+        m_listen = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        sockaddr_in addr;
+        std::memset(&addr, 0, sizeof(addr));
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        int len = sizeof(addr);
+        if (m_listen == INVALID_SOCKET
+            || ::bind(m_listen, reinterpret_cast<sockaddr*>(&addr), sizeof(addr)) != 0
+            || ::listen(m_listen, 1) != 0
+            || ::getsockname(m_listen, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+            return;
+        m_port = ntohs(addr.sin_port);
+        for (int i = 0; i < 8; ++i) {
+            SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+            u_long nonBlocking = 1;
+            ::ioctlsocket(s, FIONBIO, &nonBlocking);
+            ::connect(s, reinterpret_cast<sockaddr*>(&addr), sizeof(addr));
+            m_fillers.push_back(s);
+        }
+    }
+    ~SaturatedListener()
+    {
+        for (SOCKET s : m_fillers)
+            ::closesocket(s);
+        if (m_listen != INVALID_SOCKET)
+            ::closesocket(m_listen);
+    }
+    uint16_t Port() const { return m_port; }
+
+private:
+    WinsockSession m_winsock;
+    SOCKET m_listen = INVALID_SOCKET;
+    uint16_t m_port = 0;
+    std::vector<SOCKET> m_fillers;
+};
+
+TEST_F(QuoteClientTest, AConnectionThatIsNeverAnsweredFailsAtTheConnectTimeout)
+{
+    SaturatedListener listener;
+    ASSERT_NE(0, listener.Port());
+    QuoteRequestClient client("127.0.0.1", listener.Port());
+    client.SetTimeouts(300, 300);
+    DownloadRequest request = MakeRequest(1);
+    HRESULT hr = S_OK;
+    // The system's own connect attempt lasts minutes; the bound is far below that.
+    std::thread runner([&] { hr = client.Execute(request); });
+    const bool ended = calls.WaitForCalls(1, 30000);
+    runner.join();
+    EXPECT_TRUE(ended) << "the connect wait was not bounded";
+    EXPECT_EQ(E_FAIL, hr);
+    EXPECT_EQ(1, calls.CallsFor(1));
+    EXPECT_EQ(INVALID_SOCKET, request.socket);
+    EXPECT_EQ(DownloadRequest::kFailed, request.state);
 }
 
 TEST(QuoteWireTest, HeadersHaveTheProtocolsByteLayout)

@@ -81,6 +81,13 @@ const ErrorCase kErrorCases[] = {
     { "while (1 < 2) {\n  { return 3; }\n}", "Unscoped return statement", 2, "; }\n}", "  { return 3; }" },
     { "r := 'open\n", "Syntax error", 1, "'open\n", "r := 'open" },
     { "r := 1;\nr := 2 +\n  'abc", "Syntax error", 3, "'abc", "  'abc" },
+    // An over-long name or number is shown from its own first character.
+    { "r := 1;\nq := aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa;", "Syntax error", 2,
+        "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa",
+        "q := aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa;" },
+    { "r := 7777777777777777777777777777777777777777777777777777777777777777;", "Syntax error", 1,
+        "777777777777777777777777777777777777777",
+        "r := 7777777777777777777777777777777777777777777777777777777777777777;" },
 };
 
 TEST_F(ScriptErrorTest, MessageLineAndToken)

@@ -58,6 +58,10 @@ const StateCase kStateCases[] = {
     { "function f(a) { return a; } r := f(1, 2, 3);", "", "r=I4:1" },
     { "function f(a) { if (a > 1) { while (1 < 2) { return a * 10; } } return 0; } r := f(2); s := f(1);", "",
         "r=I4:20 s=I4:0" },
+    // A break in a function ends the loop of its caller.
+    { "function stop() { break; } var i := 0; while (i < 9) { i := i + 1; if (i = 3) stop(); } r := i;", "",
+        "r=I4:3" },
+    { "function stop() { break; } stop();", "Unscoped break statement", "" },
     { "function f(a) { return a; } function f(b) { return b; }", "Duplicated entry", "" },
     { "{ function f() { } }", "Invalid scope", "" },
     // A call's result is no longer lost to the comparison that follows it.
@@ -85,6 +89,16 @@ const StateCase kStateCases[] = {
     { "if (1 < 2) if (2 < 3) r := 1; s := 2;", "", "r=I4:1 s=I4:2" },
     { "if (1 < 2) r := 1; else r := 2; s := 3;", "", "r=I4:1 s=I4:3" },
     { "if 1 < 2 { r := 1; }", "Parens mixup", "" },
+    // A body passed over is one whole statement, braces and all: the statement
+    // after it still runs.
+    { "if (2 < 1) while (1 < 2) { } r := 1;", "", "r=I4:1" },
+    { "if (2 < 1) if (1 < 2) { r := 1; } s := 2;", "", "s=I4:2" },
+    { "if (2 < 1) if (1 < 2) { r := 1; } else { r := 2; } s := 3;", "", "s=I4:3" },
+    { "if (1 < 2) r := 1; else for (var i := 0; i < 2; i++) { } s := 2;", "", "r=I4:1 s=I4:2" },
+    { "if (1 < 2) r := 1; else if (2 < 1) switch (1) { } else { r := 3; } s := 2;", "", "r=I4:1 s=I4:2" },
+    { "switch (2) { case 1: while (1 < 2) { } case 2: r := 2; }", "", "r=I4:2" },
+    { "if (2 < 1) function f() { } r := 1;", "", "r=I4:1" },
+    { "if (2 < 1) if (1 < 2) r := 1; else r := 2; else r := 3;", "", "r=I4:3" },
     // Expressions
     { "r := 1, 2;", "", "r=I4:2" },
     { "r := 1 <> 1; s := 1 <> 2; t := 'a' != 'a';", "", "r=BOOL:0 s=BOOL:-1 t=BOOL:0" },
@@ -92,6 +106,8 @@ const StateCase kStateCases[] = {
     { "r := -5; s := +5; t := - 2.5;", "", "r=I4:-5 s=I4:5 t=R8:-2.5" },
     { "r := 7 - 2 * 3; s := (7 - 2) * 3; t := 7 / 2;", "", "r=I4:1 s=I4:15 t=R8:3.5" },
     { "r := 'a' + 1; s := 1 + '2';", "", "r=BSTR:a1 s=I4:3" },
+    // A whole number on the left does not cut the fraction of the right side.
+    { "r := 1 + 0.05; s := 1 - 0.25; t := 2 + 1; u := 0.5 + 1;", "", "r=R8:1.05 s=R8:0.75 t=I4:3 u=R8:1.5" },
     { "r := (1 < 2) and (2 < 1); s := (1 < 2) or (2 < 1); t := (1 < 2) ~ (1 < 2);", "",
         "r=BOOL:0 s=BOOL:-1 t=BOOL:0" },
     { "r := (1 < 2) not ;", "", "r=BOOL:0" },
@@ -296,6 +312,32 @@ TEST_F(ScriptStatementTest, CompoundAssignmentHandsTheHostTheResult)
     EXPECT_EQ("", RunScript(engine, "s += 1;").message);
     EXPECT_EQ("series27", host.Describe(L"s"));
     EXPECT_EQ("Undefined", RunScript(engine, "missing += 1;").message);
+}
+
+// A host value (a series carried in the reserved words of a VT_EMPTY) keeps
+// all its bytes through script variables, parameters, return values, eval,
+// call arguments and Evaluate: the host recognises its series by them.
+TEST_F(ScriptStatementTest, HostValuesTravelWhole)
+{
+    ASSERT_TRUE(engine->AddDefaultCallback(static_cast<CScriptEngine*>(engine)));
+    host.SetSeries(L"s", 3);
+    host.AddFunction(L"pass", [](VARIANT* arguments, int count, VARIANT* result) {
+        return count == 1 && SUCCEEDED(::VariantCopy(result, &arguments[0]));
+    });
+    EXPECT_EQ("",
+        RunScript(engine,
+            "var x := s; a := x; function f(v) { var w := v; return w; } b := f(s); "
+            "c := eval('x'); d := pass(x); e := (s); g := 1, s; var y; y := s; h := y;")
+            .message);
+    for (const wchar_t* name : { L"a", L"b", L"c", L"d", L"e", L"g", L"h" })
+        EXPECT_EQ("series3", host.Describe(name)) << WideToGbk(name);
+    EXPECT_TRUE(Logged("call pass(series3)"));
+
+    VARIANT result;
+    VariantInit(&result);
+    EXPECT_TRUE(engine->Evaluate("return f(s);", &result));
+    EXPECT_EQ("series3", DescribeVariant(result));
+    VariantClear(&result);
 }
 
 // A plain number that happens to carry the series marker in its reserved words

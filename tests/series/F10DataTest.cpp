@@ -89,6 +89,20 @@ TEST_F(F10Split, AStarIsNeverFoundAcrossACharacterBoundary)
     EXPECT_EQ(sections[kCompany], "B body");
 }
 
+TEST_F(F10Split, OnlyAWholeMarkerBetweenStarsIsAHeading)
+{
+    // A star followed by more than a title's length of text gives up the candidate, so the
+    // heading behind it is still found; a part of a marker between stars is text.
+    const std::string longRun = "abcdefghijklmn";
+    const std::string partial = kStar + kLatest.substr(0, 6) + kStar;
+    const std::string text
+        = Padding() + Heading(kLatest) + "A" + kStar + longRun + partial + Heading(kCompany) + "B body";
+    ASSERT_TRUE(SplitF10Sections(text.data(), static_cast<int32_t>(text.size()), sections));
+    ASSERT_EQ(sections.size(), 2u);
+    EXPECT_EQ(sections[kLatest], "A" + kStar + longRun + partial);
+    EXPECT_EQ(sections[kCompany], "B body");
+}
+
 TEST_F(F10Split, ACandidateOpenAtTheEndStaysText)
 {
     const std::string text = Padding() + Heading(kLatest) + "body" + kStar + "abc";

@@ -79,10 +79,11 @@ TEST(FenbiData, MergeKeepsOneTradingDay)
         1);
     EXPECT_EQ(series.GetCount(), 3);
 
-    // A reply with header time 0 or of an earlier day is ignored.
+    // A reply with header time 0 or of an earlier day is ignored; ending the wait is
+    // left to the completion callback.
     series.SetRequestPending(1);
     EXPECT_EQ(MergeTicks(series, 0, { MakeWireTick(day1 + 180, 10, 300, 3000) }), 0);
-    EXPECT_EQ(series.IsRequestPending(), 0);
+    EXPECT_EQ(series.IsRequestPending(), 1);
     EXPECT_EQ(MergeTicks(series, T(2011, 8, 16, 15, 0), { MakeWireTick(T(2011, 8, 16, 14, 0), 9, 1, 1) }), 0);
     EXPECT_EQ(series.GetCount(), 3);
     EXPECT_EQ(series.GetHeader().time, day1 + 3700);
@@ -90,10 +91,10 @@ TEST(FenbiData, MergeKeepsOneTradingDay)
     // A reply too short for its header changes nothing.
     CMemoryStream shortReply;
     FillStream(shortReply, std::string(100, '\0'));
-    series.SetRequestPending(1);
     EXPECT_EQ(series.Merge(kKey, &shortReply), 0);
-    EXPECT_EQ(series.IsRequestPending(), 0);
+    EXPECT_EQ(series.IsRequestPending(), 1);
     EXPECT_EQ(series.GetCount(), 3);
+    series.SetRequestPending(0);
 
     // The next day's reply drops the previous day.
     ASSERT_EQ(MergeTicks(series, day2, { MakeWireTick(day2, 11, 10, 110) }), 1);

@@ -251,6 +251,25 @@ TEST(KData, CopyToRefreshesTheSnapshotAndTheSourceWinsOnTheSameDay)
     cache.Save(nullptr);
 }
 
+TEST(KData, MinuteSnapshotsKeepOneBarPerMinuteAndTheSourceWins)
+{
+    const int32_t t935 = T(2011, 8, 17, 9, 35);
+    CFiveMinData cache;
+    MergeReply(cache, { MakeWireBar(t935, 1, 1, 1, 5, 1, 1), MakeWireBar(t935 + 300, 1, 1, 1, 6, 1, 1) });
+    CFiveMinData snapshot;
+    snapshot.AppendBar(MakeBar(t935 - 300, 1, 1, 1, 4)); // a minute the cache does not hold
+    snapshot.AppendBar(MakeBar(t935 + 300 + 20, 1, 1, 1, 99)); // the same minute, later in it
+    snapshot.AppendBar(MakeBar(T(2011, 8, 18, 9, 40), 1, 1, 1, 7)); // the same clock minute, next day
+    ASSERT_EQ(cache.CopyTo(&snapshot), 1);
+    ASSERT_EQ(snapshot.GetCount(), 4);
+    EXPECT_EQ(snapshot.GetBar(0)->close, 4.0f);
+    EXPECT_EQ(snapshot.GetBar(1)->close, 5.0f);
+    EXPECT_EQ(snapshot.GetBar(2)->time, t935 + 300);
+    EXPECT_EQ(snapshot.GetBar(2)->close, 6.0f);
+    EXPECT_EQ(snapshot.GetBar(3)->close, 7.0f);
+    cache.Save(nullptr);
+}
+
 TEST(KData, IndexAccessIsBoundsChecked)
 {
     CKData day;

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "data/FiveMinData.h"
+#include "data/MarketTime.h"
+#include "data/Minute.h"
 #include "tests/support/SeriesFixtures.h"
 
 namespace {
@@ -67,6 +69,28 @@ TEST(MinuteBars, BucketEndsDoNotDependOnTheMachineZone)
     _putenv(("TZ=" + restore).c_str());
     _tzset();
     EXPECT_EQ(end, At(10, 0));
+}
+
+TEST(MinuteBars, CalendarSplitsOfTheSeriesDoNotDependOnTheMachineZone)
+{
+    const char* saved = getenv("TZ");
+    const std::string restore = saved ? saved : "";
+    _putenv("TZ=PST8PDT");
+    _tzset();
+    // 2014-01-04 23:30 exchange time is still 4 January there, a Saturday in week 1.
+    const int32_t late = T(2014, 1, 4, 23, 30);
+    const int32_t dayKey = DayKey(late);
+    const int32_t weekKey = WeekKeyOfTime(late);
+    const int slot = CMinute::GetMinuteIndex(At(13, 1));
+    const int32_t slotTime = CMinute::GetSlotTimeOnDay(At(20, 0), 122);
+    const bool sameDay = SameTradingDay(T(2011, 8, 17, 0, 5), T(2011, 8, 17, 23, 55));
+    _putenv(("TZ=" + restore).c_str());
+    _tzset();
+    EXPECT_EQ(dayKey, 20140104);
+    EXPECT_EQ(weekKey, 201401);
+    EXPECT_EQ(slot, 122);
+    EXPECT_EQ(slotTime, At(13, 1));
+    EXPECT_TRUE(sameDay);
 }
 
 TEST(MinuteBars, DerivedMinutePeriods)

@@ -107,6 +107,43 @@ TEST(Minute, BuildFromTicksUpToTenOClock)
     EXPECT_EQ(ratio, 2.0);
 }
 
+TEST(Minute, AMinuteAfterAGapHoldsAllOfItsTicks)
+{
+    CFenbiData ticks;
+    Fill(ticks, At(9, 34),
+        { MakeWireTick(At(9, 30), 10, 100, 1000), MakeWireTick(At(9, 31), 10, 150, 1500),
+            MakeWireTick(At(9, 33, 10), 10.5, 170, 1710), MakeWireTick(At(9, 33, 40), 10.25, 200, 2020) });
+    CMinute minutes;
+    ASSERT_EQ(minutes.BuildFromTicks(ticks), 4);
+    EXPECT_EQ(minutes.GetAt(2)->volume, 0.0f);
+    EXPECT_EQ(minutes.GetAt(3)->volume, 50.0f) << "not only the last tick's step";
+    EXPECT_EQ(minutes.GetAt(3)->amount, 520.0f);
+    EXPECT_EQ(minutes.GetAt(3)->price, 10.25f);
+    EXPECT_EQ(minutes.GetAt(3)->time, At(9, 33, 40));
+}
+
+TEST(Minute, WithoutAReferencePriceNoRatioIsInfiniteAndUnpricedMinutesHaveNoLevel)
+{
+    CFenbiData ticks;
+    CMemoryStream stream;
+    FillStream(stream,
+        TickReply(MakeWireTickHeader(At(9, 33), 0),
+            { MakeWireTick(At(9, 29), 0, 40, 0), MakeWireTick(At(9, 32), 10, 100, 1000),
+                MakeWireTick(At(9, 33), 10.5, 150, 1525) }));
+    ASSERT_EQ(ticks.Merge(0x600000, &stream), 1);
+    CMinute minutes;
+    ASSERT_EQ(minutes.BuildFromTicks(ticks), 4);
+    EXPECT_EQ(minutes.GetAt(0)->price, 0.0f) << "an opening without price keeps the reference, 0";
+    for (int i = 0; i < minutes.GetCount(); ++i)
+        EXPECT_EQ(minutes.GetAt(i)->changeRatio, 0.0f) << i;
+    std::vector<int32_t> levels, volumes;
+    double greatest = 0;
+    ASSERT_EQ(minutes.BuildPriceTable(levels, volumes, &greatest), 1);
+    ASSERT_EQ(levels, (std::vector<int32_t> { 10000, 10500 }));
+    EXPECT_EQ(volumes, (std::vector<int32_t> { 60, 50 }));
+    EXPECT_EQ(greatest, 60.0);
+}
+
 TEST(Minute, NoTicksLeaveTheSeriesEmpty)
 {
     CFenbiData ticks;

@@ -129,6 +129,16 @@ TEST(ExRights, MergeReadsMarkersAndSortsTheTouchedLists)
     ASSERT_NE(table.GetRecords(0x600000), nullptr);
     EXPECT_EQ(table.GetRecords(0x600000)->size(), 1u);
     EXPECT_EQ(table.Merge(nullptr), 0);
+
+    // Streams without both header words change nothing, the start value included.
+    CPwrData clean;
+    for (const std::string& bytes : { std::string(), std::string("\x07\x00\x00\x00\x09", 5) }) {
+        FillStream(stream, bytes);
+        EXPECT_EQ(table.Merge(&stream), 0);
+        EXPECT_EQ(table.GetHeaderWord2(), 41);
+        EXPECT_EQ(clean.Merge(&stream), 0);
+        EXPECT_EQ(clean.IsDirty(), 0);
+    }
 }
 
 TEST(ExRights, UpdateSaveAndReloadRoundTrip)
@@ -168,7 +178,15 @@ TEST(ExRights, UpdateSaveAndReloadRoundTrip)
     }
     EXPECT_EQ(reloaded.IsDirty(), 0);
 
-    // The next update asks from the stored word; a failure keeps the table.
+    // The next update asks from the stored word, and events it repeats are
+    // not held twice; a failure keeps the table.
+    ASSERT_EQ(reloaded.Update(), S_OK);
+    const SimRequest next = market.simulator.RequestLog().back();
+    EXPECT_EQ(next.command, 0x204);
+    EXPECT_EQ(next.key, 0u);
+    EXPECT_EQ(next.value, static_cast<uint32_t>(market.tables.TableVersion(0x204)));
+    EXPECT_EQ(next.value2, static_cast<uint32_t>(kTestServerTime));
+    EXPECT_EQ(reloaded.GetRecords(SimMarketTables::kSameDayExRightsKey)->size(), sameDay.size());
     market.simulator.SetFault(SimFault::Refuse);
     EXPECT_EQ(reloaded.Update(), S_OK);
     EXPECT_EQ(reloaded.GetStockCount(), stocks);

@@ -120,6 +120,11 @@ TEST(Finance, UpdateThroughTheTransportAndIntoStockInfo)
     EXPECT_GT(table.GetCount(), 250u);
     EXPECT_EQ(table.GetHeaderWord2(), market.tables.TableVersion(0x203));
     EXPECT_EQ(market.simulator.RequestLog().at(0).command, 0x203);
+    EXPECT_EQ(market.simulator.RequestLog().at(0).value, 0u);
+    ASSERT_EQ(table.Update(), S_OK); // the next update starts from the word kept
+    EXPECT_EQ(
+        market.simulator.RequestLog().at(1).value, static_cast<uint32_t>(market.tables.TableVersion(0x203)));
+    EXPECT_EQ(market.simulator.RequestLog().at(1).value2, static_cast<uint32_t>(kTestServerTime));
 
     CStockInfo info;
     info.SetCodeKey(0x600000);

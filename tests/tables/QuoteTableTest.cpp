@@ -82,7 +82,7 @@ TEST(QuoteTable, MergeConvertsAndReplacesTheWholeTable)
     EXPECT_EQ(table.GetCount(), 2);
     EXPECT_EQ(table.IsDirty(), 1);
     EXPECT_EQ(table.IsActive(), 1);
-    EXPECT_EQ(table.IsRequestPending(), 0);
+    EXPECT_EQ(table.IsRequestPending(), 1); // the sender's to clear, not the merge's
     QuoteRecord q;
     ASSERT_TRUE(table.GetQuote(0x600000, q));
     EXPECT_FLOAT_EQ(q.last, 7.8f);
@@ -104,6 +104,43 @@ TEST(QuoteTable, MergeConvertsAndReplacesTheWholeTable)
     EXPECT_EQ(table.GetHeaderWord1(), 5);
     EXPECT_EQ(table.Merge(0, nullptr), 0);
     table.SetRequestPending(0);
+}
+
+// The owner (the data center) waits for request pending to clear before it
+// destroys the table, so pending must hold until the notice has run.
+TEST(QuoteTable, PendingHoldsUntilTheNoticeHasRun)
+{
+    class PendingProbe : public CDataUpdateNotiy
+    {
+    public:
+        explicit PendingProbe(CReportData& table)
+            : m_table(table)
+        {
+        }
+        int OnDataUpdate(int, uint32_t) override
+        {
+            pendingDuringNotice = m_table.IsRequestPending();
+            ++calls;
+            return 0;
+        }
+        int pendingDuringNotice = -1;
+        int calls = 0;
+
+    private:
+        CReportData& m_table;
+    };
+    CReportData table;
+    PendingProbe probe(table);
+    table.SetNotifier(&probe);
+    table.SetRequestPending(1);
+    CMemoryStream stream;
+    FillStream(stream, QuoteReply(1, 2, { { 0x600000, 7800, 7650 } }));
+    CBase::OnDownloadComplete(0, reinterpret_cast<uintptr_t>(&table), &stream, 1);
+    EXPECT_EQ(probe.calls, 1);
+    EXPECT_EQ(probe.pendingDuringNotice, 1);
+    EXPECT_EQ(table.IsRequestPending(), 0);
+    EXPECT_EQ(table.GetQuoteCount(), 1u);
+    table.SetNotifier(nullptr);
 }
 
 TEST(QuoteTable, CountUpDownCountsTheSetOfTheIndex)

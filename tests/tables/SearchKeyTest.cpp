@@ -72,6 +72,10 @@ TEST(SearchKey, LimitsAndAppending)
     MakeSearchKey("ABC", key, 2);
     EXPECT_EQ(key, "XYAB"); // appended, stopped after the second character, spaces removed
 
+    std::string skipped;
+    MakeSearchKey("ABxDE", skipped, 3);
+    EXPECT_EQ(skipped, "ABD"); // the dropped third character does not end the walk; the kept fourth does
+
     std::string fits;
     MakeSearchKey(std::string(255, 'A').c_str(), fits, 65536);
     EXPECT_EQ(fits.size(), 255u);
