@@ -304,7 +304,13 @@ void CDataCenter::StopCacheThread()
 
 void CDataCenter::ReleaseInstance()
 {
-    if (CDataCenter* center = PeekInstance())
+    if (CDataCenter* center = PeekInstance()) {
         center->StopCacheThread();
+        // The view side hears nothing more, and a notice already running
+        // (inside the data lock) ends first: its handler may ask for the data
+        // center, which must then still stand without the singleton lock.
+        center->SetObserver(nullptr);
+        SingleLock lock(&center->GetDataLock());
+    }
     Singleton<CDataCenter>::ReleaseInstance();
 }

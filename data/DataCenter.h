@@ -73,10 +73,11 @@ public:
     // The first step of the program's end: no request leaves the cache after
     // this, so the request manager can be released next.
     void StopCacheThread();
-    // Stops the cache thread before the singleton lock is taken: a request
-    // the thread is sending may ask for a released singleton (the request
-    // manager's getter builds anew under that lock), and the release waits
-    // for the thread.
+    // Stops the cache thread and the notices to the observer before the
+    // singleton lock is taken: a request the thread is sending may ask for a
+    // released singleton (the request manager's getter builds anew under that
+    // lock), a notice handler may ask for the data center, and the release
+    // waits for both.
     static void ReleaseInstance();
 
     CCodeTable& GetCodeTable() { return m_codeTable; }

@@ -119,6 +119,42 @@ TEST_F(CenterOnSimulator, ReleaseStopsTheCacheThreadBeforeTakingTheSingletonLock
     LateSingleton::ReleaseInstance();
 }
 
+TEST_F(CenterOnSimulator, ANoticeRunningWhenTheReleaseBeginsEndsFirst)
+{
+    sim.quotes.HoldWhere([](const SimRequest& r) { return r.command == 0x301; });
+    center->RequestStockData(kRequestDayBars, 0);
+    ASSERT_TRUE(sim.quotes.WaitForHeld(1, kWaitMs));
+    CDataCenter* const live = center;
+    std::atomic<bool> entered { false };
+    std::atomic<CDataCenter*> reached { nullptr };
+    observer.SetHook([&](const NoticeRecord&) {
+        if (entered.exchange(true))
+            return;
+        // A view's handler reaches the data center through its getter; here
+        // it does so once the release is under way, or after a while.
+        WaitUntil([] { return CDataCenter::PeekInstance() == nullptr; }, 3000);
+        reached.store(CDataCenter::Instance());
+    });
+    sim.quotes.ReleaseAll();
+    ASSERT_TRUE(WaitUntil([&] { return entered.load(); }, kWaitMs));
+    std::atomic<bool> released { false };
+    std::thread releaser([&] {
+        CDataCenter::ReleaseInstance();
+        released.store(true);
+    });
+    const bool done = WaitUntil([&] { return released.load(); }, kWaitMs);
+    EXPECT_TRUE(done);
+    if (!done) {
+        releaser.detach();
+        return;
+    }
+    releaser.join();
+    center = nullptr;
+    // The handler met the data center still standing, not a new one.
+    EXPECT_EQ(reached.load(), live);
+    EXPECT_EQ(CDataCenter::PeekInstance(), nullptr);
+}
+
 TEST_F(CenterOnSimulator, EndsInOrderWithARequestInFlight)
 {
     sim.quotes.SetCompression(1);
