@@ -7,6 +7,7 @@
 CStockFactory::CStockFactory()
     : m_current(nullptr)
     , m_currentKey(0)
+    , m_outgoingKey(0)
     , m_limit(kLimit)
     , m_wake(::CreateEventA(nullptr, TRUE, FALSE, nullptr))
     , m_passes(0)
@@ -71,22 +72,31 @@ HRESULT CStockFactory::GetOrCreate(uint32_t key, CStock** out)
                 stock->SetActive(1);
             }
         }
-        if (stock) {
-            m_current = stock;
-            m_currentKey.store(key);
-        }
+        if (stock)
+            MakeCurrentLocked(key, stock);
     }
     if (!stock) {
         // Loading reads the files and fetches the diagnosis: not under the cache lock.
         stock = new (std::nothrow) CStock(key);
         if (stock)
             stock->Load();
-        m_current = stock;
-        m_currentKey.store(stock ? key : 0);
+        SingleLock cache(&m_cacheLock);
+        MakeCurrentLocked(stock ? key : 0, stock);
     }
     if (out)
         *out = stock;
     return stock ? S_OK : E_FAIL;
+}
+
+void CStockFactory::MakeCurrentLocked(uint32_t key, CStock* stock)
+{
+    // The stock that stops being current is still the caller's until it
+    // comes back through HandBack: no pass may retire (and so delete) it
+    // meanwhile.
+    if (m_current && m_current != stock)
+        m_outgoingKey.store(m_currentKey.load());
+    m_current = stock;
+    m_currentKey.store(key);
 }
 
 int CStockFactory::HandBack(uint32_t key, CStock* stock)
@@ -94,15 +104,10 @@ int CStockFactory::HandBack(uint32_t key, CStock* stock)
     if (!stock)
         return 0;
     SingleLock lock(&m_cacheLock);
-    if (m_active.find(key) != m_active.end())
-        return 0;
-    // A pass of the cache thread can retire this stock between the moment it
-    // stopped being current and this hand-back; left retired as well, it
-    // would be deleted under its new active entry.
-    auto retired = m_retired.find(key);
-    if (retired != m_retired.end() && retired->second.stock == stock)
-        m_retired.erase(retired);
-    m_active[key] = Entry { key, Now(), stock };
+    if (key == m_outgoingKey.load())
+        m_outgoingKey.store(0);
+    if (m_active.find(key) == m_active.end())
+        m_active[key] = Entry { key, Now(), stock };
     return 0;
 }
 
@@ -120,10 +125,11 @@ void CStockFactory::TrimCache()
         return;
     const uint32_t now = Now();
     const uint32_t current = m_currentKey.load();
+    const uint32_t outgoing = m_outgoingKey.load();
     uint32_t bestAge = 0;
     EntryMap::iterator pick = m_active.end();
     for (auto it = m_active.begin(); it != m_active.end(); ++it) {
-        if (it->first == current)
+        if (it->first == current || it->first == outgoing)
             continue;
         // Unsigned: right across the wrap of the tick count.
         const uint32_t age = now - it->second.stamp;
@@ -177,6 +183,7 @@ int CStockFactory::Shutdown()
         retired.swap(m_retired);
         m_current = nullptr;
         m_currentKey.store(0);
+        m_outgoingKey.store(0);
     }
     // Outside the locks: a stock still waiting for a reply is deleted once
     // that reply's callback has run, and the callback takes the data lock.

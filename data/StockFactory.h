@@ -41,14 +41,14 @@ public:
     // one loaded from its files; it becomes the current stock. E_FAIL with
     // out null when a new stock cannot be made.
     HRESULT GetOrCreate(uint32_t key, CStock** out);
-    // Puts a stock that stopped being current into the cache, stamped now
-    // (out of the retired map, should a pass have retired it meanwhile); a
-    // key already cached keeps its entry. 0.
+    // Puts a stock that stopped being current into the cache, stamped now;
+    // a key already cached keeps its entry. 0.
     int HandBack(uint32_t key, CStock* stock);
 
     void RequestPendingData();
-    // Retires the least recently used stock when the cache is full; the
-    // current stock is never retired.
+    // Retires the least recently used stock when the cache is full; neither
+    // the current stock nor the one it replaced, until that is handed back,
+    // is retired.
     void TrimCache();
     // Deletes retired stocks that have no request in flight.
     void ReleaseRetired();
@@ -71,11 +71,15 @@ protected:
 
 private:
     CStock* FindLocked(uint32_t key);
+    // Under both locks.
+    void MakeCurrentLocked(uint32_t key, CStock* stock);
 
     EntryMap m_active;
     EntryMap m_retired;
     CStock* m_current; // not owned through this field
     std::atomic<uint32_t> m_currentKey;
+    // The stock replaced as current and not yet handed back (0: none).
+    std::atomic<uint32_t> m_outgoingKey;
     CriticalSection m_currentLock;
     mutable CriticalSection m_cacheLock;
     int32_t m_limit;

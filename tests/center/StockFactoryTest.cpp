@@ -143,14 +143,15 @@ TEST(StockFactory, BusyRetiredStockSurvivesUntilItsCallback)
     EXPECT_FALSE(factory.IsActive(0x600000));
 }
 
-TEST(StockFactory, AStockRetiredBeforeItsHandBackIsNotDeletedUnderItsEntry)
+TEST(StockFactory, TheReplacedStockIsNotRetiredBeforeItIsHandedBack)
 {
-    // Held on the heap: a stock left in both maps would be deleted twice when
-    // the cache ends, so a failing run leaves the cache alone.
+    // Held on the heap: should the replaced stock be retired and deleted, its
+    // hand-back would enter a freed stock, so a failing run leaves the cache
+    // alone.
     ClockedFactory* factory = new ClockedFactory;
     Fill(*factory, 10);
-    // The oldest is current, then another stock is selected: between that
-    // and the previous stock's hand-back a pass retires the previous one.
+    // The oldest is current, then another is selected; a whole pass runs
+    // before the data center hands the previous one back.
     CStock* previous = nullptr;
     factory->now = 1000;
     ASSERT_EQ(factory->GetOrCreate(0x600000, &previous), S_OK);
@@ -158,12 +159,16 @@ TEST(StockFactory, AStockRetiredBeforeItsHandBackIsNotDeletedUnderItsEntry)
     CStock* next = nullptr;
     ASSERT_EQ(factory->GetOrCreate(0x600005, &next), S_OK);
     factory->TrimCache();
-    ASSERT_TRUE(factory->IsRetired(0x600000));
-    factory->HandBack(0x600000, previous);
     ASSERT_FALSE(factory->IsRetired(0x600000));
-    EXPECT_TRUE(factory->IsActive(0x600000));
+    EXPECT_TRUE(factory->IsRetired(0x600001));
     factory->ReleaseRetired();
-    EXPECT_EQ(factory->Find(0x600000), previous);
-    EXPECT_EQ(factory->GetActiveCount(), 10u);
+    factory->HandBack(0x600000, previous);
+    EXPECT_TRUE(factory->IsActive(0x600000));
+    EXPECT_EQ(previous->GetCodeKey(), 0x600000u);
+    // Handed back, it is an ordinary cached stock again: the oldest goes.
+    factory->HandBack(0x600100, new CStock(0x600100));
+    factory->now = 9000;
+    factory->TrimCache();
+    EXPECT_TRUE(factory->IsRetired(0x600000));
     delete factory;
 }
