@@ -92,8 +92,9 @@ TEST(RawHttpUrl, RedirectTargets)
     for (const Case& c : cases) {
         std::string url;
         EXPECT_EQ(CHTTP::ResolveLocation("example", 80, "/a/b?q=1", c.location, url), c.follow) << c.location;
-        if (c.follow)
+        if (c.follow) {
             EXPECT_EQ(url, c.url) << c.location;
+        }
     }
 }
 
@@ -127,8 +128,9 @@ TEST(RawHttpUrl, OnlyFourDecimalBytesAreTakenAsAnAddress)
     for (const Case& c : cases) {
         unsigned char bytes[4] = { 9, 9, 9, 9 };
         EXPECT_EQ(CDNSNameCache::ParseDottedAddress(c.text, bytes), c.dotted) << c.text;
-        if (c.dotted)
+        if (c.dotted) {
             EXPECT_EQ(std::memcmp(bytes, c.bytes, 4), 0) << c.text;
+        }
     }
 
     CDNSNameCache cache;
