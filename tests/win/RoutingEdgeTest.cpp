@@ -4,7 +4,9 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <atomic>
 #include <cstring>
+#include <thread>
 #include <vector>
 #include "win/DialogImpl.h"
 #include "win/WindowImpl.h"
@@ -202,4 +204,52 @@ TEST(RoutingEdges, SubclassedControlGetsItsLastMessageEvenWhenTheMapHandlesIt)
     EXPECT_EQ(seen, expected);
     g_ownSeen = nullptr;
     ::UnregisterClassA("ZentuRoutingRecorder", wc.hInstance);
+}
+
+namespace {
+
+const UINT kWhoAreYou = WM_APP + 40;
+
+class CAnsweringWindow : public CWindowImpl<CAnsweringWindow, CWindow, CWinTraits<WS_POPUP>>
+{
+public:
+    BEGIN_MSG_MAP(CAnsweringWindow)
+        MESSAGE_HANDLER(kWhoAreYou, OnWhoAreYou)
+    END_MSG_MAP()
+    LRESULT OnWhoAreYou(UINT, WPARAM, LPARAM, BOOL&) { return reinterpret_cast<LRESULT>(this); }
+};
+
+} // namespace
+
+TEST(RoutingEdges, WindowsCreatedOnSeveralThreadsAtOnceReachTheirOwnObjects)
+{
+    // The login dialog and the main frame live on different UI threads: each
+    // thread's new windows must be claimed by that thread's objects only.
+    std::atomic<int> wrong(0);
+    std::atomic<int> done(0);
+    auto work = [&] {
+        for (int i = 0; i < 60; ++i) {
+            CAnsweringWindow a;
+            CAnsweringWindow b;
+            if (!a.Create(nullptr, CRect(0, 0, 10, 10)) || !b.Create(nullptr, CRect(0, 0, 10, 10))) {
+                ++wrong;
+                continue;
+            }
+            if (a.SendMessage(kWhoAreYou) != reinterpret_cast<LRESULT>(&a)
+                || b.SendMessage(kWhoAreYou) != reinterpret_cast<LRESULT>(&b))
+                ++wrong;
+            a.DestroyWindow();
+            if (b.SendMessage(kWhoAreYou) != reinterpret_cast<LRESULT>(&b))
+                ++wrong;
+            b.DestroyWindow();
+        }
+        ++done;
+    };
+    std::thread first(work);
+    std::thread second(work);
+    work();
+    first.join();
+    second.join();
+    EXPECT_EQ(done.load(), 3);
+    EXPECT_EQ(wrong.load(), 0);
 }
