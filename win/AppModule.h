@@ -32,8 +32,9 @@ public:
     // module lock, and remembered. Themed drawing paths ask this first.
     bool IsThemingSupported() const;
 
-    // Resources of the module; the handles returned by the Load calls belong to the caller
-    // (shared icons and cursors from LoadIcon/LoadCursor need no freeing).
+    // Resources of the module. The caller frees what LoadIcon (DestroyIcon),
+    // LoadBitmap (DeleteObject) and LoadMenu (DestroyMenu) return; the cursor
+    // of LoadCursor and the table of LoadAccelerators are shared and never freed.
     std::string LoadString(UINT id) const;
     HICON LoadIcon(UINT id, int size = 0) const;
     HCURSOR LoadCursor(UINT id) const;
