@@ -75,6 +75,8 @@ std::unordered_map<ATOM, WNDPROC>& ClassDefaults()
     return *defaults;
 }
 
+WNDPROC ClassDefaultOf(HWND hwnd);
+
 // The object whose window is being created on this thread. The first
 // message of a new window reaches our procedure before CreateWindowEx (or
 // CreateDialog) returns, and no other new window can come first.
@@ -86,6 +88,13 @@ std::mutex& RegistrationLock()
 {
     static std::mutex lock;
     return lock;
+}
+
+WNDPROC ClassDefaultOf(HWND hwnd)
+{
+    std::lock_guard<std::mutex> lock(RegistrationLock());
+    auto it = ClassDefaults().find(static_cast<ATOM>(::GetClassWord(hwnd, GCW_ATOM)));
+    return it == ClassDefaults().end() ? nullptr : it->second;
 }
 
 bool IsDialogValueMessage(UINT msg)
@@ -256,6 +265,19 @@ bool CWindowRouter::SubclassHandle(HWND hwnd)
     // second entry of our procedure in its chain would route to us twice.
     if (m_window || !::IsWindow(hwnd) || Routes().Contains(hwnd))
         return false;
+    // A window of one of our classes that no object claimed (a control in a
+    // dialog template) already runs our procedure: taking it as the previous
+    // one would route every unhandled message back to us for ever.
+    if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(hwnd, GWLP_WNDPROC)) == &WindowProc) {
+        WNDPROC classDefault = ClassDefaultOf(hwnd);
+        if (!classDefault)
+            return false;
+        m_defaultProc = classDefault;
+        m_dialog = false;
+        m_subclassed = true;
+        Attach(hwnd);
+        return true;
+    }
     WNDPROC previous = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GetWindowProc())));
     if (!previous)
@@ -340,14 +362,7 @@ LRESULT CALLBACK CWindowRouter::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARA
         return result;
     }
     // A window of one of our classes that no object claimed.
-    WNDPROC classDefault = nullptr;
-    {
-        std::lock_guard<std::mutex> lock(RegistrationLock());
-        auto it = ClassDefaults().find(static_cast<ATOM>(::GetClassWord(hwnd, GCW_ATOM)));
-        if (it != ClassDefaults().end())
-            classDefault = it->second;
-    }
-    if (classDefault)
+    if (WNDPROC classDefault = ClassDefaultOf(hwnd))
         return ::CallWindowProcA(classDefault, hwnd, msg, wp, lp);
     return ::DefWindowProcA(hwnd, msg, wp, lp);
 }

@@ -100,8 +100,18 @@ TEST(RoutingEdges, DialogIsNotClaimedByAControlOfOurClassInItsTemplate)
     HWND label = ::GetDlgItem(hwnd, 77);
     ASSERT_TRUE(label);
     EXPECT_EQ(::SendMessageA(label, WM_GETDLGCODE, 0, 0), static_cast<LRESULT>(DLGC_STATIC));
+
+    // An object may take it over (the way a dialog subclasses its items), and
+    // what the object leaves still reaches the static's own procedure.
+    CLabelSuper object;
+    ASSERT_TRUE(object.SubclassWindow(label));
+    EXPECT_EQ(::SendMessageA(label, WM_GETDLGCODE, 0, 0), static_cast<LRESULT>(DLGC_STATIC));
+    EXPECT_EQ(object.UnsubclassWindow(), label);
+    EXPECT_EQ(::SendMessageA(label, WM_GETDLGCODE, 0, 0), static_cast<LRESULT>(DLGC_STATIC));
+    ASSERT_TRUE(object.SubclassWindow(label));
     ::DestroyWindow(hwnd);
     EXPECT_EQ(dialog.m_hWnd, nullptr);
+    EXPECT_EQ(object.m_hWnd, nullptr);
 }
 
 namespace {
