@@ -71,6 +71,7 @@ public:
     void ClearHeaderBlock() { m_headerBlock.clear(); }
     // The longest a send or receive may wait for progress, and for a connect.
     void SetWaitTimeout(DWORD ms) { m_waitMs = ms; }
+    DWORD GetWaitTimeout() const { return m_waitMs; }
     void SetConnectTimeout(DWORD ms) { m_connectTimeoutMs = ms; }
 
     const std::string& GetHeaderBlock() const { return m_headerBlock; }

@@ -12,6 +12,8 @@ const DWORD kSessionFlags = 0x04000000; // INTERNET_FLAG_DONT_CACHE
 const DWORD kOpenUrlFlags = 0x84400000;
 const DWORD kOptionConnectTimeout = 2;
 const DWORD kOptionConnectRetries = 3;
+const DWORD kOptionSendTimeout = 5;
+const DWORD kOptionReceiveTimeout = 6;
 const DWORD kOptionProxyUserName = 43;
 const DWORD kOptionProxyPassword = 44;
 const DWORD kQueryStatusCode = 19;
@@ -104,6 +106,16 @@ int32_t HttpClient::DownloadWinInet(const ProxySettings::Values& proxy, const ch
     }
     session.SetOption(kOptionConnectTimeout, m_connectTimeoutMs);
     session.SetOption(kOptionConnectRetries, static_cast<DWORD>(1));
+    // Without these a server or proxy that stops answering holds the transfer
+    // lock for the platform's default (up to an hour), and every HTTP caller
+    // with it; the waits match the raw client's. The handles opened below
+    // inherit them. A platform that refuses them keeps its own defaults.
+    for (DWORD option : { kOptionSendTimeout, kOptionReceiveTimeout }) {
+        try {
+            session.SetOption(option, m_raw.GetWaitTimeout());
+        } catch (const CInternetException&) {
+        }
+    }
     out->Clear();
 
     // The request goes out once: sending it again on the opened handle would

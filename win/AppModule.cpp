@@ -10,7 +10,20 @@ CAppModule& CAppModule::Get()
 
 CAppModule::CAppModule()
     : m_instance(::GetModuleHandleA(nullptr))
+    , m_theming(-1)
 {
+}
+
+bool CAppModule::IsThemingSupported() const
+{
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (m_theming < 0) {
+        HMODULE library = ::LoadLibraryA("uxtheme.dll");
+        m_theming = library ? 1 : 0;
+        if (library)
+            ::FreeLibrary(library);
+    }
+    return m_theming == 1;
 }
 
 bool CAppModule::Init(HINSTANCE instance, DWORD commonControlClasses)

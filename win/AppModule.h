@@ -28,8 +28,13 @@ public:
     // The calling thread's loop, null when none runs.
     CMessageLoop* GetMessageLoop() const;
 
-    // Resources of the module; the handles returned by the Load calls belong to the caller
-    // (shared icons and cursors from LoadIcon/LoadCursor need no freeing).
+    // Whether the visual-styles library can be loaded: tried once, under the
+    // module lock, and remembered. Themed drawing paths ask this first.
+    bool IsThemingSupported() const;
+
+    // Resources of the module. The caller frees what LoadIcon (DestroyIcon),
+    // LoadBitmap (DeleteObject) and LoadMenu (DestroyMenu) return; the cursor
+    // of LoadCursor and the table of LoadAccelerators are shared and never freed.
     std::string LoadString(UINT id) const;
     HICON LoadIcon(UINT id, int size = 0) const;
     HCURSOR LoadCursor(UINT id) const;
@@ -45,4 +50,5 @@ private:
     HINSTANCE m_instance;
     mutable std::mutex m_lock;
     std::map<DWORD, CMessageLoop*> m_loops;
+    mutable int m_theming; // -1 not tried yet, else 0 or 1
 };

@@ -45,6 +45,17 @@ public:
         return hwnd;
     }
 
+    // The same from a template in memory.
+    HWND CreateIndirect(const DLGTEMPLATE* dialogTemplate, HWND parent, LPARAM initParam = 0)
+    {
+        m_modal = false;
+        this->BeginCreation(nullptr, true);
+        HWND hwnd = ::CreateDialogIndirectParamA(
+            ::GetModuleHandleA(nullptr), dialogTemplate, parent, &CWindowRouter::DialogProc, initParam);
+        this->EndCreation();
+        return hwnd;
+    }
+
     // Ends a modal dialog with the result; a modeless one is destroyed.
     BOOL EndDialog(INT_PTR result)
     {

@@ -9,19 +9,43 @@ namespace {
 // Which object each routed window belongs to. Windows live on their thread,
 // but objects may be created and looked up on several UI threads (the login
 // dialog's and the main frame's), hence the lock.
+//
+// An entry without an object is a forwarding step: the object went while
+// another procedure subclassed the window after it, so our procedure stays in
+// that procedure's chain and hands every message to the one it replaced,
+// until the window's last message.
 class CRouteTable
 {
 public:
-    CWindowRouter* Find(HWND hwnd)
+    struct Entry
+    {
+        CWindowRouter* router;
+        WNDPROC forward;
+    };
+
+    bool Find(HWND hwnd, Entry& entry)
     {
         std::lock_guard<std::mutex> lock(m_lock);
         auto it = m_routes.find(hwnd);
-        return it == m_routes.end() ? nullptr : it->second;
+        if (it == m_routes.end())
+            return false;
+        entry = it->second;
+        return true;
+    }
+    bool Contains(HWND hwnd)
+    {
+        Entry entry;
+        return Find(hwnd, entry);
     }
     void Add(HWND hwnd, CWindowRouter* router)
     {
         std::lock_guard<std::mutex> lock(m_lock);
-        m_routes[hwnd] = router;
+        m_routes[hwnd] = Entry { router, nullptr };
+    }
+    void Forward(HWND hwnd, WNDPROC proc)
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_routes[hwnd] = Entry { nullptr, proc };
     }
     void Remove(HWND hwnd)
     {
@@ -31,14 +55,27 @@ public:
 
 private:
     std::mutex m_lock;
-    std::unordered_map<HWND, CWindowRouter*> m_routes;
+    std::unordered_map<HWND, Entry> m_routes;
 };
 
+// Never destroyed: windows (and window objects with static storage) may
+// still route messages while static objects are being destroyed at exit.
 CRouteTable& Routes()
 {
-    static CRouteTable table;
-    return table;
+    static CRouteTable* table = new CRouteTable;
+    return *table;
 }
+
+// The procedure each class of ours would have without objects (DefWindowProc,
+// or the superclassed class's procedure), for windows of the class that no
+// object claimed (a control of the class in a dialog template).
+std::unordered_map<ATOM, WNDPROC>& ClassDefaults()
+{
+    static std::unordered_map<ATOM, WNDPROC>* defaults = new std::unordered_map<ATOM, WNDPROC>;
+    return *defaults;
+}
+
+WNDPROC ClassDefaultOf(HWND hwnd);
 
 // The object whose window is being created on this thread. The first
 // message of a new window reaches our procedure before CreateWindowEx (or
@@ -51,6 +88,13 @@ std::mutex& RegistrationLock()
 {
     static std::mutex lock;
     return lock;
+}
+
+WNDPROC ClassDefaultOf(HWND hwnd)
+{
+    std::lock_guard<std::mutex> lock(RegistrationLock());
+    auto it = ClassDefaults().find(static_cast<ATOM>(::GetClassWord(hwnd, GCW_ATOM)));
+    return it == ClassDefaults().end() ? nullptr : it->second;
 }
 
 bool IsDialogValueMessage(UINT msg)
@@ -128,6 +172,8 @@ ATOM CWndClassInfo::Register(WNDPROC* defaultProc)
     wc.hInstance = instance;
     wc.lpszClassName = name;
     m_atom = ::RegisterClassExA(&wc);
+    if (m_atom)
+        ClassDefaults()[m_atom] = m_defaultProc;
     *defaultProc = m_defaultProc;
     return m_atom;
 }
@@ -147,7 +193,7 @@ CWindowRouter::~CWindowRouter()
     if (t_creating == this)
         t_creating = nullptr;
     if (m_window)
-        Detach(false); // the derived object, and with it its handle, is gone already
+        Detach(false, false); // the derived object, and with it its handle, is gone already
 }
 
 void CWindowRouter::BeginCreation(WNDPROC defaultProc, bool dialog)
@@ -171,31 +217,39 @@ void CWindowRouter::Attach(HWND hwnd)
     SetHandle(hwnd);
 }
 
-void CWindowRouter::Detach(bool clearHandle)
+void CWindowRouter::Detach(bool clearHandle, bool windowEnding)
 {
     // The window lives on without us: it gets its own procedure back so that
-    // no later message looks for this object.
-    if (::IsWindow(m_window)) {
+    // no later message looks for this object. When another procedure was set
+    // after ours, ours stays in its chain and only forwards from now on.
+    bool forward = false;
+    if (!windowEnding && ::IsWindow(m_window)) {
         WNDPROC current = reinterpret_cast<WNDPROC>(
             ::GetWindowLongPtrA(m_window, m_dialog ? DWLP_DLGPROC : GWLP_WNDPROC));
         if (m_dialog && current == reinterpret_cast<WNDPROC>(&DialogProc))
             ::SetWindowLongPtrA(m_window, DWLP_DLGPROC, 0);
         else if (!m_dialog && current == &WindowProc)
             ::SetWindowLongPtrA(m_window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_defaultProc));
+        else if (!m_dialog)
+            forward = true;
     }
-    Routes().Remove(m_window);
+    if (forward)
+        Routes().Forward(m_window, m_defaultProc);
+    else
+        Routes().Remove(m_window);
     m_window = nullptr;
     m_subclassed = false;
     if (clearHandle)
         SetHandle(nullptr);
 }
 
-CWindowRouter* CWindowRouter::FindOrClaim(HWND hwnd)
+CWindowRouter* CWindowRouter::Claim(HWND hwnd, bool dialog)
 {
-    if (CWindowRouter* router = Routes().Find(hwnd))
-        return router;
+    // Only the kind of window being created: a control of one of our classes
+    // in a dialog template reaches WindowProc before the dialog procedure
+    // hears anything, and must not take the dialog's object.
     CWindowRouter* router = t_creating;
-    if (!router)
+    if (!router || t_creatingDialog != dialog)
         return nullptr;
     t_creating = nullptr;
     router->m_defaultProc = t_creatingDefaultProc;
@@ -207,8 +261,23 @@ CWindowRouter* CWindowRouter::FindOrClaim(HWND hwnd)
 
 bool CWindowRouter::SubclassHandle(HWND hwnd)
 {
-    if (m_window || !::IsWindow(hwnd) || Routes().Find(hwnd))
+    // A window still holding a forwarding step of ours is refused too: a
+    // second entry of our procedure in its chain would route to us twice.
+    if (m_window || !::IsWindow(hwnd) || Routes().Contains(hwnd))
         return false;
+    // A window of one of our classes that no object claimed (a control in a
+    // dialog template) already runs our procedure: taking it as the previous
+    // one would route every unhandled message back to us for ever.
+    if (reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(hwnd, GWLP_WNDPROC)) == &WindowProc) {
+        WNDPROC classDefault = ClassDefaultOf(hwnd);
+        if (!classDefault)
+            return false;
+        m_defaultProc = classDefault;
+        m_dialog = false;
+        m_subclassed = true;
+        Attach(hwnd);
+        return true;
+    }
     WNDPROC previous = reinterpret_cast<WNDPROC>(
         ::SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GetWindowProc())));
     if (!previous)
@@ -257,10 +326,15 @@ LRESULT CWindowRouter::Route(CWindowRouter* self, HWND hwnd, UINT msg, WPARAM wp
     self->m_currentMsg = &current;
     LRESULT result = 0;
     handled = self->ProcessWindowMessage(hwnd, msg, wp, lp, result, 0) != FALSE;
-    if (!handled && !self->m_dialog)
-        result = ::CallWindowProcA(self->m_defaultProc, hwnd, msg, wp, lp);
+    // The last message always reaches the procedure below: a control frees
+    // its own data there, whatever our handlers did.
+    if ((!handled || msg == WM_NCDESTROY) && !self->m_dialog) {
+        LRESULT own = ::CallWindowProcA(self->m_defaultProc, hwnd, msg, wp, lp);
+        if (!handled)
+            result = own;
+    }
     if (msg == WM_NCDESTROY) {
-        self->Detach(true);
+        self->Detach(true, true);
         self->m_finalPending = true;
     }
     self->m_currentMsg = outer;
@@ -275,16 +349,28 @@ LRESULT CWindowRouter::Route(CWindowRouter* self, HWND hwnd, UINT msg, WPARAM wp
 
 LRESULT CALLBACK CWindowRouter::WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
-    CWindowRouter* self = FindOrClaim(hwnd);
-    if (!self)
-        return ::DefWindowProcA(hwnd, msg, wp, lp);
-    bool handled = false;
-    return Route(self, hwnd, msg, wp, lp, handled);
+    CRouteTable::Entry entry = { nullptr, nullptr };
+    CWindowRouter* self = Routes().Find(hwnd, entry) ? entry.router : Claim(hwnd, false);
+    if (self) {
+        bool handled = false;
+        return Route(self, hwnd, msg, wp, lp, handled);
+    }
+    if (entry.forward) {
+        LRESULT result = ::CallWindowProcA(entry.forward, hwnd, msg, wp, lp);
+        if (msg == WM_NCDESTROY)
+            Routes().Remove(hwnd);
+        return result;
+    }
+    // A window of one of our classes that no object claimed.
+    if (WNDPROC classDefault = ClassDefaultOf(hwnd))
+        return ::CallWindowProcA(classDefault, hwnd, msg, wp, lp);
+    return ::DefWindowProcA(hwnd, msg, wp, lp);
 }
 
 INT_PTR CALLBACK CWindowRouter::DialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
-    CWindowRouter* self = FindOrClaim(hwnd);
+    CRouteTable::Entry entry = { nullptr, nullptr };
+    CWindowRouter* self = Routes().Find(hwnd, entry) ? entry.router : Claim(hwnd, true);
     if (!self)
         return FALSE;
     bool handled = false;

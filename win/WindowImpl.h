@@ -91,9 +91,10 @@ protected:
 
 private:
     static LRESULT Route(CWindowRouter* self, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, bool& handled);
-    static CWindowRouter* FindOrClaim(HWND hwnd);
+    static CWindowRouter* Claim(HWND hwnd, bool dialog);
     void Attach(HWND hwnd);
-    void Detach(bool clearHandle);
+    // windowEnding: called at the window's last message (nothing to hand back).
+    void Detach(bool clearHandle, bool windowEnding);
 
     HWND m_window;
     WNDPROC m_defaultProc;

@@ -3,6 +3,8 @@
 #include <winsock2.h>
 #include <gtest/gtest.h>
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <thread>
 #include <vector>
@@ -278,4 +280,47 @@ TEST_F(HttpClientFacade, TransfersFromTwoThreadsNeverOverlap)
     EXPECT_EQ(requests[0].path, "/first");
     EXPECT_EQ(requests[1].path, "/second");
     ::CloseHandle(firstArrived);
+}
+
+TEST_F(HttpClientFacade, EveryFailureLeavesTheTransferLockFree)
+{
+    // The lock is re-entrant, so only another thread can tell whether a failed
+    // transfer left it held.
+    server.AddRoute("/ok", [](const WebSimRequest&) { return WebSimReply::Ok("free"); });
+    const std::string failures[] = {
+        "no scheme", // refused before any connection
+        "http://127.0.0.1:1/x", // nothing listens there
+        server.Url("/missing"), // 404
+        server.Url("/short"), // a body cut short
+    };
+    server.AddRoute("/short", [](const WebSimRequest&) {
+        return WebSimReply::Raw("HTTP/1.1 200 OK\r\nContent-Length: 9\r\n\r\nab");
+    });
+    for (bool raw : { true, false }) {
+        client.SetUseRawSockets(raw);
+        for (const std::string& url : failures) {
+            CMemoryStream stream;
+            ASSERT_EQ(client.Download(url.c_str(), &stream, scratch, sizeof(scratch), nullptr), 0) << url;
+
+            HANDLE finished = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+            std::string result;
+            std::thread other([&] {
+                CMemoryStream mine;
+                char buffer[128];
+                if (client.Download(server.Url("/ok").c_str(), &mine, buffer, sizeof(buffer), nullptr))
+                    result = StreamText(mine);
+                ::SetEvent(finished);
+            });
+            if (::WaitForSingleObject(finished, 30000) != WAIT_OBJECT_0) {
+                ADD_FAILURE() << "the lock stayed held after " << url << (raw ? " (raw)" : " (WinINet)");
+                // The other thread waits on the lock for good and uses this
+                // frame: nothing after this can run safely.
+                std::fflush(stdout);
+                std::_Exit(1);
+            }
+            other.join();
+            ::CloseHandle(finished);
+            EXPECT_EQ(result, "free") << url << " " << raw;
+        }
+    }
 }

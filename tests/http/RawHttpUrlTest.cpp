@@ -1,7 +1,10 @@
 // URL parsing and redirect targets of the raw HTTP client.
+#include <winsock2.h>
 #include <gtest/gtest.h>
+#include <cstring>
 #include <string>
 
+#include "net/DNSNameCache.h"
 #include "net/HTTP.h"
 
 namespace {
@@ -89,7 +92,51 @@ TEST(RawHttpUrl, RedirectTargets)
     for (const Case& c : cases) {
         std::string url;
         EXPECT_EQ(CHTTP::ResolveLocation("example", 80, "/a/b?q=1", c.location, url), c.follow) << c.location;
-        if (c.follow)
+        if (c.follow) {
             EXPECT_EQ(url, c.url) << c.location;
+        }
     }
+}
+
+TEST(RawHttpUrl, OnlyFourDecimalBytesAreTakenAsAnAddress)
+{
+    // Anything else goes to the name look-up, so a lax test here would connect
+    // to an address the text never named.
+    struct Case
+    {
+        const char* text;
+        bool dotted;
+        unsigned char bytes[4];
+    };
+    const Case cases[] = {
+        { "127.0.0.1", true, { 127, 0, 0, 1 } },
+        { "255.255.255.255", true, { 255, 255, 255, 255 } },
+        { "0.0.0.0", true, { 0, 0, 0, 0 } },
+        { "1.2.3", false, {} },
+        { "1.2.3.4.5", false, {} },
+        { "1.2.3.4.", false, {} },
+        { "256.1.1.1", false, {} },
+        { "1234.1.1.1", false, {} },
+        { "1..3.4", false, {} },
+        { "1.2.3.4 ", false, {} },
+        { " 1.2.3.4", false, {} },
+        { "1.2.3.-4", false, {} },
+        { "1.2.3.4x", false, {} },
+        { "a.b.c.d", false, {} },
+        { "", false, {} },
+    };
+    for (const Case& c : cases) {
+        unsigned char bytes[4] = { 9, 9, 9, 9 };
+        EXPECT_EQ(CDNSNameCache::ParseDottedAddress(c.text, bytes), c.dotted) << c.text;
+        if (c.dotted) {
+            EXPECT_EQ(std::memcmp(bytes, c.bytes, 4), 0) << c.text;
+        }
+    }
+
+    CDNSNameCache cache;
+    std::string address;
+    ASSERT_TRUE(cache.Resolve("10.20.30.40", address));
+    EXPECT_EQ(address, "10.20.30.40");
+    EXPECT_FALSE(cache.Resolve("", address));
+    EXPECT_EQ(::WSAGetLastError(), WSAHOST_NOT_FOUND);
 }

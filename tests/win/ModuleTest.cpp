@@ -28,3 +28,12 @@ TEST(AppModule, LoadsResourcesOfTheModule)
     EXPECT_NE(manifest.find("Microsoft.Windows.Common-Controls"), std::string::npos);
     EXPECT_TRUE(module.LoadRawResource(MAKEINTRESOURCEA(24), 77).empty());
 }
+
+TEST(AppModule, ThemingSupportIsAnsweredAndRemembered)
+{
+    CAppModule& module = CAppModule::Get();
+    const bool first = module.IsThemingSupported();
+    // The library is present here (and on every system with visual styles).
+    EXPECT_TRUE(first);
+    EXPECT_EQ(module.IsThemingSupported(), first);
+}
