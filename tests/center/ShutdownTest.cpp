@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 #include "base/DataPaths.h"
@@ -94,6 +95,23 @@ public:
     std::atomic<bool> entered { false };
 };
 
+// Releases the data center on another thread; false when the release has
+// not ended within the wait (that thread is then left to itself).
+bool ReleaseOnAThreadOfItsOwn()
+{
+    std::shared_ptr<std::atomic<bool>> released = std::make_shared<std::atomic<bool>>(false);
+    std::thread releaser([released] {
+        CDataCenter::ReleaseInstance();
+        released->store(true);
+    });
+    if (!WaitUntil([&] { return released->load(); }, kWaitMs)) {
+        releaser.detach();
+        return false;
+    }
+    releaser.join();
+    return true;
+}
+
 } // namespace
 
 TEST_F(CenterOnSimulator, ReleaseStopsTheCacheThreadBeforeTakingTheSingletonLock)
@@ -103,18 +121,7 @@ TEST_F(CenterOnSimulator, ReleaseStopsTheCacheThreadBeforeTakingTheSingletonLock
     center->RequestStockData(kRequestDayBars, 0);
     ASSERT_TRUE(WaitUntil([&] { return provider.entered.load(); }, kWaitMs));
     // The cache thread is sending: the release must let it finish first.
-    std::atomic<bool> released { false };
-    std::thread releaser([&] {
-        CDataCenter::ReleaseInstance();
-        released.store(true);
-    });
-    const bool done = WaitUntil([&] { return released.load(); }, kWaitMs);
-    EXPECT_TRUE(done);
-    if (!done) {
-        releaser.detach();
-        return;
-    }
-    releaser.join();
+    ASSERT_TRUE(ReleaseOnAThreadOfItsOwn());
     center = nullptr;
     LateSingleton::ReleaseInstance();
 }
@@ -137,18 +144,7 @@ TEST_F(CenterOnSimulator, ANoticeRunningWhenTheReleaseBeginsEndsFirst)
     });
     sim.quotes.ReleaseAll();
     ASSERT_TRUE(WaitUntil([&] { return entered.load(); }, kWaitMs));
-    std::atomic<bool> released { false };
-    std::thread releaser([&] {
-        CDataCenter::ReleaseInstance();
-        released.store(true);
-    });
-    const bool done = WaitUntil([&] { return released.load(); }, kWaitMs);
-    EXPECT_TRUE(done);
-    if (!done) {
-        releaser.detach();
-        return;
-    }
-    releaser.join();
+    ASSERT_TRUE(ReleaseOnAThreadOfItsOwn());
     center = nullptr;
     // The handler met the data center still standing, not a new one.
     EXPECT_EQ(reached.load(), live);
