@@ -167,7 +167,6 @@ TEST(RoutingEdges, WindowKeepsItsBehaviourWhenOurObjectGoesBelowAnotherSubclass)
 namespace {
 
 std::vector<UINT>* g_ownSeen = nullptr;
-WNDPROC g_ownDefault = nullptr;
 LRESULT CALLBACK RecordingProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
     if (g_ownSeen && (msg == WM_DESTROY || msg == WM_NCDESTROY))
