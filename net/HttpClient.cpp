@@ -63,9 +63,10 @@ int32_t HttpClient::Download(
     out->Clear();
     if (!url || !buffer || bufferSize < 1)
         return 0;
-    const ProxySettings::Values proxy = m_proxy.Get();
     int32_t result = 0;
     try {
+        // Copied inside the guard: even running out of memory here is a failed transfer.
+        const ProxySettings::Values proxy = m_proxy.Get();
         if (m_useRawSockets == 0 || !proxy.host.empty())
             result = DownloadWinInet(proxy, url, out, buffer, bufferSize, extraHeaders);
         else
