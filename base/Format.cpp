@@ -148,3 +148,12 @@ std::string ConvertReplyCodePage(const char* reply)
         return std::string();
     return WideToGbk(MultiByteToWideString(reply, CP_UTF8));
 }
+
+std::string TrimText(const std::string& text, const char* characters)
+{
+    const size_t first = text.find_first_not_of(characters);
+    if (first == std::string::npos)
+        return std::string();
+    const size_t last = text.find_last_not_of(characters);
+    return text.substr(first, last - first + 1);
+}

@@ -44,5 +44,10 @@ int32_t MakeLocalTime(int year, int month, int day, int hour, int minute, int se
 // text, even when it is empty, and returns 0.
 int SplitString(const std::string& text, const std::string& delimiter, std::vector<std::string>& out);
 
+// The text without the given characters at either end (by default space, tab,
+// CR, LF, VT, FF). GBK trail bytes are never ASCII white space, so trimming
+// byte by byte is safe.
+std::string TrimText(const std::string& text, const char* characters = " \t\r\n\v\f");
+
 // HTTP reply text: UTF-8 converted to code page 936; "" for null.
 std::string ConvertReplyCodePage(const char* reply);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "base/Format.h"
 #include "base/MemoryStream.h"
 #include "data/ByteReader.h"
 #include "data/SearchKey.h"

@@ -45,7 +45,3 @@ int SaveTableFile(const char* path, std::string& storedPath, DirtyFlag& dirty, B
     dirty = 0;
     return 1;
 }
-
-// The text without leading and trailing white space (space, tab, CR, LF, VT,
-// FF); GBK trail bytes are never white space, so byte-wise trimming is safe.
-std::string TrimText(const std::string& text);

@@ -6,6 +6,7 @@
 
 #include "base/CPFile.h"
 #include "base/DataPaths.h"
+#include "base/Format.h"
 #include "data/TableFile.h"
 
 namespace {

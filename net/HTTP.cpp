@@ -5,6 +5,7 @@
 #include <new>
 
 #include "base/Base64.h"
+#include "base/Format.h"
 #include "net/DNSNameCache.h"
 #include "net/SocketUtil.h"
 
@@ -49,17 +50,6 @@ bool ContainsNoCase(const std::string& text, const char* word)
 bool IsBlank(char c)
 {
     return c == ' ' || c == '\t';
-}
-
-std::string Trim(const std::string& text)
-{
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && IsBlank(text[begin]))
-        ++begin;
-    while (end > begin && IsBlank(text[end - 1]))
-        --end;
-    return text.substr(begin, end - begin);
 }
 
 bool IsDigit(char c)
@@ -182,7 +172,7 @@ bool CHTTP::ParseUrl(const std::string& url, std::string& host, std::string& use
 bool CHTTP::ResolveLocation(const std::string& host, int32_t port, const std::string& path,
     const std::string& location, std::string& url)
 {
-    const std::string value = Trim(location);
+    const std::string value = TrimText(location, " \t");
     if (value.empty())
         return false;
     if (StartsWithNoCase(value, "http://")) {
@@ -228,7 +218,7 @@ bool CHTTP::FindHeaderIn(const std::string& block, const char* name, std::string
             while (nameEnd > pos && IsBlank(block[nameEnd - 1]))
                 --nameEnd;
             if (EqualNoCase(block.data() + pos, nameEnd - pos, name)) {
-                value = Trim(block.substr(colon + 1, end - colon - 1));
+                value = TrimText(block.substr(colon + 1, end - colon - 1), " \t");
                 return true;
             }
         }
