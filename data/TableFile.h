@@ -4,16 +4,13 @@
 // failed save leaves the old file as it was.
 #include <cstdint>
 #include <string>
-#include <type_traits>
+
+#include "base/PodBytes.h"
 
 class TableFileWriter
 {
 public:
-    template <class T> void Put(const T& value)
-    {
-        static_assert(std::is_trivially_copyable<T>::value, "fixed-layout values only");
-        m_bytes.append(reinterpret_cast<const char*>(&value), sizeof(T));
-    }
+    template <class T> void Put(const T& value) { AppendPod(m_bytes, value); }
     void PutBytes(const void* data, size_t size) { m_bytes.append(static_cast<const char*>(data), size); }
     const std::string& Bytes() const { return m_bytes; }
     bool SaveTo(const std::string& path) const;

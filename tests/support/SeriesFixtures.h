@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/MemoryStream.h"
+#include "base/PodBytes.h"
 #include "data/Bar.h"
 #include "data/TickRecord.h"
 #include "tests/support/RecordingDataProvider.h"
@@ -23,11 +24,6 @@ public:
 private:
     int32_t m_saved;
 };
-
-template <typename T> void AppendPod(std::string& bytes, const T& value)
-{
-    bytes.append(reinterpret_cast<const char*>(&value), sizeof(value));
-}
 
 // Prices are taken as exact thousandths: multiples of 1/8 stay exact in float.
 WireBar MakeWireBar(

@@ -6,8 +6,10 @@
 #include <ctime>
 
 #include "base/ExchangeTime.h"
+#include "base/PodBytes.h"
 #include "data/F10Sections.h"
 #include "data/Rc4.h"
+#include "tools/marketdata/SimPrices.h"
 
 namespace {
 
@@ -26,10 +28,6 @@ double RoundCents(double price)
 {
     return std::max(0.01, std::round(price * 100) / 100);
 }
-uint32_t Thousandths(double price)
-{
-    return static_cast<uint32_t>(std::lround(price * 1000));
-}
 
 int32_t DayStart(int32_t time)
 {
@@ -41,11 +39,6 @@ bool IsWeekday(int32_t day)
 {
     const int wday = SplitExchangeTime(day).tm_wday;
     return wday >= 1 && wday <= 5;
-}
-
-template <typename T> void AppendPod(std::string& bytes, const T& value)
-{
-    bytes.append(reinterpret_cast<const char*>(&value), sizeof(value));
 }
 
 } // namespace

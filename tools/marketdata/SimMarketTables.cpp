@@ -5,6 +5,8 @@
 #include <cstring>
 #include <set>
 
+#include "tools/marketdata/SimPrices.h"
+
 namespace {
 
 const uint16_t kTagSH = 'S' | ('H' << 8);
@@ -38,11 +40,6 @@ void SetAt(std::string& record, size_t offset, const void* data, size_t size)
 void SetFloatAt(std::string& record, size_t offset, float value)
 {
     SetAt(record, offset, &value, 4);
-}
-
-uint32_t Thousandths(double price)
-{
-    return price <= 0 ? 0 : static_cast<uint32_t>(std::lround(price * 1000.0));
 }
 
 // Midnight of a date in exchange time.
