@@ -124,9 +124,12 @@ TEST(MemoryStream, RefusedWritesChangeNothing)
         int32_t position;
         int32_t n;
     };
-    // Negative position or count, an end past 2^31, and a block the process cannot get.
+    // Negative position or count, an end past 2^31, and a block a 32-bit process cannot get
+    // (a 64-bit build can, so that case is only for the 32-bit program).
     const Case cases[] = { { -1, 1 }, { 0, -1 }, { INT32_MAX - 1, 10 }, { 0x7FFF0000, 1 } };
     for (const Case& c : cases) {
+        if (sizeof(void*) > 4 && c.position == 0x7FFF0000)
+            continue;
         SCOPED_TRACE(c.position);
         stream.Seek(c.position, 0);
         const std::string data(c.n > 0 ? static_cast<size_t>(c.n) : 1, 'q');

@@ -19,8 +19,13 @@ struct GdiHandleEntry
 static_assert(sizeof(GdiHandleEntry) == 24, "GDI handle entry layout");
 
 const unsigned kGdiHandleCount = 0x10000;
+#ifdef _WIN64
+const unsigned kTebPebOffset = 0x60; // 64-bit thread environment block
+const unsigned kPebGdiHandleTableOffset = 0xF8; // 64-bit process environment block
+#else
 const unsigned kTebPebOffset = 0x30; // 32-bit thread environment block
 const unsigned kPebGdiHandleTableOffset = 0x94; // 32-bit process environment block
+#endif
 const uint16_t kStockFlag = 0x80;
 
 DWORD CountHandleTable()

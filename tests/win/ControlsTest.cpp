@@ -105,7 +105,7 @@ TEST(Controls, ComboListBoxToolTipPickerProgress)
 
 TEST(Menu, ItemInfoWithExplicitSizeAndLongText)
 {
-    EXPECT_EQ(kMenuItemInfoSize, 48u);
+    EXPECT_EQ(kMenuItemInfoSize, sizeof(void*) == 4 ? 48u : 80u);
     CMenu menu;
     ASSERT_TRUE(menu.CreatePopup());
     ASSERT_TRUE(menu.AppendItem(MF_STRING, 4000, "前复权(&Q)\tF10"));
