@@ -120,6 +120,8 @@ CHTTP::CHTTP()
     , m_count(0)
     , m_waitMs(kDefaultWaitMs)
     , m_connectTimeoutMs(kDefaultConnectTimeoutMs)
+    , m_exchangeMs(kDefaultExchangeTimeoutMs)
+    , m_deadline(0)
 {
 }
 
@@ -267,13 +269,29 @@ void CHTTP::Close()
     ::WSASetLastError(error);
 }
 
+DWORD CHTTP::Remaining(DWORD limitMs) const
+{
+    const ULONGLONG now = ::GetTickCount64();
+    if (m_deadline == 0)
+        return limitMs;
+    if (now >= m_deadline)
+        return 0;
+    const ULONGLONG left = m_deadline - now;
+    return left < limitMs ? static_cast<DWORD>(left) : limitMs;
+}
+
 bool CHTTP::ConnectOnce(const sockaddr_in& address)
 {
+    const DWORD timeoutMs = Remaining(m_connectTimeoutMs);
+    if (timeoutMs == 0) {
+        ::WSASetLastError(WSAETIMEDOUT);
+        return false;
+    }
     const SOCKET s = ::WSASocketA(AF_INET, SOCK_STREAM, IPPROTO_TCP, nullptr, 0, WSA_FLAG_OVERLAPPED);
     if (s == INVALID_SOCKET)
         return false;
     m_socket.Attach(s);
-    return ConnectWithTimeout(s, address, m_connectTimeoutMs);
+    return ConnectWithTimeout(s, address, timeoutMs);
 }
 
 bool CHTTP::Connect()
@@ -311,7 +329,9 @@ bool CHTTP::FinishOverlapped(DWORD& transferred)
 {
     transferred = 0;
     const SOCKET s = m_socket.Get();
-    if (::WSAWaitForMultipleEvents(1, &m_event, FALSE, m_waitMs, FALSE) == WSA_WAIT_EVENT_0) {
+    // Each wait is bounded, and so is the exchange: a server that sends a byte
+    // just before every wait runs out still fails at the deadline.
+    if (::WSAWaitForMultipleEvents(1, &m_event, FALSE, Remaining(m_waitMs), FALSE) == WSA_WAIT_EVENT_0) {
         DWORD flags = 0;
         return ::WSAGetOverlappedResult(s, &m_io->overlapped, &transferred, FALSE, &flags) != FALSE;
     }
@@ -338,6 +358,10 @@ bool CHTTP::SendAll(const char* data, int32_t length)
         return false;
     int32_t sent = 0;
     while (sent < length) {
+        if (Remaining(m_waitMs) == 0) {
+            ::WSASetLastError(WSAETIMEDOUT);
+            return false;
+        }
         ::WSAResetEvent(m_event);
         std::memset(&m_io->overlapped, 0, sizeof(m_io->overlapped));
         m_io->overlapped.hEvent = m_event;
@@ -366,6 +390,10 @@ int32_t CHTTP::Receive(int32_t n)
     const int32_t room = kBufferSize - m_count;
     int32_t wanted = (n >= 0 && n <= room) ? n : room;
     while (wanted > 0) {
+        if (Remaining(m_waitMs) == 0) {
+            ::WSASetLastError(WSAETIMEDOUT);
+            return kReceiveFailed;
+        }
         ::WSAResetEvent(m_event);
         std::memset(&m_io->overlapped, 0, sizeof(m_io->overlapped));
         m_io->overlapped.hEvent = m_event;
@@ -480,6 +508,8 @@ int32_t CHTTP::SendOneRequest(const std::string& url)
 
 int32_t CHTTP::SendRequest(const std::string& url)
 {
+    // The deadline covers every redirect and the body read after this.
+    m_deadline = ::GetTickCount64() + m_exchangeMs;
     std::string next = url;
     for (int redirects = 0;; ++redirects) {
         const int32_t status = SendOneRequest(next);

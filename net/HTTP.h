@@ -31,6 +31,10 @@ public:
     static const int32_t kBufferSize = 65536;
     static const DWORD kDefaultWaitMs = 10000;
     static const DWORD kDefaultConnectTimeoutMs = 10000;
+    // The longest one whole exchange (connect, request, every redirect and the
+    // whole body) may take: long enough for an update download on a slow line,
+    // short enough that a server dripping bytes cannot hold the transfer lock.
+    static const DWORD kDefaultExchangeTimeoutMs = 300000;
     static const int kMaxRedirects = 10;
     static const int kConnectRetries = 3;
     // A body beyond this is refused rather than held in memory.
@@ -73,6 +77,8 @@ public:
     void SetWaitTimeout(DWORD ms) { m_waitMs = ms; }
     DWORD GetWaitTimeout() const { return m_waitMs; }
     void SetConnectTimeout(DWORD ms) { m_connectTimeoutMs = ms; }
+    void SetExchangeTimeout(DWORD ms) { m_exchangeMs = ms; }
+    DWORD GetExchangeTimeout() const { return m_exchangeMs; }
 
     const std::string& GetHeaderBlock() const { return m_headerBlock; }
     const std::string& GetCurrentUrl() const { return m_currentUrl; }
@@ -101,6 +107,9 @@ private:
     bool ReadUntilClose(std::string& body);
     bool AppendBuffered(std::string& body, int64_t limit);
     void Consume(int32_t n);
+    // What is left of the running exchange's time, at most limitMs; 0 once
+    // it has run out.
+    DWORD Remaining(DWORD limitMs) const;
 
     CAutoPtrSocket m_socket;
     WSAEVENT m_event;
@@ -117,4 +126,6 @@ private:
     int32_t m_count;
     DWORD m_waitMs;
     DWORD m_connectTimeoutMs;
+    DWORD m_exchangeMs;
+    ULONGLONG m_deadline; // tick count at which the running exchange fails
 };
