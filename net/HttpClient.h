@@ -11,6 +11,8 @@
 #include "net/ProxySettings.h"
 
 class CMemoryStream;
+class CHttpFile;
+class CInternetHandle;
 
 class HttpClient : public Singleton<HttpClient>
 {
@@ -44,6 +46,11 @@ private:
 
     int32_t DownloadWinInet(const ProxySettings::Values& proxy, const char* url, CMemoryStream* out,
         char* buffer, int32_t bufferSize, const char* extraHeaders);
+    int32_t ReadWinInetBody(
+        CHttpFile& file, CMemoryStream* out, char* buffer, int32_t bufferSize, ULONGLONG deadline);
+    // The connect, send and receive waits on one WinINet handle, cut to what
+    // is left before the deadline.
+    void SetWaits(CInternetHandle& handle, ULONGLONG deadline);
     int32_t DownloadRaw(const char* url, CMemoryStream* out, const char* extraHeaders);
 
     ProxySettings m_proxy;

@@ -50,7 +50,7 @@ CInternetSession::CInternetSession(
         throw CInternetException(nullptr, "Failed to open an internet session");
 }
 
-void CInternetSession::SetOption(DWORD option, const char* text)
+void CInternetHandle::SetOption(DWORD option, const char* text)
 {
     if (!::InternetSetOptionA(
             m_handle, option, const_cast<char*>(text), static_cast<DWORD>(std::strlen(text))))
@@ -58,11 +58,39 @@ void CInternetSession::SetOption(DWORD option, const char* text)
             m_handle, "Failed to set an internet option (%u)", static_cast<unsigned>(option));
 }
 
-void CInternetSession::SetOption(DWORD option, DWORD value)
+void CInternetHandle::SetOption(DWORD option, DWORD value)
 {
     if (!::InternetSetOptionA(m_handle, option, &value, sizeof(value)))
         throw CInternetException(
             m_handle, "Failed to set an internet option (%u)", static_cast<unsigned>(option));
+}
+
+CInternetConnection::CInternetConnection(const CInternetSession& session, const std::string& host,
+    INTERNET_PORT port, const std::string& user, const std::string& password, DWORD_PTR context)
+{
+    m_handle = ::InternetConnectA(session.Get(), host.c_str(), port, user.empty() ? nullptr : user.c_str(),
+        password.empty() ? nullptr : password.c_str(), INTERNET_SERVICE_HTTP, 0, context);
+    if (!m_handle)
+        throw CInternetException(
+            reinterpret_cast<void*>(context), "Failed to open http url (%s)", host.c_str());
+}
+
+CHttpFile::CHttpFile(const CInternetConnection& connection, const std::string& path, const char* version,
+    DWORD flags, DWORD_PTR context)
+    : m_url(path)
+{
+    m_handle = ::HttpOpenRequestA(
+        connection.Get(), "GET", m_url.c_str(), version, nullptr, nullptr, flags, context);
+    if (!m_handle)
+        throw CInternetException(
+            reinterpret_cast<void*>(context), "Failed to open http url (%s)", m_url.c_str());
+}
+
+void CHttpFile::Send(const char* headers)
+{
+    const bool any = headers && *headers;
+    if (!::HttpSendRequestA(m_handle, any ? headers : nullptr, any ? static_cast<DWORD>(-1) : 0, nullptr, 0))
+        throw CInternetException(m_handle, "Failed to open http url (%s)", m_url.c_str());
 }
 
 CHttpFile::CHttpFile(const CInternetSession& session, const char* url, const char* headers,
@@ -99,4 +127,29 @@ bool CHttpFile::TryQueryInfo(DWORD level, DWORD& value)
     DWORD size = sizeof(value);
     DWORD index = 0;
     return ::HttpQueryInfoA(m_handle, level | HTTP_QUERY_FLAG_NUMBER, &value, &size, &index) != FALSE;
+}
+
+DWORD CHttpFile::QueryTextSize(DWORD level)
+{
+    DWORD size = 0;
+    DWORD index = 0;
+    if (::HttpQueryInfoA(m_handle, level, nullptr, &size, &index)
+        || ::GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+        return 0;
+    return size;
+}
+
+bool CHttpFile::QueryText(DWORD level, std::string& text, DWORD maxLength)
+{
+    text.clear();
+    const DWORD needed = QueryTextSize(level);
+    if (needed == 0 || needed > maxLength + 1)
+        return false;
+    std::vector<char> buffer(needed + 1);
+    DWORD size = needed;
+    DWORD index = 0;
+    if (!::HttpQueryInfoA(m_handle, level, buffer.data(), &size, &index))
+        return false;
+    text.assign(buffer.data(), size < needed ? size : needed);
+    return true;
 }

@@ -37,6 +37,10 @@ public:
     }
     virtual ~CInternetHandle();
     HINTERNET Get() const { return m_handle; }
+    // Text option (e.g. proxy user name 43, proxy password 44).
+    void SetOption(DWORD option, const char* text);
+    // Number option (e.g. connect time-out 2, connect retries 3).
+    void SetOption(DWORD option, DWORD value);
 
 protected:
     HINTERNET m_handle;
@@ -51,10 +55,15 @@ class CInternetSession : public CInternetHandle
 public:
     // proxy and bypass may be null or empty (none).
     CInternetSession(const char* agent, DWORD accessType, const char* proxy, const char* bypass, DWORD flags);
-    // Text option (e.g. proxy user name 43, proxy password 44).
-    void SetOption(DWORD option, const char* text);
-    // Number option (e.g. connect time-out 2, connect retries 3).
-    void SetOption(DWORD option, DWORD value);
+};
+
+// A connection to one HTTP server (through the session's proxy, if any).
+class CInternetConnection : public CInternetHandle
+{
+public:
+    // user and password may be empty.
+    CInternetConnection(const CInternetSession& session, const std::string& host, INTERNET_PORT port,
+        const std::string& user, const std::string& password, DWORD_PTR context);
 };
 
 class CHttpFile : public CInternetHandle
@@ -63,11 +72,22 @@ public:
     // headerLength -1: headers is zero-terminated.
     CHttpFile(const CInternetSession& session, const char* url, const char* headers, DWORD headerLength,
         DWORD flags, DWORD_PTR context);
+    // A GET of path (with its query) on connection, not yet sent: options
+    // set on it before Send govern the whole exchange. version: the request
+    // line's ("HTTP/1.0", "HTTP/1.1"), null for the platform's.
+    CHttpFile(const CInternetConnection& connection, const std::string& path, const char* version,
+        DWORD flags, DWORD_PTR context);
+    // Sends the request with headers (may be null) as further header lines.
+    void Send(const char* headers);
     DWORD Read(void* buffer, DWORD count);
     // The value of info level as a number.
     DWORD QueryInfo(DWORD level, DWORD index = 0);
     // The same without throwing: false when the value is absent.
     bool TryQueryInfo(DWORD level, DWORD& value);
+    // The value of info level as text; false when it is absent or longer than maxLength.
+    bool QueryText(DWORD level, std::string& text, DWORD maxLength);
+    // The size in bytes of the value of info level as text; 0 when absent.
+    DWORD QueryTextSize(DWORD level);
 
 private:
     std::string m_url;
