@@ -53,3 +53,13 @@ const uint32_t kInflateStep = 16384;
 // when memory runs out or the output would pass maxOutput.
 int InflateBuffer(const uint8_t* data, uint32_t length, uint8_t** out, uint32_t* outLength,
     uint32_t maxOutput = kMaxInflatedBody);
+
+class CMemoryStream;
+class ReplyMemoryCharge;
+
+// The same, appending the inflated bytes to out at its end as they come, with
+// every growth of out charged to charge first: 0, or Z_DATA_ERROR as above, or
+// Z_MEM_ERROR when memory or the budget runs out or the output would pass
+// maxOutput. On failure out holds what came before the failure.
+int InflateToStream(
+    const uint8_t* data, uint32_t length, CMemoryStream& out, uint32_t maxOutput, ReplyMemoryCharge& charge);

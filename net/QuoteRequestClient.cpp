@@ -13,6 +13,10 @@ namespace {
 
 std::atomic<DWORD> g_defaultConnectTimeoutMs { QuoteRequestClient::kDefaultConnectTimeoutMs };
 std::atomic<DWORD> g_defaultIoTimeoutMs { QuoteRequestClient::kDefaultIoTimeoutMs };
+std::atomic<DWORD> g_defaultExchangeTimeoutMs { QuoteRequestClient::kDefaultExchangeTimeoutMs };
+// Bytes asked of one receive, and the least the reply buffer grows by.
+const uint32_t kReceivePiece = 65536;
+const uint32_t kSlack = 32;
 
 void DebugPrint(const char* format, int code)
 {
@@ -21,34 +25,85 @@ void DebugPrint(const char* format, int code)
     ::OutputDebugStringA(text);
 }
 
+// Waits until s can be read (or written) within waitMs and before the
+// deadline; a wait that runs out sets WSAETIMEDOUT. Without a deadline the
+// socket's own time-outs bound the call that follows.
+bool WaitForSocket(SOCKET s, bool write, DWORD waitMs, ULONGLONG deadline)
+{
+    if (deadline == 0)
+        return true;
+    const ULONGLONG now = ::GetTickCount64();
+    const ULONGLONG left = deadline > now ? deadline - now : 0;
+    const DWORD ms = left < waitMs ? static_cast<DWORD>(left) : waitMs;
+    fd_set set;
+    FD_ZERO(&set);
+    FD_SET(s, &set);
+    timeval timeout;
+    timeout.tv_sec = static_cast<long>(ms / 1000);
+    timeout.tv_usec = static_cast<long>((ms % 1000) * 1000);
+    const int ready = ::select(0, write ? nullptr : &set, write ? &set : nullptr, nullptr, &timeout);
+    if (ready == 0)
+        ::WSASetLastError(WSAETIMEDOUT);
+    return ready > 0;
+}
+
 } // namespace
 
 QuoteRequestClient::QuoteRequestClient(const char* address, uint16_t port)
     : m_replyBuffer(nullptr)
     , m_replyCapacity(0)
+    , m_replyLength(0)
     , m_address(address ? address : "")
     , m_port(port)
     , m_connectTimeoutMs(g_defaultConnectTimeoutMs.load())
     , m_ioTimeoutMs(g_defaultIoTimeoutMs.load())
+    , m_exchangeTimeoutMs(g_defaultExchangeTimeoutMs.load())
+    , m_deadline(0)
     , m_callbackMade(false)
 {
 }
 
 QuoteRequestClient::~QuoteRequestClient()
 {
-    std::free(m_replyBuffer);
+    FreeReplyBuffer();
 }
 
-void QuoteRequestClient::SetTimeouts(DWORD connectMs, DWORD ioMs)
+void QuoteRequestClient::SetTimeouts(DWORD connectMs, DWORD ioMs, DWORD exchangeMs)
 {
     m_connectTimeoutMs = connectMs;
     m_ioTimeoutMs = ioMs;
+    m_exchangeTimeoutMs = exchangeMs;
 }
 
-void QuoteRequestClient::SetDefaultTimeouts(DWORD connectMs, DWORD ioMs)
+void QuoteRequestClient::SetDefaultTimeouts(DWORD connectMs, DWORD ioMs, DWORD exchangeMs)
 {
     g_defaultConnectTimeoutMs = connectMs;
     g_defaultIoTimeoutMs = ioMs;
+    g_defaultExchangeTimeoutMs = exchangeMs;
+}
+
+void QuoteRequestClient::FreeReplyBuffer()
+{
+    std::free(m_replyBuffer);
+    m_replyBuffer = nullptr;
+    m_replyCapacity = 0;
+    m_replyLength = 0;
+    m_bufferCharge.Release();
+}
+
+bool QuoteRequestClient::GrowReplyBuffer(uint32_t capacity)
+{
+    if (capacity <= m_replyCapacity)
+        return true;
+    const uint64_t bytes = static_cast<uint64_t>(capacity) + kSlack;
+    if (!m_bufferCharge.GrowTo(bytes))
+        return false;
+    uint8_t* grown = static_cast<uint8_t*>(std::realloc(m_replyBuffer, static_cast<size_t>(bytes)));
+    if (!grown)
+        return false;
+    m_replyBuffer = grown;
+    m_replyCapacity = capacity;
+    return true;
 }
 
 CMemoryStream* QuoteRequestClient::TargetOf(DownloadRequest& request)
@@ -76,17 +131,18 @@ void QuoteRequestClient::CallBack(DownloadRequest& request, CMemoryStream* strea
 HRESULT QuoteRequestClient::Execute(DownloadRequest& request)
 {
     m_callbackMade = false;
+    m_deadline = ::GetTickCount64() + m_exchangeTimeoutMs;
+    HRESULT hr = E_FAIL;
     try {
         if (!Connect(request) || !ReceiveReply(request)) {
             request.state = DownloadRequest::kFailed;
             CallBack(request, nullptr, 0);
-            return E_FAIL;
+        } else {
+            request.state = DownloadRequest::kDone;
+            hr = DeliverReply(request);
+            if (FAILED(hr))
+                CallBack(request, nullptr, 0);
         }
-        request.state = DownloadRequest::kDone;
-        HRESULT hr = DeliverReply(request);
-        if (FAILED(hr))
-            CallBack(request, nullptr, 0);
-        return hr;
     } catch (...) {
         CloseSocket(request);
         // The asker waits for exactly one answer: give the failure unless the
@@ -95,8 +151,15 @@ HRESULT QuoteRequestClient::Execute(DownloadRequest& request)
             CallBack(request, nullptr, 0);
         } catch (...) {
         }
-        return E_FAIL;
+        hr = E_FAIL;
     }
+    // The reply has been handed over: what it held is no longer in flight.
+    if (m_replyStream.GetCapacity() > static_cast<int32_t>(kKeptReplyBuffer))
+        m_replyStream.Clear();
+    m_streamCharge.Release();
+    if (m_replyCapacity > kKeptReplyBuffer)
+        FreeReplyBuffer();
+    return hr;
 }
 
 int QuoteRequestClient::Connect(DownloadRequest& request)
@@ -109,8 +172,12 @@ int QuoteRequestClient::Connect(DownloadRequest& request)
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = ::inet_addr(m_address.c_str());
     addr.sin_port = htons(static_cast<u_short>(m_port));
-    if (addr.sin_addr.s_addr == INADDR_NONE
-        || !ConnectWithTimeout(request.socket, addr, m_connectTimeoutMs)) {
+    const ULONGLONG now = ::GetTickCount64();
+    const ULONGLONG left = m_deadline > now ? m_deadline - now : 0;
+    const DWORD connectMs
+        = m_deadline == 0 || left > m_connectTimeoutMs ? m_connectTimeoutMs : static_cast<DWORD>(left);
+    if (addr.sin_addr.s_addr == INADDR_NONE || connectMs == 0
+        || !ConnectWithTimeout(request.socket, addr, connectMs)) {
         CloseSocket(request);
         return 0;
     }
@@ -128,7 +195,8 @@ int QuoteRequestClient::Connect(DownloadRequest& request)
     header.value = request.value;
     header.value2 = request.value2;
     header.command = static_cast<uint16_t>(request.command);
-    if (!SendAll(request.socket, reinterpret_cast<const char*>(&header), sizeof(header))) {
+    if (!SendAll(request.socket, reinterpret_cast<const char*>(&header), sizeof(header), m_ioTimeoutMs,
+            m_deadline)) {
         CloseSocket(request);
         return 0;
     }
@@ -138,7 +206,8 @@ int QuoteRequestClient::Connect(DownloadRequest& request)
 int QuoteRequestClient::ReceiveReply(DownloadRequest& request)
 {
     QuoteReplyHeader header;
-    if (!RecvAll(request.socket, reinterpret_cast<char*>(&header), sizeof(header))) {
+    if (!RecvAll(
+            request.socket, reinterpret_cast<char*>(&header), sizeof(header), m_ioTimeoutMs, m_deadline)) {
         CloseSocket(request);
         return 0;
     }
@@ -154,64 +223,87 @@ int QuoteRequestClient::ReceiveReply(DownloadRequest& request)
         CloseSocket(request);
         return 0;
     }
-    uint8_t* buffer = ReserveReplyBuffer(header.bodyLength);
-    if (!buffer) {
-        ::OutputDebugStringA("alloc memory error");
-        CloseSocket(request);
-        return 0;
-    }
-    if (!RecvAll(request.socket, reinterpret_cast<char*>(buffer), static_cast<int>(header.bodyLength))) {
-        CloseSocket(request);
-        return 0;
-    }
+    const bool received = ReceiveBody(request.socket, header.bodyLength);
     CloseSocket(request);
+    if (!received)
+        return 0;
+    // The body stays in the reply buffer: delivery shapes the target stream
+    // from it, so the reply is never held twice before it is inflated.
     target->Clear();
     request.value = header.value;
     request.value2 = header.value2;
     request.compression = header.compression;
-    return target->Write(buffer, static_cast<int32_t>(header.bodyLength))
-            == static_cast<int32_t>(header.bodyLength)
-        ? 1
-        : 0;
+    return 1;
+}
+
+bool QuoteRequestClient::ReceiveBody(SOCKET s, uint32_t length)
+{
+    m_replyLength = 0;
+    uint32_t received = 0;
+    while (received < length) {
+        const uint32_t piece = length - received < kReceivePiece ? length - received : kReceivePiece;
+        if (m_replyCapacity < received + piece) {
+            // Doubling keeps the copies few; the announced length only bounds it.
+            uint64_t wanted = static_cast<uint64_t>(m_replyCapacity) * 2;
+            if (wanted < received + piece)
+                wanted = received + piece;
+            if (wanted > length)
+                wanted = length;
+            if (!GrowReplyBuffer(static_cast<uint32_t>(wanted))) {
+                ::OutputDebugStringA("alloc memory error");
+                return false;
+            }
+        }
+        if (!RecvAll(s, reinterpret_cast<char*>(m_replyBuffer + received), static_cast<int>(piece),
+                m_ioTimeoutMs, m_deadline))
+            return false;
+        received += piece;
+    }
+    std::memset(m_replyBuffer + length, 0, 1);
+    m_replyLength = length;
+    return true;
 }
 
 HRESULT QuoteRequestClient::DeliverReply(DownloadRequest& request)
 {
     CMemoryStream* target = TargetOf(request);
-    const int32_t size = target->GetSize();
-    if (size > 0 && (request.compression == kCompressionZlib || request.compression == kCompressionNone)) {
-        uint8_t* plain = nullptr;
-        uint32_t plainLength = 0;
-        CMemoryStream shaped;
-        bool ok = shaped.Reserve(8 + size) >= 8 + size;
+    const uint32_t length = m_replyLength;
+    const uint8_t* body = m_replyBuffer;
+    target->Clear();
+    bool ok = true;
+    if (request.compression == kCompressionZlib || request.compression == kCompressionNone) {
+        const uint64_t initial = 8 + static_cast<uint64_t>(length);
+        ok = m_streamCharge.GrowTo(initial)
+            && target->Reserve(static_cast<int32_t>(initial)) >= static_cast<int32_t>(initial)
+            && target->Write(&request.value, 4) == 4 && target->Write(&request.value2, 4) == 4;
         if (ok && request.compression == kCompressionZlib) {
-            // The stream keeps the compressed body when this fails.
-            ok = InflateBuffer(target->GetBuffer(), static_cast<uint32_t>(size), &plain, &plainLength) == 0
-                && plainLength > 0;
+            ok = InflateToStream(body, length, *target, kMaxInflatedBody, m_streamCharge) == 0
+                && target->GetSize() > 8;
+            if (!ok) {
+                // The asker may look at what came: the compressed body.
+                target->Clear();
+                target->Write(body, static_cast<int32_t>(length));
+            }
         } else if (ok) {
-            plainLength = static_cast<uint32_t>(size);
+            ok = target->Write(body, static_cast<int32_t>(length)) == static_cast<int32_t>(length);
         }
-        const uint8_t* body = plain ? plain : target->GetBuffer();
-        ok = ok && shaped.Write(&request.value, 4) == 4 && shaped.Write(&request.value2, 4) == 4
-            && shaped.Write(body, static_cast<int32_t>(plainLength)) == static_cast<int32_t>(plainLength);
-        std::free(plain);
-        if (!ok)
-            return E_FAIL;
-        target->Clear();
-        if (target->Write(shaped.GetBuffer(), shaped.GetSize()) != shaped.GetSize())
-            return E_FAIL;
+    } else {
+        ok = m_streamCharge.GrowTo(length)
+            && target->Write(body, static_cast<int32_t>(length)) == static_cast<int32_t>(length);
     }
+    if (!ok)
+        return E_FAIL;
     // Readers start at the beginning of the delivered stream.
     target->Seek(0, 0);
     CallBack(request, target, 1);
     return 0;
 }
 
-int QuoteRequestClient::SendAll(SOCKET s, const char* data, int length)
+int QuoteRequestClient::SendAll(SOCKET s, const char* data, int length, DWORD waitMs, ULONGLONG deadline)
 {
     while (length > 0) {
         const int piece = length < 1024 ? length : 1024;
-        const int sent = ::send(s, data, piece, 0);
+        const int sent = WaitForSocket(s, true, waitMs, deadline) ? ::send(s, data, piece, 0) : SOCKET_ERROR;
         if (sent == SOCKET_ERROR) {
             DebugPrint("WSAGetLastError3 = %d\n", ::WSAGetLastError());
             return 0;
@@ -222,11 +314,14 @@ int QuoteRequestClient::SendAll(SOCKET s, const char* data, int length)
     return 1;
 }
 
-int QuoteRequestClient::RecvAll(SOCKET s, char* buffer, int length)
+int QuoteRequestClient::RecvAll(SOCKET s, char* buffer, int length, DWORD waitMs, ULONGLONG deadline)
 {
     while (length > 0) {
         const int piece = length < 65536 ? length : 65536;
-        const int got = ::recv(s, buffer, piece, 0);
+        // Each receive is bounded by the socket's time-out; the deadline bounds
+        // them all, so a server that drips a byte before every time-out still fails.
+        const int got
+            = WaitForSocket(s, false, waitMs, deadline) ? ::recv(s, buffer, piece, 0) : SOCKET_ERROR;
         if (got == SOCKET_ERROR || got == 0) {
             DebugPrint("WSAGetLastError2 = %d\n", ::WSAGetLastError());
             return 0;
@@ -242,12 +337,9 @@ uint8_t* QuoteRequestClient::ReserveReplyBuffer(uint32_t length)
     if (length > kMaxQuoteReplyBody)
         return nullptr;
     if (m_replyCapacity < length) {
-        std::free(m_replyBuffer);
-        m_replyCapacity = 0;
-        m_replyBuffer = static_cast<uint8_t*>(std::malloc(static_cast<size_t>(length) + 32));
-        if (!m_replyBuffer)
+        FreeReplyBuffer();
+        if (!GrowReplyBuffer(length))
             return nullptr;
-        m_replyCapacity = length;
     }
     std::memset(m_replyBuffer, 0, static_cast<size_t>(length) + 1);
     return m_replyBuffer;

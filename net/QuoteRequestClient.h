@@ -9,6 +9,7 @@
 
 #include "base/MemoryStream.h"
 #include "net/DownloadRequest.h"
+#include "net/ReplyMemoryBudget.h"
 #include "net/WinsockSession.h"
 
 class QuoteRequestClient
@@ -16,6 +17,13 @@ class QuoteRequestClient
 public:
     static const DWORD kDefaultConnectTimeoutMs = 10000;
     static const DWORD kDefaultIoTimeoutMs = 30000;
+    // The longest one whole exchange (connect, send and the whole reply) may
+    // take, however the bytes trickle in: long enough for the largest real
+    // reply on a slow line, short enough that a dripping server cannot hold a
+    // worker, or shutdown, for long.
+    static constexpr DWORD kDefaultExchangeTimeoutMs = 120000;
+    // A reply buffer beyond this is not kept for the next request.
+    static constexpr uint32_t kKeptReplyBuffer = 1u << 20;
 
     // address: dotted IPv4 text, never looked up as a name.
     QuoteRequestClient(const char* address, uint16_t port);
@@ -36,11 +44,15 @@ public:
     // 0, or E_FAIL when the body does not inflate (no call made then).
     HRESULT DeliverReply(DownloadRequest& request);
 
-    static int SendAll(SOCKET s, const char* data, int length);
-    static int RecvAll(SOCKET s, char* buffer, int length);
+    // Blocking loops; with a deadline (a tick count, 0 for none) each wait
+    // for the socket is also bounded by waitMs and fails once the deadline
+    // has passed.
+    static int SendAll(
+        SOCKET s, const char* data, int length, DWORD waitMs = INFINITE, ULONGLONG deadline = 0);
+    static int RecvAll(SOCKET s, char* buffer, int length, DWORD waitMs = INFINITE, ULONGLONG deadline = 0);
 
     // Grows only (length + 32 when it must); zero-fills length + 1 bytes.
-    // Null when the memory cannot be had.
+    // Null when the memory cannot be had or the reply budget has no room.
     uint8_t* ReserveReplyBuffer(uint32_t length);
     uint32_t GetReplyCapacity() const { return m_replyCapacity; }
     const uint8_t* GetReplyBuffer() const { return m_replyBuffer; }
@@ -49,10 +61,10 @@ public:
     // given it may read it only during the call.
     CMemoryStream* GetReplyStream() { return &m_replyStream; }
 
-    void SetTimeouts(DWORD connectMs, DWORD ioMs);
+    void SetTimeouts(DWORD connectMs, DWORD ioMs, DWORD exchangeMs = kDefaultExchangeTimeoutMs);
     // Time-outs of clients created from now on (the request manager's
     // clients included); a test lowers them to see a stalled server fail fast.
-    static void SetDefaultTimeouts(DWORD connectMs, DWORD ioMs);
+    static void SetDefaultTimeouts(DWORD connectMs, DWORD ioMs, DWORD exchangeMs = kDefaultExchangeTimeoutMs);
 
 private:
     QuoteRequestClient(const QuoteRequestClient&) = delete;
@@ -61,14 +73,26 @@ private:
     CMemoryStream* TargetOf(DownloadRequest& request);
     void CloseSocket(DownloadRequest& request);
     void CallBack(DownloadRequest& request, CMemoryStream* stream, int32_t ok);
+    // Makes the reply buffer hold at least capacity bytes, keeping what it
+    // holds; false when the memory or the budget says no.
+    bool GrowReplyBuffer(uint32_t capacity);
+    void FreeReplyBuffer();
+    // Receives the announced body into the reply buffer, growing it only as
+    // bytes arrive.
+    bool ReceiveBody(SOCKET s, uint32_t length);
 
     WinsockSession m_winsock;
     uint8_t* m_replyBuffer;
     uint32_t m_replyCapacity;
+    uint32_t m_replyLength; // body bytes of the last reply in the buffer
+    ReplyMemoryCharge m_bufferCharge; // what the reply buffer holds
+    ReplyMemoryCharge m_streamCharge; // what the delivered stream holds during delivery
     CMemoryStream m_replyStream;
     std::string m_address;
     uint32_t m_port;
     DWORD m_connectTimeoutMs;
     DWORD m_ioTimeoutMs;
+    DWORD m_exchangeTimeoutMs;
+    ULONGLONG m_deadline; // of the running exchange
     bool m_callbackMade; // for the request now running
 };

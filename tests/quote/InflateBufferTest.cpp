@@ -4,7 +4,9 @@
 #include <cstdlib>
 #include <string>
 
+#include "base/MemoryStream.h"
 #include "net/QuoteProtocol.h"
+#include "net/ReplyMemoryBudget.h"
 
 namespace {
 
@@ -81,6 +83,51 @@ TEST(InflateBufferTest, OutputBeyondTheCapIsRefused)
     const std::string bomb = Deflate(std::string(5 * kInflateStep, '\0'));
     EXPECT_EQ(Z_MEM_ERROR, InflateAll(bomb, 4 * kInflateStep).result);
     EXPECT_EQ(0, InflateAll(bomb, 5 * kInflateStep).result);
+}
+
+TEST(InflateBufferTest, InflatingIntoAStreamAppendsAndChargesEveryGrowthFirst)
+{
+    ReplyMemoryBudget budget;
+    budget.SetLimit(1u << 20);
+    const std::string plain(3 * kInflateStep + 5, 'q');
+    const std::string packed = Deflate(plain);
+    {
+        ReplyMemoryCharge charge(budget);
+        CMemoryStream out;
+        out.Write("head", 4);
+        ASSERT_EQ(0,
+            InflateToStream(reinterpret_cast<const uint8_t*>(packed.data()),
+                static_cast<uint32_t>(packed.size()), out, kMaxInflatedBody, charge));
+        EXPECT_EQ(std::string(reinterpret_cast<const char*>(out.GetBuffer()), out.GetSize()), "head" + plain);
+        // What the stream holds was charged before it was taken.
+        EXPECT_GE(charge.Bytes(), static_cast<uint64_t>(out.GetSize()));
+        EXPECT_EQ(budget.Charged(), charge.Bytes());
+    }
+    EXPECT_EQ(0u, budget.Charged());
+
+    // A budget without room, the cap and a truncated stream all fail.
+    budget.SetLimit(2 * kInflateStep);
+    struct Case
+    {
+        const char* name;
+        std::string input;
+        uint32_t maxOutput;
+        int result;
+    };
+    const Case cases[] = {
+        { "over the budget", packed, kMaxInflatedBody, Z_MEM_ERROR },
+        { "over the cap", packed, 2 * kInflateStep, Z_MEM_ERROR },
+        { "truncated", packed.substr(0, packed.size() / 2), kMaxInflatedBody, Z_DATA_ERROR },
+    };
+    for (const Case& c : cases) {
+        ReplyMemoryCharge charge(budget);
+        CMemoryStream out;
+        EXPECT_EQ(c.result,
+            InflateToStream(reinterpret_cast<const uint8_t*>(c.input.data()),
+                static_cast<uint32_t>(c.input.size()), out, c.maxOutput, charge))
+            << c.name;
+        EXPECT_LE(budget.Charged(), budget.Limit()) << c.name;
+    }
 }
 
 TEST(InflateBufferTest, AnEmptyStreamSucceedsWithNothing)

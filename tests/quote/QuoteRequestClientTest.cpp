@@ -13,6 +13,7 @@
 #include "base/MemoryStream.h"
 #include "net/QuoteProtocol.h"
 #include "net/QuoteRequestClient.h"
+#include "net/ReplyMemoryBudget.h"
 #include "net/WinsockSession.h"
 #include "tests/support/QuoteFixtures.h"
 #include "tools/quotesim/QuoteSimulator.h"
@@ -297,6 +298,96 @@ TEST_F(QuoteClientTest, AStalledServerFailsTheRequestAtTheReceiveTimeout)
     EXPECT_EQ(1, calls.CallsFor(1));
     EXPECT_EQ(1u, sim.RequestCount());
     sim.ClearFault();
+}
+
+TEST_F(QuoteClientTest, ADrippingServerFailsTheRequestAtTheExchangeDeadline)
+{
+    // A byte every 100 ms never trips the 1 s receive wait; the whole reply
+    // would take over 20 s.
+    body = PatternBody(200);
+    sim.SetFault(SimFault::Drip);
+    sim.SetDripInterval(100);
+    QuoteRequestClient client("127.0.0.1", sim.Port());
+    client.SetTimeouts(2000, 1000, 1500);
+    DownloadRequest request = MakeRequest(1);
+    const DWORD start = ::GetTickCount();
+    EXPECT_EQ(E_FAIL, client.Execute(request));
+    EXPECT_LT(::GetTickCount() - start, 6000u);
+    EXPECT_EQ(INVALID_SOCKET, request.socket);
+    ASSERT_EQ(1, calls.CallsFor(1));
+    EXPECT_EQ(0, calls.Records().back().ok);
+
+    // The deadline is per exchange: the next request on the client has its own.
+    sim.ClearFault();
+    DownloadRequest next = MakeRequest(2);
+    EXPECT_EQ(S_OK, client.Execute(next));
+}
+
+TEST_F(QuoteClientTest, AnAnnouncedLengthCommitsNoMemoryThatNoBytesFill)
+{
+    // Ten replies that announce 48 MiB and send 16 bytes: only what arrived
+    // was ever held, and nothing oversized is kept after the failures.
+    body = PatternBody(16);
+    sim.SetFault(SimFault::LyingLength);
+    const uint64_t before = ReplyMemoryBudget::Global().Charged();
+    ReplyMemoryBudget::Global().ResetPeak();
+    uint64_t held = 0;
+    for (int i = 0; i < 10; ++i) {
+        QuoteRequestClient client("127.0.0.1", sim.Port());
+        DownloadRequest request = MakeRequest(i);
+        EXPECT_EQ(E_FAIL, client.Execute(request));
+        held += client.GetReplyCapacity();
+    }
+    EXPECT_LT(held, 10u << 20);
+    EXPECT_LT(ReplyMemoryBudget::Global().Peak() - before, 1u << 20);
+    EXPECT_EQ(before, ReplyMemoryBudget::Global().Charged());
+
+    // A large reply that did arrive is not kept for the next one either.
+    sim.ClearFault();
+    body = PatternBody(3u << 20);
+    QuoteRequestClient client("127.0.0.1", sim.Port());
+    DownloadRequest large = MakeRequest(20);
+    EXPECT_EQ(S_OK, client.Execute(large));
+    EXPECT_LE(client.GetReplyCapacity(), QuoteRequestClient::kKeptReplyBuffer);
+    EXPECT_LE(
+        client.GetReplyStream()->GetCapacity(), static_cast<int32_t>(QuoteRequestClient::kKeptReplyBuffer));
+}
+
+TEST_F(QuoteClientTest, AReplyBeyondTheMemoryBudgetFailsAndTheOthersGoOn)
+{
+    ReplyMemoryBudget& budget = ReplyMemoryBudget::Global();
+    const uint64_t limit = budget.Limit();
+    budget.SetLimit(budget.Charged() + (16u << 20));
+    sim.SetCompression(1);
+    QuoteRequestClient client("127.0.0.1", sim.Port());
+    {
+        // Other replies in flight hold 10 MiB: a reply that inflates to 6 MiB
+        // has no room, a small one has.
+        ReplyMemoryCharge others;
+        ASSERT_TRUE(others.GrowTo(10u << 20));
+        body = std::string(6u << 20, 'z');
+        DownloadRequest big = MakeRequest(1);
+        EXPECT_EQ(E_FAIL, client.Execute(big));
+        ASSERT_EQ(1, calls.CallsFor(1));
+        EXPECT_EQ(0, calls.Records().back().ok);
+
+        body = "small";
+        DownloadRequest small = MakeRequest(2);
+        EXPECT_EQ(S_OK, client.Execute(small));
+        EXPECT_TRUE(calls.Records().back().stream == DeliveredStream(kReplyValue, kReplyValue2, body));
+    }
+    // Once they are gone, it fits: inflated straight into its stream, it
+    // holds that stream (at most twice its size while it grows) and the small
+    // compressed body, not copies of the reply.
+    body = std::string(6u << 20, 'z');
+    budget.ResetPeak();
+    const uint64_t base = budget.Charged();
+    DownloadRequest again = MakeRequest(3);
+    EXPECT_EQ(S_OK, client.Execute(again));
+    EXPECT_EQ(1, calls.Records().back().ok);
+    EXPECT_EQ(static_cast<size_t>(8 + (6u << 20)), calls.Records().back().stream.size());
+    EXPECT_LE(budget.Peak() - base, 13u << 20);
+    budget.SetLimit(limit);
 }
 
 // A listener that never accepts, its backlog filled by connections left

@@ -482,8 +482,28 @@ void QuoteSimulator::Answer(SOCKET s, const SimRequest& req, SimFault fault)
         wire.clear();
     } else if (fault == SimFault::HugeLength) {
         header.bodyLength = 0xFFFFFFFFu;
+    } else if (fault == SimFault::LyingLength) {
+        header.bodyLength = kLyingLength;
     }
 
+    if (fault == SimFault::Drip) {
+        std::string bytes(reinterpret_cast<const char*>(&header), sizeof(header));
+        bytes += wire;
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            if (i > 0) {
+                // Interrupted by Stop, so a dripping reply never holds it up.
+                std::unique_lock<std::mutex> lock(m_mutex);
+                if (m_changed.wait_for(lock, std::chrono::milliseconds(m_dripIntervalMs.load()),
+                        [&] { return m_stopping.load(); }))
+                    return;
+            }
+            if (!SendAllBytes(s, bytes.data() + i, 1))
+                return;
+        }
+        std::lock_guard<std::mutex> lock(m_mutex);
+        ++m_repliesSent;
+        return;
+    }
     if (!SendAllBytes(s, reinterpret_cast<const char*>(&header), sizeof(header)))
         return;
     size_t bodyBytes = wire.size();

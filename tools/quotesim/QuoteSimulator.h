@@ -45,7 +45,12 @@ enum class SimFault {
     HugeLength, // announces 0xFFFFFFFF body bytes, sends a few, closes
     JunkHeader, // a normal reply with junk in the header bytes the client does not read
     Stall, // reads the request and never answers until the fault is cleared or Stop
+    LyingLength, // announces kLyingLength body bytes, sends the real body, closes
+    Drip, // a normal reply sent one byte at a time, SetDripInterval apart
 };
+
+// The body length a LyingLength reply announces: within the protocol's cap.
+const uint32_t kLyingLength = 48u * 1024 * 1024;
 
 class QuoteSimulator
 {
@@ -68,6 +73,8 @@ public:
     // times < 0: every request until changed; otherwise the next `times`
     // requests (then the fault switches itself off).
     void SetFault(SimFault fault, int times = -1);
+    // Pause between the bytes of a Drip reply. Default 100 ms.
+    void SetDripInterval(uint32_t ms) { m_dripIntervalMs = ms; }
     void ClearFault() { SetFault(SimFault::None); }
 
     // Request log, in the order the request headers were read.
@@ -134,6 +141,7 @@ private:
     int m_peak = 0;
     size_t m_repliesSent = 0;
     bool m_winsockStarted = false;
+    std::atomic<uint32_t> m_dripIntervalMs { 100 };
     std::string m_cachedPlain;
     std::string m_cachedCompressed;
 };
