@@ -32,8 +32,15 @@ public:
     }
 
     // Destroys the object when there is one; the next Instance builds anew.
+    // T::BeforeRelease runs first, outside the singleton lock and with the
+    // object still published; only unpublishing and deleting happen under it.
     static void ReleaseInstance()
     {
+        // One release of T at a time, so BeforeRelease and the delete pair up.
+        static CriticalSection releaseLock;
+        SingleLock releasing(&releaseLock);
+        if (T* published = s_instance.load(std::memory_order_acquire))
+            T::BeforeRelease(*published);
         SingleLock lock(&SingletonLock());
         T* object = s_instance.exchange(nullptr, std::memory_order_acq_rel);
         delete object;
@@ -45,6 +52,12 @@ public:
 protected:
     Singleton() { }
     ~Singleton() { }
+
+    // The release hook: a T that owns threads hides this with its own public
+    // static BeforeRelease(T&) to stop them there. Waiting for threads under
+    // the singleton lock would deadlock with any of them that asks for a
+    // singleton meanwhile.
+    static void BeforeRelease(T&) { }
 
 private:
     Singleton(const Singleton&) = delete;

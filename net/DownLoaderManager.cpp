@@ -47,13 +47,18 @@ void CDownLoaderManager::SetServer(const char* address, uint16_t port)
 
 void CDownLoaderManager::ReleaseInstance()
 {
-    SingleLock lock(&SingletonLock());
+    // One release at a time; no completion ever takes this lock.
+    static CriticalSection releaseLock;
+    SingleLock releasing(&releaseLock);
     CDownLoaderManager* manager = g_instance.load(std::memory_order_acquire);
     if (manager) {
-        // Shut down while still published: a callback that asks for the
-        // provider meanwhile gets this manager, which fails it at once,
-        // instead of waiting for the lock held here.
+        // The pool is stopped before the singleton lock is taken, while the
+        // manager is still published: a completion that asks for the provider
+        // meanwhile gets this manager, which fails it at once, and one that
+        // asks for any singleton is not left waiting for a lock held across
+        // the wait for its own thread.
         manager->Shutdown();
+        SingleLock lock(&SingletonLock());
         g_instance.store(nullptr, std::memory_order_release);
         delete manager;
     }
@@ -82,9 +87,14 @@ CDownLoaderManager::~CDownLoaderManager()
 
 void CDownLoaderManager::Shutdown()
 {
-    if (m_released.exchange(true))
-        return;
-    m_poolRunning = false;
+    {
+        // After this no request can enter the queue through this manager, so
+        // the cancellations below answer every one that did.
+        SingleLock lock(&m_addLock);
+        if (m_released.exchange(true))
+            return;
+        m_poolRunning = false;
+    }
     m_dispatch.Stop();
     // Anything that slipped in while the pool was stopping.
     m_queue.CancelAll();
@@ -106,11 +116,20 @@ int32_t CDownLoaderManager::RequestSync(
 int32_t CDownLoaderManager::RequestAsync(int32_t command, uint32_t userData, uint32_t value, uint32_t value2,
     DownloadCallback callback, uintptr_t callbackArg)
 {
-    if (!m_poolRunning.load() || m_released.load()) {
+    bool queued = false;
+    {
+        // The check and the add are one step against Shutdown.
+        SingleLock lock(&m_addLock);
+        if (m_poolRunning.load() && !m_released.load()) {
+            m_queue.Add(command, userData, value, value2, callback, callbackArg);
+            queued = true;
+        }
+    }
+    if (!queued) {
         if (callback)
             callback(userData, callbackArg, nullptr, 0);
         return 1;
     }
-    m_queue.Add(command, userData, value, value2, callback, callbackArg);
+    m_dispatch.Wake();
     return 1;
 }

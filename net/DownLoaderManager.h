@@ -47,6 +47,7 @@ public:
     bool IsPoolRunning() const { return m_poolRunning.load(); }
     size_t WorkerCount() const { return m_dispatch.WorkerCount(); }
     uint32_t DispatcherThreadId() const { return m_dispatch.GetThreadId(); }
+    uint64_t DispatchPasses() const { return m_dispatch.DispatchPasses(); }
     bool IsStopping() const { return m_dispatch.IsStopAllSet(); }
     // Stops the pool for good: joins the workers and fails every waiting
     // request. Later asynchronous requests fail at once. Idempotent.
@@ -60,6 +61,7 @@ private:
     CTaskDispatch m_dispatch;
     QuoteRequestClient m_client;
     CriticalSection m_clientLock; // the one synchronous client
+    CriticalSection m_addLock; // makes "still running?" and the add one step against Shutdown
     std::atomic<bool> m_poolRunning;
     std::atomic<bool> m_released;
 };

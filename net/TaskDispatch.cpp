@@ -4,8 +4,17 @@
 
 #include "net/DownloadRequestQueue.h"
 
-namespace {
-const DWORD kIdlePollMs = 50;
+StopOrSignal WaitForStopOr(HANDLE stop, HANDLE signal, DWORD timeoutMs)
+{
+    HANDLE waits[2] = { stop, signal };
+    switch (::WaitForMultipleObjects(2, waits, FALSE, timeoutMs)) {
+    case WAIT_OBJECT_0 + 1:
+        return StopOrSignal::kSignal;
+    case WAIT_TIMEOUT:
+        return StopOrSignal::kTimeout;
+    default:
+        return StopOrSignal::kStop;
+    }
 }
 
 CDownloadObject::CDownloadObject(const char* address, uint16_t port, DownloadRequestQueue& queue)
@@ -13,6 +22,7 @@ CDownloadObject::CDownloadObject(const char* address, uint16_t port, DownloadReq
     , m_stopAll(nullptr)
     , m_work(nullptr)
     , m_slots(nullptr)
+    , m_wake(nullptr)
     , m_client(address, port)
     , m_busy(0)
 {
@@ -23,11 +33,12 @@ CDownloadObject::~CDownloadObject()
     CThread::Stop();
 }
 
-int CDownloadObject::SetHandles(HANDLE stopAll, HANDLE work, HANDLE slots)
+int CDownloadObject::SetHandles(HANDLE stopAll, HANDLE work, HANDLE slots, HANDLE wake)
 {
     m_stopAll = stopAll;
     m_work = work;
     m_slots = slots;
+    m_wake = wake;
     return Start(false) ? 1 : 0;
 }
 
@@ -39,13 +50,7 @@ bool CDownloadObject::IsIdle()
 
 void CDownloadObject::Run()
 {
-    HANDLE waits[2] = { m_stopAll, m_work };
-    while (!IsStopRequested()) {
-        DWORD result = ::WaitForMultipleObjects(2, waits, FALSE, INFINITE);
-        if (result == WAIT_OBJECT_0)
-            break;
-        if (result != WAIT_OBJECT_0 + 1)
-            continue;
+    ServeUntilStopped(*this, m_stopAll, m_work, [this] {
         {
             SingleLock lock(&m_busyLock);
             m_busy = 1;
@@ -57,9 +62,12 @@ void CDownloadObject::Run()
             SingleLock lock(&m_busyLock);
             m_busy = 0;
         }
+        if (m_wake)
+            ::SetEvent(m_wake);
         // Past the maximum this fails, which is harmless.
         ::ReleaseSemaphore(m_slots, 1, nullptr);
-    }
+        return true;
+    });
 }
 
 CTaskDispatch::CTaskDispatch(const char* address, uint16_t port, DownloadRequestQueue& queue)
@@ -67,6 +75,8 @@ CTaskDispatch::CTaskDispatch(const char* address, uint16_t port, DownloadRequest
     , m_dispatcherStop(::CreateEventA(nullptr, FALSE, FALSE, nullptr))
     , m_work(::CreateEventA(nullptr, FALSE, FALSE, nullptr))
     , m_slots(nullptr)
+    , m_wake(::CreateEventA(nullptr, FALSE, FALSE, nullptr))
+    , m_passes(0)
     , m_address(address ? address : "")
     , m_port(port)
     , m_queue(queue)
@@ -81,7 +91,7 @@ CTaskDispatch::~CTaskDispatch()
         ::SetEvent(m_stopAll);
         DeleteWorkers();
     }
-    for (HANDLE h : { m_work, m_stopAll, m_dispatcherStop, m_slots }) {
+    for (HANDLE h : { m_work, m_stopAll, m_dispatcherStop, m_slots, m_wake }) {
         if (h)
             ::CloseHandle(h);
     }
@@ -93,7 +103,7 @@ HRESULT CTaskDispatch::StartWorkers(int n)
         return E_FAIL;
     if (!m_slots)
         m_slots = ::CreateSemaphoreA(nullptr, n, n, nullptr);
-    if (!m_slots || !m_work || !m_stopAll || !m_dispatcherStop)
+    if (!m_slots || !m_work || !m_stopAll || !m_dispatcherStop || !m_wake)
         return E_FAIL;
     HRESULT hr = CreateWorkers(n);
     if (FAILED(hr))
@@ -110,7 +120,7 @@ HRESULT CTaskDispatch::CreateWorkers(int n)
 {
     for (int i = 0; i < n; ++i) {
         CDownloadObject* worker = new (std::nothrow) CDownloadObject(m_address.c_str(), m_port, m_queue);
-        if (worker && worker->SetHandles(m_stopAll, m_work, m_slots)) {
+        if (worker && worker->SetHandles(m_stopAll, m_work, m_slots, m_wake)) {
             m_workers.push_back(worker);
             continue;
         }
@@ -145,23 +155,27 @@ void CTaskDispatch::Stop()
     CThread::Stop();
 }
 
+void CTaskDispatch::Wake()
+{
+    if (m_wake)
+        ::SetEvent(m_wake);
+}
+
 void CTaskDispatch::Run()
 {
-    HANDLE waits[2] = { m_dispatcherStop, m_slots };
-    while (!IsStopRequested()) {
-        DWORD result = ::WaitForMultipleObjects(2, waits, FALSE, INFINITE);
-        if (result == WAIT_OBJECT_0)
-            break;
-        if (result != WAIT_OBJECT_0 + 1)
-            continue;
-        if (m_queue.IsEmpty())
-            ::Sleep(kIdlePollMs);
-        else if (AnyWorkerIdle())
-            ::SetEvent(m_work);
+    ServeUntilStopped(*this, m_dispatcherStop, m_slots, [this] {
+        ++m_passes;
+        bool goOn = true;
+        // Nothing to do, or nobody to do it: wait until a request is queued
+        // or a worker goes idle, rather than sleeping blindly and letting a
+        // new request wait for the sleep to end.
+        if (m_queue.IsEmpty() || !AnyWorkerIdle())
+            goOn = WaitForStopOr(m_dispatcherStop, m_wake) == StopOrSignal::kSignal;
         else
-            ::Sleep(kIdlePollMs);
+            ::SetEvent(m_work);
         ::ReleaseSemaphore(m_slots, 1, nullptr);
-    }
+        return goOn;
+    });
     ::SetEvent(m_stopAll);
     // Each worker finishes its running request (its callback included) first.
     for (CDownloadObject* worker : m_workers)

@@ -4,6 +4,7 @@
 // a time on its own client.
 #include <winsock2.h>
 #include <windows.h>
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -12,6 +13,23 @@
 #include "net/QuoteRequestClient.h"
 
 class DownloadRequestQueue;
+
+enum class StopOrSignal { kStop, kSignal, kTimeout };
+
+// Waits for stop (listed first, so it wins when both are set) or signal. A
+// wait that fails counts as stop: a loop around it ends instead of spinning.
+StopOrSignal WaitForStopOr(HANDLE stop, HANDLE signal, DWORD timeoutMs = INFINITE);
+
+// The loop of every pool thread: onSignal() each time signal is set, until
+// stop is set, the thread is asked to stop, a wait fails, or onSignal returns false.
+template <class OnSignal>
+void ServeUntilStopped(const CThread& thread, HANDLE stop, HANDLE signal, OnSignal onSignal)
+{
+    while (!thread.IsStopRequested() && WaitForStopOr(stop, signal) == StopOrSignal::kSignal) {
+        if (!onSignal())
+            break;
+    }
+}
 
 class CDownloadObject : public CThread
 {
@@ -22,7 +40,8 @@ public:
 
     // Borrows the dispatcher's handles and starts the thread: 1, or 0 when
     // the thread cannot be started.
-    int SetHandles(HANDLE stopAll, HANDLE work, HANDLE slots);
+    // wake (may be null) is set whenever the worker has gone idle.
+    int SetHandles(HANDLE stopAll, HANDLE work, HANDLE slots, HANDLE wake = nullptr);
     bool IsIdle();
     void Run() override;
 
@@ -31,6 +50,7 @@ private:
     HANDLE m_stopAll;
     HANDLE m_work;
     HANDLE m_slots;
+    HANDLE m_wake;
     QuoteRequestClient m_client;
     int32_t m_busy;
     CriticalSection m_busyLock;
@@ -52,8 +72,13 @@ public:
     // waits in the queue and deletes the workers before this returns.
     void Stop() override;
     void Run() override;
+    // Tells the dispatcher that a request has been queued.
+    void Wake();
 
     size_t WorkerCount() const { return m_workers.size(); }
+    // Passes the dispatcher has made through its loop: it waits, rather than
+    // passing again, while there is nothing it could do.
+    uint64_t DispatchPasses() const { return m_passes.load(); }
     // True once the workers have been told to end.
     bool IsStopAllSet() const { return m_stopAll && ::WaitForSingleObject(m_stopAll, 0) == WAIT_OBJECT_0; }
 
@@ -63,6 +88,8 @@ private:
     HANDLE m_dispatcherStop;
     HANDLE m_work;
     HANDLE m_slots;
+    HANDLE m_wake; // auto-reset: a request was queued or a worker went idle
+    std::atomic<uint64_t> m_passes;
     std::string m_address;
     uint16_t m_port;
     DownloadRequestQueue& m_queue;

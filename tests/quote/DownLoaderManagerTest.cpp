@@ -4,11 +4,14 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <set>
 #include <thread>
 
 #include "base/GlobalDefaults.h"
 #include "base/MemoryStream.h"
+#include "base/Singleton.h"
 #include "net/DownLoaderManager.h"
 #include "net/DownloadRequestQueue.h"
 #include "net/QuoteRequestClient.h"
@@ -153,6 +156,151 @@ TEST_F(ManagerTest, AStalledServerCannotHoldReleaseBeyondTheTimeout)
     EXPECT_EQ(1, calls.CallsFor(1));
     EXPECT_EQ(0, calls.Records()[0].ok);
     sim.ClearFault();
+}
+
+TEST_F(ManagerTest, ADrippingServerCannotHoldReleaseBeyondTheExchangeDeadline)
+{
+    QuoteRequestClient::SetDefaultTimeouts(2000, 1000, 1500);
+    auto* manager = new CDownLoaderManager("127.0.0.1", sim.Port(), 2, &queue);
+    QuoteRequestClient::SetDefaultTimeouts(QuoteRequestClient::kDefaultConnectTimeoutMs,
+        QuoteRequestClient::kDefaultIoTimeoutMs, QuoteRequestClient::kDefaultExchangeTimeoutMs);
+    sim.SetFault(SimFault::Drip);
+    sim.SetDripInterval(100);
+    Ask(*manager, 1, 1);
+    ASSERT_TRUE(sim.WaitForRequests(1, kWait));
+    const DWORD start = ::GetTickCount();
+    delete manager;
+    EXPECT_LT(::GetTickCount() - start, 6000u);
+    ASSERT_EQ(1, calls.CallsFor(1));
+    EXPECT_EQ(0, calls.Records()[0].ok);
+    sim.ClearFault();
+}
+
+TEST_F(ManagerTest, ACompletionThatTakesTheSingletonLockDuringReleaseDoesNotDeadlock)
+{
+    // A completion that asks for a singleton not yet made takes the singleton
+    // lock; a release that held it while waiting for that very worker would
+    // never end.
+    QuoteServerAddress::Set("127.0.0.1");
+    QuoteServerPort::Set(sim.Port());
+    calls.SetHook([](const CallbackRecord& r) {
+        if (r.id == 1) {
+            SingleLock lock(&SingletonLock());
+        }
+    });
+    sim.HoldAll();
+    CDownLoaderManager::Instance()->RequestAsync(0x301, 1, 0, 0, &CallbackRecorder::OnComplete, calls.Arg(1));
+    ASSERT_TRUE(sim.WaitForHeld(1, kWait));
+    HANDLE released = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread releaser([released] {
+        CDownLoaderManager::ReleaseInstance();
+        ::SetEvent(released);
+    });
+    ASSERT_TRUE(WaitUntil(
+        [] {
+            CDownLoaderManager* m = CDownLoaderManager::PeekInstance();
+            return m && m->IsStopping();
+        },
+        kWait));
+    sim.ReleaseAll();
+    if (::WaitForSingleObject(released, kWait) != WAIT_OBJECT_0) {
+        ADD_FAILURE() << "the release and the completion wait for each other";
+        // Both threads are stuck for good and use this frame: end here.
+        std::fflush(stdout);
+        std::_Exit(1);
+    }
+    releaser.join();
+    ::CloseHandle(released);
+    ASSERT_EQ(1, calls.CallsFor(1));
+    EXPECT_EQ(1, calls.Records()[0].ok);
+    EXPECT_EQ(nullptr, CDownLoaderManager::PeekInstance());
+    QuoteServerPort::Set(QuoteServerPort::kDefault);
+}
+
+TEST_F(ManagerTest, RequestsAddedWhileTheManagerShutsDownAreEachAnsweredOnce)
+{
+    // Threads keep asking while the pool stops: whatever the moment a request
+    // arrives, it runs, is cancelled, or is refused at once, and never stays
+    // queued without an answer.
+    const int threadsPerRound = 4;
+    int next = 0;
+    int total = 0;
+    for (int round = 0; round < 12; ++round) {
+        auto* manager = new CDownLoaderManager("127.0.0.1", sim.Port(), 2, &queue);
+        std::atomic<bool> stop { false };
+        std::atomic<int> issued { 0 };
+        std::vector<std::thread> threads;
+        for (int t = 0; t < threadsPerRound; ++t) {
+            const int base = next + t * 100000;
+            threads.emplace_back([&, base] {
+                for (int i = 0; !stop.load(); ++i) {
+                    manager->RequestAsync(0x301, static_cast<uint32_t>(base + i), 0, 0,
+                        &CallbackRecorder::OnComplete, calls.Arg(base + i));
+                    ++issued;
+                }
+            });
+        }
+        WaitUntil([&] { return issued.load() > 20; }, kWait);
+        manager->Shutdown();
+        // Keep asking a little after the shutdown, then stop.
+        const int after = issued.load() + 20;
+        WaitUntil([&] { return issued.load() > after; }, kWait);
+        stop = true;
+        for (auto& t : threads)
+            t.join();
+        total += issued.load();
+        ASSERT_TRUE(queue.IsEmpty()) << "round " << round;
+        ASSERT_EQ(static_cast<size_t>(total), calls.Count()) << "round " << round;
+        delete manager;
+        next += threadsPerRound * 100000;
+    }
+    const auto records = calls.Records();
+    std::set<int> ids;
+    for (const CallbackRecord& r : records)
+        EXPECT_TRUE(ids.insert(r.id).second) << "request " << r.id << " was answered twice";
+}
+
+TEST_F(ManagerTest, AnIdleDispatcherWaitsAndANewRequestWakesIt)
+{
+    CDownLoaderManager manager("127.0.0.1", sim.Port(), 2, &queue);
+    Ask(manager, 1, 1);
+    ASSERT_TRUE(calls.WaitForCalls(1, kWait));
+    ASSERT_TRUE(WaitUntil([&] { return manager.DispatchPasses() > 0; }, kWait));
+    ::Sleep(100);
+    // With nothing queued the dispatcher blocks instead of passing every few
+    // milliseconds.
+    const uint64_t idle = manager.DispatchPasses();
+    ::Sleep(400);
+    EXPECT_LE(manager.DispatchPasses(), idle + 1);
+
+    Ask(manager, 2, 2);
+    ASSERT_TRUE(calls.WaitForCalls(2, kWait));
+    EXPECT_GT(manager.DispatchPasses(), idle);
+    EXPECT_EQ(1, calls.Records().back().ok);
+}
+
+TEST(PoolLoop, EveryWaitOutcomeAndAFailedWaitEndsTheLoop)
+{
+    HANDLE stop = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE signal = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    EXPECT_EQ(StopOrSignal::kTimeout, WaitForStopOr(stop, signal, 0));
+    ::SetEvent(signal);
+    EXPECT_EQ(StopOrSignal::kSignal, WaitForStopOr(stop, signal, 0));
+    ::SetEvent(stop);
+    EXPECT_EQ(StopOrSignal::kStop, WaitForStopOr(stop, signal, 0)); // stop wins
+    ::ResetEvent(stop);
+    EXPECT_EQ(StopOrSignal::kStop, WaitForStopOr(stop, nullptr, 0)); // the wait fails
+
+    // A loop whose wait fails ends at once rather than spinning.
+    CThread owner;
+    int passes = 0;
+    ServeUntilStopped(owner, stop, nullptr, [&] { return ++passes < 1000; });
+    EXPECT_EQ(0, passes);
+    // A set signal runs the body until it asks to end.
+    ServeUntilStopped(owner, stop, signal, [&] { return ++passes < 3; });
+    EXPECT_EQ(3, passes);
+    ::CloseHandle(stop);
+    ::CloseHandle(signal);
 }
 
 TEST_F(ManagerTest, WithoutAPoolAsynchronousRequestsFailAtOnceAndSynchronousOnesWork)
