@@ -1,7 +1,11 @@
 // Transport benchmark: requests per second through the request manager and
 // its worker pool against the in-process quote simulator on loopback, for
-// small replies and for 1 MiB zlib replies, and the latency of one request.
+// small replies and for 1 MiB zlib replies, each beside a bare Winsock loop
+// (as many threads, each doing connect, send, receive and close against the
+// same simulator with the same replies) as the yardstick; then the latency
+// of one request, asynchronous against synchronous.
 //   bench_transport [requests]     (default 400)
+#include <winsock2.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -9,13 +13,17 @@
 #include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/MemoryStream.h"
 #include "net/DownLoaderManager.h"
 #include "net/DownloadRequestQueue.h"
+#include "net/QuoteProtocol.h"
+#include "net/WinsockSession.h"
 #include "tools/quotesim/QuoteSimulator.h"
 
 namespace {
@@ -72,7 +80,77 @@ std::string MarketLikeBody(size_t bytes)
     return body;
 }
 
-void Throughput(const char* label, uint16_t port, int requests)
+bool RecvExactly(SOCKET s, char* buffer, int length)
+{
+    while (length > 0) {
+        const int got = ::recv(s, buffer, length, 0);
+        if (got <= 0)
+            return false;
+        buffer += got;
+        length -= got;
+    }
+    return true;
+}
+
+// One bare exchange: the least any client must do for one reply.
+bool RawExchange(uint16_t port, uint32_t key, std::vector<char>& body)
+{
+    SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (s == INVALID_SOCKET)
+        return false;
+    sockaddr_in addr;
+    std::memset(&addr, 0, sizeof(addr));
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = ::inet_addr("127.0.0.1");
+    addr.sin_port = ::htons(port);
+    BOOL noDelay = TRUE;
+    ::setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof(noDelay));
+    QuoteRequestHeader request;
+    std::memset(&request, 0, sizeof(request));
+    request.userData = key;
+    request.command = 0x301;
+    QuoteReplyHeader reply;
+    bool ok = ::connect(s, reinterpret_cast<const sockaddr*>(&addr), sizeof(addr)) == 0
+        && ::send(s, reinterpret_cast<const char*>(&request), sizeof(request), 0) == sizeof(request)
+        && RecvExactly(s, reinterpret_cast<char*>(&reply), sizeof(reply)) && reply.bodyLength > 0
+        && reply.bodyLength <= kMaxQuoteReplyBody;
+    if (ok) {
+        if (body.size() < reply.bodyLength)
+            body.resize(reply.bodyLength);
+        ok = RecvExactly(s, body.data(), static_cast<int>(reply.bodyLength));
+    }
+    ::closesocket(s);
+    return ok;
+}
+
+double RawThroughput(const char* label, uint16_t port, int threads, int requests)
+{
+    WinsockSession winsock;
+    std::atomic<int> next { 0 };
+    std::atomic<int> failed { 0 };
+    LARGE_INTEGER start;
+    LARGE_INTEGER end;
+    ::QueryPerformanceCounter(&start);
+    std::vector<std::thread> pool;
+    for (int t = 0; t < threads; ++t) {
+        pool.emplace_back([&] {
+            std::vector<char> body;
+            for (int i; (i = next++) < requests;) {
+                if (!RawExchange(port, static_cast<uint32_t>(i), body))
+                    ++failed;
+            }
+        });
+    }
+    for (std::thread& t : pool)
+        t.join();
+    ::QueryPerformanceCounter(&end);
+    const double seconds = Seconds(start, end);
+    std::printf("%-28s %6d requests, %d threads: %8.1f requests/s (%.2f s, %d failed)\n", label, requests,
+        threads, requests / seconds, seconds, failed.load());
+    return requests / seconds;
+}
+
+double Throughput(const char* label, uint16_t port, int requests)
 {
     CDownLoaderManager manager("127.0.0.1", port);
     Completion c;
@@ -96,6 +174,23 @@ void Throughput(const char* label, uint16_t port, int requests)
     const double seconds = Seconds(start, end);
     std::printf("%-28s %6d requests, %u workers: %8.1f requests/s (%.2f s, %d failed)\n", label, requests,
         static_cast<unsigned>(manager.WorkerCount()), requests / seconds, seconds, c.failed);
+    return requests / seconds;
+}
+
+int PoolSize()
+{
+    SYSTEM_INFO info;
+    ::GetSystemInfo(&info);
+    return static_cast<int>(info.dwNumberOfProcessors) + 1;
+}
+
+void Compare(const char* what, uint16_t port, int requests)
+{
+    const std::string pool = std::string(what) + ", pool";
+    const std::string raw = std::string(what) + ", raw loop";
+    const double rawRate = RawThroughput(raw.c_str(), port, PoolSize(), requests);
+    const double poolRate = Throughput(pool.c_str(), port, requests);
+    std::printf("%-28s pool / raw loop = %.0f %%\n", what, 100.0 * poolRate / rawRate);
 }
 
 void Latency(uint16_t port, int samples)
@@ -124,9 +219,11 @@ void Latency(uint16_t port, int samples)
     }
     std::sort(async.begin(), async.end());
     std::sort(sync.begin(), sync.end());
+    const double asyncMedian = async[async.size() / 2];
+    const double syncMedian = sync[sync.size() / 2];
     std::printf("median latency, one small request: asynchronous %.2f ms (through queue and dispatcher), "
-                "synchronous %.2f ms (%d samples)\n",
-        async[async.size() / 2], sync[sync.size() / 2], samples);
+                "synchronous %.2f ms (%d samples): %.2fx\n",
+        asyncMedian, syncMedian, samples, asyncMedian / syncMedian);
 }
 
 } // namespace
@@ -149,11 +246,11 @@ int main(int argc, char** argv)
     });
 
     sim.SetCompression(0);
-    Throughput("small replies (200 B)", sim.Port(), requests);
+    Compare("small replies (200 B)", sim.Port(), requests);
 
     body = MarketLikeBody(1 << 20);
     sim.SetCompression(1);
-    Throughput("1 MiB zlib replies", sim.Port(), std::max(1, requests / 4));
+    Compare("1 MiB zlib replies", sim.Port(), std::max(1, requests / 4));
 
     body = MarketLikeBody(200);
     sim.SetCompression(0);
