@@ -114,13 +114,15 @@ FormulaDefinition ReadDefinition(const TiXmlElement* formula)
     if (const TiXmlElement* content = formula->FirstChildElement("content"))
         definition.content = AttributeText(content, "val");
     if (const TiXmlElement* args = formula->FirstChildElement("args")) {
-        for (const TiXmlElement* arg = args->FirstChildElement("arg"); arg; arg = arg->NextSiblingElement("arg")) {
+        for (const TiXmlElement* arg = args->FirstChildElement("arg"); arg;
+             arg = arg->NextSiblingElement("arg")) {
             definition.args.push_back({ AttributeText(arg, "name"), AttributeText(arg, "min"),
                 AttributeText(arg, "max"), AttributeText(arg, "default") });
         }
     }
     if (const TiXmlElement* axis = formula->FirstChildElement("MyAxis")) {
-        for (const TiXmlElement* arg = axis->FirstChildElement("arg"); arg; arg = arg->NextSiblingElement("arg")) {
+        for (const TiXmlElement* arg = axis->FirstChildElement("arg"); arg;
+             arg = arg->NextSiblingElement("arg")) {
             const double value = ParseLeadingDecimal(AttributeText(arg, "val").c_str());
             // Beyond the float range the line could not be drawn anyway.
             definition.MyAxis.push_back(value > 3.0e38 || value < -3.0e38 ? 0.0f : static_cast<float>(value));
@@ -198,7 +200,8 @@ int FormulaLibrary::ReadFile(const wchar_t* path)
         return 0;
     if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF
         && static_cast<unsigned char>(bytes[1]) == 0xFE)
-        return LoadFromBody(reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<int32_t>(bytes.size()));
+        return LoadFromBody(
+            reinterpret_cast<const uint8_t*>(bytes.data()), static_cast<int32_t>(bytes.size()));
     if (StartsWith(bytes, 0, "\xEF\xBB\xBF"))
         bytes.erase(0, 3);
     return ReadUtf8(bytes);
@@ -208,7 +211,8 @@ int FormulaLibrary::ReadUtf16(const wchar_t* text, size_t length)
 {
     if (length == 0)
         return 0;
-    const int needed = ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
+    const int needed
+        = ::WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0, nullptr, nullptr);
     if (needed <= 0)
         return 0;
     std::string utf8(static_cast<size_t>(needed), '\0');

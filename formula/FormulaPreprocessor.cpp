@@ -144,7 +144,8 @@ bool FormulaPreprocessor::Compile(const std::wstring& text, std::vector<FormulaS
     return true;
 }
 
-bool FormulaPreprocessor::NextStatement(const std::wstring& text, std::wstring& statement, size_t& position) const
+bool FormulaPreprocessor::NextStatement(
+    const std::wstring& text, std::wstring& statement, size_t& position) const
 {
     if (position >= text.size())
         return false;
@@ -195,7 +196,8 @@ void FormulaPreprocessor::RewriteDrawBaseline(
     Rewrite(L"DRAWBASELINE", statement, record);
 }
 
-void FormulaPreprocessor::Rewrite(const wchar_t* wrapper, const std::wstring& s, FormulaStatement& record) const
+void FormulaPreprocessor::Rewrite(
+    const wchar_t* wrapper, const std::wstring& s, FormulaStatement& record) const
 {
     // The expression starts after "NAME:=".
     const size_t assign = s.find(L":=");

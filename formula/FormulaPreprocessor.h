@@ -31,7 +31,8 @@ public:
     bool NextStatement(const std::wstring& text, std::wstring& statement, size_t& position) const;
     // Fills the record from one statement.
     void RewriteStatement(const std::wstring& statement, FormulaStatement& record) const;
-    void RewriteExcute(const std::wstring& name, const std::wstring& statement, FormulaStatement& record) const;
+    void RewriteExcute(
+        const std::wstring& name, const std::wstring& statement, FormulaStatement& record) const;
     void RewriteDrawBaseline(
         const std::wstring& name, const std::wstring& statement, FormulaStatement& record) const;
 

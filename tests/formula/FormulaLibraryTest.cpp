@@ -18,41 +18,45 @@ namespace {
 
 // Eight definitions: a duplicate name, a definition without NO and with
 // number texts that are not plain numbers, entities and CJK text.
-const wchar_t kIndicators[] =
-    L"<?xml version=\"1.0\"?>\n"
-    L"<tech>\n"
-    L" <id name=\"first\">\n"
-    L"  <formula NO=\"100\" name=\"MACD\" showname=\"\" des=\"平滑异同移动平均线\" passwd=\"0\" type=\"3\" draw=\"0\">\n"
-    L"   <content val=\"DIF:EMA(CLOSE,SHORT)-EMA(CLOSE,LONG);DEA:EMA(DIF,MID);MACD:(DIF-DEA)*2,COLORSTICK;\"/>\n"
-    L"   <content val=\"ignored\"/>\n"
-    L"   <args><arg name=\"SHORT\" min=\"2\" max=\"200\" default=\"12\"/>"
-    L"<arg name=\"LONG\" min=\"2\" max=\"200\" default=\"26\"/><arg name=\"MID\" min=\"2\" max=\"200\" default=\"9\"/></args>\n"
-    L"   <args><arg name=\"IGNORED\"/></args>\n"
-    L"  </formula>\n"
-    L"  <formula NO=\"101\" name=\"KDJ\" showname=\"KDJ\" des=\"随机指标\" type=\"2\">\n"
-    L"   <content val=\"RSV:=(CLOSE-LLV(LOW,N))/(HHV(HIGH,N)-LLV(LOW,N))*100;K:SMA(RSV,M1,1);\"/>\n"
-    L"   <MyAxis><arg val=\"20\"/><arg val=\"50\"/><arg val=\"80\"/><other val=\"90\"/></MyAxis>\n"
-    L"   <MyAxis><arg val=\"1\"/></MyAxis>\n"
-    L"  </formula>\n"
-    L" </id>\n"
-    L" <id>\n"
-    L"  <formula NO=\"102\" name=\"RSI\" showname=\"RSI\" type=\"2\">\n"
-    L"   <content val=\"LC:=REF(CLOSE,1);X:C&lt;O &amp;&amp; V&gt;0;DRAWTEXT(X,L,&quot;买,入&quot;);\"/>\n"
-    L"  </formula>\n"
-    L"  <formula NO=\"7\" name=\"MACD\" showname=\"MACD2\" type=\"3\">\n"
-    L"   <content val=\"second\"/>\n"
-    L"  </formula>\n"
-    L"  <formula name=\"NONUM\" showname=\"无编号\" des=\"中文说明，含全角标点。\" passwd=\"abc\" type=\"abc\" draw=\"1x\">\n"
-    L"   <MyAxis><arg val=\"-2.5e1\"/><arg val=\"abc\"/><arg val=\"0x10\"/><arg val=\"inf\"/></MyAxis>\n"
-    L"  </formula>\n"
-    L"  <formula NO=\"07\" name=\"SEVEN\" showname=\"RSI\" type=\"16\"/>\n"
-    L"  <formula NO=\"-3\" name=\"BOLL\" type=\"99\" draw=\"1\">\n"
-    L"   <content val=\"BOLL:MA(CLOSE,M);\"/>\n"
-    L"  </formula>\n"
-    L" </id>\n"
-    L" <formula NO=\"1\" name=\"OUTSIDE\"/>\n"
-    L" <id><id><formula NO=\"2\" name=\"TOODEEP\"/></id></id>\n"
-    L"</tech>\n";
+const wchar_t kIndicators[]
+    = L"<?xml version=\"1.0\"?>\n"
+      L"<tech>\n"
+      L" <id name=\"first\">\n"
+      L"  <formula NO=\"100\" name=\"MACD\" showname=\"\" des=\"平滑异同移动平均线\" passwd=\"0\" type=\"3\" "
+      L"draw=\"0\">\n"
+      L"   <content "
+      L"val=\"DIF:EMA(CLOSE,SHORT)-EMA(CLOSE,LONG);DEA:EMA(DIF,MID);MACD:(DIF-DEA)*2,COLORSTICK;\"/>\n"
+      L"   <content val=\"ignored\"/>\n"
+      L"   <args><arg name=\"SHORT\" min=\"2\" max=\"200\" default=\"12\"/>"
+      L"<arg name=\"LONG\" min=\"2\" max=\"200\" default=\"26\"/><arg name=\"MID\" min=\"2\" max=\"200\" "
+      L"default=\"9\"/></args>\n"
+      L"   <args><arg name=\"IGNORED\"/></args>\n"
+      L"  </formula>\n"
+      L"  <formula NO=\"101\" name=\"KDJ\" showname=\"KDJ\" des=\"随机指标\" type=\"2\">\n"
+      L"   <content val=\"RSV:=(CLOSE-LLV(LOW,N))/(HHV(HIGH,N)-LLV(LOW,N))*100;K:SMA(RSV,M1,1);\"/>\n"
+      L"   <MyAxis><arg val=\"20\"/><arg val=\"50\"/><arg val=\"80\"/><other val=\"90\"/></MyAxis>\n"
+      L"   <MyAxis><arg val=\"1\"/></MyAxis>\n"
+      L"  </formula>\n"
+      L" </id>\n"
+      L" <id>\n"
+      L"  <formula NO=\"102\" name=\"RSI\" showname=\"RSI\" type=\"2\">\n"
+      L"   <content val=\"LC:=REF(CLOSE,1);X:C&lt;O &amp;&amp; V&gt;0;DRAWTEXT(X,L,&quot;买,入&quot;);\"/>\n"
+      L"  </formula>\n"
+      L"  <formula NO=\"7\" name=\"MACD\" showname=\"MACD2\" type=\"3\">\n"
+      L"   <content val=\"second\"/>\n"
+      L"  </formula>\n"
+      L"  <formula name=\"NONUM\" showname=\"无编号\" des=\"中文说明，含全角标点。\" passwd=\"abc\" "
+      L"type=\"abc\" draw=\"1x\">\n"
+      L"   <MyAxis><arg val=\"-2.5e1\"/><arg val=\"abc\"/><arg val=\"0x10\"/><arg val=\"inf\"/></MyAxis>\n"
+      L"  </formula>\n"
+      L"  <formula NO=\"07\" name=\"SEVEN\" showname=\"RSI\" type=\"16\"/>\n"
+      L"  <formula NO=\"-3\" name=\"BOLL\" type=\"99\" draw=\"1\">\n"
+      L"   <content val=\"BOLL:MA(CLOSE,M);\"/>\n"
+      L"  </formula>\n"
+      L" </id>\n"
+      L" <formula NO=\"1\" name=\"OUTSIDE\"/>\n"
+      L" <id><id><formula NO=\"2\" name=\"TOODEEP\"/></id></id>\n"
+      L"</tech>\n";
 
 // Two bytes of byte order mark, then the UTF-16LE text, as the formula data holds it.
 std::string Utf16Body(const std::wstring& text)
@@ -64,7 +68,8 @@ std::string Utf16Body(const std::wstring& text)
 
 int LoadBody(FormulaLibrary& library, const std::string& body)
 {
-    return library.LoadFromBody(reinterpret_cast<const uint8_t*>(body.data()), static_cast<int32_t>(body.size()));
+    return library.LoadFromBody(
+        reinterpret_cast<const uint8_t*>(body.data()), static_cast<int32_t>(body.size()));
 }
 
 std::wstring Nested(int depth)
@@ -86,8 +91,8 @@ void ExpectFixtureDefinitions(const FormulaLibrary& library)
     ASSERT_NE(macd, nullptr);
     EXPECT_EQ(macd->NO, 100) << "the first of two definitions with one name stays";
     EXPECT_EQ(macd->showname, L"MACD") << "an empty show name takes the name";
-    EXPECT_EQ(macd->content,
-        L"DIF:EMA(CLOSE,SHORT)-EMA(CLOSE,LONG);DEA:EMA(DIF,MID);MACD:(DIF-DEA)*2,COLORSTICK;");
+    EXPECT_EQ(
+        macd->content, L"DIF:EMA(CLOSE,SHORT)-EMA(CLOSE,LONG);DEA:EMA(DIF,MID);MACD:(DIF-DEA)*2,COLORSTICK;");
     ASSERT_EQ(macd->args.size(), 3u) << "only the first args element is read";
     EXPECT_EQ(macd->args[1].name, L"LONG");
     EXPECT_EQ(macd->args[1].min, L"2");
@@ -185,7 +190,9 @@ TEST(FormulaLibrary, BadBodiesLeaveTheStoreAsItWas)
         { "no tech", Utf16Body(L"<tek><id><formula NO=\"5\" name=\"X\"/></id></tek>") },
         { "no definitions", Utf16Body(L"<tech><id/></tech>") },
         { "nested past the cap", Utf16Body(Nested(FormulaLibrary::kMaxNesting)) },
-        { "nested a million deep", Utf16Body(Nested(1000000)) },
+        { "nested 200,000 deep", Utf16Body(Nested(200000)) },
+        { "over the size cap",
+            std::string(FormulaLibrary::kMaxDocumentBytes + 2, ' ').replace(0, 2, "\xFF\xFE") },
         { "open tags a million deep", Utf16Body([] {
              std::wstring text = L"<tech>";
              for (int i = 0; i < 1000000; ++i)
@@ -222,8 +229,8 @@ TEST(FormulaLibrary, TheBodyIsReadByItsLengthNotUpToATerminator)
 
     // A length that stops inside the document cuts it.
     body = Utf16Body(kIndicators);
-    EXPECT_EQ(library.LoadFromBody(reinterpret_cast<const uint8_t*>(body.data()),
-                  static_cast<int32_t>(body.size() / 2)),
+    EXPECT_EQ(library.LoadFromBody(
+                  reinterpret_cast<const uint8_t*>(body.data()), static_cast<int32_t>(body.size() / 2)),
         0);
     ExpectFixtureDefinitions(library);
 }
@@ -266,7 +273,8 @@ TEST(FormulaLibrary, TheSimulatorsDocumentHoldsARealIndicatorSet)
     std::string reply(8, '\0');
     reply += market.FormulaBody();
     CMemoryStream stream;
-    ASSERT_EQ(stream.Write(reply.data(), static_cast<int32_t>(reply.size())), static_cast<int32_t>(reply.size()));
+    ASSERT_EQ(
+        stream.Write(reply.data(), static_cast<int32_t>(reply.size())), static_cast<int32_t>(reply.size()));
     CFormuleData data;
     ASSERT_EQ(data.SetFromReply(&stream), 1);
     int32_t length = 0;

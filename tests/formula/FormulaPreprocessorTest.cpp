@@ -2,12 +2,16 @@
 // expression ends, comments, and the quirks that stay as they are.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "base/UnicodeString.h"
+#include "data/Rc4.h"
 #include "formula/FormulaKeywordList.h"
+#include "formula/FormulaLibrary.h"
 #include "formula/FormulaPreprocessor.h"
+#include "tools/marketdata/SimMarketSeries.h"
 
 namespace {
 
@@ -58,7 +62,8 @@ TEST_F(FormulaPreprocessorTest, RewritesEachKindOfStatement)
         { L"R:MAX(C-REF(C,1),0)/SMA(ABS(C-REF(C,1)),6,1)*100,COLORWHITE,LINETHICK2;",
             L"R:=DRAWBASELINE(MAX(C-REF(C,1),0)/SMA(ABS(C-REF(C,1)),6,1)*100);", L"DRAWBASELINE", false, L"R",
             { L"COLORWHITE", L"LINETHICK2" } },
-        { L"X:=IF(C>O,1,0)+IF(C<O,-1,0);", L"X:=Excute(IF(C>O,1,0)+IF(C<O,-1,0));", L"Excute", true, L"X", {} },
+        { L"X:=IF(C>O,1,0)+IF(C<O,-1,0);", L"X:=Excute(IF(C>O,1,0)+IF(C<O,-1,0));", L"Excute", true, L"X",
+            {} },
         // Nor one inside a string.
         { L"DRAWTEXT(C>O,L,\"买,入\"),COLORRED;", L"DRAWTEXT(C>O,L,\"买,入\");", L"DRAWTEXT", false, L"",
             { L"COLORRED" } },
@@ -158,4 +163,34 @@ TEST_F(FormulaPreprocessorTest, WithoutAKeywordListNoCallIsKept)
     bare.Compile(L"STICKLINE(C>O,C,O,8,0),COLORRED;", statements);
     ASSERT_EQ(statements.size(), 1u);
     EXPECT_EQ(statements[0].text, L"DRAWBASELINE(STICKLINE(C>O,C,O,8,0));");
+}
+
+TEST_F(FormulaPreprocessorTest, TheSimulatorsIndicatorsCompileStatementByStatement)
+{
+    const std::string body = SimMarketSeries().FormulaBody();
+    std::string plain = body;
+    ApplyFormulaCipher(reinterpret_cast<uint8_t*>(&plain[0]), plain.size());
+    FormulaLibrary library;
+    ASSERT_EQ(library.LoadFromBody(
+                  reinterpret_cast<const uint8_t*>(plain.data()), static_cast<int32_t>(plain.size())),
+        1);
+    std::vector<std::wstring> directCalls;
+    for (const auto& entry : library.GetDefinitions()) {
+        const FormulaDefinition& definition = entry.second;
+        SCOPED_TRACE(WideToGbk(definition.name));
+        const std::vector<FormulaStatement> statements = Compile(definition.content);
+        ASSERT_EQ(statements.size(),
+            static_cast<size_t>(std::count(definition.content.begin(), definition.content.end(), L';')));
+        for (const FormulaStatement& s : statements) {
+            EXPECT_EQ(s.text.substr(s.text.size() - 2), L");");
+            if (s.function != L"Excute" && s.function != L"DRAWBASELINE")
+                directCalls.push_back(s.function);
+            for (const std::wstring& attribute : s.attributes)
+                EXPECT_FALSE(attribute.empty()) << WideToGbk(s.text);
+        }
+    }
+    std::sort(directCalls.begin(), directCalls.end());
+    directCalls.erase(std::unique(directCalls.begin(), directCalls.end()), directCalls.end());
+    EXPECT_EQ(
+        directCalls, (std::vector<std::wstring> { L"DRAWBAND", L"DRAWICON", L"DRAWTEXT", L"STICKLINE" }));
 }
