@@ -158,7 +158,8 @@ int FormulaLibrary::Load(const wchar_t* path)
 
 int FormulaLibrary::ReadBuiltin()
 {
-    CDataCenter* center = CDataCenter::Instance();
+    // Reading must not build a data center: without one there is no document.
+    CDataCenter* center = CDataCenter::PeekInstance();
     if (!center)
         return 0;
     int32_t length = 0;
