@@ -53,7 +53,8 @@ Timing Measure(int bars, const std::function<double()>& run)
         const double checksum = run();
         ::QueryPerformanceCounter(&end);
         g_sink = g_sink + checksum;
-        nsPerBar.push_back(static_cast<double>(end.QuadPart - start.QuadPart) * 1e9 / frequency.QuadPart / bars);
+        nsPerBar.push_back(
+            static_cast<double>(end.QuadPart - start.QuadPart) * 1e9 / frequency.QuadPart / bars);
     }
     std::sort(nsPerBar.begin(), nsPerBar.end());
     return Timing { nsPerBar[kRuns / 2], nsPerBar[kRuns * 9 / 10] };
@@ -99,18 +100,30 @@ std::vector<Kernel> Kernels(int n)
 #define THEIRS(call)
 #endif
     return {
-        { "MA", [](const float* x, int c, int w, float* o) { SeriesMA(x, c, w, o); }
-            THEIRS(TA_S_SMA(0, c - 1, x, w, b, k, o)), n, 1.0, 1e-5 },
-        { "EMA", [](const float* x, int c, int w, float* o) { SeriesEMA(x, c, w, o); }
-            THEIRS(TA_S_EMA(0, c - 1, x, w, b, k, o)), 10 * n, 1.0, 1e-4 },
-        { "HHV", [](const float* x, int c, int w, float* o) { SeriesHHV(x, c, w, o); }
-            THEIRS(TA_S_MAX(0, c - 1, x, w, b, k, o)), n, 1.0, 1e-6 },
-        { "LLV", [](const float* x, int c, int w, float* o) { SeriesLLV(x, c, w, o); }
-            THEIRS(TA_S_MIN(0, c - 1, x, w, b, k, o)), n, 1.0, 1e-6 },
-        { "STD", [](const float* x, int c, int w, float* o) { SeriesSTD(x, c, w, o); }
-            THEIRS(TA_S_STDDEV(0, c - 1, x, w, 1.0, b, k, o)), n, sampleScale, 1e-4 },
-        { "SUM", [](const float* x, int c, int w, float* o) { SeriesSUM(x, c, w, o); }
-            THEIRS(TA_S_SUM(0, c - 1, x, w, b, k, o)), n, 1.0, 1e-5 },
+        { "MA",
+            [](const float* x, int c, int w, float* o) { SeriesMA(x, c, w, o); } THEIRS(
+                TA_S_SMA(0, c - 1, x, w, b, k, o)),
+            n, 1.0, 1e-5 },
+        { "EMA",
+            [](const float* x, int c, int w, float* o) { SeriesEMA(x, c, w, o); } THEIRS(
+                TA_S_EMA(0, c - 1, x, w, b, k, o)),
+            10 * n, 1.0, 1e-4 },
+        { "HHV",
+            [](const float* x, int c, int w, float* o) { SeriesHHV(x, c, w, o); } THEIRS(
+                TA_S_MAX(0, c - 1, x, w, b, k, o)),
+            n, 1.0, 1e-6 },
+        { "LLV",
+            [](const float* x, int c, int w, float* o) { SeriesLLV(x, c, w, o); } THEIRS(
+                TA_S_MIN(0, c - 1, x, w, b, k, o)),
+            n, 1.0, 1e-6 },
+        { "STD",
+            [](const float* x, int c, int w, float* o) { SeriesSTD(x, c, w, o); } THEIRS(
+                TA_S_STDDEV(0, c - 1, x, w, 1.0, b, k, o)),
+            n, sampleScale, 1e-4 },
+        { "SUM",
+            [](const float* x, int c, int w, float* o) { SeriesSUM(x, c, w, o); } THEIRS(
+                TA_S_SUM(0, c - 1, x, w, b, k, o)),
+            n, 1.0, 1e-5 },
     };
 #undef THEIRS
 }
@@ -124,8 +137,8 @@ int main(int argc, char** argv)
     ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_HIGHEST);
 #ifdef ZT_HAVE_TALIB
     TA_Initialize();
-    std::printf("formula kernels against TA-Lib C, window %d, ns per bar (median / p90 of %d runs)\n", window,
-        kRuns);
+    std::printf(
+        "formula kernels against TA-Lib C, window %d, ns per bar (median / p90 of %d runs)\n", window, kRuns);
 #else
     std::printf("TA-Lib C is not built into this bench (bench/build-formula-bench builds it): "
                 "the comparison is skipped, our kernels alone are timed.\n");
@@ -156,7 +169,8 @@ int main(int argc, char** argv)
             }
             const bool agree = worst <= kernel.tolerance;
             allAgree = allAgree && agree;
-            std::printf("%-4s %7d bars  ours %7.2f / %7.2f   TA-Lib %7.2f / %7.2f   ratio %5.2f   tail %s (%.1e)\n",
+            std::printf(
+                "%-4s %7d bars  ours %7.2f / %7.2f   TA-Lib %7.2f / %7.2f   ratio %5.2f   tail %s (%.1e)\n",
                 kernel.name, bars, mine.median, mine.p90, other.median, other.p90, mine.median / other.median,
                 agree ? "agrees" : "DIFFERS", worst);
 #else

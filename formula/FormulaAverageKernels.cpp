@@ -49,7 +49,8 @@ void SeriesSMA(const float* x, int count, int n, int m, float* out)
         FillInvalid(out, count);
         return;
     }
-    Recurrence(x, count, static_cast<double>(n - static_cast<double>(m)) / n, static_cast<double>(m) / n, out);
+    Recurrence(
+        x, count, static_cast<double>(n - static_cast<double>(m)) / n, static_cast<double>(m) / n, out);
 }
 
 void SeriesDMA(const float* x, int count, double weight, float* out)

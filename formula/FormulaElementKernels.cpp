@@ -5,8 +5,7 @@
 
 namespace {
 
-template <typename Function>
-void MapValid(const float* x, int count, float* out, Function function)
+template <typename Function> void MapValid(const float* x, int count, float* out, Function function)
 {
     for (int i = 0; i < count; ++i)
         out[i] = IsInvalidValue(x[i]) ? kInvalidValue : function(x[i]);

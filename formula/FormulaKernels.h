@@ -25,7 +25,10 @@ struct SeriesOperand
     int count = 0;
     float scalar = 0.0f;
 
-    static SeriesOperand Series(const float* values, int count) { return SeriesOperand { values, count, 0.0f }; }
+    static SeriesOperand Series(const float* values, int count)
+    {
+        return SeriesOperand { values, count, 0.0f };
+    }
     static SeriesOperand Scalar(float scalar) { return SeriesOperand { nullptr, 0, scalar }; }
 
     bool IsSeries() const { return values != nullptr; }
@@ -98,8 +101,8 @@ bool SeriesZIG(const float* x, int count, double percent, float* out);
 // (in lots) covers capital (in lots) back from bar i. count is the result's.
 void SeriesWINNER(SeriesOperand high, SeriesOperand low, SeriesOperand volume, SeriesOperand price,
     double capital, int count, float* out);
-void SeriesDRAWLINE(const float* c1, int count, SeriesOperand p1, SeriesOperand c2, SeriesOperand p2, int mode,
-    float* out);
+void SeriesDRAWLINE(
+    const float* c1, int count, SeriesOperand p1, SeriesOperand c2, SeriesOperand p2, int mode, float* out);
 
 // Bounds a count argument to what any series of count elements can use, so
 // that window arithmetic cannot overflow.

@@ -33,7 +33,8 @@ bool Holds(const SeriesOperand& condition, int i)
 
 // Sum over the lattice levels L + k*w, k in [first, last], of the triangle
 // 4 * (rising ? p - low : high - p) / (high - low).
-double TriangleSum(long long first, long long last, double base, double step, double low, double high, bool rising)
+double TriangleSum(
+    long long first, long long last, double base, double step, double low, double high, bool rising)
 {
     if (last < first)
         return 0.0;
@@ -173,7 +174,8 @@ void SeriesWINNER(SeriesOperand high, SeriesOperand low, SeriesOperand volume, S
         for (int b = start; b <= i; ++b) {
             const double h = high.At(b);
             const double l = low.At(b);
-            if (IsInvalidValue(static_cast<float>(h)) || IsInvalidValue(static_cast<float>(l)) || h - l <= 0.0001)
+            if (IsInvalidValue(static_cast<float>(h)) || IsInvalidValue(static_cast<float>(l))
+                || h - l <= 0.0001)
                 continue;
             const double span = h - l;
             const double share = lots(b) * 100.0 * (step < span ? step / span : 1.0);
@@ -195,14 +197,17 @@ void SeriesWINNER(SeriesOperand high, SeriesOperand low, SeriesOperand volume, S
     }
 }
 
-void SeriesDRAWLINE(const float* c1, int count, SeriesOperand p1, SeriesOperand c2, SeriesOperand p2, int mode,
-    float* out)
+void SeriesDRAWLINE(
+    const float* c1, int count, SeriesOperand p1, SeriesOperand c2, SeriesOperand p2, int mode, float* out)
 {
     const SeriesOperand starts = SeriesOperand::Series(c1, count);
     if (mode == 0 && !c2.IsSeries()) {
         for (int i = 0; i < count; ++i) {
             const float c = c1[i];
-            out[i] = IsInvalidValue(c) ? kInvalidValue : c == 0.0f ? 0.0f : c2.scalar != 0.0f ? p2.At(i) : p1.At(i);
+            out[i] = IsInvalidValue(c) ? kInvalidValue
+                : c == 0.0f            ? 0.0f
+                : c2.scalar != 0.0f    ? p2.At(i)
+                                       : p1.At(i);
         }
         return;
     }

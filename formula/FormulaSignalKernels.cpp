@@ -115,7 +115,8 @@ bool SeriesBACKSET(const float* x, int count, int n, float* out)
         latest[i] = signal;
     }
     for (int k = 0; k < count; ++k) {
-        const int64_t reach = std::min<int64_t>(static_cast<int64_t>(k) + 2 * static_cast<int64_t>(n), count - 1);
+        const int64_t reach
+            = std::min<int64_t>(static_cast<int64_t>(k) + 2 * static_cast<int64_t>(n), count - 1);
         const int owner = latest[reach];
         out[k] = owner >= k && k >= owner - n ? 1.0f : 0.0f;
     }

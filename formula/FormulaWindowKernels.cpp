@@ -84,8 +84,7 @@ private:
 // HHV and LLV: the extreme of x[i] and the window's valid elements. Better(a, b)
 // is true when a beats b; an element that does not beat the new one leaves the
 // queue.
-template <typename Better>
-bool WindowExtreme(const float* x, int count, int n, float* out, Better better)
+template <typename Better> bool WindowExtreme(const float* x, int count, int n, float* out, Better better)
 {
     n = ClampWindow(n, count);
     if (n <= 1) {
@@ -114,8 +113,7 @@ bool WindowExtreme(const float* x, int count, int n, float* out, Better better)
 // HHVBARS and LLVBARS: bars back to the extreme, invalid elements compared as
 // their number. Over the whole history an equal value moves the extreme to the
 // newer bar; inside a window the older bar keeps it.
-template <typename Better>
-bool ExtremeAge(const float* x, int count, int n, float* out, Better better)
+template <typename Better> bool ExtremeAge(const float* x, int count, int n, float* out, Better better)
 {
     n = ClampWindow(n, count);
     if (n < 0) {

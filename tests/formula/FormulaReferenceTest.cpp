@@ -77,9 +77,12 @@ std::vector<std::pair<std::string, Worker>> Cases()
         { "MA(C;0)", [](const ReferenceTable& t, float* o) { SeriesMA(t["C"].data(), t.count, 0, o); } },
         { "EMA(C;12)", [](const ReferenceTable& t, float* o) { SeriesEMA(t["C"].data(), t.count, 12, o); } },
         { "EMA(G;5)", [](const ReferenceTable& t, float* o) { SeriesEMA(t["G"].data(), t.count, 5, o); } },
-        { "SMA(C;9;3)", [](const ReferenceTable& t, float* o) { SeriesSMA(t["C"].data(), t.count, 9, 3, o); } },
-        { "SMA(G;3;1)", [](const ReferenceTable& t, float* o) { SeriesSMA(t["G"].data(), t.count, 3, 1, o); } },
-        { "DMA(C;0.3)", [](const ReferenceTable& t, float* o) { SeriesDMA(t["C"].data(), t.count, 0.3f, o); } },
+        { "SMA(C;9;3)",
+            [](const ReferenceTable& t, float* o) { SeriesSMA(t["C"].data(), t.count, 9, 3, o); } },
+        { "SMA(G;3;1)",
+            [](const ReferenceTable& t, float* o) { SeriesSMA(t["G"].data(), t.count, 3, 1, o); } },
+        { "DMA(C;0.3)",
+            [](const ReferenceTable& t, float* o) { SeriesDMA(t["C"].data(), t.count, 0.3f, o); } },
         { "DMA(G;W)",
             [](const ReferenceTable& t, float* o) {
                 SeriesDMAByWeights(t["G"].data(), t.count, t["W"].data(), t.count, o);
@@ -106,8 +109,10 @@ std::vector<std::pair<std::string, Worker>> Cases()
         { "STD(C;20)", [](const ReferenceTable& t, float* o) { SeriesSTD(t["C"].data(), t.count, 20, o); } },
         { "STD(C;2)", [](const ReferenceTable& t, float* o) { SeriesSTD(t["C"].data(), t.count, 2, o); } },
         { "STD(G;5)", [](const ReferenceTable& t, float* o) { SeriesSTD(t["G"].data(), t.count, 5, o); } },
-        { "AVEDEV(C;14)", [](const ReferenceTable& t, float* o) { SeriesAVEDEV(t["C"].data(), t.count, 14, o); } },
-        { "AVEDEV(G;4)", [](const ReferenceTable& t, float* o) { SeriesAVEDEV(t["G"].data(), t.count, 4, o); } },
+        { "AVEDEV(C;14)",
+            [](const ReferenceTable& t, float* o) { SeriesAVEDEV(t["C"].data(), t.count, 14, o); } },
+        { "AVEDEV(G;4)",
+            [](const ReferenceTable& t, float* o) { SeriesAVEDEV(t["G"].data(), t.count, 4, o); } },
         { "ABS(Z)", [](const ReferenceTable& t, float* o) { SeriesABS(t["Z"].data(), t.count, o); } },
         { "ACOS(U)", [](const ReferenceTable& t, float* o) { SeriesACOS(t["U"].data(), t.count, o); } },
         { "ASIN(U)", [](const ReferenceTable& t, float* o) { SeriesASIN(t["U"].data(), t.count, o); } },
@@ -115,9 +120,13 @@ std::vector<std::pair<std::string, Worker>> Cases()
         { "REVERSE(G)", [](const ReferenceTable& t, float* o) { SeriesREVERSE(t["G"].data(), t.count, o); } },
         { "NOT(SG)", [](const ReferenceTable& t, float* o) { SeriesNOT(t["SG"].data(), t.count, o); } },
         { "MAX(C;O)",
-            [series](const ReferenceTable& t, float* o) { SeriesMAX(series(t["C"]), series(t["O"]), t.count, o); } },
+            [series](const ReferenceTable& t, float* o) {
+                SeriesMAX(series(t["C"]), series(t["O"]), t.count, o);
+            } },
         { "MIN(G;O)",
-            [series](const ReferenceTable& t, float* o) { SeriesMIN(series(t["G"]), series(t["O"]), t.count, o); } },
+            [series](const ReferenceTable& t, float* o) {
+                SeriesMIN(series(t["G"]), series(t["O"]), t.count, o);
+            } },
         { "MAX(10.5;G)",
             [series](const ReferenceTable& t, float* o) {
                 SeriesMAX(SeriesOperand::Scalar(10.5f), series(t["G"]), t.count, o);
@@ -147,46 +156,79 @@ std::vector<std::pair<std::string, Worker>> Cases()
             [series](const ReferenceTable& t, float* o) {
                 SeriesCROSS(SeriesOperand::Scalar(11.0f), series(t["C"]), t.count, o);
             } },
-        { "UPNDAY(C;3)", [](const ReferenceTable& t, float* o) { SeriesUPNDAY(t["C"].data(), t.count, 3, o); } },
-        { "UPNDAY(G;1)", [](const ReferenceTable& t, float* o) { SeriesUPNDAY(t["G"].data(), t.count, 1, o); } },
+        { "UPNDAY(C;3)",
+            [](const ReferenceTable& t, float* o) { SeriesUPNDAY(t["C"].data(), t.count, 3, o); } },
+        { "UPNDAY(G;1)",
+            [](const ReferenceTable& t, float* o) { SeriesUPNDAY(t["G"].data(), t.count, 1, o); } },
         { "DOWNNDAY(C;2)",
-            [](const ReferenceTable& t, float* o) { EXPECT_TRUE(SeriesDOWNNDAY(t["C"].data(), t.count, 2, o)); } },
+            [](const ReferenceTable& t, float* o) {
+                EXPECT_TRUE(SeriesDOWNNDAY(t["C"].data(), t.count, 2, o));
+            } },
         { "DOWNNDAY(G;3)",
-            [](const ReferenceTable& t, float* o) { EXPECT_TRUE(SeriesDOWNNDAY(t["G"].data(), t.count, 3, o)); } },
-        { "EVERY(S;3)", [](const ReferenceTable& t, float* o) { SeriesEVERY(t["S"].data(), t.count, 3, o); } },
-        { "EVERY(S;0)", [](const ReferenceTable& t, float* o) { SeriesEVERY(t["S"].data(), t.count, 0, o); } },
-        { "COUNT(S;5)", [](const ReferenceTable& t, float* o) { SeriesCOUNT(t["S"].data(), t.count, 5, o); } },
-        { "COUNT(SG;4)", [](const ReferenceTable& t, float* o) { SeriesCOUNT(t["SG"].data(), t.count, 4, o); } },
-        { "FILTER(S;3)", [](const ReferenceTable& t, float* o) { SeriesFILTER(t["S"].data(), t.count, 3, o); } },
-        { "FILTER(SG;2)", [](const ReferenceTable& t, float* o) { SeriesFILTER(t["SG"].data(), t.count, 2, o); } },
-        { "BARSLAST(S)", [](const ReferenceTable& t, float* o) { SeriesBARSLAST(t["S"].data(), t.count, o); } },
+            [](const ReferenceTable& t, float* o) {
+                EXPECT_TRUE(SeriesDOWNNDAY(t["G"].data(), t.count, 3, o));
+            } },
+        { "EVERY(S;3)",
+            [](const ReferenceTable& t, float* o) { SeriesEVERY(t["S"].data(), t.count, 3, o); } },
+        { "EVERY(S;0)",
+            [](const ReferenceTable& t, float* o) { SeriesEVERY(t["S"].data(), t.count, 0, o); } },
+        { "COUNT(S;5)",
+            [](const ReferenceTable& t, float* o) { SeriesCOUNT(t["S"].data(), t.count, 5, o); } },
+        { "COUNT(SG;4)",
+            [](const ReferenceTable& t, float* o) { SeriesCOUNT(t["SG"].data(), t.count, 4, o); } },
+        { "FILTER(S;3)",
+            [](const ReferenceTable& t, float* o) { SeriesFILTER(t["S"].data(), t.count, 3, o); } },
+        { "FILTER(SG;2)",
+            [](const ReferenceTable& t, float* o) { SeriesFILTER(t["SG"].data(), t.count, 2, o); } },
+        { "BARSLAST(S)",
+            [](const ReferenceTable& t, float* o) { SeriesBARSLAST(t["S"].data(), t.count, o); } },
         { "BARSCOUNT(C)", [](const ReferenceTable& t, float* o) { SeriesBARSCOUNT(t.count, o); } },
         { "HHVBARS(C;0)",
-            [](const ReferenceTable& t, float* o) { EXPECT_TRUE(SeriesHHVBARS(t["C"].data(), t.count, 0, o)); } },
+            [](const ReferenceTable& t, float* o) {
+                EXPECT_TRUE(SeriesHHVBARS(t["C"].data(), t.count, 0, o));
+            } },
         { "HHVBARS(C;10)",
-            [](const ReferenceTable& t, float* o) { EXPECT_TRUE(SeriesHHVBARS(t["C"].data(), t.count, 10, o)); } },
+            [](const ReferenceTable& t, float* o) {
+                EXPECT_TRUE(SeriesHHVBARS(t["C"].data(), t.count, 10, o));
+            } },
         { "HHVBARS(S;4)",
-            [](const ReferenceTable& t, float* o) { EXPECT_TRUE(SeriesHHVBARS(t["S"].data(), t.count, 4, o)); } },
+            [](const ReferenceTable& t, float* o) {
+                EXPECT_TRUE(SeriesHHVBARS(t["S"].data(), t.count, 4, o));
+            } },
         { "LLVBARS(G;0)",
-            [](const ReferenceTable& t, float* o) { EXPECT_TRUE(SeriesLLVBARS(t["G"].data(), t.count, 0, o)); } },
+            [](const ReferenceTable& t, float* o) {
+                EXPECT_TRUE(SeriesLLVBARS(t["G"].data(), t.count, 0, o));
+            } },
         { "LLVBARS(G;6)",
-            [](const ReferenceTable& t, float* o) { EXPECT_TRUE(SeriesLLVBARS(t["G"].data(), t.count, 6, o)); } },
+            [](const ReferenceTable& t, float* o) {
+                EXPECT_TRUE(SeriesLLVBARS(t["G"].data(), t.count, 6, o));
+            } },
         { "BACKSET(S;2)",
-            [](const ReferenceTable& t, float* o) { EXPECT_TRUE(SeriesBACKSET(t["S"].data(), t.count, 2, o)); } },
+            [](const ReferenceTable& t, float* o) {
+                EXPECT_TRUE(SeriesBACKSET(t["S"].data(), t.count, 2, o));
+            } },
         { "BACKSET(SG;1)",
-            [](const ReferenceTable& t, float* o) { EXPECT_TRUE(SeriesBACKSET(t["SG"].data(), t.count, 1, o)); } },
-        { "SLOPE(C;10)", [](const ReferenceTable& t, float* o) { SeriesSLOPE(t["C"].data(), t.count, 10, o); } },
-        { "SLOPE(G;5)", [](const ReferenceTable& t, float* o) { SeriesSLOPE(t["G"].data(), t.count, 5, o); } },
-        { "ZIG(C;5)", [](const ReferenceTable& t, float* o) { EXPECT_TRUE(SeriesZIG(t["C"].data(), t.count, 5, o)); } },
+            [](const ReferenceTable& t, float* o) {
+                EXPECT_TRUE(SeriesBACKSET(t["SG"].data(), t.count, 1, o));
+            } },
+        { "SLOPE(C;10)",
+            [](const ReferenceTable& t, float* o) { SeriesSLOPE(t["C"].data(), t.count, 10, o); } },
+        { "SLOPE(G;5)",
+            [](const ReferenceTable& t, float* o) { SeriesSLOPE(t["G"].data(), t.count, 5, o); } },
+        { "ZIG(C;5)",
+            [](const ReferenceTable& t, float* o) { EXPECT_TRUE(SeriesZIG(t["C"].data(), t.count, 5, o)); } },
         { "ZIG(G;10)",
-            [](const ReferenceTable& t, float* o) { EXPECT_TRUE(SeriesZIG(t["G"].data(), t.count, 10, o)); } },
+            [](const ReferenceTable& t, float* o) {
+                EXPECT_TRUE(SeriesZIG(t["G"].data(), t.count, 10, o));
+            } },
         { "SUMBARS(Z;1.5)",
             [](const ReferenceTable& t, float* o) { SeriesSUMBARS(t["Z"].data(), t.count, 1.5, o); } },
         { "SUMBARS(V;9000)",
             [](const ReferenceTable& t, float* o) { SeriesSUMBARS(t["V"].data(), t.count, 9000.0, o); } },
         { "WINNER(C)",
             [series](const ReferenceTable& t, float* o) {
-                SeriesWINNER(series(t["H"]), series(t["L"]), series(t["V"]), series(t["C"]), 30000.0, t.count, o);
+                SeriesWINNER(
+                    series(t["H"]), series(t["L"]), series(t["V"]), series(t["C"]), 30000.0, t.count, o);
             } },
         { "DRAWLINE(S;L;SG;H;1)",
             [series](const ReferenceTable& t, float* o) {
