@@ -5,16 +5,9 @@
 // (a pool buffer holds whatever its last user left there), never reads an
 // element outside [0, count) of an input, and carries kInvalidValue as "no
 // value". Window counts may be any int: the workers bound them themselves.
+#include "formula/SeriesValue.h"
+
 #include <cstdint>
-
-// An element without a value (a window's warm-up, a division by zero, a
-// missing bar).
-constexpr float kInvalidValue = -1000000.0f;
-
-inline bool IsInvalidValue(float value)
-{
-    return value == kInvalidValue;
-}
 
 // An argument that is either a series or one number standing for every
 // element. Elements past a series' own count read as kInvalidValue, so

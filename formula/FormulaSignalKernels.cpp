@@ -38,26 +38,32 @@ bool SeriesDOWNNDAY(const float* x, int count, int n, float* out)
     if (n < 1 || count < 1)
         return false;
     n = ClampWindow(n, count);
-    // The lowest of the n elements before i, compared as numbers.
-    std::unique_ptr<int[]> queue(new (std::nothrow) int[count]);
-    if (!queue)
+    // The lowest of the n elements before i, compared as numbers, from a ring
+    // of indexes that never holds more than n + 1.
+    size_t size = 16;
+    while (size < static_cast<size_t>(n) + 2)
+        size <<= 1;
+    std::unique_ptr<int[]> ring(new (std::nothrow) int[size]);
+    if (!ring)
         return false;
-    int head = 0, tail = 0;
+    const unsigned mask = static_cast<unsigned>(size - 1);
+    auto queue = [&](unsigned at) -> int& { return ring[at & mask]; };
+    unsigned head = 0, tail = 0;
     for (int i = 0; i < count; ++i) {
         if (i >= n) {
-            while (head != tail && queue[head] < i - n)
+            while (head != tail && queue(head) < i - n)
                 ++head;
             const float value = x[i];
             if (IsInvalidValue(value))
                 out[i] = kInvalidValue;
             else
-                out[i] = value < x[queue[head]] ? 1.0f : 0.0f;
+                out[i] = value < x[queue(head)] ? 1.0f : 0.0f;
         } else {
             out[i] = kInvalidValue;
         }
-        while (head != tail && x[queue[tail - 1]] >= x[i])
+        while (head != tail && x[queue(tail - 1)] >= x[i])
             --tail;
-        queue[tail++] = i;
+        queue(tail++) = i;
     }
     return true;
 }

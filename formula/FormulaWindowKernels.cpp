@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <memory>
 #include <new>
 
@@ -42,6 +43,15 @@ struct WindowSums
         sum -= y;
         sumSquares -= y * y;
     }
+    // One element enters the window and one leaves, both valid: the changes
+    // are netted first so that each running sum takes one addition.
+    void Slide(float entering, float leaving)
+    {
+        const double in = entering - pivot;
+        const double out = leaving - pivot;
+        sum += in - out;
+        sumSquares += in * in - out * out;
+    }
     // Sums the window first..last afresh around the pivot value.
     void Rebase(const float* x, int first, int last, double newPivot)
     {
@@ -54,61 +64,107 @@ struct WindowSums
     }
 };
 
-// The index queue of a sliding extreme: each index enters and leaves once.
+// The index queue of a sliding extreme: each index enters and leaves once, and
+// no more than a window's worth are held at a time, in a ring that needs no
+// heap for common windows.
 class IndexQueue
 {
 public:
-    bool Reserve(int count)
+    bool Reserve(int window)
     {
-        m_items.reset(new (std::nothrow) int[count > 0 ? count : 1]);
+        size_t size = 16;
+        while (size < static_cast<size_t>(window) + 1)
+            size <<= 1;
+        if (size <= kInline) {
+            m_items = m_inline;
+        } else {
+            m_heap.reset(new (std::nothrow) int[size]);
+            m_items = m_heap.get();
+        }
+        m_mask = static_cast<unsigned>(size - 1);
         return m_items != nullptr;
     }
     bool Empty() const { return m_head == m_tail; }
-    int Front() const { return m_items[m_head]; }
-    int Back() const { return m_items[m_tail - 1]; }
-    void PopFront() { ++m_head; }
+    int Front() const { return m_items[m_head & m_mask]; }
+    int Back() const { return m_items[(m_tail - 1) & m_mask]; }
     void PopBack() { --m_tail; }
-    void Push(int index) { m_items[m_tail++] = index; }
+    void Push(int index) { m_items[m_tail++ & m_mask] = index; }
     void DropBefore(int first)
     {
-        while (m_head != m_tail && m_items[m_head] < first)
+        while (m_head != m_tail && Front() < first)
             ++m_head;
     }
 
 private:
-    std::unique_ptr<int[]> m_items;
-    int m_head = 0;
-    int m_tail = 0;
+    static const size_t kInline = 256;
+    int m_inline[kInline];
+    std::unique_ptr<int[]> m_heap;
+    int* m_items = nullptr;
+    unsigned m_mask = 0;
+    unsigned m_head = 0;
+    unsigned m_tail = 0;
 };
 
-// HHV and LLV: the extreme of x[i] and the window's valid elements. Better(a, b)
-// is true when a beats b; an element that does not beat the new one leaves the
-// queue.
-template <typename Better> bool WindowExtreme(const float* x, int count, int n, float* out, Better better)
+// HHV and LLV: the extreme of x[i] and the window's valid elements, by block
+// extremes: with the series cut into blocks of n, the window ending at i is a
+// tail of the previous block and a head of i's own, so the extreme of the tail
+// (taken backwards once per block) and the running extreme of the head answer
+// it with three comparisons and no data-dependent branch. Identical to
+// scanning each window, in one pass. Invalid elements stand aside as the
+// identity (-inf for HHV, +inf for LLV); x[i] itself always takes part.
+template <typename Pick>
+bool WindowExtreme(const float* x, int count, int n, float* out, Pick pick, float identity)
 {
     n = ClampWindow(n, count);
     if (n <= 1) {
         std::copy(x, x + count, out);
         return true;
     }
-    IndexQueue queue;
-    if (!queue.Reserve(count))
-        return false;
-    for (int i = 0; i < count; ++i) {
-        queue.DropBefore(i - n + 1);
-        const float value = x[i];
-        if (!IsInvalidValue(value)) {
-            while (!queue.Empty() && !better(x[queue.Back()], value))
-                queue.PopBack();
-            queue.Push(i);
+    const int block = std::min(n, count);
+    float inlineTail[256];
+    std::unique_ptr<float[]> heapTail;
+    float* tail = inlineTail;
+    if (block > 256) {
+        heapTail.reset(new (std::nothrow) float[block]);
+        tail = heapTail.get();
+        if (!tail)
+            return false;
+    }
+    auto clean = [identity](float v) { return v == kInvalidValue ? identity : v; };
+    // The first block's windows are cut at element 0: a running extreme.
+    float head = identity;
+    for (int i = 0; i < block; ++i) {
+        head = pick(head, clean(x[i]));
+        out[i] = pick(x[i], head);
+    }
+    for (int start = n; start < count; start += n) {
+        // tail[j]: the extreme of the previous block from its element j on.
+        float extreme = identity;
+        for (int j = n - 1; j >= 0; --j) {
+            extreme = pick(extreme, clean(x[start - n + j]));
+            tail[j] = extreme;
         }
-        float extreme = value;
-        if (!queue.Empty() && better(x[queue.Front()], extreme))
-            extreme = x[queue.Front()];
-        out[i] = extreme;
+        head = identity;
+        const int length = std::min(n, count - start);
+        for (int j = 0; j < length; ++j) {
+            const float value = x[start + j];
+            head = pick(head, clean(value));
+            const float window = j + 1 < n ? pick(tail[j + 1], head) : head;
+            out[start + j] = pick(value, window);
+        }
     }
     return true;
 }
+
+struct PickHigher
+{
+    float operator()(float a, float b) const { return a > b ? a : b; }
+};
+
+struct PickLower
+{
+    float operator()(float a, float b) const { return a < b ? a : b; }
+};
 
 // HHVBARS and LLVBARS: bars back to the extreme, invalid elements compared as
 // their number. Over the whole history an equal value moves the extreme to the
@@ -130,7 +186,7 @@ template <typename Better> bool ExtremeAge(const float* x, int count, int n, flo
         return true;
     }
     IndexQueue queue;
-    if (!queue.Reserve(count))
+    if (!queue.Reserve(std::min(n, count)))
         return false;
     for (int i = 0; i < count; ++i) {
         queue.DropBefore(i - n + 1);
@@ -142,15 +198,15 @@ template <typename Better> bool ExtremeAge(const float* x, int count, int n, flo
     return true;
 }
 
-bool Greater(float a, float b)
+struct Greater
 {
-    return a > b;
-}
+    bool operator()(float a, float b) const { return a > b; }
+};
 
-bool Less(float a, float b)
+struct Less
 {
-    return a < b;
-}
+    bool operator()(float a, float b) const { return a < b; }
+};
 
 // A count read from a series element: false for an invalid one.
 bool ElementCount(float value, int count, int* n)
@@ -170,6 +226,57 @@ void FillInvalid(float* out, int count)
     std::fill(out, out + (count > 0 ? count : 0), kInvalidValue);
 }
 
+namespace {
+
+// The sums (or, kAverage, the means) of the windows of n (n > 0) ending at
+// n..count-1; elements 0..n-1 and windows holding an invalid element are
+// invalid. Float elements of prices and volumes sum exactly in a double, so
+// the sliding sum equals the window's own sum; the entering and leaving
+// elements are netted first to keep one addition on the running chain.
+template <bool kAverage> void SlidingSums(const float* x, int count, int n, float* out)
+{
+    const int warm = std::min(n, count);
+    const double divisor = n;
+    double sum = 0.0;
+    // Prices and volumes hold no invalid element: slide without a test per
+    // element, noting any invalid one on the way, and start over carefully
+    // if there was one.
+    bool invalidSeen = false;
+    for (int i = 0; i < warm; ++i) {
+        invalidSeen |= x[i] == kInvalidValue;
+        sum += x[i];
+        out[i] = kInvalidValue;
+    }
+    for (int i = n; i < count; ++i) {
+        const float entering = x[i];
+        invalidSeen |= entering == kInvalidValue;
+        sum += static_cast<double>(entering) - static_cast<double>(x[i - n]);
+        out[i] = static_cast<float>(kAverage ? sum / divisor : sum);
+    }
+    if (!invalidSeen)
+        return;
+    sum = 0.0;
+    int invalid = 0;
+    for (int i = 0; i < warm; ++i) {
+        if (IsInvalidValue(x[i]))
+            ++invalid;
+        else
+            sum += x[i];
+    }
+    for (int i = n; i < count; ++i) {
+        const float entering = x[i];
+        const float leaving = x[i - n];
+        const bool enteringValid = !IsInvalidValue(entering);
+        const bool leavingValid = !IsInvalidValue(leaving);
+        invalid += (enteringValid ? 0 : 1) - (leavingValid ? 0 : 1);
+        sum += (enteringValid ? static_cast<double>(entering) : 0.0)
+            - (leavingValid ? static_cast<double>(leaving) : 0.0);
+        out[i] = invalid ? kInvalidValue : static_cast<float>(kAverage ? sum / divisor : sum);
+    }
+}
+
+} // namespace
+
 void SeriesMA(const float* x, int count, int n, float* out)
 {
     n = ClampWindow(n, count);
@@ -177,31 +284,7 @@ void SeriesMA(const float* x, int count, int n, float* out)
         FillInvalid(out, count);
         return;
     }
-    // Float elements of prices and volumes sum exactly in a double, so the
-    // sliding sum equals the window's own sum.
-    double sum = 0.0;
-    int invalid = 0;
-    const int warm = std::min(n, count);
-    for (int i = 0; i < warm; ++i) {
-        if (IsInvalidValue(x[i]))
-            ++invalid;
-        else
-            sum += x[i];
-        out[i] = kInvalidValue;
-    }
-    for (int i = n; i < count; ++i) {
-        const float entering = x[i];
-        const float leaving = x[i - n];
-        if (IsInvalidValue(entering))
-            ++invalid;
-        else
-            sum += entering;
-        if (IsInvalidValue(leaving))
-            --invalid;
-        else
-            sum -= leaving;
-        out[i] = invalid ? kInvalidValue : static_cast<float>(sum / n);
-    }
+    SlidingSums<true>(x, count, n, out);
 }
 
 void SeriesSUM(const float* x, int count, int n, float* out)
@@ -223,29 +306,7 @@ void SeriesSUM(const float* x, int count, int n, float* out)
         }
         return;
     }
-    double sum = 0.0;
-    int invalid = 0;
-    const int warm = std::min(n, count);
-    for (int i = 0; i < warm; ++i) {
-        if (IsInvalidValue(x[i]))
-            ++invalid;
-        else
-            sum += x[i];
-        out[i] = kInvalidValue;
-    }
-    for (int i = n; i < count; ++i) {
-        const float entering = x[i];
-        const float leaving = x[i - n];
-        if (IsInvalidValue(entering))
-            ++invalid;
-        else
-            sum += entering;
-        if (IsInvalidValue(leaving))
-            --invalid;
-        else
-            sum -= leaving;
-        out[i] = invalid ? kInvalidValue : static_cast<float>(sum);
-    }
+    SlidingSums<false>(x, count, n, out);
 }
 
 void SeriesSUMByCounts(const float* x, int count, const float* n, int nCount, float* out)
@@ -313,37 +374,42 @@ void SeriesSTD(const float* x, int count, int n, float* out)
     int flat = 1;
     for (int i = 1; i < warm; ++i)
         flat = x[i] == x[i - 1] ? flat + 1 : 1;
-    // The sums are taken afresh around a recent element once per window length,
-    // so rounding cannot build up over a long series nor the pivot drift away
-    // from the prices.
-    int sinceRebase = n;
+    // The sums are taken afresh around a recent element now and then (every
+    // 1,024 elements, or once per window when that is longer), so rounding
+    // cannot build up over a long series nor the pivot drift away from the
+    // prices.
+    const int rebaseEvery = std::max(n, 1024);
+    int sinceRebase = rebaseEvery;
+    const double meanScale = 1.0 / n;
+    const double sampleScale = 1.0 / (n - 1);
     for (int i = n; i < count; ++i) {
         flat = x[i] == x[i - 1] ? flat + 1 : 1;
-        if (sinceRebase >= n && !IsInvalidValue(x[i])) {
+        if (sinceRebase >= rebaseEvery && !IsInvalidValue(x[i])) {
             sums.Rebase(x, i - n + 1, i, x[i]);
             sinceRebase = 0;
         } else {
-            sums.Add(x[i]);
-            sums.Remove(x[i - n]);
+            if (IsInvalidValue(x[i]) || IsInvalidValue(x[i - n])) {
+                sums.Add(x[i]);
+                sums.Remove(x[i - n]);
+            } else {
+                sums.Slide(x[i], x[i - n]);
+            }
             ++sinceRebase;
         }
         if (sums.invalid) {
             out[i] = kInvalidValue;
             continue;
         }
-        // The deviations are taken around the moving average as it is stored.
-        const float mean = static_cast<float>((sums.sum + n * sums.pivot) / n);
-        if (mean == 0.0f) {
-            out[i] = kInvalidValue;
-            continue;
-        }
-        if (flat >= n) {
-            out[i] = 0.0f;
+        // A flat window's mean is its value; the deviations are taken around
+        // the moving average as it is stored.
+        const float mean = flat >= n ? x[i] : static_cast<float>(sums.sum * meanScale + sums.pivot);
+        if (mean == 0.0f || flat >= n) {
+            out[i] = mean == 0.0f ? kInvalidValue : 0.0f;
             continue;
         }
         const double d = mean - sums.pivot;
         const double squares = sums.sumSquares - 2.0 * d * sums.sum + n * d * d;
-        out[i] = static_cast<float>(std::sqrt(std::max(squares, 0.0) / (n - 1)));
+        out[i] = static_cast<float>(std::sqrt(std::max(squares, 0.0) * sampleScale));
     }
 }
 
@@ -379,22 +445,22 @@ void SeriesAVEDEV(const float* x, int count, int n, float* out)
 
 bool SeriesHHV(const float* x, int count, int n, float* out)
 {
-    return WindowExtreme(x, count, n, out, Greater);
+    return WindowExtreme(x, count, n, out, PickHigher(), -std::numeric_limits<float>::infinity());
 }
 
 bool SeriesLLV(const float* x, int count, int n, float* out)
 {
-    return WindowExtreme(x, count, n, out, Less);
+    return WindowExtreme(x, count, n, out, PickLower(), std::numeric_limits<float>::infinity());
 }
 
 bool SeriesHHVBARS(const float* x, int count, int n, float* out)
 {
-    return ExtremeAge(x, count, n, out, Greater);
+    return ExtremeAge(x, count, n, out, Greater());
 }
 
 bool SeriesLLVBARS(const float* x, int count, int n, float* out)
 {
-    return ExtremeAge(x, count, n, out, Less);
+    return ExtremeAge(x, count, n, out, Less());
 }
 
 void SeriesCOUNT(const float* x, int count, int n, float* out)

@@ -236,7 +236,7 @@ const WorkerCase kMendedCases[] = {
     { "StdOfAFlatRunIsExactlyZero", [](const Series& x, float* o) { SeriesSTD(x.data(), Count(x), 3, o); },
         { 1000.1f, 999.7f, 1000.3f, 1000.3f, 1000.3f, 1000.3f }, { inv, inv, inv, 0.3464102f, 0, 0 } },
     { "StdOfZeroMeanIsInvalid", [](const Series& x, float* o) { SeriesSTD(x.data(), Count(x), 2, o); },
-        { -1, 1, -1, 1 }, { inv, inv, inv, inv } },
+        { -1, 1, -1, 1, 0, 0 }, { inv, inv, inv, inv, 0.7071068f, inv } },
     { "SmaWithAnOverweightDivergesToInvalidNotInfinity",
         [](const Series& x, float* o) {
             Series longer(400, 1.0f);
@@ -440,6 +440,39 @@ TEST(FormulaWorkers, WriteEveryElement)
             const Series out = Apply(w.second, x);
             for (int i = 0; i < bars; ++i)
                 EXPECT_NE(kSentinel, out[i]) << w.first << " left element " << i << " of " << bars;
+        }
+    }
+}
+
+} // namespace
+
+namespace {
+
+// The window extremes slide in one pass; a plain scan of each window must
+// give the same elements for windows that do not divide the series, and for
+// windows longer than any inline scratch space.
+TEST(FormulaWindowExtremes, MatchAScanOfEachWindow)
+{
+    Series x(1000);
+    uint32_t state = 7;
+    for (size_t i = 0; i < x.size(); ++i) {
+        state = state * 1664525u + 1013904223u;
+        x[i] = i % 97 == 5 ? inv : static_cast<float>(state >> 8) / 65536.0f;
+    }
+    for (int n : { 2, 7, 300, 999, 1000, 1001 }) {
+        Series high(x.size(), kSentinel), low(x.size(), kSentinel);
+        ASSERT_TRUE(SeriesHHV(x.data(), Count(x), n, high.data()));
+        ASSERT_TRUE(SeriesLLV(x.data(), Count(x), n, low.data()));
+        for (int i = 0; i < Count(x); ++i) {
+            float highest = x[i], lowest = x[i];
+            for (int j = std::max(0, i - n + 1); j <= i; ++j) {
+                if (IsInvalidValue(x[j]))
+                    continue;
+                highest = std::max(highest, x[j]);
+                lowest = std::min(lowest, x[j]);
+            }
+            ASSERT_EQ(highest, high[i]) << "HHV window " << n << " element " << i;
+            ASSERT_EQ(lowest, low[i]) << "LLV window " << n << " element " << i;
         }
     }
 }
