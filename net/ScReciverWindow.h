@@ -57,7 +57,7 @@ public:
     // The message the library's replies arrive as (registered once).
     static UINT ReplyMessage();
     // Adds 1 to the counter; past 0x0FFFFFFF it starts again at 1; then adds
-    // 1 again: serials advance by 2 and never reach the top bits.
+    // 1 again: serials advance by 2 and never pass 0x10000000.
     static uint32_t NextSerial(uint32_t& counter);
     // The CodeKey of a code text of the library (hexadecimal, at most size
     // bytes, up to the first character that is no hexadecimal digit) in a

@@ -366,6 +366,11 @@ TEST_F(LibraryProviderTest, TicksOnceFetchedAreAnsweredFromTheCacheThatSnapshots
     EXPECT_TRUE(SameRecords(kCmdTicks, expected, later.stream));
     EXPECT_GT(header.time, lastTime);
     EXPECT_EQ(header.time, Word(later.stream, 0));
+
+    // The same snapshot again is no new trade.
+    ASSERT_GT(m_postSnapshots(), 0);
+    PumpPendingMessages();
+    EXPECT_EQ(later.stream, Ask(provider, kCmdTicks, kShanghaiStock, static_cast<uint32_t>(lastTime), 0).stream);
     EXPECT_EQ(asked, m_askCount());
 }
 
