@@ -745,8 +745,11 @@ void CScReciverWindow::ExpireOverdue()
     const DWORD configured = g_replyDeadline.load();
     const ULONGLONG deadline = configured ? configured : kDefaultReplyDeadline;
     SingleLock lock(&m_requestLock);
+    // Read again under the lock: a request parked while this thread waited
+    // for it must not look parked in the future.
+    const ULONGLONG lockedNow = ::GetTickCount64();
     for (auto it = m_parked.begin(); it != m_parked.end();) {
-        if (now - it->second.parkedAt >= deadline) {
+        if (lockedNow - it->second.parkedAt >= deadline) {
             PendingRequest request = std::move(it->second);
             it = m_parked.erase(it);
             Complete(std::move(request), false);
