@@ -12,6 +12,18 @@ CriticalSection& SingletonLock();
 
 // Base of the singleton family: class T : public Singleton<T>. T's default
 // constructor may be private when T befriends Singleton<T>.
+//
+// T may hide the hooks below with its own (accessible to Singleton<T>):
+//   static T* CreateInstance();  how the object is made (default: new T())
+//   void PrepareRelease();       runs while the object is still published,
+//                                before it is unpublished and deleted, and
+//                                outside the singleton lock (a pool stops
+//                                here, so that callbacks asking for the object
+//                                meanwhile get it and fail at once, and ones
+//                                asking for any singleton are not left waiting
+//                                for a lock held across the wait for them)
+//   static void AfterRelease();  runs after the deletion, still under the lock,
+//                                whether or not there was an object
 template <class T> class Singleton
 {
 public:
@@ -25,25 +37,25 @@ public:
         SingleLock lock(&SingletonLock());
         object = s_instance.load(std::memory_order_relaxed);
         if (!object) {
-            object = new (std::nothrow) T();
+            object = T::CreateInstance();
             s_instance.store(object, std::memory_order_release);
         }
         return object;
     }
 
     // Destroys the object when there is one; the next Instance builds anew.
-    // T::BeforeRelease runs first, outside the singleton lock and with the
-    // object still published; only unpublishing and deleting happen under it.
     static void ReleaseInstance()
     {
-        // One release of T at a time, so BeforeRelease and the delete pair up.
+        // One release of T at a time, so that each preparation is followed by
+        // its deletion. Nothing a prepared object's threads run takes this lock.
         static CriticalSection releaseLock;
         SingleLock releasing(&releaseLock);
         if (T* published = s_instance.load(std::memory_order_acquire))
-            T::BeforeRelease(*published);
+            published->PrepareRelease();
         SingleLock lock(&SingletonLock());
         T* object = s_instance.exchange(nullptr, std::memory_order_acq_rel);
         delete object;
+        T::AfterRelease();
     }
 
     // The object when it exists, without creating it.
@@ -53,11 +65,9 @@ protected:
     Singleton() { }
     ~Singleton() { }
 
-    // The release hook: a T that owns threads hides this with its own public
-    // static BeforeRelease(T&) to stop them there. Waiting for threads under
-    // the singleton lock would deadlock with any of them that asks for a
-    // singleton meanwhile.
-    static void BeforeRelease(T&) { }
+    static T* CreateInstance() { return new (std::nothrow) T(); }
+    void PrepareRelease() { }
+    static void AfterRelease() { }
 
 private:
     Singleton(const Singleton&) = delete;

@@ -8,8 +8,6 @@
 
 namespace {
 
-std::atomic<CDownLoaderManager*> g_instance { nullptr };
-
 int DefaultWorkerCount()
 {
     SYSTEM_INFO info;
@@ -19,24 +17,10 @@ int DefaultWorkerCount()
 
 } // namespace
 
-CDownLoaderManager* CDownLoaderManager::Instance()
+CDownLoaderManager* CDownLoaderManager::CreateInstance()
 {
-    CDownLoaderManager* manager = g_instance.load(std::memory_order_acquire);
-    if (manager)
-        return manager;
-    SingleLock lock(&SingletonLock());
-    manager = g_instance.load(std::memory_order_relaxed);
-    if (!manager) {
-        const std::string address = QuoteServerAddress::Get();
-        manager = new (std::nothrow) CDownLoaderManager(address.c_str(), QuoteServerPort::Get());
-        g_instance.store(manager, std::memory_order_release);
-    }
-    return manager;
-}
-
-CDownLoaderManager* CDownLoaderManager::PeekInstance()
-{
-    return g_instance.load(std::memory_order_acquire);
+    const std::string address = QuoteServerAddress::Get();
+    return new (std::nothrow) CDownLoaderManager(address.c_str(), QuoteServerPort::Get());
 }
 
 void CDownLoaderManager::SetServer(const char* address, uint16_t port)
@@ -45,24 +29,9 @@ void CDownLoaderManager::SetServer(const char* address, uint16_t port)
     QuoteServerPort::Set(port);
 }
 
-void CDownLoaderManager::ReleaseInstance()
+// Requests left by a manager whose pool never ran still get their answer.
+void CDownLoaderManager::AfterRelease()
 {
-    // One release at a time; no completion ever takes this lock.
-    static CriticalSection releaseLock;
-    SingleLock releasing(&releaseLock);
-    CDownLoaderManager* manager = g_instance.load(std::memory_order_acquire);
-    if (manager) {
-        // The pool is stopped before the singleton lock is taken, while the
-        // manager is still published: a completion that asks for the provider
-        // meanwhile gets this manager, which fails it at once, and one that
-        // asks for any singleton is not left waiting for a lock held across
-        // the wait for its own thread.
-        manager->Shutdown();
-        SingleLock lock(&SingletonLock());
-        g_instance.store(nullptr, std::memory_order_release);
-        delete manager;
-    }
-    // Requests left by a manager whose pool never ran still get their answer.
     DownloadRequestQueue::Global().CancelAll();
 }
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -83,12 +84,12 @@ public:
     bool IsStopAllSet() const { return m_stopAll && ::WaitForSingleObject(m_stopAll, 0) == WAIT_OBJECT_0; }
 
 private:
-    std::vector<CDownloadObject*> m_workers;
-    HANDLE m_stopAll;
-    HANDLE m_dispatcherStop;
-    HANDLE m_work;
-    HANDLE m_slots;
-    HANDLE m_wake; // auto-reset: a request was queued or a worker went idle
+    std::vector<std::unique_ptr<CDownloadObject>> m_workers;
+    CKernelHandle m_stopAll;
+    CKernelHandle m_dispatcherStop;
+    CKernelHandle m_work;
+    CKernelHandle m_slots;
+    CKernelHandle m_wake; // auto-reset: a request was queued or a worker went idle
     std::atomic<uint64_t> m_passes;
     std::string m_address;
     uint16_t m_port;
