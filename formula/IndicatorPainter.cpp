@@ -26,7 +26,8 @@ const COLORREF kMacdRiseColor = 0x0000FF;
 // truncation defined and GDI's coordinates in range.
 const double kMaxPixelOffset = 1 << 20;
 
-const int kBarWidthLadder[] = { 1, 2, 4, 5, 6, 7, 9, 10, 13, 15, 17, 19, 21, 23, 25, 27, 29, 31, 33, 35, 39, 43 };
+const int kBarWidthLadder[]
+    = { 1, 2, 4, 5, 6, 7, 9, 10, 13, 15, 17, 19, 21, 23, 25, 27, 29, 31, 33, 35, 39, 43 };
 
 struct NamedColor
 {
@@ -74,8 +75,16 @@ const StyleWord kStyleWords[] = {
     { L"STICK", 4, 0 },
 };
 
-enum DrawStyle { kStyleLine = 0, kStylePointDot, kStyleCircleDot, kStyleCrossDot, kStyleStick, kStyleColorStick,
-    kStyleVolumeStick, kStyleLineStick };
+enum DrawStyle {
+    kStyleLine = 0,
+    kStylePointDot,
+    kStyleCircleDot,
+    kStyleCrossDot,
+    kStyleStick,
+    kStyleColorStick,
+    kStyleVolumeStick,
+    kStyleLineStick
+};
 
 bool Contains(const std::wstring& word, const wchar_t* part)
 {
@@ -354,7 +363,8 @@ bool IndicatorPainter::DrawAxisLine(float value, float minimum, float maximum)
     if (!(minimum <= value && value <= maximum) || !m_dc)
         return false;
     const int y = AxisY(value, minimum, maximum);
-    DrawLineWithPen(m_dc, CachedPen(m_penStyle, m_lineWidth, kAxisLineColor), m_rect.left, y, m_rect.right, y);
+    DrawLineWithPen(
+        m_dc, CachedPen(m_penStyle, m_lineWidth, kAxisLineColor), m_rect.left, y, m_rect.right, y);
     return true;
 }
 
@@ -469,8 +479,8 @@ void IndicatorPainter::DrawDot(int x, int y)
         DrawCross(m_dc, dot, 1, m_color);
 }
 
-void IndicatorPainter::DrawSeries(const std::wstring& name, const float* data, uint32_t dataCount, int firstBar,
-    int barCount, float minimum, float maximum)
+void IndicatorPainter::DrawSeries(const std::wstring& name, const float* data, uint32_t dataCount,
+    int firstBar, int barCount, float minimum, float maximum)
 {
     const int baseY = m_rect.bottom - 1;
     const int plotTop = m_rect.top + m_titleHeight;
@@ -507,8 +517,9 @@ void IndicatorPainter::DrawSeries(const std::wstring& name, const float* data, u
         case kStyleStick:
         case kStyleColorStick:
             if (macd)
-                DrawLineWithPen(m_dc, CachedPen(m_penStyle, m_lineWidth, value < 0 ? kMacdFallColor : kMacdRiseColor),
-                    middle, baseY, middle, y);
+                DrawLineWithPen(m_dc,
+                    CachedPen(m_penStyle, m_lineWidth, value < 0 ? kMacdFallColor : kMacdRiseColor), middle,
+                    baseY, middle, y);
             else
                 DrawLineWithPen(m_dc, pen, middle, baseY, middle, y);
             break;
@@ -575,7 +586,8 @@ bool IndicatorPainter::DrawSeriesLine(const FormulaStatement& statement, const F
     return true;
 }
 
-bool IndicatorPainter::ComputeDrawLine(const FormulaValueList& values, const SeriesStore& store, DrawLineShape& shape)
+bool IndicatorPainter::ComputeDrawLine(
+    const FormulaValueList& values, const SeriesStore& store, DrawLineShape& shape)
 {
     shape = DrawLineShape();
     SeriesView starts;
@@ -643,8 +655,8 @@ bool IndicatorPainter::ComputeDrawLine(const FormulaValueList& values, const Ser
     return true;
 }
 
-bool IndicatorPainter::DrawLine(const FormulaStatement& statement, const FormulaValueList& values, int firstBar,
-    int barCount, float minimum, float maximum)
+bool IndicatorPainter::DrawLine(const FormulaStatement& statement, const FormulaValueList& values,
+    int firstBar, int barCount, float minimum, float maximum)
 {
     if (values.empty()) {
         m_style = 0;
@@ -677,9 +689,13 @@ bool IndicatorPainter::DrawLine(const FormulaStatement& statement, const Formula
         const int64_t lastBar = static_cast<int64_t>(firstBar) + barCount - 1;
         if (segment.second < firstBar || segment.first > lastBar)
             continue;
-        const int64_t x1 = m_rect.left + (static_cast<int64_t>(segment.first) - firstBar) * m_barWidth + m_barWidth / 2;
-        const int64_t x2 = m_rect.left + (static_cast<int64_t>(segment.second) - firstBar) * m_barWidth + m_barWidth / 2;
-        const auto clampX = [](int64_t x) { return static_cast<int>(std::max<int64_t>(-(1 << 24), std::min<int64_t>(x, 1 << 24))); };
+        const int64_t x1
+            = m_rect.left + (static_cast<int64_t>(segment.first) - firstBar) * m_barWidth + m_barWidth / 2;
+        const int64_t x2
+            = m_rect.left + (static_cast<int64_t>(segment.second) - firstBar) * m_barWidth + m_barWidth / 2;
+        const auto clampX = [](int64_t x) {
+            return static_cast<int>(std::max<int64_t>(-(1 << 24), std::min<int64_t>(x, 1 << 24)));
+        };
         DrawLineWithPen(m_dc, pen, clampX(x1), BandY(startValue, minimum, maximum), clampX(x2),
             BandY(endValue, minimum, maximum));
     }
@@ -720,7 +736,8 @@ bool IndicatorPainter::DrawStickLine(const FormulaStatement&, const FormulaValue
         const int right = left + m_barWidth * sticks / 4;
         const int y1 = BandY(price1, minimum, maximum);
         const int y2 = BandY(price2, minimum, maximum);
-        RECT stick = { left, std::min(y1, y2), std::max(right, left + 1), std::min(std::max(y1, y2), static_cast<int>(m_rect.bottom) - 1) + 1 };
+        RECT stick = { left, std::min(y1, y2), std::max(right, left + 1),
+            std::min(std::max(y1, y2), static_cast<int>(m_rect.bottom) - 1) + 1 };
         if (stick.top >= stick.bottom)
             stick.top = stick.bottom - 1;
         HBRUSH brush = CachedBrush(m_color);
@@ -760,11 +777,12 @@ bool IndicatorPainter::DrawIcon(const FormulaStatement&, const FormulaValueList&
             continue;
         if (!ValueAt(values[2].get(), bar, type) || !std::isfinite(type))
             type = 1;
-        const int cell = std::max(0, std::min(static_cast<int>(std::max(-1.0f, std::min(type, 1e6f))) - 1, cells - 1));
+        const int cell
+            = std::max(0, std::min(static_cast<int>(std::max(-1.0f, std::min(type, 1e6f))) - 1, cells - 1));
         const int x = m_rect.left + i * m_barWidth;
         const int y = std::max<int>(BandY(price, minimum, maximum), m_rect.top + m_titleHeight);
-        ::GdiAlphaBlend(m_dc, x - kIconCell / 2, y, kIconCell, kIconCell, memory, cell * kIconCell, 0, kIconCell,
-            std::min<int>(kIconCell, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight), blend);
+        ::GdiAlphaBlend(m_dc, x - kIconCell / 2, y, kIconCell, kIconCell, memory, cell * kIconCell, 0,
+            kIconCell, std::min<int>(kIconCell, info.bmHeight < 0 ? -info.bmHeight : info.bmHeight), blend);
     }
     ::SelectObject(memory, old);
     ::DeleteDC(memory);
@@ -831,8 +849,7 @@ bool IndicatorPainter::DrawBand(const FormulaStatement&, const FormulaValueList&
     return true;
 }
 
-bool IndicatorPainter::DrawPolyline(
-    const FormulaStatement&, const FormulaValueList&, int, int, float, float)
+bool IndicatorPainter::DrawPolyline(const FormulaStatement&, const FormulaValueList&, int, int, float, float)
 {
     m_style = 0;
     return false;

@@ -75,22 +75,23 @@ public:
     // values; each returns the drawing style to 0.
     bool DrawSeriesLine(const FormulaStatement& statement, const FormulaValueList& values, int firstBar,
         int barCount, float minimum, float maximum);
-    bool DrawLine(const FormulaStatement& statement, const FormulaValueList& values, int firstBar, int barCount,
-        float minimum, float maximum);
+    bool DrawLine(const FormulaStatement& statement, const FormulaValueList& values, int firstBar,
+        int barCount, float minimum, float maximum);
     bool DrawStickLine(const FormulaStatement& statement, const FormulaValueList& values, int firstBar,
         int barCount, float minimum, float maximum);
-    bool DrawIcon(const FormulaStatement& statement, const FormulaValueList& values, int firstBar, int barCount,
-        float minimum, float maximum);
-    bool DrawText(const FormulaStatement& statement, const FormulaValueList& values, int firstBar, int barCount,
-        float minimum, float maximum);
-    bool DrawBand(const FormulaStatement& statement, const FormulaValueList& values, int firstBar, int barCount,
-        float minimum, float maximum);
+    bool DrawIcon(const FormulaStatement& statement, const FormulaValueList& values, int firstBar,
+        int barCount, float minimum, float maximum);
+    bool DrawText(const FormulaStatement& statement, const FormulaValueList& values, int firstBar,
+        int barCount, float minimum, float maximum);
+    bool DrawBand(const FormulaStatement& statement, const FormulaValueList& values, int firstBar,
+        int barCount, float minimum, float maximum);
     bool DrawPolyline(const FormulaStatement& statement, const FormulaValueList& values, int firstBar,
         int barCount, float minimum, float maximum);
 
     // The shape of a DRAWLINE from its recorded values; false with fewer than
     // one value or a condition that is not a series of store.
-    static bool ComputeDrawLine(const FormulaValueList& values, const SeriesStore& store, DrawLineShape& shape);
+    static bool ComputeDrawLine(
+        const FormulaValueList& values, const SeriesStore& store, DrawLineShape& shape);
     // The number a legend shows: a series' element at firstBar + legendOffset
     // (0 when the offset is not below barCount, kInvalidValue past the
     // series), a scalar's number (VT_I4 as its integer).
@@ -124,8 +125,8 @@ private:
     // when it has none.
     bool ValueAt(const VARIANT& value, int bar, float& number) const;
     bool IsSeries(const VARIANT& value) const;
-    void DrawSeries(const std::wstring& name, const float* data, uint32_t dataCount, int firstBar, int barCount,
-        float minimum, float maximum);
+    void DrawSeries(const std::wstring& name, const float* data, uint32_t dataCount, int firstBar,
+        int barCount, float minimum, float maximum);
     void DrawScalar(float number, int barCount, float minimum, float maximum);
     void DrawDot(int x, int y);
 

@@ -79,23 +79,17 @@ TEST(IndicatorPainter, AttributeWordsSetColourWidthAndStyle)
         { { L"COLOR00FF00" }, 0x00FF00, 1, 0 },
         { { L"COLORFF0000" }, 0x0000FF, 1, 0 }, // RRGGBB read into 0x00BBGGRR
         { { L"COLORSTICK" }, kFirstDefault, 1, 5 }, // contains STICK: a style
-        { { L"COLORLIGREEN" }, 0x90EE90, 1, 0 },
-        { { L"COLORGREEN" }, 0x00FF00, 1, 0 },
-        { { L"COLORLIRED" }, 0x0033FF, 1, 0 },
-        { { L"COLORBROWN" }, 0x000000, 1, 0 },
+        { { L"COLORLIGREEN" }, 0x90EE90, 1, 0 }, { { L"COLORGREEN" }, 0x00FF00, 1, 0 },
+        { { L"COLORLIRED" }, 0x0033FF, 1, 0 }, { { L"COLORBROWN" }, 0x000000, 1, 0 },
         { { L"COLORYELLOW" }, 0x00FFFF, 1, 0 },
         { { L"COLOR12" }, 0x000012, 1, 0 }, // digits past the word's end count 0
         { { L"COLORZZ00FF" }, 0xFF0000, 1, 0 }, // a non-digit counts 0
-        { { L"LINETHICK3" }, kFirstDefault, 3, 0 },
-        { { L"LINETHICK" }, kFirstDefault, 1, 0 },
+        { { L"LINETHICK3" }, kFirstDefault, 3, 0 }, { { L"LINETHICK" }, kFirstDefault, 1, 0 },
         { { L"LINETHICK0" }, kFirstDefault, 1, 0 },
         { { L"LINETHICK99999999999" }, kFirstDefault, IndicatorPainter::kMaxLineWidth, 0 },
-        { { L"POINTDOT" }, kFirstDefault, 2, 1 },
-        { { L"CIRCLEDOT" }, kFirstDefault, 4, 2 },
-        { { L"CROSSDOT" }, kFirstDefault, 1, 3 },
-        { { L"VOLSTICK" }, kFirstDefault, 1, 6 },
-        { { L"LINESTICK" }, kFirstDefault, 1, 7 },
-        { { L"STICK" }, kFirstDefault, 1, 4 },
+        { { L"POINTDOT" }, kFirstDefault, 2, 1 }, { { L"CIRCLEDOT" }, kFirstDefault, 4, 2 },
+        { { L"CROSSDOT" }, kFirstDefault, 1, 3 }, { { L"VOLSTICK" }, kFirstDefault, 1, 6 },
+        { { L"LINESTICK" }, kFirstDefault, 1, 7 }, { { L"STICK" }, kFirstDefault, 1, 4 },
         { { L"NODRAW" }, kFirstDefault, 1, 0 },
         { { L"COLORRED", L"LINETHICK2", L"CROSSDOT" }, 0x0000FF, 2, 3 },
         { { L"colorred" }, kFirstDefault, 1, 0 }, // case-sensitive
@@ -188,7 +182,8 @@ TEST(IndicatorPainter, LegendShowsTheElementAtTheOffset)
     {
         float value;
         const wchar_t* text;
-    } texts[] = { { 12.345f, L"DIF:12.35" }, { I, L"DIF:-" }, { 0.0f, L"DIF:0.00" }, { -0.5f, L"DIF:-0.50" } };
+    } texts[]
+        = { { 12.345f, L"DIF:12.35" }, { I, L"DIF:-" }, { 0.0f, L"DIF:0.00" }, { -0.5f, L"DIF:-0.50" } };
     for (const auto& t : texts)
         EXPECT_EQ(std::wstring(t.text), IndicatorPainter::LegendText(L"DIF", t.value));
 }
@@ -333,9 +328,8 @@ TEST(IndicatorPainter, StickLineBandAndFewArguments)
     const VARIANT condition = pane.store.Make({ 1, 0, I, 1 });
     // Filled sticks from 20 to 60 at bars 0 and 3: WIDTH 2 of a bar of 10 is
     // 5 px from the body's centre - 2.
-    EXPECT_TRUE(pane.painter.DrawStickLine(
-        Output(L"", L"STICKLINE"), Values({ condition, Number(20), Number(60), Number(2), Number(0) }), 0, 4, 0,
-        100));
+    EXPECT_TRUE(pane.painter.DrawStickLine(Output(L"", L"STICKLINE"),
+        Values({ condition, Number(20), Number(60), Number(2), Number(0) }), 0, 4, 0, 100));
     pane.canvas.SavePng("painter-stickline");
     EXPECT_EQ(0x0000FFu, pane.canvas.Pixel(3, 80));
     EXPECT_EQ(0x0000FFu, pane.canvas.Pixel(33, 80));
@@ -348,11 +342,13 @@ TEST(IndicatorPainter, StickLineBandAndFewArguments)
 
     Pane band;
     EXPECT_TRUE(band.painter.DrawBand(Output(L"", L"DRAWBAND"),
-        Values({ band.store.Make({ 30, 30 }), Number(0x00FF00), Number(70), Number(0xFF0000) }), 0, 2, 0, 100));
+        Values({ band.store.Make({ 30, 30 }), Number(0x00FF00), Number(70), Number(0xFF0000) }), 0, 2, 0,
+        100));
     band.canvas.SavePng("painter-band");
     EXPECT_EQ(0x00FF00u, band.canvas.Pixel(10, 70));
     EXPECT_EQ(0, band.canvas.CountPixels(0xFF0000));
-    EXPECT_FALSE(band.painter.DrawBand(Output(L"", L"DRAWBAND"), Values({ Number(1), Number(2), Number(3) }), 0, 2, 0, 100));
+    EXPECT_FALSE(band.painter.DrawBand(
+        Output(L"", L"DRAWBAND"), Values({ Number(1), Number(2), Number(3) }), 0, 2, 0, 100));
     EXPECT_FALSE(band.painter.DrawPolyline(Output(L"", L"PLOYLINE"), Values({ Number(1) }), 0, 2, 0, 100));
 }
 
@@ -366,11 +362,13 @@ TEST(IndicatorPainter, TextAndIconGuardTheirInputs)
     EXPECT_TRUE(pane.painter.DrawText(
         Output(L"", L"DRAWTEXT"), Values({ condition, Number(50), condition }), 0, 2, 0, 100));
     EXPECT_EQ(0, pane.canvas.CountPixelsNot(kBlack));
-    EXPECT_FALSE(pane.painter.DrawText(Output(L"", L"DRAWTEXT"), Values({ condition, Number(50) }), 0, 2, 0, 100));
+    EXPECT_FALSE(
+        pane.painter.DrawText(Output(L"", L"DRAWTEXT"), Values({ condition, Number(50) }), 0, 2, 0, 100));
 
     // Any icon number, however far off the strip, is a cell of it or nothing.
     for (double type : { -5.0, 0.0, 1.0, 2.0, 99.0, 1e12, double(I) })
         EXPECT_TRUE(pane.painter.DrawIcon(
             Output(L"", L"DRAWICON"), Values({ condition, Number(50), Number(type) }), 0, 2, 0, 100));
-    EXPECT_FALSE(pane.painter.DrawIcon(Output(L"", L"DRAWICON"), Values({ condition, Number(50) }), 0, 2, 0, 100));
+    EXPECT_FALSE(
+        pane.painter.DrawIcon(Output(L"", L"DRAWICON"), Values({ condition, Number(50) }), 0, 2, 0, 100));
 }
