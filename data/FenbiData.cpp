@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <set>
 #include <string>
 
 #include "base/CPFile.h"
@@ -17,6 +18,13 @@ const int32_t kReplyTicksOffset = 8 + static_cast<int32_t>(sizeof(WireTickHeader
 bool TickTimeLess(const TickRecord& a, const TickRecord& b)
 {
     return a.time < b.time;
+}
+
+uint32_t FloatBits(float value)
+{
+    uint32_t bits;
+    memcpy(&bits, &value, sizeof(bits));
+    return bits;
 }
 
 float Price(uint32_t thousandths)
@@ -98,11 +106,20 @@ void CFenbiData::UpdateHeaderFromTicks()
 void CFenbiData::SortAndDropRepeats()
 {
     std::stable_sort(m_ticks.begin(), m_ticks.end(), TickTimeLess);
-    m_ticks.erase(std::unique(m_ticks.begin(), m_ticks.end(),
-                      [](const TickRecord& a, const TickRecord& b) {
-                          return a.time == b.time && a.price == b.price && a.volume == b.volume;
-                      }),
-        m_ticks.end());
+    // A second may hold several trades, and a reply that starts at that second
+    // repeats all of them behind the ones held: a tick is dropped when its
+    // second already holds one of the same price and cumulative volume, not
+    // only when its neighbour is one.
+    std::set<std::pair<uint32_t, uint32_t>> heldInSecond; // price and volume, as their bits
+    size_t kept = 0;
+    for (size_t i = 0; i < m_ticks.size(); ++i) {
+        const TickRecord tick = m_ticks[i];
+        if (kept == 0 || m_ticks[kept - 1].time != tick.time)
+            heldInSecond.clear();
+        if (heldInSecond.insert(std::make_pair(FloatBits(tick.price), FloatBits(tick.volume))).second)
+            m_ticks[kept++] = tick;
+    }
+    m_ticks.resize(kept);
 }
 
 int CFenbiData::Load(const char* path, uint32_t key)

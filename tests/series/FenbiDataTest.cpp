@@ -102,6 +102,41 @@ TEST(FenbiData, MergeKeepsOneTradingDay)
     EXPECT_EQ(series.GetTick(0).time, day2);
 }
 
+// A second can hold several trades; a server that answers from the start
+// second sends all of them again with every refresh.
+TEST(FenbiData, TicksOfARepeatedSecondAreHeldOnce)
+{
+    TempDirectory dir;
+    const int32_t t = T(2011, 8, 17, 9, 31);
+    const std::vector<WireTick> boundary = { MakeWireTick(t, 10.00, 100, 1000), MakeWireTick(t, 10.01, 103, 1031),
+        MakeWireTick(t, 10.00, 106, 1061) };
+    CFenbiData series;
+    ASSERT_EQ(MergeTicks(series, t, boundary), 1);
+    for (int refresh = 0; refresh < 3; ++refresh)
+        ASSERT_EQ(MergeTicks(series, t, boundary), 1);
+    ASSERT_EQ(series.GetCount(), 3);
+    std::vector<WireTick> later = boundary;
+    later.push_back(MakeWireTick(t + 3, 10.02, 110, 1101));
+    ASSERT_EQ(MergeTicks(series, t + 3, later), 1);
+    ASSERT_EQ(series.GetCount(), 4);
+    EXPECT_EQ(series.GetTick(1).volume, 103.0f) << "the order within the second is kept";
+    EXPECT_EQ(series.GetTick(3).volume, 110.0f);
+    float last = 0, outer = 0, inner = 0;
+    series.GetOuterInnerVolume(&last, &outer, &inner);
+    EXPECT_EQ(outer + inner, 10.0f);
+
+    // A file that holds the repeats from before loads without them.
+    std::vector<TickRecord> stored;
+    for (int copy = 0; copy < 3; ++copy) {
+        for (const WireTick& w : boundary)
+            stored.push_back(TickFromWire(w));
+    }
+    ASSERT_TRUE(WriteTestFile(dir.Path() + "600000.fbl", TickFile(t, stored)));
+    CFenbiData loaded;
+    ASSERT_EQ(loaded.Load((dir.Path() + "600000.fbl").c_str(), kKey), 1);
+    EXPECT_EQ(loaded.GetCount(), 3);
+}
+
 TEST(FenbiData, SaveLoadRoundTripAndSnapshotCopy)
 {
     TempDirectory dir;

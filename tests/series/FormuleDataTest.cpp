@@ -143,15 +143,17 @@ TEST_F(FormuleData, AFailedWriteKeepsTheOldFileAndTheOldBody)
     ASSERT_TRUE(WriteTestFile(FilePath(), old));
     CFormuleData data;
     ASSERT_EQ(data.Load(FilePath().c_str()), 1);
-    ASSERT_TRUE(::CreateDirectoryA((FilePath() + ".tmp").c_str(), nullptr));
+    // The file is held open without sharing, so it cannot be replaced.
+    HANDLE held = ::CreateFileA(FilePath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
     provider.syncReply = EncipheredDocument(1, 200, L"<new/>");
     EXPECT_EQ(data.Update(&provider), E_FAIL);
+    ::CloseHandle(held);
     EXPECT_EQ(BodyText(data), L"<old/>");
     EXPECT_EQ(data.GetHeaderValue2(), 100);
     std::string onDisk;
     ASSERT_TRUE(ReadWholeFile(FilePath().c_str(), onDisk));
     EXPECT_EQ(onDisk, old);
-    ::RemoveDirectoryA((FilePath() + ".tmp").c_str());
 }
 
 } // namespace

@@ -73,16 +73,17 @@ TEST(KData, FailedSaveKeepsTheOldFileAndTheDirtyFlag)
     TempDirectory dir;
     const std::string path = dir.Path() + "1.day";
     ASSERT_TRUE(WriteTestFile(path, std::string(28, 'x')));
-    // The temporary file beside the target cannot be created over a directory of its name.
-    ASSERT_TRUE(::CreateDirectoryA((path + ".tmp").c_str(), nullptr));
+    // The target is held open without sharing, so it cannot be replaced.
+    HANDLE held = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
     CKData day;
     MergeReply(day, { MakeWireBar(T(2011, 8, 16), 10, 11, 9, 10.5, 100, 1000) });
     EXPECT_EQ(day.Save(path.c_str()), 0);
+    ::CloseHandle(held);
     EXPECT_EQ(day.IsDirty(), 1);
     std::string bytes;
     ASSERT_TRUE(ReadWholeFile(path.c_str(), bytes));
     EXPECT_EQ(bytes, std::string(28, 'x'));
-    ::RemoveDirectoryA((path + ".tmp").c_str());
 }
 
 TEST(KData, LoadIgnoresATrailingPartialRecordAndAMissingFile)
@@ -533,27 +534,37 @@ namespace {
 
 TEST(KData, DeletionWaitsForTheDueCallbackAndALateReplyIsNotMerged)
 {
+    ScopedServerTime server(T(2011, 8, 17, 15, 30));
     RecordingDataProvider provider;
     ScopedDataProvider scope(&provider);
     CKData day;
+    CFiveMinData five;
     day.AppendBar(MakeBar(T(2011, 8, 16), 1, 1, 1, 5));
-    ASSERT_EQ(day.RequestData(0), 1);
-    ASSERT_EQ(provider.requests.size(), 1u);
-
-    std::atomic<bool> returned(false);
-    std::thread deleter([&]() {
-        day.BeginDelete();
-        returned = true;
-    });
-    // Once the valid flag is down the deleter is inside its wait; it cannot leave while the reply is due.
-    while (day.IsValid())
-        std::this_thread::yield();
-    EXPECT_FALSE(returned.load());
+    five.AppendBar(MakeBar(T(2011, 8, 16, 15, 0), 1, 1, 1, 5));
+    CKData* const series[] = { &day, &five };
+    std::atomic<int> returned(0);
+    std::vector<std::thread> deleters;
+    for (CKData* s : series) {
+        ASSERT_EQ(s->RequestData(0), 1);
+        deleters.emplace_back([s, &returned]() {
+            s->BeginDelete();
+            ++returned;
+        });
+    }
+    ASSERT_EQ(provider.requests.size(), 2u);
+    // Both replies are held well past the two seconds a bounded wait would give up after.
+    ::Sleep(2500);
+    EXPECT_EQ(returned.load(), 0);
+    EXPECT_FALSE(day.IsValid());
+    EXPECT_FALSE(five.IsValid());
     const std::string reply = BarReply({ MakeWireBar(T(2011, 8, 17), 1, 1, 1, 6, 1, 1) });
     provider.Complete(0, &reply);
-    deleter.join();
-    EXPECT_TRUE(returned.load());
+    provider.Complete(1, &reply);
+    for (std::thread& d : deleters)
+        d.join();
+    EXPECT_EQ(returned.load(), 2);
     EXPECT_EQ(day.GetCount(), 1) << "a reply for a series being deleted is dropped";
+    EXPECT_EQ(five.GetCount(), 1);
     EXPECT_EQ(day.IsRequestPending(), 0);
 }
 
