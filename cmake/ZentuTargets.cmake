@@ -58,3 +58,12 @@ function(zt_tool_library name)
   target_link_libraries(${name} PUBLIC zt_system)
   set_property(GLOBAL APPEND PROPERTY ZT_TOOL_LIBRARIES ${name})
 endfunction()
+
+# zt_use_resource_images(target rc-file): the resource script of the target
+# compiles in images of the skin generator (res/ZentuUi.rc): windres finds
+# them and the script is compiled again when they change.
+function(zt_use_resource_images target rc)
+  target_include_directories(${target} PRIVATE ${ZT_RESOURCE_IMAGE_DIR} ${CMAKE_SOURCE_DIR}/res)
+  set_property(SOURCE ${rc} APPEND PROPERTY OBJECT_DEPENDS ${ZT_RESOURCE_IMAGES})
+  add_dependencies(${target} zt_skin)
+endfunction()

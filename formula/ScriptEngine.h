@@ -133,6 +133,15 @@ private:
         kOr,
         kXor,
     };
+    // One level of binary operators: the tokens it takes and what each applies.
+    struct BinaryLevel
+    {
+        ScriptTokenKind tokens[3];
+        Operator operators[3];
+        int count;
+    };
+    static const int kBinaryLevelCount = 4;
+    static const BinaryLevel kBinaryLevels[kBinaryLevelCount];
     struct ArgumentArray;
     class NestingGuard;
     class RunningScope;
@@ -189,9 +198,7 @@ private:
     // Expressions.
     void ParseExpressionList(ScriptValue& value);
     void ParseLogic(ScriptValue& value);
-    void ParseCompare(ScriptValue& value);
-    void ParseAddSub(ScriptValue& value);
-    void ParseMulDiv(ScriptValue& value);
+    void ParseBinaryLevel(int level, ScriptValue& value);
     void ParseNot(ScriptValue& value);
     void ParseUnary(ScriptValue& value);
     void ParsePostfix(ScriptValue& value);
@@ -201,9 +208,10 @@ private:
     void CallScriptFunction(int index, ArgumentArray& arguments, int count, ScriptValue& result);
     void ReadHostVariable(const wchar_t* name, ScriptValue& value);
     bool OfferHook(Operator op, VARIANT* left, VARIANT* right);
-    void ApplyArithmetic(Operator op, ScriptValue& left, ScriptValue& right);
-    void ApplyCompare(const wchar_t* text, ScriptValue& left, ScriptValue& right);
-    void ApplyLogic(Operator op, ScriptValue& left, ScriptValue& right);
+    static bool CompareOperatorOf(const wchar_t* text, Operator& op);
+    void ApplyBinary(Operator op, ScriptValue& left, ScriptValue& right);
+    // value = operation(&result): the result, with its reserved words zeroed, replaces value.
+    template <class Operation> void ApplyOle(ScriptValue& value, Operation operation);
     bool VariantEquals(const VARIANT& a, const VARIANT& b);
     static bool IsTrue(const ScriptValue& value);
 

@@ -32,6 +32,15 @@ bool IsNumber(VARTYPE type)
 }
 }
 
+template <class Operation> void CScriptEngine::ApplyOle(ScriptValue& value, Operation operation)
+{
+    VARIANT result;
+    std::memset(&result, 0, sizeof result);
+    Check(operation(&result));
+    ZeroVariantReserved(result);
+    value.Take(result);
+}
+
 struct CScriptEngine::ArgumentArray
 {
     VARIANT values[kMaxArguments];
@@ -91,6 +100,7 @@ bool CScriptEngine::VariantEquals(const VARIANT& a, const VARIANT& b)
     }
 }
 
+// list := logic { "," logic }; the value is the last one's.
 void CScriptEngine::ParseExpressionList(ScriptValue& value)
 {
     ParseLogic(value);
@@ -100,78 +110,64 @@ void CScriptEngine::ParseExpressionList(ScriptValue& value)
     }
 }
 
+// The binary operators, loosest level first; within a level they bind from
+// the left. A comparison is any operator token, told apart by its text.
+//   logic   := compare { ("and" | "or" | "xor") compare }
+//   compare := addsub { ("=" | "!=" | "<>" | "<" | "<=" | ">" | ">=") addsub }
+//   addsub  := muldiv { ("+" | "-") muldiv }
+//   muldiv  := not { ("*" | "/") not }
+const CScriptEngine::BinaryLevel CScriptEngine::kBinaryLevels[kBinaryLevelCount] = {
+    { { K::kAnd, K::kOr, K::kXor }, { Operator::kAnd, Operator::kOr, Operator::kXor }, 3 },
+    { { K::kOperator }, { Operator::kEqual }, 1 },
+    { { K::kAddSign, K::kSubSign }, { Operator::kAdd, Operator::kSubtract }, 2 },
+    { { K::kStar, K::kSlash }, { Operator::kMultiply, Operator::kDivide }, 2 },
+};
+
+// An expression: the loosest level, counted against the nesting limit since
+// parentheses and arguments come back here.
 void CScriptEngine::ParseLogic(ScriptValue& value)
 {
     NestingGuard guard(*this);
-    ParseCompare(value);
+    ParseBinaryLevel(0, value);
+}
+
+void CScriptEngine::ParseBinaryLevel(int level, ScriptValue& value)
+{
+    if (level == kBinaryLevelCount) {
+        ParseNot(value);
+        return;
+    }
+    const BinaryLevel& operators = kBinaryLevels[level];
+    ParseBinaryLevel(level + 1, value);
     for (;;) {
-        Operator op;
-        if (Kind() == K::kAnd)
-            op = Operator::kAnd;
-        else if (Kind() == K::kOr)
-            op = Operator::kOr;
-        else if (Kind() == K::kXor)
-            op = Operator::kXor;
-        else
+        int found = 0;
+        while (found < operators.count && operators.tokens[found] != Kind())
+            ++found;
+        if (found == operators.count)
             return;
+        Operator op = operators.operators[found];
+        const bool known = Kind() != K::kOperator || CompareOperatorOf(m_token.text, op);
         NextToken();
         ScriptValue right;
-        ParseCompare(right);
-        ApplyLogic(op, value, right);
+        ParseBinaryLevel(level + 1, right);
+        if (known)
+            ApplyBinary(op, value, right);
+        else
+            Check(::VariantCopy(value.get(), right.get())); // an unknown operator yields its right operand
     }
 }
 
-void CScriptEngine::ParseCompare(ScriptValue& value)
-{
-    ParseAddSub(value);
-    while (Kind() == K::kOperator) {
-        wchar_t text[ScriptToken::kTextSize];
-        std::wcscpy(text, m_token.text);
-        NextToken();
-        ScriptValue right;
-        ParseAddSub(right);
-        ApplyCompare(text, value, right);
-    }
-}
-
-void CScriptEngine::ParseAddSub(ScriptValue& value)
-{
-    ParseMulDiv(value);
-    while (Kind() == K::kAddSign || Kind() == K::kSubSign) {
-        const Operator op = Kind() == K::kAddSign ? Operator::kAdd : Operator::kSubtract;
-        NextToken();
-        ScriptValue right;
-        ParseMulDiv(right);
-        ApplyArithmetic(op, value, right);
-    }
-}
-
-void CScriptEngine::ParseMulDiv(ScriptValue& value)
-{
-    ParseNot(value);
-    while (Kind() == K::kStar || Kind() == K::kSlash) {
-        const Operator op = Kind() == K::kStar ? Operator::kMultiply : Operator::kDivide;
-        NextToken();
-        ScriptValue right;
-        ParseNot(right);
-        ApplyArithmetic(op, value, right);
-    }
-}
-
-// The not-operator is written after its operand.
+// not := unary { "!" }; the not-operator is written after its operand.
 void CScriptEngine::ParseNot(ScriptValue& value)
 {
     ParseUnary(value);
     while (Kind() == K::kNot) {
-        VARIANT result;
-        std::memset(&result, 0, sizeof result);
-        Check(::VarNot(value.get(), &result));
-        ZeroVariantReserved(result);
-        value.Take(result);
+        ApplyOle(value, [&](VARIANT* result) { return ::VarNot(value.get(), result); });
         NextToken();
     }
 }
 
+// unary := [ "+" | "-" ] postfix; the first callback may take over the negation.
 void CScriptEngine::ParseUnary(ScriptValue& value)
 {
     bool negate = false;
@@ -185,13 +181,10 @@ void CScriptEngine::ParseUnary(ScriptValue& value)
     IScriptCallback* hooks = m_callbackCount > 0 ? m_callbacks[0].callback : nullptr;
     if (hooks && hooks->OnNegate(value.get(), value.get()))
         return;
-    VARIANT result;
-    std::memset(&result, 0, sizeof result);
-    Check(::VarNeg(value.get(), &result));
-    ZeroVariantReserved(result);
-    value.Take(result);
+    ApplyOle(value, [&](VARIANT* result) { return ::VarNeg(value.get(), result); });
 }
 
+// postfix := name [ conversion | "++" | "--" ] | "(" logic ")" | integer | real | string
 void CScriptEngine::ParsePostfix(ScriptValue& value)
 {
     switch (Kind()) {
@@ -206,12 +199,10 @@ void CScriptEngine::ParsePostfix(ScriptValue& value)
             std::memset(&one, 0, sizeof one);
             one.vt = VT_I4;
             one.lVal = 1;
-            VARIANT result;
-            std::memset(&result, 0, sizeof result);
-            Check(Kind() == K::kIncrement ? ::VarAdd(value.get(), &one, &result)
-                                          : ::VarSub(value.get(), &one, &result));
-            ZeroVariantReserved(result);
-            value.Take(result);
+            const bool up = Kind() == K::kIncrement;
+            ApplyOle(value, [&](VARIANT* result) {
+                return up ? ::VarAdd(value.get(), &one, result) : ::VarSub(value.get(), &one, result);
+            });
             NextToken();
         }
         return;
@@ -256,7 +247,7 @@ void CScriptEngine::ParsePostfix(ScriptValue& value)
     }
 }
 
-// value.toString(), .toDate(), .toInteger() or .toNumber(); one per operand.
+// conversion := "." ("toString" | "toDate" | "toInteger" | "toNumber") "(" ")"; one per operand.
 void CScriptEngine::ParseConversion(ScriptValue& value)
 {
     NextToken();
@@ -301,6 +292,7 @@ void CScriptEngine::ReadHostVariable(const wchar_t* name, ScriptValue& value)
     Raise(kUndefined);
 }
 
+// name := variable | callback "." member [ "(" arguments ] | function "(" arguments | host variable
 void CScriptEngine::ParseName(ScriptValue& value)
 {
     const ScriptToken name = m_token;
@@ -361,6 +353,7 @@ void CScriptEngine::ParseName(ScriptValue& value)
     Raise(kUndefined);
 }
 
+// arguments := [ logic { "," logic } ] ")"
 // Current token: the first after "("; leaves the token after ")" current.
 int CScriptEngine::ParseArguments(ArgumentArray& arguments)
 {
@@ -450,95 +443,85 @@ bool CScriptEngine::OfferHook(Operator op, VARIANT* left, VARIANT* right)
     return false;
 }
 
-void CScriptEngine::ApplyArithmetic(Operator op, ScriptValue& left, ScriptValue& right)
+bool CScriptEngine::CompareOperatorOf(const wchar_t* text, Operator& op)
 {
+    static const struct
+    {
+        const wchar_t* text;
+        Operator op;
+    } kCompares[] = {
+        { L"=", Operator::kEqual },
+        { L"!=", Operator::kNotEqual },
+        { L"<>", Operator::kNotEqual },
+        { L"<", Operator::kLess },
+        { L"<=", Operator::kLessEqual },
+        { L">", Operator::kGreater },
+        { L">=", Operator::kGreaterEqual },
+    };
+    for (const auto& compare : kCompares) {
+        if (std::wcscmp(text, compare.text) == 0) {
+            op = compare.op;
+            return true;
+        }
+    }
+    return false;
+}
+
+void CScriptEngine::ApplyBinary(Operator op, ScriptValue& left, ScriptValue& right)
+{
+    // What each operator applies, in the order of Operator: an OLE operation,
+    // or for a comparison whether it holds when the left side is less, equal,
+    // greater, or neither (a failing comparison).
+    static const struct
+    {
+        decltype(&::VarAdd) operation;
+        bool less, equal, greater, neither;
+    } kApplied[] = {
+        { ::VarAdd },
+        { ::VarSub },
+        { ::VarMul },
+        { ::VarDiv },
+        { nullptr, false, true, false, false }, // =
+        { nullptr, true, false, true, true }, // != and <>
+        { nullptr, true, false, false, false }, // <
+        { nullptr, true, true, false, false }, // <=
+        { nullptr, false, false, true, false }, // >
+        { nullptr, false, true, true, false }, // >=
+        { ::VarAnd },
+        { ::VarOr },
+        { ::VarXor },
+    };
+    static_assert(sizeof kApplied / sizeof kApplied[0] == static_cast<int>(Operator::kXor) + 1,
+        "one entry per operator");
+
     if (OfferHook(op, left.get(), right.get()))
         return;
-    VARIANT result;
-    std::memset(&result, 0, sizeof result);
-    switch (op) {
-    case Operator::kAdd:
-    case Operator::kSubtract:
+    VARIANT* a = left.get();
+    VARIANT* b = right.get();
+    const auto& applied = kApplied[static_cast<int>(op)];
+    if (applied.operation) {
         // A string on the left concatenates; a number adds the right side read as a number.
         // Two numbers are left to the arithmetic, which widens: 1 + 0.05 is not 1.
-        if (left.type() != right.type() && !(IsNumber(left.type()) && IsNumber(right.type()))) {
-            Check(::VariantChangeType(right.get(), right.get(), 0, left.type()));
+        if ((op == Operator::kAdd || op == Operator::kSubtract) && left.type() != right.type()
+            && !(IsNumber(left.type()) && IsNumber(right.type()))) {
+            Check(::VariantChangeType(b, b, 0, left.type()));
             ZeroVariantReserved(*right);
         }
-        Check(op == Operator::kAdd ? ::VarAdd(left.get(), right.get(), &result)
-                                   : ::VarSub(left.get(), right.get(), &result));
+        ApplyOle(left, [&](VARIANT* result) { return applied.operation(a, b, result); });
+        return;
+    }
+    switch (::VarCmp(a, b, LOCALE_USER_DEFAULT, 0)) {
+    case VARCMP_LT:
+        left.SetBool(applied.less);
         break;
-    case Operator::kMultiply:
-        Check(::VarMul(left.get(), right.get(), &result));
+    case VARCMP_EQ:
+        left.SetBool(applied.equal);
+        break;
+    case VARCMP_GT:
+        left.SetBool(applied.greater);
         break;
     default:
-        Check(::VarDiv(left.get(), right.get(), &result));
+        left.SetBool(applied.neither);
         break;
     }
-    ZeroVariantReserved(result);
-    left.Take(result);
-}
-
-void CScriptEngine::ApplyCompare(const wchar_t* text, ScriptValue& left, ScriptValue& right)
-{
-    Operator op;
-    if (std::wcscmp(text, L"=") == 0)
-        op = Operator::kEqual;
-    else if (std::wcscmp(text, L"!=") == 0 || std::wcscmp(text, L"<>") == 0)
-        op = Operator::kNotEqual;
-    else if (std::wcscmp(text, L"<") == 0)
-        op = Operator::kLess;
-    else if (std::wcscmp(text, L"<=") == 0)
-        op = Operator::kLessEqual;
-    else if (std::wcscmp(text, L">") == 0)
-        op = Operator::kGreater;
-    else if (std::wcscmp(text, L">=") == 0)
-        op = Operator::kGreaterEqual;
-    else {
-        // Operators the language does not know yield the right operand.
-        Check(::VariantCopy(left.get(), right.get()));
-        return;
-    }
-    if (OfferHook(op, left.get(), right.get()))
-        return;
-    // A failing comparison counts as neither less, equal nor greater.
-    const HRESULT r = ::VarCmp(left.get(), right.get(), LOCALE_USER_DEFAULT, 0);
-    bool outcome = false;
-    switch (op) {
-    case Operator::kEqual:
-        outcome = r == VARCMP_EQ;
-        break;
-    case Operator::kNotEqual:
-        outcome = r != VARCMP_EQ;
-        break;
-    case Operator::kLess:
-        outcome = r == VARCMP_LT;
-        break;
-    case Operator::kLessEqual:
-        outcome = r == VARCMP_LT || r == VARCMP_EQ;
-        break;
-    case Operator::kGreater:
-        outcome = r == VARCMP_GT;
-        break;
-    default:
-        outcome = r == VARCMP_GT || r == VARCMP_EQ;
-        break;
-    }
-    left.SetBool(outcome);
-}
-
-void CScriptEngine::ApplyLogic(Operator op, ScriptValue& left, ScriptValue& right)
-{
-    if (OfferHook(op, left.get(), right.get()))
-        return;
-    VARIANT result;
-    std::memset(&result, 0, sizeof result);
-    if (op == Operator::kAnd)
-        Check(::VarAnd(left.get(), right.get(), &result));
-    else if (op == Operator::kOr)
-        Check(::VarOr(left.get(), right.get(), &result));
-    else
-        Check(::VarXor(left.get(), right.get(), &result));
-    ZeroVariantReserved(result);
-    left.Take(result);
 }

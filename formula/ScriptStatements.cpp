@@ -146,7 +146,7 @@ void CScriptEngine::AssignName(const ScriptToken& name, ScriptTokenKind op, Scri
         }
         ScriptValue left;
         Check(::VariantCopy(left.get(), &target));
-        ApplyArithmetic(op == K::kAddAssign ? Operator::kAdd : Operator::kSubtract, left, value);
+        ApplyBinary(op == K::kAddAssign ? Operator::kAdd : Operator::kSubtract, left, value);
         const int again = FindVariable(name.text); // a callback may have reset the table
         if (again == index)
             Check(::VariantCopy(&m_variables[index].value, left.get()));
@@ -156,7 +156,7 @@ void CScriptEngine::AssignName(const ScriptToken& name, ScriptTokenKind op, Scri
         // The host receives the combined value, not just the right-hand side.
         ScriptValue left;
         ReadHostVariable(name.text, left);
-        ApplyArithmetic(op == K::kAddAssign ? Operator::kAdd : Operator::kSubtract, left, value);
+        ApplyBinary(op == K::kAddAssign ? Operator::kAdd : Operator::kSubtract, left, value);
         value.Take(left);
     }
     for (int i = 0; i < m_callbackCount; ++i) {

@@ -14,12 +14,16 @@
 //     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp, BOOL& handled);
 //     LRESULT OnCommand(WORD code, WORD id, HWND control, BOOL& handled);
 //     LRESULT OnNotify(int id, NMHDR* header, BOOL& handled);
+// and, for the messages views and controls handle most, typed handlers that
+// receive the parameters decoded (see "Typed handlers" below), so that no
+// handler unpacks wParam or lParam itself.
 //
 // A map may hold alternate sections (ALT_MSG_MAP(n)) that another window's
 // map reaches with CHAIN_MSG_MAP_ALT_MEMBER. Maps of mix-ins and members
 // (which need not derive from CMessageMap) are chained the same way.
 #include <windows.h>
 #include <olectl.h>
+#include "win/Geometry.h"
 
 // Reflected messages: what a parent sends back to the child that notified it.
 #ifndef OCM__BASE
@@ -156,6 +160,100 @@ public:                                                                         
 #define REFLECTED_NOTIFY_CODE_HANDLER(notifyCode, func)                                                      \
     if (uMsg == OCM_NOTIFY && reinterpret_cast<NMHDR*>(lParam)->code == static_cast<UINT>(notifyCode))       \
     ZT_NOTIFY_CALL(func)
+
+// Typed handlers ---------------------------------------------------------------
+// Coordinates are signed (a point left of or above a window is negative), the
+// wheel's delta is signed, and the message gets its usual answer: 0, TRUE for
+// drawn and measured items, the handler's own for WM_SETCURSOR.
+//
+//   SIZE_HANDLER(f)            void f(UINT type, CSize client, BOOL& handled)
+//   MOUSE_HANDLER(msg, f)      void f(UINT keys, CPoint client, BOOL& handled)
+//                              for WM_MOUSEMOVE and WM_[LRM]BUTTON{DOWN,UP,DBLCLK}
+//   MOUSEWHEEL_HANDLER(f)      void f(UINT keys, int delta, CPoint screen, BOOL& handled)
+//   KEY_HANDLER(msg, f)        void f(UINT key, UINT repeat, UINT flags, BOOL& handled)
+//                              for WM_KEYDOWN, WM_KEYUP, WM_CHAR, WM_SYSKEYDOWN, ...;
+//                              flags are lParam's high word (scan code, extended, ...)
+//   TIMER_HANDLER(f)           void f(UINT_PTR id, BOOL& handled)
+//   PAINT_HANDLER(f)           void f(HDC given, BOOL& handled)
+//                              given is null from the system (use CPaintDC), a DC when sent one
+//   SETCURSOR_HANDLER(f)       BOOL f(HWND under, UINT hitTest, UINT mouseMessage, BOOL& handled)
+//   CONTEXTMENU_HANDLER(f)     void f(HWND clicked, CPoint screen, BOOL& handled)
+//                              screen is (-1, -1) when the keyboard asked
+//   CAPTURECHANGED_HANDLER(f)  void f(HWND gaining, BOOL& handled)
+//   DRAWITEM_HANDLER(f)        void f(UINT id, DRAWITEMSTRUCT* item, BOOL& handled)
+//   MEASUREITEM_HANDLER(f)     void f(UINT id, MEASUREITEMSTRUCT* item, BOOL& handled)
+//   REFLECTED_DRAWITEM_HANDLER(f), REFLECTED_MEASUREITEM_HANDLER(f): the same,
+//                              for an owner-drawn control's reflected request
+// Commands and notifications have their typed entries above.
+
+#define ZT_CALL_TYPED_HANDLER(call, answer)                                                                  \
+    {                                                                                                        \
+        bHandled = TRUE;                                                                                     \
+        call;                                                                                                \
+        lResult = (answer);                                                                                  \
+        if (bHandled)                                                                                        \
+            return TRUE;                                                                                     \
+    }
+
+#define SIZE_HANDLER(func)                                                                                   \
+    if (uMsg == WM_SIZE)                                                                                     \
+    ZT_CALL_TYPED_HANDLER(                                                                                   \
+        func(static_cast<UINT>(wParam),                                                                      \
+            CSize(static_cast<int>(LOWORD(lParam)), static_cast<int>(HIWORD(lParam))), bHandled),            \
+        0)
+
+#define MOUSE_HANDLER(msg, func)                                                                             \
+    if (uMsg == (msg))                                                                                       \
+    ZT_CALL_TYPED_HANDLER(func(static_cast<UINT>(wParam), CPoint::FromLParam(lParam), bHandled), 0)
+
+#define MOUSEWHEEL_HANDLER(func)                                                                             \
+    if (uMsg == WM_MOUSEWHEEL)                                                                               \
+    ZT_CALL_TYPED_HANDLER(                                                                                   \
+        func(static_cast<UINT>(LOWORD(wParam)), static_cast<int>(static_cast<short>(HIWORD(wParam))),        \
+            CPoint::FromLParam(lParam), bHandled),                                                           \
+        0)
+
+#define KEY_HANDLER(msg, func)                                                                               \
+    if (uMsg == (msg))                                                                                       \
+    ZT_CALL_TYPED_HANDLER(func(static_cast<UINT>(wParam), static_cast<UINT>(LOWORD(lParam)),                 \
+                              static_cast<UINT>(HIWORD(lParam)), bHandled),                                  \
+        0)
+
+#define TIMER_HANDLER(func)                                                                                  \
+    if (uMsg == WM_TIMER)                                                                                    \
+    ZT_CALL_TYPED_HANDLER(func(static_cast<UINT_PTR>(wParam), bHandled), 0)
+
+#define PAINT_HANDLER(func)                                                                                  \
+    if (uMsg == WM_PAINT)                                                                                    \
+    ZT_CALL_TYPED_HANDLER(func(reinterpret_cast<HDC>(wParam), bHandled), 0)
+
+#define SETCURSOR_HANDLER(func)                                                                              \
+    if (uMsg == WM_SETCURSOR)                                                                                \
+    ZT_CALL_HANDLER(func(reinterpret_cast<HWND>(wParam), static_cast<UINT>(LOWORD(lParam)),                  \
+        static_cast<UINT>(HIWORD(lParam)), bHandled))
+
+#define CONTEXTMENU_HANDLER(func)                                                                            \
+    if (uMsg == WM_CONTEXTMENU)                                                                              \
+    ZT_CALL_TYPED_HANDLER(func(reinterpret_cast<HWND>(wParam), CPoint::FromLParam(lParam), bHandled), 0)
+
+#define CAPTURECHANGED_HANDLER(func)                                                                         \
+    if (uMsg == WM_CAPTURECHANGED)                                                                           \
+    ZT_CALL_TYPED_HANDLER(func(reinterpret_cast<HWND>(lParam), bHandled), 0)
+
+#define ZT_DRAWITEM_ENTRY(msg, func)                                                                         \
+    if (uMsg == (msg))                                                                                       \
+    ZT_CALL_TYPED_HANDLER(                                                                                   \
+        func(static_cast<UINT>(wParam), reinterpret_cast<DRAWITEMSTRUCT*>(lParam), bHandled), TRUE)
+
+#define ZT_MEASUREITEM_ENTRY(msg, func)                                                                      \
+    if (uMsg == (msg))                                                                                       \
+    ZT_CALL_TYPED_HANDLER(                                                                                   \
+        func(static_cast<UINT>(wParam), reinterpret_cast<MEASUREITEMSTRUCT*>(lParam), bHandled), TRUE)
+
+#define DRAWITEM_HANDLER(func) ZT_DRAWITEM_ENTRY(WM_DRAWITEM, func)
+#define MEASUREITEM_HANDLER(func) ZT_MEASUREITEM_ENTRY(WM_MEASUREITEM, func)
+#define REFLECTED_DRAWITEM_HANDLER(func) ZT_DRAWITEM_ENTRY(OCM__BASE + WM_DRAWITEM, func)
+#define REFLECTED_MEASUREITEM_HANDLER(func) ZT_MEASUREITEM_ENTRY(OCM__BASE + WM_MEASUREITEM, func)
 
 // Chaining: another map is asked in place; it ends the search when it handles.
 #define CHAIN_MSG_MAP(theBase)                                                                               \

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 #include "win/Controls.h"
 #include "win/Menu.h"
 #include "win/WindowImpl.h"
@@ -101,6 +102,29 @@ TEST(Controls, ComboListBoxToolTipPickerProgress)
     progress.SetPos(30);
     EXPECT_EQ(progress.GetPos(), 30);
     host.DestroyWindow();
+}
+
+TEST(Menu, AttachingTheHeldMenuKeepsIt)
+{
+    CMenu menu;
+    ASSERT_TRUE(menu.CreatePopup());
+    ASSERT_TRUE(menu.AppendItem(MF_STRING, 4000, "不复权"));
+    const HMENU held = menu;
+    menu.Attach(held);
+    EXPECT_EQ(static_cast<HMENU>(menu), held);
+    EXPECT_TRUE(::IsMenu(held));
+    EXPECT_EQ(menu.GetItemCount(), 1);
+
+    // Another menu frees the one held; moving hands the menu over whole.
+    CMenu other;
+    ASSERT_TRUE(other.CreatePopup());
+    menu.Attach(other.Detach());
+    EXPECT_FALSE(::IsMenu(held));
+    CMenu moved(std::move(menu));
+    EXPECT_TRUE(moved.IsMenu());
+    EXPECT_FALSE(menu.IsMenu());
+    CMenuHandle bar(moved);
+    EXPECT_EQ(bar.GetItemCount(), 0);
 }
 
 TEST(Menu, ItemInfoWithExplicitSizeAndLongText)

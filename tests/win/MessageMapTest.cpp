@@ -171,7 +171,169 @@ Dispatch Call(CDerivedWindow& w, UINT msg, WPARAM wp = 0, LPARAM lp = 0, DWORD m
     return { handled, handled ? result : -1, w.log };
 }
 
+// A view written with the typed entries only; each handler writes what it got.
+class CTypedView
+{
+public:
+    std::string log;
+    bool declineKeys = false;
+
+    BEGIN_MSG_MAP(CTypedView)
+        SIZE_HANDLER(OnSize)
+        MOUSE_HANDLER(WM_LBUTTONDOWN, OnMouse)
+        MOUSE_HANDLER(WM_MOUSEMOVE, OnMouse)
+        MOUSEWHEEL_HANDLER(OnWheel)
+        KEY_HANDLER(WM_KEYDOWN, OnKey)
+        KEY_HANDLER(WM_CHAR, OnKey)
+        TIMER_HANDLER(OnTimer)
+        PAINT_HANDLER(OnPaint)
+        SETCURSOR_HANDLER(OnSetCursor)
+        CONTEXTMENU_HANDLER(OnContextMenu)
+        CAPTURECHANGED_HANDLER(OnCaptureChanged)
+        DRAWITEM_HANDLER(OnDrawItem)
+        MEASUREITEM_HANDLER(OnMeasureItem)
+        REFLECTED_DRAWITEM_HANDLER(OnReflectedDrawItem)
+        MESSAGE_HANDLER(WM_KEYDOWN, OnAnyKey)
+    END_MSG_MAP()
+
+    void Write(const std::string& text) { log += text + ";"; }
+    void OnSize(UINT type, CSize client, BOOL&)
+    {
+        Write("size" + std::to_string(type) + ":" + std::to_string(client.cx) + "x"
+            + std::to_string(client.cy));
+    }
+    void OnMouse(UINT keys, CPoint client, BOOL&)
+    {
+        Write(
+            "mouse" + std::to_string(keys) + "@" + std::to_string(client.x) + "," + std::to_string(client.y));
+    }
+    void OnWheel(UINT keys, int delta, CPoint screen, BOOL&)
+    {
+        Write("wheel" + std::to_string(keys) + "/" + std::to_string(delta) + "@" + std::to_string(screen.x)
+            + "," + std::to_string(screen.y));
+    }
+    void OnKey(UINT key, UINT repeat, UINT flags, BOOL& handled)
+    {
+        Write("key" + std::to_string(key) + "x" + std::to_string(repeat) + "/" + std::to_string(flags));
+        if (declineKeys)
+            handled = FALSE;
+    }
+    LRESULT OnAnyKey(UINT, WPARAM, LPARAM, BOOL&)
+    {
+        Write("any-key");
+        return 5;
+    }
+    void OnTimer(UINT_PTR id, BOOL&) { Write("timer" + std::to_string(id)); }
+    void OnPaint(HDC given, BOOL&) { Write(given ? "paint-given" : "paint"); }
+    BOOL OnSetCursor(HWND under, UINT hitTest, UINT mouseMessage, BOOL&)
+    {
+        Write("cursor" + std::string(under ? "+w" : "") + std::to_string(hitTest) + "/"
+            + std::to_string(mouseMessage));
+        return TRUE;
+    }
+    void OnContextMenu(HWND clicked, CPoint screen, BOOL&)
+    {
+        Write("menu" + std::string(clicked ? "+w" : "") + "@" + std::to_string(screen.x) + ","
+            + std::to_string(screen.y));
+    }
+    void OnCaptureChanged(HWND gaining, BOOL&) { Write(gaining ? "capture-to-w" : "capture-lost"); }
+    void OnDrawItem(UINT id, DRAWITEMSTRUCT* item, BOOL&)
+    {
+        Write("draw" + std::to_string(id) + "/" + std::to_string(item->itemID));
+    }
+    void OnMeasureItem(UINT id, MEASUREITEMSTRUCT* item, BOOL&)
+    {
+        item->itemHeight = 21;
+        Write("measure" + std::to_string(id));
+    }
+    void OnReflectedDrawItem(UINT id, DRAWITEMSTRUCT*, BOOL&) { Write("own-draw" + std::to_string(id)); }
+};
+
+Dispatch Call(CTypedView& v, UINT msg, WPARAM wp = 0, LPARAM lp = 0)
+{
+    v.log.clear();
+    LRESULT result = -1;
+    BOOL handled = v.ProcessWindowMessage(nullptr, msg, wp, lp, result);
+    return { handled, handled ? result : -1, v.log };
+}
+
+LPARAM PackPoint(int x, int y)
+{
+    return MAKELPARAM(static_cast<WORD>(static_cast<short>(x)), static_cast<WORD>(static_cast<short>(y)));
+}
+
 } // namespace
+
+TEST(MessageMap, TypedHandlersGetDecodedParameters)
+{
+    CTypedView v;
+    HWND fake = reinterpret_cast<HWND>(0x1234);
+    struct Case
+    {
+        UINT msg;
+        WPARAM wp;
+        LPARAM lp;
+        const char* log;
+    } cases[] = {
+        // Sizes are unsigned words: a 40000-pixel width stays positive.
+        { WM_SIZE, SIZE_MAXIMIZED, MAKELPARAM(40000, 300), "size2:40000x300;" },
+        // Points left of and above the window (captured drags) are negative.
+        { WM_LBUTTONDOWN, MK_LBUTTON, PackPoint(-5, -32768), "mouse1@-5,-32768;" },
+        { WM_MOUSEMOVE, MK_SHIFT, PackPoint(32767, 12), "mouse4@32767,12;" },
+        { WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, static_cast<WORD>(-2 * WHEEL_DELTA)), PackPoint(-100, 7),
+            "wheel8/-240@-100,7;" },
+        { WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), PackPoint(3, 4), "wheel0/120@3,4;" },
+        { WM_KEYDOWN, VK_F10, MAKELPARAM(3, 0x0144), "key121x3/324;" },
+        { WM_CHAR, 'a', MAKELPARAM(1, 0x001E), "key97x1/30;" },
+        { WM_TIMER, 77, 0, "timer77;" },
+        { WM_PAINT, 0, 0, "paint;" },
+        { WM_CONTEXTMENU, reinterpret_cast<WPARAM>(fake), PackPoint(-1, -1), "menu+w@-1,-1;" },
+        { WM_CONTEXTMENU, 0, PackPoint(-300, 200), "menu@-300,200;" },
+        { WM_CAPTURECHANGED, 0, reinterpret_cast<LPARAM>(fake), "capture-to-w;" },
+        { WM_CAPTURECHANGED, 0, 0, "capture-lost;" },
+    };
+    for (const Case& c : cases) {
+        Dispatch d = Call(v, c.msg, c.wp, c.lp);
+        EXPECT_TRUE(d.handled) << c.log;
+        EXPECT_EQ(d.result, 0) << c.log;
+        EXPECT_EQ(d.log, c.log);
+    }
+
+    // A set-cursor handler's answer is the message's answer.
+    Dispatch d = Call(v, WM_SETCURSOR, reinterpret_cast<WPARAM>(fake), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    EXPECT_EQ(d.result, TRUE);
+    EXPECT_EQ(d.log, "cursor+w1/512;");
+
+    // A handler that clears the flag passes the message on, decoded or not.
+    v.declineKeys = true;
+    d = Call(v, WM_KEYDOWN, VK_LEFT, 1);
+    EXPECT_EQ(d.result, 5);
+    EXPECT_EQ(d.log, "key37x1/0;any-key;");
+}
+
+TEST(MessageMap, TypedItemHandlersAnswerTrue)
+{
+    CTypedView v;
+    DRAWITEMSTRUCT draw = {};
+    draw.CtlID = 9;
+    draw.itemID = 4;
+    Dispatch d = Call(v, WM_DRAWITEM, 9, reinterpret_cast<LPARAM>(&draw));
+    EXPECT_EQ(d.result, TRUE);
+    EXPECT_EQ(d.log, "draw9/4;");
+
+    MEASUREITEMSTRUCT measure = {};
+    measure.CtlID = 0; // a menu's item
+    d = Call(v, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure));
+    EXPECT_EQ(d.result, TRUE);
+    EXPECT_EQ(d.log, "measure0;");
+    EXPECT_EQ(measure.itemHeight, 21u);
+
+    // The control's own reflected request is a separate entry.
+    d = Call(v, OCM__BASE + WM_DRAWITEM, 9, reinterpret_cast<LPARAM>(&draw));
+    EXPECT_EQ(d.result, TRUE);
+    EXPECT_EQ(d.log, "own-draw9;");
+    EXPECT_FALSE(Call(v, OCM__BASE + WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&measure)).handled);
+}
 
 TEST(MessageMap, FirstHandlerThatKeepsTheFlagWins)
 {

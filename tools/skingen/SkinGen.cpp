@@ -1,5 +1,7 @@
 // Draws every skin image into Skin\Default beside this program, or into the
-// directory given as its argument. Exit code: the number of failed images.
+// directory given as its first argument, and, when a second directory is
+// given, the images the resource script compiles in. Exit code: the number
+// of failed images.
 #include "base/PathUtil.h"
 #include "tools/skingen/SkinImages.h"
 #include <windows.h>
@@ -16,9 +18,11 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "skingen: GDI+ did not start\n");
         return 1;
     }
-    const int failures = WriteAllSkinImages(dir);
+    int failures = WriteAllSkinImages(dir);
+    if (argc > 2)
+        failures += WriteAllResourceImages(argv[2]);
     Gdiplus::GdiplusShutdown(token);
     if (failures)
-        std::fprintf(stderr, "skingen: %d image(s) could not be written to %s\n", failures, dir.c_str());
+        std::fprintf(stderr, "skingen: %d image(s) could not be written\n", failures);
     return failures;
 }

@@ -1,0 +1,122 @@
+#pragma once
+// The formula host: runs compiled formula statements in its own script
+// engine, keeps the formula's variables, gives series their arithmetic,
+// dispatches the built-in functions and records the output calls' arguments
+// for the calculator to measure and draw.
+//
+// A value is taken as a series only when it carries the marker and points to
+// one of this host's pool buffers or to an array bound with SetSeriesVariable
+// that holds its count: a number with stale reserved words is still a number.
+// Used by one thread at a time; it takes no lock.
+#include "formula/FormulaBuiltins.h"
+#include "formula/FormulaStatement.h"
+#include "formula/FormulaVariant.h"
+#include "formula/ScriptInterfaces.h"
+#include "formula/SeriesBufferPool.h"
+#include "formula/SeriesMath.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class IndicatorPainter;
+class PriceSeriesSource;
+
+class CScriptAcceptor : public IScriptCallback, public SeriesStore
+{
+public:
+    CScriptAcceptor();
+    // Detaches the engine when that was not done.
+    virtual ~CScriptAcceptor();
+
+    // Creates the engine with this host as its first, default callback and an
+    // empty pool. The painter is not kept; the source is kept for the
+    // calculator. False when the engine cannot be made.
+    bool AttachEngine(const SeriesMath* math, IndicatorPainter* painter, PriceSeriesSource* source);
+    // Releases the engine and every pool buffer. True.
+    bool DetachEngine();
+    // Empties the variables and frees every pool buffer (series recorded in
+    // run and statement values then point nowhere until the next run). True.
+    bool ClearVariables();
+    // Binds name to count floats at data, not copied: they must outlive the run.
+    // The whole value is replaced. True.
+    bool SetSeriesVariable(const wchar_t* name, float* data, uint32_t count);
+    // Binds name to a VT_R8 number, replacing the whole value (a series bound
+    // under the same name before included). True.
+    bool SetScalarVariable(const wchar_t* name, double value);
+    // Runs each statement (an inlined one is skipped) after emptying its
+    // values, then frees the buffers nothing refers to any more. A failing
+    // statement keeps what it recorded before failing. False when the list is
+    // empty or no engine is attached.
+    bool Run(std::vector<FormulaStatement>& statements);
+
+    // The host's view of a value: see the class comment.
+    bool ReadSeries(const VARIANT& value, SeriesView& view) const { return ::ReadSeries(value, *this, view); }
+    // The variable's value, or null.
+    const VARIANT* FindVariable(const wchar_t* name) const;
+    const FormulaVariables& GetVariables() const { return m_variables; }
+    const FormulaValueList& GetRunValues() const { return m_runValues; }
+    const SeriesBufferPool* GetPool() const { return m_pool.get(); }
+    PriceSeriesSource* GetSource() const { return m_source; }
+    const SeriesMath& GetMath() const;
+    // Another dispatch table (ended by a row with a null name) and DRAWLINE
+    // handler in place of the built-in ones; for hosts with their own functions.
+    void SetBuiltinTable(const FormulaBuiltin* table, FormulaBuiltinHandler drawLine)
+    {
+        m_builtins = table;
+        m_drawLine = drawLine;
+    }
+
+    // SeriesStore
+    bool OwnsSeries(const float* data, uint32_t count) const override;
+    float* NewSeries(uint32_t count) override;
+
+    // IScriptCallback
+    bool GetVariable(const wchar_t* name, VARIANT* value) override;
+    bool SetVariable(const wchar_t* name, VARIANT value) override;
+    bool CallFunction(const wchar_t* name, VARIANT* arguments, int count, VARIANT* result) override;
+    bool OnAdd(VARIANT* left, VARIANT* right, VARIANT* result) override;
+    bool OnSubtract(VARIANT* left, VARIANT* right, VARIANT* result) override;
+    bool OnMultiply(VARIANT* left, VARIANT* right, VARIANT* result) override;
+    bool OnDivide(VARIANT* left, VARIANT* right, VARIANT* result) override;
+    bool OnEqual(VARIANT* left, VARIANT* right, VARIANT* result) override;
+    bool OnNotEqual(VARIANT* left, VARIANT* right, VARIANT* result) override;
+    bool OnLess(VARIANT* left, VARIANT* right, VARIANT* result) override;
+    bool OnLessEqual(VARIANT* left, VARIANT* right, VARIANT* result) override;
+    bool OnGreater(VARIANT* left, VARIANT* right, VARIANT* result) override;
+    bool OnGreaterEqual(VARIANT* left, VARIANT* right, VARIANT* result) override;
+    bool OnAnd(VARIANT* left, VARIANT* right, VARIANT* result) override;
+    bool OnOr(VARIANT* left, VARIANT* right, VARIANT* result) override;
+    // "~": both zero on series; two scalars are left to the engine's own xor.
+    bool OnXor(VARIANT* left, VARIANT* right, VARIANT* result) override;
+    bool OnNegate(VARIANT* value, VARIANT* result) override;
+
+private:
+    CScriptAcceptor(const CScriptAcceptor&) = delete;
+    CScriptAcceptor& operator=(const CScriptAcceptor&) = delete;
+
+    struct BoundArray
+    {
+        const float* data;
+        uint32_t count;
+    };
+
+    bool Operator(SeriesOperator op, VARIANT* left, VARIANT* right, VARIANT* result);
+    bool CallBuiltin(
+        const FormulaBuiltin& builtin, const wchar_t* name, VARIANT* arguments, int count, VARIANT* result);
+    bool HandleOutput(const wchar_t* name, VARIANT* arguments, int count, VARIANT* result);
+
+    IBaseScript* m_engine;
+    PriceSeriesSource* m_source;
+    const SeriesMath* m_math;
+    std::unique_ptr<SeriesBufferPool> m_pool;
+    FormulaStatement* m_current;
+    FormulaVariables m_variables;
+    FormulaValueList m_runValues;
+    // The arrays bound by name; a rebinding replaces its name's entry.
+    std::map<std::wstring, BoundArray> m_boundArrays;
+    const FormulaBuiltin* m_builtins;
+    FormulaBuiltinHandler m_drawLine;
+};
