@@ -1,4 +1,5 @@
 #include "base/ChartDraw.h"
+#include "base/DcGuards.h"
 #include "base/GdiObjectCache.h"
 #include "base/UnicodeString.h"
 
@@ -17,28 +18,6 @@ HBRUSH CachedBrush(COLORREF colour)
     GdiObjectCache* cache = GdiObjectCache::Instance();
     return cache ? cache->GetBrush(colour) : nullptr;
 }
-
-// Selects an object for the enclosing scope.
-class SelectedObject
-{
-public:
-    SelectedObject(HDC dc, HGDIOBJ object)
-        : m_dc(dc)
-        , m_old(object ? ::SelectObject(dc, object) : nullptr)
-    {
-    }
-    ~SelectedObject()
-    {
-        if (m_old)
-            ::SelectObject(m_dc, m_old);
-    }
-
-private:
-    SelectedObject(const SelectedObject&) = delete;
-    SelectedObject& operator=(const SelectedObject&) = delete;
-    HDC m_dc;
-    HGDIOBJ m_old;
-};
 
 void Line(HDC dc, int x1, int y1, int x2, int y2)
 {
@@ -74,7 +53,7 @@ int DrawValueAxis(
 void DrawAxisValue(HDC dc, COLORREF colour, int x, int y, double value, int decimals)
 {
     GdiObjectCache* cache = GdiObjectCache::Instance();
-    SelectedObject font(dc, cache ? cache->GetFont(12, kAxisFontFace, FW_NORMAL) : nullptr);
+    CSelectObject font(dc, cache ? cache->GetFont(12, kAxisFontFace, FW_NORMAL) : nullptr);
     const std::string text = FormatAxisNumber(value, decimals);
     ::SetTextColor(dc, colour);
     const int width = TextWidth(dc, text);
@@ -102,7 +81,7 @@ void DrawPenLine(HDC dc, int width, COLORREF colour, int x1, int y1, int x2, int
 
 void DrawLineWithPen(HDC dc, HPEN pen, int x1, int y1, int x2, int y2)
 {
-    SelectedObject selected(dc, pen);
+    CSelectObject selected(dc, pen);
     Line(dc, x1, y1, x2, y2);
 }
 
@@ -115,14 +94,14 @@ void DrawDottedLine(HDC dc, int width, COLORREF colour, int x1, int y1, int x2, 
 
 void DrawDottedLineWithPen(HDC dc, HPEN pen, int x1, int y1, int x2, int y2)
 {
-    SelectedObject selected(dc, pen);
+    CSelectObject selected(dc, pen);
     ForEachDottedSegment(
         x1, y1, x2, y2, [dc](const DotSegment& dot) { Line(dc, dot.x, dot.y, dot.endX, dot.endY); });
 }
 
 void DrawVLineWithTick(HDC dc, int x, int x2, int y1, int y2, int y3, HPEN pen)
 {
-    SelectedObject selected(dc, pen);
+    CSelectObject selected(dc, pen);
     Line(dc, x, y1, x, y2);
     Line(dc, x, y3, x2, y3);
 }
@@ -135,7 +114,7 @@ void DrawCandle(HDC dc, int x, int yHigh, int yLow, const RECT& body, COLORREF c
         else
             ::FillRect(dc, &body, brush);
     }
-    SelectedObject selected(dc, pen);
+    CSelectObject selected(dc, pen);
     Line(dc, x, yHigh, x, body.top);
     Line(dc, x, body.bottom, x, yLow);
 }
@@ -165,21 +144,21 @@ int DrawBoxedText(HDC dc, RECT& rect, const char* text, COLORREF frameColour, CO
 
 void FillEllipse(HDC dc, const RECT& rect, COLORREF colour)
 {
-    SelectedObject brush(dc, CachedBrush(colour));
-    SelectedObject pen(dc, ::GetStockObject(NULL_PEN));
+    CSelectObject brush(dc, CachedBrush(colour));
+    CSelectObject pen(dc, ::GetStockObject(NULL_PEN));
     ::Ellipse(dc, rect.left, rect.top, rect.right, rect.bottom);
 }
 
 void DrawEllipse(HDC dc, const RECT& rect, int width, COLORREF colour)
 {
-    SelectedObject pen(dc, CachedPen(width, colour));
-    SelectedObject brush(dc, ::GetStockObject(NULL_BRUSH));
+    CSelectObject pen(dc, CachedPen(width, colour));
+    CSelectObject brush(dc, ::GetStockObject(NULL_BRUSH));
     ::Ellipse(dc, rect.left, rect.top, rect.right, rect.bottom);
 }
 
 void DrawCross(HDC dc, const RECT& rect, int width, COLORREF colour)
 {
-    SelectedObject pen(dc, CachedPen(width, colour));
+    CSelectObject pen(dc, CachedPen(width, colour));
     Line(dc, rect.left, rect.top, rect.right, rect.bottom);
     Line(dc, rect.left, rect.bottom, rect.right, rect.top);
 }
@@ -194,7 +173,7 @@ int DrawPieChart(HDC dc, const RECT& rect, const std::vector<PieSector>& sectors
     std::vector<PieSlice> slices;
     LayoutPie(rect, percentages, centre, radius, slices);
     for (size_t i = 0; i < sectors.size(); ++i) {
-        SelectedObject brush(dc, CachedBrush(sectors[i].colour));
+        CSelectObject brush(dc, CachedBrush(sectors[i].colour));
         ::BeginPath(dc);
         ::MoveToEx(dc, centre.x, centre.y, nullptr);
         ::AngleArc(dc, centre.x, centre.y, static_cast<DWORD>(radius),

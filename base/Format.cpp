@@ -7,6 +7,7 @@
 #include <ctime>
 
 #include "base/ExchangeTime.h"
+#include "base/MbcsText.h"
 #include "base/UnicodeString.h"
 
 std::string FormatString(const char* format, ...)
@@ -123,8 +124,7 @@ int SplitString(const std::string& text, const std::string& delimiter, std::vect
                 i += delimiter.size();
                 continue;
             }
-            const bool twoBytes = IsGbkLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size();
-            i += twoBytes ? 2 : 1;
+            i += MbcsCharSize(text, i);
         }
     }
     if (found.empty()) {

@@ -8,15 +8,6 @@ namespace {
 
 const char kIconStripName[] = "biaoji.png";
 
-template <class Map> void DeleteAll(Map& handles)
-{
-    for (auto& entry : handles) {
-        if (entry.second)
-            ::DeleteObject(entry.second);
-    }
-    handles.clear();
-}
-
 }
 
 HFONT CreatePlainFont(int height, const char* face, int weight)
@@ -33,7 +24,7 @@ GdiObjectCache::GdiObjectCache()
         const std::string path = paths->GetSkinFile(kIconStripName);
         strip = LoadImageFromResource(path.c_str(), "PNG");
     }
-    m_images[kIconStripName] = strip;
+    m_images[kIconStripName].Attach(strip);
 }
 
 GdiObjectCache::~GdiObjectCache()
@@ -49,7 +40,7 @@ HFONT GdiObjectCache::GetFont(int height, const char* face, int weight)
     if (found != m_fonts.end())
         return found->second;
     HFONT font = CreatePlainFont(height, face, weight);
-    m_fonts[key] = font;
+    m_fonts[key].Attach(font);
     return font;
 }
 
@@ -60,7 +51,7 @@ HPEN GdiObjectCache::GetPen(int style, int width, COLORREF colour)
     if (found != m_pens.end())
         return found->second;
     HPEN pen = ::CreatePen(style, width, colour);
-    m_pens[key] = pen;
+    m_pens[key].Attach(pen);
     return pen;
 }
 
@@ -70,20 +61,20 @@ HBRUSH GdiObjectCache::GetBrush(COLORREF colour)
     if (found != m_brushes.end())
         return found->second;
     HBRUSH brush = ::CreateSolidBrush(colour);
-    m_brushes[colour] = brush;
+    m_brushes[colour].Attach(brush);
     return brush;
 }
 
 HBITMAP GdiObjectCache::FindImage(const std::string& name) const
 {
     auto found = m_images.find(name);
-    return found == m_images.end() ? nullptr : found->second;
+    return found == m_images.end() ? nullptr : found->second.Get();
 }
 
 void GdiObjectCache::Clear()
 {
-    DeleteAll(m_fonts);
-    DeleteAll(m_pens);
-    DeleteAll(m_brushes);
-    DeleteAll(m_images);
+    m_fonts.clear();
+    m_pens.clear();
+    m_brushes.clear();
+    m_images.clear();
 }

@@ -2,6 +2,7 @@
 // Fonts, pens, brushes and images created once and kept until the cache is
 // released with the other application singletons. Callers select them into
 // device contexts but never delete them. UI thread only.
+#include "base/HandleOwner.h"
 #include "base/Singleton.h"
 #include <windows.h>
 #include <cstdint>
@@ -27,12 +28,12 @@ public:
     void Clear();
 
 private:
-    std::map<std::string, HFONT> m_fonts;
+    std::map<std::string, CGdiObject<HFONT>> m_fonts;
     // Keyed by the whole (style, width, colour): styles such as PS_GEOMETRIC
     // do not fit a packed 16-bit field.
-    std::map<std::tuple<int, int, COLORREF>, HPEN> m_pens;
-    std::map<COLORREF, HBRUSH> m_brushes;
-    std::map<std::string, HBITMAP> m_images;
+    std::map<std::tuple<int, int, COLORREF>, CGdiObject<HPEN>> m_pens;
+    std::map<COLORREF, CGdiObject<HBRUSH>> m_brushes;
+    std::map<std::string, CGdiObject<HBITMAP>> m_images;
 };
 
 // A new font with the cache's parameters; the caller deletes it.

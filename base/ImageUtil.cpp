@@ -1,4 +1,6 @@
 #include "base/ImageUtil.h"
+#include "base/DcGuards.h"
+#include "base/HandleOwner.h"
 #include "base/UnicodeString.h"
 #include <objbase.h>
 #include <algorithm>
@@ -21,21 +23,18 @@ IStream* CreateResourceStream(LPCSTR name, LPCSTR type)
     const void* bytes = loaded ? ::LockResource(loaded) : nullptr;
     if (!bytes || size == 0)
         return nullptr;
-    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, size);
+    CGlobalMemory block(::GlobalAlloc(GMEM_MOVEABLE, size));
     if (!block)
         return nullptr;
     void* target = ::GlobalLock(block);
-    if (!target) {
-        ::GlobalFree(block);
+    if (!target)
         return nullptr;
-    }
     std::memcpy(target, bytes, size);
     ::GlobalUnlock(block);
     IStream* stream = nullptr;
-    if (FAILED(::CreateStreamOnHGlobal(block, TRUE, &stream)) || !stream) {
-        ::GlobalFree(block);
+    if (FAILED(::CreateStreamOnHGlobal(block, TRUE, &stream)) || !stream)
         return nullptr;
-    }
+    block.Detach(); // the stream frees it
     return stream;
 }
 
@@ -72,17 +71,15 @@ bool AlphaBlitBitmap(HDC dc, HBITMAP bitmap, const RECT& dest, int sourceWidth, 
 {
     if (!dc || !bitmap)
         return false;
-    HDC memory = ::CreateCompatibleDC(dc);
+    CMemDC memory(dc);
     if (!memory)
         return false;
-    HGDIOBJ old = ::SelectObject(memory, bitmap);
+    CSelectObject selected(memory, bitmap);
     const int width = dest.right - dest.left;
     const int height = dest.bottom - dest.top;
     BLENDFUNCTION blend = { AC_SRC_OVER, 0, 255, AC_SRC_ALPHA };
     const BOOL ok = ::AlphaBlend(dc, dest.left, dest.top, width, height, memory, 0, 0,
         (std::min)(width, sourceWidth), (std::min)(height, sourceHeight), blend);
-    ::SelectObject(memory, old);
-    ::DeleteDC(memory);
     return ok != FALSE;
 }
 
@@ -99,31 +96,20 @@ HBRUSH DrawParentBackground(HWND child, HWND parent)
         return nullptr;
     ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&childRect), 2);
 
-    HDC screen = ::GetDC(parent);
-    HDC parentDc = ::CreateCompatibleDC(screen);
-    HDC childDc = ::CreateCompatibleDC(screen);
-    HBITMAP parentBitmap = ::CreateCompatibleBitmap(screen, parentWidth, parentHeight);
-    HBITMAP childBitmap = ::CreateCompatibleBitmap(screen, childWidth, childHeight);
-    HBRUSH brush = nullptr;
-    if (parentDc && childDc && parentBitmap && childBitmap) {
-        HGDIOBJ oldParent = ::SelectObject(parentDc, parentBitmap);
-        HGDIOBJ oldChild = ::SelectObject(childDc, childBitmap);
-        ::SendMessageA(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(parentDc), 0);
-        ::SendMessageA(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(parentDc),
+    CClientDC screen(parent);
+    CMemDC parentDc(screen);
+    CMemDC childDc(screen);
+    CGdiObject<HBITMAP> parentBitmap(::CreateCompatibleBitmap(screen, parentWidth, parentHeight));
+    CGdiObject<HBITMAP> childBitmap(::CreateCompatibleBitmap(screen, childWidth, childHeight));
+    if (!parentDc || !childDc || !parentBitmap || !childBitmap)
+        return nullptr;
+    {
+        CSelectObject parentSelected(parentDc, parentBitmap);
+        CSelectObject childSelected(childDc, childBitmap);
+        ::SendMessageA(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(static_cast<HDC>(parentDc)), 0);
+        ::SendMessageA(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(static_cast<HDC>(parentDc)),
             PRF_NONCLIENT | PRF_CLIENT | PRF_ERASEBKGND);
         ::BitBlt(childDc, 0, 0, childWidth, childHeight, parentDc, childRect.left, childRect.top, SRCCOPY);
-        ::SelectObject(childDc, oldChild);
-        ::SelectObject(parentDc, oldParent);
-        brush = ::CreatePatternBrush(childBitmap);
     }
-    if (childBitmap)
-        ::DeleteObject(childBitmap);
-    if (parentBitmap)
-        ::DeleteObject(parentBitmap);
-    if (childDc)
-        ::DeleteDC(childDc);
-    if (parentDc)
-        ::DeleteDC(parentDc);
-    ::ReleaseDC(parent, screen);
-    return brush;
+    return ::CreatePatternBrush(childBitmap);
 }

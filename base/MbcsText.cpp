@@ -1,11 +1,11 @@
 #include "base/MbcsText.h"
 #include "base/UnicodeString.h"
 
-size_t MbcsCharSize(const std::string& text, size_t pos)
+size_t MbcsCharSize(const char* text, size_t length, size_t pos)
 {
-    if (pos >= text.size())
+    if (pos >= length)
         return 0;
-    if (IsGbkLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < text.size())
+    if (IsGbkLeadByte(static_cast<unsigned char>(text[pos])) && pos + 1 < length)
         return 2;
     return 1;
 }
@@ -18,16 +18,21 @@ size_t MbcsCharCount(const std::string& text)
     return count;
 }
 
-std::string MbcsTruncate(const std::string& text, size_t maxBytes)
+size_t MbcsPrefixLength(const char* text, size_t length, size_t maxBytes)
 {
     size_t end = 0;
-    while (end < text.size()) {
-        size_t next = end + MbcsCharSize(text, end);
+    while (end < length) {
+        size_t next = end + MbcsCharSize(text, length, end);
         if (next > maxBytes)
             break;
         end = next;
     }
-    return text.substr(0, end);
+    return end;
+}
+
+std::string MbcsTruncate(const std::string& text, size_t maxBytes)
+{
+    return text.substr(0, MbcsPrefixLength(text.data(), text.size(), maxBytes));
 }
 
 size_t MbcsFind(const std::string& text, const std::string& what, size_t from)
@@ -41,15 +46,6 @@ size_t MbcsFind(const std::string& text, const std::string& what, size_t from)
     return std::string::npos;
 }
 
-namespace {
-
-unsigned char LowerAscii(unsigned char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
-}
-
-} // namespace
-
 bool MbcsStartsWithNoCase(const std::string& text, const std::string& prefix)
 {
     if (prefix.size() > text.size())
@@ -61,9 +57,7 @@ bool MbcsStartsWithNoCase(const std::string& text, const std::string& prefix)
             // The second byte of a character may be an ASCII letter: compare exactly.
             if (text.compare(pos, 2, prefix, pos, 2) != 0)
                 return false;
-        } else if (LowerAscii(static_cast<unsigned char>(text[pos]))
-                != LowerAscii(static_cast<unsigned char>(prefix[pos]))
-            || MbcsCharSize(text, pos) != 1) {
+        } else if (LowerAscii(text[pos]) != LowerAscii(prefix[pos]) || MbcsCharSize(text, pos) != 1) {
             return false;
         }
         pos += size;

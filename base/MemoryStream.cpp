@@ -7,25 +7,18 @@ CMemoryStream::CMemoryStream()
     , m_size(0)
     , m_position(0)
     , m_capacity(0)
-    , m_file(nullptr)
     , m_block(nullptr)
 {
 }
 
 CMemoryStream::~CMemoryStream()
 {
-    if (m_file) {
-        ::CloseHandle(m_file);
-        m_file = nullptr;
-    }
     Clear();
 }
 
 HANDLE CMemoryStream::DetachFile()
 {
-    HANDLE file = m_file;
-    m_file = nullptr;
-    return file;
+    return m_file.Detach();
 }
 
 uint8_t* CMemoryStream::Grow(int32_t& requested)

@@ -2,6 +2,7 @@
 // Growable in-memory byte buffer with a read/write position.
 #include <windows.h>
 #include <cstdint>
+#include "base/HandleOwner.h"
 
 class CMemoryStream
 {
@@ -33,7 +34,7 @@ public:
     // Bytes from the position to the end, 0 when the position is outside.
     int32_t GetRemaining() const;
 
-    void AttachFile(HANDLE file) { m_file = file; }
+    void AttachFile(HANDLE file) { m_file.Attach(file); }
     HANDLE DetachFile();
 
 private:
@@ -44,6 +45,6 @@ private:
     int32_t m_size;
     int32_t m_position;
     int32_t m_capacity;
-    HANDLE m_file;
+    CKernelHandle m_file;
     HGLOBAL m_block;
 };

@@ -1,4 +1,5 @@
 #include "base/PathUtil.h"
+#include "base/MbcsText.h"
 #include "base/UnicodeString.h"
 #include <windows.h>
 #include <shlwapi.h>
@@ -7,13 +8,8 @@
 size_t FindLastBackslash(const std::string& path)
 {
     size_t found = std::string::npos;
-    for (size_t i = 0; i < path.size(); ++i) {
-        const unsigned char c = static_cast<unsigned char>(path[i]);
-        if (IsGbkLeadByte(c) && i + 1 < path.size()) {
-            ++i;
-            continue;
-        }
-        if (c == '\\')
+    for (size_t i = 0; i < path.size(); i += MbcsCharSize(path, i)) {
+        if (path[i] == '\\')
             found = i;
     }
     return found;

@@ -1,5 +1,6 @@
 #include "base/Process.h"
 
+#include "base/HandleOwner.h"
 #include "base/UnicodeString.h"
 #include <windows.h>
 #include <psapi.h>
@@ -16,7 +17,7 @@ int KillProcessByName(const char* name)
     for (DWORD i = 0; i < count && !match; ++i) {
         if (ids[i] == self || ids[i] == 0)
             continue;
-        HANDLE process = ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, ids[i]);
+        CKernelHandle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, ids[i]));
         if (!process)
             continue;
         HMODULE module = nullptr;
@@ -25,14 +26,11 @@ int KillProcessByName(const char* name)
         if (::EnumProcessModules(process, &module, sizeof(module), &needed)
             && ::GetModuleBaseNameW(process, module, baseName, MAX_PATH) > 0 && WideToGbk(baseName) == name)
             match = ids[i];
-        ::CloseHandle(process);
     }
     if (match) {
-        HANDLE process = ::OpenProcess(PROCESS_ALL_ACCESS, FALSE, match);
-        if (process) {
+        CKernelHandle process(::OpenProcess(PROCESS_ALL_ACCESS, FALSE, match));
+        if (process)
             ::TerminateProcess(process, 0);
-            ::CloseHandle(process);
-        }
     }
     return 1;
 }

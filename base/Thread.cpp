@@ -6,7 +6,6 @@
 CThread::CThread()
     : m_autoDelete(false)
     , m_stop(false)
-    , m_handle(nullptr)
     , m_threadId(0)
     , m_task(nullptr)
 {
@@ -14,12 +13,9 @@ CThread::CThread()
 
 CThread::~CThread()
 {
-    if (m_handle) {
-        // A thread still running here would use a freed object.
-        assert(::WaitForSingleObject(m_handle, 0) != WAIT_TIMEOUT || ::GetCurrentThreadId() == m_threadId);
-        ::CloseHandle(m_handle);
-        m_handle = nullptr;
-    }
+    // A thread still running here would use a freed object.
+    assert(!m_handle || ::WaitForSingleObject(m_handle, 0) != WAIT_TIMEOUT
+        || ::GetCurrentThreadId() == m_threadId);
 }
 
 void CThread::Stop()
@@ -31,8 +27,7 @@ void CThread::Stop()
     if (::GetCurrentThreadId() == m_threadId)
         return;
     ::WaitForSingleObject(m_handle, INFINITE);
-    ::CloseHandle(m_handle);
-    m_handle = nullptr;
+    m_handle.Reset();
 }
 
 void CThread::Run()
@@ -54,7 +49,7 @@ HANDLE CThread::Start(bool autoDelete)
     if (h == 0)
         return nullptr;
     HANDLE handle = reinterpret_cast<HANDLE>(h);
-    m_handle = handle;
+    m_handle.Attach(handle);
     m_threadId = id;
     ::ResumeThread(handle);
     return handle;

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <atomic>
 #include <cstdint>
+#include "base/HandleOwner.h"
 
 // What the default CThread::Run calls when a task is attached.
 class IThreadTask
@@ -47,7 +48,7 @@ private:
 
     bool m_autoDelete;
     std::atomic<bool> m_stop;
-    HANDLE m_handle;
+    CKernelHandle m_handle;
     uint32_t m_threadId;
     IThreadTask* m_task;
 };

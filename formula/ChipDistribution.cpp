@@ -146,6 +146,10 @@ int CCW::ComputeByDays(int end, int days, const CStockInfo* info, double step, s
 
 int CCW::FindTurnoverStart(int end, const CStockInfo* info) const
 {
+    const int count = m_bars ? m_bars->GetCount() : 0;
+    if (count == 0 || end < 0)
+        return 0;
+    end = std::min(end, count - 1);
     double capital = 0;
     const bool known = GetCapital(info, capital);
     const double threshold = known ? capital * m_factor : m_factor * 100.0;

@@ -42,7 +42,8 @@ public:
         std::vector<uint32_t>& levels, std::vector<uint64_t>& volumes, double* minimum, double* maximum,
         double* total, double* held) const;
     // The first bar of the window, ending at end, whose volume turns the
-    // circulating shares over factor times (factor x 100 bars when they are unknown).
+    // circulating shares over factor times (factor x 100 bars when they are
+    // unknown); an end beyond the series is its last bar.
     int FindTurnoverStart(int end, const CStockInfo* info) const;
 
     // The circulating shares; false when unknown (no figures, or below 1,000,000).

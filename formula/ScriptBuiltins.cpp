@@ -158,7 +158,7 @@ bool CScriptEngine::CallBuiltin(const wchar_t* name, VARIANT* arguments, int cou
         }
         if (append)
             ::SetFilePointer(file, 0, nullptr, FILE_END);
-        m_files.push_back(file);
+        m_files.emplace_back(file);
         SetResultInt(result, static_cast<LONG>(reinterpret_cast<LONG_PTR>(file)));
         return true;
     }
@@ -169,8 +169,7 @@ bool CScriptEngine::CallBuiltin(const wchar_t* name, VARIANT* arguments, int cou
             Raise(kBadArguments);
         if (IsScriptFile(arguments[0].lVal)) {
             const HANDLE h = reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(arguments[0].lVal));
-            m_files.erase(std::find(m_files.begin(), m_files.end(), h));
-            ::CloseHandle(h);
+            m_files.erase(std::find(m_files.begin(), m_files.end(), h)); // closes it
         }
         return true;
     }

@@ -1,6 +1,7 @@
 #include "formula/ScriptEngine.h"
 
 #include "base/CPFile.h"
+#include "base/MbcsText.h"
 #include "base/UnicodeString.h"
 
 #include <cstring>
@@ -38,15 +39,7 @@ void CopyGbkBounded(char* out, int size, const char* text, size_t length)
 {
     if (!out || size <= 0)
         return;
-    const size_t limit = static_cast<size_t>(size) - 1;
-    size_t used = 0;
-    while (used < length) {
-        const size_t step
-            = (IsGbkLeadByte(static_cast<unsigned char>(text[used])) && used + 1 < length) ? 2 : 1;
-        if (used + step > limit)
-            break;
-        used += step;
-    }
+    const size_t used = MbcsPrefixLength(text, length, static_cast<size_t>(size) - 1);
     std::memcpy(out, text, used);
     out[used] = 0;
 }
@@ -103,7 +96,7 @@ CScriptEngine::CScriptEngine()
     , m_functionCount(0)
     , m_depth(0)
     , m_cancel(false)
-    , m_cancelEvent(nullptr)
+    , m_cancelEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
     , m_nesting(0)
     , m_running(false)
     , m_comInitialized(false)
@@ -117,7 +110,6 @@ CScriptEngine::CScriptEngine()
         std::memset(&frame.returnValue, 0, sizeof frame.returnValue);
     m_message[0] = m_errorToken[0] = m_errorLineText[0] = 0;
     m_pendingToken[0] = m_pendingLineText[0] = 0;
-    m_cancelEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     // A new engine is not cancelled: an Evaluate before any run works too.
     Reset();
 }
@@ -126,8 +118,6 @@ CScriptEngine::~CScriptEngine()
 {
     m_running = false;
     Reset();
-    if (m_cancelEvent)
-        ::CloseHandle(m_cancelEvent);
     if (m_comInitialized)
         ::CoUninitialize();
 }
@@ -482,7 +472,5 @@ void CScriptEngine::PopFrame(int depth)
 
 void CScriptEngine::CloseScriptFiles()
 {
-    for (HANDLE file : m_files)
-        ::CloseHandle(file);
     m_files.clear();
 }

@@ -2,6 +2,7 @@
 // The script interpreter: runs program text directly from its source over
 // OLE Automation values, asking its registered callbacks for everything outside
 // the language itself.
+#include "base/HandleOwner.h"
 #include "formula/ScriptInterfaces.h"
 #include "formula/ScriptLexer.h"
 #include "formula/ScriptValue.h"
@@ -245,11 +246,11 @@ private:
     int m_depth;
 
     std::atomic<bool> m_cancel;
-    HANDLE m_cancelEvent; // wakes a sleeping built-in when the run is stopped
+    CKernelHandle m_cancelEvent; // wakes a sleeping built-in when the run is stopped
     int m_nesting;
     bool m_running;
     bool m_comInitialized;
-    std::vector<HANDLE> m_files; // handles opened by the script's fopen
+    std::vector<CKernelHandle> m_files; // handles opened by the script's fopen
 };
 
 // Counts nested statements and expressions; a hostile text cannot recurse the

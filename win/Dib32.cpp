@@ -14,9 +14,9 @@ bool CDib32::Create(int width, int height)
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    m_bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    m_dc = ::CreateCompatibleDC(nullptr);
-    if (!m_bitmap || !m_dc || !bits) {
+    m_bitmap.Attach(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    m_dc.Attach(::CreateCompatibleDC(nullptr));
+    if (m_bitmap.IsNull() || m_dc.IsNull() || !bits) {
         Destroy();
         return false;
     }
@@ -30,15 +30,10 @@ bool CDib32::Create(int width, int height)
 
 void CDib32::Destroy()
 {
-    if (m_dc) {
-        if (m_oldBitmap)
-            ::SelectObject(m_dc, m_oldBitmap);
-        ::DeleteDC(m_dc);
-    }
-    if (m_bitmap)
-        ::DeleteObject(m_bitmap);
-    m_dc = nullptr;
-    m_bitmap = nullptr;
+    if (m_dc && m_oldBitmap)
+        ::SelectObject(m_dc, m_oldBitmap);
+    m_dc.Reset();
+    m_bitmap.Reset();
     m_oldBitmap = nullptr;
     m_bits = nullptr;
     m_width = m_height = 0;
@@ -46,11 +41,10 @@ void CDib32::Destroy()
 
 HBITMAP CDib32::DetachBitmap()
 {
-    HBITMAP bitmap = m_bitmap;
     if (m_dc && m_oldBitmap)
         ::SelectObject(m_dc, m_oldBitmap);
     m_oldBitmap = nullptr;
-    m_bitmap = nullptr;
+    HBITMAP bitmap = m_bitmap.Detach();
     Destroy();
     return bitmap;
 }

@@ -3,6 +3,7 @@
 // AlphaBlend, and the pixel probe of the tests. Pixels are 0xAARRGGBB words.
 #include <windows.h>
 #include <cstdint>
+#include "base/HandleOwner.h"
 #include "win/Geometry.h"
 
 class CDib32
@@ -50,8 +51,8 @@ private:
     bool Clip(const RECT* r, CRect& out) const;
     template <class Change> void ChangePixels(const RECT* r, Change change);
 
-    HDC m_dc = nullptr;
-    HBITMAP m_bitmap = nullptr;
+    CHandleOwner<HDC, CMemoryDcTraits> m_dc;
+    CGdiObject<HBITMAP> m_bitmap;
     HGDIOBJ m_oldBitmap = nullptr;
     uint32_t* m_bits = nullptr;
     int m_width = 0;

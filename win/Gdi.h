@@ -1,71 +1,16 @@
 #pragma once
 // Owners of GDI and user-interface handles, device contexts and selection
-// guards. An owner frees its handle exactly once; it moves but never copies,
-// so every handle has one owner. Handles that belong to someone else (stock
-// objects, shared icons, GdiObjectCache entries) are used raw, never owned.
+// guards. The owner template, the kernel and GDI object owners and the DC
+// guards live in base/ (HandleOwner.h, DcGuards.h) and are re-exported here
+// under the same names; this file adds the typed GDI owners (CBitmap, CFont,
+// ...), the user-interface handle owners and the off-screen CMemoryDC.
 #include <windows.h>
 #include <commctrl.h>
 #include <uxtheme.h>
+#include "base/DcGuards.h"
+#include "base/HandleOwner.h"
 #include "win/Geometry.h"
 
-// An owned handle; Traits::Free(handle) releases it.
-template <class Handle, class Traits> class CHandleOwner
-{
-public:
-    CHandleOwner()
-        : m_handle(nullptr)
-    {
-    }
-    explicit CHandleOwner(Handle h)
-        : m_handle(h)
-    {
-    }
-    CHandleOwner(CHandleOwner&& other) noexcept
-        : m_handle(other.Detach())
-    {
-    }
-    CHandleOwner& operator=(CHandleOwner&& other) noexcept
-    {
-        if (this != &other)
-            Attach(other.Detach());
-        return *this;
-    }
-    CHandleOwner(const CHandleOwner&) = delete;
-    CHandleOwner& operator=(const CHandleOwner&) = delete;
-    ~CHandleOwner() { Reset(); }
-
-    // Takes over h, freeing what was held before.
-    void Attach(Handle h)
-    {
-        if (h != m_handle) {
-            Reset();
-            m_handle = h;
-        }
-    }
-    Handle Detach()
-    {
-        Handle h = m_handle;
-        m_handle = nullptr;
-        return h;
-    }
-    void Reset()
-    {
-        if (m_handle)
-            Traits::Free(m_handle);
-        m_handle = nullptr;
-    }
-    Handle Get() const { return m_handle; }
-    bool IsNull() const { return m_handle == nullptr; }
-    operator Handle() const { return m_handle; }
-
-protected:
-    Handle m_handle;
-};
-
-struct CGdiObjectTraits
-{
-    static void Free(HGDIOBJ h) { ::DeleteObject(h); }
-};
 struct CIconTraits
 {
     static void Free(HICON h) { ::DestroyIcon(h); }
@@ -220,60 +165,6 @@ private:
     HDC m_dc;
 };
 
-// GetDC (client area) or GetWindowDC (whole window), released at the end.
-class CClientDC
-{
-public:
-    explicit CClientDC(HWND hwnd)
-        : m_hwnd(hwnd)
-        , m_dc(::GetDC(hwnd))
-    {
-    }
-    ~CClientDC() { ::ReleaseDC(m_hwnd, m_dc); }
-    CClientDC(const CClientDC&) = delete;
-    CClientDC& operator=(const CClientDC&) = delete;
-    operator HDC() const { return m_dc; }
-
-protected:
-    CClientDC(HWND hwnd, HDC dc)
-        : m_hwnd(hwnd)
-        , m_dc(dc)
-    {
-    }
-    HWND m_hwnd;
-    HDC m_dc;
-};
-
-class CWindowDC : public CClientDC
-{
-public:
-    explicit CWindowDC(HWND hwnd)
-        : CClientDC(hwnd, ::GetWindowDC(hwnd))
-    {
-    }
-};
-
-// A memory DC compatible with another (the screen when null), deleted at the end.
-class CMemDC
-{
-public:
-    explicit CMemDC(HDC compatible = nullptr)
-        : m_dc(::CreateCompatibleDC(compatible))
-    {
-    }
-    ~CMemDC()
-    {
-        if (m_dc)
-            ::DeleteDC(m_dc);
-    }
-    CMemDC(const CMemDC&) = delete;
-    CMemDC& operator=(const CMemDC&) = delete;
-    operator HDC() const { return m_dc; }
-
-private:
-    HDC m_dc;
-};
-
 // Off-screen drawing of one rectangle of a target DC: drawing goes to a
 // memory bitmap with the same logical coordinates, copied once at the end.
 class CMemoryDC
@@ -289,55 +180,9 @@ public:
 private:
     HDC m_target;
     CRect m_area;
-    HDC m_dc;
-    HBITMAP m_bitmap;
+    CHandleOwner<HDC, CMemoryDcTraits> m_dc;
+    CGdiObject<HBITMAP> m_bitmap;
     HGDIOBJ m_oldBitmap;
-};
-
-// Selection and state guards -------------------------------------------------
-
-// Selects an object into a DC and selects the previous one back at the end.
-class CSelectObject
-{
-public:
-    CSelectObject(HDC dc, HGDIOBJ object)
-        : m_dc(dc)
-        , m_old(object ? ::SelectObject(dc, object) : nullptr)
-    {
-    }
-    ~CSelectObject()
-    {
-        if (m_old)
-            ::SelectObject(m_dc, m_old);
-    }
-    CSelectObject(const CSelectObject&) = delete;
-    CSelectObject& operator=(const CSelectObject&) = delete;
-
-private:
-    HDC m_dc;
-    HGDIOBJ m_old;
-};
-
-// SaveDC/RestoreDC: everything selected or set inside is undone at the end.
-class CSaveDC
-{
-public:
-    explicit CSaveDC(HDC dc)
-        : m_dc(dc)
-        , m_saved(::SaveDC(dc))
-    {
-    }
-    ~CSaveDC()
-    {
-        if (m_saved)
-            ::RestoreDC(m_dc, m_saved);
-    }
-    CSaveDC(const CSaveDC&) = delete;
-    CSaveDC& operator=(const CSaveDC&) = delete;
-
-private:
-    HDC m_dc;
-    int m_saved;
 };
 
 // Small drawing helpers ------------------------------------------------------

@@ -143,6 +143,8 @@ TEST(ChipDistribution, TurnoverWindow)
     // Circulating shares unknown: 151 bars, fewer near the start.
     EXPECT_EQ(149, chips.FindTurnoverStart(299, nullptr));
     EXPECT_EQ(0, chips.FindTurnoverStart(100, nullptr));
+    EXPECT_EQ(149, chips.FindTurnoverStart(5000, nullptr)); // an end beyond the series is its last bar
+    EXPECT_EQ(0, chips.FindTurnoverStart(-1, nullptr));
     // 2,000,000 shares turned over 1.5 times: the 31st bar back passes 3,000,000.
     CBaseData finance;
     ASSERT_TRUE(FillFinance(finance, "SH", "600000", 200));

@@ -217,8 +217,9 @@ TEST(SeriesOperands, ScalarsAreReadByTheirType)
         value.llVal = c.bits;
         double number = -1;
         EXPECT_EQ(c.number, ReadScalar(value, number)) << c.type;
-        if (c.number)
+        if (c.number) {
             EXPECT_EQ(c.expected, number) << c.type;
+        }
     }
     VARIANT text;
     std::memset(&text, 0, sizeof text);
