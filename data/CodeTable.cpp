@@ -14,12 +14,7 @@ namespace {
 const int kSearchKeyLimit = 65536;
 } // namespace
 
-CCodeTable::CCodeTable()
-    : m_dirty(0)
-    , m_headerWord1(0)
-    , m_headerWord2(0)
-{
-}
+CCodeTable::CCodeTable() = default;
 
 CCodeTable::~CCodeTable()
 {
@@ -33,11 +28,10 @@ int CCodeTable::Load(const char* path)
     if (!ReadTableFile(path, m_path, bytes))
         return 0;
     ByteReader reader(bytes);
-    int32_t word1 = 0, word2 = 0;
-    if (!reader.ReadValue(word1) || !reader.ReadValue(word2))
+    TableHeaderWords header;
+    if (!reader.ReadValue(header))
         return 0;
-    m_headerWord1 = word1;
-    m_headerWord2 = word2;
+    m_header = header;
     CodeTableRecord record;
     while (reader.ReadValue(record)) // a trailing partial record is ignored
         AddEntry(record);
@@ -50,16 +44,13 @@ int CCodeTable::Merge(CMemoryStream* stream)
     if (!stream || !stream->GetBuffer() || stream->GetSize() <= 0)
         return 0;
     ByteReader reader(*stream);
-    int32_t word1 = 0, word2 = 0;
-    reader.ReadPartial(word1);
-    reader.ReadPartial(word2);
+    const TableHeaderWords header = ReadHeaderWordsPartial(reader);
     // A reply without records would wipe the table and, through the save at
     // destruction, the file: keep what is held instead.
     if (reader.Remaining() < sizeof(CodeTableRecord))
         return 0;
     Clear();
-    m_headerWord1 = word1;
-    m_headerWord2 = word2;
+    m_header = header;
     CodeTableRecord record;
     while (reader.ReadValue(record))
         AddEntry(record);
@@ -71,7 +62,7 @@ int CCodeTable::Merge(CMemoryStream* stream)
 HRESULT CCodeTable::Update()
 {
     CMemoryStream reply;
-    if (RequestTableSyncViaProvider(kCmdCodeTable, m_headerWord2, &reply))
+    if (RequestTableSyncViaProvider(kCmdCodeTable, m_header.nextUpdateStart, &reply))
         Merge(&reply);
     return m_keys.empty() ? E_FAIL : S_OK;
 }
@@ -79,8 +70,7 @@ HRESULT CCodeTable::Update()
 int CCodeTable::Save(const char* path)
 {
     return SaveTableFile(path, m_path, m_dirty, [this](TableFileWriter& out) {
-        out.Put(m_headerWord1);
-        out.Put(m_headerWord2);
+        out.Put(m_header);
         for (CodeKey key : m_keys) {
             const Entry* entry = FindEntry(key);
             CodeTableRecord record = {};

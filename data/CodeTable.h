@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "data/CodeKey.h"
+#include "data/TableHeader.h"
 
 class CMemoryStream;
 
@@ -20,7 +21,7 @@ struct CodeTableRecord
 #pragma pack(pop)
 static_assert(sizeof(CodeTableRecord) == 14, "code table records are 14 bytes");
 
-class CCodeTable
+class CCodeTable : public CMarketTable
 {
 public:
     struct Entry
@@ -42,7 +43,7 @@ public:
     // Replaces the table with the records of a delivered 0x201 stream. A
     // stream without a single record changes nothing and gives 0.
     int Merge(CMemoryStream* stream);
-    // Synchronous 0x201 from header word 2 to the server time; E_FAIL when
+    // Synchronous 0x201 from the next update start to the server time; E_FAIL when
     // the table is empty afterwards.
     HRESULT Update();
     // Writes only when dirty; path null keeps the stored one.
@@ -61,23 +62,11 @@ public:
     std::string GetNameOfKey(CodeKey key) const;
     std::string GetSearchKeyOfKey(CodeKey key) const;
 
-    int32_t GetHeaderWord1() const { return m_headerWord1; }
-    int32_t GetHeaderWord2() const { return m_headerWord2; }
-    int IsDirty() const { return m_dirty; }
-    const std::string& GetPath() const { return m_path; }
-
 private:
-    CCodeTable(const CCodeTable&) = delete;
-    CCodeTable& operator=(const CCodeTable&) = delete;
-
     const Entry* FindEntry(CodeKey key) const;
     void SortKeys();
 
     std::map<CodeKey, Entry> m_entries;
     std::vector<CodeKey> m_keys;
     std::map<std::string, CodeKey> m_codeIndex;
-    std::string m_path;
-    int32_t m_dirty;
-    int32_t m_headerWord1;
-    int32_t m_headerWord2;
 };

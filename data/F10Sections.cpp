@@ -1,6 +1,7 @@
 #include "data/F10Sections.h"
 
 #include "base/GlobalDefaults.h"
+#include "base/MbcsText.h"
 #include "base/Thread.h"
 #include "base/UnicodeString.h"
 
@@ -91,7 +92,8 @@ bool SplitF10Sections(const char* text, int32_t length, F10SectionMap& sections)
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
     int32_t pos = 0;
     while (pos < length) {
-        const int32_t width = (IsGbkLeadByte(bytes[pos]) && pos + 1 < length) ? 2 : 1;
+        const int32_t width
+            = static_cast<int32_t>(MbcsCharSize(text, static_cast<size_t>(length), static_cast<size_t>(pos)));
         const bool isStar = width == 2 && bytes[pos] == kStar0 && bytes[pos + 1] == kStar1;
         const std::string character(text + pos, width);
         pos += width;

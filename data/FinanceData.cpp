@@ -9,8 +9,7 @@ namespace {
 
 struct FinanceHeader
 {
-    int32_t word1;
-    int32_t word2;
+    TableHeaderWords words;
     uint32_t magic;
     int32_t recordSize;
 };
@@ -33,9 +32,6 @@ CodeKey FinanceRecord::Key() const
 CBaseData::CBaseData()
     : m_magic(kMagic)
     , m_recordSize(kRecordSize)
-    , m_dirty(0)
-    , m_headerWord1(0)
-    , m_headerWord2(0)
 {
 }
 
@@ -54,8 +50,7 @@ int CBaseData::Load(const char* path)
     FinanceHeader header;
     if (!reader.ReadValue(header) || header.magic != kMagic || header.recordSize != kRecordSize)
         return 0;
-    m_headerWord1 = header.word1;
-    m_headerWord2 = header.word2;
+    m_header = header.words;
     ReadRecords(reader, m_records);
     return 1;
 }
@@ -71,8 +66,7 @@ int CBaseData::Merge(CMemoryStream* stream)
     std::map<CodeKey, FinanceRecord> records;
     ReadRecords(reader, records);
     m_records.swap(records);
-    m_headerWord1 = header.word1;
-    m_headerWord2 = header.word2;
+    m_header = header.words;
     m_dirty = 1;
     return 1;
 }
@@ -80,7 +74,7 @@ int CBaseData::Merge(CMemoryStream* stream)
 HRESULT CBaseData::Update()
 {
     CMemoryStream reply;
-    if (RequestTableSync(kCmdFinance, m_headerWord2, &reply))
+    if (RequestTableSync(kCmdFinance, m_header.nextUpdateStart, &reply))
         Merge(&reply);
     return m_records.empty() ? E_FAIL : S_OK;
 }
@@ -88,7 +82,7 @@ HRESULT CBaseData::Update()
 int CBaseData::Save(const char* path)
 {
     return SaveTableFile(path, m_path, m_dirty, [this](TableFileWriter& out) {
-        out.Put(FinanceHeader { m_headerWord1, m_headerWord2, m_magic, m_recordSize });
+        out.Put(FinanceHeader { m_header, m_magic, m_recordSize });
         for (const auto& item : m_records)
             out.Put(item.second);
     });

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "data/CodeKey.h"
+#include "data/TableHeader.h"
 
 class CMemoryStream;
 
@@ -38,7 +39,7 @@ struct FinanceRecord
 };
 static_assert(sizeof(FinanceRecord) == 166, "finance records are 166 bytes");
 
-class CBaseData
+class CBaseData : public CMarketTable
 {
 public:
     static const uint32_t kMagic = 0x223FD90C;
@@ -61,19 +62,9 @@ public:
 
     const FinanceRecord* GetRecord(CodeKey key) const;
     size_t GetCount() const { return m_records.size(); }
-    int32_t GetHeaderWord1() const { return m_headerWord1; }
-    int32_t GetHeaderWord2() const { return m_headerWord2; }
-    int IsDirty() const { return m_dirty; }
 
 private:
-    CBaseData(const CBaseData&) = delete;
-    CBaseData& operator=(const CBaseData&) = delete;
-
     std::map<CodeKey, FinanceRecord> m_records;
     uint32_t m_magic;
     int32_t m_recordSize;
-    std::string m_path;
-    int32_t m_dirty;
-    int32_t m_headerWord1;
-    int32_t m_headerWord2;
 };

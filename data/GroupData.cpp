@@ -10,8 +10,7 @@ namespace {
 
 struct ParsedGroups
 {
-    int32_t word1 = 0;
-    int32_t word2 = 0;
+    TableHeaderWords header;
     std::vector<GroupRecord> groups;
     std::vector<GroupMember> members;
 };
@@ -20,7 +19,7 @@ struct ParsedGroups
 bool ParseGroups(ByteReader& reader, ParsedGroups& out)
 {
     int32_t groupCount = 0, memberCount = 0;
-    if (!reader.ReadValue(out.word1) || !reader.ReadValue(out.word2) || !reader.ReadValue(groupCount)
+    if (!reader.ReadValue(out.header) || !reader.ReadValue(groupCount)
         || !reader.Holds(groupCount, sizeof(GroupRecord)))
         return false;
     out.groups.resize(static_cast<size_t>(groupCount));
@@ -34,11 +33,7 @@ bool ParseGroups(ByteReader& reader, ParsedGroups& out)
 
 } // namespace
 
-CGroupData::CGroupData()
-    : m_headerWord1(0)
-    , m_headerWord2(0)
-{
-}
+CGroupData::CGroupData() = default;
 
 int CGroupData::Load(const char* path)
 {
@@ -49,8 +44,7 @@ int CGroupData::Load(const char* path)
     ParsedGroups parsed;
     if (!ParseGroups(reader, parsed))
         return 0;
-    m_headerWord1 = parsed.word1;
-    m_headerWord2 = parsed.word2;
+    m_header = parsed.header;
     m_groups.insert(m_groups.end(), parsed.groups.begin(), parsed.groups.end());
     m_members.insert(m_members.end(), parsed.members.begin(), parsed.members.end());
     return 1;
@@ -64,8 +58,7 @@ int CGroupData::Merge(CMemoryStream* stream)
     ParsedGroups parsed;
     if (!ParseGroups(reader, parsed))
         return 0;
-    m_headerWord1 = parsed.word1;
-    m_headerWord2 = parsed.word2;
+    m_header = parsed.header;
     m_groups.swap(parsed.groups);
     m_members.swap(parsed.members);
     return 1;
@@ -74,7 +67,7 @@ int CGroupData::Merge(CMemoryStream* stream)
 HRESULT CGroupData::Update()
 {
     CMemoryStream reply;
-    if (!RequestTableSync(kCmdBlockGroups, m_headerWord2, &reply))
+    if (!RequestTableSync(kCmdBlockGroups, m_header.nextUpdateStart, &reply))
         return E_FAIL;
     if (reply.GetSize() <= 0)
         return S_OK;

@@ -9,6 +9,7 @@
 
 #include "base/Singleton.h"
 #include "data/CodeKey.h"
+#include "data/TableHeader.h"
 
 class CMemoryStream;
 
@@ -32,7 +33,7 @@ inline bool IsCategoryId(int32_t id)
     return (static_cast<uint32_t>(id) & 0xFFFFFF) == 0;
 }
 
-class CGroupData
+class CGroupData : public CMarketTable
 {
 public:
     CGroupData();
@@ -50,19 +51,10 @@ public:
 
     const std::vector<GroupRecord>& GetGroups() const { return m_groups; }
     const std::vector<GroupMember>& GetMembers() const { return m_members; }
-    int32_t GetHeaderWord1() const { return m_headerWord1; }
-    int32_t GetHeaderWord2() const { return m_headerWord2; }
-    const std::string& GetPath() const { return m_path; }
 
 private:
-    CGroupData(const CGroupData&) = delete;
-    CGroupData& operator=(const CGroupData&) = delete;
-
     std::vector<GroupRecord> m_groups;
     std::vector<GroupMember> m_members;
-    std::string m_path;
-    int32_t m_headerWord1;
-    int32_t m_headerWord2;
 };
 
 // The application-wide index of the block groups, rebuilt from a

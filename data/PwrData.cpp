@@ -29,9 +29,6 @@ void SortUniqueByDay(ExRightsList& records)
 
 CPwrData::CPwrData()
     : m_stockCount(0)
-    , m_dirty(0)
-    , m_headerWord1(0)
-    , m_headerWord2(0)
 {
 }
 
@@ -47,8 +44,9 @@ int CPwrData::Load(const char* path)
     if (!ReadTableFile(path, m_path, bytes))
         return 0;
     ByteReader reader(bytes);
-    int32_t word1 = 0, word2 = 0, stocks = 0;
-    if (!reader.ReadValue(word1) || !reader.ReadValue(word2) || !reader.ReadValue(stocks))
+    TableHeaderWords header;
+    int32_t stocks = 0;
+    if (!reader.ReadValue(header) || !reader.ReadValue(stocks))
         return 0;
     // Every count is checked against the bytes present before anything is
     // taken: a damaged file is refused whole rather than half read.
@@ -68,8 +66,7 @@ int CPwrData::Load(const char* path)
         SortUniqueByDay(list);
         loaded.emplace(key, std::move(list)); // the first list of a key wins
     }
-    m_headerWord1 = word1;
-    m_headerWord2 = word2;
+    m_header = header;
     m_stockCount = stocks;
     for (auto& item : loaded)
         m_records.emplace(item.first, std::move(item.second));
@@ -85,11 +82,10 @@ int CPwrData::Merge(CMemoryStream* stream)
     // place of the good one, and mark the table for saving.
     if (reader.Remaining() < 2 * sizeof(int32_t))
         return 0;
-    int32_t words[4] = {};
-    for (int32_t& word : words)
+    m_header = ReadHeaderWordsPartial(reader);
+    int32_t unused[2] = {}; // two more header words, not kept
+    for (int32_t& word : unused)
         reader.ReadPartial(word);
-    m_headerWord1 = words[0];
-    m_headerWord2 = words[1];
     std::set<CodeKey> touched;
     bool haveKey = false;
     CodeKey key = 0;
@@ -130,7 +126,7 @@ int CPwrData::Merge(CMemoryStream* stream)
 HRESULT CPwrData::Update()
 {
     CMemoryStream reply;
-    if (RequestTableSync(kCmdExRights, m_headerWord2, &reply))
+    if (RequestTableSync(kCmdExRights, m_header.nextUpdateStart, &reply))
         Merge(&reply);
     return m_records.empty() ? E_FAIL : S_OK;
 }
@@ -138,8 +134,7 @@ HRESULT CPwrData::Update()
 int CPwrData::Save(const char* path)
 {
     return SaveTableFile(path, m_path, m_dirty, [this](TableFileWriter& out) {
-        out.Put(m_headerWord1);
-        out.Put(m_headerWord2);
+        out.Put(m_header);
         out.Put(static_cast<int32_t>(m_records.size()));
         for (const auto& item : m_records) {
             out.Put(item.first);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "data/CodeKey.h"
+#include "data/TableHeader.h"
 
 class CMemoryStream;
 
@@ -29,7 +30,7 @@ typedef std::vector<ExRightsRecord> ExRightsList;
 // the first of each day kept.
 void SortUniqueByDay(ExRightsList& records);
 
-class CPwrData
+class CPwrData : public CMarketTable
 {
 public:
     CPwrData();
@@ -51,18 +52,8 @@ public:
     // The stock's events sorted by time, or null when it has none.
     const ExRightsList* GetRecords(CodeKey key) const;
     size_t GetStockCount() const { return m_records.size(); }
-    int32_t GetHeaderWord1() const { return m_headerWord1; }
-    int32_t GetHeaderWord2() const { return m_headerWord2; }
-    int IsDirty() const { return m_dirty; }
 
 private:
-    CPwrData(const CPwrData&) = delete;
-    CPwrData& operator=(const CPwrData&) = delete;
-
     std::map<CodeKey, ExRightsList> m_records;
     int32_t m_stockCount;
-    std::string m_path;
-    int32_t m_dirty;
-    int32_t m_headerWord1;
-    int32_t m_headerWord2;
 };

@@ -74,8 +74,9 @@ public:
     // every code not beginning "39", whatever its market; others count nothing.
     int CountUpDown(CodeKey indexKey, int* rising, int* falling, int* unchanged) const;
 
-    int32_t GetHeaderWord1() const { return m_firstTime; }
-    int32_t GetHeaderWord2() const { return m_lastTime; }
+    // The two header words, as the whole-market tables name them.
+    int32_t GetReplyValue() const { return m_firstTime; }
+    int32_t GetNextUpdateStart() const { return m_lastTime; }
 
 private:
     QuoteMap m_quotes;

@@ -37,8 +37,8 @@ TEST(CodeTable, LoadSortsIndexesAndKeepsFirstOfKeyAndCode)
 
     CCodeTable table;
     ASSERT_EQ(table.Load(path.c_str()), 1);
-    EXPECT_EQ(table.GetHeaderWord1(), 7);
-    EXPECT_EQ(table.GetHeaderWord2(), 42);
+    EXPECT_EQ(table.GetReplyValue(), 7);
+    EXPECT_EQ(table.GetNextUpdateStart(), 42);
     ASSERT_EQ(table.GetCount(), 5);
     const CodeKey sorted[] = { 0x000001, 0x1A0001, 0x600000, 0x600519, 0x01000001 };
     for (int i = 0; i < 5; ++i)
@@ -88,7 +88,7 @@ TEST(CodeTable, SavedFileLoadsBackAndSmallerKeyWinsASharedCode)
     }
     CCodeTable reloaded;
     ASSERT_EQ(reloaded.Load(path.c_str()), 1);
-    EXPECT_EQ(reloaded.GetHeaderWord2(), 99);
+    EXPECT_EQ(reloaded.GetNextUpdateStart(), 99);
     ASSERT_EQ(reloaded.GetCount(), 3);
     EXPECT_EQ(reloaded.GetKeyAt(2), 0x03000007u);
     EXPECT_EQ(reloaded.FindKeyByCode("000001"), 0x000001u); // file order: the smaller key
@@ -123,7 +123,7 @@ TEST(CodeTable, BadFilesAndRepliesChangeNothing)
         FillStream(stream, reply);
         EXPECT_EQ(table.Merge(&stream), 0);
         EXPECT_EQ(table.GetCount(), 1);
-        EXPECT_EQ(table.GetHeaderWord2(), 5);
+        EXPECT_EQ(table.GetNextUpdateStart(), 5);
     }
     EXPECT_EQ(table.Merge(nullptr), 0);
 
@@ -178,7 +178,7 @@ TEST(CodeTable, UpdateThroughTheTransport)
     const auto& securities = market.tables.Securities();
     EXPECT_EQ(table.GetCount(), static_cast<int>(securities.size()));
     EXPECT_GE(table.GetCount(), 300);
-    EXPECT_EQ(table.GetHeaderWord2(), market.tables.TableVersion(0x201));
+    EXPECT_EQ(table.GetNextUpdateStart(), market.tables.TableVersion(0x201));
     EXPECT_EQ(table.GetNameOfKey(SimMarketTables::kShanghaiCompositeKey), "上证指数");
     EXPECT_EQ(table.IsIndexKey(SimMarketTables::kShenzhenIndexKey), 1);
     EXPECT_EQ(table.GetSearchKeyOfKey(0x01000002), "(W|M)KA");

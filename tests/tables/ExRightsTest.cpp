@@ -45,7 +45,7 @@ TEST(ExRights, LoadSortsAndKeepsOneEventPerDay)
 
     CPwrData table;
     ASSERT_EQ(table.Load(path.c_str()), 1);
-    EXPECT_EQ(table.GetHeaderWord2(), 17);
+    EXPECT_EQ(table.GetNextUpdateStart(), 17);
     EXPECT_EQ(table.GetStockCount(), 2u);
     const ExRightsList* list = table.GetRecords(0x600036);
     ASSERT_NE(list, nullptr);
@@ -85,7 +85,7 @@ TEST(ExRights, DamagedFilesLoadNothing)
         CPwrData table;
         EXPECT_EQ(table.Load(path.c_str()), 0);
         EXPECT_EQ(table.GetStockCount(), 0u);
-        EXPECT_EQ(table.GetHeaderWord2(), 0);
+        EXPECT_EQ(table.GetNextUpdateStart(), 0);
     }
 }
 
@@ -104,7 +104,7 @@ TEST(ExRights, MergeReadsMarkersAndSortsTheTouchedLists)
     CMemoryStream stream;
     FillStream(stream, reply.data);
     ASSERT_EQ(table.Merge(&stream), 1);
-    EXPECT_EQ(table.GetHeaderWord2(), 40);
+    EXPECT_EQ(table.GetNextUpdateStart(), 40);
     EXPECT_EQ(table.IsDirty(), 1);
     EXPECT_EQ(table.GetRecords(0x01000001), nullptr);
     const ExRightsList* list = table.GetRecords(0x600036);
@@ -135,7 +135,7 @@ TEST(ExRights, MergeReadsMarkersAndSortsTheTouchedLists)
     for (const std::string& bytes : { std::string(), std::string("\x07\x00\x00\x00\x09", 5) }) {
         FillStream(stream, bytes);
         EXPECT_EQ(table.Merge(&stream), 0);
-        EXPECT_EQ(table.GetHeaderWord2(), 41);
+        EXPECT_EQ(table.GetNextUpdateStart(), 41);
         EXPECT_EQ(clean.Merge(&stream), 0);
         EXPECT_EQ(clean.IsDirty(), 0);
     }
@@ -168,7 +168,7 @@ TEST(ExRights, UpdateSaveAndReloadRoundTrip)
     CPwrData reloaded;
     ASSERT_EQ(reloaded.Load(path.c_str()), 1);
     EXPECT_EQ(reloaded.GetStockCount(), stocks);
-    EXPECT_EQ(reloaded.GetHeaderWord2(), market.tables.TableVersion(0x204));
+    EXPECT_EQ(reloaded.GetNextUpdateStart(), market.tables.TableVersion(0x204));
     const ExRightsList* list = reloaded.GetRecords(SimMarketTables::kSameDayExRightsKey);
     ASSERT_NE(list, nullptr);
     ASSERT_EQ(list->size(), sameDay.size());

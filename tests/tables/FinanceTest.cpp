@@ -41,7 +41,7 @@ TEST(Finance, LoadKeepsFirstOfAKeyAndIgnoresAPartialRecord)
 
     CBaseData table;
     ASSERT_EQ(table.Load(path.c_str()), 1);
-    EXPECT_EQ(table.GetHeaderWord2(), 31);
+    EXPECT_EQ(table.GetNextUpdateStart(), 31);
     EXPECT_EQ(table.GetCount(), 2u);
     const FinanceRecord* record = table.GetRecord(0x600000);
     ASSERT_NE(record, nullptr);
@@ -81,7 +81,7 @@ TEST(Finance, WrongMagicOrRecordSizeLoadsAndMergesNothing)
         FillStream(stream, c.bytes);
         EXPECT_EQ(table.Merge(&stream), 0);
         EXPECT_EQ(table.GetCount(), 1u);
-        EXPECT_EQ(table.GetHeaderWord2(), 8);
+        EXPECT_EQ(table.GetNextUpdateStart(), 8);
     }
 }
 
@@ -103,7 +103,7 @@ TEST(Finance, SaveLoadRoundTrip)
     }
     CBaseData reloaded;
     ASSERT_EQ(reloaded.Load(path.c_str()), 1);
-    EXPECT_EQ(reloaded.GetHeaderWord2(), 12);
+    EXPECT_EQ(reloaded.GetNextUpdateStart(), 12);
     EXPECT_EQ(reloaded.GetCount(), 2u);
     EXPECT_EQ(ReadTestFile(path).size(), 16u + 2 * 166);
 }
@@ -118,7 +118,7 @@ TEST(Finance, UpdateThroughTheTransportAndIntoStockInfo)
     SetDataProviderMode(0);
     ASSERT_EQ(result, S_OK);
     EXPECT_GT(table.GetCount(), 250u);
-    EXPECT_EQ(table.GetHeaderWord2(), market.tables.TableVersion(0x203));
+    EXPECT_EQ(table.GetNextUpdateStart(), market.tables.TableVersion(0x203));
     EXPECT_EQ(market.simulator.RequestLog().at(0).command, 0x203);
     EXPECT_EQ(market.simulator.RequestLog().at(0).value, 0u);
     ASSERT_EQ(table.Update(), S_OK); // the next update starts from the word kept

@@ -120,7 +120,7 @@ TEST(Groups, DamagedFilesAndStreamsChangeNothing)
         FillStream(stream, c.bytes);
         EXPECT_EQ(data.Merge(&stream), 0);
         EXPECT_EQ(data.GetGroups().size(), 2u);
-        EXPECT_EQ(data.GetHeaderWord2(), 3);
+        EXPECT_EQ(data.GetNextUpdateStart(), 3);
     }
     const std::string path = dir.Path() + "good.blk";
     ASSERT_TRUE(WriteTestFile(path, good));

@@ -77,8 +77,8 @@ TEST(QuoteTable, MergeConvertsAndReplacesTheWholeTable)
     table.SetRequestPending(1);
     table.SetActive(0);
     ASSERT_EQ(table.Merge(0, &stream), 1);
-    EXPECT_EQ(table.GetHeaderWord1(), 3);
-    EXPECT_EQ(table.GetHeaderWord2(), 44);
+    EXPECT_EQ(table.GetReplyValue(), 3);
+    EXPECT_EQ(table.GetNextUpdateStart(), 44);
     EXPECT_EQ(table.GetCount(), 2);
     EXPECT_EQ(table.IsDirty(), 1);
     EXPECT_EQ(table.IsActive(), 1);
@@ -101,7 +101,7 @@ TEST(QuoteTable, MergeConvertsAndReplacesTheWholeTable)
     FillStream(stream, std::string("\x05\x00", 2)); // shorter than its header: emptied all the same
     ASSERT_EQ(table.Merge(0, &stream), 1);
     EXPECT_EQ(table.GetQuoteCount(), 0u);
-    EXPECT_EQ(table.GetHeaderWord1(), 5);
+    EXPECT_EQ(table.GetReplyValue(), 5);
     EXPECT_EQ(table.Merge(0, nullptr), 0);
     table.SetRequestPending(0);
 }
@@ -199,7 +199,7 @@ TEST(QuoteTable, FileRoundTripAndBadFiles)
 
     CReportData reloaded;
     ASSERT_EQ(reloaded.Load(path.c_str(), 0), 1);
-    EXPECT_EQ(reloaded.GetHeaderWord2(), 9);
+    EXPECT_EQ(reloaded.GetNextUpdateStart(), 9);
     EXPECT_EQ(reloaded.GetCount(), 2);
     QuoteRecord q;
     ASSERT_TRUE(reloaded.GetQuote(0x1A0001, q));
@@ -336,7 +336,7 @@ TEST(QuoteTable, AsyncRefreshThroughTheTransport)
     ASSERT_TRUE(WaitNotPending(table));
     EXPECT_EQ(notices.count, before + 1);
     EXPECT_EQ(table.GetQuoteCount(), 0u);
-    EXPECT_EQ(table.GetHeaderWord2(), 5);
+    EXPECT_EQ(table.GetNextUpdateStart(), 5);
 
     // A failed refresh keeps the table and tells nobody.
     market.simulator.SetFault(SimFault::LengthZero);
