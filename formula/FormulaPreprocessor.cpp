@@ -2,6 +2,8 @@
 
 #include "formula/FormulaKeywordList.h"
 
+#include <cwchar>
+
 namespace {
 
 const size_t kNone = std::wstring::npos;
@@ -39,18 +41,35 @@ bool IsQuote(wchar_t c)
     return c == L'"' || c == L'\'';
 }
 
-// The index of the quote that closes the string opening at start, or the
-// text's length when it is never closed; a backslash escapes the next character.
+// The index of the quote that closes the string opening at start. As for the
+// engine, a backslash escapes the next character and a string that is not
+// closed ends at the line break (or the end of the text).
 size_t StringEnd(const std::wstring& text, size_t start)
 {
     const wchar_t quote = text[start];
     for (size_t i = start + 1; i < text.size(); ++i) {
+        if (text[i] == L'\n')
+            return i;
         if (text[i] == L'\\')
             ++i;
         else if (text[i] == quote)
             return i;
     }
     return text.size();
+}
+
+// The first occurrence of what outside strings, or kNone: a ":" in a
+// DRAWTEXT text such as "9:30" names nothing.
+size_t FindOutsideStrings(const std::wstring& text, const wchar_t* what)
+{
+    const size_t length = std::wcslen(what);
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (IsQuote(text[i]))
+            i = StringEnd(text, i);
+        else if (text.compare(i, length, what) == 0)
+            return i;
+    }
+    return kNone;
 }
 
 // The first "," at parenthesis depth 0 outside strings, from from on: where
@@ -165,7 +184,7 @@ bool FormulaPreprocessor::NextStatement(
 void FormulaPreprocessor::RewriteStatement(const std::wstring& statement, FormulaStatement& record) const
 {
     std::wstring s = TrimSpaces(statement);
-    const size_t colon = s.find(L':');
+    const size_t colon = FindOutsideStrings(s, L":");
     if (colon == kNone) {
         RewriteDrawBaseline(std::wstring(), s, record);
     } else if (colon + 1 < s.size() && s[colon + 1] == L'=') {
@@ -200,7 +219,7 @@ void FormulaPreprocessor::Rewrite(
     const wchar_t* wrapper, const std::wstring& s, FormulaStatement& record) const
 {
     // The expression starts after "NAME:=".
-    const size_t assign = s.find(L":=");
+    const size_t assign = FindOutsideStrings(s, L":=");
     const size_t start = assign != kNone && assign > 0 ? assign + 2 : 0;
 
     // It ends at the first comma outside every call, or at the ";".

@@ -69,6 +69,11 @@ TEST_F(FormulaPreprocessorTest, RewritesEachKindOfStatement)
             { L"COLORRED" } },
         { L"T:\"a,(b\",COLORRED;", L"T:=DRAWBASELINE(\"a,(b\");", L"DRAWBASELINE", false, L"T",
             { L"COLORRED" } },
+        // Nor does a ":" in a string name anything.
+        { L"DRAWTEXT(C>O,L,\"9:30\"),COLORRED;", L"DRAWTEXT(C>O,L,\"9:30\");", L"DRAWTEXT", false, L"",
+            { L"COLORRED" } },
+        { L"T:\"a:=b\";", L"T:=DRAWBASELINE(\"a:=b\");", L"DRAWBASELINE", false, L"T", {} },
+        { L"T:=IF(C>O,'x:y',\"\\\":\");", L"T:=Excute(IF(C>O,'x:y',\"\\\":\"));", L"Excute", true, L"T", {} },
         // Spaces before the attribute comma: the call's own ")" is replaced.
         { L"STICKLINE(C>O,C,O,8,0) ,COLORRED;", L"STICKLINE(C>O,C,O,8,0);", L"STICKLINE", false, L"",
             { L"COLORRED" } },

@@ -87,7 +87,7 @@ constexpr int kSmallButtonHeight = 22;
 constexpr int kCheckSize = 16; // check boxes and radio buttons
 constexpr int kPanelToggleSize = 20; // "ShowLeft.png", "ShowRight.png"
 constexpr int kChartButtonSize = 16; // "tech_close.png", "tech_add.png"
-constexpr int kChartTipWidth = 60; // "tech_tip.png", wide enough for its caption
+constexpr int kChartTipWidth = 64; // "tech_tip.png", wide enough for its caption
 
 // Command bars. Item images hold five frames (normal, selected, third, hover,
 // spare): side by side for the tabs, stacked for the vertical tab row.
