@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "net/DownLoaderManager.h"
+#include "net/ScReciverWindow.h"
 
 namespace {
 
@@ -61,9 +62,14 @@ IDataProvider* GetDataProvider()
 {
     if (IDataProvider* provider = g_override.load())
         return provider;
-    // Mode 1 (the quote-library provider, not built yet) and unknown modes
-    // get the failing provider.
-    if (g_mode.load() == 0)
+    switch (g_mode.load()) {
+    case 0:
         return GetNetworkDataProvider();
-    return &g_failing;
+    case 1:
+        if (IDataProvider* library = CScReciverWindow::Instance())
+            return library;
+        return &g_failing;
+    default:
+        return &g_failing;
+    }
 }
