@@ -8,8 +8,8 @@ CLoadDll::~CLoadDll()
 int CLoadDll::Init(const std::string& path)
 {
     Unload();
-    m_module = ::LoadLibraryA(path.c_str());
-    if (!m_module)
+    m_module.Attach(::LoadLibraryA(path.c_str()));
+    if (m_module.IsNull())
         return 0;
     m_init = reinterpret_cast<PacketFunction>(reinterpret_cast<void*>(::GetProcAddress(m_module, "SCInit")));
     m_askData
@@ -21,9 +21,7 @@ int CLoadDll::Init(const std::string& path)
 
 void CLoadDll::Unload()
 {
-    if (m_module)
-        ::FreeLibrary(m_module);
-    m_module = nullptr;
+    m_module.Reset();
     m_init = m_askData = nullptr;
     m_quit = nullptr;
     m_getInfo = nullptr;

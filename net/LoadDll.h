@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/HandleOwner.h"
+
 class CLoadDll
 {
 public:
@@ -21,7 +23,7 @@ public:
     // stays usable).
     int Init(const std::string& path);
     void Unload();
-    bool IsLoaded() const { return m_module != nullptr; }
+    bool IsLoaded() const { return !m_module.IsNull(); }
 
     // 0 when the library or the entry point is missing.
     int32_t SCInit(const void* packet, int32_t length);
@@ -29,7 +31,12 @@ public:
     void SCQuit();
 
 private:
-    HMODULE m_module = nullptr;
+    struct ModuleTraits
+    {
+        static void Free(HMODULE module) { ::FreeLibrary(module); }
+    };
+
+    CHandleOwner<HMODULE, ModuleTraits> m_module;
     PacketFunction m_init = nullptr;
     PacketFunction m_askData = nullptr;
     QuitFunction m_quit = nullptr;

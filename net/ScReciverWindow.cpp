@@ -317,8 +317,8 @@ void CScReciverWindow::Shutdown()
 
 LRESULT CScReciverWindow::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
 {
-    m_wake = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    if (m_wake && Start(false))
+    m_wake.Attach(::CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    if (!m_wake.IsNull() && Start(false))
         m_receiving = true;
     return 0;
 }
@@ -341,9 +341,7 @@ LRESULT CScReciverWindow::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled)
     }
     m_receiving = false;
     Stop();
-    if (m_wake)
-        ::CloseHandle(m_wake);
-    m_wake = nullptr;
+    m_wake.Reset();
     FinishAll();
     handled = FALSE;
     return 0;
@@ -690,7 +688,7 @@ void CScReciverWindow::Complete(PendingRequest&& request, bool ok)
         SingleLock lock(&m_completionLock);
         m_completed.push_back(std::move(request));
     }
-    if (m_wake)
+    if (!m_wake.IsNull())
         ::SetEvent(m_wake);
 }
 

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "base/HandleOwner.h"
 #include "base/MemoryStream.h"
 #include "base/Thread.h"
 #include "net/DataProvider.h"
@@ -168,7 +169,7 @@ private:
     mutable CriticalSection m_requestLock; // before m_completionLock
     CriticalSection m_completionLock;
     std::deque<PendingRequest> m_completed; // oldest first
-    HANDLE m_wake = nullptr; // auto-reset
+    CKernelHandle m_wake; // auto-reset
     uint32_t m_serial = 0;
     std::map<uint32_t, PendingRequest> m_parked; // by serial
     std::map<uint32_t, ScStockRecord> m_stocks; // by market << 16 | index
