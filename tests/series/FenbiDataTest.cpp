@@ -5,6 +5,7 @@
 
 #include "base/CPFile.h"
 #include "data/FenbiData.h"
+#include "data/ReplyChecks.h"
 #include "tests/support/SeriesFixtures.h"
 #include "tests/support/TempDataRoot.h"
 
@@ -135,6 +136,49 @@ TEST(FenbiData, TicksOfARepeatedSecondAreHeldOnce)
     CFenbiData loaded;
     ASSERT_EQ(loaded.Load((dir.Path() + "600000.fbl").c_str(), kKey), 1);
     EXPECT_EQ(loaded.GetCount(), 3);
+}
+
+// A tick reply is one day's snapshot and trades inside the window asked for.
+TEST(FenbiData, RepliesThatAreNoTicksOfTheDayChangeNothing)
+{
+    const int32_t now = T(2011, 8, 17, 10, 0);
+    ScopedServerTime server(now);
+    const int32_t t = T(2011, 8, 17, 9, 31);
+    struct Case
+    {
+        const char* name;
+        int32_t headerTime;
+        WireTick tick;
+    };
+    const Case cases[] = {
+        { "a trade of another day", now, MakeWireTick(T(2011, 8, 16, 14, 0), 10, 300, 3000) },
+        { "a trade in 2037", now, MakeWireTick(2130000000, 10, 300, 3000) },
+        { "a trade beyond any price", now, MakeWireTick(t + 120, 2147483.648, 300, 3000) },
+        { "a snapshot in 2037", 2130000000, MakeWireTick(t + 120, 10, 300, 3000) },
+        { "a snapshot before the window", T(2011, 8, 10, 9, 31), MakeWireTick(T(2011, 8, 10, 9, 32), 10, 300, 3000) },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingDataProvider provider;
+        ScopedDataProvider scope(&provider);
+        CFenbiData series;
+        series.SetKey(kKey);
+        ASSERT_EQ(MergeTicks(series, t + 60, { MakeWireTick(t, 10, 100, 1000), MakeWireTick(t + 60, 10.5, 200, 2100) }), 1);
+        ASSERT_EQ(series.RequestData(0), 1);
+        const std::string reply = TickReply(MakeWireTickHeader(c.headerTime, 10), { c.tick });
+        provider.Complete(0, &reply);
+        EXPECT_EQ(series.GetCount(), 2);
+        EXPECT_EQ(series.GetHeader().time, t + 60);
+        EXPECT_EQ(series.GetLastTime(), t + 60);
+    }
+    // More trades than a session has: refused before anything is built from them.
+    std::vector<WireTick> flood(MarketBounds::kTicksPerDay + 1, MakeWireTick(t, 10, 1, 1));
+    for (size_t i = 0; i < flood.size(); ++i)
+        flood[i].volume = static_cast<uint32_t>(i + 1);
+    CFenbiData series;
+    EXPECT_EQ(MergeTicks(series, t, flood), 0);
+    EXPECT_EQ(series.GetCount(), 0);
+    EXPECT_EQ(series.IsDirty(), 0);
 }
 
 TEST(FenbiData, SaveLoadRoundTripAndSnapshotCopy)
