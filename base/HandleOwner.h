@@ -7,13 +7,27 @@
 // Window-layer owners (bitmaps, fonts, icons, menus, image lists, themes) are
 // built on this in win/Gdi.h; device-context guards are in base/DcGuards.h.
 #include <windows.h>
+#include <type_traits>
+
+namespace HandleOwnerDetail {
+// The value that means "no handle": Traits::Empty() where the traits give
+// one (a socket's INVALID_SOCKET), else null.
+template <class Handle, class Traits, class = void> struct EmptyOf
+{
+    static Handle Value() { return Handle(); }
+};
+template <class Handle, class Traits> struct EmptyOf<Handle, Traits, std::void_t<decltype(Traits::Empty())>>
+{
+    static Handle Value() { return Traits::Empty(); }
+};
+} // namespace HandleOwnerDetail
 
 // An owned handle; Traits::Free(handle) releases it.
 template <class Handle, class Traits> class CHandleOwner
 {
 public:
     CHandleOwner()
-        : m_handle(nullptr)
+        : m_handle(Empty())
     {
     }
     explicit CHandleOwner(Handle h)
@@ -45,20 +59,22 @@ public:
     Handle Detach()
     {
         Handle h = m_handle;
-        m_handle = nullptr;
+        m_handle = Empty();
         return h;
     }
     void Reset()
     {
-        if (m_handle)
+        if (m_handle != Empty())
             Traits::Free(m_handle);
-        m_handle = nullptr;
+        m_handle = Empty();
     }
     Handle Get() const { return m_handle; }
-    bool IsNull() const { return m_handle == nullptr; }
+    bool IsNull() const { return m_handle == Empty(); }
     operator Handle() const { return m_handle; }
 
 protected:
+    static Handle Empty() { return HandleOwnerDetail::EmptyOf<Handle, Traits>::Value(); }
+
     Handle m_handle;
 };
 

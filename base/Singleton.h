@@ -12,6 +12,15 @@ CriticalSection& SingletonLock();
 
 // Base of the singleton family: class T : public Singleton<T>. T's default
 // constructor may be private when T befriends Singleton<T>.
+//
+// T may hide the hooks below with its own (accessible to Singleton<T>):
+//   static T* CreateInstance();  how the object is made (default: new T())
+//   void PrepareRelease();       runs while the object is still published,
+//                                before it is unpublished and deleted (a pool
+//                                stops here, so that callbacks asking for the
+//                                object meanwhile get it and fail at once)
+//   static void AfterRelease();  runs after the deletion, still under the lock,
+//                                whether or not there was an object
 template <class T> class Singleton
 {
 public:
@@ -25,7 +34,7 @@ public:
         SingleLock lock(&SingletonLock());
         object = s_instance.load(std::memory_order_relaxed);
         if (!object) {
-            object = new (std::nothrow) T();
+            object = T::CreateInstance();
             s_instance.store(object, std::memory_order_release);
         }
         return object;
@@ -35,8 +44,13 @@ public:
     static void ReleaseInstance()
     {
         SingleLock lock(&SingletonLock());
-        T* object = s_instance.exchange(nullptr, std::memory_order_acq_rel);
-        delete object;
+        T* object = s_instance.load(std::memory_order_acquire);
+        if (object) {
+            object->PrepareRelease();
+            s_instance.store(nullptr, std::memory_order_release);
+            delete object;
+        }
+        T::AfterRelease();
     }
 
     // The object when it exists, without creating it.
@@ -45,6 +59,10 @@ public:
 protected:
     Singleton() { }
     ~Singleton() { }
+
+    static T* CreateInstance() { return new (std::nothrow) T(); }
+    void PrepareRelease() { }
+    static void AfterRelease() { }
 
 private:
     Singleton(const Singleton&) = delete;

@@ -62,7 +62,6 @@ CDataCenter::CDataCenter()
     : m_position(0)
     , m_currentKey(0)
     , m_current(nullptr)
-    , m_snapshot(nullptr)
     , m_observer(nullptr)
 {
     m_quotes.SetKind(kSeriesQuotes);
@@ -78,8 +77,7 @@ CDataCenter::~CDataCenter()
         m_factory.HandBack(m_currentKey.load(), m_current);
     m_current = nullptr;
     m_currentKey.store(0);
-    delete m_snapshot;
-    m_snapshot = nullptr;
+    m_snapshot.reset();
     // Deleting the stocks waits for their outstanding replies, whose
     // callbacks take the data lock: it must not be held here.
     m_factory.Shutdown();
@@ -162,14 +160,13 @@ int CDataCenter::GetCurrentStock(CStock** out)
     }
     if (m_snapshot && m_snapshot->GetCodeKey() == m_current->GetCodeKey()) {
         if (out)
-            *out = m_snapshot;
+            *out = m_snapshot.get();
         return 1;
     }
     m_current->SetActive(1);
     CStock* copy = m_current->Clone();
     copy->GetStockInfo().UpdateFinance(&m_finance);
-    delete m_snapshot;
-    m_snapshot = copy;
+    m_snapshot.reset(copy);
     if (out)
         *out = copy;
     return 1;
@@ -190,7 +187,7 @@ int CDataCenter::RefreshStock(CStock*, int kind)
         return 1;
     // A snapshot of an earlier stock must not take this stock's series.
     if (m_current && m_snapshot && m_snapshot->GetCodeKey() == m_current->GetCodeKey())
-        m_current->CopyUpdatedSeries(m_snapshot, kind);
+        m_current->CopyUpdatedSeries(m_snapshot.get(), kind);
     return 1;
 }
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "base/Singleton.h"
@@ -103,7 +104,7 @@ private:
     int32_t m_position;
     std::atomic<uint32_t> m_currentKey;
     CStock* m_current;
-    CStock* m_snapshot;
+    std::unique_ptr<CStock> m_snapshot;
     CStockFactory m_factory;
     CCodeTable m_codeTable;
     CBaseData m_finance;

@@ -17,8 +17,6 @@ CStockFactory::CStockFactory()
 CStockFactory::~CStockFactory()
 {
     Shutdown();
-    if (m_wake)
-        ::CloseHandle(m_wake);
 }
 
 int CStockFactory::StartThread()

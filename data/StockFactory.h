@@ -83,6 +83,6 @@ private:
     CriticalSection m_currentLock;
     mutable CriticalSection m_cacheLock;
     int32_t m_limit;
-    HANDLE m_wake;
+    CKernelHandle m_wake;
     std::atomic<uint32_t> m_passes;
 };

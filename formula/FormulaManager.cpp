@@ -1,5 +1,7 @@
 #include "formula/FormulaManager.h"
 
+#include "formula/FormulaCalculator.h"
+
 #include <new>
 
 #include "base/Singleton.h"
@@ -73,4 +75,15 @@ void FormulaManager::Destroy()
     m_seriesMath = nullptr;
     delete m_keywords;
     m_keywords = nullptr;
+}
+
+std::unique_ptr<FormulaCalculator> FormulaManager::CreateCalculator(
+    IndicatorPainter* painter, PriceSeriesMarket* market) const
+{
+    if (!m_preprocessor || !m_seriesMath)
+        return nullptr;
+    std::unique_ptr<FormulaCalculator> calculator(new (std::nothrow) FormulaCalculator(market));
+    if (!calculator || !calculator->Init(m_preprocessor, m_seriesMath, painter))
+        return nullptr;
+    return calculator;
 }

@@ -7,6 +7,12 @@
 #include "formula/FormulaPreprocessor.h"
 #include "formula/SeriesMath.h"
 
+#include <memory>
+
+class FormulaCalculator;
+class IndicatorPainter;
+class PriceSeriesMarket;
+
 class FormulaManager
 {
 public:
@@ -23,6 +29,12 @@ public:
     // Deletes the preprocessor, the series arithmetic and the keyword list, in
     // this order; a second call does nothing.
     void Destroy();
+
+    // A calculator for a chart pane drawing through painter (may be null),
+    // initialised with the manager's preprocessor and series arithmetic;
+    // null when it cannot be made or initialised. market: see FormulaCalculator.
+    std::unique_ptr<FormulaCalculator> CreateCalculator(
+        IndicatorPainter* painter, PriceSeriesMarket* market = nullptr) const;
 
     // Null until Create has made them.
     const FormulaPreprocessor* GetPreprocessor() const { return m_preprocessor; }

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "net/SocketUtil.h"
+
 namespace {
 
 std::string FormatAddress(const unsigned char* b)
@@ -88,20 +90,21 @@ bool CDNSNameCache::Resolve(const std::string& host, std::string& address)
         return false;
     }
     bool found = false;
-    SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    if (s == INVALID_SOCKET) {
-        ::OutputDebugStringA("Could not open socket.\n");
-    } else {
-        const hostent* entry = ::gethostbyname(host.c_str());
-        if (entry && entry->h_addrtype == AF_INET && entry->h_length == 4 && entry->h_addr_list
-            && entry->h_addr_list[0]) {
-            address = FormatAddress(reinterpret_cast<const unsigned char*>(entry->h_addr_list[0]));
-            m_entries.emplace_back(host, address);
-            found = true;
+    { // the socket is closed before the clean-up
+        CAutoPtrSocket s(::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP));
+        if (s.IsNull()) {
+            ::OutputDebugStringA("Could not open socket.\n");
         } else {
-            ::OutputDebugStringA("Could not find host\n");
+            const hostent* entry = ::gethostbyname(host.c_str());
+            if (entry && entry->h_addrtype == AF_INET && entry->h_length == 4 && entry->h_addr_list
+                && entry->h_addr_list[0]) {
+                address = FormatAddress(reinterpret_cast<const unsigned char*>(entry->h_addr_list[0]));
+                m_entries.emplace_back(host, address);
+                found = true;
+            } else {
+                ::OutputDebugStringA("Could not find host\n");
+            }
         }
-        ::closesocket(s);
     }
     ::WSACleanup();
     if (!found)

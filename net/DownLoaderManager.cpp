@@ -8,8 +8,6 @@
 
 namespace {
 
-std::atomic<CDownLoaderManager*> g_instance { nullptr };
-
 int DefaultWorkerCount()
 {
     SYSTEM_INFO info;
@@ -19,24 +17,10 @@ int DefaultWorkerCount()
 
 } // namespace
 
-CDownLoaderManager* CDownLoaderManager::Instance()
+CDownLoaderManager* CDownLoaderManager::CreateInstance()
 {
-    CDownLoaderManager* manager = g_instance.load(std::memory_order_acquire);
-    if (manager)
-        return manager;
-    SingleLock lock(&SingletonLock());
-    manager = g_instance.load(std::memory_order_relaxed);
-    if (!manager) {
-        const std::string address = QuoteServerAddress::Get();
-        manager = new (std::nothrow) CDownLoaderManager(address.c_str(), QuoteServerPort::Get());
-        g_instance.store(manager, std::memory_order_release);
-    }
-    return manager;
-}
-
-CDownLoaderManager* CDownLoaderManager::PeekInstance()
-{
-    return g_instance.load(std::memory_order_acquire);
+    const std::string address = QuoteServerAddress::Get();
+    return new (std::nothrow) CDownLoaderManager(address.c_str(), QuoteServerPort::Get());
 }
 
 void CDownLoaderManager::SetServer(const char* address, uint16_t port)
@@ -45,19 +29,9 @@ void CDownLoaderManager::SetServer(const char* address, uint16_t port)
     QuoteServerPort::Set(port);
 }
 
-void CDownLoaderManager::ReleaseInstance()
+// Requests left by a manager whose pool never ran still get their answer.
+void CDownLoaderManager::AfterRelease()
 {
-    SingleLock lock(&SingletonLock());
-    CDownLoaderManager* manager = g_instance.load(std::memory_order_acquire);
-    if (manager) {
-        // Shut down while still published: a callback that asks for the
-        // provider meanwhile gets this manager, which fails it at once,
-        // instead of waiting for the lock held here.
-        manager->Shutdown();
-        g_instance.store(nullptr, std::memory_order_release);
-        delete manager;
-    }
-    // Requests left by a manager whose pool never ran still get their answer.
     DownloadRequestQueue::Global().CancelAll();
 }
 

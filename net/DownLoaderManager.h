@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "base/Singleton.h"
 #include "base/Thread.h"
 #include "net/DataProvider.h"
 #include "net/QuoteRequestClient.h"
@@ -15,18 +16,15 @@
 
 class DownloadRequestQueue;
 
-class CDownLoaderManager : public IDataProvider
+class CDownLoaderManager : public IDataProvider, public Singleton<CDownLoaderManager>
 {
 public:
-    // Created on first use, under the singleton lock, for the quote server
-    // of the global defaults at that moment; null only when it cannot be
-    // allocated.
-    static CDownLoaderManager* Instance();
-    // The manager when one exists, without creating it.
-    static CDownLoaderManager* PeekInstance();
-    // Shuts the pool down (running requests finish, waiting ones fail) and
-    // deletes the manager; the next Instance builds a new one.
-    static void ReleaseInstance();
+    // Instance(): created on first use, under the singleton lock, for the
+    // quote server of the global defaults at that moment; null only when it
+    // cannot be allocated. PeekInstance(): the manager when one exists.
+    // ReleaseInstance(): shuts the pool down (running requests finish,
+    // waiting ones fail) and deletes the manager; the next Instance builds a
+    // new one.
     // Sets the quote server of the global defaults, which managers created
     // from now on use.
     static void SetServer(const char* address, uint16_t port);
@@ -53,8 +51,14 @@ public:
     void Shutdown();
 
 private:
+    friend class Singleton<CDownLoaderManager>;
     CDownLoaderManager(const CDownLoaderManager&) = delete;
     CDownLoaderManager& operator=(const CDownLoaderManager&) = delete;
+
+    // The singleton's hooks.
+    static CDownLoaderManager* CreateInstance();
+    void PrepareRelease() { Shutdown(); }
+    static void AfterRelease();
 
     DownloadRequestQueue& m_queue;
     CTaskDispatch m_dispatch;

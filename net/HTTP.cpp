@@ -28,24 +28,8 @@ struct CHTTP::IoState
     char buffer[kBufferSize + 1];
 };
 
-void CAutoPtrSocket::Close()
-{
-    if (m_socket != INVALID_SOCKET) {
-        ::closesocket(m_socket);
-        m_socket = INVALID_SOCKET;
-    }
-}
-
-void CAutoPtrSocket::Attach(SOCKET s)
-{
-    Close();
-    m_socket = s;
-}
-
 CHTTP::CHTTP()
-    : m_event(nullptr)
-    , m_port(80)
-    , m_io(nullptr)
+    : m_port(80)
     , m_count(0)
     , m_waitMs(kDefaultWaitMs)
     , m_connectTimeoutMs(kDefaultConnectTimeoutMs)
@@ -61,7 +45,7 @@ bool CHTTP::EnsureBuffer()
 {
     if (m_io)
         return true;
-    m_io = new (std::nothrow) IoState;
+    m_io.reset(new (std::nothrow) IoState);
     if (!m_io) {
         ::OutputDebugStringA("alloc memory error");
         ::WSASetLastError(WSA_NOT_ENOUGH_MEMORY);
@@ -87,13 +71,9 @@ void CHTTP::Close()
 {
     const int error = ::WSAGetLastError();
     m_socket.Close();
-    if (m_event) {
-        ::WSACloseEvent(m_event);
-        m_event = nullptr;
-    }
+    m_event.Reset();
     m_count = 0;
-    delete m_io;
-    m_io = nullptr;
+    m_io.reset();
     ::WSASetLastError(error);
 }
 
@@ -123,10 +103,11 @@ bool CHTTP::Connect()
 
     for (int attempt = 0; attempt <= kConnectRetries; ++attempt) {
         if (ConnectOnce(address)) {
-            m_event = ::WSACreateEvent();
-            if (m_event != WSA_INVALID_EVENT)
+            const WSAEVENT event = ::WSACreateEvent();
+            if (event != WSA_INVALID_EVENT) {
+                m_event.Attach(event);
                 return true;
-            m_event = nullptr;
+            }
             break;
         }
         const int error = ::WSAGetLastError();
@@ -141,20 +122,21 @@ bool CHTTP::FinishOverlapped(DWORD& transferred)
 {
     transferred = 0;
     const SOCKET s = m_socket.Get();
-    if (::WSAWaitForMultipleEvents(1, &m_event, FALSE, m_waitMs, FALSE) == WSA_WAIT_EVENT_0) {
+    const WSAEVENT event = m_event;
+    if (::WSAWaitForMultipleEvents(1, &event, FALSE, m_waitMs, FALSE) == WSA_WAIT_EVENT_0) {
         DWORD flags = 0;
         return ::WSAGetOverlappedResult(s, &m_io->overlapped, &transferred, FALSE, &flags) != FALSE;
     }
     // The operation still refers to the buffer and the overlapped record:
     // cancel it and see it end before either may be reused or freed.
     ::CancelIoEx(reinterpret_cast<HANDLE>(s), &m_io->overlapped);
-    if (::WSAWaitForMultipleEvents(1, &m_event, FALSE, kCancelWaitMs, FALSE) != WSA_WAIT_EVENT_0) {
+    if (::WSAWaitForMultipleEvents(1, &event, FALSE, kCancelWaitMs, FALSE) != WSA_WAIT_EVENT_0) {
         m_socket.Close(); // closing the socket aborts whatever is still pending
-        if (::WSAWaitForMultipleEvents(1, &m_event, FALSE, kCancelWaitMs, FALSE) != WSA_WAIT_EVENT_0) {
+        if (::WSAWaitForMultipleEvents(1, &event, FALSE, kCancelWaitMs, FALSE) != WSA_WAIT_EVENT_0) {
             // Never confirmed: abandon both to the operation rather than free them under it.
             ::OutputDebugStringA("CHTTP: a cancelled operation did not end; its buffer is abandoned\n");
-            m_io = nullptr;
-            m_event = nullptr;
+            (void)m_io.release();
+            m_event.Detach();
             m_count = 0;
         }
     }

@@ -3,26 +3,15 @@
 // and receives with bounded waits, redirects, and the three body framings.
 #include <winsock2.h>
 #include <cstdint>
+#include <memory>
 #include <string>
 
-// Owns one socket handle.
-class CAutoPtrSocket
+#include "base/HandleOwner.h"
+#include "net/SocketUtil.h"
+
+struct CWsaEventTraits
 {
-public:
-    CAutoPtrSocket()
-        : m_socket(INVALID_SOCKET)
-    {
-    }
-    virtual ~CAutoPtrSocket() { Close(); }
-
-    void Close();
-    void Attach(SOCKET s);
-    SOCKET Get() const { return m_socket; }
-
-private:
-    CAutoPtrSocket(const CAutoPtrSocket&) = delete;
-    CAutoPtrSocket& operator=(const CAutoPtrSocket&) = delete;
-    SOCKET m_socket;
+    static void Free(WSAEVENT e) { ::WSACloseEvent(e); }
 };
 
 class CHTTP
@@ -103,7 +92,7 @@ private:
     void Consume(int32_t n);
 
     CAutoPtrSocket m_socket;
-    WSAEVENT m_event;
+    CHandleOwner<WSAEVENT, CWsaEventTraits> m_event;
     std::string m_host;
     std::string m_user;
     std::string m_password;
@@ -113,7 +102,7 @@ private:
     std::string m_userAgent;
     std::string m_extraHeaders;
     std::string m_currentUrl;
-    IoState* m_io;
+    std::unique_ptr<IoState> m_io;
     int32_t m_count;
     DWORD m_waitMs;
     DWORD m_connectTimeoutMs;

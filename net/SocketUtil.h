@@ -3,6 +3,22 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include "base/HandleOwner.h"
+
+struct CSocketTraits
+{
+    static void Free(SOCKET s) { ::closesocket(s); }
+    static SOCKET Empty() { return INVALID_SOCKET; }
+};
+
+// Owns one socket handle.
+class CAutoPtrSocket : public CHandleOwner<SOCKET, CSocketTraits>
+{
+public:
+    using CHandleOwner::CHandleOwner;
+    void Close() { Reset(); }
+};
+
 // Connects s to address without waiting longer than timeoutMs (a dead address
 // would otherwise cost the system's minutes), then leaves the socket blocking.
 // On failure WSAGetLastError() tells why: WSAETIMEDOUT when the time ran out,

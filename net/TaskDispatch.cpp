@@ -66,7 +66,6 @@ CTaskDispatch::CTaskDispatch(const char* address, uint16_t port, DownloadRequest
     : m_stopAll(::CreateEventA(nullptr, TRUE, FALSE, nullptr))
     , m_dispatcherStop(::CreateEventA(nullptr, FALSE, FALSE, nullptr))
     , m_work(::CreateEventA(nullptr, FALSE, FALSE, nullptr))
-    , m_slots(nullptr)
     , m_address(address ? address : "")
     , m_port(port)
     , m_queue(queue)
@@ -81,10 +80,6 @@ CTaskDispatch::~CTaskDispatch()
         ::SetEvent(m_stopAll);
         DeleteWorkers();
     }
-    for (HANDLE h : { m_work, m_stopAll, m_dispatcherStop, m_slots }) {
-        if (h)
-            ::CloseHandle(h);
-    }
 }
 
 HRESULT CTaskDispatch::StartWorkers(int n)
@@ -92,7 +87,7 @@ HRESULT CTaskDispatch::StartWorkers(int n)
     if (n < 1)
         return E_FAIL;
     if (!m_slots)
-        m_slots = ::CreateSemaphoreA(nullptr, n, n, nullptr);
+        m_slots.Attach(::CreateSemaphoreA(nullptr, n, n, nullptr));
     if (!m_slots || !m_work || !m_stopAll || !m_dispatcherStop)
         return E_FAIL;
     HRESULT hr = CreateWorkers(n);
@@ -109,12 +104,12 @@ HRESULT CTaskDispatch::StartWorkers(int n)
 HRESULT CTaskDispatch::CreateWorkers(int n)
 {
     for (int i = 0; i < n; ++i) {
-        CDownloadObject* worker = new (std::nothrow) CDownloadObject(m_address.c_str(), m_port, m_queue);
+        std::unique_ptr<CDownloadObject> worker(
+            new (std::nothrow) CDownloadObject(m_address.c_str(), m_port, m_queue));
         if (worker && worker->SetHandles(m_stopAll, m_work, m_slots)) {
-            m_workers.push_back(worker);
+            m_workers.push_back(std::move(worker));
             continue;
         }
-        delete worker;
         ::SetEvent(m_stopAll);
         DeleteWorkers();
         return E_FAIL;
@@ -124,7 +119,7 @@ HRESULT CTaskDispatch::CreateWorkers(int n)
 
 bool CTaskDispatch::AnyWorkerIdle()
 {
-    for (CDownloadObject* worker : m_workers) {
+    for (const auto& worker : m_workers) {
         if (worker->IsIdle())
             return true;
     }
@@ -133,8 +128,6 @@ bool CTaskDispatch::AnyWorkerIdle()
 
 void CTaskDispatch::DeleteWorkers()
 {
-    for (CDownloadObject* worker : m_workers)
-        delete worker;
     m_workers.clear();
 }
 
@@ -164,7 +157,7 @@ void CTaskDispatch::Run()
     }
     ::SetEvent(m_stopAll);
     // Each worker finishes its running request (its callback included) first.
-    for (CDownloadObject* worker : m_workers)
+    for (const auto& worker : m_workers)
         worker->CThread::Stop();
     m_queue.CancelAll();
     DeleteWorkers();

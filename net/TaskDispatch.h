@@ -5,6 +5,7 @@
 #include <winsock2.h>
 #include <windows.h>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -58,11 +59,11 @@ public:
     bool IsStopAllSet() const { return m_stopAll && ::WaitForSingleObject(m_stopAll, 0) == WAIT_OBJECT_0; }
 
 private:
-    std::vector<CDownloadObject*> m_workers;
-    HANDLE m_stopAll;
-    HANDLE m_dispatcherStop;
-    HANDLE m_work;
-    HANDLE m_slots;
+    std::vector<std::unique_ptr<CDownloadObject>> m_workers;
+    CKernelHandle m_stopAll;
+    CKernelHandle m_dispatcherStop;
+    CKernelHandle m_work;
+    CKernelHandle m_slots;
     std::string m_address;
     uint16_t m_port;
     DownloadRequestQueue& m_queue;

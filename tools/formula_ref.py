@@ -8,6 +8,10 @@ input set into the output directory (default tests/formula/reference):
 
     small.csv   about 30 hand-made bars: a zero volume, high == low, a flat run
     walk.csv    2,000 bars of a seeded random walk
+    indicators.csv  the first 1,000 bars of that walk with whole indicator
+                formulas over them: MACD(12,26,9), KDJ(9,3,3), RSI(6,12,24),
+                BOLL(20), each intermediate series stored as 32-bit floats as
+                the formula engine stores them
 
 Each file has the inputs first (floats as written, so both sides read the same
 32-bit values), then one column per case, "inv" marking an element without a
@@ -653,6 +657,86 @@ def cases(d, count):
     ]
 
 
+# --- whole indicator formulas ---------------------------------------------------
+
+def stored(x):
+    """A series as the engine keeps it: every element a 32-bit float."""
+    return [INV if is_inv(v) else f32(v) for v in x]
+
+
+def combine(a, b, function):
+    """An operator over two series or a series and a number: invalid where an
+    operand is, or where the result has no value (a division by zero)."""
+    count = len(a) if isinstance(a, list) else len(b)
+    out = []
+    for i in range(count):
+        x = a[i] if isinstance(a, list) else a
+        y = b[i] if isinstance(b, list) else b
+        if is_inv(x) or is_inv(y):
+            out.append(INV)
+            continue
+        value = function(x, y)
+        out.append(INV if value is None else f32(value))
+    return out
+
+
+def add(a, b):
+    return combine(a, b, lambda x, y: x + y)
+
+
+def sub(a, b):
+    return combine(a, b, lambda x, y: x - y)
+
+
+def mul(a, b):
+    return combine(a, b, lambda x, y: x * y)
+
+
+def div(a, b):
+    return combine(a, b, lambda x, y: None if y == 0.0 else x / y)
+
+
+def indicator_cases(d):
+    """The simulator's MACD, KDJ, RSI and BOLL definitions, statement by
+    statement, at their default parameters."""
+    c, h, lo = d["C"], d["H"], d["L"]
+    dif = sub(stored(ema(c, 12)), stored(ema(c, 26)))
+    dea = stored(ema(dif, 9))
+    macd = mul(sub(dif, dea), 2)
+
+    llv9 = stored(hhv(lo, 9, less))
+    hhv9 = stored(hhv(h, 9, greater))
+    rsv = mul(div(sub(c, llv9), sub(hhv9, llv9)), 100)
+    k = stored(sma(rsv, 3, 1))
+    dd = stored(sma(k, 3, 1))
+    j = sub(mul(3, k), mul(2, dd))
+
+    lc = ref(c, 1)
+    move = sub(c, lc)
+    up = combine(move, 0.0, max)
+    size = stored(keep_inv(move, abs))
+    rsi = [mul(div(stored(sma(up, n, 1)), stored(sma(size, n, 1))), 100) for n in (6, 12, 24)]
+
+    boll = stored(ma(c, 20))
+    width = mul(2, stored(std(c, 20)))
+    return [("DIF", dif), ("DEA", dea), ("MACD", macd), ("K", k), ("D", dd), ("J", j),
+            ("RSI1", rsi[0]), ("RSI2", rsi[1]), ("RSI3", rsi[2]),
+            ("BOLL", boll), ("UB", add(boll, width)), ("LB", sub(boll, width))]
+
+
+def write_indicators(path, bars):
+    inputs = make_inputs(bars)
+    names = ["O", "H", "L", "C", "V"]
+    columns = [inputs[name] for name in names]
+    for name, values in indicator_cases(inputs):
+        names.append(name)
+        columns.append(values)
+    with open(path, "w", newline="\n") as out:
+        out.write(",".join(names) + "\n")
+        for i in range(len(bars)):
+            out.write(",".join(text(values[i]) for values in columns) + "\n")
+
+
 def text(value):
     if is_inv(value):
         return "inv"
@@ -680,6 +764,7 @@ def main():
     os.makedirs(directory, exist_ok=True)
     write_set(os.path.join(directory, "small.csv"), SMALL_BARS)
     write_set(os.path.join(directory, "walk.csv"), walk_bars(2000, 20240611))
+    write_indicators(os.path.join(directory, "indicators.csv"), walk_bars(1000, 20240611))
 
 
 if __name__ == "__main__":

@@ -11,28 +11,27 @@
 
 #include "data/ViewNotify.h"
 #include "net/DataProvider.h"
+#include "tests/support/LockedLog.h"
 #include "tests/support/RecordingDataProvider.h"
 #include "tests/support/SeriesFixtures.h"
 
-// Records requests from any thread; asynchronous ones are answered only when
-// a test calls Complete.
-class LockedRecordingProvider : public IDataProvider
+// The recording provider for requests from any thread: synchronous requests
+// fail; asynchronous ones are answered only when a test calls Complete.
+class LockedRecordingProvider : public RecordingDataProvider
 {
 public:
-    int32_t RequestSync(
-        int32_t command, uint32_t userData, uint32_t value, uint32_t value2, CMemoryStream* out) override;
-    int32_t RequestAsync(int32_t command, uint32_t userData, uint32_t value, uint32_t value2,
-        DownloadCallback callback, uintptr_t callbackArg) override;
-    std::vector<RecordedRequest> Requests() const;
-    size_t Count() const;
-    bool WaitForCount(size_t n, DWORD timeoutMs) const;
+    LockedRecordingProvider() { syncOk = 0; }
+    std::vector<RecordedRequest> Requests() const { return m_log.Items(); }
+    size_t Count() const { return m_log.Count(); }
+    bool WaitForCount(size_t n, DWORD timeoutMs) const { return m_log.WaitForCount(n, timeoutMs); }
     // Answers request i (reply null: the failure call) on the calling thread.
-    void Complete(size_t index, const std::string* reply);
+    void Complete(size_t index, const std::string* reply) { CompleteRecordedRequest(m_log.At(index), reply); }
+
+protected:
+    void Record(const RecordedRequest& request) override { m_log.Append(request); }
 
 private:
-    mutable std::mutex m_mutex;
-    mutable std::condition_variable m_changed;
-    std::vector<RecordedRequest> m_requests;
+    LockedLog<RecordedRequest> m_log;
 };
 
 struct NoticeRecord
@@ -48,16 +47,15 @@ class RecordingObserver : public CViewNotify
 public:
     void OnQuotesRefreshed(CReportData* quotes) override;
     void OnStockDataUpdated(int kind, uint32_t key) override;
-    std::vector<NoticeRecord> Records() const;
-    size_t Count() const;
+    std::vector<NoticeRecord> Records() const { return m_records.Items(); }
+    size_t Count() const { return m_records.Count(); }
     bool WaitFor(const std::function<bool(const NoticeRecord&)>& match, DWORD timeoutMs) const;
     // Runs inside each notice, before it is recorded.
     void SetHook(std::function<void(const NoticeRecord&)> hook);
 
 private:
     void Record(const NoticeRecord& record);
-    mutable std::mutex m_mutex;
-    mutable std::condition_variable m_changed;
-    std::vector<NoticeRecord> m_records;
+    mutable std::mutex m_hookMutex;
     std::function<void(const NoticeRecord&)> m_hook;
+    LockedLog<NoticeRecord> m_records;
 };

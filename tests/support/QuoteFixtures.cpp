@@ -17,51 +17,22 @@ void CallbackRecorder::OnComplete(uint32_t userData, uintptr_t arg, CMemoryStrea
     record.threadId = ::GetCurrentThreadId();
     if (slot->recorder->m_hook)
         slot->recorder->m_hook(record);
-    slot->recorder->Record(record);
+    slot->recorder->m_records.Append(record);
 }
 
 uintptr_t CallbackRecorder::Arg(int id)
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
+    std::lock_guard<std::mutex> lock(m_slotsMutex);
     m_slots.push_back(Slot { this, id });
     return reinterpret_cast<uintptr_t>(&m_slots.back());
 }
 
-void CallbackRecorder::Record(const CallbackRecord& record)
-{
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_records.push_back(record);
-    }
-    m_changed.notify_all();
-}
-
-std::vector<CallbackRecord> CallbackRecorder::Records() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_records;
-}
-
-size_t CallbackRecorder::Count() const
-{
-    std::lock_guard<std::mutex> lock(m_mutex);
-    return m_records.size();
-}
-
 int CallbackRecorder::CallsFor(int id) const
 {
-    std::lock_guard<std::mutex> lock(m_mutex);
     int n = 0;
-    for (const CallbackRecord& r : m_records)
+    for (const CallbackRecord& r : m_records.Items())
         n += r.id == id ? 1 : 0;
     return n;
-}
-
-bool CallbackRecorder::WaitForCalls(size_t n, DWORD timeoutMs) const
-{
-    std::unique_lock<std::mutex> lock(m_mutex);
-    return m_changed.wait_for(
-        lock, std::chrono::milliseconds(timeoutMs), [&] { return m_records.size() >= n; });
 }
 
 bool WaitUntil(const std::function<bool()>& pred, DWORD timeoutMs)

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "net/DownloadRequest.h"
+#include "tests/support/LockedLog.h"
 
 class CMemoryStream;
 
@@ -32,10 +33,10 @@ public:
     static void OnComplete(uint32_t userData, uintptr_t arg, CMemoryStream* reply, int32_t ok);
 
     uintptr_t Arg(int id);
-    std::vector<CallbackRecord> Records() const;
-    size_t Count() const;
+    std::vector<CallbackRecord> Records() const { return m_records.Items(); }
+    size_t Count() const { return m_records.Count(); }
     int CallsFor(int id) const;
-    bool WaitForCalls(size_t n, DWORD timeoutMs) const;
+    bool WaitForCalls(size_t n, DWORD timeoutMs) const { return m_records.WaitForCount(n, timeoutMs); }
     // Runs inside each call, before it is recorded (on the calling thread).
     void SetHook(std::function<void(const CallbackRecord&)> hook) { m_hook = std::move(hook); }
 
@@ -45,12 +46,9 @@ private:
         CallbackRecorder* recorder;
         int id;
     };
-    void Record(const CallbackRecord& record);
-
-    mutable std::mutex m_mutex;
-    mutable std::condition_variable m_changed;
+    std::mutex m_slotsMutex;
     std::deque<Slot> m_slots; // stable addresses handed out as arguments
-    std::vector<CallbackRecord> m_records;
+    LockedLog<CallbackRecord> m_records;
     std::function<void(const CallbackRecord&)> m_hook;
 };
 

@@ -5,7 +5,7 @@
 int32_t RecordingDataProvider::RequestSync(
     int32_t command, uint32_t userData, uint32_t value, uint32_t value2, CMemoryStream* out)
 {
-    requests.push_back(RecordedRequest { command, userData, value, value2, nullptr, 0, false });
+    Record(RecordedRequest { command, userData, value, value2, nullptr, 0, false });
     if (!syncOk)
         return 0;
     if (out)
@@ -16,13 +16,17 @@ int32_t RecordingDataProvider::RequestSync(
 int32_t RecordingDataProvider::RequestAsync(int32_t command, uint32_t userData, uint32_t value,
     uint32_t value2, DownloadCallback callback, uintptr_t callbackArg)
 {
-    requests.push_back(RecordedRequest { command, userData, value, value2, callback, callbackArg, true });
+    Record(RecordedRequest { command, userData, value, value2, callback, callbackArg, true });
     return 1;
 }
 
 void RecordingDataProvider::Complete(size_t index, const std::string* reply)
 {
-    const RecordedRequest& r = requests.at(index);
+    CompleteRecordedRequest(requests.at(index), reply);
+}
+
+void CompleteRecordedRequest(const RecordedRequest& r, const std::string* reply)
+{
     if (!reply) {
         r.callback(r.key, r.callbackArg, nullptr, 0);
         return;

@@ -19,11 +19,16 @@ struct RecordedRequest
     bool async = false;
 };
 
+// Answers a recorded asynchronous request through its callback (reply null:
+// the failure call), on the calling thread.
+void CompleteRecordedRequest(const RecordedRequest& request, const std::string* reply);
+
 // Synchronous requests get syncReply (or fail when syncOk is 0); asynchronous
 // ones are answered only when a test calls Complete.
 class RecordingDataProvider : public IDataProvider
 {
 public:
+    virtual ~RecordingDataProvider() = default;
     int32_t RequestSync(
         int32_t command, uint32_t userData, uint32_t value, uint32_t value2, CMemoryStream* out) override;
     int32_t RequestAsync(int32_t command, uint32_t userData, uint32_t value, uint32_t value2,
@@ -34,6 +39,10 @@ public:
     std::vector<RecordedRequest> requests;
     int32_t syncOk = 1;
     std::string syncReply;
+
+protected:
+    // Where each request is written down (requests, by default).
+    virtual void Record(const RecordedRequest& request) { requests.push_back(request); }
 };
 
 // Installs a provider as the override for the scope.

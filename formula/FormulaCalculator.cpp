@@ -1,0 +1,364 @@
+#include "formula/FormulaCalculator.h"
+
+#include "formula/DecimalText.h"
+#include "formula/FormulaDefinition.h"
+#include "formula/FormulaPreprocessor.h"
+#include "formula/IndicatorPainter.h"
+#include "formula/PriceSeriesSource.h"
+#include "formula/ScriptAcceptor.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <cwchar>
+
+namespace {
+
+// The three names each price series is bound under.
+struct PriceBinding
+{
+    const wchar_t* names[3];
+    float* (PriceSeriesSource::*fetch)(int first, int last, uint32_t* count);
+};
+
+const PriceBinding kPriceBindings[] = {
+    { { L"HIGH", L"H", L"INDEXH" }, &PriceSeriesSource::GetHigh },
+    { { L"OPEN", L"O", L"INDEXO" }, &PriceSeriesSource::GetOpen },
+    { { L"LOW", L"L", L"INDEXL" }, &PriceSeriesSource::GetLow },
+    { { L"CLOSE", L"C", L"INDEXC" }, &PriceSeriesSource::GetClose },
+    { { L"VOL", L"V", L"INDEXV" }, &PriceSeriesSource::GetVolume },
+    { { L"AMOUNT", L"A", L"INDEXA" }, &PriceSeriesSource::GetAmount },
+};
+
+void Widen(float value, float& minimum, float& maximum)
+{
+    if (value < minimum)
+        minimum = value;
+    if (value > maximum)
+        maximum = value;
+}
+
+// A series widens by its visible elements that have a value; a scalar by
+// itself, an invalid one counting as 0.
+void WidenBy(const VARIANT& value, const SeriesStore& store, int firstBar, int barCount, float& minimum,
+    float& maximum)
+{
+    SeriesView series;
+    if (ReadSeries(value, store, series)) {
+        for (int i = 0; i < barCount; ++i) {
+            const int64_t bar = static_cast<int64_t>(firstBar) + i;
+            if (bar < 0 || bar >= series.count)
+                break;
+            if (!IsInvalidValue(series.data[bar]))
+                Widen(series.data[bar], minimum, maximum);
+        }
+        return;
+    }
+    double number = 0.0;
+    if (HasSeriesMarker(value) || !ReadScalar(value, number))
+        return;
+    const float scalar = static_cast<float>(number);
+    Widen(IsInvalidValue(scalar) ? 0.0f : scalar, minimum, maximum);
+}
+
+std::wstring ParameterText(double value)
+{
+    // Truncated toward zero; clamped first, as a document may hold any number.
+    const double clamped = std::fmax(-2147483647.0, std::fmin(2147483647.0, value));
+    wchar_t text[16];
+    std::swprintf(text, sizeof text / sizeof text[0], L"%d", static_cast<int>(clamped));
+    return text;
+}
+
+}
+
+FormulaCalculator::FormulaCalculator(PriceSeriesMarket* market)
+    : m_preprocessor(nullptr)
+    , m_math(nullptr)
+    , m_market(market)
+    , m_painter(nullptr)
+    , m_number(-1)
+    , m_kind(-1)
+    , m_firstBar(0)
+    , m_lastBar(0)
+    , m_rangeDirty(false)
+    , m_dataDirty(false)
+    , m_hasText(false)
+    , m_min(kUnmeasuredMin)
+    , m_max(kUnmeasuredMax)
+{
+}
+
+FormulaCalculator::~FormulaCalculator()
+{
+    // Statements hold values that point into the host's buffers: they go first.
+    m_statements.clear();
+    if (m_host)
+        m_host->DetachEngine();
+    m_host.reset();
+    m_source.reset();
+}
+
+int FormulaCalculator::Init(
+    const FormulaPreprocessor* preprocessor, const SeriesMath* math, IndicatorPainter* painter)
+{
+    SingleLock lock(&m_lock);
+    m_preprocessor = preprocessor;
+    m_math = math;
+    m_painter = painter;
+    m_source.reset(new PriceSeriesSource(m_market));
+    m_host.reset(new CScriptAcceptor());
+    if (!m_host->AttachEngine(m_math, m_painter, m_source.get()))
+        return 0;
+    return 1;
+}
+
+int FormulaCalculator::SetFormula(const FormulaDefinition* definition)
+{
+    SingleLock lock(&m_lock);
+    if (!definition || definition->NO == m_number || !m_preprocessor)
+        return 0;
+    // Everything is worked out before anything is replaced: a refused
+    // definition leaves the formula, its parameters and its title as they were.
+    if (!m_preprocessor->CheckText(definition->content))
+        return 0;
+    std::map<std::wstring, double> parameters;
+    std::wstring shown;
+    for (const FormulaArg& arg : definition->args) {
+        const double value = ParseLeadingDecimal(arg.defaultValue.c_str());
+        parameters.emplace(arg.name, value); // a repeated name keeps its first value
+        if (!shown.empty())
+            shown += L",";
+        shown += ParameterText(value);
+    }
+    std::vector<FormulaStatement> statements;
+    m_preprocessor->Compile(definition->content, statements);
+
+    m_statements.swap(statements);
+    m_parameters.swap(parameters);
+    m_text = definition->content;
+    m_hasText.store(!m_text.empty());
+    m_axisValues = definition->MyAxis;
+    m_title = definition->showname;
+    if (!definition->args.empty())
+        m_title += L"(" + shown + L")";
+    m_number = definition->NO;
+    m_kind = definition->type;
+    m_dataDirty.store(true);
+    m_rangeDirty.store(true);
+    return 1;
+}
+
+int FormulaCalculator::SetData(CStock* stock, int period, int firstBar, int lastBar)
+{
+    SingleLock lock(&m_lock);
+    if (firstBar != m_firstBar || lastBar != m_lastBar) {
+        m_firstBar = firstBar;
+        m_lastBar = lastBar;
+        m_rangeDirty.store(true);
+    }
+    if (m_source && m_source->Bind(stock, period) == 1)
+        m_dataDirty.store(true);
+    return 1;
+}
+
+void FormulaCalculator::Invalidate()
+{
+    m_dataDirty.store(true);
+    m_rangeDirty.store(true);
+}
+
+void FormulaCalculator::BindVariables()
+{
+    m_host->ClearVariables();
+    for (const PriceBinding& binding : kPriceBindings) {
+        uint32_t count = 0;
+        float* data = ((*m_source).*binding.fetch)(m_firstBar, m_lastBar, &count);
+        if (!data)
+            continue; // no series bound: the statements that use prices fail
+        for (const wchar_t* name : binding.names)
+            m_host->SetSeriesVariable(name, data, count);
+    }
+    m_host->SetScalarVariable(L"CAPITAL", m_source->GetCapital());
+    m_host->SetScalarVariable(L"PERIOD", m_source->GetFormulaPeriod());
+    m_host->SetScalarVariable(L"DRAWNULL", kInvalidValue);
+    m_host->SetScalarVariable(L"DRAWDATA_SIZE", static_cast<double>(m_lastBar) - m_firstBar + 1);
+    int rising = 0, falling = 0, unchanged = 0;
+    m_source->GetAdvanceDecline(&rising, &falling, &unchanged);
+    m_host->SetScalarVariable(L"ADVANCE", rising);
+    m_host->SetScalarVariable(L"DECLINE", falling);
+    for (const auto& parameter : m_parameters)
+        m_host->SetScalarVariable(parameter.first.c_str(), parameter.second);
+}
+
+int FormulaCalculator::Calculate()
+{
+    SingleLock lock(&m_lock);
+    if (m_statements.empty())
+        return 0;
+    if (!m_host || !m_source)
+        return 1;
+    // A new run is always measured anew: the old range belongs to old values.
+    if (m_dataDirty.exchange(false)) {
+        m_rangeDirty.store(true);
+        BindVariables();
+        m_host->Run(m_statements);
+    }
+    if (m_rangeDirty.exchange(false)) {
+        float minimum = kUnmeasuredMin;
+        float maximum = kUnmeasuredMax;
+        const int barCount = m_lastBar - m_firstBar + 1;
+        for (const FormulaStatement& statement : m_statements) {
+            if (!statement.notDrawn && !statement.inlined)
+                UpdateValueRange(statement, *m_host, m_firstBar, barCount, minimum, maximum);
+        }
+        m_min = minimum;
+        m_max = maximum;
+    }
+    return 1;
+}
+
+void FormulaCalculator::UpdateValueRange(const FormulaStatement& statement, const SeriesStore& store,
+    int firstBar, int barCount, float& minimum, float& maximum)
+{
+    const FormulaValueList& values = statement.values;
+    const std::wstring& function = statement.function;
+    if (function == L"STICKLINE") {
+        if (values.size() >= 5) {
+            WidenBy(values[1].get(), store, firstBar, barCount, minimum, maximum);
+            WidenBy(values[2].get(), store, firstBar, barCount, minimum, maximum);
+        }
+    } else if (function == L"DRAWBAND") {
+        if (values.size() >= 4) {
+            WidenBy(values[0].get(), store, firstBar, barCount, minimum, maximum);
+            WidenBy(values[2].get(), store, firstBar, barCount, minimum, maximum);
+        }
+    } else if (function == L"DRAWLINE") {
+        // What is drawn is the line between the anchors, not the condition.
+        DrawLineShape shape;
+        if (!values.empty() && IndicatorPainter::ComputeDrawLine(values, store, shape)) {
+            for (int i = 0; i < barCount; ++i) {
+                const int64_t bar = static_cast<int64_t>(firstBar) + i;
+                if (bar < 0 || bar >= static_cast<int64_t>(shape.values.size()))
+                    break;
+                if (!IsInvalidValue(shape.values[bar]))
+                    Widen(shape.values[bar], minimum, maximum);
+            }
+            for (const auto& segment : shape.segments) {
+                // A segment crossing the visible bars counts by both its anchors.
+                const int64_t lastBar = static_cast<int64_t>(firstBar) + barCount - 1;
+                if (segment.first <= lastBar && segment.second >= firstBar) {
+                    for (int anchor : { segment.first, segment.second })
+                        if (!IsInvalidValue(shape.values[anchor]))
+                            Widen(shape.values[anchor], minimum, maximum);
+                }
+            }
+        }
+    } else if (function == L"DRAWBASELINE") {
+        if (!values.empty())
+            WidenBy(values[0].get(), store, firstBar, barCount, minimum, maximum);
+    } else if (function == L"DRAWTEXT" || function == L"DRAWICON") {
+        if (values.size() >= 2)
+            WidenBy(values[1].get(), store, firstBar, barCount, minimum, maximum);
+    }
+}
+
+int FormulaCalculator::Draw(
+    HDC dc, const RECT& rect, int legendBar, int titleX, double fixedMin, double fixedMax, bool overlay)
+{
+    SingleLock lock(&m_lock);
+    if (!m_painter)
+        return 1;
+    m_painter->SetSeriesSource(m_source.get());
+    m_painter->SetSeriesStore(m_host.get());
+    m_painter->SetTarget(dc, rect);
+    // Both bounds equal: widened by a twentieth, an all-zero range to [-1, 1].
+    // The widening is kept, as the pane's cross-hair reads the range back.
+    const auto widen = [](float& minimum, float& maximum) {
+        if (minimum != maximum)
+            return;
+        if (minimum == 0.0f) {
+            minimum = -1.0f;
+            maximum = 1.0f;
+            return;
+        }
+        const float value = minimum;
+        minimum = value - value / 20;
+        maximum = value + value / 20;
+        if (minimum > maximum)
+            std::swap(minimum, maximum);
+    };
+    float minimum = m_min;
+    float maximum = m_max;
+    if (!overlay) {
+        widen(m_min, m_max);
+        minimum = m_min;
+        maximum = m_max;
+        if (!m_statements.empty()) {
+            m_painter->SetLayout(titleX, 20, 10);
+            m_painter->DrawValueScale(minimum, maximum);
+            m_painter->DrawTitleText(m_title + L":");
+        }
+    } else {
+        m_painter->SetLayout(titleX, 20, 10);
+        m_painter->DrawTitleText(m_title + L":");
+        // The fixed bounds are the other chart's: they are drawn with, never
+        // stored, so this formula's own range stays as measured.
+        const bool fixedLow = fixedMin > 0.0001;
+        const bool fixedHigh = fixedMax > 0.0001;
+        if (fixedLow)
+            minimum = static_cast<float>(fixedMin);
+        if (fixedHigh)
+            maximum = static_cast<float>(fixedMax);
+        if (!fixedLow && !fixedHigh) {
+            widen(m_min, m_max);
+            minimum = m_min;
+            maximum = m_max;
+        } else {
+            widen(minimum, maximum);
+        }
+    }
+    for (float axis : m_axisValues)
+        m_painter->DrawAxisLine(axis, minimum, maximum);
+    const int barCount = m_lastBar - m_firstBar + 1;
+    for (const FormulaStatement& statement : m_statements) {
+        if (statement.notDrawn || statement.inlined || statement.values.empty())
+            continue;
+        const FormulaValueList& values = statement.values;
+        const std::wstring& function = statement.function;
+        bool legend = false;
+        if (function == L"DRAWLINE") {
+            m_painter->ApplyAttributes(statement.attributes);
+            m_painter->DrawLine(statement, values, m_firstBar, barCount, minimum, maximum);
+            legend = true;
+        } else if (function == L"DRAWBASELINE") {
+            m_painter->ApplyAttributes(statement.attributes);
+            m_painter->DrawSeriesLine(statement, values, m_firstBar, barCount, minimum, maximum);
+            legend = true;
+        } else if (function == L"STICKLINE") {
+            m_painter->ApplyAttributes(statement.attributes);
+            m_painter->DrawStickLine(statement, values, m_firstBar, barCount, minimum, maximum);
+        } else if (function == L"DRAWTEXT") {
+            m_painter->ApplyAttributes(statement.attributes);
+            m_painter->DrawText(statement, values, m_firstBar, barCount, minimum, maximum);
+        } else if (function == L"DRAWICON") {
+            m_painter->ApplyAttributes(statement.attributes);
+            m_painter->DrawIcon(statement, values, m_firstBar, barCount, minimum, maximum);
+        } else if (function == L"DRAWBAND") {
+            m_painter->ApplyAttributes(statement.attributes);
+            m_painter->DrawBand(statement, values, m_firstBar, barCount, minimum, maximum);
+        } else if (function == L"PLOYLINE") {
+            m_painter->ApplyAttributes(statement.attributes);
+            m_painter->DrawPolyline(statement, values, m_firstBar, barCount, minimum, maximum);
+        }
+        if (legend) {
+            VARIANT copy;
+            std::memset(&copy, 0, sizeof copy);
+            if (SUCCEEDED(CopyFormulaValue(copy, values[0].get())))
+                m_painter->DrawLegend(statement.name, copy, m_firstBar, barCount, legendBar);
+        }
+    }
+    m_painter->ResetCounters();
+    return 1;
+}
