@@ -566,3 +566,92 @@ TEST(NcDraw, CaptionMenuLoopEndsWhenTheFrameIsDestroyed)
     EXPECT_FALSE(window.IsTracking());
     EXPECT_FALSE(::IsWindow(hwnd));
 }
+
+TEST(NcDraw, LeftFromTheFirstMenuWrapsAndTheMouseSwitchesMenus)
+{
+    CFramedWindow window;
+    ASSERT_TRUE(window.Open(
+        CRect(20, 20, 1000, 500), "菜单", 3, WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, true));
+    ASSERT_TRUE(::SetForegroundWindow(window));
+    const int last = window.GetVisibleCaptionMenuCount() - 1;
+    ASSERT_GT(last, 2);
+    const CRect w = window.GetWindowRect();
+    std::vector<int> opened;
+    MenuScript script({
+        [&] {
+            if (window.GetOpenPopupCount() == 0)
+                return false;
+            opened.push_back(window.GetTrackingIndex());
+            INPUT keys[2] = {};
+            keys[0].type = keys[1].type = INPUT_KEYBOARD;
+            keys[0].ki.wVk = keys[1].ki.wVk = VK_LEFT;
+            keys[0].ki.dwFlags = KEYEVENTF_EXTENDEDKEY;
+            keys[1].ki.dwFlags = KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP;
+            EXPECT_EQ(::SendInput(2, keys, sizeof(INPUT)), 2u);
+            return true;
+        },
+        [&] {
+            if (window.GetOpenPopupCount() == 0 || window.GetTrackingIndex() != last)
+                return false;
+            opened.push_back(window.GetTrackingIndex());
+            // The pointer moves over the third caption-menu button.
+            const CPoint over = Centre(window.GetCaptionMenuRect(2));
+            INPUT move = {};
+            move.type = INPUT_MOUSE;
+            move.mi.dx = (w.left + over.x) * 65536 / ::GetSystemMetrics(SM_CXSCREEN);
+            move.mi.dy = (w.top + over.y) * 65536 / ::GetSystemMetrics(SM_CYSCREEN);
+            move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+            EXPECT_EQ(::SendInput(1, &move, sizeof(INPUT)), 1u);
+            return true;
+        },
+        [&] {
+            if (window.GetOpenPopupCount() == 0 || window.GetTrackingIndex() != 2)
+                return false;
+            opened.push_back(window.GetTrackingIndex());
+            ::EndMenu();
+            return true;
+        },
+    });
+    window.PostMessage(WM_NCLBUTTONUP, 1000, window.ScreenPoint(Centre(window.GetCaptionMenuRect(0))));
+    EXPECT_TRUE(PumpUntil(
+        [&] { return script.Finished() && !window.IsTracking() && window.trackingEnded >= 3; }, 8000));
+    EXPECT_FALSE(script.TimedOut());
+    EXPECT_EQ(opened, (std::vector<int> { 0, last, 2 }));
+    EXPECT_EQ(window.trackingEnded, 3);
+}
+
+TEST(NcDraw, ClosingFromTheSystemMenuDuringTheCaptionMenuEndsTheProgramLoopToo)
+{
+    CFramedWindow window;
+    ASSERT_TRUE(window.Open(
+        CRect(20, 20, 1000, 500), "菜单", 3, WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, true));
+    MenuScript script({
+        [&] {
+            if (window.GetOpenPopupCount() == 0)
+                return false;
+            // Queued before the drop-down's closing notice.
+            ::EndMenu();
+            window.PostMessage(WM_SYSCOMMAND, SC_CLOSE, 0);
+            return true;
+        },
+    });
+    window.PostMessage(WM_NCLBUTTONUP, 1000, window.ScreenPoint(Centre(window.GetCaptionMenuRect(0))));
+    MSG msg = {};
+    bool quit = false;
+    const DWORD start = ::GetTickCount();
+    while (!quit && ::GetTickCount() - start < 6000) {
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                quit = true;
+                break;
+            }
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+    EXPECT_TRUE(quit);
+    EXPECT_FALSE(script.TimedOut());
+    EXPECT_EQ(window.closeRequests, 1);
+    EXPECT_FALSE(window.IsTracking());
+}
