@@ -655,3 +655,54 @@ TEST(NcDraw, ClosingFromTheSystemMenuDuringTheCaptionMenuEndsTheProgramLoopToo)
     EXPECT_EQ(window.closeRequests, 1);
     EXPECT_FALSE(window.IsTracking());
 }
+
+TEST(NcDraw, RightOnAnItemWithASubMenuOpensItAndStaysInTheCaptionMenu)
+{
+    CFramedWindow window;
+    ASSERT_TRUE(window.Open(
+        CRect(20, 20, 1000, 500), "菜单", 3, WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, true));
+    ASSERT_TRUE(::SetForegroundWindow(window));
+    const auto press = [](WORD key) {
+        INPUT keys[2] = {};
+        keys[0].type = keys[1].type = INPUT_KEYBOARD;
+        keys[0].ki.wVk = keys[1].ki.wVk = key;
+        keys[0].ki.dwFlags = KEYEVENTF_EXTENDEDKEY;
+        keys[1].ki.dwFlags = KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP;
+        EXPECT_EQ(::SendInput(2, keys, sizeof(INPUT)), 2u);
+    };
+    int subMenuOpen = 0;
+    DWORD seen = 0;
+    MenuScript script({
+        [&] {
+            if (window.GetOpenPopupCount() == 0)
+                return false;
+            // Up selects the last item of the third menu, a sub-menu; Right opens it.
+            press(VK_UP);
+            press(VK_RIGHT);
+            return true;
+        },
+        [&] {
+            if (window.GetOpenPopupCount() < 2)
+                return false;
+            subMenuOpen = window.GetOpenPopupCount();
+            seen = ::GetTickCount();
+            return true;
+        },
+        [&] {
+            if (::GetTickCount() - seen < 200) // the release has long been handled
+                return false;
+            EXPECT_EQ(window.GetTrackingIndex(), 2);
+            EXPECT_EQ(window.GetOpenPopupCount(), 2);
+            ::EndMenu();
+            return true;
+        },
+    });
+    window.PostMessage(WM_NCLBUTTONUP, 1002, window.ScreenPoint(Centre(window.GetCaptionMenuRect(2))));
+    EXPECT_TRUE(PumpUntil(
+        [&] { return script.Finished() && !window.IsTracking() && window.trackingEnded >= 1; }, 8000));
+    PumpPendingMessages();
+    EXPECT_FALSE(script.TimedOut());
+    EXPECT_EQ(subMenuOpen, 2);
+    EXPECT_EQ(window.trackingEnded, 1);
+    EXPECT_EQ(window.GetTrackingIndex(), 2);
+}
