@@ -5,6 +5,10 @@
 #include <io.h>
 #include <sys/stat.h>
 
+#include <atomic>
+#include <cstdio>
+#include <mutex>
+
 #include "base/UnicodeString.h"
 
 CCPFile::CCPFile()
@@ -154,7 +158,13 @@ bool SaveFileReplacing(const char* path, const void* data, size_t size)
 {
     if (!path || (!data && size))
         return false;
-    std::string temp = std::string(path) + ".tmp";
+    // A name of its own for every save: two saves of one file (a late reply's
+    // and the cache thread's) must never write through the same temporary.
+    static std::atomic<uint32_t> saves(0);
+    char unique[40];
+    std::snprintf(unique, sizeof(unique), ".%lx.%lx.tmp", static_cast<unsigned long>(::GetCurrentProcessId()),
+        static_cast<unsigned long>(++saves));
+    std::string temp = std::string(path) + unique;
     {
         CCPFile file;
         if (!file.Open(temp.c_str(), CCPFile::kWrite | CCPFile::kCreate))
@@ -175,6 +185,10 @@ bool SaveFileReplacing(const char* path, const void* data, size_t size)
         file.Abort();
     }
     const std::wstring wideTemp = GbkToWide(temp);
+    // Two replacements of one target at the same moment can make one of them
+    // fail; they take turns. A leaf lock: nothing else is taken under it.
+    static std::mutex replacing;
+    std::unique_lock<std::mutex> turn(replacing);
     if (!::MoveFileExW(wideTemp.c_str(), GbkToWide(path).c_str(), MOVEFILE_REPLACE_EXISTING)) {
         ::DeleteFileW(wideTemp.c_str());
         return false;

@@ -53,6 +53,7 @@ private:
 // opened or read completely. Files over maxBytes are refused.
 bool ReadWholeFile(const char* path, std::string& out, long maxBytes = 256L * 1024 * 1024);
 
-// Writes bytes to a temporary file beside the target, checks every write, and
-// then replaces the target. A failure leaves the old file whole.
+// Writes bytes to a temporary file beside the target (its name unique to this
+// save), checks every write, and then replaces the target. A failure leaves
+// the old file whole; concurrent saves of one file each leave it whole.
 bool SaveFileReplacing(const char* path, const void* data, size_t size);

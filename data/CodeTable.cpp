@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 #include "base/Format.h"
 #include "base/MemoryStream.h"
 #include "data/ByteReader.h"
+#include "data/ReplyChecks.h"
 #include "data/SearchKey.h"
 #include "data/TableFile.h"
 #include "data/TableRequests.h"
@@ -25,17 +27,29 @@ CCodeTable::~CCodeTable()
 int CCodeTable::Load(const char* path)
 {
     std::string bytes;
-    if (!ReadTableFile(path, m_path, bytes))
+    // A file larger than the market can fill is damaged: it is never read.
+    if (!ReadTableFile(path, m_path, bytes, 8 + (MarketBounds::kSecurities + 1) * sizeof(CodeTableRecord)))
         return 0;
     ByteReader reader(bytes);
     TableHeaderWords header;
     if (!reader.ReadValue(header))
         return 0;
+    std::vector<CodeTableRecord> records;
+    if (!ReadRecords(reader, records))
+        return 0;
+    // Built aside and swapped in, so a failure of any kind keeps what is held.
+    try {
+        Contents contents { m_entries, m_keys, m_codeIndex };
+        for (const CodeTableRecord& record : records)
+            AddEntryTo(record, contents);
+        SortKeys(contents.keys);
+        m_entries.swap(contents.entries);
+        m_keys.swap(contents.keys);
+        m_codeIndex.swap(contents.codeIndex);
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
     m_header = header;
-    CodeTableRecord record;
-    while (reader.ReadValue(record)) // a trailing partial record is ignored
-        AddEntry(record);
-    SortKeys();
     return 1;
 }
 
@@ -45,16 +59,23 @@ int CCodeTable::Merge(CMemoryStream* stream)
         return 0;
     ByteReader reader(*stream);
     const TableHeaderWords header = ReadHeaderWordsPartial(reader);
+    std::vector<CodeTableRecord> records;
     // A reply without records would wipe the table and, through the save at
-    // destruction, the file: keep what is held instead.
-    if (reader.Remaining() < sizeof(CodeTableRecord))
+    // destruction, the file; one with records no table can hold is garbage.
+    if (!ReadRecords(reader, records) || records.empty())
         return 0;
-    Clear();
+    try {
+        Contents contents;
+        for (const CodeTableRecord& record : records)
+            AddEntryTo(record, contents);
+        SortKeys(contents.keys);
+        m_entries.swap(contents.entries);
+        m_keys.swap(contents.keys);
+        m_codeIndex.swap(contents.codeIndex);
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
     m_header = header;
-    CodeTableRecord record;
-    while (reader.ReadValue(record))
-        AddEntry(record);
-    SortKeys();
     m_dirty = 1;
     return 1;
 }
@@ -86,6 +107,18 @@ int CCodeTable::Save(const char* path)
 
 void CCodeTable::AddEntry(const CodeTableRecord& record)
 {
+    Contents contents;
+    contents.entries.swap(m_entries);
+    contents.keys.swap(m_keys);
+    contents.codeIndex.swap(m_codeIndex);
+    AddEntryTo(record, contents);
+    m_entries.swap(contents.entries);
+    m_keys.swap(contents.keys);
+    m_codeIndex.swap(contents.codeIndex);
+}
+
+void CCodeTable::AddEntryTo(const CodeTableRecord& record, Contents& contents)
+{
     Entry entry;
     entry.name = TrimText(FixedText(record.name, sizeof(record.name)));
     entry.code = CodeOfKey(record.key);
@@ -93,16 +126,37 @@ void CCodeTable::AddEntry(const CodeTableRecord& record)
     MakeSearchKey(entry.name.c_str(), entry.searchKey, kSearchKeyLimit);
     entry.searchKey = TrimText(entry.searchKey);
     entry.indexFlag = IsIndexCode(entry.marketTag, entry.code);
-    m_codeIndex.emplace(entry.code, record.key); // the first key of a code wins
-    m_entries.emplace(record.key, std::move(entry)); // the first entry of a key wins
-    m_keys.push_back(record.key);
+    contents.codeIndex.emplace(entry.code, record.key); // the first key of a code wins
+    contents.entries.emplace(record.key, std::move(entry)); // the first entry of a key wins
+    contents.keys.push_back(record.key);
 }
 
-void CCodeTable::SortKeys()
+bool CCodeTable::ReadRecords(ByteReader& reader, std::vector<CodeTableRecord>& records)
 {
-    std::sort(m_keys.begin(), m_keys.end());
+    // A trailing partial record is ignored.
+    const size_t count = reader.Remaining() / sizeof(CodeTableRecord);
+    if (count > MarketBounds::kSecurities)
+        return false;
+    try {
+        records.resize(count);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    for (CodeTableRecord& record : records) {
+        reader.ReadValue(record);
+        // Keys of the three markets, names that are text: anything else is
+        // not a code table (a reply delivered as received, a damaged file).
+        if (!IsPlausibleCodeKey(record.key) || !IsGbkTextField(record.name, sizeof(record.name)))
+            return false;
+    }
+    return true;
+}
+
+void CCodeTable::SortKeys(std::vector<CodeKey>& keys)
+{
+    std::sort(keys.begin(), keys.end());
     // A key listed twice is still one security and one position.
-    m_keys.erase(std::unique(m_keys.begin(), m_keys.end()), m_keys.end());
+    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
 }
 
 void CCodeTable::Clear()

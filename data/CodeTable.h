@@ -10,6 +10,7 @@
 #include "data/CodeKey.h"
 #include "data/TableHeader.h"
 
+class ByteReader;
 class CMemoryStream;
 
 #pragma pack(push, 1)
@@ -37,11 +38,13 @@ public:
     // Saves when dirty.
     virtual ~CCodeTable();
 
-    // Appends the file's records to the table; 0 when it cannot be read or
-    // its header is short.
+    // Appends the file's records to the table; 0 (nothing taken) when it
+    // cannot be read, its header is short, or it holds anything but records
+    // of the three markets' keys with text names, or more than a market has.
     int Load(const char* path);
     // Replaces the table with the records of a delivered 0x201 stream. A
-    // stream without a single record changes nothing and gives 0.
+    // stream without a single record, or that fails the file's checks,
+    // changes nothing and gives 0.
     int Merge(CMemoryStream* stream);
     // Synchronous 0x201 from the next update start to the server time; E_FAIL when
     // the table is empty afterwards.
@@ -63,8 +66,19 @@ public:
     std::string GetSearchKeyOfKey(CodeKey key) const;
 
 private:
+    struct Contents
+    {
+        std::map<CodeKey, Entry> entries;
+        std::vector<CodeKey> keys;
+        std::map<std::string, CodeKey> codeIndex;
+    };
+
     const Entry* FindEntry(CodeKey key) const;
-    void SortKeys();
+    static void AddEntryTo(const CodeTableRecord& record, Contents& contents);
+    // Every whole record, each checked; false (records unusable) when one is
+    // not a code table record or there are more than a market holds.
+    static bool ReadRecords(ByteReader& reader, std::vector<CodeTableRecord>& records);
+    static void SortKeys(std::vector<CodeKey>& keys);
 
     std::map<CodeKey, Entry> m_entries;
     std::vector<CodeKey> m_keys;

@@ -89,9 +89,20 @@ int CF10Data::Merge(uint32_t, CMemoryStream* stream)
     if (size < 8)
         return 0;
     const uint8_t* bytes = stream->GetBuffer();
-    memcpy(&m_firstTime, bytes, 4);
-    // An over-long text is not taken: the previous text is split again.
-    TakeText(bytes + 8, size - 8);
+    int32_t firstTime = 0, lastTime = 0;
+    memcpy(&firstTime, bytes, 4);
+    memcpy(&lastTime, bytes + 4, 4);
+    // A text over the limit, times before 1970 or after the window asked
+    // for, bytes that are not GBK text: the reply is refused as a failed
+    // merge, so the text is asked for again and nothing held changes.
+    const int64_t latest = (m_window.known ? m_window.to : static_cast<int64_t>(ServerTime::Get()) + 259200)
+        + kWindowTolerance;
+    if (size - 8 > kMaxTextLength || firstTime < 0 || lastTime < 0 || firstTime > latest || lastTime > latest
+        || !IsGbkText(bytes + 8, static_cast<size_t>(size - 8)))
+        return 0;
+    if (!TakeText(bytes + 8, size - 8))
+        return 0;
+    m_firstTime = firstTime;
     SplitSections(m_text.data(), GetTextLength());
     m_dirty.store(1);
     m_lastTime = ServerTime::Get();

@@ -17,6 +17,9 @@ public:
     int Load(const char* path, uint32_t key) override;
     int Save(const char* path) override;
     int RequestData(int more) override;
+    // 0 and nothing changed (no notice follows, the text is asked for again)
+    // for a text over 2 MiB, bytes that are not GBK text, or times outside
+    // 1970 .. the end of the window asked for.
     int Merge(uint32_t key, CMemoryStream* stream) override;
 
     const F10SectionMap& GetSections() const { return m_sections; }

@@ -1,13 +1,16 @@
 #include "data/FenbiData.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <set>
 #include <string>
 
 #include "base/CPFile.h"
 #include "base/GlobalDefaults.h"
 #include "base/MemoryStream.h"
 #include "data/MarketTime.h"
+#include "data/ReplyChecks.h"
 #include "net/DataProvider.h"
 
 namespace {
@@ -17,6 +20,13 @@ const int32_t kReplyTicksOffset = 8 + static_cast<int32_t>(sizeof(WireTickHeader
 bool TickTimeLess(const TickRecord& a, const TickRecord& b)
 {
     return a.time < b.time;
+}
+
+uint32_t FloatBits(float value)
+{
+    uint32_t bits;
+    memcpy(&bits, &value, sizeof(bits));
+    return bits;
 }
 
 float Price(uint32_t thousandths)
@@ -98,11 +108,20 @@ void CFenbiData::UpdateHeaderFromTicks()
 void CFenbiData::SortAndDropRepeats()
 {
     std::stable_sort(m_ticks.begin(), m_ticks.end(), TickTimeLess);
-    m_ticks.erase(std::unique(m_ticks.begin(), m_ticks.end(),
-                      [](const TickRecord& a, const TickRecord& b) {
-                          return a.time == b.time && a.price == b.price && a.volume == b.volume;
-                      }),
-        m_ticks.end());
+    // A second may hold several trades, and a reply that starts at that second
+    // repeats all of them behind the ones held: a tick is dropped when its
+    // second already holds one of the same price and cumulative volume, not
+    // only when its neighbour is one.
+    std::set<std::pair<uint32_t, uint32_t>> heldInSecond; // price and volume, as their bits
+    size_t kept = 0;
+    for (size_t i = 0; i < m_ticks.size(); ++i) {
+        const TickRecord tick = m_ticks[i];
+        if (kept == 0 || m_ticks[kept - 1].time != tick.time)
+            heldInSecond.clear();
+        if (heldInSecond.insert(std::make_pair(FloatBits(tick.price), FloatBits(tick.volume))).second)
+            m_ticks[kept++] = tick;
+    }
+    m_ticks.resize(kept);
 }
 
 int CFenbiData::Load(const char* path, uint32_t key)
@@ -112,23 +131,31 @@ int CFenbiData::Load(const char* path, uint32_t key)
         return 0;
     m_path = path;
     std::string bytes;
-    if (!ReadWholeFile(path, bytes) || bytes.size() < sizeof(TickFileHeader))
+    // A file of more ticks than a session has is damaged: it is never read.
+    const long kMaxFile = static_cast<long>(sizeof(TickFileHeader) + (MarketBounds::kTicksPerDay + 1) * sizeof(TickRecord));
+    try {
+        if (!ReadWholeFile(path, bytes, kMaxFile) || bytes.size() < sizeof(TickFileHeader))
+            return 0;
+        TickFileHeader header;
+        memcpy(&header, bytes.data(), sizeof(header));
+        const int32_t day = DayKey(header.time);
+        const size_t count = (bytes.size() - sizeof(header)) / sizeof(TickRecord);
+        if (count > MarketBounds::kTicksPerDay)
+            return 0;
+        std::vector<TickRecord> ticks;
+        ticks.reserve(count);
+        for (size_t i = 0; i < count; ++i) {
+            TickRecord tick;
+            memcpy(&tick, bytes.data() + sizeof(header) + i * sizeof(TickRecord), sizeof(tick));
+            if (DayKey(tick.time) == day)
+                ticks.push_back(tick);
+        }
+        m_header = header;
+        m_ticks.swap(ticks);
+        SortAndDropRepeats();
+    } catch (const std::bad_alloc&) {
         return 0;
-    TickFileHeader header;
-    memcpy(&header, bytes.data(), sizeof(header));
-    const int32_t day = DayKey(header.time);
-    const size_t count = (bytes.size() - sizeof(header)) / sizeof(TickRecord);
-    std::vector<TickRecord> ticks;
-    ticks.reserve(count);
-    for (size_t i = 0; i < count; ++i) {
-        TickRecord tick;
-        memcpy(&tick, bytes.data() + sizeof(header) + i * sizeof(TickRecord), sizeof(tick));
-        if (DayKey(tick.time) == day)
-            ticks.push_back(tick);
     }
-    m_header = header;
-    m_ticks.swap(ticks);
-    SortAndDropRepeats();
     UpdateHeaderFromTicks();
     m_active.store(1);
     return 1;
@@ -151,6 +178,24 @@ int CFenbiData::RequestData(int)
     return SendRequest(kCmdTicks, m_ticks.empty() ? 0 : m_lastTime, ServerTime::Get() + 259200);
 }
 
+namespace {
+
+// A snapshot a market has: its prices and totals finite, in range.
+bool IsPlausibleHeader(const TickFileHeader& h)
+{
+    for (float price : { h.previousClose, h.open, h.high, h.low, h.last }) {
+        if (!IsPlausiblePrice(price, false))
+            return false;
+    }
+    for (int i = 0; i < 5; ++i) {
+        if (!IsPlausiblePrice(h.bidPrices[i], false) || !IsPlausiblePrice(h.askPrices[i], false))
+            return false;
+    }
+    return std::isfinite(h.totalVolume) && std::isfinite(h.totalAmount);
+}
+
+} // namespace
+
 int CFenbiData::Merge(uint32_t key, CMemoryStream* stream)
 {
     if (!stream || !stream->GetBuffer() || stream->GetSize() <= 0)
@@ -164,19 +209,47 @@ int CFenbiData::Merge(uint32_t key, CMemoryStream* stream)
     // A reply without a day, or of an earlier day than the one held, would wipe the day's ticks.
     if (wireHeader.time <= 0 || (m_header.time > 0 && DayKey(wireHeader.time) < DayKey(m_header.time)))
         return 0;
-    const int32_t day = DayKey(wireHeader.time);
-    m_ticks.erase(std::remove_if(m_ticks.begin(), m_ticks.end(),
-                      [day](const TickRecord& t) { return DayKey(t.time) != day; }),
-        m_ticks.end());
-    m_header = TickHeaderFromWire(wireHeader);
-    const int32_t count = (size - kReplyTicksOffset) / static_cast<int32_t>(sizeof(WireTick));
-    for (int32_t i = 0; i < count; ++i) {
-        WireTick wire;
-        memcpy(&wire, bytes + kReplyTicksOffset + i * sizeof(WireTick), sizeof(wire));
-        m_ticks.push_back(TickFromWire(wire));
+    const TickFileHeader header = TickHeaderFromWire(wireHeader);
+    const size_t count = static_cast<size_t>(size - kReplyTicksOffset) / sizeof(WireTick);
+    // A snapshot or trade outside the window asked for or off the reply's
+    // day, a price beyond any market, more trades than a session has: the
+    // reply is not this series' ticks, and nothing of it is taken. (A trade
+    // without a price, an auction's, is real.)
+    if (!m_window.Holds(header.time) || !IsPlausibleHeader(header) || count > MarketBounds::kTicksPerDay)
+        return 0;
+    const int32_t day = DayKey(header.time);
+    std::vector<TickRecord> held;
+    bool swapped = false;
+    try {
+        std::vector<TickRecord> ticks;
+        ticks.reserve(m_ticks.size() + count);
+        for (const TickRecord& held : m_ticks) {
+            if (DayKey(held.time) == day)
+                ticks.push_back(held);
+        }
+        for (size_t i = 0; i < count; ++i) {
+            WireTick wire;
+            memcpy(&wire, bytes + kReplyTicksOffset + i * sizeof(WireTick), sizeof(wire));
+            const TickRecord tick = TickFromWire(wire);
+            if (!m_window.Holds(tick.time) || DayKey(tick.time) != day || !IsPlausiblePrice(tick.price, false))
+                return 0;
+            ticks.push_back(tick);
+        }
+        held.swap(m_ticks);
+        m_ticks.swap(ticks);
+        swapped = true;
+        // Requests start at the last tick held, so the ticks of its second come back every time.
+        SortAndDropRepeats();
+        if (m_ticks.size() > MarketBounds::kTicksPerDay) {
+            m_ticks.swap(held);
+            return 0;
+        }
+    } catch (const std::bad_alloc&) {
+        if (swapped)
+            m_ticks.swap(held);
+        return 0;
     }
-    // Requests start at the last tick held, so the boundary tick comes back every time.
-    SortAndDropRepeats();
+    m_header = header;
     m_key = key;
     UpdateHeaderFromTicks();
     m_dirty.store(1);

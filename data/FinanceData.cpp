@@ -1,7 +1,10 @@
 #include "data/FinanceData.h"
 
+#include <new>
+
 #include "base/MemoryStream.h"
 #include "data/ByteReader.h"
+#include "data/ReplyChecks.h"
 #include "data/TableFile.h"
 #include "data/TableRequests.h"
 
@@ -15,12 +18,27 @@ struct FinanceHeader
 };
 static_assert(sizeof(FinanceHeader) == 16, "finance header is four words");
 
-void ReadRecords(ByteReader& reader, std::map<CodeKey, FinanceRecord>& records)
+// Every whole record (a trailing partial one is ignored) into records, the
+// first of a key kept; false when one names no market or there are more than
+// a market has.
+bool ReadRecords(ByteReader& reader, std::map<CodeKey, FinanceRecord>& records)
 {
-    FinanceRecord record;
-    while (reader.ReadValue(record)) // a trailing partial record is ignored
-        records.emplace(record.Key(), record);
+    if (reader.Remaining() / sizeof(FinanceRecord) > MarketBounds::kSecurities)
+        return false;
+    try {
+        FinanceRecord record;
+        while (reader.ReadValue(record)) {
+            if (!IsKnownMarketTag(record.MarketTag()))
+                return false;
+            records.emplace(record.Key(), record);
+        }
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
 }
+
+const size_t kMaxFile = sizeof(FinanceHeader) + (MarketBounds::kSecurities + 1) * sizeof(FinanceRecord);
 
 } // namespace
 
@@ -44,14 +62,23 @@ CBaseData::~CBaseData()
 int CBaseData::Load(const char* path)
 {
     std::string bytes;
-    if (!ReadTableFile(path, m_path, bytes))
+    if (!ReadTableFile(path, m_path, bytes, kMaxFile))
         return 0;
     ByteReader reader(bytes);
     FinanceHeader header;
     if (!reader.ReadValue(header) || header.magic != kMagic || header.recordSize != kRecordSize)
         return 0;
+    // A key held already keeps its record; the file's fill in the others.
+    std::map<CodeKey, FinanceRecord> records;
+    try {
+        records = m_records;
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
+    if (!ReadRecords(reader, records))
+        return 0;
+    m_records.swap(records);
     m_header = header.words;
-    ReadRecords(reader, m_records);
     return 1;
 }
 
@@ -63,8 +90,10 @@ int CBaseData::Merge(CMemoryStream* stream)
     FinanceHeader header;
     if (!reader.ReadValue(header) || header.magic != kMagic || header.recordSize != kRecordSize)
         return 0;
+    // A reply without records would wipe the table and, saved, the file.
     std::map<CodeKey, FinanceRecord> records;
-    ReadRecords(reader, records);
+    if (!ReadRecords(reader, records) || records.empty())
+        return 0;
     m_records.swap(records);
     m_header = header.words;
     m_dirty = 1;

@@ -53,7 +53,8 @@ public:
     // record size is wrong; else adds its records (the first of a key wins).
     int Load(const char* path);
     // Replaces the table with a delivered 0x203 stream; a wrong magic or
-    // record size gives 0 and changes nothing.
+    // record size, no record at all, a record of no market or more records
+    // than a market has give 0 and change nothing.
     int Merge(CMemoryStream* stream);
     // Synchronous 0x203 on the request manager; E_FAIL when the table is
     // empty afterwards.

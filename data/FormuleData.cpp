@@ -2,17 +2,91 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
+#include <new>
+
+#include <tinyxml.h>
 
 #include "base/CPFile.h"
 #include "base/GlobalDefaults.h"
 #include "base/MemoryStream.h"
 #include "data/Rc4.h"
+#include "data/ReplyChecks.h"
 #include "net/DataProvider.h"
 
 namespace {
 // Room for a UTF-16 terminator also after an odd-length body.
 const size_t kZeroTail = 4;
+// Deeper than any definition document nests; the parser recurses per level.
+const int kMaxNesting = 256;
+
+// The deepest element nesting of an XML text, looked at coarsely (quoted
+// attribute values, comments and declarations do not nest), so that a
+// hostile document never reaches the recursive parser.
+int NestingDepth(const std::string& xml)
+{
+    int depth = 0;
+    int deepest = 0;
+    size_t i = 0;
+    while ((i = xml.find('<', i)) != std::string::npos) {
+        const bool closing = i + 1 < xml.size() && xml[i + 1] == '/';
+        const bool declaration = i + 1 < xml.size() && (xml[i + 1] == '!' || xml[i + 1] == '?');
+        // The end of the tag, outside quoted values.
+        char quote = 0;
+        size_t end = i + 1;
+        for (; end < xml.size(); ++end) {
+            const char c = xml[end];
+            if (quote) {
+                if (c == quote)
+                    quote = 0;
+            } else if (c == '"' || c == '\'') {
+                quote = c;
+            } else if (c == '>') {
+                break;
+            }
+        }
+        if (end >= xml.size())
+            break;
+        if (closing)
+            --depth;
+        else if (!declaration && xml[end - 1] != '/')
+            deepest = std::max(deepest, ++depth);
+        i = end + 1;
+    }
+    return deepest;
+}
+
+// The deciphered body is the definition document as the store reads it:
+// two bytes, then UTF-16LE XML text that parses, with a root element.
+bool IsDefinitionDocument(const uint8_t* enciphered, size_t size)
+{
+    if (size > MarketBounds::kFormulaDocumentBytes || size < 2 || (size - 2) % 2 != 0)
+        return false;
+    std::vector<uint8_t> body(enciphered, enciphered + size);
+    ApplyFormulaCipher(body.data(), body.size());
+    std::vector<wchar_t> text((size - 2) / 2);
+    if (!text.empty())
+        memcpy(text.data(), body.data() + 2, text.size() * sizeof(wchar_t));
+    while (!text.empty() && text.back() == 0)
+        text.pop_back();
+    if (text.empty())
+        return false;
+    const int length = static_cast<int>(text.size());
+    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0)
+        return false;
+    std::string utf8(static_cast<size_t>(bytes), '\0');
+    if (::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, &utf8[0], bytes, nullptr, nullptr) != bytes)
+        return false;
+    // A NUL inside would end the text early for the parser: not a document.
+    if (utf8.find('\0') != std::string::npos || NestingDepth(utf8) > kMaxNesting)
+        return false;
+    TiXmlDocument document;
+    document.Parse(utf8.c_str(), nullptr, TIXML_ENCODING_UTF8);
+    return !document.Error() && document.RootElement() != nullptr;
+}
+
 } // namespace
 
 CFormuleData::CFormuleData()
@@ -78,6 +152,16 @@ long CFormuleData::Update(IDataProvider* provider)
     // Not even the two header words: writing it would leave a file that cannot be loaded.
     if (size < 8)
         return E_FAIL;
+    // Only a document the definition store can read replaces the one held
+    // (a reply delivered as received, for one, deciphers to garbage). Exactly
+    // the two header words are a reply without a document, taken as it is.
+    const size_t bodySize = static_cast<size_t>(size) - 8;
+    try {
+        if (bodySize > 0 && !IsDefinitionDocument(reply.GetBuffer() + 8, bodySize))
+            return E_FAIL;
+    } catch (const std::bad_alloc&) {
+        return E_FAIL;
+    }
     // The file is written whole (or not at all) before memory takes the reply,
     // so that file and memory never disagree.
     if (m_path.empty() || !SaveFileReplacing(m_path.c_str(), reply.GetBuffer(), static_cast<size_t>(size)))

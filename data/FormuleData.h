@@ -17,8 +17,10 @@ public:
     // 1 when the file was read and deciphered; 0 leaves the body held.
     int Load(const char* path);
     // Asks the request manager for a newer document: S_OK, or E_FAIL when the
-    // request failed or the reply could not be stored. An empty reply changes
-    // nothing. The reply is taken into memory only after it was written whole.
+    // request failed, the reply does not decipher to an XML document (two
+    // bytes, then UTF-16LE text that parses) or could not be stored. An empty
+    // reply changes nothing. The reply is checked before the file is written
+    // and taken into memory only after it was written whole.
     long Update();
     long Update(IDataProvider* provider);
     // Takes a reply (header words and enciphered body); 0 for fewer than 8 bytes.

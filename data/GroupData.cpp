@@ -1,8 +1,11 @@
 #include "data/GroupData.h"
 
+#include <new>
+
 #include "base/CPFile.h"
 #include "base/MemoryStream.h"
 #include "data/ByteReader.h"
+#include "data/ReplyChecks.h"
 #include "data/TableFile.h"
 #include "data/TableRequests.h"
 
@@ -15,21 +18,52 @@ struct ParsedGroups
     std::vector<GroupMember> members;
 };
 
-// Both counts are checked against the bytes present before anything is read.
-bool ParseGroups(ByteReader& reader, ParsedGroups& out)
+// Both counts are checked against the bytes present and against what a
+// market has before anything is read.
+bool ParseGroupsUnchecked(ByteReader& reader, ParsedGroups& out)
 {
     int32_t groupCount = 0, memberCount = 0;
     if (!reader.ReadValue(out.header) || !reader.ReadValue(groupCount)
-        || !reader.Holds(groupCount, sizeof(GroupRecord)))
+        || !reader.Holds(groupCount, sizeof(GroupRecord)) || static_cast<size_t>(groupCount) > MarketBounds::kGroups)
         return false;
     out.groups.resize(static_cast<size_t>(groupCount));
     if (groupCount && !reader.Read(out.groups.data(), out.groups.size() * sizeof(GroupRecord)))
         return false;
-    if (!reader.ReadValue(memberCount) || !reader.Holds(memberCount, sizeof(GroupMember)))
+    if (!reader.ReadValue(memberCount) || !reader.Holds(memberCount, sizeof(GroupMember))
+        || static_cast<size_t>(memberCount) > MarketBounds::kGroupMembers)
         return false;
     out.members.resize(static_cast<size_t>(memberCount));
     return !memberCount || reader.Read(out.members.data(), out.members.size() * sizeof(GroupMember));
 }
+
+bool ParseGroups(ByteReader& reader, ParsedGroups& out)
+{
+    try {
+        return ParseGroupsUnchecked(reader, out);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+// What a server's reply must be besides fitting its bytes: something (a reply
+// without groups or members would wipe the table and the file), nothing
+// after the members, names that are text and members of the three markets.
+bool IsPlausibleReply(const ByteReader& reader, const ParsedGroups& parsed)
+{
+    if (reader.Remaining() != 0 || (parsed.groups.empty() && parsed.members.empty()))
+        return false;
+    for (const GroupRecord& group : parsed.groups) {
+        if (!IsGbkTextField(group.name, sizeof(group.name)))
+            return false;
+    }
+    for (const GroupMember& member : parsed.members) {
+        if (!IsPlausibleCodeKey(member.key))
+            return false;
+    }
+    return true;
+}
+
+const size_t kMaxFile = 16 + MarketBounds::kGroups * sizeof(GroupRecord) + MarketBounds::kGroupMembers * sizeof(GroupMember);
 
 } // namespace
 
@@ -38,15 +72,24 @@ CGroupData::CGroupData() = default;
 int CGroupData::Load(const char* path)
 {
     std::string bytes;
-    if (!ReadTableFile(path, m_path, bytes))
+    if (!ReadTableFile(path, m_path, bytes, kMaxFile))
         return 0;
     ByteReader reader(bytes);
     ParsedGroups parsed;
     if (!ParseGroups(reader, parsed))
         return 0;
+    if (m_groups.size() + parsed.groups.size() > MarketBounds::kGroups
+        || m_members.size() + parsed.members.size() > MarketBounds::kGroupMembers)
+        return 0;
+    try {
+        parsed.groups.insert(parsed.groups.begin(), m_groups.begin(), m_groups.end());
+        parsed.members.insert(parsed.members.begin(), m_members.begin(), m_members.end());
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
     m_header = parsed.header;
-    m_groups.insert(m_groups.end(), parsed.groups.begin(), parsed.groups.end());
-    m_members.insert(m_members.end(), parsed.members.begin(), parsed.members.end());
+    m_groups.swap(parsed.groups);
+    m_members.swap(parsed.members);
     return 1;
 }
 
@@ -56,7 +99,7 @@ int CGroupData::Merge(CMemoryStream* stream)
         return 0;
     ByteReader reader(*stream);
     ParsedGroups parsed;
-    if (!ParseGroups(reader, parsed))
+    if (!ParseGroups(reader, parsed) || !IsPlausibleReply(reader, parsed))
         return 0;
     m_header = parsed.header;
     m_groups.swap(parsed.groups);
@@ -71,10 +114,10 @@ HRESULT CGroupData::Update()
         return E_FAIL;
     if (reply.GetSize() <= 0)
         return S_OK;
-    // The reply must parse before it replaces a good file.
+    // The reply must parse and pass the reply's checks before it replaces a good file.
     ByteReader reader(reply);
     ParsedGroups parsed;
-    if (!ParseGroups(reader, parsed))
+    if (!ParseGroups(reader, parsed) || !IsPlausibleReply(reader, parsed))
         return S_OK;
     if (!m_path.empty())
         SaveFileReplacing(m_path.c_str(), reply.GetBuffer(), static_cast<size_t>(reply.GetSize()));
@@ -84,22 +127,30 @@ HRESULT CGroupData::Update()
 
 int GroupIndex::Rebuild(const CGroupData& groups)
 {
-    m_categories.clear();
-    m_blocks.clear();
-    m_blocksOfKey.clear();
-    for (const GroupRecord& record : groups.GetGroups()) {
-        std::string name = FixedText(record.name, sizeof(record.name));
-        if (IsCategoryId(record.id))
-            m_categories.emplace(record.id, std::move(name)); // the first entry of an id wins
-        else
-            m_blocks.emplace(record.id, Block { std::move(name), {} });
+    // Built aside and swapped in: running out of memory keeps the index held.
+    std::map<int32_t, std::string> categories;
+    std::map<int32_t, Block> blocks;
+    std::map<CodeKey, std::vector<int32_t>> blocksOfKey;
+    try {
+        for (const GroupRecord& record : groups.GetGroups()) {
+            std::string name = FixedText(record.name, sizeof(record.name));
+            if (IsCategoryId(record.id))
+                categories.emplace(record.id, std::move(name)); // the first entry of an id wins
+            else
+                blocks.emplace(record.id, Block { std::move(name), {} });
+        }
+        for (const GroupMember& member : groups.GetMembers()) {
+            blocksOfKey[member.key].push_back(member.blockId);
+            auto block = blocks.find(member.blockId);
+            if (block != blocks.end())
+                block->second.members.push_back(member.key);
+        }
+    } catch (const std::bad_alloc&) {
+        return 0;
     }
-    for (const GroupMember& member : groups.GetMembers()) {
-        m_blocksOfKey[member.key].push_back(member.blockId);
-        auto block = m_blocks.find(member.blockId);
-        if (block != m_blocks.end())
-            block->second.members.push_back(member.key);
-    }
+    m_categories.swap(categories);
+    m_blocks.swap(blocks);
+    m_blocksOfKey.swap(blocksOfKey);
     return 1;
 }
 

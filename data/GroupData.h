@@ -43,10 +43,13 @@ public:
     // or its layout does not fit its bytes (then nothing is taken).
     int Load(const char* path);
     // Replaces both lists with a delivered 0x206 stream; 0 and nothing
-    // changed when the stream is empty or its layout does not fit its bytes.
+    // changed when the stream is empty, its layout does not fit its bytes
+    // exactly, it holds neither groups nor members, more than a market has,
+    // a name that is not text or a member of no market.
     int Merge(CMemoryStream* stream);
     // Synchronous 0x206 on the request manager: E_FAIL when the request
-    // fails; a reply that parses is written to the stored path, then merged.
+    // fails; a reply that Merge would take is written to the stored path,
+    // then merged.
     HRESULT Update();
 
     const std::vector<GroupRecord>& GetGroups() const { return m_groups; }
@@ -68,6 +71,7 @@ public:
         std::vector<CodeKey> members; // in member-record order
     };
 
+    // 1; 0 with the index held when memory runs out.
     int Rebuild(const CGroupData& groups);
 
     const std::map<int32_t, std::string>& GetCategories() const { return m_categories; }

@@ -4,7 +4,9 @@
 // their own files (KDataExRights.cpp, KDataPeriods.cpp, KDataHighLow.cpp).
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <new>
 #include <set>
 #include <string>
 
@@ -13,6 +15,7 @@
 #include "base/GlobalDefaults.h"
 #include "base/MemoryStream.h"
 #include "data/MarketTime.h"
+#include "data/ReplyChecks.h"
 #include "net/DataProvider.h"
 
 namespace {
@@ -56,6 +59,11 @@ void CKData::UpdateHeaderFromBars()
     m_lastTime = m_bars.empty() ? 0 : m_bars.back().time;
 }
 
+size_t CKData::MaxBars() const
+{
+    return IsMinuteKind() ? MarketBounds::kMinuteBars : MarketBounds::kDayBars;
+}
+
 int CKData::Load(const char* path, uint32_t key)
 {
     m_key = key;
@@ -64,13 +72,20 @@ int CKData::Load(const char* path, uint32_t key)
     if (m_path.empty())
         m_path = path;
     std::string bytes;
-    if (!ReadWholeFile(path, bytes))
+    // A file longer than the longest history is damaged: it is never read.
+    try {
+        if (!ReadWholeFile(path, bytes, static_cast<long>((MaxBars() + 1) * sizeof(Bar))))
+            return 0;
+        const size_t records = bytes.size() / sizeof(Bar);
+        const size_t start = m_bars.size();
+        if (start + records > MaxBars())
+            return 0;
+        m_bars.resize(start + records);
+        if (records)
+            memcpy(&m_bars[start], bytes.data(), records * sizeof(Bar));
+    } catch (const std::bad_alloc&) {
         return 0;
-    const size_t records = bytes.size() / sizeof(Bar);
-    const size_t start = m_bars.size();
-    m_bars.resize(start + records);
-    if (records)
-        memcpy(&m_bars[start], bytes.data(), records * sizeof(Bar));
+    }
     UpdateHeaderFromBars();
     m_hasData = 1;
     m_active.store(1);
@@ -100,10 +115,11 @@ int CKData::RequestBars(int more, int32_t command, int32_t historyEndGap)
 {
     if (m_pending.load())
         return 1;
-    const int32_t now = ServerTime::Get();
+    // In 64 bits: a time near either end of the range must not wrap.
+    const int64_t now = ServerTime::Get();
     const bool hasTimes = m_firstTime != 0 || m_lastTime != 0;
-    int32_t from = hasTimes ? m_lastTime : now - kThreeYears;
-    int32_t to = now + kThreeDays;
+    int64_t from = hasTimes ? m_lastTime : now - kThreeYears;
+    int64_t to = now + kThreeDays;
     if (more) {
         if (m_historyRequested || m_firstTime == 0) {
             if (hasTimes)
@@ -111,8 +127,8 @@ int CKData::RequestBars(int more, int32_t command, int32_t historyEndGap)
             m_historyRequested = 1;
         } else {
             m_historyRequested = 1;
-            from = m_firstTime - kThreeYears;
-            to = m_firstTime - historyEndGap;
+            from = static_cast<int64_t>(m_firstTime) - kThreeYears;
+            to = static_cast<int64_t>(m_firstTime) - historyEndGap;
         }
     }
     return SendRequest(command, from, to);
@@ -131,6 +147,21 @@ void CKData::SortAndDedupe(std::vector<Bar>& bars) const
         bars.end());
 }
 
+namespace {
+
+// A bar a market has: prices above zero and below the ceiling, the high not
+// below the low.
+bool IsPlausibleBar(const Bar& bar)
+{
+    for (float price : { bar.open, bar.high, bar.low, bar.close }) {
+        if (!IsPlausiblePrice(price, true))
+            return false;
+    }
+    return bar.high >= bar.low && std::isfinite(bar.volume) && std::isfinite(bar.amount);
+}
+
+} // namespace
+
 int CKData::Merge(uint32_t, CMemoryStream* stream)
 {
     if (!stream || !stream->GetBuffer() || stream->GetSize() <= 0)
@@ -139,19 +170,33 @@ int CKData::Merge(uint32_t, CMemoryStream* stream)
     // Two leading words, then whole wire bars; a short remainder is ignored.
     if (size < 8)
         return 0;
-    const int32_t records = (size - 8) / static_cast<int32_t>(sizeof(WireBar));
-    std::vector<Bar> merged;
-    merged.reserve(records + m_bars.size());
-    const uint8_t* body = stream->GetBuffer() + 8;
-    // The last received stands first, so it wins among bars of equal time.
-    for (int32_t i = records - 1; i >= 0; --i) {
-        WireBar wire;
-        memcpy(&wire, body + i * sizeof(WireBar), sizeof(WireBar));
-        merged.push_back(BarFromWire(wire));
+    const size_t records = static_cast<size_t>(size - 8) / sizeof(WireBar);
+    // No bars, more bars than the longest history, bars outside the window
+    // asked for or bars no market has: the reply is not bars of this series,
+    // and nothing of it is taken.
+    if (records == 0 || records > MaxBars() || m_bars.size() + records > 2 * MaxBars())
+        return 0;
+    try {
+        std::vector<Bar> merged;
+        merged.reserve(records + m_bars.size());
+        const uint8_t* body = stream->GetBuffer() + 8;
+        // The last received stands first, so it wins among bars of equal time.
+        for (size_t i = records; i-- > 0;) {
+            WireBar wire;
+            memcpy(&wire, body + i * sizeof(WireBar), sizeof(WireBar));
+            const Bar bar = BarFromWire(wire);
+            if (!m_window.Holds(bar.time) || !IsPlausibleBar(bar))
+                return 0;
+            merged.push_back(bar);
+        }
+        merged.insert(merged.end(), m_bars.begin(), m_bars.end());
+        SortAndDedupe(merged);
+        if (merged.size() > MaxBars())
+            return 0;
+        m_bars.swap(merged);
+    } catch (const std::bad_alloc&) {
+        return 0;
     }
-    merged.insert(merged.end(), m_bars.begin(), m_bars.end());
-    SortAndDedupe(merged);
-    m_bars.swap(merged);
     UpdateHeaderFromBars();
     m_hasData = 1;
     m_dirty.store(1);

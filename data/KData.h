@@ -17,11 +17,15 @@ public:
     CKData();
     ~CKData() override;
 
+    // A file of more bars than the longest history is refused (0).
     int Load(const char* path, uint32_t key) override;
     // Day series write only bars stamped 00:00 exchange time: today's bar,
     // stamped with a time of day, is never stored.
     int Save(const char* path) override;
     int RequestData(int more) override;
+    // 0 and nothing changed for a reply without bars, with a bar outside the window asked
+    // for, a bar no market has (a price not above zero or beyond any market,
+    // a high below the low) or more bars than the longest history.
     int Merge(uint32_t key, CMemoryStream* stream) override;
 
     int GetCount() const { return static_cast<int>(m_bars.size()); }
@@ -66,6 +70,8 @@ protected:
     bool IsMinuteKind() const { return m_kind >= kSeriesFiveMinutes && m_kind <= kSeriesSixtyMinutes; }
 
 private:
+    // The most bars the series holds: the longest history of its period.
+    size_t MaxBars() const;
     bool SamePeriodSlot(int32_t a, int32_t b) const;
     void SortAndDedupe(std::vector<Bar>& bars) const;
     void EndAdjustment();

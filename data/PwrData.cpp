@@ -1,10 +1,15 @@
 #include "data/PwrData.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstring>
+#include <new>
 #include <set>
 
 #include "base/MemoryStream.h"
 #include "data/ByteReader.h"
+#include "data/ReplyChecks.h"
 #include "data/MarketTime.h"
 #include "data/TableFile.h"
 #include "data/TableRequests.h"
@@ -41,37 +46,63 @@ CPwrData::~CPwrData()
 int CPwrData::Load(const char* path)
 {
     std::string bytes;
-    if (!ReadTableFile(path, m_path, bytes))
+    const size_t kMaxFile = 12 + MarketBounds::kSecurities * 8 + MarketBounds::kExRightsRecords * sizeof(ExRightsRecord);
+    if (!ReadTableFile(path, m_path, bytes, kMaxFile))
         return 0;
     ByteReader reader(bytes);
     TableHeaderWords header;
     int32_t stocks = 0;
     if (!reader.ReadValue(header) || !reader.ReadValue(stocks))
         return 0;
-    // Every count is checked against the bytes present before anything is
-    // taken: a damaged file is refused whole rather than half read.
+    // Every count is checked against the bytes present and against what a
+    // market has before anything is taken: a damaged file is refused whole
+    // rather than half read.
     const size_t kStockHeader = sizeof(uint32_t) + sizeof(int32_t);
-    if (!reader.Holds(stocks, kStockHeader))
+    if (!reader.Holds(stocks, kStockHeader) || static_cast<size_t>(stocks) > MarketBounds::kSecurities)
         return 0;
-    std::map<CodeKey, ExRightsList> loaded;
-    for (int32_t i = 0; i < stocks; ++i) {
-        uint32_t key = 0;
-        int32_t count = 0;
-        if (!reader.ReadValue(key) || !reader.ReadValue(count)
-            || !reader.Holds(count, sizeof(ExRightsRecord)))
-            return 0;
-        ExRightsList list(static_cast<size_t>(count));
-        if (count && !reader.Read(list.data(), list.size() * sizeof(ExRightsRecord)))
-            return 0;
-        SortUniqueByDay(list);
-        loaded.emplace(key, std::move(list)); // the first list of a key wins
+    try {
+        std::map<CodeKey, ExRightsList> loaded;
+        for (int32_t i = 0; i < stocks; ++i) {
+            uint32_t key = 0;
+            int32_t count = 0;
+            if (!reader.ReadValue(key) || !reader.ReadValue(count) || !reader.Holds(count, sizeof(ExRightsRecord))
+                || static_cast<size_t>(count) > MarketBounds::kExRightsPerStock)
+                return 0;
+            ExRightsList list(static_cast<size_t>(count));
+            if (count && !reader.Read(list.data(), list.size() * sizeof(ExRightsRecord)))
+                return 0;
+            SortUniqueByDay(list);
+            loaded.emplace(key, std::move(list)); // the first list of a key wins
+        }
+        // A key held already keeps its list; the file's fill in the others.
+        std::map<CodeKey, ExRightsList> records(m_records);
+        for (auto& item : loaded)
+            records.emplace(item.first, std::move(item.second));
+        m_records.swap(records);
+    } catch (const std::bad_alloc&) {
+        return 0;
     }
     m_header = header;
     m_stockCount = stocks;
-    for (auto& item : loaded)
-        m_records.emplace(item.first, std::move(item.second));
     return 1;
 }
+
+namespace {
+
+// An event a market has: a day of the exchange's history, and shares and
+// money per share that are finite, not negative and of a plausible size.
+bool IsPlausibleEvent(const ExRightsRecord& record)
+{
+    if (record.time <= 0)
+        return false;
+    for (float per : { record.bonusShares, record.rightsShares }) {
+        if (!std::isfinite(per) || per < 0 || per > 100)
+            return false;
+    }
+    return IsPlausiblePrice(record.rightsPrice, false) && IsPlausiblePrice(record.cashDividend, false);
+}
+
+} // namespace
 
 int CPwrData::Merge(CMemoryStream* stream)
 {
@@ -82,42 +113,66 @@ int CPwrData::Merge(CMemoryStream* stream)
     // place of the good one, and mark the table for saving.
     if (reader.Remaining() < 2 * sizeof(int32_t))
         return 0;
-    m_header = ReadHeaderWordsPartial(reader);
+    const TableHeaderWords header = ReadHeaderWordsPartial(reader);
     int32_t unused[2] = {}; // two more header words, not kept
     for (int32_t& word : unused)
         reader.ReadPartial(word);
-    std::set<CodeKey> touched;
+    // The reply is read whole and checked before anything is taken: markers
+    // of the three markets with codes, events a market has, no more than a
+    // market holds. A reply that fails, or holds no event, changes nothing.
+    std::vector<std::pair<CodeKey, ExRightsRecord>> events;
     bool haveKey = false;
     CodeKey key = 0;
-    while (reader.Remaining() >= sizeof(int32_t)) {
-        int32_t first = 0;
-        reader.Peek(&first, sizeof(first));
-        if (first == kStockMarker) {
-            uint8_t marker[sizeof(ExRightsRecord)];
-            if (!reader.Read(marker, sizeof(marker)))
+    try {
+        while (reader.Remaining() >= sizeof(int32_t)) {
+            int32_t first = 0;
+            reader.Peek(&first, sizeof(first));
+            if (first == kStockMarker) {
+                uint8_t marker[sizeof(ExRightsRecord)];
+                if (!reader.Read(marker, sizeof(marker)))
+                    break;
+                uint16_t tag = 0;
+                std::memcpy(&tag, marker + kMarkerTagOffset, sizeof(tag));
+                const char* code = reinterpret_cast<const char*>(marker + kMarkerCodeOffset);
+                const size_t codeLength = sizeof(marker) - kMarkerCodeOffset;
+                if (!IsKnownMarketTag(tag) || !IsGbkTextField(code, codeLength) || !std::isxdigit(marker[kMarkerCodeOffset]))
+                    return 0;
+                key = MakeCodeKey(tag, code, codeLength);
+                haveKey = true;
+                // The next unit is looked at like any other: a stock without
+                // events is followed directly by the next marker.
+                continue;
+            }
+            ExRightsRecord record;
+            if (!reader.ReadValue(record))
                 break;
-            uint16_t tag = 0;
-            std::memcpy(&tag, marker + kMarkerTagOffset, sizeof(tag));
-            key = MakeCodeKey(tag, reinterpret_cast<const char*>(marker + kMarkerCodeOffset),
-                sizeof(marker) - kMarkerCodeOffset);
-            haveKey = true;
-            // The next unit is looked at like any other: a stock without
-            // events is followed directly by the next marker.
-            continue;
+            // Units before the first marker belong to no stock.
+            if (!haveKey)
+                continue;
+            if (!IsPlausibleEvent(record) || events.size() >= MarketBounds::kExRightsRecords)
+                return 0;
+            events.emplace_back(key, record);
         }
-        ExRightsRecord record;
-        if (!reader.ReadValue(record))
-            break;
-        // Units before the first marker belong to no stock.
-        if (!haveKey)
-            continue;
-        m_records[key].push_back(record);
-        touched.insert(key);
+        if (events.empty())
+            return 0;
+        std::map<CodeKey, ExRightsList> records(m_records);
+        std::set<CodeKey> touched;
+        for (const auto& event : events) {
+            ExRightsList& list = records[event.first];
+            if (list.size() >= MarketBounds::kExRightsPerStock || records.size() > MarketBounds::kSecurities)
+                return 0;
+            list.push_back(event.second);
+            touched.insert(event.first);
+        }
+        // The lists stay in the order and uniqueness a load gives them, so an
+        // event merged twice is never applied twice.
+        for (CodeKey k : touched)
+            SortUniqueByDay(records[k]);
+        m_records.swap(records);
+    } catch (const std::bad_alloc&) {
+        return 0;
     }
-    // The lists stay in the order and uniqueness a load gives them, so an
-    // event merged twice is never applied twice.
-    for (CodeKey k : touched)
-        SortUniqueByDay(m_records[k]);
+    m_header = header;
     m_stockCount = static_cast<int32_t>(m_records.size());
     m_dirty = 1;
     return 1;

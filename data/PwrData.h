@@ -38,11 +38,14 @@ public:
     virtual ~CPwrData();
 
     // 0 when the file cannot be read, its header is short, or a count does
-    // not fit the bytes present (then nothing is taken).
+    // not fit the bytes present or exceeds what a market has (then nothing
+    // is taken).
     int Load(const char* path);
     // Appends the records of a delivered 0x204 stream to their stocks; a
     // truncated stream keeps what came before the break. A stream shorter
-    // than the two header words gives 0 and changes nothing.
+    // than the two header words, without a single event, with a marker of no
+    // market, an impossible event or more events than a market has gives 0
+    // and changes nothing, header words included.
     int Merge(CMemoryStream* stream);
     // Synchronous 0x204 on the request manager; E_FAIL when the table is
     // empty afterwards.

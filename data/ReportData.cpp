@@ -1,8 +1,12 @@
 #include "data/ReportData.h"
 
+#include <cmath>
+#include <new>
+
 #include "base/GlobalDefaults.h"
 #include "base/MemoryStream.h"
 #include "data/ByteReader.h"
+#include "data/ReplyChecks.h"
 #include "data/TableFile.h"
 #include "data/TableRequests.h"
 #include "net/DataProvider.h"
@@ -18,21 +22,90 @@ CReportData::~CReportData()
         Save(nullptr);
 }
 
+namespace {
+
+// Key of the three markets; prices a market has, ordered as a day's prices
+// are. Zero stands for "none yet" (a suspended security has no last price, a
+// new listing no previous close).
+bool IsPlausibleQuote(const QuoteRecord& q)
+{
+    if (!IsPlausibleCodeKey(q.key))
+        return false;
+    for (float price : { q.last, q.previousClose, q.open, q.high, q.low }) {
+        if (!IsPlausiblePrice(price, false))
+            return false;
+    }
+    if (!std::isfinite(q.volume) || q.volume < 0 || !std::isfinite(q.amount) || q.amount < 0)
+        return false;
+    if (q.high > 0 && q.low > 0 && q.high < q.low)
+        return false;
+    for (float price : { q.last, q.open }) {
+        if (price > 0 && ((q.high > 0 && price > q.high) || (q.low > 0 && price < q.low)))
+            return false;
+    }
+    return true;
+}
+
+QuoteRecord QuoteFromWire(const WireQuoteRecord& wire)
+{
+    QuoteRecord record;
+    record.reserved = wire.reserved;
+    record.key = wire.key;
+    record.last = static_cast<float>(wire.last / 1000.0);
+    record.volume = static_cast<float>(wire.volume);
+    record.amount = static_cast<float>(wire.amount);
+    record.previousClose = static_cast<float>(wire.previousClose / 1000.0);
+    record.open = static_cast<float>(wire.open / 1000.0);
+    record.high = static_cast<float>(wire.high / 1000.0);
+    record.low = static_cast<float>(wire.low / 1000.0);
+    return record;
+}
+
+// Every whole record (a trailing partial one is ignored), each checked, into
+// a new map; false when one is not a quote or there are more than a market has.
+template <class Record, class Convert> bool ReadQuotes(ByteReader& reader, QuoteMap& quotes, Convert convert)
+{
+    if (reader.Remaining() / sizeof(Record) > MarketBounds::kSecurities)
+        return false;
+    try {
+        Record raw;
+        while (reader.ReadValue(raw)) {
+            const QuoteRecord record = convert(raw);
+            if (!IsPlausibleQuote(record))
+                return false;
+            quotes.emplace(record.key, record); // the first record of a key wins
+        }
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
 int CReportData::Load(const char* path, uint32_t)
 {
     std::string bytes;
-    if (!ReadTableFile(path, m_path, bytes))
+    if (!ReadTableFile(path, m_path, bytes, 8 + (MarketBounds::kSecurities + 1) * sizeof(QuoteRecord)))
         return 0;
     ByteReader reader(bytes);
     int32_t word1 = 0, word2 = 0;
     if (!reader.ReadValue(word1) || !reader.ReadValue(word2))
         return 0;
+    QuoteMap loaded;
+    if (!ReadQuotes<QuoteRecord>(reader, loaded, [](const QuoteRecord& r) { return r; }))
+        return 0;
     SingleLock lock(&m_tableLock);
+    // A key held already keeps its record; the file's fill in the others.
+    try {
+        QuoteMap merged(m_quotes);
+        merged.insert(loaded.begin(), loaded.end());
+        m_quotes.swap(merged);
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
     m_firstTime = word1;
     m_lastTime = word2;
-    QuoteRecord record;
-    while (reader.ReadValue(record))
-        m_quotes.emplace(record.key, record); // the first record of a key wins
     m_count = static_cast<int32_t>(m_quotes.size());
     return 1;
 }
@@ -82,22 +155,11 @@ int CReportData::Merge(uint32_t, CMemoryStream* stream)
     reader.ReadPartial(word1);
     reader.ReadPartial(word2);
     // The new table is built aside and swapped in under the lock, so a reader
-    // never meets it half filled.
+    // never meets it half filled. A reply without quotes is no table (the
+    // market never has none): it would empty the list and, saved, the file.
     QuoteMap quotes;
-    WireQuoteRecord wire;
-    while (reader.ReadValue(wire)) {
-        QuoteRecord record;
-        record.reserved = wire.reserved;
-        record.key = wire.key;
-        record.last = static_cast<float>(wire.last / 1000.0);
-        record.volume = static_cast<float>(wire.volume);
-        record.amount = static_cast<float>(wire.amount);
-        record.previousClose = static_cast<float>(wire.previousClose / 1000.0);
-        record.open = static_cast<float>(wire.open / 1000.0);
-        record.high = static_cast<float>(wire.high / 1000.0);
-        record.low = static_cast<float>(wire.low / 1000.0);
-        quotes.emplace(record.key, record);
-    }
+    if (!ReadQuotes<WireQuoteRecord>(reader, quotes, QuoteFromWire) || quotes.empty())
+        return 0;
     {
         SingleLock lock(&m_tableLock);
         m_firstTime = word1;

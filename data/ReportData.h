@@ -55,7 +55,8 @@ public:
     int Save(const char* path) override;
     // Synchronous refresh; 1 at once when a refresh is pending, else 0.
     int RequestData(int more) override;
-    // Replaces the whole table; a reply without records empties it.
+    // Replaces the whole table. A reply without quotes, or with a record no
+    // market has (a key of no market, impossible prices), changes nothing (0).
     int Merge(uint32_t key, CMemoryStream* stream) override;
     int IsValid() override { return 1; }
 

@@ -73,9 +73,11 @@ void CBase::OnDownloadComplete(uint32_t userData, uintptr_t series, CMemoryStrea
     // current-stock lock, and the data lock is never taken after that one.
     if (ok && stream && target->IsValid()) {
         SingleLock lock(&GetDataLock());
-        target->Merge(userData, stream);
-        if (CDataUpdateNotiy* notifier = target->m_notifier)
-            notifier->OnDataUpdate(target->m_kind, target->m_key);
+        // A refused reply changed nothing: there is nothing to tell.
+        if (target->Merge(userData, stream)) {
+            if (CDataUpdateNotiy* notifier = target->m_notifier)
+                notifier->OnDataUpdate(target->m_kind, target->m_key);
+        }
     }
     // The owner may delete the series as soon as this is clear.
     target->m_pending.store(0);

@@ -70,7 +70,8 @@ public:
     // The completion callback of every asynchronous request of a series: the
     // series is the callback argument, its key the user data. Merges and
     // notifies under the data lock only on success and while the series is
-    // valid; always clears request pending, as its last access to the series.
+    // valid, and notifies only when the merge took the reply (non-zero);
+    // always clears request pending, as its last access to the series.
     static void OnDownloadComplete(uint32_t userData, uintptr_t series, CMemoryStream* stream, int32_t ok);
 
 protected:

@@ -114,6 +114,14 @@ void CStock::SetActive(int active)
 int CStock::PostRequest(int pending, uint32_t flags, int more)
 {
     SingleLock lock(&m_requestLock);
+    // Marks not yet issued are joined, never replaced: a tick refresh posted
+    // just before the cache pass would otherwise drop a day or five-minute
+    // request posted a moment earlier, and its chart would stay empty.
+    if (m_requestPending) {
+        m_requestFlags |= flags;
+        m_moreHistory = static_cast<uint8_t>(m_moreHistory || more);
+        return 1;
+    }
     m_requestPending = pending;
     m_requestFlags = flags;
     m_moreHistory = static_cast<uint8_t>(more ? 1 : 0);
@@ -123,8 +131,8 @@ int CStock::PostRequest(int pending, uint32_t flags, int more)
 void CStock::MarkDayRequest()
 {
     SingleLock lock(&m_requestLock);
+    m_requestFlags = m_requestPending ? (m_requestFlags | kRequestDayBars) : kRequestDayBars;
     m_requestPending = 1;
-    m_requestFlags = kRequestDayBars;
 }
 
 void CStock::GetPendingRequest(int* pending, uint32_t* flags, int* more) const

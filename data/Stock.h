@@ -62,7 +62,9 @@ public:
     void SetNotifier(CDataUpdateNotiy* notifier);
     void SetActive(int active);
 
-    // Replaces the marks not yet issued; always 1.
+    // Joins the marks not yet issued (flags and more history ORed), so a
+    // request once posted is sent once; after an issue a post starts afresh.
+    // Always 1.
     int PostRequest(int pending, uint32_t flags, int more);
     // Sends what the marks ask for, in the order day, five minutes, F10,
     // ticks, diagnosis; the marks are read and the pending mark cleared in

@@ -24,9 +24,14 @@ int CStockSeries::SaveWhole(const char* path, const void* data, size_t size)
     return 1;
 }
 
-int CStockSeries::SendRequest(int32_t command, int32_t from, int32_t to)
+int CStockSeries::SendRequest(int32_t command, int64_t from, int64_t to)
 {
+    const int32_t first = ClampRequestTime(from);
+    const int32_t last = ClampRequestTime(to);
+    m_window.known = true;
+    m_window.from = first;
+    m_window.to = last;
     m_pending.store(1);
-    return GetDataProvider()->RequestAsync(command, m_key, static_cast<uint32_t>(from),
-        static_cast<uint32_t>(to), &CBase::OnDownloadComplete, reinterpret_cast<uintptr_t>(this));
+    return GetDataProvider()->RequestAsync(command, m_key, static_cast<uint32_t>(first),
+        static_cast<uint32_t>(last), &CBase::OnDownloadComplete, reinterpret_cast<uintptr_t>(this));
 }

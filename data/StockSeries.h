@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "data/ReplyChecks.h"
 #include "data/SeriesBase.h"
 
 // Merge leaves request pending alone: the completion callback clears it as its
@@ -23,6 +24,7 @@ public:
     CStockSeries(const CStockSeries& other)
         : CBase(other)
         , m_valid(other.m_valid.load())
+        , m_window(other.m_window)
     {
     }
     int IsValid() override { return m_valid.load(); }
@@ -35,8 +37,13 @@ protected:
     // one; the bytes go through a temporary file, so a failed save keeps the old
     // file and the dirty flag.
     int SaveWhole(const char* path, const void* data, size_t size);
-    // Sets request pending and asks the data provider; its result.
-    int SendRequest(int32_t command, int32_t from, int32_t to);
+    // Sets request pending, keeps the window asked for (the reply's times
+    // must lie in it) and asks the data provider; its result. Times are
+    // clamped to what a request value holds.
+    int SendRequest(int32_t command, int64_t from, int64_t to);
 
     std::atomic<int32_t> m_valid;
+    // Written before the request is sent and read by its reply's merge; no
+    // second request is sent while one is pending.
+    RequestWindow m_window;
 };

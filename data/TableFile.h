@@ -20,8 +20,9 @@ private:
 };
 
 // Stores path as the table's path and reads the file whole, without the
-// byte-order-mark check; false when there is no path or it cannot be read.
-bool ReadTableFile(const char* path, std::string& storedPath, std::string& bytes);
+// byte-order-mark check; false when there is no path, it cannot be read, or
+// it is larger than maxBytes (more than its table can hold: damaged).
+bool ReadTableFile(const char* path, std::string& storedPath, std::string& bytes, size_t maxBytes);
 
 // The frame of every table save: nothing to write while clean (1); a given
 // path replaces the stored one; 0 without a path or when the file cannot be

@@ -169,6 +169,10 @@ void CScriptEngine::AssignName(const ScriptToken& name, ScriptTokenKind op, Scri
 }
 
 // name.member := value; any other use of name.member is an expression.
+// The default callbacks are not offered the bare name first: one that takes
+// any name (the formula host does) would store an empty value under it, the
+// member would never reach its callback, and the "." left behind would end
+// the run as a syntax fault.
 void CScriptEngine::RunMemberStatement(const ScriptToken& name)
 {
     if (FindVariable(name.text) >= 0)

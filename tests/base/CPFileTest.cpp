@@ -1,6 +1,11 @@
 #include <windows.h>
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <atomic>
+#include <functional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "base/CPFile.h"
 #include "base/UnicodeString.h"
@@ -19,7 +24,50 @@ std::string ReadRest(CCPFile& file)
     return out;
 }
 
+// The names in a directory, sorted.
+std::vector<std::string> FilesIn(const TempDirectory& dir)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE find = ::FindFirstFileA((dir.Path() + "*").c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    } while (::FindNextFileA(find, &found));
+    ::FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 } // namespace
+
+// A late reply's save and the cache thread's save of one file may run at
+// once: each must succeed and leave the file whole, one or the other.
+TEST(CPFile, ConcurrentSavesOfOneFileEachLeaveItWhole)
+{
+    TempDirectory dir;
+    const std::string path = dir.File("600000.day");
+    const std::string first(48 * 1024, 'a');
+    const std::string second(40 * 1024, 'b');
+    std::atomic<int> failed(0);
+    auto saver = [&](const std::string& bytes) {
+        for (int i = 0; i < 100; ++i) {
+            if (!SaveFileReplacing(path.c_str(), bytes.data(), bytes.size()))
+                ++failed;
+        }
+    };
+    std::thread a(saver, std::cref(first));
+    std::thread b(saver, std::cref(second));
+    a.join();
+    b.join();
+    EXPECT_EQ(failed.load(), 0);
+    const std::string saved = dir.ReadFile("600000.day");
+    EXPECT_TRUE(saved == first || saved == second) << saved.size() << " bytes";
+    EXPECT_EQ(FilesIn(dir), std::vector<std::string> { "600000.day" });
+}
 
 TEST(CPFile, MarkCheckRefusesFilesShorterThanFourBytes)
 {
@@ -204,12 +252,16 @@ TEST(CPFile, SaveReplacesTheFileOrLeavesItWhole)
     ASSERT_TRUE(dir.WriteFile("store.dat", "old contents"));
     ASSERT_TRUE(SaveFileReplacing(path.c_str(), "new", 3));
     EXPECT_EQ(dir.ReadFile("store.dat"), "new");
-    EXPECT_EQ(dir.ReadFile("store.dat.tmp"), "<missing>");
+    EXPECT_EQ(FilesIn(dir), std::vector<std::string> { "store.dat" }) << "no temporary file is left";
 
-    // The temporary file cannot be written: the save fails and the old file stays.
-    ASSERT_TRUE(::CreateDirectoryW(GbkToWide(path + ".tmp").c_str(), nullptr));
+    // The target cannot be replaced: the save fails, the old file stays, nothing is left beside it.
+    HANDLE held = ::CreateFileW(
+        GbkToWide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(SaveFileReplacing(path.c_str(), "newer", 5));
+    ::CloseHandle(held);
     EXPECT_EQ(dir.ReadFile("store.dat"), "new");
+    EXPECT_EQ(FilesIn(dir), std::vector<std::string> { "store.dat" });
 
     EXPECT_TRUE(SaveFileReplacing(dir.File("empty.dat").c_str(), nullptr, 0));
     EXPECT_EQ(dir.ReadFile("empty.dat"), "");

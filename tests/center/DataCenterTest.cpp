@@ -129,7 +129,7 @@ TEST_F(DataCenterTest, NoticesReachTheObserverOnlyForQuotesAndTheCurrentStock)
     EXPECT_EQ(notices[1].key, 0x600000u);
 }
 
-TEST_F(DataCenterTest, OnlyTheLastMarksAreIssued)
+TEST_F(DataCenterTest, MarksPostedBeforeAPassAreIssuedTogether)
 {
     FillCodeTable();
     center->SetCurrentStock(0x600000);
@@ -138,11 +138,22 @@ TEST_F(DataCenterTest, OnlyTheLastMarksAreIssued)
     center->RequestStockData(kRequestTicks | kRequestF10, 0);
     center->RequestStockData(kRequestDayBars, 0);
     center->GetStockFactory().RequestPendingData();
-    const std::vector<RecordedRequest> sent = provider.Requests();
-    ASSERT_EQ(sent.size(), 1u);
+    std::vector<RecordedRequest> sent = provider.Requests();
+    ASSERT_EQ(sent.size(), 3u);
     EXPECT_EQ(sent[0].command, 0x301);
-    EXPECT_EQ(sent[0].key, 0x600000u);
-    provider.Complete(0, nullptr);
+    EXPECT_EQ(sent[1].command, 0x205);
+    EXPECT_EQ(sent[2].command, 0x401);
+    for (const RecordedRequest& r : sent)
+        EXPECT_EQ(r.key, 0x600000u);
+    for (size_t i = 0; i < sent.size(); ++i)
+        provider.Complete(i, nullptr);
+    // Once issued, the marks are spent: the next post stands alone.
+    center->RequestStockData(kRequestTicks, 0);
+    center->GetStockFactory().RequestPendingData();
+    sent = provider.Requests();
+    ASSERT_EQ(sent.size(), 4u);
+    EXPECT_EQ(sent[3].command, 0x401);
+    provider.Complete(3, nullptr);
 }
 
 TEST_F(DataCenterTest, RefreshCopiesIntoTheSnapshotOfTheSameStockOnly)

@@ -6,7 +6,9 @@
 
 #include <algorithm>
 
+#include "base/CPFile.h"
 #include "base/DataPaths.h"
+#include "data/FormuleData.h"
 #include "data/DataCenter.h"
 #include "data/Stock.h"
 #include "net/DownLoaderManager.h"
@@ -242,6 +244,69 @@ TEST_F(EndToEnd, FailedRepliesKeepWhatWasThereAndTheNextRequestWorks)
     CStock* snapshot = nullptr;
     center->GetCurrentStock(&snapshot);
     EXPECT_EQ(snapshot->GetFenbiData().GetCount(), sim.TickCount(kComposite));
+}
+
+// With another compression flag a reply is delivered as received, without
+// its two header values: every table and series reads garbage from it. Each
+// refuses it whole: nothing held changes, no file is written, nobody is told.
+TEST_F(EndToEnd, RepliesDeliveredAsReceivedChangeNothing)
+{
+    LoadTables();
+    center->RequestStockData(kRequestDayBars | kRequestTicks | kRequestF10, 0);
+    for (int kind : { static_cast<int>(kSeriesDay), static_cast<int>(kSeriesTicks), static_cast<int>(kSeriesF10) })
+        ASSERT_TRUE(observer.WaitFor([kind](const NoticeRecord& r) { return r.kind == kind; }, kWaitMs));
+    ASSERT_TRUE(WaitUntil([&] { return StockIdle(kComposite); }, kWaitMs));
+    struct Held
+    {
+        std::vector<int64_t> values;
+        std::string text;
+        bool operator==(const Held& o) const { return values == o.values && text == o.text; }
+    };
+    auto capture = [&]() {
+        SingleLock lock(&center->GetDataLock());
+        CStock* stock = center->PeekCurrentStock();
+        Held h;
+        h.values = { center->GetCodeTable().GetCount(), center->GetCodeTable().GetNextUpdateStart(),
+            static_cast<int64_t>(center->GetQuoteData().GetQuoteCount()), center->GetQuoteData().GetNextUpdateStart(),
+            static_cast<int64_t>(center->GetFinanceData().GetCount()), center->GetFinanceData().GetNextUpdateStart(),
+            static_cast<int64_t>(center->GetExRightsData().GetStockCount()),
+            center->GetExRightsData().GetNextUpdateStart(), center->GetExRightsData().IsDirty(),
+            static_cast<int64_t>(center->GetGroupData().GetGroups().size()),
+            static_cast<int64_t>(center->GetGroupData().GetMembers().size()), center->GetGroupData().GetNextUpdateStart(),
+            stock->GetDayData().GetCount(), stock->GetDayData().GetLastTime(), stock->GetFenbiData().GetCount(),
+            stock->GetFenbiData().GetLastTime(), stock->GetF10Data().GetLastTime(),
+            stock->GetF10Data().GetFirstTime() };
+        h.text = stock->GetF10Data().GetText();
+        return h;
+    };
+    const Held before = capture();
+    const std::string groupsPath = DataPaths::Instance()->GetGroupsFile();
+    std::string groupsFile;
+    ASSERT_TRUE(ReadWholeFile(groupsPath.c_str(), groupsFile));
+    const size_t notices = observer.Count();
+
+    sim.quotes.SetCompression(2);
+    center->GetCodeTable().Update();
+    center->GetQuoteData().RequestData(0);
+    center->GetFinanceData().Update();
+    center->GetExRightsData().Update();
+    center->GetGroupData().Update();
+    center->RequestStockData(kRequestDayBars | kRequestTicks | kRequestF10, 0);
+    WaitUntilIssued();
+    ASSERT_TRUE(WaitUntil([&] { return StockIdle(kComposite); }, kWaitMs));
+    EXPECT_TRUE(capture() == before);
+    EXPECT_EQ(observer.Count(), notices);
+    std::string after;
+    ASSERT_TRUE(ReadWholeFile(groupsPath.c_str(), after));
+    EXPECT_EQ(after, groupsFile);
+
+    // The indicator definitions: a document never held is not written either.
+    CFormuleData formulas;
+    const std::string formulaPath = DataPaths::Instance()->GetFormulaFile() + ".another";
+    EXPECT_EQ(formulas.Load(formulaPath.c_str()), 0);
+    EXPECT_EQ(formulas.Update(), E_FAIL);
+    EXPECT_EQ(formulas.GetBuffer(nullptr), nullptr);
+    EXPECT_EQ(::GetFileAttributesA(formulaPath.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST_F(EndToEnd, DiagnosisServiceDownStillSelectsTheStock)

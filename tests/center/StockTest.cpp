@@ -4,6 +4,9 @@
 
 #include <process.h>
 
+#include <atomic>
+#include <thread>
+
 #include "base/MemoryStream.h"
 #include "data/PwrData.h"
 #include "data/Stock.h"
@@ -122,7 +125,7 @@ TEST(StockPeriods, GetKDataMarksDayRequestsOnlyForDayBasedPeriods)
     }
 }
 
-TEST(StockRequests, IssueSendsTheLastPostInOrderOnce)
+TEST(StockRequests, IssueSendsThePostedMarksInOrderOnce)
 {
     ScopedServerTime time(T(2026, 12, 10, 15, 30));
     LockedRecordingProvider provider;
@@ -147,6 +150,88 @@ TEST(StockRequests, IssueSendsTheLastPostInOrderOnce)
     for (size_t i = 0; i < 4; ++i)
         provider.Complete(i, nullptr);
     EXPECT_FALSE(stock.IsBusy());
+}
+
+namespace {
+
+// Counts the requests of each command and fails each at once, so the series
+// is free for its next request as soon as one was sent.
+class CountingFailingProvider : public IDataProvider
+{
+public:
+    int32_t RequestSync(int32_t, uint32_t, uint32_t, uint32_t, CMemoryStream*) override { return 0; }
+    int32_t RequestAsync(int32_t command, uint32_t userData, uint32_t, uint32_t, DownloadCallback callback,
+        uintptr_t callbackArg) override
+    {
+        ++Counter(command);
+        if (callback)
+            callback(userData, callbackArg, nullptr, 0);
+        return 1;
+    }
+    std::atomic<int>& Counter(int32_t command)
+    {
+        switch (command) {
+        case 0x301:
+            return dayBars;
+        case 0x302:
+            return fiveMinuteBars;
+        case 0x205:
+            return f10;
+        default:
+            return ticks;
+        }
+    }
+    std::atomic<int> dayBars { 0 }, fiveMinuteBars { 0 }, f10 { 0 }, ticks { 0 };
+};
+
+} // namespace
+
+// One thread posts as the views do, another issues as the cache thread does:
+// a post never replaces one that is not yet sent, so every post goes out once.
+TEST(StockRequests, EveryPostIsSentExactlyOnceWhilePostingAndIssuingRace)
+{
+    ScopedServerTime time(T(2026, 12, 10, 15, 30));
+    CountingFailingProvider provider;
+    ScopedDataProvider scoped(&provider);
+    CStock stock(0x600000);
+    struct Kind
+    {
+        uint32_t flag;
+        int32_t command;
+    };
+    const Kind kinds[] = { { kRequestDayBars, 0x301 }, { kRequestFiveMinuteBars, 0x302 }, { kRequestF10, 0x205 },
+        { kRequestTicks, 0x401 } };
+    int posted[4] = {};
+    std::atomic<bool> stop(false);
+    std::thread issuer([&]() {
+        while (!stop.load())
+            stock.IssuePendingRequests();
+    });
+    bool lost = false;
+    for (int i = 0; i < 2000 && !lost; ++i) {
+        const int k = i % 4;
+        // The previous post of this kind must have gone out before the next one.
+        const DWORD deadline = ::GetTickCount() + 5000;
+        while (provider.Counter(kinds[k].command).load() < posted[k] && !lost)
+            lost = static_cast<int32_t>(::GetTickCount() - deadline) > 0;
+        ++posted[k];
+        stock.PostRequest(1, kinds[k].flag, 0);
+    }
+    const DWORD deadline = ::GetTickCount() + 5000;
+    auto allSent = [&]() {
+        for (int k = 0; k < 4; ++k) {
+            if (provider.Counter(kinds[k].command).load() < posted[k])
+                return false;
+        }
+        return true;
+    };
+    while (!allSent() && static_cast<int32_t>(::GetTickCount() - deadline) <= 0)
+        ::Sleep(1);
+    stop = true;
+    issuer.join();
+    EXPECT_FALSE(lost) << "a post was never sent";
+    for (int k = 0; k < 4; ++k)
+        EXPECT_EQ(provider.Counter(kinds[k].command).load(), posted[k]) << std::hex << kinds[k].command;
 }
 
 TEST(StockRequests, DiagnosisMarkAloneLeavesTheStockIdle)
@@ -307,18 +392,19 @@ TEST(StockDeletion, WaitsForEveryPendingSeries)
     LockedRecordingProvider provider;
     ScopedDataProvider scoped(&provider);
     CStock* stock = new CStock(0x600000);
-    stock->PostRequest(1, kRequestDayBars | kRequestTicks | kRequestF10, 0);
+    stock->PostRequest(1, kRequestDayBars | kRequestFiveMinuteBars | kRequestTicks | kRequestF10, 0);
     stock->IssuePendingRequests();
-    ASSERT_EQ(provider.Count(), 3u);
+    ASSERT_EQ(provider.Count(), 4u); // day, five minutes, F10, ticks
     HANDLE deleter = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, &DeleteStock, stock, 0, nullptr));
     ASSERT_TRUE(deleter);
     // A reply that arrives now is dropped, and the deletion still waits for the others.
     const std::string bars = DayBars({ T(2026, 12, 9) });
-    provider.Complete(0, &bars);
-    EXPECT_EQ(::WaitForSingleObject(deleter, 200), static_cast<DWORD>(WAIT_TIMEOUT));
-    provider.Complete(1, nullptr);
-    EXPECT_EQ(::WaitForSingleObject(deleter, 200), static_cast<DWORD>(WAIT_TIMEOUT));
+    provider.Complete(1, &bars);
     provider.Complete(2, nullptr);
+    provider.Complete(3, nullptr);
+    // The day reply is held well past the two seconds a bounded wait would give up after.
+    EXPECT_EQ(::WaitForSingleObject(deleter, 2500), static_cast<DWORD>(WAIT_TIMEOUT));
+    provider.Complete(0, nullptr);
     EXPECT_EQ(::WaitForSingleObject(deleter, 30000), static_cast<DWORD>(WAIT_OBJECT_0));
     ::CloseHandle(deleter);
 }

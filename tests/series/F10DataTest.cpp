@@ -4,6 +4,7 @@
 #include <string>
 
 #include "base/CPFile.h"
+#include "data/DataUpdateNotify.h"
 #include "data/F10Data.h"
 #include "tests/support/SeriesFixtures.h"
 #include "tests/support/TempDataRoot.h"
@@ -151,6 +152,67 @@ TEST(F10Data, MergeReplacesTheSectionsOfAnOlderText)
     EXPECT_EQ(f10.Merge(0, &tiny), 0);
     EXPECT_EQ(f10.GetTextLength(), 50);
     EXPECT_EQ(f10.GetFirstTime(), 1);
+    f10.SetActive(0);
+    InitF10SectionTitles();
+}
+
+// A refused text is a failed merge: nothing is marked, no notice goes out,
+// and the next request still asks from the time of the text held.
+TEST(F10Data, RepliesThatAreNoF10TextAreFailedMerges)
+{
+    InitF10SectionTitles();
+    const int32_t now = T(2011, 8, 17, 10, 0);
+    ScopedServerTime server(now);
+    RecordingDataProvider provider;
+    ScopedDataProvider scope(&provider);
+    struct Notices : CDataUpdateNotiy
+    {
+        int OnDataUpdate(int, uint32_t) override { return ++count; }
+        int count = 0;
+    } notices;
+    CF10Data f10;
+    f10.SetKey(0x600000);
+    f10.SetNotifier(&notices);
+    ASSERT_EQ(f10.RequestData(0), 1);
+    const std::string good = F10Reply(1, 2, Padding() + Heading(kLatest) + "held");
+    provider.Complete(0, &good);
+    ASSERT_EQ(notices.count, 1);
+    f10.SetActive(0);
+    const std::string text = f10.GetText();
+
+    struct Case
+    {
+        const char* name;
+        std::string reply;
+    };
+    const Case cases[] = {
+        { "a text over 2 MiB", F10Reply(1, 2, std::string(CF10Data::kMaxTextLength + 1, 'x')) },
+        { "bytes that are no text", F10Reply(1, 2, Padding() + std::string("\x01\x02\x03\x00xyz", 7)) },
+        { "half a character at the end", F10Reply(1, 2, Padding() + "\xD7") },
+        { "a time before 1970", F10Reply(-5, 2, Padding()) },
+        { "a time past the window", F10Reply(1, now + 30 * 86400, Padding()) },
+        { "the text delivered as received", Padding() + Heading(kCompany) + "body" },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        f10.SetKey(0x600000);
+        ASSERT_EQ(f10.RequestData(0), 1);
+        const size_t sent = provider.requests.size() - 1;
+        EXPECT_EQ(provider.requests[sent].from, static_cast<uint32_t>(now)) << "asked from the text held";
+        provider.Complete(sent, &c.reply);
+        EXPECT_EQ(notices.count, 1);
+        EXPECT_EQ(f10.GetText(), text);
+        EXPECT_EQ(f10.GetLastTime(), now);
+        EXPECT_EQ(f10.GetFirstTime(), 1);
+        EXPECT_EQ(f10.IsActive(), 0);
+        EXPECT_EQ(f10.GetSections().count(kLatest), 1u);
+    }
+    // Text may end in NULs and hold line breaks and tabs.
+    const std::string ended = F10Reply(1, 2, Padding() + "\r\n\tline" + std::string(3, '\0'));
+    ASSERT_EQ(f10.RequestData(0), 1);
+    provider.Complete(provider.requests.size() - 1, &ended);
+    EXPECT_EQ(notices.count, 2);
+    f10.SetNotifier(nullptr);
     f10.SetActive(0);
     InitF10SectionTitles();
 }

@@ -5,6 +5,7 @@
 
 #include "base/CPFile.h"
 #include "data/FenbiData.h"
+#include "data/ReplyChecks.h"
 #include "tests/support/SeriesFixtures.h"
 #include "tests/support/TempDataRoot.h"
 
@@ -100,6 +101,84 @@ TEST(FenbiData, MergeKeepsOneTradingDay)
     ASSERT_EQ(MergeTicks(series, day2, { MakeWireTick(day2, 11, 10, 110) }), 1);
     ASSERT_EQ(series.GetCount(), 1);
     EXPECT_EQ(series.GetTick(0).time, day2);
+}
+
+// A second can hold several trades; a server that answers from the start
+// second sends all of them again with every refresh.
+TEST(FenbiData, TicksOfARepeatedSecondAreHeldOnce)
+{
+    TempDirectory dir;
+    const int32_t t = T(2011, 8, 17, 9, 31);
+    const std::vector<WireTick> boundary = { MakeWireTick(t, 10.00, 100, 1000), MakeWireTick(t, 10.01, 103, 1031),
+        MakeWireTick(t, 10.00, 106, 1061) };
+    CFenbiData series;
+    ASSERT_EQ(MergeTicks(series, t, boundary), 1);
+    for (int refresh = 0; refresh < 3; ++refresh)
+        ASSERT_EQ(MergeTicks(series, t, boundary), 1);
+    ASSERT_EQ(series.GetCount(), 3);
+    std::vector<WireTick> later = boundary;
+    later.push_back(MakeWireTick(t + 3, 10.02, 110, 1101));
+    ASSERT_EQ(MergeTicks(series, t + 3, later), 1);
+    ASSERT_EQ(series.GetCount(), 4);
+    EXPECT_EQ(series.GetTick(1).volume, 103.0f) << "the order within the second is kept";
+    EXPECT_EQ(series.GetTick(3).volume, 110.0f);
+    float last = 0, outer = 0, inner = 0;
+    series.GetOuterInnerVolume(&last, &outer, &inner);
+    EXPECT_EQ(outer + inner, 10.0f);
+
+    // A file that holds the repeats from before loads without them.
+    std::vector<TickRecord> stored;
+    for (int copy = 0; copy < 3; ++copy) {
+        for (const WireTick& w : boundary)
+            stored.push_back(TickFromWire(w));
+    }
+    ASSERT_TRUE(WriteTestFile(dir.Path() + "600000.fbl", TickFile(t, stored)));
+    CFenbiData loaded;
+    ASSERT_EQ(loaded.Load((dir.Path() + "600000.fbl").c_str(), kKey), 1);
+    EXPECT_EQ(loaded.GetCount(), 3);
+}
+
+// A tick reply is one day's snapshot and trades inside the window asked for.
+TEST(FenbiData, RepliesThatAreNoTicksOfTheDayChangeNothing)
+{
+    const int32_t now = T(2011, 8, 17, 10, 0);
+    ScopedServerTime server(now);
+    const int32_t t = T(2011, 8, 17, 9, 31);
+    struct Case
+    {
+        const char* name;
+        int32_t headerTime;
+        WireTick tick;
+    };
+    const Case cases[] = {
+        { "a trade of another day", now, MakeWireTick(T(2011, 8, 16, 14, 0), 10, 300, 3000) },
+        { "a trade in 2037", now, MakeWireTick(2130000000, 10, 300, 3000) },
+        { "a trade beyond any price", now, MakeWireTick(t + 120, 2147483.648, 300, 3000) },
+        { "a snapshot in 2037", 2130000000, MakeWireTick(t + 120, 10, 300, 3000) },
+        { "a snapshot before the window", T(2011, 8, 10, 9, 31), MakeWireTick(T(2011, 8, 10, 9, 32), 10, 300, 3000) },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingDataProvider provider;
+        ScopedDataProvider scope(&provider);
+        CFenbiData series;
+        series.SetKey(kKey);
+        ASSERT_EQ(MergeTicks(series, t + 60, { MakeWireTick(t, 10, 100, 1000), MakeWireTick(t + 60, 10.5, 200, 2100) }), 1);
+        ASSERT_EQ(series.RequestData(0), 1);
+        const std::string reply = TickReply(MakeWireTickHeader(c.headerTime, 10), { c.tick });
+        provider.Complete(0, &reply);
+        EXPECT_EQ(series.GetCount(), 2);
+        EXPECT_EQ(series.GetHeader().time, t + 60);
+        EXPECT_EQ(series.GetLastTime(), t + 60);
+    }
+    // More trades than a session has: refused before anything is built from them.
+    std::vector<WireTick> flood(MarketBounds::kTicksPerDay + 1, MakeWireTick(t, 10, 1, 1));
+    for (size_t i = 0; i < flood.size(); ++i)
+        flood[i].volume = static_cast<uint32_t>(i + 1);
+    CFenbiData series;
+    EXPECT_EQ(MergeTicks(series, t, flood), 0);
+    EXPECT_EQ(series.GetCount(), 0);
+    EXPECT_EQ(series.IsDirty(), 0);
 }
 
 TEST(FenbiData, SaveLoadRoundTripAndSnapshotCopy)

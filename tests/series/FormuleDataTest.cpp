@@ -137,21 +137,63 @@ TEST_F(FormuleData, EmptyFailedAndShortReplies)
     EXPECT_EQ(onDisk.size(), 8u);
 }
 
+// Only a document the definition store can read is written and taken.
+TEST_F(FormuleData, RepliesThatDecipherToNoDocumentAreNeitherWrittenNorTaken)
+{
+    const std::string old = EncipheredDocument(1, 100, L"<old/>");
+    ASSERT_TRUE(WriteTestFile(FilePath(), old));
+    CFormuleData data;
+    ASSERT_EQ(data.Load(FilePath().c_str()), 1);
+    std::wstring deep;
+    for (int i = 0; i < 100000; ++i)
+        deep += L"<a>";
+    const std::string document = EncipheredDocument(1, 200, L"<tech><id/></tech>");
+    struct Case
+    {
+        const char* name;
+        std::string reply;
+    };
+    const Case cases[] = {
+        { "delivered as received (no header words)", document.substr(8) },
+        { "text that is no XML", EncipheredDocument(1, 200, L"formula MA := CLOSE") },
+        { "unclosed elements", EncipheredDocument(1, 200, L"<tech><id>") },
+        { "nested beyond any document", EncipheredDocument(1, 200, deep) },
+        { "an odd number of text bytes", document + "x" },
+        { "enciphered under another key", std::string(document.substr(0, 8)) + std::string(40, 'Q') },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        provider.syncReply = c.reply;
+        EXPECT_EQ(data.Update(&provider), E_FAIL);
+        EXPECT_EQ(BodyText(data), L"<old/>");
+        EXPECT_EQ(data.GetHeaderValue2(), 100);
+        std::string onDisk;
+        ASSERT_TRUE(ReadWholeFile(FilePath().c_str(), onDisk));
+        EXPECT_EQ(onDisk, old);
+    }
+    // The real thing still goes in.
+    provider.syncReply = document;
+    EXPECT_EQ(data.Update(&provider), S_OK);
+    EXPECT_EQ(BodyText(data), L"<tech><id/></tech>");
+}
+
 TEST_F(FormuleData, AFailedWriteKeepsTheOldFileAndTheOldBody)
 {
     const std::string old = EncipheredDocument(1, 100, L"<old/>");
     ASSERT_TRUE(WriteTestFile(FilePath(), old));
     CFormuleData data;
     ASSERT_EQ(data.Load(FilePath().c_str()), 1);
-    ASSERT_TRUE(::CreateDirectoryA((FilePath() + ".tmp").c_str(), nullptr));
+    // The file is held open without sharing, so it cannot be replaced.
+    HANDLE held = ::CreateFileA(FilePath().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
     provider.syncReply = EncipheredDocument(1, 200, L"<new/>");
     EXPECT_EQ(data.Update(&provider), E_FAIL);
+    ::CloseHandle(held);
     EXPECT_EQ(BodyText(data), L"<old/>");
     EXPECT_EQ(data.GetHeaderValue2(), 100);
     std::string onDisk;
     ASSERT_TRUE(ReadWholeFile(FilePath().c_str(), onDisk));
     EXPECT_EQ(onDisk, old);
-    ::RemoveDirectoryA((FilePath() + ".tmp").c_str());
 }
 
 } // namespace

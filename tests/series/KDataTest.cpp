@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <climits>
 #include <string>
 #include <thread>
 #include <type_traits>
@@ -9,6 +10,7 @@
 
 #include "base/CPFile.h"
 #include "data/PwrData.h"
+#include "data/ReplyChecks.h"
 #include "data/FiveMinData.h"
 #include "data/KData.h"
 #include "data/MarketTime.h"
@@ -73,16 +75,17 @@ TEST(KData, FailedSaveKeepsTheOldFileAndTheDirtyFlag)
     TempDirectory dir;
     const std::string path = dir.Path() + "1.day";
     ASSERT_TRUE(WriteTestFile(path, std::string(28, 'x')));
-    // The temporary file beside the target cannot be created over a directory of its name.
-    ASSERT_TRUE(::CreateDirectoryA((path + ".tmp").c_str(), nullptr));
+    // The target is held open without sharing, so it cannot be replaced.
+    HANDLE held = ::CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
     CKData day;
     MergeReply(day, { MakeWireBar(T(2011, 8, 16), 10, 11, 9, 10.5, 100, 1000) });
     EXPECT_EQ(day.Save(path.c_str()), 0);
+    ::CloseHandle(held);
     EXPECT_EQ(day.IsDirty(), 1);
     std::string bytes;
     ASSERT_TRUE(ReadWholeFile(path.c_str(), bytes));
     EXPECT_EQ(bytes, std::string(28, 'x'));
-    ::RemoveDirectoryA((path + ".tmp").c_str());
 }
 
 TEST(KData, LoadIgnoresATrailingPartialRecordAndAMissingFile)
@@ -160,6 +163,95 @@ TEST(KData, RequestWindows)
     }
 }
 
+// Bars a reply may carry: inside the window asked for (a day's tolerance at
+// either edge), with prices a market has. Anything else refuses the reply.
+TEST(KData, RepliesWithBarsNoMarketHasChangeNothing)
+{
+    const int32_t now = T(2026, 12, 10, 15, 30);
+    ScopedServerTime server(now);
+    const int32_t last = T(2026, 12, 8);
+    struct Case
+    {
+        const char* name;
+        WireBar bar;
+        int count; // bars held afterwards: 1 when the reply is refused
+    };
+    const Case cases[] = {
+        { "the next day", MakeWireBar(T(2026, 12, 9), 10, 11, 9, 10.5, 100, 1000), 2 },
+        { "a day before the window, stamped otherwise", MakeWireBar(last - 80000, 10, 11, 9, 10.5, 1, 1), 3 },
+        { "in 2037", MakeWireBar(2130000000, 10, 11, 9, 10.5, 100, 1000), 1 },
+        { "in 1902 (negative)", MakeWireBar(-2130000000, 10, 11, 9, 10.5, 100, 1000), 1 },
+        { "years before the window", MakeWireBar(T(2020, 1, 6), 10, 11, 9, 10.5, 100, 1000), 1 },
+        { "a high below the low", MakeWireBar(T(2026, 12, 9), 10, 8.5, 9, 10.5, 100, 1000), 1 },
+        { "a price of zero", MakeWireBar(T(2026, 12, 9), 0, 11, 0, 10.5, 100, 1000), 1 },
+        { "a price beyond any market", MakeWireBar(T(2026, 12, 9), 10, 2147483.648, 9, 10.5, 100, 1000), 1 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RecordingDataProvider provider;
+        ScopedDataProvider scope(&provider);
+        CKData day;
+        day.SetKey(0x600000);
+        MergeReply(day, { MakeWireBar(last, 10, 11, 9, 10, 100, 1000) });
+        ASSERT_EQ(day.RequestData(0), 1);
+        ASSERT_EQ(provider.requests.size(), 1u);
+        const std::string reply = BarReply({ MakeWireBar(T(2026, 12, 9), 10, 11, 9, 10, 1, 1), c.bar });
+        provider.Complete(0, &reply);
+        EXPECT_EQ(day.GetCount(), c.count);
+        if (c.count == 1) {
+            EXPECT_EQ(day.GetLastTime(), last);
+            // The next update still starts at the last good bar.
+            ASSERT_EQ(day.RequestData(0), 1);
+            EXPECT_EQ(provider.requests[1].from, static_cast<uint32_t>(last));
+            provider.Complete(1, nullptr);
+        }
+    }
+}
+
+TEST(KData, SeriesLongerThanTheLongestHistoryAreRefused)
+{
+    TempDirectory dir;
+    const std::string path = dir.Path() + "1.day";
+    std::string bytes;
+    for (size_t i = 0; i <= MarketBounds::kDayBars; ++i)
+        AppendPod(bytes, MakeBar(T(1990, 12, 19) + static_cast<int32_t>(i) * 86400, 10, 11, 9, 10));
+    ASSERT_TRUE(WriteTestFile(path, bytes));
+    CKData day;
+    EXPECT_EQ(day.Load(path.c_str(), 1), 0);
+    EXPECT_EQ(day.GetCount(), 0);
+    EXPECT_EQ(day.HasData(), 0);
+    std::vector<WireBar> bars;
+    for (size_t i = 0; i <= MarketBounds::kDayBars; ++i)
+        bars.push_back(MakeWireBar(T(1990, 12, 19) + static_cast<int32_t>(i) * 86400, 10, 11, 9, 10, 1, 1));
+    CMemoryStream stream;
+    FillStream(stream, BarReply(bars));
+    EXPECT_EQ(day.Merge(1, &stream), 0);
+    EXPECT_EQ(day.GetCount(), 0);
+    EXPECT_EQ(day.IsDirty(), 0);
+}
+
+// A first bar at the very start of the time range: the window of older bars
+// is computed in 64 bits and clamped, never wrapped into the future.
+TEST(KData, HistoryWindowOfAnEarlyFirstBarDoesNotWrap)
+{
+    ScopedServerTime server(T(2026, 12, 10, 15, 30));
+    RecordingDataProvider provider;
+    ScopedDataProvider scope(&provider);
+    TempDirectory dir;
+    const std::string path = dir.Path() + "1.day";
+    std::string bytes;
+    AppendPod(bytes, MakeBar(INT32_MIN + 5, 10, 11, 9, 10));
+    AppendPod(bytes, MakeBar(T(2026, 12, 9), 10, 11, 9, 10));
+    ASSERT_TRUE(WriteTestFile(path, bytes));
+    CKData day;
+    ASSERT_EQ(day.Load(path.c_str(), 1), 1);
+    ASSERT_EQ(day.RequestData(1), 1);
+    ASSERT_EQ(provider.requests.size(), 1u);
+    EXPECT_EQ(provider.requests[0].from, 0u);
+    EXPECT_EQ(provider.requests[0].to, 0u);
+    provider.Complete(0, nullptr);
+}
+
 struct MergeCase
 {
     const char* name;
@@ -220,6 +312,10 @@ TEST(KData, MergeRefusesMissingAndTruncatedReplies)
     CMemoryStream shortReply;
     FillStream(shortReply, std::string(5, '\0'));
     EXPECT_EQ(day.Merge(kKey, &shortReply), 0);
+    // The two words without a bar: nothing to take, nothing to save.
+    CMemoryStream noBars;
+    FillStream(noBars, BarReply({}));
+    EXPECT_EQ(day.Merge(kKey, &noBars), 0);
     EXPECT_EQ(day.GetCount(), 1);
     EXPECT_EQ(day.IsDirty(), 0);
     // A remainder shorter than one bar is ignored.
@@ -533,27 +629,37 @@ namespace {
 
 TEST(KData, DeletionWaitsForTheDueCallbackAndALateReplyIsNotMerged)
 {
+    ScopedServerTime server(T(2011, 8, 17, 15, 30));
     RecordingDataProvider provider;
     ScopedDataProvider scope(&provider);
     CKData day;
+    CFiveMinData five;
     day.AppendBar(MakeBar(T(2011, 8, 16), 1, 1, 1, 5));
-    ASSERT_EQ(day.RequestData(0), 1);
-    ASSERT_EQ(provider.requests.size(), 1u);
-
-    std::atomic<bool> returned(false);
-    std::thread deleter([&]() {
-        day.BeginDelete();
-        returned = true;
-    });
-    // Once the valid flag is down the deleter is inside its wait; it cannot leave while the reply is due.
-    while (day.IsValid())
-        std::this_thread::yield();
-    EXPECT_FALSE(returned.load());
+    five.AppendBar(MakeBar(T(2011, 8, 16, 15, 0), 1, 1, 1, 5));
+    CKData* const series[] = { &day, &five };
+    std::atomic<int> returned(0);
+    std::vector<std::thread> deleters;
+    for (CKData* s : series) {
+        ASSERT_EQ(s->RequestData(0), 1);
+        deleters.emplace_back([s, &returned]() {
+            s->BeginDelete();
+            ++returned;
+        });
+    }
+    ASSERT_EQ(provider.requests.size(), 2u);
+    // Both replies are held well past the two seconds a bounded wait would give up after.
+    ::Sleep(2500);
+    EXPECT_EQ(returned.load(), 0);
+    EXPECT_FALSE(day.IsValid());
+    EXPECT_FALSE(five.IsValid());
     const std::string reply = BarReply({ MakeWireBar(T(2011, 8, 17), 1, 1, 1, 6, 1, 1) });
     provider.Complete(0, &reply);
-    deleter.join();
-    EXPECT_TRUE(returned.load());
+    provider.Complete(1, &reply);
+    for (std::thread& d : deleters)
+        d.join();
+    EXPECT_EQ(returned.load(), 2);
     EXPECT_EQ(day.GetCount(), 1) << "a reply for a series being deleted is dropped";
+    EXPECT_EQ(five.GetCount(), 1);
     EXPECT_EQ(day.IsRequestPending(), 0);
 }
 

@@ -166,6 +166,48 @@ TEST_F(SeriesEndToEnd, TicksGrowThroughTheDay)
     ticks.Save((dir.Path() + "600000.fbl").c_str());
 }
 
+// A server that answers from the start second sends the last second's trades
+// again with every refresh; they are held once, refresh after refresh.
+TEST_F(SeriesEndToEnd, TickRefreshesFromTheStartSecondDoNotPileUp)
+{
+    market.SetTicksFromStartSecond(true);
+    // A moment whose last traded second holds two trades.
+    int32_t clock = 0;
+    for (int minute = 20; minute <= 240 && !clock; ++minute) {
+        const int32_t at = SimMarketSeries::MinuteEnd(T(2026, 12, 10), minute);
+        market.SetClock(at);
+        const std::vector<WireTick> ticks = market.Ticks(kKey);
+        if (ticks.size() >= 2 && ticks[ticks.size() - 2].time == ticks.back().time)
+            clock = at;
+    }
+    ASSERT_NE(clock, 0);
+    ServerTime::Set(clock);
+    const size_t served = market.Ticks(kKey).size();
+    CFenbiData ticks;
+    ticks.SetKey(kKey);
+    for (int refresh = 0; refresh < 4; ++refresh) {
+        ASSERT_EQ(ticks.RequestData(0), 1);
+        ASSERT_TRUE(WaitForReply(ticks));
+        ASSERT_EQ(static_cast<size_t>(ticks.GetCount()), served) << "refresh " << refresh;
+    }
+    EXPECT_EQ(simulator.RequestLog().back().value, static_cast<uint32_t>(clock));
+    float last = 0, outer = 0, inner = 0;
+    ticks.GetOuterInnerVolume(&last, &outer, &inner);
+    EXPECT_EQ(outer + inner, last - ticks.GetTick(0).volume);
+
+    // Later in the day the new trades join once, and so does the file.
+    market.SetClock(clock + 1800);
+    ServerTime::Set(clock + 1800);
+    ASSERT_EQ(ticks.RequestData(0), 1);
+    ASSERT_TRUE(WaitForReply(ticks));
+    EXPECT_EQ(static_cast<size_t>(ticks.GetCount()), market.Ticks(kKey).size());
+    const std::string path = dir.Path() + "600000.fbl";
+    ASSERT_EQ(ticks.Save(path.c_str()), 1);
+    std::string bytes;
+    ASSERT_TRUE(ReadWholeFile(path.c_str(), bytes));
+    EXPECT_EQ(bytes.size(), sizeof(TickFileHeader) + market.Ticks(kKey).size() * sizeof(TickRecord));
+}
+
 TEST_F(SeriesEndToEnd, F10TextWithItsSections)
 {
     InitF10SectionTitles();

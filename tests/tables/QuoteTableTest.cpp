@@ -1,6 +1,7 @@
 // The quote table: replies, the refresh requests, counting, file round trip.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 
@@ -25,7 +26,10 @@ std::string QuoteReply(int32_t word1, int32_t word2, const std::vector<WireQuote
     int serial = 0;
     for (const WireQuote& q : quotes) {
         b.I32(serial++).U32(q.key).U32(q.last).U32(1500).U32(2500).U32(q.previousClose);
-        b.U32(q.previousClose).U32(q.last + 100).U32(q.last > 100 ? q.last - 100 : 0);
+        // The day's range holds the open (the previous close here) and the last price.
+        const uint32_t high = std::max(q.last, q.previousClose) + 100;
+        const uint32_t low = std::min(q.last, q.previousClose);
+        b.U32(q.previousClose).U32(high).U32(low > 100 ? low - 100 : 0);
     }
     return b.data;
 }
@@ -98,10 +102,14 @@ TEST(QuoteTable, MergeConvertsAndReplacesTheWholeTable)
     EXPECT_EQ(table.GetQuoteCount(), 1u);
     EXPECT_FALSE(table.GetQuote(0x600000, q));
 
-    FillStream(stream, std::string("\x05\x00", 2)); // shorter than its header: emptied all the same
-    ASSERT_EQ(table.Merge(0, &stream), 1);
-    EXPECT_EQ(table.GetQuoteCount(), 0u);
-    EXPECT_EQ(table.GetReplyValue(), 5);
+    // Without quotes a reply is no table: the one held stays, header words included.
+    for (const std::string& empty : { std::string("\x05\x00", 2), QuoteReply(5, 46, {}) }) {
+        FillStream(stream, empty);
+        EXPECT_EQ(table.Merge(0, &stream), 0);
+        EXPECT_EQ(table.GetQuoteCount(), 1u);
+        EXPECT_EQ(table.GetReplyValue(), 3);
+        EXPECT_EQ(table.GetNextUpdateStart(), 45);
+    }
     EXPECT_EQ(table.Merge(0, nullptr), 0);
     table.SetRequestPending(0);
 }
@@ -321,9 +329,9 @@ TEST(QuoteTable, AsyncRefreshThroughTheTransport)
     }
     EXPECT_GT(moved, static_cast<int>(second.size()) / 2);
 
-    // A reply without records empties the table and still tells the observer.
-    // (A body of length 0 means failure on the wire, so the reply travels with
-    // a compression flag other than 0 and 1: the body alone, header words inside.)
+    // A reply without records is no table: the one held stays, and nobody is
+    // told. (A body of length 0 means failure on the wire, so the reply travels
+    // with a compression flag other than 0 and 1: the body alone, header words inside.)
     market.simulator.SetHandler(0x202, [](const SimRequest&) {
         SimReply reply;
         reply.body = Bytes().I32(1).I32(5).data;
@@ -331,19 +339,21 @@ TEST(QuoteTable, AsyncRefreshThroughTheTransport)
     });
     market.simulator.SetCompression(2);
     const int before = notices.count;
+    const size_t held = table.GetQuoteCount();
+    const int32_t start = table.GetNextUpdateStart();
     EXPECT_EQ(table.RequestAsync(), 1);
-    ASSERT_TRUE(notices.Wait());
+    ASSERT_TRUE(market.simulator.WaitForRequests(3, 30000));
     ASSERT_TRUE(WaitNotPending(table));
-    EXPECT_EQ(notices.count, before + 1);
-    EXPECT_EQ(table.GetQuoteCount(), 0u);
-    EXPECT_EQ(table.GetNextUpdateStart(), 5);
+    EXPECT_EQ(notices.count, before);
+    EXPECT_EQ(table.GetQuoteCount(), held);
+    EXPECT_EQ(table.GetNextUpdateStart(), start);
 
     // A failed refresh keeps the table and tells nobody.
     market.simulator.SetFault(SimFault::LengthZero);
     EXPECT_EQ(table.RequestAsync(), 1);
     ASSERT_TRUE(market.simulator.WaitForRequests(4, 30000));
     ASSERT_TRUE(WaitNotPending(table));
-    EXPECT_EQ(notices.count, before + 1);
+    EXPECT_EQ(notices.count, before);
     table.SetNotifier(nullptr);
     CDownLoaderManager::ReleaseInstance(); // no callback may outlive the table
 }

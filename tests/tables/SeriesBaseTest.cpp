@@ -37,6 +37,8 @@ public:
         ++merges;
         mergedKey = key;
         mergedBytes = stream ? stream->GetSize() : -1;
+        if (!takes)
+            return 0;
         m_dirty.store(1);
         m_active.store(1);
         return 1;
@@ -44,6 +46,7 @@ public:
     int IsValid() override { return valid; }
 
     int valid = 1;
+    int takes = 1; // 0: every reply is refused
     int merges = 0;
     uint32_t mergedKey = 0;
     int mergedBytes = 0;
@@ -55,6 +58,7 @@ struct CompletionCase
     int ok;
     int valid;
     bool withNotifier;
+    int takes;
     int expectMerges;
     int expectNotices;
 };
@@ -64,10 +68,11 @@ struct CompletionCase
 TEST(SeriesBase, CompletionMergesNotifiesAndAlwaysClearsPending)
 {
     const CompletionCase cases[] = {
-        { "success", 1, 1, true, 1, 1 },
-        { "failure leaves the series alone", 0, 1, true, 0, 0 },
-        { "invalid series drops the reply", 1, 0, true, 0, 0 },
-        { "no notifier: merge, nobody told", 1, 1, false, 1, 0 },
+        { "success", 1, 1, true, 1, 1, 1 },
+        { "failure leaves the series alone", 0, 1, true, 1, 0, 0 },
+        { "invalid series drops the reply", 1, 0, true, 1, 0, 0 },
+        { "no notifier: merge, nobody told", 1, 1, false, 1, 1, 0 },
+        { "a refused reply: nothing changed, nobody told", 1, 1, true, 0, 1, 0 },
     };
     for (const CompletionCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -76,6 +81,7 @@ TEST(SeriesBase, CompletionMergesNotifiesAndAlwaysClearsPending)
         series.SetKind(kSeriesDay);
         series.SetKey(0x1000001);
         series.valid = c.valid;
+        series.takes = c.takes;
         if (c.withNotifier)
             series.SetNotifier(&notifier);
         series.RequestData(0);
@@ -88,7 +94,7 @@ TEST(SeriesBase, CompletionMergesNotifiesAndAlwaysClearsPending)
         EXPECT_EQ(series.IsRequestPending(), 0);
         EXPECT_EQ(series.merges, c.expectMerges);
         EXPECT_EQ(notifier.calls, c.expectNotices);
-        EXPECT_EQ(series.IsDirty(), c.expectMerges);
+        EXPECT_EQ(series.IsDirty(), c.expectMerges && c.takes);
         if (c.expectMerges) {
             EXPECT_EQ(series.mergedKey, 0x1000001u);
             EXPECT_EQ(series.mergedBytes, 8);

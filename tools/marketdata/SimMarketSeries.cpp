@@ -46,6 +46,7 @@ bool IsWeekday(int32_t day)
 SimMarketSeries::SimMarketSeries(uint32_t seed)
     : m_seed(seed)
     , m_clock(0)
+    , m_ticksFromStartSecond(false)
 {
 }
 
@@ -264,7 +265,9 @@ std::vector<WireTick> SimMarketSeries::Ticks(uint32_t key) const
             volume += v;
             amount += v * 100.0 * (index ? 10.0 : price);
             WireTick tick;
-            tick.time = m == 0 ? MinuteEnd(day, 0) : MinuteEnd(day, m) - 60 + 60 * (j + 1) / count;
+            // In a minute of three or more trades the last two share a second, as busy seconds do.
+            const int slot = count >= 3 && j == count - 2 ? j + 1 : j;
+            tick.time = m == 0 ? MinuteEnd(day, 0) : MinuteEnd(day, m) - 60 + 60 * (slot + 1) / count;
             tick.price = Thousandths(price);
             tick.volume = static_cast<uint32_t>(volume);
             tick.amount = static_cast<uint32_t>(amount / 1000);
@@ -568,7 +571,7 @@ SimReply SimMarketSeries::TicksReply(const SimRequest& request) const
     const int32_t after = static_cast<int32_t>(request.value);
     std::string ticks;
     for (const WireTick& tick : Ticks(request.key)) {
-        if (tick.time > after)
+        if (tick.time > after || (tick.time == after && m_ticksFromStartSecond.load()))
             AppendPod(ticks, tick);
     }
     if (ticks.empty())

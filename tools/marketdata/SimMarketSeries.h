@@ -25,6 +25,10 @@ public:
 
     explicit SimMarketSeries(uint32_t seed = 20260101);
 
+    // Tick requests are answered with the ticks after the start second, or,
+    // switched on, with those of the start second too, as some servers do.
+    void SetTicksFromStartSecond(bool inclusive) { m_ticksFromStartSecond.store(inclusive); }
+
     // The simulated clock (UTC seconds); 0 follows the real clock.
     void SetClock(int32_t now) { m_clock.store(now); }
     int32_t Now() const;
@@ -90,4 +94,5 @@ private:
 
     uint32_t m_seed;
     std::atomic<int32_t> m_clock;
+    std::atomic<bool> m_ticksFromStartSecond;
 };

@@ -374,7 +374,7 @@ SimReply SimMarketTables::QuotesReply()
         double last = (previousClose > 0 ? previousClose : reference) * (1.0 + change);
         if (s.key == kSuspendedKey)
             last = 0;
-        const double open = reference * (1.0 + static_cast<double>((h >> 12) % 41 - 20) / 1000.0);
+        const double open = reference * (1.0 + static_cast<double>(static_cast<int>((h >> 12) % 41) - 20) / 1000.0);
         const double high = std::max(open, last) * 1.01;
         const double low = (last > 0 ? std::min(open, last) : open) * 0.99;
         const uint32_t volume = s.key == kSuspendedKey ? 0 : (1000 + (h >> 8) % 100000) * (refresh + 1);

@@ -1,0 +1,130 @@
+// What the market simulator serves is what a real market could hold: prices
+// positive and ordered (the low below open and close, the high above them),
+// volumes that only grow through the day, times inside the trading session.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "data/MarketTime.h"
+#include "tests/support/SeriesFixtures.h"
+#include "tools/marketdata/SimMarketSeries.h"
+#include "tools/marketdata/SimMarketTables.h"
+
+namespace {
+
+// No security of this market trades anywhere near this, in thousandths.
+const uint32_t kPriceCeiling = 100000u * 1000u;
+
+struct Prices
+{
+    uint32_t open, high, low, close;
+};
+
+// The problems of one price record, empty when there is none.
+std::string CheckPrices(const Prices& p, bool closeMayBeZero)
+{
+    std::string problems;
+    auto problem = [&problems](const char* text) { problems += std::string(text) + "; "; };
+    if (p.open == 0 || p.high == 0 || p.low == 0)
+        problem("open, high and low must be positive");
+    if (p.close == 0 && !closeMayBeZero)
+        problem("close must be positive");
+    if (p.high > kPriceCeiling)
+        problem("high beyond any real price");
+    if (p.high < p.open || p.high < p.low || p.high < p.close)
+        problem("high below open, close or low");
+    if (p.low > p.open || (p.close > 0 && p.low > p.close))
+        problem("low above open or close");
+    return problems;
+}
+
+// Minutes since midnight in exchange time.
+int MinuteOfDay(int32_t time)
+{
+    return HourOfTime(time) * 60 + MinuteOfTime(time);
+}
+
+bool InSession(int32_t time)
+{
+    const int m = MinuteOfDay(time);
+    const int second = time % 60;
+    const bool morning = m >= 9 * 60 + 30 && (m < 11 * 60 + 30 || (m == 11 * 60 + 30 && second == 0));
+    const bool afternoon = m >= 13 * 60 && (m < 15 * 60 || (m == 15 * 60 && second == 0));
+    return morning || afternoon;
+}
+
+TEST(SimMarketRealism, QuotesOfEveryRefresh)
+{
+    SimMarketTables tables;
+    for (int refresh = 0; refresh < 4; ++refresh) {
+        const SimReply reply = tables.QuotesReply();
+        ASSERT_EQ(reply.body.size(), tables.Securities().size() * 36);
+        for (size_t at = 0; at + 36 <= reply.body.size(); at += 36) {
+            uint32_t f[9];
+            std::memcpy(f, reply.body.data() + at, sizeof(f));
+            const uint32_t key = f[1];
+            const uint32_t last = f[2], previousClose = f[5];
+            SCOPED_TRACE(testing::Message() << std::hex << key << " refresh " << refresh);
+            // The deliberate cases: a suspended security without a last price,
+            // a new listing without a previous close.
+            EXPECT_EQ(last == 0, key == SimMarketTables::kSuspendedKey);
+            EXPECT_EQ(previousClose == 0, key == SimMarketTables::kNewListingKey);
+            EXPECT_EQ(CheckPrices(Prices { f[6], f[7], f[8], last }, key == SimMarketTables::kSuspendedKey), "");
+            EXPECT_LE(previousClose, kPriceCeiling);
+            EXPECT_EQ(f[3] == 0, key == SimMarketTables::kSuspendedKey) << "volume";
+        }
+    }
+}
+
+TEST(SimMarketRealism, BarsAndTicksOfEverySecurity)
+{
+    SimMarketTables tables;
+    SimMarketSeries series;
+    // A Thursday afternoon, the session under way.
+    const int32_t now = T(2026, 12, 10, 14, 7);
+    series.SetClock(now);
+    const int32_t from = T(2026, 11, 20);
+    // Every index and every fifth other security: all kinds of price paths, in a few seconds.
+    size_t serial = 0;
+    for (const SimSecurity& s : tables.Securities()) {
+        if (!s.index && serial++ % 5 != 0)
+            continue;
+        SCOPED_TRACE(testing::Message() << std::hex << s.key);
+        const std::vector<WireBar> days = series.DayBars(s.key, from, now);
+        ASSERT_FALSE(days.empty());
+        for (const WireBar& b : days) {
+            EXPECT_EQ(CheckPrices(Prices { b.open, b.high, b.low, b.close }, false), "") << b.time;
+            EXPECT_EQ(HourOfTime(b.time), 0);
+            EXPECT_EQ(MinuteOfTime(b.time), 0);
+            EXPECT_GT(b.volume, 0u);
+        }
+        const std::vector<WireBar> fives = series.FiveMinuteBars(s.key, T(2026, 12, 9), now);
+        ASSERT_FALSE(fives.empty());
+        for (const WireBar& b : fives) {
+            EXPECT_EQ(CheckPrices(Prices { b.open, b.high, b.low, b.close }, false), "") << b.time;
+            EXPECT_TRUE(InSession(b.time) && MinuteOfDay(b.time) >= 9 * 60 + 35 && b.time <= now) << b.time;
+        }
+        const std::vector<WireTick> ticks = series.Ticks(s.key);
+        ASSERT_FALSE(ticks.empty());
+        uint32_t volume = 0;
+        int32_t time = 0;
+        for (const WireTick& t : ticks) {
+            EXPECT_TRUE(InSession(t.time) && t.time <= now && SameTradingDay(t.time, now)) << t.time;
+            EXPECT_GT(t.price, 0u);
+            EXPECT_LE(t.price, kPriceCeiling);
+            EXPECT_GE(t.volume, volume) << "cumulative volume";
+            EXPECT_GE(t.time, time);
+            volume = t.volume;
+            time = t.time;
+        }
+        const WireTickHeader h = series.TickHeader(s.key);
+        EXPECT_EQ(CheckPrices(Prices { h.open, h.high, h.low, h.last }, false), "");
+        EXPECT_EQ(h.time, ticks.back().time);
+        EXPECT_EQ(h.totalVolume, ticks.back().volume);
+        EXPECT_GT(h.previousClose, 0u);
+    }
+}
+
+} // namespace
