@@ -45,7 +45,7 @@ public:
     void SetAutoDelete(bool autoDelete) { m_autoDelete = autoDelete; }
 
     // The tick source of the fade (GetTickCount); tests inject their own.
-    void SetClock(DWORD (*clock)()) { m_clock = clock ? clock : &::GetTickCount; }
+    void SetClock(DWORD(WINAPI* clock)()) { m_clock = clock ? clock : &::GetTickCount; }
     const FadeState& GetFadeState() const { return m_fade; }
     bool IsFadeTimerRunning() const { return m_timerRunning; }
 
@@ -130,5 +130,5 @@ private:
     uint32_t m_divisor = 13;
     int m_frameWidth = 0;
     CHandleOwner<HCURSOR, CCursorTraits> m_cursor;
-    DWORD (*m_clock)() = &::GetTickCount;
+    DWORD(WINAPI* m_clock)() = &::GetTickCount;
 };

@@ -94,7 +94,7 @@ COLORREF RenderedCentre(HWND hwnd)
 }
 
 DWORD g_now = 1000;
-DWORD TestClock()
+DWORD WINAPI TestClock()
 {
     return g_now;
 }
