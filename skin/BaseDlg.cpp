@@ -33,6 +33,12 @@ LRESULT CBaseDlg::EndDialogCancel(WORD, WORD, HWND, BOOL&)
     return 0;
 }
 
+LRESULT CBaseDlg::EndDialogOk(WORD, WORD, HWND, BOOL&)
+{
+    ::EndDialog(m_dialog, IDOK);
+    return 0;
+}
+
 LRESULT CBaseDlg::OnPaint(UINT, WPARAM wp, LPARAM, BOOL& handled)
 {
     if (wp) {

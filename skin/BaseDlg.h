@@ -36,6 +36,8 @@ public:
 
     // Ends the dialog with IDCANCEL; the skinned dialogs' shared Cancel handler.
     LRESULT EndDialogCancel(WORD, WORD, HWND, BOOL&);
+    // Ends the dialog with IDOK; the shared OK handler of the dialogs that need no checks.
+    LRESULT EndDialogOk(WORD, WORD, HWND, BOOL&);
 
     BEGIN_MSG_MAP(CBaseDlg)
         m_dialog = hWnd;

@@ -98,6 +98,7 @@ public:
     BEGIN_MSG_MAP(CSkinnedDialog)
         MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
         COMMAND_ID_HANDLER(kCancelId, EndDialogCancel)
+        COMMAND_ID_HANDLER(kOkId, EndDialogOk)
         CHAIN_MSG_MAP(CBaseDlg)
     END_MSG_MAP()
 
@@ -170,6 +171,14 @@ TEST(BaseDlg, DialogFromAnInMemoryTemplateWearsTheFrameAndEndsFromItsCloseButton
         EXPECT_EQ(dialog.GetFrame().GetMetrics().titleHeight, kTitleHeight);
     }
     EXPECT_EQ(g_controlsDeleted, 3);
+}
+
+TEST(BaseDlg, TheSharedOkHandlerEndsWithIdOk)
+{
+    DialogTemplate dialogTemplate;
+    CSkinnedDialog dialog;
+    dialog.onInit = [](CSkinnedDialog& d) { ::PostMessageA(d.GetDlgItem(kOkId), BM_CLICK, 0, 0); };
+    EXPECT_EQ(dialog.DoModalIndirect(dialogTemplate.Get(), nullptr), IDOK);
 }
 
 TEST(BaseDlg, PaintWithoutADcOnlyValidates)
