@@ -1,6 +1,7 @@
 // The built-in workers against reference values computed by plain double loops
 // (tools/formula_ref.py) over hand-made bars and a 2,000-bar random walk.
 #include "formula/FormulaKernels.h"
+#include "tests/formula/ReferenceTable.h"
 
 #include <gtest/gtest.h>
 
@@ -20,42 +21,6 @@ using Series = std::vector<float>;
 
 // A marker no worker computes here: an element left unwritten shows as it.
 const float kUnwritten = 12345.0f;
-
-struct ReferenceTable
-{
-    std::vector<std::string> names;
-    std::map<std::string, Series> columns;
-    int count = 0;
-
-    const Series& operator[](const std::string& name) const { return columns.at(name); }
-};
-
-ReferenceTable LoadReference(const char* resource)
-{
-    ReferenceTable table;
-    HRSRC found = ::FindResourceA(nullptr, resource, MAKEINTRESOURCEA(10)); // RT_RCDATA
-    if (!found)
-        return table;
-    HGLOBAL loaded = ::LoadResource(nullptr, found);
-    const char* bytes = static_cast<const char*>(::LockResource(loaded));
-    std::istringstream text(std::string(bytes, ::SizeofResource(nullptr, found)));
-    std::string line;
-    std::getline(text, line);
-    std::istringstream header(line);
-    for (std::string name; std::getline(header, name, ',');)
-        table.names.push_back(name);
-    while (std::getline(text, line)) {
-        if (line.empty())
-            continue;
-        std::istringstream row(line);
-        size_t column = 0;
-        for (std::string cell; std::getline(row, cell, ',') && column < table.names.size(); ++column)
-            table.columns[table.names[column]].push_back(
-                cell == "inv" ? kInvalidValue : std::strtof(cell.c_str(), nullptr));
-        ++table.count;
-    }
-    return table;
-}
 
 using Worker = std::function<void(const ReferenceTable&, float*)>;
 
@@ -252,7 +217,7 @@ class FormulaReference : public ::testing::TestWithParam<const char*>
 
 TEST_P(FormulaReference, WorkersMatchTheReferenceLoops)
 {
-    const ReferenceTable table = LoadReference(GetParam());
+    const ReferenceTable table = LoadReferenceTable(GetParam());
     ASSERT_GT(table.count, 0) << "reference resource " << GetParam() << " missing";
     const auto cases = Cases();
     std::map<std::string, bool> known;

@@ -9,6 +9,7 @@
 #include "formula/FormulaManager.h"
 #include "formula/IndicatorPainter.h"
 #include "formula/ScriptAcceptor.h"
+#include "tests/formula/ReferenceTable.h"
 #include "tests/support/OffscreenCanvas.h"
 #include "tests/support/SeriesFixtures.h"
 #include "tools/marketdata/SimMarketSeries.h"
@@ -25,45 +26,12 @@
 
 namespace {
 
-struct IndicatorTable
-{
-    std::vector<std::string> names;
-    std::map<std::string, std::vector<float>> columns;
-    int count = 0;
-};
-
-IndicatorTable LoadIndicators()
-{
-    IndicatorTable table;
-    HRSRC found = ::FindResourceA(nullptr, "FORMULA_REFERENCE_INDICATORS", MAKEINTRESOURCEA(10)); // RT_RCDATA
-    if (!found)
-        return table;
-    const char* bytes = static_cast<const char*>(::LockResource(::LoadResource(nullptr, found)));
-    std::istringstream text(std::string(bytes, ::SizeofResource(nullptr, found)));
-    std::string line;
-    std::getline(text, line);
-    std::istringstream header(line);
-    for (std::string name; std::getline(header, name, ',');)
-        table.names.push_back(name);
-    while (std::getline(text, line)) {
-        if (line.empty())
-            continue;
-        std::istringstream row(line);
-        size_t column = 0;
-        for (std::string cell; std::getline(row, cell, ',') && column < table.names.size(); ++column)
-            table.columns[table.names[column]].push_back(
-                cell == "inv" ? kInvalidValue : std::strtof(cell.c_str(), nullptr));
-        ++table.count;
-    }
-    return table;
-}
-
 class IndicatorEndToEnd : public ::testing::TestWithParam<const char*>
 {
 protected:
     static void SetUpTestSuite()
     {
-        s_table = new IndicatorTable(LoadIndicators());
+        s_table = new ReferenceTable(LoadReferenceTable("FORMULA_REFERENCE_INDICATORS"));
         std::string plain = SimMarketSeries().FormulaBody();
         ApplyFormulaCipher(reinterpret_cast<uint8_t*>(&plain[0]), plain.size());
         s_library = new FormulaLibrary();
@@ -78,20 +46,20 @@ protected:
     void SetUp() override
     {
         ASSERT_GT(s_table->count, 100);
-        const IndicatorTable& t = *s_table;
+        const ReferenceTable& t = *s_table;
         for (int i = 0; i < t.count; ++i) {
             stock.GetDayData().AppendBar(MakeBar(T(2020, 1, 1) + i * 86400, t.columns.at("O")[i],
                 t.columns.at("H")[i], t.columns.at("L")[i], t.columns.at("C")[i], t.columns.at("V")[i]));
         }
     }
 
-    static IndicatorTable* s_table;
+    static ReferenceTable* s_table;
     static FormulaLibrary* s_library;
     CStock stock { 0x600000 };
     IndicatorPainter painter;
 };
 
-IndicatorTable* IndicatorEndToEnd::s_table = nullptr;
+ReferenceTable* IndicatorEndToEnd::s_table = nullptr;
 FormulaLibrary* IndicatorEndToEnd::s_library = nullptr;
 
 }
