@@ -7,11 +7,14 @@
 #include "net/QuoteProtocol.h"
 #include "net/ReplyMemoryBudget.h"
 
-int InflateBuffer(
-    const uint8_t* data, uint32_t length, uint8_t** out, uint32_t* outLength, uint32_t maxOutput)
+namespace {
+
+// Runs zlib over the whole body one step at a time and hands each step's output
+// to `take`, which answers false when it cannot keep it (Z_MEM_ERROR). Returns 0
+// only when the stream ended cleanly.
+template <typename Take>
+int InflateSteps(const uint8_t* data, uint32_t length, Take&& take)
 {
-    *out = nullptr;
-    *outLength = 0;
     z_stream zs;
     std::memset(&zs, 0, sizeof(zs));
     zs.next_in = const_cast<Bytef*>(data);
@@ -20,9 +23,6 @@ int InflateBuffer(
         return Z_MEM_ERROR;
 
     uint8_t step[kInflateStep];
-    uint8_t* block = nullptr;
-    uint32_t total = 0;
-    uint32_t capacity = 0;
     int result = 0;
     for (;;) {
         zs.next_out = step;
@@ -37,26 +37,9 @@ int InflateBuffer(
             break;
         }
         const uint32_t produced = kInflateStep - zs.avail_out;
-        if (produced > 0) {
-            if (produced > maxOutput - total) {
-                result = Z_MEM_ERROR;
-                break;
-            }
-            if (total + produced > capacity) {
-                // Doubling keeps large bodies from being copied once per step.
-                uint32_t wanted = capacity < kInflateStep ? kInflateStep : capacity;
-                while (wanted < total + produced)
-                    wanted = wanted > maxOutput / 2 ? maxOutput : wanted * 2;
-                uint8_t* grown = static_cast<uint8_t*>(std::realloc(block, wanted));
-                if (!grown) {
-                    result = Z_MEM_ERROR;
-                    break;
-                }
-                block = grown;
-                capacity = wanted;
-            }
-            std::memcpy(block + total, step, produced);
-            total += produced;
+        if (produced > 0 && !take(step, produced)) {
+            result = Z_MEM_ERROR;
+            break;
         }
         if (zs.avail_out != 0) {
             // Z_BUF_ERROR (no progress possible) lands here too: the input ended early.
@@ -65,6 +48,37 @@ int InflateBuffer(
         }
     }
     inflateEnd(&zs);
+    return result;
+}
+
+} // namespace
+
+int InflateBuffer(
+    const uint8_t* data, uint32_t length, uint8_t** out, uint32_t* outLength, uint32_t maxOutput)
+{
+    *out = nullptr;
+    *outLength = 0;
+    uint8_t* block = nullptr;
+    uint32_t total = 0;
+    uint32_t capacity = 0;
+    const int result = InflateSteps(data, length, [&](const uint8_t* step, uint32_t produced) {
+        if (produced > maxOutput - total)
+            return false;
+        if (total + produced > capacity) {
+            // Doubling keeps large bodies from being copied once per step.
+            uint32_t wanted = capacity < kInflateStep ? kInflateStep : capacity;
+            while (wanted < total + produced)
+                wanted = wanted > maxOutput / 2 ? maxOutput : wanted * 2;
+            uint8_t* grown = static_cast<uint8_t*>(std::realloc(block, wanted));
+            if (!grown)
+                return false;
+            block = grown;
+            capacity = wanted;
+        }
+        std::memcpy(block + total, step, produced);
+        total += produced;
+        return true;
+    });
     if (result != 0) {
         std::free(block);
         return result;
@@ -77,61 +91,25 @@ int InflateBuffer(
 int InflateToStream(
     const uint8_t* data, uint32_t length, CMemoryStream& out, uint32_t maxOutput, ReplyMemoryCharge& charge)
 {
-    z_stream zs;
-    std::memset(&zs, 0, sizeof(zs));
-    zs.next_in = const_cast<Bytef*>(data);
-    zs.avail_in = length;
-    if (inflateInit(&zs) != Z_OK)
-        return Z_MEM_ERROR;
-
-    uint8_t step[kInflateStep];
     const int64_t base = out.GetSize();
     int64_t total = 0;
-    int result = 0;
-    for (;;) {
-        zs.next_out = step;
-        zs.avail_out = kInflateStep;
-        int rc = inflate(&zs, Z_NO_FLUSH);
-        if (rc == Z_NEED_DICT || rc == Z_STREAM_ERROR) {
-            result = Z_DATA_ERROR;
-            break;
+    return InflateSteps(data, length, [&](const uint8_t* step, uint32_t produced) {
+        if (produced > maxOutput - total)
+            return false;
+        const int64_t needed = base + total + produced;
+        if (out.GetCapacity() < needed) {
+            // Doubling keeps large bodies from being copied once per step.
+            int64_t wanted = static_cast<int64_t>(out.GetCapacity()) * 2;
+            if (wanted < needed)
+                wanted = needed;
+            if (wanted > base + static_cast<int64_t>(maxOutput))
+                wanted = base + static_cast<int64_t>(maxOutput);
+            if (!charge.GrowTo(static_cast<uint64_t>(wanted)) || out.Reserve(static_cast<int32_t>(wanted)) < needed)
+                return false;
         }
-        if (rc == Z_DATA_ERROR || rc == Z_MEM_ERROR) {
-            result = rc;
-            break;
-        }
-        const uint32_t produced = kInflateStep - zs.avail_out;
-        if (produced > 0) {
-            if (produced > maxOutput - total) {
-                result = Z_MEM_ERROR;
-                break;
-            }
-            const int64_t needed = base + total + produced;
-            if (out.GetCapacity() < needed) {
-                // Doubling keeps large bodies from being copied once per step.
-                int64_t wanted = static_cast<int64_t>(out.GetCapacity()) * 2;
-                if (wanted < needed)
-                    wanted = needed;
-                if (wanted > base + static_cast<int64_t>(maxOutput))
-                    wanted = base + static_cast<int64_t>(maxOutput);
-                if (!charge.GrowTo(static_cast<uint64_t>(wanted))
-                    || out.Reserve(static_cast<int32_t>(wanted)) < needed) {
-                    result = Z_MEM_ERROR;
-                    break;
-                }
-            }
-            if (out.Write(step, static_cast<int32_t>(produced)) != static_cast<int32_t>(produced)) {
-                result = Z_MEM_ERROR;
-                break;
-            }
-            total += produced;
-        }
-        if (zs.avail_out != 0) {
-            // Z_BUF_ERROR (no progress possible) lands here too: the input ended early.
-            result = rc == Z_STREAM_END ? 0 : Z_DATA_ERROR;
-            break;
-        }
-    }
-    inflateEnd(&zs);
-    return result;
+        if (out.Write(step, static_cast<int32_t>(produced)) != static_cast<int32_t>(produced))
+            return false;
+        total += produced;
+        return true;
+    });
 }
