@@ -67,31 +67,27 @@ bool ReadOperand(const FormulaCall& call, int index, SeriesOperand& operand, boo
     return false;
 }
 
-enum class FirstArgument { kSeries, kReturned, kFailed };
-
 // The first argument as a series. A scalar one is the result as it stands; a
-// series without elements fails the call.
-FirstArgument ReadFirst(FormulaCall& call, SeriesView& x)
+// series without elements fails the call. True when that settled the call,
+// with the call's answer in `answer`; false when x holds a series to work on.
+bool SettledByFirst(FormulaCall& call, SeriesView& x, bool& answer)
 {
     if (!call.ReadSeries(0, x)) {
         call.ReturnArgument(0);
-        return FirstArgument::kReturned;
+        answer = true;
+        return true;
     }
-    return x.count == 0 ? FirstArgument::kFailed : FirstArgument::kSeries;
+    answer = false;
+    return x.count == 0;
 }
 
 // X and a count N: worker(x, count, n, out) returns false when it failed.
 template <typename Worker> bool CountedSeries(FormulaCall& call, Worker worker)
 {
     SeriesView x;
-    switch (ReadFirst(call, x)) {
-    case FirstArgument::kReturned:
-        return true;
-    case FirstArgument::kFailed:
-        return false;
-    case FirstArgument::kSeries:
-        break;
-    }
+    bool answer = false;
+    if (SettledByFirst(call, x, answer))
+        return answer;
     int n = 0;
     if (!ReadCount(call, 1, x.count, n))
         return false;
@@ -123,14 +119,9 @@ template <typename Worker, typename Scalar> bool Elementwise(FormulaCall& call, 
 template <typename Worker> bool WholeSeries(FormulaCall& call, Worker worker)
 {
     SeriesView x;
-    switch (ReadFirst(call, x)) {
-    case FirstArgument::kReturned:
-        return true;
-    case FirstArgument::kFailed:
-        return false;
-    case FirstArgument::kSeries:
-        break;
-    }
+    bool answer = false;
+    if (SettledByFirst(call, x, answer))
+        return answer;
     float* out = call.NewSeries(x.count);
     worker(x.data, Length(x), out);
     call.ReturnSeries(out, x.count);
@@ -270,14 +261,9 @@ bool FormulaMA(FormulaCall& call)
 bool FormulaSMA(FormulaCall& call)
 {
     SeriesView x;
-    switch (ReadFirst(call, x)) {
-    case FirstArgument::kReturned:
-        return true;
-    case FirstArgument::kFailed:
-        return false;
-    case FirstArgument::kSeries:
-        break;
-    }
+    bool answer = false;
+    if (SettledByFirst(call, x, answer))
+        return answer;
     int n = 0, m = 0;
     if (!ReadCount(call, 1, x.count, n) || !ReadCount(call, 2, x.count, m))
         return false;
@@ -454,14 +440,9 @@ bool FormulaBARSCOUNT(FormulaCall& call)
 bool FormulaSUMBARS(FormulaCall& call)
 {
     SeriesView x;
-    switch (ReadFirst(call, x)) {
-    case FirstArgument::kReturned:
-        return true;
-    case FirstArgument::kFailed:
-        return false;
-    case FirstArgument::kSeries:
-        break;
-    }
+    bool answer = false;
+    if (SettledByFirst(call, x, answer))
+        return answer;
     double target = 0.0;
     if (!ReadPlainNumber(call, 1, target))
         return false;
@@ -479,14 +460,9 @@ bool FormulaBACKSET(FormulaCall& call)
 bool FormulaDMA(FormulaCall& call)
 {
     SeriesView x;
-    switch (ReadFirst(call, x)) {
-    case FirstArgument::kReturned:
-        return true;
-    case FirstArgument::kFailed:
-        return false;
-    case FirstArgument::kSeries:
-        break;
-    }
+    bool answer = false;
+    if (SettledByFirst(call, x, answer))
+        return answer;
     SeriesView weights;
     const bool seriesWeights = call.ReadSeries(1, weights);
     double weight = 0.0;
@@ -505,14 +481,9 @@ bool FormulaZIG(FormulaCall& call)
 {
     // The host has already put the price series in place of a number 0 to 3.
     SeriesView x;
-    switch (ReadFirst(call, x)) {
-    case FirstArgument::kReturned:
-        return true;
-    case FirstArgument::kFailed:
-        return false;
-    case FirstArgument::kSeries:
-        break;
-    }
+    bool answer = false;
+    if (SettledByFirst(call, x, answer))
+        return answer;
     // A whole percentage, not a count of bars.
     double percent = 0.0;
     if (!ReadPlainNumber(call, 1, percent))
@@ -565,14 +536,9 @@ bool FormulaSLOPE(FormulaCall& call)
 bool FormulaDRAWLINE(FormulaCall& call)
 {
     SeriesView starts;
-    switch (ReadFirst(call, starts)) {
-    case FirstArgument::kReturned:
-        return true;
-    case FirstArgument::kFailed:
-        return false;
-    case FirstArgument::kSeries:
-        break;
-    }
+    bool answer = false;
+    if (SettledByFirst(call, starts, answer))
+        return answer;
     SeriesOperand p1, c2, p2, mode;
     if (!ReadOperand(call, 1, p1, true) || !ReadOperand(call, 2, c2, true) || !ReadOperand(call, 3, p2, true)
         || !ReadOperand(call, 4, mode, true) || mode.IsSeries())
