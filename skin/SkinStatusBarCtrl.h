@@ -80,6 +80,7 @@ public:
         MESSAGE_HANDLER(WM_CREATE, OnCreate)
         MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
         MESSAGE_HANDLER(WM_SIZE, OnSize)
+        MESSAGE_HANDLER(WM_CLOSE, OnClose)
         SETCURSOR_HANDLER(OnSetCursor)
         MOUSE_HANDLER(WM_MOUSEMOVE, OnMouseMove)
         MOUSE_HANDLER(WM_LBUTTONDOWN, OnLButtonDown)
@@ -91,6 +92,8 @@ private:
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled);
     LRESULT OnSize(UINT, WPARAM, LPARAM, BOOL&);
+    // A bar is closed with its frame, never on its own; the font stays until WM_DESTROY.
+    LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
     BOOL OnSetCursor(HWND, UINT, UINT, BOOL& handled);
     void OnMouseMove(UINT, CPoint point, BOOL&);
     void OnLButtonDown(UINT, CPoint point, BOOL&);
