@@ -82,17 +82,18 @@ CRect CSkinMetaFileButton::GlyphRect(int height, bool pressed)
 
 void CSkinMetaFileButton::DrawFace(HDC dc, const RECT& rect, UINT state) const
 {
-    CSaveDC saved(dc);
-    FillSolidRect(dc, rect, ::GetSysColor(COLOR_BTNFACE));
-    const bool pressed = (state & ODS_SELECTED) != 0;
-    const int r = rect.right;
-    const int b = rect.bottom;
+    // The pens outlive the DC state that selects them.
     CPen highlight;
     CPen shadow;
     CPen text;
     highlight.Create(PS_SOLID, 1, ::GetSysColor(COLOR_BTNHIGHLIGHT));
     shadow.Create(PS_SOLID, 1, ::GetSysColor(COLOR_BTNSHADOW));
     text.Create(PS_SOLID, 1, ::GetSysColor(COLOR_BTNTEXT));
+    CSaveDC saved(dc);
+    FillSolidRect(dc, rect, ::GetSysColor(COLOR_BTNFACE));
+    const bool pressed = (state & ODS_SELECTED) != 0;
+    const int r = rect.right;
+    const int b = rect.bottom;
     if (!pressed) {
         ::SelectObject(dc, highlight);
         Line(dc, 0, b - 2, 0, 1);
@@ -213,7 +214,7 @@ LRESULT CSkinFlatTabCtrl::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled)
     if (style & kStyleToolTip) {
         if (m_tooltip.Create(m_hWnd)) {
             m_tooltip.Activate(true);
-            m_tooltip.AddTool(m_hWnd, 0, kToolTipText);
+            m_tooltip.AddTool(m_hWnd, 0, kToolTipText, nullptr, 0);
             m_tooltip.SetMaxTipWidth(0x7FFF);
         }
     }
@@ -488,7 +489,6 @@ void CSkinFlatTabCtrl::DrawTab(HDC dc, int x, int y, const std::string& title, b
     const COLORREF fill = selected ? m_selectedFill : m_unselectedFill;
     const COLORREF textColour = selected ? m_selectedText : m_unselectedText;
 
-    CSaveDC saved(dc);
     CPen outline;
     CBrush brush;
     CPen shadow;
@@ -497,6 +497,7 @@ void CSkinFlatTabCtrl::DrawTab(HDC dc, int x, int y, const std::string& title, b
     brush.CreateSolid(fill);
     shadow.Create(PS_SOLID, 1, ::GetSysColor(COLOR_BTNSHADOW));
     fillPen.Create(PS_SOLID, 1, fill);
+    CSaveDC saved(dc);
     ::SelectObject(dc, outline);
     ::SelectObject(dc, brush);
     ::Polygon(dc, corners, 4);
@@ -524,9 +525,9 @@ void CSkinFlatTabCtrl::DoPaint(HDC dc)
     const int start = GetAreaStart();
     const CRect client(0, 0, m_width, h);
     FillSolidRect(dc, client, m_background);
-    CSaveDC saved(dc);
     CPen black;
     black.Create(PS_SOLID, 1, RGB(0, 0, 0));
+    CSaveDC saved(dc);
     ::SelectObject(dc, black);
     Line(dc, 0, 0, 0, h);
 

@@ -352,7 +352,7 @@ TEST_F(FlatTab, AResizeOrSetCurSelLeavesTheFocusWhereItWas)
     EXPECT_EQ(::GetFocus(), tabs.m_hWnd);
 }
 
-TEST_F(FlatTab, ResizingFreesTheFontsItReplaces)
+TEST_F(FlatTab, ResizingAndPaintingFreeWhatTheyCreate)
 {
     CSkinFlatTabCtrl tabs;
     ASSERT_TRUE(tabs.Create(parent, CRect(0, 80, 200, 100), "FlatTab", kViewStyle, 0, 77));
@@ -361,8 +361,11 @@ TEST_F(FlatTab, ResizingFreesTheFontsItReplaces)
         tabs.MoveWindow(CRect(0, 80, 200, 101 + i));
     PumpPendingMessages();
     const DWORD before = CountGdiObjects();
-    for (int i = 0; i < 40; ++i)
+    CDib32 image;
+    for (int i = 0; i < 40; ++i) {
         tabs.MoveWindow(CRect(0, 80, 200 + i, 100 + i % 5));
+        RenderClient(tabs, image);
+    }
     PumpPendingMessages();
     EXPECT_LE(CountGdiObjects(), before + 2);
 }

@@ -202,6 +202,15 @@ protected:
         if (parent.IsWindow())
             parent.DestroyWindow();
     }
+    // The pointer is moved to the point as well: while the bar holds the
+    // capture, the system may report where the real pointer is.
+    void Mouse(UINT msg, int x, int y)
+    {
+        POINT screen = { x, y };
+        bar.ClientToScreen(&screen);
+        ::SetCursorPos(screen.x, screen.y);
+        bar.SendMessage(msg, msg == WM_LBUTTONUP ? 0 : MK_LBUTTON, At(x, y));
+    }
     void SetRange(int minPos, int maxPos, int pos)
     {
         SCROLLINFO info = {};
@@ -220,13 +229,13 @@ protected:
 
 TEST_F(HScrollbar, HoldingAnArrowSendsAtOnceThenRepeatsWhileThePointerStaysOnIt)
 {
-    bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(5, 5));
+    Mouse(WM_LBUTTONDOWN, 5, 5);
     ASSERT_EQ(parent.notices.size(), 1u);
     EXPECT_EQ(parent.notices[0].code, SB_LINELEFT);
     EXPECT_TRUE(bar.IsRepeating());
     ASSERT_TRUE(PumpUntil([&] { return parent.Count(SB_LINELEFT) >= 3; }, 2000)) << "repeats every 25 ms";
 
-    bar.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, At(100, 5)); // off the arrow
+    Mouse(WM_MOUSEMOVE, 100, 5); // off the arrow
     PumpPendingMessages();
     const size_t paused = parent.Count(SB_LINELEFT);
     ::Sleep(120);
@@ -234,34 +243,34 @@ TEST_F(HScrollbar, HoldingAnArrowSendsAtOnceThenRepeatsWhileThePointerStaysOnIt)
     EXPECT_EQ(parent.Count(SB_LINELEFT), paused) << "paused off the arrow";
     EXPECT_TRUE(bar.IsRepeating()) << "the timer runs until release";
 
-    bar.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, At(6, 6));
+    Mouse(WM_MOUSEMOVE, 6, 6);
     EXPECT_TRUE(PumpUntil([&] { return parent.Count(SB_LINELEFT) > paused; }, 2000)) << "resumes";
 
-    bar.SendMessage(WM_LBUTTONUP, 0, At(6, 6));
+    Mouse(WM_LBUTTONUP, 6, 6);
     EXPECT_FALSE(bar.IsRepeating());
     EXPECT_EQ(parent.notices.back().code, SB_ENDSCROLL);
     EXPECT_EQ(parent.Count(SB_THUMBPOSITION), 0u);
     EXPECT_EQ(bar.GetPressedPart(), -1);
 
     parent.notices.clear();
-    bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(195, 5));
-    bar.SendMessage(WM_LBUTTONUP, 0, At(195, 5));
+    Mouse(WM_LBUTTONDOWN, 195, 5);
+    Mouse(WM_LBUTTONUP, 195, 5);
     EXPECT_EQ(parent.notices, std::vector<ScrollNotice>({ { SB_LINERIGHT, 0 }, { SB_ENDSCROLL, 0 } }));
 }
 
 TEST_F(HScrollbar, AChannelClickTracksOnceAndEndsOnRelease)
 {
-    bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(50, 5));
+    Mouse(WM_LBUTTONDOWN, 50, 5);
     EXPECT_FALSE(bar.IsRepeating()) << "a channel click does not repeat";
     ::Sleep(60);
     PumpPendingMessages();
-    bar.SendMessage(WM_LBUTTONUP, 0, At(50, 5));
+    Mouse(WM_LBUTTONUP, 50, 5);
     const int pos = Bar(0, 100).PositionFromX(50 - 15);
     EXPECT_EQ(parent.notices, std::vector<ScrollNotice>({ { SB_THUMBTRACK, pos }, { SB_ENDSCROLL, 0 } }));
 
     parent.notices.clear();
-    bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(150, 5));
-    bar.SendMessage(WM_LBUTTONUP, 0, At(150, 5));
+    Mouse(WM_LBUTTONDOWN, 150, 5);
+    Mouse(WM_LBUTTONUP, 150, 5);
     EXPECT_EQ(parent.notices,
         std::vector<ScrollNotice>(
             { { SB_THUMBTRACK, Bar(0, 100).PositionFromX(135) }, { SB_ENDSCROLL, 0 } }));
@@ -270,32 +279,32 @@ TEST_F(HScrollbar, AChannelClickTracksOnceAndEndsOnRelease)
 TEST_F(HScrollbar, DraggingTheThumbTracksAndStopsAtTheEnds)
 {
     // Thumb at 85..115 for position 50.
-    bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(90, 5));
+    Mouse(WM_LBUTTONDOWN, 90, 5);
     EXPECT_EQ(bar.GetPressedPart(), 3);
     EXPECT_TRUE(parent.notices.empty()) << "a press on the thumb sends nothing yet";
-    bar.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, At(120, 5));
+    Mouse(WM_MOUSEMOVE, 120, 5);
     ASSERT_EQ(parent.notices.size(), 1u);
     EXPECT_EQ(parent.notices[0], ScrollNotice({ SB_THUMBTRACK, Bar(0, 100).PositionFromX(115) }));
     EXPECT_EQ(bar.GetDragPosition(), 115);
 
-    bar.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, At(184, 5)); // past the end: the thumb stops at 155
+    Mouse(WM_MOUSEMOVE, 184, 5); // past the end: the thumb stops at 155
     EXPECT_EQ(bar.GetDragPosition(), 155);
     EXPECT_EQ(parent.notices.back(), ScrollNotice({ SB_THUMBTRACK, 100 }));
     const size_t atEnd = parent.notices.size();
-    bar.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, At(185, 5));
-    bar.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, At(230, 5)); // outside the channel: ignored
+    Mouse(WM_MOUSEMOVE, 185, 5);
+    Mouse(WM_MOUSEMOVE, 230, 5); // outside the channel: ignored
     EXPECT_EQ(parent.notices.size(), atEnd) << "no further tracking at the end";
 
-    bar.SendMessage(WM_LBUTTONUP, 0, At(230, 5));
+    Mouse(WM_LBUTTONUP, 230, 5);
     ASSERT_EQ(parent.notices.size(), atEnd + 2);
     EXPECT_EQ(parent.notices[atEnd], ScrollNotice({ SB_THUMBPOSITION, 100 }));
     EXPECT_EQ(parent.notices[atEnd + 1].code, SB_ENDSCROLL);
 
     parent.notices.clear();
-    bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(90, 5));
-    bar.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, At(16, 5));
-    bar.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, At(17, 5));
-    bar.SendMessage(WM_LBUTTONUP, 0, At(17, 5));
+    Mouse(WM_LBUTTONDOWN, 90, 5);
+    Mouse(WM_MOUSEMOVE, 16, 5);
+    Mouse(WM_MOUSEMOVE, 17, 5);
+    Mouse(WM_LBUTTONUP, 17, 5);
     EXPECT_EQ(parent.notices,
         std::vector<ScrollNotice>({ { SB_THUMBTRACK, 0 }, { SB_THUMBPOSITION, 0 }, { SB_ENDSCROLL, 0 } }));
 }
@@ -305,9 +314,9 @@ TEST_F(HScrollbar, AThumbWiderThanTheChannelIsNotDrawnAndCannotBeDragged)
     bar.SetBitmaps(nullptr, Solid(200, 15, RGB(0, 0xC0, 0)), Solid(15, 17, RGB(0xC0, 0, 0)),
         Solid(15, 17, RGB(0, 0, 0xC0)));
     for (int x : { 20, 100, 180 }) {
-        bar.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(x, 5));
-        bar.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, At(x + 5, 5));
-        bar.SendMessage(WM_LBUTTONUP, 0, At(x + 5, 5));
+        Mouse(WM_LBUTTONDOWN, x, 5);
+        Mouse(WM_MOUSEMOVE, x + 5, 5);
+        Mouse(WM_LBUTTONUP, x + 5, 5);
     }
     EXPECT_TRUE(parent.notices.empty());
     CDib32 image;
