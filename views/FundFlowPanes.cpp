@@ -13,6 +13,7 @@
 #include "base/Format.h"
 #include "base/GdiObjectCache.h"
 #include "data/Stock.h"
+#include "res/resource.h"
 #include "views/MinuteTimeAxis.h"
 
 namespace {
@@ -27,7 +28,6 @@ const COLORREF kOutflow = RGB(0, 200, 0);
 const COLORREF kBuyLine = RGB(255, 255, 255);
 const COLORREF kSellLine = RGB(206, 212, 215);
 const double kTenThousand = 10000.0;
-const UINT kVolumeRatioTitleId = 190;
 
 // Field offsets (in floats) of a FundFlowRecord.
 enum FlowField {
@@ -314,7 +314,7 @@ void CRealTime::DrawMainNetFlow(HDC dc)
 
 void CRealTime::DrawVolumeRatio(HDC dc)
 {
-    const std::string title = ResourceText(kVolumeRatioTitleId, "量比");
+    const std::string title = ResourceText(IDS_VOLUME_RATIO_PANE, "量比");
     if (!BeginIndicatorPane(dc, kIndicatorVolumeRatio, title.c_str()))
         return;
     CStock& stock = *m_snapshot;

@@ -48,7 +48,6 @@ CRealTime::CRealTime()
     : m_owner(nullptr)
     , m_source(DataCenterChartSource())
     , m_clock(WallClock)
-    , m_sidePanel(nullptr)
     , m_dataVersion(1)
     , m_chart {}
     , m_mode(kMinuteModeChart)
@@ -61,6 +60,8 @@ CRealTime::CRealTime()
     , m_page(kPageTicks)
     , m_listPosition(-1)
     , m_listPageSize(-1)
+    , m_sideRowsPerPage(-1)
+    , m_sideListStart(-1)
     , m_highPrice(0)
     , m_lowPrice(0)
     , m_crosshair(false)
@@ -89,18 +90,10 @@ void CRealTime::SetClock(MinuteChartClock clock)
     m_clock = clock ? clock : MinuteChartClock(WallClock);
 }
 
-void CRealTime::SetSidePanel(IMinuteSidePanel* panel)
-{
-    m_sidePanel = panel;
-    if (m_sidePanel)
-        m_sidePanel->SetOwnerWindow(m_owner);
-}
-
 void CRealTime::SetOwnerWindow(HWND owner)
 {
     m_owner = owner;
-    if (m_sidePanel)
-        m_sidePanel->SetOwnerWindow(owner);
+    m_sidePanel.SetOwnerWindow(owner);
 }
 
 void CRealTime::SetDisplay(int mode, int indicator, int page)
@@ -111,7 +104,8 @@ void CRealTime::SetDisplay(int mode, int indicator, int page)
     m_page = page;
     m_listPosition = -1;
     m_listPageSize = -1;
-    m_sideList = SidePanelListState();
+    m_sideRowsPerPage = -1;
+    m_sideListStart = -1;
     m_cursor = -1;
 }
 
@@ -267,18 +261,15 @@ void CRealTime::Draw(HDC target, const RECT& rect)
             break;
         case kMinuteModeTickList:
             UpdateDataWindow();
-            if (m_sidePanel)
-                m_sidePanel->DrawFullTickList(memory, m_chart, m_snapshot.get(), m_listPosition);
+            m_sidePanel.DrawTickListWindow(memory, m_snapshot.get(), m_chart, m_listPosition);
             break;
         case kMinuteModeMinuteList:
             UpdateDataWindow();
-            if (m_sidePanel)
-                m_sidePanel->DrawFullMinuteList(memory, m_chart, m_snapshot.get(), m_listPosition);
+            m_sidePanel.DrawMinuteListWindow(memory, m_snapshot.get(), m_chart, m_listPosition);
             break;
         case kMinuteModeBlank:
             UpdateDataWindow();
-            if (m_sidePanel)
-                m_sidePanel->ResetList();
+            m_sidePanel.DrawBlankMode(memory, m_chart);
             break;
         default:
             UpdateDataWindow();
@@ -291,19 +282,34 @@ void CRealTime::Draw(HDC target, const RECT& rect)
 
 void CRealTime::DrawSidePanel(HDC dc)
 {
-    if (!m_sidePanel || m_mode != kMinuteModeChart || IsEmptyRect(m_panes.side))
+    if (m_mode != kMinuteModeChart || IsEmptyRect(m_panes.side))
         return;
+    CStock* stock = m_snapshot.get();
+    const RECT& side = m_panes.side;
     switch (m_page) {
     case kPageSectors:
+        m_sidePanel.DrawSectorPage(dc, side, stock, m_sideRowsPerPage, m_sideListStart);
+        break;
     case kPageTicks:
+        m_sidePanel.DrawTickPage(dc, side, stock, m_sideRowsPerPage, m_sideListStart);
+        break;
     case kPageOrderSizes:
+        m_sidePanel.DrawOrderSizePage(dc, side, stock, m_sideRowsPerPage, m_sideListStart);
+        break;
     case kPageVolumeByPrice:
+        m_sidePanel.DrawPriceVolumePage(dc, side, stock);
+        break;
     case kPageFinance:
+        m_sidePanel.DrawFinancePage(dc, side, stock, m_sideRowsPerPage, m_sideListStart);
+        break;
     case kPageDiagnosis:
+        m_sidePanel.DrawDiagnosisPage(dc, side, stock);
+        break;
     case kPageChips:
+        m_sidePanel.DrawChipPage(dc, side, stock, m_price.rect, m_highPrice, m_lowPrice);
+        break;
     case kPageBlank:
-        m_sidePanel->DrawPage(
-            dc, m_page, m_panes.side, m_snapshot.get(), m_sideList, m_price.rect, m_highPrice, m_lowPrice);
+        m_sidePanel.DrawBlankPage(dc, side, stock, m_sideRowsPerPage, m_sideListStart);
         break;
     default:
         break;

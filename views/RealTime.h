@@ -13,8 +13,8 @@
 
 #include "base/Thread.h"
 #include "data/TickStatistics.h"
-#include "views/MinuteSidePanelSeam.h"
 #include "views/MyWindow.h"
+#include "views/QuoteSidePanel.h"
 #include "views/RealTimeLayout.h"
 
 class CStock;
@@ -48,10 +48,10 @@ public:
     CRealTime();
     ~CRealTime();
 
-    // Defaults: the data center and the wall clock; no side panel.
+    // Defaults: the data center and the wall clock.
     void SetSource(IMinuteChartSource* source);
     void SetClock(MinuteChartClock clock);
-    void SetSidePanel(IMinuteSidePanel* panel);
+    CQuoteSidePanel& GetSidePanel() { return m_sidePanel; }
 
     void SetOwnerWindow(HWND owner);
     HWND GetOwnerWindow() const { return m_owner; }
@@ -66,7 +66,10 @@ public:
     int GetCursorIndex() const { return m_cursor; }
     const std::vector<int>& GetSelection() const { return m_selection; }
     int GetListPosition() const { return m_listPosition; }
-    const SidePanelListState& GetSideListState() const { return m_sideList; }
+    // What the tick, finance and order-size pages wrote back: the rows that
+    // fit and the start they keep; -1 after each display change.
+    int GetSideRowsPerPage() const { return m_sideRowsPerPage; }
+    int GetSideListStart() const { return m_sideListStart; }
 
     // Takes a copy of the current stock and asks for its day bars, ticks and
     // diagnosis. The argument is the view's and is not used.
@@ -184,7 +187,6 @@ private:
     HWND m_owner;
     IMinuteChartSource* m_source;
     MinuteChartClock m_clock;
-    IMinuteSidePanel* m_sidePanel;
     std::unique_ptr<CStock> m_snapshot;
     uint32_t m_dataVersion; // counts snapshot changes
     RECT m_chart;
@@ -199,9 +201,11 @@ private:
     int m_page;
     int m_listPosition;
     int m_listPageSize;
-    SidePanelListState m_sideList;
+    int m_sideRowsPerPage;
+    int m_sideListStart;
     double m_highPrice;
     double m_lowPrice;
+    CQuoteSidePanel m_sidePanel;
     CriticalSection m_lock;
     CMyWindow m_dataWindow;
     bool m_crosshair;

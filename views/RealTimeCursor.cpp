@@ -13,6 +13,7 @@
 #include "base/GdiObjectCache.h"
 #include "base/HandleOwner.h"
 #include "data/Stock.h"
+#include "res/resource.h"
 #include "views/MinuteTimeAxis.h"
 
 namespace {
@@ -326,13 +327,13 @@ void CRealTime::PaintDataWindow(HDC dc, const RECT& client)
         std::string value;
         COLORREF colour;
     } rows[] = {
-        { ResourceText(179, "时间"), ExchangeClock(record->time), RGB(255, 255, 255) },
-        { ResourceText(180, "价格"), FormatString("%.2f", price), priceColour },
+        { ResourceText(IDS_LIST_TIME, "时间"), ExchangeClock(record->time), RGB(255, 255, 255) },
+        { ResourceText(IDS_LIST_PRICE, "价格"), FormatString("%.2f", price), priceColour },
         { "均价", FormatString("%.2f", record->average), priceColour },
-        { ResourceText(152, "涨跌"), FormatString("%.2f", change), priceColour },
-        { ResourceText(154, "涨幅"), percent, priceColour },
-        { ResourceText(181, "量(手)"), FormatString("%.0f", record->volume), kNeutral },
-        { ResourceText(188, "额(千元)"), FormatString("%.2f", record->amount / 1000.0), kNeutral },
+        { ResourceText(IDS_PRICE_CHANGE, "涨跌"), FormatString("%.2f", change), priceColour },
+        { ResourceText(IDS_CHANGE_PERCENT, "涨幅"), percent, priceColour },
+        { ResourceText(IDS_LIST_VOLUME, "量(手)"), FormatString("%.0f", record->volume), kNeutral },
+        { ResourceText(IDS_MINUTE_AMOUNT, "额(千元)"), FormatString("%.2f", record->amount / 1000.0), kNeutral },
     };
     int y = client.top + 4;
     for (const auto& row : rows) {

@@ -12,6 +12,7 @@
 #include "base/Format.h"
 #include "base/GdiObjectCache.h"
 #include "data/Stock.h"
+#include "res/resource.h"
 #include "views/MinuteTimeAxis.h"
 
 namespace {
@@ -22,7 +23,6 @@ const COLORREF kTimeLabels = RGB(128, 128, 128);
 const COLORREF kPriceLine = RGB(255, 255, 255);
 const COLORREF kAverageLine = RGB(255, 255, 0);
 const COLORREF kVolumeBars = RGB(255, 255, 0);
-const UINT kTitleStringId = 189;
 
 HFONT ChartFont()
 {
@@ -59,7 +59,7 @@ COLORREF LabelColour(double value, double base)
         return ChartColors::Rise;
     if (value < base - 0.0001)
         return ChartColors::Fall;
-    return ChartColors::AxisLabel;
+    return SidePanelColors::NeutralText;
 }
 
 } // namespace
@@ -193,7 +193,7 @@ int CRealTime::DrawPriceAxis(HDC dc, const RECT& price, const RECT& volume, int 
         ::TextOutA(dc, price.right + 3, y, share.c_str(), static_cast<int>(share.size()));
     }
     DrawAxisLabels(
-        dc, ChartColors::AxisLabel, m, volume.left, volume.top, volume.bottom, 0, largestVolume, false, false, 0);
+        dc, SidePanelColors::NeutralText, m, volume.left, volume.top, volume.bottom, 0, largestVolume, false, false, 0);
     return 1;
 }
 
@@ -201,7 +201,7 @@ void CRealTime::DrawPriceChart(HDC dc)
 {
     DrawTimeAxis(dc);
     const CStockInfo& info = m_snapshot->GetStockInfo();
-    const std::string title = info.GetName() + "(" + ResourceText(kTitleStringId, "分时") + ")";
+    const std::string title = info.GetName() + "(" + ResourceText(IDS_MINUTE_CHART, "分时") + ")";
     DrawTextAt(dc, m_price.rect.left + 1, m_chart.top + 2, title.c_str(), TA_LEFT | TA_TOP, 12, kBackground,
         kTitleText);
 

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <cstdint>
 
+#include "views/QuoteSidePanel.h"
+
 // What a minute chart shows in its rectangle.
 enum MinuteChartMode : int32_t {
     kMinuteModeChart = 1, // panes and side panel
@@ -24,19 +26,6 @@ enum MinuteIndicator : int32_t {
     kIndicatorMainNetFlow = 7,
     kIndicatorMainRetailGame = 8,
     kIndicatorBigOrderTracking = 9,
-};
-
-// The page of the quote side panel beside a chart.
-enum SidePanelPage : int32_t {
-    kPageSectors = 9,
-    kPageNone = 10, // no side panel
-    kPageTicks = 11,
-    kPageVolumeByPrice = 12,
-    kPageFinance = 13,
-    kPageOrderSizes = 14,
-    kPageDiagnosis = 15,
-    kPageChips = 16,
-    kPageBlank = 17,
 };
 
 struct MinuteChartMetrics

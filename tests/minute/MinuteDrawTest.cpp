@@ -176,6 +176,31 @@ TEST_F(MinuteChartPicture, AMinuteWithoutPriceStandsAtThePreviousClose)
     EXPECT_TRUE(there);
 }
 
+TEST_F(MinuteChartPicture, SidePanelPagesAndListsDrawInTheirPlaces)
+{
+    rig.Show(RisingThenFalling());
+    Draw(0, kPageTicks);
+    const RECT side = rig.chart.GetPanes().side;
+    ASSERT_EQ(side.left, 1000 - 280);
+    EXPECT_GT(canvas.CountPixels(RGB(1, 2, 3)) + canvas.CountPixelsNot(kBackground), 0);
+    int drawn = 0;
+    for (int y = side.top; y < side.bottom; y += 2) {
+        for (int x = side.left; x < side.right; x += 2)
+            drawn += canvas.Pixel(x, y) != kBackground;
+    }
+    EXPECT_GT(drawn, 50) << "the tick page fills its column";
+    EXPECT_GE(rig.chart.GetSideRowsPerPage(), 1) << "written back by the tick page";
+    canvas.SavePng("minute-chart-ticks-page");
+
+    // The full-window tick list covers the chart: no price pane is drawn.
+    rig.chart.SetDisplay(kMinuteModeTickList, 0, kPageTicks);
+    canvas.Fill(RGB(1, 2, 3));
+    rig.chart.Draw(canvas.Dc(), RECT { 0, 0, 1000, 600 });
+    EXPECT_EQ(canvas.CountPixels(RGB(1, 2, 3)), 0);
+    EXPECT_EQ(canvas.CountPixels(RGB(255, 255, 0), RECT { 70, 400, 600, 580 }), 0) << "no volume bars";
+    canvas.SavePng("minute-tick-list");
+}
+
 TEST_F(MinuteChartPicture, WithoutASnapshotOnlyTheBackground)
 {
     Draw();

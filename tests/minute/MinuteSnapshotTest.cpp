@@ -108,7 +108,7 @@ TEST(MinuteSnapshot, DisplayResetsAndListPaging)
     rig.chart.SetDisplay(kMinuteModeChart, 0, kPageTicks);
     EXPECT_EQ(rig.chart.GetListPosition(), -1);
     EXPECT_EQ(rig.chart.GetCursorIndex(), -1);
-    EXPECT_EQ(rig.chart.GetSideListState().rowsPerPage, -1);
+    EXPECT_EQ(rig.chart.GetSideRowsPerPage(), -1);
     EXPECT_EQ(rig.chart.PrevPage(), 0) << "no paging in chart mode";
     EXPECT_EQ(rig.chart.PrevListPage(), 0);
     EXPECT_EQ(rig.chart.NextListPage(), 0);
