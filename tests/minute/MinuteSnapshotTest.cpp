@@ -141,16 +141,20 @@ TEST(MinuteSnapshot, TicksArrivingDuringPaints)
             rig.source.MergeTicks(0x600000, ticks, 10);
             rig.chart.OnStockDataUpdated(0x600000, kSeriesTicks);
             ++notices;
+            ::Sleep(1);
         }
     });
     OffscreenCanvas canvas(1000, 600);
     const DWORD start = ::GetTickCount();
     int paints = 0;
-    for (int indicator = 0; ::GetTickCount() - start < 1500 || notices.load() < 5; indicator = (indicator + 1) % 10) {
-        SingleLock data(rig.source.DataLock());
-        rig.chart.SetDisplay(kMinuteModeChart, indicator, kPageNone);
-        rig.chart.Draw(canvas.Dc(), RECT { 0, 0, 1000, 600 });
-        ++paints;
+    for (int indicator = 0; ::GetTickCount() - start < 800 || notices.load() < 5; indicator = (indicator + 1) % 10) {
+        {
+            SingleLock data(rig.source.DataLock());
+            rig.chart.SetDisplay(kMinuteModeChart, indicator, kPageNone);
+            rig.chart.Draw(canvas.Dc(), RECT { 0, 0, 1000, 600 });
+            ++paints;
+        }
+        ::Sleep(1);
         if (::GetTickCount() - start > 20000)
             break;
     }
