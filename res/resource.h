@@ -20,6 +20,9 @@
 #define IDR_PERIODS 228
 #define IDR_STOCK_POOLS 229
 
+// K-line chart: the cursor over a pane border.
+#define IDC_PANE_SPLIT 202
+
 // K-line chart: the waiting text and the captions of the side-panel pages.
 #define IDS_KLINE_DOWNLOADING 129
 #define IDS_SIDE_PAGE_SECTORS 130

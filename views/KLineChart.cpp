@@ -7,6 +7,7 @@
 #include "formula/FormulaManager.h"
 #include "skin/SkinButtonItem.h"
 #include "views/PaneConfigFile.h"
+#include "res/resource.h"
 
 #include <algorithm>
 
@@ -106,7 +107,7 @@ KLineChart::KLineChart(KLineSettings& settings, KLineDataSource& source, const s
 {
     m_painter.SetBarWidth(kline::kInitialBarWidth);
     m_mainCalculator = MakeCalculator();
-    m_splitCursor = ::LoadCursor(::GetModuleHandle(nullptr), MAKEINTRESOURCE(202));
+    m_splitCursor = ::LoadCursor(::GetModuleHandle(nullptr), MAKEINTRESOURCE(IDC_PANE_SPLIT));
     if (!m_splitCursor)
         m_splitCursor = ::LoadCursor(nullptr, IDC_SIZENS);
     SetPeriod(kPeriodDay);

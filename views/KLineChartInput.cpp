@@ -362,7 +362,8 @@ void KLineChart::OnLButtonUp(int x, int y)
     SingleLock lock(&m_lock);
     const POINT point { x, y };
     const bool captured = m_owner && ::GetCapture() == m_owner;
-    if (!m_splitterHover && !captured && !m_banding) {
+    if (!captured) {
+        m_banding = false;
         const int button = PaneButtonFromPoint(point);
         m_pressedButton = -1;
         if (button >= 0 && OnIndicatorButton(button) < 0) {
@@ -373,8 +374,7 @@ void KLineChart::OnLButtonUp(int x, int y)
         return;
     }
     if (m_splitterHover && m_splitterIndex >= 0 && m_splitterIndex < static_cast<int>(m_layout.subPanes.size())) {
-        if (captured)
-            ::ReleaseCapture();
+        ::ReleaseCapture();
         DrawSplitterLine(m_splitterPoint.y);
         const int k = m_splitterIndex;
         RECT& above = k == 0 ? m_layout.mainPane : m_layout.subPanes[k - 1];
@@ -391,8 +391,7 @@ void KLineChart::OnLButtonUp(int x, int y)
     }
     if (m_banding) {
         m_banding = false;
-        if (captured)
-            ::ReleaseCapture();
+        ::ReleaseCapture();
         DrawBand(m_bandStart, m_bandEnd);
         const int b = BarAtBandEnd(m_bandStart);
         const int c = BarAtBandEnd(m_bandEnd);
@@ -404,7 +403,7 @@ void KLineChart::OnLButtonUp(int x, int y)
                 const int oldWidth = m_barWidth;
                 const int columnWidth = m_layout.barColumn.right - m_layout.barColumn.left;
                 if (kline::BandZoomRange(b, c, columnWidth, GetBarCount(), first, last)) {
-                    SetVisibleRange(first, last);
+                    SetRangeAndCursor(first, last, m_cursor);
                     while ((m_last - m_first) * m_barWidth < oldSpan * oldWidth) {
                         const int wider = m_painter.StepBarWidth(m_barWidth, true);
                         if (wider <= m_barWidth)
@@ -420,6 +419,7 @@ void KLineChart::OnLButtonUp(int x, int y)
         Invalidate();
         return;
     }
+    ::ReleaseCapture();
     Invalidate();
 }
 

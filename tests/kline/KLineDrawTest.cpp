@@ -2,11 +2,14 @@
 // fills, the right edge, the no-data screen, ex-rights signs, the XOR
 // cross-hair, and the mouse paths that depend on what was drawn.
 #include "base/ChartColors.h"
+#include "formula/FormulaCalculator.h"
 #include "formula/FormulaLibrary.h"
 #include "tests/kline/KLineFixtures.h"
 #include "tests/support/OffscreenCanvas.h"
 #include "tests/support/SeriesFixtures.h"
 #include "tests/support/TempDataRoot.h"
+#include "tools/marketdata/SimMarketSeries.h"
+#include "tools/marketdata/SimMarketTables.h"
 
 #include <gtest/gtest.h>
 
@@ -251,4 +254,73 @@ TEST_F(KLineDrawTest, PaneBorderDragIsClamped)
     EXPECT_GT(after.subPanes[0].bottom - after.subPanes[0].top, 0);
     EXPECT_EQ(after.mainPane.bottom, after.mainPlot.bottom);
     EXPECT_EQ(before.mainPlot.right, after.mainPlot.right);
+}
+
+namespace {
+
+// A simulated stock that has ex-rights events, with its day and five-minute bars.
+std::unique_ptr<CStock> MakeSimulatedStock(std::vector<ExRightsRecord>& records)
+{
+    SimMarketTables tables;
+    uint32_t key = 0;
+    for (const SimExRights& e : tables.ExRights()) {
+        if ((e.key & 0xFF000000u) == 0 && e.cashDividend > 0) {
+            key = e.key;
+            break;
+        }
+    }
+    for (const SimExRights& e : tables.ExRights()) {
+        if (e.key == key)
+            records.push_back(ExRightsRecord { e.time, e.bonusShares, e.rightsShares, e.rightsPrice, e.cashDividend });
+    }
+    auto stock = std::make_unique<CStock>(key);
+    stock->GetStockInfo().SetName("模拟股份");
+    stock->GetStockInfo().SetCode("600000");
+    SimMarketSeries series;
+    series.SetClock(T(2026, 12, 10, 15, 30));
+    for (const WireBar& bar : series.DayBars(key, T(2023, 1, 1), T(2026, 12, 10)))
+        stock->GetDayData().AppendBar(BarFromWire(bar));
+    for (const WireBar& bar : series.FiveMinuteBars(key, T(2026, 11, 20), T(2026, 12, 10, 15, 0)))
+        stock->GetFiveMinuteData().AppendBar(BarFromWire(bar));
+    return stock;
+}
+
+}
+
+TEST(KLinePicture, SimulatedStockForwardAdjustedInDayAndFiveMinutes)
+{
+    TempDataRoot root;
+    LoadSimulatorFormulas();
+    std::vector<ExRightsRecord> records;
+    std::unique_ptr<CStock> stock = MakeSimulatedStock(records);
+    ASSERT_FALSE(records.empty());
+    ASSERT_GT(stock->GetDayData().GetCount(), 300);
+    ASSERT_GT(stock->GetFiveMinuteData().GetCount(), 200);
+    FakeKLineSource source;
+    source.current = stock.get();
+    source.exRights[stock->GetCodeKey()] = records;
+    KLineSettings settings;
+    settings.subPaneCount = 3;
+    HiddenOwner owner;
+    KLineChart chart(settings, source, "");
+    chart.SetSubPanes(3, -1);
+    chart.SetOwner(owner.Handle());
+    chart.Reload();
+    chart.SetAdjustMode(3);
+    EXPECT_EQ(3, settings.adjustMode);
+    EXPECT_TRUE(stock->GetDayData().IsAdjusted());
+    EXPECT_EQ((std::vector<std::wstring> { L"VOL", L"MACD", L"KDJ" }), chart.GetShownPaneNames());
+    const RECT rect { 0, 0, 1400, 800 };
+    for (int period : { kPeriodDay, kPeriodFiveMinutes }) {
+        SCOPED_TRACE(period);
+        chart.SetPeriod(period);
+        OffscreenCanvas canvas(1400, 800, ChartColors::Background);
+        chart.Paint(canvas.Dc(), rect);
+        canvas.SavePng(period == kPeriodDay ? "kline-day-forward" : "kline-5min-forward");
+        ASSERT_NE(-1, chart.GetFirst());
+        const RECT area = kline::CandleArea(chart.GetLayout().mainPane);
+        EXPECT_GT(canvas.CountPixels(ChartColors::Rise, area) + canvas.CountPixels(ChartColors::FallingBar, area), 200);
+        for (int pane = 0; pane < 3; ++pane)
+            EXPECT_EQ(1, chart.GetSubPaneCalculator(pane)->Calculate()) << pane;
+    }
 }
