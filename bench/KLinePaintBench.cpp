@@ -221,10 +221,9 @@ int main(int argc, char** argv)
         std::unique_ptr<CStock> stock = MakeStock(count);
         StockSource source(stock.get());
         KLineSettings settings;
-        settings.subPaneCount = 3;
         KLineChart chart(settings, source, "");
-        chart.SetSubPanes(3, -1);
         chart.SetOwner(owner);
+        chart.SetSubPaneCount(3, -1);
         chart.Reload();
         const double firstStart = Now();
         chart.Paint(dc, rect);

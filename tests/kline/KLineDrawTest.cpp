@@ -300,11 +300,10 @@ TEST(KLinePicture, SimulatedStockForwardAdjustedInDayAndFiveMinutes)
     source.current = stock.get();
     source.exRights[stock->GetCodeKey()] = records;
     KLineSettings settings;
-    settings.subPaneCount = 3;
     HiddenOwner owner;
     KLineChart chart(settings, source, "");
-    chart.SetSubPanes(3, -1);
     chart.SetOwner(owner.Handle());
+    chart.SetSubPaneCount(3, -1);
     chart.Reload();
     chart.SetAdjustMode(3);
     EXPECT_EQ(3, settings.adjustMode);
@@ -318,6 +317,7 @@ TEST(KLinePicture, SimulatedStockForwardAdjustedInDayAndFiveMinutes)
         chart.Paint(canvas.Dc(), rect);
         canvas.SavePng(period == kPeriodDay ? "kline-day-forward" : "kline-5min-forward");
         ASSERT_NE(-1, chart.GetFirst());
+        ASSERT_EQ(3u, chart.GetLayout().subPanes.size());
         const RECT area = kline::CandleArea(chart.GetLayout().mainPane);
         EXPECT_GT(canvas.CountPixels(ChartColors::Rise, area) + canvas.CountPixels(ChartColors::FallingBar, area), 200);
         for (int pane = 0; pane < 3; ++pane)
