@@ -135,6 +135,7 @@ void KLineChart::SetOwner(HWND owner)
 {
     SingleLock lock(&m_lock);
     m_owner = owner;
+    m_sidePanel.SetOwnerWindow(owner);
     LayoutIndicatorButtons();
 }
 

@@ -13,6 +13,7 @@
 #include "data/Bar.h"
 #include "data/PwrData.h"
 #include "formula/IndicatorPainter.h"
+#include "views/QuoteSidePanel.h"
 #include "views/KLineGeometry.h"
 
 #include <windows.h>
@@ -66,6 +67,7 @@ struct SidePanelPaint
     RECT sidePanel {};
     RECT chart {};
     RECT mainPlot {};
+    RECT candleArea {}; // where the price scale maps: the cost pages draw their levels on it
     CStock* stock = nullptr;
     int period = 0;
     int cursor = -1;
@@ -98,6 +100,7 @@ public:
     void SetOwner(HWND owner);
     HWND GetOwner() const { return m_owner; }
     CriticalSection& GetLock() { return m_lock; }
+    // The quote side panel draws the page by default; tests may draw another way.
     void SetSidePanelPainter(std::function<void(const SidePanelPaint&)> painter)
     {
         m_sidePanelPainter = std::move(painter);
@@ -129,6 +132,7 @@ public:
     void StepDown(int edit);
     void SetSidePanelPage(int page) { m_sidePanelPage = page; }
     int GetSidePanelPage() const { return m_sidePanelPage; }
+    CQuoteSidePanel& GetSidePanel() { return m_sidePanel; }
 
     // Drawing.
     void Paint(HDC dc, const RECT& rect);
@@ -274,6 +278,7 @@ private:
     POINT m_bandStart;
     POINT m_bandEnd;
     HCURSOR m_splitCursor;
+    CQuoteSidePanel m_sidePanel;
     CriticalSection m_lock;
     CStock* m_snapshot;
     IndicatorPainter m_painter;

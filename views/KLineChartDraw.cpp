@@ -127,7 +127,7 @@ void KLineChart::Draw(HDC dc)
 
 void KLineChart::DrawSidePanel(HDC dc)
 {
-    if (!m_owner || !m_sidePanelPainter)
+    if (!m_owner || !::IsWindow(m_owner))
         return;
     SidePanelPaint paint;
     paint.dc = dc;
@@ -135,6 +135,7 @@ void KLineChart::DrawSidePanel(HDC dc)
     paint.sidePanel = m_layout.sidePanel;
     paint.chart = m_layout.chart;
     paint.mainPlot = m_layout.mainPlot;
+    paint.candleArea = kline::CandleArea(m_layout.mainPane);
     paint.stock = m_snapshot;
     paint.period = m_settings.period;
     paint.cursor = m_cursor;
@@ -142,7 +143,40 @@ void KLineChart::DrawSidePanel(HDC dc)
     paint.low = m_low;
     paint.rowsPerPage = &m_sideRows;
     paint.listPosition = &m_sidePosition;
-    m_sidePanelPainter(paint);
+    if (m_sidePanelPainter) {
+        m_sidePanelPainter(paint);
+        return;
+    }
+    const RECT& rect = paint.sidePanel;
+    switch (paint.page) {
+    case kPageCostDistribution:
+        m_sidePanel.DrawChipDistribution(
+            dc, m_snapshot, paint.period, m_cursor, rect, paint.candleArea, paint.high, paint.low);
+        break;
+    case kPageMovingCost:
+        m_sidePanel.DrawMovingCostPage(dc, m_snapshot, paint.period, m_cursor, rect, paint.candleArea, paint.high, paint.low);
+        break;
+    case kPageSectors:
+        m_sidePanel.DrawSectorPage(dc, rect, m_snapshot, m_sideRows, m_sidePosition);
+        break;
+    case kPageTicks:
+        m_sidePanel.DrawTickPage(dc, rect, m_snapshot, m_sideRows, m_sidePosition);
+        break;
+    case kPageFinance:
+        m_sidePanel.DrawFinancePage(dc, rect, m_snapshot, m_sideRows, m_sidePosition);
+        break;
+    case kPageOrderSizes:
+        m_sidePanel.DrawOrderSizePage(dc, rect, m_snapshot, m_sideRows, m_sidePosition);
+        break;
+    case kPageVolumeByPrice:
+        m_sidePanel.DrawPriceVolumePage(dc, rect, m_snapshot);
+        break;
+    case kPageDiagnosis:
+        m_sidePanel.DrawDiagnosisPage(dc, rect, m_snapshot);
+        break;
+    default:
+        break;
+    }
 }
 
 void KLineChart::DrawNoData(HDC dc)
