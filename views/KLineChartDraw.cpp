@@ -97,6 +97,9 @@ void XorBoxedText(HDC dc, const RECT& rect, const std::string& text)
 
 void KLineChart::Paint(HDC dc, const RECT& rect)
 {
+    // The snapshot is read under the data lock, taken before the chart lock
+    // as the worker that merges into it takes them.
+    SingleLock data(m_source.GetDataLock());
     SingleLock lock(&m_lock);
     if (!::EqualRect(&rect, &m_layout.chart))
         Layout(rect);
