@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "base/GdiObjectCache.h"
+#include "bench/BenchTiming.h"
 #include "data/Stock.h"
 #include "formula/FormulaCalculator.h"
 #include "formula/FormulaDefinition.h"
@@ -37,31 +38,11 @@ const int kRuns = 50;
 const int kWarmUpRuns = 5;
 const int kSizes[] = { 4000, 65535 };
 
-volatile double g_sink = 0.0;
-
-struct Timing
-{
-    double median = 0.0; // ms per run
-    double p90 = 0.0;
-};
+using Timing = BenchTiming;
 
 Timing Measure(const std::function<double()>& run, int runs = kRuns)
 {
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceFrequency(&frequency);
-    for (int i = 0; i < kWarmUpRuns; ++i)
-        g_sink = g_sink + run();
-    std::vector<double> ms;
-    for (int i = 0; i < runs; ++i) {
-        LARGE_INTEGER start, end;
-        ::QueryPerformanceCounter(&start);
-        const double checksum = run();
-        ::QueryPerformanceCounter(&end);
-        g_sink = g_sink + checksum;
-        ms.push_back(static_cast<double>(end.QuadPart - start.QuadPart) * 1e3 / frequency.QuadPart);
-    }
-    std::sort(ms.begin(), ms.end());
-    return Timing { ms[runs / 2], ms[runs * 9 / 10] };
+    return MeasureMs(run, runs, kWarmUpRuns);
 }
 
 // The simulator's random walk of open, high, low, close and volume.
@@ -282,7 +263,7 @@ int main()
         std::printf(
             "paint of four indicators in 1920 x 1080 (480 bars): %.3f / %.3f ms\n", paint.median, paint.p90);
     }
-    std::printf("checksum %.6g\n", static_cast<double>(g_sink));
+    std::printf("checksum %.6g\n", static_cast<double>(BenchSink));
     GdiObjectCache::ReleaseInstance();
     FormulaManager::Release();
     return 0;

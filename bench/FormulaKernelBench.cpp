@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchTiming.h"
 #include "formula/FormulaKernels.h"
 
 #ifdef ZT_HAVE_TALIB
@@ -31,33 +32,17 @@ const int kRuns = 50;
 const int kWarmUpRuns = 5;
 const int kSizes[] = { 1000, 10000, 65535, 250000 };
 
-volatile double g_sink = 0.0;
-
 struct Timing
 {
-    double median = 0.0;
+    double median = 0.0; // ns per bar
     double p90 = 0.0;
 };
 
 // Times `run` over `bars` bars; the sink keeps the results alive.
 Timing Measure(int bars, const std::function<double()>& run)
 {
-    LARGE_INTEGER frequency;
-    ::QueryPerformanceFrequency(&frequency);
-    for (int i = 0; i < kWarmUpRuns; ++i)
-        g_sink = g_sink + run();
-    std::vector<double> nsPerBar;
-    for (int i = 0; i < kRuns; ++i) {
-        LARGE_INTEGER start, end;
-        ::QueryPerformanceCounter(&start);
-        const double checksum = run();
-        ::QueryPerformanceCounter(&end);
-        g_sink = g_sink + checksum;
-        nsPerBar.push_back(
-            static_cast<double>(end.QuadPart - start.QuadPart) * 1e9 / frequency.QuadPart / bars);
-    }
-    std::sort(nsPerBar.begin(), nsPerBar.end());
-    return Timing { nsPerBar[kRuns / 2], nsPerBar[kRuns * 9 / 10] };
+    const BenchTiming ms = MeasureMs(run, kRuns, kWarmUpRuns);
+    return Timing { ms.median * 1e6 / bars, ms.p90 * 1e6 / bars };
 }
 
 std::vector<float> RandomWalk(int bars)
@@ -178,6 +163,6 @@ int main(int argc, char** argv)
 #endif
         }
     }
-    std::printf("checksum %.6g\n", static_cast<double>(g_sink));
+    std::printf("checksum %.6g\n", static_cast<double>(BenchSink));
     return allAgree ? 0 : 1;
 }

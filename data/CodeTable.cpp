@@ -37,18 +37,9 @@ int CCodeTable::Load(const char* path)
     std::vector<CodeTableRecord> records;
     if (!ReadRecords(reader, records))
         return 0;
-    // Built aside and swapped in, so a failure of any kind keeps what is held.
-    try {
-        Contents contents { m_entries, m_keys, m_codeIndex };
-        for (const CodeTableRecord& record : records)
-            AddEntryTo(record, contents);
-        SortKeys(contents.keys);
-        m_entries.swap(contents.entries);
-        m_keys.swap(contents.keys);
-        m_codeIndex.swap(contents.codeIndex);
-    } catch (const std::bad_alloc&) {
+    // A file adds to what is held (the first entry of a key wins).
+    if (!AdoptRecords(records, true))
         return 0;
-    }
     m_header = header;
     return 1;
 }
@@ -64,17 +55,8 @@ int CCodeTable::Merge(CMemoryStream* stream)
     // destruction, the file; one with records no table can hold is garbage.
     if (!ReadRecords(reader, records) || records.empty())
         return 0;
-    try {
-        Contents contents;
-        for (const CodeTableRecord& record : records)
-            AddEntryTo(record, contents);
-        SortKeys(contents.keys);
-        m_entries.swap(contents.entries);
-        m_keys.swap(contents.keys);
-        m_codeIndex.swap(contents.codeIndex);
-    } catch (const std::bad_alloc&) {
+    if (!AdoptRecords(records, false))
         return 0;
-    }
     m_header = header;
     m_dirty = 1;
     return 1;
@@ -103,6 +85,25 @@ int CCodeTable::Save(const char* path)
             out.Put(record);
         }
     });
+}
+
+bool CCodeTable::AdoptRecords(const std::vector<CodeTableRecord>& records, bool keepHeld)
+{
+    // Built aside and swapped in, so a failure of any kind keeps what is held.
+    try {
+        Contents contents;
+        if (keepHeld)
+            contents = Contents { m_entries, m_keys, m_codeIndex };
+        for (const CodeTableRecord& record : records)
+            AddEntryTo(record, contents);
+        SortKeys(contents.keys);
+        m_entries.swap(contents.entries);
+        m_keys.swap(contents.keys);
+        m_codeIndex.swap(contents.codeIndex);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
 }
 
 void CCodeTable::AddEntry(const CodeTableRecord& record)

@@ -75,6 +75,9 @@ private:
 
     const Entry* FindEntry(CodeKey key) const;
     static void AddEntryTo(const CodeTableRecord& record, Contents& contents);
+    // Every record added to what is held (keepHeld) or to nothing; false,
+    // with what is held unchanged, when memory runs out.
+    bool AdoptRecords(const std::vector<CodeTableRecord>& records, bool keepHeld);
     // Every whole record, each checked; false (records unusable) when one is
     // not a code table record or there are more than a market holds.
     static bool ReadRecords(ByteReader& reader, std::vector<CodeTableRecord>& records);

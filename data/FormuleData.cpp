@@ -11,6 +11,7 @@
 #include "base/CPFile.h"
 #include "base/GlobalDefaults.h"
 #include "base/MemoryStream.h"
+#include "base/XmlNesting.h"
 #include "data/Rc4.h"
 #include "data/ReplyChecks.h"
 #include "net/DataProvider.h"
@@ -20,42 +21,6 @@ namespace {
 const size_t kZeroTail = 4;
 // Deeper than any definition document nests; the parser recurses per level.
 const int kMaxNesting = 256;
-
-// The deepest element nesting of an XML text, looked at coarsely (quoted
-// attribute values, comments and declarations do not nest), so that a
-// hostile document never reaches the recursive parser.
-int NestingDepth(const std::string& xml)
-{
-    int depth = 0;
-    int deepest = 0;
-    size_t i = 0;
-    while ((i = xml.find('<', i)) != std::string::npos) {
-        const bool closing = i + 1 < xml.size() && xml[i + 1] == '/';
-        const bool declaration = i + 1 < xml.size() && (xml[i + 1] == '!' || xml[i + 1] == '?');
-        // The end of the tag, outside quoted values.
-        char quote = 0;
-        size_t end = i + 1;
-        for (; end < xml.size(); ++end) {
-            const char c = xml[end];
-            if (quote) {
-                if (c == quote)
-                    quote = 0;
-            } else if (c == '"' || c == '\'') {
-                quote = c;
-            } else if (c == '>') {
-                break;
-            }
-        }
-        if (end >= xml.size())
-            break;
-        if (closing)
-            --depth;
-        else if (!declaration && xml[end - 1] != '/')
-            deepest = std::max(deepest, ++depth);
-        i = end + 1;
-    }
-    return deepest;
-}
 
 // The deciphered body is the definition document as the store reads it:
 // two bytes, then UTF-16LE XML text that parses, with a root element.
@@ -80,7 +45,7 @@ bool IsDefinitionDocument(const uint8_t* enciphered, size_t size)
     if (::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, &utf8[0], bytes, nullptr, nullptr) != bytes)
         return false;
     // A NUL inside would end the text early for the parser: not a document.
-    if (utf8.find('\0') != std::string::npos || NestingDepth(utf8) > kMaxNesting)
+    if (utf8.find('\0') != std::string::npos || !XmlNestingWithin(utf8, kMaxNesting))
         return false;
     TiXmlDocument document;
     document.Parse(utf8.c_str(), nullptr, TIXML_ENCODING_UTF8);

@@ -41,7 +41,7 @@ CStock* CStockFactory::FindLocked(uint32_t key)
         return nullptr;
     it->second.stamp = Now();
     it->second.stock->SetActive(1);
-    return it->second.stock;
+    return it->second.stock.get();
 }
 
 CStock* CStockFactory::Find(uint32_t key)
@@ -64,9 +64,10 @@ HRESULT CStockFactory::GetOrCreate(uint32_t key, CStock** out)
             // files would overwrite them and leak when retired again.
             auto it = m_retired.find(key);
             if (it != m_retired.end()) {
-                stock = it->second.stock;
+                Entry& entry = m_active[key];
+                entry = Entry { key, Now(), std::move(it->second.stock) };
                 m_retired.erase(it);
-                m_active[key] = Entry { key, Now(), stock };
+                stock = entry.stock.get();
                 stock->SetActive(1);
             }
         }
@@ -105,7 +106,7 @@ int CStockFactory::HandBack(uint32_t key, CStock* stock)
     if (key == m_outgoingKey.load())
         m_outgoingKey.store(0);
     if (m_active.find(key) == m_active.end())
-        m_active[key] = Entry { key, Now(), stock };
+        m_active[key] = Entry { key, Now(), std::unique_ptr<CStock>(stock) };
     return 0;
 }
 
@@ -138,7 +139,7 @@ void CStockFactory::TrimCache()
     }
     if (pick == m_active.end())
         return;
-    m_retired.insert(*pick);
+    m_retired.insert(std::move(*pick));
     m_active.erase(pick);
 }
 
@@ -150,7 +151,6 @@ void CStockFactory::ReleaseRetired()
             ++it;
             continue;
         }
-        delete it->second.stock;
         it = m_retired.erase(it);
     }
 }
@@ -183,12 +183,9 @@ int CStockFactory::Shutdown()
         m_currentKey.store(0);
         m_outgoingKey.store(0);
     }
-    // Outside the locks: a stock still waiting for a reply is deleted once
-    // that reply's callback has run, and the callback takes the data lock.
-    for (EntryMap* map : { &active, &retired }) {
-        for (auto& entry : *map)
-            delete entry.second.stock;
-    }
+    // The stocks are deleted as the maps go, outside the locks: a stock still
+    // waiting for a reply is deleted once that reply's callback has run, and
+    // the callback takes the data lock.
     return 0;
 }
 

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cstdint>
 #include <map>
+#include <memory>
 
 #include "base/Thread.h"
 
@@ -19,7 +20,7 @@ public:
     {
         uint32_t key;
         uint32_t stamp; // GetTickCount at the last use
-        CStock* stock; // owned
+        std::unique_ptr<CStock> stock;
     };
     typedef std::map<uint32_t, Entry> EntryMap;
 

@@ -477,19 +477,19 @@ void CScriptEngine::ApplyBinary(Operator op, ScriptValue& left, ScriptValue& rig
         decltype(&::VarAdd) operation;
         bool less, equal, greater, neither;
     } kApplied[] = {
-        { ::VarAdd },
-        { ::VarSub },
-        { ::VarMul },
-        { ::VarDiv },
+        { ::VarAdd, false, false, false, false },
+        { ::VarSub, false, false, false, false },
+        { ::VarMul, false, false, false, false },
+        { ::VarDiv, false, false, false, false },
         { nullptr, false, true, false, false }, // =
         { nullptr, true, false, true, true }, // != and <>
         { nullptr, true, false, false, false }, // <
         { nullptr, true, true, false, false }, // <=
         { nullptr, false, false, true, false }, // >
         { nullptr, false, true, true, false }, // >=
-        { ::VarAnd },
-        { ::VarOr },
-        { ::VarXor },
+        { ::VarAnd, false, false, false, false },
+        { ::VarOr, false, false, false, false },
+        { ::VarXor, false, false, false, false },
     };
     static_assert(sizeof kApplied / sizeof kApplied[0] == static_cast<int>(Operator::kXor) + 1,
         "one entry per operator");

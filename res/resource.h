@@ -19,3 +19,31 @@
 #define IDR_SPECIAL_INDICATORS 226
 #define IDR_PERIODS 228
 #define IDR_STOCK_POOLS 229
+
+// Texts of the quote side panel: quote-table labels, list titles and
+// headers, cost-page texts.
+#define IDS_ORDER_RATIO 138
+#define IDS_ORDER_DIFFERENCE 139
+#define IDS_ASK5 140 // 140-144: ask levels 5 down to 1
+#define IDS_BID1 145 // 145-149: bid levels 1 to 5
+#define IDS_LAST_PRICE 150
+#define IDS_TODAY_OPEN 151
+#define IDS_PRICE_CHANGE 152
+#define IDS_CHANGE_PERCENT 154
+#define IDS_HIGH 155
+#define IDS_TOTAL_VOLUME 156
+#define IDS_LOW 157
+#define IDS_VOLUME_RATIO 159
+#define IDS_INNER_VOLUME 161
+#define IDS_OUTER_VOLUME 164
+#define IDS_TICK_LIST_TITLE 171
+#define IDS_MINUTE_LIST_TITLE 174
+#define IDS_LIST_TIME 179
+#define IDS_LIST_PRICE 180
+#define IDS_LIST_VOLUME 181
+#define IDS_COST_WITHIN_DAYS 194
+#define IDS_COST_BEFORE_DAYS 195
+#define IDS_PROFIT_RATIO 196
+#define IDS_AVERAGE_COST 197
+#define IDS_COST_BAND_90 198
+#define IDS_COST_BAND_70 199

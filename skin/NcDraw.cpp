@@ -28,14 +28,6 @@ CSize ImageSize(const CEnBitmap& image)
     return CSize(image.GetWidth(), image.GetHeight());
 }
 
-CSize BitmapSize(HBITMAP bitmap)
-{
-    BITMAP info = {};
-    if (!bitmap || !::GetObjectA(bitmap, sizeof(info), &info))
-        return CSize();
-    return CSize(info.bmWidth, info.bmHeight);
-}
-
 std::string SkinPath(const std::string& name)
 {
     return DataPaths::Instance()->GetSkinFile(name);

@@ -132,8 +132,16 @@ public:                                                                         
     if (uMsg == WM_COMMAND && HIWORD(wParam) == (code))                                                      \
     ZT_COMMAND_CALL(func)
 
+// A function, so a range reaching the ends of the 16-bit id space does not
+// make a comparison that is always true.
+inline bool CommandIdInRange(WPARAM wParam, int idFirst, int idLast)
+{
+    const int id = LOWORD(wParam);
+    return id >= idFirst && id <= idLast;
+}
+
 #define COMMAND_RANGE_HANDLER(idFirst, idLast, func)                                                         \
-    if (uMsg == WM_COMMAND && LOWORD(wParam) >= (idFirst) && LOWORD(wParam) <= (idLast))                     \
+    if (uMsg == WM_COMMAND && CommandIdInRange(wParam, (idFirst), (idLast)))                                 \
     ZT_COMMAND_CALL(func)
 
 #define ZT_NOTIFY_CALL(func)                                                                                 \

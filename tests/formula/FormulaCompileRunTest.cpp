@@ -79,8 +79,9 @@ protected:
     {
         statements.clear();
         ASSERT_TRUE(manager->GetPreprocessor()->Compile(text, statements));
-        if (!statements.empty())
+        if (!statements.empty()) {
             EXPECT_TRUE(host.Run(statements));
+        }
     }
 
     // The recorded series of a statement's first value.
@@ -88,8 +89,9 @@ protected:
     {
         SeriesView view;
         EXPECT_EQ(statement.values.size(), 1u);
-        if (!statement.values.empty())
+        if (!statement.values.empty()) {
             EXPECT_TRUE(host.ReadSeries(statement.values[0].get(), view));
+        }
         return view;
     }
 
@@ -148,8 +150,9 @@ TEST_F(FormulaCompileRun, LoopsCannotBeWrittenAndRunsEnd)
         CompileAndRun(text);
         for (const FormulaStatement& statement : statements) {
             if (statement.text.find(L"while") != std::wstring::npos
-                || statement.text.find(L"for(") != std::wstring::npos)
+                || statement.text.find(L"for(") != std::wstring::npos) {
                 EXPECT_TRUE(statement.values.empty()) << WideToGbk(statement.text);
+            }
         }
     }
     // The host still runs ordinary text afterwards.
@@ -174,8 +177,9 @@ TEST_F(FormulaCompileRun, TheEnginesOwnFunctionsAreOutOfReach)
     EXPECT_EQ(::GetFileAttributesW(file.c_str()), INVALID_FILE_ATTRIBUTES);
     ASSERT_EQ(statements.size(), 8u);
     for (size_t i = 0; i + 1 < statements.size(); ++i) {
-        if (i != 5)
+        if (i != 5) {
             EXPECT_TRUE(statements[i].values.empty()) << WideToGbk(statements[i].text);
+        }
     }
     EXPECT_EQ(Drawn(statements.back()).count, kBars) << "exit() ended its own statement only";
 }

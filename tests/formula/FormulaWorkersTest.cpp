@@ -238,7 +238,7 @@ const WorkerCase kMendedCases[] = {
     { "StdOfZeroMeanIsInvalid", [](const Series& x, float* o) { SeriesSTD(x.data(), Count(x), 2, o); },
         { -1, 1, -1, 1, 0, 0 }, { inv, inv, inv, inv, 0.7071068f, inv } },
     { "SmaWithAnOverweightDivergesToInvalidNotInfinity",
-        [](const Series& x, float* o) {
+        [](const Series&, float* o) {
             Series longer(400, 1.0f);
             longer[0] = 1e30f;
             SeriesSMA(longer.data(), Count(longer), 1, 3, longer.data());

@@ -64,8 +64,9 @@ TEST(FadeStepper, AFadeFromZeroSettlesAfterAbout340Ms)
         now += 20;
         ++ticks;
         timer = StepFade(state, 2, true, now);
-        if (timer != FadeTimer::kStop)
+        if (timer != FadeTimer::kStop) {
             EXPECT_EQ(state.level, static_cast<uint32_t>(15 * ticks));
+        }
     }
     EXPECT_EQ(ticks, 17); // 16 x 15 = 240, the 17th tick passes 255
     EXPECT_EQ(state.level, 255u);

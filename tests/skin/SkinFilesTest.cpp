@@ -152,8 +152,9 @@ TEST_F(SkinFiles, SizesFitTheLayoutRules)
         const bool strip = name.find("menu") == 0 || name.find("lmenu") == 0 || name.find("check_") == 0
             || name.find("radio_") == 0 || name.find("Show") == 0 || name.find("tech_") == 0
             || name.find("barbutton_") == 0;
-        if (strip)
+        if (strip) {
             EXPECT_EQ(spec.width % 4, 0) << name;
+        }
     }
     // Button pieces: caps, middle and height as the buttons take them.
     EXPECT_EQ(Size("barbutton_left.png").cx / 4, kPieceCapWidth);
