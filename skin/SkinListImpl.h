@@ -217,6 +217,11 @@ public:
     void StartScrollAnimation(int oldTop, int newTop);
     void StopScrollAnimation();
     bool IsScrollAnimating() const { return !m_animation.bitmap.IsNull(); }
+    // The animation's arithmetic: frames for a number of rows, the pixels of
+    // a large step, and the distance left after a frame.
+    static int AnimationStepCount(int rows);
+    static int AnimationStep(int distance, int count);
+    static int NextAnimationDistance(int remaining, int step, int count);
     // The drop arrows at a client point of the header (hidden by Hide).
     CDropArrows& GetDropArrows() { return m_dropArrows; }
 

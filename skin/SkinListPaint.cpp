@@ -497,6 +497,29 @@ HBITMAP CSkinListImpl::CreateHeaderDragImage(int column, CSize& size)
 
 // Animated scrolling ----------------------------------------------------------------------------
 
+int CSkinListImpl::AnimationStepCount(int rows)
+{
+    return rows < 5 ? 4 : (rows > 7 ? 8 : rows);
+}
+
+int CSkinListImpl::AnimationStep(int distance, int count)
+{
+    // At least one pixel a frame: with short rows the large step would be 0
+    // and the rows would never arrive.
+    return count > 0 ? std::max(1, (distance - count) / count) : 1;
+}
+
+int CSkinListImpl::NextAnimationDistance(int remaining, int step, int count)
+{
+    if (count < remaining) {
+        remaining -= step;
+        if (remaining < step)
+            remaining = count;
+        return remaining;
+    }
+    return remaining - 1;
+}
+
 void CSkinListImpl::StartScrollAnimation(int oldTop, int newTop)
 {
     StopScrollAnimation();
@@ -505,9 +528,8 @@ void CSkinListImpl::StartScrollAnimation(int oldTop, int newTop)
     const int rows = std::abs(newTop - oldTop);
     ScrollAnimation& a = m_animation;
     a.remaining = rows * m_rowHeight;
-    a.count = rows < 5 ? 4 : (rows > 7 ? 8 : rows);
-    // At least one pixel a frame, or rows of up to 7 pixels would never arrive.
-    a.step = std::max(1, (a.remaining - a.count) / a.count);
+    a.count = AnimationStepCount(rows);
+    a.step = AnimationStep(a.remaining, a.count);
     a.down = newTop > oldTop;
     const CRect client = GetClientRect();
     a.height = (RowsPerPage(true) + rows) * m_rowHeight;
@@ -560,13 +582,7 @@ void CSkinListImpl::OnAnimationTimer(UINT_PTR id, BOOL& handled)
         return;
     }
     ScrollAnimation& a = m_animation;
-    if (a.count < a.remaining) {
-        a.remaining -= a.step;
-        if (a.remaining < a.step)
-            a.remaining = a.count;
-    } else {
-        a.remaining -= 1;
-    }
+    a.remaining = NextAnimationDistance(a.remaining, a.step, a.count);
     if (a.remaining < 0 || a.bitmap.IsNull()) {
         KillTimer(kTimerAnimation);
         StopScrollAnimation();
