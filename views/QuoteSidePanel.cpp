@@ -403,37 +403,27 @@ int CQuoteSidePanel::DrawQuoteTable(HDC dc, CStock* stock, int x, int y, int wid
 
     float outer = 0;
     float inner = 0;
-    const bool split = stock->GetFenbiData().GetOuterInnerVolume(nullptr, &outer, &inner) != 0;
+    const CFenbiData& ticks = stock->GetFenbiData();
+    const bool split = ticks.GetCount() > 0 && ticks.GetOuterInnerVolume(nullptr, &outer, &inner) != 0;
     label(leftLabel, y + 251, LoadText(IDS_OUTER_VOLUME), neutral);
     value(leftValue, y + 251, split ? FormatLargeNumber(outer) : "-", ChartColors::Rise);
     label(rightLabel, y + 251, LoadText(IDS_INNER_VOLUME), neutral);
     value(rightValue, y + 251, split ? FormatLargeNumber(inner) : "-", ChartColors::Fall);
 
-    // Capital and earnings, from the finance record.
-    const FinanceRecord& finance = info.GetFinance();
-    const int32_t reportDate = finance.Read<int32_t>(14);
-    const bool reported = reportDate > 0;
-    const double totalShares = finance.Read<float>(18);
-    const double circulating = finance.Read<float>(42);
-    const double earnings = finance.Read<float>(146);
-    const double netAssets = finance.Read<float>(150);
+    const CapitalTexts capital = BuildCapitalTexts(info);
     const COLORREF turnover = SidePanelColors::Turnover;
-    const double shares = circulating > 0 ? circulating : totalShares;
-    // Without any share count there is no turnover to show.
-    const std::string turnoverText
-        = reported && shares > 0 ? FormatLargeNumber(info.volume / shares) + "%" : std::string("-");
     label(leftLabel, y + 270, "换手", turnover);
-    value(leftValue, y + 270, turnoverText, turnover);
+    value(leftValue, y + 270, capital.turnover, turnover);
     label(rightLabel, y + 270, "股本", turnover);
-    value(rightValue, y + 270, reported ? FormatLargeNumber(totalShares * 10000) : "-", turnover);
+    value(rightValue, y + 270, capital.totalShares, turnover);
     label(leftLabel, y + 289, "净资", turnover);
-    value(leftValue, y + 289, reported ? FormatLargeNumber(netAssets) : "-", turnover);
+    value(leftValue, y + 289, capital.netAssets, turnover);
     label(rightLabel, y + 289, "流通", turnover);
-    value(rightValue, y + 289, reported ? FormatLargeNumber(circulating * 10000) : "-", turnover);
-    label(leftLabel, y + 308, std::string("收益") + QuarterSign(ReportQuarter(reportDate)), turnover);
-    value(leftValue, y + 308, reported ? FormatDecimal(earnings, 3) : "-", turnover);
+    value(rightValue, y + 289, capital.circulatingShares, turnover);
+    label(leftLabel, y + 308, capital.earningsLabel, turnover);
+    value(leftValue, y + 308, capital.earnings, turnover);
     label(rightLabel, y + 308, "市盈率", turnover);
-    value(rightValue, y + 308, reported ? PriceEarningsText(info.last, earnings, reportDate) : "-", turnover);
+    value(rightValue, y + 308, capital.priceEarnings, turnover);
     return 325;
 }
 

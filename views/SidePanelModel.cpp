@@ -5,6 +5,7 @@
 #include "data/CodeKey.h"
 #include "data/FenbiData.h"
 #include "data/GroupData.h"
+#include "data/StockInfo.h"
 #include "data/TickStatistics.h"
 
 #include <algorithm>
@@ -77,6 +78,32 @@ std::string PriceEarningsText(double last, double earningsPerShare, int32_t repo
     if (!(earningsPerShare > 0))
         return std::string();
     return FormatDecimal(last / AnnualisedEarnings(earningsPerShare, ReportQuarter(reportDate)), 3);
+}
+
+CapitalTexts BuildCapitalTexts(const CStockInfo& info)
+{
+    const FinanceRecord& finance = info.GetFinance();
+    const int32_t reportDate = finance.Read<int32_t>(14);
+    CapitalTexts texts;
+    texts.earningsLabel = std::string("收益") + QuarterSign(ReportQuarter(reportDate));
+    if (reportDate <= 0) {
+        texts.turnover = texts.totalShares = texts.netAssets = texts.circulatingShares = texts.earnings
+            = texts.priceEarnings = "-";
+        return texts;
+    }
+    const double totalShares = finance.Read<float>(18);
+    const double circulating = finance.Read<float>(42);
+    const double earnings = finance.Read<float>(146);
+    // Volume in lots of 100 over shares in 10,000 is already a percentage;
+    // with no share count at all there is no turnover to show.
+    const double shares = circulating > 0 ? circulating : totalShares;
+    texts.turnover = shares > 0 ? FormatLargeNumber(info.volume / shares) + "%" : std::string("-");
+    texts.totalShares = FormatLargeNumber(totalShares * 10000);
+    texts.netAssets = FormatLargeNumber(finance.Read<float>(150));
+    texts.circulatingShares = FormatLargeNumber(circulating * 10000);
+    texts.earnings = FormatDecimal(earnings, 3);
+    texts.priceEarnings = PriceEarningsText(info.last, earnings, reportDate);
+    return texts;
 }
 
 float TickVolume(const CFenbiData& ticks, int index)

@@ -32,6 +32,22 @@ double AnnualisedEarnings(double earningsPerShare, int quarter);
 // The price-earnings text of the stock table: "" when the earnings are not positive.
 std::string PriceEarningsText(double last, double earningsPerShare, int32_t reportDate);
 
+// The texts of the stock table's last three lines: turnover, capital,
+// net assets, circulating shares, earnings and price-earnings ratio. All
+// are "-" when the finance record has no report date.
+struct CapitalTexts
+{
+    std::string turnover;
+    std::string totalShares;
+    std::string netAssets;
+    std::string circulatingShares;
+    std::string earningsLabel; // "收益" and the report quarter's sign
+    std::string earnings;
+    std::string priceEarnings; // "" when the earnings are not positive
+};
+class CStockInfo;
+CapitalTexts BuildCapitalTexts(const CStockInfo& info);
+
 // One row of the tick rows under the quote table.
 struct TickRow
 {

@@ -157,3 +157,16 @@ void RebuildGroups(const std::vector<FixtureGroup>& groups, const std::vector<Fi
     data.Merge(&stream);
     GroupIndex::Instance()->Rebuild(data);
 }
+
+void AddDayBars(CStock& stock, int n)
+{
+    std::vector<WireBar> bars;
+    for (int i = 0; i < n; ++i) {
+        const double close = 10 + 0.125 * i;
+        bars.push_back(MakeWireBar(FixtureDay() - (n - i) * 86400, close, close + 0.5, close - 0.5, close,
+            10000 + 100 * static_cast<uint32_t>(i), 100000));
+    }
+    CMemoryStream stream;
+    FillStream(stream, BarReply(bars));
+    stock.GetDayData().Merge(stock.GetCodeKey(), &stream);
+}

@@ -25,6 +25,10 @@ std::unique_ptr<CStock> MakeTickStock(
 // quote, day bars, finance record; the block groups go into GroupIndex.
 std::unique_ptr<CStock> MakeSimulatedStock(uint32_t key);
 
+// Appends n day bars ending the day before the fixture day, closes rising
+// from 10 by 0.125 a day.
+void AddDayBars(CStock& stock, int n);
+
 // Rebuilds GroupIndex from these groups and members.
 struct FixtureGroup
 {

@@ -10,6 +10,8 @@
 #include "tools/marketdata/SimMarketTables.h"
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 const COLORREF kBackground = RGB(8, 8, 8);
@@ -22,6 +24,17 @@ struct PanelCanvas
     OffscreenCanvas canvas { 300, 900, RGB(0, 0, 0) };
     RECT page { 10, 56, 290, 890 };
 };
+
+void VisibleRange(CStock& stock, int bars, double& high, double& low)
+{
+    const std::vector<Bar>& all = stock.GetKData(kPeriodDay)->GetBars();
+    high = 0;
+    low = 1e9;
+    for (size_t i = all.size() > static_cast<size_t>(bars) ? all.size() - bars : 0; i < all.size(); ++i) {
+        high = std::max(high, static_cast<double>(all[i].high));
+        low = std::min(low, static_cast<double>(all[i].low));
+    }
+}
 
 } // namespace
 
@@ -44,8 +57,12 @@ TEST(SidePanelPages, EveryPageOfAStockAndAnIndexIsFramedAndFilled)
             int result = 0;
             HDC dc = c.canvas.Dc();
             const RECT pane = { 0, 70, 10, 600 };
-            const double high = stock->GetStockInfo().high + 0.05;
-            const double low = stock->GetStockInfo().low - 0.05;
+            // The minute chart's scale is the day's range; the K-line chart's
+            // that of its visible bars.
+            double high = stock->GetStockInfo().high + 0.05;
+            double low = stock->GetStockInfo().low - 0.05;
+            if (page == 1 || page == 2)
+                VisibleRange(*stock, 120, high, low);
             switch (page) {
             case 1:
                 panel.DrawChipDistribution(dc, stock.get(), 6, -1, c.page, pane, high, low);

@@ -70,6 +70,48 @@ TEST(SidePanelFormat, ReportQuarterAndAnnualisedEarnings)
     EXPECT_EQ(PriceEarningsText(12, -0.1, T(2026, 9, 30)), "");
 }
 
+TEST(SidePanelFormat, CapitalRows)
+{
+    struct Case
+    {
+        int32_t date;
+        float total, circulating, earnings;
+        const char* turnover;
+        const char* label;
+        const char* earningsText;
+        const char* priceEarnings;
+    };
+    const Case cases[] = {
+        // No report date: every value "-", the first quarter's sign.
+        { 0, 1000, 500, 0.3f, "-", "收益㈠", "-", "-" },
+        // 5000 lots over 5,000,000 circulating shares: 10 %.
+        { T(2026, 9, 30), 1000, 500, 0.3f, "10%", "收益㈢", "0.300", "30.000" },
+        // No circulating shares: over the total shares.
+        { T(2026, 3, 31), 1000, 0, 0.3f, "5%", "收益㈠", "0.300", "10.000" },
+        // No shares at all: no turnover instead of a division by zero.
+        { T(2026, 6, 30), 0, 0, -0.1f, "-", "收益㈡", "-0.100", "" },
+    };
+    for (const Case& c : cases) {
+        std::unique_ptr<CStock> fresh = MakeTickStock(0x600000, false, 10, { Tick(At(9, 30), 12, 5000, 12) });
+        fresh->GetStockInfo().last = 12;
+        fresh->GetStockInfo().volume = 5000;
+        SetFinance(*fresh, c.date, c.total, c.circulating, c.earnings, 4.5f);
+        const CapitalTexts texts = BuildCapitalTexts(fresh->GetStockInfo());
+        EXPECT_EQ(texts.turnover, c.turnover) << c.date;
+        EXPECT_EQ(texts.earningsLabel, c.label) << c.date;
+        EXPECT_EQ(texts.earnings, c.earningsText) << c.date;
+        EXPECT_EQ(texts.priceEarnings, c.priceEarnings) << c.date;
+        if (c.date > 0) {
+            EXPECT_EQ(texts.netAssets, "4.50") << c.date;
+            EXPECT_EQ(texts.totalShares, c.total > 0 ? "1000.00万" : "0") << c.date;
+        } else {
+            EXPECT_EQ(texts.netAssets, "-");
+            EXPECT_EQ(texts.totalShares, "-");
+            EXPECT_EQ(texts.circulatingShares, "-");
+        }
+    }
+}
+
 namespace {
 
 std::unique_ptr<CStock> StockOfTicks(const std::vector<WireTick>& ticks, bool index = false)
