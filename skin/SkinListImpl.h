@@ -276,6 +276,15 @@ protected:
     void Repaint();
 
     // Painting (SkinListPaint.cpp)
+    struct PaintState
+    {
+        bool focused = false;
+        bool themed = false;
+        int focusRow = -1; // the focus cell
+        int focusColumn = -1;
+    };
+    PaintState m_paintState;
+    void PreparePaintState();
     void PaintBackground(HDC dc, const CRect& clip, const CRect& client);
     void PaintRows(HDC dc, const CRect& clip, int firstRow, int top, int lastRow);
     void PaintRow(HDC dc, const CRect& clip, const CRect& rowRect, int row);

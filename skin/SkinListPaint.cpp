@@ -113,12 +113,22 @@ void CSkinListImpl::DoPaint(HDC dc)
     const CRect client = GetClientRect();
     CSaveDC saved(dc);
     SingleLock lock(&m_lock);
+    PreparePaintState();
     PaintBackground(dc, clip, client);
     PaintRows(dc, clip, GetTopRow(), GetHeaderHeight(), GetItemCount());
     if (m_bandActive)
         PaintRubberBand(dc, client);
     if (m_options.showHeader && clip.top < GetHeaderHeight())
         PaintHeader(dc, clip, client);
+}
+
+void CSkinListImpl::PreparePaintState()
+{
+    // Asked once per paint: the focus query is a round trip to the window
+    // system, too slow for every cell of a full screen.
+    m_paintState.focused = HasListFocus();
+    GetSelectedCell(m_paintState.focusRow, m_paintState.focusColumn);
+    m_paintState.themed = IsThemed();
 }
 
 void CSkinListImpl::PaintBackground(HDC dc, const CRect& clip, const CRect& client)
@@ -169,9 +179,9 @@ void CSkinListImpl::PaintRows(HDC dc, const CRect& clip, int firstRow, int top, 
 
 void CSkinListImpl::PaintRow(HDC dc, const CRect& clip, const CRect& rowRect, int row)
 {
-    const bool focused = HasListFocus();
+    const bool focused = m_paintState.focused;
     if (m_selection.count(row)) {
-        if (IsThemed()) {
+        if (m_paintState.themed) {
             DrawRoundedFrame(dc, rowRect, focused ? m_colors.focusedFrameOuter : m_colors.unfocusedFrameOuter,
                 focused ? m_colors.focusedFrameInner : m_colors.unfocusedFrameInner, m_options.roundedSelection);
             CRect fill(rowRect);
@@ -235,13 +245,10 @@ void CSkinListImpl::PaintCell(
         return;
     }
     const std::string shown = kind == kListCellRowNumber ? FormatString("%d", row + 1) : data->text;
-    const bool themed = IsThemed();
-    const bool focused = HasListFocus();
-
-    int selectedRow = -1;
-    int selectedColumn = -1;
-    GetSelectedCell(selectedRow, selectedColumn);
-    const bool focusCell = m_options.cellSelection && row == selectedRow && column == selectedColumn;
+    const bool themed = m_paintState.themed;
+    const bool focused = m_paintState.focused;
+    const bool focusCell
+        = m_options.cellSelection && row == m_paintState.focusRow && column == m_paintState.focusColumn;
     if (focusCell && m_options.focusCellHighlight) {
         if (!themed) {
             if (m_editing) {
@@ -542,6 +549,7 @@ void CSkinListImpl::StartScrollAnimation(int oldTop, int newTop)
     {
         CSelectObject select(dc, a.bitmap);
         SingleLock lock(&m_lock);
+        PreparePaintState();
         const CRect area(0, 0, client.Width(), a.height);
         FillSolidRect(dc, area, m_colors.background);
         PaintRows(dc, area, std::min(oldTop, newTop), 0, GetItemCount());

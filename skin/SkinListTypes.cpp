@@ -1,6 +1,6 @@
 #include "skin/SkinListTypes.h"
-#include "base/Format.h"
 #include "base/MbcsText.h"
+#include "skin/ListDateText.h"
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -9,20 +9,6 @@ namespace {
 
 const char kHundredMillion[] = "亿";
 const char kTenThousand[] = "万";
-
-// The number of the leading digits among the count bytes of text at pos,
-// as atoi reads a fixed-width field (no sign, stops at the first non-digit).
-int ReadDigits(const std::string& text, size_t pos, size_t count)
-{
-    int value = 0;
-    for (size_t i = pos; i < text.size() && i < pos + count; ++i) {
-        const char c = text[i];
-        if (c < '0' || c > '9')
-            break;
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
 
 }
 
@@ -89,31 +75,11 @@ bool CompareItems(const SkinListRow& a, const SkinListRow& b, int32_t key, int32
     return CompareListCells(a.cells[static_cast<size_t>(key)], b.cells[static_cast<size_t>(key)], kind);
 }
 
-bool ParseListDate(const std::string& text, SYSTEMTIME& time)
-{
-    time = SYSTEMTIME();
-    if (text.empty())
-        return false;
-    time.wYear = static_cast<WORD>(ReadDigits(text, 0, 4));
-    time.wMonth = static_cast<WORD>(ReadDigits(text, 4, 2));
-    time.wDay = static_cast<WORD>(ReadDigits(text, 6, 2));
-    time.wHour = static_cast<WORD>(ReadDigits(text, 8, 2));
-    time.wMinute = static_cast<WORD>(ReadDigits(text, 10, 2));
-    time.wSecond = static_cast<WORD>(ReadDigits(text, 12, 2));
-    return true;
-}
-
-std::string FormatListDateDigits(const SYSTEMTIME& time)
-{
-    return FormatString("%04d%02d%02d%02d%02d%02d", time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute,
-        time.wSecond);
-}
-
 std::string FormatListDateText(const std::string& text, int32_t format)
 {
-    SYSTEMTIME time;
-    if (!ParseListDate(text, time))
+    if (text.empty())
         return std::string();
+    SYSTEMTIME time = ParseCellDateTime(text);
     char date[128] = "";
     char clock[128] = "";
     if (!(format & kListTimeOnly) && time.wYear != 0) {

@@ -89,11 +89,6 @@ int32_t ListTextToInt(const std::string& text);
 // The leading floating-point number of a text; 0 when there is none.
 double ListTextToDouble(const std::string& text);
 
-// A date cell's "yyyymmddhhmmss" as a SYSTEMTIME. Shorter texts give their
-// missing fields as 0 (nothing past the text is read); false for an empty text.
-bool ParseListDate(const std::string& text, SYSTEMTIME& time);
-// The 14 digits of a SYSTEMTIME.
-std::string FormatListDateDigits(const SYSTEMTIME& time);
 // What a date cell shows for its text and format: the short date (0x400),
 // the time (0x800) or both with a space, in the user's locale formats;
 // empty for an empty text, and the date part empty when the year is 0.

@@ -121,26 +121,6 @@ TEST(ListCellRules, RowsLackingTheKeySortFirst)
     EXPECT_FALSE(CompareItems(shortRow, longRow, 0, kListCellText));
 }
 
-TEST(ListCellRules, DateDigitsParseWithinTheText)
-{
-    SYSTEMTIME t;
-    ASSERT_TRUE(ParseListDate("20240315143005", t));
-    EXPECT_EQ(2024, t.wYear);
-    EXPECT_EQ(3, t.wMonth);
-    EXPECT_EQ(15, t.wDay);
-    EXPECT_EQ(14, t.wHour);
-    EXPECT_EQ(30, t.wMinute);
-    EXPECT_EQ(5, t.wSecond);
-    EXPECT_EQ("20240315143005", FormatListDateDigits(t));
-    // A short text gives its missing fields as 0 and reads nothing beyond it.
-    const std::string buffer = "2024031599999999";
-    ASSERT_TRUE(ParseListDate(buffer.substr(0, 8), t));
-    EXPECT_EQ(15, t.wDay);
-    EXPECT_EQ(0, t.wHour);
-    EXPECT_EQ(0, t.wSecond);
-    EXPECT_FALSE(ParseListDate("", t));
-}
-
 TEST(ListCellRules, DateTextsFollowTheUserLocale)
 {
     SYSTEMTIME t = {};
