@@ -1,0 +1,318 @@
+// The quote list as a window: boards filled into the list, sorting and
+// re-selection, the user-list board's order, drag and drop and Delete, the
+// commands it forwards, a refresh from a worker thread, and a picture of the
+// simulated market.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <thread>
+
+#include "base/MemoryStream.h"
+#include "data/CodeTable.h"
+#include "data/DataLock.h"
+#include "data/GroupData.h"
+#include "tests/support/TempDirectory.h"
+#include "tests/support/ViewFixtures.h"
+#include "tests/support/ViewTesting.h"
+#include "tests/support/WindowTesting.h"
+#include "tools/marketdata/SimMarketTables.h"
+#include "views/ReportView.h"
+
+namespace {
+
+// The view over its own quotes, names, user list and browse list.
+class CTestReportView : public CReportView
+{
+public:
+    using CReportView::CReportView;
+    QuoteMap quotes;
+    std::map<CodeKey, std::pair<std::string, std::string>> names;
+    mutable UserStockList users;
+    mutable StockPagingList paging;
+
+protected:
+    QuoteMap GetQuotes() const override
+    {
+        SingleLock lock(&m_quotesLock);
+        return quotes;
+    }
+    void GetCodeAndName(CodeKey key, std::string& code, std::string& name) const override
+    {
+        auto found = names.find(key);
+        code = found != names.end() ? found->second.first : CodeOfKey(key);
+        name = found != names.end() ? found->second.second : std::string();
+    }
+    UserStockList* GetUserList() const override { return &users; }
+    StockPagingList* GetPagingList() const override { return &paging; }
+
+public:
+    mutable CriticalSection m_quotesLock;
+};
+
+const CodeKey kA = 0x600000;
+const CodeKey kB = 0x600036;
+const CodeKey kC = 0x600100;
+const CodeKey kD = 0x01000001;
+const CodeKey kUnquoted = 0x600999;
+
+class ReportViewTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        view.quotes[kA] = MakeQuote(kA, 10.5f, 10); // +5 %
+        view.quotes[kB] = MakeQuote(kB, 9, 10); // -10 %
+        view.quotes[kC] = MakeQuote(kC, 11, 10); // +10 %
+        view.quotes[kD] = MakeQuote(kD, 10, 10); // 0 %
+        for (CodeKey key : { kA, kB, kC, kD })
+            view.names[key] = { CodeOfKey(key), "N" + CodeOfKey(key) };
+        for (CodeKey key : { kC, kUnquoted, kA, kB })
+            view.users.Add(static_cast<int32_t>(key), 1);
+        ASSERT_TRUE(view.Create(host.Handle(), host.ClientRect()));
+    }
+
+    std::vector<CodeKey> Rows()
+    {
+        std::vector<CodeKey> keys;
+        for (int row = 0; row < list().GetItemCount(); ++row) {
+            uint32_t data = 0;
+            list().GetItemData(row, data);
+            keys.push_back(data);
+        }
+        return keys;
+    }
+    std::vector<CodeKey> UserOrder()
+    {
+        std::vector<CodeKey> keys;
+        for (const auto& entry : view.users.GetEntries())
+            keys.push_back(static_cast<CodeKey>(entry.first));
+        return keys;
+    }
+    CMySkinListCtrl& list() { return view.GetList(); }
+
+    CViewTestHost host { 900, 500 };
+    RecordingMessageProcessor processor;
+    CTestReportView view { &processor };
+};
+
+typedef std::vector<CodeKey> Keys;
+
+} // namespace
+
+TEST_F(ReportViewTest, CreatesColumnsTabsAndLayout)
+{
+    EXPECT_EQ(processor.RegisteredIds(&view), (std::vector<UINT> { 256, 522, 4031, 4032 }));
+    EXPECT_EQ(list().GetColumnCount(), 13);
+    EXPECT_EQ(view.GetBoardStrip().GetItemCount(), 9);
+    EXPECT_EQ(view.GetCurrentBoard(), 0);
+    EXPECT_EQ(Rows(), (Keys { kA, kB, kC }));
+    RECT client = host.ClientRect();
+    CRect listRect;
+    ::GetWindowRect(list().m_hWnd, &listRect);
+    ::ScreenToClient(view.m_hWnd, reinterpret_cast<POINT*>(&listRect));
+    ::ScreenToClient(view.m_hWnd, reinterpret_cast<POINT*>(&listRect) + 1);
+    EXPECT_EQ(listRect.bottom, client.bottom - 17);
+    CRect strip;
+    ::GetWindowRect(view.GetBoardStrip().m_hWnd, &strip);
+    CRect scroll;
+    ::GetWindowRect(view.GetScrollBar().m_hWnd, &scroll);
+    EXPECT_EQ(strip.Width(), 640);
+    EXPECT_EQ(scroll.left, strip.right);
+    EXPECT_EQ(scroll.Height(), 17);
+}
+
+TEST_F(ReportViewTest, RowsCarryTextsColoursAndKeys)
+{
+    ASSERT_EQ(Rows(), (Keys { kA, kB, kC }));
+    EXPECT_EQ(list().GetItemText(0, 1), "600000");
+    EXPECT_EQ(list().GetItemText(0, 2), "N600000");
+    EXPECT_EQ(list().GetItemText(0, 3), "5.00");
+    EXPECT_EQ(list().GetItemText(1, 5), "-1.00");
+    COLORREF background = 0;
+    COLORREF text = 0;
+    ASSERT_TRUE(list().GetItemColors(0, 4, background, text));
+    EXPECT_EQ(text, static_cast<COLORREF>(0x3C3CFF));
+    ASSERT_TRUE(list().GetItemColors(1, 4, background, text));
+    EXPECT_EQ(text, static_cast<COLORREF>(0x00C800));
+    EXPECT_EQ(list().GetItemKind(0, 0), 11);
+    EXPECT_EQ(list().GetItemKind(0, 7), 9);
+}
+
+TEST_F(ReportViewTest, RankingKeepsItsOrderAcrossRefreshes)
+{
+    view.ShowBoard(kBoardAllA, 3);
+    EXPECT_EQ(Rows(), (Keys { kC, kA, kD, kB }));
+    EXPECT_EQ(view.GetBoardParam(), 3);
+    view.quotes[kD] = MakeQuote(kD, 12, 10); // now +20 %
+    view.ShowBoard(kBoardAllA, 0);
+    EXPECT_EQ(Rows(), (Keys { kD, kC, kA, kB }));
+}
+
+TEST_F(ReportViewTest, ReselectsTheRowOnTheSameBoardOnly)
+{
+    view.ShowBoard(kBoardAllA, 0);
+    ASSERT_TRUE(list().SelectOnly(2));
+    view.ShowBoard(kBoardAllA, 0);
+    EXPECT_EQ(list().GetSelectedItem(), 2);
+    EXPECT_EQ(view.paging.GetCursor(), 2);
+    view.ShowBoard(kBoardShanghaiA, 0);
+    EXPECT_EQ(list().GetSelectedItem(), 0);
+}
+
+TEST_F(ReportViewTest, UserBoardOrderReturnsAfterAHeaderSort)
+{
+    view.ShowBoard(kBoardUserList, 0);
+    EXPECT_EQ(Rows(), (Keys { kC, kA, kB }));
+    EXPECT_TRUE(list().m_options.rowDragging);
+    list().SortByColumn(1, 1, false);
+    EXPECT_EQ(Rows(), (Keys { kA, kB, kC }));
+    EXPECT_FALSE(list().m_options.rowDragging);
+    view.ShowBoard(kBoardUserList, 0);
+    EXPECT_EQ(Rows(), (Keys { kC, kA, kB }));
+    EXPECT_TRUE(list().m_options.rowDragging);
+    view.ShowBoard(kBoardShanghaiA, 0);
+    EXPECT_FALSE(list().m_options.rowDragging);
+}
+
+TEST_F(ReportViewTest, ADropSwapsTheUserListEntriesOfTheRows)
+{
+    TempDirectory dir;
+    view.ShowBoard(kBoardUserList, 0);
+    // Row 1 (600000) dropped on row 2 (600036); 600999 has no row.
+    list().OnRowDragOver(1);
+    list().OnRowDragOver(2);
+    list().OnRowDrop(2);
+    EXPECT_EQ(Rows(), (Keys { kC, kB, kA }));
+    EXPECT_EQ(UserOrder(), (Keys { kC, kUnquoted, kB, kA }));
+    // What is saved shows the same order as the rows.
+    const std::string path = dir.Path() + "usrstock.dat";
+    ASSERT_EQ(view.users.Save(path.c_str()), 1);
+    UserStockList reread;
+    ASSERT_EQ(reread.Load(path.c_str()), 1);
+    EXPECT_EQ(reread.GetEntries(), view.users.GetEntries());
+    view.ShowBoard(kBoardUserList, 0);
+    EXPECT_EQ(Rows(), (Keys { kC, kB, kA }));
+}
+
+TEST_F(ReportViewTest, DeleteRemovesTheSelectedStockOfTheUserBoardOnly)
+{
+    view.ShowBoard(kBoardUserList, 0);
+    ASSERT_TRUE(list().SelectOnly(1));
+    view.Accept(kViewMsgKeyDown, VK_DELETE, 0);
+    const std::vector<DispatchRecord> sent = processor.Dispatches();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].messageId, 4030u);
+    EXPECT_EQ(sent[0].wParam, static_cast<WPARAM>(kCmdRemoveUserStock));
+    EXPECT_EQ(sent[0].lParam, static_cast<LPARAM>(kA));
+    // Nothing selected, or another board: Delete does nothing.
+    list().ClearSelection();
+    view.Accept(kViewMsgKeyDown, VK_DELETE, 0);
+    view.ShowBoard(kBoardShanghaiA, 0);
+    view.Accept(kViewMsgKeyDown, VK_DELETE, 0);
+    EXPECT_EQ(processor.DispatchCount(), 1u);
+}
+
+TEST_F(ReportViewTest, CommandsWithoutASelectedRowDoNothing)
+{
+    list().ClearSelection();
+    view.Accept(kViewMsgKeyDown, VK_RETURN, 0);
+    view.SendMessage(WM_COMMAND, kCmdAddUserStock, 0);
+    view.SendMessage(WM_COMMAND, kCmdRemoveUserStock, 0);
+    EXPECT_EQ(processor.DispatchCount(), 0u);
+    // Stray commands neither show a board nor reach the panel.
+    view.SendMessage(WM_COMMAND, 123, 0);
+    EXPECT_EQ(view.GetCurrentBoard(), 0);
+
+    ASSERT_TRUE(list().SelectOnly(1));
+    view.SendMessage(WM_COMMAND, kCmdAddUserStock, 0);
+    view.SendMessage(WM_COMMAND, 4105, 0);
+    view.Accept(kViewMsgKeyDown, VK_RETURN, 0);
+    const std::vector<DispatchRecord> sent = processor.Dispatches();
+    ASSERT_EQ(sent.size(), 3u);
+    EXPECT_EQ(sent[0].lParam, static_cast<LPARAM>(kB));
+    EXPECT_EQ(sent[1].wParam, 4105u);
+    EXPECT_EQ(sent[1].lParam, 0);
+    EXPECT_EQ(sent[2].messageId, static_cast<UINT>(kViewMsgOpenStock));
+    EXPECT_EQ(sent[2].wParam, static_cast<WPARAM>(kB));
+}
+
+TEST_F(ReportViewTest, SectorMenuCommandsShowTheirGroup)
+{
+    ScopedGroupIndex groups({ { 0x01000000, "行业" }, { 0x01000FA0, "四千" } }, { { kD, 0x01000FA0 } });
+    ASSERT_TRUE(groups.Ok());
+    ASSERT_NE(view.BuildSectorMenu(), nullptr);
+    ASSERT_EQ(view.GetSectorCommands().size(), 1u);
+    view.SendMessage(WM_COMMAND, kSectorCommandFirst, 0);
+    EXPECT_EQ(view.GetCurrentBoard(), 0x01000FA0);
+    EXPECT_EQ(Rows(), (Keys { kD }));
+    EXPECT_EQ(processor.DispatchCount(), 0u);
+}
+
+TEST_F(ReportViewTest, AWorkerRefreshWhileTheUiHoldsTheDataLockDoesNotBlock)
+{
+    view.ShowBoard(kBoardAllA, 0);
+    std::atomic<int> refreshes { 0 };
+    std::atomic<bool> stop { false };
+    std::thread worker([&] {
+        while (!stop.load() && refreshes.load() < 200) {
+            SingleLock lock(&GetDataLock());
+            {
+                SingleLock quotes(&view.m_quotesLock);
+                view.quotes[kA].last += 0.01f;
+            }
+            view.Accept(kViewMsgQuotesRefreshed, 0, 0);
+            ++refreshes;
+        }
+    });
+    CDib32 image;
+    const DWORD start = ::GetTickCount();
+    while (refreshes.load() < 200 && ::GetTickCount() - start < 10000) {
+        {
+            SingleLock lock(&GetDataLock());
+            RenderClient(list().m_hWnd, image);
+        }
+        PumpPendingMessages();
+    }
+    stop = true;
+    worker.join();
+    EXPECT_EQ(refreshes.load(), 200);
+    PumpPendingMessages();
+    EXPECT_EQ(Rows(), (Keys { kD, kA, kB, kC })); // by code: "000001" first
+}
+
+TEST(ReportViewScreenshot, ShowsTheSimulatedMarket)
+{
+    SimMarketTables market;
+    CCodeTable codes;
+    {
+        CMemoryStream stream;
+        const std::string bytes = SimMarketTables::Delivered(market.CodeTableReply());
+        stream.Write(bytes.data(), static_cast<int32_t>(bytes.size()));
+        stream.Seek(0, 0);
+        ASSERT_EQ(codes.Merge(&stream), 1);
+    }
+    CReportData quotes;
+    {
+        CMemoryStream stream;
+        const std::string bytes = SimMarketTables::Delivered(market.QuotesReply());
+        stream.Write(bytes.data(), static_cast<int32_t>(bytes.size()));
+        stream.Seek(0, 0);
+        ASSERT_EQ(quotes.Merge(0, &stream), 1);
+    }
+    CViewTestHost host(1000, 600);
+    RecordingMessageProcessor processor;
+    CTestReportView view(&processor);
+    view.quotes = quotes.GetQuoteMap();
+    for (const auto& item : view.quotes)
+        view.names[item.first] = { codes.GetCodeOfKey(item.first), codes.GetNameOfKey(item.first) };
+    ASSERT_TRUE(view.Create(host.Handle(), host.ClientRect()));
+    view.ShowBoard(kBoardAllA, 3);
+    ASSERT_GT(view.GetList().GetItemCount(), 20);
+    PumpPendingMessages();
+    EXPECT_FALSE(SaveWindowScreenshot(host.Handle(), "quote_list").empty());
+    // The first row is the largest rise: its price column is in the rising colour.
+    COLORREF background = 0;
+    COLORREF text = 0;
+    ASSERT_TRUE(view.GetList().GetItemColors(0, 4, background, text));
+    EXPECT_EQ(text, static_cast<COLORREF>(0x3C3CFF));
+}
