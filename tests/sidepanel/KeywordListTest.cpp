@@ -64,7 +64,8 @@ TEST_F(KeywordList, OneHeaderlessColumnThatFillsTheControl)
 {
     CKeywordListCtrl list;
     const RECT none = {};
-    ASSERT_NE(list.Create(owner.m_hWnd, none, nullptr, WS_CHILD | LVS_ICON | LVS_SHOWSELALWAYS, 0, 77), nullptr);
+    ASSERT_NE(
+        list.Create(owner.m_hWnd, none, nullptr, WS_CHILD | LVS_ICON | LVS_SHOWSELALWAYS, 0, 77), nullptr);
     LVCOLUMNA column = {};
     column.mask = LVCF_WIDTH;
     EXPECT_TRUE(list.SendMessage(LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(&column)));
