@@ -47,3 +47,10 @@
 #define IDS_AVERAGE_COST 197
 #define IDS_COST_BAND_90 198
 #define IDS_COST_BAND_70 199
+
+// The minute chart: its title, the data window's amount row, the volume-ratio
+// pane's title and the chip page's tab.
+#define IDS_MINUTE_AMOUNT 188
+#define IDS_MINUTE_CHART 189
+#define IDS_VOLUME_RATIO_PANE 190
+#define IDS_PAGE_CHIPS 192
