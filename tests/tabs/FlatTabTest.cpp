@@ -411,3 +411,75 @@ TEST_F(FlatTab, PaintsTheSelectedTabOnTopInTheViewsColours)
     EXPECT_EQ(topImage.GetColor(first.left + 8, 17), RGB(0, 0, 0x80));
     EXPECT_EQ(topImage.GetColor(first.left + 2, 2), RGB(0, 0, 0)) << "the narrow edge at the top";
 }
+
+namespace {
+
+HENHMETAFILE SolidGlyph(COLORREF colour)
+{
+    HDC dc = ::CreateEnhMetaFileA(nullptr, nullptr, nullptr, nullptr);
+    CBrush brush;
+    brush.CreateSolid(colour);
+    const RECT all = { 0, 0, 100, 100 };
+    ::FillRect(dc, &all, brush);
+    return ::CloseEnhMetaFile(dc);
+}
+
+}
+
+TEST(MetaFileButton, TheFaceShowsTheGlyphOfTheState)
+{
+    EXPECT_EQ(CSkinMetaFileButton::GlyphRect(16, false), CRect(5, 4, 8, 10));
+    EXPECT_EQ(CSkinMetaFileButton::GlyphRect(40, true), CRect(6, 5, 9, 11)) << "heights clamp to 15";
+    EXPECT_EQ(CSkinMetaFileButton::GlyphRect(4, false), CRect(5, 4, 6, 6)) << "and to 11";
+
+    const COLORREF normal = RGB(200, 0, 0);
+    const COLORREF pressed = RGB(0, 200, 0);
+    const COLORREF focused = RGB(0, 0, 200);
+    const COLORREF disabled = RGB(0x80, 0x80, 0x80);
+    CEnhMetaFile glyphs[4] = { CEnhMetaFile(SolidGlyph(normal)), CEnhMetaFile(SolidGlyph(pressed)),
+        CEnhMetaFile(SolidGlyph(focused)), CEnhMetaFile(SolidGlyph(disabled)) };
+    struct Case
+    {
+        UINT state;
+        bool withPressed;
+        COLORREF expected;
+    };
+    const Case cases[] = {
+        { 0, true, normal },
+        { ODS_SELECTED, true, pressed },
+        { ODS_SELECTED, false, normal }, // no pressed glyph: the normal one, moved
+        { ODS_FOCUS, true, focused },
+        { ODS_DISABLED, true, disabled },
+        { ODS_FOCUS | ODS_DISABLED, true, focused },
+    };
+    for (const Case& c : cases) {
+        CSkinMetaFileButton button; // no window: the face alone
+        button.SetMetaFiles(glyphs[0], c.withPressed ? glyphs[1].Get() : nullptr, glyphs[2], glyphs[3]);
+        CDib32 image;
+        ASSERT_TRUE(image.Create(16, 16));
+        button.DrawFace(image.GetDC(), CRect(0, 0, 16, 16), c.state);
+        const CRect glyph = CSkinMetaFileButton::GlyphRect(16, (c.state & ODS_SELECTED) != 0);
+        EXPECT_EQ(image.GetColor(glyph.left + 1, glyph.top + 2), c.expected) << "state " << c.state;
+        EXPECT_EQ(image.GetColor(12, 8), ::GetSysColor(COLOR_BTNFACE)) << "state " << c.state;
+    }
+}
+
+TEST_F(FlatTab, ChineseTitlesAreMeasuredAsChineseText)
+{
+    CSkinFlatTabCtrl tabs;
+    ASSERT_TRUE(tabs.Create(parent, CRect(0, 80, 400, 100), "FlatTab", kViewStyle, 0, 77));
+    tabs.AddItem(0, "周线");
+    // The control's font made in the system's character set, as a view's text needs.
+    CFont font(::CreateFontA(6 - 20, 0, 0, 0, 800, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_TT_PRECIS,
+        CLIP_STROKE_PRECIS, PROOF_QUALITY, FF_SWISS, nullptr));
+    CMemDC dc;
+    CSelectObject select(dc, font);
+    RECT text = { 0, 0, 150, 17 };
+    ::DrawTextA(dc, "周线", -1, &text, DT_CALCRECT | DT_SINGLELINE | DT_VCENTER);
+    RECT tab = {};
+    ASSERT_EQ(tabs.GetItemRect(0, &tab), 1);
+    EXPECT_EQ(tab.right - tab.left, text.right - text.left + 20 + 10);
+    SIZE extent = {};
+    ::GetTextExtentPoint32W(dc, L"周", 1, &extent);
+    EXPECT_GE(text.right - text.left, 2 * extent.cx - 1) << "two full-width characters";
+}
