@@ -20,6 +20,20 @@
 #define IDR_PERIODS 228
 #define IDR_STOCK_POOLS 229
 
+// K-line chart: the cursor over a pane border.
+#define IDC_PANE_SPLIT 202
+
+// K-line chart: the waiting text and the captions of the side-panel pages.
+#define IDS_KLINE_DOWNLOADING 129
+#define IDS_SIDE_PAGE_SECTORS 130
+#define IDS_SIDE_PAGE_TICKS 131
+#define IDS_SIDE_PAGE_PRICES 132
+#define IDS_SIDE_PAGE_FINANCE 133
+#define IDS_SIDE_PAGE_ORDERS 134
+#define IDS_SIDE_PAGE_DIAGNOSIS 135
+#define IDS_SIDE_PAGE_CHIPS 136
+#define IDS_SIDE_PAGE_COSTS 137
+
 // Texts of the quote side panel: quote-table labels, list titles and
 // headers, cost-page texts.
 #define IDS_ORDER_RATIO 138

@@ -63,6 +63,20 @@ void DrawResizeCursor(Gdiplus::Graphics& g, int, int)
     FillRect(g, 15, 8, 2, 17, kWhite);
 }
 
+// The pane-border cursor of the charts: the column cursor turned upright,
+// arrows up and down from a horizontal divider; the hot spot is its centre.
+void DrawSplitCursor(Gdiplus::Graphics& g, int, int)
+{
+    Gdiplus::GraphicsPath path;
+    const Gdiplus::PointF shape[] = { { 6.5f, 14.5f }, { 6.5f, 17.5f }, { 14.5f, 17.5f }, { 14.5f, 21.5f },
+        { 10.5f, 21.5f }, { 16.0f, 27.5f }, { 21.5f, 21.5f }, { 17.5f, 21.5f }, { 17.5f, 17.5f },
+        { 25.5f, 17.5f }, { 25.5f, 14.5f }, { 17.5f, 14.5f }, { 17.5f, 10.5f }, { 21.5f, 10.5f },
+        { 16.0f, 4.5f }, { 10.5f, 10.5f }, { 14.5f, 10.5f }, { 14.5f, 14.5f } };
+    path.AddPolygon(shape, sizeof(shape) / sizeof(shape[0]));
+    OutlinedPath(g, path);
+    FillRect(g, 8, 15, 17, 2, kWhite);
+}
+
 // A pointing hand; the hot spot is the tip of the index finger.
 void DrawHandCursor(Gdiplus::Graphics& g, int, int)
 {

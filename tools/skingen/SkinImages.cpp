@@ -262,6 +262,7 @@ const std::vector<SkinImageSpec>& ResourceImageCatalogue()
         { "Zentu.ico", 48, 48, F::Icon, DrawProgramIcon },
         { "colresize.cur", kCursorSize, kCursorSize, F::Cursor, DrawResizeCursor, 16, 16 },
         { "hand.cur", kCursorSize, kCursorSize, F::Cursor, DrawHandCursor, 11, 2 },
+        { "split.cur", kCursorSize, kCursorSize, F::Cursor, DrawSplitCursor, 16, 16 },
         { "menuimages.bmp", kMenuImageSize * kMenuImageCount, kMenuImageSize, F::Bmp, DrawMenuImages },
     };
     return catalogue;

@@ -182,5 +182,6 @@ void DrawAbout(Gdiplus::Graphics& g, int width, int height);
 
 void DrawProgramIcon(Gdiplus::Graphics& g, int width, int height);
 void DrawResizeCursor(Gdiplus::Graphics& g, int width, int height);
+void DrawSplitCursor(Gdiplus::Graphics& g, int width, int height);
 void DrawHandCursor(Gdiplus::Graphics& g, int width, int height);
 void DrawMenuImages(Gdiplus::Graphics& g, int width, int height);

@@ -1,0 +1,293 @@
+#pragma once
+// The K-line chart engine: no window of its own, embedded in the K-line view,
+// which hands it its window, forwards keys and mouse and calls it to paint.
+// It keeps the snapshot of the shown stock, the visible bar range with its
+// cursor, zoom, the main pane with its overlay indicator and up to nine
+// indicator panes, the cross-hair, the rubber band and the pane borders.
+//
+// Locks: the data lock before the chart lock. The operations that call into
+// the data center from the UI thread take both in that order; OnDataArrived
+// runs on the download worker, which already holds the data lock. Paint and
+// input run under the chart lock (re-entrant).
+#include "base/Thread.h"
+#include "data/Bar.h"
+#include "data/PwrData.h"
+#include "formula/IndicatorPainter.h"
+#include "views/QuoteSidePanel.h"
+#include "views/KLineGeometry.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CKData;
+class CSkinButtonItem;
+class CStock;
+class FormulaCalculator;
+struct FormulaDefinition;
+
+// What the chart asks of the market data; the program's is the data center.
+class KLineDataSource
+{
+public:
+    virtual ~KLineDataSource() = default;
+    // The data lock (may be null when there is none).
+    virtual CriticalSection* GetDataLock() = 0;
+    // The UI snapshot of the current stock, or null.
+    virtual CStock* GetCurrentStock() = 0;
+    virtual void RequestStockData(uint32_t flags, int more) = 0;
+    // Brings an updated series of the current stock into the snapshot.
+    virtual void RefreshStock(CStock* snapshot, int kind) = 0;
+    virtual bool SelectPrevStock() = 0;
+    virtual bool SelectNextStock() = 0;
+    // The stock's ex-rights events, or null.
+    virtual const std::vector<ExRightsRecord>* GetExRights(uint32_t key) = 0;
+};
+
+// The data center as the chart's source.
+KLineDataSource& DataCenterKLineSource();
+
+// The settings the chart views share with the menus.
+struct KLineSettings
+{
+    int32_t adjustMode = 1; // 1 none, 2 back-adjusted, 3 forward-adjusted
+    int32_t subPaneCount = 2;
+    int32_t period = 6;
+};
+
+// What the quote side panel is given to draw its page.
+struct SidePanelPaint
+{
+    HDC dc = nullptr;
+    int page = 0;
+    RECT sidePanel {};
+    RECT chart {};
+    RECT mainPlot {};
+    RECT candleArea {}; // where the price scale maps: the cost pages draw their levels on it
+    CStock* stock = nullptr;
+    int period = 0;
+    int cursor = -1;
+    double high = 0;
+    double low = 0;
+    int* rowsPerPage = nullptr; // paged pages keep these between paints
+    int* listPosition = nullptr;
+};
+
+// An ex-rights sign drawn under a bar and the place the tooltip hit-tests.
+struct ExRightsSign
+{
+    ExRightsRecord record;
+    RECT rect;
+};
+
+class KLineChart
+{
+public:
+    static const int kToolTipMessage = 4036; // to the owner: wParam text, lParam 1 hides
+    static const int kButtonClose = 0;
+    static const int kButtonAdd = 1;
+    static const int kButtonHelp = 2;
+
+    // settings and source are not owned and outlive the chart. paneConfigPath:
+    // "techwin.conf" (empty: neither read nor written).
+    KLineChart(KLineSettings& settings, KLineDataSource& source, const std::string& paneConfigPath);
+    ~KLineChart();
+
+    void SetOwner(HWND owner);
+    HWND GetOwner() const { return m_owner; }
+    CriticalSection& GetLock() { return m_lock; }
+    // The quote side panel draws the page by default; tests may draw another way.
+    void SetSidePanelPainter(std::function<void(const SidePanelPaint&)> painter)
+    {
+        m_sidePanelPainter = std::move(painter);
+    }
+    // Opens the help page of an indicator number (a URL); the program's opens
+    // it in the user's browser.
+    void SetHelpOpener(std::function<void(const std::string& url)> opener) { m_helpOpener = std::move(opener); }
+    // The web server's base address the help page is under.
+    void SetWebBase(const std::string& base) { m_webBase = base; }
+
+    // Data and range.
+    int GetPeriod() const { return m_settings.period; }
+    void SetPeriod(int period);
+    void Reload();
+    void SetAdjustMode(int mode);
+    void OnDataArrived(uint32_t codeKey, int kind);
+    void PreviousStock();
+    void NextStock();
+    void SetVisibleRange(int first, int last);
+    void SetRangeAndCursor(int first, int last, int cursor);
+    void SetCursorBar(int cursor);
+    bool CalcVisibleRange();
+    bool GetBarRect(int index, RECT* rect, int* bodyLeft, int* bodyRight, int* bodyMiddle) const;
+    int BarFromPoint(int x, int y) const;
+    bool GetPriceRange(int first, int last, double* low, double* high, int* lowIndex, int* highIndex) const;
+    bool IsIndexShown() const;
+    void InvalidateIndicators();
+    void StepUp(int edit);
+    void StepDown(int edit);
+    void SetSidePanelPage(int page) { m_sidePanelPage = page; }
+    int GetSidePanelPage() const { return m_sidePanelPage; }
+    CQuoteSidePanel& GetSidePanel() { return m_sidePanel; }
+
+    // Drawing.
+    void Paint(HDC dc, const RECT& rect);
+    void Draw(HDC dc);
+
+    // Cursor and input.
+    void OnKeyDown(UINT key, bool ctrl);
+    void MoveCursorTo(int index, int extend, int add);
+    void MoveCursorBy(int delta, int extend, int add);
+    void CursorLeft();
+    void CursorRight();
+    void PageLeft();
+    void PageRight();
+    void CursorToFirstVisible();
+    void CursorToLastVisible();
+    void CursorToLastBar();
+    void CursorToFirstBar();
+    void SelectBar(int index);
+    void OnMouseMove(int x, int y);
+    void OnLButtonDown(int x, int y, int extend, int add);
+    void OnLButtonUp(int x, int y);
+    void OnLButtonDblClk(int x, int y);
+    int PaneButtonFromPoint(POINT point) const;
+    std::string GetCursorValueText(POINT point) const;
+
+    // Panes.
+    void Layout(const RECT& rect);
+    void SetSubPanes(int count, int index);
+    void SetSubPaneCount(int count, int index);
+    void ApplyFormula(const FormulaDefinition* definition);
+    void ShowFormula(int number);
+    int OnIndicatorButton(int index);
+    int GetSelectedPaneNumber() const;
+    void SetSelectedPaneNumber(int number);
+    void LoadPaneConfig();
+    bool SavePaneConfig();
+
+    // State, for the view and the tests.
+    int GetFirst() const { return m_first; }
+    int GetLast() const { return m_last; }
+    int GetCursor() const { return m_cursor; }
+    int GetBarWidth() const { return m_barWidth; }
+    int GetCrossHairMode() const { return m_crossHair; }
+    int GetSelectedPane() const { return m_selectedPane; }
+    int GetMaximisedPane() const { return m_maximisedPane; }
+    const std::vector<int>& GetSelection() const { return m_selection; }
+    const kline::Layout& GetLayout() const { return m_layout; }
+    const std::vector<std::wstring>& GetPaneNames() const { return m_paneNames; }
+    std::vector<std::wstring> GetShownPaneNames() const;
+    const std::vector<int>& GetSubPaneNumbers() const { return m_subPaneNumbers; }
+    int GetSubPaneCalculatorCount() const { return static_cast<int>(m_subCalculators.size()); }
+    FormulaCalculator* GetMainCalculator() const { return m_mainCalculator.get(); }
+    FormulaCalculator* GetSubPaneCalculator(int index) const
+    {
+        return index >= 0 && index < static_cast<int>(m_subCalculators.size()) ? m_subCalculators[index].get() : nullptr;
+    }
+    const std::vector<ExRightsSign>& GetExRightsSigns() const { return m_signs; }
+    double GetPriceHigh() const { return m_high; }
+    double GetPriceLow() const { return m_low; }
+    CStock* GetSnapshot() const { return m_snapshot; }
+    // The shown series (null without a snapshot).
+    CKData* GetSeries() const;
+    int GetBarCount() const;
+    // The area the data window shows in, when it shows.
+    bool IsDataWindowShown() const { return m_dataWindowShown; }
+
+    // The steps of Draw, each usable alone.
+    void DrawSidePanel(HDC dc);
+    void DrawNoData(HDC dc);
+    void DrawDateAxis(HDC dc);
+    void ComputeMainIndicator();
+    void DrawMainPane(HDC dc);
+    void DrawBar(HDC dc, int index, int labelKind, bool labelLeft);
+    void DrawMainIndicator(HDC dc);
+    void DrawSubPanes(HDC dc);
+    void DrawSubPane(HDC dc, int index, const RECT& rect);
+    void UpdateDataWindow(HDC dc);
+    void DrawCrossHair(HDC dc, bool draw);
+    void DrawPaneButtons(HDC dc);
+
+private:
+    KLineChart(const KLineChart&) = delete;
+    KLineChart& operator=(const KLineChart&) = delete;
+
+    void Invalidate() const;
+    void TakeStock(CStock* stock);
+    void ApplyExRightsNow();
+    void RequestHistory();
+    int LegendOffset() const;
+    void LayoutIndicatorButtons();
+    void SetPaneButtonsPos(int pane, int right, int top);
+    void RepositionButtons();
+    RECT PaneRectForValue(POINT point, FormulaCalculator** calculator) const;
+    void DrawSplitterLine(int y);
+    void DrawBand(const POINT& a, const POINT& b);
+    POINT ClampToPlot(POINT point) const;
+    int BarAtBandEnd(POINT point) const;
+    std::unique_ptr<FormulaCalculator> MakeCalculator();
+    void SendToolTip(const std::string* text);
+
+    KLineSettings& m_settings;
+    KLineDataSource& m_source;
+    std::string m_paneConfigPath;
+    HWND m_owner;
+    kline::Layout m_layout;
+    std::vector<std::wstring> m_paneNames;
+    std::vector<std::unique_ptr<FormulaCalculator>> m_subCalculators;
+    std::vector<int> m_subPaneNumbers;
+    std::unique_ptr<FormulaCalculator> m_mainCalculator;
+    double m_high;
+    double m_low;
+    double m_indicatorMax;
+    double m_indicatorMin;
+    bool m_hasIndicatorRange;
+    int m_editThreshold;
+    int m_cursor;
+    std::vector<int> m_selection;
+    int m_first;
+    int m_last;
+    int m_barWidth;
+    int m_sidePanelPage;
+    int m_sideRows;
+    int m_sidePosition;
+    int m_titleX;
+    int m_selectedPane;
+    int m_maximisedPane;
+    std::vector<std::unique_ptr<CSkinButtonItem>> m_buttons;
+    struct ButtonRecord
+    {
+        int kind;
+        int x;
+        int y;
+        std::string caption;
+        HBITMAP image;
+    };
+    std::vector<ButtonRecord> m_buttonRecords;
+    int m_hoverButton;
+    int m_pressedButton;
+    bool m_splitterHover;
+    int m_splitterIndex;
+    POINT m_splitterPoint;
+    bool m_banding;
+    POINT m_bandStart;
+    POINT m_bandEnd;
+    HCURSOR m_splitCursor;
+    CQuoteSidePanel m_sidePanel;
+    CriticalSection m_lock;
+    CStock* m_snapshot;
+    IndicatorPainter m_painter;
+    int m_crossHair;
+    POINT m_mouse;
+    POINT m_lastMovePoint;
+    std::vector<ExRightsSign> m_signs;
+    bool m_dataWindowShown;
+    std::function<void(const SidePanelPaint&)> m_sidePanelPainter;
+    std::function<void(const std::string&)> m_helpOpener;
+    std::string m_webBase;
+};

@@ -1,0 +1,520 @@
+// The paint path of the K-line chart.
+#include "views/KLineChart.h"
+
+#include "base/ChartColors.h"
+#include "res/resource.h"
+#include "base/ChartDraw.h"
+#include "base/DcGuards.h"
+#include "base/Format.h"
+#include "base/GdiObjectCache.h"
+#include "data/Stock.h"
+#include "formula/FormulaCalculator.h"
+#include "skin/SkinButtonItem.h"
+
+#include <algorithm>
+
+namespace {
+
+const char kSongTi[] = "宋体";
+const char kSystemFont[] = "System";
+
+HFONT CachedFont(int height, const char* face, int weight)
+{
+    GdiObjectCache* cache = GdiObjectCache::Instance();
+    return cache ? cache->GetFont(height, face, weight) : static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
+}
+
+HPEN CachedPen(COLORREF colour)
+{
+    GdiObjectCache* cache = GdiObjectCache::Instance();
+    return cache ? cache->GetPen(PS_SOLID, 1, colour) : static_cast<HPEN>(::GetStockObject(WHITE_PEN));
+}
+
+HBRUSH CachedBrush(COLORREF colour)
+{
+    GdiObjectCache* cache = GdiObjectCache::Instance();
+    return cache ? cache->GetBrush(colour) : static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
+}
+
+void FillBackground(HDC dc, const RECT& rect)
+{
+    ::FillRect(dc, &rect, CachedBrush(ChartColors::Background));
+}
+
+void Frame(HDC dc, const RECT& rect, COLORREF colour)
+{
+    ::FrameRect(dc, &rect, CachedBrush(colour));
+}
+
+void TextAt(HDC dc, int x, int y, const std::string& text)
+{
+    ::TextOutA(dc, x, y, text.c_str(), static_cast<int>(text.size()));
+}
+
+std::string LoadResourceText(UINT id, const char* fallback)
+{
+    char buffer[256];
+    const int length = ::LoadStringA(::GetModuleHandle(nullptr), id, buffer, sizeof buffer);
+    return length > 0 ? std::string(buffer, static_cast<size_t>(length)) : std::string(fallback);
+}
+
+// A boxed label the cross-hair can take away again: drawn into a scratch
+// bitmap as it should look over the background, turned into its difference
+// from the background and XORed onto the target.
+void XorBoxedText(HDC dc, const RECT& rect, const std::string& text)
+{
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    if (width <= 0 || height <= 0 || text.empty())
+        return;
+    HDC scratch = ::CreateCompatibleDC(dc);
+    if (!scratch)
+        return;
+    HBITMAP bitmap = ::CreateCompatibleBitmap(dc, width, height);
+    if (!bitmap) {
+        ::DeleteDC(scratch);
+        return;
+    }
+    HGDIOBJ oldBitmap = ::SelectObject(scratch, bitmap);
+    RECT local { 0, 0, width, height };
+    ::FillRect(scratch, &local, CachedBrush(ChartColors::Background));
+    {
+        CSelectObject font(scratch, CachedFont(10, kSystemFont, FW_NORMAL));
+        RECT box = local;
+        DrawBoxedText(scratch, box, text.c_str(), ChartColors::Axis, ChartColors::BoxedText, ChartColors::BoxBack,
+            &local);
+    }
+    HGDIOBJ oldBrush = ::SelectObject(scratch, CachedBrush(ChartColors::Background));
+    ::PatBlt(scratch, 0, 0, width, height, PATINVERT);
+    ::SelectObject(scratch, oldBrush);
+    ::BitBlt(dc, rect.left, rect.top, width, height, scratch, 0, 0, SRCINVERT);
+    ::SelectObject(scratch, oldBitmap);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(scratch);
+}
+
+}
+
+void KLineChart::Paint(HDC dc, const RECT& rect)
+{
+    // The snapshot is read under the data lock, taken before the chart lock
+    // as the worker that merges into it takes them.
+    SingleLock data(m_source.GetDataLock());
+    SingleLock lock(&m_lock);
+    if (!::EqualRect(&rect, &m_layout.chart))
+        Layout(rect);
+    Draw(dc);
+}
+
+void KLineChart::Draw(HDC dc)
+{
+    if (!m_owner || !m_snapshot)
+        return;
+    DrawSidePanel(dc);
+    if (GetBarCount() == 0) {
+        DrawNoData(dc);
+        m_dataWindowShown = false;
+        return;
+    }
+    if (!CalcVisibleRange())
+        return;
+    DrawDateAxis(dc);
+    ComputeMainIndicator();
+    DrawMainPane(dc);
+    DrawMainIndicator(dc);
+    DrawSubPanes(dc);
+    UpdateDataWindow(dc);
+    DrawCrossHair(dc, true);
+    DrawPaneButtons(dc);
+}
+
+void KLineChart::DrawSidePanel(HDC dc)
+{
+    if (!m_owner || !::IsWindow(m_owner))
+        return;
+    SidePanelPaint paint;
+    paint.dc = dc;
+    paint.page = m_sidePanelPage;
+    paint.sidePanel = m_layout.sidePanel;
+    paint.chart = m_layout.chart;
+    paint.mainPlot = m_layout.mainPlot;
+    paint.candleArea = kline::CandleArea(m_layout.mainPane);
+    paint.stock = m_snapshot;
+    paint.period = m_settings.period;
+    paint.cursor = m_cursor;
+    paint.high = m_high;
+    paint.low = m_low;
+    paint.rowsPerPage = &m_sideRows;
+    paint.listPosition = &m_sidePosition;
+    if (m_sidePanelPainter) {
+        m_sidePanelPainter(paint);
+        return;
+    }
+    const RECT& rect = paint.sidePanel;
+    switch (paint.page) {
+    case kPageCostDistribution:
+        m_sidePanel.DrawChipDistribution(
+            dc, m_snapshot, paint.period, m_cursor, rect, paint.candleArea, paint.high, paint.low);
+        break;
+    case kPageMovingCost:
+        m_sidePanel.DrawMovingCostPage(dc, m_snapshot, paint.period, m_cursor, rect, paint.candleArea, paint.high, paint.low);
+        break;
+    case kPageSectors:
+        m_sidePanel.DrawSectorPage(dc, rect, m_snapshot, m_sideRows, m_sidePosition);
+        break;
+    case kPageTicks:
+        m_sidePanel.DrawTickPage(dc, rect, m_snapshot, m_sideRows, m_sidePosition);
+        break;
+    case kPageFinance:
+        m_sidePanel.DrawFinancePage(dc, rect, m_snapshot, m_sideRows, m_sidePosition);
+        break;
+    case kPageOrderSizes:
+        m_sidePanel.DrawOrderSizePage(dc, rect, m_snapshot, m_sideRows, m_sidePosition);
+        break;
+    case kPageVolumeByPrice:
+        m_sidePanel.DrawPriceVolumePage(dc, rect, m_snapshot);
+        break;
+    case kPageDiagnosis:
+        m_sidePanel.DrawDiagnosisPage(dc, rect, m_snapshot);
+        break;
+    default:
+        break;
+    }
+}
+
+void KLineChart::DrawNoData(HDC dc)
+{
+    Frame(dc, m_layout.barColumn, ChartColors::Axis);
+    if (!m_snapshot)
+        return;
+    const CStockInfo& info = m_snapshot->GetStockInfo();
+    const std::string text = info.GetName() + "(" + info.GetCode() + ")" + GetPeriodName(m_settings.period)
+        + LoadResourceText(IDS_KLINE_DOWNLOADING, "数据下载...");
+    CSelectObject font(dc, CachedFont(14, kSongTi, FW_NORMAL));
+    ::SetTextColor(dc, ChartColors::TitleText);
+    ::SetBkColor(dc, ChartColors::Background);
+    ::SetBkMode(dc, OPAQUE);
+    TextAt(dc, m_layout.barColumn.left + 20, m_layout.barColumn.top + 20, text);
+}
+
+void KLineChart::DrawDateAxis(HDC dc)
+{
+    const CKData* series = GetSeries();
+    if (!series)
+        return;
+    const int axisTop = m_layout.chart.bottom - kline::kDateAxisHeight - kline::kBottomGap;
+    const RECT strip { m_layout.barColumn.left, axisTop + 1, m_layout.barColumn.right, m_layout.barColumn.bottom };
+    FillBackground(dc, strip);
+    CSelectObject font(dc, CachedFont(12, kSongTi, FW_NORMAL));
+    ::SetTextColor(dc, ChartColors::DateAxisText);
+    ::SetBkMode(dc, TRANSPARENT);
+    int labelEnd = INT_MIN;
+    const int count = series->GetCount();
+    for (int i = std::max(m_first, 1); i <= m_last && i < count; ++i) {
+        const char* format = kline::DateLabelFormat(m_settings.period, series->GetBar(i - 1)->time, series->GetBar(i)->time);
+        if (!format)
+            continue;
+        RECT bar;
+        if (!GetBarRect(i, &bar, nullptr, nullptr, nullptr) || bar.left <= labelEnd)
+            continue;
+        const std::string label = FormatTime(series->GetBar(i)->time, format);
+        SIZE size {};
+        ::GetTextExtentPoint32A(dc, label.c_str(), static_cast<int>(label.size()), &size);
+        TextAt(dc, bar.left, axisTop + 2, label);
+        labelEnd = bar.left + size.cx;
+    }
+}
+
+void KLineChart::ComputeMainIndicator()
+{
+    m_hasIndicatorRange = false;
+    if (!m_mainCalculator || m_mainCalculator->GetText().empty())
+        return;
+    m_mainCalculator->SetData(m_snapshot, m_settings.period, m_first, m_last);
+    if (m_mainCalculator->Calculate() != 1)
+        return;
+    const double minimum = m_mainCalculator->GetMin();
+    const double maximum = m_mainCalculator->GetMax();
+    // An indicator with no valid value in view leaves the range unmeasured.
+    if (minimum <= maximum) {
+        m_indicatorMin = minimum;
+        m_indicatorMax = maximum;
+        m_hasIndicatorRange = true;
+    }
+}
+
+void KLineChart::DrawMainPane(HDC dc)
+{
+    const RECT& pane = m_layout.mainPane;
+    FillBackground(dc, pane);
+    Frame(dc, pane, ChartColors::Axis);
+
+    const CStockInfo& info = m_snapshot->GetStockInfo();
+    const std::string title = info.GetName() + "(" + GetPeriodName(m_settings.period) + ")";
+    {
+        CSelectObject font(dc, CachedFont(12, kSongTi, FW_NORMAL));
+        ::SetTextColor(dc, ChartColors::TitleText);
+        ::SetBkMode(dc, TRANSPARENT);
+        RECT box { pane.left + 1, m_layout.chart.top + 2, pane.left + 100, pane.top + 15 };
+        ::DrawTextA(dc, title.c_str(), static_cast<int>(title.size()), &box, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        SIZE size {};
+        ::GetTextExtentPoint32A(dc, title.c_str(), static_cast<int>(title.size()), &size);
+        m_titleX = box.left + size.cx + 2;
+    }
+
+    double low = 0;
+    double high = 0;
+    int lowIndex = -1;
+    int highIndex = -1;
+    if (GetPriceRange(m_first, m_last, &low, &high, &lowIndex, &highIndex)) {
+        kline::QuantisePriceRange(low, high);
+        if (m_hasIndicatorRange)
+            kline::WidenByIndicator(low, high, m_indicatorMin, m_indicatorMax);
+        m_low = low;
+        m_high = high;
+    }
+    DrawValueAxis(dc, pane, kline::kTitleRowHeight, kline::kBarColumnInset, m_low, m_high, 2);
+
+    m_signs.clear();
+    for (int i = m_first; i <= m_last; ++i) {
+        const int kind = i == lowIndex ? 1 : (i == highIndex ? 2 : 0);
+        DrawBar(dc, i, kind, i >= 11 && i + 8 >= m_last);
+    }
+}
+
+void KLineChart::DrawBar(HDC dc, int index, int labelKind, bool labelLeft)
+{
+    const CKData* series = GetSeries();
+    if (!series || index < m_first || index > m_last)
+        return;
+    const Bar* bar = series->GetBar(index);
+    if (!bar || m_high - m_low < 0.0001)
+        return;
+    RECT rect;
+    int bodyLeft = 0;
+    int bodyRight = 0;
+    int middle = 0;
+    if (!GetBarRect(index, &rect, &bodyLeft, &bodyRight, &middle) || rect.right > m_layout.mainPlot.right)
+        return;
+    const RECT area = kline::CandleArea(m_layout.mainPane);
+    const int yOpen = kline::PriceToY(bar->open, m_low, m_high, area);
+    const int yClose = kline::PriceToY(bar->close, m_low, m_high, area);
+    const int yHigh = kline::PriceToY(bar->high, m_low, m_high, area);
+    const int yLow = kline::PriceToY(bar->low, m_low, m_high, area);
+    const bool falling = bar->close < bar->open;
+    COLORREF colour = bar->close > bar->open ? ChartColors::Rise : (falling ? ChartColors::FallingBar : ChartColors::LevelBar);
+    if (m_editThreshold != -1 && bar->time > m_editThreshold)
+        colour = ChartColors::EditedBar;
+    int top = 0;
+    int bottom = 0;
+    kline::CandleBodyRows(yOpen, yClose, falling, top, bottom);
+    const RECT body { bodyLeft, top, bodyRight, bottom };
+    DrawCandle(dc, middle, yHigh, yLow, body, colour, CachedPen(colour), !falling);
+
+    if (labelKind == 1 || labelKind == 2) {
+        CSelectObject font(dc, CachedFont(12, kSongTi, FW_NORMAL));
+        ::SetTextColor(dc, ChartColors::TitleText);
+        ::SetBkMode(dc, TRANSPARENT);
+        const double value = labelKind == 1 ? bar->low : bar->high;
+        const int y = labelKind == 1 ? yLow - 7 : std::max(yHigh - 7, static_cast<int>(area.top));
+        if (!labelLeft) {
+            TextAt(dc, middle, y, FormatString("←-%.2f", value));
+        } else {
+            const std::string text = FormatString("%.2f-→", value);
+            RECT box { 0, y, middle, labelKind == 1 ? yLow + 10 : y + 10 };
+            ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &box, DT_RIGHT | DT_TOP | DT_NOPREFIX);
+        }
+    }
+
+    const std::vector<ExRightsRecord>* records = m_source.GetExRights(m_snapshot->GetCodeKey());
+    if (const ExRightsRecord* record = FindRecordOfDay(records, bar->time)) {
+        const bool drawn = std::any_of(
+            m_signs.begin(), m_signs.end(), [record](const ExRightsSign& s) { return s.record.time == record->time; });
+        if (!drawn) {
+            CSelectObject font(dc, CachedFont(12, kSongTi, 600));
+            ::SetTextColor(dc, ChartColors::Rise);
+            ::SetBkMode(dc, TRANSPARENT);
+            TextAt(dc, rect.left, area.bottom + 2, "$");
+            m_signs.push_back(ExRightsSign { *record, RECT { rect.left, area.bottom + 2, rect.left + 10, area.bottom + 10 } });
+        }
+    }
+}
+
+int KLineChart::LegendOffset() const
+{
+    return std::max(0, (m_cursor != -1 ? m_cursor : m_last) - m_first);
+}
+
+void KLineChart::DrawMainIndicator(HDC dc)
+{
+    if (!m_mainCalculator || m_mainCalculator->GetText().empty())
+        return;
+    RECT rect = m_layout.mainPane;
+    rect.bottom -= kline::kBarColumnInset;
+    m_mainCalculator->Draw(dc, rect, LegendOffset(), m_titleX, m_low, m_high, true);
+}
+
+void KLineChart::DrawSubPanes(HDC dc)
+{
+    if (m_maximisedPane >= 0 && m_maximisedPane < static_cast<int>(m_subCalculators.size())) {
+        DrawSubPane(dc, m_maximisedPane, kline::CoveringSubPaneRect(m_layout));
+        return;
+    }
+    const int panes = std::min(static_cast<int>(m_layout.subPanes.size()), static_cast<int>(m_subCalculators.size()));
+    for (int i = 0; i < panes; ++i) {
+        const RECT& rect = m_layout.subPanes[i];
+        if (i == m_selectedPane) {
+            RECT inner = rect;
+            ::InflateRect(&inner, -1, -1);
+            Frame(dc, inner, ChartColors::BoxedText);
+        }
+        DrawSubPane(dc, i, rect);
+    }
+}
+
+void KLineChart::DrawSubPane(HDC dc, int index, const RECT& rect)
+{
+    if (index < 0 || index >= static_cast<int>(m_subCalculators.size()))
+        return;
+    FormulaCalculator* calculator = m_subCalculators[index].get();
+    if (!calculator || calculator->GetText().empty())
+        return;
+    calculator->SetData(m_snapshot, m_settings.period, m_first, m_last);
+    if (calculator->Calculate() != 1)
+        return;
+    calculator->Draw(dc, rect, LegendOffset(), rect.left, 0, 0, false);
+}
+
+void KLineChart::UpdateDataWindow(HDC dc)
+{
+    m_dataWindowShown = false;
+    const CKData* series = GetSeries();
+    if (!series || m_cursor == -1 || m_cursor >= series->GetCount())
+        return;
+    double shares = 0;
+    const CStockInfo& info = m_snapshot->GetStockInfo();
+    if (info.IsIndex() || !info.GetCirculatingShares(shares))
+        shares = 0;
+    kline::DataWindowValues values;
+    if (!kline::ComputeDataWindowValues(series->GetBars(), m_cursor, m_selection, m_settings.period, shares, values))
+        return;
+    m_dataWindowShown = true;
+    const RECT& rect = m_layout.dataWindow;
+    FillBackground(dc, rect);
+    Frame(dc, rect, ChartColors::Axis);
+    static const char* const kLabels[] = { "时间", "开盘", "最高", "最低", "收盘", "涨跌", "涨幅", "振幅", "总手",
+        "金额(万)", "换手" };
+    ::SetBkMode(dc, TRANSPARENT);
+    for (int row = 0; row < 11; ++row) {
+        const int labelY = rect.top + 4 + row * 32;
+        {
+            CSelectObject font(dc, CachedFont(14, kSongTi, FW_NORMAL));
+            ::SetTextColor(dc, ChartColors::DataWindowLabel);
+            TextAt(dc, rect.left + 3, labelY, kLabels[row]);
+        }
+        CSelectObject font(dc, CachedFont(12, kSystemFont, FW_NORMAL));
+        ::SetTextColor(dc, values.cells[row].colour);
+        const std::string& text = values.cells[row].text;
+        RECT box { rect.left + 1, labelY + 14, rect.right - 2, labelY + 14 + 14 };
+        ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &box, DT_RIGHT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+    }
+}
+
+void KLineChart::DrawCrossHair(HDC dc, bool)
+{
+    if (!m_crossHair || m_cursor == -1)
+        return;
+    const CKData* series = GetSeries();
+    const Bar* cursorBar = series ? series->GetBar(m_cursor) : nullptr;
+    int middle = 0;
+    if (!cursorBar || !GetBarRect(m_cursor, nullptr, nullptr, nullptr, &middle))
+        return;
+    const RECT& column = m_layout.barColumn;
+    const RECT& plot = m_layout.mainPlot;
+    const RECT area = kline::CandleArea(m_layout.mainPane);
+    const int y = m_mouse.x != -1 || m_mouse.y != -1 ? m_mouse.y : kline::PriceToY(cursorBar->close, m_low, m_high, area);
+    {
+        CSaveDC saved(dc);
+        ::SetROP2(dc, R2_XORPEN);
+        ::SelectObject(dc, CachedPen(ChartColors::CrossHair));
+        for (int index : m_selection) {
+            int x = 0;
+            if (index != m_cursor && GetBarRect(index, nullptr, nullptr, nullptr, &x)) {
+                ::MoveToEx(dc, x, plot.top, nullptr);
+                ::LineTo(dc, x, plot.bottom);
+            }
+        }
+        ::MoveToEx(dc, middle, column.bottom - 20, nullptr);
+        ::LineTo(dc, middle, plot.top);
+        ::MoveToEx(dc, column.left, y, nullptr);
+        ::LineTo(dc, column.right, y);
+    }
+    const std::string value
+        = m_mouse.x != -1 || m_mouse.y != -1 ? GetCursorValueText(m_mouse) : FormatString("%.2f", cursorBar->close);
+    if (!value.empty())
+        XorBoxedText(dc, RECT { column.right + 1, y - 9, column.right + 56, y + 9 }, value);
+    XorBoxedText(dc, RECT { middle - 30, column.bottom - 19, middle + 30, column.bottom - 1 },
+        kline::FormatCrossHairDate(cursorBar->time));
+}
+
+RECT KLineChart::PaneRectForValue(POINT point, FormulaCalculator** calculator) const
+{
+    *calculator = nullptr;
+    if (m_maximisedPane >= 0 && m_maximisedPane < static_cast<int>(m_subCalculators.size())) {
+        const RECT cover = kline::CoveringSubPaneRect(m_layout);
+        if (::PtInRect(&cover, point)) {
+            *calculator = m_subCalculators[m_maximisedPane].get();
+            return cover;
+        }
+        return RECT {};
+    }
+    for (size_t i = 0; i < m_layout.subPanes.size() && i < m_subCalculators.size(); ++i) {
+        if (::PtInRect(&m_layout.subPanes[i], point)) {
+            *calculator = m_subCalculators[i].get();
+            return m_layout.subPanes[i];
+        }
+    }
+    return RECT {};
+}
+
+std::string KLineChart::GetCursorValueText(POINT point) const
+{
+    const RECT& pane = m_layout.mainPane;
+    if (::PtInRect(&pane, point)) {
+        if (point.y < pane.top + kline::kTitleRowHeight)
+            return std::string();
+        return FormatString("%.2f", kline::YToPrice(point.y, m_low, m_high, kline::CandleArea(pane)));
+    }
+    FormulaCalculator* calculator = nullptr;
+    const RECT rect = PaneRectForValue(point, &calculator);
+    if (!calculator || point.y < rect.top + kline::kTitleRowHeight || calculator->GetText().empty())
+        return std::string();
+    if (calculator->GetMin() > calculator->GetMax())
+        return std::string();
+    return FormatString("%.2f", kline::SubPaneValueAtY(point.y, calculator->GetMin(), calculator->GetMax(), rect));
+}
+
+void KLineChart::DrawPaneButtons(HDC dc)
+{
+    ::SetBkMode(dc, TRANSPARENT);
+    for (size_t i = 0; i < m_buttons.size(); ++i) {
+        CSkinButtonItem* button = m_buttons[i].get();
+        if (!button)
+            continue;
+        const int pane = static_cast<int>(i) / 3;
+        if (m_maximisedPane >= 0) {
+            if (pane != m_maximisedPane)
+                continue;
+            const ButtonRecord& own = m_buttonRecords[i % 3];
+            button->SetPosition(own.x, own.y);
+        }
+        button->ClearMouseState();
+        if (static_cast<int>(i) == m_pressedButton)
+            button->SetMouseState(false, true);
+        else if (static_cast<int>(i) == m_hoverButton)
+            button->SetMouseState(true, true);
+        button->Draw(dc);
+        if (m_maximisedPane >= 0)
+            button->SetPosition(m_buttonRecords[i].x, m_buttonRecords[i].y);
+    }
+}
