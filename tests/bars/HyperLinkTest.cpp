@@ -5,6 +5,7 @@
 #include "tests/bars/BarTesting.h"
 #include "tests/support/GdiCount.h"
 #include <gtest/gtest.h>
+#include <cstring>
 
 namespace {
 
@@ -256,4 +257,46 @@ TEST(BitmapHyperLink, GdiObjectsDoNotGrowOverCreateAndDestroy)
     for (int i = 0; i < 20; ++i)
         cycle();
     EXPECT_LE(CountGdiObjects(), before + 2);
+}
+
+TEST(HyperLinkWindow, OnlyTheTaggedPartIsTheLink)
+{
+    CBarTestParent parent;
+    ASSERT_TRUE(parent.Create(nullptr, CRect(0, 0, 300, 40)));
+    CHyperLink link;
+    std::vector<std::string> opened;
+    RecordOpens(link, opened);
+    link.SetExtendedStyle(kHyperLinkUseTags);
+    link.SetHyperLink("http://127.0.0.1/register");
+    ASSERT_TRUE(link.Create(parent, CRect(0, 0, 280, 20), "没有账号？<A>立即注册</A>吧"));
+    const CRect label = link.GetLabelRect();
+    EXPECT_GT(label.left, 20) << "the link part starts after the plain text";
+    Click(link, CPoint(label.left - 10, label.CenterPoint().y));
+    EXPECT_TRUE(opened.empty());
+    Click(link, label.CenterPoint());
+    EXPECT_EQ(opened.size(), 1u);
+    parent.DestroyWindow();
+}
+
+TEST(HyperLinkWindow, TheBrowsersAnchorColoursAreTheDefaults)
+{
+    const char* key = "Software\\Microsoft\\Internet Explorer\\Settings";
+    HKEY settings = nullptr;
+    ASSERT_EQ(::RegCreateKeyExA(
+                  HKEY_CURRENT_USER, key, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr, &settings, nullptr),
+        ERROR_SUCCESS);
+    const auto set = [&](const char* name, const char* value) {
+        ::RegSetValueExA(settings, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value),
+            static_cast<DWORD>(strlen(value) + 1));
+    };
+    set("Anchor Color", "10,20,30");
+    set("Anchor Color Visited", "bad");
+    CHyperLink link;
+    EXPECT_EQ(link.m_linkColour, RGB(10, 20, 30));
+    EXPECT_EQ(link.m_visitedColour, RGB(128, 0, 128)) << "a malformed value keeps the default";
+    ::RegDeleteValueA(settings, "Anchor Color");
+    ::RegDeleteValueA(settings, "Anchor Color Visited");
+    ::RegCloseKey(settings);
+    CHyperLink plain;
+    EXPECT_EQ(plain.m_linkColour, RGB(0, 0, 255));
 }
