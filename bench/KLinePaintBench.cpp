@@ -26,6 +26,7 @@
 #include "formula/ScriptAcceptor.h"
 #include "tools/marketdata/SimMarketSeries.h"
 #include "views/KLineChart.h"
+#include "views/ViewOptions.h"
 
 namespace {
 
@@ -220,7 +221,8 @@ int main(int argc, char** argv)
     for (int count : { 4000, 65535 }) {
         std::unique_ptr<CStock> stock = MakeStock(count);
         StockSource source(stock.get());
-        KLineSettings settings;
+        ViewOptions::ReleaseInstance();
+        ViewOptions& settings = *ViewOptions::Instance();
         KLineChart chart(settings, source, "");
         chart.SetOwner(owner);
         chart.SetSubPaneCount(3, -1);
