@@ -346,3 +346,26 @@ TEST_F(AxHosting, AnAddressOpensInTheBrowserControl)
     EXPECT_EQ(FakeLog().liveObjects, 0);
     EXPECT_EQ(FakeLog().siteReferences, 0);
 }
+
+// The system's own browser control, hosted without navigating: no page is
+// ever loaded (the HTML engine is not installed under the test runs), so
+// only the hosting and the event connection are exercised here.
+TEST_F(AxHosting, TheSystemBrowserControlIsHostedAndConnected)
+{
+    CWTLBrowserView view;
+    ASSERT_TRUE(view.Create(parent, CRect(0, 0, 300, 200), "Shell.Explorer.2"));
+    if (!view.GetHost().GetControl())
+        GTEST_SKIP() << "no browser control on this system";
+    ASSERT_NE(view.GetBrowser(), nullptr);
+    EXPECT_TRUE(view.IsConnected());
+    EXPECT_TRUE(view.GetHost().IsInPlaceActive());
+    const HWND shown = ::GetWindow(view, GW_CHILD);
+    ASSERT_NE(shown, nullptr) << "the control shows a window of its own inside the view";
+    view.MoveWindow(CRect(0, 0, 260, 150));
+    PumpPendingMessages();
+    EXPECT_EQ(CWindow(shown).GetClientRect().Size(), CSize(260, 150)) << "it follows the view's size";
+    view.DestroyWindow();
+    EXPECT_FALSE(view.IsConnected());
+    EXPECT_EQ(view.GetBrowser(), nullptr);
+    EXPECT_EQ(view.GetHost().GetControl(), nullptr);
+}
