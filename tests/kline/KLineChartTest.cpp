@@ -337,3 +337,34 @@ TEST(KLinePaneFile, RoundTripThroughTheChart)
     EXPECT_EQ('X', encoded[4 + 18 * 2]);
     EXPECT_EQ(0, encoded[4 + 19 * 2]);
 }
+
+TEST(KLineDerivedPeriods, AnUpdateRebuildsTheOtherPeriodsAtTheirNextUse)
+{
+    TempDataRoot root;
+    CStock cached(0x600000);
+    CStock snapshot(0x600000);
+    for (int i = 0; i < 20; ++i)
+        cached.GetDayData().AppendBar(MakeBar(T(2024, 1, 1) + i * 86400, 10, 11, 9, 10.5f));
+    AddFiveMinuteBars(cached, 48);
+    // As a merged reply leaves them: holding data not yet copied.
+    cached.GetDayData().SetActive(1);
+    cached.GetFiveMinuteData().SetActive(1);
+    cached.CopyUpdatedSeries(&snapshot, kSeriesDay);
+    cached.CopyUpdatedSeries(&snapshot, kSeriesFiveMinutes);
+    const int weeks = snapshot.GetKData(kPeriodWeek)->GetCount();
+    const int months = snapshot.GetKData(kPeriodMonth)->GetCount();
+    const int halfHours = snapshot.GetKData(kPeriodThirtyMinutes)->GetCount();
+    snapshot.GetKData(kPeriodDay);
+    // The chart shows days while three more weeks and a second day of minutes arrive.
+    for (int i = 20; i < 41; ++i)
+        cached.GetDayData().AppendBar(MakeBar(T(2024, 1, 1) + i * 86400, 10, 11, 9, 10.5f));
+    cached.GetFiveMinuteData().Resize(0);
+    AddFiveMinuteBars(cached, 96);
+    cached.GetDayData().SetActive(1);
+    cached.GetFiveMinuteData().SetActive(1);
+    cached.CopyUpdatedSeries(&snapshot, kSeriesDay);
+    cached.CopyUpdatedSeries(&snapshot, kSeriesFiveMinutes);
+    EXPECT_EQ(weeks + 3, snapshot.GetKData(kPeriodWeek)->GetCount());
+    EXPECT_EQ(months + 1, snapshot.GetKData(kPeriodMonth)->GetCount());
+    EXPECT_EQ(2 * halfHours, snapshot.GetKData(kPeriodThirtyMinutes)->GetCount());
+}
