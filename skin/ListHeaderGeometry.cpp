@@ -54,3 +54,35 @@ int HeaderDropArrowX(const std::vector<int>& widths, int scrollX, int dropPositi
         x += widths[column];
     return x;
 }
+
+ListCellHit HitTestCell(const ListGeometry& list, int x, int y)
+{
+    ListCellHit hit;
+    if (y < list.headerHeight || list.rowHeight <= 0)
+        return hit;
+    int row = list.topRow + (y - list.headerHeight) / list.rowHeight;
+    if (row >= list.rowCount)
+        return hit;
+    int left = -list.scrollX;
+    for (int column = 0; column < static_cast<int>(list.widths.size()); ++column) {
+        int right = left + list.widths[column];
+        if (left < x && x < right) {
+            hit.found = true;
+            hit.row = row;
+            hit.column = column;
+            return hit;
+        }
+        left = right;
+    }
+    return hit;
+}
+
+int PointerRow(const ListGeometry& list, int x, int y)
+{
+    ListCellHit hit = HitTestCell(list, x, y);
+    if (hit.found)
+        return hit.row;
+    if (y < list.headerHeight || list.rowHeight <= 0)
+        return -1;
+    return list.topRow + (y - list.headerHeight) / list.rowHeight;
+}

@@ -52,3 +52,30 @@ template <class T> void MoveToDropPosition(std::vector<T>& items, int source, in
     items.erase(items.begin() + source);
     items.insert(items.begin() + HeaderDropInsertIndex(source, dropPosition), std::move(moved));
 }
+
+// The rows and columns of a list as its hit tests see them.
+struct ListGeometry
+{
+    std::vector<int> widths; // display order
+    int scrollX = 0;
+    int headerHeight = 0; // 0 without a header
+    int rowHeight = 0;
+    int topRow = 0;
+    int rowCount = 0;
+};
+
+struct ListCellHit
+{
+    bool found = false; // a real cell
+    int row = -1;
+    int column = -1; // display index; -1 off the columns
+};
+
+// The cell at a client point: at or below the header, on an existing row,
+// strictly inside a column's scrolled span.
+ListCellHit HitTestCell(const ListGeometry& list, int x, int y);
+
+// The row the button notifications report for a point: the cell's row over
+// a cell; -1 on the header (or with no row height); otherwise the row the
+// height gives, which is at least the row count below the last row.
+int PointerRow(const ListGeometry& list, int x, int y);

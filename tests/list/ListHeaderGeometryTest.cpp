@@ -93,3 +93,37 @@ TEST(ListHeaderGeometry, DropMovesTheSourceBetweenItsNeighbours)
     MoveToDropPosition(columns, 1, 9);
     EXPECT_EQ((std::vector<char> { 'd', 'b', 'c', 'a' }), columns);
 }
+
+TEST(ListHeaderGeometry, CellHitsAndThePointerRowOfNotifications)
+{
+    ListGeometry list;
+    list.widths = { 50, 60 };
+    list.headerHeight = 20;
+    list.rowHeight = 18;
+    list.topRow = 2;
+    list.rowCount = 5;
+
+    ListCellHit hit = HitTestCell(list, 70, 40);
+    EXPECT_TRUE(hit.found);
+    EXPECT_EQ(3, hit.row);
+    EXPECT_EQ(1, hit.column);
+    // Column edges are outside both columns; the header is no cell.
+    EXPECT_FALSE(HitTestCell(list, 50, 40).found);
+    EXPECT_FALSE(HitTestCell(list, 0, 40).found);
+    EXPECT_FALSE(HitTestCell(list, 10, 19).found);
+    EXPECT_TRUE(HitTestCell(list, 10, 20).found);
+
+    // Right of the last column: a real row. Below the last row: at least the count.
+    EXPECT_FALSE(HitTestCell(list, 200, 40).found);
+    EXPECT_EQ(3, PointerRow(list, 200, 40));
+    EXPECT_GE(PointerRow(list, 10, 200), list.rowCount);
+    EXPECT_FALSE(HitTestCell(list, 10, 200).found);
+    // On the header, or with no row height: -1.
+    EXPECT_EQ(-1, PointerRow(list, 10, 5));
+    list.rowHeight = 0;
+    EXPECT_EQ(-1, PointerRow(list, 10, 40));
+    // Scrolled right by 30: x 25 is in the second column.
+    list.rowHeight = 18;
+    list.scrollX = 30;
+    EXPECT_EQ(1, HitTestCell(list, 25, 40).column);
+}

@@ -38,7 +38,8 @@ std::unique_ptr<CStock> BuildStock(const StockRecipe& recipe)
     info.SetName(recipe.name);
     info.SetIndexFlag(recipe.index ? 1 : 0);
     CMemoryStream stream;
-    FillStream(stream, TickReply(HeaderOf(recipe.ticks, recipe.previousClose), recipe.ticks));
+    const WireTickHeader header = recipe.useHeader ? recipe.header : HeaderOf(recipe.ticks, recipe.previousClose);
+    FillStream(stream, TickReply(header, recipe.ticks));
     stock->GetFenbiData().Merge(recipe.key, &stream);
     if (!recipe.dayBars.empty()) {
         CMemoryStream bars;

@@ -26,6 +26,9 @@ struct StockRecipe
     double previousClose = 10;
     std::vector<WireTick> ticks;
     std::vector<WireBar> dayBars;
+    // The server's quote snapshot; without it one is made from the ticks.
+    bool useHeader = false;
+    WireTickHeader header {};
 };
 
 // The quote snapshot after the ticks: open, high, low, last and totals.

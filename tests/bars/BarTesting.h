@@ -1,0 +1,85 @@
+#pragma once
+// What the bar tests share: a popup parent that paints one colour and
+// records the commands and messages its children send, solid item images,
+// and the skin files the generator draws.
+#include "base/DataPaths.h"
+#include "base/ImageUtil.h"
+#include "tests/support/WindowTesting.h"
+#include "win/Dib32.h"
+#include "win/WindowImpl.h"
+#include <windows.h>
+#include <functional>
+#include <string>
+#include <vector>
+
+typedef CWinTraits<WS_POPUP | WS_CLIPCHILDREN> CBarTestPopupTraits;
+
+class CBarTestParent : public CWindowImpl<CBarTestParent, CWindow, CBarTestPopupTraits>
+{
+public:
+    DECLARE_WND_CLASS_EX("ZentuBarTestParent", CS_DBLCLKS, COLOR_WINDOW + 1)
+
+    struct Received
+    {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    COLORREF colour = RGB(0, 120, 0);
+    // WM_COMMAND and the message below, in arrival order.
+    std::vector<Received> received;
+    UINT extraMessage = 0;
+    // Runs inside the handler, after the message is recorded.
+    std::function<void(UINT, WPARAM, LPARAM)> onReceive;
+
+    BEGIN_MSG_MAP(CBarTestParent)
+        MESSAGE_HANDLER(WM_ERASEBKGND, OnErase)
+        MESSAGE_HANDLER(WM_PRINTCLIENT, OnPrintClient)
+        MESSAGE_HANDLER(WM_COMMAND, OnRecord)
+        if (extraMessage && uMsg == extraMessage)
+            ZT_CALL_HANDLER(OnRecord(uMsg, wParam, lParam, bHandled))
+    END_MSG_MAP()
+
+    LRESULT OnErase(UINT, WPARAM wp, LPARAM, BOOL&)
+    {
+        FillSolidRect(reinterpret_cast<HDC>(wp), GetClientRect(), colour);
+        return 1;
+    }
+    LRESULT OnPrintClient(UINT, WPARAM wp, LPARAM, BOOL&)
+    {
+        FillSolidRect(reinterpret_cast<HDC>(wp), GetClientRect(), colour);
+        return 0;
+    }
+    LRESULT OnRecord(UINT msg, WPARAM wp, LPARAM lp, BOOL&)
+    {
+        received.push_back({ msg, wp, lp });
+        if (onReceive)
+            onReceive(msg, wp, lp);
+        return 0;
+    }
+};
+
+// An opaque image of `frames` solid frames, side by side or stacked.
+inline HBITMAP SolidFrames(
+    int frameWidth, int frameHeight, const std::vector<uint32_t>& colours, bool stacked)
+{
+    const int n = static_cast<int>(colours.size());
+    CDib32 dib;
+    if (!dib.Create(stacked ? frameWidth : n * frameWidth, stacked ? n * frameHeight : frameHeight))
+        return nullptr;
+    for (int k = 0; k < n; ++k)
+        for (int y = 0; y < frameHeight; ++y)
+            for (int x = 0; x < frameWidth; ++x)
+                dib.SetPixel(stacked ? x : k * frameWidth + x, stacked ? k * frameHeight + y : y, colours[k]);
+    return dib.DetachBitmap();
+}
+
+inline HBITMAP LoadSkinPng(const char* name)
+{
+    return LoadImageFromResource(DataPaths::Instance()->GetSkinFile(name).c_str(), "PNG");
+}
+
+inline COLORREF ArgbToColorref(uint32_t argb)
+{
+    return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
+}

@@ -1,0 +1,105 @@
+// The charts' snapshots over the real data center: a copy of the current
+// stock each, and an update notice that reaches a chart's copy without
+// taking it from the data center's own snapshot, which the other views read.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "base/MemoryStream.h"
+#include "data/DataCenter.h"
+#include "data/DataLock.h"
+#include "net/DownLoaderManager.h"
+#include "tests/minute/MinuteFixtures.h"
+#include "tests/support/SeriesFixtures.h"
+#include "tests/support/TempDataRoot.h"
+#include "views/MinuteChartSource.h"
+
+namespace {
+
+CodeTableRecord Entry(uint32_t key, const char* name)
+{
+    CodeTableRecord r {};
+    r.key = key;
+    std::strncpy(r.name, name, sizeof(r.name));
+    return r;
+}
+
+class DataCenterSource : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        center = CDataCenter::Instance();
+        ASSERT_TRUE(center);
+        center->GetCodeTable().AddEntry(Entry(0x600000, "甲"));
+        center->GetCodeTable().AddEntry(Entry(0x600001, "乙"));
+        for (CRealTime* chart : { &first, &second }) {
+            chart->SetOwnerWindow(host.m_hWnd);
+            chart->SetClock([]() { return Day(10, 45); });
+        }
+    }
+    void TearDown() override
+    {
+        if (CDataCenter* live = CDataCenter::PeekInstance())
+            live->StopCacheThread();
+        CDownLoaderManager::ReleaseInstance();
+        CDataCenter::ReleaseInstance();
+    }
+    // A tick reply merged into the cached current stock, then its notice, on
+    // this thread under the data lock as a worker delivers it.
+    void Deliver(int32_t end, std::initializer_list<CRealTime*> charts)
+    {
+        SingleLock data(&GetDataLock());
+        CStock* cached = center->PeekCurrentStock();
+        ASSERT_TRUE(cached);
+        const std::vector<WireTick> ticks = WalkTicks(end, 10, { 0.01, -0.01 }, 100);
+        CMemoryStream stream;
+        FillStream(stream, TickReply(HeaderOf(ticks, 10), ticks));
+        ASSERT_EQ(cached->GetFenbiData().Merge(cached->GetCodeKey(), &stream), 1);
+        for (CRealTime* chart : charts)
+            chart->OnStockDataUpdated(cached->GetCodeKey(), kSeriesTicks);
+    }
+    int Minutes(CRealTime& chart)
+    {
+        SingleLock lock(&chart.GetLock());
+        return chart.GetSnapshot() ? chart.GetSnapshot()->GetMinute().GetCount() : -1;
+    }
+
+    TempDataRoot root;
+    ChartHostWindow host;
+    CDataCenter* center = nullptr;
+    CRealTime first;
+    CRealTime second;
+};
+
+TEST_F(DataCenterSource, EachChartKeepsItsCopyAndTheUiSnapshotStillUpdates)
+{
+    ASSERT_TRUE(center->SetCurrentStock(0x600000));
+    first.Reload();
+    second.Reload();
+    ASSERT_TRUE(first.GetSnapshot());
+    EXPECT_EQ(first.GetCodeKey(), 0x600000u);
+    EXPECT_NE(first.GetSnapshot(), second.GetSnapshot()) << "a copy each";
+
+    Deliver(Day(10, 0), { &first, &second });
+    EXPECT_EQ(Minutes(first), 30);
+    EXPECT_EQ(Minutes(second), 30) << "the second chart gets the update too";
+    {
+        SingleLock data(&GetDataLock());
+        CStock* ui = nullptr;
+        ASSERT_TRUE(center->GetCurrentStock(&ui));
+        EXPECT_EQ(ui->GetFenbiData().GetCount(), 30) << "the data center's snapshot is not robbed";
+    }
+
+    // Another stock becomes current: the first chart keeps showing its own.
+    ASSERT_TRUE(center->SetCurrentStock(0x600001));
+    second.Reload();
+    EXPECT_EQ(second.GetCodeKey(), 0x600001u);
+    Deliver(Day(11, 0), { &first, &second });
+    EXPECT_EQ(first.GetCodeKey(), 0x600000u);
+    EXPECT_EQ(Minutes(first), 30);
+    EXPECT_EQ(Minutes(second), 90);
+    EXPECT_EQ(first.GetSnapshot()->GetStockInfo().GetName(), "甲");
+}
+
+} // namespace
