@@ -223,7 +223,9 @@ TEST_F(ManagerTest, RequestsAddedWhileTheManagerShutsDownAreEachAnsweredOnce)
     // arrives, it runs, is cancelled, or is refused at once, and never stays
     // queued without an answer.
     const int threadsPerRound = 4;
-    int next = 0;
+    // One counter for every id: a thread that spins on refusals while the
+    // test thread waits for the processor may ask any number of times.
+    std::atomic<int> nextId { 0 };
     int total = 0;
     for (int round = 0; round < 12; ++round) {
         auto* manager = new CDownLoaderManager("127.0.0.1", sim.Port(), 2, &queue);
@@ -231,11 +233,11 @@ TEST_F(ManagerTest, RequestsAddedWhileTheManagerShutsDownAreEachAnsweredOnce)
         std::atomic<int> issued { 0 };
         std::vector<std::thread> threads;
         for (int t = 0; t < threadsPerRound; ++t) {
-            const int base = next + t * 100000;
-            threads.emplace_back([&, base] {
-                for (int i = 0; !stop.load(); ++i) {
-                    manager->RequestAsync(0x301, static_cast<uint32_t>(base + i), 0, 0,
-                        &CallbackRecorder::OnComplete, calls.Arg(base + i));
+            threads.emplace_back([&] {
+                while (!stop.load()) {
+                    const int id = nextId++;
+                    manager->RequestAsync(0x301, static_cast<uint32_t>(id), 0, 0,
+                        &CallbackRecorder::OnComplete, calls.Arg(id));
                     ++issued;
                 }
             });
@@ -252,7 +254,6 @@ TEST_F(ManagerTest, RequestsAddedWhileTheManagerShutsDownAreEachAnsweredOnce)
         ASSERT_TRUE(queue.IsEmpty()) << "round " << round;
         ASSERT_EQ(static_cast<size_t>(total), calls.Count()) << "round " << round;
         delete manager;
-        next += threadsPerRound * 100000;
     }
     const auto records = calls.Records();
     std::set<int> ids;
