@@ -11,15 +11,16 @@ LRESULT CKeywordListCtrl::OnCreate(UINT msg, WPARAM wp, LPARAM lp, BOOL&)
     // The panel's list never keeps a selection on show while it lacks the
     // focus, and has no header to click.
     const DWORD style = static_cast<DWORD>(GetWindowLongPtrA(m_hWnd, GWL_STYLE));
-    const DWORD fixed = (style & ~static_cast<DWORD>(LVS_SHOWSELALWAYS)) | LVS_NOCOLUMNHEADER | LVS_NOSORTHEADER;
+    const DWORD fixed
+        = (style & ~static_cast<DWORD>(LVS_SHOWSELALWAYS)) | LVS_NOCOLUMNHEADER | LVS_NOSORTHEADER;
     if (fixed != style)
         SetWindowLongPtrA(m_hWnd, GWL_STYLE, static_cast<LONG_PTR>(fixed));
 
     // One column, as wide as an empty text plus a margin until the first
     // WM_SIZE widens it to the control.
     char empty[1] = "";
-    const int textWidth
-        = static_cast<int>(SendMessage(LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(static_cast<char*>(empty))));
+    const int textWidth = static_cast<int>(
+        SendMessage(LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(static_cast<char*>(empty))));
     LVCOLUMNA column = {};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = LVCFMT_LEFT;
@@ -30,7 +31,8 @@ LRESULT CKeywordListCtrl::OnCreate(UINT msg, WPARAM wp, LPARAM lp, BOOL&)
 
     const DWORD now = static_cast<DWORD>(GetWindowLongPtrA(m_hWnd, GWL_STYLE));
     if ((now & LVS_TYPEMASK) != LVS_REPORT)
-        SetWindowLongPtrA(m_hWnd, GWL_STYLE, static_cast<LONG_PTR>((now & ~static_cast<DWORD>(LVS_TYPEMASK)) | LVS_REPORT));
+        SetWindowLongPtrA(
+            m_hWnd, GWL_STYLE, static_cast<LONG_PTR>((now & ~static_cast<DWORD>(LVS_TYPEMASK)) | LVS_REPORT));
 
     SetBkColor(kBackground);
     return result;

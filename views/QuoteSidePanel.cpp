@@ -128,7 +128,8 @@ template <class... Args> std::string LoadFormat(UINT id, Args... args)
         return format;
     std::vector<char> buffer(format.size() + 128);
     const int n = std::snprintf(buffer.data(), buffer.size(), format.c_str(), args...);
-    return n < 0 ? std::string() : std::string(buffer.data(), std::min(static_cast<size_t>(n), buffer.size() - 1));
+    return n < 0 ? std::string()
+                 : std::string(buffer.data(), std::min(static_cast<size_t>(n), buffer.size() - 1));
 }
 
 int Width(const RECT& rect)
@@ -221,20 +222,20 @@ void CQuoteSidePanel::PlaceSectorList(int mode, const RECT& rect)
     if (mode == 0) {
         if (!m_sectorList.m_hWnd) {
             const RECT none = {};
-            m_sectorList.Create(m_owner, none, nullptr, WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | LVS_REPORT, 0,
-                kSectorListId);
+            m_sectorList.Create(m_owner, none, nullptr,
+                WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | LVS_REPORT, 0, kSectorListId);
         }
         if (!m_sectorList.m_hWnd)
             return;
         if (!m_sectorList.IsWindowVisible())
-            ::SetWindowPos(m_sectorList.m_hWnd, nullptr, rect.left, rect.top, Width(rect), rect.bottom - rect.top,
-                SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOZORDER);
+            ::SetWindowPos(m_sectorList.m_hWnd, nullptr, rect.left, rect.top, Width(rect),
+                rect.bottom - rect.top, SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOZORDER);
         RECT now = {};
         ::GetWindowRect(m_sectorList.m_hWnd, &now);
         ::MapWindowPoints(nullptr, m_owner, reinterpret_cast<POINT*>(&now), 2);
         if (!::EqualRect(&now, &rect))
-            ::SetWindowPos(m_sectorList.m_hWnd, nullptr, rect.left, rect.top, Width(rect), rect.bottom - rect.top,
-                SWP_NOACTIVATE | SWP_NOZORDER);
+            ::SetWindowPos(m_sectorList.m_hWnd, nullptr, rect.left, rect.top, Width(rect),
+                rect.bottom - rect.top, SWP_NOACTIVATE | SWP_NOZORDER);
         return;
     }
     if (mode == 1 && m_sectorList.m_hWnd && m_sectorList.IsWindowVisible())
@@ -311,9 +312,11 @@ int CQuoteSidePanel::DrawQuoteTable(HDC dc, CStock* stock, int x, int y, int wid
             { "指数涨跌", PriceText(PriceChange(info.last, previous), decimals), lastColour },
             { "指数涨幅", FormatString("%.2f%%", PriceChangePercent(info.last, previous)), lastColour },
             { "指数震幅",
-                previous > 0 ? FormatString("%.2f%%", (info.high - info.low) * 100.0 / previous) : std::string("-"),
+                previous > 0 ? FormatString("%.2f%%", (info.high - info.low) * 100.0 / previous)
+                             : std::string("-"),
                 SidePanelColors::NeutralText },
-            { "成交量比", ratioKnown ? FormatString("%.2f", ratio) : std::string("-"), SidePanelColors::NeutralText },
+            { "成交量比", ratioKnown ? FormatString("%.2f", ratio) : std::string("-"),
+                SidePanelColors::NeutralText },
             { "最高指数", PriceText(info.high, decimals), DirectionColour(previous, info.high) },
             { "最低指数", PriceText(info.low, decimals), DirectionColour(previous, info.low) },
             { "总成交量", FormatLargeNumber(info.volume), SidePanelColors::IndexVolume },
@@ -364,15 +367,18 @@ int CQuoteSidePanel::DrawQuoteTable(HDC dc, CStock* stock, int x, int y, int wid
         if (info.askVolumes[level] > 0) {
             value(leftValue, line, PriceText(info.askPrices[level], decimals),
                 PickPriceColor(previous, info.askPrices[level]));
-            value(rightValue, line, FormatString("%.0f", info.askVolumes[level]), SidePanelColors::OrderBookVolume);
+            value(rightValue, line, FormatString("%.0f", info.askVolumes[level]),
+                SidePanelColors::OrderBookVolume);
         }
     }
     for (int k = 0; k < 5; ++k) {
         const int line = y + 104 + 16 * k;
         label(leftLabel, line, LoadText(IDS_BID1 + k), neutral);
         if (info.bidVolumes[k] > 0) {
-            value(leftValue, line, PriceText(info.bidPrices[k], decimals), PickPriceColor(previous, info.bidPrices[k]));
-            value(rightValue, line, FormatString("%.0f", info.bidVolumes[k]), SidePanelColors::OrderBookVolume);
+            value(leftValue, line, PriceText(info.bidPrices[k], decimals),
+                PickPriceColor(previous, info.bidPrices[k]));
+            value(
+                rightValue, line, FormatString("%.0f", info.bidVolumes[k]), SidePanelColors::OrderBookVolume);
         }
     }
 
@@ -453,7 +459,8 @@ void CQuoteSidePanel::DrawTickPage(HDC dc, const RECT& rect, CStock* stock, int&
     DrawTickRows(dc, stock->GetStockInfo(), stock->GetFenbiData(), rowsPerPage, rows);
 }
 
-void CQuoteSidePanel::DrawTickRows(HDC dc, const CStockInfo& info, const CFenbiData& ticks, int rows, const RECT& rect)
+void CQuoteSidePanel::DrawTickRows(
+    HDC dc, const CStockInfo& info, const CFenbiData& ticks, int rows, const RECT& rect)
 {
     TextStateScope state(dc);
     ::SetBkColor(dc, SidePanelColors::Background);
@@ -479,7 +486,8 @@ void CQuoteSidePanel::DrawTickRows(HDC dc, const CStockInfo& info, const CFenbiD
             Text(dc, left + 2, y, FormatTime(row.time, "%H:%M"), kLightText);
             Text(dc, left + 2 + static_cast<int>(0.35 * width), y, PriceText(row.price, decimals),
                 PickPriceColor(previous, row.price));
-            RightText(dc, right - 3, y, row.volume > 0 ? FormatLargeNumber(row.volume) : "- ", kIndexTickVolume);
+            RightText(
+                dc, right - 3, y, row.volume > 0 ? FormatLargeNumber(row.volume) : "- ", kIndexTickVolume);
         }
         return;
     }
@@ -585,11 +593,12 @@ void CQuoteSidePanel::DrawTickColumns(
         const TickRecord& tick = ticks.GetTick(i);
         const int y = column.top + 24 + 16 * k;
         Text(dc, column.left + 2, y, FormatTime(tick.time, "%H:%M:%S"), kLightText);
-        RightText(dc, xp, y, PriceText(tick.price, info.GetPriceDecimals()), PickPriceColor(info.previousClose, tick.price));
+        RightText(dc, xp, y, PriceText(tick.price, info.GetPriceDecimals()),
+            PickPriceColor(info.previousClose, tick.price));
         const float volume = TickVolume(ticks, i);
         const COLORREF colour = info.IsIndex() ? SidePanelColors::OrderBookVolume
-            : volume >= kBigTrade             ? kBigTickVolume
-                                              : kTickVolume;
+            : volume >= kBigTrade              ? kBigTickVolume
+                                               : kTickVolume;
         RightText(dc, column.right - 1, y, FormatLargeNumber(volume), colour);
     }
 }
@@ -610,7 +619,8 @@ void CQuoteSidePanel::DrawMinuteColumns(
         Text(dc, column.left + 2, y, FormatTime(minute->time, "%H:%M"), kLightText);
         RightText(dc, xp, y, PriceText(minute->price, info.GetPriceDecimals()),
             PickPriceColor(info.previousClose, minute->price));
-        RightText(dc, column.right - 1, y, FormatLargeNumber(minute->volume), SidePanelColors::OrderBookVolume);
+        RightText(
+            dc, column.right - 1, y, FormatLargeNumber(minute->volume), SidePanelColors::OrderBookVolume);
     }
 }
 
@@ -673,7 +683,8 @@ void CQuoteSidePanel::DrawPriceVolumePage(HDC dc, const RECT& rect, CStock* stoc
     std::vector<int32_t> levels;
     std::vector<int32_t> volumes;
     double largest = 0;
-    if (minutes.GetCount() == 0 || rows <= 0 || !minutes.BuildPriceTable(levels, volumes, &largest) || largest < 1)
+    if (minutes.GetCount() == 0 || rows <= 0 || !minutes.BuildPriceTable(levels, volumes, &largest)
+        || largest < 1)
         return;
     const CStockInfo& info = stock->GetStockInfo();
     const int x0 = rect.left + 2;
@@ -707,8 +718,8 @@ void CQuoteSidePanel::DrawFinancePage(HDC dc, const RECT& rect, CStock* stock, i
     const int32_t reportDate = finance.Read<int32_t>(14);
     auto money = [&](size_t offset) { return FormatLargeNumber(finance.Read<float>(offset) * 1000.0); };
     const double liabilities = static_cast<double>(finance.Read<float>(74)) + finance.Read<float>(78);
-    const char* const labels[11] = { "更新时间", "资产总额", "负债总额", "主营收入", "利润总额", "净利润", "每股收益",
-        "每股净资产", "净资收益率", "股东权益比率", "净资产收益率" };
+    const char* const labels[11] = { "更新时间", "资产总额", "负债总额", "主营收入", "利润总额", "净利润",
+        "每股收益", "每股净资产", "净资收益率", "股东权益比率", "净资产收益率" };
     std::string values[11];
     if (reportDate > 0) {
         const std::tm date = SplitExchangeTime(reportDate);
@@ -733,7 +744,8 @@ void CQuoteSidePanel::DrawFinancePage(HDC dc, const RECT& rect, CStock* stock, i
     }
 }
 
-void CQuoteSidePanel::DrawOrderSizePage(HDC dc, const RECT& rect, CStock* stock, int& rowsPerPage, int& listResult)
+void CQuoteSidePanel::DrawOrderSizePage(
+    HDC dc, const RECT& rect, CStock* stock, int& rowsPerPage, int& listResult)
 {
     if (!stock)
         return;
@@ -769,7 +781,8 @@ void CQuoteSidePanel::DrawOrderSizePage(HDC dc, const RECT& rect, CStock* stock,
         for (int c = 0; c < 4; ++c) {
             // A class without a share has no sector (not even its radius).
             if (shares[c] > 0)
-                sectors.push_back(PieSector { shares[c], buy ? kOrderClasses[c].buy : kOrderClasses[c].sell });
+                sectors.push_back(
+                    PieSector { shares[c], buy ? kOrderClasses[c].buy : kOrderClasses[c].sell });
         }
         const int pieTop = buy ? T + 27 : T + 147;
         const RECT pie = { L + 2, pieTop, L + 102, pieTop + 86 };
@@ -824,7 +837,8 @@ void CQuoteSidePanel::DrawOrderSizePage(HDC dc, const RECT& rect, CStock* stock,
         Text(dc, L + 2, row, kOrderClasses[c].netCaption, turnover);
         ::SelectObject(dc, figureFont);
         RightText(dc, L + 142, row, FormatString("%.0f", nets[c]), colour);
-        const RECT bar = { L + 150, row + 2, L + 150 + static_cast<int>(std::fabs(nets[c]) * 124 / largest), row + 14 };
+        const RECT bar
+            = { L + 150, row + 2, L + 150 + static_cast<int>(std::fabs(nets[c]) * 124 / largest), row + 14 };
         FillSolid(dc, bar, colour);
     }
 
@@ -867,7 +881,8 @@ void CQuoteSidePanel::DrawDiagnosisPage(HDC dc, const RECT& rect, CStock* stock)
     ::SetTextAlign(dc, TA_LEFT | TA_TOP | TA_NOUPDATECP);
     ::SetTextColor(dc, kDiagnosisText);
     RECT area = { rect.left + 4, rect.top + h + 6, rect.right, rect.bottom };
-    ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &area, DT_WORDBREAK | DT_NOCLIP | DT_NOPREFIX);
+    ::DrawTextA(
+        dc, text.c_str(), static_cast<int>(text.size()), &area, DT_WORDBREAK | DT_NOCLIP | DT_NOPREFIX);
 }
 
 // ---------------------------------------------------------------------------
@@ -924,9 +939,10 @@ void CQuoteSidePanel::DrawChipDistribution(HDC dc, CStock* stock, int period, in
     if (!(highest - lowest > kEpsilon) || count == 0)
         return;
     ChipDistributionResult chips;
-    const ChipComputation computation
-        = { bars, &stock->GetStockInfo(), false, bar, 0, (highest - lowest) * kLevelStepShare, kTurnoverFactor };
-    if (!ComputeChips(computation, chips) || chips.minimum < 0 || chips.maximum < kEpsilon || chips.total < kEpsilon)
+    const ChipComputation computation = { bars, &stock->GetStockInfo(), false, bar, 0,
+        (highest - lowest) * kLevelStepShare, kTurnoverFactor };
+    if (!ComputeChips(computation, chips) || chips.minimum < 0 || chips.maximum < kEpsilon
+        || chips.total < kEpsilon)
         return;
     const Bar* barRecord = bars->GetBar(bar);
     const double close = barRecord ? barRecord->close : 0.0;
@@ -1005,14 +1021,15 @@ void CQuoteSidePanel::DrawMovingCostPage(HDC dc, CStock* stock, int period, int 
     for (int k = 0; k < 5; ++k) {
         const RECT legend
             = { rect.left + 30, rect.bottom - 105 + 16 * k, rect.left + 170, rect.bottom - 89 + 16 * k };
-        DrawCostCurve(dc, stock, mainPane, rect, period, false, bar, days[k], kTurnoverFactor, colours[k], legend,
-            highest, lowest);
+        DrawCostCurve(dc, stock, mainPane, rect, period, false, bar, days[k], kTurnoverFactor, colours[k],
+            legend, highest, lowest);
     }
     const Bar* barRecord = bars ? bars->GetBar(bar) : nullptr;
     if (barRecord) {
         UseFont(dc, 12, "宋体", 400);
         ::SetBkColor(dc, SidePanelColors::Background);
-        Text(dc, rect.left + 30, rect.bottom - 20, DateWithWeekday(barRecord->time), SidePanelColors::Turnover);
+        Text(dc, rect.left + 30, rect.bottom - 20, DateWithWeekday(barRecord->time),
+            SidePanelColors::Turnover);
     }
 }
 
@@ -1029,8 +1046,8 @@ void CQuoteSidePanel::DrawCostCurve(HDC dc, CStock* stock, const RECT& mainPane,
     const CKData* bars = stock->GetKData(period);
     // Without a price range there is no level step: the calculator is not asked.
     if (bars && highest - lowest > kEpsilon && lowest > kEpsilon) {
-        const ChipComputation computation
-            = { bars, &stock->GetStockInfo(), byDays, bar, days, (highest - lowest) * kLevelStepShare, factor };
+        const ChipComputation computation = { bars, &stock->GetStockInfo(), byDays, bar, days,
+            (highest - lowest) * kLevelStepShare, factor };
         computed = ComputeChips(computation, chips) && chips.minimum >= 0 && chips.maximum > kEpsilon
             && chips.total > kEpsilon;
     }
@@ -1068,7 +1085,8 @@ void CQuoteSidePanel::DrawCostCurve(HDC dc, CStock* stock, const RECT& mainPane,
     UseFont(dc, 12, "宋体", 400);
     const COLORREF oldBack = ::SetBkColor(dc, colour);
     Text(dc, legend.left + 5, legend.top + 2,
-        LoadFormat(byDays ? IDS_COST_WITHIN_DAYS : IDS_COST_BEFORE_DAYS, days, computed ? chips.held * 100 : 0.0),
+        LoadFormat(
+            byDays ? IDS_COST_WITHIN_DAYS : IDS_COST_BEFORE_DAYS, days, computed ? chips.held * 100 : 0.0),
         RGB(255, 255, 255));
     ::SetBkColor(dc, oldBack);
 }

@@ -117,7 +117,8 @@ public:
     void DrawDiagnosisPage(HDC dc, const RECT& rect, CStock* stock);
     // The day's volume at each price on the chart's price scale (pricePane,
     // highest and lowest price of the minute chart's last drawing).
-    void DrawChipPage(HDC dc, const RECT& rect, CStock* stock, const RECT& pricePane, double highest, double lowest);
+    void DrawChipPage(
+        HDC dc, const RECT& rect, CStock* stock, const RECT& pricePane, double highest, double lowest);
     void DrawBlankPage(HDC dc, const RECT& rect, CStock* stock, int& rowsPerPage, int& listResult);
     // The K-line chart's cost pages: cursorBar is the chart's cursor index or
     // -1 (the last bar); mainPane is the candle area the price scale maps onto.

@@ -64,7 +64,8 @@ TEST_F(KeywordList, OneHeaderlessColumnThatFillsTheControl)
 {
     CKeywordListCtrl list;
     const RECT none = {};
-    ASSERT_NE(list.Create(owner.m_hWnd, none, nullptr, WS_CHILD | LVS_ICON | LVS_SHOWSELALWAYS, 0, 77), nullptr);
+    ASSERT_NE(
+        list.Create(owner.m_hWnd, none, nullptr, WS_CHILD | LVS_ICON | LVS_SHOWSELALWAYS, 0, 77), nullptr);
     LVCOLUMNA column = {};
     column.mask = LVCF_WIDTH;
     EXPECT_TRUE(list.SendMessage(LVM_GETCOLUMNA, 0, reinterpret_cast<LPARAM>(&column)));
@@ -128,6 +129,13 @@ TEST_F(KeywordList, RowsAreDrawnByTheListAndTheOwnerSeesDoubleClicks)
     EXPECT_EQ(image.GetColor(row0.right - 3, row0.top + 3), RGB(80, 80, 80));
     EXPECT_EQ(image.GetColor(row1.right - 3, row1.top + 3), RGB(8, 8, 8));
     EXPECT_EQ(image.GetColor(row1.right - 3, row1.bottom + 4), RGB(8, 8, 8)) << "list background";
+    // The focused row's label carries a dotted focus rectangle on its edge.
+    int marked = 0;
+    for (int x = row0.left; x < row0.right; ++x)
+        marked += image.GetColor(x, row0.top) != RGB(80, 80, 80) ? 1 : 0;
+    EXPECT_GT(marked, (row0.right - row0.left) / 4);
+    for (int x = row1.left; x < row1.right; ++x)
+        EXPECT_EQ(image.GetColor(x, row1.top), RGB(8, 8, 8)) << x;
 
     NMITEMACTIVATE click = {};
     click.hdr.hwndFrom = list.m_hWnd;

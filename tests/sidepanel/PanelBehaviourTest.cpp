@@ -317,7 +317,8 @@ TEST_F(PanelTest, SectorListHoldsSixteenGroupsAndRefillsAfterAnotherPage)
     EXPECT_TRUE(list.IsWindowVisible());
     EXPECT_EQ(panel.GetListedStock(), static_cast<int32_t>(SimMarketTables::kManyGroupsKey));
     ASSERT_EQ(list.GetItemCount(), 16);
-    const std::vector<int32_t>* groups = GroupIndex::Instance()->GetBlocksOfKey(SimMarketTables::kManyGroupsKey);
+    const std::vector<int32_t>* groups
+        = GroupIndex::Instance()->GetBlocksOfKey(SimMarketTables::kManyGroupsKey);
     ASSERT_TRUE(groups);
     ASSERT_GT(groups->size(), 16u);
     for (int i = 0; i < 16; ++i)
@@ -351,4 +352,39 @@ TEST_F(PanelTest, SectorListHoldsSixteenGroupsAndRefillsAfterAnotherPage)
     panel.DrawBlankPage(other.Dc(), page, stock.get(), rows, result);
     EXPECT_FALSE(list.IsWindowVisible());
     chart.DestroyWindow();
+}
+
+TEST_F(PanelTest, ChipLevelsOnTheEdgeRowsAreSkipped)
+{
+    // One pixel is 1/8 of the price unit, so every level falls on an exact row.
+    auto stock = MakeTickStock(0x600000, false, 10, RisingTicks(3));
+    AddDayBars(*stock, 40);
+    const RECT pane = page;
+    const double highest = (page.bottom - page.top) / 8.0;
+    FakeChips fake;
+    fake.levels = { 250, 375, 104000, 104125 }; // rows B - 2, B - 3, T + 2, T + 1
+    fake.volumes = { 100, 100, 100, 100 };
+    panel.SetChipCalculator(fake.Calculator());
+    panel.DrawChipDistribution(canvas.Dc(), stock.get(), kPeriodDay, -1, page, pane, highest, 0);
+    ASSERT_EQ(fake.calls, 1);
+    EXPECT_EQ(canvas.Pixel(page.left + 1, page.bottom - 2), kBackground);
+    EXPECT_EQ(canvas.Pixel(page.left + 1, page.bottom - 3), kHeldChips);
+    EXPECT_EQ(canvas.Pixel(page.left + 1, page.top + 2), kOpenChips);
+    EXPECT_EQ(canvas.Pixel(page.left + 1, page.top + 1), kBackground);
+}
+
+TEST_F(PanelTest, CostPageWithFewBarsStillShowsEveryLegend)
+{
+    auto stock = MakeTickStock(0x600000, false, 10, RisingTicks(3));
+    AddDayBars(*stock, 30);
+    const RECT pane = { 0, 60, 10, 860 };
+    panel.DrawMovingCostPage(canvas.Dc(), stock.get(), kPeriodDay, -1, page, pane, 15, 9);
+    canvas.SavePng("sidepanel-cost-few-bars");
+    const COLORREF colours[5]
+        = { RGB(255, 0, 0), RGB(255, 0, 128), RGB(255, 128, 0), RGB(255, 128, 128), RGB(255, 255, 0) };
+    for (int k = 0; k < 5; ++k)
+        EXPECT_EQ(canvas.Pixel(page.left + 165, page.bottom - 105 + 16 * k + 8), colours[k]) << k;
+    // The curves fill rows from the page's left edge.
+    const RECT curves = { page.left + 2, page.top + 2, page.left + 40, page.bottom - 110 };
+    EXPECT_GT(Marked(canvas, curves), 0);
 }

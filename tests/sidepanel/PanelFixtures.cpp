@@ -38,7 +38,8 @@ int32_t At(int hour, int minute, int second)
     return T(2026, 12, 10, hour, minute, second);
 }
 
-WireTick Tick(int32_t time, double price, uint32_t cumulativeVolume, double bidPrice, uint32_t cumulativeAmount)
+WireTick Tick(
+    int32_t time, double price, uint32_t cumulativeVolume, double bidPrice, uint32_t cumulativeAmount)
 {
     WireTick tick = MakeWireTick(time, price, cumulativeVolume, cumulativeAmount);
     tick.bidPrice = Thousandths(bidPrice);

@@ -14,7 +14,8 @@ int32_t FixtureDay();
 int32_t At(int hour, int minute, int second = 0);
 
 // A tick whose bid price (the quote price the trade letter reads) is given.
-WireTick Tick(int32_t time, double price, uint32_t cumulativeVolume, double bidPrice, uint32_t cumulativeAmount = 0);
+WireTick Tick(
+    int32_t time, double price, uint32_t cumulativeVolume, double bidPrice, uint32_t cumulativeAmount = 0);
 
 // A stock with the given ticks (merged as a reply), the minute series built
 // from them and the quote taken from the tick header.

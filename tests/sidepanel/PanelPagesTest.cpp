@@ -52,7 +52,7 @@ TEST(SidePanelPages, EveryPageOfAStockAndAnIndexIsFramedAndFilled)
         for (int page : { 1, 2, 9, 11, 12, 13, 14, 15, 16 }) {
             PanelCanvas c;
             CQuoteSidePanel panel;
-            panel.SetDiagnosisLoader([](CStockDiagnose&, uint32_t) { });
+            panel.SetDiagnosisLoader([](CStockDiagnose&, uint32_t) {});
             int rows = 0;
             int result = 0;
             HDC dc = c.canvas.Dc();
@@ -93,8 +93,10 @@ TEST(SidePanelPages, EveryPageOfAStockAndAnIndexIsFramedAndFilled)
                 break;
             }
             c.canvas.SavePng(std::string("sidepanel-") + subject.name + "-page" + std::to_string(page));
-            EXPECT_EQ(c.canvas.Pixel(c.page.left, c.page.top + 400), kFrame) << subject.name << " page " << page;
-            EXPECT_EQ(c.canvas.Pixel(c.page.right - 1, c.page.bottom - 1), kFrame) << subject.name << " page " << page;
+            EXPECT_EQ(c.canvas.Pixel(c.page.left, c.page.top + 400), kFrame)
+                << subject.name << " page " << page;
+            EXPECT_EQ(c.canvas.Pixel(c.page.right - 1, c.page.bottom - 1), kFrame)
+                << subject.name << " page " << page;
             EXPECT_EQ(c.canvas.Pixel(c.page.right - 3, c.page.bottom - 3), kBackground)
                 << subject.name << " page " << page;
         }

@@ -19,9 +19,7 @@ TEST(SidePanelFormat, QuoteTexts)
         const char* percent;
     };
     const Case cases[] = {
-        { 10.5, 10, "+0.50", "+5.00%" },
-        { 9.5, 10, "-0.50", "-5.00%" },
-        { 10, 10, "0.00", "0.00%" },
+        { 10.5, 10, "+0.50", "+5.00%" }, { 9.5, 10, "-0.50", "-5.00%" }, { 10, 10, "0.00", "0.00%" },
         { 0, 10, "0.00", "0.00%" }, // no trade yet
         { 10, 0, "+10.00", "0.00%" }, // a new listing without a previous close
     };
@@ -137,8 +135,7 @@ TEST(SidePanelTickRows, LetterFollowsThePriceMoveOrTheQuotePrice)
     // At an unchanged price the letter comes from the tick's own quote
     // price, never from the letter before it.
     auto stock = StockOfTicks({
-        Tick(At(9, 30), 10, 100, 10),
-        Tick(At(9, 31), 9.9, 200, 9.9), // fell: S
+        Tick(At(9, 30), 10, 100, 10), Tick(At(9, 31), 9.9, 200, 9.9), // fell: S
         Tick(At(9, 32), 9.9, 300, 9.9), // same price, quote price = trade price: B
         Tick(At(9, 33), 9.9, 400, 9.8), // same price, quote price below: S
         Tick(At(9, 34), 9.9, 400, 10), // no volume: no letter
