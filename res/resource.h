@@ -68,3 +68,6 @@
 #define IDS_MINUTE_CHART 189
 #define IDS_VOLUME_RATIO_PANE 190
 #define IDS_PAGE_CHIPS 192
+
+// The F10 view's waiting text.
+#define IDS_F10_DOWNLOADING 187

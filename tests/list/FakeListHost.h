@@ -43,6 +43,8 @@ public:
     int headerDrags = 0;
     CListEdit editBox;
     CListDate datePicker;
+    CTitleTip titleTip;
+    CToolTipCtrl rowToolTip;
 
     void AddRows(const std::vector<std::string>& firstCells)
     {
@@ -215,8 +217,8 @@ public:
     void RunHeaderDrag(int) override { ++headerDrags; }
     void OnRowDragOver(int) override { }
     void OnRowDrop(int row) override { rowDrops.push_back(row); }
-    CTitleTip* TitleTip() override { return nullptr; }
-    CToolTipCtrl* RowToolTip() override { return nullptr; }
+    CTitleTip* TitleTip() override { return titleTip.m_hWnd ? &titleTip : nullptr; }
+    CToolTipCtrl* RowToolTip() override { return rowToolTip.m_hWnd ? &rowToolTip : nullptr; }
     HCURSOR ResizeCursor() const override { return ::LoadCursor(nullptr, IDC_SIZEWE); }
     HCURSOR HandCursor() const override { return ::LoadCursor(nullptr, IDC_HAND); }
     CListEdit& EditBox() override { return editBox; }

@@ -407,3 +407,72 @@ TEST_F(SkinListInputTest, ClickOnAnEditableCellOpensItsEditor)
     EXPECT_FALSE(list.editBox.IsWindowVisible());
     EXPECT_FALSE(list.input.IsEditing());
 }
+
+TEST_F(SkinListInputTest, HoverShowsTitleTipsRowTipsAndHotHeaders)
+{
+    ASSERT_TRUE(list.titleTip.Create(list, false));
+    ASSERT_TRUE(list.rowToolTip.Create(list));
+    list.rows[1][0] = "a first cell far too long for sixty pixels";
+    list.rowTips[1] = "the row's own tip";
+
+    // Over the clipped text: the title tip shows over the cell with the row's tip.
+    list.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(20, RowY(1)));
+    EXPECT_TRUE(list.titleTip.IsWindowVisible());
+    EXPECT_EQ(0, list.tipCell.x);
+    EXPECT_EQ(1, list.tipCell.y);
+    EXPECT_EQ(1, list.rowToolTip.GetToolCount());
+    EXPECT_EQ(1, list.hotCell.y);
+
+    // A text that fits shows no tip; a row without a tip text has no tool.
+    list.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(100, RowY(0)));
+    EXPECT_FALSE(list.titleTip.IsWindowVisible());
+    EXPECT_EQ(-1, list.tipCell.x);
+    EXPECT_EQ(0, list.rowToolTip.GetToolCount());
+
+    // Over the header the hot column follows the pointer; leaving clears it.
+    list.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(100, 5));
+    EXPECT_EQ(1, list.hotHeader);
+    EXPECT_EQ(0, list.hotCell.y); // the last cell stays hot until the pointer leaves
+    list.SendMessage(WM_MOUSELEAVE, 0, 0);
+    EXPECT_EQ(-1, list.hotHeader);
+    EXPECT_EQ(-1, list.hotCell.y);
+
+    // An open editor suppresses title tips.
+    list.kinds[0] = kListKindEdit;
+    list.options.cellSelection = true;
+    Click(0, 20, RowY(1));
+    ASSERT_TRUE(list.input.IsEditing());
+    list.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(21, RowY(1)));
+    EXPECT_FALSE(list.titleTip.IsWindowVisible());
+    list.SendMessage(WM_CANCELMODE, 0, 0);
+    list.titleTip.DestroyWindow();
+    list.rowToolTip.DestroyWindow();
+}
+
+TEST_F(SkinListInputTest, RubberBandOfInjectedInput)
+{
+    // Pressed in the second column of row 1 and dragged to row 3 through the
+    // system's input: rows 1 to 3 are selected, and the release sends nothing.
+    auto button = [](DWORD flags) {
+        INPUT input = {};
+        input.type = INPUT_MOUSE;
+        input.mi.dwFlags = flags;
+        ::SendInput(1, &input, sizeof(input));
+    };
+    POINT press = { 100, RowY(1) };
+    ::ClientToScreen(list, &press);
+    ::SetCursorPos(press.x, press.y);
+    PumpUntil([] { return false; }, 60);
+    button(MOUSEEVENTF_LEFTDOWN);
+    ASSERT_TRUE(PumpUntil([&] { return list.selection == std::set<int> { 1 }; }, 2000));
+    ::SetCursorPos(press.x + 20, press.y + 2 * 18);
+    EXPECT_TRUE(PumpUntil([&] { return list.selection == std::set<int> { 1, 2, 3 }; }, 2000));
+    RECT band;
+    EXPECT_TRUE(list.input.GetBand(band));
+    parent.notices.clear();
+    button(MOUSEEVENTF_LEFTUP);
+    EXPECT_TRUE(PumpUntil([&] { return !list.input.GetBand(band); }, 2000));
+    PumpUntil([] { return false; }, 60);
+    EXPECT_EQ((std::set<int> { 1, 2, 3 }), list.selection);
+    EXPECT_TRUE(parent.notices.empty());
+}

@@ -1,0 +1,110 @@
+#pragma once
+// The company information ("F10") of the current stock: sixteen section tabs
+// over a read-only text pane. The text arrives later than the view is shown,
+// on a download worker; the view shows a waiting text until then.
+#include <windows.h>
+#include <cstdint>
+#include <string>
+
+#include "base/Thread.h"
+#include "data/F10Sections.h"
+#include "skin/SkinTabManager.h"
+#include "views/BaseView.h"
+#include "win/Controls.h"
+
+// Where the view takes the current stock's F10 text from; the narrow way to
+// the data center, so the view can be tested with fakes.
+class IF10Source
+{
+public:
+    virtual ~IF10Source() { }
+    // The data lock; taken before the view's lock.
+    virtual CriticalSection* DataLock() = 0;
+    // The current stock's key and a copy of its sections; false when there
+    // is no current stock.
+    virtual bool CopyCurrent(uint32_t& key, F10SectionMap& sections) = 0;
+    // Marks the current stock's F10 text as needed.
+    virtual void RequestF10() = 0;
+    // Brings an updated series of the current stock into the data center's
+    // snapshot and copies its sections; false when key is not the current
+    // stock any more.
+    virtual bool Refresh(uint32_t key, int kind, F10SectionMap& sections) = 0;
+};
+
+// The data center's current stock (its singleton, created on first use).
+IF10Source* DataCenterF10Source();
+
+// Where the section tabs go in a client area: between margins of 100 pixels
+// when all tabs fit in one row with room to spare, otherwise centred in the
+// width of the rows' first row.
+CRect F10TabArea(const RECT& client, int tabCount, int itemWidth, int rows);
+
+class CF10View : public CBaseView, public CTabNotify
+{
+public:
+    enum : int {
+        kSectionCount = kF10TitleCount,
+        kFirstTabId = 100,
+        kTabWidth = 70,
+        kTabRows = 2,
+    };
+
+    explicit CF10View(IF10Source* source = DataCenterF10Source());
+    ~CF10View() override;
+
+    // Registers the view for the key and wheel messages of the panel.
+    void SetOwner(CMessageProcessor* owner);
+
+    int Deactivate() override;
+    int OnQuickCode(int32_t) override { return 1; }
+    void Activate(int) override;
+    // False, with nothing done, for an index outside the sections.
+    virtual bool ShowSection(int index);
+    void OnTabChanged(CSkinTabManagerItem* tab) override;
+    int Accept(UINT messageId, WPARAM wParam, LPARAM lParam) override;
+    // A data notice (worker thread, data lock held): a change of the shown
+    // stock is copied here and shown on the UI thread.
+    void OnF10DataArrived(uint32_t key, int kind);
+
+    int GetCurrentSection() const { return m_section; }
+    HWND GetEditWindow() const { return m_edit.m_hWnd; }
+    CSkinTabManager& GetTabs() { return m_tabs; }
+
+    BEGIN_MSG_MAP(CF10View)
+        MESSAGE_HANDLER(WM_CREATE, OnCreate)
+        MESSAGE_HANDLER(WM_SIZE, OnSize)
+        MESSAGE_HANDLER(WM_PAINT, OnPaint)
+        MESSAGE_HANDLER(WM_PRINTCLIENT, OnPaint)
+        MESSAGE_HANDLER(WM_CTLCOLOREDIT, OnCtlColorEdit)
+        MESSAGE_HANDLER(WM_LBUTTONDOWN, OnLButtonDown)
+        MESSAGE_HANDLER(WM_MOUSEMOVE, OnIgnoredMouse)
+        MESSAGE_HANDLER(WM_LBUTTONUP, OnIgnoredMouse)
+        MESSAGE_HANDLER(WM_LBUTTONDBLCLK, OnIgnoredMouse)
+        MESSAGE_HANDLER(kMsgF10Arrived, OnF10Arrived)
+        CHAIN_MSG_MAP(CBaseView)
+    END_MSG_MAP()
+
+private:
+    enum : UINT { kMsgF10Arrived = WM_APP + 0x105 };
+
+    LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnSize(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnCtlColorEdit(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnLButtonDown(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnIgnoredMouse(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
+    LRESULT OnF10Arrived(UINT, WPARAM, LPARAM, BOOL&);
+
+    void Layout();
+    void ShowWaitingText();
+
+    IF10Source* m_source;
+    CEdit m_edit;
+    HBRUSH m_editBrush; // the GDI object cache owns it
+    CriticalSection m_lock; // the snapshot
+    bool m_hasSnapshot;
+    uint32_t m_snapshotKey;
+    F10SectionMap m_sections;
+    CSkinTabManager m_tabs;
+    int m_section;
+};
