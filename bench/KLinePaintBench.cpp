@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchTiming.h"
 #include "base/ChartColors.h"
 #include "base/GdiObjectCache.h"
 #include "data/Rc4.h"
@@ -26,6 +27,7 @@
 #include "formula/ScriptAcceptor.h"
 #include "tools/marketdata/SimMarketSeries.h"
 #include "views/KLineChart.h"
+#include "views/ViewOptions.h"
 
 namespace {
 
@@ -84,12 +86,6 @@ double Now()
     ::QueryPerformanceFrequency(&frequency);
     ::QueryPerformanceCounter(&counter);
     return static_cast<double>(counter.QuadPart) * 1e3 / frequency.QuadPart;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 // The lines one calculator draws, over the visible bars.
@@ -216,11 +212,13 @@ int main(int argc, char** argv)
     const RECT rect { 0, 0, kWidth, kHeight };
 
     std::printf("K-line paint, %d x %d, main pane (MA) + VOL, MACD, KDJ; median of %d paints\n", kWidth, kHeight, runs);
-    std::printf("%8s %6s %12s %12s %8s %14s\n", "bars", "shown", "chart ms", "raw GDI ms", "ratio", "first paint ms");
+    std::printf("%8s %6s %10s %12s %10s %8s %8s %12s\n", "bars", "shown", "chart ms", "no side ms", "raw ms",
+        "ratio", "no side", "first ms");
     for (int count : { 4000, 65535 }) {
         std::unique_ptr<CStock> stock = MakeStock(count);
         StockSource source(stock.get());
-        KLineSettings settings;
+        ViewOptions::ReleaseInstance();
+        ViewOptions& settings = *ViewOptions::Instance();
         KLineChart chart(settings, source, "");
         chart.SetOwner(owner);
         chart.SetSubPaneCount(3, -1);
@@ -240,21 +238,26 @@ int main(int argc, char** argv)
         for (int p = 0; p < 3; ++p)
             scene.paneLines.push_back(VisibleLines(chart.GetSubPaneCalculator(p), chart.GetFirst(), chart.GetLast()));
 
-        std::vector<double> chartMs, rawMs;
-        for (int r = 0; r < runs; ++r) {
-            double t = Now();
-            chart.Paint(dc, rect);
-            ::GdiFlush();
-            chartMs.push_back(Now() - t);
-            t = Now();
+        const BenchTiming raw = MeasureMs([&] {
             RawPaint(dc, scene);
             ::GdiFlush();
-            rawMs.push_back(Now() - t);
-        }
-        const double c = Median(chartMs);
-        const double w = Median(rawMs);
-        std::printf("%8d %6d %12.2f %12.2f %8.2f %14.2f\n", count, chart.GetLast() - chart.GetFirst() + 1, c, w,
-            w > 0 ? c / w : 0.0, firstPaint);
+            return 0.0;
+        }, runs);
+        const BenchTiming full = MeasureMs([&] {
+            chart.Paint(dc, rect);
+            ::GdiFlush();
+            return chart.GetPriceHigh();
+        }, runs);
+        // The same paint without the side panel's page, which the raw loop does not draw.
+        chart.SetSidePanelPainter([](const SidePanelPaint&) { });
+        const BenchTiming bare = MeasureMs([&] {
+            chart.Paint(dc, rect);
+            ::GdiFlush();
+            return chart.GetPriceHigh();
+        }, runs);
+        std::printf("%8d %6d %10.2f %12.2f %10.2f %8.2f %8.2f %12.2f\n", count, chart.GetLast() - chart.GetFirst() + 1,
+            full.median, bare.median, raw.median, raw.median > 0 ? full.median / raw.median : 0.0,
+            raw.median > 0 ? bare.median / raw.median : 0.0, firstPaint);
     }
     ::SelectObject(dc, old);
     ::DeleteObject(bitmap);

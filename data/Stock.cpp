@@ -509,6 +509,10 @@ int CStock::CopyUpdatedSeries(CStock* snapshot, int kind)
         break;
     case kSeriesDay:
         m_day.CopyTo(&snapshot->m_day);
+        // Derived series are built only while empty: every other day-based
+        // period would keep showing the bars from before this update.
+        for (int period = kPeriodWeek; period <= kPeriodYear; ++period)
+            snapshot->DerivedDaySeries(period)->Resize(0);
         m_diagnose.CopyTo(&snapshot->m_diagnose);
         snapshot->UpdateCurrentPeriod(snapshot->m_ticks);
         break;
@@ -517,6 +521,8 @@ int CStock::CopyUpdatedSeries(CStock* snapshot, int kind)
         break;
     case kSeriesFiveMinutes:
         m_min5.CopyTo(&snapshot->m_min5);
+        for (int period = kPeriodTenMinutes; period <= kPeriodSixtyMinutes; ++period)
+            snapshot->DerivedMinuteSeries(period)->Resize(0);
         snapshot->UpdateCurrentPeriod(snapshot->m_ticks);
         break;
     default:

@@ -7,6 +7,7 @@
 #include "formula/FormulaManager.h"
 #include "skin/SkinButtonItem.h"
 #include "views/PaneConfigFile.h"
+#include "views/ViewOptions.h"
 #include "res/resource.h"
 
 #include <algorithm>
@@ -69,8 +70,8 @@ KLineDataSource& DataCenterKLineSource()
     return source;
 }
 
-KLineChart::KLineChart(KLineSettings& settings, KLineDataSource& source, const std::string& paneConfigPath)
-    : m_settings(settings)
+KLineChart::KLineChart(ViewOptions& options, KLineDataSource& source, const std::string& paneConfigPath)
+    : m_options(options)
     , m_source(source)
     , m_paneConfigPath(paneConfigPath)
     , m_owner(nullptr)
@@ -117,7 +118,7 @@ KLineChart::KLineChart(KLineSettings& settings, KLineDataSource& source, const s
             m_mainCalculator->SetFormula(library->FindByName(L"MA"));
     }
     LoadPaneConfig();
-    SetSubPanes(m_settings.subPaneCount, -1);
+    SetSubPanes(m_options.GetSubPaneCount(), -1);
 }
 
 KLineChart::~KLineChart()
@@ -129,6 +130,11 @@ std::unique_ptr<FormulaCalculator> KLineChart::MakeCalculator()
 {
     FormulaManager* manager = FormulaManager::Instance();
     return manager ? manager->CreateCalculator(&m_painter) : nullptr;
+}
+
+int KLineChart::GetPeriod() const
+{
+    return m_options.GetPeriod();
 }
 
 void KLineChart::SetOwner(HWND owner)
@@ -147,7 +153,7 @@ void KLineChart::Invalidate() const
 
 CKData* KLineChart::GetSeries() const
 {
-    return m_snapshot ? m_snapshot->GetKData(m_settings.period) : nullptr;
+    return m_snapshot ? m_snapshot->GetKData(m_options.GetPeriod()) : nullptr;
 }
 
 int KLineChart::GetBarCount() const
@@ -159,24 +165,24 @@ int KLineChart::GetBarCount() const
 void KLineChart::SetPeriod(int period)
 {
     SingleLock lock(&m_lock);
-    m_settings.period = period;
+    m_options.SetPeriod(period);
     Reload();
     Invalidate();
 }
 
 void KLineChart::ApplyExRightsNow()
 {
-    if (!m_snapshot || m_settings.adjustMode == 1)
+    if (!m_snapshot || m_options.GetAdjustMode() == 1)
         return;
     const std::vector<ExRightsRecord>* records = m_source.GetExRights(m_snapshot->GetCodeKey());
     if (records && !records->empty())
-        m_snapshot->ApplyExRights(m_settings.period, records, m_settings.adjustMode);
+        m_snapshot->ApplyExRights(m_options.GetPeriod(), records, m_options.GetAdjustMode());
 }
 
 void KLineChart::TakeStock(CStock* stock)
 {
     m_snapshot = stock;
-    m_source.RequestStockData(IsMinutePeriod(m_settings.period) ? 26u : 57u, 0);
+    m_source.RequestStockData(IsMinutePeriod(m_options.GetPeriod()) ? 26u : 57u, 0);
     ApplyExRightsNow();
     InvalidateIndicators();
     SetRangeAndCursor(-1, -1, -1);
@@ -197,13 +203,13 @@ void KLineChart::SetAdjustMode(int mode)
 {
     SingleLock data(m_source.GetDataLock());
     SingleLock lock(&m_lock);
-    if (!m_snapshot || !m_owner || !::IsWindow(m_owner) || mode == m_settings.adjustMode)
+    if (!m_snapshot || !m_owner || !::IsWindow(m_owner) || mode == m_options.GetAdjustMode())
         return;
-    m_settings.adjustMode = mode;
+    m_options.SetAdjustMode(mode);
     const std::vector<ExRightsRecord>* records = m_source.GetExRights(m_snapshot->GetCodeKey());
     if (!records || records->empty())
         return;
-    m_snapshot->ApplyExRights(m_settings.period, records, mode);
+    m_snapshot->ApplyExRights(m_options.GetPeriod(), records, mode);
     InvalidateIndicators();
     Invalidate();
 }
@@ -263,7 +269,7 @@ void KLineChart::NextStock()
 
 void KLineChart::RequestHistory()
 {
-    m_source.RequestStockData(IsMinutePeriod(m_settings.period) ? 2u : 1u, 1);
+    m_source.RequestStockData(IsMinutePeriod(m_options.GetPeriod()) ? 2u : 1u, 1);
 }
 
 void KLineChart::SetVisibleRange(int first, int last)
@@ -390,8 +396,8 @@ void KLineChart::LoadPaneConfig()
 {
     const kline::PaneConfig config = m_paneConfigPath.empty()
         ? kline::PaneConfig { kline::kDefaultSubPaneCount, kline::DefaultPaneNames() }
-        : kline::LoadPaneConfig(m_paneConfigPath, m_settings.subPaneCount);
-    m_settings.subPaneCount = config.count;
+        : kline::LoadPaneConfig(m_paneConfigPath, m_options.GetSubPaneCount());
+    m_options.SetSubPaneCount(config.count);
     m_paneNames = config.names;
 }
 
@@ -415,12 +421,12 @@ bool KLineChart::SavePaneConfig()
 {
     if (m_paneConfigPath.empty())
         return false;
-    return kline::SavePaneConfig(m_paneConfigPath, m_settings.subPaneCount, GetShownPaneNames());
+    return kline::SavePaneConfig(m_paneConfigPath, m_options.GetSubPaneCount(), GetShownPaneNames());
 }
 
 void KLineChart::Layout(const RECT& rect)
 {
-    if (!kline::ComputeLayout(rect, m_settings.subPaneCount, m_layout))
+    if (!kline::ComputeLayout(rect, m_options.GetSubPaneCount(), m_layout))
         return;
     LayoutIndicatorButtons();
 }
@@ -479,10 +485,10 @@ void KLineChart::SetSubPanes(int count, int index)
 void KLineChart::SetSubPaneCount(int count, int index)
 {
     SingleLock lock(&m_lock);
-    m_settings.subPaneCount = std::max(0, std::min(count, kline::kMaxSubPanes));
+    m_options.SetSubPaneCount(std::max(0, std::min(count, kline::kMaxSubPanes)));
     if (m_owner && ::IsWindow(m_owner)) {
         Layout(m_layout.chart);
-        SetSubPanes(m_settings.subPaneCount, index);
+        SetSubPanes(m_options.GetSubPaneCount(), index);
         Invalidate();
     }
 }
@@ -552,7 +558,7 @@ int KLineChart::OnIndicatorButton(int index)
     Invalidate();
     const int pane = m_maximisedPane >= 0 ? m_maximisedPane : index / 3;
     const int kind = index % 3;
-    const int count = m_settings.subPaneCount;
+    const int count = m_options.GetSubPaneCount();
     bool changed = false;
     if (kind == kButtonClose && count >= 1) {
         SetSubPaneCount(count - 1, pane);

@@ -28,6 +28,7 @@ class CKData;
 class CSkinButtonItem;
 class CStock;
 class FormulaCalculator;
+class ViewOptions;
 struct FormulaDefinition;
 
 // What the chart asks of the market data; the program's is the data center.
@@ -50,14 +51,6 @@ public:
 
 // The data center as the chart's source.
 KLineDataSource& DataCenterKLineSource();
-
-// The settings the chart views share with the menus.
-struct KLineSettings
-{
-    int32_t adjustMode = 1; // 1 none, 2 back-adjusted, 3 forward-adjusted
-    int32_t subPaneCount = 2;
-    int32_t period = 6;
-};
 
 // What the quote side panel is given to draw its page.
 struct SidePanelPaint
@@ -92,9 +85,9 @@ public:
     static const int kButtonAdd = 1;
     static const int kButtonHelp = 2;
 
-    // settings and source are not owned and outlive the chart. paneConfigPath:
+    // options and source are not owned and outlive the chart. paneConfigPath:
     // "techwin.conf" (empty: neither read nor written).
-    KLineChart(KLineSettings& settings, KLineDataSource& source, const std::string& paneConfigPath);
+    KLineChart(ViewOptions& options, KLineDataSource& source, const std::string& paneConfigPath);
     ~KLineChart();
 
     void SetOwner(HWND owner);
@@ -112,7 +105,7 @@ public:
     void SetWebBase(const std::string& base) { m_webBase = base; }
 
     // Data and range.
-    int GetPeriod() const { return m_settings.period; }
+    int GetPeriod() const;
     void SetPeriod(int period);
     void Reload();
     void SetAdjustMode(int mode);
@@ -233,7 +226,7 @@ private:
     std::unique_ptr<FormulaCalculator> MakeCalculator();
     void SendToolTip(const std::string* text);
 
-    KLineSettings& m_settings;
+    ViewOptions& m_options;
     KLineDataSource& m_source;
     std::string m_paneConfigPath;
     HWND m_owner;

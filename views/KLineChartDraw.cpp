@@ -1,5 +1,6 @@
 // The paint path of the K-line chart.
 #include "views/KLineChart.h"
+#include "views/ViewOptions.h"
 
 #include "base/ChartColors.h"
 #include "res/resource.h"
@@ -140,7 +141,7 @@ void KLineChart::DrawSidePanel(HDC dc)
     paint.mainPlot = m_layout.mainPlot;
     paint.candleArea = kline::CandleArea(m_layout.mainPane);
     paint.stock = m_snapshot;
-    paint.period = m_settings.period;
+    paint.period = m_options.GetPeriod();
     paint.cursor = m_cursor;
     paint.high = m_high;
     paint.low = m_low;
@@ -188,7 +189,7 @@ void KLineChart::DrawNoData(HDC dc)
     if (!m_snapshot)
         return;
     const CStockInfo& info = m_snapshot->GetStockInfo();
-    const std::string text = info.GetName() + "(" + info.GetCode() + ")" + GetPeriodName(m_settings.period)
+    const std::string text = info.GetName() + "(" + info.GetCode() + ")" + GetPeriodName(m_options.GetPeriod())
         + LoadResourceText(IDS_KLINE_DOWNLOADING, "数据下载...");
     CSelectObject font(dc, CachedFont(14, kSongTi, FW_NORMAL));
     ::SetTextColor(dc, ChartColors::TitleText);
@@ -211,7 +212,7 @@ void KLineChart::DrawDateAxis(HDC dc)
     int labelEnd = INT_MIN;
     const int count = series->GetCount();
     for (int i = std::max(m_first, 1); i <= m_last && i < count; ++i) {
-        const char* format = kline::DateLabelFormat(m_settings.period, series->GetBar(i - 1)->time, series->GetBar(i)->time);
+        const char* format = kline::DateLabelFormat(m_options.GetPeriod(), series->GetBar(i - 1)->time, series->GetBar(i)->time);
         if (!format)
             continue;
         RECT bar;
@@ -230,7 +231,7 @@ void KLineChart::ComputeMainIndicator()
     m_hasIndicatorRange = false;
     if (!m_mainCalculator || m_mainCalculator->GetText().empty())
         return;
-    m_mainCalculator->SetData(m_snapshot, m_settings.period, m_first, m_last);
+    m_mainCalculator->SetData(m_snapshot, m_options.GetPeriod(), m_first, m_last);
     if (m_mainCalculator->Calculate() != 1)
         return;
     const double minimum = m_mainCalculator->GetMin();
@@ -250,7 +251,7 @@ void KLineChart::DrawMainPane(HDC dc)
     Frame(dc, pane, ChartColors::Axis);
 
     const CStockInfo& info = m_snapshot->GetStockInfo();
-    const std::string title = info.GetName() + "(" + GetPeriodName(m_settings.period) + ")";
+    const std::string title = info.GetName() + "(" + GetPeriodName(m_options.GetPeriod()) + ")";
     {
         CSelectObject font(dc, CachedFont(12, kSongTi, FW_NORMAL));
         ::SetTextColor(dc, ChartColors::TitleText);
@@ -379,7 +380,7 @@ void KLineChart::DrawSubPane(HDC dc, int index, const RECT& rect)
     FormulaCalculator* calculator = m_subCalculators[index].get();
     if (!calculator || calculator->GetText().empty())
         return;
-    calculator->SetData(m_snapshot, m_settings.period, m_first, m_last);
+    calculator->SetData(m_snapshot, m_options.GetPeriod(), m_first, m_last);
     if (calculator->Calculate() != 1)
         return;
     calculator->Draw(dc, rect, LegendOffset(), rect.left, 0, 0, false);
@@ -396,7 +397,7 @@ void KLineChart::UpdateDataWindow(HDC dc)
     if (info.IsIndex() || !info.GetCirculatingShares(shares))
         shares = 0;
     kline::DataWindowValues values;
-    if (!kline::ComputeDataWindowValues(series->GetBars(), m_cursor, m_selection, m_settings.period, shares, values))
+    if (!kline::ComputeDataWindowValues(series->GetBars(), m_cursor, m_selection, m_options.GetPeriod(), shares, values))
         return;
     m_dataWindowShown = true;
     const RECT& rect = m_layout.dataWindow;

@@ -1,5 +1,6 @@
 // Keys, mouse, pane borders, rubber band and the pane buttons of the K-line chart.
 #include "views/KLineChart.h"
+#include "views/ViewOptions.h"
 
 #include "base/ChartColors.h"
 #include "base/DataPaths.h"

@@ -59,7 +59,6 @@ CRealTime::CRealTime()
     , m_indicator(kIndicatorNone)
     , m_page(kPageTicks)
     , m_listPosition(-1)
-    , m_listPageSize(-1)
     , m_sideRowsPerPage(-1)
     , m_sideListStart(-1)
     , m_highPrice(0)
@@ -103,7 +102,6 @@ void CRealTime::SetDisplay(int mode, int indicator, int page)
     m_indicator = indicator;
     m_page = page;
     m_listPosition = -1;
-    m_listPageSize = -1;
     m_sideRowsPerPage = -1;
     m_sideListStart = -1;
     m_cursor = -1;

@@ -200,7 +200,6 @@ private:
     int m_indicator;
     int m_page;
     int m_listPosition;
-    int m_listPageSize;
     int m_sideRowsPerPage;
     int m_sideListStart;
     double m_highPrice;

@@ -35,7 +35,7 @@ protected:
     }
 
     TempDataRoot root;
-    KLineSettings settings;
+    ViewOptions& settings = FreshViewOptions();
     FakeKLineSource source;
     HiddenOwner owner;
     std::unique_ptr<CStock> stock;
@@ -103,7 +103,7 @@ TEST_F(KLineChartTest, HistoryIsAskedForNearTheOldestBarOnly)
     EXPECT_EQ(2, source.HistoryRequests());
     chart->SetVisibleRange(5, 15);
     EXPECT_EQ(2, source.HistoryRequests());
-    settings.period = kPeriodFiveMinutes;
+    settings.SetPeriod(kPeriodFiveMinutes);
     chart->SetVisibleRange(100, 169);
     chart->SetVisibleRange(30, 99);
     ASSERT_EQ(3, source.HistoryRequests());
@@ -199,7 +199,7 @@ TEST_F(KLineChartTest, PageKeysBrowseStocks)
 
 TEST_F(KLineChartTest, PanesStartWithTheDefaultsAndFollowAddAndRemove)
 {
-    EXPECT_EQ(2, settings.subPaneCount);
+    EXPECT_EQ(2, settings.GetSubPaneCount());
     EXPECT_EQ((std::vector<std::wstring> { L"VOL", L"MACD" }), chart->GetShownPaneNames());
     chart->SetSubPaneCount(3, -1);
     EXPECT_EQ((std::vector<std::wstring> { L"VOL", L"MACD", L"KDJ" }), chart->GetShownPaneNames());
@@ -218,10 +218,10 @@ TEST_F(KLineChartTest, AddStopsAtFivePanesAndCloseAtNone)
 {
     chart->SetSubPaneCount(5, -1);
     chart->OnIndicatorButton(KLineChart::kButtonAdd);
-    EXPECT_EQ(5, settings.subPaneCount);
+    EXPECT_EQ(5, settings.GetSubPaneCount());
     chart->SetSubPaneCount(1, -1);
     chart->OnIndicatorButton(KLineChart::kButtonClose);
-    EXPECT_EQ(0, settings.subPaneCount);
+    EXPECT_EQ(0, settings.GetSubPaneCount());
     EXPECT_EQ(0, chart->GetSubPaneCalculatorCount());
     EXPECT_EQ(-1, chart->GetSelectedPaneNumber());
 }
@@ -249,7 +249,7 @@ TEST_F(KLineChartTest, ApplyFormulaPicksTheMainPaneOrASubPane)
     chart->SetSubPaneCount(0, -1);
     chart->ShowFormula(kdj->NO);
     EXPECT_EQ((std::vector<std::wstring> { L"KDJ" }), chart->GetShownPaneNames());
-    EXPECT_EQ(1, settings.subPaneCount);
+    EXPECT_EQ(1, settings.GetSubPaneCount());
     // No definition: nothing at all, not even a pane.
     chart->SetSubPaneCount(0, -1);
     chart->ShowFormula(999999);
@@ -298,8 +298,9 @@ TEST(KLinePaneFile, MalformedFiles)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ::DeleteFileA(path.c_str());
-        if (c.write)
+        if (c.write) {
             ASSERT_TRUE(WriteTestFile(path, c.bytes));
+        }
         const kline::PaneConfig config = kline::LoadPaneConfig(path, 5);
         EXPECT_EQ(c.count, config.count);
         ASSERT_GE(config.names.size(), 9u);
@@ -313,7 +314,7 @@ TEST(KLinePaneFile, RoundTripThroughTheChart)
     TempDataRoot root;
     LoadSimulatorFormulas();
     const std::string path = root.AppDir() + "techwin.conf";
-    KLineSettings settings;
+    ViewOptions& settings = FreshViewOptions();
     FakeKLineSource source;
     HiddenOwner owner;
     {
@@ -326,13 +327,44 @@ TEST(KLinePaneFile, RoundTripThroughTheChart)
     std::string bytes;
     ASSERT_TRUE(ReadWholeFile(path.c_str(), bytes));
     EXPECT_EQ(4u + 4 * 40, bytes.size());
-    KLineSettings reread;
+    ViewOptions& reread = FreshViewOptions();
     KLineChart chart(reread, source, path);
-    EXPECT_EQ(4, reread.subPaneCount);
+    EXPECT_EQ(4, reread.GetSubPaneCount());
     EXPECT_EQ((std::vector<std::wstring> { L"VOL", L"MACD", L"KDJ", L"RSI" }), chart.GetShownPaneNames());
     // Names too long for a record are cut to 19 units.
     const std::string encoded = kline::EncodePaneConfig(1, { std::wstring(30, L'X') });
     ASSERT_EQ(44u, encoded.size());
     EXPECT_EQ('X', encoded[4 + 18 * 2]);
     EXPECT_EQ(0, encoded[4 + 19 * 2]);
+}
+
+TEST(KLineDerivedPeriods, AnUpdateRebuildsTheOtherPeriodsAtTheirNextUse)
+{
+    TempDataRoot root;
+    CStock cached(0x600000);
+    CStock snapshot(0x600000);
+    for (int i = 0; i < 20; ++i)
+        cached.GetDayData().AppendBar(MakeBar(T(2024, 1, 1) + i * 86400, 10, 11, 9, 10.5f));
+    AddFiveMinuteBars(cached, 48);
+    // As a merged reply leaves them: holding data not yet copied.
+    cached.GetDayData().SetActive(1);
+    cached.GetFiveMinuteData().SetActive(1);
+    cached.CopyUpdatedSeries(&snapshot, kSeriesDay);
+    cached.CopyUpdatedSeries(&snapshot, kSeriesFiveMinutes);
+    const int weeks = snapshot.GetKData(kPeriodWeek)->GetCount();
+    const int months = snapshot.GetKData(kPeriodMonth)->GetCount();
+    const int halfHours = snapshot.GetKData(kPeriodThirtyMinutes)->GetCount();
+    snapshot.GetKData(kPeriodDay);
+    // The chart shows days while three more weeks and a second day of minutes arrive.
+    for (int i = 20; i < 41; ++i)
+        cached.GetDayData().AppendBar(MakeBar(T(2024, 1, 1) + i * 86400, 10, 11, 9, 10.5f));
+    cached.GetFiveMinuteData().Resize(0);
+    AddFiveMinuteBars(cached, 96);
+    cached.GetDayData().SetActive(1);
+    cached.GetFiveMinuteData().SetActive(1);
+    cached.CopyUpdatedSeries(&snapshot, kSeriesDay);
+    cached.CopyUpdatedSeries(&snapshot, kSeriesFiveMinutes);
+    EXPECT_EQ(weeks + 3, snapshot.GetKData(kPeriodWeek)->GetCount());
+    EXPECT_EQ(months + 1, snapshot.GetKData(kPeriodMonth)->GetCount());
+    EXPECT_EQ(2 * halfHours, snapshot.GetKData(kPeriodThirtyMinutes)->GetCount());
 }

@@ -38,6 +38,7 @@ std::unique_ptr<CStock> MakeZigzagStock(int count)
     auto stock = std::make_unique<CStock>(0x600000);
     stock->GetStockInfo().SetName("锯齿");
     stock->GetStockInfo().SetCode("600000");
+    stock->GetStockInfo().SetIndexFlag(0);
     for (int i = 0; i < count; ++i) {
         const bool rising = i % 2 == 0;
         stock->GetDayData().AppendBar(
@@ -74,7 +75,7 @@ protected:
     }
 
     TempDataRoot root;
-    KLineSettings settings;
+    ViewOptions& settings = FreshViewOptions();
     FakeKLineSource source;
     HiddenOwner owner;
     std::unique_ptr<CStock> stock;
@@ -276,6 +277,7 @@ std::unique_ptr<CStock> MakeSimulatedStock(std::vector<ExRightsRecord>& records)
     auto stock = std::make_unique<CStock>(key);
     stock->GetStockInfo().SetName("模拟股份");
     stock->GetStockInfo().SetCode("600000");
+    stock->GetStockInfo().SetIndexFlag(0);
     SimMarketSeries series;
     series.SetClock(T(2026, 12, 10, 15, 30));
     for (const WireBar& bar : series.DayBars(key, T(2023, 1, 1), T(2026, 12, 10)))
@@ -299,14 +301,14 @@ TEST(KLinePicture, SimulatedStockForwardAdjustedInDayAndFiveMinutes)
     FakeKLineSource source;
     source.current = stock.get();
     source.exRights[stock->GetCodeKey()] = records;
-    KLineSettings settings;
+    ViewOptions& settings = FreshViewOptions();
     HiddenOwner owner;
     KLineChart chart(settings, source, "");
     chart.SetOwner(owner.Handle());
     chart.SetSubPaneCount(3, -1);
     chart.Reload();
     chart.SetAdjustMode(3);
-    EXPECT_EQ(3, settings.adjustMode);
+    EXPECT_EQ(3, settings.GetAdjustMode());
     EXPECT_TRUE(stock->GetDayData().IsAdjusted());
     EXPECT_EQ((std::vector<std::wstring> { L"VOL", L"MACD", L"KDJ" }), chart.GetShownPaneNames());
     const RECT rect { 0, 0, 1400, 800 };

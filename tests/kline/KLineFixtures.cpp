@@ -33,6 +33,7 @@ std::unique_ptr<CStock> MakeDayStock(uint32_t key, int count, const char* name, 
     auto stock = std::make_unique<CStock>(key);
     stock->GetStockInfo().SetName(name);
     stock->GetStockInfo().SetCode(code);
+    stock->GetStockInfo().SetIndexFlag(0);
     const int32_t start = T(2015, 1, 5);
     for (int i = 0; i < count; ++i)
         stock->GetDayData().AppendBar(WalkBar(start + i * 86400, i));
@@ -93,4 +94,10 @@ HiddenOwner::~HiddenOwner()
 {
     if (m_hwnd)
         ::DestroyWindow(m_hwnd);
+}
+
+ViewOptions& FreshViewOptions()
+{
+    ViewOptions::ReleaseInstance();
+    return *ViewOptions::Instance();
 }

@@ -4,6 +4,7 @@
 // a hidden owner window.
 #include "data/Stock.h"
 #include "views/KLineChart.h"
+#include "views/ViewOptions.h"
 
 #include <windows.h>
 
@@ -75,6 +76,9 @@ std::unique_ptr<CStock> MakeDayStock(uint32_t key, int count, const char* name =
 void AddFiveMinuteBars(CStock& stock, int count);
 // Prepends count older day bars.
 void PrependDayBars(CStock& stock, int count);
+
+// The view options back at their defaults.
+ViewOptions& FreshViewOptions();
 
 // Loads the simulator's indicator definitions into the formula store once.
 void LoadSimulatorFormulas();

@@ -124,6 +124,27 @@ TEST_F(MinuteView, DisplaySelectsTabsByValue)
     EXPECT_EQ(view.GetPageStrip().GetCurSel(), 3);
 }
 
+// A click on a strip's tab reaches the view as TCN_SELCHANGE.
+void ClickTab(CSkinFlatTabCtrl& strip, int index)
+{
+    RECT r {};
+    ASSERT_TRUE(strip.GetItemRect(index, &r));
+    const LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    strip.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
+    strip.SendMessage(WM_LBUTTONUP, 0, at);
+}
+
+TEST_F(MinuteView, StripClicksChooseTheIndicatorAndThePage)
+{
+    ClickTab(view.GetIndicatorStrip(), 3);
+    EXPECT_EQ(view.GetChart(0).GetIndicator(), kIndicatorFundAnalysis);
+    ClickTab(view.GetIndicatorStrip(), 7);
+    EXPECT_EQ(view.GetChart(0).GetIndicator(), kIndicatorMainRetailGame) << "the game stands before the main force";
+    ClickTab(view.GetPageStrip(), 2);
+    EXPECT_EQ(view.GetChart(0).GetPage(), kPageVolumeByPrice);
+    EXPECT_EQ(view.GetChart(0).GetIndicator(), kIndicatorMainRetailGame) << "a page keeps the indicator";
+}
+
 TEST_F(MinuteView, EscapeWheelAndKeys)
 {
     view.SetDisplay(kMinuteModeTickList, 0, 0);

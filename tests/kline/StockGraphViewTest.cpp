@@ -1,0 +1,191 @@
+// The K-line view in a real window: its two tab strips, the menu entry
+// points, the view messages, the tooltip and a rendered picture.
+#include "base/ChartColors.h"
+#include "formula/FormulaLibrary.h"
+#include "tests/kline/KLineFixtures.h"
+#include "tests/support/OffscreenCanvas.h"
+#include "tests/support/SeriesFixtures.h"
+#include "tests/support/TempDataRoot.h"
+#include "tests/support/WindowTesting.h"
+#include "views/StockGraphView.h"
+#include "views/ViewOptions.h"
+#include "win/Dib32.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+class RecordingProcessor : public CMessageProcessor
+{
+public:
+    int Register(UINT messageId, CMessageAcceptor*) override
+    {
+        registered.push_back(messageId);
+        return 1;
+    }
+    int Dispatch(UINT messageId, WPARAM wParam, LPARAM) override
+    {
+        dispatched.emplace_back(messageId, wParam);
+        return 0;
+    }
+    std::vector<UINT> registered;
+    std::vector<std::pair<UINT, WPARAM>> dispatched;
+};
+
+class StockGraphViewTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        INITCOMMONCONTROLSEX icc { sizeof icc, ICC_WIN95_CLASSES };
+        ::InitCommonControlsEx(&icc);
+        LoadSimulatorFormulas();
+        ViewOptions::ReleaseInstance();
+        stock = MakeDayStock(0x600000, 400);
+        other = MakeDayStock(0x600004, 100, "第二", "600004");
+        source.current = stock.get();
+        source.browseList = { stock.get(), other.get() };
+        view = std::make_unique<CStockGraphView>(&processor, source, root.AppDir() + "techwin.conf",
+            root.AppDir() + "showformula.dat");
+        const RECT rect { 0, 0, 1300, 800 };
+        ASSERT_NE(nullptr, view->Create(nullptr, rect, "", WS_POPUP));
+        ShowWithoutActivating(view->m_hWnd);
+        view->Activate(0);
+        PumpPendingMessages();
+    }
+    void TearDown() override
+    {
+        if (view && view->m_hWnd)
+            view->DestroyWindow();
+        view.reset();
+        ViewOptions::ReleaseInstance();
+    }
+
+    std::vector<std::string> Titles(CSkinFlatTabCtrl& tabs)
+    {
+        std::vector<std::string> titles;
+        for (int i = 0; i < tabs.GetItemCount(); ++i)
+            titles.push_back(tabs.GetItem(i) ? tabs.GetItem(i) : "");
+        return titles;
+    }
+
+    void SelectTab(CSkinFlatTabCtrl& tabs, int id, int index)
+    {
+        tabs.SetCurSel(index);
+        NMHDR header {};
+        header.hwndFrom = tabs.m_hWnd;
+        header.idFrom = static_cast<UINT_PTR>(id);
+        header.code = static_cast<UINT>(TCN_SELCHANGE);
+        view->SendMessage(WM_NOTIFY, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&header));
+    }
+
+    TempDataRoot root;
+    FakeKLineSource source;
+    RecordingProcessor processor;
+    std::unique_ptr<CStock> stock;
+    std::unique_ptr<CStock> other;
+    std::unique_ptr<CStockGraphView> view;
+};
+
+}
+
+TEST_F(StockGraphViewTest, RegistersItsMessagesAndStartsWithTheDefaultTabs)
+{
+    EXPECT_EQ((std::vector<UINT> { 256, 522, 4046, 4025 }), processor.registered);
+    EXPECT_EQ((std::vector<std::string> { "设置", "MACD", "KDJ", "RSI", "BOLL", "VOL" }), Titles(view->GetIndicatorTabs()));
+    EXPECT_EQ((std::vector<std::string> { "板", "笔", "价", "财", "单", "诊", "本", "势" }), Titles(view->GetPageTabs()));
+    EXPECT_EQ(9, view->GetChart().GetSidePanelPage());
+}
+
+TEST_F(StockGraphViewTest, IndicatorFileDecidesTheTabs)
+{
+    // 999 has no definition and gets no tab.
+    const std::string bytes("\x02\x00\x00\x00\xE7\x03\x00\x00\x68\x00\x00\x00\x01", 13);
+    ASSERT_TRUE(WriteTestFile(root.AppDir() + "showformula.dat", bytes));
+    SelectTab(view->GetIndicatorTabs(), CStockGraphView::kIndicatorTabsId, 0);
+    EXPECT_EQ((std::vector<std::string> { "设置", "ADL", "VOL" }), Titles(view->GetIndicatorTabs()));
+}
+
+TEST_F(StockGraphViewTest, IndicatorTabShowsItsIndicatorInTheSelectedPane)
+{
+    SelectTab(view->GetIndicatorTabs(), CStockGraphView::kIndicatorTabsId, 3); // RSI
+    EXPECT_EQ((std::vector<std::wstring> { L"VOL", L"RSI" }), view->GetChart().GetShownPaneNames());
+    EXPECT_EQ(102, view->GetChart().GetSelectedPaneNumber());
+    // With no pane, choosing an indicator makes one.
+    view->SetSubPaneCount(0);
+    SelectTab(view->GetIndicatorTabs(), CStockGraphView::kIndicatorTabsId, 2); // KDJ
+    EXPECT_EQ((std::vector<std::wstring> { L"KDJ" }), view->GetChart().GetShownPaneNames());
+}
+
+TEST_F(StockGraphViewTest, SettingsTabOpensTheIndicatorManager)
+{
+    int opened = 0;
+    view->SetIndicatorManagerOpener([&opened](HWND) { ++opened; });
+    SelectTab(view->GetIndicatorTabs(), CStockGraphView::kIndicatorTabsId, 0);
+    EXPECT_EQ(1, opened);
+    EXPECT_EQ(6, view->GetIndicatorTabs().GetItemCount());
+}
+
+TEST_F(StockGraphViewTest, PeriodAndPaneCountEntryPoints)
+{
+    EXPECT_EQ(6, view->SetPeriod(6)); // unchanged
+    EXPECT_EQ(0, view->SetPeriod(10));
+    EXPECT_EQ(10, ViewOptions::Instance()->GetPeriod());
+    view->Accept(256, VK_F8, 0);
+    EXPECT_EQ(1, ViewOptions::Instance()->GetPeriod());
+    EXPECT_EQ(2, view->SetSubPaneCount(2));
+    EXPECT_EQ(0, view->SetSubPaneCount(4));
+    EXPECT_EQ(4, view->GetChart().GetSubPaneCalculatorCount());
+}
+
+TEST_F(StockGraphViewTest, WheelBrowsesStocks)
+{
+    view->Accept(522, static_cast<WPARAM>(static_cast<uint32_t>(-120) << 16), 0);
+    EXPECT_EQ(other.get(), view->GetChart().GetSnapshot());
+    view->Accept(522, static_cast<WPARAM>(120u << 16), 0);
+    EXPECT_EQ(stock.get(), view->GetChart().GetSnapshot());
+}
+
+TEST_F(StockGraphViewTest, AnIndexHidesThreePagesAndShowsTrades)
+{
+    stock->GetStockInfo().SetIndexFlag(1);
+    CDib32 image;
+    ASSERT_TRUE(RenderClient(view->m_hWnd, image));
+    EXPECT_EQ((std::vector<std::string> { "笔", "价", "单", "本", "势" }), Titles(view->GetPageTabs()));
+    EXPECT_EQ(11, view->GetChart().GetSidePanelPage());
+    SelectTab(view->GetPageTabs(), CStockGraphView::kPageTabsId, 4);
+    EXPECT_EQ(2, view->GetChart().GetSidePanelPage());
+}
+
+TEST_F(StockGraphViewTest, ToolTipFollowsTheChartsTexts)
+{
+    ASSERT_NE(nullptr, view->GetToolTip());
+    const std::string tip = "权息资料变动\r\n";
+    view->SendMessage(KLineChart::kToolTipMessage, reinterpret_cast<WPARAM>(tip.c_str()), 0);
+    EXPECT_EQ(tip, view->GetToolTipText());
+    // Hiding a tip that is not showing changes nothing.
+    view->SendMessage(KLineChart::kToolTipMessage, 0, 1);
+    EXPECT_EQ(tip, view->GetToolTipText());
+    view->SendMessage(KLineChart::kToolTipMessage, reinterpret_cast<WPARAM>(""), 1);
+    EXPECT_EQ("", view->GetToolTipText());
+}
+
+TEST_F(StockGraphViewTest, PrintClientRendersTheChartAndTheStrips)
+{
+    view->GetChart().OnKeyDown(VK_LEFT, false);
+    CDib32 image;
+    ASSERT_TRUE(RenderClient(view->m_hWnd, image));
+    SaveWindowScreenshot(view->m_hWnd, "kline-view");
+    const kline::Layout& layout = view->GetChart().GetLayout();
+    EXPECT_EQ(800 - 17, layout.chart.bottom);
+    EXPECT_EQ(3u + 0, layout.subPanes.size() + 1);
+    EXPECT_NE(-1, view->GetChart().GetFirst());
+    EXPECT_TRUE(view->GetChart().IsDataWindowShown());
+    EXPECT_EQ(1, view->Deactivate());
+}
