@@ -23,6 +23,7 @@
 // wants several changes to appear at once holds GetListLock() around them.
 #include "base/Thread.h"
 #include "skin/DropArrows.h"
+#include "skin/SkinListInput.h"
 #include "skin/SkinListTypes.h"
 #include "win/Com.h"
 #include "win/DoubleBuffer.h"
@@ -88,7 +89,7 @@ struct SkinListColors
     void SetDefaults();
 };
 
-class CSkinListImpl : public CWindowImpl<CSkinListImpl>, public CDoubleBufferImpl<CSkinListImpl>
+class CSkinListImpl : public CWindowImpl<CSkinListImpl>, public CDoubleBufferImpl<CSkinListImpl>, public ISkinListHost
 {
 public:
     DECLARE_WND_CLASS_EX("ZtSkinList", CS_DBLCLKS, COLOR_WINDOW + 1)
@@ -225,6 +226,59 @@ public:
     // The drop arrows at a client point of the header (hidden by Hide).
     CDropArrows& GetDropArrows() { return m_dropArrows; }
 
+    // Input, editing and tips (SkinListInput.cpp, SkinListHost.cpp) -----------------
+    bool SelectItem(int row, int column, UINT keys) { return m_input.SelectItem(row, column, keys); }
+    bool BeginEdit(int row, int column) { return m_input.BeginEdit(row, column); }
+    bool IsEditing() const { return m_input.IsEditing(); }
+    CSkinListInput& GetInput() { return m_input; }
+    HWND ListWindow() const override;
+    SkinListInputOptions InputOptions() const override;
+    ListGeometry Geometry() const override;
+    int ColumnKey(int column) const override;
+    bool IsColumnFixed(int column) const override;
+    int TotalWidth() const override;
+    bool GetCellRect(int row, int column, RECT& rect) const override;
+    bool GetHeaderItemRect(int column, RECT& rect) const override;
+    bool GetCellTextRect(int row, int column, RECT& rect) const override;
+    int ScrollPosition(int bar) const override;
+    bool HorizontalBarShown() const override;
+    int WheelLines() const override;
+    std::string ItemText(int row, int key) const override;
+    std::string TipText(int row, int key) const override;
+    std::string RowTooltip(int row) const override;
+    int SortKey() const override;
+    std::set<int>& Selection() override { return m_selection; }
+    int& AnchorRow() override { return m_anchorRow; }
+    int& FocusRow() override { return m_focusRow; }
+    int& FocusColumn() override { return m_focusColumn; }
+    int& HotRow() override { return m_hotRow; }
+    int& HotColumn() override { return m_hotColumn; }
+    int& TipRow() override { return m_titleTipRow; }
+    int& TipColumn() override { return m_titleTipColumn; }
+    int& HotHeader() override { return m_hotHeader; }
+    int& PressedHeader() override { return m_pressedHeader; }
+    int& DragSource() override { return m_dragHeader; }
+    int& DropPosition() override { return m_dropPosition; }
+    int& ResizeColumn() override { return m_resizeColumn; }
+    void InvalidateRow(int row) override;
+    void InvalidateHeader() override;
+    bool BeginScrollAnimation(int oldTop, int newTop) override;
+    void EndScrollAnimation() override;
+    void MoveHeaderColumn(int source, int dropPosition) override;
+    void ShowDropArrows(POINT screen) override;
+    void HideDropArrows() override;
+    void RunHeaderDrag(int column) override;
+    void RowDragOver(int row) override;
+    void RowDrop(int row) override;
+    CTitleTip* TitleTip() override;
+    CToolTipCtrl* RowToolTip() override;
+    HCURSOR ResizeCursor() const override;
+    HCURSOR HandCursor() const override;
+    CListEdit& EditBox() override { return m_editBox; }
+    CListDate& DatePicker() override { return m_datePicker; }
+    // Copies the input's editing and band state for painting.
+    void SyncInputState();
+
     // Row dragging: the owner's answers (nothing by default).
     virtual int OnRowDragOver(int row);
     virtual int OnRowDrop(int row);
@@ -239,7 +293,7 @@ public:
         MESSAGE_HANDLER(kMsgUpdateScrollBars, OnPostedScrollUpdate)
         TIMER_HANDLER(OnAnimationTimer)
         // Input, keyboard, scrolling, editing, drag and drop -------------------
-        // (their entries go here)
+        CHAIN_MSG_MAP_MEMBER(m_input)
         // -----------------------------------------------------------------------
         CHAIN_MSG_MAP(CDoubleBufferImpl<CSkinListImpl>)
     END_MSG_MAP()
@@ -340,6 +394,15 @@ protected:
     bool m_vertBarShown = false;
     bool m_horzBarShown = false;
     std::atomic<bool> m_scrollUpdatePosted { false };
+
+    // Input and its companions -------------------------------------------------------
+    CSkinListInput m_input { *this };
+    CTitleTip m_titleTip;
+    CListEdit m_editBox;
+    CListDate m_datePicker;
+    CToolTipCtrl m_rowTips; // a view of m_tooltip for the input
+    bool m_syncedEditing = false;
+    bool m_syncedBand = false;
 
     // Companions ---------------------------------------------------------------------
     CWindow m_tooltip; // row tooltips

@@ -174,15 +174,15 @@ void CSkinListInput::HideTitleTip()
     CTitleTip* tip = m_host.TitleTip();
     if (!tip || !m_host.RowToolTip())
         return;
-    m_host.TipCell() = CPoint(-1, -1);
+    m_host.TipRow() = -1;
+    m_host.TipColumn() = -1;
     tip->Hide();
 }
 
 void CSkinListInput::ShowTitleTip(int row, int column, CPoint point)
 {
     CTitleTip* tip = m_host.TitleTip();
-    POINT& tipCell = m_host.TipCell();
-    if (!tip || m_editing || (tipCell.x == column && tipCell.y == row))
+    if (!tip || m_editing || (m_host.TipColumn() == column && m_host.TipRow() == row))
         return;
     RECT text;
     if (!m_host.GetCellTextRect(row, column, text) || !::PtInRect(&text, point)) {
@@ -194,9 +194,10 @@ void CSkinListInput::ShowTitleTip(int row, int column, CPoint point)
         return;
     RECT screen = text;
     ::MapWindowPoints(Window(), nullptr, reinterpret_cast<POINT*>(&screen), 2);
-    if (tip->Show(screen, shown, m_host.RowTooltip(row)))
-        tipCell = CPoint(column, row);
-    else
+    if (tip->Show(screen, shown, m_host.RowTooltip(row))) {
+        m_host.TipRow() = row;
+        m_host.TipColumn() = column;
+    } else
         HideTitleTip();
 }
 
@@ -345,7 +346,7 @@ void CSkinListInput::OnMouseMove(UINT keys, CPoint point, BOOL&)
             if (cell.found) {
                 if (!m_host.Selection().count(cell.row))
                     SelectItem(cell.row, cell.column, keys);
-                m_host.OnRowDragOver(cell.row);
+                m_host.RowDragOver(cell.row);
             }
         }
     }
@@ -370,21 +371,24 @@ void CSkinListInput::Hover(CPoint point)
             ::SetCursor(m_host.ResizeCursor());
         return;
     }
-    POINT& hot = m_host.HotCell();
+    int& hotRow = m_host.HotRow();
+    int& hotColumn = m_host.HotColumn();
     ListCellHit cell = HitTestCell(point);
     if (!cell.found) {
-        if (hot.y >= 0 && hot.x >= 0 && IsEditableLink(m_host, hot.y, hot.x))
-            m_host.InvalidateRow(hot.y);
+        if (hotRow >= 0 && hotColumn >= 0 && IsEditableLink(m_host, hotRow, hotColumn))
+            m_host.InvalidateRow(hotRow);
         ClearRowTooltip();
-        hot = CPoint(-1, -1);
+        hotRow = -1;
+        hotColumn = -1;
         HideTitleTip();
         return;
     }
     const bool link = IsEditableLink(m_host, cell.row, cell.column);
-    if (hot.x != cell.column || hot.y != cell.row) {
-        if (hot.y >= 0 && hot.x >= 0 && IsEditableLink(m_host, hot.y, hot.x))
-            m_host.InvalidateRow(hot.y);
-        hot = CPoint(cell.column, cell.row);
+    if (hotColumn != cell.column || hotRow != cell.row) {
+        if (hotRow >= 0 && hotColumn >= 0 && IsEditableLink(m_host, hotRow, hotColumn))
+            m_host.InvalidateRow(hotRow);
+        hotRow = cell.row;
+        hotColumn = cell.column;
         if (link)
             m_host.InvalidateRow(cell.row);
     }
@@ -401,9 +405,9 @@ LRESULT CSkinListInput::OnMouseLeave(UINT, WPARAM, LPARAM, BOOL&)
         m_host.HotHeader() = -1;
         m_host.InvalidateHeader();
     }
-    POINT& hot = m_host.HotCell();
-    if (hot.x != -1 || hot.y != -1) {
-        hot = CPoint(-1, -1);
+    if (m_host.HotRow() != -1 || m_host.HotColumn() != -1) {
+        m_host.HotRow() = -1;
+        m_host.HotColumn() = -1;
         InvalidateAll();
     }
     return 0;
@@ -443,7 +447,7 @@ void CSkinListInput::OnLButtonUp(UINT keys, CPoint point, BOOL&)
     const std::set<int>& selection = m_host.Selection();
     if (cell.found && selection.count(cell.row) && selection.size() > 1 && !(keys & (MK_SHIFT | MK_CONTROL)))
         SelectItem(cell.row, cell.column, keys);
-    m_host.OnRowDrop(PointerRow(m_host.Geometry(), point.x, point.y));
+    m_host.RowDrop(PointerRow(m_host.Geometry(), point.x, point.y));
     NotifyPointer(point, SLN_LBUTTONUP);
 }
 
@@ -808,7 +812,7 @@ LRESULT CSkinListInput::OnVScroll(UINT, WPARAM wp, LPARAM, BOOL&)
     const int newTop = g.rowHeight > 0 ? m_host.ScrollPosition(SB_VERT) / g.rowHeight : 0;
     const bool stepCode = code == SB_LINEUP || code == SB_LINEDOWN || code == SB_PAGEUP || code == SB_PAGEDOWN;
     if (m_host.InputOptions().animatedScrolling && stepCode && !m_animating) {
-        m_animating = m_host.StartScrollAnimation(oldTop, newTop);
+        m_animating = m_host.BeginScrollAnimation(oldTop, newTop);
         if (!m_animating)
             InvalidateAll();
     } else {
@@ -933,7 +937,7 @@ bool CSkinListInput::HeaderDrop(CLIPFORMAT format)
     const int position = m_host.DropPosition();
     if (source < 0 || position < 0)
         return false;
-    m_host.MoveColumn(source, position);
+    m_host.MoveHeaderColumn(source, position);
     InvalidateAll();
     return true;
 }

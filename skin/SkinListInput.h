@@ -90,8 +90,10 @@ public:
     virtual int& AnchorRow() = 0;
     virtual int& FocusRow() = 0;
     virtual int& FocusColumn() = 0;
-    virtual POINT& HotCell() = 0; // x column, y row; -1 for none
-    virtual POINT& TipCell() = 0;
+    virtual int& HotRow() = 0; // the cell under the pointer, -1 for none
+    virtual int& HotColumn() = 0;
+    virtual int& TipRow() = 0; // the cell whose title tip shows
+    virtual int& TipColumn() = 0;
     virtual int& HotHeader() = 0;
     virtual int& PressedHeader() = 0;
     virtual int& DragSource() = 0;
@@ -101,20 +103,20 @@ public:
     virtual bool SortByColumn(int column, int mode, bool keep) = 0;
     virtual bool SetColumnWidth(int column, int width) = 0;
     virtual bool AutoSizeColumn(int column) = 0;
-    virtual void ClearSelection() = 0;
+    virtual bool ClearSelection() = 0;
     virtual void InvalidateRow(int row) = 0;
     virtual void InvalidateHeader() = 0;
     // Animated scrolling between two top rows; false when none started.
-    virtual bool StartScrollAnimation(int oldTop, int newTop) = 0;
+    virtual bool BeginScrollAnimation(int oldTop, int newTop) = 0;
     virtual void EndScrollAnimation() = 0;
     // Moves a column to a drop position (the source taken out first).
-    virtual void MoveColumn(int source, int dropPosition) = 0;
+    virtual void MoveHeaderColumn(int source, int dropPosition) = 0;
     virtual void ShowDropArrows(POINT screen) = 0;
     virtual void HideDropArrows() = 0;
     // Paints the dragged header's picture and runs the modal OLE drag.
     virtual void RunHeaderDrag(int column) = 0;
-    virtual void OnRowDragOver(int row) = 0;
-    virtual void OnRowDrop(int row) = 0;
+    virtual void RowDragOver(int row) = 0;
+    virtual void RowDrop(int row) = 0;
 
     virtual CTitleTip* TitleTip() = 0; // null when none exists
     virtual CToolTipCtrl* RowToolTip() = 0;

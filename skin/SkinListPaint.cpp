@@ -107,6 +107,7 @@ void CSkinListImpl::DrawStripImage(HDC dc, int image, const CRect& area, bool ce
 
 void CSkinListImpl::DoPaint(HDC dc)
 {
+    SyncInputState();
     CRect clip;
     if (::GetClipBox(dc, &clip) == ERROR)
         return;

@@ -34,7 +34,7 @@ public:
 
     std::set<int> selection;
     int anchor = -1, focusRow = -1, focusColumn = -1;
-    POINT hotCell = { -1, -1 }, tipCell = { -1, -1 };
+    int hotRow = -1, hotColumn = -1, tipRow = -1, tipColumn = -1;
     int hotHeader = -1, pressedHeader = -1, dragSource = -1, dropPosition = -1, resizeColumn = -1;
 
     std::vector<int> sortedColumns;
@@ -172,8 +172,10 @@ public:
     int& AnchorRow() override { return anchor; }
     int& FocusRow() override { return focusRow; }
     int& FocusColumn() override { return focusColumn; }
-    POINT& HotCell() override { return hotCell; }
-    POINT& TipCell() override { return tipCell; }
+    int& HotRow() override { return hotRow; }
+    int& HotColumn() override { return hotColumn; }
+    int& TipRow() override { return tipRow; }
+    int& TipColumn() override { return tipColumn; }
     int& HotHeader() override { return hotHeader; }
     int& PressedHeader() override { return pressedHeader; }
     int& DragSource() override { return dragSource; }
@@ -198,16 +200,17 @@ public:
         autoSized.push_back(column);
         return true;
     }
-    void ClearSelection() override
+    bool ClearSelection() override
     {
         selection.clear();
         anchor = focusRow = focusColumn = -1;
+        return true;
     }
     void InvalidateRow(int) override { }
     void InvalidateHeader() override { }
-    bool StartScrollAnimation(int, int) override { return false; }
+    bool BeginScrollAnimation(int, int) override { return false; }
     void EndScrollAnimation() override { }
-    void MoveColumn(int source, int position) override
+    void MoveHeaderColumn(int source, int position) override
     {
         MoveToDropPosition(widths, source, position);
         MoveToDropPosition(order, source, position);
@@ -215,8 +218,8 @@ public:
     void ShowDropArrows(POINT) override { }
     void HideDropArrows() override { }
     void RunHeaderDrag(int) override { ++headerDrags; }
-    void OnRowDragOver(int) override { }
-    void OnRowDrop(int row) override { rowDrops.push_back(row); }
+    void RowDragOver(int) override { }
+    void RowDrop(int row) override { rowDrops.push_back(row); }
     CTitleTip* TitleTip() override { return titleTip.m_hWnd ? &titleTip : nullptr; }
     CToolTipCtrl* RowToolTip() override { return rowToolTip.m_hWnd ? &rowToolTip : nullptr; }
     HCURSOR ResizeCursor() const override { return ::LoadCursor(nullptr, IDC_SIZEWE); }

@@ -6,6 +6,7 @@
 #include "ListNotifyRecorder.h"
 #include "../support/WindowTesting.h"
 #include "skin/ListDragPayload.h"
+#include "skin/SkinListImpl.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -308,7 +309,7 @@ TEST_F(SkinListInputTest, EndOfEditPaths)
     EXPECT_EQ("", list.rows[2][2]);
 
     // After the user moved column 2 to the front, display column 0 is key 2.
-    list.MoveColumn(2, 0);
+    list.MoveHeaderColumn(2, 0);
     parent.notices.clear();
     endEdit(0, 0, 0, "moved", nullptr);
     EXPECT_EQ("moved", list.rows[0][2]);
@@ -418,24 +419,24 @@ TEST_F(SkinListInputTest, HoverShowsTitleTipsRowTipsAndHotHeaders)
     // Over the clipped text: the title tip shows over the cell with the row's tip.
     list.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(20, RowY(1)));
     EXPECT_TRUE(list.titleTip.IsWindowVisible());
-    EXPECT_EQ(0, list.tipCell.x);
-    EXPECT_EQ(1, list.tipCell.y);
+    EXPECT_EQ(0, list.tipColumn);
+    EXPECT_EQ(1, list.tipRow);
     EXPECT_EQ(1, list.rowToolTip.GetToolCount());
-    EXPECT_EQ(1, list.hotCell.y);
+    EXPECT_EQ(1, list.hotRow);
 
     // A text that fits shows no tip; a row without a tip text has no tool.
     list.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(100, RowY(0)));
     EXPECT_FALSE(list.titleTip.IsWindowVisible());
-    EXPECT_EQ(-1, list.tipCell.x);
+    EXPECT_EQ(-1, list.tipColumn);
     EXPECT_EQ(0, list.rowToolTip.GetToolCount());
 
     // Over the header the hot column follows the pointer; leaving clears it.
     list.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(100, 5));
     EXPECT_EQ(1, list.hotHeader);
-    EXPECT_EQ(0, list.hotCell.y); // the last cell stays hot until the pointer leaves
+    EXPECT_EQ(0, list.hotRow); // the last cell stays hot until the pointer leaves
     list.SendMessage(WM_MOUSELEAVE, 0, 0);
     EXPECT_EQ(-1, list.hotHeader);
-    EXPECT_EQ(-1, list.hotCell.y);
+    EXPECT_EQ(-1, list.hotRow);
 
     // An open editor suppresses title tips.
     list.kinds[0] = kListKindEdit;
@@ -475,4 +476,31 @@ TEST_F(SkinListInputTest, RubberBandOfInjectedInput)
     PumpUntil([] { return false; }, 60);
     EXPECT_EQ((std::set<int> { 1, 2, 3 }), list.selection);
     EXPECT_TRUE(parent.notices.empty());
+}
+
+TEST(SkinListOnARealList, ClicksSelectAndKeysMoveOnTheList)
+{
+    CNotifyRecorder parent;
+    RECT place = { 100, 100, 500, 400 };
+    ASSERT_TRUE(parent.Create(nullptr, place));
+    ShowWithoutActivating(parent);
+    CSkinListCtrlData list;
+    RECT inside = { 0, 0, 300, 200 };
+    ASSERT_TRUE(list.Create(parent, inside));
+    list.AddColumn("name", 80);
+    list.AddColumn("value", 80);
+    for (const char* name : { "one", "two", "three" })
+        list.InsertItem(name);
+    const int y = list.GetHeaderHeight() + list.GetRowHeight() + 2;
+    list.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(100, y));
+    list.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(100, y));
+    EXPECT_TRUE(list.IsRowSelected(1));
+    ASSERT_FALSE(parent.notices.empty());
+    EXPECT_EQ(SLN_SELCHANGED, parent.notices[0].code);
+    EXPECT_EQ(1, parent.notices[0].row);
+    list.SendMessage(WM_KEYDOWN, VK_DOWN, 1);
+    EXPECT_TRUE(list.IsRowSelected(2));
+    EXPECT_FALSE(list.IsRowSelected(1));
+    list.DestroyWindow();
+    parent.DestroyWindow();
 }

@@ -147,7 +147,7 @@ TEST(MinuteSnapshot, TicksArrivingDuringPaints)
     OffscreenCanvas canvas(1000, 600);
     const DWORD start = ::GetTickCount();
     int paints = 0;
-    for (int indicator = 0; ::GetTickCount() - start < 800 || notices.load() < 5; indicator = (indicator + 1) % 10) {
+    for (int indicator = 0; ::GetTickCount() - start < 800 || notices.load() < 5 || paints <= 5; indicator = (indicator + 1) % 10) {
         {
             SingleLock data(rig.source.DataLock());
             rig.chart.SetDisplay(kMinuteModeChart, indicator, kPageNone);
