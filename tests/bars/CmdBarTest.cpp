@@ -302,11 +302,7 @@ TEST(CmdBarWindow, GdiObjectsDoNotGrowOverCreateAndDestroy)
         bar.SelectItem(2, true);
         parent.DestroyWindow();
     };
-    cycle();
-    const DWORD before = CountGdiObjects();
-    for (int i = 0; i < 20; ++i)
-        cycle();
-    EXPECT_LE(CountGdiObjects(), before + 2);
+    EXPECT_LE(GdiGrowthOver(cycle, 20), 2u);
 }
 
 TEST(CmdBarWindow, ScreenshotOfBothBarsWithTheSkinImages)

@@ -80,11 +80,7 @@ TEST(NewsBar, GdiObjectsDoNotGrowOverCreateAndDestroy)
         RenderClient(bar.GetFirstLink(), image);
         parent.DestroyWindow();
     };
-    cycle();
-    const DWORD before = CountGdiObjects();
-    for (int i = 0; i < 15; ++i)
-        cycle();
-    EXPECT_LE(CountGdiObjects(), before + 2);
+    EXPECT_LE(GdiGrowthOver(cycle, 15), 2u);
 }
 
 TEST(NewsBar, ScreenshotWithLinksAndScrollingNews)

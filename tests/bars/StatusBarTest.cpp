@@ -204,11 +204,7 @@ TEST(StatusBarWindow, GdiObjectsDoNotGrowOverCreateAndDestroy)
         RenderClient(bar, image);
         parent.DestroyWindow();
     };
-    cycle();
-    const DWORD before = CountGdiObjects();
-    for (int i = 0; i < 20; ++i)
-        cycle();
-    EXPECT_LE(CountGdiObjects(), before + 2);
+    EXPECT_LE(GdiGrowthOver(cycle, 20), 2u);
 }
 
 TEST(StatusBarWindow, ScreenshotWithIndexPanes)

@@ -54,3 +54,13 @@ DWORD CountGdiObjects()
     DWORD count = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
     return count ? count : CountHandleTable();
 }
+
+DWORD GdiGrowthOver(const std::function<void()>& cycle, int cycles)
+{
+    cycle();
+    const DWORD before = CountGdiObjects();
+    for (int i = 0; i < cycles; ++i)
+        cycle();
+    const DWORD after = CountGdiObjects();
+    return after > before ? after - before : 0;
+}
