@@ -65,15 +65,6 @@ int TextWidth(HDC dc, const std::string& text)
     return size.cx;
 }
 
-int ClampY(int y, const RECT& pane)
-{
-    if (y < pane.top + 1)
-        return pane.top + 1;
-    if (y > pane.bottom - 1)
-        return pane.bottom - 1;
-    return y;
-}
-
 } // namespace
 
 const std::vector<FundFlowRecord>& CRealTime::FundFlow()
@@ -358,7 +349,7 @@ void CRealTime::DrawVolumeRatio(HDC dc)
             if (stock.GetVolumeRatio(&ratio, r.time, r.cumulativeVolume, static_cast<float>(average), 5)) {
                 lastRatio = ratio;
                 if (span > 0.0001 && ratio >= low && ratio <= high) {
-                    const int y = ClampY(pane.top + static_cast<int>(height * (high - ratio) / span), pane);
+                    const int y = ClampIntoPane(pane.top + static_cast<int>(height * (high - ratio) / span), pane);
                     DrawLineWithPen(dc, pen, prevX, prevY, x, y);
                     prevY = y;
                 }

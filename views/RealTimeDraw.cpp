@@ -44,15 +44,6 @@ int TextWidth(HDC dc, const std::string& text)
     return size.cx;
 }
 
-int ClampY(int y, const RECT& pane)
-{
-    if (y < pane.top + 1)
-        return pane.top + 1;
-    if (y > pane.bottom - 1)
-        return pane.bottom - 1;
-    return y;
-}
-
 COLORREF LabelColour(double value, double base)
 {
     if (value > base + 0.0001)
@@ -262,11 +253,11 @@ void CRealTime::DrawPriceChart(HDC dc)
             const int x = MinuteAxisX(pane.left, pane.right, seconds);
             const bool inRange = scaled && value >= low && value <= high;
             if (inRange) {
-                const int y = ClampY(priceY(value), pane);
+                const int y = ClampIntoPane(priceY(value), pane);
                 DrawLineWithPen(dc, pricePen, prevX, prevPriceY, x, y);
                 prevPriceY = y;
                 if (mean >= low && mean <= high) {
-                    const int ay = ClampY(priceY(mean), pane);
+                    const int ay = ClampIntoPane(priceY(mean), pane);
                     DrawLineWithPen(dc, averagePen, prevX, prevAverageY, x, ay);
                     prevAverageY = ay;
                 }

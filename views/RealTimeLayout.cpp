@@ -126,3 +126,12 @@ int LayoutChartGrid(int count, const RECT& rect, RECT* cells)
     }
     return columns * rows;
 }
+
+int ClampIntoPane(int y, const RECT& pane)
+{
+    if (y < pane.top + 1)
+        return pane.top + 1;
+    if (y > pane.bottom - 1)
+        return pane.bottom - 1;
+    return y;
+}

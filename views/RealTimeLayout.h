@@ -79,3 +79,6 @@ void NextListPosition(int& position, int count, int pageSize);
 // the top (integer divisions); cells receives count rectangles. Any other
 // count gives the whole rectangle to the first chart. Returns the cell count.
 int LayoutChartGrid(int count, const RECT& rect, RECT* cells);
+
+// A line's y kept one pixel inside the pane's frame.
+int ClampIntoPane(int y, const RECT& pane);
