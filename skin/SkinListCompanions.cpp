@@ -24,7 +24,12 @@ bool CSkinListImpl::RecreateDropArrows()
 
 bool CSkinListImpl::RecreateTitleTip()
 {
-    return true;
+    if (!m_hWnd)
+        return true;
+    // Made anew so that it takes the list's current look.
+    if (m_titleTip.m_hWnd)
+        m_titleTip.DestroyWindow();
+    return m_titleTip.Create(m_hWnd, IsThemed());
 }
 
 bool CSkinListImpl::AttachDragDrop()
@@ -40,6 +45,8 @@ void CSkinListImpl::HideTitleTip()
 
 void CSkinListImpl::DestroyCompanions()
 {
+    if (m_titleTip.m_hWnd)
+        m_titleTip.DestroyWindow();
     if (m_dropArrows.m_hWnd)
         m_dropArrows.DestroyWindow();
     if (m_tooltip.m_hWnd) {
