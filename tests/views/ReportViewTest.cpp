@@ -204,12 +204,20 @@ TEST_F(ReportViewTest, DeleteRemovesTheSelectedStockOfTheUserBoardOnly)
     EXPECT_EQ(sent[0].messageId, 4030u);
     EXPECT_EQ(sent[0].wParam, static_cast<WPARAM>(kCmdRemoveUserStock));
     EXPECT_EQ(sent[0].lParam, static_cast<LPARAM>(kA));
+    // Two selected (the second added with Ctrl): the first selected row's
+    // stock leaves, once.
+    ASSERT_TRUE(list().SelectOnly(0));
+    ASSERT_TRUE(list().SelectItem(2, -1, MK_CONTROL));
+    ASSERT_EQ(list().GetSelection().size(), 2u);
+    view.Accept(kViewMsgKeyDown, VK_DELETE, 0);
+    ASSERT_EQ(processor.DispatchCount(), 2u);
+    EXPECT_EQ(processor.Dispatches()[1].lParam, static_cast<LPARAM>(Rows()[0]));
     // Nothing selected, or another board: Delete does nothing.
     list().ClearSelection();
     view.Accept(kViewMsgKeyDown, VK_DELETE, 0);
     view.ShowBoard(kBoardShanghaiA, 0);
     view.Accept(kViewMsgKeyDown, VK_DELETE, 0);
-    EXPECT_EQ(processor.DispatchCount(), 1u);
+    EXPECT_EQ(processor.DispatchCount(), 2u);
 }
 
 TEST_F(ReportViewTest, CommandsWithoutASelectedRowDoNothing)
