@@ -115,8 +115,9 @@ TEST(ListInputRules, FocusKeyTable)
             EXPECT_EQ(c.wantRow, move.row) << c.name;
             EXPECT_EQ(c.wantColumn, move.column) << c.name;
         }
-        if (c.kind == ListKeyMove::kScroll)
+        if (c.kind == ListKeyMove::kScroll) {
             EXPECT_EQ(c.wantScroll, move.scrollX) << c.name;
+        }
     }
 
     // On an empty list the focus keys name no row that SelectItem would take.
