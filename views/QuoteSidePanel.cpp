@@ -538,6 +538,21 @@ int BeginListColumn(HDC dc, const RECT& column)
     return xp;
 }
 
+// The columns of a full-window list of count entries under its title, each
+// given its first entry, its row count and its rectangle.
+template <typename DrawColumn>
+void DrawFullListColumns(const RECT& rect, int count, int listPosition, DrawColumn drawColumn)
+{
+    const FullListLayout layout = LayoutFullList(rect, count, listPosition);
+    int start = layout.start;
+    for (int c = 0; c < layout.columns && start < count; ++c) {
+        const int left = rect.left + layout.offset + kFullListColumnWidth * c;
+        const RECT column = { left, rect.top + 24, left + kFullListColumnWidth, rect.bottom };
+        drawColumn(start, layout.rows, column);
+        start += layout.rows;
+    }
+}
+
 } // namespace
 
 void CQuoteSidePanel::DrawTickListWindow(HDC dc, CStock* stock, const RECT& rect, int listPosition)
@@ -550,14 +565,9 @@ void CQuoteSidePanel::DrawTickListWindow(HDC dc, CStock* stock, const RECT& rect
     const CStockInfo& info = stock->GetStockInfo();
     const CFenbiData& ticks = stock->GetFenbiData();
     DrawListTitle(dc, info, rect, IDS_TICK_LIST_TITLE);
-    const FullListLayout layout = LayoutFullList(rect, ticks.GetCount(), listPosition);
-    int start = layout.start;
-    for (int c = 0; c < layout.columns && start < ticks.GetCount(); ++c) {
-        const int left = rect.left + layout.offset + kFullListColumnWidth * c;
-        const RECT column = { left, rect.top + 24, left + kFullListColumnWidth, rect.bottom };
-        DrawTickColumns(dc, info, ticks, start, layout.rows, column);
-        start += layout.rows;
-    }
+    DrawFullListColumns(rect, ticks.GetCount(), listPosition, [&](int start, int rows, const RECT& column) {
+        DrawTickColumns(dc, info, ticks, start, rows, column);
+    });
 }
 
 void CQuoteSidePanel::DrawMinuteListWindow(HDC dc, CStock* stock, const RECT& rect, int listPosition)
@@ -570,14 +580,9 @@ void CQuoteSidePanel::DrawMinuteListWindow(HDC dc, CStock* stock, const RECT& re
     const CStockInfo& info = stock->GetStockInfo();
     const CMinute& minutes = stock->GetMinute();
     DrawListTitle(dc, info, rect, IDS_MINUTE_LIST_TITLE);
-    const FullListLayout layout = LayoutFullList(rect, minutes.GetCount(), listPosition);
-    int start = layout.start;
-    for (int c = 0; c < layout.columns && start < minutes.GetCount(); ++c) {
-        const int left = rect.left + layout.offset + kFullListColumnWidth * c;
-        const RECT column = { left, rect.top + 24, left + kFullListColumnWidth, rect.bottom };
-        DrawMinuteColumns(dc, info, minutes, start, layout.rows, column);
-        start += layout.rows;
-    }
+    DrawFullListColumns(rect, minutes.GetCount(), listPosition, [&](int start, int rows, const RECT& column) {
+        DrawMinuteColumns(dc, info, minutes, start, rows, column);
+    });
 }
 
 void CQuoteSidePanel::DrawTickColumns(
