@@ -11,6 +11,8 @@
 #include "tools/marketdata/SimMarketTables.h"
 #include "tools/quotesim/QuoteSimulator.h"
 #include "tools/webservice/SimDiagnosisService.h"
+#include "tools/webservice/SimPageService.h"
+#include "tools/webservice/SimRankingService.h"
 #include "tools/websim/WebSimServer.h"
 
 namespace {
@@ -56,6 +58,10 @@ int main(int argc, char** argv)
     WebSimServer web;
     SimDiagnosisService diagnosis;
     diagnosis.Install(web);
+    SimRankingService rankings(tables.Securities());
+    rankings.Install(web);
+    SimPageService pages;
+    pages.Install(web);
     if (!web.Start(webPort)) {
         std::fprintf(stderr, "cannot listen on 127.0.0.1:%u\n", static_cast<unsigned>(webPort));
         quotes.Stop();
