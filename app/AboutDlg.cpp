@@ -79,8 +79,13 @@ LRESULT CAboutDlg::OnPaint(UINT msg, WPARAM wp, LPARAM, BOOL&)
     return 0;
 }
 
-LRESULT CAboutDlg::OnControlColour(UINT, WPARAM wp, LPARAM, BOOL&)
+LRESULT CAboutDlg::OnControlColour(UINT, WPARAM wp, LPARAM, BOOL& handled)
 {
+    // White on the picture; without one the system's colours stay readable.
+    if (m_background.IsNull()) {
+        handled = FALSE;
+        return 0;
+    }
     HDC dc = reinterpret_cast<HDC>(wp);
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, RGB(255, 255, 255));

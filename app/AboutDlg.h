@@ -36,7 +36,7 @@ private:
     LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnPaint(UINT msg, WPARAM wp, LPARAM, BOOL&);
     LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 1; }
-    LRESULT OnControlColour(UINT, WPARAM wp, LPARAM, BOOL&);
+    LRESULT OnControlColour(UINT, WPARAM wp, LPARAM, BOOL& handled);
     LRESULT OnEnd(WORD, WORD id, HWND, BOOL&)
     {
         EndDialog(id);

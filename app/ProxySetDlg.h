@@ -4,6 +4,7 @@
 // optional credentials, kept in section "ProxyInfo" of the owner's "run.ini".
 // A change counts from the next login.
 #include "app/ProxyInfo.h"
+#include "app/DialogBackground.h"
 #include "res/resource.h"
 #include "skin/BaseDlg.h"
 #include "win/DialogImpl.h"
@@ -26,6 +27,7 @@ public:
 
     BEGIN_MSG_MAP(CProxySetDlg)
         MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
+        MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
         COMMAND_ID_HANDLER(IDOK, OnOK)
         COMMAND_ID_HANDLER(IDCANCEL, EndDialogCancel)
         COMMAND_RANGE_HANDLER(IDC_PROXY_NONE, IDC_PROXY_NAMED, OnChoice)
@@ -35,6 +37,10 @@ public:
 
 private:
     LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnEraseBackground(UINT, WPARAM wp, LPARAM, BOOL&)
+    {
+        return PaintSkinnedDialogBackground(m_hWnd, reinterpret_cast<HDC>(wp), m_frame);
+    }
     LRESULT OnOK(WORD, WORD, HWND, BOOL&);
     LRESULT OnChoice(WORD code, WORD id, HWND, BOOL& handled);
     // Enables the fields as the checked radio buttons ask.

@@ -40,7 +40,13 @@ std::string FieldText(const char* field, size_t size)
 {
     const void* zero = std::memchr(field, 0, size);
     const size_t length = zero ? static_cast<size_t>(static_cast<const char*>(zero) - field) : size;
-    return std::string(field, MbcsPrefixLength(field, length, length));
+    size_t end = 0;
+    for (size_t step; (step = MbcsCharSize(field, length, end)) != 0; end += step) {
+        const unsigned char byte = static_cast<unsigned char>(field[end]);
+        if (step == 1 && byte >= 0x81 && byte <= 0xFE)
+            break; // the first half of a character whose second half is gone
+    }
+    return std::string(field, end);
 }
 
 template <class Record> Record ReadRecord(const uint8_t* at)

@@ -5,6 +5,7 @@
 // fetched once, when the dialog opens.
 #include "app/RankingRecords.h"
 #include "app/ServiceDownload.h"
+#include "app/DialogBackground.h"
 #include "res/resource.h"
 #include "skin/BaseDlg.h"
 #include "skin/SkinContextMenu.h"
@@ -45,6 +46,7 @@ public:
 
     BEGIN_MSG_MAP(CStatisTicalDlg)
         MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
+        MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
         MESSAGE_HANDLER(WM_CLOSE, OnClose)
         COMMAND_ID_HANDLER(IDCANCEL, EndDialogCancel)
         COMMAND_RANGE_HANDLER(4000, 5000, OnMenuCommand)
@@ -60,6 +62,10 @@ public:
 
 private:
     LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnEraseBackground(UINT, WPARAM wp, LPARAM, BOOL&)
+    {
+        return PaintSkinnedDialogBackground(m_hWnd, reinterpret_cast<HDC>(wp), m_frame);
+    }
     LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
     LRESULT OnMenuCommand(WORD, WORD id, HWND, BOOL&);
     LRESULT OnFilter(WORD code, WORD id, HWND, BOOL& handled);

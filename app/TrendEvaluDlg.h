@@ -5,6 +5,7 @@
 // message loop of its own keeps the dialog alive.
 #include "app/ServiceDownload.h"
 #include "base/Thread.h"
+#include "app/DialogBackground.h"
 #include "res/resource.h"
 #include "skin/BaseDlg.h"
 #include "skin/SkinStatic.h"
@@ -63,6 +64,7 @@ public:
 
     BEGIN_MSG_MAP(CTrendEvaluDlg)
         MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
+        MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
         MESSAGE_HANDLER(WM_CLOSE, OnClose)
         MESSAGE_HANDLER(kMsgProgressStep, OnProgressStep)
         COMMAND_ID_HANDLER(IDCANCEL, EndDialogCancel)
@@ -72,6 +74,10 @@ public:
 
 private:
     LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnEraseBackground(UINT, WPARAM wp, LPARAM, BOOL&)
+    {
+        return PaintSkinnedDialogBackground(m_hWnd, reinterpret_cast<HDC>(wp), m_frame);
+    }
     LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnProgressStep(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
     LRESULT OnEvaluate(WORD, WORD, HWND, BOOL&);

@@ -4,6 +4,7 @@
 // is asked for, a moment after the dialog opens. Where the browser control
 // cannot be made (a system without its HTML engine) the dialog shows an
 // empty area and still closes as usual.
+#include "app/DialogBackground.h"
 #include "res/resource.h"
 #include "skin/BaseDlg.h"
 #include "skin/WTLBrowserView.h"
@@ -56,6 +57,7 @@ public:
 
     BEGIN_MSG_MAP(CWebSourceDlg)
         MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
+        MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
         TIMER_HANDLER(OnTimer)
         SIZE_HANDLER(OnSize)
         COMMAND_ID_HANDLER(IDOK, EndDialogOk)
@@ -65,6 +67,10 @@ public:
 
 private:
     LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnEraseBackground(UINT, WPARAM wp, LPARAM, BOOL&)
+    {
+        return PaintSkinnedDialogBackground(m_hWnd, reinterpret_cast<HDC>(wp), m_frame);
+    }
     void OnTimer(UINT_PTR id, BOOL& handled);
     void OnSize(UINT, CSize, BOOL& handled);
     void LoadWaitingPage();

@@ -7,6 +7,7 @@
 #include "base/Ini.h"
 #include "net/ProxySettings.h"
 #include "tests/support/TempDirectory.h"
+#include "tests/menu/MenuTesting.h"
 #include "tests/support/WindowTesting.h"
 #include <windows.h>
 #include <gtest/gtest.h>
@@ -148,13 +149,11 @@ TEST(ProxyDialog, OpensOnDefaultsAndSavesWhatIsShown)
     CProxySetDlg dialog(ini);
     HWND hwnd = dialog.Create(nullptr);
     ASSERT_TRUE(hwnd);
-    ShowWithoutActivating(hwnd);
-    PumpPendingMessages();
+    EXPECT_FALSE(ShowAndCapture(hwnd, "menu_proxy").empty());
     EXPECT_TRUE(Checked(hwnd, IDC_PROXY_SYSTEM));
     EXPECT_TRUE(Checked(hwnd, IDC_PROXY_HTTP));
     for (int id : { IDC_PROXY_ADDRESS, IDC_PROXY_PORT, IDC_PROXY_USER, IDC_PROXY_PASSWORD, IDC_PROXY_SOCKS4 })
         EXPECT_FALSE(Enabled(hwnd, id)) << id;
-    EXPECT_FALSE(SaveWindowScreenshot(hwnd, "menu_proxy").empty());
 
     // A named SOCKS4 proxy has no credentials; SOCKS5 has.
     Click(hwnd, IDC_PROXY_NAMED);
