@@ -1,6 +1,7 @@
 // The menu command table against fake views and services: what each command
 // does, what the pages' addresses are, and what is refused.
 #include "app/MenuCommandDispatcher.h"
+#include "formula/FormulaLibrary.h"
 #include "views/MessageProcessor.h"
 #include "views/ViewIds.h"
 #include <gtest/gtest.h>
@@ -254,4 +255,48 @@ TEST(IndicatorCommands, NamesByCommandWithTheirTwins)
     EXPECT_STREQ(IndicatorCommandName(6030), "ZXJC");
     EXPECT_EQ(IndicatorCommandName(6000), nullptr);
     EXPECT_EQ(IndicatorCommandName(6043), nullptr);
+}
+
+namespace {
+const wchar_t kIndicatorDocument[] = L"<?xml version=\"1.0\"?>\n<tech><id name=\"x\">"
+                                     L"<formula NO=\"31\" name=\"DXJC\" showname=\"短线决策\" type=\"2\"/>"
+                                     L"<formula NO=\"-1\" name=\"ZXJC\" showname=\"中线决策\" type=\"2\"/>"
+                                     L"</id></tech>";
+
+int LoadIndicators(FormulaLibrary& library)
+{
+    std::string body("\xFF\xFE", 2);
+    const std::wstring text(kIndicatorDocument);
+    for (wchar_t c : text) {
+        body += static_cast<char>(c & 0xFF);
+        body += static_cast<char>((c >> 8) & 0xFF);
+    }
+    return library.LoadFromBody(reinterpret_cast<const uint8_t*>(body.data()), static_cast<int32_t>(body.size()));
+}
+} // namespace
+
+TEST(IndicatorCommands, TheKLineViewShowsTheIndicatorByItsNumber)
+{
+    CallLog log;
+    FakeViews views(log);
+    FormulaLibrary::Release();
+    EXPECT_FALSE(RunIndicatorCommand(6031, views)) << "without the library nothing happens";
+    EXPECT_TRUE(log.lines.empty());
+
+    ASSERT_EQ(LoadIndicators(*FormulaLibrary::Instance()), 1);
+    EXPECT_TRUE(RunIndicatorCommand(6031, views));
+    EXPECT_EQ(log.Joined(), "SwitchView 3002; Dispatch 4025,31,0");
+    log.lines.clear();
+    EXPECT_TRUE(RunIndicatorCommand(6040, views));
+    EXPECT_EQ(log.Joined(), "Dispatch 4025,31,0") << "the K-line view is current now";
+    // Number -1 and a name the library lacks switch the view only.
+    log.lines.clear();
+    views.currentView = kViewReport;
+    EXPECT_TRUE(RunIndicatorCommand(6041, views));
+    EXPECT_EQ(log.Joined(), "SwitchView 3002");
+    log.lines.clear();
+    EXPECT_TRUE(RunIndicatorCommand(6001, views));
+    EXPECT_EQ(log.Joined(), "");
+    EXPECT_FALSE(RunIndicatorCommand(6043, views));
+    FormulaLibrary::Release();
 }
