@@ -135,6 +135,25 @@ private:
     IMenuCommandServices& m_services;
 };
 
+// What the content panel holds to carry out view message 4030: the program's
+// services and the dispatcher over the panel's views. The panel implements
+// IMenuCommandViews and calls OnMenuCommand with the message's two values.
+class MenuCommandHandler
+{
+public:
+    explicit MenuCommandHandler(IMenuCommandViews& views)
+        : m_dispatcher(views, m_services)
+    {
+    }
+    bool OnMenuCommand(UINT command, LPARAM extra) { return m_dispatcher.OnMenuCommand(command, extra); }
+    // Where tests (or a later caller) replace the browser launcher.
+    CMenuCommandServices& GetServices() { return m_services; }
+
+private:
+    CMenuCommandServices m_services;
+    MenuCommandDispatcher m_dispatcher;
+};
+
 // The indicator name of a command 6001-6042; null for any other command.
 const char* IndicatorCommandName(UINT command);
 

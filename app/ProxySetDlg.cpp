@@ -49,7 +49,6 @@ LRESULT CProxySetDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     ::SetDlgItemInt(m_hWnd, IDC_PROXY_PORT, m_info.port, FALSE);
     SetDlgItemText(IDC_PROXY_USER, m_info.user.c_str());
     SetDlgItemText(IDC_PROXY_PASSWORD, m_info.password.c_str());
-    ::SendMessageA(GetDlgItem(IDC_PROXY_ADDRESS), EM_LIMITTEXT, kMaxTextLength + 1, 0);
 
     const int type = m_info.proxyType == 1 ? IDC_PROXY_SOCKS4
         : m_info.proxyType == 2            ? IDC_PROXY_SOCKS5

@@ -33,7 +33,6 @@ LRESULT CStatisTicalDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     HWND place = GetDlgItem(IDC_STATISTICS_LIST);
     const CRect rect = CWindow(place).GetRectInParent();
     ::DestroyWindow(place);
-    m_list.m_options.singleSelection = true;
     m_list.Create(m_hWnd, rect, nullptr, WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN, WS_EX_CLIENTEDGE,
         IDC_STATISTICS_LIST);
     m_list.InitResources();

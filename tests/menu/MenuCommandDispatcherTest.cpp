@@ -1,7 +1,9 @@
 // The menu command table against fake views and services: what each command
 // does, what the pages' addresses are, and what is refused.
 #include "app/MenuCommandDispatcher.h"
+#include "data/DataCenter.h"
 #include "formula/FormulaLibrary.h"
+#include "net/ServiceBaseUrl.h"
 #include "views/MessageProcessor.h"
 #include "views/ViewIds.h"
 #include <gtest/gtest.h>
@@ -299,4 +301,23 @@ TEST(IndicatorCommands, TheKLineViewShowsTheIndicatorByItsNumber)
     EXPECT_EQ(log.Joined(), "");
     EXPECT_FALSE(RunIndicatorCommand(6043, views));
     FormulaLibrary::Release();
+}
+
+TEST(MenuCommandHandlerTest, TheProgramsServicesOpenPagesThroughTheLauncher)
+{
+    CallLog log;
+    FakeViews views(log);
+    MenuCommandHandler handler(views);
+    std::vector<std::string> opened;
+    handler.GetServices().SetPageLauncher([&opened](const std::string& url) { opened.push_back(url); });
+    EXPECT_TRUE(handler.OnMenuCommand(4019, 0));
+    EXPECT_TRUE(handler.OnMenuCommand(4018, 0));
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[0], ServiceBaseUrl::Get() + "more/list_5.html");
+    EXPECT_EQ(opened[1], ServiceBaseUrl::Get());
+    // Without a data center there is no current stock: no page, no key.
+    ASSERT_EQ(CDataCenter::PeekInstance(), nullptr);
+    EXPECT_TRUE(handler.OnMenuCommand(4074, 0));
+    EXPECT_TRUE(handler.OnMenuCommand(4044, 0));
+    EXPECT_TRUE(log.lines.empty()) << log.Joined();
 }
