@@ -27,6 +27,8 @@ const char* const kFixedPaths[] = {
     "/zentu/cashflow/cashflow_in_out_20days.5.php",
     "/zentu/cashflow/cashflow_in_out_30days.5.php",
     "/zentu/live/tech_tip.php",
+    // The indicator help's address doubles the base's final "/".
+    "//zentu/live/tech_tip.php",
     "/data/index.html",
     "/study/index.html",
     "/chat/index.html",
