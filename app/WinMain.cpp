@@ -1,0 +1,31 @@
+// The program's entry: one instance, the platform services, the login and the
+// main frame's runs.
+#include "app/RunLoop.h"
+#include "app/SingleInstance.h"
+#include "win/AppModule.h"
+#include <windows.h>
+#include <commctrl.h>
+#include <gdiplus.h>
+#include <objbase.h>
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    CWindowsInstancePlatform platform;
+    if (ClaimSingleInstance(platform) != InstanceDecision::Start)
+        return 0;
+
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    INITCOMMONCONTROLSEX controls = { sizeof(controls), ICC_BAR_CLASSES };
+    ::InitCommonControlsEx(&controls);
+    Gdiplus::GdiplusStartupInput gdiplusInput;
+    ULONG_PTR gdiplusToken = 0;
+    Gdiplus::GdiplusStartup(&gdiplusToken, &gdiplusInput, nullptr);
+    CAppModule::Get().Init(instance, ICC_BAR_CLASSES);
+
+    const int result = RunLoginAndFrames(&CreateLoginPrompt, &RunMainFrame);
+
+    Gdiplus::GdiplusShutdown(gdiplusToken);
+    ::CoUninitialize();
+    CAppModule::Get().Term();
+    return result;
+}

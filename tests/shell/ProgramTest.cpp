@@ -1,0 +1,79 @@
+// The program itself under Wine: it starts, shows its main frame, a second
+// start leaves the first one alone, and a close ends it with 1.
+#include "app/ShellConstants.h"
+#include "base/HandleOwner.h"
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <string>
+
+namespace {
+
+std::string ProgramPath()
+{
+    char path[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir(path);
+    dir.resize(dir.find_last_of("\\/") + 1);
+    return dir + kExecutableName;
+}
+
+CKernelHandle Start(const std::string& program)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    std::string commandLine = "\"" + program + "\"";
+    if (!::CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+            &info))
+        return CKernelHandle();
+    ::CloseHandle(info.hThread);
+    return CKernelHandle(info.hProcess);
+}
+
+HWND WaitForMainWindow(DWORD timeoutMs)
+{
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < timeoutMs) {
+        if (HWND window = ::FindWindowA(nullptr, kMainWindowTitle))
+            return window;
+        ::Sleep(50);
+    }
+    return nullptr;
+}
+
+DWORD WaitForExit(HANDLE process, DWORD timeoutMs)
+{
+    if (::WaitForSingleObject(process, timeoutMs) != WAIT_OBJECT_0)
+        return STILL_ACTIVE;
+    DWORD code = STILL_ACTIVE;
+    ::GetExitCodeProcess(process, &code);
+    return code;
+}
+
+}
+
+TEST(Program, StartsOnceAndEndsWithOneWhenClosed)
+{
+    const std::string program = ProgramPath();
+    if (::GetFileAttributesA(program.c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "the program is not built";
+    CKernelHandle first = Start(program);
+    ASSERT_TRUE(first.Get());
+    HWND window = WaitForMainWindow(20000);
+    ASSERT_TRUE(window) << "the main frame shows";
+    DWORD firstPid = 0;
+    ::GetWindowThreadProcessId(window, &firstPid);
+    EXPECT_EQ(firstPid, ::GetProcessId(first.Get()));
+
+    // A second start finds the answering instance and ends without touching it.
+    CKernelHandle second = Start(program);
+    ASSERT_TRUE(second.Get());
+    EXPECT_EQ(WaitForExit(second.Get(), 20000), 0u);
+    EXPECT_EQ(::WaitForSingleObject(first.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the first still runs";
+
+    ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(32777, 0), 0);
+    const DWORD code = WaitForExit(first.Get(), 20000);
+    if (code == STILL_ACTIVE)
+        ::TerminateProcess(first.Get(), 0); // never leave a stray instance behind
+    EXPECT_EQ(code, 1u);
+}
