@@ -50,8 +50,17 @@ private:
 
 }
 
-std::unique_ptr<IFrameContent> CreateFrameContent() { return std::make_unique<CPlaceholderContent>(); }
+std::unique_ptr<IFrameContent> CreateFrameContent()
+{
+    return std::make_unique<CPlaceholderContent>();
+}
 
-std::unique_ptr<IFrameSidePanel> CreateFrameSidePanel() { return std::make_unique<CPlaceholderSidePanel>(); }
+std::unique_ptr<IFrameSidePanel> CreateFrameSidePanel()
+{
+    return std::make_unique<CPlaceholderSidePanel>();
+}
 
-std::unique_ptr<IFramePoller> CreateFramePoller(HWND) { return nullptr; }
+std::unique_ptr<IFramePoller> CreateFramePoller(HWND)
+{
+    return nullptr;
+}

@@ -12,4 +12,7 @@ public:
 
 }
 
-std::unique_ptr<ILoginPrompt> CreateLoginPrompt() { return std::make_unique<CNoLoginPrompt>(); }
+std::unique_ptr<ILoginPrompt> CreateLoginPrompt()
+{
+    return std::make_unique<CNoLoginPrompt>();
+}

@@ -81,7 +81,10 @@ bool CMainFrame::CreateFrameWindow()
     return Create(nullptr, CRect(0, 0, kMinimumWidth, kMinimumHeight)) != nullptr;
 }
 
-int CMainFrame::GetMenuItemImage(UINT command) const { return MainFrameMenuImage(command); }
+int CMainFrame::GetMenuItemImage(UINT command) const
+{
+    return MainFrameMenuImage(command);
+}
 
 UINT CMainFrame::DropDownMenuOf(UINT command)
 {
@@ -233,8 +236,7 @@ LRESULT CMainFrame::OnSize(UINT, WPARAM wp, LPARAM, BOOL&)
 
 void CMainFrame::UpdateLayout(bool repaint)
 {
-    CRect client;
-    GetClientRect(&client);
+    const CRect client = GetClientRect();
     const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | (repaint ? 0 : SWP_NOREDRAW);
     auto place = [flags](HWND window, int left, int top, int right, int bottom) {
         if (window)

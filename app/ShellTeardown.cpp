@@ -37,8 +37,8 @@ std::vector<TeardownStep> ApplicationReleaseSteps()
     };
 }
 
-void RunShellTeardown(const std::function<void()>& leaveMessageLoop, const std::function<void()>& stopPollThread,
-    const std::vector<TeardownStep>& releases)
+void RunShellTeardown(const std::function<void()>& leaveMessageLoop,
+    const std::function<void()>& stopPollThread, const std::vector<TeardownStep>& releases)
 {
     if (leaveMessageLoop)
         leaveMessageLoop();

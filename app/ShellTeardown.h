@@ -18,5 +18,5 @@ std::vector<TeardownStep> ApplicationReleaseSteps();
 
 // The frame's own steps first (leave the message loop, stop the poll
 // thread), then the releases in the order given.
-void RunShellTeardown(const std::function<void()>& leaveMessageLoop, const std::function<void()>& stopPollThread,
-    const std::vector<TeardownStep>& releases);
+void RunShellTeardown(const std::function<void()>& leaveMessageLoop,
+    const std::function<void()>& stopPollThread, const std::vector<TeardownStep>& releases);

@@ -46,10 +46,14 @@ InstanceDecision ClaimSingleInstance(IInstancePlatform& platform, const Instance
         // the mutex is treated as an instance without a window.
     }
     // An instance that is starting or ending: it gets a few seconds to let go.
-    return platform.WaitForInstanceMutex(rules.mutexWaitMs) ? InstanceDecision::Start : InstanceDecision::Exit;
+    return platform.WaitForInstanceMutex(rules.mutexWaitMs) ? InstanceDecision::Start
+                                                            : InstanceDecision::Exit;
 }
 
-CWindowsInstancePlatform::~CWindowsInstancePlatform() { CloseMutex(); }
+CWindowsInstancePlatform::~CWindowsInstancePlatform()
+{
+    CloseMutex();
+}
 
 void CWindowsInstancePlatform::CloseMutex()
 {
@@ -82,16 +86,26 @@ bool CWindowsInstancePlatform::WaitForInstanceMutex(DWORD timeoutMs)
     return m_owned;
 }
 
-HWND CWindowsInstancePlatform::FindInstanceWindow() { return ::FindWindowA(nullptr, kMainWindowTitle); }
+HWND CWindowsInstancePlatform::FindInstanceWindow()
+{
+    return ::FindWindowA(nullptr, kMainWindowTitle);
+}
 
-bool CWindowsInstancePlatform::IsWindow(HWND window) { return ::IsWindow(window) != FALSE; }
+bool CWindowsInstancePlatform::IsWindow(HWND window)
+{
+    return ::IsWindow(window) != FALSE;
+}
 
-void CWindowsInstancePlatform::Sleep(DWORD ms) { ::Sleep(ms); }
+void CWindowsInstancePlatform::Sleep(DWORD ms)
+{
+    ::Sleep(ms);
+}
 
 bool CWindowsInstancePlatform::Answers(HWND window, DWORD timeoutMs)
 {
     DWORD_PTR result = 0;
-    return ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
+    return ::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG, timeoutMs, &result)
+        != 0;
 }
 
 void CWindowsInstancePlatform::BringToFront(HWND window)
@@ -130,4 +144,7 @@ bool CWindowsInstancePlatform::TerminateOwner(HWND window)
     return ended;
 }
 
-void CWindowsInstancePlatform::ShowStartFailed() { ::MessageBoxA(nullptr, "启动失败", nullptr, MB_OK); }
+void CWindowsInstancePlatform::ShowStartFailed()
+{
+    ::MessageBoxA(nullptr, "启动失败", nullptr, MB_OK);
+}

@@ -41,7 +41,8 @@ struct InstanceRules
     DWORD mutexWaitMs = 5000;
 };
 
-InstanceDecision ClaimSingleInstance(IInstancePlatform& platform, const InstanceRules& rules = InstanceRules());
+InstanceDecision ClaimSingleInstance(
+    IInstancePlatform& platform, const InstanceRules& rules = InstanceRules());
 
 // The real system. Keeps the mutex handle for the life of the object, which
 // must therefore outlive the program's run.

@@ -1,12 +1,12 @@
 // The program's entry: one instance, the platform services, the login and the
 // main frame's runs.
+#include <windows.h>
+#include <objbase.h>
+#include <gdiplus.h>
+#include <commctrl.h>
 #include "app/RunLoop.h"
 #include "app/SingleInstance.h"
 #include "win/AppModule.h"
-#include <windows.h>
-#include <commctrl.h>
-#include <gdiplus.h>
-#include <objbase.h>
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {

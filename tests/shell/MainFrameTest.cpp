@@ -84,11 +84,10 @@ TEST(MainFrame, StartsAt900By680ThenMaximisesAndKeepsItsMinimumSize)
 {
     FrameFixture f;
     ASSERT_TRUE(f.frame->CreateFrameWindow());
-    CRect r;
-    f.frame->GetWindowRect(&r);
+    CRect r = f.frame->GetWindowRect();
     EXPECT_EQ(r.Width(), 900);
     EXPECT_EQ(r.Height(), 680);
-    EXPECT_EQ(f.frame->GetWindowTextLength(), static_cast<int>(strlen(kMainWindowTitle)));
+    EXPECT_EQ(::GetWindowTextLengthA(f.frame->m_hWnd), static_cast<int>(strlen(kMainWindowTitle)));
     EXPECT_EQ(f.log.events, (std::vector<std::string> { "poll once", "poll start" }));
     EXPECT_TRUE(f.frame->UIGetCheck(4013));
     EXPECT_FALSE(f.frame->IsReloginRequested());
@@ -101,7 +100,7 @@ TEST(MainFrame, StartsAt900By680ThenMaximisesAndKeepsItsMinimumSize)
     EXPECT_EQ(info.ptMaxPosition.y, 0);
 
     f.frame->SetWindowPos(nullptr, 0, 0, 400, 300, SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
-    f.frame->GetWindowRect(&r);
+    r = f.frame->GetWindowRect();
     EXPECT_GE(r.Width(), 900) << "sizing below the minimum is clamped";
     EXPECT_GE(r.Height(), 680);
 
@@ -116,8 +115,7 @@ TEST(MainFrame, TheTabRowStartsAtTheLeftOrBesideTheSidePanel)
     FrameFixture f;
     ASSERT_TRUE(f.frame->CreateFrameWindow());
     ShowWithoutActivating(*f.frame);
-    CRect client;
-    f.frame->GetClientRect(&client);
+    const CRect client = f.frame->GetClientRect();
     const CRect bar = f.ChildRect(f.frame->GetCommandBar());
     const CRect status = f.ChildRect(f.frame->GetStatusBar());
     const CRect bottom = f.ChildRect(f.frame->GetBottomBar());
@@ -160,30 +158,33 @@ TEST(MainFrame, CaptionMenuIsMenu126AsSpecified)
 {
     HMENU menu = CAppModule::Get().LoadMenu(CMainFrame::kMenuAndAccelerators);
     ASSERT_TRUE(menu);
-    const std::vector<std::string> top = { ">系统(&S)", ">报价(&R)", ">功能(&A)", ">资金(&C)", ">特色指标(&T)",
-        ">核心功能(&P)", ">操盘策略(&O)", ">统计(&M)", ">资讯(&I)", ">帮助(&H)" };
+    const std::vector<std::string> top = { ">系统(&S)", ">报价(&R)", ">功能(&A)", ">资金(&C)",
+        ">特色指标(&T)", ">核心功能(&P)", ">操盘策略(&O)", ">统计(&M)", ">资讯(&I)", ">帮助(&H)" };
     EXPECT_EQ(Walk(menu), top);
     const std::vector<std::vector<std::string>> popups = {
         { "32775 免费注册", "32776 重新登录", "-", "32777 退出系统" },
         { "4087 上证A股", "4089 深圳A股", "4091 沪深A股", "4093 上证指数", "4094 深圳指数", "4095 中小板",
             "4096 创业板", "4097 板块" },
-        { "4083 报价分析　　　F12", "4000 即时分析　　　F5", "4001 技术分析　　　F5", "4033 公司信息　　　F10",
-            "4084 自选股　　　　F6", "4086 财务分析", "-", ">大盘走势", ">分析周期", "4124 分时成交明细　F1",
-            "4125 分价表　　　　F2", ">复权处理" },
-        { "4130 资金分析", "4131 资金净流", "4132 进场资金", "4133 离场资金", "4134 主散博弈", "4135 主力资金",
-            "4136 大单追踪", "4098 天眼看盘" },
+        { "4083 报价分析　　　F12", "4000 即时分析　　　F5", "4001 技术分析　　　F5",
+            "4033 公司信息　　　F10", "4084 自选股　　　　F6", "4086 财务分析", "-", ">大盘走势", ">分析周期",
+            "4124 分时成交明细　F1", "4125 分价表　　　　F2", ">复权处理" },
+        { "4130 资金分析", "4131 资金净流", "4132 进场资金", "4133 离场资金", "4134 主散博弈",
+            "4135 主力资金", "4136 大单追踪", "4098 天眼看盘" },
         { "6040 短线决策", "6041 中线决策", "6019 压力支撑位", "-", "6039 散户统计", "6038 大盘涨跌预测",
-            "6008 金牌波段", "6009 短线精灵", "6010 买卖黄金线", "6011 机构之星", "6012 追涨套利", "6018 逃顶专家",
-            "6013 博弈资金", "6014 短线高手", "6015 短线买点", "6016 短线逃顶", "6017 机构能量线", "6020 资金趋势线",
-            "6022 主力进出", "6023 追涨买入", "6036 买卖动能", "6037 资金指数", "6025 金牛起步" },
+            "6008 金牌波段", "6009 短线精灵", "6010 买卖黄金线", "6011 机构之星", "6012 追涨套利",
+            "6018 逃顶专家", "6013 博弈资金", "6014 短线高手", "6015 短线买点", "6016 短线逃顶",
+            "6017 机构能量线", "6020 资金趋势线", "6022 主力进出", "6023 追涨买入", "6036 买卖动能",
+            "6037 资金指数", "6025 金牛起步" },
         { ">股票诊断(&E)", ">股票买卖点", ">付费指标", ">资金监控", ">经典股票池" },
         { "4147 大盘决策", "4143 今日要闻", "4144 重点公告", "4146 市场传闻", "4145 外围市场" },
         { "4045 连续上涨", "4046 连续下跌", "4047 涨幅前50名", "4048 跌幅前50名", "-", "4049 成交价前50名",
-            "4050 成交价后50名", "4051 成交量前50名", "4052 成交量后50名", "4053 成交额前50名", "4054 成交额后50名",
-            "-", "4055 量比前50名", "4056 量比后50名", "-", "4078 资金流入前50名", "4079 资金流出前50名" },
-        { "4021 股市播报", "4020 今日牛股", "4019 大势研判", "4022 名家观点", "4023 热点板块", "4024 主力动向",
-            "4160 市场传闻", "4161 私募内参", "4025 数据研究", "4026 股票知识", "4162 指标公式", "4163 高手经验",
-            "4164 股票书籍", "-", "4165 理财攻略", "4167 致富经", "4166 收藏宝典" },
+            "4050 成交价后50名", "4051 成交量前50名", "4052 成交量后50名", "4053 成交额前50名",
+            "4054 成交额后50名", "-", "4055 量比前50名", "4056 量比后50名", "-", "4078 资金流入前50名",
+            "4079 资金流出前50名" },
+        { "4021 股市播报", "4020 今日牛股", "4019 大势研判", "4022 名家观点", "4023 热点板块",
+            "4024 主力动向", "4160 市场传闻", "4161 私募内参", "4025 数据研究", "4026 股票知识",
+            "4162 指标公式", "4163 高手经验", "4164 股票书籍", "-", "4165 理财攻略", "4167 致富经",
+            "4166 收藏宝典" },
         { "4034 帮助说明书", "4018 官方网站", "4035 联系我们", "4036 在线客服", "-", "32857 关于 Zentu" },
     };
     for (size_t i = 0; i < popups.size(); ++i)
@@ -197,16 +198,18 @@ TEST(MainFrame, CaptionMenuIsMenu126AsSpecified)
             "4119 创业板指数", "4120 中小板指数" }));
     EXPECT_EQ(Walk(::GetSubMenu(functions, 8)),
         (std::vector<std::string> { "4100 5分钟图", "4101 10分钟图", "4102 15分钟图", "4103 30分钟图",
-            "4104 60分钟图", "-", "4105 日线图", "4106 周线图", "4107 月线图", "4108 季线图", "4109 年线图" }));
+            "4104 60分钟图", "-", "4105 日线图", "4106 周线图", "4107 月线图", "4108 季线图",
+            "4109 年线图" }));
     EXPECT_EQ(Walk(::GetSubMenu(functions, 11)),
         (std::vector<std::string> { "4013 不复权", "4012 前复权", "4011 后复权" }));
     HMENU core = ::GetSubMenu(menu, 5);
     EXPECT_EQ(Walk(::GetSubMenu(core, 0)), std::vector<std::string> { "4017 技术诊断" });
-    EXPECT_EQ(Walk(::GetSubMenu(core, 1)), (std::vector<std::string> { "6001 金牌买卖点", "6024 最佳买卖点" }));
+    EXPECT_EQ(
+        Walk(::GetSubMenu(core, 1)), (std::vector<std::string> { "6001 金牌买卖点", "6024 最佳买卖点" }));
     EXPECT_EQ(Walk(::GetSubMenu(core, 2)),
         (std::vector<std::string> { "6006 抢占先机", "6032 买卖决策", "6027 庄家轨迹", "6033 主力成本", "-",
-            "6003 抄底王", "6007 春种秋收", "6002 庄影难逃", "6004 多空能量", "6005 顶底先知", "6021 主力操盘轨迹",
-            "6026 大浪淘金", "6034 跟庄建仓", "6035 主力统计" }));
+            "6003 抄底王", "6007 春种秋收", "6002 庄影难逃", "6004 多空能量", "6005 顶底先知",
+            "6021 主力操盘轨迹", "6026 大浪淘金", "6034 跟庄建仓", "6035 主力统计" }));
     EXPECT_EQ(Walk(::GetSubMenu(core, 3)),
         (std::vector<std::string> { "4131 资金净流", "4134 主散博弈", "4098 天眼看盘" }));
     EXPECT_EQ(Walk(::GetSubMenu(core, 4)),
@@ -366,9 +369,9 @@ TEST(MainFrame, TeardownRunsInOrderAndNoRequestFollowsTheManagersRelease)
     CAppModule::Get().RemoveMessageLoop();
 
     EXPECT_EQ(f.log.events,
-        (std::vector<std::string> { "poll stop", "CStockFactory", "CDownLoaderManager", "HttpClient", "CDataCenter",
-            "CalcDefaults", "FormulaManager", "UserStockList", "FormulaLibrary", "GroupIndex", "DataPaths",
-            "GdiObjectCache", "ViewOptions" }));
+        (std::vector<std::string> { "poll stop", "CStockFactory", "CDownLoaderManager", "HttpClient",
+            "CDataCenter", "CalcDefaults", "FormulaManager", "UserStockList", "FormulaLibrary", "GroupIndex",
+            "DataPaths", "GdiObjectCache", "ViewOptions" }));
     EXPECT_EQ(lateRequests, 0);
     if (cache.joinable()) {
         cacheStop = true;
@@ -420,8 +423,7 @@ TEST(RunLoop, ReloginCycle)
         { { 1 }, { 1 }, 1, { "login 1", "frame", "login gone" } },
         { { 1 }, { 0 }, 0, { "login 1", "frame", "login gone" } },
         { { 1, 2 }, { 1111 }, 1111, { "login 1", "frame", "login 2", "login gone", "login gone" } },
-        { { 1, 1 }, { 1111, 1 }, 1,
-            { "login 1", "frame", "login 1", "login gone", "frame", "login gone" } },
+        { { 1, 1 }, { 1111, 1 }, 1, { "login 1", "frame", "login 1", "login gone", "frame", "login gone" } },
     };
     for (const Case& c : cases) {
         std::vector<std::string> log;

@@ -23,8 +23,8 @@ CKernelHandle Start(const std::string& program)
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION info = {};
     std::string commandLine = "\"" + program + "\"";
-    if (!::CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-            &info))
+    if (!::CreateProcessA(
+            program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info))
         return CKernelHandle();
     ::CloseHandle(info.hThread);
     return CKernelHandle(info.hProcess);
@@ -69,7 +69,8 @@ TEST(Program, StartsOnceAndEndsWithOneWhenClosed)
     CKernelHandle second = Start(program);
     ASSERT_TRUE(second.Get());
     EXPECT_EQ(WaitForExit(second.Get(), 20000), 0u);
-    EXPECT_EQ(::WaitForSingleObject(first.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the first still runs";
+    EXPECT_EQ(::WaitForSingleObject(first.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT))
+        << "the first still runs";
 
     ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(32777, 0), 0);
     const DWORD code = WaitForExit(first.Get(), 20000);
