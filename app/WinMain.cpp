@@ -5,7 +5,9 @@
 #include <gdiplus.h>
 #include <commctrl.h>
 #include "app/RunLoop.h"
+#include "app/ServerSettings.h"
 #include "app/SingleInstance.h"
+#include "base/PathUtil.h"
 #include "win/AppModule.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
@@ -13,6 +15,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     CWindowsInstancePlatform platform;
     if (ClaimSingleInstance(platform) != InstanceDecision::Start)
         return 0;
+    ApplyServerSettings(ReadServerSettings(GetModuleDirectory() + "run.ini"));
 
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     INITCOMMONCONTROLSEX controls = { sizeof(controls), ICC_BAR_CLASSES };
