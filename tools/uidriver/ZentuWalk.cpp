@@ -30,7 +30,8 @@ const UINT kShowF10 = 4033;
 const UINT kSidePanelUserList = 5009;
 const UINT kSidePanelSectors = 5010;
 const UINT kSidePanelIndicators = 5011;
-const WORD kSwitchWhileShown = 1000; // a side-panel page command that never hides the panel
+const WORD kSwitchWhileShown = 1000;
+const int kSidePanelWidth = 218; // a side-panel page command that never hides the panel
 
 const DWORD kViewTimeoutMs = 20000;
 const DWORD kChartTimeoutMs = 30000;
@@ -164,6 +165,20 @@ void ZentuWalk::OpenStock(const char* code) const
     TypeText(code);
     ::Sleep(300);
     TypeKeys({ VK_RETURN });
+}
+
+HWND ZentuWalk::VisibleSidePanel() const
+{
+    HWND frame = Frame();
+    if (!frame)
+        return nullptr;
+    for (HWND child = ::GetWindow(frame, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        RECT r;
+        if (::IsWindowVisible(child) && ::GetWindowRect(child, &r) && r.right - r.left == kSidePanelWidth
+            && r.bottom - r.top > 100)
+            return child;
+    }
+    return nullptr;
 }
 
 std::unique_ptr<CDib32> ZentuWalk::CaptureFrame() const
@@ -471,18 +486,9 @@ bool ZentuWalk::SidePanelPages()
         ::Sleep(800);
         RECT frameRect, contentRect = {};
         ::GetWindowRect(frame, &frameRect);
-        // The side panel is the frame's visible child at the left edge of the
-        // area between the bars, 218 pixels wide.
-        HWND panel = nullptr;
-        for (HWND child = ::GetWindow(frame, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-            RECT r;
-            if (!::IsWindowVisible(child) || !::GetWindowRect(child, &r))
-                continue;
-            if (r.right - r.left == 218 && r.bottom - r.top > 100) {
-                panel = child;
-                contentRect = r;
-            }
-        }
+        HWND panel = VisibleSidePanel();
+        if (panel)
+            ::GetWindowRect(panel, &contentRect);
         std::unique_ptr<CDib32> image = CaptureFrame();
         const std::string file = image ? Screenshot(std::string("side-") + page.name, image.get()) : std::string();
         int rows = 0;
@@ -500,7 +506,8 @@ bool ZentuWalk::SidePanelPages()
             && all;
     }
     // Hidden again, so the chart views have their whole width.
-    ::PostMessageA(frame, WM_COMMAND, MAKEWPARAM(kSidePanelUserList, 0), 0);
+    if (VisibleSidePanel())
+        ::PostMessageA(frame, WM_COMMAND, MAKEWPARAM(kSidePanelUserList, 0), 0);
     return all;
 }
 

@@ -60,6 +60,8 @@ public:
     // Opens a stock the way a user does: its code typed into the keyboard
     // wizard, then Enter.
     void OpenStock(const char* code) const;
+    // The side panel when it is shown (a visible frame child 218 pixels wide).
+    HWND VisibleSidePanel() const;
     std::unique_ptr<CDib32> CaptureFrame() const;
     // Saves the frame as <dir>/<name>.png; the path, empty on failure.
     std::string Screenshot(const std::string& name, const CDib32* image = nullptr) const;
