@@ -254,3 +254,83 @@ TEST(ListTitleTip, ShowsTheWholeTextOfAClippedCellOfTheList)
     EXPECT_TRUE(list.TitleTip()->IsWindowVisible());
     list.SendMessage(WM_CANCELMODE);
 }
+
+// The platform's modal drag loop follows the real pointer: these place it
+// with SetCursorPos and let the drag run with no mouse button down, so the
+// list's drop source drops at once where the pointer is.
+TEST(ListHeaderDragOnTheScreen, APressedHeaderMovedAwayIsDroppedWhereThePointerIs)
+{
+    ListWindow w;
+    ASSERT_TRUE(w.Create(400, 200));
+    CTestSkinList& list = w.list;
+    ListWindow otherWindow;
+    ASSERT_TRUE(otherWindow.Create(400, 200));
+    otherWindow.host.SetWindowPos(nullptr, 500, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    AddColumnsAndRows(list);
+    AddColumnsAndRows(otherWindow.list);
+    const int middle = list.GetHeaderHeight() / 2;
+    auto dragFirstHeader = [&] {
+        list.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, middle));
+        EXPECT_EQ(0, list.PressedHeader());
+        // More than 4 pixels: the drag runs and is over when the move returns.
+        list.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(36, middle));
+    };
+    auto placePointer = [](HWND window, int x, int y) {
+        const POINTL at = ScreenPoint(window, x, y);
+        ::SetCursorPos(at.x, at.y);
+        PumpPendingMessages();
+    };
+
+    // Over the left half of its own third header: it lands between the others.
+    placePointer(list, 150, middle);
+    dragFirstHeader();
+    EXPECT_EQ(kFirstBeforeThird, Titles(list));
+    // The gesture is over whatever the outcome.
+    EXPECT_EQ(-1, list.PressedHeader());
+    EXPECT_EQ(-1, list.DragSource());
+    EXPECT_FALSE(list.GetDropArrows().IsWindowVisible());
+    EXPECT_NE(list.m_hWnd, ::GetCapture());
+
+    // Over another list of the same kind: neither changes.
+    RestoreOrder(list);
+    placePointer(otherWindow.list, 150, middle);
+    dragFirstHeader();
+    EXPECT_EQ(kUnmoved, Titles(list));
+    EXPECT_EQ(kUnmoved, Titles(otherWindow.list));
+    EXPECT_FALSE(otherWindow.list.GetDropArrows().IsWindowVisible());
+
+    // Over the rows of its own list: nothing moves.
+    placePointer(list, 150, middle + 2 * list.GetRowHeight());
+    dragFirstHeader();
+    EXPECT_EQ(kUnmoved, Titles(list));
+
+    // The drag's picture goes with each drag.
+    placePointer(list, 150, middle);
+    EXPECT_EQ(0u, GdiGrowthOver(dragFirstHeader, 5));
+}
+
+TEST(ListHeaderDragOnTheScreen, EscapeCancelsTheDrag)
+{
+    ListWindow w;
+    ASSERT_TRUE(w.Create(400, 200));
+    CTestSkinList& list = w.list;
+    AddColumnsAndRows(list);
+    const int middle = list.GetHeaderHeight() / 2;
+    const POINTL at = ScreenPoint(list, 150, middle);
+    ::SetCursorPos(at.x, at.y);
+    PumpPendingMessages();
+    // The button held (as the thread's key state tells the drag loop), and
+    // Esc already waiting in the queue when the loop starts.
+    BYTE keys[256];
+    ::GetKeyboardState(keys);
+    keys[VK_LBUTTON] = 0x80;
+    ::SetKeyboardState(keys);
+    ::PostMessageA(list, WM_KEYDOWN, VK_ESCAPE, 1);
+    list.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, middle));
+    list.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(36, middle));
+    keys[VK_LBUTTON] = 0;
+    ::SetKeyboardState(keys);
+    EXPECT_EQ(kUnmoved, Titles(list));
+    EXPECT_EQ(-1, list.PressedHeader());
+    EXPECT_FALSE(list.GetDropArrows().IsWindowVisible());
+}
