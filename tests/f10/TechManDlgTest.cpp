@@ -126,7 +126,8 @@ TEST_F(TechManDialog, OpensWithTheTreeAndTheDefaultsAndWritesThemWhenClosed)
     EXPECT_EQ("KDJ  随机指标", Rows()[1]);
     SkinListColumn column;
     ASSERT_TRUE(dialog->GetList().GetColumn(0, column));
-    EXPECT_EQ(150, dialog->GetList().GetColumnWidth(0));
+    EXPECT_EQ("指标", column.title);
+    EXPECT_EQ(150, column.width);
     EXPECT_EQ(IDC_TECH_LIST, ::GetDlgCtrlID(dialog->GetList().m_hWnd));
     // The arrows wear the small button image; the other buttons the dialogs' own.
     EXPECT_EQ("menu000.png", dialog->GetButtonImage(IDC_TECH_ADD));
