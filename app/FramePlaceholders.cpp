@@ -59,8 +59,3 @@ std::unique_ptr<IFrameSidePanel> CreateFrameSidePanel()
 {
     return std::make_unique<CPlaceholderSidePanel>();
 }
-
-std::unique_ptr<IFramePoller> CreateFramePoller(HWND)
-{
-    return nullptr;
-}
