@@ -39,8 +39,3 @@ std::unique_ptr<IFrameContent> CreateFrameContent()
 {
     return std::make_unique<CPlaceholderContent>();
 }
-
-std::unique_ptr<IFramePoller> CreateFramePoller(HWND)
-{
-    return nullptr;
-}
