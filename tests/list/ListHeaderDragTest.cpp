@@ -168,6 +168,16 @@ TEST(ListHeaderDrag, TheListsDropTargetMovesOnlyAHeaderDraggedWithinIt)
         // The other list never moves.
         EXPECT_EQ(kUnmoved, Titles(otherWindow.list));
     }
+
+    // A drag that leaves the list takes the arrows with it.
+    RestoreOrder(list);
+    CComPtr<IDataObject> data = PayloadOf(list);
+    DWORD effect = DROPEFFECT_MOVE;
+    ASSERT_EQ(S_OK, target->DragEnter(data, 0, ScreenPoint(list, 150, middle), &effect));
+    EXPECT_TRUE(list.GetDropArrows().IsWindowVisible());
+    ASSERT_EQ(S_OK, target->DragLeave());
+    EXPECT_FALSE(list.GetDropArrows().IsWindowVisible());
+    EXPECT_EQ(kUnmoved, Titles(list));
 }
 
 TEST(ListHeaderDrag, TheRegistrationLivesAsLongAsTheWindow)
