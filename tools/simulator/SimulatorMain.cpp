@@ -15,6 +15,7 @@
 #include "tools/quotesim/QuoteSimulator.h"
 #include "tools/simulator/SimulatorControl.h"
 #include "tools/webservice/SimDiagnosisService.h"
+#include "tools/webservice/SimLiveService.h"
 #include "tools/webservice/SimPageService.h"
 #include "tools/webservice/SimRankingService.h"
 #include "tools/websim/WebSimServer.h"
@@ -71,6 +72,8 @@ int main(int argc, char** argv)
     rankings.Install(web);
     SimPageService pages;
     pages.Install(web);
+    SimLiveService live(20260101, [&series] { return series.Now(); });
+    live.Install(web);
     if (!web.Start(webPort)) {
         std::fprintf(stderr, "cannot listen on 127.0.0.1:%u\n", static_cast<unsigned>(webPort));
         quotes.Stop();
