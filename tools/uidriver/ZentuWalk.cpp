@@ -34,6 +34,8 @@ const WORD kSwitchWhileShown = 1000;
 const int kSidePanelWidth = 218; // a side-panel page command that never hides the panel
 
 const DWORD kViewTimeoutMs = 20000;
+// Pixel rows with text in a quote list that shows rows: about ten rows' worth.
+const int kQuoteListRows = 100;
 const DWORD kChartTimeoutMs = 30000;
 
 bool IsChartInk(COLORREF c)
@@ -193,6 +195,8 @@ std::unique_ptr<CDib32> ZentuWalk::CaptureFrame() const
 
 std::string ZentuWalk::Screenshot(const std::string& name, const CDib32* image) const
 {
+    if (!m_screenshots)
+        return std::string();
     std::unique_ptr<CDib32> own;
     if (!image) {
         own = CaptureFrame();
@@ -219,7 +223,20 @@ int ZentuWalk::ContentRows(HWND view, const CDib32& image) const
     return RowsWithContent(image, AreaOfChild(Frame(), view));
 }
 
-int ZentuWalk::WaitForChart(HWND view, int minColumns, DWORD timeoutMs) const
+int ZentuWalk::WaitForQuoteRows(HWND view, DWORD timeoutMs, DWORD stepMs) const
+{
+    int rows = 0;
+    WaitUntil(
+        [&] {
+            std::unique_ptr<CDib32> image = CaptureFrame();
+            rows = image ? ContentRows(view, *image) : 0;
+            return rows >= kQuoteListRows;
+        },
+        timeoutMs, stepMs);
+    return rows;
+}
+
+int ZentuWalk::WaitForChart(HWND view, int minColumns, DWORD timeoutMs, DWORD stepMs) const
 {
     int columns = 0;
     WaitUntil(
@@ -228,7 +245,7 @@ int ZentuWalk::WaitForChart(HWND view, int minColumns, DWORD timeoutMs) const
             columns = image ? ChartColumns(view, *image) : 0;
             return columns >= minColumns;
         },
-        timeoutMs, 500);
+        timeoutMs, stepMs);
     return columns;
 }
 
@@ -260,13 +277,16 @@ bool ZentuWalk::Login(DWORD timeoutMs)
     Answers(login, 5000);
     ::Sleep(200);
     std::string loginShot;
-    if (std::unique_ptr<CDib32> image = CaptureWindow(login))
-        loginShot = Screenshot("login", image.get());
+    if (m_screenshots) {
+        if (std::unique_ptr<CDib32> image = CaptureWindow(login))
+            loginShot = Screenshot("login", image.get());
+    }
     Record("login", true, "the login dialog", loginShot);
 
     PostCommand(login, IDOK);
     HWND progress = ::GetDlgItem(login, kLoginProgress);
     std::string loadingShot;
+    bool loadingSeen = false;
     const DWORD start = ::GetTickCount();
     while (::GetTickCount() - start < timeoutMs) {
         if (!::IsWindow(login) || !::IsWindowVisible(login))
@@ -277,14 +297,17 @@ bool ZentuWalk::Login(DWORD timeoutMs)
             const int value = static_cast<int>(position);
             if (value > m_highestProgress)
                 m_highestProgress = value;
-            if (loadingShot.empty() && value >= 30 && value < 100) {
-                if (std::unique_ptr<CDib32> image = CaptureWindow(login))
-                    loadingShot = Screenshot("loading", image.get());
+            if (!loadingSeen && value >= 30 && value < 100) {
+                loadingSeen = true;
+                if (m_screenshots) {
+                    if (std::unique_ptr<CDib32> image = CaptureWindow(login))
+                        loadingShot = Screenshot("loading", image.get());
+                }
             }
         }
         ::Sleep(5);
     }
-    if (!loadingShot.empty())
+    if (loadingSeen)
         Record("loading", true, "the loading progress at " + std::to_string(m_highestProgress) + "%", loadingShot);
     else
         Record("loading", false, "no loading progress was seen (highest " + std::to_string(m_highestProgress) + ")");
@@ -294,7 +317,7 @@ bool ZentuWalk::Login(DWORD timeoutMs)
         Record("main frame", false, "no main frame after the login");
         return false;
     }
-    return !loadingShot.empty();
+    return loadingSeen;
 }
 
 bool ZentuWalk::QuoteList()
@@ -312,17 +335,9 @@ bool ZentuWalk::QuoteList()
             file);
         return false;
     }
-    int rows = 0;
-    std::unique_ptr<CDib32> image;
-    WaitUntil(
-        [&] {
-            image = CaptureFrame();
-            rows = image ? ContentRows(view, *image) : 0;
-            return rows >= 100; // about ten text rows' worth of pixel lines
-        },
-        kChartTimeoutMs, 500);
-    const std::string file = image ? Screenshot("quote-list", image.get()) : std::string();
-    return Record("quote list", rows >= 100, std::to_string(rows) + " pixel rows with text", file).reached;
+    const int rows = WaitForQuoteRows(view, kChartTimeoutMs);
+    const std::string file = Screenshot("quote-list");
+    return Record("quote list", rows >= kQuoteListRows, std::to_string(rows) + " pixel rows with text", file).reached;
 }
 
 bool ZentuWalk::KLine(const char* code)
