@@ -31,7 +31,8 @@ const UINT kSidePanelUserList = 5009;
 const UINT kSidePanelSectors = 5010;
 const UINT kSidePanelIndicators = 5011;
 const WORD kSwitchWhileShown = 1000;
-const int kSidePanelWidth = 218; // a side-panel page command that never hides the panel
+const int kSidePanelWidth = 218;
+const int kBorderInset = 4; // a side-panel page command that never hides the panel
 
 const DWORD kViewTimeoutMs = 20000;
 // Pixel rows with text in a quote list that shows rows: about ten rows' worth.
@@ -297,9 +298,11 @@ bool ZentuWalk::Login(DWORD timeoutMs)
             const int value = static_cast<int>(position);
             if (value > m_highestProgress)
                 m_highestProgress = value;
-            if (!loadingSeen && value >= 30 && value < 100) {
+            if (!loadingSeen && value >= 50 && value < 100) {
                 loadingSeen = true;
                 if (m_screenshots) {
+                    Answers(login, 2000);
+                    ::Sleep(100); // the bar's paint reaches the screen
                     if (std::unique_ptr<CDib32> image = CaptureWindow(login))
                         loadingShot = Screenshot("loading", image.get());
                 }
@@ -508,9 +511,11 @@ bool ZentuWalk::SidePanelPages()
         const std::string file = image ? Screenshot(std::string("side-") + page.name, image.get()) : std::string();
         int rows = 0;
         if (panel && image)
+            // Inside the panel's border: rows of tabs, tree items or list rows.
             rows = RowsWithContent(*image,
-                { contentRect.left - frameRect.left, contentRect.top - frameRect.top, contentRect.right - frameRect.left,
-                    contentRect.bottom - frameRect.top });
+                { contentRect.left - frameRect.left + kBorderInset, contentRect.top - frameRect.top + kBorderInset,
+                    contentRect.right - frameRect.left - kBorderInset,
+                    contentRect.bottom - frameRect.top - kBorderInset });
         const bool shown = panel && rows >= 20 && ClassNameOf(panel) != "ZtFramePlaceholder";
         all = Record(std::string("side panel ") + page.name, shown,
                   panel ? (ClassNameOf(panel) == "ZtFramePlaceholder" ? "a placeholder (the side panel is not built)"
