@@ -2,6 +2,7 @@
 // main frame's runs.
 #include <windows.h>
 #include <objbase.h>
+#include <ole2.h>
 #include <gdiplus.h>
 #include <commctrl.h>
 #include "app/RunLoop.h"
@@ -14,7 +15,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     if (ClaimSingleInstance(platform) != InstanceDecision::Start)
         return 0;
 
-    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // OLE, not only COM: the lists register as drop targets for header dragging.
+    ::OleInitialize(nullptr);
     INITCOMMONCONTROLSEX controls = { sizeof(controls), ICC_BAR_CLASSES };
     ::InitCommonControlsEx(&controls);
     Gdiplus::GdiplusStartupInput gdiplusInput;
@@ -25,7 +27,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     const int result = RunLoginAndFrames(&CreateLoginPrompt, &RunMainFrame);
 
     Gdiplus::GdiplusShutdown(gdiplusToken);
-    ::CoUninitialize();
+    ::OleUninitialize();
     CAppModule::Get().Term();
     return result;
 }

@@ -204,7 +204,9 @@ int ChipWinnerRatio(
     for (size_t i = 0; i < n; ++i) {
         const double volume = static_cast<double>(volumes[i]);
         sum += volume;
-        if (levels[i] * 0.001 <= price)
+        // Divided, not multiplied by 0.001: a level whose price is exact stays
+        // exact in the x87's wider registers, so a price on a level counts.
+        if (levels[i] / 1000.0 <= price)
             below += volume;
     }
     if (ratio)

@@ -650,7 +650,7 @@ bool CSkinListImpl::GetItemColors(int row, int key, COLORREF& background, COLORR
 
 bool CSkinListImpl::SetEmptyData(CLIPFORMAT format)
 {
-    return ::SetEmptyData(m_dataObject, format);
+    return ::SetEmptyData(m_dragDrop.GetDataObject(), format);
 }
 
 // Selection ------------------------------------------------------------------------------

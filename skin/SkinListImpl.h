@@ -23,6 +23,7 @@
 // wants several changes to appear at once holds GetListLock() around them.
 #include "base/Thread.h"
 #include "skin/DropArrows.h"
+#include "skin/ListDragDrop.h"
 #include "skin/SkinListInput.h"
 #include "skin/SkinListTypes.h"
 #include "win/Com.h"
@@ -283,6 +284,19 @@ public:
     virtual int OnRowDragOver(int row);
     virtual int OnRowDrop(int row);
 
+    // Header dragging through OLE (SkinListCompanions.cpp) ------------------------
+    // The registration of the list window as a drop target, its drop source
+    // and its data object; nothing is registered when OLE is not initialised
+    // on the thread, and the list then works without header dragging.
+    const CDragDrop& GetDragDrop() const { return m_dragDrop; }
+    // The data object's render: the payload naming this list, for the header format.
+    bool RenderData(const FORMATETC& format, STGMEDIUM& medium, bool dropping);
+    // The drop target's decisions: a move only for a header dragged within
+    // this very list, over a place in the header where it would land.
+    DWORD QueryDrop(const FORMATETC& format, STGMEDIUM& medium, DWORD keys, POINT client);
+    bool Drop(const FORMATETC& format, STGMEDIUM& medium, DWORD keys, POINT client);
+    void LeaveDrop();
+
     BEGIN_MSG_MAP(CSkinListImpl)
         MESSAGE_HANDLER(WM_CREATE, OnCreate)
         MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
@@ -407,7 +421,10 @@ protected:
     // Companions ---------------------------------------------------------------------
     CWindow m_tooltip; // row tooltips
     CDropArrows m_dropArrows;
-    CComPtr<IDataObject> m_dataObject; // set by the drag-and-drop companion
+    CDragDrop m_dragDrop;
+    // The list-bound COM objects, unbound when the window goes.
+    CComPtr<CDropTargetT<CSkinListImpl>> m_dropTarget;
+    CComPtr<CDataObjectT<CSkinListImpl>> m_dragData;
 
     // Animated scrolling ----------------------------------------------------------------
     struct ScrollAnimation

@@ -121,6 +121,18 @@ TEST_F(TrendDialog, AFailureShowsTheFixedVerdictAtTheEnd)
     EXPECT_EQ(dialog.GetResultText(), "该股趋势不明，请谨慎操作！");
 }
 
+namespace {
+
+// A timer procedure must be a plain stdcall function: a lambda does not convert
+// to one on 32-bit Windows.
+void CALLBACK CloseFromTimer(HWND window, UINT, UINT_PTR id, DWORD)
+{
+    ::KillTimer(window, id);
+    ::SendMessageA(window, WM_CLOSE, 0, 0);
+}
+
+}
+
 TEST_F(TrendDialog, CloseEndsTheAnimationAndOtherwiseIsIgnored)
 {
     const TrendStock stock { "600000", "浦发银行", false };
@@ -129,10 +141,7 @@ TEST_F(TrendDialog, CloseEndsTheAnimationAndOtherwiseIsIgnored)
     ::SendMessageA(hwnd, WM_CLOSE, 0, 0);
     EXPECT_TRUE(::IsWindow(hwnd));
     // A close while the animation runs ends it early.
-    ::SetTimer(hwnd, 77, 200, [](HWND window, UINT, UINT_PTR id, DWORD) {
-        ::KillTimer(window, id);
-        ::SendMessageA(window, WM_CLOSE, 0, 0);
-    });
+    ::SetTimer(hwnd, 77, 200, &CloseFromTimer);
     const DWORD start = ::GetTickCount();
     dialog.Evaluate();
     EXPECT_LT(::GetTickCount() - start, 2000u);
