@@ -38,6 +38,8 @@ const DWORD kViewTimeoutMs = 20000;
 // Pixel rows with text in a quote list that shows rows: about ten rows' worth.
 const int kQuoteListRows = 100;
 const DWORD kChartTimeoutMs = 30000;
+// How long the login's last step may be held before it is let go regardless.
+const DWORD kHoldLimitMs = 30000;
 
 bool IsChartInk(COLORREF c)
 {
@@ -284,10 +286,15 @@ bool ZentuWalk::Login(DWORD timeoutMs)
     }
     Record("login", true, "the login dialog", loginShot);
 
+    // The last loading step fetches the ex-rights table; it is held at the
+    // server until the dialog has been seen at 100%, which otherwise lasts
+    // only as long as a local request.
+    const bool holdLastStep = m_session.Simulator().Command("quote-hold 204") == "ok";
     PostCommand(login, IDOK);
     HWND progress = ::GetDlgItem(login, kLoginProgress);
     std::string loadingShot;
     bool loadingSeen = false;
+    bool released = false;
     const DWORD start = ::GetTickCount();
     while (::GetTickCount() - start < timeoutMs) {
         if (!::IsWindow(login) || !::IsWindowVisible(login))
@@ -298,6 +305,10 @@ bool ZentuWalk::Login(DWORD timeoutMs)
             const int value = static_cast<int>(position);
             if (value > m_highestProgress)
                 m_highestProgress = value;
+            if (holdLastStep && !released && (value >= 100 || ::GetTickCount() - start > kHoldLimitMs)) {
+                m_session.Simulator().Command("quote-release");
+                released = true;
+            }
             if (!loadingSeen && value >= 50 && value < 100) {
                 loadingSeen = true;
                 if (m_screenshots) {
@@ -310,6 +321,8 @@ bool ZentuWalk::Login(DWORD timeoutMs)
         }
         ::Sleep(5);
     }
+    if (holdLastStep && !released)
+        m_session.Simulator().Command("quote-release");
     if (loadingSeen)
         Record("loading", true, "the loading progress at " + std::to_string(m_highestProgress) + "%", loadingShot);
     else
