@@ -11,6 +11,7 @@
 #include "tools/marketdata/SimMarketTables.h"
 #include "tools/quotesim/QuoteSimulator.h"
 #include "tools/webservice/SimDiagnosisService.h"
+#include "tools/webservice/SimLoginService.h"
 #include "tools/webservice/SimPageService.h"
 #include "tools/webservice/SimRankingService.h"
 #include "tools/websim/WebSimServer.h"
@@ -62,6 +63,8 @@ int main(int argc, char** argv)
     rankings.Install(web);
     SimPageService pages;
     pages.Install(web);
+    SimLoginService login;
+    login.Install(web);
     if (!web.Start(webPort)) {
         std::fprintf(stderr, "cannot listen on 127.0.0.1:%u\n", static_cast<unsigned>(webPort));
         quotes.Stop();
