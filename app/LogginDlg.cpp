@@ -322,9 +322,14 @@ LRESULT CLogginDlg::OnCancel(WORD, WORD, HWND, BOOL&)
 {
     if (m_ini)
         SaveSavePasswordFlag(*m_ini, ::IsDlgButtonChecked(m_hWnd, IDC_LOGIN_SAVE) == BST_CHECKED);
-    if (m_busy.load())
-        m_cancel.store(1);
-    else
+    if (!m_busy.load()) {
+        EndDialog(IDCANCEL);
+        return 0;
+    }
+    // The thread takes the flag when it ends its pass; if it has just ended
+    // without seeing it, the flag is taken back here. Exactly one side gets it.
+    m_cancel.store(1);
+    if (!m_busy.load() && m_cancel.exchange(0))
         EndDialog(IDCANCEL);
     return 0;
 }
@@ -399,9 +404,8 @@ void CLogginDlg::Run()
         else
             RunLoading();
     }
-    const bool cancelled = m_cancel.load() != 0;
     m_busy.store(0);
-    if (cancelled && !IsStopRequested())
+    if (m_cancel.exchange(0) && !IsStopRequested())
         Post(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
 }
 
