@@ -9,6 +9,8 @@
 
 class CMessageProcessor;
 class CSkinCmdBar;
+class CSkinScrollInfo;
+class CSkinStatusBarCtrl;
 class CUpdateUI;
 
 class IFrameContent
@@ -53,5 +55,6 @@ public:
 
 std::unique_ptr<IFrameContent> CreateFrameContent();
 std::unique_ptr<IFrameSidePanel> CreateFrameSidePanel();
-// Null while the program has no poll thread.
-std::unique_ptr<IFramePoller> CreateFramePoller(HWND frame);
+// On the UI thread: the polls show their results in the frame's news ticker
+// and status bar.
+std::unique_ptr<IFramePoller> CreateFramePoller(CSkinScrollInfo& ticker, CSkinStatusBarCtrl& statusBar);

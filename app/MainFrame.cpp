@@ -120,7 +120,7 @@ LRESULT CMainFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
     CreateBottomBars();
 
     if (!m_poller)
-        m_poller = CreateFramePoller(m_hWnd);
+        m_poller = CreateFramePoller(m_bottomBar.GetTicker(), m_statusBar);
     if (m_poller)
         m_poller->PollOnce();
 

@@ -4,7 +4,7 @@
 // optional credentials, kept in section "ProxyInfo" of the owner's "run.ini".
 // A change counts from the next login.
 #include "app/ProxyInfo.h"
-#include "app/DialogBackground.h"
+#include "skin/DialogBackground.h"
 #include "res/resource.h"
 #include "skin/BaseDlg.h"
 #include "win/DialogImpl.h"

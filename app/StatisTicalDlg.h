@@ -5,7 +5,7 @@
 // fetched once, when the dialog opens.
 #include "app/RankingRecords.h"
 #include "app/ServiceDownload.h"
-#include "app/DialogBackground.h"
+#include "skin/DialogBackground.h"
 #include "res/resource.h"
 #include "skin/BaseDlg.h"
 #include "skin/SkinContextMenu.h"

@@ -5,7 +5,7 @@
 // message loop of its own keeps the dialog alive.
 #include "app/ServiceDownload.h"
 #include "base/Thread.h"
-#include "app/DialogBackground.h"
+#include "skin/DialogBackground.h"
 #include "res/resource.h"
 #include "skin/BaseDlg.h"
 #include "skin/SkinStatic.h"

@@ -4,7 +4,7 @@
 // is asked for, a moment after the dialog opens. Where the browser control
 // cannot be made (a system without its HTML engine) the dialog shows an
 // empty area and still closes as usual.
-#include "app/DialogBackground.h"
+#include "skin/DialogBackground.h"
 #include "res/resource.h"
 #include "skin/BaseDlg.h"
 #include "skin/WTLBrowserView.h"

@@ -107,6 +107,17 @@
 #define IDC_STATISTICS_SHANGHAI 1016
 #define IDC_STATISTICS_SHENZHEN 1017
 
+// The indicator manager: the indicators by category, the chosen ones, and
+// the buttons that move indicators between them, save and restore.
+#define IDD_TECH_MANAGER 210
+#define IDC_TECH_LIST 1005
+#define IDC_TECH_TREE 1006
+#define IDC_TECH_ADD 1007
+#define IDC_TECH_REMOVE 1008
+#define IDC_TECH_SAVE 1011
+#define IDC_TECH_RESTORE 1012
+#define IDC_TECH_CLOSE 1013
+
 // The login dialog and its controls.
 #define IDD_LOGIN 204
 #define IDC_LOGIN_NAME 1002

@@ -1,4 +1,4 @@
-#include "app/DialogBackground.h"
+#include "skin/DialogBackground.h"
 
 #include "skin/NcDraw.h"
 
