@@ -60,7 +60,9 @@ private:
 
 CLogginDlg::CLogginDlg()
     : m_fetcher(&DownloadServiceBody)
-    , m_workFactory([] { return std::unique_ptr<IStartupWork>(new CDataCenterStartupWork()); })
+    , m_workFactory([] {
+        return std::unique_ptr<IStartupWork>(new CDataCenterStartupWork(QuoteProbePortsFor(QuoteServerPort::Get())));
+    })
     , m_launcher(&LaunchProcess)
     , m_programPath(RunningProgramPath())
     , m_serverCombo(nullptr)

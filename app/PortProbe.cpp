@@ -5,6 +5,18 @@
 
 const std::vector<uint16_t> kQuoteProbePorts = { 443, 22, 50002 };
 
+std::vector<uint16_t> QuoteProbePortsFor(uint16_t current)
+{
+    std::vector<uint16_t> ports;
+    bool listed = current == 0;
+    for (uint16_t port : kQuoteProbePorts)
+        listed = listed || port == current;
+    if (!listed)
+        ports.push_back(current);
+    ports.insert(ports.end(), kQuoteProbePorts.begin(), kQuoteProbePorts.end());
+    return ports;
+}
+
 bool ProbeTcpPort(const std::string& address, uint16_t port, uint32_t timeoutMs)
 {
     WinsockSession winsock;

@@ -6,6 +6,9 @@
 
 // The ports the program tries, in order.
 extern const std::vector<uint16_t> kQuoteProbePorts;
+// The ports the program probes when its quote port is current: a port that
+// "run.ini" names (one not in the list) is tried first, then the list.
+std::vector<uint16_t> QuoteProbePortsFor(uint16_t current);
 // A connect that has not succeeded by then counts as refused.
 inline constexpr uint32_t kProbeConnectTimeoutMs = 3000;
 

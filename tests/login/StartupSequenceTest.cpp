@@ -149,6 +149,10 @@ TEST(PortProbe, TheFirstPortThatAcceptsWins)
     EXPECT_TRUE(listening.WaitForConnections(2, 5000));
     EXPECT_EQ(listening.GetRequestCount(), 0u);
     EXPECT_EQ(kQuoteProbePorts, std::vector<uint16_t>({ 443, 22, 50002 }));
+    // A port named in "run.ini" goes first; a listed one keeps the order.
+    EXPECT_EQ(QuoteProbePortsFor(7709), std::vector<uint16_t>({ 7709, 443, 22, 50002 }));
+    EXPECT_EQ(QuoteProbePortsFor(443), kQuoteProbePorts);
+    EXPECT_EQ(QuoteProbePortsFor(50002), kQuoteProbePorts);
 
     // The loading's first step takes the port that answered, and keeps its port when none does.
     QuoteServerAddress::Set("127.0.0.1");
