@@ -30,12 +30,36 @@ CKernelHandle Start(const std::string& program)
     return CKernelHandle(info.hProcess);
 }
 
-HWND WaitForMainWindow(DWORD timeoutMs)
+struct TitledWindowSearch
 {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK FindTitledWindow(HWND window, LPARAM lp)
+{
+    TitledWindowSearch* search = reinterpret_cast<TitledWindowSearch*>(lp);
+    char title[128] = {};
+    ::GetWindowTextA(window, title, sizeof(title));
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId && std::string(title) == kMainWindowTitle) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The window bearing the main title in the process: other tests of this
+// prefix may show a login dialog with the same title meanwhile.
+HWND WaitForMainWindow(HANDLE process, DWORD timeoutMs)
+{
+    TitledWindowSearch search = { ::GetProcessId(process), nullptr };
     const DWORD start = ::GetTickCount();
     while (::GetTickCount() - start < timeoutMs) {
-        if (HWND window = ::FindWindowA(nullptr, kMainWindowTitle))
-            return window;
+        ::EnumWindows(&FindTitledWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.found)
+            return search.found;
         ::Sleep(50);
     }
     return nullptr;
@@ -59,7 +83,7 @@ TEST(Program, StartsOnceWithTheLoginAndEndsWithZeroWhenItIsCancelled)
         GTEST_SKIP() << "the program is not built";
     CKernelHandle first = Start(program);
     ASSERT_TRUE(first.Get());
-    HWND window = WaitForMainWindow(20000);
+    HWND window = WaitForMainWindow(first.Get(), 20000);
     ASSERT_TRUE(window) << "the login dialog shows";
     // The login dialog bears the main window's title; its name field tells it apart.
     EXPECT_TRUE(::GetDlgItem(window, 1002));
