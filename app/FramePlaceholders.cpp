@@ -33,29 +33,9 @@ private:
     CPlaceholderWindow m_window;
 };
 
-class CPlaceholderSidePanel : public IFrameSidePanel
-{
-public:
-    HWND Create(HWND frame, CMessageProcessor*) override
-    {
-        return m_window.Create(frame, CRect(0, 0, 0, 0), nullptr, WS_CHILD | WS_CLIPCHILDREN);
-    }
-    HWND GetWindow() const override { return m_window.m_hWnd; }
-    bool PreTranslateKey(MSG*) override { return false; }
-    void OnTabCommand(UINT) override { }
-
-private:
-    CPlaceholderWindow m_window;
-};
-
 }
 
 std::unique_ptr<IFrameContent> CreateFrameContent()
 {
     return std::make_unique<CPlaceholderContent>();
-}
-
-std::unique_ptr<IFrameSidePanel> CreateFrameSidePanel()
-{
-    return std::make_unique<CPlaceholderSidePanel>();
 }

@@ -6,7 +6,9 @@
 #include <gdiplus.h>
 #include <commctrl.h>
 #include "app/RunLoop.h"
+#include "app/ServerSettings.h"
 #include "app/SingleInstance.h"
+#include "base/PathUtil.h"
 #include "win/AppModule.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
@@ -14,6 +16,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     CWindowsInstancePlatform platform;
     if (ClaimSingleInstance(platform) != InstanceDecision::Start)
         return 0;
+    ApplyServerSettings(ReadServerSettings(GetModuleDirectory() + "run.ini"));
 
     // OLE, not only COM: the lists register as drop targets for header dragging.
     ::OleInitialize(nullptr);
