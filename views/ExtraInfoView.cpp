@@ -356,14 +356,20 @@ LRESULT CExtraInfoView::OnListOpenRow(int, NMHDR* header, BOOL&)
     return 0;
 }
 
+POINT CExtraInfoView::GetPointerPosition() const
+{
+    POINT cursor = {};
+    ::GetCursorPos(&cursor);
+    return cursor;
+}
+
 void CExtraInfoView::TrackPanelMenu(UINT command, const char* text)
 {
     CMenu menu;
     if (!menu.CreatePopup())
         return;
     menu.AppendItem(MF_STRING, command, text);
-    POINT cursor = {};
-    ::GetCursorPos(&cursor);
+    const POINT cursor = GetPointerPosition();
     menu.TrackPopup(TPM_RIGHTBUTTON, ClampXToWorkArea(cursor.x, cursor.y), cursor.y, m_hWnd);
 }
 
@@ -387,9 +393,7 @@ LRESULT CExtraInfoView::OnSectorRightClick(int, NMHDR*, BOOL&)
     // A right click does not move the tree's selection by itself: the item
     // under the pointer becomes the selection, so that the menu offers the
     // stock the user clicked, not the one selected before.
-    POINT cursor = {};
-    ::GetCursorPos(&cursor);
-    POINT client = cursor;
+    POINT client = GetPointerPosition();
     ::ScreenToClient(m_sectorTree.m_hWnd, &client);
     UINT flags = 0;
     if (HTREEITEM hit = m_sectorTree.HitTest(client, &flags); hit && (flags & TVHT_ONITEM))

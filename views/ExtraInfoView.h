@@ -104,6 +104,8 @@ protected:
     // Shows a one-item pop-up at the cursor (x kept inside the work area),
     // tracked with the right button; the choice comes back as WM_COMMAND.
     virtual void TrackPanelMenu(UINT command, const char* text);
+    // The pointer in screen coordinates.
+    virtual POINT GetPointerPosition() const;
 
     // Forwarded commands carry no stock of their own.
     LPARAM GetCommandValue(UINT) const override { return 0; }

@@ -38,8 +38,10 @@ public:
     const GroupIndex* groups = nullptr;
     const FormulaLibrary* library = nullptr;
     std::vector<std::pair<UINT, std::string>> menus;
+    POINT pointer { -10000, -10000 }; // over nothing
 
 protected:
+    POINT GetPointerPosition() const override { return pointer; }
     std::vector<UserStockList::Entry> GetUserEntries() const override { return entries; }
     std::string GetStockName(uint32_t key) const override
     {
@@ -543,10 +545,34 @@ TEST_F(ExtraInfoTest, SectorTreeRefillsOnChangeAndItsClicksAndMenus)
     ASSERT_EQ(adds.size(), 1u);
     EXPECT_EQ(adds[0].wParam, static_cast<WPARAM>(kCmdAddUserStock));
     EXPECT_EQ(adds[0].lParam, static_cast<LPARAM>(kD));
+    // The item under the pointer is the one offered, not the one selected before.
+    HTREEITEM bank = FindItem(tree, tree.GetRootItem(), static_cast<LPARAM>(kA));
+    tree.Expand(tree.GetRootItem());
+    tree.Expand(tree.GetNextItem(bank, TVGN_PARENT));
+    RECT itemRect;
+    ASSERT_TRUE(tree.GetItemRect(bank, &itemRect, true));
+    view.pointer = CRect(itemRect).CenterPoint();
+    ::ClientToScreen(tree, &view.pointer);
+    tree.SelectItem(FindItem(tree, tree.GetRootItem(), static_cast<LPARAM>(kD)));
+    SendTreeNotify(view, tree, 5007, NM_RCLICK);
+    EXPECT_EQ(tree.GetSelectedItem(), bank);
+    ASSERT_EQ(view.menus.size(), 2u);
+    view.SendMessage(WM_COMMAND, MAKEWPARAM(5008, 0), 0);
+    adds = Of(kViewMsgMenuCommand);
+    ASSERT_EQ(adds.size(), 2u);
+    EXPECT_EQ(adds[1].lParam, static_cast<LPARAM>(kA));
+    // Over a group the menu is not offered, whatever was selected.
+    ASSERT_TRUE(tree.GetItemRect(tree.GetChildItem(tree.GetRootItem()), &itemRect, true));
+    view.pointer = CRect(itemRect).CenterPoint();
+    ::ClientToScreen(tree, &view.pointer);
+    SendTreeNotify(view, tree, 5007, NM_RCLICK);
+    EXPECT_EQ(view.menus.size(), 2u);
+    view.pointer = { -10000, -10000 };
+
     // 5008 with a group selected adds nothing.
     tree.SelectItem(tree.GetChildItem(tree.GetRootItem()));
     view.SendMessage(WM_COMMAND, MAKEWPARAM(5008, 0), 0);
-    EXPECT_EQ(Of(kViewMsgMenuCommand).size(), 1u);
+    EXPECT_EQ(Of(kViewMsgMenuCommand).size(), 2u);
 
     // 4032 rebuilds the tree from the index as it now is.
     GroupIndex::ReleaseInstance();
