@@ -180,12 +180,10 @@ void PostCommand(HWND hwnd, UINT command, LPARAM extra)
 
 void PostKey(HWND hwnd, UINT virtualKey)
 {
+    // The program's message loop translates the key into its character, as
+    // it does with a key typed on the keyboard.
     const UINT scan = ::MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC);
     ::PostMessageA(hwnd, WM_KEYDOWN, virtualKey, 1 | (scan << 16));
-    const UINT character = ::MapVirtualKeyA(virtualKey, MAPVK_VK_TO_CHAR);
-    if ((character >= '0' && character <= '9') || (character >= 'A' && character <= 'Z') || virtualKey == VK_RETURN)
-        ::PostMessageA(hwnd, WM_CHAR, character >= 'A' && character <= 'Z' ? character + ('a' - 'A') : character,
-            1 | (scan << 16));
     ::PostMessageA(hwnd, WM_KEYUP, virtualKey, 1 | (scan << 16) | 0xC0000000u);
 }
 

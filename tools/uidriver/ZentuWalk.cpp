@@ -18,6 +18,7 @@ const int kIndicatorStripId = 4081;
 const DWORD kKLineStripStyleBit = 0x0008; // the K-line view's indicator tabs; the minute view's lack it
 
 // Menu commands and frame commands the walk uses.
+const UINT kShowQuoteList = 3000;
 const UINT kShowMinuteView = 4000;
 const UINT kShowKLineView = 4001;
 const UINT kFirstPeriodCommand = 4099; // + period 1..10
@@ -43,8 +44,15 @@ const DWORD kHoldLimitMs = 30000;
 
 bool IsChartInk(COLORREF c)
 {
-    return IsReddish(c) || IsGreenish(c) || IsCyanish(c);
+    return IsReddish(c) || IsGreenish(c) || IsCyanish(c) || IsYellowish(c) || IsWhitish(c);
 }
+
+// The chart views keep the quote side panel at their right; their value axes
+// take the plot's outer columns. What lies between is drawn data only.
+const int kQuoteSidePanelWidth = 280;
+const int kValueAxisMargin = 90;
+// Taller than any text the charts print, so titles and labels never count.
+const int kShortestCandle = 16;
 
 } // namespace
 
@@ -218,7 +226,10 @@ std::string ZentuWalk::Screenshot(const std::string& name, const CDib32* image) 
 
 int ZentuWalk::ChartColumns(HWND view, const CDib32& image) const
 {
-    return ColumnsWith(image, AreaOfChild(Frame(), view), &IsChartInk);
+    PixelArea plot = AreaOfChild(Frame(), view);
+    plot.right -= kQuoteSidePanelWidth + kValueAxisMargin;
+    plot.left += kValueAxisMargin;
+    return ColumnsWithVerticalRun(image, plot, &IsChartInk, kShortestCandle);
 }
 
 int ZentuWalk::ContentRows(HWND view, const CDib32& image) const
@@ -343,6 +354,10 @@ bool ZentuWalk::QuoteList()
         Record("quote list", false, "no main frame");
         return false;
     }
+    // The program starts on the minute chart of the composite index; the
+    // tab row's first tab shows the quote list.
+    if (CurrentView() != ViewKind::QuoteList)
+        Command(kShowQuoteList);
     if (!WaitForView(ViewKind::QuoteList, kViewTimeoutMs, &view)) {
         std::unique_ptr<CDib32> image = CaptureFrame();
         const std::string file = image ? Screenshot("main-frame", image.get()) : std::string();
