@@ -36,6 +36,7 @@ const int kSidePanelWidth = 218;
 const int kBorderInset = 4; // a side-panel page command that never hides the panel
 
 const DWORD kViewTimeoutMs = 20000;
+const DWORD kDialogWaitMs = 5000;
 // Pixel rows with text in a quote list that shows rows: about ten rows' worth.
 const int kQuoteListRows = 100;
 const DWORD kChartTimeoutMs = 30000;
@@ -175,9 +176,33 @@ void ZentuWalk::TypeText(const char* text) const
 
 void ZentuWalk::OpenStock(const char* code) const
 {
+    const_cast<ZentuWalk*>(this)->DismissDialogs();
     TypeText(code);
     ::Sleep(300);
     TypeKeys({ VK_RETURN });
+}
+
+int ZentuWalk::DismissDialogs(const char* name)
+{
+    int closed = 0;
+    for (int round = 0; round < 10; ++round) {
+        HWND dialog = FindTopLevelWindow(m_session.ProcessId(), "#32770");
+        if (!dialog)
+            break;
+        if (name) {
+            Answers(dialog, 5000);
+            ::Sleep(300);
+            if (std::unique_ptr<CDib32> image = CaptureWindow(dialog)) {
+                const std::string file = Screenshot(name, image.get());
+                Record(name, true, "the dialog \"" + TextOf(dialog) + "\" in front of the frame, closed", file);
+            }
+        }
+        PostCommand(dialog, IDCANCEL);
+        if (!WaitUntil([&] { return !::IsWindow(dialog) || !::IsWindowVisible(dialog); }, 5000))
+            ::PostMessageA(dialog, WM_CLOSE, 0, 0);
+        ++closed;
+    }
+    return closed;
 }
 
 HWND ZentuWalk::VisibleSidePanel() const
@@ -344,6 +369,10 @@ bool ZentuWalk::Login(DWORD timeoutMs)
         Record("main frame", false, "no main frame after the login");
         return false;
     }
+    // The minute view, shown first, opens the latest announcement in a page
+    // dialog of its own; the user reads and closes it.
+    if (WaitUntil([&] { return FindTopLevelWindow(m_session.ProcessId(), "#32770") != nullptr; }, kDialogWaitMs))
+        DismissDialogs("announcement");
     return loadingSeen;
 }
 
