@@ -178,8 +178,11 @@ private:
         const COLORREF* colours, int count, double low, double high);
     void DrawFlowLegend(HDC dc, int x, const char* const* labels, const double* values, const COLORREF* colours,
         int count, const char* format);
+    // One fund-flow pane: up to three fields of the records as lines, scaled
+    // from 0 to the largest last value (fromZero) or over all values; the
+    // legend shows the last values in 10,000 yuan through legendFormat.
     void DrawFlowPane(HDC dc, int indicator, const char* title, const int* fields, const COLORREF* colours,
-        const char* const* labels, int count, bool fromZero, bool notForIndex);
+        const char* const* labels, int count, bool fromZero, bool notForIndex, const char* legendFormat = "%.0f");
     // x of a record by its time in the price pane's columns.
     int RecordX(int index) const;
 
