@@ -84,30 +84,27 @@ const std::vector<FundFlowRecord>& CRealTime::FundFlow()
 
 const std::vector<MinutePair>& CRealTime::BidAskPairs()
 {
-    if (m_bidAskVersion != m_dataVersion) {
-        m_bidAskVersion = m_dataVersion;
-        m_bidAsk.clear();
-        MinuteBuySellSeries series(&m_snapshot->GetFenbiData());
-        if (series.ComputeBidAskStrength()) {
-            for (int i = 0; i < series.GetCount(); ++i)
-                m_bidAsk.push_back(series.GetAt(i));
-        }
-    }
-    return m_bidAsk;
+    return MinutePairs(m_bidAskVersion, m_bidAsk, &MinuteBuySellSeries::ComputeBidAskStrength);
 }
 
 const std::vector<MinutePair>& CRealTime::BigOrderPairs()
 {
-    if (m_bigOrderVersion != m_dataVersion) {
-        m_bigOrderVersion = m_dataVersion;
-        m_bigOrders.clear();
+    return MinutePairs(m_bigOrderVersion, m_bigOrders, &MinuteBuySellSeries::ComputeBigOrders);
+}
+
+const std::vector<MinutePair>& CRealTime::MinutePairs(
+    uint32_t& version, std::vector<MinutePair>& pairs, int (MinuteBuySellSeries::*compute)())
+{
+    if (version != m_dataVersion) {
+        version = m_dataVersion;
+        pairs.clear();
         MinuteBuySellSeries series(&m_snapshot->GetFenbiData());
-        if (series.ComputeBigOrders()) {
+        if ((series.*compute)()) {
             for (int i = 0; i < series.GetCount(); ++i)
-                m_bigOrders.push_back(series.GetAt(i));
+                pairs.push_back(series.GetAt(i));
         }
     }
-    return m_bigOrders;
+    return pairs;
 }
 
 bool CRealTime::BeginIndicatorPane(HDC dc, int indicator, const char* title)

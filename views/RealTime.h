@@ -161,6 +161,11 @@ private:
 
     int32_t Now() const;
     int ShowOtherStock(int step);
+    // The records the list modes page through: ticks or minutes.
+    int ListRecordCount() const;
+    // A cursor key: the keys take over the cursor (the cross-hair shows) and
+    // move it step records.
+    void StepCursorByKey(int step, bool extend);
     void DrawSidePanel(HDC dc);
     void InvalidateOwner(bool erase);
     // The indicator pane's common frame: fill, frame, title, separator; the
@@ -172,6 +177,10 @@ private:
     const std::vector<FundFlowRecord>& FundFlow();
     const std::vector<MinutePair>& BidAskPairs();
     const std::vector<MinutePair>& BigOrderPairs();
+    // pairs as compute makes them from the snapshot's ticks, made again when
+    // version is behind the data.
+    const std::vector<MinutePair>& MinutePairs(
+        uint32_t& version, std::vector<MinutePair>& pairs, int (MinuteBuySellSeries::*compute)());
     // Lines over the fund-flow records, the values in yuan, scaled between
     // low and high (in yuan).
     void DrawFlowLines(HDC dc, const std::vector<FundFlowRecord>& records, const int* fields,
