@@ -101,6 +101,20 @@ std::string SimulatorControl::Execute(const std::string& line)
         m_web.SetFaultFilter(filter);
         return "ok";
     }
+    if (verb == "quote-hold") {
+        char* end = nullptr;
+        const unsigned long command = std::strtoul(arg.c_str(), &end, 16);
+        if (arg.empty() || *end || command > 0xFFFF)
+            return "error expected a hex command";
+        m_quotes.HoldWhere([command](const SimRequest& request) { return request.command == command; });
+        return "ok";
+    }
+    if (verb == "quote-held")
+        return "count " + std::to_string(m_quotes.HeldCount());
+    if (verb == "quote-release") {
+        m_quotes.ReleaseAll();
+        return "ok";
+    }
     if (verb == "quote-count") {
         if (arg.empty())
             return "count " + std::to_string(m_quotes.RequestCount());

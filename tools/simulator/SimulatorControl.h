@@ -7,6 +7,9 @@
 //   quote-fault NAME [TIMES]   none refuse lengthzero closeafterheader closemidbody
 //                              truncatedzlib hugelength junkheader stall lyinglength drip
 //   web-fault NAME             none 404 500 empty truncated stall delay
+//   quote-hold COMMAND         requests of one hex command wait at the server until released
+//   quote-held                 how many requests wait ("count N")
+//   quote-release              lets every waiting request go on and holds nothing more
 //   quote-count [COMMAND]      requests logged (all, or of one hex command such as 202)
 //   web-count [PATH]           requests logged (all, or of one path such as /login/login.php)
 //   quit

@@ -16,6 +16,7 @@
 #include "tools/simulator/SimulatorControl.h"
 #include "tools/webservice/SimDiagnosisService.h"
 #include "tools/webservice/SimLiveService.h"
+#include "tools/webservice/SimLoginService.h"
 #include "tools/webservice/SimPageService.h"
 #include "tools/webservice/SimRankingService.h"
 #include "tools/websim/WebSimServer.h"
@@ -74,6 +75,9 @@ int main(int argc, char** argv)
     pages.Install(web);
     SimLiveService live(20260101, [&series] { return series.Now(); });
     live.Install(web);
+    SimLoginService login;
+    login.SetClock([&series] { return series.Now(); });
+    login.Install(web);
     if (!web.Start(webPort)) {
         std::fprintf(stderr, "cannot listen on 127.0.0.1:%u\n", static_cast<unsigned>(webPort));
         quotes.Stop();

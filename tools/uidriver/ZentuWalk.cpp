@@ -31,10 +31,15 @@ const UINT kSidePanelUserList = 5009;
 const UINT kSidePanelSectors = 5010;
 const UINT kSidePanelIndicators = 5011;
 const WORD kSwitchWhileShown = 1000;
-const int kSidePanelWidth = 218; // a side-panel page command that never hides the panel
+const int kSidePanelWidth = 218;
+const int kBorderInset = 4; // a side-panel page command that never hides the panel
 
 const DWORD kViewTimeoutMs = 20000;
+// Pixel rows with text in a quote list that shows rows: about ten rows' worth.
+const int kQuoteListRows = 100;
 const DWORD kChartTimeoutMs = 30000;
+// How long the login's last step may be held before it is let go regardless.
+const DWORD kHoldLimitMs = 30000;
 
 bool IsChartInk(COLORREF c)
 {
@@ -193,6 +198,8 @@ std::unique_ptr<CDib32> ZentuWalk::CaptureFrame() const
 
 std::string ZentuWalk::Screenshot(const std::string& name, const CDib32* image) const
 {
+    if (!m_screenshots)
+        return std::string();
     std::unique_ptr<CDib32> own;
     if (!image) {
         own = CaptureFrame();
@@ -219,7 +226,20 @@ int ZentuWalk::ContentRows(HWND view, const CDib32& image) const
     return RowsWithContent(image, AreaOfChild(Frame(), view));
 }
 
-int ZentuWalk::WaitForChart(HWND view, int minColumns, DWORD timeoutMs) const
+int ZentuWalk::WaitForQuoteRows(HWND view, DWORD timeoutMs, DWORD stepMs) const
+{
+    int rows = 0;
+    WaitUntil(
+        [&] {
+            std::unique_ptr<CDib32> image = CaptureFrame();
+            rows = image ? ContentRows(view, *image) : 0;
+            return rows >= kQuoteListRows;
+        },
+        timeoutMs, stepMs);
+    return rows;
+}
+
+int ZentuWalk::WaitForChart(HWND view, int minColumns, DWORD timeoutMs, DWORD stepMs) const
 {
     int columns = 0;
     WaitUntil(
@@ -228,7 +248,7 @@ int ZentuWalk::WaitForChart(HWND view, int minColumns, DWORD timeoutMs) const
             columns = image ? ChartColumns(view, *image) : 0;
             return columns >= minColumns;
         },
-        timeoutMs, 500);
+        timeoutMs, stepMs);
     return columns;
 }
 
@@ -260,13 +280,21 @@ bool ZentuWalk::Login(DWORD timeoutMs)
     Answers(login, 5000);
     ::Sleep(200);
     std::string loginShot;
-    if (std::unique_ptr<CDib32> image = CaptureWindow(login))
-        loginShot = Screenshot("login", image.get());
+    if (m_screenshots) {
+        if (std::unique_ptr<CDib32> image = CaptureWindow(login))
+            loginShot = Screenshot("login", image.get());
+    }
     Record("login", true, "the login dialog", loginShot);
 
+    // The last loading step fetches the ex-rights table; it is held at the
+    // server until the dialog has been seen at 100%, which otherwise lasts
+    // only as long as a local request.
+    const bool holdLastStep = m_session.Simulator().Command("quote-hold 204") == "ok";
     PostCommand(login, IDOK);
     HWND progress = ::GetDlgItem(login, kLoginProgress);
     std::string loadingShot;
+    bool loadingSeen = false;
+    bool released = false;
     const DWORD start = ::GetTickCount();
     while (::GetTickCount() - start < timeoutMs) {
         if (!::IsWindow(login) || !::IsWindowVisible(login))
@@ -277,14 +305,25 @@ bool ZentuWalk::Login(DWORD timeoutMs)
             const int value = static_cast<int>(position);
             if (value > m_highestProgress)
                 m_highestProgress = value;
-            if (loadingShot.empty() && value >= 30 && value < 100) {
-                if (std::unique_ptr<CDib32> image = CaptureWindow(login))
-                    loadingShot = Screenshot("loading", image.get());
+            if (holdLastStep && !released && (value >= 100 || ::GetTickCount() - start > kHoldLimitMs)) {
+                m_session.Simulator().Command("quote-release");
+                released = true;
+            }
+            if (!loadingSeen && value >= 50 && value < 100) {
+                loadingSeen = true;
+                if (m_screenshots) {
+                    Answers(login, 2000);
+                    ::Sleep(100); // the bar's paint reaches the screen
+                    if (std::unique_ptr<CDib32> image = CaptureWindow(login))
+                        loadingShot = Screenshot("loading", image.get());
+                }
             }
         }
         ::Sleep(5);
     }
-    if (!loadingShot.empty())
+    if (holdLastStep && !released)
+        m_session.Simulator().Command("quote-release");
+    if (loadingSeen)
         Record("loading", true, "the loading progress at " + std::to_string(m_highestProgress) + "%", loadingShot);
     else
         Record("loading", false, "no loading progress was seen (highest " + std::to_string(m_highestProgress) + ")");
@@ -294,7 +333,7 @@ bool ZentuWalk::Login(DWORD timeoutMs)
         Record("main frame", false, "no main frame after the login");
         return false;
     }
-    return !loadingShot.empty();
+    return loadingSeen;
 }
 
 bool ZentuWalk::QuoteList()
@@ -312,17 +351,9 @@ bool ZentuWalk::QuoteList()
             file);
         return false;
     }
-    int rows = 0;
-    std::unique_ptr<CDib32> image;
-    WaitUntil(
-        [&] {
-            image = CaptureFrame();
-            rows = image ? ContentRows(view, *image) : 0;
-            return rows >= 100; // about ten text rows' worth of pixel lines
-        },
-        kChartTimeoutMs, 500);
-    const std::string file = image ? Screenshot("quote-list", image.get()) : std::string();
-    return Record("quote list", rows >= 100, std::to_string(rows) + " pixel rows with text", file).reached;
+    const int rows = WaitForQuoteRows(view, kChartTimeoutMs);
+    const std::string file = Screenshot("quote-list");
+    return Record("quote list", rows >= kQuoteListRows, std::to_string(rows) + " pixel rows with text", file).reached;
 }
 
 bool ZentuWalk::KLine(const char* code)
@@ -493,9 +524,11 @@ bool ZentuWalk::SidePanelPages()
         const std::string file = image ? Screenshot(std::string("side-") + page.name, image.get()) : std::string();
         int rows = 0;
         if (panel && image)
+            // Inside the panel's border: rows of tabs, tree items or list rows.
             rows = RowsWithContent(*image,
-                { contentRect.left - frameRect.left, contentRect.top - frameRect.top, contentRect.right - frameRect.left,
-                    contentRect.bottom - frameRect.top });
+                { contentRect.left - frameRect.left + kBorderInset, contentRect.top - frameRect.top + kBorderInset,
+                    contentRect.right - frameRect.left - kBorderInset,
+                    contentRect.bottom - frameRect.top - kBorderInset });
         const bool shown = panel && rows >= 20 && ClassNameOf(panel) != "ZtFramePlaceholder";
         all = Record(std::string("side panel ") + page.name, shown,
                   panel ? (ClassNameOf(panel) == "ZtFramePlaceholder" ? "a placeholder (the side panel is not built)"

@@ -44,6 +44,8 @@ public:
     // Every step in order; true when every screen was reached.
     bool RunAll();
 
+    // Off: no screenshot is taken (for timing runs).
+    void SetScreenshots(bool on) { m_screenshots = on; }
     const std::vector<WalkScreen>& Screens() const { return m_screens; }
     int HighestProgress() const { return m_highestProgress; }
 
@@ -70,7 +72,9 @@ public:
     // Text rows in a view's capture.
     int ContentRows(HWND view, const CDib32& frameImage) const;
     // Waits for a chart view to show at least minColumns drawn columns; their number.
-    int WaitForChart(HWND view, int minColumns, DWORD timeoutMs) const;
+    int WaitForChart(HWND view, int minColumns, DWORD timeoutMs, DWORD stepMs = 500) const;
+    // Waits for the quote list to show rows; the pixel rows with text.
+    int WaitForQuoteRows(HWND view, DWORD timeoutMs, DWORD stepMs = 500) const;
 
     WalkScreen& Record(const std::string& name, bool reached, const std::string& note, const std::string& file = "");
 
@@ -83,4 +87,5 @@ private:
     std::vector<WalkScreen> m_screens;
     int m_highestProgress = -1;
     int m_shot = 0;
+    bool m_screenshots = true;
 };
