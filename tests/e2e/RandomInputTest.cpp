@@ -9,6 +9,7 @@
 #include "tests/e2e/EndToEndFixture.h"
 
 #include <cstdlib>
+#include <deque>
 #include <random>
 
 namespace {
@@ -65,6 +66,15 @@ public:
     {
     }
 
+    // The last actions, oldest first, for the report of a failure.
+    std::string History() const
+    {
+        std::string text;
+        for (const std::string& line : m_history)
+            text += "\n      " + line;
+        return text;
+    }
+
     // One random action; false when the program stopped answering.
     bool Act()
     {
@@ -75,20 +85,26 @@ public:
         // now and then as a user would.
         HWND front = Front(frame);
         if (ClassNameOf(front) == "#32768") {
+            Note("escape from a pop-up menu");
             PostKey(frame, VK_ESCAPE);
             return Answers(frame, kHangLimitMs);
         }
         if (front != frame && Pick(4) == 0) {
+            Note("close the dialog \"" + TextOf(front, 500) + "\"");
             PostCommand(front, IDCANCEL);
             ::PostMessageA(front, WM_CLOSE, 0, 0);
             return Answers(frame, kHangLimitMs);
         }
         const int action = Pick(20);
         if (front == frame && action == 0) {
-            PostCommand(frame, kCommands[Pick(sizeof(kCommands) / sizeof(kCommands[0]))]);
+            const UINT command = kCommands[Pick(sizeof(kCommands) / sizeof(kCommands[0]))];
+            Note("command " + std::to_string(command));
+            PostCommand(frame, command);
         } else if (action <= 4) {
             const UINT key = kKeys[Pick(sizeof(kKeys) / sizeof(kKeys[0]))];
-            PostKey(Focus(frame, front), key);
+            HWND focus = Focus(frame, front);
+            Note("key " + std::to_string(key) + " to " + ClassNameOf(focus));
+            PostKey(focus, key);
         } else {
             HWND target = Target(front);
             if (!target)
@@ -99,6 +115,8 @@ public:
                 return Answers(frame, kHangLimitMs);
             const int x = Pick(client.right), y = Pick(client.bottom);
             const LPARAM at = MAKELPARAM(x, y);
+            Note("mouse action " + std::to_string(action) + " at " + std::to_string(x) + "," + std::to_string(y)
+                + " on " + ClassNameOf(target) + " (id " + std::to_string(::GetDlgCtrlID(target)) + ")");
             switch (action) {
             case 5:
             case 6:
@@ -178,6 +196,14 @@ public:
 private:
     int Pick(size_t n) { return n ? static_cast<int>(m_random() % n) : 0; }
 
+    void Note(const std::string& action)
+    {
+        m_history.push_back(action);
+        if (m_history.size() > kHistory)
+            m_history.pop_front();
+    }
+    static const size_t kHistory = 12;
+
     // The program's window in front: a menu, a dialog, or the frame.
     HWND Front(HWND frame) const
     {
@@ -211,6 +237,7 @@ private:
     ZentuSession& m_session;
     ZentuWalk& m_walk;
     std::mt19937 m_random;
+    std::deque<std::string> m_history;
 };
 
 } // namespace
@@ -235,7 +262,7 @@ TEST_F(EndToEnd, RandomInputNeitherCrashesNorHangsNorLeaks)
         while (::GetTickCount() - start < partMs) {
             ASSERT_TRUE(m_session->ProgramRunning()) << "the program ended after " << actions << " actions";
             ASSERT_TRUE(user.Act()) << "the program did not answer within " << kHangLimitMs << " ms after "
-                                    << actions << " actions (seed " << seed << ")";
+                                    << actions << " actions (seed " << seed << "); the last ones:" << user.History();
             ++actions;
         }
         ASSERT_TRUE(user.Settle()) << "the program does not come back to its quote list (seed " << seed << ")";
