@@ -87,13 +87,13 @@ public:
         if (ClassNameOf(front) == "#32768") {
             Note("escape from a pop-up menu");
             PostKey(frame, VK_ESCAPE);
-            return Answers(frame, kHangLimitMs);
+            return Responsive(frame);
         }
         if (front != frame && Pick(4) == 0) {
             Note("close the dialog \"" + TextOf(front, 500) + "\"");
             PostCommand(front, IDCANCEL);
             ::PostMessageA(front, WM_CLOSE, 0, 0);
-            return Answers(frame, kHangLimitMs);
+            return Responsive(frame);
         }
         const int action = Pick(20);
         if (front == frame && action == 0) {
@@ -108,11 +108,11 @@ public:
         } else {
             HWND target = Target(front);
             if (!target)
-                return Answers(frame, kHangLimitMs);
+                return Responsive(frame);
             RECT client;
             ::GetClientRect(target, &client);
             if (client.right <= 2 || client.bottom <= 2)
-                return Answers(frame, kHangLimitMs);
+                return Responsive(frame);
             const int x = Pick(client.right), y = Pick(client.bottom);
             const LPARAM at = MAKELPARAM(x, y);
             Note("mouse action " + std::to_string(action) + " at " + std::to_string(x) + "," + std::to_string(y)
@@ -159,7 +159,7 @@ public:
                 break;
             }
         }
-        return Answers(frame, kHangLimitMs) && (front == frame || !::IsWindow(front) || Answers(front, kHangLimitMs));
+        return Responsive(frame) && (front == frame || Responsive(front));
     }
 
     // Closes menus and dialogs and goes back to the quote list, so that
@@ -177,7 +177,7 @@ public:
                 PostCommand(front, IDCANCEL);
                 ::PostMessageA(front, WM_CLOSE, 0, 0);
             }
-            if (!Answers(frame, kHangLimitMs))
+            if (!Responsive(frame))
                 return false;
             ::Sleep(200);
         }
@@ -190,11 +190,14 @@ public:
         if (m_walk.Frame() && m_walk.CurrentView() != ViewKind::QuoteList)
             PostCommand(frame, 3000);
         ::Sleep(1500);
-        return Answers(frame, kHangLimitMs);
+        return Responsive(frame);
     }
 
 private:
     int Pick(size_t n) { return n ? static_cast<int>(m_random() % n) : 0; }
+
+    // Answers within the limit, or is gone (a dialog the action closed).
+    static bool Responsive(HWND hwnd) { return Answers(hwnd, kHangLimitMs) || !::IsWindow(hwnd); }
 
     void Note(const std::string& action)
     {
