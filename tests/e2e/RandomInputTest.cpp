@@ -163,26 +163,33 @@ public:
     }
 
     // Closes menus and dialogs and goes back to the quote list, so that
-    // object counts are taken in the same state each time.
-    bool Settle()
+    // object counts are taken in the same state each time. Empty when that
+    // worked, otherwise what stayed in front.
+    std::string Settle()
     {
         HWND frame = m_walk.Frame();
-        for (int i = 0; i < 20 && frame; ++i) {
+        if (!frame)
+            return "no main frame";
+        for (int i = 0; i < 40; ++i) {
             HWND front = Front(frame);
             if (front == frame)
                 break;
-            if (ClassNameOf(front) == "#32768")
+            if (ClassNameOf(front) == "#32768") {
+                // A menu's own loop takes keys from the thread's queue.
                 PostKey(frame, VK_ESCAPE);
-            else {
-                PostCommand(front, IDCANCEL);
+                if (i >= 2)
+                    ::PostMessageA(frame, WM_CANCELMODE, 0, 0);
+            } else {
+                PostCommand(front, i % 2 ? IDOK : IDCANCEL);
                 ::PostMessageA(front, WM_CLOSE, 0, 0);
             }
             if (!Responsive(frame))
-                return false;
-            ::Sleep(200);
+                return "the program does not answer";
+            ::Sleep(300);
         }
-        if (!frame || Front(frame) != frame)
-            return false;
+        HWND front = Front(frame);
+        if (front != frame)
+            return "the window \"" + TextOf(front, 500) + "\" (" + ClassNameOf(front) + ") stays in front";
         if (m_walk.VisibleSidePanel())
             ::PostMessageA(frame, WM_COMMAND, MAKEWPARAM(5009, 0), 0);
         PostCommand(frame, 3000);
@@ -190,7 +197,7 @@ public:
         if (m_walk.Frame() && m_walk.CurrentView() != ViewKind::QuoteList)
             PostCommand(frame, 3000);
         ::Sleep(1500);
-        return Responsive(frame);
+        return Responsive(frame) ? std::string() : "the program does not answer";
     }
 
 private:
@@ -268,7 +275,11 @@ TEST_F(EndToEnd, RandomInputNeitherCrashesNorHangsNorLeaks)
                                     << actions << " actions (seed " << seed << "); the last ones:" << user.History();
             ++actions;
         }
-        ASSERT_TRUE(user.Settle()) << "the program does not come back to its quote list (seed " << seed << ")";
+        const std::string settled = user.Settle();
+        if (!settled.empty())
+            m_walk->Screenshot("not-settled");
+        ASSERT_EQ(settled, "") << "the program does not come back to its quote list (seed " << seed
+                               << "); the last actions:" << user.History();
         const GuiObjectCount count = CountGuiObjects(m_session->Process(), m_session->ProcessId());
         std::printf("    part %d: %ld actions, %lu GDI and %lu USER objects%s\n", part + 1, actions,
             static_cast<unsigned long>(count.gdi), static_cast<unsigned long>(count.user),
