@@ -270,7 +270,12 @@ TEST_F(EndToEnd, RandomInputNeitherCrashesNorHangsNorLeaks)
     for (int part = 0; part < parts; ++part) {
         const DWORD start = ::GetTickCount();
         while (::GetTickCount() - start < partMs) {
-            ASSERT_TRUE(m_session->ProgramRunning()) << "the program ended after " << actions << " actions";
+            if (!m_session->ProgramRunning()) {
+                DWORD code = 0;
+                ::GetExitCodeProcess(m_session->Process(), &code);
+                FAIL() << "the program ended with 0x" << std::hex << code << std::dec << " after " << actions
+                       << " actions (seed " << seed << "); the last ones:" << user.History();
+            }
             ASSERT_TRUE(user.Act()) << "the program did not answer within " << kHangLimitMs << " ms after "
                                     << actions << " actions (seed " << seed << "); the last ones:" << user.History();
             ++actions;
