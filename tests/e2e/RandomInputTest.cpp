@@ -85,8 +85,14 @@ public:
         // now and then as a user would.
         HWND front = Front(frame);
         if (ClassNameOf(front) == "#32768") {
-            Note("escape from a pop-up menu");
-            PostKey(frame, VK_ESCAPE);
+            HWND dialog = Dialog(frame);
+            if (dialog && Pick(3) == 0) {
+                Note("close the dialog under a pop-up menu");
+                PostCommand(dialog, IDCANCEL);
+            } else {
+                Note("escape from a pop-up menu");
+                PostKey(frame, VK_ESCAPE);
+            }
             return Responsive(frame);
         }
         if (front != frame && Pick(4) == 0) {
@@ -159,6 +165,11 @@ public:
                 break;
             }
         }
+        // What an action posts on (a bar button's drop-down menu) shows
+        // before the next action looks at what is in front.
+        if (!Responsive(frame))
+            return false;
+        ::Sleep(10);
         return Responsive(frame) && (front == frame || Responsive(front));
     }
 
@@ -175,10 +186,15 @@ public:
             if (front == frame)
                 break;
             if (ClassNameOf(front) == "#32768") {
-                // A menu's own loop takes keys from the thread's queue.
+                // A menu's own loop takes keys from the thread's queue; a
+                // dialog opened inside that loop has to go first.
                 PostKey(frame, VK_ESCAPE);
                 if (i >= 2)
                     ::PostMessageA(frame, WM_CANCELMODE, 0, 0);
+                if (HWND dialog = i >= 3 ? Dialog(frame) : nullptr) {
+                    PostCommand(dialog, IDCANCEL);
+                    ::PostMessageA(dialog, WM_CLOSE, 0, 0);
+                }
             } else {
                 PostCommand(front, i % 2 ? IDOK : IDCANCEL);
                 ::PostMessageA(front, WM_CLOSE, 0, 0);
@@ -226,6 +242,15 @@ private:
                 dialog = hwnd;
         }
         return dialog ? dialog : frame;
+    }
+
+    HWND Dialog(HWND frame) const
+    {
+        for (HWND hwnd : TopLevelWindowsOf(m_session.ProcessId())) {
+            if (hwnd != frame && ClassNameOf(hwnd) == "#32770")
+                return hwnd;
+        }
+        return nullptr;
     }
 
     HWND Focus(HWND frame, HWND front) const
