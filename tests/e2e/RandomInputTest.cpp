@@ -109,6 +109,8 @@ public:
         } else if (action <= 4) {
             const UINT key = kKeys[Pick(sizeof(kKeys) / sizeof(kKeys[0]))];
             HWND focus = Focus(frame, front);
+            if (!TakesInput(focus))
+                return Responsive(frame);
             Note("key " + std::to_string(key) + " to " + ClassNameOf(focus));
             PostKey(focus, key);
         } else {
@@ -262,9 +264,25 @@ private:
         return front;
     }
 
+    // A user's clicks reach only enabled windows of an enabled top-level
+    // window; a posted message would reach a disabled one too.
+    static bool TakesInput(HWND hwnd)
+    {
+        for (HWND w = hwnd; w; w = ::GetAncestor(w, GA_PARENT)) {
+            if (!::IsWindowEnabled(w))
+                return false;
+            if (!(::GetWindowLongA(w, GWL_STYLE) & WS_CHILD))
+                break;
+        }
+        return true;
+    }
+
     HWND Target(HWND root)
     {
-        std::vector<HWND> windows = FindDescendants(root, [](HWND hwnd) { return !OpensBrowser(hwnd); });
+        if (!TakesInput(root))
+            return nullptr;
+        std::vector<HWND> windows
+            = FindDescendants(root, [](HWND hwnd) { return !OpensBrowser(hwnd) && TakesInput(hwnd); });
         windows.push_back(root);
         return windows[static_cast<size_t>(Pick(windows.size()))];
     }
