@@ -159,7 +159,9 @@ std::string TextOf(HWND hwnd, DWORD timeoutMs)
 bool Answers(HWND hwnd, DWORD timeoutMs)
 {
     DWORD_PTR result = 0;
-    return ::SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, timeoutMs, &result) != 0;
+    // Not SMTO_ABORTIFHUNG: a window busy for a few seconds counts as hung
+    // there at once, and the time-out given here is the measure.
+    return ::SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_BLOCK, timeoutMs, &result) != 0;
 }
 
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD stepMs)
