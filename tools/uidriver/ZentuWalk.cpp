@@ -28,6 +28,7 @@ const UINT kAdjustNone = 4013;
 const UINT kSubPaneCountBase = 4149; // + count
 const UINT kIndicatorMa = 6028;
 const UINT kShowF10 = 4033;
+const UINT kAddToUserList = 4044;
 const UINT kSidePanelUserList = 5009;
 const UINT kSidePanelSectors = 5010;
 const UINT kSidePanelIndicators = 5011;
@@ -554,6 +555,9 @@ bool ZentuWalk::SidePanelPages()
     };
     const Page pages[] = { { kSidePanelUserList, "user-list" }, { kSidePanelSectors, "sectors" },
         { kSidePanelIndicators, "indicators" } };
+    // The stock the walk opened goes into the user's list first, so the
+    // list's page has a row to show.
+    Command(kAddToUserList);
     bool all = true;
     for (const Page& page : pages) {
         ::PostMessageA(frame, WM_COMMAND, MAKEWPARAM(page.command, kSwitchWhileShown), 0);
