@@ -4,6 +4,9 @@
 // chart, F10 and the side panel, then a close while requests hang.
 #include "tests/e2e/EndToEndFixture.h"
 
+#include "base/DataPaths.h"
+#include "data/UserStockList.h"
+
 namespace {
 
 const UINT kAdjustBackward = 4012;
@@ -75,4 +78,13 @@ TEST_F(EndToEnd, AUserLogsInAndWalksEveryScreen)
     m_session->Simulator().Command("quote-fault none");
     for (const std::string& problem : DataFileProblems())
         ADD_FAILURE() << problem;
+    if (sidePanel) {
+        // The stock added to the user's list before its page showed is in the saved list.
+        UserStockList list;
+        list.Load(DataPaths(m_session->Options().runDir).GetUserStockFile().c_str());
+        bool listed = false;
+        for (const UserStockList::Entry& entry : list.GetEntries())
+            listed = listed || static_cast<uint32_t>(entry.first) == kStockKey;
+        EXPECT_TRUE(listed) << "the user's list was saved with the stock added";
+    }
 }
