@@ -1,6 +1,6 @@
-// Stand-ins for the content panel and the side panel until those are wired
-// in: plain children that paint the panel's background, so the frame's layout
-// and its commands can run without them.
+// A stand-in for the side panel until it is wired in: a plain child that
+// paints the panel's background, so the frame's layout and its commands can
+// run without it.
 #include "app/FrameParts.h"
 #include "win/WindowImpl.h"
 
@@ -13,24 +13,6 @@ public:
 
     BEGIN_MSG_MAP(CPlaceholderWindow)
     END_MSG_MAP()
-};
-
-class CPlaceholderContent : public IFrameContent
-{
-public:
-    HWND Create(HWND frame, CUpdateUI*, CSkinCmdBar*) override
-    {
-        return m_window.Create(frame, CRect(0, 0, 0, 0), nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN);
-    }
-    HWND GetWindow() const override { return m_window.m_hWnd; }
-    void Accept(UINT, WPARAM, LPARAM) override { }
-    void SwitchView(UINT) override { }
-    bool RouteKey(MSG*) override { return false; }
-    void OnIndicatorCommand(UINT, LPARAM) override { }
-    CMessageProcessor* GetMessageProcessor() override { return nullptr; }
-
-private:
-    CPlaceholderWindow m_window;
 };
 
 class CPlaceholderSidePanel : public IFrameSidePanel
@@ -48,11 +30,6 @@ private:
     CPlaceholderWindow m_window;
 };
 
-}
-
-std::unique_ptr<IFrameContent> CreateFrameContent()
-{
-    return std::make_unique<CPlaceholderContent>();
 }
 
 std::unique_ptr<IFrameSidePanel> CreateFrameSidePanel()
