@@ -2,10 +2,13 @@
 // main frame's runs.
 #include <windows.h>
 #include <objbase.h>
+#include <ole2.h>
 #include <gdiplus.h>
 #include <commctrl.h>
 #include "app/RunLoop.h"
+#include "app/ServerSettings.h"
 #include "app/SingleInstance.h"
+#include "base/PathUtil.h"
 #include "win/AppModule.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
@@ -13,8 +16,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     CWindowsInstancePlatform platform;
     if (ClaimSingleInstance(platform) != InstanceDecision::Start)
         return 0;
+    ApplyServerSettings(ReadServerSettings(GetModuleDirectory() + "run.ini"));
 
-    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    // OLE, not only COM: the lists register as drop targets for header dragging.
+    ::OleInitialize(nullptr);
     INITCOMMONCONTROLSEX controls = { sizeof(controls), ICC_BAR_CLASSES };
     ::InitCommonControlsEx(&controls);
     Gdiplus::GdiplusStartupInput gdiplusInput;
@@ -25,7 +30,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     const int result = RunLoginAndFrames(&CreateLoginPrompt, &RunMainFrame);
 
     Gdiplus::GdiplusShutdown(gdiplusToken);
-    ::CoUninitialize();
+    ::OleUninitialize();
     CAppModule::Get().Term();
     return result;
 }

@@ -127,6 +127,18 @@ void CCPFile::Abort()
     m_fileName.clear();
 }
 
+bool CCPFile::CommitAndClose()
+{
+    if (m_fd < 0)
+        return false;
+    const bool committed = _commit(m_fd) == 0;
+    const bool closed = _close(m_fd) == 0;
+    m_fd = -1;
+    m_openFlag = 0;
+    m_fileName.clear();
+    return committed && closed;
+}
+
 long CCPFile::GetLength() const
 {
     if (m_fd < 0)
@@ -181,8 +193,10 @@ bool SaveFileReplacing(const char* path, const void* data, size_t size)
             }
             done += static_cast<size_t>(n);
         }
-        file.Flush();
-        file.Abort();
+        if (!file.CommitAndClose()) {
+            ::DeleteFileW(GbkToWide(temp).c_str());
+            return false;
+        }
     }
     const std::wstring wideTemp = GbkToWide(temp);
     // Two replacements of one target at the same moment can make one of them

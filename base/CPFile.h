@@ -30,6 +30,9 @@ public:
     virtual void Close();
     virtual void Flush();
     virtual void Abort();
+    // Commits the bytes to the disk and closes; false when either fails, so a
+    // save can tell a write the system did not keep.
+    bool CommitAndClose();
     virtual int Reserved(int, int, int, int) { return 0; }
 
     bool IsOpen() const { return m_fd >= 0; }

@@ -50,7 +50,14 @@ HPEN GdiObjectCache::GetPen(int style, int width, COLORREF colour)
     auto found = m_pens.find(key);
     if (found != m_pens.end())
         return found->second;
-    HPEN pen = ::CreatePen(style, width, colour);
+    HPEN pen = nullptr;
+    if ((style & PS_STYLE_MASK) == PS_ALTERNATE) {
+        // Only an extended cosmetic pen can light every second pixel.
+        const LOGBRUSH solid = { BS_SOLID, colour, 0 };
+        pen = ::ExtCreatePen(PS_COSMETIC | PS_ALTERNATE, 1, &solid, 0, nullptr);
+    } else {
+        pen = ::CreatePen(style, width, colour);
+    }
     m_pens[key].Attach(pen);
     return pen;
 }

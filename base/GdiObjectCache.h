@@ -19,6 +19,8 @@ public:
 
     // height is the character height in pixels; face is code-page-936 text.
     HFONT GetFont(int height, const char* face, int weight);
+    // PS_ALTERNATE gives a 1-px cosmetic pen lighting every second pixel
+    // (width ignored).
     HPEN GetPen(int style, int width, COLORREF colour);
     HBRUSH GetBrush(COLORREF colour);
     // Null when the name is not cached.

@@ -63,9 +63,11 @@ std::unique_ptr<CStock> MakeStock(int count)
     uint32_t seed = 12345;
     for (int i = 0; i < count; ++i) {
         seed = seed * 1103515245u + 12345u;
-        const double step = ((seed >> 8) % 2001 - 1000) / 50000.0;
+        const double step = (static_cast<int>((seed >> 8) % 2001) - 1000) / 50000.0;
         const double open = price;
-        price = std::max(1.0, price * (1.0 + step));
+        // A walk turned back at its ends, so that every part of the series
+        // has ordinary prices.
+        price *= 1.0 + (price < 3.0 ? std::fabs(step) : (price > 300.0 ? -std::fabs(step) : step));
         const double close = price;
         Bar bar {};
         bar.time = 1000000000 + i * 86400;

@@ -5,6 +5,7 @@
 #include "base/ChartColors.h"
 #include "base/ChartDraw.h"
 #include "base/GdiObjectCache.h"
+#include "base/StrokeBatch.h"
 
 #include <algorithm>
 #include <cmath>
@@ -487,6 +488,20 @@ void IndicatorPainter::DrawSeries(const std::wstring& name, const float* data, u
     const bool macd = name == L"MACD";
     HPEN pen = CachedPen(m_penStyle, m_lineWidth, m_color);
     Selected selectedPen(m_dc, pen);
+    // A thin pen draws each run of a line as one polyline and the sticks of
+    // one colour in one call: the same pixels as stroke by stroke, as every
+    // stroke still ends one pixel short. Wider pens keep their round ends per
+    // stroke.
+    const bool thin = m_lineWidth <= 1;
+    std::vector<POINT> run;
+    StrokeBatch sticks[2];
+    StrokeBatch risingVolumes;
+    StrokeBatch fallingVolumes;
+    const auto liftPen = [&]() {
+        if (run.size() > 1)
+            ::Polyline(m_dc, run.data(), static_cast<int>(run.size()));
+        run.clear();
+    };
     bool penDown = false;
     int previousX = 0;
     int previousY = 0;
@@ -496,11 +511,13 @@ void IndicatorPainter::DrawSeries(const std::wstring& name, const float* data, u
         const float value = bar >= 0 && bar < dataCount ? data[bar] : kInvalidValue;
         if (IsInvalidValue(value) || value < minimum) {
             penDown = false;
+            liftPen();
             continue;
         }
         const int y = BandY(value, minimum, maximum);
         if (y < plotTop) {
             penDown = false;
+            liftPen();
             continue;
         }
         int bodyLeft = 0;
@@ -516,7 +533,9 @@ void IndicatorPainter::DrawSeries(const std::wstring& name, const float* data, u
             break;
         case kStyleStick:
         case kStyleColorStick:
-            if (macd)
+            if (thin)
+                sticks[macd && value < 0 ? 1 : 0].AddLine(middle, baseY, middle, y);
+            else if (macd)
                 DrawLineWithPen(m_dc,
                     CachedPen(m_penStyle, m_lineWidth, value < 0 ? kMacdFallColor : kMacdRiseColor), middle,
                     baseY, middle, y);
@@ -525,11 +544,18 @@ void IndicatorPainter::DrawSeries(const std::wstring& name, const float* data, u
             break;
         case kStyleVolumeStick: {
             const RECT body = { bodyLeft, std::min(y, baseY), bodyRight + 1, baseY + 1 };
-            if (m_source && m_source->IsRising(static_cast<int>(bar))) {
-                if (HBRUSH brush = CachedBrush(ChartColors::Rise))
+            const bool rising = m_source && m_source->IsRising(static_cast<int>(bar));
+            if (body.right - body.left <= m_barWidth) {
+                if (rising)
+                    risingVolumes.AddFill(body);
+                else
+                    fallingVolumes.AddFrame(body);
+            } else if (HBRUSH brush = CachedBrush(rising ? ChartColors::Rise : ChartColors::Fall)) {
+                // Wider than its bar: it overlaps the next one and is drawn in order.
+                if (rising)
                     ::FillRect(m_dc, &body, brush);
-            } else if (HBRUSH brush = CachedBrush(ChartColors::Fall)) {
-                ::FrameRect(m_dc, &body, brush);
+                else
+                    ::FrameRect(m_dc, &body, brush);
             }
             break;
         }
@@ -539,7 +565,9 @@ void IndicatorPainter::DrawSeries(const std::wstring& name, const float* data, u
                 DrawLineWithPen(m_dc, pen, previousX, previousY, lineX, y);
             break;
         default:
-            if (penDown) {
+            if (thin) {
+                run.push_back(POINT { lineX, y });
+            } else if (penDown) {
                 ::MoveToEx(m_dc, previousX, previousY, nullptr);
                 ::LineTo(m_dc, lineX, y);
             }
@@ -549,6 +577,16 @@ void IndicatorPainter::DrawSeries(const std::wstring& name, const float* data, u
         previousX = lineX;
         previousY = y;
     }
+    liftPen();
+    if (macd) {
+        sticks[0].Flush(m_dc, CachedPen(m_penStyle, m_lineWidth, kMacdRiseColor), nullptr);
+        sticks[1].Flush(m_dc, CachedPen(m_penStyle, m_lineWidth, kMacdFallColor), nullptr);
+    } else {
+        sticks[0].Flush(m_dc, pen, nullptr);
+    }
+    // Volumes that no other volume overlaps.
+    risingVolumes.Flush(m_dc, nullptr, CachedBrush(ChartColors::Rise));
+    fallingVolumes.Flush(m_dc, CachedPen(PS_SOLID, 1, ChartColors::Fall), nullptr);
 }
 
 void IndicatorPainter::DrawScalar(float number, int barCount, float minimum, float maximum)

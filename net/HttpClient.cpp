@@ -188,8 +188,13 @@ int32_t HttpClient::DownloadWinInet(const ProxySettings::Values& proxy, const ch
     const ULONGLONG deadline = ::GetTickCount64() + m_raw.GetExchangeTimeout();
     const std::string proxyText
         = proxy.host.empty() ? std::string() : BuildProxyString(proxy.proxyType, proxy.host, proxy.port);
-    CInternetSession session(
-        kUserAgent, static_cast<DWORD>(proxy.accessType), proxyText.c_str(), nullptr, kSessionFlags);
+    // Asynchronous, so that every wait, the one for the headers included, ends
+    // at the deadline: the receive wait alone lets a server that drips its
+    // headers hold the send call (and the transfer lock) without end, and
+    // not every platform heeds it while the headers come in.
+    CInternetSession session(kUserAgent, static_cast<DWORD>(proxy.accessType), proxyText.c_str(), nullptr,
+        kSessionFlags | INTERNET_FLAG_ASYNC);
+    session.ReportCompletions();
     if (!proxyText.empty())
         OfferProxyCredentials(session, proxy);
     session.SetOption(kOptionConnectTimeout, m_connectTimeoutMs);
@@ -197,18 +202,19 @@ int32_t HttpClient::DownloadWinInet(const ProxySettings::Values& proxy, const ch
     SetWaits(session, deadline);
     out->Clear();
 
-    const DWORD_PTR context = reinterpret_cast<DWORD_PTR>(this);
     std::string current = WithoutLineBreaks(url);
     for (int redirects = 0;; ++redirects) {
         UrlParts parts;
         if (!CrackUrl(current, parts))
             return 0;
         // Redirects are ours to follow: the platform follows them without end.
-        CInternetConnection connection(session, parts.host, parts.port, parts.user, parts.password, context);
+        // No context: only the request reports its completions.
+        CInternetConnection connection(session, parts.host, parts.port, parts.user, parts.password, 0);
         SetWaits(connection, deadline);
-        CHttpFile file(connection, parts.path, kRequestVersion,
-            kRequestFlags | (parts.secure ? kFlagSecure : 0), context);
+        CHttpFile file(
+            connection, parts.path, kRequestVersion, kRequestFlags | (parts.secure ? kFlagSecure : 0), true);
         SetWaits(file, deadline);
+        file.SetDeadline(deadline);
         if (!proxyText.empty())
             OfferProxyCredentials(file, proxy);
         // The request goes out once: sending it again on the opened handle

@@ -1,5 +1,7 @@
 #include "net/InternetSession.h"
 
+#include "net/InternetCompletion.h"
+
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -65,6 +67,13 @@ void CInternetHandle::SetOption(DWORD option, DWORD value)
             m_handle, "Failed to set an internet option (%u)", static_cast<unsigned>(option));
 }
 
+void CInternetSession::ReportCompletions()
+{
+    if (::InternetSetStatusCallbackA(m_handle, &CInternetCompletion::OnStatus)
+        == INTERNET_INVALID_STATUS_CALLBACK)
+        throw CInternetException(nullptr, "Failed to set the status callback");
+}
+
 CInternetConnection::CInternetConnection(const CInternetSession& session, const std::string& host,
     INTERNET_PORT port, const std::string& user, const std::string& password, DWORD_PTR context)
 {
@@ -76,26 +85,66 @@ CInternetConnection::CInternetConnection(const CInternetSession& session, const 
 }
 
 CHttpFile::CHttpFile(const CInternetConnection& connection, const std::string& path, const char* version,
-    DWORD flags, DWORD_PTR context)
+    DWORD flags, bool asynchronous)
     : m_url(path)
+    , m_completion(nullptr)
+    , m_deadline(0)
 {
-    m_handle = ::HttpOpenRequestA(
-        connection.Get(), "GET", m_url.c_str(), version, nullptr, nullptr, flags, context);
-    if (!m_handle)
-        throw CInternetException(
-            reinterpret_cast<void*>(context), "Failed to open http url (%s)", m_url.c_str());
+    if (asynchronous) {
+        m_completion = CInternetCompletion::Create();
+        if (!m_completion)
+            throw CInternetException(nullptr, "Failed to open http url (%s)", m_url.c_str());
+    }
+    m_handle = ::HttpOpenRequestA(connection.Get(), "GET", m_url.c_str(), version, nullptr, nullptr, flags,
+        reinterpret_cast<DWORD_PTR>(m_completion));
+    if (!m_handle) {
+        CInternetException failure(m_completion, "Failed to open http url (%s)", m_url.c_str());
+        if (m_completion)
+            m_completion->Release();
+        throw failure;
+    }
+    // The handle's own reference, which the platform gives back when it
+    // reports the handle closed.
+    if (m_completion)
+        m_completion->AddRef();
+}
+
+CHttpFile::~CHttpFile()
+{
+    // The handle closes after this; the completion outlives it through the
+    // handle's reference.
+    if (m_completion)
+        m_completion->Release();
+}
+
+bool CHttpFile::AwaitCompletion()
+{
+    if (!m_completion || ::GetLastError() != ERROR_IO_PENDING)
+        return false;
+    DWORD error = 0;
+    if (!m_completion->WaitUntil(m_deadline, error)) {
+        ::SetLastError(ERROR_INTERNET_TIMEOUT);
+        return false;
+    }
+    ::SetLastError(error);
+    return error == 0;
 }
 
 void CHttpFile::Send(const char* headers)
 {
     const bool any = headers && *headers;
-    if (!::HttpSendRequestA(m_handle, any ? headers : nullptr, any ? static_cast<DWORD>(-1) : 0, nullptr, 0))
+    if (m_completion)
+        m_completion->Reset();
+    if (!::HttpSendRequestA(m_handle, any ? headers : nullptr, any ? static_cast<DWORD>(-1) : 0, nullptr, 0)
+        && !AwaitCompletion())
         throw CInternetException(m_handle, "Failed to open http url (%s)", m_url.c_str());
 }
 
 CHttpFile::CHttpFile(const CInternetSession& session, const char* url, const char* headers,
     DWORD headerLength, DWORD flags, DWORD_PTR context)
     : m_url(url ? url : "")
+    , m_completion(nullptr)
+    , m_deadline(0)
 {
     m_handle = ::InternetOpenUrlA(session.Get(), m_url.c_str(), (headers && *headers) ? headers : nullptr,
         (headers && *headers) ? headerLength : 0, flags, context);
@@ -106,11 +155,26 @@ CHttpFile::CHttpFile(const CInternetSession& session, const char* url, const cha
 
 DWORD CHttpFile::Read(void* buffer, DWORD count)
 {
-    DWORD read = 0;
-    if (!::InternetReadFile(m_handle, buffer, count, &read))
+    if (!m_completion) {
+        DWORD read = 0;
+        if (!::InternetReadFile(m_handle, buffer, count, &read))
+            throw CInternetException(
+                m_handle, "Failed to read from network (%u bytes)", static_cast<unsigned>(count));
+        return read;
+    }
+    // The platform may fill the buffer and count after we have given up, so
+    // they are the completion's, not the caller's.
+    if (count > CInternetCompletion::kBufferSize)
+        count = CInternetCompletion::kBufferSize;
+    m_completion->Reset();
+    DWORD* read = m_completion->Count();
+    *read = 0;
+    if (!::InternetReadFile(m_handle, m_completion->Buffer(), count, read) && !AwaitCompletion())
         throw CInternetException(
             m_handle, "Failed to read from network (%u bytes)", static_cast<unsigned>(count));
-    return read;
+    const DWORD got = *read <= count ? *read : count;
+    std::memcpy(buffer, m_completion->Buffer(), got);
+    return got;
 }
 
 DWORD CHttpFile::QueryInfo(DWORD level, DWORD index)

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+class CInternetCompletion;
+
 class CInternetException
 {
 public:
@@ -55,6 +57,10 @@ class CInternetSession : public CInternetHandle
 public:
     // proxy and bypass may be null or empty (none).
     CInternetSession(const char* agent, DWORD accessType, const char* proxy, const char* bypass, DWORD flags);
+    // For a session opened with INTERNET_FLAG_ASYNC: operations that cannot
+    // finish at once report to CInternetCompletion. Set before any handle
+    // is made from this session.
+    void ReportCompletions();
 };
 
 // A connection to one HTTP server (through the session's proxy, if any).
@@ -74,11 +80,20 @@ public:
         DWORD flags, DWORD_PTR context);
     // A GET of path (with its query) on connection, not yet sent: options
     // set on it before Send govern the whole exchange. version: the request
-    // line's ("HTTP/1.0", "HTTP/1.1"), null for the platform's.
+    // line's ("HTTP/1.0", "HTTP/1.1"), null for the platform's. asynchronous:
+    // the connection's session is asynchronous and reports its completions;
+    // then Send and Read end at the deadline, however the server behaves.
     CHttpFile(const CInternetConnection& connection, const std::string& path, const char* version,
-        DWORD flags, DWORD_PTR context);
-    // Sends the request with headers (may be null) as further header lines.
+        DWORD flags, bool asynchronous);
+    ~CHttpFile() override;
+    // For an asynchronous request: GetTickCount64 time after which Send and
+    // Read give up (the handle is then useless). 0: no deadline.
+    void SetDeadline(ULONGLONG deadline) { m_deadline = deadline; }
+    // Sends the request with headers (may be null) as further header lines,
+    // and waits for the reply's headers.
     void Send(const char* headers);
+    // 0 at the end of the body; an asynchronous request reads at most
+    // CInternetCompletion::kBufferSize bytes at a time.
     DWORD Read(void* buffer, DWORD count);
     // The value of info level as a number.
     DWORD QueryInfo(DWORD level, DWORD index = 0);
@@ -90,5 +105,11 @@ public:
     DWORD QueryTextSize(DWORD level);
 
 private:
+    // After a call that returned FALSE: true when it went on asynchronously
+    // and finished by the deadline. Otherwise the last error says why.
+    bool AwaitCompletion();
+
     std::string m_url;
+    CInternetCompletion* m_completion; // null for a synchronous request
+    ULONGLONG m_deadline;
 };

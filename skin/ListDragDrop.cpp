@@ -14,6 +14,7 @@ bool CDragDrop::Attach(HWND list, IDropTarget* target, IDropSource* source, CDat
         return false;
     m_list = list;
     m_registered = true;
+    m_target = target;
     m_source = source;
     m_dataHolder = data;
     m_data = data;
@@ -25,6 +26,7 @@ void CDragDrop::Revoke()
     if (m_registered && ::IsWindow(m_list))
         ::RevokeDragDrop(m_list);
     m_registered = false;
+    m_target.Release();
 }
 
 DWORD CDragDrop::RunDrag(CLIPFORMAT format, DWORD allowed, HBITMAP image, POINT hotSpot, COLORREF transparent)

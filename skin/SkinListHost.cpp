@@ -185,9 +185,14 @@ void CSkinListImpl::HideDropArrows()
         m_dropArrows.Hide();
 }
 
-void CSkinListImpl::RunHeaderDrag(int)
+void CSkinListImpl::RunHeaderDrag(int column)
 {
-    // The OLE drag of a header runs once the drag-and-drop companion is attached.
+    // The picture is handed on with the drag (whoever ends up owning it
+    // deletes it); the pointer holds it by its centre.
+    CSize size;
+    HBITMAP picture = CreateHeaderDragImage(column, size);
+    const POINT centre = { size.cx / 2, size.cy / 2 };
+    m_dragDrop.RunDrag(HeaderClipboardFormat(), DROPEFFECT_MOVE, picture, centre, m_colors.background);
 }
 
 void CSkinListImpl::RowDragOver(int row)

@@ -73,6 +73,7 @@ LRESULT CSkinListImpl::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled)
 {
     StopScrollAnimation();
     DestroyCompanions();
+    DropHeaderPicture();
     handled = FALSE;
     return 0;
 }
@@ -118,6 +119,7 @@ bool CSkinListImpl::InitResources()
 
 bool CSkinListImpl::InitHeader()
 {
+    DropHeaderPicture();
     m_colors.SetDefaults();
     m_headerFormat = static_cast<CLIPFORMAT>(::RegisterClipboardFormatA(kHeaderClipboardFormat));
     UINT lines = 3;
@@ -163,6 +165,7 @@ void CSkinListImpl::SetListFont(HFONT font)
 {
     if (!font || font == m_font.Get())
         return;
+    DropHeaderPicture();
     m_font.Attach(font);
     LOGFONTA lf = {};
     if (::GetObjectA(font, sizeof(lf), &lf)) {
@@ -446,9 +449,7 @@ bool CSkinListImpl::DeleteAllItems()
 int CSkinListImpl::GetItemCount() const
 {
     SingleLock lock(&m_lock);
-    if (m_options.recycling)
-        return std::min(m_visibleCount, static_cast<int>(m_rows.size()));
-    return static_cast<int>(m_rows.size());
+    return ItemCountLocked();
 }
 
 int CSkinListImpl::GetStoredRowCount() const
@@ -650,7 +651,7 @@ bool CSkinListImpl::GetItemColors(int row, int key, COLORREF& background, COLORR
 
 bool CSkinListImpl::SetEmptyData(CLIPFORMAT format)
 {
-    return ::SetEmptyData(m_dataObject, format);
+    return ::SetEmptyData(m_dragDrop.GetDataObject(), format);
 }
 
 // Selection ------------------------------------------------------------------------------
@@ -920,6 +921,35 @@ void CSkinListImpl::UpdateScrollBars()
     UpdateHorizontalScrollBar();
 }
 
+void CSkinListImpl::SetScrollBarInfo(int bar, int maximum, int page, int position)
+{
+    // Setting a bar redraws it through the window system even when nothing
+    // changed, which costs more than the whole refill of a large list; the
+    // quote list refills with the same row count every few seconds.
+    SCROLLINFO current = {};
+    current.cbSize = sizeof(current);
+    current.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    if (::GetScrollInfo(m_hWnd, bar, &current)
+        && IsScrollInfoCurrent(current, maximum, static_cast<UINT>(page), position))
+        return;
+    SCROLLINFO info = {};
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_RANGE | SIF_PAGE | (position >= 0 ? SIF_POS : 0);
+    info.nMin = 0;
+    info.nMax = maximum;
+    info.nPage = static_cast<UINT>(page);
+    info.nPos = position;
+    ::SetScrollInfo(m_hWnd, bar, &info, TRUE);
+}
+
+bool CSkinListImpl::IsScrollInfoCurrent(const SCROLLINFO& current, int maximum, UINT page, int position)
+{
+    // The system keeps the page within the range (one more than the maximum).
+    const UINT keptPage = std::min<UINT>(page, static_cast<UINT>(std::max(0, maximum) + 1));
+    return current.nMin == 0 && current.nMax == maximum && current.nPage == keptPage
+        && (position < 0 || current.nPos == position);
+}
+
 void CSkinListImpl::UpdateVerticalScrollBar(int position)
 {
     if (!IsOnWindowThread()) {
@@ -935,14 +965,7 @@ void CSkinListImpl::UpdateVerticalScrollBar(int position)
         if (m_options.externalVScroll) {
             m_vertBarShown = true;
         } else if (m_hWnd) {
-            SCROLLINFO info = {};
-            info.cbSize = sizeof(info);
-            info.fMask = SIF_RANGE | SIF_PAGE | (position >= 0 ? SIF_POS : 0);
-            info.nMin = 0;
-            info.nMax = maximum;
-            info.nPage = static_cast<UINT>(page);
-            info.nPos = position;
-            ::SetScrollInfo(m_hWnd, SB_VERT, &info, TRUE);
+            SetScrollBarInfo(SB_VERT, maximum, page, position);
             m_vertBarShown = maximum > 0;
         }
     }
@@ -963,14 +986,7 @@ void CSkinListImpl::UpdateHorizontalScrollBar(int position)
         if (m_options.externalHScroll) {
             m_horzBarShown = true;
         } else if (m_hWnd) {
-            SCROLLINFO info = {};
-            info.cbSize = sizeof(info);
-            info.fMask = SIF_RANGE | SIF_PAGE | (position >= 0 ? SIF_POS : 0);
-            info.nMin = 0;
-            info.nMax = maximum;
-            info.nPage = static_cast<UINT>(std::max(0, page));
-            info.nPos = position;
-            ::SetScrollInfo(m_hWnd, SB_HORZ, &info, TRUE);
+            SetScrollBarInfo(SB_HORZ, maximum, std::max(0, page), position);
             m_horzBarShown = page < maximum;
         }
     }

@@ -23,9 +23,11 @@
 // wants several changes to appear at once holds GetListLock() around them.
 #include "base/Thread.h"
 #include "skin/DropArrows.h"
+#include "skin/ListDragDrop.h"
 #include "skin/SkinListInput.h"
 #include "skin/SkinListTypes.h"
 #include "win/Com.h"
+#include "win/Dib32.h"
 #include "win/DoubleBuffer.h"
 #include "win/Gdi.h"
 #include "win/WindowImpl.h"
@@ -206,6 +208,9 @@ public:
     void UpdateScrollBars();
     void UpdateVerticalScrollBar(int position = -1);
     void UpdateHorizontalScrollBar(int position = -1);
+    // True when a bar already holds the range 0..maximum, the page and (when
+    // not negative) the position that would be set.
+    static bool IsScrollInfoCurrent(const SCROLLINFO& current, int maximum, UINT page, int position);
     bool IsVerticalBarShown() const { return m_vertBarShown; }
     bool IsHorizontalBarShown() const { return m_horzBarShown; }
     int GetWheelStep() const { return m_wheelStep; }
@@ -283,6 +288,19 @@ public:
     virtual int OnRowDragOver(int row);
     virtual int OnRowDrop(int row);
 
+    // Header dragging through OLE (SkinListCompanions.cpp) ------------------------
+    // The registration of the list window as a drop target, its drop source
+    // and its data object; nothing is registered when OLE is not initialised
+    // on the thread, and the list then works without header dragging.
+    const CDragDrop& GetDragDrop() const { return m_dragDrop; }
+    // The data object's render: the payload naming this list, for the header format.
+    bool RenderData(const FORMATETC& format, STGMEDIUM& medium, bool dropping);
+    // The drop target's decisions: a move only for a header dragged within
+    // this very list, over a place in the header where it would land.
+    DWORD QueryDrop(const FORMATETC& format, STGMEDIUM& medium, DWORD keys, POINT client);
+    bool Drop(const FORMATETC& format, STGMEDIUM& medium, DWORD keys, POINT client);
+    void LeaveDrop();
+
     BEGIN_MSG_MAP(CSkinListImpl)
         MESSAGE_HANDLER(WM_CREATE, OnCreate)
         MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
@@ -315,7 +333,13 @@ protected:
 
     // Helpers for the parts of the class -----------------------------------------
     bool IsOnWindowThread() const;
-    bool IsValidRow(int row) const { return row >= 0 && row < GetItemCount(); }
+    // The row count, with the list lock held.
+    int ItemCountLocked() const
+    {
+        const int stored = static_cast<int>(m_rows.size());
+        return m_options.recycling && m_visibleCount < stored ? m_visibleCount : stored;
+    }
+    bool IsValidRow(int row) const { return row >= 0 && row < ItemCountLocked(); }
     bool IsValidColumn(int column) const { return column >= 0 && column < static_cast<int>(m_columns.size()); }
     // The cell by row and key, null for a bad one (under the lock).
     SkinListCell* CellAt(int row, int key);
@@ -327,6 +351,7 @@ protected:
     bool IsThemed() const { return m_options.visualStyles && !m_headerTheme.IsNull(); }
     bool HasListFocus() const;
     void SortVisibleRows();
+    void SetScrollBarInfo(int bar, int maximum, int page, int position);
     void Repaint();
 
     // Painting (SkinListPaint.cpp)
@@ -336,6 +361,7 @@ protected:
         bool themed = false;
         int focusRow = -1; // the focus cell
         int focusColumn = -1;
+        HFONT font = nullptr; // selected by the rows so far
     };
     PaintState m_paintState;
     void PreparePaintState();
@@ -344,8 +370,11 @@ protected:
     void PaintRow(HDC dc, const CRect& clip, const CRect& rowRect, int row);
     void PaintCell(HDC dc, const CRect& clip, const CRect& rowRect, int row, int column, const CRect& cell,
         bool& endOfRow);
+    void SelectCellFont(HDC dc, HFONT font);
     void PaintRubberBand(HDC dc, const CRect& client);
     void PaintHeader(HDC dc, const CRect& clip, const CRect& client);
+    // The header through its cache: redrawn only when what it shows changed.
+    void PaintCachedHeader(HDC dc, const CRect& clip, const CRect& client);
     void PaintHeaderItem(HDC dc, int column, const CRect& item, int state, bool dragImage);
     void DrawStripImage(HDC dc, int image, const CRect& area, bool centred, int right) const;
     void DrawRoundedFrame(HDC dc, const CRect& r, COLORREF outer, COLORREF inner, bool on) const;
@@ -407,7 +436,10 @@ protected:
     // Companions ---------------------------------------------------------------------
     CWindow m_tooltip; // row tooltips
     CDropArrows m_dropArrows;
-    CComPtr<IDataObject> m_dataObject; // set by the drag-and-drop companion
+    CDragDrop m_dragDrop;
+    // The list-bound COM objects, unbound when the window goes.
+    CComPtr<CDropTargetT<CSkinListImpl>> m_dropTarget;
+    CComPtr<CDataObjectT<CSkinListImpl>> m_dragData;
 
     // Animated scrolling ----------------------------------------------------------------
     struct ScrollAnimation
@@ -421,6 +453,40 @@ protected:
     };
     ScrollAnimation m_animation;
     void PaintAnimationFrame();
+
+    // The header picture of the last paint -------------------------------------------
+    // A themed header costs nearly as much as all the rows' texts, and it
+    // changes far less often than they do. The look holds everything the picture shows
+    // apart from what lies below it, which is kept as pixels; the picture is
+    // drawn again when either differs. Handles that new objects can reuse
+    // (theme, font) drop the picture when they are replaced.
+    struct HeaderLook
+    {
+        std::vector<SkinListColumn> columns;
+        CRect area; // the part of the header painted
+        int scroll = 0;
+        int sortKey = -1;
+        bool ascending = true;
+        int hot = -1;
+        int pressed = -1;
+        bool sorting = true;
+        bool dividers = false;
+        bool themed = false;
+        COLORREF colors[5] = {};
+        int bitsPerPixel = 0;
+        bool operator==(const HeaderLook& other) const;
+    };
+    HeaderLook MakeHeaderLook(HDC dc, const CRect& area) const;
+    HeaderLook m_headerLook;
+    CBitmap m_headerPicture;
+    CDib32 m_headerBelow; // what lies below the header in this paint
+    std::vector<uint32_t> m_headerBelowPixels; // and when the picture was drawn
+    void DropHeaderPicture()
+    {
+        m_headerPicture.Reset();
+        m_headerBelow.Destroy();
+        m_headerBelowPixels.clear();
+    }
 };
 
 // The class owners instantiate (rows are freed with it).

@@ -120,7 +120,7 @@ void CSkinListImpl::DoPaint(HDC dc)
     if (m_bandActive)
         PaintRubberBand(dc, client);
     if (m_options.showHeader && clip.top < GetHeaderHeight())
-        PaintHeader(dc, clip, client);
+        PaintCachedHeader(dc, clip, client);
 }
 
 void CSkinListImpl::PreparePaintState()
@@ -167,6 +167,9 @@ void CSkinListImpl::PaintRows(HDC dc, const CRect& clip, int firstRow, int top, 
 {
     if (m_rowHeight <= 0)
         return;
+    // The cells' fonts stay selected from cell to cell until this returns.
+    CSaveDC saved(dc);
+    m_paintState.font = nullptr;
     CRect rowRect(-GetScrollPosition(SB_HORZ), top, 0, top + m_rowHeight);
     rowRect.right = GetTotalWidth() - 1;
     for (int row = std::max(0, firstRow); row < rowCount; ++row) {
@@ -300,7 +303,7 @@ void CSkinListImpl::PaintCell(
         if (data->text.empty())
             return;
         std::string date = FormatListDateText(data->text, format);
-        CSelectObject select(dc, font);
+        SelectCellFont(dc, font);
         ::SetTextColor(dc, color);
         ::DrawTextA(dc, date.c_str(), static_cast<int>(date.size()), &text, AlignmentFlags(format));
         return;
@@ -341,10 +344,20 @@ void CSkinListImpl::PaintCell(
     default:
         break;
     }
-    CSelectObject select(dc, font);
+    SelectCellFont(dc, font);
     ::SetTextColor(dc, color);
     ::DrawTextA(dc, shown.c_str(), static_cast<int>(shown.size()), &text, AlignmentFlags(format));
     (void)rowRect;
+}
+
+void CSkinListImpl::SelectCellFont(HDC dc, HFONT font)
+{
+    // Selecting a font makes the system look up its realisation: a full
+    // screen of cells in one font selects it once.
+    if (font != m_paintState.font) {
+        ::SelectObject(dc, font);
+        m_paintState.font = font;
+    }
 }
 
 void CSkinListImpl::PaintRubberBand(HDC dc, const CRect& client)
@@ -421,6 +434,88 @@ void CSkinListImpl::PaintHeader(HDC dc, const CRect& clip, const CRect& client)
         border.right += 2;
         DrawRaisedBorder(dc, border, m_colors.headerHighlight, m_colors.headerShadow);
     }
+}
+
+bool CSkinListImpl::HeaderLook::operator==(const HeaderLook& other) const
+{
+    if (columns.size() != other.columns.size())
+        return false;
+    for (size_t i = 0; i < columns.size(); ++i) {
+        const SkinListColumn& a = columns[i];
+        const SkinListColumn& b = other.columns[i];
+        if (a.title != b.title || a.width != b.width || a.fixed != b.fixed || a.defaultFormat != b.defaultFormat
+            || a.image != b.image || a.key != b.key)
+            return false;
+    }
+    return area == other.area && scroll == other.scroll && sortKey == other.sortKey && ascending == other.ascending
+        && hot == other.hot && pressed == other.pressed && sorting == other.sorting && dividers == other.dividers
+        && themed == other.themed && std::equal(std::begin(colors), std::end(colors), std::begin(other.colors))
+        && bitsPerPixel == other.bitsPerPixel;
+}
+
+CSkinListImpl::HeaderLook CSkinListImpl::MakeHeaderLook(HDC dc, const CRect& area) const
+{
+    HeaderLook look;
+    look.columns = m_columns;
+    look.area = area;
+    look.scroll = GetScrollPosition(SB_HORZ);
+    look.sortKey = m_sortKey;
+    look.ascending = m_sortAscending;
+    look.hot = m_hotHeader;
+    look.pressed = m_pressedHeader;
+    look.sorting = m_options.sorting;
+    look.dividers = m_options.headerDividers;
+    look.themed = IsThemed();
+    const COLORREF colors[] = { m_colors.headerBackground, m_colors.headerHighlight,
+        m_colors.headerShadow, m_colors.headerText, m_colors.pressedHeader };
+    std::copy(std::begin(colors), std::end(colors), std::begin(look.colors));
+    BITMAP target = {};
+    if (::GetObjectA(::GetCurrentObject(dc, OBJ_BITMAP), sizeof(target), &target))
+        look.bitsPerPixel = target.bmBitsPixel;
+    return look;
+}
+
+void CSkinListImpl::PaintCachedHeader(HDC dc, const CRect& clip, const CRect& client)
+{
+    // Themed header items may be partly transparent, and an owner's scroll bar
+    // can scroll the header past its last item: what lies below (the
+    // background, a background image, the rubber band's frame) is part of the
+    // picture, so it is compared too.
+    CRect area;
+    if (!area.Intersect(clip, CRect(client.left, client.top, client.right, GetHeaderHeight())))
+        return;
+    HeaderLook look = MakeHeaderLook(dc, area);
+    if (m_headerBelow.Width() != area.Width() || m_headerBelow.Height() != area.Height())
+        m_headerBelow.Create(area.Width(), area.Height());
+    CMemDC pictureDc(dc);
+    if (m_headerBelow.IsNull() || !m_headerBelow.CopyFrom(dc, area.left, area.top) || !pictureDc) {
+        PaintHeader(dc, clip, client);
+        return;
+    }
+    const uint32_t* below = m_headerBelow.Row(0);
+    const size_t pixels = static_cast<size_t>(area.Width()) * static_cast<size_t>(area.Height());
+    const bool same = !m_headerPicture.IsNull() && look == m_headerLook && m_headerBelowPixels.size() == pixels
+        && std::equal(below, below + pixels, m_headerBelowPixels.begin());
+    if (!same) {
+        m_headerPicture.Reset();
+        CBitmap picture;
+        if (!picture.CreateCompatibleBitmap(dc, area.Width(), area.Height())) {
+            PaintHeader(dc, clip, client);
+            return;
+        }
+        {
+            CSelectObject select(pictureDc, picture);
+            ::BitBlt(pictureDc, 0, 0, area.Width(), area.Height(), dc, area.left, area.top, SRCCOPY);
+            CSaveDC saved(pictureDc);
+            ::SetViewportOrgEx(pictureDc, -area.left, -area.top, nullptr);
+            PaintHeader(pictureDc, clip, client);
+        }
+        m_headerBelowPixels.assign(below, below + pixels);
+        m_headerPicture.Attach(picture.Detach());
+        m_headerLook = std::move(look);
+    }
+    CSelectObject select(pictureDc, m_headerPicture);
+    ::BitBlt(dc, area.left, area.top, area.Width(), area.Height(), pictureDc, 0, 0, SRCCOPY);
 }
 
 void CSkinListImpl::PaintHeaderItem(HDC dc, int column, const CRect& item, int state, bool dragImage)

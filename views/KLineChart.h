@@ -25,6 +25,7 @@
 #include <vector>
 
 class CKData;
+class ColouredStrokes;
 class CSkinButtonItem;
 class CStock;
 class FormulaCalculator;
@@ -198,7 +199,10 @@ public:
     void DrawDateAxis(HDC dc);
     void ComputeMainIndicator();
     void DrawMainPane(HDC dc);
-    void DrawBar(HDC dc, int index, int labelKind, bool labelLeft);
+    // Adds the candle to candles; labels and signs are drawn at once, after
+    // the candles gathered so far.
+    void DrawBar(HDC dc, int index, int labelKind, bool labelLeft, const std::vector<ExRightsRecord>* records,
+        ColouredStrokes& candles);
     void DrawMainIndicator(HDC dc);
     void DrawSubPanes(HDC dc);
     void DrawSubPane(HDC dc, int index, const RECT& rect);

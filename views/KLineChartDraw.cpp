@@ -8,6 +8,7 @@
 #include "base/DcGuards.h"
 #include "base/Format.h"
 #include "base/GdiObjectCache.h"
+#include "base/StrokeBatch.h"
 #include "data/Stock.h"
 #include "formula/FormulaCalculator.h"
 #include "skin/SkinButtonItem.h"
@@ -277,13 +278,17 @@ void KLineChart::DrawMainPane(HDC dc)
     DrawValueAxis(dc, pane, kline::kTitleRowHeight, kline::kBarColumnInset, m_low, m_high, 2);
 
     m_signs.clear();
+    const std::vector<ExRightsRecord>* records = m_source.GetExRights(m_snapshot->GetCodeKey());
+    ColouredStrokes candles;
     for (int i = m_first; i <= m_last; ++i) {
         const int kind = i == lowIndex ? 1 : (i == highIndex ? 2 : 0);
-        DrawBar(dc, i, kind, i >= 11 && i + 8 >= m_last);
+        DrawBar(dc, i, kind, i >= 11 && i + 8 >= m_last, records, candles);
     }
+    candles.Flush(dc);
 }
 
-void KLineChart::DrawBar(HDC dc, int index, int labelKind, bool labelLeft)
+void KLineChart::DrawBar(HDC dc, int index, int labelKind, bool labelLeft,
+    const std::vector<ExRightsRecord>* records, ColouredStrokes& candles)
 {
     const CKData* series = GetSeries();
     if (!series || index < m_first || index > m_last)
@@ -310,7 +315,27 @@ void KLineChart::DrawBar(HDC dc, int index, int labelKind, bool labelLeft)
     int bottom = 0;
     kline::CandleBodyRows(yOpen, yClose, falling, top, bottom);
     const RECT body { bodyLeft, top, bodyRight, bottom };
-    DrawCandle(dc, middle, yHigh, yLow, body, colour, CachedPen(colour), !falling);
+    // Candles are gathered by colour (they never overlap one another) and
+    // drawn before anything that may cover them.
+    if (body.right > body.left && body.bottom > body.top) {
+        StrokeBatch& strokes = candles.For(colour);
+        if (falling)
+            strokes.AddFill(body);
+        else
+            strokes.AddFrame(body);
+        strokes.AddLine(middle, yHigh, middle, body.top);
+        strokes.AddLine(middle, body.bottom, middle, yLow);
+    } else {
+        candles.Flush(dc);
+        DrawCandle(dc, middle, yHigh, yLow, body, colour, CachedPen(colour), !falling);
+    }
+
+    const ExRightsRecord* record = FindRecordOfDay(records, bar->time);
+    const bool sign = record
+        && std::none_of(
+            m_signs.begin(), m_signs.end(), [record](const ExRightsSign& s) { return s.record.time == record->time; });
+    if (labelKind == 1 || labelKind == 2 || sign)
+        candles.Flush(dc);
 
     if (labelKind == 1 || labelKind == 2) {
         CSelectObject font(dc, CachedFont(12, kSongTi, FW_NORMAL));
@@ -327,17 +352,12 @@ void KLineChart::DrawBar(HDC dc, int index, int labelKind, bool labelLeft)
         }
     }
 
-    const std::vector<ExRightsRecord>* records = m_source.GetExRights(m_snapshot->GetCodeKey());
-    if (const ExRightsRecord* record = FindRecordOfDay(records, bar->time)) {
-        const bool drawn = std::any_of(
-            m_signs.begin(), m_signs.end(), [record](const ExRightsSign& s) { return s.record.time == record->time; });
-        if (!drawn) {
-            CSelectObject font(dc, CachedFont(12, kSongTi, 600));
-            ::SetTextColor(dc, ChartColors::Rise);
-            ::SetBkMode(dc, TRANSPARENT);
-            TextAt(dc, rect.left, area.bottom + 2, "$");
-            m_signs.push_back(ExRightsSign { *record, RECT { rect.left, area.bottom + 2, rect.left + 10, area.bottom + 10 } });
-        }
+    if (sign) {
+        CSelectObject font(dc, CachedFont(12, kSongTi, 600));
+        ::SetTextColor(dc, ChartColors::Rise);
+        ::SetBkMode(dc, TRANSPARENT);
+        TextAt(dc, rect.left, area.bottom + 2, "$");
+        m_signs.push_back(ExRightsSign { *record, RECT { rect.left, area.bottom + 2, rect.left + 10, area.bottom + 10 } });
     }
 }
 

@@ -203,6 +203,12 @@ TEST(CPFile, CloseKeepsTheOpenFlagAbortClearsIt)
     EXPECT_FALSE(file.IsOpen());
     EXPECT_EQ(file.GetOpenFlag(), 0);
     EXPECT_EQ(file.GetFileName(), "");
+    // A save needs to know whether its bytes were kept: nothing open is a failure.
+    EXPECT_FALSE(file.CommitAndClose());
+    ASSERT_EQ(file.Open(dir.File("g.bin").c_str(), CCPFile::kWrite | CCPFile::kCreate), 1);
+    EXPECT_EQ(file.Write("ab", 2), 2);
+    EXPECT_TRUE(file.CommitAndClose());
+    EXPECT_FALSE(file.IsOpen());
 }
 
 TEST(CPFile, GbkPathsAndContentsRoundTrip)

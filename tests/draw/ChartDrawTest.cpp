@@ -68,6 +68,74 @@ TEST(ChartDraw, DottedLineLightsEverySecondPixel)
     ::DeleteObject(pen);
 }
 
+// A thin straight dotted line is drawn in one stroke; it must light exactly
+// the dots the one-by-one reference lights, wherever the line starts, however
+// long it is, whatever the DC's background mode, mix mode and clipping.
+TEST(ChartDraw, DottedLineMatchesDotByDotReference)
+{
+    struct Case
+    {
+        const char* name;
+        int x1, y1, x2, y2;
+    };
+    const Case cases[] = {
+        { "even length", 3, 4, 23, 4 },
+        { "odd length", 3, 6, 24, 6 },
+        { "one pixel", 5, 8, 6, 8 },
+        { "starts left of the canvas", -7, 10, 20, 10 },
+        { "ends right of the canvas", 10, 12, 45, 12 },
+        { "vertical even", 2, 1, 2, 21 },
+        { "vertical odd", 4, 2, 4, 25 },
+        { "vertical below the canvas", 6, 20, 6, 40 },
+        { "backwards draws nothing", 20, 14, 3, 14 },
+        { "empty draws nothing", 9, 16, 9, 16 },
+    };
+    struct Mode
+    {
+        const char* name;
+        int bkMode;
+        int rop;
+        bool clipped;
+    };
+    const Mode modes[] = {
+        { "transparent copy", TRANSPARENT, R2_COPYPEN, false },
+        { "opaque copy", OPAQUE, R2_COPYPEN, false },
+        { "xor", TRANSPARENT, R2_XORPEN, false },
+        { "clipped at odd offsets", OPAQUE, R2_COPYPEN, true },
+    };
+    const COLORREF background = RGB(10, 20, 30);
+    for (const Mode& mode : modes) {
+        for (const Case& c : cases) {
+            OffscreenCanvas drawn(32, 28, background);
+            OffscreenCanvas expected(32, 28, background);
+            for (OffscreenCanvas* canvas : { &drawn, &expected }) {
+                ::SetBkMode(canvas->Dc(), mode.bkMode);
+                ::SetBkColor(canvas->Dc(), kBlue);
+                if (mode.clipped) {
+                    ::ExcludeClipRect(canvas->Dc(), 7, 0, 10, 28);
+                    ::ExcludeClipRect(canvas->Dc(), 0, 11, 32, 14);
+                }
+            }
+            ::SetROP2(drawn.Dc(), mode.rop);
+            SelectionGuard guard(drawn.Dc());
+            const int oldBkMode = ::GetBkMode(drawn.Dc());
+            DrawDottedLine(drawn.Dc(), 1, kRed, c.x1, c.y1, c.x2, c.y2);
+            guard.Check();
+            EXPECT_EQ(::GetBkMode(drawn.Dc()), oldBkMode);
+            ForEachDottedSegment(c.x1, c.y1, c.x2, c.y2, [&](const DotSegment& dot) {
+                if (dot.x < 0 || dot.y < 0 || !::PtVisible(expected.Dc(), dot.x, dot.y))
+                    return;
+                // No dot is lit twice: under XOR each one mixes with the background.
+                ::SetPixelV(expected.Dc(), dot.x, dot.y, mode.rop == R2_XORPEN ? (background ^ kRed) : kRed);
+            });
+            for (int y = 0; y < 28; ++y)
+                for (int x = 0; x < 32; ++x)
+                    ASSERT_EQ(drawn.Pixel(x, y), expected.Pixel(x, y))
+                        << mode.name << ", " << c.name << " at " << x << "," << y;
+        }
+    }
+}
+
 TEST(ChartDraw, LinesEndOnePixelShort)
 {
     OffscreenCanvas canvas(20, 20);

@@ -113,6 +113,45 @@ TEST_F(HostileServer, ADrippingReplyEndsAtTheExchangeDeadlineOnBothPaths)
     }
 }
 
+TEST_F(HostileServer, TheDeadlineBoundsTheWaitForTheHeadersOnBothPaths)
+{
+    // Waits per operation far beyond the deadline: only the deadline may end
+    // these exchanges (platforms do not all heed their receive wait while
+    // they wait for the headers).
+    const DWORD deadlineMs = 2000;
+    client.GetRawClient().SetWaitTimeout(60000);
+    client.GetRawClient().SetExchangeTimeout(deadlineMs);
+    WebSimReply padded = WebSimReply::Ok("late body");
+    for (int i = 0; i < 40; ++i)
+        padded.headers.push_back("X-Padding: " + std::string(20, 'p'));
+    for (bool raw : kPaths) {
+        client.SetUseRawSockets(raw);
+        // Silent before the status line.
+        WebSimReply stalled = padded;
+        stalled.stallAt = 0;
+        // A byte every 50 ms, each well inside any receive wait, but the
+        // header block alone would take a minute.
+        WebSimReply dripping = padded;
+        dripping.writeSize = 1;
+        dripping.writeDelayMs = 50;
+        for (const WebSimReply* reply : { &stalled, &dripping }) {
+            const char* name = reply == &stalled ? "stalled" : "dripping";
+            server.Enqueue(*reply);
+            const Outcome outcome = Fetch(server.Url("/headers"), 30000);
+            ASSERT_TRUE(outcome.finished) << PathName(raw) << " " << name;
+            EXPECT_EQ(outcome.result, 0) << PathName(raw) << " " << name;
+            EXPECT_EQ(outcome.body, "") << PathName(raw) << " " << name;
+            EXPECT_LT(outcome.elapsedMs, deadlineMs + 5000) << PathName(raw) << " " << name;
+            // The transfer lock is free again: the next transfer goes through at once.
+            server.Enqueue(WebSimReply::Ok("next"));
+            const Outcome next = Fetch(server.Url("/next"), 10000);
+            ASSERT_TRUE(next.finished) << PathName(raw) << " after " << name;
+            EXPECT_EQ(next.result, 1) << PathName(raw) << " after " << name;
+            EXPECT_EQ(next.body, "next") << PathName(raw) << " after " << name;
+        }
+    }
+}
+
 TEST_F(HostileServer, RedirectsAreFollowedOverHttpOnlyAndAtMostTenTimes)
 {
     std::atomic<int> loops(0);

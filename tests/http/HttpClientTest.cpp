@@ -152,6 +152,27 @@ TEST_F(HttpClientFacade, BothPathsDeliverABodySentInSmallWrites)
     }
 }
 
+TEST_F(HttpClientFacade, ALargeBodyComingSlowlyArrivesWholeThroughWinInet)
+{
+    // More than one read of the asynchronous request holds, in writes that
+    // leave reads waiting, read into a scratch buffer larger than that.
+    std::string body;
+    for (int i = 0; i < 100000; ++i)
+        body += static_cast<char>(i * 7 % 251);
+    WebSimReply reply = WebSimReply::Ok(body);
+    reply.writeSize = 30000;
+    reply.writeDelayMs = 30;
+    server.Enqueue(reply);
+    client.SetUseRawSockets(false);
+    std::vector<char> big(65536);
+    CMemoryStream stream;
+    Prefill(stream);
+    EXPECT_EQ(client.Download(server.Url("/large").c_str(), &stream, big.data(),
+                  static_cast<int32_t>(big.size()), nullptr),
+        1);
+    EXPECT_TRUE(StreamText(stream) == body);
+}
+
 TEST_F(HttpClientFacade, BothPathsGiveZeroAndAnEmptyStreamOnFailures)
 {
     for (bool raw : { true, false }) {

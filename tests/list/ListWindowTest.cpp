@@ -95,6 +95,61 @@ TEST(ListWindow, ScrollRangesFollowTheRowsWhenUpdated)
     EXPECT_EQ(0, VerticalInfo(list).nMax);
 }
 
+// A bar is set again only when what it holds differs: the system keeps the
+// page within the range, and a position is compared only when one is set.
+TEST(ListWindow, ScrollBarsAreSetOnlyWhenTheyChange)
+{
+    auto info = [](int maximum, UINT page, int position) {
+        SCROLLINFO i = {};
+        i.nMax = maximum;
+        i.nPage = page;
+        i.nPos = position;
+        return i;
+    };
+    struct Case
+    {
+        const char* name;
+        SCROLLINFO current;
+        int maximum;
+        UINT page;
+        int position;
+        bool same;
+    };
+    const Case cases[] = {
+        { "same range and page", info(1000, 200, 40), 1000, 200, -1, true },
+        { "same with the position", info(1000, 200, 40), 1000, 200, 40, true },
+        { "another position", info(1000, 200, 40), 1000, 200, 0, false },
+        { "more rows", info(1000, 200, 40), 1020, 200, -1, false },
+        { "taller page", info(1000, 200, 40), 1000, 220, -1, false },
+        { "no range: the page kept at 1", info(0, 1, 0), 0, 200, -1, true },
+        { "no range and no page", info(0, 0, 0), 0, 0, -1, true },
+        { "page wider than the range", info(100, 101, 0), 100, 300, -1, true },
+        { "range appears", info(0, 1, 0), 500, 200, -1, false },
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.same, CSkinListImpl::IsScrollInfoCurrent(c.current, c.maximum, c.page, c.position)) << c.name;
+
+    // On a window: a refill with as many rows keeps the bar; a new position is set.
+    ListWindow w;
+    ASSERT_TRUE(w.Create(300, 200));
+    CTestSkinList& list = w.list;
+    list.AddColumn("a", 200);
+    for (int i = 0; i < 50; ++i)
+        list.InsertItem("row", false);
+    list.UpdateScrollBars();
+    list.UpdateScrollBars();
+    const SCROLLINFO filled = VerticalInfo(list);
+    list.UpdateVerticalScrollBar(3 * list.GetRowHeight());
+    EXPECT_EQ(3 * list.GetRowHeight(), VerticalInfo(list).nPos);
+    list.DeleteAllItems();
+    for (int i = 0; i < 50; ++i)
+        list.InsertItem("row", false);
+    list.UpdateScrollBars();
+    EXPECT_EQ(filled.nMax, VerticalInfo(list).nMax);
+    EXPECT_EQ(filled.nPage, VerticalInfo(list).nPage);
+    EXPECT_EQ(3 * list.GetRowHeight(), VerticalInfo(list).nPos);
+}
+
 TEST(ListWindow, DropArrowsAreTwoArrowsOfTheHeaderHeight)
 {
     ListWindow w;

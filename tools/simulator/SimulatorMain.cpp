@@ -1,17 +1,22 @@
 // The market simulator program: serves the synthetic market over the quote
 // protocol and the web service over HTTP, both on 127.0.0.1, until it is
 // interrupted (Ctrl+C) or its console is closed.
-//   simulator [quote-port [web-port]]     (defaults 7709 and 7710)
+//   simulator [--control] [quote-port [web-port]]     (defaults 7709 and 7710; 0: any free port)
+// With --control it reads commands from standard input (SimulatorControl.h)
+// and stops at the input's end.
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "tools/marketdata/SimMarketSeries.h"
 #include "tools/marketdata/SimMarketTables.h"
 #include "tools/quotesim/QuoteSimulator.h"
+#include "tools/simulator/SimulatorControl.h"
 #include "tools/webservice/SimDiagnosisService.h"
 #include "tools/webservice/SimLiveService.h"
+#include "tools/webservice/SimLoginService.h"
 #include "tools/webservice/SimPageService.h"
 #include "tools/webservice/SimRankingService.h"
 #include "tools/websim/WebSimServer.h"
@@ -42,9 +47,14 @@ int main(int argc, char** argv)
 {
     uint16_t quotePort = kDefaultQuotePort;
     uint16_t webPort = kDefaultWebPort;
+    const bool control = argc > 1 && std::strcmp(argv[1], "--control") == 0;
+    if (control) {
+        --argc;
+        ++argv;
+    }
     if (argc > 3 || (argc > 1 && !ParsePort(argv[1], quotePort))
         || (argc > 2 && !ParsePort(argv[2], webPort))) {
-        std::fprintf(stderr, "usage: simulator [quote-port [web-port]]\n");
+        std::fprintf(stderr, "usage: simulator [--control] [quote-port [web-port]]\n");
         return 2;
     }
     QuoteSimulator quotes;
@@ -65,6 +75,9 @@ int main(int argc, char** argv)
     pages.Install(web);
     SimLiveService live(20260101, [&series] { return series.Now(); });
     live.Install(web);
+    SimLoginService login;
+    login.SetClock([&series] { return series.Now(); });
+    login.Install(web);
     if (!web.Start(webPort)) {
         std::fprintf(stderr, "cannot listen on 127.0.0.1:%u\n", static_cast<unsigned>(webPort));
         quotes.Stop();
@@ -75,7 +88,10 @@ int main(int argc, char** argv)
     std::printf("quote server on 127.0.0.1:%u, web service on 127.0.0.1:%u; Ctrl+C stops them\n",
         static_cast<unsigned>(quotes.Port()), static_cast<unsigned>(web.GetPort()));
     std::fflush(stdout);
-    ::WaitForSingleObject(g_stopEvent, INFINITE);
+    if (control)
+        SimulatorControl(quotes, web).Run();
+    else
+        ::WaitForSingleObject(g_stopEvent, INFINITE);
     web.Stop();
     quotes.Stop();
     return 0;

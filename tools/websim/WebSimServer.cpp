@@ -132,6 +132,12 @@ void WebSimServer::SetFallback(Handler handler)
     m_fallback = handler;
 }
 
+void WebSimServer::SetFaultFilter(FaultFilter filter)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_faultFilter = filter;
+}
+
 std::vector<WebSimRequest> WebSimServer::GetRequests() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -228,6 +234,7 @@ bool WebSimServer::ReadRequest(SOCKET s, WebSimRequest& request)
 WebSimReply WebSimServer::Answer(const WebSimRequest& request)
 {
     Handler handler;
+    FaultFilter filter;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         if (!m_queue.empty()) {
@@ -237,10 +244,10 @@ WebSimReply WebSimServer::Answer(const WebSimRequest& request)
         }
         auto route = m_routes.find(request.path);
         handler = route != m_routes.end() ? route->second : m_fallback;
+        filter = m_faultFilter;
     }
-    if (handler)
-        return handler(request);
-    return WebSimReply::Status(404, "Not Found", "not found");
+    WebSimReply reply = handler ? handler(request) : WebSimReply::Status(404, "Not Found", "not found");
+    return filter ? filter(request, std::move(reply)) : reply;
 }
 
 void WebSimServer::Pause(DWORD ms)

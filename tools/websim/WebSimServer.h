@@ -22,6 +22,8 @@ class WebSimServer
 {
 public:
     typedef std::function<WebSimReply(const WebSimRequest&)> Handler;
+    // Turns the reply a request would get into a faulty one (or keeps it).
+    typedef std::function<WebSimReply(const WebSimRequest&, WebSimReply)> FaultFilter;
 
     static const size_t kMaxRequestHeader = 65536;
 
@@ -42,6 +44,9 @@ public:
     void Enqueue(const WebSimReply& reply);
     void AddRoute(const std::string& path, Handler handler);
     void SetFallback(Handler handler);
+    // Every routed or fallback reply passes through the filter until it is
+    // cleared with a null one; queued replies are sent as they are.
+    void SetFaultFilter(FaultFilter filter);
 
     std::vector<WebSimRequest> GetRequests() const;
     size_t GetRequestCount() const;
@@ -84,6 +89,7 @@ private:
     std::deque<WebSimReply> m_queue;
     std::map<std::string, Handler> m_routes;
     Handler m_fallback;
+    FaultFilter m_faultFilter;
     std::vector<WebSimRequest> m_requests;
     size_t m_connectionCount;
 };

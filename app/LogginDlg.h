@@ -1,0 +1,175 @@
+#pragma once
+// The login dialog shown before the main window: the quote server, the user's
+// name and password, the proxy settings, links to the service's registration,
+// password and consultation pages. A successful login starts the dialog's
+// login thread, which either hands a new version to the updater or loads the
+// market data while the dialog shows its progress. The dialog ends with 1
+// when the data is loaded, with 2 when the user cancelled or an update was
+// handed over.
+//
+// The login thread never touches the dialog's windows: it posts what it has
+// to show, and the dialog acts on it on its own thread. Whoever ends the
+// dialog joins the thread (RunModal does) before the object goes.
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/LoginRequest.h"
+#include "app/RunLoop.h"
+#include "app/ServiceDownload.h"
+#include "app/StartupSequence.h"
+#include "base/Thread.h"
+#include "res/resource.h"
+#include "skin/BaseDlg.h"
+#include "skin/SkinImgStatic.h"
+#include "win/DialogImpl.h"
+#include "win/Gdi.h"
+#include "win/HyperLink.h"
+
+class CIni;
+
+class CLogginDlg : public CDialogImpl<CLogginDlg>, public CBaseDlg, public CThread
+{
+public:
+    enum { IDD = IDD_LOGIN };
+    // Posted by the login thread to the dialog.
+    enum : UINT {
+        kMsgStep = WM_APP + 0x120, // wParam: index of the loading step
+        kMsgStepText, // lParam: a text of static storage for the step text
+        kMsgUpdateFailed, // the new version could not be fetched or written
+        kMsgUpdateReady, // the new version is written: hand over and end with 2
+        kMsgLoadingStopped, // wParam: index of the step that failed
+        kMsgLoadingDone, // every step ran: end with 1
+    };
+    static const char* const kEmptyInputMessage; // "用户名或密码不能为空"
+    static const int kLoginAttempts = 3;
+    // How long the full progress bar shows before the dialog ends with 1.
+    static const UINT kCompletionHoldMs = 300;
+
+    using WorkFactory = std::function<std::unique_ptr<IStartupWork>()>;
+    using Launcher = std::function<bool(const std::string& file, const std::string& parameters)>;
+    using Notifier = std::function<void(const std::string& text)>;
+
+    CLogginDlg();
+    ~CLogginDlg() override;
+
+    // Seams, set before the dialog runs: the settings file (the program's
+    // "run.ini" unless given), the service's downloads, the loading work, the
+    // updater's start, the program whose ".new" is written, and the message
+    // boxes ("提示").
+    void SetIniPath(const std::string& path) { m_iniPath = path; }
+    void SetFetcher(ServiceFetcher fetcher) { m_fetcher = std::move(fetcher); }
+    void SetWorkFactory(WorkFactory factory) { m_workFactory = std::move(factory); }
+    void SetLauncher(Launcher launcher) { m_launcher = std::move(launcher); }
+    void SetProgramPath(const std::string& path) { m_programPath = path; }
+    void SetNotifier(Notifier notifier) { m_notifier = std::move(notifier); }
+    // Called on the dialog's thread after every progress step it shows.
+    void SetStepObserver(std::function<void(int position)> observer) { m_stepObserver = std::move(observer); }
+
+    // Modal run; joins the login thread before it returns.
+    INT_PTR RunModal(HWND owner);
+
+    const std::vector<LiveServer>& GetServers() const { return m_servers; }
+    const std::vector<int>& GetShownPositions() const { return m_shownPositions; }
+    bool IsBusy() const { return m_busy.load() != 0; }
+    bool IsUpdatePending() const { return m_updatePending.load() != 0; }
+
+    // The login thread's one pass.
+    void Run() override;
+
+    std::string GetButtonImage(int id) override;
+
+    BEGIN_MSG_MAP(CLogginDlg)
+        MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
+        MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+        MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
+        MESSAGE_HANDLER(WM_PAINT, OnPaint)
+        MESSAGE_HANDLER(WM_PRINTCLIENT, OnPaint)
+        MESSAGE_HANDLER(WM_CTLCOLORSTATIC, OnControlColour)
+        MESSAGE_HANDLER(kMsgStep, OnStep)
+        MESSAGE_HANDLER(kMsgStepText, OnStepText)
+        MESSAGE_HANDLER(kMsgUpdateFailed, OnUpdateFailed)
+        MESSAGE_HANDLER(kMsgUpdateReady, OnUpdateReady)
+        MESSAGE_HANDLER(kMsgLoadingStopped, OnLoadingStopped)
+        MESSAGE_HANDLER(kMsgLoadingDone, OnLoadingDone)
+        MESSAGE_HANDLER(WM_TIMER, OnTimer)
+        COMMAND_ID_HANDLER(IDOK, OnLogin)
+        COMMAND_ID_HANDLER(IDCANCEL, OnCancel)
+        COMMAND_ID_HANDLER(IDC_LOGIN_PROXY, OnProxy)
+        CHAIN_MSG_MAP(CBaseDlg)
+    END_MSG_MAP()
+
+private:
+    LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled);
+    LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 1; }
+    LRESULT OnPaint(UINT msg, WPARAM wp, LPARAM, BOOL&);
+    LRESULT OnControlColour(UINT, WPARAM wp, LPARAM lp, BOOL&);
+    LRESULT OnStep(UINT, WPARAM wp, LPARAM, BOOL&);
+    LRESULT OnStepText(UINT, WPARAM, LPARAM lp, BOOL&);
+    LRESULT OnUpdateFailed(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnUpdateReady(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnLoadingStopped(UINT, WPARAM wp, LPARAM, BOOL&);
+    LRESULT OnLoadingDone(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnTimer(UINT, WPARAM wp, LPARAM, BOOL& handled);
+    void CloseLoaded();
+    LRESULT OnLogin(WORD, WORD, HWND, BOOL&);
+    LRESULT OnCancel(WORD, WORD, HWND, BOOL&);
+    LRESULT OnProxy(WORD, WORD, HWND, BOOL&);
+
+    // Draws the background, the logo and the hint picture, then the frame.
+    void Paint(HDC dc);
+    // The gradient's colour at a client row.
+    COLORREF BackgroundAt(int y) const;
+    void EnableButtons(bool enable);
+    void Notify(const std::string& text);
+    // The login thread's two kinds of pass.
+    void DownloadUpdate();
+    void RunLoading();
+    void Post(UINT message, WPARAM wp = 0, LPARAM lp = 0);
+
+    std::string m_iniPath;
+    std::unique_ptr<CIni> m_ini;
+    ServiceFetcher m_fetcher;
+    WorkFactory m_workFactory;
+    Launcher m_launcher;
+    Notifier m_notifier;
+    std::function<void(int)> m_stepObserver;
+    std::string m_programPath;
+
+    CIcon m_icon;
+    CIcon m_smallIcon;
+    CHyperLink m_links[3];
+    CSkinImgStatic m_stepText;
+    CSkinImgStatic m_percentText;
+    CBitmap m_logo;
+    CBitmap m_hint;
+    std::vector<LiveServer> m_servers;
+    HWND m_serverCombo;
+    HWND m_progressBar;
+    std::vector<int> m_shownPositions;
+
+    // Taken from the check box when the login starts; read by nothing else.
+    bool m_savePassword;
+    // The loading is complete and the dialog about to end with 1.
+    bool m_closing;
+    static const UINT_PTR kCloseTimerId = 0x204;
+    std::atomic<int32_t> m_updatePending;
+    std::atomic<int32_t> m_busy;
+    std::atomic<int32_t> m_cancel;
+    // The dialog's window for the login thread's posts, cleared when it goes.
+    std::atomic<HWND> m_postTarget;
+};
+
+// The program's login prompt: the dialog above, run modally.
+class CLoginPrompt : public ILoginPrompt
+{
+public:
+    INT_PTR RunModal(HWND owner) override { return m_dialog.RunModal(owner); }
+    CLogginDlg& Dialog() { return m_dialog; }
+
+private:
+    CLogginDlg m_dialog;
+};

@@ -1,0 +1,259 @@
+// Random input across the program for a while: clicks, double clicks, right
+// clicks, drags, the wheel and keys on every visible part, menu commands that
+// switch views, periods, boards and panes, and the dialogs they open. Seeded
+// and reproducible from the seed it prints:
+//   ZT_RANDOM_SEED=<n>        the seed (default 20110816)
+//   ZT_RANDOM_SECONDS=<n>     how long (default 60; 600 for the long run)
+// Nothing may crash, every message must be answered within a few seconds, and
+// the GDI and USER objects must stay flat after the first part.
+#include "tests/e2e/EndToEndFixture.h"
+
+#include <cstdlib>
+#include <random>
+
+namespace {
+
+// A message that is not answered within this long means a hang.
+const DWORD kHangLimitMs = 5000;
+
+unsigned long Setting(const char* name, unsigned long fallback)
+{
+    const char* text = std::getenv(name);
+    if (!text || !*text)
+        return fallback;
+    return std::strtoul(text, nullptr, 10);
+}
+
+// Commands a user picks from the menus and bars. Commands that open the
+// system's browser, log in again or close the program are left out.
+const UINT kCommands[] = {
+    3000, 3001, 3002, 3003, 3004, // the tab row
+    4000, 4001, 4033, // minute, K-line, F10
+    4100, 4101, 4102, 4103, 4104, 4105, 4106, 4107, 4108, 4109, 4123, // periods
+    4011, 4012, 4013, // adjustment
+    4084, 4087, 4089, 4091, 4093, 4094, 4095, 4096, // boards
+    4085, 4086, 4098, 4124, 4125, 4130, 4136, // display modes
+    4149, 4150, 4152, 4154, 4158, // sub-pane counts
+    4110, 4111, 4115, 4120, // index shortcuts
+    4044, 4142, // add to and remove from the user list
+    6001, 6005, 6013, 6028, 6029, 6031, 6042, // indicators
+    5009, 5010, 5011, 4016, // the side panel
+    32857, // about box
+    4045, 4048, 4051, 4056, // ranking dialogs
+    4014, 4017, // trend evaluation
+};
+
+const UINT kKeys[] = { VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT, VK_PRIOR, VK_NEXT, VK_HOME, VK_END, VK_RETURN, VK_ESCAPE,
+    VK_F3, VK_F4, VK_F5, VK_F6, VK_F10, VK_F12, VK_DELETE, VK_TAB, '6', '0', '1', '3', 'P', 'F', 'Z', VK_ADD,
+    VK_SUBTRACT, VK_INSERT };
+
+// Windows whose click opens a page in the system's browser.
+bool OpensBrowser(HWND hwnd)
+{
+    const std::string name = ClassNameOf(hwnd);
+    return name == "ZtSkinBitmapHyperLink" || name == "ZtBrowserView" || name.find("HyperLink") != std::string::npos
+        || name == "Shell Embedding" || name == "Internet Explorer_Server";
+}
+
+class RandomUser
+{
+public:
+    RandomUser(ZentuSession& session, ZentuWalk& walk, unsigned long seed)
+        : m_session(session)
+        , m_walk(walk)
+        , m_random(seed)
+    {
+    }
+
+    // One random action; false when the program stopped answering.
+    bool Act()
+    {
+        HWND frame = m_walk.Frame();
+        if (!frame)
+            return false;
+        // A pop-up menu or a dialog in front takes the input, and is closed
+        // now and then as a user would.
+        HWND front = Front(frame);
+        if (ClassNameOf(front) == "#32768") {
+            PostKey(frame, VK_ESCAPE);
+            return Answers(frame, kHangLimitMs);
+        }
+        if (front != frame && Pick(4) == 0) {
+            PostCommand(front, IDCANCEL);
+            ::PostMessageA(front, WM_CLOSE, 0, 0);
+            return Answers(frame, kHangLimitMs);
+        }
+        const int action = Pick(20);
+        if (front == frame && action == 0) {
+            PostCommand(frame, kCommands[Pick(sizeof(kCommands) / sizeof(kCommands[0]))]);
+        } else if (action <= 4) {
+            const UINT key = kKeys[Pick(sizeof(kKeys) / sizeof(kKeys[0]))];
+            PostKey(Focus(frame, front), key);
+        } else {
+            HWND target = Target(front);
+            if (!target)
+                return Answers(frame, kHangLimitMs);
+            RECT client;
+            ::GetClientRect(target, &client);
+            if (client.right <= 2 || client.bottom <= 2)
+                return Answers(frame, kHangLimitMs);
+            const int x = Pick(client.right), y = Pick(client.bottom);
+            const LPARAM at = MAKELPARAM(x, y);
+            switch (action) {
+            case 5:
+            case 6:
+            case 7:
+            case 8:
+            case 9:
+                PostClick(target, x, y);
+                break;
+            case 10:
+                PostClick(target, x, y);
+                ::PostMessageA(target, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+                ::PostMessageA(target, WM_LBUTTONUP, 0, at);
+                break;
+            case 11:
+                ::PostMessageA(target, WM_RBUTTONDOWN, MK_RBUTTON, at);
+                ::PostMessageA(target, WM_RBUTTONUP, 0, at);
+                break;
+            case 12:
+            case 13:
+            case 14: {
+                ::PostMessageA(target, WM_LBUTTONDOWN, MK_LBUTTON, at);
+                const int steps = 2 + Pick(6);
+                for (int i = 1; i <= steps; ++i)
+                    ::PostMessageA(target, WM_MOUSEMOVE, MK_LBUTTON,
+                        MAKELPARAM(x + (Pick(client.right) - x) * i / steps, y + (Pick(client.bottom) - y) * i / steps));
+                ::PostMessageA(target, WM_LBUTTONUP, 0, MAKELPARAM(Pick(client.right), Pick(client.bottom)));
+                break;
+            }
+            case 15:
+            case 16:
+            case 17: {
+                POINT screen = { x, y };
+                ::ClientToScreen(target, &screen);
+                const short delta = static_cast<short>(Pick(2) ? WHEEL_DELTA : -WHEEL_DELTA);
+                ::PostMessageA(target, WM_MOUSEWHEEL, MAKEWPARAM(0, delta), MAKELPARAM(screen.x, screen.y));
+                break;
+            }
+            default:
+                ::PostMessageA(target, WM_MOUSEMOVE, 0, at);
+                break;
+            }
+        }
+        return Answers(frame, kHangLimitMs) && (front == frame || !::IsWindow(front) || Answers(front, kHangLimitMs));
+    }
+
+    // Closes menus and dialogs and goes back to the quote list, so that
+    // object counts are taken in the same state each time.
+    bool Settle()
+    {
+        HWND frame = m_walk.Frame();
+        for (int i = 0; i < 20 && frame; ++i) {
+            HWND front = Front(frame);
+            if (front == frame)
+                break;
+            if (ClassNameOf(front) == "#32768")
+                PostKey(frame, VK_ESCAPE);
+            else {
+                PostCommand(front, IDCANCEL);
+                ::PostMessageA(front, WM_CLOSE, 0, 0);
+            }
+            if (!Answers(frame, kHangLimitMs))
+                return false;
+            ::Sleep(200);
+        }
+        if (!frame || Front(frame) != frame)
+            return false;
+        if (m_walk.VisibleSidePanel())
+            ::PostMessageA(frame, WM_COMMAND, MAKEWPARAM(5009, 0), 0);
+        PostCommand(frame, 3000);
+        ::Sleep(500);
+        if (m_walk.Frame() && m_walk.CurrentView() != ViewKind::QuoteList)
+            PostCommand(frame, 3000);
+        ::Sleep(1500);
+        return Answers(frame, kHangLimitMs);
+    }
+
+private:
+    int Pick(size_t n) { return n ? static_cast<int>(m_random() % n) : 0; }
+
+    // The program's window in front: a menu, a dialog, or the frame.
+    HWND Front(HWND frame) const
+    {
+        HWND dialog = nullptr;
+        for (HWND hwnd : TopLevelWindowsOf(m_session.ProcessId())) {
+            const std::string name = ClassNameOf(hwnd);
+            if (name == "#32768")
+                return hwnd;
+            if (hwnd != frame && !dialog && name == "#32770")
+                dialog = hwnd;
+        }
+        return dialog ? dialog : frame;
+    }
+
+    HWND Focus(HWND frame, HWND front) const
+    {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof(info);
+        if (::GetGUIThreadInfo(::GetWindowThreadProcessId(frame, nullptr), &info) && info.hwndFocus)
+            return info.hwndFocus;
+        return front;
+    }
+
+    HWND Target(HWND root)
+    {
+        std::vector<HWND> windows = FindDescendants(root, [](HWND hwnd) { return !OpensBrowser(hwnd); });
+        windows.push_back(root);
+        return windows[static_cast<size_t>(Pick(windows.size()))];
+    }
+
+    ZentuSession& m_session;
+    ZentuWalk& m_walk;
+    std::mt19937 m_random;
+};
+
+} // namespace
+
+TEST_F(EndToEnd, RandomInputNeitherCrashesNorHangsNorLeaks)
+{
+    const unsigned long seed = Setting("ZT_RANDOM_SEED", 20110816);
+    const unsigned long seconds = Setting("ZT_RANDOM_SECONDS", 60);
+    std::printf("    seed %lu, %lu s (ZT_RANDOM_SEED and ZT_RANDOM_SECONDS repeat or lengthen the run)\n", seed,
+        seconds);
+    if (!Start("random") || !LogInToQuoteList())
+        return;
+    ASSERT_TRUE(m_walk->KLine(kStockCode)) << m_walk->Screens().back().note;
+
+    RandomUser user(*m_session, *m_walk, seed);
+    const int parts = 6;
+    const DWORD partMs = static_cast<DWORD>(seconds * 1000 / parts);
+    GuiObjectCount baseline;
+    long actions = 0;
+    for (int part = 0; part < parts; ++part) {
+        const DWORD start = ::GetTickCount();
+        while (::GetTickCount() - start < partMs) {
+            ASSERT_TRUE(m_session->ProgramRunning()) << "the program ended after " << actions << " actions";
+            ASSERT_TRUE(user.Act()) << "the program did not answer within " << kHangLimitMs << " ms after "
+                                    << actions << " actions (seed " << seed << ")";
+            ++actions;
+        }
+        ASSERT_TRUE(user.Settle()) << "the program does not come back to its quote list (seed " << seed << ")";
+        const GuiObjectCount count = CountGuiObjects(m_session->Process(), m_session->ProcessId());
+        std::printf("    part %d: %ld actions, %lu GDI and %lu USER objects%s\n", part + 1, actions,
+            static_cast<unsigned long>(count.gdi), static_cast<unsigned long>(count.user),
+            count.estimated ? " (counted from the handle table and the windows)" : "");
+        // The first part fills the caches and creates the views; after it the
+        // counts stay where they are, give or take what a view holds.
+        if (part == 1)
+            baseline = count;
+        if (part > 1) {
+            EXPECT_LE(count.gdi, baseline.gdi + 40 + baseline.gdi / 10) << "GDI objects grow (seed " << seed << ")";
+            EXPECT_LE(count.user, baseline.user + 10 + baseline.user / 10) << "USER objects grow (seed " << seed << ")";
+        }
+    }
+    m_walk->Screenshot("after-random-input");
+    CloseAndCheck(5000);
+    for (const std::string& problem : DataFileProblems())
+        ADD_FAILURE() << problem;
+}

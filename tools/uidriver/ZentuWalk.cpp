@@ -1,0 +1,562 @@
+#include "tools/uidriver/ZentuWalk.h"
+
+#include <commctrl.h>
+#include <cstdio>
+
+#include "tools/uidriver/ForeignWindows.h"
+
+namespace {
+
+// Control ids of the login dialog.
+const int kLoginName = 1002;
+const int kLoginPassword = 1003;
+const int kLoginProgress = 1020;
+
+// Child ids the views are told apart by.
+const int kQuoteListId = 5202;
+const int kIndicatorStripId = 4081;
+const DWORD kKLineStripStyleBit = 0x0008; // the K-line view's indicator tabs; the minute view's lack it
+
+// Menu commands and frame commands the walk uses.
+const UINT kShowMinuteView = 4000;
+const UINT kShowKLineView = 4001;
+const UINT kFirstPeriodCommand = 4099; // + period 1..10
+const UINT kAdjustForward = 4011;
+const UINT kAdjustBackward = 4012;
+const UINT kAdjustNone = 4013;
+const UINT kSubPaneCountBase = 4149; // + count
+const UINT kIndicatorMa = 6028;
+const UINT kShowF10 = 4033;
+const UINT kSidePanelUserList = 5009;
+const UINT kSidePanelSectors = 5010;
+const UINT kSidePanelIndicators = 5011;
+const WORD kSwitchWhileShown = 1000;
+const int kSidePanelWidth = 218;
+const int kBorderInset = 4; // a side-panel page command that never hides the panel
+
+const DWORD kViewTimeoutMs = 20000;
+// Pixel rows with text in a quote list that shows rows: about ten rows' worth.
+const int kQuoteListRows = 100;
+const DWORD kChartTimeoutMs = 30000;
+// How long the login's last step may be held before it is let go regardless.
+const DWORD kHoldLimitMs = 30000;
+
+bool IsChartInk(COLORREF c)
+{
+    return IsReddish(c) || IsGreenish(c) || IsCyanish(c);
+}
+
+} // namespace
+
+const char* ViewKindName(ViewKind kind)
+{
+    switch (kind) {
+    case ViewKind::QuoteList:
+        return "quote list";
+    case ViewKind::MinuteChart:
+        return "minute chart";
+    case ViewKind::KLineChart:
+        return "K-line chart";
+    case ViewKind::F10:
+        return "F10 view";
+    default:
+        return "no view";
+    }
+}
+
+ZentuWalk::ZentuWalk(ZentuSession& session, const std::string& screenshotDir, Logger log)
+    : m_session(session)
+    , m_dir(screenshotDir)
+    , m_log(log)
+{
+    if (!m_dir.empty() && m_dir.back() != '\\')
+        m_dir += '\\';
+    ::CreateDirectoryA(m_dir.c_str(), nullptr);
+}
+
+WalkScreen& ZentuWalk::Record(const std::string& name, bool reached, const std::string& note, const std::string& file)
+{
+    WalkScreen screen;
+    screen.name = name;
+    screen.reached = reached;
+    screen.note = note;
+    screen.file = file;
+    m_screens.push_back(screen);
+    if (m_log)
+        m_log((reached ? "reached  " : "MISSING  ") + name + ": " + note + (file.empty() ? "" : " -> " + file));
+    return m_screens.back();
+}
+
+HWND ZentuWalk::Frame() const
+{
+    return m_session.MainFrame();
+}
+
+ViewKind ZentuWalk::CurrentView(HWND* viewOut) const
+{
+    HWND frame = Frame();
+    if (!frame)
+        return ViewKind::None;
+    std::vector<HWND> views = FindDescendants(frame, [](HWND hwnd) { return ClassNameOf(hwnd) == "ZentuView"; });
+    for (HWND view : views) {
+        // Views are children of the content panel; other ZentuView windows (the
+        // side panel's) sit elsewhere and are not main views.
+        ViewKind kind = ViewKind::None;
+        HWND list = ::GetDlgItem(view, kQuoteListId);
+        HWND strip = ::GetDlgItem(view, kIndicatorStripId);
+        if (list && ::IsWindowVisible(list))
+            kind = ViewKind::QuoteList;
+        else if (strip)
+            kind = (::GetWindowLongA(strip, GWL_STYLE) & kKLineStripStyleBit) ? ViewKind::KLineChart
+                                                                               : ViewKind::MinuteChart;
+        else if (FindDescendantOfClass(view, "Edit"))
+            kind = ViewKind::F10;
+        if (kind != ViewKind::None) {
+            if (viewOut)
+                *viewOut = view;
+            return kind;
+        }
+    }
+    return ViewKind::None;
+}
+
+bool ZentuWalk::WaitForView(ViewKind kind, DWORD timeoutMs, HWND* view) const
+{
+    return WaitUntil([&] { return CurrentView(view) == kind; }, timeoutMs);
+}
+
+void ZentuWalk::Command(UINT command, LPARAM extra) const
+{
+    if (HWND frame = Frame())
+        PostCommand(frame, command, extra);
+}
+
+HWND ZentuWalk::FocusTarget() const
+{
+    HWND frame = Frame();
+    if (!frame)
+        return nullptr;
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    const DWORD thread = ::GetWindowThreadProcessId(frame, nullptr);
+    if (::GetGUIThreadInfo(thread, &info) && info.hwndFocus)
+        return info.hwndFocus;
+    return frame;
+}
+
+void ZentuWalk::TypeKeys(const std::vector<UINT>& keys) const
+{
+    for (UINT key : keys) {
+        if (HWND target = FocusTarget())
+            PostKey(target, key);
+        // Each key is answered before the next, so the wizard that the first
+        // one opens takes the rest.
+        if (HWND frame = Frame())
+            Answers(frame, 5000);
+        ::Sleep(30);
+    }
+}
+
+void ZentuWalk::TypeText(const char* text) const
+{
+    std::vector<UINT> keys;
+    for (const char* c = text; *c; ++c)
+        keys.push_back(static_cast<UINT>(*c >= 'a' && *c <= 'z' ? *c - 'a' + 'A' : *c));
+    TypeKeys(keys);
+}
+
+void ZentuWalk::OpenStock(const char* code) const
+{
+    TypeText(code);
+    ::Sleep(300);
+    TypeKeys({ VK_RETURN });
+}
+
+HWND ZentuWalk::VisibleSidePanel() const
+{
+    HWND frame = Frame();
+    if (!frame)
+        return nullptr;
+    for (HWND child = ::GetWindow(frame, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        RECT r;
+        if (::IsWindowVisible(child) && ::GetWindowRect(child, &r) && r.right - r.left == kSidePanelWidth
+            && r.bottom - r.top > 100)
+            return child;
+    }
+    return nullptr;
+}
+
+std::unique_ptr<CDib32> ZentuWalk::CaptureFrame() const
+{
+    HWND frame = Frame();
+    if (!frame)
+        return nullptr;
+    Answers(frame, 5000);
+    ::Sleep(150); // the paint that the answer let through reaches the screen
+    return CaptureWindow(frame);
+}
+
+std::string ZentuWalk::Screenshot(const std::string& name, const CDib32* image) const
+{
+    if (!m_screenshots)
+        return std::string();
+    std::unique_ptr<CDib32> own;
+    if (!image) {
+        own = CaptureFrame();
+        image = own.get();
+    }
+    if (!image)
+        return std::string();
+    char prefix[8];
+    std::snprintf(prefix, sizeof(prefix), "%02d-", const_cast<ZentuWalk*>(this)->m_shot + 1);
+    const std::string path = m_dir + prefix + name + ".png";
+    if (!SaveCapture(*image, path))
+        return std::string();
+    ++const_cast<ZentuWalk*>(this)->m_shot;
+    return path;
+}
+
+int ZentuWalk::ChartColumns(HWND view, const CDib32& image) const
+{
+    return ColumnsWith(image, AreaOfChild(Frame(), view), &IsChartInk);
+}
+
+int ZentuWalk::ContentRows(HWND view, const CDib32& image) const
+{
+    return RowsWithContent(image, AreaOfChild(Frame(), view));
+}
+
+int ZentuWalk::WaitForQuoteRows(HWND view, DWORD timeoutMs, DWORD stepMs) const
+{
+    int rows = 0;
+    WaitUntil(
+        [&] {
+            std::unique_ptr<CDib32> image = CaptureFrame();
+            rows = image ? ContentRows(view, *image) : 0;
+            return rows >= kQuoteListRows;
+        },
+        timeoutMs, stepMs);
+    return rows;
+}
+
+int ZentuWalk::WaitForChart(HWND view, int minColumns, DWORD timeoutMs, DWORD stepMs) const
+{
+    int columns = 0;
+    WaitUntil(
+        [&] {
+            std::unique_ptr<CDib32> image = CaptureFrame();
+            columns = image ? ChartColumns(view, *image) : 0;
+            return columns >= minColumns;
+        },
+        timeoutMs, stepMs);
+    return columns;
+}
+
+bool ZentuWalk::Login(DWORD timeoutMs)
+{
+    HWND login = nullptr;
+    HWND frame = nullptr;
+    WaitUntil(
+        [&] {
+            login = m_session.LoginDialog();
+            frame = Frame();
+            return login || frame || !m_session.ProgramRunning();
+        },
+        timeoutMs);
+    if (!login) {
+        if (frame)
+            Record("login", false, "the program shows its main frame without a login dialog (the login is not built)");
+        else
+            Record("login", false, m_session.ProgramRunning() ? "no window appeared" : "the program ended");
+        return false;
+    }
+    // The dialog fills its name from "run.ini"; the password is typed.
+    if (HWND name = ::GetDlgItem(login, kLoginName)) {
+        if (TextOf(name).empty())
+            ::SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(m_session.Options().userName.c_str()));
+    }
+    if (HWND password = ::GetDlgItem(login, kLoginPassword))
+        ::SendMessageA(password, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(m_session.Options().password.c_str()));
+    Answers(login, 5000);
+    ::Sleep(200);
+    std::string loginShot;
+    if (m_screenshots) {
+        if (std::unique_ptr<CDib32> image = CaptureWindow(login))
+            loginShot = Screenshot("login", image.get());
+    }
+    Record("login", true, "the login dialog", loginShot);
+
+    // The last loading step fetches the ex-rights table; it is held at the
+    // server until the dialog has been seen at 100%, which otherwise lasts
+    // only as long as a local request.
+    const bool holdLastStep = m_session.Simulator().Command("quote-hold 204") == "ok";
+    PostCommand(login, IDOK);
+    HWND progress = ::GetDlgItem(login, kLoginProgress);
+    std::string loadingShot;
+    bool loadingSeen = false;
+    bool released = false;
+    const DWORD start = ::GetTickCount();
+    while (::GetTickCount() - start < timeoutMs) {
+        if (!::IsWindow(login) || !::IsWindowVisible(login))
+            break;
+        DWORD_PTR position = 0;
+        if (progress
+            && ::SendMessageTimeoutA(progress, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, 1000, &position)) {
+            const int value = static_cast<int>(position);
+            if (value > m_highestProgress)
+                m_highestProgress = value;
+            if (holdLastStep && !released && (value >= 100 || ::GetTickCount() - start > kHoldLimitMs)) {
+                m_session.Simulator().Command("quote-release");
+                released = true;
+            }
+            if (!loadingSeen && value >= 50 && value < 100) {
+                loadingSeen = true;
+                if (m_screenshots) {
+                    Answers(login, 2000);
+                    ::Sleep(100); // the bar's paint reaches the screen
+                    if (std::unique_ptr<CDib32> image = CaptureWindow(login))
+                        loadingShot = Screenshot("loading", image.get());
+                }
+            }
+        }
+        ::Sleep(5);
+    }
+    if (holdLastStep && !released)
+        m_session.Simulator().Command("quote-release");
+    if (loadingSeen)
+        Record("loading", true, "the loading progress at " + std::to_string(m_highestProgress) + "%", loadingShot);
+    else
+        Record("loading", false, "no loading progress was seen (highest " + std::to_string(m_highestProgress) + ")");
+    const bool shown = WaitUntil([&] { return Frame() != nullptr || !m_session.ProgramRunning(); }, timeoutMs)
+        && Frame() != nullptr;
+    if (!shown) {
+        Record("main frame", false, "no main frame after the login");
+        return false;
+    }
+    return loadingSeen;
+}
+
+bool ZentuWalk::QuoteList()
+{
+    HWND view = nullptr;
+    if (!Frame()) {
+        Record("quote list", false, "no main frame");
+        return false;
+    }
+    if (!WaitForView(ViewKind::QuoteList, kViewTimeoutMs, &view)) {
+        std::unique_ptr<CDib32> image = CaptureFrame();
+        const std::string file = image ? Screenshot("main-frame", image.get()) : std::string();
+        Record("quote list", false,
+            std::string("the content panel shows ") + ViewKindName(CurrentView()) + " (the content panel is not built?)",
+            file);
+        return false;
+    }
+    const int rows = WaitForQuoteRows(view, kChartTimeoutMs);
+    const std::string file = Screenshot("quote-list");
+    return Record("quote list", rows >= kQuoteListRows, std::to_string(rows) + " pixel rows with text", file).reached;
+}
+
+bool ZentuWalk::KLine(const char* code)
+{
+    if (!Frame()) {
+        Record("K-line chart", false, "no main frame");
+        return false;
+    }
+    OpenStock(code);
+    HWND view = nullptr;
+    if (!WaitForView(ViewKind::KLineChart, kViewTimeoutMs, &view)) {
+        Command(kShowKLineView);
+        if (!WaitForView(ViewKind::KLineChart, kViewTimeoutMs, &view)) {
+            Record("K-line chart", false, std::string("after opening ") + code + " the panel shows "
+                    + ViewKindName(CurrentView()));
+            return false;
+        }
+    }
+    const int columns = WaitForChart(view, 40, kChartTimeoutMs);
+    const std::string file = Screenshot("kline-day");
+    return Record("K-line chart", columns >= 40,
+        std::string(code) + " by day, " + std::to_string(columns) + " columns of candles and lines", file)
+        .reached;
+}
+
+bool ZentuWalk::KLineIndicators()
+{
+    HWND view = nullptr;
+    if (CurrentView(&view) != ViewKind::KLineChart) {
+        Record("K-line indicators", false, "no K-line chart");
+        return false;
+    }
+    Command(kSubPaneCountBase + 3);
+    Command(kIndicatorMa);
+    ::Sleep(1500);
+    CurrentView(&view);
+    const int columns = WaitForChart(view, 40, kChartTimeoutMs);
+    const std::string file = Screenshot("kline-indicators");
+    return Record("K-line indicators", columns >= 40, "three indicator panes and MA", file).reached;
+}
+
+bool ZentuWalk::KLinePeriods()
+{
+    HWND view = nullptr;
+    if (CurrentView(&view) != ViewKind::KLineChart) {
+        Record("K-line periods", false, "no K-line chart");
+        return false;
+    }
+    struct Period
+    {
+        int code;
+        const char* name;
+    };
+    const Period periods[] = { { 1, "5min" }, { 7, "week" }, { 6, "day" } };
+    bool all = true;
+    for (const Period& period : periods) {
+        Command(kFirstPeriodCommand + period.code);
+        ::Sleep(1000);
+        CurrentView(&view);
+        const int columns = WaitForChart(view, 20, kChartTimeoutMs);
+        const std::string file = Screenshot(std::string("kline-") + period.name);
+        all = Record(std::string("K-line ") + period.name, columns >= 20, std::to_string(columns) + " columns", file)
+                  .reached
+            && all;
+    }
+    return all;
+}
+
+bool ZentuWalk::KLineAdjustment()
+{
+    HWND view = nullptr;
+    if (CurrentView(&view) != ViewKind::KLineChart) {
+        Record("K-line adjustment", false, "no K-line chart");
+        return false;
+    }
+    struct Mode
+    {
+        UINT command;
+        const char* name;
+    };
+    const Mode modes[] = { { kAdjustForward, "forward" }, { kAdjustBackward, "backward" }, { kAdjustNone, "none" } };
+    bool all = true;
+    for (const Mode& mode : modes) {
+        Command(mode.command);
+        ::Sleep(800);
+        CurrentView(&view);
+        const int columns = WaitForChart(view, 20, kChartTimeoutMs);
+        const std::string file = Screenshot(std::string("kline-adjust-") + mode.name);
+        all = Record(std::string("K-line adjustment ") + mode.name, columns >= 20,
+                  std::to_string(columns) + " columns", file)
+                  .reached
+            && all;
+    }
+    return all;
+}
+
+bool ZentuWalk::MinuteChart()
+{
+    if (!Frame()) {
+        Record("minute chart", false, "no main frame");
+        return false;
+    }
+    Command(kShowMinuteView);
+    HWND view = nullptr;
+    if (!WaitForView(ViewKind::MinuteChart, kViewTimeoutMs, &view)) {
+        Record("minute chart", false, std::string("the panel shows ") + ViewKindName(CurrentView()));
+        return false;
+    }
+    const int columns = WaitForChart(view, 40, kChartTimeoutMs);
+    const std::string file = Screenshot("minute-chart");
+    return Record("minute chart", columns >= 40, std::to_string(columns) + " columns of price and volume", file)
+        .reached;
+}
+
+bool ZentuWalk::F10()
+{
+    if (!Frame()) {
+        Record("F10", false, "no main frame");
+        return false;
+    }
+    Command(kShowF10);
+    HWND view = nullptr;
+    if (!WaitForView(ViewKind::F10, kViewTimeoutMs, &view)) {
+        TypeKeys({ VK_F10 });
+        if (!WaitForView(ViewKind::F10, kViewTimeoutMs, &view)) {
+            Record("F10", false, std::string("the panel shows ") + ViewKindName(CurrentView()));
+            return false;
+        }
+    }
+    HWND edit = FindDescendantOfClass(view, "Edit");
+    std::string text;
+    WaitUntil(
+        [&] {
+            text = edit ? TextOf(edit) : std::string();
+            return text.size() > 40;
+        },
+        kChartTimeoutMs, 500);
+    const std::string file = Screenshot("f10");
+    return Record("F10", text.size() > 40, std::to_string(text.size()) + " bytes of company text shown", file)
+        .reached;
+}
+
+bool ZentuWalk::SidePanelPages()
+{
+    HWND frame = Frame();
+    if (!frame) {
+        Record("side panel", false, "no main frame");
+        return false;
+    }
+    struct Page
+    {
+        UINT command;
+        const char* name;
+    };
+    const Page pages[] = { { kSidePanelUserList, "user-list" }, { kSidePanelSectors, "sectors" },
+        { kSidePanelIndicators, "indicators" } };
+    bool all = true;
+    for (const Page& page : pages) {
+        ::PostMessageA(frame, WM_COMMAND, MAKEWPARAM(page.command, kSwitchWhileShown), 0);
+        Answers(frame, 5000);
+        ::Sleep(800);
+        RECT frameRect, contentRect = {};
+        ::GetWindowRect(frame, &frameRect);
+        HWND panel = VisibleSidePanel();
+        if (panel)
+            ::GetWindowRect(panel, &contentRect);
+        std::unique_ptr<CDib32> image = CaptureFrame();
+        const std::string file = image ? Screenshot(std::string("side-") + page.name, image.get()) : std::string();
+        int rows = 0;
+        if (panel && image)
+            // Inside the panel's border: rows of tabs, tree items or list rows.
+            rows = RowsWithContent(*image,
+                { contentRect.left - frameRect.left + kBorderInset, contentRect.top - frameRect.top + kBorderInset,
+                    contentRect.right - frameRect.left - kBorderInset,
+                    contentRect.bottom - frameRect.top - kBorderInset });
+        const bool shown = panel && rows >= 20 && ClassNameOf(panel) != "ZtFramePlaceholder";
+        all = Record(std::string("side panel ") + page.name, shown,
+                  panel ? (ClassNameOf(panel) == "ZtFramePlaceholder" ? "a placeholder (the side panel is not built)"
+                                                                      : std::to_string(rows) + " pixel rows with content")
+                        : "no side panel shown",
+                  file)
+                  .reached
+            && all;
+    }
+    // Hidden again, so the chart views have their whole width.
+    if (VisibleSidePanel())
+        ::PostMessageA(frame, WM_COMMAND, MAKEWPARAM(kSidePanelUserList, 0), 0);
+    return all;
+}
+
+bool ZentuWalk::RunAll()
+{
+    Login();
+    QuoteList();
+    KLine();
+    KLineIndicators();
+    KLinePeriods();
+    KLineAdjustment();
+    MinuteChart();
+    F10();
+    SidePanelPages();
+    bool all = !m_screens.empty();
+    for (const WalkScreen& screen : m_screens)
+        all = all && screen.reached;
+    return all;
+}
