@@ -32,6 +32,38 @@ int TextWidth(HDC dc, const std::string& text)
     return size.cx;
 }
 
+// Rows of dots from x1 up to, not including, x2: every second pixel from x1,
+// the pixels between untouched. Two pattern passes per row (clear the dots,
+// then colour them in) stand for hundreds of single-pixel strokes. Only for a
+// copying mix mode in plain pixel units; false when the DC does not allow it.
+bool DrawDotRows(HDC dc, COLORREF colour, int x1, int x2, const int* rows, size_t count)
+{
+    GdiObjectCache* cache = GdiObjectCache::Instance();
+    if (!cache || x2 <= x1 || ::GetROP2(dc) != R2_COPYPEN || ::GetMapMode(dc) != MM_TEXT
+        || ::GetGraphicsMode(dc) != GM_COMPATIBLE)
+        return false;
+    HBRUSH mask = cache->GetColumnPatternBrush(RGB(0, 0, 0), RGB(255, 255, 255));
+    HBRUSH dots = cache->GetColumnPatternBrush(colour, RGB(0, 0, 0));
+    if (!mask || !dots)
+        return false;
+    // The pattern's even columns fall on the first dot.
+    POINT start = { x1, 0 };
+    ::LPtoDP(dc, &start, 1);
+    POINT oldOrigin {};
+    ::SetBrushOrgEx(dc, start.x & 1, 0, &oldOrigin);
+    const DWORD kAnd = 0x00A000C9; // DPa
+    const DWORD kOr = 0x00FA0089; // DPo
+    HGDIOBJ oldBrush = ::SelectObject(dc, mask);
+    for (size_t i = 0; i < count; ++i)
+        ::PatBlt(dc, x1, rows[i], x2 - x1, 1, kAnd);
+    ::SelectObject(dc, dots);
+    for (size_t i = 0; i < count; ++i)
+        ::PatBlt(dc, x1, rows[i], x2 - x1, 1, kOr);
+    ::SelectObject(dc, oldBrush);
+    ::SetBrushOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
+    return true;
+}
+
 }
 
 int DrawValueAxis(
@@ -42,11 +74,20 @@ int DrawValueAxis(
         return 0;
     if (HBRUSH frame = CachedBrush(ChartColors::Axis))
         ::FrameRect(dc, &rect, frame);
-    DrawDottedLine(dc, 1, ChartColors::Axis, rect.left, layout.topY, rect.right, layout.topY);
+    // The grid first, then the labels left of the frame, where no dot falls.
+    std::vector<int> rows;
+    if (layout.topY >= 0)
+        rows.push_back(layout.topY);
     for (const AxisMark& line : layout.lines) {
-        DrawDottedLine(dc, 1, ChartColors::Axis, rect.left, line.y, rect.right, line.y);
-        DrawAxisValue(dc, ChartColors::AxisLabel, rect.left, line.y, line.value, layout.decimals);
+        if (line.y >= 0)
+            rows.push_back(line.y);
     }
+    if (!DrawDotRows(dc, ChartColors::Axis, rect.left, rect.right, rows.data(), rows.size())) {
+        for (int y : rows)
+            DrawDottedLine(dc, 1, ChartColors::Axis, rect.left, y, rect.right, y);
+    }
+    for (const AxisMark& line : layout.lines)
+        DrawAxisValue(dc, ChartColors::AxisLabel, rect.left, line.y, line.value, layout.decimals);
     return 1;
 }
 
@@ -89,9 +130,12 @@ void DrawDottedLine(HDC dc, int width, COLORREF colour, int x1, int y1, int x2, 
 {
     if (y1 < 0)
         return;
-    // A thin horizontal or vertical line is one stroke of a pen that lights
-    // every second pixel from the start: the same dots as drawing them one by
-    // one, at a fraction of the calls.
+    // A thin horizontal line is a row of dots; otherwise a thin horizontal or
+    // vertical line is one stroke of a pen that lights every second pixel
+    // from the start. Both light the dots drawing them one by one lights, at
+    // a fraction of the calls.
+    if (width <= 1 && y1 == y2 && DrawDotRows(dc, colour, x1, x2, &y1, 1))
+        return;
     const bool straight = (y1 == y2 && x1 < x2) || (x1 == x2 && y1 < y2);
     GdiObjectCache* cache = GdiObjectCache::Instance();
     if (straight && width <= 1 && cache) {

@@ -72,6 +72,33 @@ HBRUSH GdiObjectCache::GetBrush(COLORREF colour)
     return brush;
 }
 
+HBRUSH GdiObjectCache::GetColumnPatternBrush(COLORREF on, COLORREF off)
+{
+    const auto key = std::make_pair(on, off);
+    auto found = m_columnBrushes.find(key);
+    if (found != m_columnBrushes.end())
+        return found->second;
+    struct
+    {
+        BITMAPINFOHEADER header;
+        uint32_t pixels[8 * 8];
+    } packed {};
+    packed.header.biSize = sizeof packed.header;
+    packed.header.biWidth = 8;
+    packed.header.biHeight = 8;
+    packed.header.biPlanes = 1;
+    packed.header.biBitCount = 32;
+    packed.header.biCompression = BI_RGB;
+    const auto pixel = [](COLORREF c) {
+        return static_cast<uint32_t>(GetRValue(c)) << 16 | static_cast<uint32_t>(GetGValue(c)) << 8 | GetBValue(c);
+    };
+    for (int i = 0; i < 64; ++i)
+        packed.pixels[i] = i % 2 == 0 ? pixel(on) : pixel(off);
+    HBRUSH brush = ::CreateDIBPatternBrushPt(&packed, DIB_RGB_COLORS);
+    m_columnBrushes[key].Attach(brush);
+    return brush;
+}
+
 HBITMAP GdiObjectCache::FindImage(const std::string& name) const
 {
     auto found = m_images.find(name);
@@ -83,5 +110,6 @@ void GdiObjectCache::Clear()
     m_fonts.clear();
     m_pens.clear();
     m_brushes.clear();
+    m_columnBrushes.clear();
     m_images.clear();
 }

@@ -23,6 +23,8 @@ public:
     // (width ignored).
     HPEN GetPen(int style, int width, COLORREF colour);
     HBRUSH GetBrush(COLORREF colour);
+    // An 8 x 8 pattern of columns: on in the even ones, off in the odd ones.
+    HBRUSH GetColumnPatternBrush(COLORREF on, COLORREF off);
     // Null when the name is not cached.
     HBITMAP FindImage(const std::string& name) const;
 
@@ -35,6 +37,7 @@ private:
     // do not fit a packed 16-bit field.
     std::map<std::tuple<int, int, COLORREF>, CGdiObject<HPEN>> m_pens;
     std::map<COLORREF, CGdiObject<HBRUSH>> m_brushes;
+    std::map<std::pair<COLORREF, COLORREF>, CGdiObject<HBRUSH>> m_columnBrushes;
     std::map<std::string, CGdiObject<HBITMAP>> m_images;
 };
 

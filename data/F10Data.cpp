@@ -1,10 +1,12 @@
 #include "data/F10Data.h"
 
 #include <cstring>
+#include <new>
 
 #include "base/CPFile.h"
 #include "base/GlobalDefaults.h"
 #include "base/MemoryStream.h"
+#include "data/ReplyChecks.h"
 #include "net/DataProvider.h"
 
 CF10Data::CF10Data()
@@ -52,11 +54,26 @@ int CF10Data::Load(const char* path, uint32_t key)
         return 0;
     m_path = path;
     std::string bytes;
-    if (!ReadWholeFile(path, bytes, 8 + kMaxTextLength) || bytes.size() < 8)
+    try {
+        if (!ReadWholeFile(path, bytes, 8 + kMaxTextLength) || bytes.size() < 8)
+            return 0;
+    } catch (const std::bad_alloc&) {
         return 0;
-    memcpy(&m_firstTime, bytes.data(), 4);
-    memcpy(&m_lastTime, bytes.data() + 4, 4);
-    TakeText(reinterpret_cast<const uint8_t*>(bytes.data()) + 8, static_cast<int32_t>(bytes.size() - 8));
+    }
+    int32_t firstTime = 0, lastTime = 0;
+    memcpy(&firstTime, bytes.data(), 4);
+    memcpy(&lastTime, bytes.data() + 4, 4);
+    const uint8_t* text = reinterpret_cast<const uint8_t*>(bytes.data()) + 8;
+    const size_t length = bytes.size() - 8;
+    // Only a merged reply is ever saved: times no request reaches or bytes
+    // that are not text are damage, and the file is refused. (Taken, a last
+    // time ahead would stop every update: requests start at it.)
+    const int64_t latest = LatestSeriesTime();
+    if (firstTime < 0 || lastTime < 0 || firstTime > latest || lastTime > latest || !IsGbkText(text, length)
+        || !TakeText(text, static_cast<int32_t>(length)))
+        return 0;
+    m_firstTime = firstTime;
+    m_lastTime = lastTime;
     SplitSections(m_text.data(), GetTextLength());
     m_active.store(1);
     return 1;

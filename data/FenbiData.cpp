@@ -34,6 +34,20 @@ float Price(uint32_t thousandths)
     return static_cast<float>(thousandths / 1000.0);
 }
 
+// A snapshot a market has: its prices and totals finite, in range.
+bool IsPlausibleHeader(const TickFileHeader& h)
+{
+    for (float price : { h.previousClose, h.open, h.high, h.low, h.last }) {
+        if (!IsPlausiblePrice(price, false))
+            return false;
+    }
+    for (int i = 0; i < 5; ++i) {
+        if (!IsPlausiblePrice(h.bidPrices[i], false) || !IsPlausiblePrice(h.askPrices[i], false))
+            return false;
+    }
+    return std::isfinite(h.totalVolume) && std::isfinite(h.totalAmount);
+}
+
 } // namespace
 
 TickFileHeader TickHeaderFromWire(const WireTickHeader& w)
@@ -138,6 +152,11 @@ int CFenbiData::Load(const char* path, uint32_t key)
             return 0;
         TickFileHeader header;
         memcpy(&header, bytes.data(), sizeof(header));
+        // Only a merged reply is ever saved: a header without a day, of a day
+        // no request reaches, or with prices no market has is damage, and the
+        // file is refused. (Taken, a day ahead would refuse every reply.)
+        if (header.time <= 0 || header.time > LatestSeriesTime() || !IsPlausibleHeader(header))
+            return 0;
         const int32_t day = DayKey(header.time);
         const size_t count = (bytes.size() - sizeof(header)) / sizeof(TickRecord);
         if (count > MarketBounds::kTicksPerDay)
@@ -147,8 +166,11 @@ int CFenbiData::Load(const char* path, uint32_t key)
         for (size_t i = 0; i < count; ++i) {
             TickRecord tick;
             memcpy(&tick, bytes.data() + sizeof(header) + i * sizeof(TickRecord), sizeof(tick));
-            if (DayKey(tick.time) == day)
-                ticks.push_back(tick);
+            if (DayKey(tick.time) != day)
+                continue;
+            if (!IsPlausiblePrice(tick.price, false) || !std::isfinite(tick.volume) || !std::isfinite(tick.amount))
+                return 0;
+            ticks.push_back(tick);
         }
         m_header = header;
         m_ticks.swap(ticks);
@@ -178,23 +200,6 @@ int CFenbiData::RequestData(int)
     return SendRequest(kCmdTicks, m_ticks.empty() ? 0 : m_lastTime, ServerTime::Get() + 259200);
 }
 
-namespace {
-
-// A snapshot a market has: its prices and totals finite, in range.
-bool IsPlausibleHeader(const TickFileHeader& h)
-{
-    for (float price : { h.previousClose, h.open, h.high, h.low, h.last }) {
-        if (!IsPlausiblePrice(price, false))
-            return false;
-    }
-    for (int i = 0; i < 5; ++i) {
-        if (!IsPlausiblePrice(h.bidPrices[i], false) || !IsPlausiblePrice(h.askPrices[i], false))
-            return false;
-    }
-    return std::isfinite(h.totalVolume) && std::isfinite(h.totalAmount);
-}
-
-} // namespace
 
 int CFenbiData::Merge(uint32_t key, CMemoryStream* stream)
 {

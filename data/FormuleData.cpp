@@ -69,7 +69,12 @@ bool CFormuleData::TakeEnciphered(const uint8_t* bytes, size_t size)
 {
     if (size < 8)
         return false;
-    std::vector<uint8_t> body(size - 8 + kZeroTail, 0);
+    std::vector<uint8_t> body;
+    try {
+        body.assign(size - 8 + kZeroTail, 0);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
     if (size > 8)
         memcpy(body.data(), bytes + 8, size - 8);
     ApplyFormulaCipher(body.data(), size - 8);
@@ -85,9 +90,16 @@ int CFormuleData::Load(const char* path)
     if (!path || !*path)
         return 0;
     m_path = path;
+    // No reply larger than the largest document is ever stored: a larger
+    // file is damage, and read whole it would take hundreds of megabytes of a
+    // 32-bit address space (twice: the file, then its deciphered copy).
     std::string bytes;
-    if (!ReadWholeFile(path, bytes))
+    try {
+        if (!ReadWholeFile(path, bytes, static_cast<long>(8 + MarketBounds::kFormulaDocumentBytes)))
+            return 0;
+    } catch (const std::bad_alloc&) {
         return 0;
+    }
     return TakeEnciphered(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()) ? 1 : 0;
 }
 
@@ -131,8 +143,7 @@ long CFormuleData::Update(IDataProvider* provider)
     // so that file and memory never disagree.
     if (m_path.empty() || !SaveFileReplacing(m_path.c_str(), reply.GetBuffer(), static_cast<size_t>(size)))
         return E_FAIL;
-    SetFromReply(&reply);
-    return S_OK;
+    return SetFromReply(&reply) ? S_OK : E_FAIL;
 }
 
 const uint8_t* CFormuleData::GetBuffer(int32_t* length) const

@@ -23,6 +23,19 @@ namespace {
 const int32_t kThreeDays = 259200;
 const int32_t kThreeYears = 94608000;
 
+// A bar of a file of ours: a time no request window passes, prices a market
+// can have (today's bar, built from the ticks, may lack a high), finite totals.
+bool IsStoredBar(const Bar& bar, int64_t latest)
+{
+    if (bar.time <= 0 || bar.time > latest)
+        return false;
+    for (float price : { bar.open, bar.high, bar.low, bar.close }) {
+        if (!IsPlausiblePrice(price, false))
+            return false;
+    }
+    return std::isfinite(bar.volume) && std::isfinite(bar.amount);
+}
+
 // yyyymmddhhmm does not fit 32 bits.
 int64_t MinuteKey(int32_t time)
 {
@@ -77,12 +90,22 @@ int CKData::Load(const char* path, uint32_t key)
         if (!ReadWholeFile(path, bytes, static_cast<long>((MaxBars() + 1) * sizeof(Bar))))
             return 0;
         const size_t records = bytes.size() / sizeof(Bar);
-        const size_t start = m_bars.size();
-        if (start + records > MaxBars())
+        if (m_bars.size() + records > MaxBars())
             return 0;
-        m_bars.resize(start + records);
-        if (records)
-            memcpy(&m_bars[start], bytes.data(), records * sizeof(Bar));
+        std::vector<Bar> bars(m_bars);
+        const int64_t latest = LatestSeriesTime();
+        for (size_t i = 0; i < records; ++i) {
+            Bar bar;
+            memcpy(&bar, bytes.data() + i * sizeof(Bar), sizeof(Bar));
+            // Only what a merge took (or today's bar built from the ticks) is
+            // ever saved: anything else is damage, and the file is refused.
+            if (!IsStoredBar(bar, latest))
+                return 0;
+            bars.push_back(bar);
+        }
+        // In order, one bar per day (minute), as every reader expects.
+        SortAndDedupe(bars);
+        m_bars.swap(bars);
     } catch (const std::bad_alloc&) {
         return 0;
     }

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "base/GlobalDefaults.h"
+
 namespace {
 
 bool IsLead(uint8_t b)
@@ -76,4 +78,9 @@ int32_t ClampRequestTime(int64_t time)
     if (time < 0)
         return 0;
     return time > INT32_MAX ? INT32_MAX : static_cast<int32_t>(time);
+}
+
+int64_t LatestSeriesTime()
+{
+    return static_cast<int64_t>(ServerTime::Get()) + 259200 + kWindowTolerance;
 }

@@ -71,5 +71,11 @@ struct RequestWindow
     }
 };
 
+// The latest time a series file of ours can hold: the end of the widest
+// window a request asks for (three days past the server's time), with the
+// tolerance. A later time is damage, and taken it would stop every update:
+// the next request would start after it.
+int64_t LatestSeriesTime();
+
 // A time as a request value: seconds clamped to what the field holds.
 int32_t ClampRequestTime(int64_t time);

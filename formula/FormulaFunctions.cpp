@@ -8,6 +8,7 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 namespace {
 
@@ -81,7 +82,8 @@ bool SettledByFirst(FormulaCall& call, SeriesView& x, bool& answer)
     return x.count == 0;
 }
 
-// X and a count N: worker(x, count, n, out) returns false when it failed.
+// X and a count N: worker(x, count, n, out) fills out; a worker that
+// answers false fails the call.
 template <typename Worker> bool CountedSeries(FormulaCall& call, Worker worker)
 {
     SeriesView x;
@@ -92,7 +94,9 @@ template <typename Worker> bool CountedSeries(FormulaCall& call, Worker worker)
     if (!ReadCount(call, 1, x.count, n))
         return false;
     float* out = call.NewSeries(x.count);
-    if (!worker(x.data, Length(x), n, out))
+    if constexpr (std::is_void_v<decltype(worker(x.data, Length(x), n, out))>)
+        worker(x.data, Length(x), n, out);
+    else if (!worker(x.data, Length(x), n, out))
         return false;
     call.ReturnSeries(out, x.count);
     return true;
@@ -236,26 +240,17 @@ bool FormulaREF(FormulaCall& call)
         call.ReturnSeries(out, count);
         return true;
     }
-    return CountedSeries(call, [](const float* values, int count, int n, float* out) {
-        SeriesREF(values, count, n, out);
-        return true;
-    });
+    return CountedSeries(call, SeriesREF);
 }
 
 bool FormulaEMA(FormulaCall& call)
 {
-    return CountedSeries(call, [](const float* x, int count, int n, float* out) {
-        SeriesEMA(x, count, n, out);
-        return true;
-    });
+    return CountedSeries(call, SeriesEMA);
 }
 
 bool FormulaMA(FormulaCall& call)
 {
-    return CountedSeries(call, [](const float* x, int count, int n, float* out) {
-        SeriesMA(x, count, n, out);
-        return true;
-    });
+    return CountedSeries(call, SeriesMA);
 }
 
 bool FormulaSMA(FormulaCall& call)
@@ -275,18 +270,12 @@ bool FormulaSMA(FormulaCall& call)
 
 bool FormulaSTD(FormulaCall& call)
 {
-    return CountedSeries(call, [](const float* x, int count, int n, float* out) {
-        SeriesSTD(x, count, n, out);
-        return true;
-    });
+    return CountedSeries(call, SeriesSTD);
 }
 
 bool FormulaAVEDEV(FormulaCall& call)
 {
-    return CountedSeries(call, [](const float* x, int count, int n, float* out) {
-        SeriesAVEDEV(x, count, n, out);
-        return true;
-    });
+    return CountedSeries(call, SeriesAVEDEV);
 }
 
 bool FormulaABS(FormulaCall& call)
@@ -339,10 +328,7 @@ bool FormulaSUM(FormulaCall& call)
         call.ReturnSeries(out, x.count);
         return true;
     }
-    return CountedSeries(call, [](const float* values, int count, int n, float* out) {
-        SeriesSUM(values, count, n, out);
-        return true;
-    });
+    return CountedSeries(call, SeriesSUM);
 }
 
 // MAX and MIN treat both arguments alike: a fractional number first is not
@@ -382,10 +368,7 @@ bool FormulaCROSS(FormulaCall& call)
 
 bool FormulaUPNDAY(FormulaCall& call)
 {
-    return CountedSeries(call, [](const float* x, int count, int n, float* out) {
-        SeriesUPNDAY(x, count, n, out);
-        return true;
-    });
+    return CountedSeries(call, SeriesUPNDAY);
 }
 
 bool FormulaDOWNNDAY(FormulaCall& call)
@@ -395,18 +378,12 @@ bool FormulaDOWNNDAY(FormulaCall& call)
 
 bool FormulaFILTER(FormulaCall& call)
 {
-    return CountedSeries(call, [](const float* x, int count, int n, float* out) {
-        SeriesFILTER(x, count, n, out);
-        return true;
-    });
+    return CountedSeries(call, SeriesFILTER);
 }
 
 bool FormulaCOUNT(FormulaCall& call)
 {
-    return CountedSeries(call, [](const float* x, int count, int n, float* out) {
-        SeriesCOUNT(x, count, n, out);
-        return true;
-    });
+    return CountedSeries(call, SeriesCOUNT);
 }
 
 bool FormulaREVERSE(FormulaCall& call)
@@ -519,18 +496,12 @@ bool FormulaWINNER(FormulaCall& call)
 
 bool FormulaEVERY(FormulaCall& call)
 {
-    return CountedSeries(call, [](const float* x, int count, int n, float* out) {
-        SeriesEVERY(x, count, n, out);
-        return true;
-    });
+    return CountedSeries(call, SeriesEVERY);
 }
 
 bool FormulaSLOPE(FormulaCall& call)
 {
-    return CountedSeries(call, [](const float* x, int count, int n, float* out) {
-        SeriesSLOPE(x, count, n, out);
-        return true;
-    });
+    return CountedSeries(call, SeriesSLOPE);
 }
 
 bool FormulaDRAWLINE(FormulaCall& call)

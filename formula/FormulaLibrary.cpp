@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <tinyxml.h>
 
 #include "base/UnicodeString.h"
@@ -87,9 +88,15 @@ void FormulaLibrary::Clear()
 
 int FormulaLibrary::Load(const wchar_t* path)
 {
-    if (path && *path)
-        return ReadFile(path);
-    return ReadBuiltin();
+    // A document of the largest size takes hundreds of megabytes once parsed:
+    // running out of them fails the load, and the store keeps what it holds.
+    try {
+        if (path && *path)
+            return ReadFile(path);
+        return ReadBuiltin();
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
 }
 
 int FormulaLibrary::ReadBuiltin()
@@ -110,9 +117,13 @@ int FormulaLibrary::LoadFromBody(const uint8_t* body, int32_t length)
     if (!body || length < 4 || length > kMaxDocumentBytes)
         return 0;
     const size_t units = static_cast<size_t>(length - 2) / 2;
-    std::wstring text(units, L'\0');
-    std::memcpy(&text[0], body + 2, units * sizeof(wchar_t));
-    return ReadUtf16(text.data(), text.size());
+    try {
+        std::wstring text(units, L'\0');
+        std::memcpy(&text[0], body + 2, units * sizeof(wchar_t));
+        return ReadUtf16(text.data(), text.size());
+    } catch (const std::bad_alloc&) {
+        return 0;
+    }
 }
 
 int FormulaLibrary::ReadFile(const wchar_t* path)

@@ -17,6 +17,7 @@ namespace {
 const char kTitleFontFace[] = "宋体";
 const int kTitleFontHeight = 14;
 const int kTextFontHeight = 12;
+const size_t kMaxCachedTitleWidths = 512;
 const char kIconStripName[] = "biaoji.png";
 const int kIconCell = 16;
 const COLORREF kAxisLineColor = 0xFFFFFF;
@@ -308,11 +309,18 @@ void IndicatorPainter::DrawTitleText(const std::wstring& text)
     const COLORREF oldColor = ::SetTextColor(m_dc, m_color);
     const int oldMode = ::SetBkMode(m_dc, TRANSPARENT);
     const RECT box = { m_textPosition + 2, m_rect.top + 2, m_rect.right - 2, m_rect.top + m_titleHeight - 2 };
-    RECT measured = box;
     const int length = static_cast<int>(text.size());
-    ::DrawTextW(m_dc, text.c_str(), length, &measured, DT_CALCRECT | DT_SINGLELINE | DT_VCENTER);
+    auto width = m_titleWidths.find(text);
+    if (width == m_titleWidths.end()) {
+        // Legends change with the cursor: the cache is started over now and then.
+        if (m_titleWidths.size() >= kMaxCachedTitleWidths)
+            m_titleWidths.clear();
+        RECT measured = box;
+        ::DrawTextW(m_dc, text.c_str(), length, &measured, DT_CALCRECT | DT_SINGLELINE | DT_VCENTER);
+        width = m_titleWidths.emplace(text, measured.right - box.left).first;
+    }
     RECT drawn = box;
-    drawn.right = std::min<LONG>(measured.right, box.right);
+    drawn.right = std::min<LONG>(box.left + width->second, box.right);
     ::DrawTextW(m_dc, text.c_str(), length, &drawn, DT_SINGLELINE | DT_VCENTER);
     ::SetBkMode(m_dc, oldMode);
     ::SetTextColor(m_dc, oldColor);

@@ -11,6 +11,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -130,6 +131,9 @@ private:
     void DrawScalar(float number, int barCount, float minimum, float maximum);
     void DrawDot(int x, int y);
 
+    // The width DrawTextW measures for a title or legend in the title font,
+    // by text: the same texts come back paint after paint.
+    std::map<std::wstring, LONG> m_titleWidths;
     HDC m_dc;
     RECT m_rect;
     COLORREF m_color;

@@ -3,6 +3,7 @@
 #include "skin/FrameMessages.h"
 #include "win/Dib32.h"
 #include <algorithm>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -109,13 +110,18 @@ HFONT CSkinButtonItem::CaptionFont() const
     return cache ? cache->GetFont(kCaptionHeight, kCaptionFace, FW_NORMAL) : nullptr;
 }
 
-void CSkinButtonItem::Draw(HDC dc)
+void CSkinButtonItem::Draw(HDC dc, HDC shared)
 {
     if (m_drawing || !dc)
         return;
     m_drawing = true;
     if (!m_strip.IsNull()) {
-        CMemDC memory(dc);
+        std::unique_ptr<CMemDC> own;
+        HDC memory = shared;
+        if (!memory) {
+            own = std::make_unique<CMemDC>(dc);
+            memory = *own;
+        }
         if (memory) {
             CSelectObject select(memory, m_strip);
             BLENDFUNCTION blend = { AC_SRC_OVER, 0, 255, AC_SRC_ALPHA };

@@ -59,7 +59,11 @@ public:
     void NotifyPress() const;
     // The frame of the state, blended at the position, then the caption
     // centred over it in "宋体" 12 (the owner sets the background mode).
-    void Draw(HDC dc);
+    void Draw(HDC dc) { Draw(dc, nullptr); }
+    // The same through memory, a memory DC compatible with dc that an owner
+    // drawing many buttons keeps for all of them (null: one for this draw).
+    // What memory has selected is put back.
+    void Draw(HDC dc, HDC memory);
     // The frame Draw picks for the current state.
     int CurrentFrame() const;
 

@@ -84,30 +84,27 @@ const std::vector<FundFlowRecord>& CRealTime::FundFlow()
 
 const std::vector<MinutePair>& CRealTime::BidAskPairs()
 {
-    if (m_bidAskVersion != m_dataVersion) {
-        m_bidAskVersion = m_dataVersion;
-        m_bidAsk.clear();
-        MinuteBuySellSeries series(&m_snapshot->GetFenbiData());
-        if (series.ComputeBidAskStrength()) {
-            for (int i = 0; i < series.GetCount(); ++i)
-                m_bidAsk.push_back(series.GetAt(i));
-        }
-    }
-    return m_bidAsk;
+    return MinutePairs(m_bidAskVersion, m_bidAsk, &MinuteBuySellSeries::ComputeBidAskStrength);
 }
 
 const std::vector<MinutePair>& CRealTime::BigOrderPairs()
 {
-    if (m_bigOrderVersion != m_dataVersion) {
-        m_bigOrderVersion = m_dataVersion;
-        m_bigOrders.clear();
+    return MinutePairs(m_bigOrderVersion, m_bigOrders, &MinuteBuySellSeries::ComputeBigOrders);
+}
+
+const std::vector<MinutePair>& CRealTime::MinutePairs(
+    uint32_t& version, std::vector<MinutePair>& pairs, int (MinuteBuySellSeries::*compute)())
+{
+    if (version != m_dataVersion) {
+        version = m_dataVersion;
+        pairs.clear();
         MinuteBuySellSeries series(&m_snapshot->GetFenbiData());
-        if (series.ComputeBigOrders()) {
+        if ((series.*compute)()) {
             for (int i = 0; i < series.GetCount(); ++i)
-                m_bigOrders.push_back(series.GetAt(i));
+                pairs.push_back(series.GetAt(i));
         }
     }
-    return m_bigOrders;
+    return pairs;
 }
 
 bool CRealTime::BeginIndicatorPane(HDC dc, int indicator, const char* title)
@@ -178,7 +175,7 @@ void CRealTime::DrawFlowLines(HDC dc, const std::vector<FundFlowRecord>& records
 }
 
 void CRealTime::DrawFlowPane(HDC dc, int indicator, const char* title, const int* fields, const COLORREF* colours,
-    const char* const* labels, int count, bool fromZero, bool notForIndex)
+    const char* const* labels, int count, bool fromZero, bool notForIndex, const char* legendFormat)
 {
     if (!BeginIndicatorPane(dc, indicator, title))
         return;
@@ -215,7 +212,7 @@ void CRealTime::DrawFlowPane(HDC dc, int indicator, const char* title, const int
     for (int k = 0; k < count; ++k)
         values[k] = FieldOf(last, fields[k]) / kTenThousand;
     const int x = pane.left + 5 + (title && *title ? TextWidth(dc, title) + 5 : 0);
-    DrawFlowLegend(dc, x, labels, values, colours, count, "%.0f");
+    DrawFlowLegend(dc, x, labels, values, colours, count, legendFormat);
 }
 
 void CRealTime::DrawFundAnalysis(HDC dc)
@@ -254,28 +251,9 @@ void CRealTime::DrawNetFundFlow(HDC dc)
 {
     static const int fields[] = { kTotalNet };
     static const COLORREF colours[] = { kInflow };
+    // The legend is this pane's title.
     static const char* const labels[] = { "资金净流 " };
-    if (!BeginIndicatorPane(dc, kIndicatorNetFundFlow, nullptr))
-        return;
-    if (DrawNotForIndex(dc))
-        return;
-    // The legend is this pane's title: drawn by the shared pane with a unit suffix.
-    const std::vector<FundFlowRecord>& records = FundFlow();
-    if (records.size() < 3)
-        return;
-    double low = FLT_MAX, high = -FLT_MAX;
-    for (const FundFlowRecord& r : records) {
-        low = std::min(low, static_cast<double>(r.totalNet));
-        high = std::max(high, static_cast<double>(r.totalNet));
-    }
-    const RECT& pane = m_indicatorPane.rect;
-    if (!DrawValueAxis(dc, pane, 0, 0, low / kTenThousand, high / kTenThousand, 2))
-        return;
-    m_indicatorPane.low = low / kTenThousand;
-    m_indicatorPane.high = high / kTenThousand;
-    DrawFlowLines(dc, records, fields, colours, 1, low, high);
-    const double value = records.back().totalNet / kTenThousand;
-    DrawFlowLegend(dc, pane.left + 5, labels, &value, colours, 1, "%.0f 万");
+    DrawFlowPane(dc, kIndicatorNetFundFlow, nullptr, fields, colours, labels, 1, false, true, "%.0f 万");
 }
 
 void CRealTime::DrawMainNetFlow(HDC dc)
@@ -283,24 +261,7 @@ void CRealTime::DrawMainNetFlow(HDC dc)
     static const int fields[] = { kMainNet };
     static const COLORREF colours[] = { kInflow };
     static const char* const labels[] = { "" };
-    if (!BeginIndicatorPane(dc, kIndicatorMainNetFlow, "主力资金净流"))
-        return;
-    const std::vector<FundFlowRecord>& records = FundFlow();
-    if (records.size() < 3)
-        return;
-    double low = FLT_MAX, high = -FLT_MAX;
-    for (const FundFlowRecord& r : records) {
-        low = std::min(low, static_cast<double>(r.mainNet));
-        high = std::max(high, static_cast<double>(r.mainNet));
-    }
-    const RECT& pane = m_indicatorPane.rect;
-    if (!DrawValueAxis(dc, pane, 0, 0, low / kTenThousand, high / kTenThousand, 2))
-        return;
-    m_indicatorPane.low = low / kTenThousand;
-    m_indicatorPane.high = high / kTenThousand;
-    DrawFlowLines(dc, records, fields, colours, 1, low, high);
-    const double value = records.back().mainNet / kTenThousand;
-    DrawFlowLegend(dc, pane.left + 5 + TextWidth(dc, "主力资金净流") + 5, labels, &value, colours, 1, "%.0f 万");
+    DrawFlowPane(dc, kIndicatorMainNetFlow, "主力资金净流", fields, colours, labels, 1, false, false, "%.0f 万");
 }
 
 void CRealTime::DrawVolumeRatio(HDC dc)
@@ -333,17 +294,10 @@ void CRealTime::DrawVolumeRatio(HDC dc)
     int prevX = pane.left;
     int prevY = pane.top + height / 2;
     double lastRatio = 0;
-    int index = 0;
-    for (int32_t s = 0; s <= kMinuteAxisSeconds; s += kMinuteAxisStep) {
-        bool drawn = false;
-        for (; index < count; ++index) {
+    WalkMinuteAxis(
+        records, now,
+        [&](int index, int32_t seconds) {
             const MinuteRecord& r = records[index];
-            const int32_t seconds = TradingSecondsSinceOpen(r.time);
-            if (seconds > s)
-                break;
-            if (seconds <= s - kMinuteAxisStep)
-                continue;
-            drawn = true;
             const int x = MinuteAxisX(pane.left, pane.right, seconds);
             double ratio = 0;
             if (stock.GetVolumeRatio(&ratio, r.time, r.cumulativeVolume, static_cast<float>(average), 5)) {
@@ -355,13 +309,12 @@ void CRealTime::DrawVolumeRatio(HDC dc)
                 }
             }
             prevX = x;
-        }
-        if (!drawn && s <= now) {
+        },
+        [&](int32_t s) {
             const int x = MinuteAxisX(pane.left, pane.right, s);
             DrawLineWithPen(dc, pen, prevX, prevY, x, prevY);
             prevX = x;
-        }
-    }
+        });
     const std::string legend = FormatString("%.2f", lastRatio);
     DrawTextAt(dc, pane.left + 5 + TextWidth(dc, title) + 5, pane.top - 13, legend.c_str(), TA_LEFT | TA_TOP, 12,
         kBackground, RGB(255, 255, 255));

@@ -518,6 +518,9 @@ std::string KLineChart::GetCursorValueText(POINT point) const
 void KLineChart::DrawPaneButtons(HDC dc)
 {
     ::SetBkMode(dc, TRANSPARENT);
+    // One memory DC serves every button: making one per button costs more
+    // than blending its image.
+    CMemDC memory(dc);
     for (size_t i = 0; i < m_buttons.size(); ++i) {
         CSkinButtonItem* button = m_buttons[i].get();
         if (!button)
@@ -534,7 +537,7 @@ void KLineChart::DrawPaneButtons(HDC dc)
             button->SetMouseState(false, true);
         else if (static_cast<int>(i) == m_hoverButton)
             button->SetMouseState(true, true);
-        button->Draw(dc);
+        button->Draw(dc, memory);
         if (m_maximisedPane >= 0)
             button->SetPosition(m_buttonRecords[i].x, m_buttonRecords[i].y);
     }

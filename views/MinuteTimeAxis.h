@@ -23,3 +23,29 @@ int MinuteAxisX(int left, int right, int32_t seconds);
 // now is on a later day (the lines then reach 15:00). With no record time,
 // the position of now.
 int32_t NowOnMinuteAxis(int32_t now, int32_t recordTime);
+
+// Walks the axis step by step. Each record whose time falls in the current
+// step goes to onRecord(index, seconds) (seconds as TradingSecondsSinceOpen
+// gives them); records behind the step are passed over. A step no record
+// falls in goes to onGap(stepSeconds), up to now (as NowOnMinuteAxis gives
+// it). records: a vector of records with a time member, in time order.
+template <class Records, class OnRecord, class OnGap>
+void WalkMinuteAxis(const Records& records, int32_t now, OnRecord onRecord, OnGap onGap)
+{
+    const int count = static_cast<int>(records.size());
+    int index = 0;
+    for (int32_t s = 0; s <= kMinuteAxisSeconds; s += kMinuteAxisStep) {
+        bool drawn = false;
+        for (; index < count; ++index) {
+            const int32_t seconds = TradingSecondsSinceOpen(records[index].time);
+            if (seconds > s)
+                break;
+            if (seconds <= s - kMinuteAxisStep)
+                continue;
+            drawn = true;
+            onRecord(index, seconds);
+        }
+        if (!drawn && s <= now)
+            onGap(s);
+    }
+}

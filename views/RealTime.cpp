@@ -325,15 +325,20 @@ int CRealTime::NextListPage()
     return 0;
 }
 
+int CRealTime::ListRecordCount() const
+{
+    return m_mode == kMinuteModeTickList ? m_snapshot->GetFenbiData().GetCount()
+        : m_mode == kMinuteModeMinuteList ? m_snapshot->GetMinute().GetCount()
+                                          : 0;
+}
+
 int CRealTime::PrevPage()
 {
     SingleLock data(m_source->DataLock());
     SingleLock lock(&m_lock);
     if (m_mode == kMinuteModeChart || !m_snapshot)
         return 0;
-    const int count = m_mode == kMinuteModeTickList ? m_snapshot->GetFenbiData().GetCount()
-        : m_mode == kMinuteModeMinuteList        ? m_snapshot->GetMinute().GetCount()
-                                                 : 0;
+    const int count = ListRecordCount();
     if (!PrevListPosition(m_listPosition, count, FullListPageSize(m_chart)))
         return 0;
     Draw(nullptr, m_chart);
@@ -346,9 +351,7 @@ int CRealTime::NextPage()
     SingleLock lock(&m_lock);
     if (m_mode == kMinuteModeChart || !m_snapshot)
         return 0;
-    const int count = m_mode == kMinuteModeTickList ? m_snapshot->GetFenbiData().GetCount()
-        : m_mode == kMinuteModeMinuteList        ? m_snapshot->GetMinute().GetCount()
-                                                 : 0;
+    const int count = ListRecordCount();
     NextListPosition(m_listPosition, count, FullListPageSize(m_chart));
     Draw(nullptr, m_chart);
     return 1;

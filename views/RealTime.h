@@ -161,6 +161,11 @@ private:
 
     int32_t Now() const;
     int ShowOtherStock(int step);
+    // The records the list modes page through: ticks or minutes.
+    int ListRecordCount() const;
+    // A cursor key: the keys take over the cursor (the cross-hair shows) and
+    // move it step records.
+    void StepCursorByKey(int step, bool extend);
     void DrawSidePanel(HDC dc);
     void InvalidateOwner(bool erase);
     // The indicator pane's common frame: fill, frame, title, separator; the
@@ -172,14 +177,21 @@ private:
     const std::vector<FundFlowRecord>& FundFlow();
     const std::vector<MinutePair>& BidAskPairs();
     const std::vector<MinutePair>& BigOrderPairs();
+    // pairs as compute makes them from the snapshot's ticks, made again when
+    // version is behind the data.
+    const std::vector<MinutePair>& MinutePairs(
+        uint32_t& version, std::vector<MinutePair>& pairs, int (MinuteBuySellSeries::*compute)());
     // Lines over the fund-flow records, the values in yuan, scaled between
     // low and high (in yuan).
     void DrawFlowLines(HDC dc, const std::vector<FundFlowRecord>& records, const int* fields,
         const COLORREF* colours, int count, double low, double high);
     void DrawFlowLegend(HDC dc, int x, const char* const* labels, const double* values, const COLORREF* colours,
         int count, const char* format);
+    // One fund-flow pane: up to three fields of the records as lines, scaled
+    // from 0 to the largest last value (fromZero) or over all values; the
+    // legend shows the last values in 10,000 yuan through legendFormat.
     void DrawFlowPane(HDC dc, int indicator, const char* title, const int* fields, const COLORREF* colours,
-        const char* const* labels, int count, bool fromZero, bool notForIndex);
+        const char* const* labels, int count, bool fromZero, bool notForIndex, const char* legendFormat = "%.0f");
     // x of a record by its time in the price pane's columns.
     int RecordX(int index) const;
 

@@ -116,22 +116,22 @@ void CRealTime::OnLButtonDblClk(POINT point)
 
 void CRealTime::CursorLeft(bool extend)
 {
-    if (m_mode != kMinuteModeChart)
-        return;
-    m_crosshair = true;
-    m_mouse = POINT { -1, -1 };
-    m_keysInCharge = true;
-    MoveCursor(-1, extend, false);
+    StepCursorByKey(-1, extend);
 }
 
 void CRealTime::CursorRight(bool extend)
+{
+    StepCursorByKey(1, extend);
+}
+
+void CRealTime::StepCursorByKey(int step, bool extend)
 {
     if (m_mode != kMinuteModeChart)
         return;
     m_crosshair = true;
     m_mouse = POINT { -1, -1 };
     m_keysInCharge = true;
-    MoveCursor(1, extend, false);
+    MoveCursor(step, extend, false);
 }
 
 void CRealTime::CursorHome(bool extend)

@@ -236,17 +236,10 @@ void CRealTime::DrawPriceChart(HDC dc)
     int prevPriceY = middle;
     int prevAverageY = middle;
     double mean = 0;
-    int index = 0;
-    for (int32_t s = 0; s <= kMinuteAxisSeconds; s += kMinuteAxisStep) {
-        bool drawn = false;
-        for (; index < count; ++index) {
+    WalkMinuteAxis(
+        records, now,
+        [&](int index, int32_t seconds) {
             const MinuteRecord& r = records[index];
-            const int32_t seconds = TradingSecondsSinceOpen(r.time);
-            if (seconds > s)
-                break;
-            if (seconds <= s - kMinuteAxisStep)
-                continue;
-            drawn = true;
             // A minute without a trade price stands at the reference price.
             const double value = r.price < 0.0001 ? base : r.price;
             mean = (index * mean + value) / (index + 1);
@@ -275,8 +268,8 @@ void CRealTime::DrawPriceChart(HDC dc)
                 DrawLineWithPen(dc, volumePen, x, volume.bottom - 1, x, top);
             }
             prevX = x;
-        }
-        if (!drawn && s <= now) {
+        },
+        [&](int32_t s) {
             if (s == 0 && count > 0 && scaled) {
                 const double first = records[0].price < 0.0001 ? base : records[0].price;
                 prevPriceY = priceY(first);
@@ -286,6 +279,5 @@ void CRealTime::DrawPriceChart(HDC dc)
             DrawLineWithPen(dc, pricePen, prevX, prevPriceY, x, prevPriceY);
             DrawLineWithPen(dc, averagePen, prevX, prevAverageY, x, prevAverageY);
             prevX = x;
-        }
-    }
+        });
 }

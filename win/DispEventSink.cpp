@@ -1,18 +1,31 @@
 #include "win/DispEventSink.h"
 #include "win/Com.h"
 
-HRESULT CDispEventSink::AdviseTo(IUnknown* source, DWORD* cookie)
+namespace {
+
+// The source's connection point for the event interface.
+HRESULT FindConnectionPoint(IUnknown* source, const IID& events, CComPtr<IConnectionPoint>& point)
 {
-    if (!source || !cookie)
-        return E_POINTER;
     CComPtr<IConnectionPointContainer> container;
     HRESULT hr = source->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container));
     if (FAILED(hr) || !container)
         return FAILED(hr) ? hr : E_NOINTERFACE;
-    CComPtr<IConnectionPoint> point;
-    hr = container->FindConnectionPoint(m_events, &point);
+    hr = container->FindConnectionPoint(events, &point);
     if (FAILED(hr) || !point)
         return FAILED(hr) ? hr : E_FAIL;
+    return S_OK;
+}
+
+} // namespace
+
+HRESULT CDispEventSink::AdviseTo(IUnknown* source, DWORD* cookie)
+{
+    if (!source || !cookie)
+        return E_POINTER;
+    CComPtr<IConnectionPoint> point;
+    const HRESULT hr = FindConnectionPoint(source, m_events, point);
+    if (FAILED(hr))
+        return hr;
     return point->Advise(static_cast<IDispatch*>(this), cookie);
 }
 
@@ -20,14 +33,10 @@ HRESULT CDispEventSink::UnadviseFrom(IUnknown* source, DWORD cookie)
 {
     if (!source)
         return E_POINTER;
-    CComPtr<IConnectionPointContainer> container;
-    HRESULT hr = source->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container));
-    if (FAILED(hr) || !container)
-        return FAILED(hr) ? hr : E_NOINTERFACE;
     CComPtr<IConnectionPoint> point;
-    hr = container->FindConnectionPoint(m_events, &point);
-    if (FAILED(hr) || !point)
-        return FAILED(hr) ? hr : E_FAIL;
+    const HRESULT hr = FindConnectionPoint(source, m_events, point);
+    if (FAILED(hr))
+        return hr;
     return point->Unadvise(cookie);
 }
 

@@ -68,9 +68,10 @@ TEST(ChartDraw, DottedLineLightsEverySecondPixel)
     ::DeleteObject(pen);
 }
 
-// A thin straight dotted line is drawn in one stroke; it must light exactly
-// the dots the one-by-one reference lights, wherever the line starts, however
-// long it is, whatever the DC's background mode, mix mode and clipping.
+// A thin straight dotted line is drawn in a pass or two; it must light
+// exactly the dots the one-by-one reference lights, wherever the line starts,
+// however long it is, whatever the DC's background mode, mix mode, clipping
+// and origin.
 TEST(ChartDraw, DottedLineMatchesDotByDotReference)
 {
     struct Case
@@ -96,12 +97,15 @@ TEST(ChartDraw, DottedLineMatchesDotByDotReference)
         int bkMode;
         int rop;
         bool clipped;
+        int originX; // of the viewport
     };
     const Mode modes[] = {
-        { "transparent copy", TRANSPARENT, R2_COPYPEN, false },
-        { "opaque copy", OPAQUE, R2_COPYPEN, false },
-        { "xor", TRANSPARENT, R2_XORPEN, false },
-        { "clipped at odd offsets", OPAQUE, R2_COPYPEN, true },
+        { "transparent copy", TRANSPARENT, R2_COPYPEN, false, 0 },
+        { "opaque copy", OPAQUE, R2_COPYPEN, false, 0 },
+        { "xor", TRANSPARENT, R2_XORPEN, false, 0 },
+        { "clipped at odd offsets", OPAQUE, R2_COPYPEN, true, 0 },
+        { "viewport moved by an odd offset", OPAQUE, R2_COPYPEN, false, 3 },
+        { "viewport moved by an even offset", TRANSPARENT, R2_COPYPEN, true, -4 },
     };
     const COLORREF background = RGB(10, 20, 30);
     for (const Mode& mode : modes) {
@@ -111,26 +115,32 @@ TEST(ChartDraw, DottedLineMatchesDotByDotReference)
             for (OffscreenCanvas* canvas : { &drawn, &expected }) {
                 ::SetBkMode(canvas->Dc(), mode.bkMode);
                 ::SetBkColor(canvas->Dc(), kBlue);
+                ::SetViewportOrgEx(canvas->Dc(), mode.originX, 0, nullptr);
                 if (mode.clipped) {
                     ::ExcludeClipRect(canvas->Dc(), 7, 0, 10, 28);
                     ::ExcludeClipRect(canvas->Dc(), 0, 11, 32, 14);
                 }
             }
             ::SetROP2(drawn.Dc(), mode.rop);
+            ::SetBrushOrgEx(drawn.Dc(), 5, 6, nullptr);
             SelectionGuard guard(drawn.Dc());
             const int oldBkMode = ::GetBkMode(drawn.Dc());
             DrawDottedLine(drawn.Dc(), 1, kRed, c.x1, c.y1, c.x2, c.y2);
             guard.Check();
             EXPECT_EQ(::GetBkMode(drawn.Dc()), oldBkMode);
+            POINT brushOrigin {};
+            ::GetBrushOrgEx(drawn.Dc(), &brushOrigin);
+            EXPECT_EQ(5, brushOrigin.x);
+            EXPECT_EQ(6, brushOrigin.y);
             ForEachDottedSegment(c.x1, c.y1, c.x2, c.y2, [&](const DotSegment& dot) {
-                if (dot.x < 0 || dot.y < 0 || !::PtVisible(expected.Dc(), dot.x, dot.y))
+                if (!::PtVisible(expected.Dc(), dot.x, dot.y))
                     return;
                 // No dot is lit twice: under XOR each one mixes with the background.
                 ::SetPixelV(expected.Dc(), dot.x, dot.y, mode.rop == R2_XORPEN ? (background ^ kRed) : kRed);
             });
             for (int y = 0; y < 28; ++y)
                 for (int x = 0; x < 32; ++x)
-                    ASSERT_EQ(drawn.Pixel(x, y), expected.Pixel(x, y))
+                    ASSERT_EQ(expected.Pixel(x, y), drawn.Pixel(x, y))
                         << mode.name << ", " << c.name << " at " << x << "," << y;
         }
     }

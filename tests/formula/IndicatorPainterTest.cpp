@@ -249,6 +249,57 @@ TEST(IndicatorPainter, SeriesLineLiftsThePenAcrossAnInvalidGap)
     EXPECT_EQ(0, foreign.canvas.CountPixelsNot(kBlack));
 }
 
+// Lines are drawn a run at a time and sticks a colour at a time; the picture
+// must be the one the strokes make one by one, at every bar width.
+TEST(IndicatorPainter, LinesAndSticksLightWhatTheirStrokesLight)
+{
+    const std::vector<float> values = { 10, 95, 40, I, 60, 60, 5, -20, 80, 30, 0, 100, I, I, 50, 55 };
+    const int kCount = static_cast<int>(values.size());
+    for (int width : { 1, 2, 4, 10 }) {
+        for (bool sticks : { false, true }) {
+            SCOPED_TRACE(testing::Message() << "width " << width << (sticks ? ", MACD sticks" : ", line"));
+            Pane pane;
+            pane.painter.SetBarWidth(width);
+            if (sticks)
+                pane.painter.ApplyAttributes({ L"COLORSTICK" });
+            const VARIANT series = pane.store.Make(values);
+            EXPECT_TRUE(pane.painter.DrawSeriesLine(
+                Output(sticks ? L"MACD" : L"LINE"), Values({ series }), 0, kCount, -50, 100));
+
+            OffscreenCanvas expected(200, 121);
+            HDC dc = expected.Dc();
+            bool penDown = false;
+            POINT previous {};
+            for (int i = 0; i < kCount; ++i) {
+                if (values[i] == I || values[i] < -50) {
+                    penDown = false;
+                    continue;
+                }
+                const int y = pane.painter.BandY(values[i], -50, 100);
+                int left = 0, right = 0;
+                pane.painter.GetBarBody(i * width, left, right);
+                const int x = sticks ? (left + right) / 2 : i * width + width / 2;
+                HPEN pen = ::CreatePen(PS_SOLID, 1, sticks ? (values[i] < 0 ? 0x00FF00 : 0x0000FF) : kWhite);
+                HGDIOBJ old = ::SelectObject(dc, pen);
+                if (sticks) {
+                    ::MoveToEx(dc, x, 120, nullptr);
+                    ::LineTo(dc, x, y);
+                } else if (penDown) {
+                    ::MoveToEx(dc, previous.x, previous.y, nullptr);
+                    ::LineTo(dc, x, y);
+                }
+                ::SelectObject(dc, old);
+                ::DeleteObject(pen);
+                penDown = true;
+                previous = POINT { x, y };
+            }
+            for (int y = 0; y < 121; ++y)
+                for (int x = 0; x < 200; ++x)
+                    ASSERT_EQ(expected.Pixel(x, y), pane.canvas.Pixel(x, y)) << x << "," << y;
+        }
+    }
+}
+
 TEST(IndicatorPainter, ConstantZeroOverAZeroRangeDrawsAFlatLine)
 {
     Pane pane;

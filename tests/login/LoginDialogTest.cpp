@@ -470,3 +470,56 @@ TEST(LoginDialog, AnUpdateThatIsNoProgramIsAFailedDownload)
     }
     CurrentUserName::Set("");
 }
+
+TEST(LoginDialog, TheServicesNewerVersionIsFetchedWholeAndHandedOver)
+{
+    LoginSimulators sim;
+    ASSERT_TRUE(sim.ok);
+    sim.login.SetOfferUpdate(true);
+    CIni ini(DataPaths::Instance()->GetRunIniFile());
+    ini.WriteString("UserInfo", "Name", "emVudHU=");
+    ini.WriteString("UserInfo", "PassWd", "emVudHU=");
+    const std::string program = sim.root.AppDir() + "Zentu.exe";
+    std::vector<std::string> launched;
+    std::vector<std::string> shown;
+    {
+        CLogginDlg dialog;
+        dialog.SetProgramPath(program);
+        dialog.SetNotifier([&](const std::string& text) { shown.push_back(text); });
+        dialog.SetLauncher([&](const std::string&, const std::string& parameters) {
+            launched.push_back(parameters);
+            return true;
+        });
+        EXPECT_EQ(RunWithLogin(dialog), 2);
+    }
+    EXPECT_EQ(ReadTestFile(program + ".new"), SimLoginService::UpdateImage(SimLoginService::UpdateBody::Program));
+    EXPECT_EQ(launched, std::vector<std::string>({ "\"" + program + "\"" }));
+    EXPECT_EQ(shown, std::vector<std::string>({ "新版本下载完成，软件需要重新启动!" }));
+    EXPECT_EQ(sim.login.CountRequests("/zentu/update.2.php"), 1u);
+    const std::vector<std::string> log = sim.login.RequestLog();
+    ASSERT_FALSE(log.empty());
+    EXPECT_EQ(log.back().find("/zentu/update.2.php?pid=5&id="), 0u) << log.back();
+    EXPECT_EQ(CDataCenter::PeekInstance(), nullptr) << "an update loads nothing";
+
+    // A body the service cuts to 10,240 bytes is a failed download: nothing is written or handed over.
+    sim.login.SetUpdateBody(SimLoginService::UpdateBody::Small);
+    ::DeleteFileA((program + ".new").c_str());
+    shown.clear();
+    {
+        CLogginDlg dialog;
+        dialog.SetProgramPath(program);
+        dialog.SetNotifier([&](const std::string& text) {
+            shown.push_back(text);
+            ::PostMessageA(dialog.m_hWnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        });
+        dialog.SetLauncher([&](const std::string&, const std::string& parameters) {
+            launched.push_back(parameters);
+            return true;
+        });
+        EXPECT_EQ(RunWithLogin(dialog), 2);
+    }
+    EXPECT_EQ(ReadTestFile(program + ".new"), "<missing>");
+    EXPECT_EQ(launched.size(), 1u);
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], "新版本下载失败，请访问 " + sim.web.Url("/") + " 手动下载新版本!");
+}

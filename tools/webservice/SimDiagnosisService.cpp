@@ -16,23 +16,6 @@ const char* const kVerdicts[] = {
 };
 const char* const kTypeNames[] = { "", "短期：", "中期：", "综合诊断：" };
 
-// The value of name in a query "a=1&b=2"; empty when absent.
-std::string QueryValue(const std::string& query, const std::string& name)
-{
-    size_t start = 0;
-    while (start <= query.size()) {
-        size_t end = query.find('&', start);
-        if (end == std::string::npos)
-            end = query.size();
-        const std::string pair = query.substr(start, end - start);
-        const size_t equals = pair.find('=');
-        if (equals != std::string::npos && pair.compare(0, equals, name) == 0)
-            return pair.substr(equals + 1);
-        start = end + 1;
-    }
-    return std::string();
-}
-
 bool IsCode(const std::string& code)
 {
     if (code.size() != 6)
@@ -76,8 +59,8 @@ WebSimReply SimDiagnosisService::Answer(const WebSimRequest& request)
     m_requests.fetch_add(1);
     WebSimReply reply;
     const int failure = m_failureStatus.load();
-    const std::string code = QueryValue(request.query, "code");
-    const std::string typeText = QueryValue(request.query, "type");
+    const std::string code = request.QueryValue("code");
+    const std::string typeText = request.QueryValue("type");
     const int type = typeText.size() == 1 ? typeText[0] - '0' : 0;
     if (failure != 0 && failure != 200)
         reply = WebSimReply::Status(failure, failure == 503 ? "Service Unavailable" : "Error");

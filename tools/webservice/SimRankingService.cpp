@@ -51,22 +51,6 @@ template <class T> void Put(std::string& record, size_t offset, T value)
     std::memcpy(&record[offset], &value, sizeof(T));
 }
 
-std::string QueryValue(const std::string& query, const std::string& name)
-{
-    size_t start = 0;
-    while (start <= query.size()) {
-        size_t end = query.find('&', start);
-        if (end == std::string::npos)
-            end = query.size();
-        const std::string pair = query.substr(start, end - start);
-        const size_t equals = pair.find('=');
-        if (equals != std::string::npos && pair.compare(0, equals, name) == 0)
-            return pair.substr(equals + 1);
-        start = end + 1;
-    }
-    return std::string();
-}
-
 } // namespace
 
 SimRankingService::SimRankingService(const std::vector<SimSecurity>& securities, uint32_t seed)
@@ -164,7 +148,7 @@ std::string SimRankingService::Body(int type) const
 WebSimReply SimRankingService::Answer(const WebSimRequest& request)
 {
     m_requests.fetch_add(1);
-    const std::string typeText = QueryValue(request.query, "type");
+    const std::string typeText = request.QueryValue("type");
     const int type = typeText.empty() ? 0 : std::atoi(typeText.c_str());
     std::string body = Body(type);
     if (body.empty())

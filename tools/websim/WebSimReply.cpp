@@ -29,6 +29,22 @@ bool WebSimRequest::FindHeader(const char* name, std::string& value) const
     return CHTTP::FindHeaderIn(headerBlock, name, value);
 }
 
+std::string WebSimRequest::QueryValue(const std::string& name) const
+{
+    size_t start = 0;
+    while (start <= query.size()) {
+        size_t end = query.find('&', start);
+        if (end == std::string::npos)
+            end = query.size();
+        const std::string pair = query.substr(start, end - start);
+        const size_t equals = pair.find('=');
+        if (equals != std::string::npos && pair.compare(0, equals, name) == 0)
+            return pair.substr(equals + 1);
+        start = end + 1;
+    }
+    return std::string();
+}
+
 WebSimReply WebSimReply::Ok(const std::string& body, Framing framing)
 {
     WebSimReply reply;

@@ -18,6 +18,9 @@ struct WebSimRequest
 
     // Value of the first header named name (any case), trimmed.
     bool FindHeader(const char* name, std::string& value) const;
+    // Value of the first query parameter named name ("a=1&b=2"), as sent;
+    // empty when absent.
+    std::string QueryValue(const std::string& name) const;
 };
 
 struct WebSimReply
