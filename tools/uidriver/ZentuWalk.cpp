@@ -20,6 +20,7 @@ const DWORD kKLineStripStyleBit = 0x0008; // the K-line view's indicator tabs; t
 // Menu commands and frame commands the walk uses.
 const UINT kShowMinuteView = 4000;
 const UINT kShowKLineView = 4001;
+const UINT kQuoteListTab = 3000;
 const UINT kFirstPeriodCommand = 4099; // + period 1..10
 const UINT kAdjustForward = 4011;
 const UINT kAdjustBackward = 4012;
@@ -342,6 +343,14 @@ bool ZentuWalk::QuoteList()
     if (!Frame()) {
         Record("quote list", false, "no main frame");
         return false;
+    }
+    // The program starts on the minute chart with its announcements page in
+    // a dialog: the walk closes the page and takes the quote list's tab.
+    if (CurrentView() != ViewKind::QuoteList) {
+        WaitUntil([&] { return m_session.LoginDialog() != nullptr; }, 3000);
+        if (HWND page = m_session.LoginDialog())
+            PostCommand(page, IDCANCEL);
+        Command(kQuoteListTab);
     }
     if (!WaitForView(ViewKind::QuoteList, kViewTimeoutMs, &view)) {
         std::unique_ptr<CDib32> image = CaptureFrame();
