@@ -185,6 +185,7 @@ const OrderClassStyle kOrderClasses[4] = {
 
 CQuoteSidePanel::CQuoteSidePanel()
     : m_owner(nullptr)
+    , m_placedSectorList {}
     , m_listedStock(-1)
     , m_diagnosisKey(-1)
 {
@@ -214,6 +215,7 @@ void CQuoteSidePanel::HideSectorList()
 {
     if (m_sectorList.m_hWnd && m_sectorList.IsWindowVisible())
         m_sectorList.ShowWindow(SW_HIDE);
+    ::SetRectEmpty(&m_placedSectorList);
     m_listedStock = -1;
 }
 
@@ -227,7 +229,10 @@ void CQuoteSidePanel::PlaceSectorList(int mode, const RECT& rect)
         }
         if (!m_sectorList.m_hWnd)
             return;
-        if (!m_sectorList.IsWindowVisible())
+        const bool visible = (m_sectorList.GetStyle() & WS_VISIBLE) != 0;
+        if (visible && ::EqualRect(&m_placedSectorList, &rect) && !::IsRectEmpty(&rect))
+            return;
+        if (!visible)
             ::SetWindowPos(m_sectorList.m_hWnd, nullptr, rect.left, rect.top, Width(rect),
                 rect.bottom - rect.top, SWP_SHOWWINDOW | SWP_NOACTIVATE | SWP_NOZORDER);
         RECT now = {};
@@ -236,10 +241,12 @@ void CQuoteSidePanel::PlaceSectorList(int mode, const RECT& rect)
         if (!::EqualRect(&now, &rect))
             ::SetWindowPos(m_sectorList.m_hWnd, nullptr, rect.left, rect.top, Width(rect),
                 rect.bottom - rect.top, SWP_NOACTIVATE | SWP_NOZORDER);
+        m_placedSectorList = rect;
         return;
     }
     if (mode == 1 && m_sectorList.m_hWnd && m_sectorList.IsWindowVisible())
         m_sectorList.ShowWindow(SW_HIDE);
+    ::SetRectEmpty(&m_placedSectorList);
     m_listedStock = -1;
 }
 

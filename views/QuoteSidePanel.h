@@ -157,6 +157,10 @@ private:
 
     HWND m_owner;
     CKeywordListCtrl m_sectorList;
+    // Where this panel last put the list while showing it (empty once it is
+    // hidden): a page drawn again at the same place asks the window for
+    // nothing (every mouse move repaints).
+    RECT m_placedSectorList;
     int32_t m_listedStock;
     // The diagnosis verdict fetched for one stock, so a page drawn again
     // (every mouse move repaints) does not fetch again.

@@ -8,8 +8,6 @@
 #include "tests/support/OffscreenCanvas.h"
 #include "tests/support/SeriesFixtures.h"
 #include "tests/support/TempDataRoot.h"
-#include "tools/marketdata/SimMarketSeries.h"
-#include "tools/marketdata/SimMarketTables.h"
 
 #include <gtest/gtest.h>
 
@@ -255,38 +253,6 @@ TEST_F(KLineDrawTest, PaneBorderDragIsClamped)
     EXPECT_GT(after.subPanes[0].bottom - after.subPanes[0].top, 0);
     EXPECT_EQ(after.mainPane.bottom, after.mainPlot.bottom);
     EXPECT_EQ(before.mainPlot.right, after.mainPlot.right);
-}
-
-namespace {
-
-// A simulated stock that has ex-rights events, with its day and five-minute bars.
-std::unique_ptr<CStock> MakeSimulatedStock(std::vector<ExRightsRecord>& records)
-{
-    SimMarketTables tables;
-    uint32_t key = 0;
-    for (const SimExRights& e : tables.ExRights()) {
-        if ((e.key & 0xFF000000u) == 0 && e.cashDividend > 0) {
-            key = e.key;
-            break;
-        }
-    }
-    for (const SimExRights& e : tables.ExRights()) {
-        if (e.key == key)
-            records.push_back(ExRightsRecord { e.time, e.bonusShares, e.rightsShares, e.rightsPrice, e.cashDividend });
-    }
-    auto stock = std::make_unique<CStock>(key);
-    stock->GetStockInfo().SetName("模拟股份");
-    stock->GetStockInfo().SetCode("600000");
-    stock->GetStockInfo().SetIndexFlag(0);
-    SimMarketSeries series;
-    series.SetClock(T(2026, 12, 10, 15, 30));
-    for (const WireBar& bar : series.DayBars(key, T(2023, 1, 1), T(2026, 12, 10)))
-        stock->GetDayData().AppendBar(BarFromWire(bar));
-    for (const WireBar& bar : series.FiveMinuteBars(key, T(2026, 11, 20), T(2026, 12, 10, 15, 0)))
-        stock->GetFiveMinuteData().AppendBar(BarFromWire(bar));
-    return stock;
-}
-
 }
 
 TEST(KLinePicture, SimulatedStockForwardAdjustedInDayAndFiveMinutes)

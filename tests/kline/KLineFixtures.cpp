@@ -4,6 +4,7 @@
 #include "formula/FormulaLibrary.h"
 #include "tests/support/SeriesFixtures.h"
 #include "tools/marketdata/SimMarketSeries.h"
+#include "tools/marketdata/SimMarketTables.h"
 
 #include <cmath>
 
@@ -100,4 +101,31 @@ ViewOptions& FreshViewOptions()
 {
     ViewOptions::ReleaseInstance();
     return *ViewOptions::Instance();
+}
+
+std::unique_ptr<CStock> MakeSimulatedStock(std::vector<ExRightsRecord>& records)
+{
+    SimMarketTables tables;
+    uint32_t key = 0;
+    for (const SimExRights& e : tables.ExRights()) {
+        if ((e.key & 0xFF000000u) == 0 && e.cashDividend > 0) {
+            key = e.key;
+            break;
+        }
+    }
+    for (const SimExRights& e : tables.ExRights()) {
+        if (e.key == key)
+            records.push_back(ExRightsRecord { e.time, e.bonusShares, e.rightsShares, e.rightsPrice, e.cashDividend });
+    }
+    auto stock = std::make_unique<CStock>(key);
+    stock->GetStockInfo().SetName("模拟股份");
+    stock->GetStockInfo().SetCode("600000");
+    stock->GetStockInfo().SetIndexFlag(0);
+    SimMarketSeries series;
+    series.SetClock(T(2026, 12, 10, 15, 30));
+    for (const WireBar& bar : series.DayBars(key, T(2023, 1, 1), T(2026, 12, 10)))
+        stock->GetDayData().AppendBar(BarFromWire(bar));
+    for (const WireBar& bar : series.FiveMinuteBars(key, T(2026, 11, 20), T(2026, 12, 10, 15, 0)))
+        stock->GetFiveMinuteData().AppendBar(BarFromWire(bar));
+    return stock;
 }

@@ -77,6 +77,10 @@ void AddFiveMinuteBars(CStock& stock, int count);
 // Prepends count older day bars.
 void PrependDayBars(CStock& stock, int count);
 
+// A simulated stock that has ex-rights events (records gets them), with its
+// day bars from 2023 and its five-minute bars from 2026-11-20 on.
+std::unique_ptr<CStock> MakeSimulatedStock(std::vector<ExRightsRecord>& records);
+
 // The view options back at their defaults.
 ViewOptions& FreshViewOptions();
 

@@ -1,6 +1,9 @@
 // The K-line view in a real window: its two tab strips, the menu entry
 // points, the view messages, the tooltip and a rendered picture.
 #include "base/ChartColors.h"
+#include "base/PathUtil.h"
+#include "base/PngFile.h"
+#include "formula/FormulaCalculator.h"
 #include "formula/FormulaLibrary.h"
 #include "tests/kline/KLineFixtures.h"
 #include "tests/support/OffscreenCanvas.h"
@@ -37,6 +40,25 @@ public:
     std::vector<UINT> registered;
     std::vector<std::pair<UINT, WPARAM>> dispatched;
 };
+
+// Saves an image beside the other pictures of the tests.
+void SaveImage(CDib32& image, const std::string& name)
+{
+    const std::string dir = GetModuleDirectory() + "test-output";
+    ::CreateDirectoryA(dir.c_str(), nullptr);
+    EXPECT_TRUE(SavePixelsAsPng(image.Row(0), image.Width(), image.Height(), false, dir + "\\" + name + ".png"));
+}
+
+// Pixels of the colour (0x00BBGGRR) inside rect.
+int CountColour(const CDib32& image, COLORREF colour, const RECT& rect)
+{
+    const uint32_t rgb = static_cast<uint32_t>(GetRValue(colour)) << 16 | GetGValue(colour) << 8 | GetBValue(colour);
+    int count = 0;
+    for (int y = rect.top; y < rect.bottom; ++y)
+        for (int x = rect.left; x < rect.right; ++x)
+            count += (image.GetPixel(x, y) & 0xFFFFFF) == rgb ? 1 : 0;
+    return count;
+}
 
 class StockGraphViewTest : public ::testing::Test
 {
@@ -188,4 +210,50 @@ TEST_F(StockGraphViewTest, PrintClientRendersTheChartAndTheStrips)
     EXPECT_NE(-1, view->GetChart().GetFirst());
     EXPECT_TRUE(view->GetChart().IsDataWindowShown());
     EXPECT_EQ(1, view->Deactivate());
+}
+
+// What the user sees of a stock with ex-rights events, forward adjusted, in
+// days and in five minutes: MA over the candles, VOL, MACD and KDJ below, as
+// the window paints itself for WM_PRINTCLIENT.
+TEST_F(StockGraphViewTest, PrintedPicturesForwardAdjustedInDaysAndFiveMinutes)
+{
+    std::vector<ExRightsRecord> records;
+    std::unique_ptr<CStock> simulated = MakeSimulatedStock(records);
+    ASSERT_FALSE(records.empty());
+    source.exRights[simulated->GetCodeKey()] = records;
+    source.current = simulated.get();
+    KLineChart& chart = view->GetChart();
+    chart.Reload();
+    view->SetSubPaneCount(3);
+    view->SetAdjustMode(3);
+    EXPECT_EQ((std::vector<std::wstring> { L"VOL", L"MACD", L"KDJ" }), chart.GetShownPaneNames());
+    ASSERT_NE(nullptr, chart.GetMainCalculator());
+    EXPECT_EQ(0u, chart.GetMainCalculator()->GetTitle().find(L"MA("));
+    const struct
+    {
+        int period;
+        const char* name;
+    } shots[] = { { kPeriodDay, "kline-view-day-forward" }, { kPeriodFiveMinutes, "kline-view-5min-forward" } };
+    for (const auto& shot : shots) {
+        SCOPED_TRACE(shot.name);
+        view->SetPeriod(shot.period);
+        CDib32 image;
+        ASSERT_TRUE(RenderClient(view->m_hWnd, image));
+        SaveImage(image, shot.name);
+        EXPECT_EQ(simulated.get(), chart.GetSnapshot());
+        EXPECT_TRUE(simulated->GetKData(shot.period)->IsAdjusted());
+        const kline::Layout& layout = chart.GetLayout();
+        ASSERT_EQ(3u, layout.subPanes.size());
+        const RECT area = kline::CandleArea(layout.mainPane);
+        EXPECT_GT(CountColour(image, ChartColors::Rise, area) + CountColour(image, ChartColors::FallingBar, area), 200);
+        // Every pane has its indicator worked out and something drawn in it.
+        for (int pane = 0; pane < 3; ++pane) {
+            EXPECT_EQ(1, chart.GetSubPaneCalculator(pane)->Calculate()) << pane;
+            RECT inside = layout.subPanes[pane];
+            inside.top += 20;
+            ::InflateRect(&inside, -1, -1);
+            const int pixels = (inside.right - inside.left) * (inside.bottom - inside.top);
+            EXPECT_LT(CountColour(image, ChartColors::Background, inside), pixels * 99 / 100) << pane;
+        }
+    }
 }
