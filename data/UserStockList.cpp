@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <new>
+#include <set>
 
 #include "base/CPFile.h"
 #include "base/DataPaths.h"
@@ -12,6 +14,19 @@
 namespace {
 
 const size_t kMaxLineLength = 255;
+
+// Whether text (trimmed) is a decimal number as "%d" writes it.
+bool IsDecimalNumber(const std::string& text)
+{
+    size_t i = (!text.empty() && (text[0] == '-' || text[0] == '+')) ? 1 : 0;
+    if (i >= text.size())
+        return false;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+    }
+    return true;
+}
 
 int32_t ParseNumber(const std::string& text)
 {
@@ -50,8 +65,15 @@ int UserStockList::Load(const char* path)
     if (!path)
         return 0;
     std::string text;
-    if (!ReadWholeFile(path, text, 16L * 1024 * 1024))
+    try {
+        if (!ReadWholeFile(path, text, 16L * 1024 * 1024))
+            return 1;
+    } catch (const std::bad_alloc&) {
         return 1;
+    }
+    std::set<int32_t> listed;
+    for (const Entry& entry : m_entries)
+        listed.insert(entry.first);
     size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
@@ -60,12 +82,18 @@ int UserStockList::Load(const char* path)
         std::string line = text.substr(start, std::min(end - start, kMaxLineLength));
         start = end + 1;
         const size_t cut = line.find_first_of("\r;");
-        if (TrimText(line.substr(0, cut)).empty())
-            continue; // a blank line names no stock
-        const int32_t key = ParseNumber(line.substr(0, cut));
+        // A blank line names no stock, nor does one that is no number (a
+        // damaged file would otherwise list stock 0 once per line).
+        const std::string keyText = TrimText(line.substr(0, cut));
+        if (!IsDecimalNumber(keyText))
+            continue;
+        const int32_t key = ParseNumber(keyText);
         const int32_t time
             = (cut != std::string::npos && line[cut] == ';') ? ParseNumber(line.substr(cut + 1)) : 0;
-        m_entries.emplace_back(key, time);
+        // A stock is listed once, as Add keeps it: a second line of it would
+        // stay behind when the user removes the stock.
+        if (listed.insert(key).second)
+            m_entries.emplace_back(key, time);
     }
     return 1;
 }

@@ -25,26 +25,55 @@ void DebugPrint(const char* format, int code)
     ::OutputDebugStringA(text);
 }
 
-// Waits until s can be read (or written) within waitMs and before the
-// deadline; a wait that runs out sets WSAETIMEDOUT. Without a deadline the
-// socket's own time-outs bound the call that follows.
-bool WaitForSocket(SOCKET s, bool write, DWORD waitMs, ULONGLONG deadline)
+// How often a wait looks at the stop event.
+const DWORD kStopPollMs = 50;
+
+bool IsSignalled(HANDLE event)
 {
-    if (deadline == 0)
+    return event && ::WaitForSingleObject(event, 0) == WAIT_OBJECT_0;
+}
+
+// Waits until s can be read (or written) within waitMs and before the
+// deadline; a wait that runs out sets WSAETIMEDOUT. Without a deadline or a
+// stop event the socket's own time-outs bound the call that follows. A stop
+// event seen signalled cuts the deadline to the stop grace, for this wait
+// and the ones after it that are given the same deadline.
+bool WaitForSocket(SOCKET s, bool write, DWORD waitMs, ULONGLONG& deadline, HANDLE stop)
+{
+    if (deadline == 0 && !stop)
         return true;
-    const ULONGLONG now = ::GetTickCount64();
-    const ULONGLONG left = deadline > now ? deadline - now : 0;
-    const DWORD ms = left < waitMs ? static_cast<DWORD>(left) : waitMs;
-    fd_set set;
-    FD_ZERO(&set);
-    FD_SET(s, &set);
-    timeval timeout;
-    timeout.tv_sec = static_cast<long>(ms / 1000);
-    timeout.tv_usec = static_cast<long>((ms % 1000) * 1000);
-    const int ready = ::select(0, write ? nullptr : &set, write ? &set : nullptr, nullptr, &timeout);
-    if (ready == 0)
-        ::WSASetLastError(WSAETIMEDOUT);
-    return ready > 0;
+    const ULONGLONG start = ::GetTickCount64();
+    const ULONGLONG waitEnd = waitMs == INFINITE ? 0 : start + waitMs;
+    bool stopSeen = false;
+    for (;;) {
+        const ULONGLONG now = ::GetTickCount64();
+        if (!stopSeen && IsSignalled(stop)) {
+            stopSeen = true;
+            // A cut made earlier stands: the grace is never renewed.
+            const ULONGLONG cut = now + QuoteRequestClient::kStopGraceMs;
+            if (deadline == 0 || cut < deadline)
+                deadline = cut;
+        }
+        ULONGLONG end = deadline;
+        if (waitEnd != 0 && (end == 0 || waitEnd < end))
+            end = waitEnd;
+        if (end != 0 && now >= end) {
+            ::WSASetLastError(WSAETIMEDOUT);
+            return false;
+        }
+        ULONGLONG ms = end == 0 ? kStopPollMs : end - now;
+        if (stop && !stopSeen && ms > kStopPollMs)
+            ms = kStopPollMs;
+        fd_set set;
+        FD_ZERO(&set);
+        FD_SET(s, &set);
+        timeval timeout;
+        timeout.tv_sec = static_cast<long>(ms / 1000);
+        timeout.tv_usec = static_cast<long>((ms % 1000) * 1000);
+        const int ready = ::select(0, write ? nullptr : &set, write ? &set : nullptr, nullptr, &timeout);
+        if (ready != 0)
+            return ready > 0;
+    }
 }
 
 } // namespace
@@ -59,6 +88,8 @@ QuoteRequestClient::QuoteRequestClient(const char* address, uint16_t port)
     , m_ioTimeoutMs(g_defaultIoTimeoutMs.load())
     , m_exchangeTimeoutMs(g_defaultExchangeTimeoutMs.load())
     , m_deadline(0)
+    , m_stop(nullptr)
+    , m_stopCut(0)
     , m_callbackMade(false)
 {
 }
@@ -132,6 +163,7 @@ HRESULT QuoteRequestClient::Execute(DownloadRequest& request)
 {
     m_callbackMade = false;
     m_deadline = ::GetTickCount64() + m_exchangeTimeoutMs;
+    m_stopCut = 0;
     HRESULT hr = E_FAIL;
     try {
         if (!Connect(request) || !ReceiveReply(request)) {
@@ -196,7 +228,7 @@ int QuoteRequestClient::Connect(DownloadRequest& request)
     header.value2 = request.value2;
     header.command = static_cast<uint16_t>(request.command);
     if (!SendAll(request.socket, reinterpret_cast<const char*>(&header), sizeof(header), m_ioTimeoutMs,
-            m_deadline)) {
+            Deadline(), m_stop)) {
         CloseSocket(request);
         return 0;
     }
@@ -206,8 +238,8 @@ int QuoteRequestClient::Connect(DownloadRequest& request)
 int QuoteRequestClient::ReceiveReply(DownloadRequest& request)
 {
     QuoteReplyHeader header;
-    if (!RecvAll(
-            request.socket, reinterpret_cast<char*>(&header), sizeof(header), m_ioTimeoutMs, m_deadline)) {
+    if (!RecvAll(request.socket, reinterpret_cast<char*>(&header), sizeof(header), m_ioTimeoutMs, Deadline(),
+            m_stop)) {
         CloseSocket(request);
         return 0;
     }
@@ -255,7 +287,7 @@ bool QuoteRequestClient::ReceiveBody(SOCKET s, uint32_t length)
             }
         }
         if (!RecvAll(s, reinterpret_cast<char*>(m_replyBuffer + received), static_cast<int>(piece),
-                m_ioTimeoutMs, m_deadline))
+                m_ioTimeoutMs, Deadline(), m_stop))
             return false;
         received += piece;
     }
@@ -299,11 +331,22 @@ HRESULT QuoteRequestClient::DeliverReply(DownloadRequest& request)
     return 0;
 }
 
-int QuoteRequestClient::SendAll(SOCKET s, const char* data, int length, DWORD waitMs, ULONGLONG deadline)
+ULONGLONG QuoteRequestClient::Deadline()
+{
+    // The first sight of the stop fixes the cut; later reads never move it.
+    if (m_stopCut == 0 && IsSignalled(m_stop))
+        m_stopCut = ::GetTickCount64() + kStopGraceMs;
+    if (m_stopCut != 0 && (m_deadline == 0 || m_stopCut < m_deadline))
+        m_deadline = m_stopCut;
+    return m_deadline;
+}
+
+int QuoteRequestClient::SendAll(
+    SOCKET s, const char* data, int length, DWORD waitMs, ULONGLONG deadline, HANDLE stop)
 {
     while (length > 0) {
         const int piece = length < 1024 ? length : 1024;
-        const int sent = WaitForSocket(s, true, waitMs, deadline) ? ::send(s, data, piece, 0) : SOCKET_ERROR;
+        const int sent = WaitForSocket(s, true, waitMs, deadline, stop) ? ::send(s, data, piece, 0) : SOCKET_ERROR;
         if (sent == SOCKET_ERROR) {
             DebugPrint("WSAGetLastError3 = %d\n", ::WSAGetLastError());
             return 0;
@@ -314,14 +357,14 @@ int QuoteRequestClient::SendAll(SOCKET s, const char* data, int length, DWORD wa
     return 1;
 }
 
-int QuoteRequestClient::RecvAll(SOCKET s, char* buffer, int length, DWORD waitMs, ULONGLONG deadline)
+int QuoteRequestClient::RecvAll(SOCKET s, char* buffer, int length, DWORD waitMs, ULONGLONG deadline, HANDLE stop)
 {
     while (length > 0) {
         const int piece = length < 65536 ? length : 65536;
         // Each receive is bounded by the socket's time-out; the deadline bounds
         // them all, so a server that drips a byte before every time-out still fails.
         const int got
-            = WaitForSocket(s, false, waitMs, deadline) ? ::recv(s, buffer, piece, 0) : SOCKET_ERROR;
+            = WaitForSocket(s, false, waitMs, deadline, stop) ? ::recv(s, buffer, piece, 0) : SOCKET_ERROR;
         if (got == SOCKET_ERROR || got == 0) {
             DebugPrint("WSAGetLastError2 = %d\n", ::WSAGetLastError());
             return 0;

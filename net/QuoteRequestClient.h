@@ -22,6 +22,9 @@ public:
     // reply on a slow line, short enough that a dripping server cannot hold a
     // worker, or shutdown, for long.
     static constexpr DWORD kDefaultExchangeTimeoutMs = 120000;
+    // How long an exchange may still go on once the pool is told to stop: a
+    // reply on its way arrives, a stalled server cannot hold the shutdown.
+    static constexpr DWORD kStopGraceMs = 2000;
     // A reply buffer beyond this is not kept for the next request.
     static constexpr uint32_t kKeptReplyBuffer = 1u << 20;
 
@@ -46,10 +49,16 @@ public:
 
     // Blocking loops; with a deadline (a tick count, 0 for none) each wait
     // for the socket is also bounded by waitMs and fails once the deadline
-    // has passed.
-    static int SendAll(
-        SOCKET s, const char* data, int length, DWORD waitMs = INFINITE, ULONGLONG deadline = 0);
-    static int RecvAll(SOCKET s, char* buffer, int length, DWORD waitMs = INFINITE, ULONGLONG deadline = 0);
+    // has passed. With a stop event, a wait that sees it signalled goes on for
+    // at most kStopGraceMs more.
+    static int SendAll(SOCKET s, const char* data, int length, DWORD waitMs = INFINITE, ULONGLONG deadline = 0,
+        HANDLE stop = nullptr);
+    static int RecvAll(SOCKET s, char* buffer, int length, DWORD waitMs = INFINITE, ULONGLONG deadline = 0,
+        HANDLE stop = nullptr);
+
+    // The pool's stop event (manual reset): once it is signalled the running
+    // exchange gets kStopGraceMs more, then fails. Null: no such limit.
+    void SetStopEvent(HANDLE stop) { m_stop = stop; }
 
     // Grows only (length + 32 when it must); zero-fills length + 1 bytes.
     // Null when the memory cannot be had or the reply budget has no room.
@@ -80,6 +89,9 @@ private:
     // Receives the announced body into the reply buffer, growing it only as
     // bytes arrive.
     bool ReceiveBody(SOCKET s, uint32_t length);
+    // The running exchange's deadline, cut to the stop grace once the stop
+    // event has been seen.
+    ULONGLONG Deadline();
 
     WinsockSession m_winsock;
     uint8_t* m_replyBuffer;
@@ -94,5 +106,7 @@ private:
     DWORD m_ioTimeoutMs;
     DWORD m_exchangeTimeoutMs;
     ULONGLONG m_deadline; // of the running exchange
+    HANDLE m_stop; // not owned
+    ULONGLONG m_stopCut; // when the running exchange must end after the stop; 0 before it
     bool m_callbackMade; // for the request now running
 };

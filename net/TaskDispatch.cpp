@@ -36,6 +36,7 @@ CDownloadObject::~CDownloadObject()
 int CDownloadObject::SetHandles(HANDLE stopAll, HANDLE work, HANDLE slots, HANDLE wake)
 {
     m_stopAll = stopAll;
+    m_client.SetStopEvent(stopAll);
     m_work = work;
     m_slots = slots;
     m_wake = wake;

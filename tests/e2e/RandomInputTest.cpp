@@ -9,6 +9,7 @@
 #include "tests/e2e/EndToEndFixture.h"
 
 #include <cstdlib>
+#include <deque>
 #include <random>
 
 namespace {
@@ -65,6 +66,15 @@ public:
     {
     }
 
+    // The last actions, oldest first, for the report of a failure.
+    std::string History() const
+    {
+        std::string text;
+        for (const std::string& line : m_history)
+            text += "\n      " + line;
+        return text;
+    }
+
     // One random action; false when the program stopped answering.
     bool Act()
     {
@@ -75,30 +85,46 @@ public:
         // now and then as a user would.
         HWND front = Front(frame);
         if (ClassNameOf(front) == "#32768") {
-            PostKey(frame, VK_ESCAPE);
-            return Answers(frame, kHangLimitMs);
+            HWND dialog = Dialog(frame);
+            if (dialog && Pick(3) == 0) {
+                Note("close the dialog under a pop-up menu");
+                PostCommand(dialog, IDCANCEL);
+            } else {
+                Note("escape from a pop-up menu");
+                PostKey(frame, VK_ESCAPE);
+            }
+            return Responsive(frame);
         }
         if (front != frame && Pick(4) == 0) {
+            Note("close the dialog \"" + TextOf(front, 500) + "\"");
             PostCommand(front, IDCANCEL);
             ::PostMessageA(front, WM_CLOSE, 0, 0);
-            return Answers(frame, kHangLimitMs);
+            return Responsive(frame);
         }
         const int action = Pick(20);
         if (front == frame && action == 0) {
-            PostCommand(frame, kCommands[Pick(sizeof(kCommands) / sizeof(kCommands[0]))]);
+            const UINT command = kCommands[Pick(sizeof(kCommands) / sizeof(kCommands[0]))];
+            Note("command " + std::to_string(command));
+            PostCommand(frame, command);
         } else if (action <= 4) {
             const UINT key = kKeys[Pick(sizeof(kKeys) / sizeof(kKeys[0]))];
-            PostKey(Focus(frame, front), key);
+            HWND focus = Focus(frame, front);
+            if (!TakesInput(focus))
+                return Responsive(frame);
+            Note("key " + std::to_string(key) + " to " + ClassNameOf(focus));
+            PostKey(focus, key);
         } else {
             HWND target = Target(front);
             if (!target)
-                return Answers(frame, kHangLimitMs);
+                return Responsive(frame);
             RECT client;
             ::GetClientRect(target, &client);
             if (client.right <= 2 || client.bottom <= 2)
-                return Answers(frame, kHangLimitMs);
+                return Responsive(frame);
             const int x = Pick(client.right), y = Pick(client.bottom);
             const LPARAM at = MAKELPARAM(x, y);
+            Note("mouse action " + std::to_string(action) + " at " + std::to_string(x) + "," + std::to_string(y)
+                + " on " + ClassNameOf(target) + " (id " + std::to_string(::GetDlgCtrlID(target)) + ")");
             switch (action) {
             case 5:
             case 6:
@@ -141,30 +167,47 @@ public:
                 break;
             }
         }
-        return Answers(frame, kHangLimitMs) && (front == frame || !::IsWindow(front) || Answers(front, kHangLimitMs));
+        // What an action posts on (a bar button's drop-down menu) shows
+        // before the next action looks at what is in front.
+        if (!Responsive(frame))
+            return false;
+        ::Sleep(10);
+        return Responsive(frame) && (front == frame || Responsive(front));
     }
 
     // Closes menus and dialogs and goes back to the quote list, so that
-    // object counts are taken in the same state each time.
-    bool Settle()
+    // object counts are taken in the same state each time. Empty when that
+    // worked, otherwise what stayed in front.
+    std::string Settle()
     {
         HWND frame = m_walk.Frame();
-        for (int i = 0; i < 20 && frame; ++i) {
+        if (!frame)
+            return "no main frame";
+        for (int i = 0; i < 40; ++i) {
             HWND front = Front(frame);
             if (front == frame)
                 break;
-            if (ClassNameOf(front) == "#32768")
+            if (ClassNameOf(front) == "#32768") {
+                // A menu's own loop takes keys from the thread's queue; a
+                // dialog opened inside that loop has to go first.
                 PostKey(frame, VK_ESCAPE);
-            else {
-                PostCommand(front, IDCANCEL);
+                if (i >= 2)
+                    ::PostMessageA(frame, WM_CANCELMODE, 0, 0);
+                if (HWND dialog = i >= 3 ? Dialog(frame) : nullptr) {
+                    PostCommand(dialog, IDCANCEL);
+                    ::PostMessageA(dialog, WM_CLOSE, 0, 0);
+                }
+            } else {
+                PostCommand(front, i % 2 ? IDOK : IDCANCEL);
                 ::PostMessageA(front, WM_CLOSE, 0, 0);
             }
-            if (!Answers(frame, kHangLimitMs))
-                return false;
-            ::Sleep(200);
+            if (!Responsive(frame))
+                return "the program does not answer";
+            ::Sleep(300);
         }
-        if (!frame || Front(frame) != frame)
-            return false;
+        HWND front = Front(frame);
+        if (front != frame)
+            return "the window \"" + TextOf(front, 500) + "\" (" + ClassNameOf(front) + ") stays in front";
         if (m_walk.VisibleSidePanel())
             ::PostMessageA(frame, WM_COMMAND, MAKEWPARAM(5009, 0), 0);
         PostCommand(frame, 3000);
@@ -172,11 +215,22 @@ public:
         if (m_walk.Frame() && m_walk.CurrentView() != ViewKind::QuoteList)
             PostCommand(frame, 3000);
         ::Sleep(1500);
-        return Answers(frame, kHangLimitMs);
+        return Responsive(frame) ? std::string() : "the program does not answer";
     }
 
 private:
     int Pick(size_t n) { return n ? static_cast<int>(m_random() % n) : 0; }
+
+    // Answers within the limit, or is gone (a dialog the action closed).
+    static bool Responsive(HWND hwnd) { return Answers(hwnd, kHangLimitMs) || !::IsWindow(hwnd); }
+
+    void Note(const std::string& action)
+    {
+        m_history.push_back(action);
+        if (m_history.size() > kHistory)
+            m_history.pop_front();
+    }
+    static const size_t kHistory = 12;
 
     // The program's window in front: a menu, a dialog, or the frame.
     HWND Front(HWND frame) const
@@ -192,6 +246,15 @@ private:
         return dialog ? dialog : frame;
     }
 
+    HWND Dialog(HWND frame) const
+    {
+        for (HWND hwnd : TopLevelWindowsOf(m_session.ProcessId())) {
+            if (hwnd != frame && ClassNameOf(hwnd) == "#32770")
+                return hwnd;
+        }
+        return nullptr;
+    }
+
     HWND Focus(HWND frame, HWND front) const
     {
         GUITHREADINFO info = {};
@@ -201,9 +264,25 @@ private:
         return front;
     }
 
+    // A user's clicks reach only enabled windows of an enabled top-level
+    // window; a posted message would reach a disabled one too.
+    static bool TakesInput(HWND hwnd)
+    {
+        for (HWND w = hwnd; w; w = ::GetAncestor(w, GA_PARENT)) {
+            if (!::IsWindowEnabled(w))
+                return false;
+            if (!(::GetWindowLongA(w, GWL_STYLE) & WS_CHILD))
+                break;
+        }
+        return true;
+    }
+
     HWND Target(HWND root)
     {
-        std::vector<HWND> windows = FindDescendants(root, [](HWND hwnd) { return !OpensBrowser(hwnd); });
+        if (!TakesInput(root))
+            return nullptr;
+        std::vector<HWND> windows
+            = FindDescendants(root, [](HWND hwnd) { return !OpensBrowser(hwnd) && TakesInput(hwnd); });
         windows.push_back(root);
         return windows[static_cast<size_t>(Pick(windows.size()))];
     }
@@ -211,6 +290,7 @@ private:
     ZentuSession& m_session;
     ZentuWalk& m_walk;
     std::mt19937 m_random;
+    std::deque<std::string> m_history;
 };
 
 } // namespace
@@ -233,12 +313,21 @@ TEST_F(EndToEnd, RandomInputNeitherCrashesNorHangsNorLeaks)
     for (int part = 0; part < parts; ++part) {
         const DWORD start = ::GetTickCount();
         while (::GetTickCount() - start < partMs) {
-            ASSERT_TRUE(m_session->ProgramRunning()) << "the program ended after " << actions << " actions";
+            if (!m_session->ProgramRunning()) {
+                DWORD code = 0;
+                ::GetExitCodeProcess(m_session->Process(), &code);
+                FAIL() << "the program ended with 0x" << std::hex << code << std::dec << " after " << actions
+                       << " actions (seed " << seed << "); the last ones:" << user.History();
+            }
             ASSERT_TRUE(user.Act()) << "the program did not answer within " << kHangLimitMs << " ms after "
-                                    << actions << " actions (seed " << seed << ")";
+                                    << actions << " actions (seed " << seed << "); the last ones:" << user.History();
             ++actions;
         }
-        ASSERT_TRUE(user.Settle()) << "the program does not come back to its quote list (seed " << seed << ")";
+        const std::string settled = user.Settle();
+        if (!settled.empty())
+            m_walk->Screenshot("not-settled");
+        ASSERT_EQ(settled, "") << "the program does not come back to its quote list (seed " << seed
+                               << "); the last actions:" << user.History();
         const GuiObjectCount count = CountGuiObjects(m_session->Process(), m_session->ProcessId());
         std::printf("    part %d: %ld actions, %lu GDI and %lu USER objects%s\n", part + 1, actions,
             static_cast<unsigned long>(count.gdi), static_cast<unsigned long>(count.user),

@@ -591,6 +591,15 @@ TEST(MutatedFiles, EveryLoaderReadsADamagedFileWithoutHarm)
             [](const std::string& p) {
                 CKData t;
                 const int ok = t.Load(p.c_str(), 1);
+                // What a file gives is in order and priced as a market prices.
+                for (int i = 0; i < t.GetCount(); ++i) {
+                    const Bar& bar = *t.GetBar(i);
+                    EXPECT_TRUE(bar.time > 0 && IsPlausiblePrice(bar.close, false) && IsPlausiblePrice(bar.high, false)
+                        && std::isfinite(bar.volume))
+                        << "bar " << i;
+                    if (i > 0)
+                        EXPECT_LT(t.GetBar(i - 1)->time, bar.time);
+                }
                 CKData week;
                 t.ToWeek(&week);
                 float low = 0, high = 0;
@@ -602,6 +611,10 @@ TEST(MutatedFiles, EveryLoaderReadsADamagedFileWithoutHarm)
             [](const std::string& p) {
                 CFenbiData t;
                 const int ok = t.Load(p.c_str(), 1);
+                if (ok)
+                    EXPECT_GT(t.GetHeader().time, 0);
+                for (const TickRecord& tick : t.GetTicks())
+                    EXPECT_TRUE(IsPlausiblePrice(tick.price, false) && DayKey(tick.time) == DayKey(t.GetHeader().time));
                 float last = 0, outer = 0, inner = 0;
                 t.GetOuterInnerVolume(&last, &outer, &inner);
                 return ok;
@@ -609,7 +622,9 @@ TEST(MutatedFiles, EveryLoaderReadsADamagedFileWithoutHarm)
         { "000001.f10", ValidF10Reply(),
             [](const std::string& p) {
                 CF10Data t;
-                return t.Load(p.c_str(), 1);
+                const int ok = t.Load(p.c_str(), 1);
+                EXPECT_TRUE(IsGbkText(reinterpret_cast<const uint8_t*>(t.GetText()), static_cast<size_t>(t.GetTextLength())));
+                return ok;
             } },
         { "formula.dat", EncipheredFormulaReply(),
             [](const std::string& p) {

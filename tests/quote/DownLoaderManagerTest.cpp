@@ -158,6 +158,32 @@ TEST_F(ManagerTest, AStalledServerCannotHoldReleaseBeyondTheTimeout)
     sim.ClearFault();
 }
 
+TEST_F(ManagerTest, RequestsInFlightHoldReleaseOnlyForTheStopGrace)
+{
+    // The program's own time-outs: a stalled or dripping server would hold
+    // each worker for 30 s, and the program's shutdown with it.
+    auto* manager = new CDownLoaderManager("127.0.0.1", sim.Port(), 2, &queue);
+    // One reply never comes, the other comes a byte every 200 ms: each byte
+    // would renew a receive time-out, but not the grace.
+    sim.HoldWhere([](const SimRequest& r) { return r.key == 1; });
+    sim.SetFault(SimFault::Drip);
+    sim.SetDripInterval(200);
+    Ask(*manager, 1, 1);
+    Ask(*manager, 2, 2);
+    ASSERT_TRUE(sim.WaitForRequests(2, kWait));
+    ASSERT_TRUE(sim.WaitForHeld(1, kWait));
+    const DWORD start = ::GetTickCount();
+    delete manager;
+    const DWORD took = ::GetTickCount() - start;
+    EXPECT_GE(took + 100, QuoteRequestClient::kStopGraceMs) << "a reply on its way gets the grace";
+    EXPECT_LT(took, QuoteRequestClient::kStopGraceMs + 2000);
+    EXPECT_EQ(1, calls.CallsFor(1));
+    EXPECT_EQ(1, calls.CallsFor(2));
+    for (const auto& record : calls.Records())
+        EXPECT_EQ(0, record.ok) << "request " << record.id;
+    sim.ClearFault();
+}
+
 TEST_F(ManagerTest, ADrippingServerCannotHoldReleaseBeyondTheExchangeDeadline)
 {
     QuoteRequestClient::SetDefaultTimeouts(2000, 1000, 1500);

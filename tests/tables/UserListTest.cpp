@@ -55,6 +55,33 @@ TEST(UserStockList, ReaderToleratesLineEndsAndMissingFiles)
     EXPECT_EQ(untouched.GetCount(), 1);
 }
 
+// A damaged file lists neither a stock for every line that is no number nor
+// a stock twice: the second line of a stock would stay behind when the user
+// removes it.
+TEST(UserStockList, LinesThatAreNoNumberAndRepeatedStocksAreSkipped)
+{
+    TempDirectory dir("usr");
+    const std::string path = dir.Path() + "usrstock.dat";
+    ASSERT_TRUE(WriteTestFile(path,
+        "6291456;5\n"
+        "garbage\n"
+        ";7\n"
+        "-\n"
+        "\x01\xFF\xFE;3\n"
+        "12abc;4\n"
+        "6291456;9\n" // listed already: the first line stays
+        " 16777217 ;8\r\n"
+        "-12;1\n"
+        "0\n"));
+    UserStockList list;
+    ASSERT_EQ(list.Load(path.c_str()), 1);
+    const std::vector<UserStockList::Entry> expected
+        = { { 6291456, 5 }, { 16777217, 8 }, { -12, 1 }, { 0, 0 } };
+    EXPECT_EQ(list.GetEntries(), expected);
+    EXPECT_EQ(list.Remove(6291456), 1);
+    EXPECT_EQ(list.Remove(6291456), 0) << "removed means gone";
+}
+
 TEST(UserStockList, AFailedSaveReportsFailureAndKeepsTheOldFile)
 {
     TempDirectory dir("usr");

@@ -119,9 +119,12 @@ std::string SimulatorControl::Execute(const std::string& line)
         if (arg.empty())
             return "count " + std::to_string(m_quotes.RequestCount());
         const unsigned long command = std::strtoul(arg.c_str(), nullptr, 16);
+        std::string keyText;
+        in >> keyText;
+        const unsigned long key = std::strtoul(keyText.c_str(), nullptr, 16);
         size_t count = 0;
         for (const SimRequest& request : m_quotes.RequestLog())
-            count += request.command == command ? 1 : 0;
+            count += request.command == command && (keyText.empty() || request.key == key) ? 1 : 0;
         return "count " + std::to_string(count);
     }
     if (verb == "web-count") {

@@ -10,7 +10,8 @@
 //   quote-hold COMMAND         requests of one hex command wait at the server until released
 //   quote-held                 how many requests wait ("count N")
 //   quote-release              lets every waiting request go on and holds nothing more
-//   quote-count [COMMAND]      requests logged (all, or of one hex command such as 202)
+//   quote-count [COMMAND [KEY]] requests logged (all, of one hex command such as 202, or
+//                              of that command for one hex code key such as 600000)
 //   web-count [PATH]           requests logged (all, or of one path such as /login/login.php)
 //   quit
 // Answers: "ok", "count N", or "error TEXT".

@@ -159,7 +159,9 @@ std::string TextOf(HWND hwnd, DWORD timeoutMs)
 bool Answers(HWND hwnd, DWORD timeoutMs)
 {
     DWORD_PTR result = 0;
-    return ::SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG | SMTO_BLOCK, timeoutMs, &result) != 0;
+    // Not SMTO_ABORTIFHUNG: a window busy for a few seconds counts as hung
+    // there at once, and the time-out given here is the measure.
+    return ::SendMessageTimeoutA(hwnd, WM_NULL, 0, 0, SMTO_BLOCK, timeoutMs, &result) != 0;
 }
 
 bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD stepMs)
@@ -180,12 +182,10 @@ void PostCommand(HWND hwnd, UINT command, LPARAM extra)
 
 void PostKey(HWND hwnd, UINT virtualKey)
 {
+    // The program's message loop translates the key into its character, as
+    // it does with a key typed on the keyboard.
     const UINT scan = ::MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC);
     ::PostMessageA(hwnd, WM_KEYDOWN, virtualKey, 1 | (scan << 16));
-    const UINT character = ::MapVirtualKeyA(virtualKey, MAPVK_VK_TO_CHAR);
-    if ((character >= '0' && character <= '9') || (character >= 'A' && character <= 'Z') || virtualKey == VK_RETURN)
-        ::PostMessageA(hwnd, WM_CHAR, character >= 'A' && character <= 'Z' ? character + ('a' - 'A') : character,
-            1 | (scan << 16));
     ::PostMessageA(hwnd, WM_KEYUP, virtualKey, 1 | (scan << 16) | 0xC0000000u);
 }
 

@@ -25,7 +25,7 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs, DWORD stepMs 
 
 // Posts a command to a window, as a menu or accelerator does.
 void PostCommand(HWND hwnd, UINT command, LPARAM extra = 0);
-// A key press as the message loop sees it (down, character when printable, up).
+// A key press as the message loop sees it (down and up; the loop makes the character).
 void PostKey(HWND hwnd, UINT virtualKey);
 // A left click at a client point.
 void PostClick(HWND hwnd, int x, int y);

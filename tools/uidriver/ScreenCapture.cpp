@@ -85,6 +85,20 @@ int ColumnsWith(const CDib32& image, const PixelArea& wanted, const std::functio
     return columns;
 }
 
+int ColumnsWithVerticalRun(
+    const CDib32& image, const PixelArea& wanted, const std::function<bool(COLORREF)>& match, int minRun)
+{
+    const PixelArea area = Clip(image, wanted);
+    int columns = 0;
+    for (int x = area.left; x < area.right; ++x) {
+        int run = 0;
+        for (int y = area.top; y < area.bottom && run < minRun; ++y)
+            run = match(image.GetColor(x, y)) ? run + 1 : 0;
+        columns += run >= minRun ? 1 : 0;
+    }
+    return columns;
+}
+
 int RowsWithContent(const CDib32& image, const PixelArea& wanted, int minPixels)
 {
     const PixelArea area = Clip(image, wanted);
@@ -138,4 +152,14 @@ bool IsGreenish(COLORREF c)
 bool IsCyanish(COLORREF c)
 {
     return GetGValue(c) >= 160 && GetBValue(c) >= 160 && GetRValue(c) < 90;
+}
+
+bool IsYellowish(COLORREF c)
+{
+    return GetRValue(c) >= 160 && GetGValue(c) >= 160 && GetBValue(c) < 100;
+}
+
+bool IsWhitish(COLORREF c)
+{
+    return GetRValue(c) >= 200 && GetGValue(c) >= 200 && GetBValue(c) >= 200;
 }

@@ -24,6 +24,10 @@ PixelArea AreaOfChild(HWND topLevel, HWND child);
 
 // Columns of the area holding at least one pixel that match accepts.
 int ColumnsWith(const CDib32& image, const PixelArea& area, const std::function<bool(COLORREF)>& match);
+// Columns of the area holding a vertical run of at least minRun pixels that
+// match accepts: candles, bars and steep lines, but not horizontal grid lines.
+int ColumnsWithVerticalRun(
+    const CDib32& image, const PixelArea& area, const std::function<bool(COLORREF)>& match, int minRun);
 // Rows of the area holding at least minPixels pixels that differ from the area's most common colour.
 int RowsWithContent(const CDib32& image, const PixelArea& area, int minPixels = 3);
 // How many distinct colours the area holds (capped at cap).
@@ -36,3 +40,5 @@ double DifferenceShare(const CDib32& a, const CDib32& b);
 bool IsReddish(COLORREF c);
 bool IsGreenish(COLORREF c);
 bool IsCyanish(COLORREF c);
+bool IsYellowish(COLORREF c);
+bool IsWhitish(COLORREF c);

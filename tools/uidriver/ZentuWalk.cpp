@@ -18,6 +18,7 @@ const int kIndicatorStripId = 4081;
 const DWORD kKLineStripStyleBit = 0x0008; // the K-line view's indicator tabs; the minute view's lack it
 
 // Menu commands and frame commands the walk uses.
+const UINT kShowQuoteList = 3000;
 const UINT kShowMinuteView = 4000;
 const UINT kShowKLineView = 4001;
 const UINT kFirstPeriodCommand = 4099; // + period 1..10
@@ -35,6 +36,7 @@ const int kSidePanelWidth = 218;
 const int kBorderInset = 4; // a side-panel page command that never hides the panel
 
 const DWORD kViewTimeoutMs = 20000;
+const DWORD kDialogWaitMs = 5000;
 // Pixel rows with text in a quote list that shows rows: about ten rows' worth.
 const int kQuoteListRows = 100;
 const DWORD kChartTimeoutMs = 30000;
@@ -43,8 +45,15 @@ const DWORD kHoldLimitMs = 30000;
 
 bool IsChartInk(COLORREF c)
 {
-    return IsReddish(c) || IsGreenish(c) || IsCyanish(c);
+    return IsReddish(c) || IsGreenish(c) || IsCyanish(c) || IsYellowish(c) || IsWhitish(c);
 }
+
+// The chart views keep the quote side panel at their right; their value axes
+// take the plot's outer columns. What lies between is drawn data only.
+const int kQuoteSidePanelWidth = 280;
+const int kValueAxisMargin = 90;
+// Taller than any text the charts print, so titles and labels never count.
+const int kShortestCandle = 16;
 
 } // namespace
 
@@ -167,9 +176,33 @@ void ZentuWalk::TypeText(const char* text) const
 
 void ZentuWalk::OpenStock(const char* code) const
 {
+    const_cast<ZentuWalk*>(this)->DismissDialogs();
     TypeText(code);
     ::Sleep(300);
     TypeKeys({ VK_RETURN });
+}
+
+int ZentuWalk::DismissDialogs(const char* name)
+{
+    int closed = 0;
+    for (int round = 0; round < 10; ++round) {
+        HWND dialog = FindTopLevelWindow(m_session.ProcessId(), "#32770");
+        if (!dialog)
+            break;
+        if (name) {
+            Answers(dialog, 5000);
+            ::Sleep(300);
+            if (std::unique_ptr<CDib32> image = CaptureWindow(dialog)) {
+                const std::string file = Screenshot(name, image.get());
+                Record(name, true, "a dialog in front of the frame, closed", file);
+            }
+        }
+        PostCommand(dialog, IDCANCEL);
+        if (!WaitUntil([&] { return !::IsWindow(dialog) || !::IsWindowVisible(dialog); }, 5000))
+            ::PostMessageA(dialog, WM_CLOSE, 0, 0);
+        ++closed;
+    }
+    return closed;
 }
 
 HWND ZentuWalk::VisibleSidePanel() const
@@ -218,7 +251,10 @@ std::string ZentuWalk::Screenshot(const std::string& name, const CDib32* image) 
 
 int ZentuWalk::ChartColumns(HWND view, const CDib32& image) const
 {
-    return ColumnsWith(image, AreaOfChild(Frame(), view), &IsChartInk);
+    PixelArea plot = AreaOfChild(Frame(), view);
+    plot.right -= kQuoteSidePanelWidth + kValueAxisMargin;
+    plot.left += kValueAxisMargin;
+    return ColumnsWithVerticalRun(image, plot, &IsChartInk, kShortestCandle);
 }
 
 int ZentuWalk::ContentRows(HWND view, const CDib32& image) const
@@ -333,6 +369,10 @@ bool ZentuWalk::Login(DWORD timeoutMs)
         Record("main frame", false, "no main frame after the login");
         return false;
     }
+    // The minute view, shown first, opens the latest announcement in a page
+    // dialog of its own; the user reads and closes it.
+    if (WaitUntil([&] { return FindTopLevelWindow(m_session.ProcessId(), "#32770") != nullptr; }, kDialogWaitMs))
+        DismissDialogs("announcement");
     return loadingSeen;
 }
 
@@ -343,6 +383,10 @@ bool ZentuWalk::QuoteList()
         Record("quote list", false, "no main frame");
         return false;
     }
+    // The program starts on the minute chart of the composite index; the
+    // tab row's first tab shows the quote list.
+    if (CurrentView() != ViewKind::QuoteList)
+        Command(kShowQuoteList);
     if (!WaitForView(ViewKind::QuoteList, kViewTimeoutMs, &view)) {
         std::unique_ptr<CDib32> image = CaptureFrame();
         const std::string file = image ? Screenshot("main-frame", image.get()) : std::string();

@@ -62,6 +62,9 @@ public:
     // Opens a stock the way a user does: its code typed into the keyboard
     // wizard, then Enter.
     void OpenStock(const char* code) const;
+    // Closes the program's dialogs in front of the frame, as a user does,
+    // saving each one first as <name>.png when a name is given; how many.
+    int DismissDialogs(const char* name = nullptr);
     // The side panel when it is shown (a visible frame child 218 pixels wide).
     HWND VisibleSidePanel() const;
     std::unique_ptr<CDib32> CaptureFrame() const;
