@@ -19,8 +19,10 @@
 namespace {
 // Room for a UTF-16 terminator also after an odd-length body.
 const size_t kZeroTail = 4;
-// Deeper than any definition document nests; the parser recurses per level.
-const int kMaxNesting = 256;
+// Deeper than any definition document nests (a real one is five levels);
+// the parser recurses per level. The definition store refuses a document
+// beyond the same depth: one it cannot read must not replace the file.
+const int kMaxNesting = 32;
 
 // The deciphered body is the definition document as the store reads it:
 // two bytes, then UTF-16LE XML text that parses, with a root element.

@@ -137,6 +137,16 @@ TEST_F(FormuleData, EmptyFailedAndShortReplies)
     EXPECT_EQ(onDisk.size(), 8u);
 }
 
+std::wstring Nested(int depth)
+{
+    std::wstring xml;
+    for (int i = 0; i < depth; ++i)
+        xml += L"<a>";
+    for (int i = 0; i < depth; ++i)
+        xml += L"</a>";
+    return xml;
+}
+
 // Only a document the definition store can read is written and taken.
 TEST_F(FormuleData, RepliesThatDecipherToNoDocumentAreNeitherWrittenNorTaken)
 {
@@ -158,6 +168,8 @@ TEST_F(FormuleData, RepliesThatDecipherToNoDocumentAreNeitherWrittenNorTaken)
         { "text that is no XML", EncipheredDocument(1, 200, L"formula MA := CLOSE") },
         { "unclosed elements", EncipheredDocument(1, 200, L"<tech><id>") },
         { "nested beyond any document", EncipheredDocument(1, 200, deep) },
+        // Deeper than the definition store reads: stored, it would leave the next start without one.
+        { "nested 40 deep", EncipheredDocument(1, 200, Nested(40)) },
         { "an odd number of text bytes", document + "x" },
         { "enciphered under another key", std::string(document.substr(0, 8)) + std::string(40, 'Q') },
     };
