@@ -2,8 +2,8 @@
 // The parts the main frame hosts but does not make itself: the content panel,
 // the side panel and the service poll thread. The frame sees each through one
 // narrow interface; CreateFrameContent, CreateFrameSidePanel and
-// CreateFramePoller make the program's own (placeholders until the real ones
-// are wired there), and tests hand the frame fakes instead.
+// CreateFramePoller make the program's own, and tests hand the frame fakes
+// instead.
 #include <windows.h>
 #include <memory>
 

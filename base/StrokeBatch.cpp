@@ -13,8 +13,13 @@ void StrokeBatch::AddFrame(const RECT& rect)
 {
     if (rect.right <= rect.left || rect.bottom <= rect.top)
         return;
-    // Four open strokes, each ending just outside the rectangle: every edge
-    // pixel is lit, also for a rectangle one pixel wide or high.
+    // A 1-px pen outlines a rectangle of at least 2 x 2 on FrameRect's
+    // pixels. A thinner one is four open strokes, each ending just outside
+    // it, so that a single row, column or pixel is lit too.
+    if (rect.right - rect.left >= 2 && rect.bottom - rect.top >= 2) {
+        m_frames.push_back(rect);
+        return;
+    }
     AddLine(rect.left, rect.top, rect.right, rect.top);
     AddLine(rect.left, rect.bottom - 1, rect.right, rect.bottom - 1);
     AddLine(rect.left, rect.top, rect.left, rect.bottom);
@@ -29,13 +34,21 @@ void StrokeBatch::Flush(HDC dc, HPEN pen, HBRUSH brush)
             ::PatBlt(dc, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top, PATCOPY);
         ::SelectObject(dc, old);
     }
-    if (!m_counts.empty() && pen) {
+    if ((!m_counts.empty() || !m_frames.empty()) && pen) {
         HGDIOBJ old = ::SelectObject(dc, pen);
-        ::PolyPolyline(dc, m_points.data(), m_counts.data(), static_cast<DWORD>(m_counts.size()));
+        if (!m_frames.empty()) {
+            HGDIOBJ oldBrush = ::SelectObject(dc, ::GetStockObject(NULL_BRUSH));
+            for (const RECT& rect : m_frames)
+                ::Rectangle(dc, rect.left, rect.top, rect.right, rect.bottom);
+            ::SelectObject(dc, oldBrush);
+        }
+        if (!m_counts.empty())
+            ::PolyPolyline(dc, m_points.data(), m_counts.data(), static_cast<DWORD>(m_counts.size()));
         ::SelectObject(dc, old);
     }
     m_points.clear();
     m_counts.clear();
+    m_frames.clear();
     m_fills.clear();
 }
 

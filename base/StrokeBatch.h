@@ -1,11 +1,12 @@
 #pragma once
-// Straight 1-px strokes and filled rectangles of one colour, gathered while a
-// chart walks its bars and drawn with one PolyPolyline and one PatBlt per
-// rectangle under a pen and a brush selected once. Each stroke ends one pixel
-// short, as a MoveToEx/LineTo pair does, and each fill is FillRect's PatBlt,
-// so the batch lights exactly the pixels the calls would light one by one
-// under a copying mix mode, saving a selection or two per bar. A batch that
-// must not be reordered against other drawing is flushed first.
+// Straight 1-px strokes, outlines and filled rectangles of one colour,
+// gathered while a chart walks its bars and drawn under a pen and a brush
+// selected once: the strokes with one PolyPolyline, each outline with one
+// Rectangle and each fill with FillRect's PatBlt. A stroke ends one pixel
+// short, as a MoveToEx/LineTo pair does, and an outline lights FrameRect's
+// pixels, so the batch lights exactly the pixels the calls would light one by
+// one under a copying mix mode, with far fewer calls and selections. A batch
+// that must not be reordered against other drawing is flushed first.
 #include <windows.h>
 #include <utility>
 #include <vector>
@@ -19,14 +20,15 @@ public:
     void AddFrame(const RECT& rect);
     // A rectangle FillRect would fill with the batch's brush.
     void AddFill(const RECT& rect) { m_fills.push_back(rect); }
-    bool IsEmpty() const { return m_counts.empty() && m_fills.empty(); }
-    // Fills with brush, then strokes with pen (restoring what the DC had
-    // selected), and empties the batch.
+    bool IsEmpty() const { return m_counts.empty() && m_frames.empty() && m_fills.empty(); }
+    // Fills with brush, outlines and strokes with pen (restoring what the DC
+    // had selected), and empties the batch.
     void Flush(HDC dc, HPEN pen, HBRUSH brush);
 
 private:
     std::vector<POINT> m_points;
     std::vector<DWORD> m_counts;
+    std::vector<RECT> m_frames;
     std::vector<RECT> m_fills;
 };
 

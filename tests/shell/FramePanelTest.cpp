@@ -1,0 +1,236 @@
+// The main frame with the real content panel, service polls and views, run
+// against the in-process quote and web-service simulators under Xvfb.
+#include "app/FrameContent.h"
+#include "app/MainFrame.h"
+#include "base/DataPaths.h"
+#include "base/ExchangeTime.h"
+#include "base/GlobalDefaults.h"
+#include "data/DataCenter.h"
+#include "data/GroupData.h"
+#include "formula/FormulaLibrary.h"
+#include "net/DownLoaderManager.h"
+#include "net/HttpClient.h"
+#include "net/ServiceBaseUrl.h"
+#include "tests/support/SeriesFixtures.h"
+#include "tests/support/TempDataRoot.h"
+#include "tests/support/WindowTesting.h"
+#include "tools/marketdata/SimMarketSeries.h"
+#include "tools/marketdata/SimMarketTables.h"
+#include "tools/quotesim/QuoteSimulator.h"
+#include "tools/webservice/SimDiagnosisService.h"
+#include "tools/webservice/SimLiveService.h"
+#include "tools/webservice/SimPageService.h"
+#include "tools/websim/WebSimServer.h"
+#include "views/ReportView.h"
+#include <gtest/gtest.h>
+
+namespace {
+
+int32_t SimNow()
+{
+    // A Thursday after the session.
+    return MakeExchangeTime(2026, 12, 10, 15, 30);
+}
+
+// The skin the build draws beside the tests, copied into the temporary root.
+void CopyProgramSkin(const std::string& to)
+{
+    char exe[MAX_PATH] = {};
+    ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string from = exe;
+    from = from.substr(0, from.find_last_of('\\') + 1) + "Skin\\Default\\";
+    WIN32_FIND_DATAA found;
+    HANDLE search = ::FindFirstFileA((from + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            ::CopyFileA((from + found.cFileName).c_str(), (to + "\\" + found.cFileName).c_str(), FALSE);
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+}
+
+// The whole market on 127.0.0.1 with the client pointed at it and the data
+// center loaded as the start-up loads it.
+struct MarketOnLocalhost
+{
+    TempDataRoot root;
+    ScopedServerTime time { SimNow() };
+    QuoteSimulator quotes;
+    SimMarketTables tables;
+    SimMarketSeries series;
+    WebSimServer web;
+    SimDiagnosisService diagnosis;
+    SimPageService pages;
+    SimLiveService live { 20260101, [] { return SimNow(); } };
+    bool ok = false;
+
+    MarketOnLocalhost()
+    {
+        CopyProgramSkin(root.SkinDir());
+        tables.Install(quotes);
+        series.SetClock(SimNow());
+        series.Install(quotes);
+        diagnosis.Install(web);
+        pages.Install(web);
+        live.Install(web);
+        if (!quotes.Start() || !web.Start())
+            return;
+        QuoteServerAddress::Set("127.0.0.1");
+        QuoteServerPort::Set(quotes.Port());
+        ServiceBaseUrl::Set(web.Url("/"));
+        CDownLoaderManager::ReleaseInstance();
+        HttpClient::ReleaseInstance();
+        CDataCenter* center = CDataCenter::Instance();
+        ok = center && center->LoadCodeTable() == S_OK && center->LoadFinanceData() == S_OK
+            && center->LoadQuoteData() == S_OK
+            && center->SetCurrentStock(center->GetCodeTable().FindKeyByCode("1A0001")) == 1
+            && center->LoadGroupData() == S_OK && GroupIndex::Instance()->Rebuild(center->GetGroupData())
+            && center->LoadFormulaData() == S_OK && FormulaLibrary::Instance()->Load(L"") == 1
+            && center->LoadExRightsData() == S_OK;
+    }
+    ~MarketOnLocalhost()
+    {
+        // What the frame's teardown left (nothing, when it ran).
+        if (CDataCenter* center = CDataCenter::PeekInstance())
+            center->StopCacheThread();
+        CDownLoaderManager::ReleaseInstance();
+        CDataCenter::ReleaseInstance();
+        HttpClient::ReleaseInstance();
+        web.Stop();
+        quotes.Stop();
+        QuoteServerAddress::Set(QuoteServerAddress::kDefault);
+        QuoteServerPort::Set(QuoteServerPort::kDefault);
+        ServiceBaseUrl::Set(ServiceBaseUrl::kDefault);
+    }
+};
+
+// The scrolling ticker asks for a paint every 20 ms: pump for a while, not
+// until the queue is empty.
+void PumpFor(DWORD ms)
+{
+    const DWORD start = ::GetTickCount();
+    MSG msg;
+    while (::GetTickCount() - start < ms) {
+        while (::GetTickCount() - start < ms && ::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) {
+                ::PostQuitMessage(static_cast<int>(msg.wParam));
+                return;
+            }
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+void Command(CMainFrame& frame, UINT id)
+{
+    frame.SendMessage(WM_COMMAND, MAKEWPARAM(id, 0), 0);
+    PumpFor(50);
+}
+
+bool ShowsFilling(CContentPanelView& panel, int32_t id)
+{
+    CBaseView* view = panel.GetCurrentView();
+    if (!view || view->GetViewId() != id || !view->IsWindowVisible())
+        return false;
+    return view->GetClientRect() == panel.GetClientRect();
+}
+
+// The program's services with the dialogs recorded instead of run modally.
+class CRecordedDialogs : public CMenuCommandServices
+{
+public:
+    std::vector<std::string>& opened;
+    explicit CRecordedDialogs(std::vector<std::string>& log)
+        : opened(log)
+    {
+        SetPageLauncher([this](const std::string& url) { opened.push_back("browser " + url); });
+    }
+    void OpenTrendDialog(const std::string& title, UINT) override { opened.push_back("trend " + title); }
+    void OpenRankingDialog(UINT command, CMessageProcessor*) override
+    {
+        opened.push_back("ranking " + std::to_string(command));
+    }
+    void OpenWebDialog(const std::string& title, const std::string& url, int32_t, int32_t) override
+    {
+        opened.push_back("web " + title + " " + url);
+    }
+};
+
+} // namespace
+
+TEST(FrameWithPanel, SwitchesThroughTheFourViewsAgainstTheSimulators)
+{
+    MarketOnLocalhost market;
+    ASSERT_TRUE(market.ok);
+    std::vector<std::string> opened;
+    auto content = std::make_unique<CFrameContent>(std::make_unique<CRecordedDialogs>(opened));
+    CContentPanelView& panel = content->GetPanel();
+    auto frame = std::make_unique<CMainFrame>();
+    frame->SetParts(std::move(content), nullptr, nullptr);
+    ASSERT_TRUE(frame->CreateFrameWindow());
+    frame->SetWindowPos(nullptr, 0, 0, 1180, 800, SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWithoutActivating(*frame);
+    PumpFor(100);
+    // The minute chart opens the announcements page when it is first made.
+    EXPECT_EQ(opened, (std::vector<std::string> { "web 最新公告 " + ServiceBaseUrl::Get() + "zentu/tip/tip_classic.php?u="
+                          + MenuCommandDispatcher::PercentEncode(CurrentUserName::Get()) }));
+    opened.clear();
+
+    // The polls ran once while the frame was made: panes and headlines.
+    EXPECT_EQ(frame->GetStatusBar().GetStatusItems().size(), 7u);
+    EXPECT_EQ(frame->GetBottomBar().GetTicker().GetTitles().size(), 5u);
+    EXPECT_EQ(ServerTime::Get(), SimNow());
+
+    // The minute chart first; the tabs switch through the other views.
+    EXPECT_TRUE(ShowsFilling(panel, 3001));
+    Command(*frame, 3002);
+    EXPECT_TRUE(ShowsFilling(panel, 3002));
+    Command(*frame, 3003);
+    EXPECT_TRUE(ShowsFilling(panel, 3003));
+    Command(*frame, 3000);
+    EXPECT_TRUE(ShowsFilling(panel, 3000));
+    auto* list = static_cast<CReportView*>(panel.GetCurrentView());
+    EXPECT_GT(list->GetList().GetItemCount(), 0) << "the quote list shows the loaded board";
+    EXPECT_EQ(panel.GetRefreshDivisor(), 1);
+    EXPECT_EQ(frame->GetTabRow().GetCurrentIndex(), 0);
+    Command(*frame, 3001);
+    EXPECT_TRUE(ShowsFilling(panel, 3001));
+
+    // A status pane opens its index in the minute chart.
+    frame->SendMessage(CMainFrame::kStatusPaneMessage, 5021, 0);
+    EXPECT_EQ(CDataCenter::Instance()->GetCurrentCodeKey(), 0x01399001u);
+    // F3 through the frame's message filter.
+    MSG key = {};
+    key.hwnd = panel.m_hWnd;
+    key.message = WM_KEYDOWN;
+    key.wParam = VK_F3;
+    frame->PreTranslateMessage(&key);
+    EXPECT_EQ(CDataCenter::Instance()->GetCurrentCodeKey(), 0x1A0001u);
+    EXPECT_TRUE(ShowsFilling(panel, 3001));
+    // Menu commands of the caption menu reach the dispatcher.
+    Command(*frame, 4105);
+    EXPECT_TRUE(ShowsFilling(panel, 3002));
+    Command(*frame, 4018);
+    EXPECT_EQ(opened, (std::vector<std::string> { "browser " + ServiceBaseUrl::Get() }));
+
+    // The quote list of Shanghai and Shenzhen A shares for the picture.
+    Command(*frame, 4091);
+    EXPECT_TRUE(ShowsFilling(panel, 3000));
+    PumpFor(500);
+    EXPECT_GT(list->GetList().GetItemCount(), 20);
+    frame->RedrawWindow(nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    PumpFor(100);
+    EXPECT_FALSE(SaveWindowScreenshot(*frame, "shell_mainframe_quotes").empty());
+
+    // The program's end: the panel's notices stop, the singletons go, and
+    // nothing builds the data center again.
+    frame->DestroyWindow();
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) { }
+    EXPECT_EQ(CDataCenter::PeekInstance(), nullptr);
+    frame.reset();
+    EXPECT_EQ(CDataCenter::PeekInstance(), nullptr);
+}
