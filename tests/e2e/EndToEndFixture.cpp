@@ -168,8 +168,13 @@ std::vector<std::string> EndToEnd::DataFileProblems() const
 
 void EndToEnd::TearDown()
 {
-    if (m_session)
+    if (m_session) {
         m_session->Stop();
+        // Pages the program opened in the system's browser stay open after
+        // it; the run ends them with everything else it started.
+        for (const std::string& name : m_session->EndedStrays())
+            std::printf("    ended %s, which the program had started\n", name.c_str());
+    }
     m_walk.reset();
     m_session.reset();
 }

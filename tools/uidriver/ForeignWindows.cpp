@@ -230,3 +230,30 @@ std::vector<DWORD> ProcessesNamed(const char* name)
     ::CloseHandle(snapshot);
     return found;
 }
+
+std::vector<ProcessEntry> DescendantProcesses(DWORD processId)
+{
+    std::vector<PROCESSENTRY32> all;
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return {};
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Process32First(snapshot, &entry); more; more = ::Process32Next(snapshot, &entry))
+        all.push_back(entry);
+    ::CloseHandle(snapshot);
+    std::vector<ProcessEntry> found;
+    std::vector<DWORD> parents { processId };
+    for (size_t next = 0; next < parents.size(); ++next) {
+        for (const PROCESSENTRY32& process : all) {
+            if (process.th32ParentProcessID == parents[next] && process.th32ProcessID != processId
+                && process.th32ProcessID != 0) {
+                found.push_back({ process.th32ProcessID, process.szExeFile });
+                parents.push_back(process.th32ProcessID);
+            }
+        }
+        if (parents.size() > 256)
+            break;
+    }
+    return found;
+}

@@ -43,3 +43,12 @@ GuiObjectCount CountGuiObjects(HANDLE process, DWORD processId);
 
 // Processes now running whose executable name is name (any case).
 std::vector<DWORD> ProcessesNamed(const char* name);
+
+struct ProcessEntry
+{
+    DWORD id;
+    std::string name;
+};
+// Processes now running that the given one started, and the ones they
+// started in turn.
+std::vector<ProcessEntry> DescendantProcesses(DWORD processId);

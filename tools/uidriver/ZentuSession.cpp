@@ -159,10 +159,25 @@ DWORD ZentuSession::CloseProgram(DWORD timeoutMs, DWORD* exitCode)
 
 void ZentuSession::Stop()
 {
+    // Taken while the program still runs: what it started.
+    std::vector<ProcessEntry> started = m_processId ? DescendantProcesses(m_processId) : std::vector<ProcessEntry>();
     if (ProgramRunning()) {
         DWORD code = 0;
         CloseProgram(10000, &code);
     }
+    if (m_processId) {
+        for (const ProcessEntry& entry : DescendantProcesses(m_processId))
+            started.push_back(entry);
+    }
+    for (const ProcessEntry& entry : started) {
+        HANDLE process = ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.id);
+        if (!process)
+            continue;
+        if (::WaitForSingleObject(process, 0) == WAIT_TIMEOUT && ::TerminateProcess(process, 1))
+            m_endedStrays.push_back(entry.name);
+        ::CloseHandle(process);
+    }
     m_process.Reset();
+    m_processId = 0;
     m_simulator.Stop();
 }

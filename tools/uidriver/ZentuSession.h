@@ -6,6 +6,7 @@
 // and, at the end, closed and everything stopped.
 #include <windows.h>
 #include <string>
+#include <vector>
 
 #include "base/HandleOwner.h"
 #include "tools/uidriver/SimulatorProcess.h"
@@ -47,8 +48,11 @@ public:
     // the login dialog's Cancel) and waits for it. The time it took, and its
     // exit code (STILL_ACTIVE when it did not end; it is then terminated).
     DWORD CloseProgram(DWORD timeoutMs, DWORD* exitCode);
-    // Ends the program (terminating it if it still runs) and the simulator.
+    // Ends the program (terminating it if it still runs), whatever it started
+    // that still runs (a browser it opened a page in), and the simulator.
     void Stop();
+    // The names of the processes the last Stop ended besides the program.
+    const std::vector<std::string>& EndedStrays() const { return m_endedStrays; }
 
 private:
     bool CopyProgram(std::string* error);
@@ -58,6 +62,7 @@ private:
     SimulatorProcess m_simulator;
     CKernelHandle m_process;
     DWORD m_processId = 0;
+    std::vector<std::string> m_endedStrays;
 };
 
 // The directory of the running program, with its trailing backslash.
