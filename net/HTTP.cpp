@@ -249,7 +249,9 @@ int32_t CHTTP::SendOneRequest(const std::string& url)
         return 0;
 
     std::string headers = "Accept: */*\r\nConnection: close\r\n";
-    headers += "Host: " + m_host + "\r\n";
+    // A server on another port than the default names its own address with the
+    // port; without it, links the server builds from this header point elsewhere.
+    headers += "Host: " + m_host + (m_port == 80 ? std::string() : ":" + std::to_string(m_port)) + "\r\n";
     headers += "User-Agent: " + m_userAgent + "\r\n";
     if (!m_user.empty()) {
         const std::string credentials = m_user + ":" + m_password;

@@ -57,7 +57,8 @@ TEST_F(RawHttp, SendsOneGetWithItsHeaderLines)
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests[0].requestLine, "GET /path/a?x=1 HTTP/1.1");
     EXPECT_EQ(requests[0].headerBlock,
-        "Accept: */*\r\nConnection: close\r\nHost: 127.0.0.1\r\nUser-Agent: kelo88\r\nX-Extra: 1\r\n\r\n");
+        "Accept: */*\r\nConnection: close\r\nHost: 127.0.0.1:" + std::to_string(server.GetPort())
+            + "\r\nUser-Agent: kelo88\r\nX-Extra: 1\r\n\r\n");
 }
 
 TEST_F(RawHttp, CarriageReturnsAndLineFeedsAreRemovedFromTheUrl)
@@ -276,7 +277,7 @@ TEST_F(RawHttp, HostNamesAreResolved)
     std::string body;
     ASSERT_TRUE(client.Get("http://localhost:" + std::to_string(server.GetPort()) + "/", body));
     EXPECT_EQ(body, "by name");
-    EXPECT_NE(server.GetRequests().at(0).headerBlock.find("\r\nHost: localhost\r\n"), std::string::npos);
+    EXPECT_NE(server.GetRequests().at(0).headerBlock.find("\r\nHost: localhost:" + std::to_string(server.GetPort()) + "\r\n"), std::string::npos);
 }
 
 TEST_F(RawHttp, CredentialsInTheUrlAreSentAsStandardBasicAuthorization)

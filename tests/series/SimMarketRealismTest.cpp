@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
+#include "base/ExchangeTime.h"
 #include "data/MarketTime.h"
 #include "tests/support/SeriesFixtures.h"
 #include "tools/marketdata/SimMarketSeries.h"
@@ -128,3 +130,27 @@ TEST(SimMarketRealism, BarsAndTicksOfEverySecurity)
 }
 
 } // namespace
+
+TEST(SimMarketRealism, ASessionTimeStartsTheClockInTheSessionOfAWeekday)
+{
+    // Whatever the hour the test runs, the clock stands at the asked time of
+    // a weekday and then runs on with the real one.
+    const struct
+    {
+        int minuteOfDay;
+        int passed;
+    } cases[] = { { 14 * 60, 180 }, { 10 * 60, 30 }, { 12 * 60, 120 }, { 9 * 60, 240 } };
+    for (const auto& c : cases) {
+        SimMarketSeries series;
+        series.RunFromSessionTime(c.minuteOfDay);
+        const int32_t now = series.Now();
+        const std::tm f = SplitExchangeTime(now);
+        EXPECT_GE(f.tm_wday, 1) << c.minuteOfDay;
+        EXPECT_LE(f.tm_wday, 5) << c.minuteOfDay;
+        EXPECT_EQ(f.tm_hour * 60 + f.tm_min, c.minuteOfDay);
+        EXPECT_LE(now, static_cast<int32_t>(time(nullptr)));
+        // 9:00 is before the session: the served day is the weekday before, whole.
+        const int passed = series.SessionMinutesPassed();
+        EXPECT_EQ(passed, c.passed) << c.minuteOfDay;
+    }
+}

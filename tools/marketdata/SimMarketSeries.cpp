@@ -46,6 +46,7 @@ bool IsWeekday(int32_t day)
 SimMarketSeries::SimMarketSeries(uint32_t seed)
     : m_seed(seed)
     , m_clock(0)
+    , m_clockOffset(0)
     , m_ticksFromStartSecond(false)
 {
 }
@@ -53,7 +54,20 @@ SimMarketSeries::SimMarketSeries(uint32_t seed)
 int32_t SimMarketSeries::Now() const
 {
     const int32_t fixed = m_clock.load();
-    return fixed ? fixed : static_cast<int32_t>(time(nullptr));
+    return fixed ? fixed : static_cast<int32_t>(time(nullptr)) + m_clockOffset.load();
+}
+
+void SimMarketSeries::RunFromSessionTime(int minuteOfDay)
+{
+    const int32_t real = static_cast<int32_t>(time(nullptr));
+    int32_t day = DayStart(real);
+    int32_t target = day + minuteOfDay * 60;
+    while (!IsWeekday(day) || target > real) {
+        day -= kDaySeconds;
+        target = day + minuteOfDay * 60;
+    }
+    m_clock.store(0);
+    m_clockOffset.store(target - real);
 }
 
 uint64_t SimMarketSeries::Random(uint32_t key, int64_t a, int64_t b) const

@@ -31,6 +31,10 @@ public:
 
     // The simulated clock (UTC seconds); 0 follows the real clock.
     void SetClock(int32_t now) { m_clock.store(now); }
+    // A clock that runs with the real one, shifted so that it now stands at
+    // the given exchange time of day (minutes after midnight) on the latest
+    // weekday: runs and tests then see a session in progress at any hour.
+    void RunFromSessionTime(int minuteOfDay);
     int32_t Now() const;
 
     // The trading day whose ticks are served (00:00 exchange time): today once
@@ -94,5 +98,6 @@ private:
 
     uint32_t m_seed;
     std::atomic<int32_t> m_clock;
+    std::atomic<int32_t> m_clockOffset;
     std::atomic<bool> m_ticksFromStartSecond;
 };

@@ -1,9 +1,12 @@
 // The market simulator program: serves the synthetic market over the quote
 // protocol and the web service over HTTP, both on 127.0.0.1, until it is
 // interrupted (Ctrl+C) or its console is closed.
-//   simulator [--control] [quote-port [web-port]]     (defaults 7709 and 7710; 0: any free port)
+//   simulator [--control] [--session-time HH:MM] [quote-port [web-port]]
+//                                      (defaults 7709 and 7710; 0: any free port)
 // With --control it reads commands from standard input (SimulatorControl.h)
-// and stops at the input's end.
+// and stops at the input's end. With --session-time the market's clock runs
+// from that exchange time of the latest weekday instead of the real time, so
+// a session is in progress whatever the hour.
 #include <windows.h>
 
 #include <cstdio>
@@ -41,25 +44,48 @@ bool ParsePort(const char* text, uint16_t& port)
     port = static_cast<uint16_t>(value);
     return true;
 }
+// "HH:MM", 00:00 to 23:59.
+bool ParseTimeOfDay(const char* text, int& minuteOfDay)
+{
+    int hours = 0, minutes = 0;
+    char tail = 0;
+    if (std::strlen(text) != 5 || std::sscanf(text, "%2d:%2d%c", &hours, &minutes, &tail) != 2 || hours < 0
+        || hours > 23 || minutes < 0 || minutes > 59)
+        return false;
+    minuteOfDay = hours * 60 + minutes;
+    return true;
+}
 } // namespace
 
 int main(int argc, char** argv)
 {
     uint16_t quotePort = kDefaultQuotePort;
     uint16_t webPort = kDefaultWebPort;
+    const char* const usage = "usage: simulator [--control] [--session-time HH:MM] [quote-port [web-port]]\n";
     const bool control = argc > 1 && std::strcmp(argv[1], "--control") == 0;
     if (control) {
         --argc;
         ++argv;
     }
+    int sessionMinute = -1;
+    if (argc > 1 && std::strcmp(argv[1], "--session-time") == 0) {
+        if (argc < 3 || !ParseTimeOfDay(argv[2], sessionMinute)) {
+            std::fprintf(stderr, "%s", usage);
+            return 2;
+        }
+        argc -= 2;
+        argv += 2;
+    }
     if (argc > 3 || (argc > 1 && !ParsePort(argv[1], quotePort))
         || (argc > 2 && !ParsePort(argv[2], webPort))) {
-        std::fprintf(stderr, "usage: simulator [--control] [quote-port [web-port]]\n");
+        std::fprintf(stderr, "%s", usage);
         return 2;
     }
     QuoteSimulator quotes;
     SimMarketTables tables;
     SimMarketSeries series;
+    if (sessionMinute >= 0)
+        series.RunFromSessionTime(sessionMinute);
     tables.Install(quotes);
     series.Install(quotes);
     if (!quotes.Start(quotePort)) {

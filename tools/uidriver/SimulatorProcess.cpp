@@ -38,7 +38,9 @@ bool SimulatorProcess::Start(const std::string& program, std::string* error)
     startup.hStdOutput = childOut;
     startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION info = {};
-    std::string commandLine = "\"" + program + "\" --control 0 0";
+    // A session in progress whatever the hour the run starts: the walk and its
+    // checks see a minute chart that has grown through most of a day.
+    std::string commandLine = "\"" + program + "\" --control --session-time 14:00 0 0";
     if (!::CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
             nullptr, &startup, &info)) {
         if (error)
