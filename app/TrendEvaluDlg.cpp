@@ -129,12 +129,13 @@ void CTrendEvaluDlg::EnableButtons(bool enable)
 
 void CTrendEvaluDlg::Evaluate()
 {
-    if (!m_hasStock)
+    if (!m_hasStock || m_evaluating)
         return;
     if (m_stock.index) {
         SetResultText(kIndexRefusal);
         return;
     }
+    m_evaluating = true;
     EnableButtons(false);
     SetResultText(kCalculating);
     SetProgress(10);
@@ -158,6 +159,7 @@ void CTrendEvaluDlg::Evaluate()
     }
     SetProgress(100);
     EnableButtons(true);
+    m_evaluating = false;
 }
 
 void CTrendEvaluDlg::RunAnimationLoop()

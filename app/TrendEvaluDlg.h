@@ -89,6 +89,10 @@ private:
     std::string m_title;
     int32_t m_type;
     bool m_hasStock;
+    // Set while an evaluation runs its nested loop: a click that reaches the
+    // button then (a posted one reaches even a disabled button) must not start
+    // a second evaluation over the first one's thread.
+    bool m_evaluating = false;
     TrendStock m_stock;
     StockSource m_stockSource;
     ServiceFetcher m_fetcher;

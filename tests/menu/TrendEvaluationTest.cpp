@@ -133,6 +133,13 @@ void CALLBACK CloseFromTimer(HWND window, UINT, UINT_PTR id, DWORD)
 
 }
 
+void CALLBACK ClickEvaluateFromTimer(HWND window, UINT, UINT_PTR id, DWORD)
+{
+    ::KillTimer(window, id);
+    ::SendMessageA(window, WM_COMMAND, MAKEWPARAM(IDC_TREND_EVALUATE, BN_CLICKED),
+        reinterpret_cast<LPARAM>(::GetDlgItem(window, IDC_TREND_EVALUATE)));
+}
+
 TEST_F(TrendDialog, CloseEndsTheAnimationAndOtherwiseIsIgnored)
 {
     const TrendStock stock { "600000", "浦发银行", false };
@@ -168,4 +175,18 @@ TEST_F(TrendDialog, AQuitDuringTheAnimationIsKeptForTheLoopOutside)
     ASSERT_TRUE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(msg.wParam, 9u);
     EXPECT_EQ(dialog.GetResultText(), "verdict");
+}
+
+TEST_F(TrendDialog, AClickDuringTheAnimationStartsNoSecondEvaluation)
+{
+    const TrendStock stock { "600000", "浦发银行", false };
+    HWND hwnd = Open(&stock, true, "verdict");
+    ASSERT_TRUE(hwnd);
+    // The button is off while the animation runs, but a posted or sent click
+    // still reaches the dialog: it must not start the thread a second time.
+    ::SetTimer(hwnd, 78, 100, &ClickEvaluateFromTimer);
+    dialog.Evaluate();
+    EXPECT_EQ(urls.size(), 1u);
+    EXPECT_EQ(dialog.GetResultText(), "verdict");
+    EXPECT_TRUE(Enabled(IDC_TREND_EVALUATE));
 }

@@ -1,32 +1,14 @@
 #include "tests/support/GdiCount.h"
+#include "tools/uidriver/GdiHandleTable.h"
 #include <cstdint>
 
 namespace {
 
-// One entry of the GDI handle table that the process environment block points
-// to (the layout Wine uses; 24 bytes per handle, 65536 handles).
-#pragma pack(push, 1)
-struct GdiHandleEntry
-{
-    uint64_t object;
-    uint32_t owner;
-    uint16_t unique;
-    uint8_t type;
-    uint8_t flags;
-    uint64_t userPointer;
-};
-#pragma pack(pop)
-static_assert(sizeof(GdiHandleEntry) == 24, "GDI handle entry layout");
-
-const unsigned kGdiHandleCount = 0x10000;
 #ifdef _WIN64
 const unsigned kTebPebOffset = 0x60; // 64-bit thread environment block
-const unsigned kPebGdiHandleTableOffset = 0xF8; // 64-bit process environment block
 #else
 const unsigned kTebPebOffset = 0x30; // 32-bit thread environment block
-const unsigned kPebGdiHandleTableOffset = 0x94; // 32-bit process environment block
 #endif
-const uint16_t kStockFlag = 0x80;
 
 DWORD CountHandleTable()
 {
@@ -38,12 +20,7 @@ DWORD CountHandleTable()
         = *reinterpret_cast<const GdiHandleEntry* const*>(peb + kPebGdiHandleTableOffset);
     if (!table)
         return 0;
-    DWORD count = 0;
-    for (unsigned i = 0; i < kGdiHandleCount; ++i) {
-        if (table[i].type != 0 && (table[i].unique & kStockFlag) == 0)
-            ++count;
-    }
-    return count;
+    return CountLiveGdiEntries(table, kGdiHandleCount);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "tools/uidriver/ForeignWindows.h"
+#include "tools/uidriver/GdiHandleTable.h"
 
 #include <tlhelp32.h>
 #include <winternl.h>
@@ -46,28 +47,6 @@ BOOL CALLBACK CountTopLevel(HWND hwnd, LPARAM param)
     return TRUE;
 }
 
-// One entry of the GDI handle table that the process environment block
-// points to, in the layout Wine uses (24 bytes, 65536 entries).
-#pragma pack(push, 1)
-struct GdiHandleEntry
-{
-    uint64_t object;
-    uint32_t owner;
-    uint16_t unique;
-    uint8_t type;
-    uint8_t flags;
-    uint64_t userPointer;
-};
-#pragma pack(pop)
-static_assert(sizeof(GdiHandleEntry) == 24, "GDI handle entry layout");
-const unsigned kGdiHandleCount = 0x10000;
-const uint16_t kStockFlag = 0x80;
-#ifdef _WIN64
-const unsigned kPebGdiHandleTableOffset = 0xF8;
-#else
-const unsigned kPebGdiHandleTableOffset = 0x94;
-#endif
-
 typedef LONG(WINAPI* QueryInformationProcess)(HANDLE, int, void*, ULONG, ULONG*);
 
 DWORD CountRemoteGdiTable(HANDLE process)
@@ -93,12 +72,7 @@ DWORD CountRemoteGdiTable(HANDLE process)
     if (!::ReadProcessMemory(process, table, entries.data(), entries.size() * sizeof(GdiHandleEntry), &read)
         || read != entries.size() * sizeof(GdiHandleEntry))
         return 0;
-    DWORD count = 0;
-    for (const GdiHandleEntry& entry : entries) {
-        if (entry.type != 0 && (entry.unique & kStockFlag) == 0)
-            ++count;
-    }
-    return count;
+    return CountLiveGdiEntries(entries.data(), kGdiHandleCount);
 }
 
 } // namespace
