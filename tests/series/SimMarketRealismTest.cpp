@@ -11,6 +11,7 @@
 #include "base/ExchangeTime.h"
 #include "data/MarketTime.h"
 #include "tests/support/SeriesFixtures.h"
+#include "tools/marketdata/SimLiveQuotes.h"
 #include "tools/marketdata/SimMarketSeries.h"
 #include "tools/marketdata/SimMarketTables.h"
 
@@ -153,4 +154,53 @@ TEST(SimMarketRealism, ASessionTimeStartsTheClockInTheSessionOfAWeekday)
         const int passed = series.SessionMinutesPassed();
         EXPECT_EQ(passed, c.passed) << c.minuteOfDay;
     }
+}
+
+TEST(SimMarketRealism, QuotesFromTheSeriesAgreeWithTheCharts)
+{
+    // Mid-session on a known weekday: the quote list must show the price the
+    // minute chart's last tick shows, not a price of its own.
+    SimMarketSeries series;
+    series.SetClock(MakeExchangeTime(2026, 3, 11) + 14 * 3600);
+    SimMarketTables tables;
+    tables.SetLiveQuoteSource(LiveQuotesFrom(series));
+    const SimReply reply = tables.QuotesReply();
+    ASSERT_EQ(reply.body.size(), tables.Securities().size() * 36);
+    for (size_t at = 0; at + 36 <= reply.body.size(); at += 36) {
+        uint32_t f[9];
+        std::memcpy(f, reply.body.data() + at, sizeof(f));
+        const uint32_t key = f[1];
+        SCOPED_TRACE(testing::Message() << std::hex << key);
+        if (key == SimMarketTables::kSuspendedKey || key == SimMarketTables::kNewListingKey)
+            continue;
+        const WireTickHeader header = series.TickHeader(key);
+        EXPECT_EQ(f[2], header.last);
+        EXPECT_EQ(f[3], header.totalVolume);
+        EXPECT_EQ(f[5], header.previousClose);
+        EXPECT_EQ(f[6], header.open);
+        EXPECT_EQ(CheckPrices(Prices { f[6], f[7], f[8], f[2] }, false), "");
+    }
+}
+
+TEST(SimMarketRealism, QuotesFromTheSeriesFollowTheMinutes)
+{
+    SimMarketSeries series;
+    series.SetClock(MakeExchangeTime(2026, 3, 11) + 10 * 3600);
+    SimMarketTables tables;
+    tables.SetLiveQuoteSource(LiveQuotesFrom(series));
+    const uint32_t key = 0x600000;
+    const auto lastOf = [&tables, key](const SimReply& reply) {
+        for (size_t at = 0; at + 36 <= reply.body.size(); at += 36) {
+            uint32_t f[9];
+            std::memcpy(f, reply.body.data() + at, sizeof(f));
+            if (f[1] == key)
+                return std::make_pair(f[2], f[3]);
+        }
+        return std::make_pair(0u, 0u);
+    };
+    const auto before = lastOf(tables.QuotesReply());
+    series.SetClock(MakeExchangeTime(2026, 3, 11) + 10 * 3600 + 600);
+    const auto after = lastOf(tables.QuotesReply());
+    EXPECT_EQ(after.first, series.TickHeader(key).last);
+    EXPECT_GT(after.second, before.second) << "ten more minutes of trades";
 }

@@ -378,8 +378,21 @@ SimReply SimMarketTables::QuotesReply()
         const double high = std::max(open, last) * 1.01;
         const double low = (last > 0 ? std::min(open, last) : open) * 0.99;
         const uint32_t volume = s.key == kSuspendedKey ? 0 : (1000 + (h >> 8) % 100000) * (refresh + 1);
+        LiveQuote live = {};
+        const bool fromSeries = m_liveQuotes && s.key != kSuspendedKey && s.key != kNewListingKey
+            && m_liveQuotes(s.key, live) && live.last > 0;
         Put32(reply.body, static_cast<uint32_t>(i));
         Put32(reply.body, s.key);
+        if (fromSeries) {
+            Put32(reply.body, Thousandths(live.last));
+            Put32(reply.body, live.volume);
+            Put32(reply.body, live.amount);
+            Put32(reply.body, Thousandths(live.previousClose));
+            Put32(reply.body, Thousandths(live.open));
+            Put32(reply.body, Thousandths(live.high));
+            Put32(reply.body, Thousandths(live.low));
+            continue;
+        }
         Put32(reply.body, Thousandths(last));
         Put32(reply.body, volume);
         Put32(reply.body, static_cast<uint32_t>(volume * std::max(last, 0.0) / 10.0));

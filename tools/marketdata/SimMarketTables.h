@@ -7,6 +7,7 @@
 // and the rest of each table in the body, as the quote server sends them.
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -58,8 +59,26 @@ public:
     // Header word 2 of each table (the version a client sends back).
     int32_t TableVersion(uint16_t command) const;
 
+    // A security's day so far as its bars and ticks tell it; false when there is
+    // none. Prices in yuan, volume in lots, amount in thousands of yuan.
+    struct LiveQuote
+    {
+        double previousClose;
+        double open;
+        double high;
+        double low;
+        double last;
+        uint32_t volume;
+        uint32_t amount;
+    };
+    using LiveQuoteSource = std::function<bool(uint32_t key, LiveQuote& quote)>;
+    // With a source, the quotes of listed, trading securities are what their
+    // series show, so the quote list and the charts agree; without one every
+    // refresh moves the prices at random.
+    void SetLiveQuoteSource(LiveQuoteSource source) { m_liveQuotes = std::move(source); }
+
     SimReply CodeTableReply() const;
-    // One refresh: every call moves the prices.
+    // One refresh.
     SimReply QuotesReply();
     SimReply FinanceReply() const;
     SimReply ExRightsReply() const;
@@ -102,4 +121,5 @@ private:
     std::vector<SimGroup> m_groups;
     std::vector<SimGroupMember> m_members;
     std::atomic<int> m_refreshes;
+    LiveQuoteSource m_liveQuotes;
 };

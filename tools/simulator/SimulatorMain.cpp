@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "tools/marketdata/SimLiveQuotes.h"
 #include "tools/marketdata/SimMarketSeries.h"
 #include "tools/marketdata/SimMarketTables.h"
 #include "tools/quotesim/QuoteSimulator.h"
@@ -86,6 +87,7 @@ int main(int argc, char** argv)
     SimMarketSeries series;
     if (sessionMinute >= 0)
         series.RunFromSessionTime(sessionMinute);
+    tables.SetLiveQuoteSource(LiveQuotesFrom(series));
     tables.Install(quotes);
     series.Install(quotes);
     if (!quotes.Start(quotePort)) {
