@@ -87,7 +87,14 @@ int main(int argc, char** argv)
     SimMarketSeries series;
     if (sessionMinute >= 0)
         series.RunFromSessionTime(sessionMinute);
-    tables.SetLiveQuoteSource(LiveQuotesFrom(series));
+    const SimMarketTables::LiveQuoteSource liveQuotes = LiveQuotesFrom(series);
+    // Worked out before the servers listen, so a client's first quotes come as
+    // fast as the later ones.
+    for (const SimSecurity& security : tables.Securities()) {
+        SimMarketTables::LiveQuote quote;
+        liveQuotes(security.key, quote);
+    }
+    tables.SetLiveQuoteSource(liveQuotes);
     tables.Install(quotes);
     series.Install(quotes);
     if (!quotes.Start(quotePort)) {
