@@ -19,7 +19,6 @@
 #include "base/ExchangeTime.h"
 #include "base/GlobalDefaults.h"
 #include "base/Ini.h"
-#include "base/PathUtil.h"
 #include "data/DataCenter.h"
 #include "data/GroupData.h"
 #include "formula/FormulaLibrary.h"
@@ -43,22 +42,6 @@ int32_t Now()
     return MakeExchangeTime(2026, 12, 10, 15, 30);
 }
 
-// The program's skin beside a temporary program directory, so the dialog
-// wears its pictures while its "run.ini" and data files stay in the test's own.
-void CopySkin(const TempDataRoot& root)
-{
-    const std::string from = GetModuleDirectory() + "Skin\\Default\\";
-    WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA((from + "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            ::CopyFileA((from + found.cFileName).c_str(), (root.SkinDir() + "\\" + found.cFileName).c_str(), FALSE);
-    } while (::FindNextFileA(search, &found));
-    ::FindClose(search);
-}
-
 // The simulators in process, the program's paths in a temporary directory
 // and the client pointed at both.
 class LoginSimulators
@@ -67,7 +50,7 @@ public:
     LoginSimulators()
         : m_time(Now())
     {
-        CopySkin(root);
+        root.CopyProgramSkin();
         if (!quotes.Start() || !web.Start())
             return;
         tables.Install(quotes);

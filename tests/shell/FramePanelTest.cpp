@@ -32,24 +32,6 @@ int32_t SimNow()
     return MakeExchangeTime(2026, 12, 10, 15, 30);
 }
 
-// The skin the build draws beside the tests, copied into the temporary root.
-void CopyProgramSkin(const std::string& to)
-{
-    char exe[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    std::string from = exe;
-    from = from.substr(0, from.find_last_of('\\') + 1) + "Skin\\Default\\";
-    WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA((from + "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            ::CopyFileA((from + found.cFileName).c_str(), (to + "\\" + found.cFileName).c_str(), FALSE);
-    } while (::FindNextFileA(search, &found));
-    ::FindClose(search);
-}
-
 // The whole market on 127.0.0.1 with the client pointed at it and the data
 // center loaded as the start-up loads it.
 struct MarketOnLocalhost
@@ -67,7 +49,7 @@ struct MarketOnLocalhost
 
     MarketOnLocalhost()
     {
-        CopyProgramSkin(root.SkinDir());
+        root.CopyProgramSkin();
         tables.Install(quotes);
         series.SetClock(SimNow());
         series.Install(quotes);

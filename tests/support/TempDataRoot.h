@@ -19,6 +19,9 @@ public:
     // The temporary program directory, with its trailing backslash.
     const std::string& AppDir() const { return m_dir.Path(); }
     std::string SkinDir() const { return AppDir() + "Skin\\Default"; }
+    // Copies the skin the build draws beside the test program into SkinDir, so
+    // windows wear their real pictures while their files stay in the test's own.
+    void CopyProgramSkin() const;
 
 private:
     TempDataRoot(const TempDataRoot&) = delete;
