@@ -102,19 +102,6 @@ SidePanelPicture::Look SidePanelPicture::MakeLook(HDC dc, int page, const RECT& 
     return look;
 }
 
-void SidePanelPicture::Drop()
-{
-    m_valid = false;
-    if (m_dc && m_oldBitmap)
-        ::SelectObject(*m_dc, m_oldBitmap);
-    m_oldBitmap = nullptr;
-    m_dc.reset();
-    m_bitmap.Reset();
-    m_below.Destroy();
-    m_belowPixels.clear();
-    m_excluded.clear();
-}
-
 void SidePanelPicture::Paint(
     HDC dc, int page, const RECT& rect, int top, CStock* stock, const std::function<void(HDC)>& draw)
 {
@@ -131,19 +118,26 @@ void SidePanelPicture::Paint(
             m_below.Destroy();
             m_below.Create(width, band);
         }
-        const bool copied = m_below.CopyFrom(dc, area.left, area.top);
-        same = same && copied && m_belowPixels.size() == static_cast<size_t>(width) * band
+        if (!m_below.CopyFrom(dc, area.left, area.top)) {
+            m_valid = false;
+            draw(dc);
+            return;
+        }
+        same = same && m_belowPixels.size() == static_cast<size_t>(width) * band
             && std::equal(m_belowPixels.begin(), m_belowPixels.end(), m_below.Row(0));
     }
     if (!same) {
         Draw(dc, area, band, look.bitsPerPixel, draw);
         m_look = look;
     }
-    if (m_valid) {
-        ::BitBlt(dc, area.left, area.top, width, area.bottom - area.top, *m_dc, 0, 0, SRCCOPY);
-        for (const RECT& r : m_excluded)
-            ::ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
+    if (!m_valid) {
+        // Without a picture (GDI refused one) the page is drawn as it always was.
+        draw(dc);
+        return;
     }
+    ::BitBlt(dc, area.left, area.top, width, area.bottom - area.top, *m_dc, 0, 0, SRCCOPY);
+    for (const RECT& r : m_excluded)
+        ::ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
 }
 
 void SidePanelPicture::Draw(
@@ -170,7 +164,9 @@ void SidePanelPicture::Draw(
     }
     HDC picture = *m_dc;
     // What lies below the title band, as the drawing would find it in dc.
-    if (band > 0 && m_below.Width() == width && m_below.Height() == band) {
+    if (band > 0) {
+        if (m_below.Width() != width || m_below.Height() != band)
+            return;
         ::BitBlt(picture, 0, 0, width, band, m_below.GetDC(), 0, 0, SRCCOPY);
         m_belowPixels.assign(m_below.Row(0), m_below.Row(0) + static_cast<size_t>(width) * band);
     }

@@ -41,7 +41,6 @@ public:
     // in dc's coordinates. Areas the drawing took out of its clipping (a child
     // window's place) are taken out of dc's as well.
     void Paint(HDC dc, int page, const RECT& rect, int top, CStock* stock, const std::function<void(HDC)>& draw);
-    void Drop();
 
 private:
     struct Look
@@ -78,8 +77,8 @@ private:
 
     Look m_look;
     bool m_valid = false;
+    CBitmap m_bitmap; // before the DC: the DC goes first, so the bitmap is free to go
     std::unique_ptr<CMemDC> m_dc;
-    CBitmap m_bitmap;
     HGDIOBJ m_oldBitmap = nullptr;
     CDib32 m_below; // what lies below the title band in this paint
     std::vector<uint32_t> m_belowPixels; // and when the picture was drawn
