@@ -28,8 +28,9 @@ bool IsElementStart(unsigned char c)
 // it would reach: comments and CDATA run to their end marks, start tags to the
 // first '>' outside a quoted value, everything else that starts with '<' to
 // its first '>'. Where the parser would fail anyway (an unterminated tag), its
-// depth so far is what counts.
-bool XmlNestingWithin(const std::string& text, int cap)
+// depth so far is what counts. Every attribute has its '=' outside quotes, so
+// those '=' are at least as many as the attributes the parser would read.
+bool XmlWithinLimits(const std::string& text, int maxNesting, int maxAttributes)
 {
     int depth = 0;
     size_t i = 0;
@@ -50,6 +51,7 @@ bool XmlNestingWithin(const std::string& text, int cap)
         } else if (i + 1 < end && IsElementStart(static_cast<unsigned char>(text[i + 1]))) {
             size_t j = i + 1;
             char quote = 0;
+            int attributes = 0;
             for (; j < end; ++j) {
                 const char c = text[j];
                 if (quote) {
@@ -57,13 +59,16 @@ bool XmlNestingWithin(const std::string& text, int cap)
                         quote = 0;
                 } else if (c == '"' || c == '\'') {
                     quote = c;
+                } else if (c == '=') {
+                    if (++attributes > maxAttributes)
+                        return false;
                 } else if (c == '>') {
                     break;
                 }
             }
             if (j >= end)
                 return true;
-            if (text[j - 1] != '/' && ++depth > cap)
+            if (text[j - 1] != '/' && ++depth > maxNesting)
                 return false;
             i = j + 1;
         } else {

@@ -171,7 +171,7 @@ int FormulaLibrary::ReadUtf16(const wchar_t* text, size_t length)
 int FormulaLibrary::ReadUtf8(const std::string& text)
 {
     if (text.empty() || text.size() > static_cast<size_t>(kMaxDocumentBytes) * 2
-        || !XmlNestingWithin(text, kMaxNesting))
+        || !XmlWithinLimits(text, kMaxNesting, kMaxAttributes))
         return 0;
     std::unique_ptr<TiXmlDocument> document(new (std::nothrow) TiXmlDocument());
     if (!document)
