@@ -117,6 +117,10 @@ int FormulaLibrary::LoadFromBody(const uint8_t* body, int32_t length)
     if (!body || length < 4 || length > kMaxDocumentBytes)
         return 0;
     const size_t units = static_cast<size_t>(length - 2) / 2;
+    // Measured where it lies: a hostile document is refused before the
+    // megabytes of its copies are taken.
+    if (!XmlWithinLimits(body + 2, units, kMaxNesting, kMaxAttributes))
+        return 0;
     try {
         std::wstring text(units, L'\0');
         std::memcpy(&text[0], body + 2, units * sizeof(wchar_t));
