@@ -76,6 +76,22 @@ Walk RandomWalk(int bars)
     return walk;
 }
 
+// The walk as the day bars of stock, one every secondsPerBar.
+void AppendWalk(CStock& stock, const Walk& walk, int secondsPerBar)
+{
+    for (size_t i = 0; i < walk.close.size(); ++i) {
+        Bar bar = {};
+        bar.time = static_cast<int32_t>(1577836800 + static_cast<int64_t>(i) * secondsPerBar);
+        bar.open = walk.open[i];
+        bar.high = walk.high[i];
+        bar.low = walk.low[i];
+        bar.close = walk.close[i];
+        bar.volume = walk.volume[i];
+        bar.amount = walk.volume[i] * walk.close[i];
+        stock.GetDayData().AppendBar(bar);
+    }
+}
+
 struct Indicator
 {
     const char* name;
@@ -185,12 +201,7 @@ void MeasureGrowth(FormulaManager* manager, IndicatorPainter& painter)
     const int bars = 100;
     const Walk walk = RandomWalk(bars);
     CStock stock(0x600002);
-    for (int i = 0; i < bars; ++i) {
-        Bar bar = {};
-        bar.time = 1577836800 + i * 86400;
-        bar.close = walk.close[i];
-        stock.GetDayData().AppendBar(bar);
-    }
+    AppendWalk(stock, walk, 86400);
     std::printf("growth (flat time per item is linear):\n");
     int number = 200;
     for (int statements : { 1000, 5000, 20000 }) {
@@ -252,17 +263,7 @@ int main()
     for (int bars : kSizes) {
         const Walk walk = RandomWalk(bars);
         CStock stock(0x600000);
-        for (int i = 0; i < bars; ++i) {
-            Bar bar = {};
-            bar.time = 1577836800 + i * 300;
-            bar.open = walk.open[i];
-            bar.high = walk.high[i];
-            bar.low = walk.low[i];
-            bar.close = walk.close[i];
-            bar.volume = walk.volume[i];
-            bar.amount = walk.volume[i] * walk.close[i];
-            stock.GetDayData().AppendBar(bar);
-        }
+        AppendWalk(stock, walk, 300);
         const auto runFormula = [&](const FormulaDefinition& definition) {
             std::unique_ptr<FormulaCalculator> calculator = manager->CreateCalculator(&painter);
             calculator->SetFormula(&definition);
@@ -301,16 +302,7 @@ int main()
         const int bars = 4000;
         const Walk walk = RandomWalk(bars);
         CStock stock(0x600001);
-        for (int i = 0; i < bars; ++i) {
-            Bar bar = {};
-            bar.time = 1577836800 + i * 86400;
-            bar.open = walk.open[i];
-            bar.high = walk.high[i];
-            bar.low = walk.low[i];
-            bar.close = walk.close[i];
-            bar.volume = walk.volume[i];
-            stock.GetDayData().AppendBar(bar);
-        }
+        AppendWalk(stock, walk, 86400);
         Screen screen(1920, 1080);
         IndicatorPainter panePainter;
         panePainter.SetBarWidth(4);
