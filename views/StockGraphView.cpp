@@ -278,6 +278,8 @@ void CStockGraphView::DoPaint(HDC dc, const RECT& client)
             const char* title = m_indicatorTabs.GetItem(i);
             if (title && name == title) {
                 m_indicatorTabs.SetCurSel(i);
+                // What the strip shows is the choice a click on another pane's tab is compared with.
+                m_lastIndicatorTab = i;
                 break;
             }
         }
