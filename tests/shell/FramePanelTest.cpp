@@ -147,21 +147,39 @@ public:
     }
 };
 
+// The program's frame with the real content panel, its dialogs recorded,
+// shown at 1180 x 800.
+struct ShownFrame
+{
+    std::vector<std::string> opened;
+    CContentPanelView* panel = nullptr;
+    std::unique_ptr<CMainFrame> frame = std::make_unique<CMainFrame>();
+
+    bool Show()
+    {
+        auto content = std::make_unique<CFrameContent>(std::make_unique<CRecordedDialogs>(opened));
+        panel = &content->GetPanel();
+        frame->SetParts(std::move(content), nullptr, nullptr);
+        if (!frame->CreateFrameWindow())
+            return false;
+        frame->SetWindowPos(nullptr, 0, 0, 1180, 800, SWP_NOZORDER | SWP_NOACTIVATE);
+        ShowWithoutActivating(*frame);
+        PumpFor(100);
+        return true;
+    }
+};
+
 } // namespace
 
 TEST(FrameWithPanel, SwitchesThroughTheFourViewsAgainstTheSimulators)
 {
     MarketOnLocalhost market;
     ASSERT_TRUE(market.ok);
-    std::vector<std::string> opened;
-    auto content = std::make_unique<CFrameContent>(std::make_unique<CRecordedDialogs>(opened));
-    CContentPanelView& panel = content->GetPanel();
-    auto frame = std::make_unique<CMainFrame>();
-    frame->SetParts(std::move(content), nullptr, nullptr);
-    ASSERT_TRUE(frame->CreateFrameWindow());
-    frame->SetWindowPos(nullptr, 0, 0, 1180, 800, SWP_NOZORDER | SWP_NOACTIVATE);
-    ShowWithoutActivating(*frame);
-    PumpFor(100);
+    ShownFrame shown;
+    ASSERT_TRUE(shown.Show());
+    std::vector<std::string>& opened = shown.opened;
+    CContentPanelView& panel = *shown.panel;
+    std::unique_ptr<CMainFrame>& frame = shown.frame;
     // The minute chart opens the announcements page when it is first made.
     EXPECT_EQ(opened, (std::vector<std::string> { "web 最新公告 " + ServiceBaseUrl::Get() + "zentu/tip/tip_classic.php?u="
                           + MenuCommandDispatcher::PercentEncode(CurrentUserName::Get()) }));
@@ -237,15 +255,10 @@ TEST(FrameWithPanel, TheTeardownKeepsThePanesAndMakesNothingItReleasedAgain)
     MarketOnLocalhost market;
     ASSERT_TRUE(market.ok);
     const std::string paneFile = DataPaths::Instance()->GetTechWinConfFile();
-    std::vector<std::string> opened;
-    auto content = std::make_unique<CFrameContent>(std::make_unique<CRecordedDialogs>(opened));
-    CContentPanelView& panel = content->GetPanel();
-    auto frame = std::make_unique<CMainFrame>();
-    frame->SetParts(std::move(content), nullptr, nullptr);
-    ASSERT_TRUE(frame->CreateFrameWindow());
-    frame->SetWindowPos(nullptr, 0, 0, 1180, 800, SWP_NOZORDER | SWP_NOACTIVATE);
-    ShowWithoutActivating(*frame);
-    PumpFor(100);
+    ShownFrame shown;
+    ASSERT_TRUE(shown.Show());
+    CContentPanelView& panel = *shown.panel;
+    std::unique_ptr<CMainFrame>& frame = shown.frame;
     // Three panes, the last one RSI, as the menu and the wizard choose them.
     Command(*frame, 4001);
     ASSERT_TRUE(ShowsFilling(panel, 3002));
