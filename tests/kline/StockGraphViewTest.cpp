@@ -163,6 +163,15 @@ TEST_F(StockGraphViewTest, TheSameTabChosenForASecondPaneShowsThereToo)
     EXPECT_EQ(5, view->GetIndicatorTabs().GetCurSel()) << "the strip shows VOL, the first pane's";
     SelectTab(view->GetIndicatorTabs(), CStockGraphView::kIndicatorTabsId, 3);
     EXPECT_EQ((std::vector<std::wstring> { L"RSI", L"RSI" }), chart.GetShownPaneNames());
+    // A pane showing an indicator without a tab (CCI, from the wizard) takes
+    // the tab the strip still shows.
+    selectPane(1);
+    chart.ShowFormula(FormulaLibrary::Instance()->FindByName(L"CCI")->NO);
+    CDib32 image;
+    ASSERT_TRUE(RenderClient(view->m_hWnd, image));
+    ASSERT_EQ(3, view->GetIndicatorTabs().GetCurSel());
+    SelectTab(view->GetIndicatorTabs(), CStockGraphView::kIndicatorTabsId, 3);
+    EXPECT_EQ((std::vector<std::wstring> { L"RSI", L"RSI" }), chart.GetShownPaneNames());
 }
 
 TEST_F(StockGraphViewTest, SettingsTabOpensTheIndicatorManager)
