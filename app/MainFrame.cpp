@@ -218,6 +218,15 @@ LRESULT CMainFrame::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)
             if (m_poller)
                 m_poller->Stop();
         },
+        [this] {
+            // The views save the user's choices through the view options and
+            // the formula library: they go while both still stand.
+            if (m_sidePanel && m_sidePanel->GetWindow())
+                ::DestroyWindow(m_sidePanel->GetWindow());
+            if (m_content && m_content->GetWindow())
+                ::DestroyWindow(m_content->GetWindow());
+            m_hWndClient = nullptr;
+        },
         m_releaseSteps);
     // A top-level frame ends the thread's message loop with 1.
     if (!GetParent())

@@ -145,6 +145,9 @@ const ScalarCase kScalarCases[] = {
     { L"ABS(-3)", VT_I4, 3 },
     { L"ABS(-2.5)", VT_R8, 2.5 },
     { L"REVERSE(2.5)", VT_R8, -2.5 },
+    // A number of -1000000 is a number like any other, not a missing value.
+    { L"ABS(-1000000.0)", VT_R8, 1000000 },
+    { L"REVERSE(-1000000.0)", VT_R8, 1000000 },
     { L"NOT(0)", VT_R8, 1 },
     { L"NOT(3)", VT_R8, 0 },
     { L"MAX(5.5,3)", VT_R8, 5.5 },
