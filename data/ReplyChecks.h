@@ -2,7 +2,8 @@
 // What a real market can hold, and the checks every table and series applies
 // to a file or reply before it takes anything from it: a reply delivered as
 // received (another compression flag) or a damaged file must be refused
-// whole rather than merged and saved.
+// whole rather than merged and saved, while the odd record a real market
+// sends is skipped alone.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -100,7 +101,6 @@ public:
     }
     bool Admit(bool record) { return Admit(record ? RecordVerdict::kTaken : RecordVerdict::kNotARecord); }
     bool Refused() const { return m_firstIsNone || m_notRecords > m_taken; }
-    size_t Taken() const { return m_taken; }
     size_t Skipped() const { return m_skipped; }
 
 private:
@@ -116,7 +116,7 @@ private:
 RecordVerdict VerdictOfMarketTag(uint16_t marketTag);
 
 // The times a series asked for, as the request was sent; a reply's times
-// must lie inside them, with the tolerance.
+// must lie inside them, with the tolerances.
 struct RequestWindow
 {
     bool known = false;
