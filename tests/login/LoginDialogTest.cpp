@@ -257,6 +257,15 @@ TEST(LoginDialog, LogsInToTheSimulatorsLoadsTheMarketAndEndsWithOne)
     ASSERT_TRUE(center);
     EXPECT_GT(center->GetCodeTable().GetCount(), 0);
     EXPECT_EQ(center->GetCurrentCodeKey(), center->GetCodeTable().FindKeyByCode("1A0001"));
+    // The market's tables carry what real ones do: a name with a four-byte
+    // GB18030 character, a name with stale bytes after it, a finance record
+    // of a further market. Each is taken or skipped alone.
+    EXPECT_EQ(center->GetCodeTable().GetNameOfKey(SimMarketTables::kGb18030NameKey),
+        "\x82\x31\xB7\x39\xC0\xE6\xB7\xA2\xD5\xB9");
+    EXPECT_EQ(center->GetCodeTable().GetNameOfKey(SimMarketTables::kStaleNameBytesKey), "\xC9\xEA\xC1\xAA");
+    EXPECT_EQ(center->GetCodeTable().GetSkipped(), 0u);
+    EXPECT_EQ(center->GetFinanceData().GetSkipped(), 1u);
+    EXPECT_NE(center->GetFinanceData().GetRecord(SimMarketTables::kGb18030NameKey), nullptr);
 
     // The service saw one install notice, one list and one login with the saved credentials.
     EXPECT_EQ(sim.login.CountRequests("/zentu/live/install.php"), 1u);
