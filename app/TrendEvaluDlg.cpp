@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "app/MenuCommandDispatcher.h"
+#include "base/PercentEncode.h"
 #include "data/DataCenter.h"
 #include "data/Stock.h"
 #include "net/ServiceBaseUrl.h"
@@ -140,7 +140,7 @@ void CTrendEvaluDlg::Evaluate()
     SetResultText(kCalculating);
     SetProgress(10);
     const std::string url = ServiceBaseUrl::Get() + "zentu/live/stock_trend.php?type=" + std::to_string(m_type)
-        + "&code=" + MenuCommandDispatcher::PercentEncode(m_stock.code);
+        + "&code=" + PercentEncode(m_stock.code);
     SetProgress(30);
     std::string body;
     const bool fetched = m_fetcher && m_fetcher(url, body);

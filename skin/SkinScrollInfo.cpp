@@ -118,7 +118,7 @@ CSkinScrollInfo::CSkinScrollInfo()
     : m_thread(*this)
     , m_scrolling(true)
     , m_interval(kDefaultIntervalMs)
-    , m_opener(&ShellOpenUrl)
+    , m_opener([](const std::string& url) { return OpenPageWithShell(url, SW_SHOW); })
 {
 }
 

@@ -10,7 +10,7 @@
 #include "views/ViewOptions.h"
 #include "win/Gdi.h"
 
-#include <shellapi.h>
+#include "win/PageOpener.h"
 #include <imm.h>
 #include <commctrl.h>
 
@@ -160,14 +160,7 @@ LRESULT CStockGraphView::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled)
     HGDIOBJ font = ::GetStockObject(DEFAULT_GUI_FONT) ? ::GetStockObject(ANSI_VAR_FONT) : nullptr;
     SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
     m_chart.SetOwner(m_hWnd);
-    m_chart.SetHelpOpener([](const std::string& url) {
-        SHELLEXECUTEINFOA info {};
-        info.cbSize = sizeof info;
-        info.lpVerb = "open";
-        info.lpFile = url.c_str();
-        info.nShow = SW_SHOWNORMAL;
-        ::ShellExecuteExA(&info);
-    });
+    m_chart.SetHelpOpener([](const std::string& url) { OpenPageWithShell(url, SW_SHOWNORMAL); });
 
     const RECT none {};
     m_indicatorTabs.Create(m_hWnd, none, "FlatTab", WS_CHILD | WS_VISIBLE | 0x000E, 0,

@@ -12,8 +12,8 @@
 #include "win/Controls.h"
 #include "win/DoubleBuffer.h"
 #include "win/Gdi.h"
+#include "win/PageOpener.h"
 #include "win/WindowImpl.h"
-#include <functional>
 #include <string>
 
 // Extended styles.
@@ -32,16 +32,6 @@ enum : DWORD {
     kHyperLinkHover = 0x04,
     kHyperLinkOwnsLinkFont = 0x08,
 };
-
-// Opens an address; true when it was handed on.
-using UrlOpener = std::function<bool(const std::string& url)>;
-
-// The system browser with the address as its argument ("open", SW_SHOW).
-bool OpenUrlInBrowser(const std::string& url);
-// The shell's "open" verb on the address itself.
-bool ShellOpenUrl(const std::string& url);
-// Only "http://" and "https://" addresses (any letter case) with something after the scheme.
-bool IsWebUrl(const std::string& url);
 
 // The browser's anchor colours from the registry ("r,g,b" texts); each is
 // left as it is when its value is missing or malformed.

@@ -156,7 +156,7 @@ TEST(MainFrame, TheTabRowStartsAtTheLeftOrBesideTheSidePanel)
 
 TEST(MainFrame, CaptionMenuIsMenu126AsSpecified)
 {
-    HMENU menu = CAppModule::Get().LoadMenu(CMainFrame::kMenuAndAccelerators);
+    HMENU menu = CAppModule::Get().LoadMenu(IDR_MAINFRAME);
     ASSERT_TRUE(menu);
     const std::vector<std::string> top = { ">系统(&S)", ">报价(&R)", ">功能(&A)", ">资金(&C)",
         ">特色指标(&T)", ">核心功能(&P)", ">操盘策略(&O)", ">统计(&M)", ">资讯(&I)", ">帮助(&H)" };
