@@ -65,6 +65,7 @@ void CTrendEvaluDlg::SetKind(UINT command)
 
 LRESULT CTrendEvaluDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 {
+    m_tasks.Attach(m_hWnd);
     m_progressBar = GetDlgItem(IDC_TREND_PROGRESS);
     ::SendMessageA(m_progressBar, PBM_SETRANGE32, 0, 100);
     m_hasStock = m_stockSource && m_stockSource(m_stock);
@@ -180,18 +181,29 @@ void CTrendEvaluDlg::RunAnimationLoop()
             EndDialog(0);
             return;
         }
-        SetProgress(m_position.load());
     }
 }
 
 void CTrendEvaluDlg::Run()
 {
-    HWND dialog = m_hWnd;
+    // Shown only while the evaluation that started this thread runs: a step
+    // that waits past its end must not move the bar back from 100.
+    const UiTask showStep = [this] {
+        if (m_evaluating)
+            SetProgress(m_position.load());
+    };
     for (int step = 0; step < kAnimationSteps && !IsStopRequested(); ++step) {
         ::Sleep(kStepMs);
         m_position.fetch_add(1);
-        ::PostMessageA(dialog, kMsgProgressStep, 0, 0);
+        m_tasks.Post(showStep);
     }
     m_done.store(1);
-    ::PostMessageA(dialog, kMsgProgressStep, 0, 0);
+    m_tasks.Post(showStep);
+}
+
+LRESULT CTrendEvaluDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled)
+{
+    m_tasks.Detach();
+    handled = FALSE;
+    return 0;
 }

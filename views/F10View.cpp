@@ -194,22 +194,28 @@ void CF10View::OnF10DataArrived(uint32_t key, int kind)
     m_sections.swap(sections);
     // The worker holds the data lock: the edit and the tabs belong to the UI
     // thread, which takes that lock itself, so they are only touched there.
-    if (IsWindow())
-        PostMessage(kMsgF10Arrived);
+    m_tasks.PostOnce(kTaskShowArrivedSections, [this] { ShowArrivedSections(); });
 }
 
-LRESULT CF10View::OnF10Arrived(UINT, WPARAM, LPARAM, BOOL&)
+void CF10View::ShowArrivedSections()
 {
     const std::vector<std::string> titles = GetF10SectionTitles();
     for (int i = 0; i < m_tabs.GetItemCount() && static_cast<size_t>(i) < titles.size(); ++i)
         m_tabs.GetItem(i)->SetText(titles[i].c_str());
     ShowSection(m_section);
     Invalidate();
+}
+
+LRESULT CF10View::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled)
+{
+    m_tasks.Detach();
+    handled = FALSE;
     return 0;
 }
 
 LRESULT CF10View::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
 {
+    m_tasks.Attach(m_hWnd);
     GetSystemSettings();
     const CRect client = GetClientRect();
     m_edit.m_hWnd = ::CreateWindowExA(0, "EDIT", nullptr,

@@ -34,7 +34,6 @@ CReportView::CReportView(CMessageProcessor* owner)
     , m_board(kBoardShanghaiA)
     , m_sortedOnce(false)
     , m_boardParam(0)
-    , m_refreshPending(false)
 {
     SetOwnerAndRegister(
         owner, { kViewMsgKeyDown, kViewMsgMouseWheel, kViewMsgUserListChanged, kViewMsgSectorTreeChanged });
@@ -83,6 +82,7 @@ const GroupIndex* CReportView::GetGroups() const
 
 LRESULT CReportView::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
 {
+    m_tasks.Attach(m_hWnd);
     GetSystemSettings();
     m_board = kBoardShanghaiA;
     RECT none = {};
@@ -306,9 +306,8 @@ int CReportView::Accept(UINT messageId, WPARAM wParam, LPARAM lParam)
         break;
     case kViewMsgQuotesRefreshed:
         // On the worker that merged the quotes, under the data lock: the
-        // filling is left to the UI thread (one pending refresh at a time).
-        if (m_hWnd && !m_refreshPending.exchange(true))
-            PostMessage(kMsgRefreshBoard);
+        // filling is left to the UI thread.
+        m_tasks.PostOnce(kTaskRefreshBoard, [this] { ShowBoard(m_board.load(), 0); });
         break;
     default:
         break;
@@ -316,10 +315,10 @@ int CReportView::Accept(UINT messageId, WPARAM wParam, LPARAM lParam)
     return 1;
 }
 
-LRESULT CReportView::OnRefreshBoard(UINT, WPARAM, LPARAM, BOOL&)
+LRESULT CReportView::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled)
 {
-    m_refreshPending = false;
-    ShowBoard(m_board.load(), 0);
+    m_tasks.Detach();
+    handled = FALSE;
     return 0;
 }
 
