@@ -284,8 +284,7 @@ LRESULT CMainFrame::OnOpenIndex(UINT, WPARAM wp, LPARAM, BOOL&)
 {
     for (const IndexPane& pane : kIndexPanes)
         if (pane.pane == wp && m_content)
-            m_content->Accept(kViewMessageOpenStock, reinterpret_cast<WPARAM>(pane.market),
-                reinterpret_cast<LPARAM>(pane.code));
+            m_content->OpenStockByText(pane.market, pane.code);
     return 0;
 }
 
