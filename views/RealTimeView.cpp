@@ -36,7 +36,8 @@ const COLORREF kTabFill = 0x969696;
 const COLORREF kTabText = 0x000000;
 const COLORREF kSelectedTabFill = 0x000080;
 const COLORREF kSelectedTabText = 0xFFFF80;
-const DWORD kStripStyle = WS_CHILD | WS_VISIBLE | 0x0006;
+const DWORD kStripStyle
+    = WS_CHILD | WS_VISIBLE | CSkinFlatTabCtrl::kStyleArrows | CSkinFlatTabCtrl::kStyleBottomTabs;
 const int kSidePanelWidth = 280;
 
 bool IsPageLeftOutForIndex(int32_t page)

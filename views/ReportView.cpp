@@ -112,7 +112,10 @@ LRESULT CReportView::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
     m_list.m_options.externalHScroll = m_scroll.m_hWnd;
     m_scroll.SetNotifyWindow(m_list.m_hWnd);
 
-    m_strip.Create(m_hWnd, none, "FlatTab", WS_CHILD | WS_VISIBLE | 0x4006, 0, kBoardStripId);
+    m_strip.Create(m_hWnd, none, "FlatTab",
+        WS_CHILD | WS_VISIBLE | CSkinFlatTabCtrl::kStyleToolTip | CSkinFlatTabCtrl::kStyleArrows
+            | CSkinFlatTabCtrl::kStyleBottomTabs,
+        0, kBoardStripId);
     m_strip.m_unselectedFill = 0x969696;
     m_strip.m_unselectedText = 0x000000;
     m_strip.m_selectedFill = 0x000080;

@@ -163,12 +163,13 @@ LRESULT CStockGraphView::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled)
     m_chart.SetHelpOpener([](const std::string& url) { OpenPageWithShell(url, SW_SHOWNORMAL); });
 
     const RECT none {};
-    m_indicatorTabs.Create(m_hWnd, none, "FlatTab", WS_CHILD | WS_VISIBLE | 0x000E, 0,
-        kIndicatorTabsId);
+    const DWORD tabStyle = WS_CHILD | WS_VISIBLE | CSkinFlatTabCtrl::kStyleArrows | CSkinFlatTabCtrl::kStyleBottomTabs;
+    m_indicatorTabs.Create(
+        m_hWnd, none, "FlatTab", tabStyle | CSkinFlatTabCtrl::kStyleFirstLast, 0, kIndicatorTabsId);
     ColourTabs(m_indicatorTabs);
     m_indicatorTabs.AddItem(0, "设置");
     RefreshIndicatorTabs();
-    m_pageTabs.Create(m_hWnd, none, "FlatTab", WS_CHILD | WS_VISIBLE | 0x0006, 0, kPageTabsId);
+    m_pageTabs.Create(m_hWnd, none, "FlatTab", tabStyle, 0, kPageTabsId);
     ColourTabs(m_pageTabs);
     FillPageTabs(false);
 
