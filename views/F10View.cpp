@@ -6,6 +6,7 @@
 #include "data/Stock.h"
 #include "res/resource.h"
 #include "win/AppModule.h"
+#include "win/DoubleBuffer.h"
 #include "win/Gdi.h"
 
 #include <windowsx.h>
@@ -258,20 +259,11 @@ void CF10View::Layout()
 
 LRESULT CF10View::OnPaint(UINT message, WPARAM wParam, LPARAM, BOOL&)
 {
-    const CRect client = GetClientRect();
-    auto draw = [&](HDC target) {
-        CMemoryDC memory(target, client);
-        FillSolidRect(memory, client, kEditBackground);
-        ::SetBkMode(memory, TRANSPARENT);
-        m_tabs.Draw(memory, client);
-    };
-    if (message == WM_PRINTCLIENT) {
-        draw(reinterpret_cast<HDC>(wParam));
-    } else {
-        CPaintDC dc(m_hWnd);
-        draw(dc);
-    }
-    return 0;
+    return PaintDoubleBuffered(m_hWnd, message, wParam, [this](HDC dc, const RECT& client) {
+        FillSolidRect(dc, client, kEditBackground);
+        ::SetBkMode(dc, TRANSPARENT);
+        m_tabs.Draw(dc, client);
+    });
 }
 
 LRESULT CF10View::OnCtlColorEdit(UINT, WPARAM wParam, LPARAM lParam, BOOL&)

@@ -8,9 +8,10 @@
 #include "formula/FormulaLibrary.h"
 #include "views/QuoteSidePanel.h"
 #include "views/ViewOptions.h"
+#include "win/DoubleBuffer.h"
 #include "win/Gdi.h"
-
 #include "win/PageOpener.h"
+
 #include <imm.h>
 #include <commctrl.h>
 
@@ -229,26 +230,14 @@ void CStockGraphView::FillPageTabs(bool index)
 
 void CStockGraphView::OnPaint(HDC given, BOOL&)
 {
-    const RECT client = GetClientRect();
-    if (given) {
-        CMemoryDC memory(given, client);
-        DoPaint(memory, client);
-        return;
-    }
-    CPaintDC dc(m_hWnd);
-    CMemoryDC memory(dc, client);
-    DoPaint(memory, client);
+    PaintDoubleBuffered(m_hWnd, WM_PAINT, reinterpret_cast<WPARAM>(given),
+        [this](HDC dc, const RECT& client) { DoPaint(dc, client); });
 }
 
 LRESULT CStockGraphView::OnPrintClient(UINT, WPARAM wParam, LPARAM, BOOL&)
 {
-    HDC given = reinterpret_cast<HDC>(wParam);
-    if (!given)
-        return 0;
-    const RECT client = GetClientRect();
-    CMemoryDC memory(given, client);
-    DoPaint(memory, client);
-    return 0;
+    return PaintDoubleBuffered(
+        m_hWnd, WM_PRINTCLIENT, wParam, [this](HDC dc, const RECT& client) { DoPaint(dc, client); });
 }
 
 void CStockGraphView::DoPaint(HDC dc, const RECT& client)

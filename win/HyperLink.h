@@ -190,18 +190,7 @@ protected:
     LRESULT OnPaint(UINT msg, WPARAM wp, LPARAM, BOOL&)
     {
         T* self = static_cast<T*>(this);
-        HDC given = reinterpret_cast<HDC>(wp);
-        if (given) {
-            CMemoryDC memory(given, this->GetClientRect());
-            if (!memory.Area().IsEmpty())
-                self->DoPaint(memory);
-        } else if (msg == WM_PAINT) {
-            CPaintDC dc(this->m_hWnd);
-            CMemoryDC memory(dc, this->GetClientRect());
-            if (!memory.Area().IsEmpty())
-                self->DoPaint(memory);
-        }
-        return 0;
+        return PaintDoubleBuffered(this->m_hWnd, msg, wp, [self](HDC dc, const RECT&) { self->DoPaint(dc); });
     }
     LRESULT OnFocus(UINT, WPARAM, LPARAM, BOOL&)
     {
