@@ -170,13 +170,6 @@ LRESULT CLogginDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     return TRUE;
 }
 
-LRESULT CLogginDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled)
-{
-    m_tasks.Detach();
-    handled = FALSE;
-    return 0;
-}
-
 COLORREF CLogginDlg::BackgroundAt(int y) const
 {
     const int height = GetClientRect().Height();

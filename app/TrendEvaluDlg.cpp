@@ -200,10 +200,3 @@ void CTrendEvaluDlg::Run()
     m_done.store(1);
     m_tasks.Post(showStep);
 }
-
-LRESULT CTrendEvaluDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled)
-{
-    m_tasks.Detach();
-    handled = FALSE;
-    return 0;
-}

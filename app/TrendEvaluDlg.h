@@ -64,7 +64,6 @@ public:
         MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
         MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
         MESSAGE_HANDLER(WM_CLOSE, OnClose)
-        MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
         CHAIN_MSG_MAP_MEMBER(m_tasks)
         COMMAND_ID_HANDLER(IDCANCEL, EndDialogCancel)
         COMMAND_ID_HANDLER(IDC_TREND_EVALUATE, OnEvaluate)
@@ -78,7 +77,6 @@ private:
         return PaintSkinnedDialogBackground(m_hWnd, reinterpret_cast<HDC>(wp), m_frame);
     }
     LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&);
-    LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled);
     LRESULT OnEvaluate(WORD, WORD, HWND, BOOL&);
     void SetProgress(int position);
     void EnableButtons(bool enable);

@@ -71,7 +71,6 @@ LRESULT CSkinListImpl::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
 
 LRESULT CSkinListImpl::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled)
 {
-    m_tasks.Detach();
     StopScrollAnimation();
     DestroyCompanions();
     DropHeaderPicture();

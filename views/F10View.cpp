@@ -207,13 +207,6 @@ void CF10View::ShowArrivedSections()
     Invalidate();
 }
 
-LRESULT CF10View::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled)
-{
-    m_tasks.Detach();
-    handled = FALSE;
-    return 0;
-}
-
 LRESULT CF10View::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
 {
     m_tasks.Attach(m_hWnd);

@@ -81,7 +81,6 @@ public:
         MESSAGE_HANDLER(WM_MOUSEMOVE, OnIgnoredMouse)
         MESSAGE_HANDLER(WM_LBUTTONUP, OnIgnoredMouse)
         MESSAGE_HANDLER(WM_LBUTTONDBLCLK, OnIgnoredMouse)
-        MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
         CHAIN_MSG_MAP_MEMBER(m_tasks)
         CHAIN_MSG_MAP(CBaseView)
     END_MSG_MAP()
@@ -95,7 +94,6 @@ private:
     LRESULT OnCtlColorEdit(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnLButtonDown(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnIgnoredMouse(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
-    LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled);
     // UI thread: the sections that arrived are shown.
     void ShowArrivedSections();
 

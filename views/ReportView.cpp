@@ -318,13 +318,6 @@ int CReportView::Accept(UINT messageId, WPARAM wParam, LPARAM lParam)
     return 1;
 }
 
-LRESULT CReportView::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled)
-{
-    m_tasks.Detach();
-    handled = FALSE;
-    return 0;
-}
-
 LRESULT CReportView::OnTabClick(int, NMHDR*, BOOL&)
 {
     const int tab = m_strip.GetCurSel();

@@ -61,7 +61,6 @@ public:
         SIZE_HANDLER(OnSize)
         MESSAGE_HANDLER(WM_PAINT, OnPaint)
         MESSAGE_HANDLER(WM_PRINTCLIENT, OnPaint)
-        MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
         CHAIN_MSG_MAP_MEMBER(m_tasks)
         NOTIFY_HANDLER(kBoardStripId, TCN_SELCHANGE, OnTabClick)
         NOTIFY_HANDLER(kListId, SLN_DBLCLK, OnListDoubleClick)
@@ -85,7 +84,6 @@ private:
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
     void OnSize(UINT, CSize client, BOOL&);
     LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
-    LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled);
     LRESULT OnTabClick(int, NMHDR*, BOOL&);
     LRESULT OnListDoubleClick(int, NMHDR* header, BOOL&);
     LRESULT OnListRightButtonUp(int, NMHDR*, BOOL&);

@@ -10,8 +10,9 @@
 //
 // A window that takes tasks holds a CUiTaskQueue, attaches it when its window
 // exists (WM_CREATE, WM_INITDIALOG) and chains its message map to it
-// (CHAIN_MSG_MAP_MEMBER). At WM_DESTROY the queue lets go of the window: what
-// still waits is dropped, and later posts are refused. An owner that is not a
+// (CHAIN_MSG_MAP_MEMBER), where no earlier handler keeps WM_DESTROY from it. At
+// WM_DESTROY the queue lets go of the window: what still waits is dropped, and
+// later posts are refused. An owner that is not a
 // window holds a CUiTaskWindow, a message-only window of its own.
 //
 // The queue's lock is the innermost of all: posting never waits for the UI
@@ -68,6 +69,7 @@ public:
 
     BEGIN_MSG_MAP(CUiTaskQueue)
         MESSAGE_HANDLER(kRunTasksMessage, OnRunTasks)
+        MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
     END_MSG_MAP()
 
 private:
@@ -82,6 +84,13 @@ private:
     LRESULT OnRunTasks(UINT, WPARAM, LPARAM, BOOL&)
     {
         RunWaitingTasks();
+        return 0;
+    }
+    // The window's own handlers and the default procedure still see it.
+    LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled)
+    {
+        Detach();
+        handled = FALSE;
         return 0;
     }
 
@@ -109,17 +118,9 @@ public:
     bool PostOnce(int kind, UiTask task) { return m_queue.PostOnce(kind, std::move(task)); }
 
     BEGIN_MSG_MAP(CUiTaskWindow)
-        MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
         CHAIN_MSG_MAP_MEMBER(m_queue)
     END_MSG_MAP()
 
 private:
-    LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled)
-    {
-        m_queue.Detach();
-        handled = FALSE;
-        return 0;
-    }
-
     CUiTaskQueue m_queue;
 };

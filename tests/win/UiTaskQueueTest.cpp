@@ -21,19 +21,12 @@ public:
 
     BEGIN_MSG_MAP(CTaskHost)
         MESSAGE_HANDLER(WM_CREATE, OnCreate)
-        MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
         CHAIN_MSG_MAP_MEMBER(tasks)
     END_MSG_MAP()
 
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&)
     {
         tasks.Attach(m_hWnd);
-        return 0;
-    }
-    LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled)
-    {
-        tasks.Detach();
-        handled = FALSE;
         return 0;
     }
 };
