@@ -37,8 +37,6 @@ public:
     enum { IDD = IDD_LOGIN };
     static const char* const kEmptyInputMessage; // "用户名或密码不能为空"
     static const int kLoginAttempts = 3;
-    // How long the full progress bar shows before the dialog ends with 1.
-    static const UINT kCompletionHoldMs = 300;
 
     using WorkFactory = std::function<std::unique_ptr<IStartupWork>()>;
     using Launcher = std::function<bool(const std::string& file, const std::string& parameters)>;
@@ -80,7 +78,6 @@ public:
         MESSAGE_HANDLER(WM_PRINTCLIENT, OnPaint)
         MESSAGE_HANDLER(WM_CTLCOLORSTATIC, OnControlColour)
         CHAIN_MSG_MAP_MEMBER(m_tasks)
-        MESSAGE_HANDLER(WM_TIMER, OnTimer)
         COMMAND_ID_HANDLER(IDOK, OnLogin)
         COMMAND_ID_HANDLER(IDCANCEL, OnCancel)
         COMMAND_ID_HANDLER(IDC_LOGIN_PROXY, OnProxy)
@@ -99,8 +96,6 @@ private:
     void UpdateReady(); // the new version is written: hand over and end with 2
     void LoadingStopped(int index); // index of the step that failed
     void LoadingDone(); // every step ran: end with 1
-    LRESULT OnTimer(UINT, WPARAM wp, LPARAM, BOOL& handled);
-    void CloseLoaded();
     LRESULT OnLogin(WORD, WORD, HWND, BOOL&);
     LRESULT OnCancel(WORD, WORD, HWND, BOOL&);
     LRESULT OnProxy(WORD, WORD, HWND, BOOL&);
@@ -138,9 +133,6 @@ private:
 
     // Taken from the check box when the login starts; read by nothing else.
     bool m_savePassword;
-    // The loading is complete and the dialog about to end with 1.
-    bool m_closing;
-    static const UINT_PTR kCloseTimerId = 0x204;
     std::atomic<int32_t> m_updatePending;
     std::atomic<int32_t> m_busy;
     std::atomic<int32_t> m_cancel;
