@@ -25,8 +25,7 @@
 #include "net/DownLoaderManager.h"
 #include "net/HttpClient.h"
 #include "net/ServiceBaseUrl.h"
-#include "tests/support/SeriesFixtures.h"
-#include "tests/support/TempDataRoot.h"
+#include "tests/support/SimulatedMarket.h"
 #include "tests/support/WindowTesting.h"
 #include "tools/marketdata/SimMarketSeries.h"
 #include "tools/marketdata/SimMarketTables.h"
@@ -37,34 +36,18 @@
 
 namespace {
 
-int32_t Now()
-{
-    return MakeExchangeTime(2026, 12, 10, 15, 30);
-}
-
-// The simulators in process, the program's paths in a temporary directory
-// and the client pointed at both.
-class LoginSimulators
+// The simulators with the login service and the program's skin; the quote
+// server is left for the loading's port probe to find.
+class LoginSimulators : public SimulatedMarket
 {
 public:
     LoginSimulators()
-        : m_time(Now())
     {
         root.CopyProgramSkin();
-        if (!quotes.Start() || !web.Start())
-            return;
-        tables.Install(quotes);
-        series.SetClock(Now());
-        series.Install(quotes);
-        diagnosis.Install(web);
         login.SetClock([] { return Now(); });
         login.Install(web);
         QuoteServerAddress::Set(QuoteServerAddress::kDefault);
         QuoteServerPort::Set(QuoteServerPort::kDefault);
-        ServiceBaseUrl::Set(web.Url("/"));
-        CDownLoaderManager::ReleaseInstance();
-        HttpClient::ReleaseInstance();
-        ok = true;
     }
     ~LoginSimulators()
     {
@@ -75,26 +58,10 @@ public:
         CDataCenter::ReleaseInstance();
         GroupIndex::ReleaseInstance();
         FormulaLibrary::Release();
-        HttpClient::ReleaseInstance();
-        web.Stop();
-        quotes.Stop();
-        QuoteServerAddress::Set(QuoteServerAddress::kDefault);
-        QuoteServerPort::Set(QuoteServerPort::kDefault);
-        ServiceBaseUrl::Set(ServiceBaseUrl::kDefault);
         CurrentUserName::Set("");
     }
 
-    bool ok = false;
-    TempDataRoot root;
-    QuoteSimulator quotes;
-    SimMarketTables tables;
-    SimMarketSeries series;
-    WebSimServer web;
-    SimDiagnosisService diagnosis;
     SimLoginService login;
-
-private:
-    ScopedServerTime m_time;
 };
 
 // What the dialog told the user, in order (thread-safe: the notifier runs on
@@ -199,7 +166,7 @@ bool Enabled(HWND dialog, int id)
 TEST(LoginDialog, LogsInToTheSimulatorsLoadsTheMarketAndEndsWithOne)
 {
     LoginSimulators sim;
-    ASSERT_TRUE(sim.ok);
+    ASSERT_TRUE(sim.ok());
     // An older file's name and password, the password in plain base64.
     CIni ini(DataPaths::Instance()->GetRunIniFile());
     ini.WriteString("UserInfo", "Name", "emVudHU=");
@@ -249,7 +216,7 @@ TEST(LoginDialog, LogsInToTheSimulatorsLoadsTheMarketAndEndsWithOne)
     EXPECT_FALSE(progressShot.empty());
 
     // What the login set and loaded.
-    EXPECT_EQ(ServerTime::Get(), Now());
+    EXPECT_EQ(ServerTime::Get(), SimulatedMarket::Now());
     EXPECT_EQ(QuoteServerAddress::Get(), "127.0.0.1");
     EXPECT_EQ(QuoteServerPort::Get(), sim.quotes.Port());
     EXPECT_EQ(CurrentUserName::Get(), "zentu");
@@ -287,7 +254,7 @@ TEST(LoginDialog, LogsInToTheSimulatorsLoadsTheMarketAndEndsWithOne)
 TEST(LoginDialog, RefusalsShowTheirMessageAndTheButtonsComeBack)
 {
     LoginSimulators sim;
-    ASSERT_TRUE(sim.ok);
+    ASSERT_TRUE(sim.ok());
     Messages messages;
     CLogginDlg dialog;
     dialog.SetNotifier(messages.Get());
@@ -466,7 +433,7 @@ TEST(LoginDialog, AnUpdateThatIsNoProgramIsAFailedDownload)
 TEST(LoginDialog, TheServicesNewerVersionIsFetchedWholeAndHandedOver)
 {
     LoginSimulators sim;
-    ASSERT_TRUE(sim.ok);
+    ASSERT_TRUE(sim.ok());
     sim.login.SetOfferUpdate(true);
     CIni ini(DataPaths::Instance()->GetRunIniFile());
     ini.WriteString("UserInfo", "Name", "emVudHU=");
