@@ -240,7 +240,7 @@ TEST(FrameWithPanel, TheTeardownKeepsThePanesAndMakesNothingItReleasedAgain)
     Command(*frame, 4149 + 3);
     const FormulaDefinition* rsi = FormulaLibrary::Instance()->FindByName(L"RSI");
     ASSERT_NE(nullptr, rsi);
-    panel.Dispatch(kViewMsgShowFormula, static_cast<WPARAM>(rsi->NO), 0);
+    panel.GetHub().Dispatch(kViewMsgShowFormula, static_cast<WPARAM>(rsi->NO), 0);
     KLineChart& chart = static_cast<CStockGraphView*>(panel.GetCurrentView())->GetChart();
     ASSERT_EQ((std::vector<std::wstring> { L"VOL", L"MACD", L"RSI" }), chart.GetShownPaneNames());
     PumpFor(200);
