@@ -309,6 +309,7 @@ public:
         MESSAGE_HANDLER(WM_FONTCHANGE, OnSettingsChange)
         MESSAGE_HANDLER(WM_THEMECHANGED, OnSettingsChange)
         MESSAGE_HANDLER(kMsgUpdateScrollBars, OnPostedScrollUpdate)
+        MESSAGE_HANDLER(WM_SIZE, OnSize)
         TIMER_HANDLER(OnAnimationTimer)
         // Input, keyboard, scrolling, editing, drag and drop -------------------
         CHAIN_MSG_MAP_MEMBER(m_input)
@@ -321,6 +322,8 @@ protected:
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnSettingsChange(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnPostedScrollUpdate(UINT, WPARAM, LPARAM, BOOL&);
+    // The bars follow the new client area; an animation and an edit end.
+    LRESULT OnSize(UINT, WPARAM, LPARAM, BOOL&);
     void OnAnimationTimer(UINT_PTR id, BOOL& handled);
 
     // Companions (SkinListCompanions.cpp) ---------------------------------------
