@@ -344,18 +344,28 @@ void FillFromSimulatedMarket(CTestReportView& view)
         view.names[item.first] = { codes.GetCodeOfKey(item.first), codes.GetNameOfKey(item.first) };
 }
 
+// The view over the simulated market, all A shares ranked by change.
+class ReportViewScreenshot : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        FillFromSimulatedMarket(view);
+        ASSERT_TRUE(view.Create(host.Handle(), host.ClientRect()));
+        view.ShowBoard(kBoardAllA, 3);
+        ASSERT_GT(view.GetList().GetItemCount(), 20);
+        PumpPendingMessages();
+    }
+
+    CViewTestHost host { 1000, 600 };
+    RecordingMessageProcessor processor;
+    CTestReportView view { &processor };
+};
+
 } // namespace
 
-TEST(ReportViewScreenshot, ShowsTheSimulatedMarket)
+TEST_F(ReportViewScreenshot, ShowsTheSimulatedMarket)
 {
-    CViewTestHost host(1000, 600);
-    RecordingMessageProcessor processor;
-    CTestReportView view(&processor);
-    FillFromSimulatedMarket(view);
-    ASSERT_TRUE(view.Create(host.Handle(), host.ClientRect()));
-    view.ShowBoard(kBoardAllA, 3);
-    ASSERT_GT(view.GetList().GetItemCount(), 20);
-    PumpPendingMessages();
     EXPECT_FALSE(SaveWindowScreenshot(host.Handle(), "quote_list").empty());
     // The first row is the largest rise: its price column is in the rising colour.
     COLORREF background = 0;
@@ -367,18 +377,10 @@ TEST(ReportViewScreenshot, ShowsTheSimulatedMarket)
 // Made narrower and shorter, the list's columns no longer fit: the bar below
 // takes the hidden width as its range, its far right shows the last column,
 // and the last row can be reached.
-TEST(ReportViewScreenshot, AResizedListScrollsToItsLastColumnAndRow)
+TEST_F(ReportViewScreenshot, AResizedListScrollsToItsLastColumnAndRow)
 {
-    CViewTestHost host(1000, 600);
-    RecordingMessageProcessor processor;
-    CTestReportView view(&processor);
-    FillFromSimulatedMarket(view);
-    ASSERT_TRUE(view.Create(host.Handle(), host.ClientRect()));
-    view.ShowBoard(kBoardAllA, 3);
     CMySkinListCtrl& list = view.GetList();
     const int rows = list.GetItemCount();
-    ASSERT_GT(rows, 20);
-    PumpPendingMessages();
 
     view.MoveWindow(CRect(0, 0, 760, 300));
     const int total = list.GetTotalWidth();
