@@ -75,6 +75,9 @@ void CDiagnosisFetcher::Run()
         {
             SingleLock lock(&m_lock);
             key = m_wanted;
+            // Asked for again while its answer was on its way (A, B, A).
+            if (key == m_answered)
+                key = -1;
         }
         if (key < 0)
             continue;
