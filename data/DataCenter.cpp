@@ -191,6 +191,24 @@ int CDataCenter::RefreshStock(CStock*, int kind)
     return 1;
 }
 
+int CDataCenter::RefreshCachedSnapshot(CStock* snapshot, int kind)
+{
+    SingleLock lock(&GetDataLock());
+    if (!snapshot)
+        return 0;
+    const uint32_t key = snapshot->GetCodeKey();
+    if (key == m_currentKey.load() || !m_factory.IsActive(key))
+        return 0;
+    // Found, the cached stock counts as used and its series as new to the copy.
+    CStock* cached = m_factory.Find(key);
+    if (!cached)
+        return 0;
+    cached->CopyUpdatedSeries(snapshot, kind);
+    if (kind == kSeriesTicks)
+        snapshot->GetStockInfo() = cached->GetStockInfo();
+    return 1;
+}
+
 int CDataCenter::RequestQuoteRefresh()
 {
     return m_quotes.RequestAsync();
@@ -255,7 +273,8 @@ int CDataCenter::OnDataUpdate(int kind, uint32_t key)
             observer->OnQuotesRefreshed(&m_quotes);
         return 0;
     }
-    if (key == m_currentKey.load() && m_current) {
+    // The current stock, and a cached one that a chart of a grid may show.
+    if ((key == m_currentKey.load() && m_current) || m_factory.IsActive(key)) {
         if (observer)
             observer->OnStockDataUpdated(kind, key);
         return 1;

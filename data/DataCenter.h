@@ -2,7 +2,8 @@
 // The one owner of the market data: the whole-market tables, the stock cache
 // with its thread, the browse list, the current stock and its UI snapshot.
 // Every merged reply is reported here and relayed to the view side's one
-// observer when it concerns the quote table or the current stock.
+// observer when it concerns the quote table, the current stock or another
+// cached stock (a chart of a grid may show it).
 #include <windows.h>
 #include <atomic>
 #include <cstdint>
@@ -56,6 +57,10 @@ public:
     // Brings an updated series (kinds 2, 3, 8, 10) of the current stock into
     // its snapshot. 1.
     int RefreshStock(CStock* unused, int kind);
+    // Brings series kind of a cached stock that is not current (a chart grid
+    // shows several) into a snapshot of it; 0 when the stock is current or
+    // no longer cached. Callers hold the data lock.
+    int RefreshCachedSnapshot(CStock* snapshot, int kind);
     int RequestQuoteRefresh();
     void GetStockName(std::string& out, uint32_t key) const;
 

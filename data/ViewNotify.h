@@ -11,6 +11,7 @@ class CViewNotify
 public:
     virtual ~CViewNotify() { }
     virtual void OnQuotesRefreshed(CReportData* quotes) = 0;
-    // kind: SeriesKind; key: the current stock's CodeKey.
+    // kind: SeriesKind; key: the CodeKey of the current stock or of another
+    // cached one (a chart of a grid may show it).
     virtual void OnStockDataUpdated(int kind, uint32_t key) = 0;
 };

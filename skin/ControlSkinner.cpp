@@ -41,11 +41,17 @@ bool SkinTwoStateButton(CBaseDlg& dialog, HWND control, const std::string& unche
     const std::string checked = SkinPath(checkedName, checkedDefault);
     if (!FileExists(unchecked) || !FileExists(checked))
         return false;
+    // A file that is there but decodes to nothing would leave a control
+    // that draws nothing and still takes clicks.
+    CBitmap uncheckedImage(LoadPng(unchecked));
+    CBitmap checkedImage(LoadPng(checked));
+    if (uncheckedImage.IsNull() || checkedImage.IsNull())
+        return false;
     auto button = std::make_unique<CCheckButton>();
     if (!button->Subclass(control))
         return false;
     button->SetTextColour(kCheckTextColour);
-    button->SetImages(LoadPng(unchecked), LoadPng(checked), Caption(control));
+    button->SetImages(uncheckedImage.Detach(), checkedImage.Detach(), Caption(control));
     dialog.AddSkinnedControl(std::move(button));
     return true;
 }
@@ -57,11 +63,14 @@ bool SkinPushButton(CBaseDlg& dialog, HWND control)
     const std::string path = SkinPath(dialog.GetButtonImage(::GetDlgCtrlID(control)), "menu.png");
     if (!FileExists(path))
         return false;
+    CBitmap image(LoadPng(path));
+    if (image.IsNull())
+        return false;
     auto button = std::make_unique<CSkinImgButton>();
     button->SetTextColour(kPushTextColour);
     if (!button->Subclass(control))
         return false;
-    button->SetContent(LoadPng(path), Caption(control), false);
+    button->SetContent(image.Detach(), Caption(control), false);
     dialog.AddSkinnedControl(std::move(button));
     return true;
 }

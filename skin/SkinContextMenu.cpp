@@ -232,15 +232,19 @@ void CSkinMenuPainter::DrawItem(const MenuItemRecord& record, const DRAWITEMSTRU
     CSaveDC saved(dc);
 
     COLORREF base;
+    // The last fill of the item's background: the check mark stands on it.
+    COLORREF itemFill;
     if (selected && !grayed) {
         base = MenuTint(::GetSysColor(COLOR_HIGHLIGHT), 43, 70);
         OutlinedRect(dc, r, ::GetSysColor(COLOR_HIGHLIGHT), base);
+        itemFill = base;
     } else {
         base = LightenColour(::GetSysColor(COLOR_BTNFACE), 20);
         const RECT band = { r.left, r.top, r.left + I + 6, r.bottom };
         const RECT rest = { band.right, r.top, r.right, r.bottom };
         FillSolidRect(dc, band, base);
-        FillSolidRect(dc, rest, LightenColour(::GetSysColor(COLOR_BTNFACE), 75));
+        itemFill = LightenColour(::GetSysColor(COLOR_BTNFACE), 75);
+        FillSolidRect(dc, rest, itemFill);
     }
 
     if (record.type & MFT_SEPARATOR) {
@@ -277,10 +281,10 @@ void CSkinMenuPainter::DrawItem(const MenuItemRecord& record, const DRAWITEMSTRU
         const RECT box = { r.left + 1, r.top + 1, r.left + kButtonWidth - 2, r.bottom - 1 };
         OutlinedRect(dc, box, ::GetSysColor(COLOR_HIGHLIGHT), base);
     }
-    DrawImage(record, item, base);
+    DrawImage(record, item, itemFill);
 }
 
-void CSkinMenuPainter::DrawImage(const MenuItemRecord& record, const DRAWITEMSTRUCT& item, COLORREF base) const
+void CSkinMenuPainter::DrawImage(const MenuItemRecord& record, const DRAWITEMSTRUCT& item, COLORREF itemFill) const
 {
     HDC dc = item.hDC;
     const RECT& r = item.rcItem;
@@ -309,7 +313,7 @@ void CSkinMenuPainter::DrawImage(const MenuItemRecord& record, const DRAWITEMSTR
         CGdiObject<HBITMAP> check(::LoadBitmapA(nullptr, MAKEINTRESOURCEA(OBM_CHECK)));
         if (!check)
             return;
-        ::SetBkColor(dc, base);
+        ::SetBkColor(dc, itemFill);
         const int width = I + 11 - 5;
         const int height = r.bottom - r.top - 3;
         ::DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(check.Get()), 0, r.left + 5, r.top + 3, width,

@@ -81,7 +81,7 @@ public:
 private:
     void ConvertItem(HMENU popup, int position, int image);
     void RestorePopup(HMENU popup);
-    void DrawImage(const MenuItemRecord& record, const DRAWITEMSTRUCT& item, COLORREF base) const;
+    void DrawImage(const MenuItemRecord& record, const DRAWITEMSTRUCT& item, COLORREF itemFill) const;
 
     CFont m_font;
     LOGFONTA m_logFont = {};

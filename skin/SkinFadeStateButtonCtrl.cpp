@@ -230,10 +230,13 @@ void CSkinFadeStateButtonCtrl::OnTimer(UINT_PTR id, BOOL& handled)
         handled = FALSE;
 }
 
-void CSkinFadeStateButtonCtrl::OnCaptureChanged(HWND, BOOL&)
+void CSkinFadeStateButtonCtrl::OnCaptureChanged(HWND, BOOL& handled)
 {
     m_pressed = false;
     Repaint();
+    // The platform's button drops its own pressed state on this message too;
+    // kept from it, a later release would still click.
+    handled = FALSE;
 }
 
 LRESULT CSkinFadeStateButtonCtrl::OnMouseLeaveMessage(UINT, WPARAM, LPARAM, BOOL&)

@@ -914,6 +914,26 @@ void CSkinListImpl::UpdateScrollBars()
     UpdateHorizontalScrollBar();
 }
 
+LRESULT CSkinListImpl::OnSize(UINT, WPARAM, LPARAM, BOOL&)
+{
+    EndScrollAnimation();
+    m_input.EndOpenEdit();
+    UpdateScrollBars();
+    // An owner's bar carries the position only: its range is the part of the
+    // content beyond the client area, so its far end shows the last column
+    // (or row) whole.
+    const CRect client = GetClientRect();
+    if (m_options.externalHScroll) {
+        const int hidden = GetTotalWidth() - 1 - client.Width();
+        ::SetScrollRange(m_options.externalHScroll, SB_CTL, 0, std::max(0, hidden), TRUE);
+    } else if (m_options.externalVScroll) {
+        const int hidden = GetContentHeight() - client.Height();
+        ::SetScrollRange(m_options.externalVScroll, SB_CTL, 0, std::max(0, hidden), TRUE);
+    }
+    Repaint();
+    return 0;
+}
+
 void CSkinListImpl::SetScrollBarInfo(int bar, int maximum, int page, int position)
 {
     // Setting a bar redraws it through the window system even when nothing

@@ -307,6 +307,7 @@ public:
         MESSAGE_HANDLER(WM_FONTCHANGE, OnSettingsChange)
         MESSAGE_HANDLER(WM_THEMECHANGED, OnSettingsChange)
         CHAIN_MSG_MAP_MEMBER(m_tasks)
+        MESSAGE_HANDLER(WM_SIZE, OnSize)
         TIMER_HANDLER(OnAnimationTimer)
         // Input, keyboard, scrolling, editing, drag and drop -------------------
         CHAIN_MSG_MAP_MEMBER(m_input)
@@ -318,6 +319,8 @@ protected:
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnSettingsChange(UINT, WPARAM, LPARAM, BOOL&);
+    // The bars follow the new client area; an animation and an edit end.
+    LRESULT OnSize(UINT, WPARAM, LPARAM, BOOL&);
     void OnAnimationTimer(UINT_PTR id, BOOL& handled);
 
     // Companions (SkinListCompanions.cpp) ---------------------------------------

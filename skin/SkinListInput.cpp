@@ -3,6 +3,7 @@
 #include "skin/ListDateText.h"
 #include "skin/ListDragPayload.h"
 #include "skin/ListInputRules.h"
+#include "skin/SkinListTypes.h"
 #include <cstdlib>
 
 namespace {
@@ -154,7 +155,7 @@ bool CSkinListInput::ToggleBox(int row, int column)
     int kind = m_host.EffectiveKind(row, key);
     if (kind != kListCellCheck && kind != kListCellTriState)
         return false;
-    double value = std::atof(m_host.ItemText(row, key).c_str());
+    const int value = ListBoxValueSign(m_host.ItemText(row, key));
     const char* next;
     if (kind == kListCellCheck)
         next = value > 0 ? "0" : "1";
@@ -297,6 +298,8 @@ void CSkinListInput::OnLButtonDown(UINT keys, CPoint point, BOOL&)
 void CSkinListInput::OnMouseMove(UINT keys, CPoint point, BOOL&)
 {
     if (!(keys & MK_LBUTTON)) {
+        // The release went elsewhere: whatever the press started is over.
+        EndBand();
         if (m_buttonDown && ::GetCapture() == Window())
             ::ReleaseCapture();
         m_buttonDown = false;
@@ -415,6 +418,8 @@ LRESULT CSkinListInput::OnMouseLeave(UINT, WPARAM, LPARAM, BOOL&)
 
 void CSkinListInput::OnLButtonUp(UINT keys, CPoint point, BOOL&)
 {
+    // Taken before the capture goes, which would end the band.
+    const bool endedBand = m_bandActive;
     if (m_buttonDown && ::GetCapture() == Window())
         ::ReleaseCapture();
     if (m_host.ResizeColumn() >= 0 || m_host.PressedHeader() >= 0) {
@@ -434,7 +439,6 @@ void CSkinListInput::OnLButtonUp(UINT keys, CPoint point, BOOL&)
         SelectItem(m_host.FocusRow(), m_host.FocusColumn(), 0);
         m_host.InvalidateHeader();
     }
-    const bool endedBand = m_bandActive;
     m_bandActive = false;
     m_bandFlag = false;
     m_buttonDown = false;
@@ -494,6 +498,26 @@ LRESULT CSkinListInput::OnCancelMode(UINT, WPARAM, LPARAM, BOOL&)
         m_narrowTimer = false;
     }
     return 0;
+}
+
+LRESULT CSkinListInput::OnCaptureChanged(UINT, WPARAM, LPARAM lp, BOOL& handled)
+{
+    // Another window holds the mouse now: a band would go on scrolling and
+    // selecting with no button down.
+    if (reinterpret_cast<HWND>(lp) != Window())
+        EndBand();
+    handled = FALSE;
+    return 0;
+}
+
+void CSkinListInput::EndBand()
+{
+    m_bandFlag = false;
+    if (!m_bandActive)
+        return;
+    m_bandActive = false;
+    ::KillTimer(Window(), kListTimerBandScroll);
+    InvalidateAll();
 }
 
 LRESULT CSkinListInput::OnFocusChange(UINT, WPARAM, LPARAM, BOOL& handled)

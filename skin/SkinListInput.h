@@ -148,6 +148,7 @@ public:
         MESSAGE_HANDLER(WM_KILLFOCUS, OnFocusChange)
         MESSAGE_HANDLER(WM_GETDLGCODE, OnGetDlgCode)
         MESSAGE_HANDLER(WM_CANCELMODE, OnCancelMode)
+        MESSAGE_HANDLER(WM_CAPTURECHANGED, OnCaptureChanged)
         MESSAGE_HANDLER(WM_NOTIFY, OnNotify)
         MESSAGE_HANDLER(WM_CTLCOLOREDIT, OnDefault)
         MESSAGE_HANDLER(WM_CTLCOLORLISTBOX, OnDefault)
@@ -181,6 +182,7 @@ private:
     LRESULT OnFocusChange(UINT, WPARAM, LPARAM, BOOL& handled);
     LRESULT OnGetDlgCode(UINT, WPARAM, LPARAM, BOOL&) { return DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTCHARS; }
     LRESULT OnCancelMode(UINT, WPARAM, LPARAM, BOOL& handled);
+    LRESULT OnCaptureChanged(UINT, WPARAM, LPARAM lp, BOOL& handled);
     LRESULT OnNotify(UINT, WPARAM, LPARAM lp, BOOL& handled);
     LRESULT OnDefault(UINT msg, WPARAM wp, LPARAM lp, BOOL&);
     LRESULT OnHScroll(UINT, WPARAM wp, LPARAM, BOOL&);
@@ -203,6 +205,8 @@ private:
     void StartResize(int column, CPoint point);
     void ContinueResize();
     void StartBand();
+    // The band and its scrolling timer end; the list is repainted.
+    void EndBand();
     void UpdateBand(CPoint pointer);
     void SelectBandRows();
     void ScrollBandTowards(CPoint pointer);

@@ -309,10 +309,10 @@ void CSkinListImpl::PaintCell(
         return;
     }
     case kListCellCheck:
-        DrawStripImage(dc, ListTextToInt(data->text) > 0 ? kImageChecked : kImageUnchecked, text, true, cell.right);
+        DrawStripImage(dc, ListBoxValueSign(data->text) > 0 ? kImageChecked : kImageUnchecked, text, true, cell.right);
         return;
     case kListCellTriState: {
-        const int value = ListTextToInt(data->text);
+        const int value = ListBoxValueSign(data->text);
         DrawStripImage(dc, value < 0 ? kImageTriNegative : (value == 0 ? kImageUnchecked : kImageTriPositive), text,
             true, cell.right);
         return;

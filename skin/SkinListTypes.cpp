@@ -44,6 +44,12 @@ double ListTextToDouble(const std::string& text)
     return std::strtod(text.c_str(), nullptr);
 }
 
+int ListBoxValueSign(const std::string& text)
+{
+    const double value = ListTextToDouble(text);
+    return value > 0 ? 1 : value < 0 ? -1 : 0;
+}
+
 bool CompareListCells(const SkinListCell& a, const SkinListCell& b, int32_t kind)
 {
     if (kind == kListCellInteger)

@@ -88,6 +88,9 @@ bool CompareItems(const SkinListRow& a, const SkinListRow& b, int32_t key, int32
 int32_t ListTextToInt(const std::string& text);
 // The leading floating-point number of a text; 0 when there is none.
 double ListTextToDouble(const std::string& text);
+// The sign (-1, 0 or 1) of the number a check-box or three-state cell holds,
+// read as a floating-point number: painting and a click read it alike.
+int ListBoxValueSign(const std::string& text);
 
 // What a date cell shows for its text and format: the short date (0x400),
 // the time (0x800) or both with a space, in the user's locale formats;

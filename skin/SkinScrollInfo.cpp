@@ -1,8 +1,10 @@
 #include "skin/SkinScrollInfo.h"
 #include "base/ImageUtil.h"
+#include "base/MbcsText.h"
 #include "skin/StripBuilder.h"
 #include "win/Dib32.h"
 #include <algorithm>
+#include <cstring>
 
 bool ParseNewsText(
     const std::string& text, std::vector<std::string>& titles, std::vector<TickerExtent>& extents)
@@ -11,22 +13,28 @@ bool ParseNewsText(
         return false;
     titles.clear();
     extents.clear();
+    // A tab of this line only: a search past the line's end would cross the
+    // whole reply again for every line.
+    const auto tabIn = [&text](size_t from, size_t end) {
+        const void* found = from < end ? std::memchr(text.data() + from, '\t', end - from) : nullptr;
+        return found ? static_cast<size_t>(static_cast<const char*>(found) - text.data()) : end;
+    };
     size_t lineStart = 0;
-    while (lineStart <= text.size()) {
+    while (lineStart <= text.size() && titles.size() < kTickerMaxItems) {
         size_t lineEnd = text.find("\r\n", lineStart);
         if (lineEnd == std::string::npos)
             lineEnd = text.size();
-        const std::string line = text.substr(lineStart, lineEnd - lineStart);
-        const size_t tab = line.find('\t');
-        const std::string title = line.substr(0, tab);
-        if (!title.empty()) {
+        const size_t tab = tabIn(lineStart, lineEnd);
+        if (tab > lineStart) {
             TickerExtent extent;
-            if (tab != std::string::npos) {
-                const size_t next = line.find('\t', tab + 1);
-                extent.link
-                    = line.substr(tab + 1, next == std::string::npos ? std::string::npos : next - tab - 1);
+            if (tab < lineEnd) {
+                const size_t linkEnd = tabIn(tab + 1, lineEnd);
+                if (linkEnd - tab - 1 <= kTickerMaxLinkBytes)
+                    extent.link = text.substr(tab + 1, linkEnd - tab - 1);
             }
-            titles.push_back(title);
+            const size_t titleLength
+                = MbcsPrefixLength(text.data() + lineStart, tab - lineStart, kTickerMaxTitleBytes);
+            titles.push_back(text.substr(lineStart, titleLength));
             extents.push_back(extent);
         }
         lineStart = lineEnd + 2;
@@ -266,8 +274,11 @@ void CSkinScrollInfo::BuildStrip(HDC dc)
         m_stripHeight = std::max<int>(m_stripHeight, icon.cy);
     }
     CDib32 strip;
-    if (m_stripWidth <= 0 || m_stripHeight <= 0 || !strip.Create(m_stripWidth, m_stripHeight))
+    if (m_stripWidth <= 0 || m_stripHeight <= 0 || !strip.Create(m_stripWidth, m_stripHeight)) {
+        // Nothing to blit: the line is drawn still instead.
+        m_stripWidth = 0;
         return;
+    }
     if (m_icon) {
         const int y = icon.cy < m_stripHeight ? (m_stripHeight - icon.cy) / 2 : 0;
         BlendStripFrame(strip.GetDC(), 0, y, m_icon, 0, 1);
@@ -297,8 +308,9 @@ void CSkinScrollInfo::DoPaint(HDC dc)
     const int W = client.Width();
     const int H = client.Height();
     // Rebuilt whenever the items changed, also while paused: extents of a
-    // paused line must match the items they point at.
-    if (m_rebuild || m_strip.IsNull())
+    // paused line must match the items they point at. A build that failed is
+    // not tried again before the items (or the font) change.
+    if (m_rebuild)
         BuildStrip(dc);
     if (!FillWithParentBackground(dc, client))
         ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
@@ -317,6 +329,9 @@ void CSkinScrollInfo::DoPaint(HDC dc)
             m_offset = NextTickerOffset(m_offset, m_stripWidth, W);
         return;
     }
+    // Drawn still from the left: no item lies under the pointer where a
+    // scrolled line would have been.
+    m_offset = 0;
     std::string line;
     for (const std::string& title : m_titles)
         line += " " + title + " ";

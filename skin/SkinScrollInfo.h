@@ -29,9 +29,15 @@ struct TickerExtent
     std::string link; // empty: no link
 };
 
+// What a ticker keeps of a news reply, whatever its size: the first items,
+// each title cut (on a character boundary) to a headline's length, and no
+// link longer than a web address can be.
+enum : size_t { kTickerMaxItems = 40, kTickerMaxTitleBytes = 160, kTickerMaxLinkBytes = 2048 };
+
 // Splits "title\tlink" lines (separated by "\r\n") into titles and extents
-// with their links; a line with an empty first field gives nothing, one
-// without a second field an empty link. False (nothing changed) for an empty text.
+// with their links, within the limits above; a line with an empty first field
+// gives nothing, one without a second field (or with a longer link) an empty
+// link. False (nothing changed) for an empty text.
 bool ParseNewsText(
     const std::string& text, std::vector<std::string>& titles, std::vector<TickerExtent>& extents);
 

@@ -36,6 +36,9 @@ public:
         if (!center || !snapshot)
             return;
         SingleLock lock(&center->GetDataLock());
+        // A chart of a grid that shows a stock opened before the current one.
+        if (center->RefreshCachedSnapshot(snapshot, kind))
+            return;
         center->RefreshStock(nullptr, kind);
         CStock* ui = nullptr;
         if (!center->GetCurrentStock(&ui) || !ui || ui->GetCodeKey() != snapshot->GetCodeKey())

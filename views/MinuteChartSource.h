@@ -17,8 +17,8 @@ public:
     virtual CriticalSection* DataLock() = 0;
     // A whole copy of the current stock, or null when there is none.
     virtual std::unique_ptr<CStock> CopyCurrentStock() = 0;
-    // Brings series kind of the current stock into snapshot; nothing when
-    // the snapshot is of another stock.
+    // Brings series kind of the snapshot's stock into it: the current stock,
+    // or one still cached that another chart of a grid shows.
     virtual void RefreshSnapshot(CStock* snapshot, int kind) = 0;
     // Non-zero when another stock became current.
     virtual int SelectPrevStock() = 0;

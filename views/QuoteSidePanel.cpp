@@ -35,6 +35,8 @@ const COLORREF kBigTickVolume = RGB(192, 0, 192);
 const COLORREF kIndexTickVolume = RGB(250, 250, 0);
 const COLORREF kFigure = RGB(255, 255, 0);
 const COLORREF kDiagnosisText = RGB(0, 255, 255);
+// Shown until the fetched verdict arrives.
+const char kDiagnosisLoading[] = "loading";
 const COLORREF kHeldChips = RGB(255, 128, 0);
 const COLORREF kOpenChips = RGB(160, 160, 255);
 const float kBigTrade = 500;
@@ -187,7 +189,6 @@ CQuoteSidePanel::CQuoteSidePanel()
     : m_owner(nullptr)
     , m_placedSectorList {}
     , m_listedStock(-1)
-    , m_diagnosisKey(-1)
 {
 }
 
@@ -198,7 +199,7 @@ void CQuoteSidePanel::SetChipCalculator(ChipCalculator calculator)
 
 void CQuoteSidePanel::SetDiagnosisLoader(DiagnosisLoader loader)
 {
-    m_diagnosisLoader = std::move(loader);
+    m_diagnosis.SetLoader(std::move(loader));
 }
 
 int CQuoteSidePanel::ComputeChips(const ChipComputation& computation, ChipDistributionResult& result) const
@@ -864,19 +865,12 @@ std::string CQuoteSidePanel::DiagnosisText(CStock* stock)
     CStockDiagnose& own = stock->GetDiagnose();
     if (own.IsLoaded())
         return own.GetText();
-    // The verdict comes over the web on this thread: fetched once for the
-    // stock shown, not on every repaint.
-    const uint32_t key = stock->GetCodeKey();
-    if (m_diagnosisKey == static_cast<int64_t>(key))
-        return m_diagnosisText;
-    CStockDiagnose copy(own);
-    if (m_diagnosisLoader)
-        m_diagnosisLoader(copy, key);
-    else
-        copy.Load("", key);
-    m_diagnosisKey = key;
-    m_diagnosisText = copy.GetText();
-    return m_diagnosisText;
+    // The verdict comes over the web on the fetcher's thread; until it is
+    // here the page says it is on its way.
+    std::string text;
+    if (!m_diagnosis.GetVerdict(stock->GetCodeKey(), text))
+        return kDiagnosisLoading;
+    return text;
 }
 
 void CQuoteSidePanel::DrawDiagnosisPage(HDC dc, const RECT& rect, CStock* stock)

@@ -8,6 +8,7 @@
 // sector list, is shown only while the sector page is drawn.
 //
 // UI thread only; the charts call it under their chart lock.
+#include "views/DiagnosisFetcher.h"
 #include "views/KeywordListCtrl.h"
 
 #include <windows.h>
@@ -84,15 +85,19 @@ public:
 
     // Runs the chip calculator; 1 on success.
     using ChipCalculator = std::function<int(const ChipComputation&, ChipDistributionResult&)>;
-    // Loads a copy of a stock's diagnosis verdict (by default over the web,
-    // on the calling thread).
-    using DiagnosisLoader = std::function<void(CStockDiagnose& copy, uint32_t key)>;
+    // Fetches a stock's diagnosis verdict text (by default from the web
+    // service), on the diagnosis fetcher's thread.
+    using DiagnosisLoader = CDiagnosisFetcher::Loader;
 
     CQuoteSidePanel();
     CQuoteSidePanel(const CQuoteSidePanel&) = delete;
     CQuoteSidePanel& operator=(const CQuoteSidePanel&) = delete;
 
-    void SetOwnerWindow(HWND owner) { m_owner = owner; }
+    void SetOwnerWindow(HWND owner)
+    {
+        m_owner = owner;
+        m_diagnosis.SetNotifyWindow(owner);
+    }
     HWND GetOwnerWindow() const { return m_owner; }
     CKeywordListCtrl& GetSectorList() { return m_sectorList; }
     // The CodeKey whose sectors the list holds; -1: refill on the next drawing.
@@ -162,10 +167,8 @@ private:
     // nothing (every mouse move repaints).
     RECT m_placedSectorList;
     int32_t m_listedStock;
-    // The diagnosis verdict fetched for one stock, so a page drawn again
-    // (every mouse move repaints) does not fetch again.
-    int64_t m_diagnosisKey;
-    std::string m_diagnosisText;
     ChipCalculator m_chipCalculator;
-    DiagnosisLoader m_diagnosisLoader;
+    // The verdict of the stock shown, fetched once for it, so a page drawn
+    // again (every mouse move repaints) does not fetch again.
+    CDiagnosisFetcher m_diagnosis;
 };

@@ -274,8 +274,11 @@ void CRealTime::Draw(HDC target, const RECT& rect)
 
 void CRealTime::DrawSidePanel(HDC dc)
 {
-    if (m_mode != kMinuteModeChart || IsEmptyRect(m_panes.side))
+    if (m_mode != kMinuteModeChart || IsEmptyRect(m_panes.side)) {
+        // A sector list placed by an earlier drawing would stay over the chart.
+        m_sidePanel.PlaceSectorList(1, m_panes.side);
         return;
+    }
     CStock* stock = m_snapshot.get();
     const RECT& side = m_panes.side;
     switch (m_page) {

@@ -137,8 +137,31 @@ void CRealTimeView::BuildPageStrip(bool index)
     }
     CRealTime& main = m_charts[0];
     main.SetDisplay(kMinuteModeChart, main.GetIndicator(), kPageTicks);
+    SyncStrips();
     if (m_hWnd)
         Invalidate();
+}
+
+void CRealTimeView::SyncStrips()
+{
+    CRealTime& main = m_charts[0];
+    const int page = main.GetPage();
+    int pageTab = 0;
+    for (size_t i = 0; i < m_stripPages.size(); ++i) {
+        if (m_stripPages[i] == page)
+            pageTab = static_cast<int>(i);
+    }
+    const int indicatorTab = IndicatorTabOf(main.GetIndicator());
+    m_lastPageTab = pageTab;
+    m_lastIndicatorTab = indicatorTab;
+    if (m_pageStrip.m_hWnd && m_pageStrip.GetCurSel() != pageTab) {
+        m_pageStrip.SetCurSel(pageTab);
+        m_pageStrip.Invalidate();
+    }
+    if (m_indicatorStrip.m_hWnd && m_indicatorStrip.GetCurSel() != indicatorTab) {
+        m_indicatorStrip.SetCurSel(indicatorTab);
+        m_indicatorStrip.Invalidate();
+    }
 }
 
 void CRealTimeView::ShowStrips(bool show)
@@ -195,6 +218,7 @@ void CRealTimeView::SetChartCount(int count)
         else
             chart.SetDisplay(kMinuteModeChart, kIndicatorNone, kPageNone);
     }
+    SyncStrips();
     if (m_hWnd)
         Invalidate();
 }
@@ -209,19 +233,7 @@ void CRealTimeView::SetDisplay(int mode, int indicator, int page)
     for (int i = 0; i < m_count; ++i)
         m_charts[i].SetDisplay(mode, indicator, page);
     // The tabs are chosen by the page and indicator they stand for.
-    int pageTab = 0;
-    for (size_t i = 0; i < m_stripPages.size(); ++i) {
-        if (m_stripPages[i] == page)
-            pageTab = static_cast<int>(i);
-    }
-    if (m_pageStrip.m_hWnd) {
-        m_pageStrip.SetCurSel(pageTab);
-        m_pageStrip.Invalidate();
-    }
-    if (m_indicatorStrip.m_hWnd) {
-        m_indicatorStrip.SetCurSel(IndicatorTabOf(indicator));
-        m_indicatorStrip.Invalidate();
-    }
+    SyncStrips();
     ShowStrips(m_count == 1 && mode == kMinuteModeChart);
     ReloadMainChart();
 }

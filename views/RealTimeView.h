@@ -5,6 +5,7 @@
 // tabs of the quote side panel. It forwards keys, the wheel, clicks and
 // update notices to the charts it shows and paints them under its lock.
 #include <windows.h>
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -57,7 +58,7 @@ public:
 
     // 1, 2, 4, 6 or 9, and only a change; other values do nothing.
     void SetChartCount(int count);
-    int GetChartCount() const { return m_count; }
+    int GetChartCount() const { return m_count.load(); }
     // 0 for indicator or page: the main chart's current one.
     void SetDisplay(int mode, int indicator, int page);
     CRealTime& GetChart(int index) { return m_charts[index]; }
@@ -100,6 +101,10 @@ private:
     void OnRButtonUp(UINT, CPoint point, BOOL&);
 
     void BuildPageStrip(bool index);
+    // Both strips select the tabs of what the main chart shows, and those
+    // become the last chosen tabs: a click on any other tab, or on the shown
+    // one after the chart changed under it, takes effect.
+    void SyncStrips();
     void ShowStrips(bool show);
     void ReloadMainChart();
     void OnIndicatorTabChanged();
@@ -107,7 +112,8 @@ private:
     void OnSectorDoubleClick(const NMHDR* header);
 
     CRealTime m_charts[kChartCount];
-    int m_count;
+    // Written on the UI thread, read by the replying worker's notices.
+    std::atomic<int> m_count;
     CriticalSection m_lock;
     CSkinFlatTabCtrl m_indicatorStrip;
     CSkinFlatTabCtrl m_pageStrip;

@@ -273,10 +273,12 @@ int64_t CReportView::GetSelectedCodeKey() const
 
 void CReportView::OpenStock(uint32_t key)
 {
-    if (CMessageProcessor* owner = GetOwner())
-        owner->Dispatch(kViewMsgOpenStock, key, 0);
+    // The stock becomes current in the browse list the panel finds: the user
+    // board's own order, so that paging walks that board.
     if (m_board.load() == kBoardUserList)
         ReplacePagingListWithRows();
+    if (CMessageProcessor* owner = GetOwner())
+        owner->Dispatch(kViewMsgOpenStock, key, 0);
 }
 
 int CReportView::Accept(UINT messageId, WPARAM wParam, LPARAM lParam)

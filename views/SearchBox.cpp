@@ -264,8 +264,9 @@ int CSearchBox::OnKeyDown(const MSG& message)
 
 LRESULT CSearchBox::OnListClick(WORD, WORD, HWND, BOOL&)
 {
-    if (SendSelected(false))
-        Close();
+    // Without a match nothing is sent; the click closes the wizard either way.
+    SendSelected(false);
+    Close();
     return 0;
 }
 

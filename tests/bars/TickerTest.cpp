@@ -255,6 +255,72 @@ TEST(TickerWindow, AStillLineNeitherMovesNorReacts)
     f.parent.DestroyWindow();
 }
 
+// A line that scrolled and then fits (the window grew) is drawn still from
+// the left: nothing is under the pointer where no text is drawn.
+TEST(TickerWindow, ALineThatStopsScrollingForgetsItsOffset)
+{
+    TickerFixture f;
+    ASSERT_TRUE(f.Create(100));
+    f.ticker.SetNewsItems("一条会滚动的新闻\thttp://127.0.0.1/a\r\n第二条\thttp://127.0.0.1/b", nullptr);
+    for (int i = 0; i < 40; ++i)
+        f.Paint();
+    ASSERT_GT(f.ticker.GetOffset(), 30);
+    f.parent.MoveWindow(CRect(0, 0, 1200, 30));
+    f.ticker.MoveWindow(CRect(0, 0, 1200, 20));
+    f.Paint();
+    ASSERT_LE(f.ticker.GetStripSize().cx, 1200);
+    EXPECT_EQ(f.ticker.GetOffset(), 0);
+    // The right end of the window, far beyond the still text.
+    for (int x : { 1190, 1160, 1100 }) {
+        f.ticker.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(x, 8));
+        EXPECT_TRUE(f.ticker.IsScrolling()) << "no pause at " << x;
+        f.ticker.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, 8));
+    }
+    EXPECT_TRUE(f.opened.empty());
+    f.parent.DestroyWindow();
+}
+
+// A news reply of megabytes keeps what a ticker shows: the first items, each
+// cut to a headline's length on a character boundary, and a strip of a size
+// that draws at once.
+TEST(TickerWindow, AHugeNewsReplyKeepsAHeadlinesWorth)
+{
+    std::string text;
+    std::string title;
+    for (int i = 0; i < 3000; ++i)
+        title += "新闻";
+    for (int i = 0; i < 500; ++i)
+        text += std::to_string(i) + title + "\thttp://127.0.0.1/" + std::string(4000, 'x') + "\r\n";
+    ASSERT_GT(text.size(), 5000000u);
+    std::vector<std::string> titles;
+    std::vector<TickerExtent> extents;
+    ASSERT_TRUE(ParseNewsText(text, titles, extents));
+    ASSERT_FALSE(titles.empty());
+    EXPECT_LT(titles.size(), 100u);
+    EXPECT_EQ(titles.size(), extents.size());
+    EXPECT_EQ(titles[1].substr(0, 1), "1") << "the first items, in order";
+    size_t bytes = 0;
+    for (const std::string& t : titles) {
+        EXPECT_LE(t.size(), 256u);
+        // Whole characters: the digits, then two-byte characters only.
+        size_t pos = t.find_first_not_of("0123456789");
+        ASSERT_NE(pos, std::string::npos);
+        EXPECT_EQ((t.size() - pos) % 2, 0u) << "no half character at the end";
+        bytes += t.size();
+    }
+    for (const TickerExtent& e : extents)
+        EXPECT_LE(e.link.size(), 2048u);
+    EXPECT_LT(bytes, 20000u);
+
+    TickerFixture f;
+    ASSERT_TRUE(f.Create(300));
+    f.ticker.SetNewsItems(text.c_str(), nullptr);
+    f.Paint();
+    EXPECT_GT(f.ticker.GetStripSize().cx, 300);
+    EXPECT_LT(f.ticker.GetStripSize().cx, 200000);
+    f.parent.DestroyWindow();
+}
+
 TEST(TickerWindow, AnIconLeadsTheLineAndShiftsThePointer)
 {
     TickerFixture f;

@@ -114,19 +114,26 @@ TEST_F(DataCenterTest, SnapshotIsKeptUntilTheStockChanges)
     EXPECT_EQ(second->GetCodeKey(), 0x600036u);
 }
 
-TEST_F(DataCenterTest, NoticesReachTheObserverOnlyForQuotesAndTheCurrentStock)
+// A chart grid shows stocks opened before the current one: their replies
+// are reported while they are cached; a stock never opened is not.
+TEST_F(DataCenterTest, NoticesReachTheObserverForQuotesAndTheCachedStocks)
 {
     FillCodeTable();
     center->SetCurrentStock(0x600000);
     EXPECT_EQ(center->OnDataUpdate(kSeriesQuotes, 0), 0);
     EXPECT_EQ(center->OnDataUpdate(kSeriesDay, 0x600036), 0);
     EXPECT_EQ(center->OnDataUpdate(kSeriesDay, 0x600000), 1);
+    center->SetCurrentStock(0x600036);
+    EXPECT_EQ(center->OnDataUpdate(kSeriesTicks, 0x600000), 1) << "cached, no longer current";
+    EXPECT_EQ(center->OnDataUpdate(kSeriesDay, 0x01000001), 0) << "never opened";
     const std::vector<NoticeRecord> notices = observer.Records();
-    ASSERT_EQ(notices.size(), 2u);
+    ASSERT_EQ(notices.size(), 3u);
     EXPECT_TRUE(notices[0].quotes);
     EXPECT_FALSE(notices[1].quotes);
     EXPECT_EQ(notices[1].kind, kSeriesDay);
     EXPECT_EQ(notices[1].key, 0x600000u);
+    EXPECT_EQ(notices[2].kind, kSeriesTicks);
+    EXPECT_EQ(notices[2].key, 0x600000u);
 }
 
 TEST_F(DataCenterTest, MarksPostedBeforeAPassAreIssuedTogether)

@@ -138,9 +138,9 @@ TEST(ListPaint, CheckAndThreeStateBoxesReadTheirNumbers)
     PlainColours(list);
     list.AddColumn("check", 60, -1, false, kListCellCheck);
     list.AddColumn("three", 60, -1, false, kListCellTriState);
-    const char* checks[] = { "1", "2", "", "0", "abc", "-1" };
-    const char* states[] = { "1", "-1", "0", "7", "-3", "" };
-    for (int i = 0; i < 6; ++i) {
+    const char* checks[] = { "1", "2", "", "0", "abc", "-1", "0.5" };
+    const char* states[] = { "1", "-1", "0", "7", "-3", "", "-0.5" };
+    for (int i = 0; i < 7; ++i) {
         list.InsertItem(checks[i], false);
         list.SetItemText(i, 1, states[i]);
     }
@@ -160,6 +160,18 @@ TEST(ListPaint, CheckAndThreeStateBoxesReadTheirNumbers)
     EXPECT_FALSE(same(0, 1, 1));
     EXPECT_FALSE(same(0, 2, 1));
     EXPECT_FALSE(same(1, 2, 1));
+    // A fraction is a number as a click reads it: "0.5" shows checked, and a
+    // click unchecks it.
+    EXPECT_TRUE(same(0, 6, 0)) << "0.5 is checked";
+    EXPECT_TRUE(same(1, 6, 1)) << "-0.5 is negative";
+    CRect cell = CellArea(list, 6, 0);
+    const LPARAM centre = MAKELPARAM(cell.CenterPoint().x, cell.CenterPoint().y);
+    list.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, centre);
+    list.SendMessage(WM_LBUTTONUP, 0, centre);
+    EXPECT_EQ("0", list.GetItemText(6, 0));
+    list.ClearSelection();
+    ASSERT_TRUE(RenderClient(list, image));
+    EXPECT_TRUE(same(3, 6, 0)) << "unchecked after the click";
 }
 
 TEST(ListPaint, NarrowHeadersShowNoSortIndicator)

@@ -53,9 +53,6 @@ TEST(ListWindow, ScrollRangesFollowTheRowsWhenUpdated)
         list.InsertItem("row", false);
     EXPECT_EQ(before.nMax, VerticalInfo(list).nMax);
     list.UpdateScrollBars();
-    // Once more now that both bars take their room (the list's size handler
-    // does this in use).
-    list.UpdateScrollBars();
     const SCROLLINFO after = VerticalInfo(list);
     const int header = list.GetHeaderHeight();
     EXPECT_EQ(header + 100 * list.GetRowHeight(), after.nMax);
@@ -148,6 +145,132 @@ TEST(ListWindow, ScrollBarsAreSetOnlyWhenTheyChange)
     EXPECT_EQ(filled.nMax, VerticalInfo(list).nMax);
     EXPECT_EQ(filled.nPage, VerticalInfo(list).nPage);
     EXPECT_EQ(3 * list.GetRowHeight(), VerticalInfo(list).nPos);
+}
+
+// A resize sets the bars for the new client area: a shorter list scrolls to
+// its last row and column, a taller one shows no blank below its last row,
+// and an open editor and a running animation end.
+TEST(ListWindow, ResizingSetsTheBarsForTheNewSize)
+{
+    ListWindow w;
+    ASSERT_TRUE(w.Create(500, 400));
+    CTestSkinList& list = w.list;
+    list.AddColumn("a", 200);
+    list.AddColumn("b", 200);
+    list.AddColumn("c", 200);
+    const int rows = 60;
+    for (int i = 0; i < rows; ++i)
+        list.InsertItem(std::to_string(i), false);
+    list.UpdateScrollBars();
+    const int header = list.GetHeaderHeight();
+    const int content = header + rows * list.GetRowHeight();
+
+    // Shorter and narrower: the bottom shows the last row, the far right the last column.
+    list.MoveWindow(CRect(0, 0, 250, 150));
+    list.SendMessage(WM_VSCROLL, SB_BOTTOM);
+    EXPECT_TRUE(list.IsCellVisible(rows - 1, -1, false)) << "the last row is reachable";
+    SCROLLINFO horizontal = {};
+    horizontal.cbSize = sizeof(horizontal);
+    horizontal.fMask = SIF_ALL;
+    ASSERT_TRUE(::GetScrollInfo(list, SB_HORZ, &horizontal));
+    EXPECT_EQ(static_cast<UINT>(list.GetClientRect().Width()), horizontal.nPage);
+    list.SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, horizontal.nMax));
+    CRect last;
+    ASSERT_TRUE(list.GetHeaderItemRect(2, last));
+    EXPECT_LE(last.right, list.GetClientRect().right + 1) << "the last column is reachable";
+
+    // Taller again while scrolled to the bottom: no rows scrolled away into
+    // blank space (the range ends one pixel below the last row).
+    list.MoveWindow(CRect(0, 0, 250, 600));
+    EXPECT_LE(list.GetScrollPosition(SB_VERT) + list.GetClientRect().Height() - header, content + 1);
+    list.MoveWindow(CRect(0, 0, 250, content + 40));
+    EXPECT_EQ(0, list.GetTopRow()) << "every row fits";
+
+    // An animation and an editor end with the next resize.
+    list.MoveWindow(CRect(0, 0, 250, 150));
+    list.StartScrollAnimation(0, 6);
+    ASSERT_TRUE(list.IsScrollAnimating());
+    list.MoveWindow(CRect(0, 0, 260, 150));
+    EXPECT_FALSE(list.IsScrollAnimating());
+    list.m_options.cellSelection = true;
+    list.SetItemFormat(0, 1, kListKindEdit, 0);
+    list.SetFocus();
+    list.SendMessage(WM_VSCROLL, SB_TOP);
+    list.SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0));
+    ASSERT_TRUE(list.BeginEdit(0, 1));
+    ASSERT_TRUE(list.IsEditing());
+    list.MoveWindow(CRect(0, 0, 270, 150));
+    PumpPendingMessages();
+    EXPECT_FALSE(list.IsEditing());
+}
+
+// A list whose vertical position lives in a bar of the owner's: the resize
+// gives that bar the rows' range beyond the client area.
+TEST(ListWindow, ResizingGivesAnExternalVerticalBarItsRange)
+{
+    ListWindow w;
+    ASSERT_TRUE(w.Create(400, 300));
+    CWindow bar(::CreateWindowExA(0, "SCROLLBAR", "", WS_CHILD | SBS_VERT, 0, 0, 16, 100, w.host, nullptr,
+        nullptr, nullptr));
+    ASSERT_TRUE(bar.m_hWnd);
+    CTestSkinList& list = w.list;
+    list.m_options.externalVScroll = bar;
+    list.AddColumn("a", 100);
+    for (int i = 0; i < 40; ++i)
+        list.InsertItem(std::to_string(i), false);
+    list.UpdateScrollBars();
+    list.MoveWindow(CRect(0, 0, 300, 200));
+    const int content = list.GetHeaderHeight() + 40 * list.GetRowHeight();
+    int low = -1, high = -1;
+    ::GetScrollRange(bar, SB_CTL, &low, &high);
+    EXPECT_EQ(0, low);
+    EXPECT_EQ(content - list.GetClientRect().Height(), high);
+    // Tall enough for every row: no range.
+    list.MoveWindow(CRect(0, 0, 300, content + 50));
+    ::GetScrollRange(bar, SB_CTL, &low, &high);
+    EXPECT_EQ(0, high);
+}
+
+// A rubber band lives while the list holds the mouse with the left button
+// down: when another window takes the capture, or a move comes without the
+// button, it ends and its timer no longer scrolls or selects.
+TEST(ListWindow, ARubberBandEndsWithTheCaptureOrTheButton)
+{
+    ListWindow w;
+    ASSERT_TRUE(w.Create(300, 200));
+    CTestSkinList& list = w.list;
+    list.AddColumn("a", 100);
+    list.AddColumn("b", 100);
+    for (int i = 0; i < 50; ++i)
+        list.InsertItem(std::to_string(i), false);
+    list.UpdateScrollBars();
+    const int y = list.GetHeaderHeight() + list.GetRowHeight() / 2;
+    const auto startBand = [&]() {
+        list.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(150, y));
+        list.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(160, y + 3 * list.GetRowHeight()));
+        RECT band;
+        return list.GetInput().GetBand(band);
+    };
+    CListTestHost other;
+    ASSERT_TRUE(other.Create(nullptr, CRect(400, 0, 450, 50)));
+
+    ASSERT_TRUE(startBand());
+    ASSERT_EQ(::GetCapture(), list.m_hWnd);
+    ::SetCapture(other);
+    RECT band;
+    EXPECT_FALSE(list.GetInput().GetBand(band)) << "the capture went elsewhere";
+    ::ReleaseCapture();
+    // The band's timer finds nothing to do: the selection stays as it is.
+    const std::set<int> selection = list.GetSelection();
+    PumpUntil([] { return false; }, 100);
+    EXPECT_EQ(selection, list.GetSelection());
+    EXPECT_EQ(0, list.GetTopRow());
+
+    ASSERT_TRUE(startBand());
+    list.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(160, y + 5 * list.GetRowHeight()));
+    EXPECT_FALSE(list.GetInput().GetBand(band)) << "a move without the button";
+    EXPECT_NE(::GetCapture(), list.m_hWnd);
+    other.DestroyWindow();
 }
 
 TEST(ListWindow, DropArrowsAreTwoArrowsOfTheHeaderHeight)

@@ -8,6 +8,8 @@
 #include "base/MemoryStream.h"
 #include "data/DataCenter.h"
 #include "data/DataLock.h"
+#include "data/ViewNotify.h"
+#include "net/DataProvider.h"
 #include "net/DownLoaderManager.h"
 #include "tests/minute/MinuteFixtures.h"
 #include "tests/support/SeriesFixtures.h"
@@ -100,6 +102,53 @@ TEST_F(DataCenterSource, EachChartKeepsItsCopyAndTheUiSnapshotStillUpdates)
     EXPECT_EQ(Minutes(first), 30);
     EXPECT_EQ(Minutes(second), 90);
     EXPECT_EQ(first.GetSnapshot()->GetStockInfo().GetName(), "甲");
+}
+
+// The notices as the panel relays them to the minute view: to every chart it shows.
+class CChartRelay : public CViewNotify
+{
+public:
+    std::vector<CRealTime*> charts;
+    void OnQuotesRefreshed(CReportData*) override { }
+    void OnStockDataUpdated(int kind, uint32_t key) override
+    {
+        for (CRealTime* chart : charts)
+            chart->OnStockDataUpdated(key, kind);
+    }
+};
+
+// A grid shows several stocks while only the last one opened is current:
+// a reply for another shown stock still reaches its chart.
+TEST_F(DataCenterSource, AChartOfAStockNoLongerCurrentFollowsItsReplies)
+{
+    ASSERT_TRUE(center->SetCurrentStock(0x600000));
+    first.Reload();
+    ASSERT_TRUE(center->SetCurrentStock(0x600001));
+    second.Reload();
+    ASSERT_EQ(Minutes(first), 0);
+    CChartRelay relay;
+    relay.charts = { &first, &second };
+    center->SetObserver(&relay);
+    {
+        // As the worker delivers it: merged into the cached stock, then the notice.
+        SingleLock data(&GetDataLock());
+        const std::vector<WireTick> ticks = WalkTicks(Day(10, 0), 10, { 0.01, -0.01 }, 100);
+        CMemoryStream stream;
+        FillStream(stream, TickReply(HeaderOf(ticks, 10), ticks));
+        center->OnDataArrived(kCmdTicks, 0x600000, &stream);
+        center->OnDataUpdate(kSeriesTicks, 0x600000);
+    }
+    center->SetObserver(nullptr);
+    EXPECT_EQ(first.GetCodeKey(), 0x600000u);
+    EXPECT_EQ(Minutes(first), 30) << "the first chart's own stock";
+    EXPECT_EQ(Minutes(second), 0) << "not the current stock's";
+    {
+        SingleLock data(&GetDataLock());
+        CStock* ui = nullptr;
+        ASSERT_TRUE(center->GetCurrentStock(&ui));
+        EXPECT_EQ(ui->GetCodeKey(), 0x600001u);
+        EXPECT_EQ(ui->GetFenbiData().GetCount(), 0);
+    }
 }
 
 } // namespace

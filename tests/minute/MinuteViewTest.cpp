@@ -171,6 +171,75 @@ TEST_F(MinuteView, EscapeWheelAndKeys)
     EXPECT_EQ(view.OnKeyDown('A'), 1);
 }
 
+namespace {
+
+int TabOfIndicator(int indicator)
+{
+    for (int i = 0; i < 10; ++i) {
+        if (kMinuteIndicatorTabs[i].indicator == indicator)
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+// Whatever changes the display (a menu, the chart count, a click), the strips
+// show what the chart shows, and a click on a shown tab takes effect.
+TEST_F(MinuteView, StripsFollowTheChartAndEveryTabClickCounts)
+{
+    CSkinFlatTabCtrl& indicators = view.GetIndicatorStrip();
+    CSkinFlatTabCtrl& pages = view.GetPageStrip();
+    CRealTime& main = view.GetChart(0);
+    const int fundTab = TabOfIndicator(kIndicatorFundAnalysis);
+    const int sectorTab = 1;
+    ASSERT_EQ(view.GetStripPages()[sectorTab], kPageSectors);
+
+    // A menu choice after a click: the clicked tab is chosen again by a click.
+    ClickTab(indicators, fundTab);
+    EXPECT_EQ(main.GetIndicator(), kIndicatorFundAnalysis);
+    view.SetDisplay(kMinuteModeChart, kIndicatorVolumeRatio, kPageFinance);
+    EXPECT_EQ(indicators.GetCurSel(), TabOfIndicator(kIndicatorVolumeRatio));
+    ClickTab(indicators, fundTab);
+    EXPECT_EQ(main.GetIndicator(), kIndicatorFundAnalysis) << "the click after a menu choice";
+    ClickTab(pages, sectorTab);
+    EXPECT_EQ(main.GetPage(), kPageSectors);
+    view.SetDisplay(kMinuteModeChart, 0, kPageTicks);
+    ClickTab(pages, sectorTab);
+    EXPECT_EQ(main.GetPage(), kPageSectors) << "the page click after a menu choice";
+
+    // One chart, four, one again: the strips show the chart's indicator and
+    // page, and the tabs chosen before the round trip work again.
+    view.SetChartCount(4);
+    view.SetChartCount(1);
+    EXPECT_EQ(indicators.GetCurSel(), TabOfIndicator(main.GetIndicator()));
+    EXPECT_EQ(pages.GetCurSel(), 0);
+    EXPECT_EQ(main.GetPage(), kPageTicks);
+    ClickTab(indicators, fundTab);
+    EXPECT_EQ(main.GetIndicator(), kIndicatorFundAnalysis) << "the click after the round trip";
+    ClickTab(pages, sectorTab);
+    EXPECT_EQ(main.GetPage(), kPageSectors) << "the page click after the round trip";
+}
+
+// The sector list of a single chart's page does not stay over a grid whose
+// charts have no side panel.
+TEST_F(MinuteView, TheSectorListGoesWithTheSidePanel)
+{
+    OffscreenCanvas canvas(1100, 700);
+    view.SetDisplay(kMinuteModeChart, 0, kPageSectors);
+    Render(canvas);
+    CKeywordListCtrl& list = view.GetChart(0).GetSidePanel().GetSectorList();
+    ASSERT_TRUE(list.m_hWnd);
+    EXPECT_TRUE(IsShown(list.m_hWnd)) << "on the sector page";
+    view.SetChartCount(4);
+    Render(canvas);
+    EXPECT_FALSE(IsShown(list.m_hWnd)) << "four charts, no side panel";
+    view.SetChartCount(1);
+    view.SetDisplay(kMinuteModeChart, 0, kPageSectors);
+    Render(canvas);
+    EXPECT_TRUE(IsShown(list.m_hWnd)) << "back on the sector page";
+}
+
 TEST_F(MinuteView, NoticesReachTheShownChartsFromAWorker)
 {
     const int before = view.GetChart(0).GetSnapshot()->GetMinute().GetCount();

@@ -12,6 +12,7 @@
 #include "tools/marketdata/SimMarketTables.h"
 #include "win/WindowImpl.h"
 #include <commctrl.h>
+#include <atomic>
 #include <gtest/gtest.h>
 
 namespace {
@@ -120,22 +121,88 @@ TEST_F(PanelTest, StockTableLeavesTheNeutralTextLight)
 
 TEST_F(PanelTest, DiagnosisIsFetchedOncePerStock)
 {
-    int fetches = 0;
-    uint32_t fetched = 0;
-    panel.SetDiagnosisLoader([&](CStockDiagnose&, uint32_t key) {
-        ++fetches;
+    std::atomic<int> fetches { 0 };
+    std::atomic<uint32_t> fetched { 0 };
+    panel.SetDiagnosisLoader([&](uint32_t key) {
         fetched = key;
+        ++fetches;
+        return std::string("趋势向好");
     });
     auto first = MakeTickStock(0x600000, false, 10, RisingTicks(3));
     auto second = MakeTickStock(0x600004, false, 10, RisingTicks(3));
     panel.DrawDiagnosisPage(canvas.Dc(), page, first.get());
+    ASSERT_TRUE(PumpUntil([&] { return fetches.load() == 1; }, 5000));
     panel.DrawDiagnosisPage(canvas.Dc(), page, first.get());
-    EXPECT_EQ(fetches, 1);
-    EXPECT_EQ(fetched, 0x600000u);
+    PumpUntil([] { return false; }, 50);
+    EXPECT_EQ(fetches.load(), 1);
+    EXPECT_EQ(fetched.load(), 0x600000u);
     EXPECT_FALSE(first->GetDiagnose().IsLoaded()) << "the stock's own series is not changed";
     panel.DrawDiagnosisPage(canvas.Dc(), page, second.get());
-    EXPECT_EQ(fetches, 2);
-    EXPECT_EQ(fetched, 0x600004u);
+    ASSERT_TRUE(PumpUntil([&] { return fetches.load() == 2; }, 5000));
+    EXPECT_EQ(fetched.load(), 0x600004u);
+}
+
+namespace {
+
+class CPanelOwner : public CWindowImpl<CPanelOwner, CWindow, CWinTraits<WS_POPUP>>
+{
+public:
+    DECLARE_WND_CLASS_EX("ZtDiagnosisOwner", 0, COLOR_WINDOW + 1)
+    int paints = 0;
+    BEGIN_MSG_MAP(CPanelOwner)
+        MESSAGE_HANDLER(WM_PAINT, OnPaint)
+    END_MSG_MAP()
+    LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&)
+    {
+        PAINTSTRUCT ps;
+        ::BeginPaint(m_hWnd, &ps);
+        ::EndPaint(m_hWnd, &ps);
+        ++paints;
+        return 0;
+    }
+};
+
+} // namespace
+
+// A slow service stalls neither the paint nor its caller: the page shows that
+// the verdict is on its way, the fetch runs on another thread, and the
+// answer reaches the owner window, whose next paint shows it.
+TEST_F(PanelTest, TheDiagnosisIsFetchedOffThePaintingThread)
+{
+    CPanelOwner owner;
+    ASSERT_TRUE(owner.Create(nullptr, CRect(0, 0, 50, 50)));
+    ShowWithoutActivating(owner);
+    panel.SetOwnerWindow(owner);
+    CKernelHandle answer(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    std::atomic<int> fetches { 0 };
+    std::atomic<DWORD> fetchThread { 0 };
+    std::atomic<bool> returned { false };
+    panel.SetDiagnosisLoader([&](uint32_t) {
+        fetchThread = ::GetCurrentThreadId();
+        ++fetches;
+        ::WaitForSingleObject(answer, 3000);
+        returned = true;
+        return std::string("趋势向好，短线关注量能变化，中线持有。");
+    });
+    auto stock = MakeTickStock(0x600000, false, 10, RisingTicks(3));
+    panel.DrawDiagnosisPage(canvas.Dc(), page, stock.get());
+    EXPECT_NE(fetchThread.load(), ::GetCurrentThreadId()) << "not on the painting thread";
+    EXPECT_FALSE(returned.load()) << "the paint did not wait for the service";
+    const RECT text = { page.left + 2, page.top + 330, page.right - 2, page.top + 420 };
+    const int loading = Marked(canvas, text);
+    EXPECT_GT(loading, 0) << "the page says the verdict is coming";
+    for (int i = 0; i < 3; ++i)
+        panel.DrawDiagnosisPage(canvas.Dc(), page, stock.get());
+    PumpPendingMessages();
+    owner.paints = 0;
+    ::SetEvent(answer);
+    ASSERT_TRUE(PumpUntil([&] { return returned.load() && owner.paints > 0; }, 5000))
+        << "the owner is told to paint again";
+    canvas.Fill(RGB(0, 0, 0));
+    panel.DrawDiagnosisPage(canvas.Dc(), page, stock.get());
+    EXPECT_NE(Marked(canvas, text), loading) << "the verdict replaces the waiting text";
+    EXPECT_EQ(fetches.load(), 1) << "once for the stock";
+    owner.DestroyWindow();
 }
 
 namespace {

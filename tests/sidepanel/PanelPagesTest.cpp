@@ -52,7 +52,7 @@ TEST(SidePanelPages, EveryPageOfAStockAndAnIndexIsFramedAndFilled)
         for (int page : { 1, 2, 9, 11, 12, 13, 14, 15, 16 }) {
             PanelCanvas c;
             CQuoteSidePanel panel;
-            panel.SetDiagnosisLoader([](CStockDiagnose&, uint32_t) {});
+            panel.SetDiagnosisLoader([](uint32_t) { return std::string(); });
             int rows = 0;
             int result = 0;
             HDC dc = c.canvas.Dc();

@@ -116,6 +116,43 @@ TEST(ControlSkinner, SkinsOnlyPushAndAutomaticButtonsWithTheirImages)
     parent.DestroyWindow();
 }
 
+// A skin file that is there but holds no image: the control keeps its own
+// drawing (a skinned one would draw nothing and still take clicks).
+TEST(ControlSkinner, AnImageThatCannotBeDecodedLeavesTheControlAlone)
+{
+    const std::string name = "zt-undecodable-" + std::to_string(::GetCurrentProcessId()) + ".png";
+    const std::string path = DataPaths::Instance()->GetSkinFile(name);
+    {
+        HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        ::WriteFile(file, "not an image", 12, &written, nullptr);
+        ::CloseHandle(file);
+    }
+    struct CBrokenImages : CBaseDlg
+    {
+        std::string broken;
+        std::string GetButtonImage(int id) override { return id == 1 ? broken : ""; }
+        std::string GetCheckBoxImage(int id, int state) override { return id == 2 && state == 0 ? broken : ""; }
+        std::string GetRadioImage(int id, int state) override { return id == 3 && state == 1 ? broken : ""; }
+    } dialog;
+    dialog.broken = name;
+    CPlainParent parent;
+    ASSERT_TRUE(parent.Create(nullptr, CRect(0, 0, 200, 200)));
+    const HWND buttons[] = { Child(parent, "BUTTON", BS_PUSHBUTTON, 1, "OK", 10, 10, 60, 18),
+        Child(parent, "BUTTON", BS_AUTOCHECKBOX, 2, "OK", 10, 40, 60, 18),
+        Child(parent, "BUTTON", BS_AUTORADIOBUTTON, 3, "OK", 10, 70, 60, 18) };
+    std::vector<WNDPROC> before;
+    for (HWND hwnd : buttons)
+        before.push_back(ProcOf(hwnd));
+    SkinDialogButtons(dialog, parent);
+    ::DeleteFileA(path.c_str());
+    EXPECT_EQ(dialog.GetSkinnedControlCount(), 0u);
+    for (size_t i = 0; i < std::size(buttons); ++i)
+        EXPECT_EQ(ProcOf(buttons[i]), before[i]) << "button " << i + 1;
+    parent.DestroyWindow();
+}
+
 TEST(ControlSkinner, TheEnumerationAlwaysContinues)
 {
     CPlainParent parent;

@@ -178,6 +178,35 @@ TEST(FadeStateButton, ASkinnedPushButtonIgnoresDoubleClicks)
     parent.DestroyWindow();
 }
 
+// A press whose capture another window takes is over: the button shows
+// itself released, and a later release over it sends no command.
+TEST(FadeStateButton, APressThatLosesTheCaptureEnds)
+{
+    CTestParent parent;
+    ASSERT_TRUE(parent.Create(nullptr, CRect(0, 0, 200, 100)));
+    ShowWithoutActivating(parent);
+    CTestParent other;
+    ASSERT_TRUE(other.Create(nullptr, CRect(0, 120, 50, 150)));
+    HWND hwnd = MakeButton(parent, BS_PUSHBUTTON, "skinned", 102);
+    CSkinFadeStateButtonCtrl skinned;
+    ASSERT_TRUE(skinned.Subclass(hwnd));
+    skinned.SetBitmap(SolidStrip(20, 10));
+
+    ::SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    ASSERT_EQ(::GetCapture(), hwnd);
+    ASSERT_EQ(skinned.GetFadeState().current, kFramePressed);
+    ::SetCapture(other);
+    PumpPendingMessages();
+    EXPECT_EQ(::SendMessageA(hwnd, BM_GETSTATE, 0, 0) & BST_PUSHED, 0) << "the platform's button is released too";
+    ::ReleaseCapture();
+    ::SendMessageA(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    PumpPendingMessages();
+    EXPECT_EQ(std::find(parent.commands.begin(), parent.commands.end(), BN_CLICKED), parent.commands.end())
+        << "no stray command";
+    other.DestroyWindow();
+    parent.DestroyWindow();
+}
+
 TEST(CheckButton, TheCheckedStripShowsOnceTheButtonIsChecked)
 {
     CColourParent parent;

@@ -287,6 +287,12 @@ TEST(SkinContextMenu, DrawItemPaintsBandsSelectionAndText)
     draw(6, ODS_CHECKED, checked);
     EXPECT_EQ(checked.GetColor(1, 1), highlight);
     EXPECT_EQ(checked.GetColor(2, 20), MenuTint(highlight, 43, 70));
+    // The check mark stands on the item's own fill (the text area's), not on the box's.
+    int onItemFill = 0;
+    for (int y = 3; y < 22; ++y)
+        for (int x = 5; x < 20; ++x)
+            onItemFill += checked.GetColor(x, y) == LightenColour(face, 75);
+    EXPECT_GT(onItemFill, 20);
 
     // A separator draws no text, only the edge from the band onwards.
     CDib32 separator;

@@ -244,6 +244,35 @@ TEST_F(ReportViewTest, CommandsWithoutASelectedRowDoNothing)
     EXPECT_EQ(sent[2].wParam, static_cast<WPARAM>(kB));
 }
 
+// A stock opened from the user's board becomes current in the user's list:
+// the browse list is that board's before the panel hears of the stock, so
+// Page Down then moves to the next stock of the user's board.
+TEST_F(ReportViewTest, AStockOpenedFromTheUserBoardPagesThroughThatBoard)
+{
+    // Stands in for the panel, which makes the stock current in the browse list.
+    struct CSelectOnOpen : CMessageAcceptor
+    {
+        StockPagingList* paging = nullptr;
+        int Accept(UINT messageId, WPARAM wParam, LPARAM) override
+        {
+            if (messageId == kViewMsgOpenStock)
+                paging->Select(static_cast<int32_t>(wParam));
+            return 1;
+        }
+    } panel;
+    panel.paging = &view.paging;
+    processor.Register(kViewMsgOpenStock, &panel);
+    view.ShowBoard(kBoardUserList, 0);
+    // The browse list of a board shown before, in its own order.
+    view.paging.Clear();
+    for (CodeKey key : { kA, kB, kC })
+        view.paging.Add(static_cast<int32_t>(key));
+    ASSERT_EQ(Rows(), (Keys { kC, kA, kB }));
+    ASSERT_TRUE(list().SelectOnly(1));
+    view.Accept(kViewMsgKeyDown, VK_RETURN, 0);
+    EXPECT_EQ(view.paging.Next(), static_cast<int32_t>(kB));
+}
+
 TEST_F(ReportViewTest, SectorMenuCommandsShowTheirGroup)
 {
     ScopedGroupIndex groups({ { 0x01000000, "行业" }, { 0x01000FA0, "四千" } }, { { kD, 0x01000FA0 } });
@@ -288,7 +317,10 @@ TEST_F(ReportViewTest, AWorkerRefreshWhileTheUiHoldsTheDataLockDoesNotBlock)
     EXPECT_EQ(Rows(), (Keys { kD, kA, kB, kC })); // by code: "000001" first
 }
 
-TEST(ReportViewScreenshot, ShowsTheSimulatedMarket)
+namespace {
+
+// The view's quotes and names from the simulated market's replies.
+void FillFromSimulatedMarket(CTestReportView& view)
 {
     SimMarketTables market;
     CCodeTable codes;
@@ -307,20 +339,79 @@ TEST(ReportViewScreenshot, ShowsTheSimulatedMarket)
         stream.Seek(0, 0);
         ASSERT_EQ(quotes.Merge(0, &stream), 1);
     }
-    CViewTestHost host(1000, 600);
-    RecordingMessageProcessor processor;
-    CTestReportView view(&processor);
     view.quotes = quotes.GetQuoteMap();
     for (const auto& item : view.quotes)
         view.names[item.first] = { codes.GetCodeOfKey(item.first), codes.GetNameOfKey(item.first) };
-    ASSERT_TRUE(view.Create(host.Handle(), host.ClientRect()));
-    view.ShowBoard(kBoardAllA, 3);
-    ASSERT_GT(view.GetList().GetItemCount(), 20);
-    PumpPendingMessages();
+}
+
+// The view over the simulated market, all A shares ranked by change.
+class ReportViewScreenshot : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        FillFromSimulatedMarket(view);
+        ASSERT_TRUE(view.Create(host.Handle(), host.ClientRect()));
+        view.ShowBoard(kBoardAllA, 3);
+        ASSERT_GT(view.GetList().GetItemCount(), 20);
+        PumpPendingMessages();
+    }
+
+    CViewTestHost host { 1000, 600 };
+    RecordingMessageProcessor processor;
+    CTestReportView view { &processor };
+};
+
+} // namespace
+
+TEST_F(ReportViewScreenshot, ShowsTheSimulatedMarket)
+{
     EXPECT_FALSE(SaveWindowScreenshot(host.Handle(), "quote_list").empty());
     // The first row is the largest rise: its price column is in the rising colour.
     COLORREF background = 0;
     COLORREF text = 0;
     ASSERT_TRUE(view.GetList().GetItemColors(0, 4, background, text));
     EXPECT_EQ(text, static_cast<COLORREF>(0x3C3CFF));
+}
+
+// Made narrower and shorter, the list's columns no longer fit: the bar below
+// takes the hidden width as its range, its far right shows the last column,
+// and the last row can be reached.
+TEST_F(ReportViewScreenshot, AResizedListScrollsToItsLastColumnAndRow)
+{
+    CMySkinListCtrl& list = view.GetList();
+    const int rows = list.GetItemCount();
+
+    view.MoveWindow(CRect(0, 0, 760, 300));
+    const int total = list.GetTotalWidth();
+    const int clientWidth = list.GetClientRect().Width();
+    ASSERT_GT(total, clientWidth + 100);
+    CSkinHScrollbar& bar = view.GetScrollBar();
+    int low = -1, high = -1;
+    ::GetScrollRange(bar, SB_CTL, &low, &high);
+    EXPECT_EQ(0, low);
+    EXPECT_EQ(total - 1 - clientWidth, high);
+
+    // The bar's right arrow held down until the bar stops moving.
+    int before = -1;
+    while (list.GetScrollPosition(SB_HORZ) != before) {
+        before = list.GetScrollPosition(SB_HORZ);
+        list.SendMessage(WM_HSCROLL, SB_LINERIGHT, reinterpret_cast<LPARAM>(bar.m_hWnd));
+    }
+    EXPECT_EQ(high, list.GetScrollPosition(SB_HORZ));
+    CRect last;
+    ASSERT_TRUE(list.GetHeaderItemRect(list.GetColumnCount() - 1, last));
+    EXPECT_GT(last.left, 0);
+    EXPECT_LE(last.right, clientWidth + 1) << "the last column shows whole";
+
+    list.SendMessage(WM_VSCROLL, SB_BOTTOM);
+    EXPECT_TRUE(list.IsCellVisible(rows - 1, -1, false)) << "the last row shows";
+    PumpPendingMessages();
+    EXPECT_FALSE(SaveWindowScreenshot(view.m_hWnd, "quote_list_resized_last_column").empty());
+
+    // Wide enough again: the columns fit, the range goes and the first column shows.
+    view.MoveWindow(CRect(0, 0, total + 40, 300));
+    ::GetScrollRange(bar, SB_CTL, &low, &high);
+    EXPECT_EQ(0, high);
+    EXPECT_EQ(0, list.GetScrollPosition(SB_HORZ));
 }

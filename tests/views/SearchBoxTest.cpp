@@ -224,6 +224,17 @@ TEST_F(SearchBoxTest, AClickInTheListChoosesTheSelectedMatch)
     EXPECT_FALSE(box.IsWindowVisible());
 }
 
+TEST_F(SearchBoxTest, AClickInTheListWithoutAMatchSendsNothingAndCloses)
+{
+    Type("Q");
+    ASSERT_EQ(List().GetCurSel(), LB_ERR);
+    List().SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    PumpUntil([&] { return !box.IsWindowVisible(); }, 2000);
+    EXPECT_FALSE(box.IsWindowVisible());
+    EXPECT_EQ(box.GetText(), "");
+    EXPECT_EQ(processor.DispatchCount(), 0u);
+}
+
 TEST_F(SearchBoxTest, ChildrenFillTheFrameEditOnTop)
 {
     RECT edit = {};
