@@ -7,6 +7,7 @@
 // Nothing may crash, every message must be answered within a few seconds, and
 // the GDI and USER objects must stay flat after the first part.
 #include "tests/e2e/EndToEndFixture.h"
+#include "tools/uidriver/ThreadStacks.h"
 
 #include <cstdlib>
 #include <deque>
@@ -74,6 +75,10 @@ public:
             text += "\n      " + line;
         return text;
     }
+
+    // Where every thread of the program was when it first failed to answer:
+    // its UI thread first. Empty while it answers.
+    const std::string& HangReport() const { return m_hangReport; }
 
     // One random action; false when the program stopped answering.
     bool Act()
@@ -221,8 +226,20 @@ public:
 private:
     int Pick(size_t n) { return n ? static_cast<int>(m_random() % n) : 0; }
 
-    // Answers within the limit, or is gone (a dialog the action closed).
-    static bool Responsive(HWND hwnd) { return Answers(hwnd, kHangLimitMs) || !::IsWindow(hwnd); }
+    // Answers within the limit, or is gone (a dialog the action closed). The
+    // first time it does not, the threads' stacks are taken while it hangs.
+    bool Responsive(HWND hwnd)
+    {
+        if (Answers(hwnd, kHangLimitMs) || !::IsWindow(hwnd))
+            return true;
+        if (m_hangReport.empty()) {
+            const DWORD uiThread = ::GetWindowThreadProcessId(hwnd, nullptr);
+            m_hangReport = "\n  where the program's threads are (thread " + std::to_string(uiThread)
+                + " owns the window that does not answer):\n"
+                + AllThreadStacks(m_session.Process(), m_session.ProcessId(), uiThread);
+        }
+        return false;
+    }
 
     void Note(const std::string& action)
     {
@@ -291,6 +308,7 @@ private:
     ZentuWalk& m_walk;
     std::mt19937 m_random;
     std::deque<std::string> m_history;
+    std::string m_hangReport;
 };
 
 } // namespace
@@ -320,14 +338,15 @@ TEST_F(EndToEnd, RandomInputNeitherCrashesNorHangsNorLeaks)
                        << " actions (seed " << seed << "); the last ones:" << user.History();
             }
             ASSERT_TRUE(user.Act()) << "the program did not answer within " << kHangLimitMs << " ms after "
-                                    << actions << " actions (seed " << seed << "); the last ones:" << user.History();
+                                    << actions << " actions (seed " << seed << "); the last ones:" << user.History()
+                                    << user.HangReport();
             ++actions;
         }
         const std::string settled = user.Settle();
         if (!settled.empty())
             m_walk->Screenshot("not-settled");
         ASSERT_EQ(settled, "") << "the program does not come back to its quote list (seed " << seed
-                               << "); the last actions:" << user.History();
+                               << "); the last actions:" << user.History() << user.HangReport();
         const GuiObjectCount count = CountGuiObjects(m_session->Process(), m_session->ProcessId());
         std::printf("    part %d: %ld actions, %lu GDI and %lu USER objects%s\n", part + 1, actions,
             static_cast<unsigned long>(count.gdi), static_cast<unsigned long>(count.user),
