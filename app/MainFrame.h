@@ -13,6 +13,7 @@
 #include "skin/SkinDarkCommandBarCtrl.h"
 #include "skin/SkinScrollBarCtrl.h"
 #include "skin/SkinStatusBarCtrl.h"
+#include "views/ViewIds.h"
 #include "win/FrameWindowImpl.h"
 #include "win/MessageLoop.h"
 #include "win/UpdateUI.h"
@@ -85,12 +86,12 @@ public:
         MESSAGE_HANDLER(WM_GETMINMAXINFO, OnGetMinMaxInfo)
         MESSAGE_HANDLER(kStatusPaneMessage, OnOpenIndex)
         COMMAND_RANGE_HANDLER(3000, 3004, OnViewTab)
-        COMMAND_RANGE_HANDLER(5009, 5011, OnToggleSidePanel)
+        COMMAND_RANGE_HANDLER(kCmdSidePanelUserList, kCmdSidePanelIndicators, OnToggleSidePanel)
         COMMAND_ID_HANDLER(57665, OnClose)
         COMMAND_ID_HANDLER(32857, OnAbout)
         COMMAND_ID_HANDLER(32775, OnUserPage)
         COMMAND_ID_HANDLER(32776, OnRelogin)
-        COMMAND_ID_HANDLER(32777, OnClose)
+        COMMAND_ID_HANDLER(kCmdExitProgram, OnClose)
         COMMAND_ID_HANDLER(4016, OnToggleSidePanel)
         COMMAND_RANGE_HANDLER(4000, 5000, OnPanelCommand)
         COMMAND_RANGE_HANDLER(6000, 7000, OnIndicatorCommand)

@@ -12,6 +12,7 @@
 #include "skin/NcFrameLayout.h"
 #include "views/ExtraInfoRows.h"
 #include "views/IndicatorTree.h"
+#include "views/ViewIds.h"
 #include "win/Menu.h"
 
 namespace {
@@ -188,9 +189,9 @@ void CExtraInfoView::ShowChild(UINT child)
 
 int CExtraInfoView::OnTabCommand(UINT command)
 {
-    if (command == kFrameShowSectorTree)
+    if (command == kCmdSidePanelSectors)
         ShowChild(kSectorTreeId);
-    else if (command == kFrameShowIndicatorTree)
+    else if (command == kCmdSidePanelIndicators)
         ShowChild(kIndicatorTreeId);
     else
         ShowChild(kUserListId);
