@@ -3,6 +3,7 @@
 // end-of-row kind, narrow columns and headers, selection and focus colours.
 #include "tests/list/SkinListTestHost.h"
 #include "tests/support/OffscreenCanvas.h"
+#include "tools/uidriver/ScreenCapture.h"
 #include <gtest/gtest.h>
 #include <string>
 
@@ -332,4 +333,11 @@ TEST(ListPaint, ScreenshotOfTheKinds)
     list.UpdateScrollBars();
     ::UpdateWindow(list);
     EXPECT_FALSE(SaveWindowScreenshot(w.host, "list-kinds").empty());
+    // The cell with colours of its own shows them; every row has text.
+    std::unique_ptr<CDib32> image = CaptureWindow(w.host);
+    ASSERT_TRUE(image);
+    const PixelArea whole = { 0, 0, image->Width(), image->Height() };
+    EXPECT_GT(ColumnsWith(*image, whole, [](COLORREF c) { return c == RGB(255, 220, 220); }), 40);
+    EXPECT_GT(ColumnsWith(*image, whole, [](COLORREF c) { return c == RGB(200, 0, 0); }), 5);
+    EXPECT_GE(RowsWithContent(*image, whole), 5 * 8);
 }
