@@ -3,7 +3,9 @@
 // volumes that only grow through the day, times inside the trading session.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <map>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -14,6 +16,7 @@
 #include "tools/marketdata/SimLiveQuotes.h"
 #include "tools/marketdata/SimMarketSeries.h"
 #include "tools/marketdata/SimMarketTables.h"
+#include "tools/webservice/SimLiveService.h"
 
 namespace {
 
@@ -79,6 +82,70 @@ TEST(SimMarketRealism, QuotesOfEveryRefresh)
             EXPECT_EQ(f[3] == 0, key == SimMarketTables::kSuspendedKey) << "volume";
         }
     }
+}
+
+// The status bar's index figures and counts are the quote list's: the web
+// service's status lines follow the quote table's records.
+TEST(SimMarketRealism, TheStatusLinesFollowTheQuoteTable)
+{
+    SimMarketTables tables;
+    SimMarketSeries series;
+    series.SetClock(T(2026, 12, 10, 14, 7));
+    const SimMarketTables::LiveQuoteSource quotes = LiveQuotesFrom(series);
+    tables.SetLiveQuoteSource(quotes);
+    std::vector<uint32_t> stocks;
+    for (const SimSecurity& s : tables.Securities()) {
+        if (!s.index && s.key != SimMarketTables::kSuspendedKey && s.key != SimMarketTables::kNewListingKey)
+            stocks.push_back(s.key);
+    }
+    SimLiveService live;
+    live.SetQuoteSource(quotes, stocks);
+
+    struct Record
+    {
+        uint32_t last, previousClose;
+    };
+    std::map<uint32_t, Record> records;
+    const SimReply reply = tables.QuotesReply();
+    for (size_t at = 0; at + 36 <= reply.body.size(); at += 36) {
+        uint32_t f[9];
+        std::memcpy(f, reply.body.data() + at, sizeof(f));
+        records[f[1]] = Record { f[2], f[5] };
+    }
+    const std::string status = live.StatusBody();
+    auto field = [&status](const std::string& name) {
+        const size_t at = status.find(name + "\t");
+        return at == std::string::npos ? std::string() : status.substr(at + name.size() + 1, 60);
+    };
+    const struct
+    {
+        const char* name;
+        uint32_t key;
+    } indexes[] = { { "上证指数", 0x001A0001 }, { "深证成指", 0x01399001 }, { "中小板指", 0x01399005 },
+        { "创业板指", 0x01399006 } };
+    for (const auto& index : indexes) {
+        SCOPED_TRACE(index.name);
+        ASSERT_EQ(records.count(index.key), 1u);
+        const Record& r = records[index.key];
+        ASSERT_GT(r.last, 0u);
+        double last = 0, change = 0;
+        ASSERT_EQ(std::sscanf(field(index.name).c_str(), "%lf;%lf", &last, &change), 2) << status;
+        EXPECT_NEAR(last, r.last / 1000.0, 0.005);
+        EXPECT_NEAR(change, (static_cast<double>(r.last) - r.previousClose) / 1000.0, 0.005);
+    }
+    unsigned rising = 0, falling = 0, flat = 0;
+    for (uint32_t key : stocks) {
+        // Counted as the status counts: the stocks with a price of their series.
+        SimMarketTables::LiveQuote quote = {};
+        if (!quotes(key, quote) || !(quote.last > 0))
+            continue;
+        const Record& r = records[key];
+        (r.last > r.previousClose ? rising : r.last < r.previousClose ? falling : flat) += 1;
+    }
+    EXPECT_EQ(field("上涨家数").substr(0, field("上涨家数").find('\r')), std::to_string(rising));
+    EXPECT_EQ(field("下跌家数").substr(0, field("下跌家数").find('\r')), std::to_string(falling));
+    EXPECT_EQ(field("平盘家数"), std::to_string(flat));
+    EXPECT_GT(rising + falling + flat, 100u);
 }
 
 TEST(SimMarketRealism, BarsAndTicksOfEverySecurity)
