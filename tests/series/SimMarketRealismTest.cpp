@@ -29,13 +29,13 @@ struct Prices
 };
 
 // The problems of one price record, empty when there is none.
-std::string CheckPrices(const Prices& p, bool closeMayBeZero)
+std::string CheckPrices(const Prices& p)
 {
     std::string problems;
     auto problem = [&problems](const char* text) { problems += std::string(text) + "; "; };
     if (p.open == 0 || p.high == 0 || p.low == 0)
         problem("open, high and low must be positive");
-    if (p.close == 0 && !closeMayBeZero)
+    if (p.close == 0)
         problem("close must be positive");
     if (p.high > kPriceCeiling)
         problem("high beyond any real price");
@@ -73,13 +73,18 @@ TEST(SimMarketRealism, QuotesOfEveryRefresh)
             const uint32_t key = f[1];
             const uint32_t last = f[2], previousClose = f[5];
             SCOPED_TRACE(testing::Message() << std::hex << key << " refresh " << refresh);
-            // The deliberate cases: a suspended security without a last price,
-            // a new listing without a previous close.
-            EXPECT_EQ(last == 0, key == SimMarketTables::kSuspendedKey);
-            EXPECT_EQ(previousClose == 0, key == SimMarketTables::kNewListingKey);
-            EXPECT_EQ(CheckPrices(Prices { f[6], f[7], f[8], last }, key == SimMarketTables::kSuspendedKey), "");
+            // Every security has a previous close; only the suspended one
+            // does not trade, and then has no price of the day at all.
+            EXPECT_GT(previousClose, 0u);
             EXPECT_LE(previousClose, kPriceCeiling);
-            EXPECT_EQ(f[3] == 0, key == SimMarketTables::kSuspendedKey) << "volume";
+            if (key == SimMarketTables::kSuspendedKey) {
+                EXPECT_EQ(last, 0u);
+                EXPECT_EQ(f[6] | f[7] | f[8], 0u) << "open, high and low";
+                EXPECT_EQ(f[3], 0u) << "volume";
+                continue;
+            }
+            EXPECT_EQ(CheckPrices(Prices { f[6], f[7], f[8], last }), "");
+            EXPECT_GT(f[3], 0u) << "volume";
         }
     }
 }
@@ -165,7 +170,7 @@ TEST(SimMarketRealism, BarsAndTicksOfEverySecurity)
         const std::vector<WireBar> days = series.DayBars(s.key, from, now);
         ASSERT_FALSE(days.empty());
         for (const WireBar& b : days) {
-            EXPECT_EQ(CheckPrices(Prices { b.open, b.high, b.low, b.close }, false), "") << b.time;
+            EXPECT_EQ(CheckPrices(Prices { b.open, b.high, b.low, b.close }), "") << b.time;
             EXPECT_EQ(HourOfTime(b.time), 0);
             EXPECT_EQ(MinuteOfTime(b.time), 0);
             EXPECT_GT(b.volume, 0u);
@@ -173,7 +178,7 @@ TEST(SimMarketRealism, BarsAndTicksOfEverySecurity)
         const std::vector<WireBar> fives = series.FiveMinuteBars(s.key, T(2026, 12, 9), now);
         ASSERT_FALSE(fives.empty());
         for (const WireBar& b : fives) {
-            EXPECT_EQ(CheckPrices(Prices { b.open, b.high, b.low, b.close }, false), "") << b.time;
+            EXPECT_EQ(CheckPrices(Prices { b.open, b.high, b.low, b.close }), "") << b.time;
             EXPECT_TRUE(InSession(b.time) && MinuteOfDay(b.time) >= 9 * 60 + 35 && b.time <= now) << b.time;
         }
         const std::vector<WireTick> ticks = series.Ticks(s.key);
@@ -190,7 +195,7 @@ TEST(SimMarketRealism, BarsAndTicksOfEverySecurity)
             time = t.time;
         }
         const WireTickHeader h = series.TickHeader(s.key);
-        EXPECT_EQ(CheckPrices(Prices { h.open, h.high, h.low, h.last }, false), "");
+        EXPECT_EQ(CheckPrices(Prices { h.open, h.high, h.low, h.last }), "");
         EXPECT_EQ(h.time, ticks.back().time);
         EXPECT_EQ(h.totalVolume, ticks.back().volume);
         EXPECT_GT(h.previousClose, 0u);
@@ -245,7 +250,7 @@ TEST(SimMarketRealism, QuotesFromTheSeriesAgreeWithTheCharts)
         EXPECT_EQ(f[3], header.totalVolume);
         EXPECT_EQ(f[5], header.previousClose);
         EXPECT_EQ(f[6], header.open);
-        EXPECT_EQ(CheckPrices(Prices { f[6], f[7], f[8], f[2] }, false), "");
+        EXPECT_EQ(CheckPrices(Prices { f[6], f[7], f[8], f[2] }), "");
     }
 }
 

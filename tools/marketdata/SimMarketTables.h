@@ -105,8 +105,8 @@ public:
     static constexpr uint32_t kManyGroupsKey = 0x600000; // in more than 16 blocks
     static constexpr uint32_t kSameDayExRightsKey = 0x600036; // two events on one day
     static constexpr uint32_t kZeroReportDateKey = 0x01000063; // finance record with report date 0
-    static constexpr uint32_t kSuspendedKey = 0x600132; // last price 0
-    static constexpr uint32_t kNewListingKey = 0x01300104; // previous close 0
+    static constexpr uint32_t kSuspendedKey = 0x600132; // no trade: last, open, high, low and volume 0
+    static constexpr uint32_t kNewListingKey = 0x01300104; // previous close its issue price, no series
     static constexpr int32_t kLargeCategoryId = 0x01000000; // more than 45 blocks
 
 private:
