@@ -37,8 +37,9 @@ TEST_F(EndToEnd, AUserLogsInAndWalksEveryScreen)
     EXPECT_TRUE(m_walk->KLinePeriods()) << m_walk->Screens().back().note;
     EXPECT_GT(QuoteRequests("302 600000"), 0) << "the five-minute bars were asked for";
 
-    // The stock has ex-rights events: prices after them move with the
-    // backward adjustment, so the chart's picture changes.
+    // The stock has ex-rights events inside the chart's window: forward
+    // adjustment moves the prices before them against the later ones, so the
+    // chart's picture changes.
     EXPECT_TRUE(m_walk->KLineAdjustment()) << m_walk->Screens().back().note;
     HWND view = nullptr;
     ASSERT_EQ(m_walk->CurrentView(&view), ViewKind::KLineChart);
@@ -46,12 +47,12 @@ TEST_F(EndToEnd, AUserLogsInAndWalksEveryScreen)
     m_walk->Command(kCmdAdjustNone);
     m_walk->WaitForChart(view, 40, 20000);
     std::unique_ptr<CDib32> plain = m_walk->CaptureFrame();
-    m_walk->Command(kCmdAdjustBackward);
+    m_walk->Command(kCmdAdjustForward);
     m_walk->WaitForChart(view, 40, 20000);
     ::Sleep(1000);
     std::unique_ptr<CDib32> adjusted = m_walk->CaptureFrame();
     ASSERT_TRUE(plain && adjusted);
-    EXPECT_GT(DifferenceShare(*plain, *adjusted), 0.001) << "the backward adjustment changes the chart";
+    EXPECT_GT(DifferenceShare(*plain, *adjusted), 0.001) << "the forward adjustment changes the chart";
     m_walk->Command(kCmdAdjustNone);
 
     EXPECT_TRUE(m_walk->MinuteChart()) << m_walk->Screens().back().note;
