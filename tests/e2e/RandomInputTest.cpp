@@ -8,12 +8,14 @@
 // Nothing may crash, every message must be answered within a few seconds, and
 // the GDI and USER objects must stay flat after the first part.
 #include "tests/e2e/EndToEndFixture.h"
+#include "base/HandleOwner.h"
 #include "tools/uidriver/ThreadStacks.h"
 
 #include <cstdlib>
 #include <deque>
 #include <iterator>
 #include <random>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -234,17 +236,28 @@ private:
     int Pick(size_t n) { return n ? static_cast<int>(m_random() % n) : 0; }
 
     // Answers within the limit, or is gone (a dialog the action closed). The
-    // first time it does not, the threads' stacks are taken while it hangs.
+    // first time it does not, the threads' stacks are those taken a second
+    // before the limit while the answer was still outstanding: by the time
+    // the wait ends, a long stall may just have ended.
     bool Responsive(HWND hwnd)
     {
-        if (Answers(hwnd, kHangLimitMs) || !::IsWindow(hwnd))
+        if (!m_hangReport.empty())
+            return Answers(hwnd, kHangLimitMs) || !::IsWindow(hwnd);
+        CKernelHandle answeredOrGone(::CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        bool responsive = false;
+        std::thread waiter([&] {
+            responsive = Answers(hwnd, kHangLimitMs) || !::IsWindow(hwnd);
+            ::SetEvent(answeredOrGone.Get());
+        });
+        std::string stacks;
+        const DWORD uiThread = ::GetWindowThreadProcessId(hwnd, nullptr);
+        if (::WaitForSingleObject(answeredOrGone.Get(), kHangLimitMs - 1000) == WAIT_TIMEOUT)
+            stacks = AllThreadStacks(m_session.Process(), m_session.ProcessId(), uiThread);
+        waiter.join();
+        if (responsive)
             return true;
-        if (m_hangReport.empty()) {
-            const DWORD uiThread = ::GetWindowThreadProcessId(hwnd, nullptr);
-            m_hangReport = "\n  where the program's threads are (thread " + std::to_string(uiThread)
-                + " owns the window that does not answer):\n"
-                + AllThreadStacks(m_session.Process(), m_session.ProcessId(), uiThread);
-        }
+        m_hangReport = "\n  where the program's threads were a second before the limit (thread "
+            + std::to_string(uiThread) + " owns the window that does not answer):\n" + stacks;
         return false;
     }
 
