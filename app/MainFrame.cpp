@@ -121,8 +121,6 @@ LRESULT CMainFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
 
     if (!m_poller)
         m_poller = CreateFramePoller(m_bottomBar.GetTicker(), m_statusBar);
-    if (m_poller)
-        m_poller->PollOnce();
 
     if (!m_content)
         m_content = CreateFrameContent();

@@ -211,6 +211,44 @@ TEST_F(FormulaCalculatorTest, BindsEveryVariableBeforeARun)
     EXPECT_EQ(6.0, RecordedNumber(L"X"));
 }
 
+// HIGH, LOW, VOL and AMOUNT are fetched when a run first reads one of their
+// names, once for all three names, from the bars as they are at that run;
+// OPEN and CLOSE before every run.
+TEST_F(FormulaCalculatorTest, PriceSeriesAreFetchedWhenARunFirstReadsThem)
+{
+    const FormulaDefinition closeOnly = Definition(1, L"X:C;");
+    ASSERT_EQ(1, calculator->SetFormula(&closeOnly));
+    calculator->SetData(&stock, kPeriodDay, 0, 9);
+    ASSERT_EQ(1, calculator->Calculate());
+    const CScriptAcceptor* host = calculator->GetHost();
+    EXPECT_NE(nullptr, host->FindVariable(L"OPEN"));
+    for (const wchar_t* name : { L"HIGH", L"H", L"LOW", L"VOL", L"AMOUNT", L"A" })
+        EXPECT_EQ(nullptr, host->FindVariable(name)) << std::wstring(name).size();
+
+    stock.GetDayData().AppendBar(MakeBar(T(2026, 11, 20), 30, 31, 29, 30.5f, 1000, 8));
+    const FormulaDefinition highs
+        = Definition(2, L"X:H;Y:INDEXH*1;Z:ZIG(1,50);W:WINNER(C);S:HIGH+H;Q:L;", { { L"L", L"3" } });
+    ASSERT_EQ(1, calculator->SetFormula(&highs));
+    ASSERT_EQ(1, calculator->Calculate());
+    const std::vector<float> x = RecordedSeries(L"X");
+    ASSERT_EQ(11u, x.size());
+    EXPECT_EQ(31.0f, x[10]);
+    EXPECT_EQ(x, RecordedSeries(L"Y"));
+    EXPECT_EQ(11u, RecordedSeries(L"Z").size());
+    EXPECT_EQ(11u, RecordedSeries(L"W").size());
+    const std::vector<float> s = RecordedSeries(L"S");
+    ASSERT_EQ(11u, s.size());
+    EXPECT_EQ(62.0f, s[10]);
+    // One fetch serves every name of the series.
+    const VARIANT* high = host->FindVariable(L"HIGH");
+    const VARIANT* h = host->FindVariable(L"H");
+    ASSERT_TRUE(high && h);
+    EXPECT_EQ(high->byref, h->byref);
+    // A parameter named like a price series is never replaced by it.
+    EXPECT_EQ(3.0, RecordedNumber(L"Q"));
+    EXPECT_EQ(nullptr, host->FindVariable(L"AMOUNT"));
+}
+
 TEST_F(FormulaCalculatorTest, WithoutBarsOnlyTheNumbersAreBound)
 {
     const FormulaDefinition definition = Definition(1, L"X:C;Y:DRAWDATA_SIZE;");

@@ -82,6 +82,16 @@ std::wstring Nested(int depth)
     return text + L"</formula></id></tech>";
 }
 
+// A formula element with extra attributes beyond its NO and name; the "=" in
+// their quoted values are no attributes.
+std::wstring ManyAttributes(int extra)
+{
+    std::wstring text = L"<tech><id><formula NO=\"5\" name=\"WIDE\"";
+    for (int i = 0; i < extra; ++i)
+        text += L" a" + std::to_wstring(i) + L"=\"x=y\"";
+    return text + L"/></id></tech>";
+}
+
 void ExpectFixtureDefinitions(const FormulaLibrary& library)
 {
     EXPECT_EQ(library.GetDefinitions().size(), 6u);
@@ -191,6 +201,8 @@ TEST(FormulaLibrary, BadBodiesLeaveTheStoreAsItWas)
         { "no definitions", Utf16Body(L"<tech><id/></tech>") },
         { "nested past the cap", Utf16Body(Nested(FormulaLibrary::kMaxNesting)) },
         { "nested 200,000 deep", Utf16Body(Nested(200000)) },
+        { "attributes past the cap", Utf16Body(ManyAttributes(FormulaLibrary::kMaxAttributes - 1)) },
+        { "100,000 attributes on one element", Utf16Body(ManyAttributes(100000)) },
         { "over the size cap",
             std::string(FormulaLibrary::kMaxDocumentBytes + 2, ' ').replace(0, 2, "\xFF\xFE") },
         { "open tags 200,000 deep", Utf16Body([] {
@@ -249,6 +261,14 @@ TEST(FormulaLibrary, NestingUpToTheCapIsRead)
     text += L"</formula></id></tech>";
     ASSERT_EQ(LoadBody(library, Utf16Body(text)), 1);
     EXPECT_NE(library.FindByName(L"SHALLOW"), nullptr);
+}
+
+TEST(FormulaLibrary, AttributesUpToTheCapAreRead)
+{
+    FormulaLibrary library;
+    ASSERT_EQ(LoadBody(library, Utf16Body(ManyAttributes(FormulaLibrary::kMaxAttributes - 2))), 1);
+    ASSERT_NE(library.FindByName(L"WIDE"), nullptr);
+    EXPECT_EQ(library.FindByName(L"WIDE")->NO, 5);
 }
 
 TEST(FormulaLibrary, ReleaseForgetsTheInstance)
