@@ -9,8 +9,6 @@ std::atomic<uint32_t> CContentPanelView::s_ticks(0);
 
 namespace {
 
-const UINT kFrameShowUserList = 5009;
-const UINT kNotifyShowUserList = 1000;
 const int32_t kQuickCodeBoardParam = 3;
 const int32_t kBoardUserList = 7;
 const int32_t kDayPeriod = 6;
@@ -460,7 +458,7 @@ int CContentPanelView::OnHotKey(UINT key, LPARAM data)
             if (stock != 0) {
                 m_services->AddUserStock(stock);
                 m_hub.Dispatch(kViewMsgUserListChanged, 0, 0);
-                SendFrameCommand(kFrameShowUserList, kNotifyShowUserList);
+                SendFrameCommand(kCmdSidePanelUserList, kSidePanelStayShown);
             }
         }
         return ForwardKey(key, data);

@@ -276,7 +276,8 @@ LRESULT CLogginDlg::OnLogin(WORD, WORD, HWND, BOOL&)
         fetched = m_fetcher && m_fetcher(url, body);
     const LoginReply reply = fetched ? ParseLoginReply(body) : LoginReply();
     if (reply.accepted) {
-        ServerTime::Set(reply.serverTime);
+        if (reply.serverTime > 0)
+            ServerTime::Set(reply.serverTime);
         m_updatePending.store(reply.updatePending ? 1 : 0);
     }
 

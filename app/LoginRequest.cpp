@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "app/ProgramVersion.h"
+#include "app/ServiceReplies.h"
 #include "base/Base64.h"
 #include "base/Format.h"
 #include "base/UnicodeString.h"
@@ -102,7 +103,9 @@ LoginReply ParseLoginReply(const std::string& utf8Body)
     if (fields[0] != "T" && fields[0] != "F")
         return reply;
     reply.accepted = true;
-    reply.serverTime = ReplyNumber(fields[1]);
+    int32_t seconds = 0;
+    if (ParseServerSeconds(fields[1], seconds))
+        reply.serverTime = seconds;
     reply.newestVersion = ReplyNumber(fields[2]);
     reply.updatePending = reply.newestVersion > kProgramVersion;
     return reply;

@@ -35,7 +35,9 @@ struct LoginReply
     static const char* const kDefaultMessage; // "登陆失败，请重新登录"
 
     bool accepted = false;
-    int32_t serverTime = 0; // field 1
+    // Field 1 when it is a positive decimal that fits 32 bits, as the login
+    // check reads it; 0 otherwise, and the server time already held stays.
+    int32_t serverTime = 0;
     int32_t newestVersion = 0; // field 2
     bool updatePending = false; // newestVersion above kProgramVersion
     std::string message = kDefaultMessage; // field 3 (code page 936) when there are four fields

@@ -47,9 +47,6 @@ enum class Action {
 };
 
 const UINT kUserListChanged = kViewMsgUserListChanged;
-const UINT kFrameShowUserList = 5009;
-const UINT kFrameToggleSectorTree = 5010;
-const UINT kNotifyShowUserList = 1000;
 
 } // namespace
 
@@ -273,7 +270,7 @@ void MenuCommandDispatcher::AddUserStock(LPARAM extra)
     m_services.AddUserStock(key);
     if (CMessageProcessor* processor = m_views.GetMessageProcessor())
         processor->Dispatch(kUserListChanged, 0, 0);
-    m_views.SendFrameCommand(kFrameShowUserList, kNotifyShowUserList);
+    m_views.SendFrameCommand(kCmdSidePanelUserList, kSidePanelStayShown);
 }
 
 void MenuCommandDispatcher::RemoveUserStock(LPARAM extra)
@@ -333,7 +330,7 @@ void MenuCommandDispatcher::Run(const Entry& entry, LPARAM extra)
         ShowBoard(entry.value);
         break;
     case Action::SectorTree:
-        m_views.SendFrameCommand(kFrameToggleSectorTree, 0);
+        m_views.SendFrameCommand(kCmdSidePanelSectors, 0);
         break;
     case Action::RealTime:
         m_views.ShowRealTimeView(entry.value, entry.value2, entry.value3);

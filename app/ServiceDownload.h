@@ -8,3 +8,10 @@ using ServiceFetcher = std::function<bool(const std::string& url, std::string& b
 
 // True with the whole body when the server answered 200.
 bool DownloadServiceBody(const std::string& url, std::string& body);
+
+// Runs the fetch on a worker thread while the calling (UI) thread goes on
+// answering its messages, so that a slow or dripping web server never stops
+// the UI thread: the fetch's own deadline bounds the wait. A quit message
+// that arrives meanwhile is posted again for the loop outside. The fetch's
+// result.
+bool FetchWhileAnswering(const ServiceFetcher& fetch, const std::string& url, std::string& body);

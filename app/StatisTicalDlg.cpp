@@ -61,7 +61,7 @@ void CStatisTicalDlg::LoadRanking()
     m_records.clear();
     std::string body;
     const std::string url = ServiceBaseUrl::Get() + "Zentu/live/live.php?type=" + std::to_string(page->type);
-    if (m_fetcher && m_fetcher(url, body))
+    if (FetchWhileAnswering(m_fetcher, url, body))
         m_records = ParseRankingReply(reinterpret_cast<const uint8_t*>(body.data()), body.size(), page->layout);
     ShowRankingPage(0);
 }

@@ -144,7 +144,7 @@ void CTrendEvaluDlg::Evaluate()
         + "&code=" + PercentEncode(m_stock.code);
     SetProgress(30);
     std::string body;
-    const bool fetched = m_fetcher && m_fetcher(url, body);
+    const bool fetched = FetchWhileAnswering(m_fetcher, url, body);
     if (fetched && !body.empty()) {
         SetProgress(40);
         m_position.store(40);

@@ -148,17 +148,24 @@ HRESULT CGroupData::Update()
     CMemoryStream reply;
     if (!RequestTableSync(kCmdBlockGroups, m_header.nextUpdateStart, &reply))
         return E_FAIL;
-    if (reply.GetSize() <= 0)
+    // Nothing, or the header words alone: the server has nothing to add.
+    if (reply.GetSize() <= static_cast<int32_t>(sizeof(TableHeaderWords)))
         return S_OK;
-    // The reply must parse and pass the reply's checks before it replaces a good file.
+    // The reply must parse and pass the reply's checks before it replaces a
+    // good file; one without groups or members has nothing to add.
     ByteReader reader(reply);
     ParsedGroups parsed;
-    if (!ParseGroups(reader, parsed) || !IsPlausibleReply(reader, parsed))
+    if (!ParseGroups(reader, parsed))
+        return E_FAIL;
+    if (parsed.groups.empty() && parsed.members.empty() && reader.Remaining() == 0)
         return S_OK;
-    if (!m_path.empty())
-        SaveFileReplacing(m_path.c_str(), reply.GetBuffer(), static_cast<size_t>(reply.GetSize()));
-    Merge(&reply);
-    return S_OK;
+    if (!IsPlausibleReply(reader, parsed))
+        return E_FAIL;
+    // The file is written whole (or not at all) before memory takes the
+    // reply, so that file and memory never disagree.
+    if (m_path.empty() || !SaveFileReplacing(m_path.c_str(), reply.GetBuffer(), static_cast<size_t>(reply.GetSize())))
+        return E_FAIL;
+    return Merge(&reply) ? S_OK : E_FAIL;
 }
 
 int GroupIndex::Rebuild(const CGroupData& groups)

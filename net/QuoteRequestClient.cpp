@@ -375,15 +375,3 @@ int QuoteRequestClient::RecvAll(SOCKET s, char* buffer, int length, DWORD waitMs
     return 1;
 }
 
-uint8_t* QuoteRequestClient::ReserveReplyBuffer(uint32_t length)
-{
-    if (length > kMaxQuoteReplyBody)
-        return nullptr;
-    if (m_replyCapacity < length) {
-        FreeReplyBuffer();
-        if (!GrowReplyBuffer(length))
-            return nullptr;
-    }
-    std::memset(m_replyBuffer, 0, static_cast<size_t>(length) + 1);
-    return m_replyBuffer;
-}

@@ -60,9 +60,6 @@ public:
     // exchange gets kStopGraceMs more, then fails. Null: no such limit.
     void SetStopEvent(HANDLE stop) { m_stop = stop; }
 
-    // Grows only (length + 32 when it must); zero-fills length + 1 bytes.
-    // Null when the memory cannot be had or the reply budget has no room.
-    uint8_t* ReserveReplyBuffer(uint32_t length);
     uint32_t GetReplyCapacity() const { return m_replyCapacity; }
     const uint8_t* GetReplyBuffer() const { return m_replyBuffer; }
 

@@ -13,6 +13,7 @@
 #include "views/ExtraInfoRows.h"
 #include "views/IndicatorTree.h"
 #include "win/DoubleBuffer.h"
+#include "views/ViewIds.h"
 #include "win/Menu.h"
 
 namespace {
@@ -189,9 +190,9 @@ void CExtraInfoView::ShowChild(UINT child)
 
 int CExtraInfoView::OnTabCommand(UINT command)
 {
-    if (command == kFrameShowSectorTree)
+    if (command == kCmdSidePanelSectors)
         ShowChild(kSectorTreeId);
-    else if (command == kFrameShowIndicatorTree)
+    else if (command == kCmdSidePanelIndicators)
         ShowChild(kIndicatorTreeId);
     else
         ShowChild(kUserListId);

@@ -37,10 +37,6 @@ public:
     static constexpr UINT kCmdAddSectorStock = 5008;
     static constexpr UINT kPanelCommandFirst = 5001;
     static constexpr UINT kPanelCommandLast = 5200;
-    // The main frame's commands that pick a tab.
-    static constexpr UINT kFrameShowSectorTree = 5010;
-    static constexpr UINT kFrameShowIndicatorTree = 5011;
-
     static constexpr int kMargin = 2;
     static constexpr COLORREF kBackground = 0xF9E4CF;
     static constexpr DWORD kTreeStyle = WS_CHILD | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT

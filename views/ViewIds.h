@@ -56,6 +56,17 @@ enum MenuCommandId : UINT {
     kCmdPaneCountBase = 4149, // + sub-pane count 0-5: 4149 "一个窗口" ... 4154 "六个窗口"
 };
 
+// Commands the main frame takes from its menus and from the views.
+enum FrameCommandId : UINT {
+    // Show or hide the side panel on a page; with kSidePanelStayShown as the
+    // notification code a shown panel switches to the page and stays shown.
+    kCmdSidePanelUserList = 5009,
+    kCmdSidePanelSectors = 5010,
+    kCmdSidePanelIndicators = 5011,
+    kSidePanelStayShown = 1000,
+    kCmdExitProgram = 32777, // "退出系统"
+};
+
 inline bool IsForwardedMenuCommand(UINT id)
 {
     return id >= kMenuCommandFirst && id <= kMenuCommandLast;

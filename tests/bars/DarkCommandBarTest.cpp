@@ -3,6 +3,7 @@
 #include "skin/SkinDarkCommandBarCtrl.h"
 #include "tests/support/ControlTesting.h"
 #include "tests/support/GdiCount.h"
+#include "tools/uidriver/ScreenCapture.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -125,5 +126,15 @@ TEST(DarkCommandBar, Screenshot)
     parent.UpdateWindow();
     PumpPendingMessages();
     EXPECT_FALSE(SaveWindowScreenshot(parent, "dark_command_bar").empty());
-    parent.DestroyWindow();
+    // Six buttons with light captions, and only the bar's dark background beyond them.
+    std::unique_ptr<CDib32> image = CaptureWindow(parent);
+    ASSERT_TRUE(image);
+    const int buttonsEnd = bar.GetButton(bar.GetButtonCount() - 1).rect.right;
+    ASSERT_GT(buttonsEnd, 300);
+    ASSERT_LT(buttonsEnd, 700);
+    const PixelArea buttons = { 0, 0, buttonsEnd, image->Height() };
+    const PixelArea beyond = { buttonsEnd + 10, 0, image->Width(), image->Height() };
+    auto light = [](COLORREF c) { return GetRValue(c) > 200 && GetGValue(c) > 200 && GetBValue(c) > 200; };
+    EXPECT_GT(ColumnsWith(*image, buttons, light), 150) << "the captions";
+    EXPECT_EQ(ColumnsWith(*image, beyond, light), 0);
 }

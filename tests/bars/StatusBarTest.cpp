@@ -5,6 +5,7 @@
 #include "skin/SkinStatusBarCtrl.h"
 #include "tests/support/ControlTesting.h"
 #include "tests/support/GdiCount.h"
+#include "tools/uidriver/ScreenCapture.h"
 #include <gtest/gtest.h>
 #include <atomic>
 #include <thread>
@@ -231,5 +232,23 @@ TEST(StatusBarWindow, ScreenshotWithIndexPanes)
     parent.UpdateWindow();
     PumpPendingMessages();
     EXPECT_FALSE(SaveWindowScreenshot(parent, "status_bar").empty());
+    // Shanghai's falling figures in green, then Shenzhen's rising ones and
+    // the rise count in red, in pane order.
+    std::unique_ptr<CDib32> image = CaptureWindow(parent);
+    ASSERT_TRUE(image);
+    auto firstColumn = [&](bool (*match)(COLORREF)) {
+        for (int x = 0; x < image->Width(); ++x)
+            for (int y = 0; y < image->Height(); ++y)
+                if (match(image->GetColor(x, y)))
+                    return x;
+        return -1;
+    };
+    auto green = [](COLORREF c) { return GetGValue(c) >= 100 && GetRValue(c) < 60 && GetBValue(c) < 60; };
+    auto red = [](COLORREF c) { return GetRValue(c) >= 200 && GetGValue(c) < 60 && GetBValue(c) < 60; };
+    const PixelArea whole = { 0, 0, image->Width(), image->Height() };
+    EXPECT_GT(ColumnsWith(*image, whole, green), 20);
+    EXPECT_GT(ColumnsWith(*image, whole, red), 30);
+    ASSERT_GE(firstColumn(green), 0);
+    EXPECT_LT(firstColumn(green), firstColumn(red));
     parent.DestroyWindow();
 }

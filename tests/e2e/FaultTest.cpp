@@ -2,14 +2,13 @@
 // corrupt replies, lying lengths and HTTP errors. It keeps running and
 // answering, shows what it already has, and loses no saved file.
 #include "tests/e2e/EndToEndFixture.h"
+#include "views/ViewIds.h"
 
 namespace {
 
-const UINT kShowMinuteView = 4000;
-const UINT kShowKLineView = 4001;
-const UINT kPeriodWeek = 4106;
-const UINT kPeriodFiveMinutes = 4100;
-const UINT kPeriodDay = 4105;
+const UINT kPeriodWeek = kCmdPeriodBase + 7;
+const UINT kPeriodFiveMinutes = kCmdPeriodBase + 1;
+const UINT kPeriodDay = kCmdPeriodBase + 6;
 
 struct FaultCase
 {
@@ -55,12 +54,12 @@ TEST_F(EndToEnd, AFaultyServerNeitherStopsTheProgramNorCostsItsFiles)
         ASSERT_EQ(m_session->Simulator().Command(std::string("quote-fault ") + fault.quoteFault), "ok");
         ASSERT_EQ(m_session->Simulator().Command(std::string("web-fault ") + fault.webFault), "ok");
         const DWORD start = ::GetTickCount();
-        m_walk->Command(kShowKLineView);
+        m_walk->Command(kCmdTechnicalAnalysis);
         m_walk->OpenStock(kUnseenStocks[index]);
         EXPECT_TRUE(Answers(frame, kAnswerLimitMs)) << "the program answers after opening a stock";
         m_walk->Command(kPeriodWeek);
         m_walk->Command(kPeriodFiveMinutes);
-        m_walk->Command(kShowMinuteView);
+        m_walk->Command(kCmdRealTimeAnalysis);
         EXPECT_TRUE(Answers(frame, kAnswerLimitMs)) << "the program answers after switching";
         ::Sleep(3000);
         EXPECT_TRUE(m_session->ProgramRunning()) << "the program still runs";
@@ -74,7 +73,7 @@ TEST_F(EndToEnd, AFaultyServerNeitherStopsTheProgramNorCostsItsFiles)
     // What the program already had is still shown while the server fails.
     ASSERT_EQ(m_session->Simulator().Command("quote-fault refuse"), "ok");
     ASSERT_EQ(m_session->Simulator().Command("web-fault 500"), "ok");
-    m_walk->Command(kShowKLineView);
+    m_walk->Command(kCmdTechnicalAnalysis);
     m_walk->OpenStock(kStockCode);
     m_walk->Command(kPeriodDay);
     HWND view = nullptr;

@@ -3,17 +3,15 @@
 // stock's K-line chart through periods and adjustment modes, the minute
 // chart, F10 and the side panel, then a close while requests hang.
 #include "tests/e2e/EndToEndFixture.h"
+#include "views/ViewIds.h"
 
 #include "base/DataPaths.h"
 #include "data/UserStockList.h"
 
 namespace {
 
-const UINT kAdjustBackward = 4011; // "后复权"
-const UINT kAdjustNone = 4013;
-const UINT kPeriodFiveMinutes = 4100;
-const UINT kPeriodDay = 4105;
-const UINT kShowKLineView = 4001;
+const UINT kPeriodFiveMinutes = kCmdPeriodBase + 1;
+const UINT kPeriodDay = kCmdPeriodBase + 6;
 
 } // namespace
 
@@ -39,22 +37,22 @@ TEST_F(EndToEnd, AUserLogsInAndWalksEveryScreen)
     EXPECT_TRUE(m_walk->KLinePeriods()) << m_walk->Screens().back().note;
     EXPECT_GT(QuoteRequests("302 600000"), 0) << "the five-minute bars were asked for";
 
-    // The stock has ex-rights events: prices after them move with the
-    // backward adjustment, so the chart's picture changes.
+    // The stock's ex-rights events lie before the bars shown: the backward
+    // adjustment moves every later price, so the chart's picture changes.
     EXPECT_TRUE(m_walk->KLineAdjustment()) << m_walk->Screens().back().note;
     HWND view = nullptr;
     ASSERT_EQ(m_walk->CurrentView(&view), ViewKind::KLineChart);
     m_walk->Command(kPeriodDay);
-    m_walk->Command(kAdjustNone);
+    m_walk->Command(kCmdAdjustNone);
     m_walk->WaitForChart(view, 40, 20000);
     std::unique_ptr<CDib32> plain = m_walk->CaptureFrame();
-    m_walk->Command(kAdjustBackward);
+    m_walk->Command(kCmdAdjustBackward);
     m_walk->WaitForChart(view, 40, 20000);
     ::Sleep(1000);
     std::unique_ptr<CDib32> adjusted = m_walk->CaptureFrame();
     ASSERT_TRUE(plain && adjusted);
     EXPECT_GT(DifferenceShare(*plain, *adjusted), 0.001) << "the backward adjustment changes the chart";
-    m_walk->Command(kAdjustNone);
+    m_walk->Command(kCmdAdjustNone);
 
     EXPECT_TRUE(m_walk->MinuteChart()) << m_walk->Screens().back().note;
     EXPECT_GT(QuoteRequests("401 600000"), 0) << "the stock's ticks were asked for";
@@ -64,7 +62,7 @@ TEST_F(EndToEnd, AUserLogsInAndWalksEveryScreen)
 
     // A close while requests hang at the server still ends at once, and
     // leaves every data file whole.
-    m_walk->Command(kShowKLineView);
+    m_walk->Command(kCmdTechnicalAnalysis);
     m_session->Simulator().Command("quote-fault stall");
     const long before = QuoteRequests("");
     m_walk->OpenStock("600036");

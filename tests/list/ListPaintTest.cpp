@@ -3,6 +3,7 @@
 // end-of-row kind, narrow columns and headers, selection and focus colours.
 #include "tests/list/SkinListTestHost.h"
 #include "tests/support/OffscreenCanvas.h"
+#include "tools/uidriver/ScreenCapture.h"
 #include <gtest/gtest.h>
 #include <string>
 
@@ -344,4 +345,47 @@ TEST(ListPaint, ScreenshotOfTheKinds)
     list.UpdateScrollBars();
     ::UpdateWindow(list);
     EXPECT_FALSE(SaveWindowScreenshot(w.host, "list-kinds").empty());
+    // The cell with colours of its own shows them; every row has text.
+    std::unique_ptr<CDib32> image = CaptureWindow(w.host);
+    ASSERT_TRUE(image);
+    const PixelArea whole = { 0, 0, image->Width(), image->Height() };
+    EXPECT_GT(ColumnsWith(*image, whole, [](COLORREF c) { return c == RGB(255, 220, 220); }), 40);
+    EXPECT_GT(ColumnsWith(*image, whole, [](COLORREF c) { return c == RGB(200, 0, 0); }), 5);
+    EXPECT_GE(RowsWithContent(*image, whole), 5 * 8);
+}
+
+// Text stands inset in its cell, the first column a pixel further; where
+// the list says a cell's text lies (for title tips and editors) is where it
+// paints it.
+TEST(ListPaint, CellTextStartsAtTheInsetTheListReports)
+{
+    ListWindow w;
+    ASSERT_TRUE(w.Create(400, 200));
+    CTestSkinList& list = w.list;
+    PlainColours(list);
+    list.AddColumn("a", 80);
+    list.AddColumn("b", 80);
+    list.InsertItem("IIII", false);
+    list.SetItemText(0, 1, "IIII");
+    CDib32 image;
+    ASSERT_TRUE(RenderClient(list, image));
+    for (int column = 0; column < 2; ++column) {
+        SCOPED_TRACE(column);
+        const CRect cell = CellArea(list, 0, column);
+        const CRect text = list.GetCellTextRect(0, column, cell);
+        EXPECT_EQ(text.left, cell.left + (column == 0 ? 8 : 7));
+        EXPECT_EQ(text.right, cell.right - 4);
+        int firstInk = -1;
+        for (int x = cell.left; x < cell.right && firstInk < 0; ++x) {
+            for (int y = cell.top; y < cell.bottom; ++y) {
+                if (image.GetColor(x, y) == RGB(0, 0, 0)) {
+                    firstInk = x;
+                    break;
+                }
+            }
+        }
+        ASSERT_GE(firstInk, 0);
+        EXPECT_GE(firstInk, text.left);
+        EXPECT_LE(firstInk, text.left + 2) << "left-aligned text starts at the inset";
+    }
 }

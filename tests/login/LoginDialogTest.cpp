@@ -337,6 +337,41 @@ TEST(LoginDialog, CancelWhileLoadingEndsAfterTheRunningStepWithTwo)
     CurrentUserName::Set("");
 }
 
+// A time field that is no positive decimal fitting 32 bits would put every
+// bar and tick reply outside its window until the next login check: the
+// previous time stays. A good one is taken.
+TEST(LoginDialog, ALoginReplyTakesOnlyAServerTimeThatIsOne)
+{
+    struct Case
+    {
+        const char* time;
+        int32_t expected;
+    };
+    const int32_t previous = 1765000000;
+    const Case cases[] = {
+        { "soon", previous },
+        { "-5", previous },
+        { "12abc", previous },
+        { "0", previous },
+        { "4294967296", previous },
+        { "1765351800", 1765351800 },
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.time);
+        TempDataRoot root;
+        ScopedServerTime kept(previous);
+        CIni(DataPaths::Instance()->GetRunIniFile()).WriteString("UserInfo", "Name", "emVudHU=");
+        CIni(DataPaths::Instance()->GetRunIniFile()).WriteString("UserInfo", "PassWd", "emVudHU=");
+        std::vector<int> ran;
+        CLogginDlg dialog;
+        dialog.SetFetcher(FakeService(std::string("T|") + c.time + "|20110816|ok"));
+        dialog.SetWorkFactory([&] { return std::unique_ptr<IStartupWork>(new ScriptedWork(&ran, 0, nullptr)); });
+        EXPECT_EQ(RunWithLogin(dialog), 1);
+        EXPECT_EQ(ServerTime::Get(), c.expected);
+        CurrentUserName::Set("");
+    }
+}
+
 TEST(LoginDialog, AFailedStepShowsWhyAndGivesTheButtonsBack)
 {
     TempDataRoot root;

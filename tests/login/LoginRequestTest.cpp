@@ -73,8 +73,13 @@ TEST(LoginRequest, ReplyTable)
         { "||T||1||" + same + "||msg||", true, false, 1, "msg" },
         { "", false, false, 0, LoginReply::kDefaultMessage },
         { "T", false, false, 0, LoginReply::kDefaultMessage },
-        // Numbers that are none, or do not fit, read as 0.
+        // A time that is no positive decimal fitting 32 bits is none (0); a
+        // version that is no number or does not fit reads as 0.
         { "T|soon|99999999999|m", true, false, 0, "m" },
+        { "T|-5|20110816|m", true, false, 0, "m" },
+        { "T|12abc|20110816|m", true, false, 0, "m" },
+        { "T|2147483648|20110816|m", true, false, 0, "m" },
+        { "T| 1700000000 |20110816|m", true, false, 1700000000, "m" },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.body);

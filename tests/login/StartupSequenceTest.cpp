@@ -70,6 +70,7 @@ TEST(StartupSequence, EveryStepShowsItsProgressBeforeItsWork)
     };
     const StartupOutcome outcome = RunStartupSequence(work, progress, [] { return false; });
     EXPECT_EQ(outcome.kind, StartupOutcome::Completed);
+    EXPECT_EQ(outcome.position, 100) << "a completed sequence ends at its last step";
     EXPECT_EQ(progress.shown, kAllPositions);
     EXPECT_EQ(work.ran, kAllPositions);
     EXPECT_EQ(progress.texts.front(), "正在连接行情服务器...");

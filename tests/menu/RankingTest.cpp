@@ -282,6 +282,21 @@ TEST_F(RankingDialog, AFailedDownloadShowsTheColumnsAndNoRows)
     EXPECT_EQ(dialog.GetList().GetItemCount(), 0);
 }
 
+// A web server that drips its ranking must not stop the UI thread.
+TEST_F(RankingDialog, TheUiThreadAnswersWhileTheRankingIsFetched)
+{
+    HWND probe = ::CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(probe);
+    HangingFetch fetch;
+    fetch.probe = probe;
+    dialog.SetCommand(4051);
+    dialog.SetFetcher(std::ref(fetch));
+    ASSERT_TRUE(dialog.Create(nullptr));
+    EXPECT_TRUE(fetch.answered);
+    EXPECT_EQ(dialog.GetList().GetItemCount(), 0);
+    ::DestroyWindow(probe);
+}
+
 TEST(RankingEndToEnd, TheDialogFillsFromTheSimulator)
 {
     SimMarketTables tables;

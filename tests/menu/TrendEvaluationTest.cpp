@@ -101,6 +101,22 @@ TEST_F(TrendDialog, TheVerdictShowsAfterTheAnimation)
     EXPECT_FALSE(ShowAndCapture(hwnd, "menu_trend").empty());
 }
 
+// A web server that drips its verdict must not stop the UI thread.
+TEST_F(TrendDialog, TheUiThreadAnswersWhileTheVerdictIsFetched)
+{
+    HWND probe = ::CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(probe);
+    const TrendStock stock { "000002", "万科A", false };
+    ASSERT_TRUE(Open(&stock, false, ""));
+    HangingFetch fetch;
+    fetch.probe = probe;
+    dialog.SetFetcher(std::ref(fetch));
+    dialog.Evaluate();
+    EXPECT_TRUE(fetch.answered);
+    EXPECT_EQ(dialog.GetResultText(), "该股趋势不明，请谨慎操作！");
+    ::DestroyWindow(probe);
+}
+
 TEST_F(TrendDialog, AFailureShowsTheFixedVerdictAtTheEnd)
 {
     const TrendStock stock { "000002", "万科A", false };

@@ -77,7 +77,13 @@ TEST(AboutBox, WithoutItsPictureTheTemplateSizeStays)
     EXPECT_EQ(plain.GetClientRect().Size(), CSize(units.right, units.bottom));
     EXPECT_EQ(plain.GetDlgItemText(IDC_ABOUT_VERSION), "20110816");
     EXPECT_EQ(plain.GetLink().m_linkColour, RGB(255, 0, 0));
-    EXPECT_TRUE(::IsWindowVisible(plain.GetDlgItem(IDC_ABOUT_PUBLISHER)) || !::IsWindowVisible(hwnd));
+    // The controls stay where the template puts them, shown.
+    HWND publisher = plain.GetDlgItem(IDC_ABOUT_PUBLISHER);
+    RECT at = { 20, 102, 220, 110 };
+    ::MapDialogRect(hwnd, &at);
+    EXPECT_EQ(CWindow(publisher).GetRectInParent(), CRect(at));
+    EXPECT_NE(::GetWindowLongA(publisher, GWL_STYLE) & WS_VISIBLE, 0);
+    EXPECT_EQ(plain.GetDlgItemText(IDC_ABOUT_PUBLISHER), "Kelo财经 版权所有");
     EXPECT_FALSE(ShowAndCapture(hwnd, "menu_about_plain").empty());
     ::SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     EXPECT_FALSE(::IsWindow(hwnd));

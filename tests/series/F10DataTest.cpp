@@ -272,6 +272,18 @@ TEST(F10Data, TextLimitAndFileRoundTrip)
     EXPECT_EQ(loaded.IsActive(), 0);
     CF10Data missing;
     EXPECT_EQ(missing.Load((dir.Path() + "none.f10").c_str(), 1), 0);
+
+    // A text of exactly the limit is taken, saved and loaded back whole.
+    std::string full = Padding() + Heading(kLatest);
+    full += std::string(static_cast<size_t>(CF10Data::kMaxTextLength) - full.size(), 'x');
+    CF10Data largest;
+    FillStream(reply, F10Reply(5, 6, full));
+    ASSERT_EQ(largest.Merge(0, &reply), 1);
+    EXPECT_EQ(largest.GetTextLength(), static_cast<int32_t>(CF10Data::kMaxTextLength));
+    ASSERT_EQ(largest.Save(path.c_str()), 1);
+    CF10Data reloaded;
+    ASSERT_EQ(reloaded.Load(path.c_str(), 0x600000), 1);
+    EXPECT_EQ(std::string(reloaded.GetText(), static_cast<size_t>(reloaded.GetTextLength())), full);
     InitF10SectionTitles();
 }
 

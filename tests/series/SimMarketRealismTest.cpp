@@ -3,7 +3,9 @@
 // volumes that only grow through the day, times inside the trading session.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <map>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -14,6 +16,7 @@
 #include "tools/marketdata/SimLiveQuotes.h"
 #include "tools/marketdata/SimMarketSeries.h"
 #include "tools/marketdata/SimMarketTables.h"
+#include "tools/webservice/SimLiveService.h"
 
 namespace {
 
@@ -26,13 +29,13 @@ struct Prices
 };
 
 // The problems of one price record, empty when there is none.
-std::string CheckPrices(const Prices& p, bool closeMayBeZero)
+std::string CheckPrices(const Prices& p)
 {
     std::string problems;
     auto problem = [&problems](const char* text) { problems += std::string(text) + "; "; };
     if (p.open == 0 || p.high == 0 || p.low == 0)
         problem("open, high and low must be positive");
-    if (p.close == 0 && !closeMayBeZero)
+    if (p.close == 0)
         problem("close must be positive");
     if (p.high > kPriceCeiling)
         problem("high beyond any real price");
@@ -70,15 +73,84 @@ TEST(SimMarketRealism, QuotesOfEveryRefresh)
             const uint32_t key = f[1];
             const uint32_t last = f[2], previousClose = f[5];
             SCOPED_TRACE(testing::Message() << std::hex << key << " refresh " << refresh);
-            // The deliberate cases: a suspended security without a last price,
-            // a new listing without a previous close.
-            EXPECT_EQ(last == 0, key == SimMarketTables::kSuspendedKey);
-            EXPECT_EQ(previousClose == 0, key == SimMarketTables::kNewListingKey);
-            EXPECT_EQ(CheckPrices(Prices { f[6], f[7], f[8], last }, key == SimMarketTables::kSuspendedKey), "");
+            // Every security has a previous close; only the suspended one
+            // does not trade, and then has no price of the day at all.
+            EXPECT_GT(previousClose, 0u);
             EXPECT_LE(previousClose, kPriceCeiling);
-            EXPECT_EQ(f[3] == 0, key == SimMarketTables::kSuspendedKey) << "volume";
+            if (key == SimMarketTables::kSuspendedKey) {
+                EXPECT_EQ(last, 0u);
+                EXPECT_EQ(f[6] | f[7] | f[8], 0u) << "open, high and low";
+                EXPECT_EQ(f[3], 0u) << "volume";
+                continue;
+            }
+            EXPECT_EQ(CheckPrices(Prices { f[6], f[7], f[8], last }), "");
+            EXPECT_GT(f[3], 0u) << "volume";
         }
     }
+}
+
+// The status bar's index figures and counts are the quote list's: the web
+// service's status lines follow the quote table's records.
+TEST(SimMarketRealism, TheStatusLinesFollowTheQuoteTable)
+{
+    SimMarketTables tables;
+    SimMarketSeries series;
+    series.SetClock(T(2026, 12, 10, 14, 7));
+    const SimMarketTables::LiveQuoteSource quotes = LiveQuotesFrom(series);
+    tables.SetLiveQuoteSource(quotes);
+    std::vector<uint32_t> stocks;
+    for (const SimSecurity& s : tables.Securities()) {
+        if (!s.index && s.key != SimMarketTables::kSuspendedKey && s.key != SimMarketTables::kNewListingKey)
+            stocks.push_back(s.key);
+    }
+    SimLiveService live;
+    live.SetQuoteSource(quotes, stocks);
+
+    struct Record
+    {
+        uint32_t last, previousClose;
+    };
+    std::map<uint32_t, Record> records;
+    const SimReply reply = tables.QuotesReply();
+    for (size_t at = 0; at + 36 <= reply.body.size(); at += 36) {
+        uint32_t f[9];
+        std::memcpy(f, reply.body.data() + at, sizeof(f));
+        records[f[1]] = Record { f[2], f[5] };
+    }
+    const std::string status = live.StatusBody();
+    auto field = [&status](const std::string& name) {
+        const size_t at = status.find(name + "\t");
+        return at == std::string::npos ? std::string() : status.substr(at + name.size() + 1, 60);
+    };
+    const struct
+    {
+        const char* name;
+        uint32_t key;
+    } indexes[] = { { "上证指数", 0x001A0001 }, { "深证成指", 0x01399001 }, { "中小板指", 0x01399005 },
+        { "创业板指", 0x01399006 } };
+    for (const auto& index : indexes) {
+        SCOPED_TRACE(index.name);
+        ASSERT_EQ(records.count(index.key), 1u);
+        const Record& r = records[index.key];
+        ASSERT_GT(r.last, 0u);
+        double last = 0, change = 0;
+        ASSERT_EQ(std::sscanf(field(index.name).c_str(), "%lf;%lf", &last, &change), 2) << status;
+        EXPECT_NEAR(last, r.last / 1000.0, 0.005);
+        EXPECT_NEAR(change, (static_cast<double>(r.last) - r.previousClose) / 1000.0, 0.005);
+    }
+    unsigned rising = 0, falling = 0, flat = 0;
+    for (uint32_t key : stocks) {
+        // Counted as the status counts: the stocks with a price of their series.
+        SimMarketTables::LiveQuote quote = {};
+        if (!quotes(key, quote) || !(quote.last > 0))
+            continue;
+        const Record& r = records[key];
+        (r.last > r.previousClose ? rising : r.last < r.previousClose ? falling : flat) += 1;
+    }
+    EXPECT_EQ(field("上涨家数").substr(0, field("上涨家数").find('\r')), std::to_string(rising));
+    EXPECT_EQ(field("下跌家数").substr(0, field("下跌家数").find('\r')), std::to_string(falling));
+    EXPECT_EQ(field("平盘家数"), std::to_string(flat));
+    EXPECT_GT(rising + falling + flat, 100u);
 }
 
 TEST(SimMarketRealism, BarsAndTicksOfEverySecurity)
@@ -98,7 +170,7 @@ TEST(SimMarketRealism, BarsAndTicksOfEverySecurity)
         const std::vector<WireBar> days = series.DayBars(s.key, from, now);
         ASSERT_FALSE(days.empty());
         for (const WireBar& b : days) {
-            EXPECT_EQ(CheckPrices(Prices { b.open, b.high, b.low, b.close }, false), "") << b.time;
+            EXPECT_EQ(CheckPrices(Prices { b.open, b.high, b.low, b.close }), "") << b.time;
             EXPECT_EQ(HourOfTime(b.time), 0);
             EXPECT_EQ(MinuteOfTime(b.time), 0);
             EXPECT_GT(b.volume, 0u);
@@ -106,7 +178,7 @@ TEST(SimMarketRealism, BarsAndTicksOfEverySecurity)
         const std::vector<WireBar> fives = series.FiveMinuteBars(s.key, T(2026, 12, 9), now);
         ASSERT_FALSE(fives.empty());
         for (const WireBar& b : fives) {
-            EXPECT_EQ(CheckPrices(Prices { b.open, b.high, b.low, b.close }, false), "") << b.time;
+            EXPECT_EQ(CheckPrices(Prices { b.open, b.high, b.low, b.close }), "") << b.time;
             EXPECT_TRUE(InSession(b.time) && MinuteOfDay(b.time) >= 9 * 60 + 35 && b.time <= now) << b.time;
         }
         const std::vector<WireTick> ticks = series.Ticks(s.key);
@@ -123,7 +195,7 @@ TEST(SimMarketRealism, BarsAndTicksOfEverySecurity)
             time = t.time;
         }
         const WireTickHeader h = series.TickHeader(s.key);
-        EXPECT_EQ(CheckPrices(Prices { h.open, h.high, h.low, h.last }, false), "");
+        EXPECT_EQ(CheckPrices(Prices { h.open, h.high, h.low, h.last }), "");
         EXPECT_EQ(h.time, ticks.back().time);
         EXPECT_EQ(h.totalVolume, ticks.back().volume);
         EXPECT_GT(h.previousClose, 0u);
@@ -185,7 +257,7 @@ TEST(SimMarketRealism, QuotesFromTheSeriesAgreeWithTheCharts)
         EXPECT_EQ(f[3], header.totalVolume);
         EXPECT_EQ(f[5], header.previousClose);
         EXPECT_EQ(f[6], header.open);
-        EXPECT_EQ(CheckPrices(Prices { f[6], f[7], f[8], f[2] }, false), "");
+        EXPECT_EQ(CheckPrices(Prices { f[6], f[7], f[8], f[2] }), "");
     }
 }
 

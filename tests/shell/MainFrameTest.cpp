@@ -5,11 +5,15 @@
 #include "app/ShellConstants.h"
 #include "tests/shell/ShellFakes.h"
 #include "tests/support/WindowTesting.h"
+#include "tools/uidriver/ForeignWindows.h"
+#include "tools/uidriver/ScreenCapture.h"
+#include "views/ViewOptions.h"
 #include "win/AppModule.h"
 #include <gtest/gtest.h>
 #include <atomic>
 #include <memory>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -311,6 +315,55 @@ TEST(MainFrame, DropDownPointsAreSignedAndMenusExist)
     EXPECT_EQ(CMainFrame::DropDownMenuOf(3506), 0u);
 }
 
+namespace {
+
+// What the drop-down menu showed, seen from a timer inside the menu's loop,
+// which then closes the menu.
+struct OpenedMenu
+{
+    bool seen = false;
+    RECT rect = {};
+    std::vector<UINT> checked;
+};
+OpenedMenu g_openedMenu;
+
+VOID CALLBACK InspectAndCloseMenu(HWND, UINT, UINT_PTR id, DWORD)
+{
+    HWND window = ::FindWindowA("#32768", nullptr);
+    if (!window || !::IsWindowVisible(window))
+        return;
+    ::KillTimer(nullptr, id);
+    g_openedMenu.seen = true;
+    ::GetWindowRect(window, &g_openedMenu.rect);
+    HMENU menu = reinterpret_cast<HMENU>(::SendMessageA(window, MN_GETHMENU, 0, 0));
+    for (int i = 0; menu && i < ::GetMenuItemCount(menu); ++i) {
+        if (::GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_CHECKED)
+            g_openedMenu.checked.push_back(::GetMenuItemID(menu, static_cast<UINT>(i)));
+    }
+    ::EndMenu();
+}
+
+} // namespace
+
+// A bar's drop-down button opens its menu at the point it sends, the period
+// menu with the current period checked.
+TEST(MainFrame, ABarDropDownOpensItsMenuAtThePointWithThePeriodChecked)
+{
+    FrameFixture f;
+    ASSERT_TRUE(f.frame->CreateFrameWindow());
+    ShowWithoutActivating(*f.frame);
+    ViewOptions::Instance()->SetPeriod(7);
+    g_openedMenu = OpenedMenu();
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &InspectAndCloseMenu);
+    f.frame->SendMessage(WM_COMMAND, MAKEWPARAM(3504, 0), MAKELPARAM(210, 160));
+    ::KillTimer(nullptr, timer);
+    ASSERT_TRUE(g_openedMenu.seen);
+    EXPECT_EQ(g_openedMenu.rect.left, 210);
+    EXPECT_EQ(g_openedMenu.rect.top, 160);
+    EXPECT_EQ(g_openedMenu.checked, std::vector<UINT>({ 4099 + 7 }));
+    ViewOptions::Instance()->SetPeriod(ViewOptions::kDefaultPeriod);
+}
+
 TEST(MainFrame, ReloginSetsTheFlagAndCloses)
 {
     FrameFixture f;
@@ -390,6 +443,17 @@ TEST(MainFrame, Screenshot)
     f.frame->RedrawWindow(nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     PumpPendingMessages();
     EXPECT_FALSE(SaveWindowScreenshot(*f.frame, "shell_mainframe").empty());
+    // The frame's own bars are drawn: the command bar's buttons and the
+    // status bar's background, each more than one flat colour.
+    std::unique_ptr<CDib32> image = CaptureWindow(*f.frame);
+    ASSERT_TRUE(image);
+    for (const char* name : { "ZtSkinDarkCommandBar", "ZtSkinStatusBar" }) {
+        HWND bar = FindDescendantOfClass(*f.frame, name);
+        ASSERT_TRUE(bar) << name;
+        const PixelArea area = AreaOfChild(*f.frame, bar);
+        EXPECT_GT(DistinctColours(*image, area), 8) << name;
+        EXPECT_GE(RowsWithContent(*image, area), (area.bottom - area.top) / 2) << name;
+    }
 }
 
 // The run loop: a re-login runs a fresh login, cancelling it ends with 1111;

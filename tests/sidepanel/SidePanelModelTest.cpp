@@ -17,17 +17,21 @@ TEST(SidePanelFormat, QuoteTexts)
         double last, previous;
         const char* change;
         const char* percent;
+        double changeValue; // what the panel's change row prints
+        double percentValue;
     };
     const Case cases[] = {
-        { 10.5, 10, "+0.50", "+5.00%" }, { 9.5, 10, "-0.50", "-5.00%" }, { 10, 10, "0.00", "0.00%" },
-        { 0, 10, "0.00", "0.00%" }, // no trade yet
-        { 10, 0, "+10.00", "0.00%" }, // a new listing without a previous close
+        { 10.5, 10, "+0.50", "+5.00%", 0.5, 5 }, { 9.5, 10, "-0.50", "-5.00%", -0.5, -5 },
+        { 10, 10, "0.00", "0.00%", 0, 0 },
+        { 0, 10, "0.00", "0.00%", 0, 0 }, // no trade yet
+        { 10, 0, "+10.00", "0.00%", 10, 0 }, // a new listing without a previous close
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ChangeText(c.last, c.previous), c.change) << c.last << " " << c.previous;
         EXPECT_EQ(ChangePercentText(c.last, c.previous), c.percent) << c.last << " " << c.previous;
+        EXPECT_DOUBLE_EQ(PriceChange(c.last, c.previous), c.changeValue) << c.last << " " << c.previous;
+        EXPECT_DOUBLE_EQ(PriceChangePercent(c.last, c.previous), c.percentValue) << c.last << " " << c.previous;
     }
-    EXPECT_EQ(PriceChange(0, 10), 0.0);
     EXPECT_EQ(PriceText(12.345), "12.35");
 
     EXPECT_EQ(MarketCodeText(kMarketTagSH, "600000"), "SH.600000");

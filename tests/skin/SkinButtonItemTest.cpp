@@ -331,4 +331,22 @@ TEST(SkinButtonItem, ScreenshotOfComposedButtons)
         }
     }
     EXPECT_FALSE(canvas.SavePng("skin-buttons").empty());
+    // Each state looks different, in the title row and on the dark bar, and
+    // the chart's caption shows in white.
+    auto differing = [&](int top, int otherTop, int height) {
+        int count = 0;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                count += canvas.Pixel(x, top + y) != canvas.Pixel(x, otherTop + y) ? 1 : 0;
+        return count;
+    };
+    for (int a = 0; a < 4; ++a) {
+        for (int b = a + 1; b < 4; ++b) {
+            EXPECT_GT(differing(a * kTitleHeight, b * kTitleHeight, kTitleHeight), 20) << "title row " << a << b;
+            const int bars = 4 * kTitleHeight;
+            EXPECT_GT(differing(bars + a * kDarkBarHeight, bars + b * kDarkBarHeight, kDarkBarHeight), 20)
+                << "dark bar " << a << b;
+        }
+    }
+    EXPECT_GT(canvas.CountPixels(RGB(255, 255, 255), chart), 20);
 }

@@ -165,8 +165,12 @@ TEST(Groups, UpdateWritesTheReplyAndKeepsEverythingOnAFailedOne)
     const Case cases[] = {
         { "length 0", SimFault::LengthZero, std::string(), E_FAIL },
         { "closed mid-body", SimFault::CloseMidBody, std::string(), E_FAIL },
-        { "truncated reply", SimFault::None, written.substr(0, written.size() - 5), S_OK },
-        { "counts beyond the reply", SimFault::None, Bytes().I32(1).I32(2).I32(99).data, S_OK },
+        // Refused replies are failures, and change nothing.
+        { "truncated reply", SimFault::None, written.substr(0, written.size() - 5), E_FAIL },
+        { "counts beyond the reply", SimFault::None, Bytes().I32(1).I32(2).I32(99).data, E_FAIL },
+        // The header words alone, or no groups and no members: nothing to add.
+        { "header only", SimFault::None, Bytes().I32(1).I32(2).data, S_OK },
+        { "no records", SimFault::None, Bytes().I32(1).I32(2).I32(0).I32(0).data, S_OK },
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -181,4 +185,12 @@ TEST(Groups, UpdateWritesTheReplyAndKeepsEverythingOnAFailedOne)
     }
     const std::vector<SimRequest> log = market.simulator.RequestLog();
     EXPECT_EQ(log.back().value, static_cast<uint32_t>(market.tables.TableVersion(0x206)));
+
+    // A good reply that cannot be saved is a failure, and memory does not
+    // take it: file and table never disagree.
+    ServeGroups(market, written);
+    CGroupData unsaved;
+    EXPECT_EQ(unsaved.Load((dir.Path() + "no such directory\\groups.blk").c_str()), 0);
+    EXPECT_EQ(unsaved.Update(), E_FAIL);
+    EXPECT_TRUE(unsaved.GetGroups().empty());
 }

@@ -2,6 +2,7 @@
 #include <windows.h>
 #include <gtest/gtest.h>
 #include "win/Com.h"
+#include "win/DispEventSink.h"
 
 namespace {
 
@@ -18,6 +19,19 @@ public:
         return escape ? DRAGDROP_S_CANCEL : S_OK;
     }
     HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD) override { return DRAGDROP_S_USEDEFAULTCURSORS; }
+};
+
+class CTestEventSink : public CDispEventSink
+{
+public:
+    CTestEventSink()
+        : CDispEventSink(IID_IDispatch)
+    {
+    }
+    ~CTestEventSink() = default;
+
+private:
+    HRESULT OnEvent(DISPID, DISPPARAMS*) override { return S_OK; }
 };
 
 } // namespace
@@ -70,4 +84,25 @@ TEST(Com, OwnersReleaseWhatTheyHold)
 
     COleScope ole; // nested in the test main's own initialisation
     EXPECT_TRUE(ole.Succeeded());
+}
+
+// A sink is told about a missing source or cookie and about a source that is
+// no connectable object, and asks nothing of such a source.
+TEST(Com, AnEventSinkRefusesWhatItCannotConnectTo)
+{
+    CTestEventSink sink;
+    DWORD cookie = 77;
+    EXPECT_EQ(sink.AdviseTo(nullptr, &cookie), E_POINTER);
+    EXPECT_EQ(sink.UnadviseFrom(nullptr, cookie), E_POINTER);
+    EXPECT_EQ(cookie, 77u);
+
+    CTestDropSource* raw = new CTestDropSource;
+    CComPtr<IUnknown> plain;
+    plain.Attach(raw);
+    EXPECT_EQ(sink.AdviseTo(plain.Get(), nullptr), E_POINTER);
+    EXPECT_EQ(sink.AdviseTo(plain.Get(), &cookie), E_NOINTERFACE);
+    EXPECT_EQ(sink.UnadviseFrom(plain.Get(), cookie), E_NOINTERFACE);
+    EXPECT_EQ(cookie, 77u);
+    EXPECT_EQ(raw->AddRef(), 2u) << "the sink keeps no reference to the source";
+    raw->Release();
 }

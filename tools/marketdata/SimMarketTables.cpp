@@ -380,16 +380,20 @@ SimReply SimMarketTables::QuotesReply()
     for (size_t i = 0; i < m_securities.size(); ++i) {
         const SimSecurity& s = m_securities[i];
         const uint32_t h = Hash(static_cast<uint32_t>(i), 6, refresh);
-        const double previousClose = s.key == kNewListingKey ? 0.0 : s.basePrice;
         const double reference = s.basePrice > 0 ? s.basePrice : 10.0;
+        // A new listing's previous close is its issue price.
+        const double previousClose = s.key == kNewListingKey ? reference : s.basePrice;
         // Every fifth quote or so stands still at this refresh; the rest move up to 10 %.
         const double change = (h % 5 == 0) ? 0.0 : (static_cast<double>(h % 2001) - 1000.0) / 10000.0;
         double last = (previousClose > 0 ? previousClose : reference) * (1.0 + change);
         if (s.key == kSuspendedKey)
             last = 0;
-        const double open = reference * (1.0 + static_cast<double>(static_cast<int>((h >> 12) % 41) - 20) / 1000.0);
+        // A suspended security does not open: no open, high or low either.
+        const double open = s.key == kSuspendedKey
+            ? 0.0
+            : reference * (1.0 + static_cast<double>(static_cast<int>((h >> 12) % 41) - 20) / 1000.0);
         const double high = std::max(open, last) * 1.01;
-        const double low = (last > 0 ? std::min(open, last) : open) * 0.99;
+        const double low = std::min(open, last) * 0.99;
         const uint32_t volume = s.key == kSuspendedKey ? 0 : (1000 + (h >> 8) % 100000) * (refresh + 1);
         LiveQuote live = {};
         const bool fromSeries = m_liveQuotes && s.key != kSuspendedKey && s.key != kNewListingKey

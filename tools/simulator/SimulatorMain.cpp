@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "tools/marketdata/SimLiveQuotes.h"
 #include "tools/marketdata/SimMarketSeries.h"
@@ -109,6 +110,15 @@ int main(int argc, char** argv)
     SimPageService pages;
     pages.Install(web);
     SimLiveService live(20260101, [&series] { return series.Now(); });
+    // The status bar's figures follow the quote table: the stocks whose
+    // quotes the table takes from their series.
+    std::vector<uint32_t> seriesStocks;
+    for (const SimSecurity& security : tables.Securities()) {
+        if (!security.index && security.key != SimMarketTables::kSuspendedKey
+            && security.key != SimMarketTables::kNewListingKey)
+            seriesStocks.push_back(security.key);
+    }
+    live.SetQuoteSource(liveQuotes, seriesStocks);
     live.Install(web);
     SimLoginService login;
     login.SetClock([&series] { return series.Now(); });

@@ -2,12 +2,12 @@
 
 #include "base/Ini.h"
 #include "tools/uidriver/ForeignWindows.h"
+#include "views/ViewIds.h"
 
 namespace {
 
 const char kProgram[] = "Zentu.exe";
 const char* const kProgramFiles[] = { "Zentu.exe", "SCStock.dll" };
-const UINT kCloseCommand = 32777;
 
 } // namespace
 
@@ -142,7 +142,7 @@ DWORD ZentuSession::CloseProgram(DWORD timeoutMs, DWORD* exitCode)
     if (!m_process.Get())
         return 0;
     if (HWND frame = MainFrame())
-        PostCommand(frame, kCloseCommand);
+        PostCommand(frame, kCmdExitProgram);
     else if (HWND login = LoginDialog())
         PostCommand(login, IDCANCEL);
     const bool ended = ::WaitForSingleObject(m_process.Get(), timeoutMs) == WAIT_OBJECT_0;

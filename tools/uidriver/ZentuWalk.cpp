@@ -3,38 +3,20 @@
 #include <commctrl.h>
 #include <cstdio>
 
+#include "res/resource.h"
 #include "tools/uidriver/ForeignWindows.h"
+#include "views/ReportView.h"
+#include "views/StockGraphView.h"
+#include "views/ViewIds.h"
 
 namespace {
 
-// Control ids of the login dialog.
-const int kLoginName = 1002;
-const int kLoginPassword = 1003;
-const int kLoginProgress = 1020;
-
-// Child ids the views are told apart by.
-const int kQuoteListId = 5202;
-const int kIndicatorStripId = 4081;
+const UINT kFirstPeriodCommand = kCmdPeriodBase; // + period 1..10
+const UINT kIndicatorMa = 6028; // "MA" in the indicator commands 6001-6042
+const int kIndicatorStripId = CStockGraphView::kIndicatorTabsId; // the minute view's strip shares it
 const DWORD kKLineStripStyleBit = 0x0008; // the K-line view's indicator tabs; the minute view's lack it
-
-// Menu commands and frame commands the walk uses.
-const UINT kShowQuoteList = 3000;
-const UINT kShowMinuteView = 4000;
-const UINT kShowKLineView = 4001;
-const UINT kFirstPeriodCommand = 4099; // + period 1..10
-const UINT kAdjustForward = 4012; // "前复权": the prices before each event move
-const UINT kAdjustBackward = 4011; // "后复权": the prices after each event move
-const UINT kAdjustNone = 4013;
-const UINT kSubPaneCountBase = 4149; // + count
-const UINT kIndicatorMa = 6028;
-const UINT kShowF10 = 4033;
-const UINT kAddToUserList = 4044;
-const UINT kSidePanelUserList = 5009;
-const UINT kSidePanelSectors = 5010;
-const UINT kSidePanelIndicators = 5011;
-const WORD kSwitchWhileShown = 1000;
 const int kSidePanelWidth = 218;
-const int kBorderInset = 4; // a side-panel page command that never hides the panel
+const int kBorderInset = 4; // pixels of the side panel's border
 
 const DWORD kViewTimeoutMs = 20000;
 const DWORD kDialogWaitMs = 5000;
@@ -113,7 +95,7 @@ ViewKind ZentuWalk::CurrentView(HWND* viewOut) const
         // Views are children of the content panel; other ZentuView windows (the
         // side panel's) sit elsewhere and are not main views.
         ViewKind kind = ViewKind::None;
-        HWND list = ::GetDlgItem(view, kQuoteListId);
+        HWND list = ::GetDlgItem(view, CReportView::kListId);
         HWND strip = ::GetDlgItem(view, kIndicatorStripId);
         if (list && ::IsWindowVisible(list))
             kind = ViewKind::QuoteList;
@@ -309,11 +291,11 @@ bool ZentuWalk::Login(DWORD timeoutMs)
         return false;
     }
     // The dialog fills its name from "run.ini"; the password is typed.
-    if (HWND name = ::GetDlgItem(login, kLoginName)) {
+    if (HWND name = ::GetDlgItem(login, IDC_LOGIN_NAME)) {
         if (TextOf(name).empty())
             ::SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(m_session.Options().userName.c_str()));
     }
-    if (HWND password = ::GetDlgItem(login, kLoginPassword))
+    if (HWND password = ::GetDlgItem(login, IDC_LOGIN_PASSWORD))
         ::SendMessageA(password, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(m_session.Options().password.c_str()));
     Answers(login, 5000);
     ::Sleep(200);
@@ -329,7 +311,7 @@ bool ZentuWalk::Login(DWORD timeoutMs)
     // only as long as a local request.
     const bool holdLastStep = m_session.Simulator().Command("quote-hold 204") == "ok";
     PostCommand(login, IDOK);
-    HWND progress = ::GetDlgItem(login, kLoginProgress);
+    HWND progress = ::GetDlgItem(login, IDC_LOGIN_PROGRESS);
     std::string loadingShot;
     bool loadingSeen = false;
     bool released = false;
@@ -388,7 +370,7 @@ bool ZentuWalk::QuoteList()
     // The program starts on the minute chart of the composite index; the
     // tab row's first tab shows the quote list.
     if (CurrentView() != ViewKind::QuoteList)
-        Command(kShowQuoteList);
+        Command(kViewReport);
     if (!WaitForView(ViewKind::QuoteList, kViewTimeoutMs, &view)) {
         std::unique_ptr<CDib32> image = CaptureFrame();
         const std::string file = image ? Screenshot("main-frame", image.get()) : std::string();
@@ -411,7 +393,7 @@ bool ZentuWalk::KLine(const char* code)
     OpenStock(code);
     HWND view = nullptr;
     if (!WaitForView(ViewKind::KLineChart, kViewTimeoutMs, &view)) {
-        Command(kShowKLineView);
+        Command(kCmdTechnicalAnalysis);
         if (!WaitForView(ViewKind::KLineChart, kViewTimeoutMs, &view)) {
             Record("K-line chart", false, std::string("after opening ") + code + " the panel shows "
                     + ViewKindName(CurrentView()));
@@ -432,7 +414,7 @@ bool ZentuWalk::KLineIndicators()
         Record("K-line indicators", false, "no K-line chart");
         return false;
     }
-    Command(kSubPaneCountBase + 3);
+    Command(kCmdPaneCountBase + 3);
     Command(kIndicatorMa);
     ::Sleep(1500);
     CurrentView(&view);
@@ -480,7 +462,7 @@ bool ZentuWalk::KLineAdjustment()
         UINT command;
         const char* name;
     };
-    const Mode modes[] = { { kAdjustForward, "forward" }, { kAdjustBackward, "backward" }, { kAdjustNone, "none" } };
+    const Mode modes[] = { { kCmdAdjustForward, "forward" }, { kCmdAdjustBackward, "backward" }, { kCmdAdjustNone, "none" } };
     bool all = true;
     for (const Mode& mode : modes) {
         Command(mode.command);
@@ -502,7 +484,7 @@ bool ZentuWalk::MinuteChart()
         Record("minute chart", false, "no main frame");
         return false;
     }
-    Command(kShowMinuteView);
+    Command(kCmdRealTimeAnalysis);
     HWND view = nullptr;
     if (!WaitForView(ViewKind::MinuteChart, kViewTimeoutMs, &view)) {
         Record("minute chart", false, std::string("the panel shows ") + ViewKindName(CurrentView()));
@@ -523,7 +505,7 @@ bool ZentuWalk::F10()
         Record("F10", false, "no main frame");
         return false;
     }
-    Command(kShowF10);
+    Command(kCmdCompanyInfo);
     HWND view = nullptr;
     if (!WaitForView(ViewKind::F10, kViewTimeoutMs, &view)) {
         TypeKeys({ VK_F10 });
@@ -557,14 +539,14 @@ bool ZentuWalk::SidePanelPages()
         UINT command;
         const char* name;
     };
-    const Page pages[] = { { kSidePanelUserList, "user-list" }, { kSidePanelSectors, "sectors" },
-        { kSidePanelIndicators, "indicators" } };
+    const Page pages[] = { { kCmdSidePanelUserList, "user-list" }, { kCmdSidePanelSectors, "sectors" },
+        { kCmdSidePanelIndicators, "indicators" } };
     // The stock the walk opened goes into the user's list first, so the
     // list's page has a row to show.
-    Command(kAddToUserList);
+    Command(kCmdAddUserStock);
     bool all = true;
     for (const Page& page : pages) {
-        ::PostMessageA(frame, WM_COMMAND, MAKEWPARAM(page.command, kSwitchWhileShown), 0);
+        ::PostMessageA(frame, WM_COMMAND, MAKEWPARAM(page.command, kSidePanelStayShown), 0);
         Answers(frame, 5000);
         ::Sleep(800);
         RECT frameRect, contentRect = {};
@@ -590,7 +572,7 @@ bool ZentuWalk::SidePanelPages()
     }
     // Hidden again, so the chart views have their whole width.
     if (VisibleSidePanel())
-        ::PostMessageA(frame, WM_COMMAND, MAKEWPARAM(kSidePanelUserList, 0), 0);
+        ::PostMessageA(frame, WM_COMMAND, MAKEWPARAM(kCmdSidePanelUserList, 0), 0);
     return all;
 }
 

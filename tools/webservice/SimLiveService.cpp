@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <ctime>
 
+#include "tools/marketdata/SimPrices.h"
 #include "tools/webservice/SimPageService.h"
 #include "tools/websim/WebSimServer.h"
 
@@ -16,13 +17,14 @@ struct SimIndex
 {
     const char* name; // GBK
     double base;
+    uint32_t key;
 };
 // The four indexes whose panes open them (1A0001, 399001, 399005, 399006).
 const SimIndex kIndexes[] = {
-    { "上证指数", 2612.35 },
-    { "深证成指", 10523.17 },
-    { "中小板指", 5247.80 },
-    { "创业板指", 1021.46 },
+    { "上证指数", 2612.35, 0x001A0001 },
+    { "深证成指", 10523.17, 0x01399001 },
+    { "中小板指", 5247.80, 0x01399005 },
+    { "创业板指", 1021.46, 0x01399006 },
 };
 
 // UTF-8 headlines; each links to a page of the simulator.
@@ -76,24 +78,48 @@ void SimLiveService::Install(WebSimServer& server)
         server.AddRoute("/news/" + std::to_string(n) + ".html", answer);
 }
 
+void SimLiveService::SetQuoteSource(SimMarketTables::LiveQuoteSource source, std::vector<uint32_t> stockKeys)
+{
+    m_quotes = std::move(source);
+    m_stockKeys = std::move(stockKeys);
+}
+
 std::string SimLiveService::StatusBody() const
 {
     std::string body;
     uint32_t h = Mix(2166136261u, m_seed);
     for (const SimIndex& index : kIndexes) {
         h = Mix(h, static_cast<uint32_t>(index.base));
-        // A change of -1.5 % to +1.5 %, the turnover in yuan.
-        const double percent = (static_cast<int>(h % 301) - 150) / 100.0;
-        const double change = index.base * percent / 100.0;
-        const double last = index.base + change;
-        const double turnover = 2.0e10 + static_cast<double>(h % 9000) * 1.0e7;
+        // Without the market's quote: a change of -1.5 % to +1.5 %, the turnover in yuan.
+        double percent = (static_cast<int>(h % 301) - 150) / 100.0;
+        double change = index.base * percent / 100.0;
+        double last = index.base + change;
+        double turnover = 2.0e10 + static_cast<double>(h % 9000) * 1.0e7;
+        SimMarketTables::LiveQuote quote = {};
+        if (m_quotes && m_quotes(index.key, quote) && Thousandths(quote.last) && Thousandths(quote.previousClose)) {
+            // In the thousandths the quote table carries.
+            last = Thousandths(quote.last) / 1000.0;
+            change = last - Thousandths(quote.previousClose) / 1000.0;
+            percent = change * 100.0 / (Thousandths(quote.previousClose) / 1000.0);
+            turnover = quote.amount * 1000.0; // the quote table's amounts are thousands of yuan
+        }
         body += std::string(index.name) + "\t" + Format2(last) + ";" + Format2(change) + ";" + Format2(percent)
             + ";" + Format2(turnover) + "\r\n";
     }
     h = Mix(h, 7);
-    const uint32_t rising = 600 + h % 600;
-    const uint32_t falling = 1500 - h % 500;
-    const uint32_t flat = 60 + h % 80;
+    uint32_t rising = 600 + h % 600;
+    uint32_t falling = 1500 - h % 500;
+    uint32_t flat = 60 + h % 80;
+    if (m_quotes) {
+        rising = falling = flat = 0;
+        for (uint32_t key : m_stockKeys) {
+            SimMarketTables::LiveQuote quote = {};
+            if (!m_quotes(key, quote) || !Thousandths(quote.last))
+                continue;
+            const uint32_t last = Thousandths(quote.last), previous = Thousandths(quote.previousClose);
+            (last > previous ? rising : last < previous ? falling : flat) += 1;
+        }
+    }
     body += "上涨家数\t" + std::to_string(rising) + "\r\n";
     body += "下跌家数\t" + std::to_string(falling) + "\r\n";
     body += "平盘家数\t" + std::to_string(flat);

@@ -12,6 +12,9 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "tools/marketdata/SimMarketTables.h"
 
 class WebSimServer;
 struct WebSimReply;
@@ -29,6 +32,13 @@ public:
 
     // Adds the three routes; this object must outlive the server's use of it.
     void Install(WebSimServer& server);
+
+    // The status lines follow the market the quote table serves: each
+    // index's line its quote (last, change against the previous close,
+    // turnover), the counts the securities of stocks whose last price stands
+    // above, below or at the previous close. Without a source the lines
+    // follow the seed alone.
+    void SetQuoteSource(SimMarketTables::LiveQuoteSource source, std::vector<uint32_t> stockKeys);
 
     // The bodies as served (status GBK, news and login check UTF-8); the news
     // links point below base ("http://127.0.0.1:port/").
@@ -65,4 +75,6 @@ private:
     std::atomic<size_t> m_newsRequests;
     std::atomic<size_t> m_loginRequests;
     WebSimServer* m_server;
+    SimMarketTables::LiveQuoteSource m_quotes;
+    std::vector<uint32_t> m_stockKeys;
 };
