@@ -34,6 +34,8 @@ public:
     int closeRequests = 0;
     int trackingEnded = 0;
     std::vector<UINT> commands;
+    // Runs for every command after it is recorded.
+    std::function<void(UINT)> onCommand;
 
     BEGIN_MSG_MAP(CFramedWindow)
         MESSAGE_HANDLER(WM_CLOSE, OnClose)
@@ -112,6 +114,8 @@ private:
     LRESULT OnCommand(WORD, WORD id, HWND, BOOL&)
     {
         commands.push_back(id);
+        if (onCommand)
+            onCommand(id);
         return 0;
     }
 };
@@ -705,4 +709,80 @@ TEST(NcDraw, RightOnAnItemWithASubMenuOpensItAndStaysInTheCaptionMenu)
     EXPECT_EQ(subMenuOpen, 2);
     EXPECT_EQ(window.trackingEnded, 1);
     EXPECT_EQ(window.GetTrackingIndex(), 2);
+}
+
+TEST(NcDraw, AnItemThatOpensADialogLeavesTheCaptionMenuEndedAndTheKeyboardToTheProgram)
+{
+    CFramedWindow window;
+    ASSERT_TRUE(window.Open(
+        CRect(20, 20, 1000, 500), "菜单", 3, WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, true));
+    ASSERT_TRUE(::SetForegroundWindow(window));
+    const auto press = [](WORD key) {
+        INPUT keys[2] = {};
+        keys[0].type = keys[1].type = INPUT_KEYBOARD;
+        keys[0].ki.wVk = keys[1].ki.wVk = key;
+        keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+        EXPECT_EQ(::SendInput(2, keys, sizeof(INPUT)), 2u);
+    };
+    // The item's command runs a modal loop of its own, as a dialog does: it
+    // dispatches whatever the thread's queue holds.
+    bool trackingDuringCommand = true;
+    window.onCommand = [&](UINT) {
+        trackingDuringCommand = window.IsTracking();
+        const DWORD start = ::GetTickCount();
+        while (::GetTickCount() - start < 300) {
+            MSG msg;
+            while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageA(&msg);
+            }
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        }
+    };
+    bool loopEnded = false;
+    DWORD chosen = 0;
+    MenuScript script({
+        [&] {
+            if (window.GetOpenPopupCount() == 0)
+                return false;
+            // The first item of "系统": Down selects it, Enter chooses it.
+            press(VK_DOWN);
+            press(VK_RETURN);
+            chosen = ::GetTickCount();
+            return true;
+        },
+        [&] {
+            if (window.IsTracking() && ::GetTickCount() - chosen < 3000)
+                return false;
+            loopEnded = !window.IsTracking();
+            // A loop that missed its end is let go, so that the test goes on.
+            if (!loopEnded)
+                window.PostMessage(kFrameCaptionPopupClosed);
+            return true;
+        },
+    });
+    EXPECT_EQ(window.OnSysChar('s'), 0); // "系统(&S)"
+    EXPECT_TRUE(PumpUntil([&] { return script.Finished() && !window.IsTracking(); }, 8000));
+    PumpPendingMessages();
+    EXPECT_FALSE(script.TimedOut());
+    EXPECT_EQ(window.commands, std::vector<UINT> { 32775 });
+    EXPECT_FALSE(trackingDuringCommand) << "the command runs in the program's loop, where its filters act";
+    EXPECT_TRUE(loopEnded);
+    EXPECT_EQ(window.trackingEnded, 1);
+
+    // The caption menu opens again from the keyboard.
+    int reopened = -1;
+    MenuScript again({
+        [&] {
+            if (window.GetOpenPopupCount() == 0)
+                return false;
+            reopened = window.GetTrackingIndex();
+            ::EndMenu();
+            return true;
+        },
+    });
+    window.OnSysChar('r');
+    EXPECT_TRUE(again.Finished());
+    EXPECT_EQ(reopened, 1);
+    EXPECT_FALSE(window.IsTracking());
 }
