@@ -417,12 +417,9 @@ void KLineChart::UpdateDataWindow(HDC dc)
     const CKData* series = GetSeries();
     if (!series || m_cursor == -1 || m_cursor >= series->GetCount())
         return;
-    double shares = 0;
-    const CStockInfo& info = m_snapshot->GetStockInfo();
-    if (info.IsIndex() || !info.GetCirculatingShares(shares))
-        shares = 0;
     kline::DataWindowValues values;
-    if (!kline::ComputeDataWindowValues(series->GetBars(), m_cursor, m_selection, m_options.GetPeriod(), shares, values))
+    if (!kline::ComputeDataWindowValues(
+            series->GetBars(), m_cursor, m_selection, m_options.GetPeriod(), m_snapshot->GetStockInfo(), values))
         return;
     m_dataWindowShown = true;
     const RECT& rect = m_layout.dataWindow;
