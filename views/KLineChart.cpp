@@ -164,6 +164,8 @@ int KLineChart::GetBarCount() const
 
 void KLineChart::SetPeriod(int period)
 {
+    // Reload needs the data lock, which always comes before the chart lock.
+    SingleLock data(m_source.GetDataLock());
     SingleLock lock(&m_lock);
     m_options.SetPeriod(period);
     Reload();

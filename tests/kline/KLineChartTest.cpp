@@ -13,7 +13,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -145,6 +149,67 @@ TEST_F(KLineChartTest, ShrinkOrGrowthWithoutCursorRefitsAndOtherStocksAreIgnored
     source.onRefresh = [](CStock* s, int) { PrependDayBars(*s, 5); };
     chart->OnDataArrived(0x600000, 3);
     EXPECT_EQ(-1, chart->GetFirst());
+}
+
+TEST_F(KLineChartTest, ANoticeUnderTheDataLockMeetsNoUiOperationHoldingTheChartLock)
+{
+    // The download worker holds the data lock when it delivers a notice, and
+    // the notice needs the chart lock; a UI operation that held the chart lock
+    // while it waited for the data lock would wait for ever. Each round the
+    // worker holds the data lock first and delivers its notice only after the
+    // UI thread has had time to start its operation; the next round starts
+    // when the operation is done.
+    auto second = MakeDayStock(0x600004, 300, "第二", "600004");
+    source.browseList.push_back(second.get());
+    source.exRights[0x600000] = { ExRightsRecord { T(2015, 6, 1), 0.0f, 0.0f, 0.0f, 1.0f } };
+    chart->Reload();
+    const std::function<void()> operations[] = {
+        [this] { chart->SetPeriod(kPeriodWeek); },
+        [this] { chart->SetAdjustMode(2); },
+        [this] { chart->NextStock(); },
+        [this] { chart->SetPeriod(kPeriodFiveMinutes); },
+        [this] { chart->PreviousStock(); },
+        [this] { chart->SetAdjustMode(1); },
+        [this] { chart->SetPeriod(kPeriodDay); },
+    };
+    const int rounds = static_cast<int>(sizeof operations / sizeof operations[0]);
+    HANDLE holding = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    HANDLE operated = ::CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    HANDLE allDone = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread watchdog([allDone] {
+        if (::WaitForSingleObject(allDone, 20000) != WAIT_OBJECT_0) {
+            std::printf("a UI operation and a data notice wait for each other's lock\n");
+            // Both threads are stuck for good and use the test's frame: end here.
+            std::fflush(stdout);
+            std::_Exit(1);
+        }
+    });
+    std::thread worker([&] {
+        for (int round = 0; round < rounds; ++round) {
+            {
+                SingleLock data(source.GetDataLock());
+                ::SetEvent(holding);
+                ::Sleep(150);
+                chart->OnDataArrived(0x600000, 3);
+                chart->OnDataArrived(0x600004, 3);
+            }
+            ::WaitForSingleObject(operated, INFINITE);
+        }
+    });
+    for (int round = 0; round < rounds; ++round) {
+        ::WaitForSingleObject(holding, INFINITE);
+        ::Sleep(20);
+        operations[round]();
+        ::SetEvent(operated);
+    }
+    worker.join();
+    ::SetEvent(allDone);
+    watchdog.join();
+    EXPECT_EQ(kPeriodDay, settings.GetPeriod());
+    EXPECT_EQ(1, settings.GetAdjustMode());
+    EXPECT_EQ(stock.get(), chart->GetSnapshot());
+    for (HANDLE h : { holding, operated, allDone })
+        ::CloseHandle(h);
 }
 
 TEST_F(KLineChartTest, CursorKeys)
