@@ -164,19 +164,6 @@ TEST(MainFrame, TheTabRowStartsAtTheLeftOrBesideTheSidePanel)
 
 namespace {
 
-// A left click of the system's pointer at a window point of the frame.
-void ClickAt(HWND frame, CPoint windowPoint)
-{
-    CRect w;
-    ::GetWindowRect(frame, &w);
-    ::SetCursorPos(w.left + windowPoint.x, w.top + windowPoint.y);
-    INPUT clicks[2] = {};
-    clicks[0].type = clicks[1].type = INPUT_MOUSE;
-    clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    EXPECT_EQ(::SendInput(2, clicks, sizeof(INPUT)), 2u);
-}
-
 // What the screen shows at a window point of the frame, against what the
 // frame paints there itself.
 void ExpectFramePaintShows(CMainFrame& frame, CPoint windowPoint, const char* what)
@@ -246,18 +233,18 @@ TEST(MainFrame, TheCaptionRowIsUncoveredAndItsButtonsWorkRestoredAndMaximised)
     for (int i = 0; i < nc.GetVisibleCaptionMenuCount(); ++i) {
         SCOPED_TRACE(i);
         g_openedMenu = -1;
-        ClickAt(*f.frame, nc.GetCaptionMenuRect(i).CenterPoint());
+        EXPECT_TRUE(ClickAtWindowPoint(*f.frame, nc.GetCaptionMenuRect(i).CenterPoint()));
         EXPECT_TRUE(PumpUntil([&] { return g_openedMenu >= 0 && !nc.IsTracking(); }, 3000));
         EXPECT_EQ(g_openedMenu, i);
     }
 
-    ClickAt(*f.frame, nc.GetMaximiseButtonRect().CenterPoint());
+    EXPECT_TRUE(ClickAtWindowPoint(*f.frame, nc.GetMaximiseButtonRect().CenterPoint()));
     EXPECT_TRUE(PumpUntil([&] { return f.frame->IsZoomed() != FALSE; }, 3000));
     ExpectCaptionRowUncovered(*f.frame);
     EXPECT_FALSE(SaveWindowScreenshot(*f.frame, "shell_mainframe_maximised").empty());
-    ClickAt(*f.frame, nc.GetMaximiseButtonRect().CenterPoint());
+    EXPECT_TRUE(ClickAtWindowPoint(*f.frame, nc.GetMaximiseButtonRect().CenterPoint()));
     EXPECT_TRUE(PumpUntil([&] { return !f.frame->IsZoomed(); }, 3000));
-    ClickAt(*f.frame, nc.GetMinimiseButtonRect().CenterPoint());
+    EXPECT_TRUE(ClickAtWindowPoint(*f.frame, nc.GetMinimiseButtonRect().CenterPoint()));
     EXPECT_TRUE(PumpUntil([&] { return f.frame->IsIconic() != FALSE; }, 3000));
     f.frame->ShowWindow(SW_RESTORE);
     PumpPendingMessages();

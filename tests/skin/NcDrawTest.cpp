@@ -215,6 +215,18 @@ private:
 };
 MenuScript* MenuScript::s_current = nullptr;
 
+// A key pressed and released on the keyboard: keyboard hooks hear only what
+// comes through the input queue.
+void PressKey(WORD key, DWORD flags = KEYEVENTF_EXTENDEDKEY)
+{
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = key;
+    keys[0].ki.dwFlags = flags;
+    keys[1].ki.dwFlags = flags | KEYEVENTF_KEYUP;
+    EXPECT_EQ(::SendInput(2, keys, sizeof(INPUT)), 2u);
+}
+
 CPoint Centre(const CRect& r)
 {
     return r.CenterPoint();
@@ -330,14 +342,7 @@ TEST(NcDraw, AClickOnCloseSendsClose)
 {
     CFramedWindow window;
     ASSERT_TRUE(window.Open(CRect(60, 60, 460, 300), "关闭", 2, WS_MINIMIZEBOX, false));
-    const CRect w = window.GetWindowRect();
-    const CPoint close = Centre(window.GetCloseButtonRect());
-    ::SetCursorPos(w.left + close.x, w.top + close.y);
-    INPUT clicks[2] = {};
-    clicks[0].type = clicks[1].type = INPUT_MOUSE;
-    clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    ASSERT_EQ(::SendInput(2, clicks, sizeof(INPUT)), 2u);
+    ASSERT_TRUE(ClickAtWindowPoint(window, Centre(window.GetCloseButtonRect())));
     EXPECT_TRUE(PumpUntil([&] { return window.closeRequests > 0; }, 3000));
     EXPECT_EQ(window.closeRequests, 1);
     EXPECT_TRUE(window.IsWindow()); // closing is the owner's business
@@ -501,14 +506,7 @@ TEST(NcDraw, RightKeyMovesToTheNextCaptionMenu)
             if (window.GetOpenPopupCount() == 0)
                 return false;
             opened.push_back(window.GetTrackingIndex());
-            // A key press and its release from the keyboard: keyboard hooks
-            // hear only what comes through the input queue.
-            INPUT keys[2] = {};
-            keys[0].type = keys[1].type = INPUT_KEYBOARD;
-            keys[0].ki.wVk = keys[1].ki.wVk = VK_RIGHT;
-            keys[0].ki.dwFlags = KEYEVENTF_EXTENDEDKEY;
-            keys[1].ki.dwFlags = KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP;
-            EXPECT_EQ(::SendInput(2, keys, sizeof(INPUT)), 2u);
+            PressKey(VK_RIGHT);
             return true;
         },
         [&] {
@@ -586,12 +584,7 @@ TEST(NcDraw, LeftFromTheFirstMenuWrapsAndTheMouseSwitchesMenus)
             if (window.GetOpenPopupCount() == 0)
                 return false;
             opened.push_back(window.GetTrackingIndex());
-            INPUT keys[2] = {};
-            keys[0].type = keys[1].type = INPUT_KEYBOARD;
-            keys[0].ki.wVk = keys[1].ki.wVk = VK_LEFT;
-            keys[0].ki.dwFlags = KEYEVENTF_EXTENDEDKEY;
-            keys[1].ki.dwFlags = KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP;
-            EXPECT_EQ(::SendInput(2, keys, sizeof(INPUT)), 2u);
+            PressKey(VK_LEFT);
             return true;
         },
         [&] {
@@ -666,14 +659,6 @@ TEST(NcDraw, RightOnAnItemWithASubMenuOpensItAndStaysInTheCaptionMenu)
     ASSERT_TRUE(window.Open(
         CRect(20, 20, 1000, 500), "菜单", 3, WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, true));
     ASSERT_TRUE(::SetForegroundWindow(window));
-    const auto press = [](WORD key) {
-        INPUT keys[2] = {};
-        keys[0].type = keys[1].type = INPUT_KEYBOARD;
-        keys[0].ki.wVk = keys[1].ki.wVk = key;
-        keys[0].ki.dwFlags = KEYEVENTF_EXTENDEDKEY;
-        keys[1].ki.dwFlags = KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP;
-        EXPECT_EQ(::SendInput(2, keys, sizeof(INPUT)), 2u);
-    };
     int subMenuOpen = 0;
     DWORD seen = 0;
     MenuScript script({
@@ -681,8 +666,8 @@ TEST(NcDraw, RightOnAnItemWithASubMenuOpensItAndStaysInTheCaptionMenu)
             if (window.GetOpenPopupCount() == 0)
                 return false;
             // Up selects the last item of the third menu, a sub-menu; Right opens it.
-            press(VK_UP);
-            press(VK_RIGHT);
+            PressKey(VK_UP);
+            PressKey(VK_RIGHT);
             return true;
         },
         [&] {
@@ -717,13 +702,6 @@ TEST(NcDraw, AnItemThatOpensADialogLeavesTheCaptionMenuEndedAndTheKeyboardToTheP
     ASSERT_TRUE(window.Open(
         CRect(20, 20, 1000, 500), "菜单", 3, WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, true));
     ASSERT_TRUE(::SetForegroundWindow(window));
-    const auto press = [](WORD key) {
-        INPUT keys[2] = {};
-        keys[0].type = keys[1].type = INPUT_KEYBOARD;
-        keys[0].ki.wVk = keys[1].ki.wVk = key;
-        keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-        EXPECT_EQ(::SendInput(2, keys, sizeof(INPUT)), 2u);
-    };
     // The item's command runs a modal loop of its own, as a dialog does: it
     // dispatches whatever the thread's queue holds.
     bool trackingDuringCommand = true;
@@ -746,8 +724,8 @@ TEST(NcDraw, AnItemThatOpensADialogLeavesTheCaptionMenuEndedAndTheKeyboardToTheP
             if (window.GetOpenPopupCount() == 0)
                 return false;
             // The first item of "系统": Down selects it, Enter chooses it.
-            press(VK_DOWN);
-            press(VK_RETURN);
+            PressKey(VK_DOWN, 0);
+            PressKey(VK_RETURN, 0);
             chosen = ::GetTickCount();
             return true;
         },

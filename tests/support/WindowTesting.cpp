@@ -152,3 +152,16 @@ std::vector<COLORREF> ScreenPixelsOfWindow(HWND hwnd)
             pixels.push_back(image.GetColor(x, y));
     return pixels;
 }
+
+bool ClickAtWindowPoint(HWND hwnd, POINT windowPoint)
+{
+    RECT w = {};
+    if (!::GetWindowRect(hwnd, &w))
+        return false;
+    ::SetCursorPos(w.left + windowPoint.x, w.top + windowPoint.y);
+    INPUT clicks[2] = {};
+    clicks[0].type = clicks[1].type = INPUT_MOUSE;
+    clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    return ::SendInput(2, clicks, sizeof(INPUT)) == 2;
+}

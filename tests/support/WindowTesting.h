@@ -56,3 +56,6 @@ COLORREF ScreenPixelOfWindow(HWND hwnd, POINT windowPoint);
 COLORREF FramePaintPixel(CNcDraw& frame, POINT windowPoint);
 // The pixels the screen shows over a window's rectangle (frame included), row by row.
 std::vector<COLORREF> ScreenPixelsOfWindow(HWND hwnd);
+// A left click of the system's pointer at a point of a window (window
+// coordinates, frame included); false when the input was not taken.
+bool ClickAtWindowPoint(HWND hwnd, POINT windowPoint);
