@@ -46,8 +46,7 @@ class IFramePoller
 {
 public:
     virtual ~IFramePoller() { }
-    // The three services once, on the UI thread, while the frame is created.
-    virtual void PollOnce() = 0;
+    // Starts the poll thread, which calls the three services once at once.
     virtual void Start() = 0;
     // Sets the stop flag and waits for the thread.
     virtual void Stop() = 0;

@@ -34,7 +34,6 @@ public:
         , m_poller(m_target, Fonts(), &DownloadServiceBody, [] { return ServiceBaseUrl::Get(); })
     {
     }
-    void PollOnce() override { m_poller.PollOnce(); }
     void Start() override { m_poller.Start(); }
     void Stop() override { m_poller.Stop(); }
 

@@ -68,7 +68,6 @@ CLogginDlg::CLogginDlg()
     , m_serverCombo(nullptr)
     , m_progressBar(nullptr)
     , m_savePassword(true)
-    , m_closing(false)
     , m_updatePending(0)
     , m_busy(0)
     , m_cancel(0)
@@ -323,8 +322,6 @@ LRESULT CLogginDlg::OnLogin(WORD, WORD, HWND, BOOL&)
 
 LRESULT CLogginDlg::OnCancel(WORD, WORD, HWND, BOOL&)
 {
-    if (m_closing)
-        return 0;
     if (m_ini)
         SaveSavePasswordFlag(*m_ini, ::IsDlgButtonChecked(m_hWnd, IDC_LOGIN_SAVE) == BST_CHECKED);
     if (!m_busy.load()) {
@@ -395,28 +392,9 @@ LRESULT CLogginDlg::OnLoadingStopped(UINT, WPARAM wp, LPARAM, BOOL&)
 
 LRESULT CLogginDlg::OnLoadingDone(UINT, WPARAM, LPARAM, BOOL&)
 {
-    // The full bar stays a moment, so the user sees the loading complete.
-    m_closing = true;
-    if (!SetTimer(kCloseTimerId, kCompletionHoldMs))
-        CloseLoaded();
-    return 0;
-}
-
-LRESULT CLogginDlg::OnTimer(UINT, WPARAM wp, LPARAM, BOOL& handled)
-{
-    if (wp != kCloseTimerId) {
-        handled = FALSE;
-        return 0;
-    }
-    KillTimer(kCloseTimerId);
-    CloseLoaded();
-    return 0;
-}
-
-void CLogginDlg::CloseLoaded()
-{
     EnableButtons(true);
     EndDialog(IDOK);
+    return 0;
 }
 
 void CLogginDlg::Run()

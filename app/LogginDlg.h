@@ -45,8 +45,6 @@ public:
     };
     static const char* const kEmptyInputMessage; // "用户名或密码不能为空"
     static const int kLoginAttempts = 3;
-    // How long the full progress bar shows before the dialog ends with 1.
-    static const UINT kCompletionHoldMs = 300;
 
     using WorkFactory = std::function<std::unique_ptr<IStartupWork>()>;
     using Launcher = std::function<bool(const std::string& file, const std::string& parameters)>;
@@ -94,7 +92,6 @@ public:
         MESSAGE_HANDLER(kMsgUpdateReady, OnUpdateReady)
         MESSAGE_HANDLER(kMsgLoadingStopped, OnLoadingStopped)
         MESSAGE_HANDLER(kMsgLoadingDone, OnLoadingDone)
-        MESSAGE_HANDLER(WM_TIMER, OnTimer)
         COMMAND_ID_HANDLER(IDOK, OnLogin)
         COMMAND_ID_HANDLER(IDCANCEL, OnCancel)
         COMMAND_ID_HANDLER(IDC_LOGIN_PROXY, OnProxy)
@@ -113,8 +110,6 @@ private:
     LRESULT OnUpdateReady(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnLoadingStopped(UINT, WPARAM wp, LPARAM, BOOL&);
     LRESULT OnLoadingDone(UINT, WPARAM, LPARAM, BOOL&);
-    LRESULT OnTimer(UINT, WPARAM wp, LPARAM, BOOL& handled);
-    void CloseLoaded();
     LRESULT OnLogin(WORD, WORD, HWND, BOOL&);
     LRESULT OnCancel(WORD, WORD, HWND, BOOL&);
     LRESULT OnProxy(WORD, WORD, HWND, BOOL&);
@@ -153,9 +148,6 @@ private:
 
     // Taken from the check box when the login starts; read by nothing else.
     bool m_savePassword;
-    // The loading is complete and the dialog about to end with 1.
-    bool m_closing;
-    static const UINT_PTR kCloseTimerId = 0x204;
     std::atomic<int32_t> m_updatePending;
     std::atomic<int32_t> m_busy;
     std::atomic<int32_t> m_cancel;

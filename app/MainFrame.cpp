@@ -121,8 +121,6 @@ LRESULT CMainFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
 
     if (!m_poller)
         m_poller = CreateFramePoller(m_bottomBar.GetTicker(), m_statusBar);
-    if (m_poller)
-        m_poller->PollOnce();
 
     if (!m_content)
         m_content = CreateFrameContent();
@@ -219,6 +217,15 @@ LRESULT CMainFrame::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)
         [this] {
             if (m_poller)
                 m_poller->Stop();
+        },
+        [this] {
+            // The views save the user's choices through the view options and
+            // the formula library: they go while both still stand.
+            if (m_sidePanel && m_sidePanel->GetWindow())
+                ::DestroyWindow(m_sidePanel->GetWindow());
+            if (m_content && m_content->GetWindow())
+                ::DestroyWindow(m_content->GetWindow());
+            m_hWndClient = nullptr;
         },
         m_releaseSteps);
     // A top-level frame ends the thread's message loop with 1.

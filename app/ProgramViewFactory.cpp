@@ -7,6 +7,7 @@
 #include "data/DataCenter.h"
 #include "data/DataLock.h"
 #include "data/UserStockList.h"
+#include "net/ServiceBaseUrl.h"
 #include "views/F10View.h"
 #include "views/RealTimeView.h"
 #include "views/ReportView.h"
@@ -27,6 +28,8 @@ public:
             return std::make_unique<CRealTimeView>(processor);
         case kViewStockGraph: {
             auto chart = std::make_unique<CStockGraphView>(processor);
+            // "指标说明" opens a page of the service.
+            chart->GetChart().SetWebBase(ServiceBaseUrl::Get());
             InstallIndicatorManager(*chart);
             return chart;
         }

@@ -102,28 +102,36 @@ void CServicePoller::Stop()
     m_pendingStatus.clear();
 }
 
+void CServicePoller::PollDue(const ServicePollsDue& due)
+{
+    if (due.news && !IsStopRequested()) {
+        FetchRollingNews([this](const std::string& text) {
+            SingleLock lock(&m_resultLock);
+            m_pendingNews = text;
+            m_newsPending = true;
+        });
+    }
+    if (due.status && !IsStopRequested()) {
+        PollQuoteStatus([this](const std::vector<StatusPane>& panes) {
+            SingleLock lock(&m_resultLock);
+            m_pendingStatus = panes;
+            m_statusPending = true;
+        });
+    }
+    if (due.login && !IsStopRequested())
+        CheckLogin();
+    PostResults();
+}
+
 void CServicePoller::Run()
 {
+    // The first pass calls all three at once: the frame shows before they answer.
+    ServicePollsDue first;
+    first.news = first.status = first.login = true;
+    PollDue(first);
     ServicePollSchedule schedule;
     while (!IsStopRequested()) {
-        const ServicePollsDue due = schedule.Tick();
-        if (due.news && !IsStopRequested()) {
-            FetchRollingNews([this](const std::string& text) {
-                SingleLock lock(&m_resultLock);
-                m_pendingNews = text;
-                m_newsPending = true;
-            });
-        }
-        if (due.status && !IsStopRequested()) {
-            PollQuoteStatus([this](const std::vector<StatusPane>& panes) {
-                SingleLock lock(&m_resultLock);
-                m_pendingStatus = panes;
-                m_statusPending = true;
-            });
-        }
-        if (due.login && !IsStopRequested())
-            CheckLogin();
-        PostResults();
+        PollDue(schedule.Tick());
         if (IsStopRequested())
             break;
         if (m_wake)

@@ -1,12 +1,12 @@
 #pragma once
 // The main frame's service polls: the rolling news for the ticker, the market
 // status for the status bar and the login check that refreshes the server
-// time. Once on the UI thread while the frame is created, then from a poll
-// thread on the schedule of ServicePollSchedule. The thread waits between
-// ticks on an event, so a stop ends the wait at once; a download in progress
-// is waited for (the HTTP client bounds every exchange). The thread touches
-// no window: what it fetched is handed to the UI thread by a message posted
-// to the poller's own message-only window, and applied there.
+// time, all from a poll thread: once as soon as it starts (the frame is shown
+// without waiting for them), then on the schedule of ServicePollSchedule. The
+// thread waits between ticks on an event, so a stop ends the wait at once; a
+// download in progress is waited for (the HTTP client bounds every exchange).
+// The thread touches no window: what it fetched is handed to the UI thread by
+// a message posted to the poller's own message-only window, and applied there.
 #include <windows.h>
 #include <atomic>
 #include <cstdint>
@@ -45,7 +45,8 @@ public:
         std::function<std::string()> baseUrl);
     ~CServicePoller() override;
 
-    void PollOnce() override;
+    // One poll of each on the calling thread, shown at once.
+    void PollOnce();
     void Start() override;
     // Ends the wait at once, waits for a download in progress, and drops
     // whatever was not yet applied. UI thread.
@@ -91,6 +92,7 @@ private:
     void Run() override;
     bool Fetch(const char* path, std::string& body);
     void ApplyPendingResults();
+    void PollDue(const ServicePollsDue& due);
     void PostResults();
 
     IServicePollTarget& m_target;

@@ -37,13 +37,15 @@ std::vector<TeardownStep> ApplicationReleaseSteps()
     };
 }
 
-void RunShellTeardown(const std::function<void()>& leaveMessageLoop,
-    const std::function<void()>& stopPollThread, const std::vector<TeardownStep>& releases)
+void RunShellTeardown(const std::function<void()>& leaveMessageLoop, const std::function<void()>& stopPollThread,
+    const std::function<void()>& destroyViews, const std::vector<TeardownStep>& releases)
 {
     if (leaveMessageLoop)
         leaveMessageLoop();
     if (stopPollThread)
         stopPollThread();
+    if (destroyViews)
+        destroyViews();
     for (const TeardownStep& step : releases)
         if (step.run)
             step.run();

@@ -1,8 +1,9 @@
 #pragma once
 // The end of every main-frame run: the threads that issue requests stop
-// before the request manager goes, and the application's singletons are
-// released in an order where nothing released is still used by what remains.
-// The next run (after a re-login) builds every singleton afresh.
+// before the request manager goes, the views go (saving what the user chose)
+// while everything they use still stands, and the application's singletons
+// are released in an order where nothing released is still used by what
+// remains. The next run (after a re-login) builds every singleton afresh.
 #include <functional>
 #include <string>
 #include <vector>
@@ -17,6 +18,6 @@ struct TeardownStep
 std::vector<TeardownStep> ApplicationReleaseSteps();
 
 // The frame's own steps first (leave the message loop, stop the poll
-// thread), then the releases in the order given.
-void RunShellTeardown(const std::function<void()>& leaveMessageLoop,
-    const std::function<void()>& stopPollThread, const std::vector<TeardownStep>& releases);
+// thread, destroy the views), then the releases in the order given.
+void RunShellTeardown(const std::function<void()>& leaveMessageLoop, const std::function<void()>& stopPollThread,
+    const std::function<void()>& destroyViews, const std::vector<TeardownStep>& releases);

@@ -5,7 +5,9 @@
 // same indicator lines (values taken from the chart's calculators) into the
 // same DIB: the lower bound any chart can reach. The indicators are computed
 // by the first paint and only redrawn afterwards, as when the user moves the
-// mouse over a chart.
+// mouse over a chart. Each paint is also taken apart into the steps the chart
+// draws (side panel, date axis, main pane, main indicator, indicator panes,
+// the rest), timed alone on the same bitmap.
 //   bench_kline_paint [runs]
 #include <windows.h>
 
@@ -13,6 +15,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -250,6 +253,37 @@ int main(int argc, char** argv)
             ::GdiFlush();
             return chart.GetPriceHigh();
         }, runs);
+        // The paint step by step, each step alone (the chart lock and the
+        // layout as Paint leaves them).
+        struct Step
+        {
+            const char* name;
+            std::function<void()> draw;
+        };
+        const Step steps[] = {
+            { "side panel", [&] { chart.DrawSidePanel(dc); } },
+            { "date axis", [&] { chart.DrawDateAxis(dc); } },
+            { "main pane", [&] { chart.ComputeMainIndicator(); chart.DrawMainPane(dc); } },
+            { "main indicator", [&] { chart.DrawMainIndicator(dc); } },
+            { "indicator panes", [&] { chart.DrawSubPanes(dc); } },
+            { "data window, cross-hair, buttons",
+                [&] {
+                    chart.UpdateDataWindow(dc);
+                    chart.DrawCrossHair(dc, true);
+                    chart.DrawPaneButtons(dc);
+                } },
+        };
+        std::string breakdown;
+        for (const Step& step : steps) {
+            const BenchTiming t = MeasureMs([&] {
+                step.draw();
+                ::GdiFlush();
+                return 0.0;
+            }, runs);
+            char text[96];
+            std::snprintf(text, sizeof text, "%s%s %.2f", breakdown.empty() ? "" : ", ", step.name, t.median);
+            breakdown += text;
+        }
         // The same paint without the side panel's page, which the raw loop does not draw.
         chart.SetSidePanelPainter([](const SidePanelPaint&) { });
         const BenchTiming bare = MeasureMs([&] {
@@ -260,6 +294,7 @@ int main(int argc, char** argv)
         std::printf("%8d %6d %10.2f %12.2f %10.2f %8.2f %8.2f %12.2f\n", count, chart.GetLast() - chart.GetFirst() + 1,
             full.median, bare.median, raw.median, raw.median > 0 ? full.median / raw.median : 0.0,
             raw.median > 0 ? bare.median / raw.median : 0.0, firstPaint);
+        std::printf("%8s steps (ms): %s\n", "", breakdown.c_str());
     }
     ::SelectObject(dc, old);
     ::DeleteObject(bitmap);

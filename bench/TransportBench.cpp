@@ -2,11 +2,13 @@
 // its worker pool against the in-process quote simulator on loopback, for
 // small replies and for 1 MiB zlib replies, each beside a bare Winsock loop
 // (as many threads, each doing connect, send, receive and close against the
-// same simulator with the same replies) as the yardstick; then the latency
+// same simulator with the same replies, and inflating a compressed body as
+// the pool does, into a buffer it keeps) as the yardstick; then the latency
 // of one request, asynchronous against synchronous.
 //   bench_transport [requests]     (default 400)
 #include <winsock2.h>
 #include <windows.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <atomic>
@@ -92,8 +94,49 @@ bool RecvExactly(SOCKET s, char* buffer, int length)
     return true;
 }
 
+// What the least client keeps between replies: the received body and, for a
+// compressed one, the inflated bytes and zlib's state.
+struct RawBuffers
+{
+    RawBuffers() { inflateInit(&zs); }
+    ~RawBuffers() { inflateEnd(&zs); }
+    RawBuffers(const RawBuffers&) = delete;
+    RawBuffers& operator=(const RawBuffers&) = delete;
+
+    std::vector<char> body;
+    std::vector<char> inflated;
+    z_stream zs {};
+};
+
+// Inflates the whole body in one pass into the kept buffer, growing it as the
+// output needs; false when the stream is not whole.
+bool RawInflate(RawBuffers& buffers, uint32_t length)
+{
+    z_stream& zs = buffers.zs;
+    if (inflateReset(&zs) != Z_OK)
+        return false;
+    if (buffers.inflated.empty())
+        buffers.inflated.resize(1 << 16);
+    zs.next_in = reinterpret_cast<Bytef*>(buffers.body.data());
+    zs.avail_in = length;
+    size_t produced = 0;
+    for (;;) {
+        zs.next_out = reinterpret_cast<Bytef*>(buffers.inflated.data() + produced);
+        zs.avail_out = static_cast<uInt>(buffers.inflated.size() - produced);
+        const int rc = inflate(&zs, Z_NO_FLUSH);
+        produced = buffers.inflated.size() - zs.avail_out;
+        if (rc == Z_STREAM_END)
+            return produced > 0;
+        if (rc != Z_OK && rc != Z_BUF_ERROR)
+            return false;
+        if (zs.avail_out != 0)
+            return false; // the input ended early
+        buffers.inflated.resize(buffers.inflated.size() * 2);
+    }
+}
+
 // One bare exchange: the least any client must do for one reply.
-bool RawExchange(uint16_t port, uint32_t key, std::vector<char>& body)
+bool RawExchange(uint16_t port, uint32_t key, RawBuffers& buffers)
 {
     SOCKET s = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     if (s == INVALID_SOCKET)
@@ -115,11 +158,13 @@ bool RawExchange(uint16_t port, uint32_t key, std::vector<char>& body)
         && RecvExactly(s, reinterpret_cast<char*>(&reply), sizeof(reply)) && reply.bodyLength > 0
         && reply.bodyLength <= kMaxQuoteReplyBody;
     if (ok) {
-        if (body.size() < reply.bodyLength)
-            body.resize(reply.bodyLength);
-        ok = RecvExactly(s, body.data(), static_cast<int>(reply.bodyLength));
+        if (buffers.body.size() < reply.bodyLength)
+            buffers.body.resize(reply.bodyLength);
+        ok = RecvExactly(s, buffers.body.data(), static_cast<int>(reply.bodyLength));
     }
     ::closesocket(s);
+    if (ok && reply.compression == kCompressionZlib)
+        ok = RawInflate(buffers, reply.bodyLength);
     return ok;
 }
 
@@ -134,9 +179,9 @@ double RawThroughput(const char* label, uint16_t port, int threads, int requests
     std::vector<std::thread> pool;
     for (int t = 0; t < threads; ++t) {
         pool.emplace_back([&] {
-            std::vector<char> body;
+            RawBuffers buffers;
             for (int i; (i = next++) < requests;) {
-                if (!RawExchange(port, static_cast<uint32_t>(i), body))
+                if (!RawExchange(port, static_cast<uint32_t>(i), buffers))
                     ++failed;
             }
         });

@@ -21,7 +21,8 @@ namespace {
 const size_t kZeroTail = 4;
 // Deeper than any definition document nests (a real one is five levels);
 // the parser recurses per level. The definition store refuses a document
-// beyond the same depth: one it cannot read must not replace the file.
+// beyond the same depth or with more attributes on an element: one it cannot
+// read must not replace the file.
 const int kMaxNesting = 32;
 
 // The deciphered body is the definition document as the store reads it:
@@ -47,7 +48,7 @@ bool IsDefinitionDocument(const uint8_t* enciphered, size_t size)
     if (::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, &utf8[0], bytes, nullptr, nullptr) != bytes)
         return false;
     // A NUL inside would end the text early for the parser: not a document.
-    if (utf8.find('\0') != std::string::npos || !XmlNestingWithin(utf8, kMaxNesting))
+    if (utf8.find('\0') != std::string::npos || !XmlWithinLimits(utf8, kMaxNesting, MarketBounds::kFormulaElementAttributes))
         return false;
     TiXmlDocument document;
     document.Parse(utf8.c_str(), nullptr, TIXML_ENCODING_UTF8);

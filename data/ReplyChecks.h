@@ -22,6 +22,10 @@ const size_t kDayBars = 20000;
 const size_t kMinuteBars = 500000;
 const size_t kTicksPerDay = 200000;
 const size_t kFormulaDocumentBytes = 16u * 1024 * 1024;
+// A definition reads at most seven attributes of an element; real documents
+// carry no more. Far beyond that an element is hostile, and the parser's
+// look-up of each attribute among the element's others would take minutes.
+const int kFormulaElementAttributes = 64;
 } // namespace MarketBounds
 
 // No security or index of these markets is priced anywhere near this.

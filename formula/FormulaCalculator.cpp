@@ -15,21 +15,27 @@
 
 namespace {
 
-// The three names each price series is bound under.
+// The three names each price series is bound under. OPEN and CLOSE are
+// fetched before every run, as the painter tells rising bars from them; the
+// others when a run first reads one of their names: most formulas read one
+// or two of the six, and a fetch copies every bar.
 struct PriceBinding
 {
     const wchar_t* names[3];
     float* (PriceSeriesSource::*fetch)(int first, int last, uint32_t* count);
+    bool onFirstUse;
 };
 
 const PriceBinding kPriceBindings[] = {
-    { { L"HIGH", L"H", L"INDEXH" }, &PriceSeriesSource::GetHigh },
-    { { L"OPEN", L"O", L"INDEXO" }, &PriceSeriesSource::GetOpen },
-    { { L"LOW", L"L", L"INDEXL" }, &PriceSeriesSource::GetLow },
-    { { L"CLOSE", L"C", L"INDEXC" }, &PriceSeriesSource::GetClose },
-    { { L"VOL", L"V", L"INDEXV" }, &PriceSeriesSource::GetVolume },
-    { { L"AMOUNT", L"A", L"INDEXA" }, &PriceSeriesSource::GetAmount },
+    { { L"HIGH", L"H", L"INDEXH" }, &PriceSeriesSource::GetHigh, true },
+    { { L"OPEN", L"O", L"INDEXO" }, &PriceSeriesSource::GetOpen, false },
+    { { L"LOW", L"L", L"INDEXL" }, &PriceSeriesSource::GetLow, true },
+    { { L"CLOSE", L"C", L"INDEXC" }, &PriceSeriesSource::GetClose, false },
+    { { L"VOL", L"V", L"INDEXV" }, &PriceSeriesSource::GetVolume, true },
+    { { L"AMOUNT", L"A", L"INDEXA" }, &PriceSeriesSource::GetAmount, true },
 };
+static_assert(sizeof kPriceBindings / sizeof kPriceBindings[0] == FormulaCalculator::kPriceSeries,
+    "one fetch record per price series");
 
 void Widen(float value, float& minimum, float& maximum)
 {
@@ -111,6 +117,7 @@ int FormulaCalculator::Init(
     m_host.reset(new CScriptAcceptor());
     if (!m_host->AttachEngine(m_math, m_painter, m_source.get()))
         return 0;
+    m_host->SetSeriesSupplier(this);
     return 1;
 }
 
@@ -169,16 +176,46 @@ void FormulaCalculator::Invalidate()
     m_rangeDirty.store(true);
 }
 
+FormulaCalculator::FetchedSeries& FormulaCalculator::Fetch(size_t binding)
+{
+    FetchedSeries& fetched = m_fetched[binding];
+    if (!fetched.done) {
+        fetched.data = ((*m_source).*kPriceBindings[binding].fetch)(m_firstBar, m_lastBar, &fetched.count);
+        fetched.done = true;
+    }
+    return fetched;
+}
+
+bool FormulaCalculator::SupplySeries(const wchar_t* name, float** data, uint32_t* count)
+{
+    for (size_t binding = 0; binding < kPriceSeries; ++binding) {
+        for (const wchar_t* bound : kPriceBindings[binding].names) {
+            if (std::wcscmp(bound, name) != 0)
+                continue;
+            const FetchedSeries& fetched = Fetch(binding);
+            // No series bound: the statements that use prices fail.
+            if (!fetched.data)
+                return false;
+            *data = fetched.data;
+            *count = fetched.count;
+            return true;
+        }
+    }
+    return false;
+}
+
 void FormulaCalculator::BindVariables()
 {
     m_host->ClearVariables();
-    for (const PriceBinding& binding : kPriceBindings) {
-        uint32_t count = 0;
-        float* data = ((*m_source).*binding.fetch)(m_firstBar, m_lastBar, &count);
-        if (!data)
+    for (size_t binding = 0; binding < kPriceSeries; ++binding) {
+        m_fetched[binding] = FetchedSeries();
+        if (kPriceBindings[binding].onFirstUse)
+            continue;
+        const FetchedSeries& fetched = Fetch(binding);
+        if (!fetched.data)
             continue; // no series bound: the statements that use prices fail
-        for (const wchar_t* name : binding.names)
-            m_host->SetSeriesVariable(name, data, count);
+        for (const wchar_t* name : kPriceBindings[binding].names)
+            m_host->SetSeriesVariable(name, fetched.data, fetched.count);
     }
     m_host->SetScalarVariable(L"CAPITAL", m_source->GetCapital());
     m_host->SetScalarVariable(L"PERIOD", m_source->GetFormulaPeriod());

@@ -10,6 +10,7 @@
 // from the thread that delivers data while the UI thread paints).
 #include "base/Thread.h"
 #include "formula/FormulaStatement.h"
+#include "formula/SeriesValue.h"
 
 #include <windows.h>
 
@@ -29,9 +30,12 @@ class SeriesMath;
 class SeriesStore;
 struct FormulaDefinition;
 
-class FormulaCalculator
+class FormulaCalculator : private SeriesSupplier
 {
 public:
+    // OPEN, HIGH, LOW, CLOSE, VOL and AMOUNT.
+    static const size_t kPriceSeries = 6;
+
     // The range before anything was measured.
     static constexpr float kUnmeasuredMin = 1e10f;
     static constexpr float kUnmeasuredMax = -1e7f;
@@ -85,7 +89,18 @@ private:
     FormulaCalculator(const FormulaCalculator&) = delete;
     FormulaCalculator& operator=(const FormulaCalculator&) = delete;
 
+    // A price series fetched at most once per run.
+    struct FetchedSeries
+    {
+        bool done = false;
+        float* data = nullptr;
+        uint32_t count = 0;
+    };
+
     void BindVariables();
+    FetchedSeries& Fetch(size_t binding);
+    // SeriesSupplier: the price series not fetched before the run.
+    bool SupplySeries(const wchar_t* name, float** data, uint32_t* count) override;
 
     const FormulaPreprocessor* m_preprocessor;
     const SeriesMath* m_math;
@@ -108,4 +123,5 @@ private:
     std::atomic<bool> m_hasText;
     float m_min;
     float m_max;
+    FetchedSeries m_fetched[kPriceSeries];
 };

@@ -79,7 +79,7 @@ bool FormulaCall::GetVariable(const wchar_t* name, VARIANT* value) const
 
 bool FormulaCall::ReadVariableSeries(const wchar_t* name, SeriesView& view) const
 {
-    const VARIANT* value = m_host.FindVariable(name);
+    const VARIANT* value = m_host.LookUpVariable(name);
     return value && m_host.ReadSeries(*value, view);
 }
 

@@ -285,7 +285,7 @@ bool FormulaABS(FormulaCall& call)
         if (c.Argument(0).vt == VT_I4 && c.Argument(0).lVal != LONG_MIN)
             c.ReturnInteger(c.Argument(0).lVal < 0 ? -c.Argument(0).lVal : c.Argument(0).lVal);
         else
-            c.ReturnNumber(number == kInvalidValue ? number : std::fabs(number));
+            c.ReturnNumber(std::fabs(number));
         return true;
     });
 }
@@ -389,7 +389,7 @@ bool FormulaCOUNT(FormulaCall& call)
 bool FormulaREVERSE(FormulaCall& call)
 {
     return Elementwise(call, SeriesREVERSE, [](FormulaCall& c, double number) {
-        c.ReturnNumber(number == kInvalidValue ? number : -number);
+        c.ReturnNumber(-number);
         return true;
     });
 }
@@ -489,7 +489,8 @@ bool FormulaWINNER(FormulaCall& call)
         || !call.ReadVariableSeries(L"VOL", volume) || !ReadOperand(call, 0, price))
         return false;
     float* out = call.NewSeries(open.count);
-    SeriesWINNER(Operand(high), Operand(low), Operand(volume), price, capital, Length(open), out);
+    if (!SeriesWINNER(Operand(high), Operand(low), Operand(volume), price, capital, Length(open), out))
+        return false;
     call.ReturnSeries(out, open.count);
     return true;
 }

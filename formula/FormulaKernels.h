@@ -91,8 +91,11 @@ void SeriesSUMBARS(const float* x, int count, double target, float* out);
 // percent: the turn threshold, 20 for 20 %.
 bool SeriesZIG(const float* x, int count, double percent, float* out);
 // The share of the chips held at or below price[i] of the bars whose volume
-// (in lots) covers capital (in lots) back from bar i. count is the result's.
-void SeriesWINNER(SeriesOperand high, SeriesOperand low, SeriesOperand volume, SeriesOperand price,
+// (in lots) covers capital (in lots) back from bar i: each bar's lots spread
+// as a triangle over its range, the price compared with the chips' levels in
+// thousandths. count is the result's. One pass, O(count log count); false
+// without memory for it.
+bool SeriesWINNER(SeriesOperand high, SeriesOperand low, SeriesOperand volume, SeriesOperand price,
     double capital, int count, float* out);
 void SeriesDRAWLINE(
     const float* c1, int count, SeriesOperand p1, SeriesOperand c2, SeriesOperand p2, int mode, float* out);

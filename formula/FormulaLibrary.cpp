@@ -117,6 +117,10 @@ int FormulaLibrary::LoadFromBody(const uint8_t* body, int32_t length)
     if (!body || length < 4 || length > kMaxDocumentBytes)
         return 0;
     const size_t units = static_cast<size_t>(length - 2) / 2;
+    // Measured where it lies: a hostile document is refused before the
+    // megabytes of its copies are taken.
+    if (!XmlWithinLimits(body + 2, units, kMaxNesting, kMaxAttributes))
+        return 0;
     try {
         std::wstring text(units, L'\0');
         std::memcpy(&text[0], body + 2, units * sizeof(wchar_t));
@@ -171,7 +175,7 @@ int FormulaLibrary::ReadUtf16(const wchar_t* text, size_t length)
 int FormulaLibrary::ReadUtf8(const std::string& text)
 {
     if (text.empty() || text.size() > static_cast<size_t>(kMaxDocumentBytes) * 2
-        || !XmlNestingWithin(text, kMaxNesting))
+        || !XmlWithinLimits(text, kMaxNesting, kMaxAttributes))
         return 0;
     std::unique_ptr<TiXmlDocument> document(new (std::nothrow) TiXmlDocument());
     if (!document)

@@ -6,7 +6,9 @@
 // The document is XML in UTF-16LE: tech > id > formula[NO, name, showname,
 // des, passwd, type, draw] > content[val], args > arg[name, min, max,
 // default], MyAxis > arg[val]. It comes over plain TCP, so its size and
-// nesting depth are capped before the parser, which recurses, sees it.
+// nesting depth and the attributes of one element are capped before the
+// parser, which recurses and looks up each attribute among the element's
+// others, sees it.
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "base/Singleton.h"
+#include "data/ReplyChecks.h"
 #include "formula/FormulaDefinition.h"
 
 class TiXmlDocument;
@@ -29,9 +32,11 @@ public:
     };
 
     // Documents beyond these are refused whole. A real document is a few
-    // hundred kilobytes and five elements deep.
+    // hundred kilobytes and five elements deep, its elements carry up to
+    // seven attributes.
     static const int32_t kMaxDocumentBytes = 16 * 1024 * 1024;
     static const int kMaxNesting = 32;
+    static constexpr int kMaxAttributes = MarketBounds::kFormulaElementAttributes;
 
     // Instance() comes from Singleton; Release() forgets the store so that a
     // re-login builds a new one.

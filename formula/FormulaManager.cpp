@@ -30,6 +30,12 @@ FormulaManager* FormulaManager::Instance()
     return g_manager;
 }
 
+FormulaManager* FormulaManager::PeekInstance()
+{
+    SingleLock lock(&SingletonLock());
+    return g_manager;
+}
+
 void FormulaManager::Release()
 {
     SingleLock lock(&SingletonLock());

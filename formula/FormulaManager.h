@@ -19,6 +19,8 @@ public:
     // The manager, created on first use; null when it cannot be built (a
     // later call tries again).
     static FormulaManager* Instance();
+    // The manager when one exists, without creating it.
+    static FormulaManager* PeekInstance();
     // Destroys the manager when there is one; the next Instance builds anew.
     static void Release();
 

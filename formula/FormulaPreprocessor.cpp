@@ -8,13 +8,25 @@ namespace {
 
 const size_t kNone = std::wstring::npos;
 
-std::wstring TrimSpaces(const std::wstring& text)
+std::wstring TrimCharacters(const std::wstring& text, const wchar_t* characters)
 {
-    const size_t first = text.find_first_not_of(L' ');
+    const size_t first = text.find_first_not_of(characters);
     if (first == kNone)
         return std::wstring();
-    const size_t last = text.find_last_not_of(L' ');
+    const size_t last = text.find_last_not_of(characters);
     return text.substr(first, last - first + 1);
+}
+
+std::wstring TrimSpaces(const std::wstring& text)
+{
+    return TrimCharacters(text, L" ");
+}
+
+// Names are compared ("MACD" draws red and green sticks) and shown: the line
+// breaks a definition is written with are no part of them.
+std::wstring TrimWhiteSpace(const std::wstring& text)
+{
+    return TrimCharacters(text, L" \t\r\n\v\f");
 }
 
 // The text without its "{...}" comments; an unclosed comment runs to the end.
@@ -188,10 +200,10 @@ void FormulaPreprocessor::RewriteStatement(const std::wstring& statement, Formul
     if (colon == kNone) {
         RewriteDrawBaseline(std::wstring(), s, record);
     } else if (colon + 1 < s.size() && s[colon + 1] == L'=') {
-        RewriteExcute(s.substr(0, colon), s, record);
+        RewriteExcute(TrimWhiteSpace(s.substr(0, colon)), s, record);
     } else {
         s.insert(colon + 1, 1, L'=');
-        RewriteDrawBaseline(s.substr(0, colon), s, record);
+        RewriteDrawBaseline(TrimWhiteSpace(s.substr(0, colon)), s, record);
     }
 }
 

@@ -228,50 +228,65 @@ void FillInvalid(float* out, int count)
 
 namespace {
 
+// A running sum with the rounding error of every addition kept beside it
+// (the two-sum): an element far larger than the rest, added and later taken
+// away, leaves the sum of the rest as it was.
+struct CompensatedSum
+{
+    double sum = 0.0;
+    double error = 0.0;
+
+    void Add(double x)
+    {
+        const double total = sum + x;
+        const double part = total - sum;
+        error += (sum - (total - part)) + (x - part);
+        sum = total;
+    }
+    double Value() const { return sum + error; }
+};
+
 // The sums (or, kAverage, the means) of the windows of n (n > 0) ending at
 // n..count-1; elements 0..n-1 and windows holding an invalid element are
-// invalid. Float elements of prices and volumes sum exactly in a double, so
-// the sliding sum equals the window's own sum; the entering and leaving
-// elements are netted first to keep one addition on the running chain.
+// invalid. The valid elements' sum slides with its rounding error carried,
+// and is taken afresh now and then (every 1,024 elements, or once per window
+// when that is longer), as STD's sums are.
 template <bool kAverage> void SlidingSums(const float* x, int count, int n, float* out)
 {
     const int warm = std::min(n, count);
-    const double divisor = n;
-    double sum = 0.0;
-    // Prices and volumes hold no invalid element: slide without a test per
-    // element, noting any invalid one on the way, and start over carefully
-    // if there was one.
-    bool invalidSeen = false;
-    for (int i = 0; i < warm; ++i) {
-        invalidSeen |= x[i] == kInvalidValue;
-        sum += x[i];
+    for (int i = 0; i < warm; ++i)
         out[i] = kInvalidValue;
-    }
-    for (int i = n; i < count; ++i) {
-        const float entering = x[i];
-        invalidSeen |= entering == kInvalidValue;
-        sum += static_cast<double>(entering) - static_cast<double>(x[i - n]);
-        out[i] = static_cast<float>(kAverage ? sum / divisor : sum);
-    }
-    if (!invalidSeen)
-        return;
-    sum = 0.0;
+    const double divisor = n;
+    const int resumEvery = std::max(n, 1024);
+    int sinceResum = resumEvery;
+    CompensatedSum sum;
     int invalid = 0;
-    for (int i = 0; i < warm; ++i) {
-        if (IsInvalidValue(x[i]))
-            ++invalid;
-        else
-            sum += x[i];
-    }
     for (int i = n; i < count; ++i) {
-        const float entering = x[i];
-        const float leaving = x[i - n];
-        const bool enteringValid = !IsInvalidValue(entering);
-        const bool leavingValid = !IsInvalidValue(leaving);
-        invalid += (enteringValid ? 0 : 1) - (leavingValid ? 0 : 1);
-        sum += (enteringValid ? static_cast<double>(entering) : 0.0)
-            - (leavingValid ? static_cast<double>(leaving) : 0.0);
-        out[i] = invalid ? kInvalidValue : static_cast<float>(kAverage ? sum / divisor : sum);
+        if (sinceResum >= resumEvery) {
+            sum = CompensatedSum();
+            invalid = 0;
+            for (int j = i - n + 1; j <= i; ++j) {
+                if (IsInvalidValue(x[j]))
+                    ++invalid;
+                else
+                    sum.Add(x[j]);
+            }
+            sinceResum = 0;
+        } else {
+            const float entering = x[i];
+            const float leaving = x[i - n];
+            if (IsInvalidValue(entering))
+                ++invalid;
+            else
+                sum.Add(entering);
+            if (IsInvalidValue(leaving))
+                --invalid;
+            else
+                sum.Add(-static_cast<double>(leaving));
+            ++sinceResum;
+        }
+        const double value = sum.Value();
+        out[i] = invalid ? kInvalidValue : static_cast<float>(kAverage ? value / divisor : value);
     }
 }
 

@@ -493,6 +493,9 @@ void IndicatorPainter::DrawSeries(const std::wstring& name, const float* data, u
 {
     const int baseY = m_rect.bottom - 1;
     const int plotTop = m_rect.top + m_titleHeight;
+    // Signed sticks stand on the zero line, or on the edge nearest zero when
+    // the range does not hold it.
+    const int stickBaseY = BandY(std::max(minimum, std::min(maximum, 0.0f)), minimum, maximum);
     const bool macd = name == L"MACD";
     HPEN pen = CachedPen(m_penStyle, m_lineWidth, m_color);
     Selected selectedPen(m_dc, pen);
@@ -542,13 +545,13 @@ void IndicatorPainter::DrawSeries(const std::wstring& name, const float* data, u
         case kStyleStick:
         case kStyleColorStick:
             if (thin)
-                sticks[macd && value < 0 ? 1 : 0].AddLine(middle, baseY, middle, y);
+                sticks[macd && value < 0 ? 1 : 0].AddLine(middle, stickBaseY, middle, y);
             else if (macd)
                 DrawLineWithPen(m_dc,
                     CachedPen(m_penStyle, m_lineWidth, value < 0 ? kMacdFallColor : kMacdRiseColor), middle,
-                    baseY, middle, y);
+                    stickBaseY, middle, y);
             else
-                DrawLineWithPen(m_dc, pen, middle, baseY, middle, y);
+                DrawLineWithPen(m_dc, pen, middle, stickBaseY, middle, y);
             break;
         case kStyleVolumeStick: {
             const RECT body = { bodyLeft, std::min(y, baseY), bodyRight + 1, baseY + 1 };

@@ -32,16 +32,26 @@ int PriceSeriesSource::Bind(CStock* stock, int period)
 
 template <class Field> float* PriceSeriesSource::Fetch(Array& array, uint32_t* count, Field field)
 {
-    array.data.reset();
     array.count = 0;
     if (count)
         *count = 0;
-    if (!m_bars)
+    if (!m_bars) {
+        array.data.reset();
+        array.capacity = 0;
         return nullptr;
+    }
     const std::vector<Bar>& bars = m_bars->GetBars();
     const uint32_t n = static_cast<uint32_t>(bars.size());
     // At least one element, so that an empty series still has an address.
-    array.data.reset(new float[n ? n : 1]);
+    // The array of the last fetch is refilled when it holds the bars: a
+    // recalculation then takes no fresh memory.
+    const uint32_t needed = n ? n : 1;
+    if (array.capacity < needed) {
+        array.data.reset();
+        array.capacity = 0;
+        array.data.reset(new float[needed]);
+        array.capacity = needed;
+    }
     for (uint32_t i = 0; i < n; ++i)
         array.data[i] = field(bars[i]);
     array.count = n;

@@ -43,8 +43,9 @@ public:
     CStock* GetStock() const { return m_stock; }
     CKData* GetKData() const { return m_bars; }
 
-    // A fresh copy of every bar's field (first and last are not used), the
-    // previous array of the same field freed; count receives the number of
+    // A fresh copy of every bar's field (first and last are not used), in
+    // the array of the same field's last fetch when that holds the bars (the
+    // previous contents are gone either way); count receives the number of
     // bars. Null with count 0 when no series is bound. AMOUNT is the bar's
     // amount x 1000.
     float* GetClose(int first, int last, uint32_t* count);
@@ -76,6 +77,7 @@ private:
     {
         std::unique_ptr<float[]> data;
         uint32_t count = 0;
+        uint32_t capacity = 0;
     };
     template <class Field> float* Fetch(Array& array, uint32_t* count, Field field);
 

@@ -25,6 +25,7 @@ CScriptAcceptor::CScriptAcceptor()
     , m_current(nullptr)
     , m_builtins(kFormulaBuiltins)
     , m_drawLine(kDrawLineHandler)
+    , m_supplier(nullptr)
 {
 }
 
@@ -63,19 +64,44 @@ bool CScriptAcceptor::DetachEngine()
 
 bool CScriptAcceptor::ClearVariables()
 {
+    if (m_pool) {
+        for (const auto& item : m_variables)
+            m_pool->DropReference(item.second.get());
+    }
     m_variables.clear();
     m_boundArrays.clear();
+    // What the last run recorded stays in use until the next run clears it;
+    // everything else is free and kept for that run.
     if (m_pool)
-        m_pool->ReleaseAll();
+        m_pool->ReleaseUnreferenced();
     return true;
+}
+
+FormulaVariant& CScriptAcceptor::VariableToReplace(const wchar_t* name)
+{
+    FormulaVariant& slot = m_variables[name];
+    if (m_pool)
+        m_pool->DropReference(slot.get());
+    return slot;
+}
+
+void CScriptAcceptor::ClearRunValues()
+{
+    if (m_pool) {
+        for (const FormulaVariant& value : m_runValues)
+            m_pool->DropReference(value.get());
+    }
+    m_runValues.clear();
 }
 
 bool CScriptAcceptor::SetSeriesVariable(const wchar_t* name, float* data, uint32_t count)
 {
     if (!name || (!data && count != 0) || count > kMaxSeriesCount)
         return false;
-    FormulaVariant& slot = m_variables[name];
+    FormulaVariant& slot = VariableToReplace(name);
     WriteSeries(slot.get(), data, count);
+    if (m_pool)
+        m_pool->AddReference(slot.get());
     m_boundArrays[name] = BoundArray { data, count };
     return true;
 }
@@ -86,7 +112,7 @@ bool CScriptAcceptor::SetScalarVariable(const wchar_t* name, double value)
         return false;
     // The whole value: writing a number into a series' value field would
     // turn the number into a pointer.
-    WriteScalar(m_variables[name].get(), value);
+    WriteScalar(VariableToReplace(name).get(), value);
     m_boundArrays.erase(name);
     return true;
 }
@@ -95,14 +121,14 @@ bool CScriptAcceptor::Run(std::vector<FormulaStatement>& statements)
 {
     if (statements.empty() || !m_engine)
         return false;
-    m_runValues.clear();
+    ClearRunValues();
     for (FormulaStatement& statement : statements) {
         m_current = &statement;
         if (statement.inlined)
             continue;
         statement.values.clear();
         m_engine->ExecuteWide(statement.text.c_str());
-        m_pool->ReleaseUnreferenced(m_variables, m_runValues);
+        m_pool->ReleaseUnreferenced();
     }
     m_current = nullptr;
     return true;
@@ -114,6 +140,18 @@ const VARIANT* CScriptAcceptor::FindVariable(const wchar_t* name) const
         return nullptr;
     const auto found = m_variables.find(name);
     return found == m_variables.end() ? nullptr : &found->second.get();
+}
+
+const VARIANT* CScriptAcceptor::LookUpVariable(const wchar_t* name)
+{
+    const VARIANT* found = FindVariable(name);
+    if (found || !name || !m_supplier)
+        return found;
+    float* data = nullptr;
+    uint32_t count = 0;
+    if (!m_supplier->SupplySeries(name, &data, &count) || !SetSeriesVariable(name, data, count))
+        return nullptr;
+    return FindVariable(name);
 }
 
 const SeriesMath& CScriptAcceptor::GetMath() const
@@ -147,7 +185,7 @@ float* CScriptAcceptor::NewSeries(uint32_t count)
 
 bool CScriptAcceptor::GetVariable(const wchar_t* name, VARIANT* value)
 {
-    const VARIANT* found = FindVariable(name);
+    const VARIANT* found = LookUpVariable(name);
     if (!found || !value)
         return false;
     return SUCCEEDED(CopyFormulaValue(*value, *found));
@@ -157,7 +195,10 @@ bool CScriptAcceptor::SetVariable(const wchar_t* name, VARIANT value)
 {
     if (!name)
         return false;
-    m_variables[name].Assign(value);
+    FormulaVariant& slot = VariableToReplace(name);
+    slot.Assign(value);
+    if (m_pool)
+        m_pool->AddReference(slot.get());
     return true;
 }
 
@@ -221,6 +262,8 @@ bool CScriptAcceptor::HandleOutput(const wchar_t* name, VARIANT* arguments, int 
     }
     for (int i = 0; i < count; ++i) {
         m_runValues.emplace_back(arguments[i]);
+        if (m_pool)
+            m_pool->AddReference(m_runValues.back().get());
         if (m_current)
             m_current->values.emplace_back(arguments[i]);
     }

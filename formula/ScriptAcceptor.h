@@ -37,8 +37,8 @@ public:
     bool AttachEngine(const SeriesMath* math, IndicatorPainter* painter, PriceSeriesSource* source);
     // Releases the engine and every pool buffer. True.
     bool DetachEngine();
-    // Empties the variables and frees every pool buffer (series recorded in
-    // run and statement values then point nowhere until the next run). True.
+    // Empties the variables and frees the pool buffers that only they used;
+    // what the last run recorded stays until the next run. True.
     bool ClearVariables();
     // Binds name to count floats at data, not copied: they must outlive the run.
     // The whole value is replaced. True.
@@ -47,7 +47,7 @@ public:
     // under the same name before included). True.
     bool SetScalarVariable(const wchar_t* name, double value);
     // Runs each statement (an inlined one is skipped) after emptying its
-    // values, then frees the buffers nothing refers to any more. A failing
+    // values, then frees the buffers it left without references. A failing
     // statement keeps what it recorded before failing. False when the list is
     // empty or no engine is attached.
     bool Run(std::vector<FormulaStatement>& statements);
@@ -56,6 +56,10 @@ public:
     bool ReadSeries(const VARIANT& value, SeriesView& view) const { return ::ReadSeries(value, *this, view); }
     // The variable's value, or null.
     const VARIANT* FindVariable(const wchar_t* name) const;
+    // The same, a name not bound yet asked of the supplier first.
+    const VARIANT* LookUpVariable(const wchar_t* name);
+    // Not owned; null: none.
+    void SetSeriesSupplier(SeriesSupplier* supplier) { m_supplier = supplier; }
     const FormulaVariables& GetVariables() const { return m_variables; }
     const FormulaValueList& GetRunValues() const { return m_runValues; }
     const SeriesBufferPool* GetPool() const { return m_pool.get(); }
@@ -103,6 +107,9 @@ private:
         uint32_t count;
     };
 
+    // The variable's slot, its present value no longer counted as a reference.
+    FormulaVariant& VariableToReplace(const wchar_t* name);
+    void ClearRunValues();
     bool Operator(SeriesOperator op, VARIANT* left, VARIANT* right, VARIANT* result);
     bool CallBuiltin(
         const FormulaBuiltin& builtin, const wchar_t* name, VARIANT* arguments, int count, VARIANT* result);
@@ -119,4 +126,5 @@ private:
     std::map<std::wstring, BoundArray> m_boundArrays;
     const FormulaBuiltin* m_builtins;
     FormulaBuiltinHandler m_drawLine;
+    SeriesSupplier* m_supplier;
 };

@@ -133,8 +133,10 @@ void CScriptEngine::Reset()
     }
     m_depth = 0;
     m_functionCount = 0;
-    m_cancel = false;
-    if (m_cancelEvent)
+    // Stop sets the event before the flag, so a clear flag means nothing to
+    // reset: a run that was not stopped starts the next without a call into
+    // the system, which under some hosts costs more than a short statement.
+    if (m_cancel.exchange(false) && m_cancelEvent)
         ::ResetEvent(m_cancelEvent);
     m_message[0] = 0;
     m_errorToken[0] = 0;
@@ -148,9 +150,11 @@ void CScriptEngine::Reset()
 
 void CScriptEngine::Stop()
 {
-    m_cancel = true;
+    // Event first, then flag: a Reset that finds the flag clear may leave
+    // the event alone, and one that finds it set resets both.
     if (m_cancelEvent)
         ::SetEvent(m_cancelEvent);
+    m_cancel = true;
 }
 
 bool CScriptEngine::Execute(const char* text)

@@ -1,75 +1,103 @@
 #include "formula/SeriesBufferPool.h"
 
-#include <unordered_set>
+#include <iterator>
 
 float* SeriesBufferPool::Acquire(size_t bytes)
 {
-    for (Entry& entry : m_entries) {
-        if (!entry.inUse && entry.capacity >= bytes) {
-            entry.inUse = true;
-            entry.size = bytes;
-            return entry.buffer;
-        }
+    ++m_steps;
+    auto fit = m_free.lower_bound(bytes);
+    if (fit != m_free.end()) {
+        // The last freed of the smallest fitting capacity: likely still in cache.
+        fit = std::prev(m_free.upper_bound(fit->first));
+        float* buffer = fit->second;
+        Entry& entry = m_entries.at(buffer);
+        m_free.erase(fit);
+        m_freeBytes -= entry.capacity;
+        entry.inUse = true;
+        entry.size = bytes;
+        m_unchecked.push_back(buffer);
+        return buffer;
     }
     if (bytes > static_cast<size_t>(kMaxSeriesCount) * sizeof(float))
         throw std::bad_alloc();
     // At least one element, so that every buffer has an address of its own.
     const size_t elements = bytes / sizeof(float) + (bytes % sizeof(float) != 0);
-    m_entries.reserve(m_entries.size() + 1);
+    m_unchecked.reserve(m_unchecked.size() + 1);
     float* buffer = new float[elements ? elements : 1];
-    m_entries.push_back(Entry { buffer, bytes, bytes, true });
+    try {
+        m_entries.emplace(buffer, Entry { buffer, bytes, bytes, true, 0 });
+    } catch (...) {
+        delete[] buffer;
+        throw;
+    }
+    m_unchecked.push_back(buffer);
     return buffer;
 }
 
-void SeriesBufferPool::ReleaseUnreferenced(
-    const FormulaVariables& variables, const FormulaValueList& runValues)
+SeriesBufferPool::Entry* SeriesBufferPool::FindEntry(const VARIANT& value)
 {
-    std::unordered_set<const void*> referenced;
-    for (const auto& item : variables) {
-        if (HasSeriesMarker(item.second.get()))
-            referenced.insert(item.second.get().byref);
-    }
-    for (const FormulaVariant& value : runValues) {
-        if (HasSeriesMarker(value.get()))
-            referenced.insert(value.get().byref);
-    }
-    size_t free = 0;
-    for (Entry& entry : m_entries) {
-        if (entry.inUse && referenced.count(entry.buffer) == 0)
-            entry.inUse = false;
-        if (!entry.inUse)
-            ++free;
-    }
-    if (free < kReleaseThreshold)
+    if (!HasSeriesMarker(value))
+        return nullptr;
+    ++m_steps;
+    const auto found = m_entries.find(value.byref);
+    return found == m_entries.end() ? nullptr : &found->second;
+}
+
+void SeriesBufferPool::AddReference(const VARIANT& value)
+{
+    if (Entry* entry = FindEntry(value))
+        ++entry->references;
+}
+
+void SeriesBufferPool::DropReference(const VARIANT& value)
+{
+    Entry* entry = FindEntry(value);
+    if (!entry || entry->references == 0)
         return;
-    for (size_t i = m_entries.size(); i-- > 1;) {
-        if (!m_entries[i].inUse) {
-            delete[] m_entries[i].buffer;
-            m_entries.erase(m_entries.begin() + static_cast<std::ptrdiff_t>(i));
-        }
+    if (--entry->references == 0)
+        m_unchecked.push_back(entry->buffer);
+}
+
+void SeriesBufferPool::SetFree(Entry& entry)
+{
+    entry.inUse = false;
+    m_free.emplace(entry.capacity, entry.buffer);
+    m_freeBytes += entry.capacity;
+}
+
+void SeriesBufferPool::ReleaseUnreferenced()
+{
+    m_steps += m_unchecked.size();
+    for (float* buffer : m_unchecked) {
+        const auto found = m_entries.find(buffer);
+        if (found != m_entries.end() && found->second.inUse && found->second.references == 0)
+            SetFree(found->second);
+    }
+    m_unchecked.clear();
+    while (m_freeBytes > kFreeBytesKept) {
+        ++m_steps;
+        const auto largest = std::prev(m_free.end());
+        float* buffer = largest->second;
+        m_freeBytes -= largest->first;
+        m_free.erase(largest);
+        m_entries.erase(buffer);
+        delete[] buffer;
     }
 }
 
 void SeriesBufferPool::ReleaseAll()
 {
-    for (Entry& entry : m_entries)
-        delete[] entry.buffer;
+    for (auto& item : m_entries)
+        delete[] item.second.buffer;
     m_entries.clear();
+    m_free.clear();
+    m_freeBytes = 0;
+    m_unchecked.clear();
 }
 
 const SeriesBufferPool::Entry* SeriesBufferPool::Find(const void* data) const
 {
-    for (const Entry& entry : m_entries) {
-        if (entry.buffer == data)
-            return &entry;
-    }
-    return nullptr;
-}
-
-size_t SeriesBufferPool::CountFree() const
-{
-    size_t free = 0;
-    for (const Entry& entry : m_entries)
-        free += entry.inUse ? 0 : 1;
-    return free;
+    ++m_steps;
+    const auto found = m_entries.find(data);
+    return found == m_entries.end() ? nullptr : &found->second;
 }

@@ -1,10 +1,15 @@
 #pragma once
-// The float buffers behind a formula host's series. Buffers are reused while
-// they are free; a statement's leftovers are freed only when several pile up,
-// so a recomputation of the same formula allocates little.
+// The float buffers behind a formula host's series. A buffer is in use while
+// a variable or a recorded value refers to it, counted as those change, so
+// the check after a statement looks only at the buffers that statement took
+// or let go of, never at everything recorded so far. Free buffers are kept
+// for later statements and later recalculations, up to a total size.
 #include "formula/FormulaVariant.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <map>
+#include <unordered_map>
 #include <vector>
 
 class SeriesBufferPool
@@ -16,33 +21,53 @@ public:
         size_t size; // bytes last asked for
         size_t capacity; // bytes the buffer holds
         bool inUse;
+        size_t references; // variables and recorded values pointing to it
     };
 
-    // Free entries beyond the first are released once this many are free.
-    static const size_t kReleaseThreshold = 4;
+    // Free buffers beyond this many bytes in all are released, the largest
+    // first. Enough for the intermediate series of a long formula over the
+    // longest histories, so a recalculation allocates nothing.
+    static constexpr size_t kFreeBytesKept = 16u * 1024 * 1024;
 
     SeriesBufferPool() = default;
     ~SeriesBufferPool() { ReleaseAll(); }
 
-    // The first free entry that holds at least bytes, contents as its last
-    // user left them; otherwise a new buffer of exactly bytes. Throws
-    // std::bad_alloc when none can be had.
+    // The smallest free buffer that holds at least bytes (the one freed last
+    // among equals), contents as its last user left them; otherwise a new
+    // buffer of exactly bytes. Throws std::bad_alloc when none can be had.
     float* Acquire(size_t bytes);
-    // Marks free every entry that no series among the variables and the run
-    // values points to; then, when at least kReleaseThreshold entries are free,
-    // releases every free entry except the pool's first.
-    void ReleaseUnreferenced(const FormulaVariables& variables, const FormulaValueList& runValues);
+    // Counts one more or one fewer reference from value when it is a series
+    // in one of the pool's buffers; anything else is ignored.
+    void AddReference(const VARIANT& value);
+    void DropReference(const VARIANT& value);
+    // Marks free every buffer taken, or left without references, since the
+    // last call that nothing refers to now; then releases free buffers
+    // beyond kFreeBytesKept.
+    void ReleaseUnreferenced();
     // Frees every buffer and empties the pool.
     void ReleaseAll();
 
     // The entry whose buffer starts at data, or null.
     const Entry* Find(const void* data) const;
-    const std::vector<Entry>& GetEntries() const { return m_entries; }
-    size_t CountFree() const;
+    size_t CountEntries() const { return m_entries.size(); }
+    size_t CountFree() const { return m_free.size(); }
+    size_t FreeBytes() const { return m_freeBytes; }
+    // Buffers looked at and looked up so far: the pool's work, which grows
+    // with the buffers a run takes and lets go of, not with what it holds.
+    uint64_t CountSteps() const { return m_steps; }
 
 private:
     SeriesBufferPool(const SeriesBufferPool&) = delete;
     SeriesBufferPool& operator=(const SeriesBufferPool&) = delete;
 
-    std::vector<Entry> m_entries;
+    Entry* FindEntry(const VARIANT& value);
+    void SetFree(Entry& entry);
+
+    std::unordered_map<const void*, Entry> m_entries;
+    // The free buffers by capacity, in the order they were freed.
+    std::multimap<size_t, float*> m_free;
+    size_t m_freeBytes = 0;
+    // Buffers to look at in the next ReleaseUnreferenced (repeats allowed).
+    std::vector<float*> m_unchecked;
+    mutable uint64_t m_steps = 0;
 };

@@ -52,6 +52,18 @@ protected:
     ~SeriesStore() { }
 };
 
+// Series bound when a run first reads their name instead of before it: asked
+// for a name that is not bound, gives the floats to bind under it (false when
+// it has none). They must outlive the run.
+class SeriesSupplier
+{
+public:
+    virtual bool SupplySeries(const wchar_t* name, float** data, uint32_t* count) = 0;
+
+protected:
+    ~SeriesSupplier() { }
+};
+
 // The marker, the type and the count as they stand, without asking the owner;
 // use ReadSeries before touching the elements.
 inline bool HasSeriesMarker(const VARIANT& value)

@@ -497,41 +497,47 @@ def sumbars(x, target):
     return out
 
 
-def volume_at_price(high, low, volume, first, last, p, w):
-    total = 0.0
-    for b in range(first, last + 1):
-        span = high[b] - low[b]
-        if span <= 0.0001 or not (low[b] < p < high[b]):
-            continue
-        share = volume[b] * 100 * w / span if w < span else volume[b] * 100
-        total += share * 4 * min(high[b] - p, p - low[b]) / span
-    return total
+def thousandths_bound(price):
+    # Chips sit at levels in thousandths, trunc(p x 1000); a level counts when
+    # level / 1000 <= price. The chips that count lie below this bound.
+    level = math.floor(price * 1000.0)
+    while (level + 1) / 1000.0 <= price:
+        level += 1
+    while level / 1000.0 > price:
+        level -= 1
+    return (level + 1) / 1000.0
 
 
 def winner(high, low, volume, price, capital):
     out = []
     for i in range(len(price)):
-        # Back from i until the volume (lots) covers the capital (lots).
-        start, covered = 0, 0.0
-        for k in range(i, -1, -1):
-            covered += max(volume[k], 0.0)
-            if covered >= capital:
-                start = k
-                break
-        lowest = min(low[start:i + 1])
-        highest = max(high[start:i + 1])
-        w = 0.003 * (highest - lowest)
-        if w <= 0.0:
-            out.append(0.0)
+        if is_inv(price[i]):
+            out.append(INV)
             continue
-        levels = int((highest - lowest) / w) + 10
+        # Back from i until the volume (lots) covers the capital (lots).
+        lots = [0.0 if is_inv(v) or v < 0 else v for v in volume]
+        start, covered = i, lots[i]
+        while start > 0 and covered < capital:
+            start -= 1
+            covered += lots[start]
+        # Each bar with a range spreads its lots as a triangle over it.
+        bound = thousandths_bound(price[i])
         total = below = 0.0
-        for k in range(levels):
-            p = lowest + k * w
-            v = volume_at_price(high, low, volume, start, i, p, w)
-            total += v
-            if p <= price[i]:
-                below += v
+        for b in range(start, i + 1):
+            h, l = high[b], low[b]
+            if is_inv(h) or is_inv(l) or not (h - l > 0.0001):
+                continue
+            d, m = h - l, (l + h) / 2
+            if bound <= l:
+                share = 0.0
+            elif bound <= m:
+                share = 2 * (bound - l) ** 2 / d ** 2
+            elif bound < h:
+                share = 1 - 2 * (h - bound) ** 2 / d ** 2
+            else:
+                share = 1.0
+            total += lots[b]
+            below += lots[b] * share
         out.append(min(1.0, max(0.0, below / total)) if total > 0.0001 else 0.0)
     return out
 

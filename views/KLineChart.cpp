@@ -174,11 +174,22 @@ void KLineChart::SetPeriod(int period)
 
 void KLineChart::ApplyExRightsNow()
 {
-    if (!m_snapshot || m_options.GetAdjustMode() == 1)
+    if (!m_snapshot)
         return;
+    const int period = m_options.GetPeriod();
+    const int mode = m_options.GetAdjustMode();
+    if (mode == 1) {
+        // Another period may have left this one's bars adjusted when the mode
+        // changed there: they show as recorded again.
+        const CKData& base = IsMinutePeriod(period) ? static_cast<const CKData&>(m_snapshot->GetFiveMinuteData())
+                                                    : m_snapshot->GetDayData();
+        if (base.IsAdjusted())
+            m_snapshot->ApplyExRights(period, nullptr, mode);
+        return;
+    }
     const std::vector<ExRightsRecord>* records = m_source.GetExRights(m_snapshot->GetCodeKey());
     if (records && !records->empty())
-        m_snapshot->ApplyExRights(m_options.GetPeriod(), records, m_options.GetAdjustMode());
+        m_snapshot->ApplyExRights(period, records, mode);
 }
 
 void KLineChart::TakeStock(CStock* stock)
@@ -208,10 +219,7 @@ void KLineChart::SetAdjustMode(int mode)
     if (!m_snapshot || !m_owner || !::IsWindow(m_owner) || mode == m_options.GetAdjustMode())
         return;
     m_options.SetAdjustMode(mode);
-    const std::vector<ExRightsRecord>* records = m_source.GetExRights(m_snapshot->GetCodeKey());
-    if (!records || records->empty())
-        return;
-    m_snapshot->ApplyExRights(m_options.GetPeriod(), records, mode);
+    ApplyExRightsNow();
     InvalidateIndicators();
     Invalidate();
 }
@@ -487,7 +495,17 @@ void KLineChart::SetSubPanes(int count, int index)
 void KLineChart::SetSubPaneCount(int count, int index)
 {
     SingleLock lock(&m_lock);
-    m_options.SetSubPaneCount(std::max(0, std::min(count, kline::kMaxSubPanes)));
+    count = std::max(0, std::min(count, kline::kMaxSubPanes));
+    if (count != m_options.GetSubPaneCount()) {
+        // The panes change under a maximised pane and a border being dragged:
+        // every pane shows again, and the drag ends with its border.
+        m_maximisedPane = -1;
+        if (m_splitterHover && m_owner && ::GetCapture() == m_owner)
+            ::ReleaseCapture();
+        m_splitterHover = false;
+        m_splitterIndex = -1;
+    }
+    m_options.SetSubPaneCount(count);
     if (m_owner && ::IsWindow(m_owner)) {
         Layout(m_layout.chart);
         SetSubPanes(m_options.GetSubPaneCount(), index);

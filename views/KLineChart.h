@@ -15,6 +15,7 @@
 #include "formula/IndicatorPainter.h"
 #include "views/QuoteSidePanel.h"
 #include "views/KLineGeometry.h"
+#include "views/SidePanelPicture.h"
 
 #include <windows.h>
 
@@ -229,6 +230,7 @@ private:
     int BarAtBandEnd(POINT point) const;
     std::unique_ptr<FormulaCalculator> MakeCalculator();
     void SendToolTip(const std::string* text);
+    void DrawSidePanelPage(const SidePanelPaint& paint);
 
     ViewOptions& m_options;
     KLineDataSource& m_source;
@@ -276,6 +278,7 @@ private:
     POINT m_bandEnd;
     HCURSOR m_splitCursor;
     CQuoteSidePanel m_sidePanel;
+    SidePanelPicture m_sidePanelPicture;
     CriticalSection m_lock;
     CStock* m_snapshot;
     IndicatorPainter m_painter;

@@ -152,6 +152,20 @@ void KLineChart::DrawSidePanel(HDC dc)
         m_sidePanelPainter(paint);
         return;
     }
+    if (!SidePanelPicture::Keeps(paint.page)) {
+        DrawSidePanelPage(paint);
+        return;
+    }
+    m_sidePanelPicture.Paint(dc, paint.page, paint.sidePanel, m_layout.chart.top, m_snapshot, [&](HDC picture) {
+        SidePanelPaint into = paint;
+        into.dc = picture;
+        DrawSidePanelPage(into);
+    });
+}
+
+void KLineChart::DrawSidePanelPage(const SidePanelPaint& paint)
+{
+    HDC dc = paint.dc;
     const RECT& rect = paint.sidePanel;
     switch (paint.page) {
     case kPageCostDistribution:

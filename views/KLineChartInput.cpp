@@ -266,7 +266,8 @@ void KLineChart::OnMouseMove(int x, int y)
         return;
     }
     const bool captured = m_owner && ::GetCapture() == m_owner;
-    if (m_splitterHover && captured) {
+    if (m_splitterHover && captured && m_splitterIndex >= 0
+        && m_splitterIndex < static_cast<int>(m_layout.subPanes.size())) {
         const RECT above = m_splitterIndex == 0 ? m_layout.mainPane : m_layout.subPanes[m_splitterIndex - 1];
         const RECT below = m_layout.subPanes[m_splitterIndex];
         const int clamped = kline::ClampSplitterY(y, above, below);
@@ -286,7 +287,9 @@ void KLineChart::OnMouseMove(int x, int y)
     if (onSign)
         return;
     SendToolTip(nullptr);
-    if (::PtInRect(&m_layout.barColumn, point) && !m_layout.subPanes.empty()) {
+    // A zoom band being drawn stays a band wherever it passes.
+    const bool banding = m_banding && captured;
+    if (!banding && ::PtInRect(&m_layout.barColumn, point) && !m_layout.subPanes.empty()) {
         int hit = -1;
         if (m_maximisedPane >= 0) {
             const RECT cover = kline::CoveringSubPaneRect(m_layout);

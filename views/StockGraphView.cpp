@@ -276,10 +276,14 @@ void CStockGraphView::DoPaint(HDC dc, const RECT& client)
     if (number != -1 && number != m_lastSyncedNumber) {
         m_lastSyncedNumber = number;
         const std::string name = ShowName(number);
+        // The selected pane's tab is the choice a click is compared with; a
+        // pane whose indicator has no tab leaves every tab to be chosen.
+        m_lastIndicatorTab = -1;
         for (int i = 1; i < m_indicatorTabs.GetItemCount() && !name.empty(); ++i) {
             const char* title = m_indicatorTabs.GetItem(i);
             if (title && name == title) {
                 m_indicatorTabs.SetCurSel(i);
+                m_lastIndicatorTab = i;
                 break;
             }
         }

@@ -5,6 +5,7 @@
 #include "tests/support/OffscreenCanvas.h"
 #include <gtest/gtest.h>
 #include <cmath>
+#include <string>
 
 namespace {
 
@@ -254,6 +255,53 @@ TEST(ChartDraw, AxisValueEndsTwoPixelsLeftOfXWithItsTopSevenAbove)
     EXPECT_EQ(outside, 0);
     if (HasFailure())
         canvas.SavePng("axis_value");
+}
+
+TEST(ChartDraw, ANegativeAxisValueShowsItsMinusSign)
+{
+    // "-0.14" and "0.14" end at the same place: the minus sign is what the
+    // first lights left of where the second starts.
+    const auto leftmost = [](double value) {
+        OffscreenCanvas canvas(200, 60);
+        ::SetBkMode(canvas.Dc(), TRANSPARENT);
+        DrawAxisValue(canvas.Dc(), kRed, 150, 30, value, 2);
+        for (int x = 0; x < 200; ++x) {
+            for (int y = 0; y < 60; ++y) {
+                if (canvas.Pixel(x, y) != kBlack)
+                    return x;
+            }
+        }
+        return 200;
+    };
+    const int digits = leftmost(0.14);
+    ASSERT_LT(digits, 150);
+    EXPECT_LT(leftmost(-0.14), digits - 1) << "the minus sign has pixels";
+}
+
+TEST(ChartDraw, EveryCharacterOfTheProgramsNumbersAndDatesHasPixels)
+{
+    // The axes, data windows, legends and lists draw numbers, dates and times
+    // in these faces and sizes.
+    const struct
+    {
+        const char* face;
+        int height;
+        int weight;
+    } fonts[] = { { "宋体", 12, 400 }, { "宋体", 12, 700 }, { "宋体", 14, 400 }, { "宋体", 14, 700 },
+        { "黑体", 12, 400 }, { "Arial", 12, 400 }, { "Arial", 14, 700 } };
+    for (const auto& font : fonts) {
+        for (const char* c = "0123456789-+.:%/()"; *c; ++c) {
+            SCOPED_TRACE(std::string(1, *c) + " in " + font.face + " " + std::to_string(font.height) + "/"
+                + std::to_string(font.weight));
+            OffscreenCanvas canvas(40, 40);
+            ::SetBkMode(canvas.Dc(), TRANSPARENT);
+            ::SetTextColor(canvas.Dc(), kRed);
+            HGDIOBJ old = ::SelectObject(canvas.Dc(), GdiObjectCache::Instance()->GetFont(font.height, font.face, font.weight));
+            ::TextOutA(canvas.Dc(), 10, 10, c, 1);
+            ::SelectObject(canvas.Dc(), old);
+            EXPECT_GT(canvas.CountPixelsNot(kBlack), 0);
+        }
+    }
 }
 
 TEST(ChartDraw, ValueAxisLabelsStandLeftOfTheAxisAtTheirLines)

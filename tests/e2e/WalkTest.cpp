@@ -9,7 +9,7 @@
 
 namespace {
 
-const UINT kAdjustBackward = 4012;
+const UINT kAdjustBackward = 4011; // "后复权"
 const UINT kAdjustNone = 4013;
 const UINT kPeriodFiveMinutes = 4100;
 const UINT kPeriodDay = 4105;

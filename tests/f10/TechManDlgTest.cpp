@@ -150,14 +150,14 @@ TEST_F(TechManDialog, OpensWithTheTreeAndTheDefaultsAndWritesThemWhenClosed)
 TEST_F(TechManDialog, WholeNumbersAreReadAndUnknownOnesDroppedAtTheNextSave)
 {
     // Two whole numbers, an unknown one, and a partial record at the end.
-    ASSERT_TRUE(dir.WriteFile("showformula.dat", NumberBytes({ 104, 99999, 2 }) + std::string("\x65\x00", 2)));
+    ASSERT_TRUE(dir.WriteFile("showformula.dat", NumberBytes({ 104, 99999, 3 }) + std::string("\x65\x00", 2)));
     ASSERT_TRUE(Open());
-    EXPECT_EQ((Numbers { 104, 99999, 2 }), dialog->GetNumbers());
-    EXPECT_EQ((Numbers { 104, 2 }), dialog->GetListNumbers());
+    EXPECT_EQ((Numbers { 104, 99999, 3 }), dialog->GetNumbers());
+    EXPECT_EQ((Numbers { 104, 3 }), dialog->GetListNumbers());
     EXPECT_EQ("VOL  成交量", Rows()[0]);
 
     EXPECT_TRUE(dialog->Save());
-    EXPECT_EQ(NumberBytes({ 104, 2 }), FileBytes());
+    EXPECT_EQ(NumberBytes({ 104, 3 }), FileBytes());
     ASSERT_EQ(1u, messages.size());
     EXPECT_EQ("保存成功！", messages[0].text);
     EXPECT_EQ("", messages[0].title);
@@ -324,7 +324,7 @@ TEST(TechManWiring, SettingsTabRunsTheManagerAndTheTabsFollowTheFile)
     ViewOptions::ReleaseInstance();
     TempDirectory dir("techman");
     const std::string path = dir.File("showformula.dat");
-    ASSERT_TRUE(dir.WriteFile("showformula.dat", NumberBytes({ 2, 104 })));
+    ASSERT_TRUE(dir.WriteFile("showformula.dat", NumberBytes({ 3, 104 })));
 
     EmptyKLineSource source;
     CStockGraphView view(nullptr, source, dir.File("techwin.conf"), path);
@@ -332,7 +332,7 @@ TEST(TechManWiring, SettingsTabRunsTheManagerAndTheTabsFollowTheFile)
     ASSERT_NE(nullptr, view.Create(nullptr, rect, "", WS_POPUP));
     ShowWithoutActivating(view.m_hWnd);
     PumpPendingMessages();
-    EXPECT_EQ((std::vector<std::string> { "设置", "ADL", "VOL" }), TabTitles(view.GetIndicatorTabs()));
+    EXPECT_EQ((std::vector<std::string> { "设置", "CCI", "VOL" }), TabTitles(view.GetIndicatorTabs()));
 
     InstallIndicatorManager(view, path);
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &RestoreAndCloseManager);

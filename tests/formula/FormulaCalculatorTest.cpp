@@ -2,15 +2,19 @@
 // variables bound before a run, the dirty flags, the measured range and the
 // draw step's order, over a few day bars of one stock.
 #include "formula/FormulaCalculator.h"
+#include "formula/FormulaLibrary.h"
 #include "formula/FormulaDefinition.h"
 #include "formula/FormulaManager.h"
 #include "formula/IndicatorPainter.h"
 #include "formula/PriceSeriesSource.h"
 #include "formula/ScriptAcceptor.h"
 
+#include "base/UnicodeString.h"
+#include "data/Rc4.h"
 #include "data/Stock.h"
 #include "tests/support/OffscreenCanvas.h"
 #include "tests/support/SeriesFixtures.h"
+#include "tools/marketdata/SimMarketSeries.h"
 
 #include <gtest/gtest.h>
 
@@ -211,6 +215,44 @@ TEST_F(FormulaCalculatorTest, BindsEveryVariableBeforeARun)
     EXPECT_EQ(6.0, RecordedNumber(L"X"));
 }
 
+// HIGH, LOW, VOL and AMOUNT are fetched when a run first reads one of their
+// names, once for all three names, from the bars as they are at that run;
+// OPEN and CLOSE before every run.
+TEST_F(FormulaCalculatorTest, PriceSeriesAreFetchedWhenARunFirstReadsThem)
+{
+    const FormulaDefinition closeOnly = Definition(1, L"X:C;");
+    ASSERT_EQ(1, calculator->SetFormula(&closeOnly));
+    calculator->SetData(&stock, kPeriodDay, 0, 9);
+    ASSERT_EQ(1, calculator->Calculate());
+    const CScriptAcceptor* host = calculator->GetHost();
+    EXPECT_NE(nullptr, host->FindVariable(L"OPEN"));
+    for (const wchar_t* name : { L"HIGH", L"H", L"LOW", L"VOL", L"AMOUNT", L"A" })
+        EXPECT_EQ(nullptr, host->FindVariable(name)) << std::wstring(name).size();
+
+    stock.GetDayData().AppendBar(MakeBar(T(2026, 11, 20), 30, 31, 29, 30.5f, 1000, 8));
+    const FormulaDefinition highs
+        = Definition(2, L"X:H;Y:INDEXH*1;Z:ZIG(1,50);W:WINNER(C);S:HIGH+H;Q:L;", { { L"L", L"3" } });
+    ASSERT_EQ(1, calculator->SetFormula(&highs));
+    ASSERT_EQ(1, calculator->Calculate());
+    const std::vector<float> x = RecordedSeries(L"X");
+    ASSERT_EQ(11u, x.size());
+    EXPECT_EQ(31.0f, x[10]);
+    EXPECT_EQ(x, RecordedSeries(L"Y"));
+    EXPECT_EQ(11u, RecordedSeries(L"Z").size());
+    EXPECT_EQ(11u, RecordedSeries(L"W").size());
+    const std::vector<float> s = RecordedSeries(L"S");
+    ASSERT_EQ(11u, s.size());
+    EXPECT_EQ(62.0f, s[10]);
+    // One fetch serves every name of the series.
+    const VARIANT* high = host->FindVariable(L"HIGH");
+    const VARIANT* h = host->FindVariable(L"H");
+    ASSERT_TRUE(high && h);
+    EXPECT_EQ(high->byref, h->byref);
+    // A parameter named like a price series is never replaced by it.
+    EXPECT_EQ(3.0, RecordedNumber(L"Q"));
+    EXPECT_EQ(nullptr, host->FindVariable(L"AMOUNT"));
+}
+
 TEST_F(FormulaCalculatorTest, WithoutBarsOnlyTheNumbersAreBound)
 {
     const FormulaDefinition definition = Definition(1, L"X:C;Y:DRAWDATA_SIZE;");
@@ -357,4 +399,84 @@ TEST_F(FormulaCalculatorTest, DrawsStatementsInOrderWithTheirColours)
     EXPECT_EQ(0xFF0000u, canvas.Pixel(50, 95)); // COLOR0000FF is blue
     EXPECT_GE(canvas.CountPixels(0xFFFFFF, RECT { 0, 69, 200, 70 }), 190);
     EXPECT_EQ(0, painter.GetDefaultColorCounter()); // reset after the draw
+}
+
+TEST_F(FormulaCalculatorTest, MacdWrittenALineAStatementStandsRedAndGreenOnTheZeroLine)
+{
+    // Closes 10..19: the histogram runs from -5 to 4 over a range of -5..4,
+    // where 0 maps to row 120 - 100 * 5 / 9 = 65.
+    FormulaDefinition definition = Definition(1, L"DIF:=C-15;\r\nMACD:DIF,COLORSTICK;\r\n", {}, L"MACD");
+    ASSERT_EQ(1, calculator->SetFormula(&definition));
+    painter.SetBarWidth(10);
+    calculator->SetData(&stock, kPeriodDay, 0, 9);
+    ASSERT_EQ(1, calculator->Calculate());
+    bool named = false;
+    for (const FormulaStatement& statement : calculator->GetStatements())
+        named = named || statement.name == L"MACD";
+    EXPECT_TRUE(named) << "the name without the line break before it";
+    OffscreenCanvas canvas(200, 121);
+    EXPECT_EQ(1, calculator->Draw(canvas.Dc(), RECT { 0, 0, 200, 121 }, 0, 0, 0, 0, false));
+    canvas.SavePng("calculator-macd");
+    const int zero = 65;
+    const COLORREF green = 0x00FF00;
+    const COLORREF red = 0x0000FF;
+    // Bar 0 (-5) hangs green from the zero line; bar 9 (+4) stands red on it.
+    EXPECT_GE(canvas.CountPixels(green, RECT { 3, zero, 4, 121 }), 50);
+    EXPECT_EQ(0, canvas.CountPixels(green, RECT { 3, 0, 4, zero }));
+    EXPECT_GE(canvas.CountPixels(red, RECT { 93, 20, 94, zero + 1 }), 40);
+    EXPECT_EQ(0, canvas.CountPixels(red, RECT { 93, zero + 2, 94, 121 })) << "no stick rises from the bottom";
+    // Bar 5 (0) draws no stick.
+    EXPECT_EQ(0, canvas.CountPixels(red, RECT { 53, 20, 54, 121 }) + canvas.CountPixels(green, RECT { 53, 20, 54, 121 }));
+}
+
+TEST(SimulatorCandles, StickLinesOfTheCandleDefinitionsLeaveAGapBetweenBars)
+{
+    // The simulator's candles drawn through the calculator: each bar's body
+    // and wick stay inside its own column, so neighbours never merge into a band.
+    std::string plain = SimMarketSeries().FormulaBody();
+    ApplyFormulaCipher(reinterpret_cast<uint8_t*>(&plain[0]), plain.size());
+    FormulaLibrary library;
+    ASSERT_EQ(1, library.LoadFromBody(reinterpret_cast<const uint8_t*>(plain.data()), static_cast<int32_t>(plain.size())));
+    CStock stock(0x600000);
+    for (int i = 0; i < 40; ++i) {
+        // Rising and falling bars by turns, every close above the average of 20.
+        const float base = 10.0f + i * 0.3f;
+        const float open = i % 2 ? base + 0.2f : base - 0.2f;
+        const float close = i % 2 ? base - 0.2f : base + 0.2f;
+        stock.GetDayData().AppendBar(MakeBar(T(2026, 1, 5) + i * 86400, open, base + 0.5f, base - 0.5f, close, 100, 8));
+    }
+    IndicatorPainter painter;
+    FixedMarket market;
+    std::unique_ptr<FormulaCalculator> calculator = FormulaManager::Instance()->CreateCalculator(&painter, &market);
+    ASSERT_NE(nullptr, calculator);
+    for (const wchar_t* name : { L"KLINE", L"WCKX" }) {
+        SCOPED_TRACE(WideToGbk(name));
+        const FormulaDefinition* definition = library.FindByName(name);
+        ASSERT_NE(nullptr, definition);
+        ASSERT_EQ(1, calculator->SetFormula(definition));
+        for (int width : { 6, 10, 21 }) {
+            SCOPED_TRACE(width);
+            painter.SetBarWidth(width);
+            calculator->SetData(&stock, kPeriodDay, 20, 39);
+            ASSERT_EQ(1, calculator->Calculate());
+            OffscreenCanvas canvas(20 * width, 121);
+            calculator->Draw(canvas.Dc(), RECT { 0, 0, 20 * width, 121 }, 0, 0, 0, 0, false);
+            if (width == 10)
+                canvas.SavePng(std::string("calculator-candles-") + WideToGbk(name));
+            // A column of the plot is a candle's when red, cyan or yellow lights it.
+            int drawn = 0;
+            for (int bar = 0; bar < 20; ++bar) {
+                int empty = 0;
+                for (int x = bar * width; x < (bar + 1) * width; ++x) {
+                    const RECT column { x, 21, x + 1, 120 };
+                    const int lit = canvas.CountPixels(0x0000FF, column) + canvas.CountPixels(0xFFFF00, column)
+                        + canvas.CountPixels(0x00FFFF, column);
+                    empty += lit == 0 ? 1 : 0;
+                    drawn += lit > 0 ? 1 : 0;
+                }
+                EXPECT_GE(empty, 1) << "bar " << bar << " has no gap to its neighbour";
+            }
+            EXPECT_GE(drawn, 20 * 2) << "every bar draws its body";
+        }
+    }
 }

@@ -131,7 +131,7 @@ TEST_F(FormulaCompileRun, IntermediateResultsFeedLaterLinesAndAreNotDrawn)
     EXPECT_TRUE(statements[0].notDrawn);
     EXPECT_EQ(statements[0].values.size(), 1u) << "recorded, though never drawn";
     EXPECT_FALSE(statements[1].notDrawn);
-    EXPECT_EQ(statements[1].name, L"\r\nX ");
+    EXPECT_EQ(statements[1].name, L"X");
     EXPECT_EQ(statements[1].attributes, (std::vector<std::wstring> { L"COLORRED", L"LINETHICK2" }));
     const SeriesView drawn = Drawn(statements[1]);
     ASSERT_EQ(drawn.count, kBars);

@@ -86,8 +86,8 @@ TEST_F(FormulaPreprocessorTest, RewritesEachKindOfStatement)
             {} },
         { L"X:=STICKLINE(C>O,C,O,8,0);", L"X:=STICKLINE(C>O,C,O,8,0);", L"STICKLINE", true, L"X", {} },
         { L"A:B:=X;", L"A:=DRAWBASELINE(B:=X);", L"DRAWBASELINE", false, L"A", {} },
-        { L"NAME :C;", L"NAME :=DRAWBASELINE(C);", L"DRAWBASELINE", false, L"NAME ", {} },
-        { L"  M : C , COLORRED , , LINETHICK2,,;", L"M :=DRAWBASELINE( C );", L"DRAWBASELINE", false, L"M ",
+        { L"NAME :C;", L"NAME :=DRAWBASELINE(C);", L"DRAWBASELINE", false, L"NAME", {} },
+        { L"  M : C , COLORRED , , LINETHICK2,,;", L"M :=DRAWBASELINE( C );", L"DRAWBASELINE", false, L"M",
             { L"COLORRED", L"", L"LINETHICK2" } },
         { L"X:;", L"X:=DRAWBASELINE();", L"DRAWBASELINE", false, L"X", {} },
     };

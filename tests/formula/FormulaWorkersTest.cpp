@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <functional>
@@ -331,6 +332,38 @@ TEST(FormulaDrawLine, WithoutExtension)
     ExpectSeries({ inv, 21, 12, 13 }, out);
 }
 
+TEST(FormulaWindowSums, AHugeElementLeavesNoErrorOnceItLeavesTheWindow)
+{
+    // 1e20 swallows the ones beside it in any sum that holds it; once it has
+    // left the window the sums are those of the ones again.
+    {
+        const Series x = { 1e20f, 1, 1, 1, 1, 1 };
+        ExpectSeries({ inv, inv, 1, 1, 1, 1 }, Apply([](const Series& in, float* out) { SeriesMA(in.data(), Count(in), 2, out); }, x));
+        ExpectSeries({ inv, inv, 2, 2, 2, 2 }, Apply([](const Series& in, float* out) { SeriesSUM(in.data(), Count(in), 2, out); }, x));
+    }
+    // Anywhere in a long series, with and without invalid elements in it.
+    for (bool gap : { false, true }) {
+        SCOPED_TRACE(gap ? "with a gap" : "without a gap");
+        Series x(3000, 1.0f);
+        x[1500] = -3e19f;
+        x[2200] = 2e20f;
+        if (gap)
+            x[100] = inv;
+        Series ma(x.size(), kSentinel);
+        Series sum(x.size(), kSentinel);
+        SeriesMA(x.data(), Count(x), 5, ma.data());
+        SeriesSUM(x.data(), Count(x), 5, sum.data());
+        for (int i = 5; i < Count(x); ++i) {
+            const bool huge = (i >= 1500 && i < 1505) || (i >= 2200 && i < 2205);
+            const bool invalid = gap && i >= 100 && i < 105;
+            if (huge || invalid)
+                continue;
+            ASSERT_EQ(1.0f, ma[i]) << i;
+            ASSERT_EQ(5.0f, sum[i]) << i;
+        }
+    }
+}
+
 TEST(FormulaSumBars, FlagsTheBarsWhereASumBackReachesTheTarget)
 {
     const Series x = { 1, 2, 3, inv, 1, -10, 4 };
@@ -365,6 +398,103 @@ TEST(FormulaWinner, ShareOfTheChipsAtOrBelowThePrice)
     SeriesWINNER(
         Of(Series { 5, 5 }), Of(Series { 5, 5 }), Of(volume), Of(Series { 5, inv }), 100, 2, out.data());
     ExpectSeries({ 0, inv }, out);
+}
+
+// One bar's window worked out alone: the turnover window is the fewest bars
+// back from i whose lots reach the capital; every bar with a range spreads
+// its lots as a triangle over it; the share is that of the chips whose level
+// in thousandths lies at or below the price (a chip at p is at level
+// trunc(p x 1000), as the chip distribution stores it).
+namespace {
+float WinnerOfOneWindow(const Series& high, const Series& low, const Series& volume, float price, double capital, int i)
+{
+    if (IsInvalidValue(price))
+        return inv;
+    const auto lots = [&](int b) { return IsInvalidValue(volume[b]) || volume[b] < 0 ? 0.0 : double(volume[b]); };
+    int start = i;
+    double covered = lots(i);
+    while (start > 0 && covered < capital)
+        covered += lots(--start);
+    long long level = static_cast<long long>(std::floor(double(price) * 1000.0));
+    while ((level + 1) / 1000.0 <= price)
+        ++level;
+    while (level / 1000.0 > price)
+        --level;
+    const double below = (level + 1) / 1000.0;
+    double total = 0.0, under = 0.0;
+    for (int b = start; b <= i; ++b) {
+        const double h = high[b], l = low[b];
+        if (IsInvalidValue(high[b]) || IsInvalidValue(low[b]) || !(h - l > 0.0001))
+            continue;
+        const double d = h - l;
+        const double m = (l + h) / 2;
+        const double share = below <= l ? 0.0
+            : below <= m            ? 2 * (below - l) * (below - l) / (d * d)
+            : below < h             ? 1 - 2 * (h - below) * (h - below) / (d * d)
+                                    : 1.0;
+        total += lots(b);
+        under += lots(b) * share;
+    }
+    return total > 0.0001 ? static_cast<float>(std::max(0.0, std::min(1.0, under / total))) : 0.0f;
+}
+} // namespace
+
+TEST(FormulaWinner, GivesWhatEachWindowWorkedOutAloneGives)
+{
+    // A random walk with idle, flat and invalid bars, over windows from one
+    // bar to hundreds.
+    const int n = 3000;
+    Series high(n), low(n), volume(n), prices(n);
+    uint32_t seed = 12345;
+    const auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 8) / 16777216.0;
+    };
+    double base = 20.0;
+    for (int i = 0; i < n; ++i) {
+        base = std::max(1.0, base + (next() - 0.5) * 0.4);
+        const double span = next() < 0.05 ? 0.0 : 0.001 + next() * 0.3;
+        low[i] = static_cast<float>(base - span / 2);
+        high[i] = static_cast<float>(base + span / 2);
+        volume[i] = next() < 0.05 ? 0.0f : static_cast<float>(100 + next() * 5000);
+        prices[i] = static_cast<float>(base + (next() - 0.5) * 0.6);
+        if (i % 997 == 5)
+            high[i] = inv;
+        if (i % 1009 == 7)
+            prices[i] = inv;
+    }
+    for (double capital : { 1.0, 12000.0, 400000.0, 1e12 }) {
+        SCOPED_TRACE(capital);
+        Series out(n, kSentinel);
+        SeriesWINNER(Of(high), Of(low), Of(volume), Of(prices), capital, n, out.data());
+        for (int i = 0; i < n; ++i) {
+            const float expected = WinnerOfOneWindow(high, low, volume, prices[i], capital, i);
+            if (IsInvalidValue(expected))
+                ASSERT_EQ(expected, out[i]) << i;
+            else
+                ASSERT_NEAR(expected, out[i], 1e-5) << i;
+        }
+    }
+}
+
+TEST(FormulaWinner, PricesWithinOneThousandthCountTheSameChips)
+{
+    // One bar from 10.000 to 10.100: the chip levels are thousandths, so any
+    // price from 10.050 up to just under 10.051 takes in the same chips, and
+    // as many as a level price of 10.050 does.
+    const Series high = { 10.1f };
+    const Series low = { 10.0f };
+    const Series volume = { 100 };
+    Series out(1, kSentinel);
+    std::vector<float> results;
+    for (float price : { 10.050f, 10.0502f, 10.0506f, 10.0509f }) {
+        SeriesWINNER(Of(high), Of(low), Of(volume), SeriesOperand::Scalar(price), 100, 1, out.data());
+        results.push_back(out[0]);
+    }
+    for (float r : results)
+        EXPECT_FLOAT_EQ(results[0], r);
+    SeriesWINNER(Of(high), Of(low), Of(volume), SeriesOperand::Scalar(10.0512f), 100, 1, out.data());
+    EXPECT_GT(out[0], results[0]) << "the next thousandth holds more";
 }
 
 // Every worker over 1-, 2- and 30-bar inputs writes every element.

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -282,7 +283,8 @@ TEST(IndicatorPainter, LinesAndSticksLightWhatTheirStrokesLight)
                 HPEN pen = ::CreatePen(PS_SOLID, 1, sticks ? (values[i] < 0 ? 0x00FF00 : 0x0000FF) : kWhite);
                 HGDIOBJ old = ::SelectObject(dc, pen);
                 if (sticks) {
-                    ::MoveToEx(dc, x, 120, nullptr);
+                    // From the zero line of the range -50..100.
+                    ::MoveToEx(dc, x, pane.painter.BandY(0, -50, 100), nullptr);
                     ::LineTo(dc, x, y);
                 } else if (penDown) {
                     ::MoveToEx(dc, previous.x, previous.y, nullptr);
@@ -337,6 +339,39 @@ TEST(IndicatorPainter, MacdSticksAreGreenBelowZeroAndRedAbove)
     EXPECT_TRUE(other.painter.DrawSeriesLine(Output(L"OSC"), Values({ oscillator }), 0, 3, -50, 50));
     EXPECT_GT(CountInColumn(other.canvas, 3, 0x00FFFF), 0);
     EXPECT_EQ(0, other.canvas.CountPixels(green));
+}
+
+TEST(IndicatorPainter, SignedSticksStandOnTheZeroLineOrTheEdgeNearestZero)
+{
+    // The plot spans rows 20..120; a stick is lit from its base to its value.
+    struct Case
+    {
+        const char* name;
+        float minimum;
+        float maximum;
+        float value;
+        int baseRow;
+        int valueRow;
+    } cases[] = {
+        { "up from zero", -50, 50, 40, 70, 30 },
+        { "down from zero", -50, 50, -40, 70, 110 },
+        { "a positive range stands on the bottom", 10, 100, 60, 120, 65 },
+        { "a negative range hangs from the top", -100, -10, -40, 20, 54 },
+    };
+    for (const wchar_t* style : { L"STICK", L"COLORSTICK" }) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.name);
+            Pane pane;
+            pane.painter.ApplyAttributes({ style });
+            EXPECT_TRUE(pane.painter.DrawSeriesLine(
+                Output(L"OSC"), Values({ pane.store.Make({ c.value }) }), 0, 1, c.minimum, c.maximum));
+            const int top = std::min(c.baseRow, c.valueRow);
+            const int bottom = std::max(c.baseRow, c.valueRow);
+            EXPECT_NEAR(CountInColumn(pane.canvas, 3, kWhite), bottom - top, 1);
+            EXPECT_EQ(0, pane.canvas.CountPixels(kWhite, RECT { 3, 0, 4, top - 1 }));
+            EXPECT_EQ(0, pane.canvas.CountPixels(kWhite, RECT { 3, bottom + 2, 4, 121 }));
+        }
+    }
 }
 
 TEST(IndicatorPainter, DrawLineJoinsItsAnchors)

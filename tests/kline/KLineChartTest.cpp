@@ -24,6 +24,14 @@ namespace {
 // 1063 px wide: a main plotting area of 700 px.
 const RECT kChartRect { 0, 0, 1063, 1000 };
 
+// The middle of a bar's column at height y.
+POINT BarPoint(KLineChart& chart, int bar, int y)
+{
+    RECT r {};
+    chart.GetBarRect(bar, &r, nullptr, nullptr, nullptr);
+    return POINT { (r.left + r.right) / 2, y };
+}
+
 class KLineChartTest : public ::testing::Test
 {
 protected:
@@ -212,6 +220,35 @@ TEST_F(KLineChartTest, ANoticeUnderTheDataLockMeetsNoUiOperationHoldingTheChartL
         ::CloseHandle(h);
 }
 
+TEST_F(KLineChartTest, NoAdjustmentShowsTheRecordedPricesInEveryPeriodAgain)
+{
+    // Forward on days, then five minutes, none there, and back to days.
+    AddFiveMinuteBars(*stock, 480);
+    const std::vector<Bar> days = stock->GetDayData().GetBars();
+    const std::vector<Bar> minutes = stock->GetFiveMinuteData().GetBars();
+    // One cash dividend inside each series' range.
+    source.exRights[0x600000] = { ExRightsRecord { T(2015, 11, 2), 0.0f, 0.0f, 0.0f, 0.8f },
+        ExRightsRecord { T(2024, 3, 8), 0.0f, 0.0f, 0.0f, 0.8f } };
+    const auto moved = [](const std::vector<Bar>& recorded, const CKData& shown) {
+        int n = 0;
+        for (int i = 0; i < shown.GetCount() && i < static_cast<int>(recorded.size()); ++i)
+            n += shown.GetBar(i)->close != recorded[i].close || shown.GetBar(i)->low != recorded[i].low ? 1 : 0;
+        return n;
+    };
+    chart->Reload();
+    chart->SetAdjustMode(2);
+    ASSERT_GT(moved(days, stock->GetDayData()), 100) << "the dividend moves the prices on one side of it";
+    chart->SetPeriod(kPeriodFiveMinutes);
+    EXPECT_GT(moved(minutes, stock->GetFiveMinuteData()), 40);
+    chart->SetAdjustMode(1);
+    EXPECT_EQ(0, moved(minutes, stock->GetFiveMinuteData()));
+    chart->SetPeriod(kPeriodDay);
+    EXPECT_EQ(0, moved(days, stock->GetDayData())) << "days show the recorded prices again";
+    EXPECT_FALSE(stock->GetDayData().IsAdjusted());
+    chart->SetPeriod(kPeriodWeek);
+    EXPECT_EQ(0, moved(days, stock->GetDayData()));
+}
+
 TEST_F(KLineChartTest, CursorKeys)
 {
     ASSERT_TRUE(chart->CalcVisibleRange());
@@ -289,6 +326,55 @@ TEST_F(KLineChartTest, AddStopsAtFivePanesAndCloseAtNone)
     EXPECT_EQ(0, settings.GetSubPaneCount());
     EXPECT_EQ(0, chart->GetSubPaneCalculatorCount());
     EXPECT_EQ(-1, chart->GetSelectedPaneNumber());
+}
+
+TEST_F(KLineChartTest, AZoomBandThatCrossesThePaneBorderStaysABand)
+{
+    ASSERT_TRUE(chart->CalcVisibleRange());
+    chart->OnKeyDown(VK_LEFT, false); // the cross-hair on
+    const kline::Layout before = chart->GetLayout();
+    const int y = before.mainPlot.top + 60;
+    const POINT start = BarPoint(*chart, 440, y);
+    const POINT end = BarPoint(*chart, 470, y);
+    chart->OnLButtonDown(start.x, start.y, 0, 0);
+    ASSERT_EQ(owner.Handle(), ::GetCapture());
+    // On its way the band passes over the border under the main pane.
+    chart->OnMouseMove((start.x + end.x) / 2, before.mainPane.bottom);
+    chart->OnMouseMove(end.x, end.y);
+    chart->OnLButtonUp(end.x, end.y);
+    EXPECT_EQ(nullptr, ::GetCapture());
+    EXPECT_EQ(before.mainPane.bottom, chart->GetLayout().mainPane.bottom);
+    EXPECT_EQ(before.subPanes[0].top, chart->GetLayout().subPanes[0].top);
+    EXPECT_LE(chart->GetFirst(), 440);
+    EXPECT_GE(chart->GetLast(), 470);
+    EXPECT_LT(chart->GetLast() - chart->GetFirst(), 499 - 430) << "the band zoomed in";
+}
+
+TEST_F(KLineChartTest, FewerPanesEndTheMaximisedPaneAndABorderDrag)
+{
+    chart->SetSubPaneCount(3, -1);
+    RECT last = chart->GetLayout().subPanes[2];
+    chart->OnLButtonDblClk((last.left + last.right) / 2, (last.top + last.bottom) / 2);
+    ASSERT_EQ(2, chart->GetMaximisedPane());
+    chart->SetSubPaneCount(2, -1);
+    EXPECT_EQ(-1, chart->GetMaximisedPane()) << "the panes left show with their buttons";
+    chart->SetSubPaneCount(3, -1);
+
+    // A drag of the border above the third pane, and the pane count drops under it.
+    const int x = (chart->GetLayout().mainPane.left + chart->GetLayout().mainPane.right) / 2;
+    const int border = chart->GetLayout().subPanes[1].bottom;
+    chart->OnMouseMove(x, border);
+    chart->OnLButtonDown(x, border, 0, 0);
+    ASSERT_EQ(owner.Handle(), ::GetCapture());
+    chart->SetSubPaneCount(1, -1);
+    EXPECT_EQ(nullptr, ::GetCapture()) << "the border being dragged is gone";
+    chart->OnMouseMove(x, border - 30);
+    chart->OnLButtonUp(x, border - 30);
+    kline::Layout fresh;
+    ASSERT_TRUE(kline::ComputeLayout(kChartRect, 1, fresh));
+    ASSERT_EQ(1u, chart->GetLayout().subPanes.size());
+    EXPECT_EQ(fresh.mainPane.bottom, chart->GetLayout().mainPane.bottom);
+    EXPECT_EQ(fresh.subPanes[0].bottom, chart->GetLayout().subPanes[0].bottom);
 }
 
 TEST_F(KLineChartTest, ApplyFormulaPicksTheMainPaneOrASubPane)

@@ -266,6 +266,8 @@ TEST(KLinePicture, SimulatedStockForwardAdjustedInDayAndFiveMinutes)
     ASSERT_FALSE(records.empty());
     ASSERT_GT(stock->GetDayData().GetCount(), 300);
     ASSERT_GT(stock->GetFiveMinuteData().GetCount(), 200);
+    const std::vector<Bar> recordedDays = stock->GetDayData().GetBars();
+    const std::vector<Bar> recordedMinutes = stock->GetFiveMinuteData().GetBars();
     FakeKLineSource source;
     source.current = stock.get();
     source.exRights[stock->GetCodeKey()] = records;
@@ -290,6 +292,17 @@ TEST(KLinePicture, SimulatedStockForwardAdjustedInDayAndFiveMinutes)
         ASSERT_EQ(3u, chart.GetLayout().subPanes.size());
         const RECT area = kline::CandleArea(chart.GetLayout().mainPane);
         EXPECT_GT(canvas.CountPixels(ChartColors::Rise, area) + canvas.CountPixels(ChartColors::FallingBar, area), 200);
+        // The dividend inside the shown bars lowers the prices before it and
+        // leaves the later ones as recorded.
+        const std::vector<Bar>& recorded = period == kPeriodDay ? recordedDays : recordedMinutes;
+        const CKData& shown = *stock->GetKData(period);
+        ASSERT_EQ(recorded.size(), static_cast<size_t>(shown.GetCount()));
+        int before = static_cast<int>(recorded.size()) - 1;
+        while (before >= 0 && recorded[before].time >= kSimulatedExRightsTime)
+            --before;
+        ASSERT_GE(before, chart.GetFirst()) << "the event lies inside the shown bars";
+        EXPECT_LT(shown.GetBar(before)->close, recorded[before].close - 0.4f);
+        EXPECT_EQ(recorded.back().close, shown.GetBar(shown.GetCount() - 1)->close);
         for (int pane = 0; pane < 3; ++pane)
             EXPECT_EQ(1, chart.GetSubPaneCalculator(pane)->Calculate()) << pane;
     }

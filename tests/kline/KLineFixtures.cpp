@@ -103,6 +103,8 @@ ViewOptions& FreshViewOptions()
     return *ViewOptions::Instance();
 }
 
+const int32_t kSimulatedExRightsTime = T(2026, 12, 10);
+
 std::unique_ptr<CStock> MakeSimulatedStock(std::vector<ExRightsRecord>& records)
 {
     SimMarketTables tables;
@@ -117,6 +119,9 @@ std::unique_ptr<CStock> MakeSimulatedStock(std::vector<ExRightsRecord>& records)
         if (e.key == key)
             records.push_back(ExRightsRecord { e.time, e.bonusShares, e.rightsShares, e.rightsPrice, e.cashDividend });
     }
+    // One more inside the bars a chart shows in days and in five minutes, so
+    // that an adjustment moves prices there.
+    records.push_back(ExRightsRecord { kSimulatedExRightsTime, 0.0f, 0.0f, 0.0f, 0.5f });
     auto stock = std::make_unique<CStock>(key);
     stock->GetStockInfo().SetName("模拟股份");
     stock->GetStockInfo().SetCode("600000");

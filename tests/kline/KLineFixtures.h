@@ -78,8 +78,10 @@ void AddFiveMinuteBars(CStock& stock, int count);
 void PrependDayBars(CStock& stock, int count);
 
 // A simulated stock that has ex-rights events (records gets them), with its
-// day bars from 2023 and its five-minute bars from 2026-11-20 on.
+// day bars from 2023 and its five-minute bars from 2026-11-20 on. The last
+// event, a cash dividend, falls at kSimulatedExRightsTime, inside both.
 std::unique_ptr<CStock> MakeSimulatedStock(std::vector<ExRightsRecord>& records);
+extern const int32_t kSimulatedExRightsTime;
 
 // The view options back at their defaults.
 ViewOptions& FreshViewOptions();

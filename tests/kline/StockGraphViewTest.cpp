@@ -128,10 +128,10 @@ TEST_F(StockGraphViewTest, RegistersItsMessagesAndStartsWithTheDefaultTabs)
 TEST_F(StockGraphViewTest, IndicatorFileDecidesTheTabs)
 {
     // 999 has no definition and gets no tab.
-    const std::string bytes("\x02\x00\x00\x00\xE7\x03\x00\x00\x68\x00\x00\x00\x01", 13);
+    const std::string bytes("\x03\x00\x00\x00\xE7\x03\x00\x00\x68\x00\x00\x00\x01", 13);
     ASSERT_TRUE(WriteTestFile(root.AppDir() + "showformula.dat", bytes));
     SelectTab(view->GetIndicatorTabs(), CStockGraphView::kIndicatorTabsId, 0);
-    EXPECT_EQ((std::vector<std::string> { "设置", "ADL", "VOL" }), Titles(view->GetIndicatorTabs()));
+    EXPECT_EQ((std::vector<std::string> { "设置", "CCI", "VOL" }), Titles(view->GetIndicatorTabs()));
 }
 
 TEST_F(StockGraphViewTest, IndicatorTabShowsItsIndicatorInTheSelectedPane)
@@ -143,6 +143,35 @@ TEST_F(StockGraphViewTest, IndicatorTabShowsItsIndicatorInTheSelectedPane)
     view->SetSubPaneCount(0);
     SelectTab(view->GetIndicatorTabs(), CStockGraphView::kIndicatorTabsId, 2); // KDJ
     EXPECT_EQ((std::vector<std::wstring> { L"KDJ" }), view->GetChart().GetShownPaneNames());
+}
+
+TEST_F(StockGraphViewTest, TheSameTabChosenForASecondPaneShowsThereToo)
+{
+    KLineChart& chart = view->GetChart();
+    const auto selectPane = [&](int pane) {
+        const RECT r = chart.GetLayout().subPanes[pane];
+        chart.OnLButtonDown((r.left + r.right) / 2, (r.top + r.bottom) / 2, 0, 0);
+        // The paint moves the strip's selection to the pane's indicator.
+        CDib32 image;
+        ASSERT_TRUE(RenderClient(view->m_hWnd, image));
+    };
+    ASSERT_EQ(2u, chart.GetLayout().subPanes.size());
+    selectPane(1);
+    SelectTab(view->GetIndicatorTabs(), CStockGraphView::kIndicatorTabsId, 3); // RSI
+    EXPECT_EQ((std::vector<std::wstring> { L"VOL", L"RSI" }), chart.GetShownPaneNames());
+    selectPane(0);
+    EXPECT_EQ(5, view->GetIndicatorTabs().GetCurSel()) << "the strip shows VOL, the first pane's";
+    SelectTab(view->GetIndicatorTabs(), CStockGraphView::kIndicatorTabsId, 3);
+    EXPECT_EQ((std::vector<std::wstring> { L"RSI", L"RSI" }), chart.GetShownPaneNames());
+    // A pane showing an indicator without a tab (CCI, from the wizard) takes
+    // the tab the strip still shows.
+    selectPane(1);
+    chart.ShowFormula(FormulaLibrary::Instance()->FindByName(L"CCI")->NO);
+    CDib32 image;
+    ASSERT_TRUE(RenderClient(view->m_hWnd, image));
+    ASSERT_EQ(3, view->GetIndicatorTabs().GetCurSel());
+    SelectTab(view->GetIndicatorTabs(), CStockGraphView::kIndicatorTabsId, 3);
+    EXPECT_EQ((std::vector<std::wstring> { L"RSI", L"RSI" }), chart.GetShownPaneNames());
 }
 
 TEST_F(StockGraphViewTest, SettingsTabOpensTheIndicatorManager)
@@ -220,6 +249,8 @@ TEST_F(StockGraphViewTest, PrintedPicturesForwardAdjustedInDaysAndFiveMinutes)
     std::vector<ExRightsRecord> records;
     std::unique_ptr<CStock> simulated = MakeSimulatedStock(records);
     ASSERT_FALSE(records.empty());
+    const std::vector<Bar> recordedDays = simulated->GetDayData().GetBars();
+    const std::vector<Bar> recordedMinutes = simulated->GetFiveMinuteData().GetBars();
     source.exRights[simulated->GetCodeKey()] = records;
     source.current = simulated.get();
     KLineChart& chart = view->GetChart();
@@ -242,6 +273,15 @@ TEST_F(StockGraphViewTest, PrintedPicturesForwardAdjustedInDaysAndFiveMinutes)
         SaveImage(image, shot.name);
         EXPECT_EQ(simulated.get(), chart.GetSnapshot());
         EXPECT_TRUE(simulated->GetKData(shot.period)->IsAdjusted());
+        // The dividend inside the shown bars lowers the prices before it.
+        const std::vector<Bar>& recorded = shot.period == kPeriodDay ? recordedDays : recordedMinutes;
+        const CKData& shown = *simulated->GetKData(shot.period);
+        int before = shown.GetCount() - 1;
+        while (before >= 0 && recorded[before].time >= kSimulatedExRightsTime)
+            --before;
+        ASSERT_GE(before, chart.GetFirst()) << "the event lies inside the shown bars";
+        EXPECT_LT(shown.GetBar(before)->close, recorded[before].close - 0.4f);
+        EXPECT_EQ(recorded.back().close, shown.GetBar(shown.GetCount() - 1)->close);
         const kline::Layout& layout = chart.GetLayout();
         ASSERT_EQ(3u, layout.subPanes.size());
         const RECT area = kline::CandleArea(layout.mainPane);

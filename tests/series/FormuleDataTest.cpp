@@ -170,6 +170,13 @@ TEST_F(FormuleData, RepliesThatDecipherToNoDocumentAreNeitherWrittenNorTaken)
         { "nested beyond any document", EncipheredDocument(1, 200, deep) },
         // Deeper than the definition store reads: stored, it would leave the next start without one.
         { "nested 40 deep", EncipheredDocument(1, 200, Nested(40)) },
+        // More attributes on one element than the store reads: refused there too.
+        { "an element of 100,000 attributes", EncipheredDocument(1, 200, [] {
+             std::wstring wide = L"<tech><id><formula";
+             for (int i = 0; i < 100000; ++i)
+                 wide += L" a" + std::to_wstring(i) + L"=\"1\"";
+             return wide + L"/></id></tech>";
+         }()) },
         { "an odd number of text bytes", document + "x" },
         { "enciphered under another key", std::string(document.substr(0, 8)) + std::string(40, 'Q') },
     };

@@ -4,9 +4,11 @@
 #include "app/MainFrame.h"
 #include "base/DataPaths.h"
 #include "base/ExchangeTime.h"
+#include "base/GdiObjectCache.h"
 #include "base/GlobalDefaults.h"
 #include "data/DataCenter.h"
 #include "data/GroupData.h"
+#include "data/UserStockList.h"
 #include "formula/FormulaLibrary.h"
 #include "net/DownLoaderManager.h"
 #include "net/HttpClient.h"
@@ -21,7 +23,11 @@
 #include "tools/webservice/SimLiveService.h"
 #include "tools/webservice/SimPageService.h"
 #include "tools/websim/WebSimServer.h"
+#include "formula/FormulaManager.h"
+#include "views/PaneConfigFile.h"
 #include "views/ReportView.h"
+#include "views/StockGraphView.h"
+#include "views/ViewOptions.h"
 #include <gtest/gtest.h>
 
 namespace {
@@ -141,21 +147,39 @@ public:
     }
 };
 
+// The program's frame with the real content panel, its dialogs recorded,
+// shown at 1180 x 800.
+struct ShownFrame
+{
+    std::vector<std::string> opened;
+    CContentPanelView* panel = nullptr;
+    std::unique_ptr<CMainFrame> frame = std::make_unique<CMainFrame>();
+
+    bool Show()
+    {
+        auto content = std::make_unique<CFrameContent>(std::make_unique<CRecordedDialogs>(opened));
+        panel = &content->GetPanel();
+        frame->SetParts(std::move(content), nullptr, nullptr);
+        if (!frame->CreateFrameWindow())
+            return false;
+        frame->SetWindowPos(nullptr, 0, 0, 1180, 800, SWP_NOZORDER | SWP_NOACTIVATE);
+        ShowWithoutActivating(*frame);
+        PumpFor(100);
+        return true;
+    }
+};
+
 } // namespace
 
 TEST(FrameWithPanel, SwitchesThroughTheFourViewsAgainstTheSimulators)
 {
     MarketOnLocalhost market;
     ASSERT_TRUE(market.ok);
-    std::vector<std::string> opened;
-    auto content = std::make_unique<CFrameContent>(std::make_unique<CRecordedDialogs>(opened));
-    CContentPanelView& panel = content->GetPanel();
-    auto frame = std::make_unique<CMainFrame>();
-    frame->SetParts(std::move(content), nullptr, nullptr);
-    ASSERT_TRUE(frame->CreateFrameWindow());
-    frame->SetWindowPos(nullptr, 0, 0, 1180, 800, SWP_NOZORDER | SWP_NOACTIVATE);
-    ShowWithoutActivating(*frame);
-    PumpFor(100);
+    ShownFrame shown;
+    ASSERT_TRUE(shown.Show());
+    std::vector<std::string>& opened = shown.opened;
+    CContentPanelView& panel = *shown.panel;
+    std::unique_ptr<CMainFrame>& frame = shown.frame;
     // The minute chart opens the announcements page when it is first made.
     EXPECT_EQ(opened, (std::vector<std::string> { "web 最新公告 " + ServiceBaseUrl::Get() + "zentu/tip/tip_classic.php?u="
                           + MenuCommandDispatcher::PercentEncode(CurrentUserName::Get()) }));
@@ -195,6 +219,13 @@ TEST(FrameWithPanel, SwitchesThroughTheFourViewsAgainstTheSimulators)
     // Menu commands of the caption menu reach the dispatcher.
     Command(*frame, 4105);
     EXPECT_TRUE(ShowsFilling(panel, 3002));
+    // The K-line view's "指标说明" opens the service's page of the pane's indicator.
+    KLineChart& chart = static_cast<CStockGraphView*>(panel.GetCurrentView())->GetChart();
+    std::string help;
+    chart.SetHelpOpener([&help](const std::string& url) { help = url; });
+    chart.OnIndicatorButton(0 * 3 + KLineChart::kButtonHelp);
+    EXPECT_EQ(0u, help.find(ServiceBaseUrl::Get())) << help;
+    EXPECT_NE(std::string::npos, help.find("zentu/live/tech_tip.php?id=")) << help;
     Command(*frame, 4018);
     EXPECT_EQ(opened, (std::vector<std::string> { "browser " + ServiceBaseUrl::Get() }));
 
@@ -215,4 +246,57 @@ TEST(FrameWithPanel, SwitchesThroughTheFourViewsAgainstTheSimulators)
     EXPECT_EQ(CDataCenter::PeekInstance(), nullptr);
     frame.reset();
     EXPECT_EQ(CDataCenter::PeekInstance(), nullptr);
+}
+
+// The end of a run with the K-line view showing: the views go first and save
+// the panes the user chose, and nothing the teardown released is made again.
+TEST(FrameWithPanel, TheTeardownKeepsThePanesAndMakesNothingItReleasedAgain)
+{
+    MarketOnLocalhost market;
+    ASSERT_TRUE(market.ok);
+    const std::string paneFile = DataPaths::Instance()->GetTechWinConfFile();
+    ShownFrame shown;
+    ASSERT_TRUE(shown.Show());
+    CContentPanelView& panel = *shown.panel;
+    std::unique_ptr<CMainFrame>& frame = shown.frame;
+    // Three panes, the last one RSI, as the menu and the wizard choose them.
+    Command(*frame, 4001);
+    ASSERT_TRUE(ShowsFilling(panel, 3002));
+    Command(*frame, 4149 + 3);
+    const FormulaDefinition* rsi = FormulaLibrary::Instance()->FindByName(L"RSI");
+    ASSERT_NE(nullptr, rsi);
+    panel.Dispatch(kViewMsgShowFormula, static_cast<WPARAM>(rsi->NO), 0);
+    KLineChart& chart = static_cast<CStockGraphView*>(panel.GetCurrentView())->GetChart();
+    ASSERT_EQ((std::vector<std::wstring> { L"VOL", L"MACD", L"RSI" }), chart.GetShownPaneNames());
+    PumpFor(200);
+
+    frame->DestroyWindow();
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) { }
+    frame.reset();
+    const struct
+    {
+        const char* name;
+        bool made;
+    } singletons[] = {
+        { "CDataCenter", CDataCenter::PeekInstance() != nullptr },
+        { "CDownLoaderManager", CDownLoaderManager::PeekInstance() != nullptr },
+        { "HttpClient", HttpClient::PeekInstance() != nullptr },
+        { "CalcDefaults", CalcDefaults::PeekInstance() != nullptr },
+        { "FormulaManager", FormulaManager::PeekInstance() != nullptr },
+        { "UserStockList", UserStockList::PeekInstance() != nullptr },
+        { "FormulaLibrary", FormulaLibrary::PeekInstance() != nullptr },
+        { "GroupIndex", GroupIndex::PeekInstance() != nullptr },
+        { "DataPaths", DataPaths::PeekInstance() != nullptr },
+        { "GdiObjectCache", GdiObjectCache::PeekInstance() != nullptr },
+        { "ViewOptions", ViewOptions::PeekInstance() != nullptr },
+    };
+    for (const auto& singleton : singletons)
+        EXPECT_FALSE(singleton.made) << singleton.name << " was made again after its release";
+
+    const kline::PaneConfig saved = kline::LoadPaneConfig(paneFile, 5);
+    EXPECT_EQ(3, saved.count);
+    ASSERT_GE(saved.names.size(), 3u);
+    EXPECT_EQ((std::vector<std::wstring> { L"VOL", L"MACD", L"RSI" }),
+        std::vector<std::wstring>(saved.names.begin(), saved.names.begin() + 3));
 }

@@ -263,6 +263,45 @@ TEST(ServicePoller, PollOnceShowsAtOnceAndTheThreadPostsToTheUiThread)
     ServerTime::Set(oldTime);
 }
 
+TEST(ServicePoller, TheThreadCallsTheThreeAtOnceAndTheUiThreadNeverWaitsForThem)
+{
+    RecordingTarget target;
+    std::vector<std::string> urls;
+    std::vector<DWORD> threads;
+    std::mutex urlsLock;
+    auto fetch = [&](const std::string& url, std::string& body) {
+        {
+            std::lock_guard<std::mutex> lock(urlsLock);
+            urls.push_back(url);
+            threads.push_back(::GetCurrentThreadId());
+        }
+        if (url.find("hq_status") != std::string::npos)
+            body = kSevenLines;
+        else if (url.find("rollnews") != std::string::npos)
+            body = "a\thttp://x/1.html";
+        else
+            body = "1400000000|0";
+        return true;
+    };
+    const int32_t oldTime = ServerTime::Get();
+    CServicePoller poller(target, Fonts(), fetch, [] { return std::string("http://svc/"); });
+    // The schedule's own first call (the status, ten half-second ticks on)
+    // comes long after the time allowed here.
+    poller.Start();
+    EXPECT_TRUE(PumpUntil([&] { return target.news.size() == 1 && target.status.size() == 1; }, 2000));
+    poller.Stop();
+    EXPECT_EQ(target.thread, ::GetCurrentThreadId());
+    std::lock_guard<std::mutex> lock(urlsLock);
+    ASSERT_GE(urls.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(urls.begin(), urls.begin() + 3),
+        (std::vector<std::string> { "http://svc/zentu/live/rollnews.php", "http://svc/zentu/live/hq_status.php",
+            "http://svc/login/login.php?t=" }));
+    for (DWORD thread : threads)
+        EXPECT_NE(thread, ::GetCurrentThreadId());
+    EXPECT_EQ(ServerTime::Get(), 1400000000);
+    ServerTime::Set(oldTime);
+}
+
 TEST(ServicePoller, AStopEndsTheWaitAtOnceAndWaitsForADownloadInProgress)
 {
     RecordingTarget target;

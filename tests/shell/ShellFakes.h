@@ -91,7 +91,6 @@ public:
         : m_log(log)
     {
     }
-    void PollOnce() override { m_log.events.push_back("poll once"); }
     void Start() override { m_log.events.push_back("poll start"); }
     void Stop() override { m_log.events.push_back("poll stop"); }
 

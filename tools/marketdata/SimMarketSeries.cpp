@@ -359,7 +359,8 @@ std::string SimMarketSeries::F10Text(uint32_t key) const
 
 std::wstring SimMarketSeries::FormulaXml() const
 {
-    // Every category but 13 holds an indicator; "draw" 1 puts an indicator
+    // Every category but 1 and 13 holds an indicator (the market-breadth
+    // kind needs advances and declines per bar, which no reply gives); "draw" 1 puts an indicator
     // over the price bars. Formula texts are attribute values: "<" and
     // quotes are written as entities.
     return L"<tech>"
@@ -410,13 +411,6 @@ std::wstring SimMarketSeries::FormulaXml() const
            L"draw=\"1\">"
            L"<content val=\"BOLL:MA(CLOSE,M);UB:BOLL+2*STD(CLOSE,M);LB:BOLL-2*STD(CLOSE,M);\"/>"
            L"<args><arg name=\"M\" min=\"2\" max=\"120\" default=\"20\"/></args>"
-           L"</formula>"
-           L"</id>"
-           L"<id name=\"大势\">"
-           L"<formula NO=\"2\" name=\"ADL\" showname=\"ADL\" des=\"腾落指标\" passwd=\"0\" type=\"1\" "
-           L"draw=\"0\">"
-           L"<content val=\"ADL:SUM(ADVANCE-DECLINE,0);MAADL:MA(ADL,M);\"/>"
-           L"<args><arg name=\"M\" min=\"2\" max=\"100\" default=\"10\"/></args>"
            L"</formula>"
            L"</id>"
            L"<id name=\"超买超卖\">"
@@ -472,9 +466,9 @@ std::wstring SimMarketSeries::FormulaXml() const
            L"type=\"7\" "
            L"draw=\"0\">"
            L"<content val=\"STICKLINE(CLOSE&gt;=OPEN,HIGH,LOW,0,0),COLORRED;"
-           L"STICKLINE(CLOSE&gt;=OPEN,CLOSE,OPEN,8,1),COLORRED;"
+           L"STICKLINE(CLOSE&gt;=OPEN,CLOSE,OPEN,3,1),COLORRED;"
            L"STICKLINE(CLOSE&lt;OPEN,HIGH,LOW,0,0),COLORCYAN;"
-           L"STICKLINE(CLOSE&lt;OPEN,CLOSE,OPEN,8,0),COLORCYAN;\"/>"
+           L"STICKLINE(CLOSE&lt;OPEN,CLOSE,OPEN,3,0),COLORCYAN;\"/>"
            L"</formula>"
            L"</id>"
            L"<id name=\"路径\">"
@@ -539,7 +533,7 @@ std::wstring SimMarketSeries::FormulaXml() const
            L"<formula NO=\"17\" name=\"WCKX\" showname=\"五彩K线\" des=\"收于均线上方的K线着黄色\" "
            L"passwd=\"0\" "
            L"type=\"16\" draw=\"1\">"
-           L"<content val=\"STICKLINE(CLOSE&gt;MA(CLOSE,N),CLOSE,OPEN,8,0),COLORYELLOW;\"/>"
+           L"<content val=\"STICKLINE(CLOSE&gt;MA(CLOSE,N),CLOSE,OPEN,3,0),COLORYELLOW;\"/>"
            L"<args><arg name=\"N\" min=\"2\" max=\"250\" default=\"20\"/></args>"
            L"</formula>"
            L"</id>"
