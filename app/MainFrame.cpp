@@ -237,7 +237,16 @@ LRESULT CMainFrame::OnSize(UINT, WPARAM wp, LPARAM, BOOL&)
 
 void CMainFrame::UpdateLayout(bool repaint)
 {
-    const CRect client = GetClientRect();
+    // The client area covers the whole window and the skinned frame paints
+    // over its edges: the children keep below its title row and within its
+    // borders, so its caption, buttons and caption menu stay uncovered.
+    CRect client = GetClientRect();
+    const NcFrameMetrics& frame = m_ncDraw.GetMetrics();
+    client.Deflate(frame.leftWidth, frame.titleHeight, frame.rightWidth, frame.bottomHeight);
+    if (client.right < client.left)
+        client.right = client.left;
+    if (client.bottom < client.top)
+        client.bottom = client.top;
     const UINT flags = SWP_NOZORDER | SWP_NOACTIVATE | (repaint ? 0 : SWP_NOREDRAW);
     auto place = [flags](HWND window, int left, int top, int right, int bottom) {
         if (window)

@@ -72,6 +72,11 @@ std::string FormatLargeNumber(double value, const char* zeroText)
     return text;
 }
 
+std::string FormatThousandsAmount(double thousands, const char* zeroText)
+{
+    return FormatLargeNumber(thousands * 1000.0, zeroText);
+}
+
 const char* GetPeriodName(int period)
 {
     static const char* const kNames[] = { "五分钟线", "十分钟线", "十五分钟线", "三十分钟线", "六十分钟线",

@@ -20,6 +20,9 @@ std::string FormatDecimal(double value, int decimals);
 // rules on its magnitude with the sign in front, and the text is never "-0".
 // An exact 0 gives zeroText when one is given.
 std::string FormatLargeNumber(double value, const char* zeroText = nullptr);
+// An amount the quotes and ticks carry in thousands, written as money in the
+// units of FormatLargeNumber.
+std::string FormatThousandsAmount(double thousands, const char* zeroText = nullptr);
 
 // Name of a chart period code 1-10 ("五分钟线" ... "年线"), "未知" otherwise.
 const char* GetPeriodName(int period);

@@ -1,5 +1,7 @@
 #include "data/F10Sections.h"
 
+#include <algorithm>
+
 #include "base/GlobalDefaults.h"
 #include "base/MbcsText.h"
 #include "base/Thread.h"
@@ -77,16 +79,13 @@ bool SplitF10Sections(const char* text, int32_t length, F10SectionMap& sections)
     std::string body;
     std::string candidate;
     bool inCandidate = false;
-    std::vector<std::pair<int, std::string>> titleUpdates;
-    int stored = 0;
+    std::vector<std::string> storedTitles;
 
     auto storeSection = [&]() {
         if (title.empty() || body.empty())
             return;
-        sections.insert(std::make_pair(title, body));
-        if (stored < kF10TitleCount)
-            titleUpdates.push_back(std::make_pair(stored, title));
-        ++stored;
+        if (sections.insert(std::make_pair(title, body)).second)
+            storedTitles.push_back(title);
     };
 
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text);
@@ -134,11 +133,21 @@ bool SplitF10Sections(const char* text, int32_t length, F10SectionMap& sections)
         body += candidate;
     storeSection();
 
-    if (!titleUpdates.empty()) {
+    if (!storedTitles.empty()) {
+        // A section keeps the tab of its own heading; a heading outside the
+        // list takes, in text order, the tab of a heading the text lacks.
+        // Filled by position, one missing section would shift every tab after it.
+        std::vector<std::string> fresh(kF10DefaultTitles, kF10DefaultTitles + kF10TitleCount);
+        std::vector<std::string> extras;
+        for (const std::string& stored : storedTitles)
+            if (std::find(fresh.begin(), fresh.end(), stored) == fresh.end())
+                extras.push_back(stored);
+        size_t next = 0;
+        for (std::string& entry : fresh)
+            if (next < extras.size() && sections.count(entry) == 0)
+                entry = extras[next++];
         SingleLock hold(&TitleLock());
-        std::vector<std::string>& titles = Titles();
-        for (const auto& update : titleUpdates)
-            titles[update.first] = update.second;
+        Titles() = std::move(fresh);
     }
     return true;
 }

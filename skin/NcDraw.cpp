@@ -586,8 +586,10 @@ LRESULT CNcDraw::OnItemPressed(UINT, WPARAM wp, LPARAM lp, BOOL&)
     }
     m_dropDown = m_loadedMenu.GetSubMenu(index);
     const int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
+    UINT command = 0;
     if (m_dropDown)
-        ::TrackPopupMenuEx(m_dropDown, TPM_LEFTBUTTON, ClampXToWorkArea(x, y), y, m_frameWindow, nullptr);
+        command = static_cast<UINT>(::TrackPopupMenuEx(
+            m_dropDown, TPM_LEFTBUTTON | TPM_RETURNCMD, ClampXToWorkArea(x, y), y, m_frameWindow, nullptr));
     // The drop-down has closed once the call returns, whether or not its
     // pop-up windows were seen going: the loop must not wait for them.
     if (IsTracking() && !m_closedPosted) {
@@ -595,6 +597,19 @@ LRESULT CNcDraw::OnItemPressed(UINT, WPARAM wp, LPARAM lp, BOOL&)
         m_popupCount = 0;
         PostPopupsClosed();
     }
+    // The choice is queued behind the loop's end, so its command runs in the
+    // program's own loop: a dialog it opens can then neither swallow the end
+    // of this loop nor leave the keyboard outside the program's filters.
+    if (command)
+        ::PostMessageA(m_frameWindow, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+    return 0;
+}
+
+LRESULT CNcDraw::OnPopupsClosed(UINT, WPARAM, LPARAM, BOOL&)
+{
+    // Only another loop dispatches it: the tracking loop takes it itself.
+    if (IsTracking())
+        m_closedDispatched = true;
     return 0;
 }
 
@@ -638,6 +653,7 @@ void CNcDraw::TrackCaptionMenu(int index)
     m_popupCount = 0;
     m_popupClosed = false;
     m_closedPosted = false;
+    m_closedDispatched = false;
     m_menuButtons[static_cast<size_t>(index)]->NotifyPress();
     m_pressed = kCaptionMenuHitBase + index;
     RedrawFrame();
@@ -661,6 +677,9 @@ void CNcDraw::TrackCaptionMenu(int index)
             ::PostQuitMessage(0);
             break;
         }
+        // The end notice was taken by a modal loop that ran inside a dispatch.
+        if (m_closedDispatched)
+            break;
         if (!::IsWindow(frame) || m_frameWindow != frame)
             break;
     }

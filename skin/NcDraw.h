@@ -92,6 +92,7 @@ public:
         MESSAGE_HANDLER(WM_NCMOUSELEAVE, OnNcMouseLeave)
         MESSAGE_HANDLER(WM_SETTEXT, OnSetText)
         MESSAGE_HANDLER(kFrameItemPressed, OnItemPressed)
+        MESSAGE_HANDLER(kFrameCaptionPopupClosed, OnPopupsClosed)
         MESSAGE_HANDLER(kFrameCaptionTrackingEnded, OnTrackingEnded)
         MESSAGE_HANDLER(WM_NCDESTROY, OnNcDestroy)
     END_MSG_MAP()
@@ -110,6 +111,7 @@ private:
     LRESULT OnNcMouseLeave(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnSetText(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnItemPressed(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnPopupsClosed(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnTrackingEnded(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnNcDestroy(UINT, WPARAM, LPARAM, BOOL&);
 
@@ -200,4 +202,6 @@ private:
     bool m_captionMenuEnabled = false;
     // 4599 already went out for the drop-down being tracked.
     bool m_closedPosted = false;
+    // 4599 reached the frame through a loop other than the tracking loop.
+    bool m_closedDispatched = false;
 };

@@ -271,10 +271,12 @@ void KLineChart::DrawMainPane(HDC dc)
         CSelectObject font(dc, CachedFont(12, kSongTi, FW_NORMAL));
         ::SetTextColor(dc, ChartColors::TitleText);
         ::SetBkMode(dc, TRANSPARENT);
-        RECT box { pane.left + 1, m_layout.chart.top + 2, pane.left + 100, pane.top + 15 };
-        ::DrawTextA(dc, title.c_str(), static_cast<int>(title.size()), &box, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
         SIZE size {};
         ::GetTextExtentPoint32A(dc, title.c_str(), static_cast<int>(title.size()), &size);
+        // At least the usual 100 px, and as wide as the title: a minute
+        // period's name is longer than that.
+        RECT box { pane.left + 1, m_layout.chart.top + 2, pane.left + std::max(100, 2 + static_cast<int>(size.cx)), pane.top + 15 };
+        ::DrawTextA(dc, title.c_str(), static_cast<int>(title.size()), &box, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
         m_titleX = box.left + size.cx + 2;
     }
 
@@ -361,7 +363,10 @@ void KLineChart::DrawBar(HDC dc, int index, int labelKind, bool labelLeft,
             TextAt(dc, middle, y, FormatString("←-%.2f", value));
         } else {
             const std::string text = FormatString("%.2f-→", value);
-            RECT box { 0, y, middle, labelKind == 1 ? yLow + 10 : y + 10 };
+            // As tall as the font's line, which a fixed 10 px would cut.
+            SIZE size {};
+            ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+            RECT box { 0, y, middle, labelKind == 1 ? std::max(yLow + 10, y + static_cast<int>(size.cy)) : y + static_cast<int>(size.cy) };
             ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &box, DT_RIGHT | DT_TOP | DT_NOPREFIX);
         }
     }
@@ -426,12 +431,9 @@ void KLineChart::UpdateDataWindow(HDC dc)
     const CKData* series = GetSeries();
     if (!series || m_cursor == -1 || m_cursor >= series->GetCount())
         return;
-    double shares = 0;
-    const CStockInfo& info = m_snapshot->GetStockInfo();
-    if (info.IsIndex() || !info.GetCirculatingShares(shares))
-        shares = 0;
     kline::DataWindowValues values;
-    if (!kline::ComputeDataWindowValues(series->GetBars(), m_cursor, m_selection, m_options.GetPeriod(), shares, values))
+    if (!kline::ComputeDataWindowValues(
+            series->GetBars(), m_cursor, m_selection, m_options.GetPeriod(), m_snapshot->GetStockInfo(), values))
         return;
     m_dataWindowShown = true;
     const RECT& rect = m_layout.dataWindow;
@@ -486,9 +488,12 @@ void KLineChart::DrawCrossHair(HDC dc, bool)
     }
     const std::string value
         = m_mouse.x != -1 || m_mouse.y != -1 ? GetCursorValueText(m_mouse) : FormatString("%.2f", cursorBar->close);
+    // Both labels stay inside the bar column: right of it the side panel's
+    // page is drawn, and an XOR label would garble its text and itself.
     if (!value.empty())
-        XorBoxedText(dc, RECT { column.right + 1, y - 9, column.right + 56, y + 9 }, value);
-    XorBoxedText(dc, RECT { middle - 30, column.bottom - 19, middle + 30, column.bottom - 1 },
+        XorBoxedText(dc, RECT { column.right - 56, y - 9, column.right - 1, y + 9 }, value);
+    const int dateLeft = std::max(static_cast<int>(column.left), std::min(middle - 30, static_cast<int>(column.right) - 61));
+    XorBoxedText(dc, RECT { dateLeft, column.bottom - 19, dateLeft + 60, column.bottom - 1 },
         kline::FormatCrossHairDate(cursorBar->time));
 }
 

@@ -322,6 +322,17 @@ bool ComputeDataWindowValues(const std::vector<Bar>& bars, int cursor, const std
     return true;
 }
 
+bool ComputeDataWindowValues(const std::vector<Bar>& bars, int cursor, const std::vector<int>& selection,
+    int period, const CStockInfo& stock, DataWindowValues& out)
+{
+    // Volumes are in lots of 100 shares and the record counts shares in
+    // 10,000s, so lots over that figure is the turnover in percent.
+    double shares = 0;
+    if (stock.IsIndex() || !stock.GetCirculatingShares(shares))
+        shares = 0;
+    return ComputeDataWindowValues(bars, cursor, selection, period, shares / 10000.0, out);
+}
+
 int PageLeftDelta(int first, int last)
 {
     const int d = first - last + 5;

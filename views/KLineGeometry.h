@@ -6,6 +6,7 @@
 // tip and the data window. The chart calls these; tests check them exactly.
 #include "data/Bar.h"
 #include "data/PwrData.h"
+#include "data/StockInfo.h"
 
 #include <windows.h>
 
@@ -133,10 +134,13 @@ struct DataWindowValues
 };
 
 // The values for the cursor bar, or for the selection when its first and last
-// entries lie in the series. circulatingShares <= 0 (or an index) gives "-"
+// entries lie in the series. circulatingShares (in 10,000s) <= 0 gives "-"
 // for turnover; a previous close of 0 gives "-" for the ratios.
 bool ComputeDataWindowValues(const std::vector<Bar>& bars, int cursor, const std::vector<int>& selection,
     int period, double circulatingShares, DataWindowValues& out);
+// The same for a stock: its circulating shares from its finance record.
+bool ComputeDataWindowValues(const std::vector<Bar>& bars, int cursor, const std::vector<int>& selection,
+    int period, const CStockInfo& stock, DataWindowValues& out);
 
 // The cursor movement of the paging keys.
 int PageLeftDelta(int first, int last);

@@ -328,7 +328,7 @@ int CQuoteSidePanel::DrawQuoteTable(HDC dc, CStock* stock, int x, int y, int wid
             { "最高指数", PriceText(info.high, decimals), DirectionColour(previous, info.high) },
             { "最低指数", PriceText(info.low, decimals), DirectionColour(previous, info.low) },
             { "总成交量", FormatLargeNumber(info.volume), SidePanelColors::IndexVolume },
-            { "总成交额", FormatLargeNumber(info.amount), SidePanelColors::IndexVolume },
+            { "总成交额", FormatThousandsAmount(info.amount), SidePanelColors::IndexVolume },
         };
         for (int i = 0; i < 11; ++i) {
             const int line = y + 10 + 24 * i;

@@ -39,6 +39,17 @@ struct MinutePriceRange
     double largestVolume = 0;
 };
 
+// One row of the minute data window: its label, value text and colour.
+struct MinuteDataRow
+{
+    std::string label;
+    std::string value;
+    COLORREF colour;
+};
+struct MinuteRecord;
+// The data window's seven rows for a minute against the reference price.
+std::vector<MinuteDataRow> MinuteDataWindowRows(const MinuteRecord& record, double reference);
+
 class CRealTime
 {
 public:
@@ -147,6 +158,8 @@ public:
     HWND GetDataWindow() const { return m_dataWindow.m_hWnd; }
     // The data window's picture for a record (also used by its paint).
     void PaintDataWindow(HDC dc, const RECT& client);
+    // The rows the data window shows for the cursor's minute; none without one.
+    std::vector<MinuteDataRow> GetDataWindowRows() const;
 
     // For the painters and the tests: the chart's own snapshot (null before
     // the first reload). Callers hold the chart lock while they use it.

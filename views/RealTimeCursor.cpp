@@ -301,6 +301,32 @@ void CRealTime::UpdateDataWindow()
     ::ValidateRect(window, nullptr);
 }
 
+std::vector<MinuteDataRow> MinuteDataWindowRows(const MinuteRecord& record, double reference)
+{
+    const double price = record.price;
+    const COLORREF priceColour = price > reference ? kRise : price < reference ? kFall : RGB(255, 255, 255);
+    const double change = price - reference;
+    // A missing reference price gives no percentage rather than a division by zero.
+    const std::string percent = reference > 0.0001 ? FormatString("%.2f%%", change * 100 / reference) : "-";
+    return {
+        { ResourceText(IDS_LIST_TIME, "时间"), ExchangeClock(record.time), RGB(255, 255, 255) },
+        { ResourceText(IDS_LIST_PRICE, "价格"), FormatString("%.2f", price), priceColour },
+        { "均价", FormatString("%.2f", record.average), priceColour },
+        { ResourceText(IDS_PRICE_CHANGE, "涨跌"), FormatString("%.2f", change), priceColour },
+        { ResourceText(IDS_CHANGE_PERCENT, "涨幅"), percent, priceColour },
+        { ResourceText(IDS_LIST_VOLUME, "量(手)"), FormatString("%.0f", record.volume), kNeutral },
+        { ResourceText(IDS_MINUTE_AMOUNT, "额(千元)"), FormatString("%.2f", record.amount), kNeutral }, // in thousands already
+    };
+}
+
+std::vector<MinuteDataRow> CRealTime::GetDataWindowRows() const
+{
+    const MinuteRecord* record = m_snapshot ? m_snapshot->GetMinute().GetAt(m_cursor) : nullptr;
+    if (!record)
+        return {};
+    return MinuteDataWindowRows(*record, m_snapshot->GetStockInfo().previousClose);
+}
+
 void CRealTime::PaintDataWindow(HDC dc, const RECT& client)
 {
     GdiObjectCache* cache = GdiObjectCache::Instance();
@@ -308,32 +334,10 @@ void CRealTime::PaintDataWindow(HDC dc, const RECT& client)
         return;
     ::FillRect(dc, &client, cache->GetBrush(kWindowBackground));
     ::FrameRect(dc, &client, cache->GetBrush(kWindowFrame));
-    const MinuteRecord* record = m_snapshot->GetMinute().GetAt(m_cursor);
-    if (!record)
-        return;
+    const std::vector<MinuteDataRow> rows = GetDataWindowRows();
     const int oldMode = ::SetBkMode(dc, TRANSPARENT);
-    const double reference = m_snapshot->GetStockInfo().previousClose;
-    const double price = record->price;
-    const COLORREF priceColour = price > reference ? kRise : price < reference ? kFall : RGB(255, 255, 255);
-    const double change = price - reference;
-    // A missing reference price gives no percentage rather than a division by zero.
-    const std::string percent = reference > 0.0001 ? FormatString("%.2f%%", change * 100 / reference) : "-";
-    const struct
-    {
-        std::string label;
-        std::string value;
-        COLORREF colour;
-    } rows[] = {
-        { ResourceText(IDS_LIST_TIME, "时间"), ExchangeClock(record->time), RGB(255, 255, 255) },
-        { ResourceText(IDS_LIST_PRICE, "价格"), FormatString("%.2f", price), priceColour },
-        { "均价", FormatString("%.2f", record->average), priceColour },
-        { ResourceText(IDS_PRICE_CHANGE, "涨跌"), FormatString("%.2f", change), priceColour },
-        { ResourceText(IDS_CHANGE_PERCENT, "涨幅"), percent, priceColour },
-        { ResourceText(IDS_LIST_VOLUME, "量(手)"), FormatString("%.0f", record->volume), kNeutral },
-        { ResourceText(IDS_MINUTE_AMOUNT, "额(千元)"), FormatString("%.2f", record->amount / 1000.0), kNeutral },
-    };
     int y = client.top + 4;
-    for (const auto& row : rows) {
+    for (const MinuteDataRow& row : rows) {
         {
             CSelectObject font(dc, cache->GetFont(14, "宋体", FW_NORMAL));
             ::SetTextAlign(dc, TA_LEFT | TA_TOP);
@@ -342,10 +346,12 @@ void CRealTime::PaintDataWindow(HDC dc, const RECT& client)
         }
         y += 20;
         CSelectObject font(dc, cache->GetFont(12, "System", FW_NORMAL));
-        ::SetTextAlign(dc, TA_RIGHT | TA_TOP);
         ::SetTextColor(dc, row.colour);
-        ::TextOutA(dc, client.right - 2, y, row.value.c_str(), static_cast<int>(row.value.size()));
-        ::SetTextAlign(dc, TA_LEFT | TA_TOP);
+        // Right-aligned inside the window's frame; a value too long for it is
+        // cut at the frame, not drawn over it.
+        RECT box { client.left + 1, y, client.right - 2, y + 20 };
+        ::DrawTextA(dc, row.value.c_str(), static_cast<int>(row.value.size()), &box,
+            DT_RIGHT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
         y += 20;
     }
     ::SetBkMode(dc, oldMode);

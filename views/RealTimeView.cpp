@@ -97,6 +97,8 @@ void CRealTimeView::SetClock(MinuteChartClock clock)
 LRESULT CRealTimeView::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled)
 {
     handled = FALSE; // the context-menu mix-in sees the creation too
+    // The context menu's rows are measured with the system's menu font.
+    GetSystemSettings();
     const RECT empty { 0, 0, 0, 0 };
     m_indicatorStrip.Create(m_hWnd, empty, "FlatTab", kStripStyle, 0, kIndicatorStripId);
     m_pageStrip.Create(m_hWnd, empty, "FlatTab", kStripStyle, 0, kPageStripId);

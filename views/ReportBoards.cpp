@@ -146,7 +146,7 @@ ReportRowCells FormatReportRow(const QuoteRecord& quote, const std::string& code
     cells.colour[10] = PickPriceColor(previous, quote.low);
     cells.text[11] = FormatLargeNumber(quote.volume, "-");
     cells.colour[11] = kVolumeColour;
-    cells.text[12] = FormatLargeNumber(static_cast<double>(quote.amount) * 1000, "-");
+    cells.text[12] = FormatThousandsAmount(quote.amount, "-");
     cells.colour[12] = kAmountColour;
     return cells;
 }

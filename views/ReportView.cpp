@@ -189,8 +189,10 @@ void CReportView::ShowBoard(int32_t board, int32_t sortColumn)
     SingleLock dataLock(&GetDataLock());
     SingleLock viewLock(&m_viewLock);
     const int32_t previous = m_board.exchange(board);
+    // A sector group shows under the sector tab; a refresh of a fixed board
+    // while the sector menu is open re-selects that board's own tab.
     if (m_strip.m_hWnd)
-        m_strip.SetCurSel(board);
+        m_strip.SetCurSel(IsFixedBoard(board) ? board : kBoardSectorMenu);
     m_list.m_options.rowDragging = false;
     int rememberedRow = -1;
     int rememberedColumn = -1;
@@ -331,6 +333,10 @@ LRESULT CReportView::OnTabClick(int, NMHDR*, BOOL&)
             CMenuHandle(menu).TrackPopup(
                 TPM_RIGHTBUTTON, ClampXToWorkArea(cursor.x, cursor.y), cursor.y, m_hWnd);
         }
+        // Until a chosen sector's command arrives, the tab of the board
+        // still shown is the highlighted one (none when the menu was left).
+        const int32_t shown = m_board.load();
+        m_strip.SetCurSel(IsFixedBoard(shown) ? shown : kBoardSectorMenu);
     } else if (tab >= 0 && tab < kBoardSectorMenu && tab != m_board.load()) {
         ShowBoard(kBoardTabs[tab].board, 0);
     }

@@ -78,9 +78,11 @@ public:
     std::string GetText() const { return m_edit.GetWindowText(); }
     HWND GetEdit() const { return m_edit.m_hWnd; }
     HWND GetList() const { return m_list.m_hWnd; }
+    CNcDraw& GetFrame() { return m_frame; }
 
     BEGIN_MSG_MAP(CSearchBox)
         MESSAGE_HANDLER(WM_CREATE, OnCreate)
+        MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
         SIZE_HANDLER(OnSize)
         MESSAGE_HANDLER(WM_CLOSE, OnClose)
         MESSAGE_HANDLER(WM_KILLFOCUS, OnKillFocus)
@@ -96,6 +98,9 @@ protected:
     virtual bool IsKeyHeld(int virtualKey) const { return ::GetKeyState(virtualKey) < 0; }
 
 private:
+    // The edit and the list cover the inside and the frame paints the edges:
+    // erasing the whole window would wipe the frame's title band.
+    LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 1; }
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
     void OnSize(UINT, CSize, BOOL&);
     LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&)

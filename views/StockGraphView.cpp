@@ -158,6 +158,8 @@ int CStockGraphView::RelayToolTipEvent(MSG* message)
 LRESULT CStockGraphView::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled)
 {
     handled = FALSE;
+    // The context menu's rows are measured with the system's menu font.
+    GetSystemSettings();
     HGDIOBJ font = ::GetStockObject(DEFAULT_GUI_FONT) ? ::GetStockObject(ANSI_VAR_FONT) : nullptr;
     SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
     m_chart.SetOwner(m_hWnd);

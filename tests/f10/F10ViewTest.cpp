@@ -170,6 +170,32 @@ TEST_F(F10ViewFixture, WaitsForTheTextThenShowsTheCurrentSection)
     EXPECT_EQ(Shown(), kWaiting);
 }
 
+TEST_F(F10ViewFixture, EveryTabShowsTheSectionOfItsOwnHeadingWhenOneIsMissing)
+{
+    // The server leaves one heading out; the split is the real one.
+    source.sections = SimulatedSections(kShownKey);
+    ASSERT_EQ(source.sections.size(), 15u);
+    view.Activate(0);
+    PumpPendingMessages();
+    for (int i = 0; i < 16; ++i) {
+        SCOPED_TRACE(i);
+        const CRect tab = view.GetTabs().GetItem(i)->GetRect();
+        view.SendMessage(WM_LBUTTONDOWN, 0, MAKELPARAM(tab.left + 5, tab.top + 5));
+        view.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(tab.left + 5, tab.top + 5));
+        PumpPendingMessages();
+        const std::string title = kF10DefaultTitles[i];
+        EXPECT_EQ(view.GetTabs().GetItem(i)->GetText(), title);
+        const auto section = source.sections.find(title);
+        if (i == SimMarketSeries::kMissingF10Title) {
+            EXPECT_EQ(section, source.sections.end());
+            EXPECT_EQ(Shown(), kWaiting);
+        } else {
+            ASSERT_NE(section, source.sections.end());
+            EXPECT_EQ(Shown(), section->second);
+        }
+    }
+}
+
 TEST_F(F10ViewFixture, IgnoresAnotherStocksUpdateAndBadIndexes)
 {
     source.sections = SimulatedSections(kShownKey);

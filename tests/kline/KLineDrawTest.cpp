@@ -2,6 +2,8 @@
 // fills, the right edge, the no-data screen, ex-rights signs, the XOR
 // cross-hair, and the mouse paths that depend on what was drawn.
 #include "base/ChartColors.h"
+#include "base/Format.h"
+#include "base/GdiObjectCache.h"
 #include "formula/FormulaCalculator.h"
 #include "formula/FormulaLibrary.h"
 #include "tests/kline/KLineFixtures.h"
@@ -304,4 +306,83 @@ TEST(KLinePicture, SimulatedStockForwardAdjustedInDayAndFiveMinutes)
         for (int pane = 0; pane < 3; ++pane)
             EXPECT_EQ(1, chart.GetSubPaneCalculator(pane)->Calculate()) << pane;
     }
+}
+
+namespace {
+
+// The extent of a text in the chart's title font ("宋体" 12 px).
+SIZE TitleFontExtent(const std::string& text)
+{
+    HDC screen = ::GetDC(nullptr);
+    HGDIOBJ old = ::SelectObject(screen, GdiObjectCache::Instance()->GetFont(12, "宋体", FW_NORMAL));
+    SIZE size {};
+    ::GetTextExtentPoint32A(screen, text.c_str(), static_cast<int>(text.size()), &size);
+    ::SelectObject(screen, old);
+    ::ReleaseDC(nullptr, screen);
+    return size;
+}
+
+} // namespace
+
+TEST_F(KLineDrawTest, ALongTitleAndTheHighLabelAreDrawnWhole)
+{
+    // A minute period's title is longer than a fixed 100 px box.
+    stock->GetStockInfo().SetName("新华材料");
+    AddFiveMinuteBars(*stock, 400);
+    settings.SetPeriod(3);
+    chart->Reload();
+    Paint();
+    canvas.SavePng("kline-long-title");
+    const RECT& pane = chart->GetLayout().mainPane;
+    const RECT& area = chart->GetLayout().chart;
+    const SIZE title = TitleFontExtent(std::string("新华材料(") + GetPeriodName(3) + ")");
+    ASSERT_GT(title.cx, 100);
+    const RECT tail { pane.left + 100, area.top + 2, pane.left + 1 + title.cx, pane.top + 15 };
+    EXPECT_GT(canvas.CountPixels(ChartColors::TitleText, tail), 0) << "the title's end is drawn";
+
+    // The highest high near the right edge: its label stands left of the bar.
+    settings.SetPeriod(6);
+    chart->Reload();
+    Bar high = *stock->GetDayData().GetBar(95);
+    high.high = 12;
+    stock->GetDayData().SetBar(95, high);
+    Paint();
+    canvas.SavePng("kline-high-label");
+    int middle = 0;
+    ASSERT_TRUE(chart->GetBarRect(95, nullptr, nullptr, nullptr, &middle));
+    const RECT candles = kline::CandleArea(pane);
+    const int top = std::max(Y(12) - 7, static_cast<int>(candles.top));
+    const SIZE label = TitleFontExtent("12.00-→");
+    // The rows below the label's first ten, where a 10 px box would cut it.
+    const RECT lower { middle - label.cx, top + 10, middle, top + label.cy };
+    EXPECT_GT(canvas.CountPixels(ChartColors::TitleText, lower), 0) << "the label's lower rows are drawn";
+}
+
+TEST_F(KLineDrawTest, TheCrossHairLabelsStayOffTheSidePanel)
+{
+    Paint();
+    chart->OnKeyDown(VK_LEFT, false);
+    ASSERT_EQ(99, chart->GetCursor());
+    canvas.Fill(ChartColors::Background);
+    chart->Paint(canvas.Dc(), kChartRect);
+    std::vector<uint32_t> drawn(canvas.Bits(), canvas.Bits() + 1063 * 700);
+    // Drawn again, the XOR cross-hair goes: what changes is the cross-hair.
+    chart->DrawCrossHair(canvas.Dc(), false);
+    const RECT& side = chart->GetLayout().sidePanel;
+    const RECT& pane = chart->GetLayout().mainPane;
+    int changed = 0;
+    int onSidePanel = 0;
+    int rightOfPane = 0;
+    for (int y = 0; y < 700; ++y)
+        for (int x = 0; x < 1063; ++x) {
+            if (drawn[static_cast<size_t>(y) * 1063 + x] == canvas.Bits()[static_cast<size_t>(y) * 1063 + x])
+                continue;
+            ++changed;
+            const POINT p { x, y };
+            onSidePanel += ::PtInRect(&side, p) ? 1 : 0;
+            rightOfPane += x >= pane.right ? 1 : 0;
+        }
+    EXPECT_GT(changed, 0);
+    EXPECT_EQ(onSidePanel, 0);
+    EXPECT_EQ(rightOfPane, 0);
 }

@@ -1,6 +1,7 @@
 // The K-line chart's arithmetic: layout, range fit, bar rectangles, the
 // price scale and its inverse, band zoom, the border clamp and the texts.
 #include "base/ChartColors.h"
+#include "tests/formula/FinanceFixture.h"
 #include "tests/support/SeriesFixtures.h"
 #include "views/KLineGeometry.h"
 
@@ -266,4 +267,42 @@ TEST(KLineText, PreviousCloseOfZeroShowsDashes)
     EXPECT_EQ("-", v.cells[7].text);
     ASSERT_TRUE(ComputeDataWindowValues(bars, 1, {}, 6, 4000, v));
     EXPECT_EQ("0.20%", v.cells[10].text);
+}
+
+TEST(KLineText, TurnoverAndAmountFromTheStocksRecords)
+{
+    // Volume in lots of 100 shares, amount in thousands, circulating shares
+    // in 10,000s (the finance record's unit): turnover % = lots / circulating.
+    CBaseData finance;
+    ASSERT_TRUE(FillFinance(finance, "SH", "600000", 500.0f)); // 5,000,000 shares
+    CStockInfo stock;
+    stock.SetCodeKey(0x600000);
+    stock.SetIndexFlag(0);
+    stock.UpdateFinance(&finance);
+    CStockInfo index = stock;
+    index.SetIndexFlag(1);
+    CStockInfo noFinance;
+    noFinance.SetIndexFlag(0);
+    const struct
+    {
+        const CStockInfo* info;
+        float volume;
+        float amount;
+        const char* amountText;
+        const char* turnoverText;
+    } cases[] = {
+        { &stock, 1000, 1050, "105", "2%" }, // 100,000 shares of 5,000,000 for 1,050,000 yuan
+        { &stock, 125, 131.25f, "13", "0.25%" },
+        { &stock, 25000, 262500, "26250", "50%" },
+        { &index, 1000, 1050, "105", "-" },
+        { &noFinance, 1000, 1050, "105", "-" },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.turnoverText);
+        const std::vector<Bar> bars { MakeBar(T(2024, 3, 4), 10, 11, 10, 10.5f, c.volume, c.amount) };
+        DataWindowValues v;
+        ASSERT_TRUE(ComputeDataWindowValues(bars, 0, {}, 6, *c.info, v));
+        EXPECT_EQ(c.amountText, v.cells[9].text);
+        EXPECT_EQ(c.turnoverText, v.cells[10].text);
+    }
 }

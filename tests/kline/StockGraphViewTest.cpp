@@ -307,3 +307,10 @@ TEST_F(StockGraphViewTest, PrintedPicturesForwardAdjustedInDaysAndFiveMinutes)
         }
     }
 }
+
+TEST_F(StockGraphViewTest, ContextMenuRowsAreAsTallAsTheMenuFontNeeds)
+{
+    const int expected = MenuFontRowHeight();
+    ASSERT_GT(expected, 10);
+    EXPECT_EQ(ContextMenuFirstRowHeight(view->m_hWnd, POINT { 300, 200 }), expected);
+}

@@ -196,3 +196,40 @@ TEST_F(MinuteCursor, CrosshairIsXorAndDrawnTwiceVanishes)
 }
 
 } // namespace
+
+TEST(MinuteDataWindow, RowsFromAMinuteRecord)
+{
+    // Amounts are in thousands already, as the ticks deliver them.
+    MinuteRecord record {};
+    record.time = Day(10, 31);
+    record.price = 10.5f;
+    record.average = 10.4f;
+    record.volume = 1200;
+    record.amount = 1260;
+    const std::vector<MinuteDataRow> rows = MinuteDataWindowRows(record, 10.0);
+    ASSERT_EQ(rows.size(), 7u);
+    const char* const expected[] = { "10:31", "10.50", "10.40", "0.50", "5.00%", "1200", "1260.00" };
+    for (size_t i = 0; i < rows.size(); ++i)
+        EXPECT_EQ(rows[i].value, expected[i]) << rows[i].label;
+    EXPECT_EQ(rows[6].label, "额(千元)");
+    // Without a reference price no percentage.
+    EXPECT_EQ(MinuteDataWindowRows(record, 0)[4].value, "-");
+}
+
+TEST_F(MinuteCursor, DataWindowShowsTheMinutesAmountInThousands)
+{
+    rig.chart.CursorEnd();
+    const int cursor = rig.chart.GetCursorIndex();
+    ASSERT_GE(cursor, 0);
+    const MinuteRecord* record = rig.chart.GetSnapshot()->GetMinute().GetAt(cursor);
+    ASSERT_TRUE(record);
+    ASSERT_GT(record->amount, 0);
+    const std::vector<MinuteDataRow> rows = rig.chart.GetDataWindowRows();
+    ASSERT_EQ(rows.size(), 7u);
+    char text[64];
+    snprintf(text, sizeof(text), "%.2f", record->amount);
+    EXPECT_EQ(rows[6].value, text);
+    // A ten-lot minute at about ten yuan is about a hundred thousand yuan, a
+    // hundred in thousands: the shown figure matches the volume and price.
+    EXPECT_NEAR(record->amount, record->volume * 100 * record->price / 1000, record->amount * 0.05 + 1);
+}

@@ -283,3 +283,10 @@ TEST_F(MinuteView, PicturesOfASessionAtQuarterToEleven)
 }
 
 } // namespace
+
+TEST_F(MinuteView, ContextMenuRowsAreAsTallAsTheMenuFontNeeds)
+{
+    const int expected = MenuFontRowHeight();
+    ASSERT_GT(expected, 10);
+    EXPECT_EQ(ContextMenuFirstRowHeight(view.m_hWnd, POINT { 300, 200 }), expected);
+}

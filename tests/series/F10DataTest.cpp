@@ -50,12 +50,36 @@ TEST_F(F10Split, HeadingsMakeSectionsAndRewriteTheTitleList)
     EXPECT_EQ(titles[1], kCompany);
 }
 
-TEST_F(F10Split, MarkerOutsideTheTitleListBecomesEntryI)
+TEST_F(F10Split, MarkerOutsideTheTitleListTakesTheFirstTitleTheTextLacks)
 {
     const std::string text = Padding() + Heading(kEquity) + "equity body";
     ASSERT_TRUE(SplitF10Sections(text.data(), static_cast<int32_t>(text.size()), sections));
     ASSERT_EQ(sections.count(kEquity), 1u);
     EXPECT_EQ(GetF10SectionTitles()[0], kEquity);
+
+    // With the first title present, the second one is the first the text lacks.
+    const std::string both = Padding() + Heading(kEquity) + "equity body" + Heading(kLatest) + "A";
+    ASSERT_TRUE(SplitF10Sections(both.data(), static_cast<int32_t>(both.size()), sections));
+    EXPECT_EQ(GetF10SectionTitles()[0], kLatest);
+    EXPECT_EQ(GetF10SectionTitles()[1], kEquity);
+}
+
+TEST_F(F10Split, EachSectionKeepsTheTitleOfItsHeadingWhenOneIsMissing)
+{
+    // Every default heading but the tenth, in order: the titles after the gap
+    // stay where they are, and the missing one stays in the list.
+    std::string text = Padding();
+    for (int i = 0; i < kF10TitleCount; ++i)
+        if (i != 9)
+            text += Heading(kF10DefaultTitles[i]) + "body " + std::to_string(i);
+    ASSERT_TRUE(SplitF10Sections(text.data(), static_cast<int32_t>(text.size()), sections));
+    EXPECT_EQ(sections.size(), 15u);
+    const std::vector<std::string> titles = GetF10SectionTitles();
+    ASSERT_EQ(titles.size(), static_cast<size_t>(kF10TitleCount));
+    for (int i = 0; i < kF10TitleCount; ++i)
+        EXPECT_EQ(titles[i], kF10DefaultTitles[i]) << i;
+    EXPECT_EQ(sections[titles[10]], "body 10");
+    EXPECT_EQ(sections[titles[15]], "body 15");
 }
 
 TEST_F(F10Split, UnknownTitlesEmptyBodiesAndShortTexts)
@@ -66,12 +90,13 @@ TEST_F(F10Split, UnknownTitlesEmptyBodiesAndShortTexts)
     ASSERT_EQ(sections.size(), 1u);
     EXPECT_EQ(sections[kLatest], "body " + Heading(kUnknown) + " more" + Padding());
 
-    // An empty section is not stored and does not advance the title list.
+    // An empty section is not stored; its title keeps its place in the list.
     const std::string empty = Padding() + Heading(kLatest) + Heading(kCompany) + "B";
     ASSERT_TRUE(SplitF10Sections(empty.data(), static_cast<int32_t>(empty.size()), sections));
     ASSERT_EQ(sections.size(), 1u);
     EXPECT_EQ(sections.count(kCompany), 1u);
-    EXPECT_EQ(GetF10SectionTitles()[0], kCompany);
+    EXPECT_EQ(GetF10SectionTitles()[0], kLatest);
+    EXPECT_EQ(GetF10SectionTitles()[1], kCompany);
 
     const std::string shortText = Heading(kLatest) + "short";
     EXPECT_FALSE(SplitF10Sections(shortText.data(), static_cast<int32_t>(shortText.size()), sections));

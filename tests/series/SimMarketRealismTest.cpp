@@ -46,6 +46,21 @@ std::string CheckPrices(const Prices& p)
     return problems;
 }
 
+// A bar's amount is in thousands and its volume in lots of 100: the
+// average price they give lies within the bar's range (an index's too).
+std::string CheckAmount(const WireBar& b)
+{
+    if (b.volume == 0)
+        return b.amount == 0 ? "" : "amount without volume";
+    const double average = b.amount * 1000.0 / (b.volume * 100.0);
+    const double low = b.low / 1000.0 * 0.99;
+    const double high = b.high / 1000.0 * 1.01;
+    if (average < low || average > high)
+        return "average price " + std::to_string(average) + " outside " + std::to_string(b.low / 1000.0) + "-"
+            + std::to_string(b.high / 1000.0);
+    return "";
+}
+
 // Minutes since midnight in exchange time.
 int MinuteOfDay(int32_t time)
 {
@@ -174,12 +189,14 @@ TEST(SimMarketRealism, BarsAndTicksOfEverySecurity)
             EXPECT_EQ(HourOfTime(b.time), 0);
             EXPECT_EQ(MinuteOfTime(b.time), 0);
             EXPECT_GT(b.volume, 0u);
+            EXPECT_EQ(CheckAmount(b), "") << b.time;
         }
         const std::vector<WireBar> fives = series.FiveMinuteBars(s.key, T(2026, 12, 9), now);
         ASSERT_FALSE(fives.empty());
         for (const WireBar& b : fives) {
             EXPECT_EQ(CheckPrices(Prices { b.open, b.high, b.low, b.close }), "") << b.time;
             EXPECT_TRUE(InSession(b.time) && MinuteOfDay(b.time) >= 9 * 60 + 35 && b.time <= now) << b.time;
+            EXPECT_EQ(CheckAmount(b), "") << b.time;
         }
         const std::vector<WireTick> ticks = series.Ticks(s.key);
         ASSERT_FALSE(ticks.empty());
@@ -199,6 +216,14 @@ TEST(SimMarketRealism, BarsAndTicksOfEverySecurity)
         EXPECT_EQ(h.time, ticks.back().time);
         EXPECT_EQ(h.totalVolume, ticks.back().volume);
         EXPECT_GT(h.previousClose, 0u);
+        // The day's amount in one unit everywhere: today's bar and the ticks
+        // agree (the bar prices a minute's trades at its close, the ticks each
+        // trade at its own price).
+        EXPECT_EQ(h.totalAmount, ticks.back().amount);
+        EXPECT_EQ(days.back().volume, h.totalVolume);
+        EXPECT_NEAR(static_cast<double>(days.back().amount), static_cast<double>(h.totalAmount),
+            0.01 * h.totalAmount + 1);
+        EXPECT_EQ(CheckAmount(WireBar { 0, h.open, h.high, h.low, h.last, h.totalVolume, h.totalAmount }), "");
     }
     // The deliberate case: a suspended stock's bar of today has no trade.
     const std::vector<WireBar> suspended = series.DayBars(SimMarketTables::kSuspendedKey, from, now);

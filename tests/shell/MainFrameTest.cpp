@@ -119,20 +119,27 @@ TEST(MainFrame, TheTabRowStartsAtTheLeftOrBesideTheSidePanel)
     FrameFixture f;
     ASSERT_TRUE(f.frame->CreateFrameWindow());
     ShowWithoutActivating(*f.frame);
-    const CRect client = f.frame->GetClientRect();
+    // The children stay inside the skinned frame: below its title row and
+    // within its borders.
+    const NcFrameMetrics& frameSizes = f.frame->GetNcDraw().GetMetrics();
+    ASSERT_GT(frameSizes.titleHeight, 0);
+    CRect inner = f.frame->GetClientRect();
+    inner.Deflate(frameSizes.leftWidth, frameSizes.titleHeight, frameSizes.rightWidth, frameSizes.bottomHeight);
     const CRect bar = f.ChildRect(f.frame->GetCommandBar());
     const CRect status = f.ChildRect(f.frame->GetStatusBar());
     const CRect bottom = f.ChildRect(f.frame->GetBottomBar());
-    EXPECT_EQ(bar.top, 0);
-    EXPECT_EQ(status.bottom, client.bottom);
+    EXPECT_EQ(bar.top, inner.top);
+    EXPECT_EQ(bar.left, inner.left);
+    EXPECT_EQ(bar.right, inner.right);
+    EXPECT_EQ(status.bottom, inner.bottom);
     EXPECT_EQ(bottom.bottom, status.top);
     CRect tabs = f.ChildRect(f.frame->GetTabRow());
     CRect content = f.ChildRect(f.content->GetWindow());
-    EXPECT_EQ(tabs.left, 0);
+    EXPECT_EQ(tabs.left, inner.left);
     EXPECT_EQ(tabs.top, bar.bottom);
     EXPECT_EQ(tabs.bottom, bottom.top);
     EXPECT_EQ(content.left, tabs.right);
-    EXPECT_EQ(content.right, client.right);
+    EXPECT_EQ(content.right, inner.right);
     EXPECT_FALSE(f.frame->IsSidePanelVisible());
 
     // The arrows show the side panel with the user list; again hides it.
@@ -141,12 +148,13 @@ TEST(MainFrame, TheTabRowStartsAtTheLeftOrBesideTheSidePanel)
     EXPECT_EQ(f.sidePanel->tabCommands, std::vector<UINT> { 4016 });
     tabs = f.ChildRect(f.frame->GetTabRow());
     content = f.ChildRect(f.content->GetWindow());
-    EXPECT_EQ(tabs.left, 218);
+    EXPECT_EQ(tabs.left, inner.left + 218);
     EXPECT_EQ(f.ChildRect(f.sidePanel->GetWindow()).Width(), 218);
+    EXPECT_EQ(f.ChildRect(f.sidePanel->GetWindow()).top, inner.top + bar.Height());
     EXPECT_EQ(content.left, tabs.right);
     f.frame->SendMessage(WM_COMMAND, MAKEWPARAM(4016, 0), 0);
     EXPECT_FALSE(f.frame->IsSidePanelVisible());
-    EXPECT_EQ(f.ChildRect(f.frame->GetTabRow()).left, 0);
+    EXPECT_EQ(f.ChildRect(f.frame->GetTabRow()).left, inner.left);
 
     // A stock added to the user list always shows the list (notify 1000).
     f.frame->SendMessage(WM_COMMAND, MAKEWPARAM(5009, 1000), 0);
@@ -156,6 +164,97 @@ TEST(MainFrame, TheTabRowStartsAtTheLeftOrBesideTheSidePanel)
     f.frame->SendMessage(WM_COMMAND, MAKEWPARAM(5010, 0), 0);
     EXPECT_FALSE(f.frame->IsSidePanelVisible());
     EXPECT_EQ(f.sidePanel->tabCommands, (std::vector<UINT> { 4016, 5009, 5009 }));
+}
+
+namespace {
+
+// What the screen shows at a window point of the frame, against what the
+// frame paints there itself.
+void ExpectFramePaintShows(CMainFrame& frame, CPoint windowPoint, const char* what)
+{
+    EXPECT_EQ(ScreenPixelOfWindow(frame, windowPoint), FramePaintPixel(frame.GetNcDraw(), windowPoint)) << what;
+}
+
+// The caption menu a click opened, noted and ended from a thread timer that
+// every menu loop dispatches; any other menu a click opened (a command bar's
+// drop-down under the title row) is counted and ended too.
+CNcDraw* g_probedFrame = nullptr;
+int g_openedMenu = -1;
+int g_strayMenus = 0;
+void CALLBACK NoteOpenMenus(HWND, UINT, UINT_PTR, DWORD)
+{
+    if (g_probedFrame && g_probedFrame->IsTracking()) {
+        if (g_openedMenu < 0 && g_probedFrame->GetOpenPopupCount() > 0) {
+            g_openedMenu = g_probedFrame->GetTrackingIndex();
+            ::EndMenu();
+        }
+        return;
+    }
+    HWND popup = ::FindWindowA("#32768", nullptr);
+    if (popup && ::IsWindowVisible(popup)) {
+        ++g_strayMenus;
+        ::EndMenu();
+    }
+}
+
+// Every caption button and caption-menu title is the frame's own, on the
+// screen and under the pointer: no child covers the title row.
+void ExpectCaptionRowUncovered(CMainFrame& frame)
+{
+    frame.RedrawWindow(nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    PumpPendingMessages();
+    CNcDraw& nc = frame.GetNcDraw();
+    std::vector<std::pair<std::string, CRect>> places = { { "close", nc.GetCloseButtonRect() },
+        { "maximise", nc.GetMaximiseButtonRect() }, { "minimise", nc.GetMinimiseButtonRect() } };
+    ASSERT_GT(nc.GetVisibleCaptionMenuCount(), 0);
+    for (int i = 0; i < nc.GetVisibleCaptionMenuCount(); ++i)
+        places.push_back({ "caption menu " + std::to_string(i), nc.GetCaptionMenuRect(i) });
+    for (const auto& place : places) {
+        ASSERT_FALSE(place.second.IsEmpty()) << place.first;
+        const CPoint centre = place.second.CenterPoint();
+        EXPECT_EQ(::ChildWindowFromPointEx(frame, centre, CWP_SKIPINVISIBLE), frame.m_hWnd) << place.first;
+        ExpectFramePaintShows(frame, centre, place.first.c_str());
+    }
+}
+
+}
+
+TEST(MainFrame, TheCaptionRowIsUncoveredAndItsButtonsWorkRestoredAndMaximised)
+{
+    FrameFixture f;
+    ASSERT_TRUE(f.frame->CreateFrameWindow());
+    ShowWithoutActivating(*f.frame);
+    PumpPendingMessages();
+    ASSERT_FALSE(f.frame->IsZoomed());
+    ExpectCaptionRowUncovered(*f.frame);
+    EXPECT_FALSE(SaveWindowScreenshot(*f.frame, "shell_mainframe_restored").empty());
+
+    // Each caption-menu title opens its own drop-down.
+    CNcDraw& nc = f.frame->GetNcDraw();
+    g_probedFrame = &nc;
+    g_strayMenus = 0;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &NoteOpenMenus);
+    for (int i = 0; i < nc.GetVisibleCaptionMenuCount(); ++i) {
+        SCOPED_TRACE(i);
+        g_openedMenu = -1;
+        EXPECT_TRUE(ClickAtWindowPoint(*f.frame, nc.GetCaptionMenuRect(i).CenterPoint()));
+        EXPECT_TRUE(PumpUntil([&] { return g_openedMenu >= 0 && !nc.IsTracking(); }, 3000));
+        EXPECT_EQ(g_openedMenu, i);
+    }
+
+    EXPECT_TRUE(ClickAtWindowPoint(*f.frame, nc.GetMaximiseButtonRect().CenterPoint()));
+    EXPECT_TRUE(PumpUntil([&] { return f.frame->IsZoomed() != FALSE; }, 3000));
+    ExpectCaptionRowUncovered(*f.frame);
+    EXPECT_FALSE(SaveWindowScreenshot(*f.frame, "shell_mainframe_maximised").empty());
+    EXPECT_TRUE(ClickAtWindowPoint(*f.frame, nc.GetMaximiseButtonRect().CenterPoint()));
+    EXPECT_TRUE(PumpUntil([&] { return !f.frame->IsZoomed(); }, 3000));
+    EXPECT_TRUE(ClickAtWindowPoint(*f.frame, nc.GetMinimiseButtonRect().CenterPoint()));
+    EXPECT_TRUE(PumpUntil([&] { return f.frame->IsIconic() != FALSE; }, 3000));
+    f.frame->ShowWindow(SW_RESTORE);
+    PumpPendingMessages();
+    ::KillTimer(nullptr, timer);
+    g_probedFrame = nullptr;
+    EXPECT_EQ(g_strayMenus, 0) << "a click on the caption row opened another menu";
 }
 
 TEST(MainFrame, CaptionMenuIsMenu126AsSpecified)

@@ -3,6 +3,7 @@
 // order-size shares.
 #include "views/SidePanelModel.h"
 
+#include "base/Format.h"
 #include "data/CodeKey.h"
 #include "data/GroupData.h"
 #include "data/TickStatistics.h"
@@ -268,4 +269,19 @@ TEST(SidePanelPriceLevels, OnlyTheLastRowsFit)
     EXPECT_EQ(FirstShownLevel(30, 10), 20);
     EXPECT_EQ(FirstShownLevel(10, 10), 0);
     EXPECT_EQ(FirstShownLevel(3, 10), 0);
+}
+
+TEST(SidePanelFormat, AmountsHeldInThousandsShowAsMoney)
+{
+    // The quotes' and ticks' amounts are in thousands: the index table's
+    // total amount and the quote list's amount column show yuan.
+    const struct
+    {
+        double thousands;
+        const char* text;
+    } cases[] = { { 0, "0" }, { 1.5, "1500" }, { 9.99, "9990" }, { 12345.6, "1234.56万" },
+        { 98765432.1, "987.65亿" }, { -2000, "-200.00万" } };
+    for (const auto& c : cases)
+        EXPECT_EQ(FormatThousandsAmount(c.thousands), c.text) << c.thousands;
+    EXPECT_EQ(FormatThousandsAmount(0, "-"), "-");
 }

@@ -34,6 +34,8 @@ public:
     int closeRequests = 0;
     int trackingEnded = 0;
     std::vector<UINT> commands;
+    // Runs for every command after it is recorded.
+    std::function<void(UINT)> onCommand;
 
     BEGIN_MSG_MAP(CFramedWindow)
         MESSAGE_HANDLER(WM_CLOSE, OnClose)
@@ -112,6 +114,8 @@ private:
     LRESULT OnCommand(WORD, WORD id, HWND, BOOL&)
     {
         commands.push_back(id);
+        if (onCommand)
+            onCommand(id);
         return 0;
     }
 };
@@ -210,6 +214,18 @@ private:
     bool m_timedOut = false;
 };
 MenuScript* MenuScript::s_current = nullptr;
+
+// A key pressed and released on the keyboard: keyboard hooks hear only what
+// comes through the input queue.
+void PressKey(WORD key, DWORD flags = KEYEVENTF_EXTENDEDKEY)
+{
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = key;
+    keys[0].ki.dwFlags = flags;
+    keys[1].ki.dwFlags = flags | KEYEVENTF_KEYUP;
+    EXPECT_EQ(::SendInput(2, keys, sizeof(INPUT)), 2u);
+}
 
 CPoint Centre(const CRect& r)
 {
@@ -326,14 +342,7 @@ TEST(NcDraw, AClickOnCloseSendsClose)
 {
     CFramedWindow window;
     ASSERT_TRUE(window.Open(CRect(60, 60, 460, 300), "关闭", 2, WS_MINIMIZEBOX, false));
-    const CRect w = window.GetWindowRect();
-    const CPoint close = Centre(window.GetCloseButtonRect());
-    ::SetCursorPos(w.left + close.x, w.top + close.y);
-    INPUT clicks[2] = {};
-    clicks[0].type = clicks[1].type = INPUT_MOUSE;
-    clicks[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    clicks[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    ASSERT_EQ(::SendInput(2, clicks, sizeof(INPUT)), 2u);
+    ASSERT_TRUE(ClickAtWindowPoint(window, Centre(window.GetCloseButtonRect())));
     EXPECT_TRUE(PumpUntil([&] { return window.closeRequests > 0; }, 3000));
     EXPECT_EQ(window.closeRequests, 1);
     EXPECT_TRUE(window.IsWindow()); // closing is the owner's business
@@ -497,14 +506,7 @@ TEST(NcDraw, RightKeyMovesToTheNextCaptionMenu)
             if (window.GetOpenPopupCount() == 0)
                 return false;
             opened.push_back(window.GetTrackingIndex());
-            // A key press and its release from the keyboard: keyboard hooks
-            // hear only what comes through the input queue.
-            INPUT keys[2] = {};
-            keys[0].type = keys[1].type = INPUT_KEYBOARD;
-            keys[0].ki.wVk = keys[1].ki.wVk = VK_RIGHT;
-            keys[0].ki.dwFlags = KEYEVENTF_EXTENDEDKEY;
-            keys[1].ki.dwFlags = KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP;
-            EXPECT_EQ(::SendInput(2, keys, sizeof(INPUT)), 2u);
+            PressKey(VK_RIGHT);
             return true;
         },
         [&] {
@@ -582,12 +584,7 @@ TEST(NcDraw, LeftFromTheFirstMenuWrapsAndTheMouseSwitchesMenus)
             if (window.GetOpenPopupCount() == 0)
                 return false;
             opened.push_back(window.GetTrackingIndex());
-            INPUT keys[2] = {};
-            keys[0].type = keys[1].type = INPUT_KEYBOARD;
-            keys[0].ki.wVk = keys[1].ki.wVk = VK_LEFT;
-            keys[0].ki.dwFlags = KEYEVENTF_EXTENDEDKEY;
-            keys[1].ki.dwFlags = KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP;
-            EXPECT_EQ(::SendInput(2, keys, sizeof(INPUT)), 2u);
+            PressKey(VK_LEFT);
             return true;
         },
         [&] {
@@ -662,14 +659,6 @@ TEST(NcDraw, RightOnAnItemWithASubMenuOpensItAndStaysInTheCaptionMenu)
     ASSERT_TRUE(window.Open(
         CRect(20, 20, 1000, 500), "菜单", 3, WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, true));
     ASSERT_TRUE(::SetForegroundWindow(window));
-    const auto press = [](WORD key) {
-        INPUT keys[2] = {};
-        keys[0].type = keys[1].type = INPUT_KEYBOARD;
-        keys[0].ki.wVk = keys[1].ki.wVk = key;
-        keys[0].ki.dwFlags = KEYEVENTF_EXTENDEDKEY;
-        keys[1].ki.dwFlags = KEYEVENTF_EXTENDEDKEY | KEYEVENTF_KEYUP;
-        EXPECT_EQ(::SendInput(2, keys, sizeof(INPUT)), 2u);
-    };
     int subMenuOpen = 0;
     DWORD seen = 0;
     MenuScript script({
@@ -677,8 +666,8 @@ TEST(NcDraw, RightOnAnItemWithASubMenuOpensItAndStaysInTheCaptionMenu)
             if (window.GetOpenPopupCount() == 0)
                 return false;
             // Up selects the last item of the third menu, a sub-menu; Right opens it.
-            press(VK_UP);
-            press(VK_RIGHT);
+            PressKey(VK_UP);
+            PressKey(VK_RIGHT);
             return true;
         },
         [&] {
@@ -705,4 +694,73 @@ TEST(NcDraw, RightOnAnItemWithASubMenuOpensItAndStaysInTheCaptionMenu)
     EXPECT_EQ(subMenuOpen, 2);
     EXPECT_EQ(window.trackingEnded, 1);
     EXPECT_EQ(window.GetTrackingIndex(), 2);
+}
+
+TEST(NcDraw, AnItemThatOpensADialogLeavesTheCaptionMenuEndedAndTheKeyboardToTheProgram)
+{
+    CFramedWindow window;
+    ASSERT_TRUE(window.Open(
+        CRect(20, 20, 1000, 500), "菜单", 3, WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX, true));
+    ASSERT_TRUE(::SetForegroundWindow(window));
+    // The item's command runs a modal loop of its own, as a dialog does: it
+    // dispatches whatever the thread's queue holds.
+    bool trackingDuringCommand = true;
+    window.onCommand = [&](UINT) {
+        trackingDuringCommand = window.IsTracking();
+        const DWORD start = ::GetTickCount();
+        while (::GetTickCount() - start < 300) {
+            MSG msg;
+            while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                ::TranslateMessage(&msg);
+                ::DispatchMessageA(&msg);
+            }
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        }
+    };
+    bool loopEnded = false;
+    DWORD chosen = 0;
+    MenuScript script({
+        [&] {
+            if (window.GetOpenPopupCount() == 0)
+                return false;
+            // The first item of "系统": Down selects it, Enter chooses it.
+            PressKey(VK_DOWN, 0);
+            PressKey(VK_RETURN, 0);
+            chosen = ::GetTickCount();
+            return true;
+        },
+        [&] {
+            if (window.IsTracking() && ::GetTickCount() - chosen < 3000)
+                return false;
+            loopEnded = !window.IsTracking();
+            // A loop that missed its end is let go, so that the test goes on.
+            if (!loopEnded)
+                window.PostMessage(kFrameCaptionPopupClosed);
+            return true;
+        },
+    });
+    EXPECT_EQ(window.OnSysChar('s'), 0); // "系统(&S)"
+    EXPECT_TRUE(PumpUntil([&] { return script.Finished() && !window.IsTracking(); }, 8000));
+    PumpPendingMessages();
+    EXPECT_FALSE(script.TimedOut());
+    EXPECT_EQ(window.commands, std::vector<UINT> { 32775 });
+    EXPECT_FALSE(trackingDuringCommand) << "the command runs in the program's loop, where its filters act";
+    EXPECT_TRUE(loopEnded);
+    EXPECT_EQ(window.trackingEnded, 1);
+
+    // The caption menu opens again from the keyboard.
+    int reopened = -1;
+    MenuScript again({
+        [&] {
+            if (window.GetOpenPopupCount() == 0)
+                return false;
+            reopened = window.GetTrackingIndex();
+            ::EndMenu();
+            return true;
+        },
+    });
+    window.OnSysChar('r');
+    EXPECT_TRUE(again.Finished());
+    EXPECT_EQ(reopened, 1);
+    EXPECT_FALSE(window.IsTracking());
 }

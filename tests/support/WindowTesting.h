@@ -3,6 +3,7 @@
 // command starts): pumping, reading back what a window shows, screenshots.
 #include <windows.h>
 #include <string>
+#include <vector>
 #include "win/Dib32.h"
 
 // Shows a top-level window without activating it. Under Wine on a display
@@ -40,3 +41,21 @@ bool RenderClient(HWND hwnd, CDib32& image);
 // "test-output" beside the test program (where OffscreenCanvas::SavePng
 // writes too). Returns the file's path, empty on failure.
 std::string SaveWindowScreenshot(HWND hwnd, const std::string& name);
+
+// Opens a window's context menu with a right-button release at a client
+// point and measures, while it is open, the height of the menu's first row;
+// the menu is then closed. 0 when no menu opened within the time-out.
+int ContextMenuFirstRowHeight(HWND window, POINT client, DWORD timeoutMs = 3000);
+// The height an owner-drawn menu row takes for the system's menu font.
+int MenuFontRowHeight();
+
+class CNcDraw;
+// What the screen shows at a point of a window (window coordinates, frame included).
+COLORREF ScreenPixelOfWindow(HWND hwnd, POINT windowPoint);
+// What a skinned frame paints at a point of its window (window coordinates).
+COLORREF FramePaintPixel(CNcDraw& frame, POINT windowPoint);
+// The pixels the screen shows over a window's rectangle (frame included), row by row.
+std::vector<COLORREF> ScreenPixelsOfWindow(HWND hwnd);
+// A left click of the system's pointer at a point of a window (window
+// coordinates, frame included); false when the input was not taken.
+bool ClickAtWindowPoint(HWND hwnd, POINT windowPoint);

@@ -415,3 +415,60 @@ TEST_F(ReportViewScreenshot, AResizedListScrollsToItsLastColumnAndRow)
     EXPECT_EQ(0, high);
     EXPECT_EQ(0, list.GetScrollPosition(SB_HORZ));
 }
+
+namespace {
+
+// What happens while the sector menu is open, run from a thread timer that
+// the menu's loop dispatches: a refresh arrives, then a sector is chosen.
+CTestReportView* g_menuView = nullptr;
+int g_menuStep = 0;
+void CALLBACK RefreshThenChooseASector(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND popup = ::FindWindowA("#32768", nullptr);
+    if (!g_menuView || !popup || !::IsWindowVisible(popup))
+        return;
+    if (g_menuStep == 0) {
+        // The five-second refresh, as a worker announces it.
+        g_menuView->Accept(kViewMsgQuotesRefreshed, 0, 0);
+        g_menuStep = 1;
+    } else if (g_menuStep == 1) {
+        // The first sector: the menu sends its command as it closes.
+        g_menuView->PostMessage(WM_COMMAND, kSectorCommandFirst, 0);
+        ::EndMenu();
+        g_menuStep = 2;
+    }
+}
+
+} // namespace
+
+TEST_F(ReportViewTest, TheSectorTabStaysHighlightedWhenARefreshRunsDuringItsMenu)
+{
+    ScopedGroupIndex groups({ { 0x01000000, "行业" }, { 0x01000FA0, "四千" } }, { { kD, 0x01000FA0 } });
+    ASSERT_TRUE(groups.Ok());
+    ShowWithoutActivating(host.Handle());
+    view.ShowBoard(kBoardAllA, 0);
+    CSkinFlatTabCtrl& strip = view.GetBoardStrip();
+    ASSERT_EQ(strip.GetCurSel(), kBoardAllA);
+
+    g_menuView = &view;
+    g_menuStep = 0;
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &RefreshThenChooseASector);
+    RECT tab {};
+    ASSERT_TRUE(strip.GetItemRect(kBoardSectorMenu, &tab));
+    const LPARAM at = MAKELPARAM((tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2);
+    strip.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
+    strip.SendMessage(WM_LBUTTONUP, 0, at);
+    EXPECT_TRUE(PumpUntil([&] { return g_menuStep == 2 && view.GetCurrentBoard() == 0x01000FA0; }, 5000));
+    ::KillTimer(nullptr, timer);
+    g_menuView = nullptr;
+    PumpPendingMessages();
+    EXPECT_EQ(view.GetCurrentBoard(), 0x01000FA0);
+    EXPECT_EQ(Rows(), (Keys { kD }));
+    EXPECT_EQ(strip.GetCurSel(), kBoardSectorMenu) << "the sector tab, not the previous board's";
+
+    // Back on a fixed board its own tab shows, whatever refreshes.
+    view.ShowBoard(kBoardShanghaiA, 0);
+    view.Accept(kViewMsgQuotesRefreshed, 0, 0);
+    PumpPendingMessages();
+    EXPECT_EQ(strip.GetCurSel(), kBoardShanghaiA);
+}

@@ -247,3 +247,22 @@ TEST_F(SearchBoxTest, ChildrenFillTheFrameEditOnTop)
     EXPECT_EQ(edit.right, list.right);
     EXPECT_EQ(box.GetWindowText(), "Zentu-键盘精灵");
 }
+
+TEST_F(SearchBoxTest, TheTitleBandShowsTheFramesCaptionIconAndCloseButton)
+{
+    ShowWithoutActivating(host.Handle());
+    box.RedrawWindow(nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    PumpPendingMessages();
+    CNcDraw& frame = box.GetFrame();
+    const int title = frame.GetMetrics().titleHeight;
+    ASSERT_GT(title, 0);
+    const CRect close = frame.GetCloseButtonRect();
+    ASSERT_FALSE(close.IsEmpty());
+    const CRect window = box.GetWindowRect();
+    // Across the title band, the close button and the left and right borders.
+    const POINT probes[] = { close.CenterPoint(), { 2, title / 2 }, { window.Width() / 2, title / 2 },
+        { window.Width() - 30, title - 2 }, { 1, window.Height() / 2 }, { window.Width() - 2, window.Height() / 2 } };
+    for (const POINT& p : probes)
+        EXPECT_EQ(ScreenPixelOfWindow(box, p), FramePaintPixel(frame, p)) << p.x << "," << p.y;
+    EXPECT_FALSE(SaveWindowScreenshot(box, "search-box").empty());
+}

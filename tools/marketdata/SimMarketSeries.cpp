@@ -191,7 +191,7 @@ void SimMarketSeries::BuildPath(uint32_t key, const DayPlan& plan, MinutePath& p
     }
 }
 
-WireBar SimMarketSeries::MakeBar(int32_t time, const MinutePath& path, int first, int last, bool index) const
+WireBar SimMarketSeries::MakeBar(int32_t time, const MinutePath& path, int first, int last) const
 {
     double high = path.high[first];
     double low = path.low[first];
@@ -201,7 +201,7 @@ WireBar SimMarketSeries::MakeBar(int32_t time, const MinutePath& path, int first
         high = std::max(high, path.high[m]);
         low = std::min(low, path.low[m]);
         volume += path.volume[m];
-        amount += path.volume[m] * 100.0 * (index ? 10.0 : path.price[m]);
+        amount += path.volume[m] * 100.0 * path.price[m];
     }
     const double open = path.price[first == 0 ? 0 : first - 1];
     WireBar bar;
@@ -211,7 +211,8 @@ WireBar SimMarketSeries::MakeBar(int32_t time, const MinutePath& path, int first
     bar.low = Thousandths(std::min(low, open));
     bar.close = Thousandths(path.price[last]);
     bar.volume = static_cast<uint32_t>(std::min(volume, 4.0e9));
-    bar.amount = static_cast<uint32_t>(std::min(amount, 4.0e9));
+    // In thousands, as the ticks carry it.
+    bar.amount = static_cast<uint32_t>(std::min(amount / 1000, 4.0e9));
     return bar;
 }
 
@@ -233,7 +234,7 @@ std::vector<WireBar> SimMarketSeries::DayBars(uint32_t key, int32_t from, int32_
         }
         BuildPath(key, plan, path);
         bars.push_back(
-            MakeBar(plan.day, path, 0, plan.day == lastDay ? passed : kSessionMinutes, IsIndex(key)));
+            MakeBar(plan.day, path, 0, plan.day == lastDay ? passed : kSessionMinutes));
     }
     return bars;
 }
@@ -252,7 +253,7 @@ std::vector<WireBar> SimMarketSeries::FiveMinuteBars(uint32_t key, int32_t from,
         for (int k = 1; 5 * k <= minutes; ++k) {
             const int32_t time = MinuteEnd(plan.day, 5 * k);
             if (time >= from && time <= to)
-                bars.push_back(MakeBar(time, path, k == 1 ? 0 : 5 * k - 4, 5 * k, IsIndex(key)));
+                bars.push_back(MakeBar(time, path, k == 1 ? 0 : 5 * k - 4, 5 * k));
         }
     }
     return bars;
@@ -268,7 +269,6 @@ std::vector<WireTick> SimMarketSeries::Ticks(uint32_t key) const
     MinutePath path;
     BuildPath(key, plans.back(), path);
     const int64_t n = day / kDaySeconds;
-    const bool index = IsIndex(key);
     double volume = 0;
     double amount = 0;
     const int passed = SessionMinutesPassed();
@@ -285,7 +285,7 @@ std::vector<WireTick> SimMarketSeries::Ticks(uint32_t key) const
             if (j == bigAt)
                 v += path.bigOrder[m];
             volume += v;
-            amount += v * 100.0 * (index ? 10.0 : price);
+            amount += v * 100.0 * price;
             WireTick tick;
             // In a minute of three or more trades the last two share a second, as busy seconds do.
             const int slot = count >= 3 && j == count - 2 ? j + 1 : j;

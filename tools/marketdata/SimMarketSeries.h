@@ -94,7 +94,8 @@ private:
     // Trading days from the first simulated day up to and including lastDay.
     std::vector<DayPlan> DayPlans(uint32_t key, int32_t lastDay) const;
     void BuildPath(uint32_t key, const DayPlan& plan, MinutePath& path) const;
-    WireBar MakeBar(int32_t time, const MinutePath& path, int first, int last, bool index) const;
+    // Amount in thousands, every minute's volume priced at its close.
+    WireBar MakeBar(int32_t time, const MinutePath& path, int first, int last) const;
 
     uint32_t m_seed;
     std::atomic<int32_t> m_clock;
