@@ -196,7 +196,7 @@ TEST(ListWindow, ResizingSetsTheBarsForTheNewSize)
     list.MoveWindow(CRect(0, 0, 260, 150));
     EXPECT_FALSE(list.IsScrollAnimating());
     list.m_options.cellSelection = true;
-    list.SetItemFormat(0, 1, kListKindEdit, 0);
+    list.SetItemFormat(0, 1, kListCellEdit, 0);
     list.SetFocus();
     list.SendMessage(WM_VSCROLL, SB_TOP);
     list.SendMessage(WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0));

@@ -231,7 +231,7 @@ TEST(SimMarketRealism, BarsAndTicksOfEverySecurity)
     const WireBar& today = suspended.back();
     EXPECT_EQ(today.time, T(2026, 12, 10));
     EXPECT_EQ(today.open | today.high | today.low | today.close | today.volume, 0u);
-    EXPECT_EQ(CheckPrices(Prices { suspended[0].open, suspended[0].high, suspended[0].low, suspended[0].close }, false), "");
+    EXPECT_EQ(CheckPrices(Prices { suspended[0].open, suspended[0].high, suspended[0].low, suspended[0].close }), "");
 }
 
 } // namespace

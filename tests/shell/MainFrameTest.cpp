@@ -424,7 +424,7 @@ struct OpenedMenu
     RECT rect = {};
     std::vector<UINT> checked;
 };
-OpenedMenu g_openedMenu;
+OpenedMenu g_dropDownMenu;
 
 VOID CALLBACK InspectAndCloseMenu(HWND, UINT, UINT_PTR id, DWORD)
 {
@@ -432,12 +432,12 @@ VOID CALLBACK InspectAndCloseMenu(HWND, UINT, UINT_PTR id, DWORD)
     if (!window || !::IsWindowVisible(window))
         return;
     ::KillTimer(nullptr, id);
-    g_openedMenu.seen = true;
-    ::GetWindowRect(window, &g_openedMenu.rect);
+    g_dropDownMenu.seen = true;
+    ::GetWindowRect(window, &g_dropDownMenu.rect);
     HMENU menu = reinterpret_cast<HMENU>(::SendMessageA(window, MN_GETHMENU, 0, 0));
     for (int i = 0; menu && i < ::GetMenuItemCount(menu); ++i) {
         if (::GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_CHECKED)
-            g_openedMenu.checked.push_back(::GetMenuItemID(menu, static_cast<UINT>(i)));
+            g_dropDownMenu.checked.push_back(::GetMenuItemID(menu, static_cast<UINT>(i)));
     }
     ::EndMenu();
 }
@@ -452,14 +452,14 @@ TEST(MainFrame, ABarDropDownOpensItsMenuAtThePointWithThePeriodChecked)
     ASSERT_TRUE(f.frame->CreateFrameWindow());
     ShowWithoutActivating(*f.frame);
     ViewOptions::Instance()->SetPeriod(7);
-    g_openedMenu = OpenedMenu();
+    g_dropDownMenu = OpenedMenu();
     const UINT_PTR timer = ::SetTimer(nullptr, 0, 50, &InspectAndCloseMenu);
     f.frame->SendMessage(WM_COMMAND, MAKEWPARAM(3504, 0), MAKELPARAM(210, 160));
     ::KillTimer(nullptr, timer);
-    ASSERT_TRUE(g_openedMenu.seen);
-    EXPECT_EQ(g_openedMenu.rect.left, 210);
-    EXPECT_EQ(g_openedMenu.rect.top, 160);
-    EXPECT_EQ(g_openedMenu.checked, std::vector<UINT>({ 4099 + 7 }));
+    ASSERT_TRUE(g_dropDownMenu.seen);
+    EXPECT_EQ(g_dropDownMenu.rect.left, 210);
+    EXPECT_EQ(g_dropDownMenu.rect.top, 160);
+    EXPECT_EQ(g_dropDownMenu.checked, std::vector<UINT>({ 4099 + 7 }));
     ViewOptions::Instance()->SetPeriod(ViewOptions::kDefaultPeriod);
 }
 

@@ -182,15 +182,15 @@ TEST(FadeStateButton, ASkinnedPushButtonIgnoresDoubleClicks)
 // itself released, and a later release over it sends no command.
 TEST(FadeStateButton, APressThatLosesTheCaptureEnds)
 {
-    CTestParent parent;
+    CColourParent parent;
     ASSERT_TRUE(parent.Create(nullptr, CRect(0, 0, 200, 100)));
     ShowWithoutActivating(parent);
-    CTestParent other;
+    CColourParent other;
     ASSERT_TRUE(other.Create(nullptr, CRect(0, 120, 50, 150)));
     HWND hwnd = MakeButton(parent, BS_PUSHBUTTON, "skinned", 102);
     CSkinFadeStateButtonCtrl skinned;
     ASSERT_TRUE(skinned.Subclass(hwnd));
-    skinned.SetBitmap(SolidStrip(20, 10));
+    skinned.SetBitmap(SolidStrip(20, 10, kFrameColours));
 
     ::SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     ASSERT_EQ(::GetCapture(), hwnd);
@@ -201,7 +201,8 @@ TEST(FadeStateButton, APressThatLosesTheCaptureEnds)
     ::ReleaseCapture();
     ::SendMessageA(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     PumpPendingMessages();
-    EXPECT_EQ(std::find(parent.commands.begin(), parent.commands.end(), BN_CLICKED), parent.commands.end())
+    const std::vector<WORD> notifications = Notifications(parent);
+    EXPECT_EQ(std::find(notifications.begin(), notifications.end(), BN_CLICKED), notifications.end())
         << "no stray command";
     other.DestroyWindow();
     parent.DestroyWindow();
