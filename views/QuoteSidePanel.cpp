@@ -36,7 +36,7 @@ const COLORREF kIndexTickVolume = RGB(250, 250, 0);
 const COLORREF kFigure = RGB(255, 255, 0);
 const COLORREF kDiagnosisText = RGB(0, 255, 255);
 // Shown until the fetched verdict arrives.
-const char kDiagnosisLoading[] = "loading";
+const char kDiagnosisLoading[] = "正在下载...";
 const COLORREF kHeldChips = RGB(255, 128, 0);
 const COLORREF kOpenChips = RGB(160, 160, 255);
 const float kBigTrade = 500;
