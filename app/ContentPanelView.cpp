@@ -35,7 +35,7 @@ CContentPanelView::CContentPanelView(std::unique_ptr<IContentViewFactory> views,
     , m_menuServices(menuServices ? std::move(menuServices) : std::make_unique<CMenuCommandServices>())
     , m_dispatcher(*this, *m_menuServices)
     , m_current(nullptr)
-    , m_wizard(this)
+    , m_wizard(&m_hub)
     , m_tabRow(nullptr)
     , m_updateUi(nullptr)
     , m_divisor(6)
@@ -43,7 +43,7 @@ CContentPanelView::CContentPanelView(std::unique_ptr<IContentViewFactory> views,
     // The panel's own numbers come first, in this order.
     for (UINT id : { kViewMsgQuickCode, kViewMsgOpenStock, kViewMsgMenuCommand, kViewMsgOpenStockByText,
              kViewMsgShowIndicator, kViewMsgOpenStockInMode, kViewMsgShowBoard })
-        Register(id, this);
+        m_hub.Register(id, this);
 }
 
 CContentPanelView::~CContentPanelView()
@@ -51,30 +51,7 @@ CContentPanelView::~CContentPanelView()
     if (IsWindow())
         DestroyWindow();
     DestroyViews();
-    m_acceptors.clear();
-}
-
-// ---------------------------------------------------------------------------
-// The message hub
-
-int CContentPanelView::Register(UINT messageId, CMessageAcceptor* acceptor)
-{
-    if (acceptor)
-        m_acceptors.emplace(messageId, acceptor);
-    return 1;
-}
-
-int CContentPanelView::Dispatch(UINT messageId, WPARAM wParam, LPARAM lParam)
-{
-    // Over a copy: an acceptor may create a view, and the view registers
-    // its own acceptors while this dispatch runs.
-    std::vector<CMessageAcceptor*> acceptors;
-    const auto range = m_acceptors.equal_range(messageId);
-    for (auto it = range.first; it != range.second; ++it)
-        acceptors.push_back(it->second);
-    for (CMessageAcceptor* acceptor : acceptors)
-        acceptor->Accept(messageId, wParam, lParam);
-    return 0;
+    m_hub.Clear();
 }
 
 int CContentPanelView::Accept(UINT messageId, WPARAM wParam, LPARAM lParam)
@@ -129,7 +106,25 @@ void CContentPanelView::OnStockDataUpdated(int kind, uint32_t key)
 CBaseView* CContentPanelView::FindView(int32_t id) const
 {
     const auto found = m_viewMap.find(id);
-    return found == m_viewMap.end() ? nullptr : found->second.get();
+    return found == m_viewMap.end() ? nullptr : found->second.window.get();
+}
+
+IQuoteListHandle* CContentPanelView::QuoteList() const
+{
+    const auto found = m_viewMap.find(kViewReport);
+    return found == m_viewMap.end() ? nullptr : found->second.quoteList.get();
+}
+
+IMinuteChartHandle* CContentPanelView::MinuteChart() const
+{
+    const auto found = m_viewMap.find(kViewRealTime);
+    return found == m_viewMap.end() ? nullptr : found->second.minuteChart.get();
+}
+
+IKLineHandle* CContentPanelView::KLine() const
+{
+    const auto found = m_viewMap.find(kViewStockGraph);
+    return found == m_viewMap.end() ? nullptr : found->second.kline.get();
 }
 
 CBaseView* CContentPanelView::GetOrCreateView(int32_t id)
@@ -138,18 +133,16 @@ CBaseView* CContentPanelView::GetOrCreateView(int32_t id)
         return view;
     if (id < kViewReport || id > kViewF10 || !m_hWnd)
         return nullptr;
-    std::unique_ptr<CBaseView> view = m_views->CreateView(id, this);
-    if (!view)
+    ContentView view = m_views->CreateView(id, &m_hub);
+    if (!view.window)
         return nullptr;
     const CRect client = GetClientRect();
-    if (!view->Create(m_hWnd, client, nullptr, WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN)) {
+    if (!view.window->Create(m_hWnd, client, nullptr, WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN)) {
         // Its acceptors were registered with the object: they go with it.
-        CBaseView* gone = view.get();
-        for (auto it = m_acceptors.begin(); it != m_acceptors.end();)
-            it = it->second == gone ? m_acceptors.erase(it) : std::next(it);
+        m_hub.Unregister(view.window.get());
         return nullptr;
     }
-    CBaseView* created = view.get();
+    CBaseView* created = view.window.get();
     m_viewMap[id] = std::move(view);
     return created;
 }
@@ -199,33 +192,34 @@ void CContentPanelView::SwitchUnlessCurrent(int32_t id)
 void CContentPanelView::ShowReportPage(int32_t board, int32_t parameter)
 {
     SwitchUnlessCurrent(kViewReport);
-    CBaseView* list = FindView(kViewReport);
+    IQuoteListHandle* list = QuoteList();
     if (!list)
         return;
     if (board == -1)
-        board = m_views->GetCurrentBoard(*list);
+        board = list->GetCurrentBoard();
     if (parameter == 0)
-        parameter = m_views->GetBoardParam(*list);
-    m_views->ShowBoard(*list, board, parameter);
+        parameter = list->GetBoardParam();
+    list->ShowBoard(board, parameter);
 }
 
 void CContentPanelView::ShowRealTimeView(int32_t mode, int32_t indicator, int32_t page)
 {
     SwitchUnlessCurrent(kViewRealTime);
-    if (CBaseView* minute = FindView(kViewRealTime))
-        m_views->SetDisplay(*minute, mode, indicator, page);
+    if (IMinuteChartHandle* minute = MinuteChart())
+        minute->SetDisplay(mode, indicator, page);
 }
 
 int CContentPanelView::ShowChartView(int nextPeriod, int32_t formula)
 {
     SwitchUnlessCurrent(kViewStockGraph);
     CBaseView* chart = FindView(kViewStockGraph);
-    if (!chart)
+    IKLineHandle* kline = KLine();
+    if (!chart || !kline)
         return 0;
     if (nextPeriod == 1)
-        m_views->NextPeriod(*chart);
+        kline->NextPeriod();
     else
-        m_views->SetPeriod(*chart, kDayPeriod);
+        kline->SetPeriod(kDayPeriod);
     if (formula == -1)
         return 0;
     return chart->Accept(kViewMsgShowFormula, static_cast<WPARAM>(formula), 0);
@@ -273,17 +267,17 @@ void CContentPanelView::OpenStockByText(const char* market, const char* code)
         return;
     m_services->SetCurrentStock(key);
     SwitchView(kViewRealTime);
-    if (CBaseView* minute = FindView(kViewRealTime))
-        m_views->SetDisplay(*minute, 1, 0, 0);
+    if (IMinuteChartHandle* minute = MinuteChart())
+        minute->SetDisplay(1, 0, 0);
 }
 
 void CContentPanelView::OpenStock(uint32_t key, bool keepMinuteView)
 {
     if (keepMinuteView && IsCurrent(kViewRealTime)) {
         m_services->SetCurrentStock(key);
-        if (CBaseView* minute = FindView(kViewRealTime)) {
-            m_views->SetDisplay(*minute, 1, 0, 0);
-            m_views->SetChartCount(*minute, 1);
+        if (IMinuteChartHandle* minute = MinuteChart()) {
+            minute->SetDisplay(1, 0, 0);
+            minute->SetChartCount(1);
         }
         return;
     }
@@ -296,8 +290,8 @@ void CContentPanelView::ShowF10View()
     CBaseView* view = GetCurrentView();
     if (!view || view->GetViewId() == kViewF10)
         return;
-    if (view->GetViewId() == kViewReport) {
-        const int64_t key = m_views->GetSelectedCodeKey(*view);
+    if (view->GetViewId() == kViewReport && QuoteList()) {
+        const int64_t key = QuoteList()->GetSelectedCodeKey();
         if (key >= 0)
             m_services->SetCurrentStock(static_cast<uint32_t>(key));
     }
@@ -306,38 +300,38 @@ void CContentPanelView::ShowF10View()
 
 void CContentPanelView::ShowBoard(int32_t board)
 {
-    if (CBaseView* list = FindView(kViewReport))
-        m_views->ShowBoard(*list, board, m_views->GetBoardParam(*list));
+    if (IQuoteListHandle* list = QuoteList())
+        list->ShowBoard(board, list->GetBoardParam());
 }
 
 int32_t CContentPanelView::GetCurrentBoard()
 {
-    CBaseView* list = FindView(kViewReport);
-    return list ? m_views->GetCurrentBoard(*list) : 0;
+    IQuoteListHandle* list = QuoteList();
+    return list ? list->GetCurrentBoard() : 0;
 }
 
 void CContentPanelView::SetPeriod(int32_t period)
 {
-    if (CBaseView* chart = FindView(kViewStockGraph))
-        m_views->SetPeriod(*chart, period);
+    if (IKLineHandle* kline = KLine())
+        kline->SetPeriod(period);
 }
 
 void CContentPanelView::NextPeriod()
 {
-    if (CBaseView* chart = FindView(kViewStockGraph))
-        m_views->NextPeriod(*chart);
+    if (IKLineHandle* kline = KLine())
+        kline->NextPeriod();
 }
 
 void CContentPanelView::SetAdjustMode(int32_t mode)
 {
-    if (CBaseView* chart = FindView(kViewStockGraph))
-        m_views->SetAdjustMode(*chart, mode);
+    if (IKLineHandle* kline = KLine())
+        kline->SetAdjustMode(mode);
 }
 
 void CContentPanelView::SetSubPaneCount(int32_t count)
 {
-    if (CBaseView* chart = FindView(kViewStockGraph))
-        m_views->SetSubPaneCount(*chart, count);
+    if (IKLineHandle* kline = KLine())
+        kline->SetSubPaneCount(count);
 }
 
 void CContentPanelView::SetMenuCheck(UINT command, bool checked)
@@ -384,8 +378,8 @@ bool CContentPanelView::RouteKey(MSG* message)
     if (!message)
         return false;
     CBaseView* view = GetCurrentView();
-    if (view && view->GetViewId() == kViewStockGraph)
-        m_views->RelayToolTipEvent(*view, message);
+    if (view && view->GetViewId() == kViewStockGraph && KLine())
+        KLine()->RelayToolTipEvent(message);
     if (message->message == WM_MOUSEWHEEL)
         return view && view->Accept(kViewMsgMouseWheel, message->wParam, message->lParam) == 1;
     if (message->message != WM_KEYDOWN)
@@ -426,7 +420,7 @@ int CContentPanelView::OnHotKey(UINT key, LPARAM data)
     case VK_ESCAPE:
         if (!view)
             return 0;
-        if (current != kViewRealTime || m_views->GetMainChartMode(*view) == 1) {
+        if (current != kViewRealTime || (MinuteChart() && MinuteChart()->GetMainChartMode() == 1)) {
             ShowReportPage(-1, 0);
             return 1;
         }
@@ -449,9 +443,9 @@ int CContentPanelView::OnHotKey(UINT key, LPARAM data)
             SetPeriod(kDayPeriod);
         } else if (current == kViewReport) {
             // Without a selected row there is no stock to open.
-            const int64_t selected = m_views->GetSelectedCodeKey(*view);
+            const int64_t selected = QuoteList() ? QuoteList()->GetSelectedCodeKey() : -1;
             if (selected >= 0)
-                Dispatch(kViewMsgOpenStock, static_cast<WPARAM>(selected), 0);
+                m_hub.Dispatch(kViewMsgOpenStock, static_cast<WPARAM>(selected), 0);
         } else {
             ShowRealTimeView(1, 0, 0);
         }
@@ -465,7 +459,7 @@ int CContentPanelView::OnHotKey(UINT key, LPARAM data)
             const uint32_t stock = m_services->GetCurrentCodeKey();
             if (stock != 0) {
                 m_services->AddUserStock(stock);
-                Dispatch(kViewMsgUserListChanged, 0, 0);
+                m_hub.Dispatch(kViewMsgUserListChanged, 0, 0);
                 SendFrameCommand(kFrameShowUserList, kNotifyShowUserList);
             }
         }
@@ -516,13 +510,12 @@ void CContentPanelView::DestroyViews()
         m_services->SetObserver(nullptr);
     m_current.store(nullptr);
     for (auto& entry : m_viewMap) {
-        CBaseView* view = entry.second.get();
+        CBaseView* view = entry.second.window.get();
         if (view->IsWindow()) {
             view->ShowWindow(SW_HIDE);
             view->DestroyWindow();
         }
-        for (auto it = m_acceptors.begin(); it != m_acceptors.end();)
-            it = it->second == view ? m_acceptors.erase(it) : std::next(it);
+        m_hub.Unregister(view);
     }
     m_viewMap.clear();
 }

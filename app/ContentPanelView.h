@@ -1,9 +1,8 @@
 #pragma once
 // The main frame's client window. It owns the four main views (quote list,
 // minute chart, K-line chart, F10), creates each on first use and shows one;
-// it owns the keyboard wizard; and it is the program's one message hub: views
-// register acceptors for view message numbers and anybody dispatches to
-// them. It carries out its own view messages (open a stock, menu commands),
+// it owns the keyboard wizard and the program's message hub, which it hands to
+// the views it makes. It carries out its own view messages (open a stock, menu commands),
 // relays the data center's two notices to the current view, routes the keys
 // the frame's message filter hands it, and runs the 5-second refresh timer.
 //
@@ -23,7 +22,7 @@
 #include "data/ViewNotify.h"
 #include "skin/SkinContextMenu.h"
 #include "views/BaseView.h"
-#include "views/MessageProcessor.h"
+#include "views/MessageHub.h"
 #include "views/SearchBox.h"
 #include "views/ViewIds.h"
 #include "win/WindowImpl.h"
@@ -31,31 +30,58 @@
 class CSkinCmdBar;
 class CUpdateUI;
 
-// The views as the panel makes and drives them. The program's own makes the
-// real views; each operation is given the view of its kind.
+// What the panel asks of each kind of view, through the handle the factory
+// made with the view: the panel never casts a CBaseView to its kind.
+class IQuoteListHandle
+{
+public:
+    virtual ~IQuoteListHandle() { }
+    virtual void ShowBoard(int32_t board, int32_t parameter) = 0;
+    virtual int32_t GetCurrentBoard() = 0;
+    virtual int32_t GetBoardParam() = 0;
+    // -1 when no row is selected.
+    virtual int64_t GetSelectedCodeKey() = 0;
+};
+
+class IMinuteChartHandle
+{
+public:
+    virtual ~IMinuteChartHandle() { }
+    virtual void SetDisplay(int32_t mode, int32_t indicator, int32_t page) = 0;
+    virtual void SetChartCount(int32_t count) = 0;
+    virtual int32_t GetMainChartMode() = 0;
+};
+
+class IKLineHandle
+{
+public:
+    virtual ~IKLineHandle() { }
+    virtual void SetPeriod(int32_t period) = 0;
+    virtual void NextPeriod() = 0;
+    virtual void SetAdjustMode(int32_t mode) = 0;
+    virtual void SetSubPaneCount(int32_t count) = 0;
+    virtual void RelayToolTipEvent(MSG* message) = 0;
+};
+
+// A view as its factory makes it: the window object and, by its kind, the
+// handle it is driven through (the quote list 3000, the minute chart 3001,
+// the K-line view 3002; F10 3003 has none). The handles go before the window.
+struct ContentView
+{
+    std::unique_ptr<CBaseView> window;
+    std::unique_ptr<IQuoteListHandle> quoteList;
+    std::unique_ptr<IMinuteChartHandle> minuteChart;
+    std::unique_ptr<IKLineHandle> kline;
+};
+
+// The views as the panel makes them. The program's own makes the real views.
 class IContentViewFactory
 {
 public:
     virtual ~IContentViewFactory() { }
-    // A new view object for 3000-3003, its acceptors registered with the
-    // processor; its window is not created yet. Null for any other id.
-    virtual std::unique_ptr<CBaseView> CreateView(int32_t id, CMessageProcessor* processor) = 0;
-    // The quote list (3000).
-    virtual void ShowBoard(CBaseView& list, int32_t board, int32_t parameter) = 0;
-    virtual int32_t GetCurrentBoard(CBaseView& list) = 0;
-    virtual int32_t GetBoardParam(CBaseView& list) = 0;
-    // -1 when no row is selected.
-    virtual int64_t GetSelectedCodeKey(CBaseView& list) = 0;
-    // The minute chart view (3001).
-    virtual void SetDisplay(CBaseView& minute, int32_t mode, int32_t indicator, int32_t page) = 0;
-    virtual void SetChartCount(CBaseView& minute, int32_t count) = 0;
-    virtual int32_t GetMainChartMode(CBaseView& minute) = 0;
-    // The K-line view (3002).
-    virtual void SetPeriod(CBaseView& chart, int32_t period) = 0;
-    virtual void NextPeriod(CBaseView& chart) = 0;
-    virtual void SetAdjustMode(CBaseView& chart, int32_t mode) = 0;
-    virtual void SetSubPaneCount(CBaseView& chart, int32_t count) = 0;
-    virtual void RelayToolTipEvent(CBaseView& chart, MSG* message) = 0;
+    // A new view for 3000-3003, its acceptors registered with the hub; its
+    // window is not created yet. No window for any other id.
+    virtual ContentView CreateView(int32_t id, CMessageProcessor* hub) = 0;
 };
 
 // The data side of the panel: the data center and the user's list.
@@ -74,7 +100,6 @@ public:
 };
 
 class CContentPanelView : public CWindowImpl<CContentPanelView>,
-                          public CMessageProcessor,
                           public CMessageAcceptor,
                           public CViewNotify,
                           public IMenuCommandViews,
@@ -100,9 +125,7 @@ public:
     void SetTabRow(CSkinCmdBar* tabRow) { m_tabRow = tabRow; }
     void SetMainFrame(CUpdateUI* updateUi) { m_updateUi = updateUi; }
 
-    // CMessageProcessor
-    int Register(UINT messageId, CMessageAcceptor* acceptor) override;
-    int Dispatch(UINT messageId, WPARAM wParam, LPARAM lParam) override;
+    CMessageHub& GetHub() { return m_hub; }
     // CMessageAcceptor: the panel's own view messages. 1.
     int Accept(UINT messageId, WPARAM wParam, LPARAM lParam) override;
     // CViewNotify: worker thread, data lock held.
@@ -131,7 +154,7 @@ public:
     void SetSubPaneCount(int32_t count) override;
     void SetMenuCheck(UINT command, bool checked) override;
     void SendFrameCommand(UINT command, UINT notifyCode) override;
-    CMessageProcessor* GetMessageProcessor() override { return this; }
+    CMessageProcessor* GetMessageProcessor() override { return &m_hub; }
 
     // board -1: the list's current board; parameter 0: its kept parameter.
     void ShowReportPage(int32_t board, int32_t parameter);
@@ -181,14 +204,17 @@ private:
     void OpenStock(uint32_t key, bool keepMinuteView);
     void DestroyViews();
     bool IsCurrent(int32_t id) const;
+    // The handles of the views made so far; null before.
+    IQuoteListHandle* QuoteList() const;
+    IMinuteChartHandle* MinuteChart() const;
+    IKLineHandle* KLine() const;
 
     std::unique_ptr<IContentViewFactory> m_views;
     std::unique_ptr<IContentPanelServices> m_services;
     std::unique_ptr<IMenuCommandServices> m_menuServices;
     MenuCommandDispatcher m_dispatcher;
-    std::map<int32_t, std::unique_ptr<CBaseView>> m_viewMap;
-    // Acceptors by number, in order of registration within a number.
-    std::multimap<UINT, CMessageAcceptor*> m_acceptors;
+    CMessageHub m_hub; // before the views and the wizard, which register with it
+    std::map<int32_t, ContentView> m_viewMap;
     std::atomic<CBaseView*> m_current;
     CSearchBox m_wizard;
     CSkinCmdBar* m_tabRow;

@@ -20,9 +20,13 @@ public:
         m_panel.Accept(viewMessage, wParam, lParam);
     }
     void SwitchView(UINT viewId) override { m_panel.SwitchView(static_cast<int32_t>(viewId)); }
+    void OpenStockByText(const char* market, const char* code) override
+    {
+        m_panel.OpenStockByText(market, code);
+    }
     bool RouteKey(MSG* msg) override { return m_panel.m_hWnd && m_panel.RouteKey(msg); }
     void OnIndicatorCommand(UINT command, LPARAM) override { m_panel.OnIndicatorCommand(command); }
-    CMessageProcessor* GetMessageProcessor() override { return &m_panel; }
+    CMessageProcessor* GetMessageProcessor() override { return &m_panel.GetHub(); }
 
     CContentPanelView& GetPanel() { return m_panel; }
 

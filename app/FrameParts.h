@@ -23,6 +23,9 @@ public:
     // The panel's own acceptor of view messages.
     virtual void Accept(UINT viewMessage, WPARAM wParam, LPARAM lParam) = 0;
     virtual void SwitchView(UINT viewId) = 0;
+    // The stock of a market tag ("SH", "SZ", "SB") and a code text in the
+    // minute chart; anything else is ignored.
+    virtual void OpenStockByText(const char* market, const char* code) = 0;
     // True when the panel consumed the key message.
     virtual bool RouteKey(MSG* msg) = 0;
     virtual void OnIndicatorCommand(UINT command, LPARAM extra) = 0;

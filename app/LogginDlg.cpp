@@ -71,20 +71,19 @@ CLogginDlg::CLogginDlg()
     , m_updatePending(0)
     , m_busy(0)
     , m_cancel(0)
-    , m_postTarget(nullptr)
 {
 }
 
 CLogginDlg::~CLogginDlg()
 {
-    m_postTarget.store(nullptr);
+    m_tasks.Detach();
     Stop();
 }
 
 INT_PTR CLogginDlg::RunModal(HWND owner)
 {
     const INT_PTR result = DoModal(owner);
-    m_postTarget.store(nullptr);
+    m_tasks.Detach();
     // The window is gone: the thread can post nothing that matters any more.
     Stop();
     return result;
@@ -93,13 +92,6 @@ INT_PTR CLogginDlg::RunModal(HWND owner)
 std::string CLogginDlg::GetButtonImage(int id)
 {
     return id == IDOK || id == IDCANCEL ? "lmenu.png" : "";
-}
-
-void CLogginDlg::Post(UINT message, WPARAM wp, LPARAM lp)
-{
-    HWND target = m_postTarget.load();
-    if (target)
-        ::PostMessageA(target, message, wp, lp);
 }
 
 void CLogginDlg::Notify(const std::string& text)
@@ -173,15 +165,8 @@ LRESULT CLogginDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
     m_busy.store(0);
     m_cancel.store(0);
     m_frame.SetCaptionTextColor(RGB(255, 255, 255));
-    m_postTarget.store(m_hWnd);
+    m_tasks.Attach(m_hWnd);
     return TRUE;
-}
-
-LRESULT CLogginDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled)
-{
-    m_postTarget.store(nullptr);
-    handled = FALSE;
-    return 0;
 }
 
 COLORREF CLogginDlg::BackgroundAt(int y) const
@@ -345,56 +330,50 @@ LRESULT CLogginDlg::OnProxy(WORD, WORD, HWND, BOOL&)
     return 0;
 }
 
-LRESULT CLogginDlg::OnStep(UINT, WPARAM wp, LPARAM, BOOL&)
+void CLogginDlg::ShowStep(int index)
 {
-    if (wp >= static_cast<WPARAM>(kStartupStepCount))
-        return 0;
-    const StartupStep& step = kStartupSteps[wp];
+    if (index < 0 || index >= kStartupStepCount)
+        return;
+    const StartupStep& step = kStartupSteps[index];
     ::SendMessageA(m_progressBar, PBM_SETPOS, static_cast<WPARAM>(step.position), 0);
     m_percentText.SetText(StartupPercentText(step.position));
     m_stepText.SetText(step.text);
     m_shownPositions.push_back(step.position);
     if (m_stepObserver)
         m_stepObserver(step.position);
-    return 0;
 }
 
-LRESULT CLogginDlg::OnStepText(UINT, WPARAM, LPARAM lp, BOOL&)
+void CLogginDlg::ShowStepText(const char* text)
 {
-    if (lp)
-        m_stepText.SetText(reinterpret_cast<const char*>(lp));
-    return 0;
+    if (text)
+        m_stepText.SetText(text);
 }
 
-LRESULT CLogginDlg::OnUpdateFailed(UINT, WPARAM, LPARAM, BOOL&)
+void CLogginDlg::UpdateFailed()
 {
     Notify("新版本下载失败，请访问 " + ServiceBaseUrl::Get() + " 手动下载新版本!");
     EnableButtons(true);
-    return 0;
 }
 
-LRESULT CLogginDlg::OnUpdateReady(UINT, WPARAM, LPARAM, BOOL&)
+void CLogginDlg::UpdateReady()
 {
     Notify("新版本下载完成，软件需要重新启动!");
     if (m_launcher)
         m_launcher(UpdaterPath(), "\"" + m_programPath + "\"");
     EndDialog(IDCANCEL);
-    return 0;
 }
 
-LRESULT CLogginDlg::OnLoadingStopped(UINT, WPARAM wp, LPARAM, BOOL&)
+void CLogginDlg::LoadingStopped(int index)
 {
-    const char* reason = wp < static_cast<WPARAM>(kStartupStepCount) ? kStartupSteps[wp].failure : nullptr;
+    const char* reason = index >= 0 && index < kStartupStepCount ? kStartupSteps[index].failure : nullptr;
     Notify(reason ? reason : LoginReply::kDefaultMessage);
     EnableButtons(true);
-    return 0;
 }
 
-LRESULT CLogginDlg::OnLoadingDone(UINT, WPARAM, LPARAM, BOOL&)
+void CLogginDlg::LoadingDone()
 {
     EnableButtons(true);
     EndDialog(IDOK);
-    return 0;
 }
 
 void CLogginDlg::Run()
@@ -408,7 +387,7 @@ void CLogginDlg::Run()
     }
     m_busy.store(0);
     if (m_cancel.exchange(0) && !IsStopRequested())
-        Post(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        m_tasks.Post([this] { SendMessage(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); });
 }
 
 void CLogginDlg::DownloadUpdate()
@@ -416,33 +395,33 @@ void CLogginDlg::DownloadUpdate()
     static const char kFound[] = "发现新版本....";
     static const char kDownloading[] = "开始下载新版本....";
     static const char kUpdating[] = "开始下载更新....";
-    Post(kMsgStepText, 0, reinterpret_cast<LPARAM>(kFound));
+    m_tasks.Post([this] { ShowStepText(kFound); });
     ::Sleep(100);
-    Post(kMsgStepText, 0, reinterpret_cast<LPARAM>(kDownloading));
+    m_tasks.Post([this] { ShowStepText(kDownloading); });
     const std::string url
         = BuildUpdateUrl(ServiceBaseUrl::Get(), UpdateScriptForEdition(kEditionNumber), MakeRequestId());
     std::string body;
     if (!m_fetcher || !m_fetcher(url, body) || WriteUpdateFile(m_programPath, body) != UpdateWrite::Written) {
-        Post(kMsgUpdateFailed);
+        m_tasks.Post([this] { UpdateFailed(); });
         return;
     }
-    Post(kMsgStepText, 0, reinterpret_cast<LPARAM>(kUpdating));
-    Post(kMsgUpdateReady);
+    m_tasks.Post([this] { ShowStepText(kUpdating); });
+    m_tasks.Post([this] { UpdateReady(); });
 }
 
 void CLogginDlg::RunLoading()
 {
     std::unique_ptr<IStartupWork> work = m_workFactory ? m_workFactory() : nullptr;
     if (!work) {
-        Post(kMsgLoadingStopped, 0);
+        m_tasks.Post([this] { LoadingStopped(0); });
         return;
     }
-    CPostedProgress progress([this](int index) { Post(kMsgStep, static_cast<WPARAM>(index)); });
+    CPostedProgress progress([this](int index) { m_tasks.Post([this, index] { ShowStep(index); }); });
     const StartupOutcome outcome
         = RunStartupSequence(*work, progress, [this] { return m_cancel.load() != 0 || IsStopRequested(); });
     work.reset();
     if (outcome.kind == StartupOutcome::Completed)
-        Post(kMsgLoadingDone);
+        m_tasks.Post([this] { LoadingDone(); });
     else if (outcome.kind == StartupOutcome::Failed)
-        Post(kMsgLoadingStopped, static_cast<WPARAM>(StepIndexOf(outcome.position)));
+        m_tasks.Post([this, index = StepIndexOf(outcome.position)] { LoadingStopped(index); });
 }

@@ -27,6 +27,7 @@
 #include "win/DialogImpl.h"
 #include "win/Gdi.h"
 #include "win/HyperLink.h"
+#include "win/UiTaskQueue.h"
 
 class CIni;
 
@@ -34,15 +35,6 @@ class CLogginDlg : public CDialogImpl<CLogginDlg>, public CBaseDlg, public CThre
 {
 public:
     enum { IDD = IDD_LOGIN };
-    // Posted by the login thread to the dialog.
-    enum : UINT {
-        kMsgStep = WM_APP + 0x120, // wParam: index of the loading step
-        kMsgStepText, // lParam: a text of static storage for the step text
-        kMsgUpdateFailed, // the new version could not be fetched or written
-        kMsgUpdateReady, // the new version is written: hand over and end with 2
-        kMsgLoadingStopped, // wParam: index of the step that failed
-        kMsgLoadingDone, // every step ran: end with 1
-    };
     static const char* const kEmptyInputMessage; // "用户名或密码不能为空"
     static const int kLoginAttempts = 3;
 
@@ -81,17 +73,11 @@ public:
 
     BEGIN_MSG_MAP(CLogginDlg)
         MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
-        MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
         MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
         MESSAGE_HANDLER(WM_PAINT, OnPaint)
         MESSAGE_HANDLER(WM_PRINTCLIENT, OnPaint)
         MESSAGE_HANDLER(WM_CTLCOLORSTATIC, OnControlColour)
-        MESSAGE_HANDLER(kMsgStep, OnStep)
-        MESSAGE_HANDLER(kMsgStepText, OnStepText)
-        MESSAGE_HANDLER(kMsgUpdateFailed, OnUpdateFailed)
-        MESSAGE_HANDLER(kMsgUpdateReady, OnUpdateReady)
-        MESSAGE_HANDLER(kMsgLoadingStopped, OnLoadingStopped)
-        MESSAGE_HANDLER(kMsgLoadingDone, OnLoadingDone)
+        CHAIN_MSG_MAP_MEMBER(m_tasks)
         COMMAND_ID_HANDLER(IDOK, OnLogin)
         COMMAND_ID_HANDLER(IDCANCEL, OnCancel)
         COMMAND_ID_HANDLER(IDC_LOGIN_PROXY, OnProxy)
@@ -100,16 +86,16 @@ public:
 
 private:
     LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
-    LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled);
     LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 1; }
     LRESULT OnPaint(UINT msg, WPARAM wp, LPARAM, BOOL&);
     LRESULT OnControlColour(UINT, WPARAM wp, LPARAM lp, BOOL&);
-    LRESULT OnStep(UINT, WPARAM wp, LPARAM, BOOL&);
-    LRESULT OnStepText(UINT, WPARAM, LPARAM lp, BOOL&);
-    LRESULT OnUpdateFailed(UINT, WPARAM, LPARAM, BOOL&);
-    LRESULT OnUpdateReady(UINT, WPARAM, LPARAM, BOOL&);
-    LRESULT OnLoadingStopped(UINT, WPARAM wp, LPARAM, BOOL&);
-    LRESULT OnLoadingDone(UINT, WPARAM, LPARAM, BOOL&);
+    // What the login thread has the dialog do, on the dialog's thread.
+    void ShowStep(int index);
+    void ShowStepText(const char* text);
+    void UpdateFailed(); // the new version could not be fetched or written
+    void UpdateReady(); // the new version is written: hand over and end with 2
+    void LoadingStopped(int index); // index of the step that failed
+    void LoadingDone(); // every step ran: end with 1
     LRESULT OnLogin(WORD, WORD, HWND, BOOL&);
     LRESULT OnCancel(WORD, WORD, HWND, BOOL&);
     LRESULT OnProxy(WORD, WORD, HWND, BOOL&);
@@ -123,7 +109,6 @@ private:
     // The login thread's two kinds of pass.
     void DownloadUpdate();
     void RunLoading();
-    void Post(UINT message, WPARAM wp = 0, LPARAM lp = 0);
 
     std::string m_iniPath;
     std::unique_ptr<CIni> m_ini;
@@ -151,8 +136,8 @@ private:
     std::atomic<int32_t> m_updatePending;
     std::atomic<int32_t> m_busy;
     std::atomic<int32_t> m_cancel;
-    // The dialog's window for the login thread's posts, cleared when it goes.
-    std::atomic<HWND> m_postTarget;
+    // The login thread's posts, dropped once the window is gone.
+    CUiTaskQueue m_tasks;
 };
 
 // The program's login prompt: the dialog above, run modally.

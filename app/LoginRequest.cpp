@@ -115,9 +115,11 @@ std::vector<std::string> ParseServerListReply(const std::string& body)
     if (body.empty())
         return fields;
     SplitString(body, "|", pieces);
-    for (const std::string& piece : pieces) {
+    for (const std::string& untrimmed : pieces) {
         if (fields.size() >= kMaxLiveServers)
             break;
+        // The list may end in a line break, as text does.
+        const std::string piece = TrimText(untrimmed, "\r\n");
         bool clean = !piece.empty();
         for (unsigned char c : piece) {
             if (c < 0x20 || c == 0x7F) {

@@ -8,7 +8,6 @@
 #include "net/ServiceBaseUrl.h"
 #include "views/ViewOptions.h"
 #include "win/AppModule.h"
-#include <shellapi.h>
 
 namespace {
 
@@ -25,11 +24,6 @@ DarkBarButton BarButton(uint32_t command, const char* caption, const char* toolt
     button.tooltip = tooltip;
     button.dropdown = dropdown ? 1 : 0;
     return button;
-}
-
-void OpenInSystemBrowser(const std::string& url)
-{
-    ::ShellExecuteA(nullptr, "open", "iexplore.exe", url.c_str(), nullptr, SW_SHOW);
 }
 
 // Status-bar panes of the four indexes.
@@ -50,7 +44,7 @@ const IndexPane kIndexPanes[] = {
 
 CMainFrame::CMainFrame()
     : m_releaseSteps(ApplicationReleaseSteps())
-    , m_launchPage(&OpenInSystemBrowser)
+    , m_launchPage(&OpenPageInBrowser)
 {
 }
 
@@ -90,15 +84,15 @@ UINT CMainFrame::DropDownMenuOf(UINT command)
 {
     switch (command) {
     case 3501:
-        return 209;
+        return IDR_MAIN_INDICATORS;
     case 3502:
-        return 225;
+        return IDR_ADJUSTMENT;
     case 3503:
-        return 226;
+        return IDR_SPECIAL_INDICATORS;
     case 3504:
-        return 228;
+        return IDR_PERIODS;
     case 3505:
-        return 229;
+        return IDR_STOCK_POOLS;
     default:
         return 0;
     }
@@ -110,9 +104,9 @@ LRESULT CMainFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
     m_ncDraw.EnableCaptionMenu(true);
     m_ncDraw.SetCaptionTextColor(RGB(192, 0, 0));
     GetSystemSettings();
-    GetMenuPainter().LoadImages(::GetModuleHandleA(nullptr), kMenuImages);
-    m_ncDraw.LoadCaptionMenu(kMenuAndAccelerators);
-    LoadAccelerators(kMenuAndAccelerators);
+    GetMenuPainter().LoadImages(::GetModuleHandleA(nullptr), IDB_MENU_IMAGES);
+    m_ncDraw.LoadCaptionMenu(IDR_MAINFRAME);
+    LoadAccelerators(IDR_MAINFRAME);
 
     CreateCommandBar();
     CreateTabRow();
@@ -138,7 +132,7 @@ LRESULT CMainFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
         loop->AddMessageFilter(this);
         loop->AddIdleHandler(this);
     }
-    UISetCheck(4013, true);
+    UISetCheck(kCmdAdjustNone, true);
     if (m_poller)
         m_poller->Start();
     return 0;
@@ -154,16 +148,16 @@ void CMainFrame::CreateCommandBar()
     m_commandBar.SetImages(images);
     m_commandBar.Create(m_hWnd, CRect(0, 0, 0, 0), nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN);
     const DarkBarButton buttons[] = {
-        BarButton(4001, "技术分析", "技术分析"),
-        BarButton(4000, "即时分析", "即时分析"),
+        BarButton(kCmdTechnicalAnalysis, "技术分析", "技术分析"),
+        BarButton(kCmdRealTimeAnalysis, "即时分析", "即时分析"),
         BarButton(4083, "报价分析", "报价分析"),
-        BarButton(4033, "F10", "公司信息"),
+        BarButton(kCmdCompanyInfo, "F10", "公司信息"),
         BarButton(4017, "股票诊断", "股票诊断"),
         BarButton(4147, "大盘决策", "大盘决策"),
         BarButton(3505, "股票池", "选股池", true),
         BarButton(3502, "除权", "复权处理", true),
         BarButton(3504, "分析周期", "K线周期", true),
-        BarButton(4084, "自选股", "自选股管理"),
+        BarButton(kCmdUserStocks, "自选股", "自选股管理"),
         BarButton(3501, "主图指标", "主图指标", true),
     };
     for (const DarkBarButton& button : buttons)
@@ -172,16 +166,16 @@ void CMainFrame::CreateCommandBar()
 
 void CMainFrame::CreateTabRow()
 {
-    m_tabRow.AddItem(3000, "报价分析");
-    m_tabRow.AddItem(3001, "即时分析");
-    m_tabRow.AddItem(3002, "技术分析");
-    m_tabRow.AddItem(3003, "基本资料");
-    m_tabRow.AddItem(3004, "自选股票");
+    m_tabRow.AddItem(kViewReport, "报价分析");
+    m_tabRow.AddItem(kViewRealTime, "即时分析");
+    m_tabRow.AddItem(kViewStockGraph, "技术分析");
+    m_tabRow.AddItem(kViewF10, "基本资料");
+    m_tabRow.AddItem(kViewUserListTab, "自选股票");
     m_tabRow.SetImages(LoadSkinImage("VTabRow.png"));
     m_tabRow.SetVertical(true);
     m_tabRow.Create(m_hWnd, CRect(0, 0, 0, 0), nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN);
     m_tabRow.CreatePanelButtons(LoadSkinImage("ShowLeft.png"), LoadSkinImage("ShowRight.png"));
-    m_tabRow.SelectItem(3001, true);
+    m_tabRow.SelectItem(kViewRealTime, true);
 }
 
 void CMainFrame::CreateBottomBars()
@@ -202,7 +196,7 @@ void CMainFrame::CreateBottomBars()
     if (m_bottomBar.GetTicker().IsWindow())
         m_bottomBar.GetTicker().SetTickerFont(GdiObjectCache::Instance()->GetFont(12, "宋体", 400));
 
-    m_statusBar.SetClickMessage(kStatusPaneMessage);
+    m_statusBar.SetClickMessage(kFrameStatusPaneClicked);
 }
 
 LRESULT CMainFrame::OnDestroy(UINT, WPARAM, LPARAM, BOOL&)
@@ -297,8 +291,7 @@ LRESULT CMainFrame::OnOpenIndex(UINT, WPARAM wp, LPARAM, BOOL&)
 {
     for (const IndexPane& pane : kIndexPanes)
         if (pane.pane == wp && m_content)
-            m_content->Accept(kViewMessageOpenStock, reinterpret_cast<WPARAM>(pane.market),
-                reinterpret_cast<LPARAM>(pane.code));
+            m_content->OpenStockByText(pane.market, pane.code);
     return 0;
 }
 
@@ -306,10 +299,10 @@ LRESULT CMainFrame::OnViewTab(WORD, WORD id, HWND, BOOL&)
 {
     if (!m_content)
         return 0;
-    if (id == 3000)
-        m_content->Accept(kViewMessageCommand, 4083, 0);
-    else if (id == 3004)
-        m_content->Accept(kViewMessageCommand, 4084, 0);
+    if (id == kViewReport)
+        m_content->Accept(kViewMsgMenuCommand, 4083, 0);
+    else if (id == kViewUserListTab)
+        m_content->Accept(kViewMsgMenuCommand, kCmdUserStocks, 0);
     else
         m_content->SwitchView(id);
     return 0;
@@ -368,7 +361,7 @@ LRESULT CMainFrame::OnRelogin(WORD, WORD, HWND, BOOL&)
 LRESULT CMainFrame::OnPanelCommand(WORD, WORD id, HWND extra, BOOL&)
 {
     if (m_content)
-        m_content->Accept(kViewMessageCommand, id, reinterpret_cast<LPARAM>(extra));
+        m_content->Accept(kViewMsgMenuCommand, id, reinterpret_cast<LPARAM>(extra));
     return 0;
 }
 
@@ -392,7 +385,7 @@ LRESULT CMainFrame::OnBarDropDown(WORD, WORD id, HWND extra, BOOL&)
         if (id == 3504) {
             const int32_t period = ViewOptions::Instance() ? ViewOptions::Instance()->GetPeriod() : 0;
             if (period > 0)
-                ::CheckMenuItem(popup, static_cast<UINT>(4099 + period), MF_BYCOMMAND | MF_CHECKED);
+                ::CheckMenuItem(popup, static_cast<UINT>(kCmdPeriodBase + period), MF_BYCOMMAND | MF_CHECKED);
         }
         // The point is packed in 16-bit halves; screens left of or above the
         // primary one have negative coordinates.

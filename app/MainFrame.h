@@ -7,14 +7,18 @@
 // its destruction ends the run (see ShellTeardown.h).
 #include "app/FrameParts.h"
 #include "app/ShellTeardown.h"
+#include "res/resource.h"
+#include "skin/FrameMessages.h"
 #include "skin/NcDraw.h"
 #include "skin/SkinCmdBar.h"
 #include "skin/SkinContextMenu.h"
 #include "skin/SkinDarkCommandBarCtrl.h"
 #include "skin/SkinScrollBarCtrl.h"
 #include "skin/SkinStatusBarCtrl.h"
+#include "views/ViewIds.h"
 #include "win/FrameWindowImpl.h"
 #include "win/MessageLoop.h"
+#include "win/PageOpener.h"
 #include "win/UpdateUI.h"
 #include <windowsx.h>
 #include <memory>
@@ -34,11 +38,6 @@ class CMainFrame : public CFrameWindowImpl<CMainFrame, CWindow, CMainFrameTraits
 public:
     DECLARE_WND_CLASS_EX("ZtMainFrame", CS_DBLCLKS, COLOR_WINDOW + 1)
 
-    static constexpr UINT kMenuAndAccelerators = 126;
-    static constexpr UINT kMenuImages = 224;
-    static constexpr UINT kStatusPaneMessage = 4044;
-    static constexpr UINT kViewMessageCommand = 4030;
-    static constexpr UINT kViewMessageOpenStock = 4033;
     static constexpr int kMinimumWidth = 900;
     static constexpr int kMinimumHeight = 680;
     static constexpr int kSidePanelWidth = 218;
@@ -83,8 +82,8 @@ public:
         MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
         MESSAGE_HANDLER(WM_SIZE, OnSize)
         MESSAGE_HANDLER(WM_GETMINMAXINFO, OnGetMinMaxInfo)
-        MESSAGE_HANDLER(kStatusPaneMessage, OnOpenIndex)
-        COMMAND_RANGE_HANDLER(3000, 3004, OnViewTab)
+        MESSAGE_HANDLER(kFrameStatusPaneClicked, OnOpenIndex)
+        COMMAND_RANGE_HANDLER(kViewReport, kViewUserListTab, OnViewTab)
         COMMAND_RANGE_HANDLER(5009, 5011, OnToggleSidePanel)
         COMMAND_ID_HANDLER(57665, OnClose)
         COMMAND_ID_HANDLER(32857, OnAbout)
@@ -92,7 +91,7 @@ public:
         COMMAND_ID_HANDLER(32776, OnRelogin)
         COMMAND_ID_HANDLER(32777, OnClose)
         COMMAND_ID_HANDLER(4016, OnToggleSidePanel)
-        COMMAND_RANGE_HANDLER(4000, 5000, OnPanelCommand)
+        COMMAND_RANGE_HANDLER(kMenuCommandFirst, kMenuCommandLast, OnPanelCommand)
         COMMAND_RANGE_HANDLER(6000, 7000, OnIndicatorCommand)
         COMMAND_RANGE_HANDLER(3500, 3999, OnBarDropDown)
         CHAIN_MSG_MAP(CUpdateUI)
@@ -101,8 +100,7 @@ public:
     END_MSG_MAP()
 
     // Where the service's pages open (tests replace it).
-    using PageLauncher = void (*)(const std::string& url);
-    void SetPageLauncher(PageLauncher launcher) { m_launchPage = launcher; }
+    void SetPageLauncher(UrlOpener launcher) { m_launchPage = std::move(launcher); }
 
 private:
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
@@ -134,6 +132,6 @@ private:
     std::unique_ptr<IFramePoller> m_poller;
     CNcDraw m_ncDraw;
     std::vector<TeardownStep> m_releaseSteps;
-    PageLauncher m_launchPage = nullptr;
+    UrlOpener m_launchPage;
     bool m_relogin = false;
 };

@@ -1,6 +1,5 @@
 #include "app/MenuCommandDispatcher.h"
 
-#include <shellapi.h>
 #include <cstdio>
 #include <ctime>
 
@@ -8,6 +7,7 @@
 #include "app/TrendEvaluDlg.h"
 #include "app/WebSourceDlg.h"
 #include "base/GlobalDefaults.h"
+#include "base/PercentEncode.h"
 #include "data/DataCenter.h"
 #include "data/DataLock.h"
 #include "data/Stock.h"
@@ -16,7 +16,7 @@
 #include "net/ServiceBaseUrl.h"
 #include "views/MessageProcessor.h"
 #include "views/ViewIds.h"
-#include "win/HyperLink.h"
+#include "win/PageOpener.h"
 
 const char* const MenuCommandDispatcher::kDataSitePath = "data/index.html";
 const char* const MenuCommandDispatcher::kLearningSitePath = "study/index.html";
@@ -66,11 +66,11 @@ struct MenuCommandDispatcher::Entry
 
 // The whole command table, in command order.
 static const MenuCommandDispatcher::Entry kCommands[] = {
-    { 4000, Action::RealTimeAnalysis, 0, 0, 0, nullptr, nullptr },
-    { 4001, Action::TechnicalAnalysis, 0, 0, 0, nullptr, nullptr },
-    { 4011, Action::Adjust, 2, 0, 0, nullptr, nullptr },
-    { 4012, Action::Adjust, 3, 0, 0, nullptr, nullptr },
-    { 4013, Action::Adjust, 1, 0, 0, nullptr, nullptr },
+    { kCmdRealTimeAnalysis, Action::RealTimeAnalysis, 0, 0, 0, nullptr, nullptr },
+    { kCmdTechnicalAnalysis, Action::TechnicalAnalysis, 0, 0, 0, nullptr, nullptr },
+    { kCmdAdjustBackward, Action::Adjust, 2, 0, 0, nullptr, nullptr },
+    { kCmdAdjustForward, Action::Adjust, 3, 0, 0, nullptr, nullptr },
+    { kCmdAdjustNone, Action::Adjust, 1, 0, 0, nullptr, nullptr },
     { 4014, Action::Trend, 0, 0, 0, "短线诊断", nullptr },
     { 4015, Action::Trend, 0, 0, 0, "形态诊断", nullptr },
     { 4017, Action::Trend, 0, 0, 0, "技术诊断", nullptr },
@@ -83,11 +83,11 @@ static const MenuCommandDispatcher::Entry kCommands[] = {
     { 4024, Action::Browser, 0, 0, 0, "more/list_16.html", nullptr },
     { 4025, Action::Browser, 0, 0, 0, MenuCommandDispatcher::kDataSitePath, nullptr },
     { 4026, Action::Browser, 0, 0, 0, MenuCommandDispatcher::kLearningSitePath, nullptr },
-    { 4033, Action::CompanyInfo, 0, 0, 0, nullptr, nullptr },
+    { kCmdCompanyInfo, Action::CompanyInfo, 0, 0, 0, nullptr, nullptr },
     { 4034, Action::Browser, 0, 0, 0, "more/list_20.html", nullptr },
     { 4035, Action::Browser, 0, 0, 0, "company/contact.html", nullptr },
     { 4036, Action::Browser, 0, 0, 0, MenuCommandDispatcher::kChatPagePath, nullptr },
-    { 4044, Action::AddUserStock, 0, 0, 0, nullptr, nullptr },
+    { kCmdAddUserStock, Action::AddUserStock, 0, 0, 0, nullptr, nullptr },
     { 4045, Action::Ranking, 0, 0, 0, nullptr, nullptr },
     { 4046, Action::Ranking, 0, 0, 0, nullptr, nullptr },
     { 4047, Action::Ranking, 0, 0, 0, nullptr, nullptr },
@@ -112,7 +112,7 @@ static const MenuCommandDispatcher::Entry kCommands[] = {
     { 4079, Action::PageDialog, 0, 0, 0, "zentu/report/report_cash_flow_out_top.php?u=%s", "资金净流出前50名" },
     { 4080, Action::PageDialog, 0, 0, 0, "zentu/tip/tip_classic.php?u=%s", "最新公告" },
     { 4083, Action::CurrentBoard, 0, 0, 0, nullptr, nullptr },
-    { 4084, Action::Board, 7, 0, 0, nullptr, nullptr },
+    { kCmdUserStocks, Action::Board, 7, 0, 0, nullptr, nullptr },
     { 4085, Action::RealTime, 1, 0, 15, nullptr, nullptr },
     { 4086, Action::RealTime, 1, 0, 13, nullptr, nullptr },
     { 4087, Action::Board, 0, 0, 0, nullptr, nullptr },
@@ -149,8 +149,8 @@ static const MenuCommandDispatcher::Entry kCommands[] = {
     { 4121, Action::OpenIndex, 0, 0, 0, "SZ", "399108" },
     { 4122, Action::OpenIndex, 0, 0, 0, "SZ", "399107" },
     { 4123, Action::NextPeriod, 0, 0, 0, nullptr, nullptr },
-    { 4124, Action::RealTime, 2, 0, 0, nullptr, nullptr },
-    { 4125, Action::RealTime, 3, 0, 0, nullptr, nullptr },
+    { kCmdTickDetails, Action::RealTime, 2, 0, 0, nullptr, nullptr },
+    { kCmdPriceTable, Action::RealTime, 3, 0, 0, nullptr, nullptr },
     { 4126, Action::RealTime, 1, 2, 0, nullptr, nullptr },
     { 4127, Action::RealTime, 1, 1, 0, nullptr, nullptr },
     { 4128, Action::RealTime, 1, 0, 14, nullptr, nullptr },
@@ -166,7 +166,7 @@ static const MenuCommandDispatcher::Entry kCommands[] = {
     { 4139, Action::PageDialog, 0, 0, 0, "zentu/stockpool/pool_week_super.php?u=%s", "超赢短线股票池" },
     { 4140, Action::PageDialog, 0, 0, 0, "zentu/stockpool/pool_month_super.php?u=%s", "超赢波段股票池" },
     { 4141, Action::PageDialog, 0, 0, 0, "zentu/stockpool/pool_cash_super.php?u=%s", "机构资金股票池" },
-    { 4142, Action::RemoveUserStock, 0, 0, 0, nullptr, nullptr },
+    { kCmdRemoveUserStock, Action::RemoveUserStock, 0, 0, 0, nullptr, nullptr },
     { 4143, Action::PageDialog, 0, 0, 0, "zentu/report/report_yaowen.php?u=%s", "今日要闻" },
     { 4144, Action::PageDialog, 0, 0, 0, "zentu/report/report_gonggao.php?u=%s", "重点公告" },
     { 4145, Action::PageDialog, 0, 0, 0, "zentu/report/report_waiwei.php?u=%s", "外围市场" },
@@ -208,25 +208,6 @@ bool MenuCommandDispatcher::OnMenuCommand(UINT command, LPARAM extra)
         }
     }
     return false;
-}
-
-std::string MenuCommandDispatcher::PercentEncode(const std::string& text)
-{
-    static const char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    for (char c : text) {
-        const unsigned char byte = static_cast<unsigned char>(c);
-        const bool plain = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z')
-            || (byte >= '0' && byte <= '9') || byte == '-' || byte == '_' || byte == '.' || byte == '~';
-        if (plain) {
-            out += c;
-        } else {
-            out += '%';
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0x0F];
-        }
-    }
-    return out;
 }
 
 std::string MenuCommandDispatcher::PageUrl(const std::string& base, const char* path, const std::string& userName)
@@ -381,7 +362,7 @@ void MenuCommandDispatcher::Run(const Entry& entry, LPARAM extra)
 // ---------------------------------------------------------------------------
 
 CMenuCommandServices::CMenuCommandServices()
-    : m_launcher(&CMenuCommandServices::LaunchSystemBrowser)
+    : m_launcher(&OpenPageInBrowser)
 {
 }
 
@@ -462,12 +443,6 @@ void CMenuCommandServices::OpenBrowserPage(const std::string& url)
         m_launcher(url);
 }
 
-void CMenuCommandServices::LaunchSystemBrowser(const std::string& url)
-{
-    if (!IsWebUrl(url))
-        return;
-    ::ShellExecuteA(nullptr, "open", "iexplore.exe", url.c_str(), nullptr, SW_SHOW);
-}
 
 // ---------------------------------------------------------------------------
 

@@ -5,6 +5,7 @@
 // narrow seams: the panel's view operations and the services behind them (the
 // current stock, the user list, the dialogs and the browser), so tests run the
 // whole table against fakes. UI thread only.
+#include "win/PageOpener.h"
 #include <windows.h>
 #include <cstdint>
 #include <functional>
@@ -72,11 +73,9 @@ public:
 class CMenuCommandServices : public IMenuCommandServices
 {
 public:
-    using PageLauncher = std::function<void(const std::string& url)>;
-
     CMenuCommandServices();
 
-    void SetPageLauncher(PageLauncher launcher) { m_launcher = std::move(launcher); }
+    void SetPageLauncher(UrlOpener launcher) { m_launcher = std::move(launcher); }
 
     bool GetCurrentStock(MenuStockIdentity& out) override;
     uint32_t GetCurrentCodeKey() override;
@@ -89,11 +88,8 @@ public:
     void OpenWebDialog(const std::string& title, const std::string& url, int32_t width, int32_t height) override;
     void OpenBrowserPage(const std::string& url) override;
 
-    // "iexplore.exe" with the address, verb "open", SW_SHOW; web addresses only.
-    static void LaunchSystemBrowser(const std::string& url);
-
 private:
-    PageLauncher m_launcher;
+    UrlOpener m_launcher;
 };
 
 class MenuCommandDispatcher
@@ -114,8 +110,6 @@ public:
     // when the command is one of the table's; other commands do nothing.
     bool OnMenuCommand(UINT command, LPARAM extra);
 
-    // Every byte outside A-Z, a-z, 0-9 and "-_.~" as "%XX".
-    static std::string PercentEncode(const std::string& text);
     // The base followed by the path, with the encoded user name in place of "%s".
     static std::string PageUrl(const std::string& base, const char* path, const std::string& userName);
 
@@ -133,25 +127,6 @@ private:
 
     IMenuCommandViews& m_views;
     IMenuCommandServices& m_services;
-};
-
-// What the content panel holds to carry out view message 4030: the program's
-// services and the dispatcher over the panel's views. The panel implements
-// IMenuCommandViews and calls OnMenuCommand with the message's two values.
-class MenuCommandHandler
-{
-public:
-    explicit MenuCommandHandler(IMenuCommandViews& views)
-        : m_dispatcher(views, m_services)
-    {
-    }
-    bool OnMenuCommand(UINT command, LPARAM extra) { return m_dispatcher.OnMenuCommand(command, extra); }
-    // Where tests (or a later caller) replace the browser launcher.
-    CMenuCommandServices& GetServices() { return m_services; }
-
-private:
-    CMenuCommandServices m_services;
-    MenuCommandDispatcher m_dispatcher;
 };
 
 // The indicator name of a command 6001-6042; null for any other command.

@@ -16,70 +16,96 @@
 
 namespace {
 
+// Each handle is made with its view, of the view's own type.
+class CQuoteListHandle : public IQuoteListHandle
+{
+public:
+    explicit CQuoteListHandle(CReportView& view)
+        : m_view(view)
+    {
+    }
+    void ShowBoard(int32_t board, int32_t parameter) override { m_view.ShowBoard(board, parameter); }
+    int32_t GetCurrentBoard() override { return m_view.GetCurrentBoard(); }
+    int32_t GetBoardParam() override { return m_view.GetBoardParam(); }
+    int64_t GetSelectedCodeKey() override { return m_view.GetSelectedCodeKey(); }
+
+private:
+    CReportView& m_view;
+};
+
+class CMinuteChartHandle : public IMinuteChartHandle
+{
+public:
+    explicit CMinuteChartHandle(CRealTimeView& view)
+        : m_view(view)
+    {
+    }
+    void SetDisplay(int32_t mode, int32_t indicator, int32_t page) override
+    {
+        m_view.SetDisplay(mode, indicator, page);
+    }
+    void SetChartCount(int32_t count) override { m_view.SetChartCount(count); }
+    int32_t GetMainChartMode() override { return m_view.GetChart(0).GetMode(); }
+
+private:
+    CRealTimeView& m_view;
+};
+
+class CKLineHandle : public IKLineHandle
+{
+public:
+    explicit CKLineHandle(CStockGraphView& view)
+        : m_view(view)
+    {
+    }
+    void SetPeriod(int32_t period) override { m_view.SetPeriod(period); }
+    void NextPeriod() override { m_view.NextPeriod(); }
+    void SetAdjustMode(int32_t mode) override { m_view.SetAdjustMode(mode); }
+    void SetSubPaneCount(int32_t count) override { m_view.SetSubPaneCount(count); }
+    void RelayToolTipEvent(MSG* message) override { m_view.RelayToolTipEvent(message); }
+
+private:
+    CStockGraphView& m_view;
+};
+
 class CProgramViewFactory : public IContentViewFactory
 {
 public:
-    std::unique_ptr<CBaseView> CreateView(int32_t id, CMessageProcessor* processor) override
+    ContentView CreateView(int32_t id, CMessageProcessor* hub) override
     {
+        ContentView made;
         switch (id) {
-        case kViewReport:
-            return std::make_unique<CReportView>(processor);
-        case kViewRealTime:
-            return std::make_unique<CRealTimeView>(processor);
+        case kViewReport: {
+            auto list = std::make_unique<CReportView>(hub);
+            made.quoteList = std::make_unique<CQuoteListHandle>(*list);
+            made.window = std::move(list);
+            break;
+        }
+        case kViewRealTime: {
+            auto minute = std::make_unique<CRealTimeView>(hub);
+            made.minuteChart = std::make_unique<CMinuteChartHandle>(*minute);
+            made.window = std::move(minute);
+            break;
+        }
         case kViewStockGraph: {
-            auto chart = std::make_unique<CStockGraphView>(processor);
+            auto chart = std::make_unique<CStockGraphView>(hub);
             // "指标说明" opens a page of the service.
             chart->GetChart().SetWebBase(ServiceBaseUrl::Get());
             InstallIndicatorManager(*chart);
-            return chart;
+            made.kline = std::make_unique<CKLineHandle>(*chart);
+            made.window = std::move(chart);
+            break;
         }
         case kViewF10: {
             auto f10 = std::make_unique<CF10View>();
-            f10->SetOwner(processor);
-            return f10;
+            f10->SetOwner(hub);
+            made.window = std::move(f10);
+            break;
         }
         default:
-            return nullptr;
+            break;
         }
-    }
-    void ShowBoard(CBaseView& list, int32_t board, int32_t parameter) override
-    {
-        static_cast<CReportView&>(list).ShowBoard(board, parameter);
-    }
-    int32_t GetCurrentBoard(CBaseView& list) override { return static_cast<CReportView&>(list).GetCurrentBoard(); }
-    int32_t GetBoardParam(CBaseView& list) override { return static_cast<CReportView&>(list).GetBoardParam(); }
-    int64_t GetSelectedCodeKey(CBaseView& list) override
-    {
-        return static_cast<CReportView&>(list).GetSelectedCodeKey();
-    }
-    void SetDisplay(CBaseView& minute, int32_t mode, int32_t indicator, int32_t page) override
-    {
-        static_cast<CRealTimeView&>(minute).SetDisplay(mode, indicator, page);
-    }
-    void SetChartCount(CBaseView& minute, int32_t count) override
-    {
-        static_cast<CRealTimeView&>(minute).SetChartCount(count);
-    }
-    int32_t GetMainChartMode(CBaseView& minute) override
-    {
-        return static_cast<CRealTimeView&>(minute).GetChart(0).GetMode();
-    }
-    void SetPeriod(CBaseView& chart, int32_t period) override
-    {
-        static_cast<CStockGraphView&>(chart).SetPeriod(period);
-    }
-    void NextPeriod(CBaseView& chart) override { static_cast<CStockGraphView&>(chart).NextPeriod(); }
-    void SetAdjustMode(CBaseView& chart, int32_t mode) override
-    {
-        static_cast<CStockGraphView&>(chart).SetAdjustMode(mode);
-    }
-    void SetSubPaneCount(CBaseView& chart, int32_t count) override
-    {
-        static_cast<CStockGraphView&>(chart).SetSubPaneCount(count);
-    }
-    void RelayToolTipEvent(CBaseView& chart, MSG* message) override
-    {
-        static_cast<CStockGraphView&>(chart).RelayToolTipEvent(message);
+        return made;
     }
 };
 

@@ -15,18 +15,16 @@ CServicePoller::CServicePoller(IServicePollTarget& target, StatusPaneFonts fonts
     , m_baseUrl(std::move(baseUrl))
     , m_tickMs(kTickMs)
     , m_wake(::CreateEventA(nullptr, TRUE, FALSE, nullptr))
-    , m_window(*this)
     , m_newsPending(false)
     , m_statusPending(false)
 {
-    m_window.Create(HWND_MESSAGE, CRect(0, 0, 0, 0), nullptr, 0);
+    m_window.Create();
 }
 
 CServicePoller::~CServicePoller()
 {
     Stop();
-    if (m_window.IsWindow())
-        m_window.DestroyWindow();
+    m_window.Destroy();
 }
 
 bool CServicePoller::Fetch(const char* path, std::string& body)
@@ -149,8 +147,7 @@ void CServicePoller::PostResults()
             return;
     }
     // Never sent: the UI thread may be waiting for this thread to stop.
-    if (m_window.m_hWnd)
-        ::PostMessageA(m_window.m_hWnd, kMsgResults, 0, 0);
+    m_window.PostOnce(kTaskApplyResults, [this] { ApplyPendingResults(); });
 }
 
 void CServicePoller::ApplyPendingResults()

@@ -20,7 +20,7 @@
 #include "app/ServicePollSchedule.h"
 #include "app/ServiceReplies.h"
 #include "base/Thread.h"
-#include "win/WindowImpl.h"
+#include "win/UiTaskQueue.h"
 
 // Where the poll results land, on the UI thread.
 class IServicePollTarget
@@ -66,28 +66,7 @@ public:
     void CheckLogin();
 
 private:
-    enum : UINT { kMsgResults = WM_APP + 0x1A0 };
-
-    class CResultWindow : public CWindowImpl<CResultWindow>
-    {
-    public:
-        DECLARE_WND_CLASS_EX("ZtServicePollResults", 0, 0)
-        explicit CResultWindow(CServicePoller& owner)
-            : m_owner(owner)
-        {
-        }
-        BEGIN_MSG_MAP(CResultWindow)
-            MESSAGE_HANDLER(kMsgResults, OnResults)
-        END_MSG_MAP()
-
-    private:
-        LRESULT OnResults(UINT, WPARAM, LPARAM, BOOL&)
-        {
-            m_owner.ApplyPendingResults();
-            return 0;
-        }
-        CServicePoller& m_owner;
-    };
+    enum : int { kTaskApplyResults };
 
     void Run() override;
     bool Fetch(const char* path, std::string& body);
@@ -101,7 +80,7 @@ private:
     std::function<std::string()> m_baseUrl;
     DWORD m_tickMs;
     CKernelHandle m_wake;
-    CResultWindow m_window;
+    CUiTaskWindow m_window; // where the results are applied: the creating thread
 
     mutable CriticalSection m_resultLock; // the pending results and the last texts
     bool m_newsPending;

@@ -118,15 +118,25 @@ bool ParseStatusReply(const std::string& text, const StatusPaneFonts& fonts, std
 
 bool ParseServerSeconds(const std::string& field, int32_t& seconds)
 {
+    // The leading digits are the seconds; a fraction after them is not read.
     const std::string text = TrimText(field);
-    if (text.empty() || text.size() > 10)
+    size_t digits = 0;
+    while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9')
+        ++digits;
+    if (digits == 0 || digits > 10)
         return false;
-    int64_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
+    if (digits < text.size()) {
+        // Anything but a fraction after them is no time.
+        if (text[digits] != '.')
             return false;
-        value = value * 10 + (c - '0');
+        for (size_t i = digits + 1; i < text.size(); ++i) {
+            if (text[i] < '0' || text[i] > '9')
+                return false;
+        }
     }
+    int64_t value = 0;
+    for (size_t i = 0; i < digits; ++i)
+        value = value * 10 + (text[i] - '0');
     if (value <= 0 || value > INT32_MAX)
         return false;
     seconds = static_cast<int32_t>(value);

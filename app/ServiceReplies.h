@@ -29,8 +29,9 @@ bool ParseStatusReply(const std::string& text, const StatusPaneFonts& fonts, std
 // so a broken reply can never move the time every request is stamped with.
 bool ParseLoginCheckReply(const std::string& text, int32_t& serverTime);
 
-// A positive decimal number of seconds (digits only, blanks around it
-// allowed) that fits 32 bits.
+// A positive number of seconds that fits 32 bits: the field's leading
+// decimal digits (blanks around the field allowed), after which only a
+// fraction may follow, and is not read.
 bool ParseServerSeconds(const std::string& field, int32_t& seconds);
 
 // The rolling-news reply (UTF-8) as the ticker's text in code page 936; empty

@@ -8,8 +8,6 @@
 #include "win/Menu.h"
 
 namespace {
-const int32_t kCellInteger = kListCellInteger;
-const int32_t kCellAmount = kListCellAmount;
 const COLORREF kSortCellBackground = RGB(255, 255, 255);
 const COLORREF kSortCellText = RGB(128, 0, 128);
 } // namespace
@@ -53,7 +51,7 @@ void CStatisTicalDlg::LoadRanking()
     const RankingPage* page = FindRankingPage(m_command);
     if (!page)
         return;
-    m_list.AddColumn("序号", 40, -1, false, kCellInteger);
+    m_list.AddColumn("序号", 40, -1, false, kListCellInteger);
     m_list.AddColumn("股票代码", 80);
     m_list.AddColumn("股票名称", 80);
     for (const RankingColumn& column : page->columns) {
@@ -79,13 +77,13 @@ void CStatisTicalDlg::ShowRankingPage(int filter)
                 const int index = m_list.InsertItem("", false);
                 if (index < 0)
                     break;
-                m_list.SetItemFormat(index, 0, kCellInteger, 0);
+                m_list.SetItemFormat(index, 0, kListCellInteger, 0);
                 for (size_t cell = 0; cell < row.cells.size(); ++cell) {
                     const int key = static_cast<int>(cell) + 1;
                     m_list.SetItemText(index, key, row.cells[cell]);
                     if (key >= 3) {
                         const bool streak = page->layout == RankingLayout::R60 && key == 3;
-                        m_list.SetItemFormat(index, key, streak ? kCellInteger : kCellAmount, 0);
+                        m_list.SetItemFormat(index, key, streak ? kListCellInteger : kListCellAmount, 0);
                     }
                     if (key == page->sortColumn)
                         m_list.SetItemColors(index, key, kSortCellBackground, kSortCellText);

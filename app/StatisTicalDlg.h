@@ -12,6 +12,7 @@
 #include "skin/SkinListImpl.h"
 #include "skin/SkinListNotify.h"
 #include "skin/SkinStatic.h"
+#include "views/ViewIds.h"
 #include "win/DialogImpl.h"
 #include "win/Gdi.h"
 #include <vector>
@@ -49,7 +50,7 @@ public:
         MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
         MESSAGE_HANDLER(WM_CLOSE, OnClose)
         COMMAND_ID_HANDLER(IDCANCEL, EndDialogCancel)
-        COMMAND_RANGE_HANDLER(4000, 5000, OnMenuCommand)
+        COMMAND_RANGE_HANDLER(kMenuCommandFirst, kMenuCommandLast, OnMenuCommand)
         COMMAND_RANGE_HANDLER(IDC_STATISTICS_ALL, IDC_STATISTICS_SHENZHEN, OnFilter)
         COMMAND_ID_HANDLER(IDOK, EndDialogOk)
         NOTIFY_HANDLER(IDC_STATISTICS_LIST, SLN_DBLCLK, OnRowNotify)

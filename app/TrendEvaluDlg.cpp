@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "app/MenuCommandDispatcher.h"
+#include "base/PercentEncode.h"
 #include "data/DataCenter.h"
 #include "data/Stock.h"
 #include "net/ServiceBaseUrl.h"
@@ -65,6 +65,7 @@ void CTrendEvaluDlg::SetKind(UINT command)
 
 LRESULT CTrendEvaluDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&)
 {
+    m_tasks.Attach(m_hWnd);
     m_progressBar = GetDlgItem(IDC_TREND_PROGRESS);
     ::SendMessageA(m_progressBar, PBM_SETRANGE32, 0, 100);
     m_hasStock = m_stockSource && m_stockSource(m_stock);
@@ -140,7 +141,7 @@ void CTrendEvaluDlg::Evaluate()
     SetResultText(kCalculating);
     SetProgress(10);
     const std::string url = ServiceBaseUrl::Get() + "zentu/live/stock_trend.php?type=" + std::to_string(m_type)
-        + "&code=" + MenuCommandDispatcher::PercentEncode(m_stock.code);
+        + "&code=" + PercentEncode(m_stock.code);
     SetProgress(30);
     std::string body;
     const bool fetched = m_fetcher && m_fetcher(url, body);
@@ -180,18 +181,22 @@ void CTrendEvaluDlg::RunAnimationLoop()
             EndDialog(0);
             return;
         }
-        SetProgress(m_position.load());
     }
 }
 
 void CTrendEvaluDlg::Run()
 {
-    HWND dialog = m_hWnd;
+    // Shown only while the evaluation that started this thread runs: a step
+    // that waits past its end must not move the bar back from 100.
+    const UiTask showStep = [this] {
+        if (m_evaluating)
+            SetProgress(m_position.load());
+    };
     for (int step = 0; step < kAnimationSteps && !IsStopRequested(); ++step) {
         ::Sleep(kStepMs);
         m_position.fetch_add(1);
-        ::PostMessageA(dialog, kMsgProgressStep, 0, 0);
+        m_tasks.Post(showStep);
     }
     m_done.store(1);
-    ::PostMessageA(dialog, kMsgProgressStep, 0, 0);
+    m_tasks.Post(showStep);
 }

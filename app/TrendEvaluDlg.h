@@ -11,6 +11,7 @@
 #include "skin/SkinStatic.h"
 #include "win/DialogImpl.h"
 #include "win/Gdi.h"
+#include "win/UiTaskQueue.h"
 #include <atomic>
 #include <functional>
 #include <string>
@@ -27,9 +28,6 @@ class CTrendEvaluDlg : public CDialogImpl<CTrendEvaluDlg>, public CBaseDlg, publ
 {
 public:
     enum { IDD = IDD_TREND_EVALUATION };
-    // Posted by the progress thread at every step and at its end, so the
-    // dialog's loop wakes without any other message.
-    enum : UINT { kMsgProgressStep = WM_APP + 0x125 };
     static const int kAnimationSteps = 60;
     static const DWORD kStepMs = 50;
 
@@ -66,7 +64,7 @@ public:
         MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
         MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
         MESSAGE_HANDLER(WM_CLOSE, OnClose)
-        MESSAGE_HANDLER(kMsgProgressStep, OnProgressStep)
+        CHAIN_MSG_MAP_MEMBER(m_tasks)
         COMMAND_ID_HANDLER(IDCANCEL, EndDialogCancel)
         COMMAND_ID_HANDLER(IDC_TREND_EVALUATE, OnEvaluate)
         CHAIN_MSG_MAP(CBaseDlg)
@@ -79,7 +77,6 @@ private:
         return PaintSkinnedDialogBackground(m_hWnd, reinterpret_cast<HDC>(wp), m_frame);
     }
     LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&);
-    LRESULT OnProgressStep(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
     LRESULT OnEvaluate(WORD, WORD, HWND, BOOL&);
     void SetProgress(int position);
     void EnableButtons(bool enable);
@@ -104,4 +101,7 @@ private:
     std::atomic<int32_t> m_position;
     std::atomic<int32_t> m_done;
     int m_shownProgress;
+    // The progress thread shows every step through here, which also wakes
+    // the animation's loop when no other message comes.
+    CUiTaskQueue m_tasks;
 };

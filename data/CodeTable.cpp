@@ -35,12 +35,14 @@ int CCodeTable::Load(const char* path)
     if (!reader.ReadValue(header))
         return 0;
     std::vector<CodeTableRecord> records;
-    if (!ReadRecords(reader, records))
+    size_t skipped = 0;
+    if (!ReadRecords(reader, records, skipped))
         return 0;
     // A file adds to what is held (the first entry of a key wins).
     if (!AdoptRecords(records, true))
         return 0;
     m_header = header;
+    m_skipped = skipped;
     return 1;
 }
 
@@ -51,13 +53,15 @@ int CCodeTable::Merge(CMemoryStream* stream)
     ByteReader reader(*stream);
     const TableHeaderWords header = ReadHeaderWordsPartial(reader);
     std::vector<CodeTableRecord> records;
+    size_t skipped = 0;
     // A reply without records would wipe the table and, through the save at
-    // destruction, the file; one with records no table can hold is garbage.
-    if (!ReadRecords(reader, records) || records.empty())
+    // destruction, the file; one that is no code table is garbage.
+    if (!ReadRecords(reader, records, skipped) || records.empty())
         return 0;
     if (!AdoptRecords(records, false))
         return 0;
     m_header = header;
+    m_skipped = skipped;
     m_dirty = 1;
     return 1;
 }
@@ -132,25 +136,27 @@ void CCodeTable::AddEntryTo(const CodeTableRecord& record, Contents& contents)
     contents.keys.push_back(record.key);
 }
 
-bool CCodeTable::ReadRecords(ByteReader& reader, std::vector<CodeTableRecord>& records)
+bool CCodeTable::ReadRecords(ByteReader& reader, std::vector<CodeTableRecord>& records, size_t& skipped)
 {
     // A trailing partial record is ignored.
     const size_t count = reader.Remaining() / sizeof(CodeTableRecord);
     if (count > MarketBounds::kSecurities)
         return false;
+    RecordScreen screen;
     try {
-        records.resize(count);
+        records.reserve(count);
+        CodeTableRecord record;
+        while (reader.ReadValue(record)) {
+            // A key of a market with a name that is text; anything else is
+            // no record (text read as a key, a reply delivered as received).
+            if (screen.Admit(IsPlausibleCodeKey(record.key) && IsGbkTextField(record.name, sizeof(record.name))))
+                records.push_back(record);
+        }
     } catch (const std::bad_alloc&) {
         return false;
     }
-    for (CodeTableRecord& record : records) {
-        reader.ReadValue(record);
-        // Keys of the three markets, names that are text: anything else is
-        // not a code table (a reply delivered as received, a damaged file).
-        if (!IsPlausibleCodeKey(record.key) || !IsGbkTextField(record.name, sizeof(record.name)))
-            return false;
-    }
-    return true;
+    skipped = screen.Skipped();
+    return !screen.Refused();
 }
 
 void CCodeTable::SortKeys(std::vector<CodeKey>& keys)

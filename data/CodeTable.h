@@ -39,8 +39,9 @@ public:
     virtual ~CCodeTable();
 
     // Appends the file's records to the table; 0 (nothing taken) when it
-    // cannot be read, its header is short, or it holds anything but records
-    // of the three markets' keys with text names, or more than a market has.
+    // cannot be read, its header is short, it is no code table (see
+    // RecordScreen) or holds more than a market has. A record whose key names
+    // no market or whose name is no text is skipped alone.
     int Load(const char* path);
     // Replaces the table with the records of a delivered 0x201 stream. A
     // stream without a single record, or that fails the file's checks,
@@ -78,9 +79,10 @@ private:
     // Every record added to what is held (keepHeld) or to nothing; false,
     // with what is held unchanged, when memory runs out.
     bool AdoptRecords(const std::vector<CodeTableRecord>& records, bool keepHeld);
-    // Every whole record, each checked; false (records unusable) when one is
-    // not a code table record or there are more than a market holds.
-    static bool ReadRecords(ByteReader& reader, std::vector<CodeTableRecord>& records);
+    // Every whole record that passes its check; false (records unusable)
+    // when they are no code table or there are more than a market holds.
+    // skipped: the records passed over.
+    static bool ReadRecords(ByteReader& reader, std::vector<CodeTableRecord>& records, size_t& skipped);
     static void SortKeys(std::vector<CodeKey>& keys);
 
     std::map<CodeKey, Entry> m_entries;

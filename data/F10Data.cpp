@@ -38,10 +38,15 @@ int CF10Data::AllocText(int32_t length)
 
 bool CF10Data::TakeText(const uint8_t* bytes, int32_t length)
 {
-    if (!AllocText(length))
+    if (length < 0 || length > kMaxTextLength)
         return false;
-    if (length > 0)
-        memcpy(&m_text[0], bytes, static_cast<size_t>(length));
+    std::string text;
+    try {
+        text = WithoutCutCharacters(bytes, static_cast<size_t>(length));
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    m_text.swap(text);
     // Sections of an older text never outlive it.
     m_sections.clear();
     return true;
@@ -106,15 +111,15 @@ int CF10Data::Merge(uint32_t, CMemoryStream* stream)
     if (size < 8)
         return 0;
     const uint8_t* bytes = stream->GetBuffer();
-    int32_t firstTime = 0, lastTime = 0;
+    int32_t firstTime = 0;
     memcpy(&firstTime, bytes, 4);
-    memcpy(&lastTime, bytes + 4, 4);
-    // A text over the limit, times before 1970 or after the window asked
-    // for, bytes that are not GBK text: the reply is refused as a failed
-    // merge, so the text is asked for again and nothing held changes.
+    // A text over the limit, a first time before 1970 or after the window
+    // asked for, bytes that are not text: the reply is refused as a failed
+    // merge, so the text is asked for again and nothing held changes. The
+    // reply's last time is not read: the server's time replaces it.
     const int64_t latest = (m_window.known ? m_window.to : static_cast<int64_t>(ServerTime::Get()) + 259200)
         + kWindowTolerance;
-    if (size - 8 > kMaxTextLength || firstTime < 0 || lastTime < 0 || firstTime > latest || lastTime > latest
+    if (size - 8 > kMaxTextLength || firstTime < 0 || firstTime > latest
         || !IsGbkText(bytes + 8, static_cast<size_t>(size - 8)))
         return 0;
     if (!TakeText(bytes + 8, size - 8))

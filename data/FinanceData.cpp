@@ -19,23 +19,24 @@ struct FinanceHeader
 static_assert(sizeof(FinanceHeader) == 16, "finance header is four words");
 
 // Every whole record (a trailing partial one is ignored) into records, the
-// first of a key kept; false when one names no market or there are more than
-// a market has.
-bool ReadRecords(ByteReader& reader, std::map<CodeKey, FinanceRecord>& records)
+// first of a key kept, a record of a market not shown skipped; false when
+// they are no finance table or there are more than a market has.
+bool ReadRecords(ByteReader& reader, std::map<CodeKey, FinanceRecord>& records, size_t& skipped)
 {
     if (reader.Remaining() / sizeof(FinanceRecord) > MarketBounds::kSecurities)
         return false;
+    RecordScreen screen;
     try {
         FinanceRecord record;
         while (reader.ReadValue(record)) {
-            if (!IsKnownMarketTag(record.MarketTag()))
-                return false;
-            records.emplace(record.Key(), record);
+            if (screen.Admit(VerdictOfMarketTag(record.MarketTag())))
+                records.emplace(record.Key(), record);
         }
     } catch (const std::bad_alloc&) {
         return false;
     }
-    return true;
+    skipped = screen.Skipped();
+    return !screen.Refused();
 }
 
 const size_t kMaxFile = sizeof(FinanceHeader) + (MarketBounds::kSecurities + 1) * sizeof(FinanceRecord);
@@ -75,10 +76,12 @@ int CBaseData::Load(const char* path)
     } catch (const std::bad_alloc&) {
         return 0;
     }
-    if (!ReadRecords(reader, records))
+    size_t skipped = 0;
+    if (!ReadRecords(reader, records, skipped))
         return 0;
     m_records.swap(records);
     m_header = header.words;
+    m_skipped = skipped;
     return 1;
 }
 
@@ -92,10 +95,12 @@ int CBaseData::Merge(CMemoryStream* stream)
         return 0;
     // A reply without records would wipe the table and, saved, the file.
     std::map<CodeKey, FinanceRecord> records;
-    if (!ReadRecords(reader, records) || records.empty())
+    size_t skipped = 0;
+    if (!ReadRecords(reader, records, skipped) || records.empty())
         return 0;
     m_records.swap(records);
     m_header = header.words;
+    m_skipped = skipped;
     m_dirty = 1;
     return 1;
 }

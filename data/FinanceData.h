@@ -53,8 +53,9 @@ public:
     // record size is wrong; else adds its records (the first of a key wins).
     int Load(const char* path);
     // Replaces the table with a delivered 0x203 stream; a wrong magic or
-    // record size, no record at all, a record of no market or more records
-    // than a market has give 0 and change nothing.
+    // record size, no record at all, records that are no finance table or
+    // more records than a market has give 0 and change nothing. A record of
+    // a market not shown is skipped alone.
     int Merge(CMemoryStream* stream);
     // Synchronous 0x203 on the request manager; E_FAIL when the table is
     // empty afterwards.

@@ -26,10 +26,11 @@ const size_t kZeroTail = 4;
 const int kMaxNesting = 32;
 
 // The deciphered body is the definition document as the store reads it:
-// two bytes, then UTF-16LE XML text that parses, with a root element.
+// two bytes, then UTF-16LE XML text that parses, with a root element. The
+// store reads whole UTF-16 units: a last odd byte is not read.
 bool IsDefinitionDocument(const uint8_t* enciphered, size_t size)
 {
-    if (size > MarketBounds::kFormulaDocumentBytes || size < 2 || (size - 2) % 2 != 0)
+    if (size > MarketBounds::kFormulaDocumentBytes || size < 2)
         return false;
     std::vector<uint8_t> body(enciphered, enciphered + size);
     ApplyFormulaCipher(body.data(), body.size());

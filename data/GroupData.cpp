@@ -1,5 +1,6 @@
 #include "data/GroupData.h"
 
+#include <algorithm>
 #include <new>
 
 #include "base/CPFile.h"
@@ -45,22 +46,53 @@ bool ParseGroups(ByteReader& reader, ParsedGroups& out)
     }
 }
 
+bool IsGroupRecord(const GroupRecord& group)
+{
+    return IsGbkTextField(group.name, sizeof(group.name));
+}
+bool IsMemberRecord(const GroupMember& member)
+{
+    return IsPlausibleCodeKey(member.key);
+}
+
+// Every record of list judged in order.
+template <class Record, class Check> RecordScreen Screen(const std::vector<Record>& list, Check isRecord)
+{
+    RecordScreen screen;
+    for (const Record& record : list)
+        screen.Admit(isRecord(record));
+    return screen;
+}
+
+// Only NUL padding may follow the members.
+bool OnlyPaddingLeft(const ByteReader& reader)
+{
+    const uint8_t* rest = reader.Current();
+    return std::all_of(rest, rest + reader.Remaining(), [](uint8_t byte) { return byte == 0; });
+}
+
 // What a server's reply must be besides fitting its bytes: something (a reply
-// without groups or members would wipe the table and the file), nothing
-// after the members, names that are text and members of the three markets.
+// without groups or members would wipe the table and the file), nothing but
+// padding after the members, and lists of groups with text names and of
+// members of a market (see RecordScreen; an odd one is skipped alone).
 bool IsPlausibleReply(const ByteReader& reader, const ParsedGroups& parsed)
 {
-    if (reader.Remaining() != 0 || (parsed.groups.empty() && parsed.members.empty()))
+    if (!OnlyPaddingLeft(reader) || (parsed.groups.empty() && parsed.members.empty()))
         return false;
-    for (const GroupRecord& group : parsed.groups) {
-        if (!IsGbkTextField(group.name, sizeof(group.name)))
-            return false;
-    }
-    for (const GroupMember& member : parsed.members) {
-        if (!IsPlausibleCodeKey(member.key))
-            return false;
-    }
-    return true;
+    return !Screen(parsed.groups, IsGroupRecord).Refused() && !Screen(parsed.members, IsMemberRecord).Refused();
+}
+
+// Drops the records that are none; their number.
+size_t DropNonRecords(ParsedGroups& parsed)
+{
+    const size_t before = parsed.groups.size() + parsed.members.size();
+    parsed.groups.erase(std::remove_if(parsed.groups.begin(), parsed.groups.end(),
+                            [](const GroupRecord& g) { return !IsGroupRecord(g); }),
+        parsed.groups.end());
+    parsed.members.erase(std::remove_if(parsed.members.begin(), parsed.members.end(),
+                             [](const GroupMember& m) { return !IsMemberRecord(m); }),
+        parsed.members.end());
+    return before - parsed.groups.size() - parsed.members.size();
 }
 
 const size_t kMaxFile = 16 + MarketBounds::kGroups * sizeof(GroupRecord) + MarketBounds::kGroupMembers * sizeof(GroupMember);
@@ -78,6 +110,8 @@ int CGroupData::Load(const char* path)
     ParsedGroups parsed;
     if (!ParseGroups(reader, parsed))
         return 0;
+    // The file holds a reply as it came, with any record it skipped.
+    const size_t skipped = DropNonRecords(parsed);
     if (m_groups.size() + parsed.groups.size() > MarketBounds::kGroups
         || m_members.size() + parsed.members.size() > MarketBounds::kGroupMembers)
         return 0;
@@ -90,6 +124,7 @@ int CGroupData::Load(const char* path)
     m_header = parsed.header;
     m_groups.swap(parsed.groups);
     m_members.swap(parsed.members);
+    m_skipped = skipped;
     return 1;
 }
 
@@ -101,6 +136,7 @@ int CGroupData::Merge(CMemoryStream* stream)
     ParsedGroups parsed;
     if (!ParseGroups(reader, parsed) || !IsPlausibleReply(reader, parsed))
         return 0;
+    m_skipped = DropNonRecords(parsed);
     m_header = parsed.header;
     m_groups.swap(parsed.groups);
     m_members.swap(parsed.members);

@@ -40,12 +40,15 @@ public:
     virtual ~CGroupData() { }
 
     // Appends the file's groups and members; 0 when the file cannot be read
-    // or its layout does not fit its bytes (then nothing is taken).
+    // or its layout does not fit its bytes (then nothing is taken). A group
+    // whose name is no text and a member of no market are skipped.
     int Load(const char* path);
     // Replaces both lists with a delivered 0x206 stream; 0 and nothing
     // changed when the stream is empty, its layout does not fit its bytes
-    // exactly, it holds neither groups nor members, more than a market has,
-    // a name that is not text or a member of no market.
+    // (NUL padding after the members aside), it holds neither groups nor
+    // members, more than a market has, or lists that are no groups (see
+    // RecordScreen). A group whose name is no text and a member of no market
+    // are skipped alone.
     int Merge(CMemoryStream* stream);
     // Synchronous 0x206 on the request manager: E_FAIL when the request
     // fails; a reply that Merge would take is written to the stored path,

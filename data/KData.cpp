@@ -172,15 +172,21 @@ void CKData::SortAndDedupe(std::vector<Bar>& bars) const
 
 namespace {
 
-// A bar a market has: prices above zero and below the ceiling, the high not
-// below the low.
-bool IsPlausibleBar(const Bar& bar)
+// A bar is a record with finite prices a market can have and finite
+// totals; one to take besides with every price above zero and the high not
+// below the low. A bar without a trade (all prices 0: today's bar of a
+// suspended stock, a five-minute slot of an illiquid fund) is odd.
+RecordVerdict JudgeBar(const Bar& bar)
 {
+    bool positive = true;
     for (float price : { bar.open, bar.high, bar.low, bar.close }) {
-        if (!IsPlausiblePrice(price, true))
-            return false;
+        if (!IsPlausiblePrice(price, false))
+            return RecordVerdict::kNotARecord;
+        positive = positive && price > 0;
     }
-    return bar.high >= bar.low && std::isfinite(bar.volume) && std::isfinite(bar.amount);
+    if (!std::isfinite(bar.volume) || !std::isfinite(bar.amount))
+        return RecordVerdict::kNotARecord;
+    return positive && bar.high >= bar.low ? RecordVerdict::kTaken : RecordVerdict::kOdd;
 }
 
 } // namespace
@@ -194,24 +200,30 @@ int CKData::Merge(uint32_t, CMemoryStream* stream)
     if (size < 8)
         return 0;
     const size_t records = static_cast<size_t>(size - 8) / sizeof(WireBar);
-    // No bars, more bars than the longest history, bars outside the window
-    // asked for or bars no market has: the reply is not bars of this series,
-    // and nothing of it is taken.
+    // No bars, more bars than the longest history, a bar outside the window
+    // asked for (with a resend's days before it) or bars that are none (see
+    // RecordScreen): the reply is not bars of this series, and nothing of it
+    // is taken. An odd bar is skipped alone.
     if (records == 0 || records > MaxBars() || m_bars.size() + records > 2 * MaxBars())
         return 0;
+    RecordScreen screen;
     try {
         std::vector<Bar> merged;
         merged.reserve(records + m_bars.size());
         const uint8_t* body = stream->GetBuffer() + 8;
-        // The last received stands first, so it wins among bars of equal time.
-        for (size_t i = records; i-- > 0;) {
+        for (size_t i = 0; i < records; ++i) {
             WireBar wire;
             memcpy(&wire, body + i * sizeof(WireBar), sizeof(WireBar));
             const Bar bar = BarFromWire(wire);
-            if (!m_window.Holds(bar.time) || !IsPlausibleBar(bar))
+            if (!m_window.Holds(bar.time))
                 return 0;
-            merged.push_back(bar);
+            if (screen.Admit(JudgeBar(bar)))
+                merged.push_back(bar);
         }
+        if (screen.Refused() || merged.empty())
+            return 0;
+        // The last received stands first, so it wins among bars of equal time.
+        std::reverse(merged.begin(), merged.end());
         merged.insert(merged.end(), m_bars.begin(), m_bars.end());
         SortAndDedupe(merged);
         if (merged.size() > MaxBars())
@@ -225,6 +237,7 @@ int CKData::Merge(uint32_t, CMemoryStream* stream)
     m_dirty.store(1);
     m_active.store(1);
     m_historyRequested = 0;
+    m_skipped.store(screen.Skipped());
     return 1;
 }
 

@@ -89,17 +89,35 @@ int CPwrData::Load(const char* path)
 
 namespace {
 
-// An event a market has: a day of the exchange's history, and shares and
-// money per share that are finite, not negative and of a plausible size.
-bool IsPlausibleEvent(const ExRightsRecord& record)
+// An event is a record when it has a day of the exchange's history and
+// finite figures; one a market has besides, with shares and money per share
+// that are not negative and of a plausible size. A consolidation (negative
+// bonus shares) is real but not one the adjustment applies: skipped.
+RecordVerdict JudgeEvent(const ExRightsRecord& record)
 {
     if (record.time <= 0)
-        return false;
-    for (float per : { record.bonusShares, record.rightsShares }) {
-        if (!std::isfinite(per) || per < 0 || per > 100)
-            return false;
+        return RecordVerdict::kNotARecord;
+    for (float figure : { record.bonusShares, record.rightsShares, record.rightsPrice, record.cashDividend }) {
+        if (!std::isfinite(figure))
+            return RecordVerdict::kNotARecord;
     }
-    return IsPlausiblePrice(record.rightsPrice, false) && IsPlausiblePrice(record.cashDividend, false);
+    for (float per : { record.bonusShares, record.rightsShares }) {
+        if (per < 0 || per > 100)
+            return RecordVerdict::kOdd;
+    }
+    const bool plausible = IsPlausiblePrice(record.rightsPrice, false) && IsPlausiblePrice(record.cashDividend, false);
+    return plausible ? RecordVerdict::kTaken : RecordVerdict::kOdd;
+}
+
+// A marker names a stock by a market tag and a code read up to its first
+// byte that is no hexadecimal digit (what follows is not read).
+RecordVerdict JudgeMarker(const uint8_t* marker)
+{
+    uint16_t tag = 0;
+    std::memcpy(&tag, marker + kMarkerTagOffset, sizeof(tag));
+    if (!std::isxdigit(marker[kMarkerCodeOffset]))
+        return RecordVerdict::kNotARecord;
+    return VerdictOfMarketTag(tag);
 }
 
 } // namespace
@@ -117,11 +135,15 @@ int CPwrData::Merge(CMemoryStream* stream)
     int32_t unused[2] = {}; // two more header words, not kept
     for (int32_t& word : unused)
         reader.ReadPartial(word);
-    // The reply is read whole and checked before anything is taken: markers
-    // of the three markets with codes, events a market has, no more than a
-    // market holds. A reply that fails, or holds no event, changes nothing.
+    // The reply is read whole and checked before anything is taken: no
+    // more than a market holds, and a reply that is no ex-rights table (see
+    // RecordScreen), or holds no event, changes nothing. An odd event, and
+    // the events of a stock of a market not shown, are skipped alone.
     std::vector<std::pair<CodeKey, ExRightsRecord>> events;
-    bool haveKey = false;
+    RecordScreen screen;
+    bool haveMarker = false;
+    // What the current marker makes of its stock's events.
+    RecordVerdict stock = RecordVerdict::kNotARecord;
     CodeKey key = 0;
     try {
         while (reader.Remaining() >= sizeof(int32_t)) {
@@ -131,14 +153,12 @@ int CPwrData::Merge(CMemoryStream* stream)
                 uint8_t marker[sizeof(ExRightsRecord)];
                 if (!reader.Read(marker, sizeof(marker)))
                     break;
+                haveMarker = true;
+                stock = JudgeMarker(marker);
                 uint16_t tag = 0;
                 std::memcpy(&tag, marker + kMarkerTagOffset, sizeof(tag));
-                const char* code = reinterpret_cast<const char*>(marker + kMarkerCodeOffset);
-                const size_t codeLength = sizeof(marker) - kMarkerCodeOffset;
-                if (!IsKnownMarketTag(tag) || !IsGbkTextField(code, codeLength) || !std::isxdigit(marker[kMarkerCodeOffset]))
-                    return 0;
-                key = MakeCodeKey(tag, code, codeLength);
-                haveKey = true;
+                key = MakeCodeKey(tag, reinterpret_cast<const char*>(marker + kMarkerCodeOffset),
+                    sizeof(marker) - kMarkerCodeOffset);
                 // The next unit is looked at like any other: a stock without
                 // events is followed directly by the next marker.
                 continue;
@@ -147,12 +167,21 @@ int CPwrData::Merge(CMemoryStream* stream)
             if (!reader.ReadValue(record))
                 break;
             // Units before the first marker belong to no stock.
-            if (!haveKey)
+            if (!haveMarker)
                 continue;
-            if (!IsPlausibleEvent(record) || events.size() >= MarketBounds::kExRightsRecords)
+            // An event is judged with its stock: one of a marker that is none
+            // is none, one of a market not shown is skipped with it.
+            RecordVerdict verdict = JudgeEvent(record);
+            if (verdict == RecordVerdict::kTaken || stock == RecordVerdict::kNotARecord)
+                verdict = stock;
+            if (!screen.Admit(verdict))
+                continue;
+            if (events.size() >= MarketBounds::kExRightsRecords)
                 return 0;
             events.emplace_back(key, record);
         }
+        if (screen.Refused())
+            return 0;
         if (events.empty())
             return 0;
         std::map<CodeKey, ExRightsList> records(m_records);
@@ -174,6 +203,7 @@ int CPwrData::Merge(CMemoryStream* stream)
     }
     m_header = header;
     m_stockCount = static_cast<int32_t>(m_records.size());
+    m_skipped = screen.Skipped();
     m_dirty = 1;
     return 1;
 }

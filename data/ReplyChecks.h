@@ -2,9 +2,11 @@
 // What a real market can hold, and the checks every table and series applies
 // to a file or reply before it takes anything from it: a reply delivered as
 // received (another compression flag) or a damaged file must be refused
-// whole rather than merged and saved.
+// whole rather than merged and saved, while the odd record a real market
+// sends is skipped alone.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "data/CodeKey.h"
 
@@ -34,6 +36,10 @@ const double kPriceCeiling = 100000.0;
 // own way (a day's bar at midnight or at the close, another zone): times up
 // to one day outside the window are still the window's.
 const int64_t kWindowTolerance = 86400;
+// A server may also answer an update from the trading days before its start
+// (asked from Monday, it sends Friday, Monday and Tuesday): a few trading
+// days, across the longest market holiday, are a resend, not another window.
+const int64_t kResendTolerance = 14 * 86400;
 
 // Markets 0 (Shanghai), 1 (Shenzhen) and 2 (the third market) today; the
 // encoding leaves room for a few more, which carry no tag. A market byte
@@ -50,16 +56,71 @@ bool IsKnownMarketTag(uint16_t marketTag);
 // above zero when positive is asked for.
 bool IsPlausiblePrice(double price, bool positive);
 
-// A NUL-padded GBK field: whole characters without control codes up to the
-// first NUL (a full field may end in a lead byte whose trail was cut), only
-// NULs after it.
+// Text as code page 936 and GB18030 hold it: one-byte characters (control
+// codes and 0x80, the euro sign, among them), two-byte characters, four-byte
+// GB18030 sequences, and a lead byte whose trail was cut where a line or the
+// text ends. Only NUL, 0xFF and a lead byte before what no character
+// continues with are no text.
+//
+// A NUL-padded field: text up to its first NUL (or its end); the bytes after
+// that NUL are stale and never read.
 bool IsGbkTextField(const char* field, size_t size);
-// A GBK text: whole characters, no control codes but tab, CR and LF; NULs
-// only at the end.
+// A whole text: NULs only at the end.
 bool IsGbkText(const uint8_t* text, size_t size);
+// Lone lead bytes at line ends and at the end, dropped: what a reader shows
+// of such a text (a character cut by a fixed-width column has lost its second
+// half, and its first half would swallow the line break when shown).
+std::string WithoutCutCharacters(const uint8_t* text, size_t size);
+
+// The record is the unit of refusal. A reply or file whose first record is
+// not a record at all, or whose records are mostly not records (a reply
+// delivered as received, shifted, damaged throughout), is not a table of its
+// kind and is refused whole. Otherwise a record that fails its check is
+// skipped alone, and counted for diagnosis: a real market sends the odd
+// record (a no-trade bar, a stray market, fields of two moments).
+enum class RecordVerdict
+{
+    kTaken, // a record to take
+    kOdd, // shaped as a record, but not one to take: skipped
+    kNotARecord, // bytes no record of this kind holds
+};
+
+class RecordScreen
+{
+public:
+    // Judges the next record in order; true when it is to be taken.
+    bool Admit(RecordVerdict verdict)
+    {
+        if (verdict == RecordVerdict::kTaken) {
+            ++m_taken;
+            return true;
+        }
+        if (verdict == RecordVerdict::kNotARecord) {
+            if (m_taken + m_skipped == 0)
+                m_firstIsNone = true;
+            ++m_notRecords;
+        }
+        ++m_skipped;
+        return false;
+    }
+    bool Admit(bool record) { return Admit(record ? RecordVerdict::kTaken : RecordVerdict::kNotARecord); }
+    bool Refused() const { return m_firstIsNone || m_notRecords > m_taken; }
+    size_t Skipped() const { return m_skipped; }
+
+private:
+    size_t m_taken = 0;
+    size_t m_skipped = 0;
+    size_t m_notRecords = 0;
+    bool m_firstIsNone = false;
+};
+
+// What a record's market tag makes of it: "SH", "SZ" or "SB" are taken;
+// two other capital letters are a market this program does not show ("BJ"),
+// and the record is odd; anything else is no tag.
+RecordVerdict VerdictOfMarketTag(uint16_t marketTag);
 
 // The times a series asked for, as the request was sent; a reply's times
-// must lie inside them, with the tolerance.
+// must lie inside them, with the tolerances.
 struct RequestWindow
 {
     bool known = false;
@@ -71,7 +132,7 @@ struct RequestWindow
     {
         if (time <= 0)
             return false;
-        return !known || (time >= from - kWindowTolerance && time <= to + kWindowTolerance);
+        return !known || (time >= from - kResendTolerance && time <= to + kWindowTolerance);
     }
 };
 

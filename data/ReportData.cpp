@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <new>
+#include <vector>
 
 #include "base/GlobalDefaults.h"
 #include "base/MemoryStream.h"
@@ -24,26 +25,27 @@ CReportData::~CReportData()
 
 namespace {
 
-// Key of the three markets; prices a market has, ordered as a day's prices
-// are. Zero stands for "none yet" (a suspended security has no last price, a
-// new listing no previous close).
-bool IsPlausibleQuote(const QuoteRecord& q)
+// A key of a market and prices a market has; zero stands for "none yet" (a
+// suspended security has no last price, a new listing no previous close).
+// Prices out of a day's order (a last above the high: fields of two
+// moments) make an odd quote, skipped alone.
+RecordVerdict JudgeQuote(const QuoteRecord& q)
 {
     if (!IsPlausibleCodeKey(q.key))
-        return false;
+        return RecordVerdict::kNotARecord;
     for (float price : { q.last, q.previousClose, q.open, q.high, q.low }) {
         if (!IsPlausiblePrice(price, false))
-            return false;
+            return RecordVerdict::kNotARecord;
     }
     if (!std::isfinite(q.volume) || q.volume < 0 || !std::isfinite(q.amount) || q.amount < 0)
-        return false;
+        return RecordVerdict::kNotARecord;
     if (q.high > 0 && q.low > 0 && q.high < q.low)
-        return false;
+        return RecordVerdict::kOdd;
     for (float price : { q.last, q.open }) {
         if (price > 0 && ((q.high > 0 && price > q.high) || (q.low > 0 && price < q.low)))
-            return false;
+            return RecordVerdict::kOdd;
     }
-    return true;
+    return RecordVerdict::kTaken;
 }
 
 QuoteRecord QuoteFromWire(const WireQuoteRecord& wire)
@@ -61,24 +63,31 @@ QuoteRecord QuoteFromWire(const WireQuoteRecord& wire)
     return record;
 }
 
-// Every whole record (a trailing partial one is ignored), each checked, into
-// a new map; false when one is not a quote or there are more than a market has.
-template <class Record, class Convert> bool ReadQuotes(ByteReader& reader, QuoteMap& quotes, Convert convert)
+// Every whole record (a trailing partial one is ignored) that passes its
+// check into a new map; false when they are no quote table or there are more
+// than a market has.
+// oddKeys: the keys of the odd quotes.
+template <class Record, class Convert>
+bool ReadQuotes(ByteReader& reader, QuoteMap& quotes, size_t& skipped, std::vector<CodeKey>& oddKeys, Convert convert)
 {
     if (reader.Remaining() / sizeof(Record) > MarketBounds::kSecurities)
         return false;
+    RecordScreen screen;
     try {
         Record raw;
         while (reader.ReadValue(raw)) {
             const QuoteRecord record = convert(raw);
-            if (!IsPlausibleQuote(record))
-                return false;
-            quotes.emplace(record.key, record); // the first record of a key wins
+            const RecordVerdict verdict = JudgeQuote(record);
+            if (screen.Admit(verdict))
+                quotes.emplace(record.key, record); // the first record of a key wins
+            else if (verdict == RecordVerdict::kOdd)
+                oddKeys.push_back(record.key);
         }
     } catch (const std::bad_alloc&) {
         return false;
     }
-    return true;
+    skipped = screen.Skipped();
+    return !screen.Refused();
 }
 
 } // namespace
@@ -93,7 +102,9 @@ int CReportData::Load(const char* path, uint32_t)
     if (!reader.ReadValue(word1) || !reader.ReadValue(word2))
         return 0;
     QuoteMap loaded;
-    if (!ReadQuotes<QuoteRecord>(reader, loaded, [](const QuoteRecord& r) { return r; }))
+    size_t skipped = 0;
+    std::vector<CodeKey> oddKeys;
+    if (!ReadQuotes<QuoteRecord>(reader, loaded, skipped, oddKeys, [](const QuoteRecord& r) { return r; }))
         return 0;
     SingleLock lock(&m_tableLock);
     // A key held already keeps its record; the file's fill in the others.
@@ -107,6 +118,7 @@ int CReportData::Load(const char* path, uint32_t)
     m_firstTime = word1;
     m_lastTime = word2;
     m_count = static_cast<int32_t>(m_quotes.size());
+    m_skipped = skipped;
     return 1;
 }
 
@@ -158,14 +170,27 @@ int CReportData::Merge(uint32_t, CMemoryStream* stream)
     // never meets it half filled. A reply without quotes is no table (the
     // market never has none): it would empty the list and, saved, the file.
     QuoteMap quotes;
-    if (!ReadQuotes<WireQuoteRecord>(reader, quotes, QuoteFromWire) || quotes.empty())
+    size_t skipped = 0;
+    std::vector<CodeKey> oddKeys;
+    if (!ReadQuotes<WireQuoteRecord>(reader, quotes, skipped, oddKeys, QuoteFromWire) || quotes.empty())
         return 0;
     {
         SingleLock lock(&m_tableLock);
+        // A security whose quote was odd this time stays listed with its last one.
+        try {
+            for (CodeKey key : oddKeys) {
+                auto held = m_quotes.find(key);
+                if (held != m_quotes.end())
+                    quotes.emplace(key, held->second);
+            }
+        } catch (const std::bad_alloc&) {
+            return 0;
+        }
         m_firstTime = word1;
         m_lastTime = word2;
         m_quotes.swap(quotes);
         m_count = static_cast<int32_t>(m_quotes.size());
+        m_skipped = skipped;
     }
     m_dirty.store(1);
     m_active.store(1);

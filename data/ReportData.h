@@ -1,6 +1,8 @@
 #pragma once
 // The latest quote of every security, from "reportprice.dat" and request
 // 0x202; refreshed synchronously at start-up and asynchronously afterwards.
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <map>
 
@@ -55,8 +57,10 @@ public:
     int Save(const char* path) override;
     // Synchronous refresh; 1 at once when a refresh is pending, else 0.
     int RequestData(int more) override;
-    // Replaces the whole table. A reply without quotes, or with a record no
-    // market has (a key of no market, impossible prices), changes nothing (0).
+    // Replaces the whole table. A reply without quotes, or that is no quote
+    // table (see RecordScreen), changes nothing (0). An odd quote (prices out
+    // of a day's order) is skipped alone, and its security keeps the quote
+    // held before.
     int Merge(uint32_t key, CMemoryStream* stream) override;
     int IsValid() override { return 1; }
 
@@ -78,8 +82,11 @@ public:
     // The two header words, as the whole-market tables name them.
     int32_t GetReplyValue() const { return m_firstTime; }
     int32_t GetNextUpdateStart() const { return m_lastTime; }
+    // Quotes the last file or reply taken held but that were skipped.
+    size_t GetSkipped() const { return m_skipped.load(); }
 
 private:
     QuoteMap m_quotes;
+    std::atomic<size_t> m_skipped { 0 };
     mutable CriticalSection m_tableLock;
 };

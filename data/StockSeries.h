@@ -25,9 +25,13 @@ public:
         : CBase(other)
         , m_valid(other.m_valid.load())
         , m_window(other.m_window)
+        , m_skipped(other.m_skipped.load())
     {
     }
     int IsValid() override { return m_valid.load(); }
+    // Records the last reply taken held but that were skipped alone, kept
+    // for diagnosis.
+    size_t GetSkipped() const { return m_skipped.load(); }
     // Clears the valid flag (a late reply is then not merged) and waits without
     // limit until no reply is due: the completion callback always comes.
     void BeginDelete();
@@ -46,4 +50,5 @@ protected:
     // Written before the request is sent and read by its reply's merge; no
     // second request is sent while one is pending.
     RequestWindow m_window;
+    std::atomic<size_t> m_skipped { 0 };
 };

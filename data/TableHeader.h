@@ -2,6 +2,7 @@
 // What every whole-market table (code table, finance, ex-rights, groups)
 // keeps beside its records: the two header words of its file or last reply,
 // the file it belongs to and whether it changed since it was saved.
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -35,6 +36,9 @@ public:
     int32_t GetNextUpdateStart() const { return m_header.nextUpdateStart; }
     int IsDirty() const { return m_dirty; }
     const std::string& GetPath() const { return m_path; }
+    // Records the last file or reply taken held but that were skipped alone,
+    // kept for diagnosis.
+    size_t GetSkipped() const { return m_skipped; }
 
 protected:
     CMarketTable() = default;
@@ -46,4 +50,5 @@ protected:
     std::string m_path;
     int32_t m_dirty = 0;
     TableHeaderWords m_header;
+    size_t m_skipped = 0;
 };

@@ -71,10 +71,12 @@ int UserStockList::Load(const char* path)
     } catch (const std::bad_alloc&) {
         return 1;
     }
+    // An editor may have saved the list with a UTF-8 mark: the first line
+    // starts after it.
+    size_t start = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     std::set<int32_t> listed;
     for (const Entry& entry : m_entries)
         listed.insert(entry.first);
-    size_t start = 0;
     while (start < text.size()) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos)

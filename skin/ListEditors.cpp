@@ -3,6 +3,7 @@
 #include "skin/ListDateText.h"
 #include "skin/ListNumericFilter.h"
 #include "win/AppModule.h"
+#include "win/DoubleBuffer.h"
 #include <uxtheme.h>
 #include <vssym32.h>
 #include <vector>
@@ -242,17 +243,7 @@ LRESULT CListCombo::OnMouseLeave(UINT, WPARAM, LPARAM, BOOL&)
 
 LRESULT CListCombo::OnPaint(UINT msg, WPARAM wp, LPARAM, BOOL&)
 {
-    HDC given = reinterpret_cast<HDC>(wp);
-    RECT client = GetClientRect();
-    if (given) {
-        CMemoryDC memory(given, client);
-        Paint(memory, client);
-    } else if (msg == WM_PAINT) {
-        CPaintDC dc(m_hWnd);
-        CMemoryDC memory(dc, client);
-        Paint(memory, dc.PaintRect());
-    }
-    return 0;
+    return PaintDoubleBuffered(m_hWnd, msg, wp, [this](HDC dc, const RECT& area) { Paint(dc, area); });
 }
 
 void CListCombo::Paint(HDC dc, const RECT& area)

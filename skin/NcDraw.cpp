@@ -3,6 +3,7 @@
 #include "base/GdiObjectCache.h"
 #include "base/GlobalDefaults.h"
 #include "base/ImageUtil.h"
+#include "res/resource.h"
 #include <windowsx.h>
 #include <algorithm>
 
@@ -14,7 +15,6 @@ constexpr int kMenuButtonTop = 4;
 constexpr int kMenuRightMargin = 150;
 constexpr int kMaxMenuText = 255;
 constexpr int kMaxCaptionText = 260;
-constexpr WORD kProgramIcon = 126;
 const char kPopupMenuClass[] = "#32768";
 
 // The frame whose caption menu is tracked and its thread hooks: one at a time.
@@ -348,7 +348,7 @@ int CNcDraw::PaintIcon(HDC dc)
     const int cx = ::GetSystemMetrics(SM_CXSMICON), cy = ::GetSystemMetrics(SM_CYSMICON);
     if (!icon) // shared: the system keeps it
         icon = static_cast<HICON>(::LoadImageA(
-            ::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(kProgramIcon), IMAGE_ICON, cx, cy, LR_SHARED));
+            ::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_MAINFRAME), IMAGE_ICON, cx, cy, LR_SHARED));
     if (!icon)
         return 0;
     ::DrawIconEx(dc, m_metrics.leftWidth, kIconTop, icon, cx, cy, 0, nullptr, DI_NORMAL);

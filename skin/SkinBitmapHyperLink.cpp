@@ -32,13 +32,6 @@ LRESULT CSkinBitmapHyperLink::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
     return 0;
 }
 
-LRESULT CSkinBitmapHyperLink::OnWindowPosChanging(UINT, WPARAM, LPARAM, BOOL& handled)
-{
-    m_background.Reset();
-    handled = FALSE;
-    return 0;
-}
-
 void CSkinBitmapHyperLink::OnTimer(UINT_PTR id, BOOL& handled)
 {
     if (id != kAnimationTimerId) {
@@ -79,9 +72,8 @@ void CSkinBitmapHyperLink::OnLButtonUp(UINT, CPoint point, BOOL&)
 void CSkinBitmapHyperLink::DoPaint(HDC dc)
 {
     const CRect client = GetClientRect();
-    if (m_background.IsNull())
-        m_background.Attach(DrawParentBackground(m_hWnd, GetParent()));
-    ::FillRect(dc, &client, m_background ? m_background.Get() : ::GetSysColorBrush(COLOR_BTNFACE));
+    if (!FillWithParentBackground(dc, client))
+        ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
     if (!(m_state & kHyperLinkPaintLabel))
         return;
 

@@ -4,10 +4,12 @@
 // and can cycle through several images once a second. While the pointer is
 // over the link (underline-on-hover style) the label takes the hover colour.
 // The images are owned by the control. UI thread only.
+#include "skin/ParentBackground.h"
 #include "win/HyperLink.h"
 #include <vector>
 
-class CSkinBitmapHyperLink : public CHyperLinkImpl<CSkinBitmapHyperLink>
+class CSkinBitmapHyperLink : public CHyperLinkImpl<CSkinBitmapHyperLink>,
+                             public CParentBackground<CSkinBitmapHyperLink>
 {
 public:
     DECLARE_WND_CLASS_EX("ZtSkinBitmapHyperLink", CS_DBLCLKS, COLOR_WINDOW + 1)
@@ -37,7 +39,7 @@ public:
 
     BEGIN_MSG_MAP(CSkinBitmapHyperLink)
         MESSAGE_HANDLER(WM_CREATE, OnCreate)
-        MESSAGE_HANDLER(WM_WINDOWPOSCHANGING, OnWindowPosChanging)
+        CHAIN_MSG_MAP(CParentBackground<CSkinBitmapHyperLink>)
         TIMER_HANDLER(OnTimer)
         MOUSE_HANDLER(WM_MOUSEMOVE, OnMouseMove)
         MOUSE_HANDLER(WM_LBUTTONDOWN, OnLButtonDown)
@@ -50,7 +52,6 @@ protected:
 
 private:
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
-    LRESULT OnWindowPosChanging(UINT, WPARAM, LPARAM, BOOL& handled);
     void OnTimer(UINT_PTR id, BOOL& handled);
     void OnMouseMove(UINT, CPoint point, BOOL&);
     void OnLButtonDown(UINT, CPoint point, BOOL&);
@@ -59,7 +60,6 @@ private:
 
     std::vector<HBITMAP> m_images;
     CRect m_imageRect;
-    CBrush m_background;
     bool m_animate = false;
     int m_currentImage = 0;
 };

@@ -31,7 +31,7 @@ void CSkinFadeStateButtonCtrl::SetBitmap(HBITMAP strip)
 
 void CSkinFadeStateButtonCtrl::ShowStrip(HBITMAP strip, bool repaint)
 {
-    m_background.Reset();
+    ResetParentBackground();
     m_strip = strip;
     m_stripSize = BitmapSize(strip);
     m_frameWidth = m_stripSize.cx / kFrames;
@@ -117,7 +117,7 @@ LRESULT CSkinFadeStateButtonCtrl::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled)
         m_timerRunning = false;
     }
     m_cursor.Reset();
-    m_background.Reset();
+    ResetParentBackground();
     m_strip = nullptr;
     m_ownedStrip.Reset();
     handled = FALSE;
@@ -222,13 +222,6 @@ LRESULT CSkinFadeStateButtonCtrl::OnPaint(UINT msg, WPARAM wp, LPARAM, BOOL&)
     return 0;
 }
 
-LRESULT CSkinFadeStateButtonCtrl::OnWindowPosChanging(UINT, WPARAM, LPARAM, BOOL& handled)
-{
-    m_background.Reset();
-    handled = FALSE;
-    return 0;
-}
-
 void CSkinFadeStateButtonCtrl::OnTimer(UINT_PTR id, BOOL& handled)
 {
     if (id == kFadeTimerId)
@@ -268,16 +261,8 @@ void CSkinFadeStateButtonCtrl::DrawItem(HDC dc)
     ::GetClientRect(m_hWnd, &client);
     {
         CMemoryDC buffer(dc, client);
-        if (m_options & kOptionParentBackground) {
-            if (m_background.IsNull())
-                m_background.Attach(DrawParentBackground(m_hWnd, ::GetParent(m_hWnd)));
-            if (m_background)
-                ::FillRect(buffer, &client, m_background);
-            else
-                FillSolidRect(buffer, client, m_backgroundColour);
-        } else {
+        if (!(m_options & kOptionParentBackground) || !FillWithParentBackground(buffer, client))
             FillSolidRect(buffer, client, m_backgroundColour);
-        }
         ApplyTimer(StepFade(m_fade, TargetFrame(), ::IsWindowVisible(m_hWnd) != FALSE, m_clock(), m_divisor));
         if (m_strip && m_frameWidth > 0) {
             CMemDC source(buffer);

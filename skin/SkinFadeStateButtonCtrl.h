@@ -5,12 +5,14 @@
 // old frame to the new one on a 20 ms timer, which runs only while a fade is
 // in progress. UI thread only.
 #include "skin/FadeStepper.h"
+#include "skin/ParentBackground.h"
 #include "win/Controls.h"
 #include "win/Gdi.h"
 #include "win/WindowImpl.h"
 #include <string>
 
-class CSkinFadeStateButtonCtrl : public CWindowImpl<CSkinFadeStateButtonCtrl, CWindow>
+class CSkinFadeStateButtonCtrl : public CWindowImpl<CSkinFadeStateButtonCtrl, CWindow>,
+                                 public CParentBackground<CSkinFadeStateButtonCtrl>
 {
 public:
     DECLARE_WND_SUPERCLASS("ZtSkinFadeStateButton", "BUTTON")
@@ -69,7 +71,7 @@ public:
         MESSAGE_HANDLER(WM_PAINT, OnPaint)
         MESSAGE_HANDLER(WM_PRINTCLIENT, OnPaint)
         MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
-        MESSAGE_HANDLER(WM_WINDOWPOSCHANGING, OnWindowPosChanging)
+        CHAIN_MSG_MAP(CParentBackground<CSkinFadeStateButtonCtrl>)
         TIMER_HANDLER(OnTimer)
         CAPTURECHANGED_HANDLER(OnCaptureChanged)
         MESSAGE_HANDLER(WM_MOUSELEAVE, OnMouseLeaveMessage)
@@ -105,7 +107,6 @@ private:
     LRESULT OnForwardThenRepaint(UINT msg, WPARAM wp, LPARAM lp, BOOL&);
     LRESULT OnPaint(UINT msg, WPARAM wp, LPARAM, BOOL&);
     LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 1; }
-    LRESULT OnWindowPosChanging(UINT, WPARAM, LPARAM, BOOL& handled);
     void OnTimer(UINT_PTR id, BOOL& handled);
     void OnCaptureChanged(HWND, BOOL&);
     LRESULT OnMouseLeaveMessage(UINT, WPARAM, LPARAM, BOOL&);
@@ -114,7 +115,6 @@ private:
 
     std::string m_tooltipText;
     CToolTipCtrl m_tooltip;
-    CBrush m_background;
     CBitmap m_ownedStrip;
     HBITMAP m_strip = nullptr;
     CSize m_stripSize;

@@ -127,19 +127,10 @@ void CSkinMetaFileButton::DrawFace(HDC dc, const RECT& rect, UINT state) const
 
 LRESULT CSkinMetaFileButton::OnPaint(UINT, WPARAM wp, LPARAM, BOOL&)
 {
-    const CRect client = GetClientRect();
-    HDC given = reinterpret_cast<HDC>(wp);
-    if (given) {
-        CMemoryDC memory(given, client);
-        FillSolidRect(memory, client, ::GetSysColor(COLOR_WINDOW));
-        DefWindowProc(WM_PAINT, reinterpret_cast<WPARAM>(static_cast<HDC>(memory)), 0);
-        return 0;
-    }
-    CPaintDC dc(m_hWnd);
-    CMemoryDC memory(dc, client);
-    FillSolidRect(memory, client, ::GetSysColor(COLOR_WINDOW));
-    DefWindowProc(WM_PAINT, reinterpret_cast<WPARAM>(static_cast<HDC>(memory)), 0);
-    return 0;
+    return PaintDoubleBuffered(m_hWnd, WM_PAINT, wp, [this](HDC dc, const RECT& client) {
+        FillSolidRect(dc, client, ::GetSysColor(COLOR_WINDOW));
+        DefWindowProc(WM_PAINT, reinterpret_cast<WPARAM>(dc), 0);
+    });
 }
 
 // Quick repeated clicks each press the button again.

@@ -1,4 +1,5 @@
 #include "skin/SkinHScrollbar.h"
+#include "win/DoubleBuffer.h"
 
 namespace {
 
@@ -65,19 +66,7 @@ void CSkinHScrollbar::StopTimer()
 
 LRESULT CSkinHScrollbar::OnPaint(UINT msg, WPARAM wp, LPARAM, BOOL&)
 {
-    const CRect client = GetClientRect();
-    HDC given = reinterpret_cast<HDC>(wp);
-    if (given) {
-        CMemoryDC memory(given, client);
-        if (!memory.Area().IsEmpty())
-            DoPaint(memory);
-    } else if (msg == WM_PAINT) {
-        CPaintDC dc(m_hWnd);
-        CMemoryDC memory(dc, client);
-        if (!memory.Area().IsEmpty())
-            DoPaint(memory);
-    }
-    return 0;
+    return PaintDoubleBuffered(m_hWnd, msg, wp, [this](HDC dc, const RECT&) { DoPaint(dc); });
 }
 
 void CSkinHScrollbar::DoPaint(HDC dc)

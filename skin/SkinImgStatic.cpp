@@ -2,6 +2,7 @@
 #include "base/ImageUtil.h"
 #include "skin/StripBuilder.h"
 #include "win/Dib32.h"
+#include "win/DoubleBuffer.h"
 #include <algorithm>
 
 bool CSkinImgStatic::SetText(const std::string& text)
@@ -41,24 +42,13 @@ bool CSkinImgStatic::SetText(const std::string& text)
 
 LRESULT CSkinImgStatic::OnPaint(UINT msg, WPARAM wp, LPARAM, BOOL&)
 {
-    if (msg == WM_PAINT && !wp) {
-        CPaintDC dc(m_hWnd);
-        Paint(dc);
-    } else if (wp) {
-        Paint(reinterpret_cast<HDC>(wp));
-    }
-    return 0;
+    return PaintDoubleBuffered(m_hWnd, msg, wp, [this](HDC dc, const RECT&) { Paint(dc); });
 }
 
-void CSkinImgStatic::Paint(HDC dc)
+void CSkinImgStatic::Paint(HDC buffer)
 {
     const CRect client = GetClientRect();
-    CMemoryDC buffer(dc, client);
-    if (m_background.IsNull())
-        m_background.Attach(DrawParentBackground(m_hWnd, GetParent()));
-    if (m_background)
-        ::FillRect(buffer, &client, m_background);
-    else
+    if (!FillWithParentBackground(buffer, client))
         FillSolidRect(buffer, client, ::GetSysColor(COLOR_BTNFACE));
     if (m_rendered) {
         const CRect area(0, 0, m_renderedSize.cx, m_renderedSize.cy);

@@ -1,11 +1,12 @@
 #pragma once
 // A static control that shows its text rendered into an alpha bitmap, with an
 // optional icon before it, over its parent's background.
+#include "skin/ParentBackground.h"
 #include "win/Gdi.h"
 #include "win/WindowImpl.h"
 #include <string>
 
-class CSkinImgStatic : public CWindowImpl<CSkinImgStatic, CWindow>
+class CSkinImgStatic : public CWindowImpl<CSkinImgStatic, CWindow>, public CParentBackground<CSkinImgStatic>
 {
 public:
     DECLARE_WND_SUPERCLASS("ZtSkinImgStatic", "STATIC")
@@ -24,24 +25,17 @@ public:
         MESSAGE_HANDLER(WM_PAINT, OnPaint)
         MESSAGE_HANDLER(WM_PRINTCLIENT, OnPaint)
         MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
-        MESSAGE_HANDLER(WM_WINDOWPOSCHANGING, OnWindowPosChanging)
+        CHAIN_MSG_MAP(CParentBackground<CSkinImgStatic>)
     END_MSG_MAP()
 
 private:
     LRESULT OnCreate(UINT msg, WPARAM wp, LPARAM lp, BOOL&) { return DefWindowProc(msg, wp, lp); }
     LRESULT OnPaint(UINT msg, WPARAM wp, LPARAM, BOOL&);
     LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 1; }
-    LRESULT OnWindowPosChanging(UINT, WPARAM, LPARAM, BOOL& handled)
-    {
-        m_background.Reset();
-        handled = FALSE;
-        return 0;
-    }
     void Paint(HDC dc);
 
     CBitmap m_rendered;
     CSize m_renderedSize;
     CBitmap m_icon;
-    CBrush m_background;
     COLORREF m_textColour = RGB(0xFF, 0xFF, 0xFF);
 };

@@ -87,15 +87,9 @@ LRESULT CSkinListImpl::OnSettingsChange(UINT, WPARAM, LPARAM, BOOL& handled)
     return 0;
 }
 
-LRESULT CSkinListImpl::OnPostedScrollUpdate(UINT, WPARAM, LPARAM, BOOL&)
-{
-    m_scrollUpdatePosted.store(false);
-    UpdateScrollBars();
-    return 0;
-}
-
 bool CSkinListImpl::InitResources()
 {
+    m_tasks.Attach(m_hWnd);
     if (m_options.imageStripPath.empty())
         m_options.imageStripPath = DataPaths::Instance()->GetSkinFile(kImageStripName);
     m_imageStrip.Attach(::ImageList_LoadImageA(nullptr, m_options.imageStripPath.c_str(), kStripImageSize, 0,
@@ -912,8 +906,7 @@ bool CSkinListImpl::EnsureVisible(int row, int column)
 void CSkinListImpl::UpdateScrollBars()
 {
     if (!IsOnWindowThread()) {
-        if (!m_scrollUpdatePosted.exchange(true))
-            PostMessage(kMsgUpdateScrollBars);
+        m_tasks.PostOnce(kTaskUpdateScrollBars, [this] { UpdateScrollBars(); });
         Repaint();
         return;
     }

@@ -30,6 +30,7 @@
 #include "win/Dib32.h"
 #include "win/DoubleBuffer.h"
 #include "win/Gdi.h"
+#include "win/UiTaskQueue.h"
 #include "win/WindowImpl.h"
 #include <atomic>
 #include <commctrl.h>
@@ -100,9 +101,6 @@ public:
     enum : int { kImageSortDescending = 0, kImageSortAscending, kImageUnchecked, kImageChecked,
         kImageTriPositive, kImageTriNegative };
     enum : int { kStripImageSize = 16 };
-    enum : UINT_PTR { kTimerResize = 1001, kTimerEdit = 1002, kTimerBandScroll = 1003, kTimerAnimation = 1004 };
-    // Posted to the list by updates made off its thread.
-    enum : UINT { kMsgUpdateScrollBars = WM_USER + 0x0F01 };
 
     CSkinListImpl();
     ~CSkinListImpl() override;
@@ -308,7 +306,7 @@ public:
         MESSAGE_HANDLER(WM_SETTINGCHANGE, OnSettingsChange)
         MESSAGE_HANDLER(WM_FONTCHANGE, OnSettingsChange)
         MESSAGE_HANDLER(WM_THEMECHANGED, OnSettingsChange)
-        MESSAGE_HANDLER(kMsgUpdateScrollBars, OnPostedScrollUpdate)
+        CHAIN_MSG_MAP_MEMBER(m_tasks)
         TIMER_HANDLER(OnAnimationTimer)
         // Input, keyboard, scrolling, editing, drag and drop -------------------
         CHAIN_MSG_MAP_MEMBER(m_input)
@@ -320,7 +318,6 @@ protected:
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnSettingsChange(UINT, WPARAM, LPARAM, BOOL&);
-    LRESULT OnPostedScrollUpdate(UINT, WPARAM, LPARAM, BOOL&);
     void OnAnimationTimer(UINT_PTR id, BOOL& handled);
 
     // Companions (SkinListCompanions.cpp) ---------------------------------------
@@ -422,7 +419,9 @@ protected:
     CBitmap m_backgroundImage;
     bool m_vertBarShown = false;
     bool m_horzBarShown = false;
-    std::atomic<bool> m_scrollUpdatePosted { false };
+    // Updates made off the list's thread leave the scroll bars to it.
+    enum : int { kTaskUpdateScrollBars };
+    CUiTaskQueue m_tasks;
 
     // Input and its companions -------------------------------------------------------
     CSkinListInput m_input { *this };

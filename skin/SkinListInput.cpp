@@ -21,7 +21,7 @@ CPoint MessageScreenPoint()
 bool IsEditableLink(ISkinListHost& host, int row, int column)
 {
     int key = host.ColumnKey(column);
-    return host.EffectiveKind(row, key) == kListKindLink && !(host.EffectiveFormat(row, key) & kListFormatReadOnly);
+    return host.EffectiveKind(row, key) == kListCellLink && !(host.EffectiveFormat(row, key) & kListReadOnly);
 }
 
 }
@@ -149,14 +149,14 @@ ListCellHit CSkinListInput::HitTestCell(CPoint point) const
 bool CSkinListInput::ToggleBox(int row, int column)
 {
     int key = m_host.ColumnKey(column);
-    if (m_host.EffectiveFormat(row, key) & kListFormatReadOnly)
+    if (m_host.EffectiveFormat(row, key) & kListReadOnly)
         return false;
     int kind = m_host.EffectiveKind(row, key);
-    if (kind != kListKindCheck && kind != kListKindTriState)
+    if (kind != kListCellCheck && kind != kListCellTriState)
         return false;
     double value = std::atof(m_host.ItemText(row, key).c_str());
     const char* next;
-    if (kind == kListKindCheck)
+    if (kind == kListCellCheck)
         next = value > 0 ? "0" : "1";
     else
         next = value < 0 ? "0" : value == 0 ? "1" : "-1";
@@ -863,15 +863,15 @@ bool CSkinListInput::BeginEdit(int row, int column)
         return false;
     const int key = m_host.ColumnKey(column);
     const int32_t format = m_host.EffectiveFormat(row, key);
-    if (format & kListFormatReadOnly)
+    if (format & kListReadOnly)
         return true;
     const int kind = m_host.EffectiveKind(row, key);
-    if (kind != kListKindEdit && kind != kListKindDate)
+    if (kind != kListCellEdit && kind != kListCellDate)
         return true;
     m_editing = true;
     ::RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     const std::string text = m_host.ItemText(row, key);
-    bool shown = kind == kListKindEdit ? m_host.EditBox().Begin(list, row, column, cell, format, text)
+    bool shown = kind == kListCellEdit ? m_host.EditBox().Begin(list, row, column, cell, format, text)
                                        : m_host.DatePicker().Begin(list, row, column, cell, format, text);
     if (!shown) {
         m_editing = false;

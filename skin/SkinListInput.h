@@ -10,6 +10,7 @@
 #include "skin/ListHeaderGeometry.h"
 #include "skin/ListTypeAhead.h"
 #include "skin/SkinListNotify.h"
+#include "skin/SkinListTypes.h"
 #include "skin/TitleTip.h"
 #include "win/Controls.h"
 #include "win/MessageMap.h"
@@ -26,16 +27,6 @@ enum : UINT_PTR {
 
 // The id of the row tooltip's one tool.
 enum : UINT_PTR { kRowToolId = 1000 };
-
-// Cell kinds and format bits the input acts on.
-enum : int {
-    kListKindEdit = 1,
-    kListKindDate = 2,
-    kListKindCheck = 4,
-    kListKindTriState = 5,
-    kListKindLink = 6,
-};
-enum : int32_t { kListFormatReadOnly = 0x8 };
 
 struct SkinListInputOptions
 {

@@ -651,7 +651,7 @@ void CSkinListImpl::StartScrollAnimation(int oldTop, int newTop)
         PaintRows(dc, area, std::min(oldTop, newTop), 0, GetItemCount());
     }
     PaintAnimationFrame();
-    SetTimer(kTimerAnimation, kAnimationIntervalMs);
+    SetTimer(kListTimerAnimation, kAnimationIntervalMs);
 }
 
 void CSkinListImpl::StopScrollAnimation()
@@ -659,7 +659,7 @@ void CSkinListImpl::StopScrollAnimation()
     if (m_animation.bitmap.IsNull())
         return;
     if (m_hWnd)
-        KillTimer(kTimerAnimation);
+        KillTimer(kListTimerAnimation);
     m_animation.bitmap.Reset();
     Repaint();
 }
@@ -681,14 +681,14 @@ void CSkinListImpl::PaintAnimationFrame()
 
 void CSkinListImpl::OnAnimationTimer(UINT_PTR id, BOOL& handled)
 {
-    if (id != kTimerAnimation) {
+    if (id != kListTimerAnimation) {
         handled = FALSE;
         return;
     }
     ScrollAnimation& a = m_animation;
     a.remaining = NextAnimationDistance(a.remaining, a.step, a.count);
     if (a.remaining < 0 || a.bitmap.IsNull()) {
-        KillTimer(kTimerAnimation);
+        KillTimer(kListTimerAnimation);
         StopScrollAnimation();
         Repaint();
         return;

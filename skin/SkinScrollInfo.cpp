@@ -118,7 +118,7 @@ CSkinScrollInfo::CSkinScrollInfo()
     : m_thread(*this)
     , m_scrolling(true)
     , m_interval(kDefaultIntervalMs)
-    , m_opener(&ShellOpenUrl)
+    , m_opener([](const std::string& url) { return OpenPageWithShell(url, SW_SHOW); })
 {
 }
 
@@ -211,7 +211,7 @@ void CSkinScrollInfo::OnFinalMessage(HWND)
 {
     SingleLock lock(&m_lock);
     m_strip.Reset();
-    m_background.Reset();
+    ResetParentBackground();
     m_icon.Reset();
     m_extents.clear();
     m_titles.clear();
@@ -224,13 +224,6 @@ BOOL CSkinScrollInfo::OnSetCursor(HWND, UINT, UINT, BOOL& handled)
         return FALSE;
     }
     return TRUE;
-}
-
-LRESULT CSkinScrollInfo::OnWindowPosChanging(UINT, WPARAM, LPARAM, BOOL& handled)
-{
-    m_background.Reset();
-    handled = FALSE;
-    return 0;
 }
 
 LRESULT CSkinScrollInfo::OnSetFont(UINT, WPARAM wp, LPARAM lp, BOOL&)
@@ -307,9 +300,8 @@ void CSkinScrollInfo::DoPaint(HDC dc)
     // paused line must match the items they point at.
     if (m_rebuild || m_strip.IsNull())
         BuildStrip(dc);
-    if (m_background.IsNull())
-        m_background.Attach(DrawParentBackground(m_hWnd, GetParent()));
-    ::FillRect(dc, &client, m_background ? m_background.Get() : ::GetSysColorBrush(COLOR_BTNFACE));
+    if (!FillWithParentBackground(dc, client))
+        ::FillRect(dc, &client, ::GetSysColorBrush(COLOR_BTNFACE));
 
     if (m_stripWidth > W && m_strip) {
         const int y = (H - m_stripHeight) / 2;

@@ -11,6 +11,7 @@
 // pointer moves and clicks take the same lock on the UI thread, and the
 // repaint thread takes none.
 #include "base/Thread.h"
+#include "skin/ParentBackground.h"
 #include "win/DoubleBuffer.h"
 #include "win/Gdi.h"
 #include "win/HyperLink.h"
@@ -57,7 +58,9 @@ TickerBlit PlanTickerBlit(int offset, int stripWidth, int windowWidth);
 // The offset after a scrolling paint: one more, back to 0 once the strip has left on the left.
 int NextTickerOffset(int offset, int stripWidth, int windowWidth);
 
-class CSkinScrollInfo : public CWindowImpl<CSkinScrollInfo>, public CDoubleBufferImpl<CSkinScrollInfo>
+class CSkinScrollInfo : public CWindowImpl<CSkinScrollInfo>,
+                        public CDoubleBufferImpl<CSkinScrollInfo>,
+                        public CParentBackground<CSkinScrollInfo>
 {
 public:
     DECLARE_WND_CLASS_EX("ZtSkinScrollInfo", CS_DBLCLKS, COLOR_WINDOW + 1)
@@ -95,7 +98,7 @@ public:
         MESSAGE_HANDLER(WM_CREATE, OnCreate)
         MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
         SETCURSOR_HANDLER(OnSetCursor)
-        MESSAGE_HANDLER(WM_WINDOWPOSCHANGING, OnWindowPosChanging)
+        CHAIN_MSG_MAP(CParentBackground<CSkinScrollInfo>)
         MESSAGE_HANDLER(WM_SETFONT, OnSetFont)
         MESSAGE_HANDLER(WM_GETFONT, OnGetFont)
         MOUSE_HANDLER(WM_MOUSEMOVE, OnMouseMove)
@@ -127,7 +130,6 @@ private:
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled);
     BOOL OnSetCursor(HWND, UINT, UINT, BOOL& handled);
-    LRESULT OnWindowPosChanging(UINT, WPARAM, LPARAM, BOOL& handled);
     LRESULT OnSetFont(UINT, WPARAM wp, LPARAM lp, BOOL&);
     LRESULT OnGetFont(UINT, WPARAM, LPARAM, BOOL&) { return reinterpret_cast<LRESULT>(m_font); }
     void OnMouseMove(UINT, CPoint point, BOOL&);
@@ -141,7 +143,6 @@ private:
 
     CRepaintThread m_thread;
     mutable CriticalSection m_lock;
-    CBrush m_background;
     CBitmap m_strip;
     CBitmap m_icon;
     HFONT m_font = nullptr;

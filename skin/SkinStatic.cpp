@@ -1,5 +1,6 @@
 #include "skin/SkinStatic.h"
 #include "base/ImageUtil.h"
+#include "win/DoubleBuffer.h"
 #include <vector>
 
 COLORREF GradientStripeColour(COLORREF left, COLORREF right, int stripe)
@@ -11,17 +12,6 @@ COLORREF GradientStripeColour(COLORREF left, COLORREF right, int stripe)
 
 namespace {
 
-LRESULT PaintThrough(HWND hwnd, UINT msg, WPARAM wp, void (*paint)(void*, HDC), void* self)
-{
-    if (msg == WM_PAINT && !wp) {
-        CPaintDC dc(hwnd);
-        paint(self, dc);
-    } else if (wp) {
-        paint(self, reinterpret_cast<HDC>(wp));
-    }
-    return 0;
-}
-
 UINT AlignmentFormat(int alignment)
 {
     return alignment == kStaticAlignLeft ? DT_LEFT : alignment == kStaticAlignCentre ? DT_CENTER : DT_RIGHT;
@@ -31,8 +21,7 @@ UINT AlignmentFormat(int alignment)
 
 LRESULT CSkinGradientStatic::OnPaint(UINT msg, WPARAM wp, LPARAM, BOOL&)
 {
-    return PaintThrough(
-        m_hWnd, msg, wp, [](void* self, HDC dc) { static_cast<CSkinGradientStatic*>(self)->Paint(dc); }, this);
+    return PaintDoubleBuffered(m_hWnd, msg, wp, [this](HDC dc, const RECT&) { Paint(dc); });
 }
 
 void CSkinGradientStatic::Paint(HDC dc)
@@ -64,21 +53,14 @@ void CSkinGradientStatic::Paint(HDC dc)
 
 LRESULT CSkinStatic::OnPaint(UINT msg, WPARAM wp, LPARAM, BOOL&)
 {
-    return PaintThrough(m_hWnd, msg, wp, [](void* self, HDC dc) { static_cast<CSkinStatic*>(self)->Paint(dc); }, this);
+    return PaintDoubleBuffered(m_hWnd, msg, wp, [this](HDC dc, const RECT&) { Paint(dc); });
 }
 
-void CSkinStatic::Paint(HDC dc)
+void CSkinStatic::Paint(HDC buffer)
 {
     const CRect client = GetClientRect();
-    CMemoryDC buffer(dc, client);
-    if (m_background.IsNull())
-        m_background.Attach(DrawParentBackground(m_hWnd, GetParent()));
-    if (m_background) {
-        CSelectObject select(buffer, m_background);
-        ::PatBlt(buffer, client.left, client.top, client.Width(), client.Height(), PATCOPY);
-    } else {
+    if (!FillWithParentBackground(buffer, client))
         FillSolidRect(buffer, client, ::GetSysColor(COLOR_BTNFACE));
-    }
     if (m_text.empty())
         return;
     CSelectObject select(buffer, GetFont() ? static_cast<HGDIOBJ>(GetFont()) : ::GetStockObject(DEFAULT_GUI_FONT));

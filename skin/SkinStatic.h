@@ -1,6 +1,7 @@
 #pragma once
 // Two labels of the skinned dialogs: one on a horizontal colour gradient,
 // one that shows its parent's background through itself.
+#include "skin/ParentBackground.h"
 #include "win/Gdi.h"
 #include "win/WindowImpl.h"
 #include <string>
@@ -38,7 +39,7 @@ private:
     LRESULT OnPaint(UINT msg, WPARAM wp, LPARAM, BOOL&);
 };
 
-class CSkinStatic : public CWindowImpl<CSkinStatic, CWindow>
+class CSkinStatic : public CWindowImpl<CSkinStatic, CWindow>, public CParentBackground<CSkinStatic>
 {
 public:
     DECLARE_WND_SUPERCLASS("ZtSkinStatic", "STATIC")
@@ -51,30 +52,22 @@ public:
     }
     void SetAlignment(int alignment) { m_alignment = alignment; }
     void SetTextColour(COLORREF colour) { m_textColour = colour; }
-    bool HasBackgroundBrush() const { return !m_background.IsNull(); }
 
     BEGIN_MSG_MAP(CSkinStatic)
         MESSAGE_HANDLER(WM_CREATE, OnCreate)
         MESSAGE_HANDLER(WM_PAINT, OnPaint)
         MESSAGE_HANDLER(WM_PRINTCLIENT, OnPaint)
         MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
-        MESSAGE_HANDLER(WM_WINDOWPOSCHANGING, OnWindowPosChanging)
+        CHAIN_MSG_MAP(CParentBackground<CSkinStatic>)
     END_MSG_MAP()
 
 private:
     LRESULT OnCreate(UINT msg, WPARAM wp, LPARAM lp, BOOL&) { return DefWindowProc(msg, wp, lp); }
     LRESULT OnPaint(UINT msg, WPARAM wp, LPARAM, BOOL&);
     LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 1; }
-    // The next paint builds the brush again at the new place.
-    LRESULT OnWindowPosChanging(UINT, WPARAM, LPARAM, BOOL&)
-    {
-        m_background.Reset();
-        return 0;
-    }
     void Paint(HDC dc);
 
     std::string m_text;
     int m_alignment = kStaticAlignLeft;
     COLORREF m_textColour = RGB(0, 0, 0);
-    CBrush m_background;
 };

@@ -2,20 +2,20 @@
 
 #include "base/GdiObjectCache.h"
 #include "data/DataCenter.h"
+#include "res/resource.h"
 #include "skin/NcFrameLayout.h"
 #include "views/ViewOptions.h"
 #include "win/AppModule.h"
 
 namespace {
 
-const UINT kViewContextMenuId = 207;
 const COLORREF kScrollBarBackground = 0xF9EEE4;
 
 } // namespace
 
 bool BuildViewContextMenu(CMenu& menu, const ViewOptions& options, bool checkPeriod)
 {
-    menu.Attach(CAppModule::Get().LoadMenu(kViewContextMenuId));
+    menu.Attach(CAppModule::Get().LoadMenu(IDR_VIEW_CONTEXT));
     if (menu.IsNull())
         return false;
     switch (options.GetAdjustMode()) {

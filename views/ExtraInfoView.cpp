@@ -12,6 +12,7 @@
 #include "skin/NcFrameLayout.h"
 #include "views/ExtraInfoRows.h"
 #include "views/IndicatorTree.h"
+#include "win/DoubleBuffer.h"
 #include "win/Menu.h"
 
 namespace {
@@ -199,24 +200,15 @@ int CExtraInfoView::OnTabCommand(UINT command)
 
 LRESULT CExtraInfoView::OnPaint(UINT message, WPARAM wParam, LPARAM, BOOL&)
 {
-    const CRect client = GetClientRect();
-    auto draw = [&](HDC target) {
-        CMemoryDC memory(target, client);
+    return PaintDoubleBuffered(m_hWnd, message, wParam, [](HDC dc, const RECT& client) {
         HBRUSH brush = nullptr;
         if (GdiObjectCache* cache = GdiObjectCache::Instance())
             brush = cache->GetBrush(kBackground);
         if (brush)
-            ::FillRect(memory, &client, brush);
+            ::FillRect(dc, &client, brush);
         else
-            FillSolidRect(memory, client, kBackground);
-    };
-    if (message == WM_PRINTCLIENT) {
-        draw(reinterpret_cast<HDC>(wParam));
-    } else {
-        CPaintDC dc(m_hWnd);
-        draw(dc);
-    }
-    return 0;
+            FillSolidRect(dc, client, kBackground);
+    });
 }
 
 void CExtraInfoView::RefillUserList()

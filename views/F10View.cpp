@@ -6,6 +6,7 @@
 #include "data/Stock.h"
 #include "res/resource.h"
 #include "win/AppModule.h"
+#include "win/DoubleBuffer.h"
 #include "win/Gdi.h"
 
 #include <windowsx.h>
@@ -194,22 +195,21 @@ void CF10View::OnF10DataArrived(uint32_t key, int kind)
     m_sections.swap(sections);
     // The worker holds the data lock: the edit and the tabs belong to the UI
     // thread, which takes that lock itself, so they are only touched there.
-    if (IsWindow())
-        PostMessage(kMsgF10Arrived);
+    m_tasks.PostOnce(kTaskShowArrivedSections, [this] { ShowArrivedSections(); });
 }
 
-LRESULT CF10View::OnF10Arrived(UINT, WPARAM, LPARAM, BOOL&)
+void CF10View::ShowArrivedSections()
 {
     const std::vector<std::string> titles = GetF10SectionTitles();
     for (int i = 0; i < m_tabs.GetItemCount() && static_cast<size_t>(i) < titles.size(); ++i)
         m_tabs.GetItem(i)->SetText(titles[i].c_str());
     ShowSection(m_section);
     Invalidate();
-    return 0;
 }
 
 LRESULT CF10View::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
 {
+    m_tasks.Attach(m_hWnd);
     GetSystemSettings();
     const CRect client = GetClientRect();
     m_edit.m_hWnd = ::CreateWindowExA(0, "EDIT", nullptr,
@@ -252,20 +252,11 @@ void CF10View::Layout()
 
 LRESULT CF10View::OnPaint(UINT message, WPARAM wParam, LPARAM, BOOL&)
 {
-    const CRect client = GetClientRect();
-    auto draw = [&](HDC target) {
-        CMemoryDC memory(target, client);
-        FillSolidRect(memory, client, kEditBackground);
-        ::SetBkMode(memory, TRANSPARENT);
-        m_tabs.Draw(memory, client);
-    };
-    if (message == WM_PRINTCLIENT) {
-        draw(reinterpret_cast<HDC>(wParam));
-    } else {
-        CPaintDC dc(m_hWnd);
-        draw(dc);
-    }
-    return 0;
+    return PaintDoubleBuffered(m_hWnd, message, wParam, [this](HDC dc, const RECT& client) {
+        FillSolidRect(dc, client, kEditBackground);
+        ::SetBkMode(dc, TRANSPARENT);
+        m_tabs.Draw(dc, client);
+    });
 }
 
 LRESULT CF10View::OnCtlColorEdit(UINT, WPARAM wParam, LPARAM lParam, BOOL&)

@@ -11,6 +11,7 @@
 #include "skin/SkinTabManager.h"
 #include "views/BaseView.h"
 #include "win/Controls.h"
+#include "win/UiTaskQueue.h"
 
 // Where the view takes the current stock's F10 text from; the narrow way to
 // the data center, so the view can be tested with fakes.
@@ -80,12 +81,12 @@ public:
         MESSAGE_HANDLER(WM_MOUSEMOVE, OnIgnoredMouse)
         MESSAGE_HANDLER(WM_LBUTTONUP, OnIgnoredMouse)
         MESSAGE_HANDLER(WM_LBUTTONDBLCLK, OnIgnoredMouse)
-        MESSAGE_HANDLER(kMsgF10Arrived, OnF10Arrived)
+        CHAIN_MSG_MAP_MEMBER(m_tasks)
         CHAIN_MSG_MAP(CBaseView)
     END_MSG_MAP()
 
 private:
-    enum : UINT { kMsgF10Arrived = WM_APP + 0x105 };
+    enum : int { kTaskShowArrivedSections };
 
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnSize(UINT, WPARAM, LPARAM, BOOL&);
@@ -93,7 +94,8 @@ private:
     LRESULT OnCtlColorEdit(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnLButtonDown(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnIgnoredMouse(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
-    LRESULT OnF10Arrived(UINT, WPARAM, LPARAM, BOOL&);
+    // UI thread: the sections that arrived are shown.
+    void ShowArrivedSections();
 
     void Layout();
     void ShowWaitingText();
@@ -107,4 +109,5 @@ private:
     F10SectionMap m_sections;
     CSkinTabManager m_tabs;
     int m_section;
+    CUiTaskQueue m_tasks;
 };

@@ -4,6 +4,7 @@
 
 #include "base/DcGuards.h"
 #include "base/GdiObjectCache.h"
+#include "win/Gdi.h"
 #include "base/HandleOwner.h"
 #include "data/Stock.h"
 #include "views/MinuteChartSource.h"
@@ -226,15 +227,10 @@ void CRealTime::Draw(HDC target, const RECT& rect)
         ownerDc.reset(new CClientDC(m_owner));
         target = *ownerDc;
     }
-    const int width = m_chart.right - m_chart.left;
-    const int height = m_chart.bottom - m_chart.top;
-    CMemDC memory(target);
-    CGdiObject<HBITMAP> bitmap(::CreateCompatibleBitmap(target, width, height));
-    if (!static_cast<HDC>(memory) || bitmap.IsNull())
-        return;
-    CSelectObject selected(memory, bitmap.Get());
     // The painters work in the owner's client coordinates.
-    ::SetViewportOrgEx(memory, -m_chart.left, -m_chart.top, nullptr);
+    CMemoryDC memory(target, m_chart);
+    if (!static_cast<HDC>(memory))
+        return;
     HBRUSH background = GdiObjectCache::Instance() ? GdiObjectCache::Instance()->GetBrush(kBackground) : nullptr;
     if (background)
         ::FillRect(memory, &m_chart, background);
@@ -274,8 +270,6 @@ void CRealTime::Draw(HDC target, const RECT& rect)
             break;
         }
     }
-    ::SetViewportOrgEx(memory, 0, 0, nullptr);
-    ::BitBlt(target, m_chart.left, m_chart.top, width, height, memory, 0, 0, SRCCOPY);
 }
 
 void CRealTime::DrawSidePanel(HDC dc)

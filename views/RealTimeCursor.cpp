@@ -11,6 +11,7 @@
 #include "base/ExchangeTime.h"
 #include "base/Format.h"
 #include "base/GdiObjectCache.h"
+#include "win/Gdi.h"
 #include "base/HandleOwner.h"
 #include "data/Stock.h"
 #include "res/resource.h"
@@ -292,14 +293,10 @@ void CRealTime::UpdateDataWindow()
     CClientDC dc(window);
     RECT client {};
     ::GetClientRect(window, &client);
-    const int width = client.right - client.left;
-    const int height = client.bottom - client.top;
-    CMemDC memory(dc);
-    CGdiObject<HBITMAP> bitmap(::CreateCompatibleBitmap(dc, width, height));
-    if (static_cast<HDC>(memory) && !bitmap.IsNull()) {
-        CSelectObject selected(memory, bitmap.Get());
-        PaintDataWindow(memory, client);
-        ::BitBlt(dc, 0, 0, width, height, memory, 0, 0, SRCCOPY);
+    {
+        CMemoryDC memory(dc, client);
+        if (static_cast<HDC>(memory))
+            PaintDataWindow(memory, client);
     }
     ::ValidateRect(window, nullptr);
 }

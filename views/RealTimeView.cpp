@@ -21,12 +21,12 @@ const MinuteIndicatorTab kMinuteIndicatorTabs[10] = {
 };
 
 const MinutePageTab kMinutePageTabs[7] = {
-    { kPageTicks, 131, "笔" },
-    { kPageSectors, 130, "板" },
-    { kPageVolumeByPrice, 132, "价" },
-    { kPageFinance, 133, "财" },
-    { kPageOrderSizes, 134, "单" },
-    { kPageDiagnosis, 135, "诊" },
+    { kPageTicks, IDS_SIDE_PAGE_TICKS, "笔" },
+    { kPageSectors, IDS_SIDE_PAGE_SECTORS, "板" },
+    { kPageVolumeByPrice, IDS_SIDE_PAGE_PRICES, "价" },
+    { kPageFinance, IDS_SIDE_PAGE_FINANCE, "财" },
+    { kPageOrderSizes, IDS_SIDE_PAGE_ORDERS, "单" },
+    { kPageDiagnosis, IDS_SIDE_PAGE_DIAGNOSIS, "诊" },
     { kPageChips, IDS_PAGE_CHIPS, "筹" },
 };
 
@@ -36,7 +36,8 @@ const COLORREF kTabFill = 0x969696;
 const COLORREF kTabText = 0x000000;
 const COLORREF kSelectedTabFill = 0x000080;
 const COLORREF kSelectedTabText = 0xFFFF80;
-const DWORD kStripStyle = WS_CHILD | WS_VISIBLE | 0x0006;
+const DWORD kStripStyle
+    = WS_CHILD | WS_VISIBLE | CSkinFlatTabCtrl::kStyleArrows | CSkinFlatTabCtrl::kStyleBottomTabs;
 const int kSidePanelWidth = 280;
 
 bool IsPageLeftOutForIndex(int32_t page)

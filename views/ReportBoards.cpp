@@ -19,19 +19,19 @@ const BoardTab kBoardTabs[9] = {
 };
 
 const ReportColumn kReportColumns[kReportColumnCount] = {
-    { "#", 45, kReportRowNumberKind, 0 },
+    { "#", 45, kListCellRowNumber, 0 },
     { "代码", 80, 0, 0 },
     { "名称", 100, 0, 0 },
-    { "涨幅％", 80, kReportNumberKind, kReportNumberFormat },
-    { "现价", 80, kReportNumberKind, kReportNumberFormat },
-    { "涨跌", 80, kReportNumberKind, kReportNumberFormat },
-    { "振幅％", 80, kReportNumberKind, kReportNumberFormat },
-    { "昨收", 80, kReportNumberKind, kReportNumberFormat },
-    { "今开", 80, kReportNumberKind, kReportNumberFormat },
-    { "最高", 80, kReportNumberKind, kReportNumberFormat },
-    { "最低", 80, kReportNumberKind, kReportNumberFormat },
-    { "总量", 100, kReportNumberKind, kReportNumberFormat },
-    { "总金额", 100, kReportNumberKind, kReportNumberFormat },
+    { "涨幅％", 80, kListCellAmount, kListAlignRight },
+    { "现价", 80, kListCellAmount, kListAlignRight },
+    { "涨跌", 80, kListCellAmount, kListAlignRight },
+    { "振幅％", 80, kListCellAmount, kListAlignRight },
+    { "昨收", 80, kListCellAmount, kListAlignRight },
+    { "今开", 80, kListCellAmount, kListAlignRight },
+    { "最高", 80, kListCellAmount, kListAlignRight },
+    { "最低", 80, kListCellAmount, kListAlignRight },
+    { "总量", 100, kListCellAmount, kListAlignRight },
+    { "总金额", 100, kListCellAmount, kListAlignRight },
 };
 
 namespace {

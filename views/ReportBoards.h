@@ -10,6 +10,7 @@
 #include "data/CodeKey.h"
 #include "data/ReportData.h"
 #include "data/UserStockList.h"
+#include "skin/SkinListTypes.h"
 
 class GroupIndex;
 
@@ -58,9 +59,6 @@ struct ReportColumn
     int format;
 };
 extern const ReportColumn kReportColumns[kReportColumnCount];
-const int kReportRowNumberKind = 11; // the list paints the 1-based row number
-const int kReportNumberKind = 9;
-const int kReportNumberFormat = 2;
 
 // One row's texts and text colours; useDefaultColour for column 0.
 struct ReportRowCells

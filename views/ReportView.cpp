@@ -34,7 +34,6 @@ CReportView::CReportView(CMessageProcessor* owner)
     , m_board(kBoardShanghaiA)
     , m_sortedOnce(false)
     , m_boardParam(0)
-    , m_refreshPending(false)
 {
     SetOwnerAndRegister(
         owner, { kViewMsgKeyDown, kViewMsgMouseWheel, kViewMsgUserListChanged, kViewMsgSectorTreeChanged });
@@ -83,6 +82,7 @@ const GroupIndex* CReportView::GetGroups() const
 
 LRESULT CReportView::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
 {
+    m_tasks.Attach(m_hWnd);
     GetSystemSettings();
     m_board = kBoardShanghaiA;
     RECT none = {};
@@ -112,7 +112,10 @@ LRESULT CReportView::OnCreate(UINT, WPARAM, LPARAM, BOOL&)
     m_list.m_options.externalHScroll = m_scroll.m_hWnd;
     m_scroll.SetNotifyWindow(m_list.m_hWnd);
 
-    m_strip.Create(m_hWnd, none, "FlatTab", WS_CHILD | WS_VISIBLE | 0x4006, 0, kBoardStripId);
+    m_strip.Create(m_hWnd, none, "FlatTab",
+        WS_CHILD | WS_VISIBLE | CSkinFlatTabCtrl::kStyleToolTip | CSkinFlatTabCtrl::kStyleArrows
+            | CSkinFlatTabCtrl::kStyleBottomTabs,
+        0, kBoardStripId);
     m_strip.m_unselectedFill = 0x969696;
     m_strip.m_unselectedText = 0x000000;
     m_strip.m_selectedFill = 0x000080;
@@ -306,21 +309,13 @@ int CReportView::Accept(UINT messageId, WPARAM wParam, LPARAM lParam)
         break;
     case kViewMsgQuotesRefreshed:
         // On the worker that merged the quotes, under the data lock: the
-        // filling is left to the UI thread (one pending refresh at a time).
-        if (m_hWnd && !m_refreshPending.exchange(true))
-            PostMessage(kMsgRefreshBoard);
+        // filling is left to the UI thread.
+        m_tasks.PostOnce(kTaskRefreshBoard, [this] { ShowBoard(m_board.load(), 0); });
         break;
     default:
         break;
     }
     return 1;
-}
-
-LRESULT CReportView::OnRefreshBoard(UINT, WPARAM, LPARAM, BOOL&)
-{
-    m_refreshPending = false;
-    ShowBoard(m_board.load(), 0);
-    return 0;
 }
 
 LRESULT CReportView::OnTabClick(int, NMHDR*, BOOL&)

@@ -19,6 +19,7 @@
 #include "views/BaseView.h"
 #include "views/ReportBoards.h"
 #include "views/ReportList.h"
+#include "win/UiTaskQueue.h"
 
 class GroupIndex;
 
@@ -29,8 +30,6 @@ public:
     static constexpr UINT kBoardStripId = 5203;
     static constexpr int kBottomRowHeight = 17;
     static constexpr int kBoardStripWidth = 640;
-    // Posted to the view by a quote refresh on a worker thread.
-    static constexpr UINT kMsgRefreshBoard = WM_APP + 0x102;
 
     explicit CReportView(CMessageProcessor* owner);
     ~CReportView() override;
@@ -62,7 +61,7 @@ public:
         SIZE_HANDLER(OnSize)
         MESSAGE_HANDLER(WM_PAINT, OnPaint)
         MESSAGE_HANDLER(WM_PRINTCLIENT, OnPaint)
-        MESSAGE_HANDLER(kMsgRefreshBoard, OnRefreshBoard)
+        CHAIN_MSG_MAP_MEMBER(m_tasks)
         NOTIFY_HANDLER(kBoardStripId, TCN_SELCHANGE, OnTabClick)
         NOTIFY_HANDLER(kListId, SLN_DBLCLK, OnListDoubleClick)
         NOTIFY_HANDLER(kListId, SLN_RBUTTONUP, OnListRightButtonUp)
@@ -85,7 +84,6 @@ private:
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
     void OnSize(UINT, CSize client, BOOL&);
     LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
-    LRESULT OnRefreshBoard(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnTabClick(int, NMHDR*, BOOL&);
     LRESULT OnListDoubleClick(int, NMHDR* header, BOOL&);
     LRESULT OnListRightButtonUp(int, NMHDR*, BOOL&);
@@ -108,5 +106,7 @@ private:
     std::atomic<int32_t> m_board;
     bool m_sortedOnce;
     int32_t m_boardParam;
-    std::atomic<bool> m_refreshPending;
+    // A quote refresh on a worker fills the list here; one waits at a time.
+    enum : int { kTaskRefreshBoard };
+    CUiTaskQueue m_tasks;
 };

@@ -5,6 +5,7 @@
 #include "base/GdiObjectCache.h"
 #include "base/MbcsText.h"
 #include "data/DataCenter.h"
+#include "res/resource.h"
 #include "data/GroupData.h"
 #include "formula/FormulaLibrary.h"
 #include "views/ViewIds.h"
@@ -13,7 +14,6 @@
 namespace {
 
 const COLORREF kCaptionColour = RGB(192, 0, 0);
-const UINT kProgramIconId = 126;
 const DWORD kChildStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 
 bool IsTypedKey(UINT key)
@@ -73,7 +73,7 @@ LRESULT CSearchBox::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled)
     m_frame.SetCaptionTextColor(kCaptionColour);
     m_frame.Attach(m_hWnd, 1);
     SetWindowText("Zentu-键盘精灵");
-    HICON icon = ::LoadIconA(CAppModule::Get().GetResourceInstance(), MAKEINTRESOURCEA(kProgramIconId));
+    HICON icon = ::LoadIconA(CAppModule::Get().GetResourceInstance(), MAKEINTRESOURCEA(IDI_MAINFRAME));
     if (icon) {
         SendMessage(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
         SendMessage(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));

@@ -8,9 +8,10 @@
 #include "formula/FormulaLibrary.h"
 #include "views/QuoteSidePanel.h"
 #include "views/ViewOptions.h"
+#include "win/DoubleBuffer.h"
 #include "win/Gdi.h"
+#include "win/PageOpener.h"
 
-#include <shellapi.h>
 #include <imm.h>
 #include <commctrl.h>
 
@@ -160,22 +161,16 @@ LRESULT CStockGraphView::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled)
     HGDIOBJ font = ::GetStockObject(DEFAULT_GUI_FONT) ? ::GetStockObject(ANSI_VAR_FONT) : nullptr;
     SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
     m_chart.SetOwner(m_hWnd);
-    m_chart.SetHelpOpener([](const std::string& url) {
-        SHELLEXECUTEINFOA info {};
-        info.cbSize = sizeof info;
-        info.lpVerb = "open";
-        info.lpFile = url.c_str();
-        info.nShow = SW_SHOWNORMAL;
-        ::ShellExecuteExA(&info);
-    });
+    m_chart.SetHelpOpener([](const std::string& url) { OpenPageWithShell(url, SW_SHOWNORMAL); });
 
     const RECT none {};
-    m_indicatorTabs.Create(m_hWnd, none, "FlatTab", WS_CHILD | WS_VISIBLE | 0x000E, 0,
-        kIndicatorTabsId);
+    const DWORD tabStyle = WS_CHILD | WS_VISIBLE | CSkinFlatTabCtrl::kStyleArrows | CSkinFlatTabCtrl::kStyleBottomTabs;
+    m_indicatorTabs.Create(
+        m_hWnd, none, "FlatTab", tabStyle | CSkinFlatTabCtrl::kStyleFirstLast, 0, kIndicatorTabsId);
     ColourTabs(m_indicatorTabs);
     m_indicatorTabs.AddItem(0, "设置");
     RefreshIndicatorTabs();
-    m_pageTabs.Create(m_hWnd, none, "FlatTab", WS_CHILD | WS_VISIBLE | 0x0006, 0, kPageTabsId);
+    m_pageTabs.Create(m_hWnd, none, "FlatTab", tabStyle, 0, kPageTabsId);
     ColourTabs(m_pageTabs);
     FillPageTabs(false);
 
@@ -235,26 +230,14 @@ void CStockGraphView::FillPageTabs(bool index)
 
 void CStockGraphView::OnPaint(HDC given, BOOL&)
 {
-    const RECT client = GetClientRect();
-    if (given) {
-        CMemoryDC memory(given, client);
-        DoPaint(memory, client);
-        return;
-    }
-    CPaintDC dc(m_hWnd);
-    CMemoryDC memory(dc, client);
-    DoPaint(memory, client);
+    PaintDoubleBuffered(m_hWnd, WM_PAINT, reinterpret_cast<WPARAM>(given),
+        [this](HDC dc, const RECT& client) { DoPaint(dc, client); });
 }
 
 LRESULT CStockGraphView::OnPrintClient(UINT, WPARAM wParam, LPARAM, BOOL&)
 {
-    HDC given = reinterpret_cast<HDC>(wParam);
-    if (!given)
-        return 0;
-    const RECT client = GetClientRect();
-    CMemoryDC memory(given, client);
-    DoPaint(memory, client);
-    return 0;
+    return PaintDoubleBuffered(
+        m_hWnd, WM_PRINTCLIENT, wParam, [this](HDC dc, const RECT& client) { DoPaint(dc, client); });
 }
 
 void CStockGraphView::DoPaint(HDC dc, const RECT& client)

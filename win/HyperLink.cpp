@@ -1,6 +1,5 @@
 #include "win/HyperLink.h"
 #include "base/MbcsText.h"
-#include <shellapi.h>
 #include <algorithm>
 #include <cstdlib>
 
@@ -34,40 +33,6 @@ size_t FindNoCase(const std::string& text, const std::string& what, size_t from)
     return std::string::npos;
 }
 
-}
-
-bool OpenUrlInBrowser(const std::string& url)
-{
-    if (url.empty())
-        return false;
-    // Quoted, so that an address with blanks stays one argument; a quote
-    // inside the address would end it early and is left out.
-    std::string argument = "\"";
-    for (char c : url)
-        if (c != '"')
-            argument += c;
-    argument += "\"";
-    const HINSTANCE result
-        = ::ShellExecuteA(nullptr, "open", "iexplore.exe", argument.c_str(), nullptr, SW_SHOW);
-    return reinterpret_cast<INT_PTR>(result) > 32;
-}
-
-bool ShellOpenUrl(const std::string& url)
-{
-    if (url.empty())
-        return false;
-    const HINSTANCE result = ::ShellExecuteA(nullptr, "open", url.c_str(), "", "", SW_SHOW);
-    return reinterpret_cast<INT_PTR>(result) > 32;
-}
-
-bool IsWebUrl(const std::string& url)
-{
-    for (const char* scheme : { "http://", "https://" }) {
-        const size_t n = std::char_traits<char>::length(scheme);
-        if (url.size() > n && MbcsStartsWithNoCase(url, scheme))
-            return true;
-    }
-    return false;
 }
 
 bool ParseColourTriple(const std::string& text, COLORREF& colour)
@@ -125,7 +90,7 @@ HyperLinkLabelParts SplitHyperLinkLabel(const std::string& label)
 }
 
 CHyperLinkBase::CHyperLinkBase()
-    : m_opener(&OpenUrlInBrowser)
+    : m_opener(&OpenPageInBrowser)
 {
     ReadBrowserAnchorColours(m_linkColour, m_visitedColour);
 }

@@ -12,8 +12,8 @@
 #include "win/Controls.h"
 #include "win/DoubleBuffer.h"
 #include "win/Gdi.h"
+#include "win/PageOpener.h"
 #include "win/WindowImpl.h"
-#include <functional>
 #include <string>
 
 // Extended styles.
@@ -32,16 +32,6 @@ enum : DWORD {
     kHyperLinkHover = 0x04,
     kHyperLinkOwnsLinkFont = 0x08,
 };
-
-// Opens an address; true when it was handed on.
-using UrlOpener = std::function<bool(const std::string& url)>;
-
-// The system browser with the address as its argument ("open", SW_SHOW).
-bool OpenUrlInBrowser(const std::string& url);
-// The shell's "open" verb on the address itself.
-bool ShellOpenUrl(const std::string& url);
-// Only "http://" and "https://" addresses (any letter case) with something after the scheme.
-bool IsWebUrl(const std::string& url);
 
 // The browser's anchor colours from the registry ("r,g,b" texts); each is
 // left as it is when its value is missing or malformed.
@@ -200,18 +190,7 @@ protected:
     LRESULT OnPaint(UINT msg, WPARAM wp, LPARAM, BOOL&)
     {
         T* self = static_cast<T*>(this);
-        HDC given = reinterpret_cast<HDC>(wp);
-        if (given) {
-            CMemoryDC memory(given, this->GetClientRect());
-            if (!memory.Area().IsEmpty())
-                self->DoPaint(memory);
-        } else if (msg == WM_PAINT) {
-            CPaintDC dc(this->m_hWnd);
-            CMemoryDC memory(dc, this->GetClientRect());
-            if (!memory.Area().IsEmpty())
-                self->DoPaint(memory);
-        }
-        return 0;
+        return PaintDoubleBuffered(this->m_hWnd, msg, wp, [self](HDC dc, const RECT&) { self->DoPaint(dc); });
     }
     LRESULT OnFocus(UINT, WPARAM, LPARAM, BOOL&)
     {

@@ -2,7 +2,7 @@
 // both orientations, the selection and hover states with an injected clock,
 // clicks and the panel toggle on real windows, and what it paints.
 #include "skin/SkinCmdBar.h"
-#include "tests/bars/BarTesting.h"
+#include "tests/support/ControlTesting.h"
 #include "tests/support/GdiCount.h"
 #include <gtest/gtest.h>
 
@@ -148,7 +148,7 @@ TEST(CmdBarState, SelectionFadesOnlyTheItemLeftAndHoverIsImmediate)
 
 TEST(CmdBarWindow, ClicksSendTheirIdAndOnlyADeselectedItemFades)
 {
-    CBarTestParent parent;
+    CColourParent parent;
     ASSERT_TRUE(parent.Create(nullptr, CRect(0, 0, 400, 60)));
     CSkinCmdBar bar;
     bar.SetClock(&TestClock);
@@ -228,7 +228,7 @@ TEST(CmdBarWindow, ClicksSendTheirIdAndOnlyADeselectedItemFades)
 
 TEST(CmdBarWindow, HoverFollowsThePointerAndLeavingClearsIt)
 {
-    CBarTestParent parent;
+    CColourParent parent;
     ASSERT_TRUE(parent.Create(nullptr, CRect(0, 0, 400, 60)));
     CSkinCmdBar bar;
     bar.AddItem(1, "一");
@@ -248,7 +248,7 @@ TEST(CmdBarWindow, HoverFollowsThePointerAndLeavingClearsIt)
 
 TEST(CmdBarWindow, PanelButtonsMakeRoomAndTakeTurns)
 {
-    CBarTestParent parent;
+    CColourParent parent;
     ASSERT_TRUE(parent.Create(nullptr, CRect(0, 0, 100, 400)));
     CSkinCmdBar bar;
     bar.SetVertical(true);
@@ -289,7 +289,7 @@ TEST(CmdBarWindow, PanelButtonsMakeRoomAndTakeTurns)
 TEST(CmdBarWindow, GdiObjectsDoNotGrowOverCreateAndDestroy)
 {
     const auto cycle = [] {
-        CBarTestParent parent;
+        CColourParent parent;
         parent.Create(nullptr, CRect(0, 0, 300, 60));
         CSkinCmdBar bar;
         bar.AddItem(1, "一");
@@ -307,7 +307,7 @@ TEST(CmdBarWindow, GdiObjectsDoNotGrowOverCreateAndDestroy)
 
 TEST(CmdBarWindow, ScreenshotOfBothBarsWithTheSkinImages)
 {
-    CBarTestParent parent;
+    CColourParent parent;
     parent.colour = RGB(0x20, 0x20, 0x20);
     ASSERT_TRUE(parent.Create(nullptr, CRect(40, 40, 560, 340)));
     CSkinCmdBar tabs;

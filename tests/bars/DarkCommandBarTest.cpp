@@ -1,7 +1,7 @@
 // The dark command bar: button placement and visibility, the drop-down
 // point, the gradient, GDI objects over create/destroy cycles and a screenshot.
 #include "skin/SkinDarkCommandBarCtrl.h"
-#include "tests/bars/BarTesting.h"
+#include "tests/support/ControlTesting.h"
 #include "tests/support/GdiCount.h"
 #include <gtest/gtest.h>
 
@@ -31,7 +31,7 @@ DarkBarButton Button(uint32_t command, const char* caption, bool dropdown = fals
 
 TEST(DarkCommandBar, ButtonsRunLeftToRightAndHideWhenTheBarNarrows)
 {
-    CBarTestParent parent;
+    CColourParent parent;
     ASSERT_TRUE(parent.Create(nullptr, CRect(0, 0, 600, 60)));
     CSkinDarkCommandBarCtrl bar;
     bar.SetImages(SkinDarkBarImages(true));
@@ -63,7 +63,7 @@ TEST(DarkCommandBar, ButtonsRunLeftToRightAndHideWhenTheBarNarrows)
 
 TEST(DarkCommandBar, ADropDownButtonSendsTheScreenPointBelowIt)
 {
-    CBarTestParent parent;
+    CColourParent parent;
     ASSERT_TRUE(parent.Create(nullptr, CRect(100, 100, 600, 160)));
     CSkinDarkCommandBarCtrl bar;
     bar.SetImages(SkinDarkBarImages(false));
@@ -95,7 +95,7 @@ TEST(DarkCommandBar, ADropDownButtonSendsTheScreenPointBelowIt)
 TEST(DarkCommandBar, GdiObjectsDoNotGrowOverCreateAndDestroy)
 {
     const auto cycle = [] {
-        CBarTestParent parent;
+        CColourParent parent;
         parent.Create(nullptr, CRect(0, 0, 400, 40));
         CSkinDarkCommandBarCtrl bar;
         bar.SetImages(SkinDarkBarImages(true));
@@ -113,7 +113,7 @@ TEST(DarkCommandBar, GdiObjectsDoNotGrowOverCreateAndDestroy)
 
 TEST(DarkCommandBar, Screenshot)
 {
-    CBarTestParent parent;
+    CColourParent parent;
     ASSERT_TRUE(parent.Create(nullptr, CRect(40, 520, 840, 546)));
     CSkinDarkCommandBarCtrl bar;
     bar.SetImages(SkinDarkBarImages(true));

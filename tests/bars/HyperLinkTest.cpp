@@ -2,7 +2,7 @@
 // labels, clicks and keys that navigate through a fake opener, images left
 // and right of the label, the animation timer and the colours painted.
 #include "skin/SkinBitmapHyperLink.h"
-#include "tests/bars/BarTesting.h"
+#include "tests/support/ControlTesting.h"
 #include "tests/support/GdiCount.h"
 #include <gtest/gtest.h>
 #include <cstring>
@@ -68,7 +68,7 @@ TEST(HyperLinkText, ColourTriplesAndTaggedLabels)
 
 TEST(HyperLinkWindow, ClicksAndKeysOnTheLabelNavigate)
 {
-    CBarTestParent parent;
+    CColourParent parent;
     ASSERT_TRUE(parent.Create(nullptr, CRect(0, 0, 300, 60)));
     CHyperLink link;
     std::vector<std::string> opened;
@@ -108,7 +108,7 @@ TEST(HyperLinkWindow, ClicksAndKeysOnTheLabelNavigate)
 
 TEST(HyperLinkWindow, ADialogStaticBecomesALink)
 {
-    CBarTestParent parent;
+    CColourParent parent;
     ASSERT_TRUE(parent.Create(nullptr, CRect(0, 0, 300, 60)));
     HWND stat = ::CreateWindowExA(0, "STATIC", "在线咨询", WS_CHILD | WS_VISIBLE | SS_CENTER, 0, 0, 200, 20,
         parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(1015)), ::GetModuleHandleA(nullptr), nullptr);
@@ -128,7 +128,7 @@ TEST(HyperLinkWindow, ADialogStaticBecomesALink)
 
 TEST(BitmapHyperLink, TheImageSitsLeftOrRightOfTheLabel)
 {
-    CBarTestParent parent;
+    CColourParent parent;
     parent.colour = RGB(200, 200, 200);
     ASSERT_TRUE(parent.Create(nullptr, CRect(0, 0, 300, 80)));
     const COLORREF red = RGB(255, 0, 0);
@@ -172,7 +172,7 @@ TEST(BitmapHyperLink, TheImageSitsLeftOrRightOfTheLabel)
 
 TEST(BitmapHyperLink, HoverColourAndGreyWhenDisabled)
 {
-    CBarTestParent parent;
+    CColourParent parent;
     parent.colour = RGB(255, 255, 255);
     ASSERT_TRUE(parent.Create(nullptr, CRect(0, 0, 300, 40)));
     CSkinBitmapHyperLink link;
@@ -200,7 +200,7 @@ TEST(BitmapHyperLink, HoverColourAndGreyWhenDisabled)
 
 TEST(BitmapHyperLink, TheTimerCyclesImagesAndAClickOnTheImageNavigates)
 {
-    CBarTestParent parent;
+    CColourParent parent;
     ASSERT_TRUE(parent.Create(nullptr, CRect(0, 0, 300, 40)));
     CSkinBitmapHyperLink link;
     std::vector<std::string> opened;
@@ -241,7 +241,7 @@ TEST(BitmapHyperLink, TheTimerCyclesImagesAndAClickOnTheImageNavigates)
 TEST(BitmapHyperLink, GdiObjectsDoNotGrowOverCreateAndDestroy)
 {
     const auto cycle = [] {
-        CBarTestParent parent;
+        CColourParent parent;
         parent.Create(nullptr, CRect(0, 0, 300, 40));
         CSkinBitmapHyperLink link;
         link.AddImage(LoadSkinPng("arrow1.png"));
@@ -257,7 +257,7 @@ TEST(BitmapHyperLink, GdiObjectsDoNotGrowOverCreateAndDestroy)
 
 TEST(HyperLinkWindow, OnlyTheTaggedPartIsTheLink)
 {
-    CBarTestParent parent;
+    CColourParent parent;
     ASSERT_TRUE(parent.Create(nullptr, CRect(0, 0, 300, 40)));
     CHyperLink link;
     std::vector<std::string> opened;

@@ -2,13 +2,13 @@
 // label, icon ownership passing to the link, GDI objects over create/destroy
 // cycles and a screenshot with sample content.
 #include "skin/SkinScrollBarCtrl.h"
-#include "tests/bars/BarTesting.h"
+#include "tests/support/ControlTesting.h"
 #include "tests/support/GdiCount.h"
 #include <gtest/gtest.h>
 
 TEST(NewsBar, ChildrenAreLaidOutAtTheBarsSize)
 {
-    CBarTestParent parent;
+    CColourParent parent;
     ASSERT_TRUE(parent.Create(nullptr, CRect(0, 0, 800, 60)));
     CSkinScrollBarCtrl bar;
     ASSERT_TRUE(bar.SetBackground("scrollbarbkgnd.png"));
@@ -41,7 +41,7 @@ TEST(NewsBar, ChildrenAreLaidOutAtTheBarsSize)
 
 TEST(NewsBar, ALinkWithoutAddressOrLabelIsNeverCreated)
 {
-    CBarTestParent parent;
+    CColourParent parent;
     ASSERT_TRUE(parent.Create(nullptr, CRect(0, 0, 800, 60)));
     CSkinScrollBarCtrl bar;
     bar.SetBackground("scrollbarbkgnd.png");
@@ -65,7 +65,7 @@ TEST(NewsBar, ALinkWithoutAddressOrLabelIsNeverCreated)
 TEST(NewsBar, GdiObjectsDoNotGrowOverCreateAndDestroy)
 {
     const auto cycle = [] {
-        CBarTestParent parent;
+        CColourParent parent;
         parent.Create(nullptr, CRect(0, 0, 800, 40));
         CSkinScrollBarCtrl bar;
         bar.SetBackground("scrollbarbkgnd.png");
@@ -85,7 +85,7 @@ TEST(NewsBar, GdiObjectsDoNotGrowOverCreateAndDestroy)
 
 TEST(NewsBar, ScreenshotWithLinksAndScrollingNews)
 {
-    CBarTestParent parent;
+    CColourParent parent;
     ASSERT_TRUE(parent.Create(nullptr, CRect(40, 460, 840, 486)));
     CSkinScrollBarCtrl bar;
     ASSERT_TRUE(bar.SetBackground("scrollbarbkgnd.png"));

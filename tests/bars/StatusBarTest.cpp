@@ -3,7 +3,7 @@
 // while the UI paints, the font's lifetime and a screenshot.
 #include "skin/FrameMessages.h"
 #include "skin/SkinStatusBarCtrl.h"
-#include "tests/bars/BarTesting.h"
+#include "tests/support/ControlTesting.h"
 #include "tests/support/GdiCount.h"
 #include <gtest/gtest.h>
 #include <atomic>
@@ -67,7 +67,7 @@ TEST(StatusPanes, OffsetsRunPieceAfterPieceWithSeparatorsBetween)
 
 TEST(StatusBarWindow, AClickOnAPaneSendsItsValueAndNothingElseDoes)
 {
-    CBarTestParent parent;
+    CColourParent parent;
     parent.extraMessage = kFrameStatusPaneClicked;
     ASSERT_TRUE(parent.Create(nullptr, CRect(0, 0, 500, 60)));
     CSkinStatusBarCtrl bar;
@@ -126,7 +126,7 @@ TEST(StatusBarWindow, TheClickIsSentWithTheLockLeft)
     // The parent's handler waits for a thread that replaces the panes, as
     // the poll thread may at any time: with the lock held over the send, that
     // thread could not finish.
-    CBarTestParent parent;
+    CColourParent parent;
     parent.extraMessage = kFrameStatusPaneClicked;
     ASSERT_TRUE(parent.Create(nullptr, CRect(0, 0, 300, 40)));
     CSkinStatusBarCtrl bar;
@@ -158,7 +158,7 @@ TEST(StatusBarWindow, TheClickIsSentWithTheLockLeft)
 
 TEST(StatusBarWindow, AThreadReplacesPanesWhileTheUiPaints)
 {
-    CBarTestParent parent;
+    CColourParent parent;
     ASSERT_TRUE(parent.Create(nullptr, CRect(0, 0, 600, 40)));
     CSkinStatusBarCtrl bar;
     bar.SetBackground("statusbarbkgnd.png");
@@ -194,7 +194,7 @@ TEST(StatusBarWindow, AThreadReplacesPanesWhileTheUiPaints)
 TEST(StatusBarWindow, GdiObjectsDoNotGrowOverCreateAndDestroy)
 {
     const auto cycle = [] {
-        CBarTestParent parent;
+        CColourParent parent;
         parent.Create(nullptr, CRect(0, 0, 300, 40));
         CSkinStatusBarCtrl bar;
         bar.SetBackground("statusbarbkgnd.png");
@@ -209,7 +209,7 @@ TEST(StatusBarWindow, GdiObjectsDoNotGrowOverCreateAndDestroy)
 
 TEST(StatusBarWindow, ScreenshotWithIndexPanes)
 {
-    CBarTestParent parent;
+    CColourParent parent;
     ASSERT_TRUE(parent.Create(nullptr, CRect(40, 400, 840, 422)));
     CSkinStatusBarCtrl bar;
     ASSERT_TRUE(bar.SetBackground("statusbarbkgnd.png"));

@@ -9,7 +9,7 @@
 #include "base/MemoryStream.h"
 #include "data/DataCenter.h"
 #include "data/Stock.h"
-#include "tests/center/CenterSimulator.h"
+#include "tests/center/CenterFixture.h"
 #include "tests/support/CenterFixtures.h"
 #include "tests/support/QuoteFixtures.h"
 
@@ -247,7 +247,7 @@ TEST_F(DataCenterTest, LoadersAskInTheirOrderFromEachFilesSecondWord)
         EXPECT_EQ(sent[i].command, commands[i]) << i;
         EXPECT_EQ(sent[i].key, 0u) << i;
         EXPECT_EQ(sent[i].from, static_cast<uint32_t>(21 + i)) << i;
-        EXPECT_EQ(sent[i].to, static_cast<uint32_t>(CenterSimulator::Now())) << i;
+        EXPECT_EQ(sent[i].to, static_cast<uint32_t>(SimulatedMarket::Now())) << i;
     }
 }
 

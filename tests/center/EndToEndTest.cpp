@@ -12,7 +12,7 @@
 #include "data/DataCenter.h"
 #include "data/Stock.h"
 #include "net/DownLoaderManager.h"
-#include "tests/center/CenterSimulator.h"
+#include "tests/center/CenterFixture.h"
 #include "tests/support/CenterFixtures.h"
 #include "tests/support/QuoteFixtures.h"
 
@@ -112,7 +112,7 @@ TEST_F(EndToEnd, MarksBecomeRequestsAndRepliesReachTheObserver)
     ASSERT_GE(log.size(), 6u);
     for (size_t i = 0; i < 6; ++i) {
         EXPECT_EQ(log[i].command, order[i]) << i;
-        EXPECT_EQ(log[i].value2, static_cast<uint32_t>(CenterSimulator::Now())) << i;
+        EXPECT_EQ(log[i].value2, static_cast<uint32_t>(SimulatedMarket::Now())) << i;
     }
 
     observer.SetHook([&](const NoticeRecord& r) { center->RefreshStock(nullptr, r.kind); });

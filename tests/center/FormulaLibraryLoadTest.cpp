@@ -5,7 +5,7 @@
 
 #include "data/DataCenter.h"
 #include "formula/FormulaLibrary.h"
-#include "tests/center/CenterSimulator.h"
+#include "tests/center/CenterFixture.h"
 
 namespace {
 

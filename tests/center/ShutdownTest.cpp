@@ -14,7 +14,7 @@
 #include "data/Stock.h"
 #include "net/DownLoaderManager.h"
 #include "net/HttpClient.h"
-#include "tests/center/CenterSimulator.h"
+#include "tests/center/CenterFixture.h"
 #include "tests/support/CenterFixtures.h"
 #include "tests/support/QuoteFixtures.h"
 

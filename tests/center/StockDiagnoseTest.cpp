@@ -6,7 +6,7 @@
 #include "data/Stock.h"
 #include "data/StockDiagnose.h"
 #include "net/HttpClient.h"
-#include "tests/center/CenterSimulator.h"
+#include "tests/center/CenterFixture.h"
 
 class StockDiagnose : public ::testing::Test
 {
@@ -19,7 +19,7 @@ protected:
         EXPECT_EQ(diagnose.IsLoaded(), 1);
         return diagnose.GetText();
     }
-    CenterSimulator sim;
+    SimulatedMarket sim;
 };
 
 TEST_F(StockDiagnose, SameCodeInBothMarketsGivesTheSameUrl)

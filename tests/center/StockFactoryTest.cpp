@@ -3,7 +3,7 @@
 
 #include "data/Stock.h"
 #include "data/StockFactory.h"
-#include "tests/center/CenterSimulator.h"
+#include "tests/center/CenterFixture.h"
 #include "tests/support/CenterFixtures.h"
 
 namespace {
@@ -85,7 +85,7 @@ class StockFactoryWithService : public ::testing::Test
 {
 protected:
     void SetUp() override { ASSERT_TRUE(sim.ok()); }
-    CenterSimulator sim;
+    SimulatedMarket sim;
 };
 
 TEST_F(StockFactoryWithService, CurrentStockIsNeverRetiredAndARetiredStockIsRevived)

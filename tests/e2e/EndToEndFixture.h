@@ -33,7 +33,6 @@ protected:
     // the program's own loaders (empty when every file is whole).
     std::vector<std::string> DataFileProblems() const;
 
-    void Skip(const char* why);
     std::string DataFile(const std::string& name) const;
     long QuoteRequests(const char* command);
 

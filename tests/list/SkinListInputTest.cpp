@@ -116,14 +116,14 @@ TEST_F(SkinListInputTest, ClicksSelectToggleAndExtend)
 
 TEST_F(SkinListInputTest, CheckBoxesToggleUnlessReadOnly)
 {
-    list.kinds[2] = kListKindCheck;
+    list.kinds[2] = kListCellCheck;
     list.rows[0][2] = "1";
     Click(0, 190, RowY(0));
     EXPECT_EQ("0", list.rows[0][2]);
     EXPECT_EQ((std::vector<int> { SLN_SELCHANGED, SLN_CELLCHANGED, SLN_LBUTTONUP }), Codes());
     EXPECT_EQ(2, parent.notices[1].column);
 
-    list.kinds[1] = kListKindTriState;
+    list.kinds[1] = kListCellTriState;
     list.rows[2][1] = "-1";
     Click(0, 100, RowY(2));
     EXPECT_EQ("0", list.rows[2][1]);
@@ -133,7 +133,7 @@ TEST_F(SkinListInputTest, CheckBoxesToggleUnlessReadOnly)
     EXPECT_EQ("-1", list.rows[2][1]);
 
     // Read-only: only selected. Space toggles the focus cell's box like a click.
-    list.formats[2] = kListFormatReadOnly;
+    list.formats[2] = kListReadOnly;
     parent.notices.clear();
     Click(0, 190, RowY(1));
     EXPECT_EQ("banana-2", list.rows[1][2]);
@@ -383,8 +383,8 @@ TEST_F(SkinListInputTest, ColumnResizeFollowsTheCursorOfInjectedInput)
 
 TEST_F(SkinListInputTest, ClickOnAnEditableCellOpensItsEditor)
 {
-    list.kinds[1] = kListKindEdit;
-    list.kinds[2] = kListKindEdit;
+    list.kinds[1] = kListCellEdit;
+    list.kinds[2] = kListCellEdit;
     list.options.cellSelection = true;
     Click(0, 100, RowY(2));
     ASSERT_EQ(list.m_hWnd, ::GetParent(list.editBox));
@@ -439,7 +439,7 @@ TEST_F(SkinListInputTest, HoverShowsTitleTipsRowTipsAndHotHeaders)
     EXPECT_EQ(-1, list.hotRow);
 
     // An open editor suppresses title tips.
-    list.kinds[0] = kListKindEdit;
+    list.kinds[0] = kListCellEdit;
     list.options.cellSelection = true;
     Click(0, 20, RowY(1));
     ASSERT_TRUE(list.input.IsEditing());

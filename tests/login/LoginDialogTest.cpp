@@ -25,8 +25,7 @@
 #include "net/DownLoaderManager.h"
 #include "net/HttpClient.h"
 #include "net/ServiceBaseUrl.h"
-#include "tests/support/SeriesFixtures.h"
-#include "tests/support/TempDataRoot.h"
+#include "tests/support/SimulatedMarket.h"
 #include "tests/support/WindowTesting.h"
 #include "tools/marketdata/SimMarketSeries.h"
 #include "tools/marketdata/SimMarketTables.h"
@@ -37,34 +36,18 @@
 
 namespace {
 
-int32_t Now()
-{
-    return MakeExchangeTime(2026, 12, 10, 15, 30);
-}
-
-// The simulators in process, the program's paths in a temporary directory
-// and the client pointed at both.
-class LoginSimulators
+// The simulators with the login service and the program's skin; the quote
+// server is left for the loading's port probe to find.
+class LoginSimulators : public SimulatedMarket
 {
 public:
     LoginSimulators()
-        : m_time(Now())
     {
         root.CopyProgramSkin();
-        if (!quotes.Start() || !web.Start())
-            return;
-        tables.Install(quotes);
-        series.SetClock(Now());
-        series.Install(quotes);
-        diagnosis.Install(web);
         login.SetClock([] { return Now(); });
         login.Install(web);
         QuoteServerAddress::Set(QuoteServerAddress::kDefault);
         QuoteServerPort::Set(QuoteServerPort::kDefault);
-        ServiceBaseUrl::Set(web.Url("/"));
-        CDownLoaderManager::ReleaseInstance();
-        HttpClient::ReleaseInstance();
-        ok = true;
     }
     ~LoginSimulators()
     {
@@ -75,26 +58,10 @@ public:
         CDataCenter::ReleaseInstance();
         GroupIndex::ReleaseInstance();
         FormulaLibrary::Release();
-        HttpClient::ReleaseInstance();
-        web.Stop();
-        quotes.Stop();
-        QuoteServerAddress::Set(QuoteServerAddress::kDefault);
-        QuoteServerPort::Set(QuoteServerPort::kDefault);
-        ServiceBaseUrl::Set(ServiceBaseUrl::kDefault);
         CurrentUserName::Set("");
     }
 
-    bool ok = false;
-    TempDataRoot root;
-    QuoteSimulator quotes;
-    SimMarketTables tables;
-    SimMarketSeries series;
-    WebSimServer web;
-    SimDiagnosisService diagnosis;
     SimLoginService login;
-
-private:
-    ScopedServerTime m_time;
 };
 
 // What the dialog told the user, in order (thread-safe: the notifier runs on
@@ -199,7 +166,7 @@ bool Enabled(HWND dialog, int id)
 TEST(LoginDialog, LogsInToTheSimulatorsLoadsTheMarketAndEndsWithOne)
 {
     LoginSimulators sim;
-    ASSERT_TRUE(sim.ok);
+    ASSERT_TRUE(sim.ok());
     // An older file's name and password, the password in plain base64.
     CIni ini(DataPaths::Instance()->GetRunIniFile());
     ini.WriteString("UserInfo", "Name", "emVudHU=");
@@ -249,7 +216,7 @@ TEST(LoginDialog, LogsInToTheSimulatorsLoadsTheMarketAndEndsWithOne)
     EXPECT_FALSE(progressShot.empty());
 
     // What the login set and loaded.
-    EXPECT_EQ(ServerTime::Get(), Now());
+    EXPECT_EQ(ServerTime::Get(), SimulatedMarket::Now());
     EXPECT_EQ(QuoteServerAddress::Get(), "127.0.0.1");
     EXPECT_EQ(QuoteServerPort::Get(), sim.quotes.Port());
     EXPECT_EQ(CurrentUserName::Get(), "zentu");
@@ -257,6 +224,15 @@ TEST(LoginDialog, LogsInToTheSimulatorsLoadsTheMarketAndEndsWithOne)
     ASSERT_TRUE(center);
     EXPECT_GT(center->GetCodeTable().GetCount(), 0);
     EXPECT_EQ(center->GetCurrentCodeKey(), center->GetCodeTable().FindKeyByCode("1A0001"));
+    // The market's tables carry what real ones do: a name with a four-byte
+    // GB18030 character, a name with stale bytes after it, a finance record
+    // of a further market. Each is taken or skipped alone.
+    EXPECT_EQ(center->GetCodeTable().GetNameOfKey(SimMarketTables::kGb18030NameKey),
+        "\x82\x31\xB7\x39\xC0\xE6\xB7\xA2\xD5\xB9");
+    EXPECT_EQ(center->GetCodeTable().GetNameOfKey(SimMarketTables::kStaleNameBytesKey), "\xC9\xEA\xC1\xAA");
+    EXPECT_EQ(center->GetCodeTable().GetSkipped(), 0u);
+    EXPECT_EQ(center->GetFinanceData().GetSkipped(), 1u);
+    EXPECT_NE(center->GetFinanceData().GetRecord(SimMarketTables::kGb18030NameKey), nullptr);
 
     // The service saw one install notice, one list and one login with the saved credentials.
     EXPECT_EQ(sim.login.CountRequests("/zentu/live/install.php"), 1u);
@@ -278,7 +254,7 @@ TEST(LoginDialog, LogsInToTheSimulatorsLoadsTheMarketAndEndsWithOne)
 TEST(LoginDialog, RefusalsShowTheirMessageAndTheButtonsComeBack)
 {
     LoginSimulators sim;
-    ASSERT_TRUE(sim.ok);
+    ASSERT_TRUE(sim.ok());
     Messages messages;
     CLogginDlg dialog;
     dialog.SetNotifier(messages.Get());
@@ -457,7 +433,7 @@ TEST(LoginDialog, AnUpdateThatIsNoProgramIsAFailedDownload)
 TEST(LoginDialog, TheServicesNewerVersionIsFetchedWholeAndHandedOver)
 {
     LoginSimulators sim;
-    ASSERT_TRUE(sim.ok);
+    ASSERT_TRUE(sim.ok());
     sim.login.SetOfferUpdate(true);
     CIni ini(DataPaths::Instance()->GetRunIniFile());
     ini.WriteString("UserInfo", "Name", "emVudHU=");

@@ -100,6 +100,9 @@ TEST(LoginRequest, ServerListTable)
         { "", {} },
         // A line break or another control character would break run.ini's lines.
         { "a,1\r\nInstallFlag=1|b,2|c\t,3|d,\x7f", { "b,2" } },
+        // A list that ends, as text does, in a line break.
+        { "本地行情,127.0.0.1\r\n", { "本地行情,127.0.0.1" } },
+        { "a,1.1.1.1|b,2.2.2.2\n", { "a,1.1.1.1", "b,2.2.2.2" } },
         // "|" as a GBK trail byte (億 is 83 7C) does not split.
         { "\x83\x7c,1.2.3.4", { "\x83\x7c,1.2.3.4" } },
     };

@@ -224,8 +224,6 @@ TEST_F(MenuDispatch, UserNamesArePercentEncodedInPageAddresses)
     services.userName = "Kelo财经用户 a&b=c";
     const std::string url = "http://127.0.0.1:7710/zentu/stockpool/pool_week.php?u=Kelo%B2%C6%BE%AD%D3%C3%BB%A7%20a%26b%3Dc";
     EXPECT_EQ(Run(4137), "Web 短线股票池," + url + ",0x0");
-    EXPECT_EQ(MenuCommandDispatcher::PercentEncode("A-z_0.9~"), "A-z_0.9~");
-    EXPECT_EQ(MenuCommandDispatcher::PercentEncode("\xFF\x01/"), "%FF%01%2F");
 }
 
 TEST_F(MenuDispatch, AddingToTheUserListTakesTheKeyOrTheCurrentStock)
@@ -303,21 +301,25 @@ TEST(IndicatorCommands, TheKLineViewShowsTheIndicatorByItsNumber)
     FormulaLibrary::Release();
 }
 
-TEST(MenuCommandHandlerTest, TheProgramsServicesOpenPagesThroughTheLauncher)
+TEST(MenuCommandServicesTest, TheProgramsServicesOpenPagesThroughTheLauncher)
 {
     CallLog log;
     FakeViews views(log);
-    MenuCommandHandler handler(views);
+    CMenuCommandServices services;
+    MenuCommandDispatcher dispatcher(views, services);
     std::vector<std::string> opened;
-    handler.GetServices().SetPageLauncher([&opened](const std::string& url) { opened.push_back(url); });
-    EXPECT_TRUE(handler.OnMenuCommand(4019, 0));
-    EXPECT_TRUE(handler.OnMenuCommand(4018, 0));
+    services.SetPageLauncher([&opened](const std::string& url) {
+        opened.push_back(url);
+        return true;
+    });
+    EXPECT_TRUE(dispatcher.OnMenuCommand(4019, 0));
+    EXPECT_TRUE(dispatcher.OnMenuCommand(4018, 0));
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_EQ(opened[0], ServiceBaseUrl::Get() + "more/list_5.html");
     EXPECT_EQ(opened[1], ServiceBaseUrl::Get());
     // Without a data center there is no current stock: no page, no key.
     ASSERT_EQ(CDataCenter::PeekInstance(), nullptr);
-    EXPECT_TRUE(handler.OnMenuCommand(4074, 0));
-    EXPECT_TRUE(handler.OnMenuCommand(4044, 0));
+    EXPECT_TRUE(dispatcher.OnMenuCommand(4074, 0));
+    EXPECT_TRUE(dispatcher.OnMenuCommand(4044, 0));
     EXPECT_TRUE(log.lines.empty()) << log.Joined();
 }

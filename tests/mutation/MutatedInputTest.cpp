@@ -536,7 +536,7 @@ TEST(MutatedReplies, InflationOfADamagedStreamFailsOrStaysWithinItsCap)
 
 TEST(MutatedFiles, EveryLoaderReadsADamagedFileWithoutHarm)
 {
-    // Loaders take a file whole or not at all; what they take is then saved
+    // Loaders take what a file holds of a market, or nothing; what they take is then saved
     // and loaded again, which must give the same.
     TempDirectory dir;
     SimMarketTables market;

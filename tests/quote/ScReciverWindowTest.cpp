@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -249,7 +250,8 @@ TEST_F(LibraryProviderTest, ModeOneIsOneProviderUntilDestroyedAndListsEveryStock
 
     // The code table holds what the network's does: the reply's header
     // words are the request's own, and the entries come in the library's
-    // order (by market, then by position), so they are compared as a set.
+    // order (by market, then by position), so they are compared as a set,
+    // each name up to its terminator: the bytes after it are never read.
     CMemoryStream out;
     ASSERT_EQ(1, provider->RequestSync(kCmdCodeTable, 0, 11, 22, &out));
     const std::string library(
@@ -260,8 +262,13 @@ TEST_F(LibraryProviderTest, ModeOneIsOneProviderUntilDestroyedAndListsEveryStock
     EXPECT_EQ(22, Word(library, 4));
     auto entries = [](const std::string& stream) {
         std::vector<std::string> all;
-        for (size_t at = 8; at + 14 <= stream.size(); at += 14)
-            all.push_back(stream.substr(at, 14));
+        for (size_t at = 8; at + 14 <= stream.size(); at += 14) {
+            std::string entry = stream.substr(at, 14);
+            const size_t end = entry.find('\0', 4);
+            if (end != std::string::npos)
+                std::fill(entry.begin() + static_cast<std::ptrdiff_t>(end), entry.end(), '\0');
+            all.push_back(entry);
+        }
         std::sort(all.begin(), all.end());
         return all;
     };

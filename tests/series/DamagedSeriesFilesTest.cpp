@@ -193,8 +193,8 @@ TEST(DamagedSeriesFiles, F10FilesWithTimesAheadOrBytesThatAreNoTextAreRefused)
         { "a last time in 2038", F10File(first, 0x7FFFFF00, text) },
         { "a first time before 1970", F10File(-5, last, text) },
         { "NULs inside", F10File(first, last, text + std::string(3, '\0') + "tail") },
-        { "control bytes", F10File(first, last, "\x01\x02\x1B" + text) },
-        { "a lead byte without its trail", F10File(first, last, text + "\xB9") },
+        { "bytes no text has", F10File(first, last, "\xFF\xFF" + text) },
+        { "a lead byte before no character", F10File(first, last, text + "\xB9 x") },
     };
     for (const auto& c : cases) {
         CF10Data series;
@@ -205,10 +205,16 @@ TEST(DamagedSeriesFiles, F10FilesWithTimesAheadOrBytesThatAreNoTextAreRefused)
         EXPECT_EQ(series.GetFirstTime(), first) << c.name;
         EXPECT_EQ(series.GetLastTime(), last) << c.name;
     }
-    // A text that ends in NULs, as a reply may, is still text.
-    ASSERT_TRUE(dir.WriteFile("ending.f10", F10File(first, last, text + std::string(2, '\0'))));
-    CF10Data series;
-    EXPECT_EQ(series.Load(dir.File("ending.f10").c_str(), kKey), 1);
+    // A text that ends in NULs, as a reply may, is still text; so are the
+    // bytes of older files: control codes, a four-byte character, a lead
+    // byte cut before a line break.
+    const std::string older = "\x01\x02\x1B" + text + "\x82\x31\xB7\x39\xB9\r\n\x1A";
+    for (const std::string& ok : { text + std::string(2, '\0'), older }) {
+        ASSERT_TRUE(dir.WriteFile("ending.f10", F10File(first, last, ok)));
+        CF10Data series;
+        EXPECT_EQ(series.Load(dir.File("ending.f10").c_str(), kKey), 1);
+        EXPECT_GT(series.GetTextLength(), static_cast<int32_t>(text.size()));
+    }
 }
 
 TEST(DamagedSeriesFiles, AFormulaFileLargerThanAnyDocumentIsNotRead)

@@ -188,9 +188,11 @@ TEST(F10Data, RepliesThatAreNoF10TextAreFailedMerges)
     const Case cases[] = {
         { "a text over 2 MiB", F10Reply(1, 2, std::string(CF10Data::kMaxTextLength + 1, 'x')) },
         { "bytes that are no text", F10Reply(1, 2, Padding() + std::string("\x01\x02\x03\x00xyz", 7)) },
-        { "half a character at the end", F10Reply(1, 2, Padding() + "\xD7") },
+        { "a lead byte before no character", F10Reply(1, 2, Padding() + "\xD7 x") },
+        { "a four-byte sequence cut short", F10Reply(1, 2, Padding() + "\x82\x31\xB7x") },
+        { "a byte no text has", F10Reply(1, 2, Padding() + "\xFF") },
         { "a time before 1970", F10Reply(-5, 2, Padding()) },
-        { "a time past the window", F10Reply(1, now + 30 * 86400, Padding()) },
+        { "a first time past the window", F10Reply(now + 30 * 86400, 2, Padding()) },
         { "the text delivered as received", Padding() + Heading(kCompany) + "body" },
     };
     for (const Case& c : cases) {
@@ -207,11 +209,39 @@ TEST(F10Data, RepliesThatAreNoF10TextAreFailedMerges)
         EXPECT_EQ(f10.IsActive(), 0);
         EXPECT_EQ(f10.GetSections().count(kLatest), 1u);
     }
-    // Text may end in NULs and hold line breaks and tabs.
-    const std::string ended = F10Reply(1, 2, Padding() + "\r\n\tline" + std::string(3, '\0'));
+    // What code page 936 and GB18030 texts hold is text. A character cut by
+    // a fixed-width column before a line break or at the end loses its half,
+    // as a reader shows it; the rest is taken as it came.
+    const struct
+    {
+        const char* name;
+        std::string text;
+        std::string taken;
+    } real[] = {
+        { "NULs at the end, line breaks and tabs", "\r\n\tline" + std::string(3, '\0'), "" },
+        { "a lone lead byte before a line break", "\xB9\xAB\xCB\r\nnext\xD7\n", "\xB9\xAB\r\nnext\n" },
+        { "a lone lead byte at the end", "end\xD7", "end" },
+        { "a four-byte GB18030 character in a name", "\xCD\xF5\x82\x31\xB7\x39", "" },
+        { "a form feed", "page\fpage", "" },
+        { "a trailing end-of-file mark", "end\x1A", "" },
+        { "the euro sign of code page 936", "\x80" "100", "" },
+    };
+    int notified = notices.count;
+    for (const auto& c : real) {
+        SCOPED_TRACE(c.name);
+        const std::string reply = F10Reply(1, 2, Padding() + c.text);
+        ASSERT_EQ(f10.RequestData(0), 1);
+        provider.Complete(provider.requests.size() - 1, &reply);
+        EXPECT_EQ(notices.count, ++notified);
+        EXPECT_EQ(std::string(f10.GetText(), f10.GetTextLength()), Padding() + (c.taken.empty() ? c.text : c.taken));
+        f10.SetActive(0);
+    }
+    // The reply's second time is the server's business: the server time replaces it.
+    const std::string unsetTime = F10Reply(1, -1, Padding() + "unset");
     ASSERT_EQ(f10.RequestData(0), 1);
-    provider.Complete(provider.requests.size() - 1, &ended);
-    EXPECT_EQ(notices.count, 2);
+    provider.Complete(provider.requests.size() - 1, &unsetTime);
+    EXPECT_EQ(notices.count, ++notified);
+    EXPECT_EQ(f10.GetLastTime(), now);
     f10.SetNotifier(nullptr);
     f10.SetActive(0);
     InitF10SectionTitles();

@@ -163,9 +163,11 @@ TEST(KData, RequestWindows)
     }
 }
 
-// Bars a reply may carry: inside the window asked for (a day's tolerance at
-// either edge), with prices a market has. Anything else refuses the reply.
-TEST(KData, RepliesWithBarsNoMarketHasChangeNothing)
+// Bars a reply may carry: inside the window asked for (a day's tolerance
+// after it, a resend's few trading days before it); a time no request reaches
+// refuses the reply. A bar that is none refuses a reply it leads and is
+// skipped alone among good bars; an odd bar (no trade) is skipped anywhere.
+TEST(KData, RepliesTakeGoodBarsAndRefuseWhatNoMarketSends)
 {
     const int32_t now = T(2026, 12, 10, 15, 30);
     ScopedServerTime server(now);
@@ -174,36 +176,50 @@ TEST(KData, RepliesWithBarsNoMarketHasChangeNothing)
     {
         const char* name;
         WireBar bar;
-        int count; // bars held afterwards: 1 when the reply is refused
+        int count; // bars held afterwards with the bar after a good one: 1 when the reply is refused
+        int leading; // the same with the bar first
+        size_t skipped;
     };
     const Case cases[] = {
-        { "the next day", MakeWireBar(T(2026, 12, 9), 10, 11, 9, 10.5, 100, 1000), 2 },
-        { "a day before the window, stamped otherwise", MakeWireBar(last - 80000, 10, 11, 9, 10.5, 1, 1), 3 },
-        { "in 2037", MakeWireBar(2130000000, 10, 11, 9, 10.5, 100, 1000), 1 },
-        { "in 1902 (negative)", MakeWireBar(-2130000000, 10, 11, 9, 10.5, 100, 1000), 1 },
-        { "years before the window", MakeWireBar(T(2020, 1, 6), 10, 11, 9, 10.5, 100, 1000), 1 },
-        { "a high below the low", MakeWireBar(T(2026, 12, 9), 10, 8.5, 9, 10.5, 100, 1000), 1 },
-        { "a price of zero", MakeWireBar(T(2026, 12, 9), 0, 11, 0, 10.5, 100, 1000), 1 },
-        { "a price beyond any market", MakeWireBar(T(2026, 12, 9), 10, 2147483.648, 9, 10.5, 100, 1000), 1 },
+        { "the next day", MakeWireBar(T(2026, 12, 9), 10, 11, 9, 10.5, 100, 1000), 2, 2, 0 },
+        { "a day before the window, stamped otherwise", MakeWireBar(last - 80000, 10, 11, 9, 10.5, 1, 1), 3, 3, 0 },
+        { "the Friday before, resent", MakeWireBar(T(2026, 12, 4), 10, 11, 9, 10.5, 100, 1000), 3, 3, 0 },
+        { "a day without a trade (all prices 0)", MakeWireBar(T(2026, 12, 10), 0, 0, 0, 0, 0, 0), 2, 2, 1 },
+        { "a price of zero", MakeWireBar(T(2026, 12, 10), 0, 11, 0, 10.5, 100, 1000), 2, 2, 1 },
+        { "a high below the low", MakeWireBar(T(2026, 12, 10), 10, 8.5, 9, 10.5, 100, 1000), 2, 2, 1 },
+        { "a price beyond any market", MakeWireBar(T(2026, 12, 10), 10, 2147483.648, 9, 10.5, 100, 1000), 2, 1, 1 },
+        { "in 2037", MakeWireBar(2130000000, 10, 11, 9, 10.5, 100, 1000), 1, 1, 0 },
+        { "in 1902 (negative)", MakeWireBar(-2130000000, 10, 11, 9, 10.5, 100, 1000), 1, 1, 0 },
+        { "years before the window", MakeWireBar(T(2020, 1, 6), 10, 11, 9, 10.5, 100, 1000), 1, 1, 0 },
+        { "a month before the window", MakeWireBar(T(2026, 11, 6), 10, 11, 9, 10.5, 100, 1000), 1, 1, 0 },
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        RecordingDataProvider provider;
-        ScopedDataProvider scope(&provider);
-        CKData day;
-        day.SetKey(0x600000);
-        MergeReply(day, { MakeWireBar(last, 10, 11, 9, 10, 100, 1000) });
-        ASSERT_EQ(day.RequestData(0), 1);
-        ASSERT_EQ(provider.requests.size(), 1u);
-        const std::string reply = BarReply({ MakeWireBar(T(2026, 12, 9), 10, 11, 9, 10, 1, 1), c.bar });
-        provider.Complete(0, &reply);
-        EXPECT_EQ(day.GetCount(), c.count);
-        if (c.count == 1) {
-            EXPECT_EQ(day.GetLastTime(), last);
-            // The next update still starts at the last good bar.
+        for (bool leading : { false, true }) {
+            SCOPED_TRACE(std::string(c.name) + (leading ? ", leading" : ""));
+            RecordingDataProvider provider;
+            ScopedDataProvider scope(&provider);
+            CKData day;
+            day.SetKey(0x600000);
+            MergeReply(day, { MakeWireBar(last, 10, 11, 9, 10, 100, 1000) });
             ASSERT_EQ(day.RequestData(0), 1);
-            EXPECT_EQ(provider.requests[1].from, static_cast<uint32_t>(last));
-            provider.Complete(1, nullptr);
+            ASSERT_EQ(provider.requests.size(), 1u);
+            const WireBar good = MakeWireBar(T(2026, 12, 9), 10, 11, 9, 10, 1, 1);
+            const std::string reply = leading ? BarReply({ c.bar, good }) : BarReply({ good, c.bar });
+            provider.Complete(0, &reply);
+            const int count = leading ? c.leading : c.count;
+            EXPECT_EQ(day.GetCount(), count);
+            if (count > 1) {
+                EXPECT_EQ(day.GetSkipped(), c.skipped);
+            }
+            for (int i = 0; i < day.GetCount(); ++i)
+                EXPECT_GT(day.GetBar(i)->close, 0) << i;
+            if (count == 1) {
+                EXPECT_EQ(day.GetLastTime(), last);
+                // The next update still starts at the last good bar.
+                ASSERT_EQ(day.RequestData(0), 1);
+                EXPECT_EQ(provider.requests[1].from, static_cast<uint32_t>(last));
+                provider.Complete(1, nullptr);
+            }
         }
     }
 }

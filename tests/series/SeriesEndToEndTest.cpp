@@ -21,6 +21,7 @@
 #include "tests/support/SeriesFixtures.h"
 #include "tests/support/TempDataRoot.h"
 #include "tools/marketdata/SimMarketSeries.h"
+#include "tools/marketdata/SimMarketTables.h"
 #include "tools/quotesim/QuoteSimulator.h"
 
 namespace {
@@ -96,6 +97,30 @@ TEST_F(SeriesEndToEnd, DayBarsThenOlderHistory)
     week.SetKind(kSeriesWeek);
     day.ToWeek(&week);
     EXPECT_GT(week.GetCount(), day.GetCount() / 6);
+}
+
+// A suspended stock's bar of today carries no trade: the bar alone is
+// skipped, at the first request and at every update, and the history stays.
+TEST_F(SeriesEndToEnd, ASuspendedStocksBarOfTodayIsSkippedAlone)
+{
+    CKData day;
+    day.SetKey(SimMarketTables::kSuspendedKey);
+    ASSERT_EQ(day.RequestData(0), 1);
+    ASSERT_TRUE(WaitForReply(day));
+    ASSERT_GT(day.GetCount(), 700);
+    EXPECT_EQ(day.GetSkipped(), 1u);
+    EXPECT_EQ(day.GetLastTime(), T(2026, 12, 9)) << "today has no bar";
+    const int count = day.GetCount();
+
+    // The update asks from yesterday and gets yesterday and today.
+    ASSERT_EQ(day.RequestData(0), 1);
+    ASSERT_TRUE(WaitForReply(day));
+    EXPECT_EQ(day.GetCount(), count);
+    EXPECT_EQ(day.GetSkipped(), 1u);
+    EXPECT_EQ(day.GetLastTime(), T(2026, 12, 9));
+    const std::vector<SimRequest> log = simulator.RequestLog();
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[1].value, static_cast<uint32_t>(T(2026, 12, 9)));
 }
 
 TEST_F(SeriesEndToEnd, FiveMinuteBarsAndDerivedPeriods)

@@ -92,7 +92,7 @@ TEST(SimMarketRealism, BarsAndTicksOfEverySecurity)
     // Every index and every fifth other security: all kinds of price paths, in a few seconds.
     size_t serial = 0;
     for (const SimSecurity& s : tables.Securities()) {
-        if (!s.index && serial++ % 5 != 0)
+        if ((!s.index && serial++ % 5 != 0) || s.key == SimMarketTables::kSuspendedKey)
             continue;
         SCOPED_TRACE(testing::Message() << std::hex << s.key);
         const std::vector<WireBar> days = series.DayBars(s.key, from, now);
@@ -128,6 +128,13 @@ TEST(SimMarketRealism, BarsAndTicksOfEverySecurity)
         EXPECT_EQ(h.totalVolume, ticks.back().volume);
         EXPECT_GT(h.previousClose, 0u);
     }
+    // The deliberate case: a suspended stock's bar of today has no trade.
+    const std::vector<WireBar> suspended = series.DayBars(SimMarketTables::kSuspendedKey, from, now);
+    ASSERT_GE(suspended.size(), 2u);
+    const WireBar& today = suspended.back();
+    EXPECT_EQ(today.time, T(2026, 12, 10));
+    EXPECT_EQ(today.open | today.high | today.low | today.close | today.volume, 0u);
+    EXPECT_EQ(CheckPrices(Prices { suspended[0].open, suspended[0].high, suspended[0].low, suspended[0].close }, false), "");
 }
 
 } // namespace

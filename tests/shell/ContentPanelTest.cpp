@@ -80,6 +80,39 @@ struct FakeState
     int stockRequests = 0;
 };
 
+// The panel's calls on a view of each kind, recorded in one log.
+class CFakeHandle : public IQuoteListHandle, public IMinuteChartHandle, public IKLineHandle
+{
+public:
+    explicit CFakeHandle(FakeState& s)
+        : m(s)
+    {
+    }
+    void ShowBoard(int32_t board, int32_t parameter) override
+    {
+        m.board = board;
+        m.boardParam = parameter;
+        m.log.push_back(Str("board", board, parameter));
+    }
+    int32_t GetCurrentBoard() override { return m.board; }
+    int32_t GetBoardParam() override { return m.boardParam; }
+    int64_t GetSelectedCodeKey() override { return m.selected; }
+    void SetDisplay(int32_t mode, int32_t indicator, int32_t page) override
+    {
+        m.log.push_back(Str("display", mode, indicator, page));
+    }
+    void SetChartCount(int32_t count) override { m.log.push_back(Str("charts", count)); }
+    int32_t GetMainChartMode() override { return m.mainChartMode; }
+    void SetPeriod(int32_t period) override { m.log.push_back(Str("period", period)); }
+    void NextPeriod() override { m.log.push_back("nextPeriod"); }
+    void SetAdjustMode(int32_t mode) override { m.log.push_back(Str("adjust", mode)); }
+    void SetSubPaneCount(int32_t count) override { m.log.push_back(Str("panes", count)); }
+    void RelayToolTipEvent(MSG*) override { }
+
+private:
+    FakeState& m;
+};
+
 class CFakeViews : public IContentViewFactory
 {
 public:
@@ -87,31 +120,19 @@ public:
         : m(s)
     {
     }
-    std::unique_ptr<CBaseView> CreateView(int32_t id, CMessageProcessor* processor) override
+    ContentView CreateView(int32_t id, CMessageProcessor* hub) override
     {
         m.log.push_back(Str("create", id));
-        return std::make_unique<CFakeView>(id, processor, m.log, m.acceptResult);
+        ContentView made;
+        made.window = std::make_unique<CFakeView>(id, hub, m.log, m.acceptResult);
+        if (id == kViewReport)
+            made.quoteList = std::make_unique<CFakeHandle>(m);
+        else if (id == kViewRealTime)
+            made.minuteChart = std::make_unique<CFakeHandle>(m);
+        else if (id == kViewStockGraph)
+            made.kline = std::make_unique<CFakeHandle>(m);
+        return made;
     }
-    void ShowBoard(CBaseView&, int32_t board, int32_t parameter) override
-    {
-        m.board = board;
-        m.boardParam = parameter;
-        m.log.push_back(Str("board", board, parameter));
-    }
-    int32_t GetCurrentBoard(CBaseView&) override { return m.board; }
-    int32_t GetBoardParam(CBaseView&) override { return m.boardParam; }
-    int64_t GetSelectedCodeKey(CBaseView&) override { return m.selected; }
-    void SetDisplay(CBaseView&, int32_t mode, int32_t indicator, int32_t page) override
-    {
-        m.log.push_back(Str("display", mode, indicator, page));
-    }
-    void SetChartCount(CBaseView&, int32_t count) override { m.log.push_back(Str("charts", count)); }
-    int32_t GetMainChartMode(CBaseView&) override { return m.mainChartMode; }
-    void SetPeriod(CBaseView&, int32_t period) override { m.log.push_back(Str("period", period)); }
-    void NextPeriod(CBaseView&) override { m.log.push_back("nextPeriod"); }
-    void SetAdjustMode(CBaseView&, int32_t mode) override { m.log.push_back(Str("adjust", mode)); }
-    void SetSubPaneCount(CBaseView&, int32_t count) override { m.log.push_back(Str("panes", count)); }
-    void RelayToolTipEvent(CBaseView&, MSG*) override { }
 
 private:
     FakeState& m;
@@ -276,7 +297,7 @@ TEST(ContentPanel, CreationMakesTheQuoteListHiddenAndShowsTheMinuteChart)
     EXPECT_EQ(f.s.observer, nullptr);
     EXPECT_EQ(f.panel->GetCurrentView(), nullptr);
     f.Clear();
-    f.panel->Dispatch(kViewMsgKeyDown, VK_F1, 0);
+    f.panel->GetHub().Dispatch(kViewMsgKeyDown, VK_F1, 0);
     f.panel->OnStockDataUpdated(2, 1);
     EXPECT_TRUE(f.s.log.empty());
 }
@@ -286,18 +307,18 @@ TEST(ContentPanel, DispatchCallsAcceptorsInRegistrationOrderAndSurvivesRegistrat
     PanelFixture f;
     Log calls;
     RecordingAcceptor a("a", calls), b("b", calls), late("late", calls);
-    a.registerOnAccept = f.panel.get();
+    a.registerOnAccept = &f.panel->GetHub();
     a.toRegister = &late;
-    f.panel->Register(9000, &a);
-    f.panel->Register(9001, &late);
-    f.panel->Register(9000, &b);
-    f.panel->Dispatch(9000, 0, 0);
+    f.panel->GetHub().Register(9000, &a);
+    f.panel->GetHub().Register(9001, &late);
+    f.panel->GetHub().Register(9000, &b);
+    f.panel->GetHub().Dispatch(9000, 0, 0);
     EXPECT_EQ(calls, (Log { "a 9000", "b 9000" })) << "one registered meanwhile waits for the next dispatch";
     calls.clear();
-    f.panel->Dispatch(9000, 0, 0);
+    f.panel->GetHub().Dispatch(9000, 0, 0);
     EXPECT_EQ(calls, (Log { "a 9000", "b 9000", "late 9000" }));
     calls.clear();
-    f.panel->Dispatch(9002, 0, 0);
+    f.panel->GetHub().Dispatch(9002, 0, 0);
     EXPECT_TRUE(calls.empty());
 
     // The real case: opening a stock from the quote list creates the K-line
@@ -305,10 +326,10 @@ TEST(ContentPanel, DispatchCallsAcceptorsInRegistrationOrderAndSurvivesRegistrat
     ASSERT_TRUE(f.Create());
     f.panel->SwitchView(3000);
     f.Clear();
-    f.panel->Dispatch(kViewMsgOpenStock, 0x600000, 0);
+    f.panel->GetHub().Dispatch(kViewMsgOpenStock, 0x600000, 0);
     EXPECT_EQ(f.Current(), 3002);
     f.Clear();
-    f.panel->Dispatch(kViewMsgKeyDown, VK_UP, 0);
+    f.panel->GetHub().Dispatch(kViewMsgKeyDown, VK_UP, 0);
     EXPECT_EQ(f.s.log, (Log { "accept(3000,256,38)", "accept(3002,256,38)" }));
 }
 
@@ -337,7 +358,7 @@ TEST(ContentPanel, OpeningAStockKeepsTheMinuteChartOnlyWhenItIsCurrent)
         ASSERT_TRUE(f.Create());
         f.panel->SwitchView(c.from);
         f.Clear();
-        f.panel->Dispatch(c.message, 0x600000, c.mode);
+        f.panel->GetHub().Dispatch(c.message, 0x600000, c.mode);
         EXPECT_EQ(f.Current(), c.to) << c.message << " from " << c.from;
         EXPECT_EQ(f.s.log, c.effects) << c.message << " from " << c.from;
     }
@@ -412,7 +433,7 @@ TEST(ContentPanel, QuickCodesShowBoardsAndPeriodsAndTheRestGoToTheView)
         PanelFixture f;
         ASSERT_TRUE(f.Create());
         f.Clear();
-        f.panel->Dispatch(kViewMsgQuickCode, static_cast<WPARAM>(c.code), 0);
+        f.panel->GetHub().Dispatch(kViewMsgQuickCode, static_cast<WPARAM>(c.code), 0);
         EXPECT_EQ(f.Current(), c.view) << c.code;
         ASSERT_FALSE(f.s.log.empty()) << c.code;
         EXPECT_EQ(f.s.log.back(), c.effect) << c.code;

@@ -6,6 +6,7 @@
 #include "base/ExchangeTime.h"
 #include "base/GdiObjectCache.h"
 #include "base/GlobalDefaults.h"
+#include "base/PercentEncode.h"
 #include "data/DataCenter.h"
 #include "data/GroupData.h"
 #include "data/UserStockList.h"
@@ -13,8 +14,7 @@
 #include "net/DownLoaderManager.h"
 #include "net/HttpClient.h"
 #include "net/ServiceBaseUrl.h"
-#include "tests/support/SeriesFixtures.h"
-#include "tests/support/TempDataRoot.h"
+#include "tests/support/SimulatedMarket.h"
 #include "tests/support/WindowTesting.h"
 #include "tools/marketdata/SimMarketSeries.h"
 #include "tools/marketdata/SimMarketTables.h"
@@ -32,45 +32,23 @@
 
 namespace {
 
-int32_t SimNow()
+// The whole market on 127.0.0.1 with the service's pages and live replies,
+// the program's skin, and the data center loaded as the login leaves it.
+struct MarketOnLocalhost : SimulatedMarket
 {
-    // A Thursday after the session.
-    return MakeExchangeTime(2026, 12, 10, 15, 30);
-}
-
-// The whole market on 127.0.0.1 with the client pointed at it and the data
-// center loaded as the start-up loads it.
-struct MarketOnLocalhost
-{
-    TempDataRoot root;
-    ScopedServerTime time { SimNow() };
-    QuoteSimulator quotes;
-    SimMarketTables tables;
-    SimMarketSeries series;
-    WebSimServer web;
-    SimDiagnosisService diagnosis;
     SimPageService pages;
-    SimLiveService live { 20260101, [] { return SimNow(); } };
-    bool ok = false;
+    SimLiveService live { 20260101, [] { return Now(); } };
+    bool loaded = false;
 
     MarketOnLocalhost()
     {
         root.CopyProgramSkin();
-        tables.Install(quotes);
-        series.SetClock(SimNow());
-        series.Install(quotes);
-        diagnosis.Install(web);
         pages.Install(web);
         live.Install(web);
-        if (!quotes.Start() || !web.Start())
+        if (!ok())
             return;
-        QuoteServerAddress::Set("127.0.0.1");
-        QuoteServerPort::Set(quotes.Port());
-        ServiceBaseUrl::Set(web.Url("/"));
-        CDownLoaderManager::ReleaseInstance();
-        HttpClient::ReleaseInstance();
         CDataCenter* center = CDataCenter::Instance();
-        ok = center && center->LoadCodeTable() == S_OK && center->LoadFinanceData() == S_OK
+        loaded = center && center->LoadCodeTable() == S_OK && center->LoadFinanceData() == S_OK
             && center->LoadQuoteData() == S_OK
             && center->SetCurrentStock(center->GetCodeTable().FindKeyByCode("1A0001")) == 1
             && center->LoadGroupData() == S_OK && GroupIndex::Instance()->Rebuild(center->GetGroupData())
@@ -84,12 +62,6 @@ struct MarketOnLocalhost
             center->StopCacheThread();
         CDownLoaderManager::ReleaseInstance();
         CDataCenter::ReleaseInstance();
-        HttpClient::ReleaseInstance();
-        web.Stop();
-        quotes.Stop();
-        QuoteServerAddress::Set(QuoteServerAddress::kDefault);
-        QuoteServerPort::Set(QuoteServerPort::kDefault);
-        ServiceBaseUrl::Set(ServiceBaseUrl::kDefault);
     }
 };
 
@@ -134,7 +106,10 @@ public:
     explicit CRecordedDialogs(std::vector<std::string>& log)
         : opened(log)
     {
-        SetPageLauncher([this](const std::string& url) { opened.push_back("browser " + url); });
+        SetPageLauncher([this](const std::string& url) {
+            opened.push_back("browser " + url);
+            return true;
+        });
     }
     void OpenTrendDialog(const std::string& title, UINT) override { opened.push_back("trend " + title); }
     void OpenRankingDialog(UINT command, CMessageProcessor*) override
@@ -174,7 +149,7 @@ struct ShownFrame
 TEST(FrameWithPanel, SwitchesThroughTheFourViewsAgainstTheSimulators)
 {
     MarketOnLocalhost market;
-    ASSERT_TRUE(market.ok);
+    ASSERT_TRUE(market.loaded);
     ShownFrame shown;
     ASSERT_TRUE(shown.Show());
     std::vector<std::string>& opened = shown.opened;
@@ -182,13 +157,13 @@ TEST(FrameWithPanel, SwitchesThroughTheFourViewsAgainstTheSimulators)
     std::unique_ptr<CMainFrame>& frame = shown.frame;
     // The minute chart opens the announcements page when it is first made.
     EXPECT_EQ(opened, (std::vector<std::string> { "web 最新公告 " + ServiceBaseUrl::Get() + "zentu/tip/tip_classic.php?u="
-                          + MenuCommandDispatcher::PercentEncode(CurrentUserName::Get()) }));
+                          + PercentEncode(CurrentUserName::Get()) }));
     opened.clear();
 
     // The polls ran once while the frame was made: panes and headlines.
     EXPECT_EQ(frame->GetStatusBar().GetStatusItems().size(), 7u);
     EXPECT_EQ(frame->GetBottomBar().GetTicker().GetTitles().size(), 5u);
-    EXPECT_EQ(ServerTime::Get(), SimNow());
+    EXPECT_EQ(ServerTime::Get(), SimulatedMarket::Now());
 
     // The minute chart first; the tabs switch through the other views.
     EXPECT_TRUE(ShowsFilling(panel, 3001));
@@ -206,7 +181,7 @@ TEST(FrameWithPanel, SwitchesThroughTheFourViewsAgainstTheSimulators)
     EXPECT_TRUE(ShowsFilling(panel, 3001));
 
     // A status pane opens its index in the minute chart.
-    frame->SendMessage(CMainFrame::kStatusPaneMessage, 5021, 0);
+    frame->SendMessage(kFrameStatusPaneClicked, 5021, 0);
     EXPECT_EQ(CDataCenter::Instance()->GetCurrentCodeKey(), 0x01399001u);
     // F3 through the frame's message filter.
     MSG key = {};
@@ -253,7 +228,7 @@ TEST(FrameWithPanel, SwitchesThroughTheFourViewsAgainstTheSimulators)
 TEST(FrameWithPanel, TheTeardownKeepsThePanesAndMakesNothingItReleasedAgain)
 {
     MarketOnLocalhost market;
-    ASSERT_TRUE(market.ok);
+    ASSERT_TRUE(market.loaded);
     const std::string paneFile = DataPaths::Instance()->GetTechWinConfFile();
     ShownFrame shown;
     ASSERT_TRUE(shown.Show());
@@ -265,7 +240,7 @@ TEST(FrameWithPanel, TheTeardownKeepsThePanesAndMakesNothingItReleasedAgain)
     Command(*frame, 4149 + 3);
     const FormulaDefinition* rsi = FormulaLibrary::Instance()->FindByName(L"RSI");
     ASSERT_NE(nullptr, rsi);
-    panel.Dispatch(kViewMsgShowFormula, static_cast<WPARAM>(rsi->NO), 0);
+    panel.GetHub().Dispatch(kViewMsgShowFormula, static_cast<WPARAM>(rsi->NO), 0);
     KLineChart& chart = static_cast<CStockGraphView*>(panel.GetCurrentView())->GetChart();
     ASSERT_EQ((std::vector<std::wstring> { L"VOL", L"MACD", L"RSI" }), chart.GetShownPaneNames());
     PumpFor(200);

@@ -156,7 +156,7 @@ TEST(MainFrame, TheTabRowStartsAtTheLeftOrBesideTheSidePanel)
 
 TEST(MainFrame, CaptionMenuIsMenu126AsSpecified)
 {
-    HMENU menu = CAppModule::Get().LoadMenu(CMainFrame::kMenuAndAccelerators);
+    HMENU menu = CAppModule::Get().LoadMenu(IDR_MAINFRAME);
     ASSERT_TRUE(menu);
     const std::vector<std::string> top = { ">系统(&S)", ">报价(&R)", ">功能(&A)", ">资金(&C)",
         ">特色指标(&T)", ">核心功能(&P)", ">操盘策略(&O)", ">统计(&M)", ">资讯(&I)", ">帮助(&H)" };
@@ -248,6 +248,7 @@ TEST(MainFrame, CommandsBecomeViewMessages)
 
     // Status-bar panes of the four indexes open their index; others nothing.
     f.content->accepted.clear();
+    f.content->opened.clear();
     const struct
     {
         WPARAM pane;
@@ -256,13 +257,13 @@ TEST(MainFrame, CommandsBecomeViewMessages)
     } panes[] = { { 5020, "SH", "1A0001" }, { 5021, "SZ", "399001" }, { 5022, "SZ", "399005" },
         { 5023, "SZ", "399006" } };
     for (const auto& pane : panes)
-        f.frame->SendMessage(CMainFrame::kStatusPaneMessage, pane.pane, 0);
-    f.frame->SendMessage(CMainFrame::kStatusPaneMessage, 5024, 0);
-    ASSERT_EQ(f.content->accepted.size(), 4u);
+        f.frame->SendMessage(kFrameStatusPaneClicked, pane.pane, 0);
+    f.frame->SendMessage(kFrameStatusPaneClicked, 5024, 0);
+    EXPECT_TRUE(f.content->accepted.empty());
+    ASSERT_EQ(f.content->opened.size(), 4u);
     for (size_t i = 0; i < 4; ++i) {
-        EXPECT_EQ(f.content->accepted[i].message, 4033u);
-        EXPECT_EQ(f.content->accepted[i].market, panes[i].market);
-        EXPECT_EQ(f.content->accepted[i].code, panes[i].code);
+        EXPECT_EQ(f.content->opened[i].first, panes[i].market);
+        EXPECT_EQ(f.content->opened[i].second, panes[i].code);
     }
 }
 

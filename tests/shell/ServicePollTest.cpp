@@ -143,7 +143,7 @@ TEST(StatusReply, BrokenLinesGiveNoPaneOrTheNameAloneWithoutMovingTheOthers)
     }
 }
 
-TEST(LoginCheckReply, OnlyAPositiveDecimalTimeIsTaken)
+TEST(LoginCheckReply, OnlyTheLeadingDigitsOfAPositiveDecimalTimeAreTaken)
 {
     struct Case
     {
@@ -156,6 +156,8 @@ TEST(LoginCheckReply, OnlyAPositiveDecimalTimeIsTaken)
         { "1313452800|0|extra", true, 1313452800 },
         { " 1313452800 |0\r\n", true, 1313452800 },
         { "2147483647|0", true, 2147483647 },
+        { "1765418400.25|0", true, 1765418400 }, // the leading digits
+        { "1765418400.|0", true, 1765418400 },
         { "abc|x", false, 0 },
         { "1313452800", false, 0 }, // one field
         { "1313452800|", false, 0 }, // the empty piece is no field
@@ -163,6 +165,8 @@ TEST(LoginCheckReply, OnlyAPositiveDecimalTimeIsTaken)
         { "0|0", false, 0 },
         { "-5|0", false, 0 },
         { "12ab|0", false, 0 },
+        { "1765418400.2x|0", false, 0 },
+        { ".25|0", false, 0 },
         { "2147483648|0", false, 0 }, // past 32 bits
         { "99999999999|0", false, 0 },
         { "", false, 0 },

@@ -3,6 +3,7 @@
 #include "app/FrameParts.h"
 #include "win/WindowImpl.h"
 #include <string>
+#include <utility>
 #include <vector>
 
 struct ShellLog
@@ -23,13 +24,13 @@ struct ViewMessage
     UINT message;
     WPARAM wParam;
     LPARAM lParam;
-    std::string market, code; // for 4033
 };
 
 class CFakeContent : public IFrameContent
 {
 public:
     std::vector<ViewMessage> accepted;
+    std::vector<std::pair<std::string, std::string>> opened; // market, code
     std::vector<UINT> switched;
     std::vector<UINT> indicatorCommands;
     int routedKeys = 0;
@@ -40,16 +41,12 @@ public:
         return m_window.Create(frame, CRect(0, 0, 0, 0), nullptr, WS_CHILD | WS_VISIBLE);
     }
     HWND GetWindow() const override { return m_window.m_hWnd; }
-    void Accept(UINT message, WPARAM wp, LPARAM lp) override
-    {
-        ViewMessage m { message, wp, lp, "", "" };
-        if (message == 4033) {
-            m.market = reinterpret_cast<const char*>(wp);
-            m.code = reinterpret_cast<const char*>(lp);
-        }
-        accepted.push_back(m);
-    }
+    void Accept(UINT message, WPARAM wp, LPARAM lp) override { accepted.push_back({ message, wp, lp }); }
     void SwitchView(UINT id) override { switched.push_back(id); }
+    void OpenStockByText(const char* market, const char* code) override
+    {
+        opened.push_back({ market, code });
+    }
     bool RouteKey(MSG*) override
     {
         ++routedKeys;

@@ -247,13 +247,13 @@ TEST(SkinStatic, ShowsTheParentBackgroundAndRebuildsItAfterAMove)
     CDib32 image;
     ASSERT_TRUE(RenderClient(label, image));
     EXPECT_EQ(image.GetColor(148, 2), parent.colour);
-    EXPECT_TRUE(label.HasBackgroundBrush());
+    EXPECT_TRUE(label.HasParentBackground());
 
     parent.colour = RGB(10, 120, 30);
     ASSERT_TRUE(RenderClient(label, image));
     EXPECT_NE(image.GetColor(148, 2), parent.colour) << "the brush is kept until a move";
     label.SetWindowPos(nullptr, 20, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    EXPECT_FALSE(label.HasBackgroundBrush());
+    EXPECT_FALSE(label.HasParentBackground());
     ASSERT_TRUE(RenderClient(label, image));
     EXPECT_EQ(image.GetColor(148, 2), parent.colour);
     parent.DestroyWindow();

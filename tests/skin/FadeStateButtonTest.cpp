@@ -9,6 +9,7 @@
 #include "skin/SkinImgButton.h"
 #include "skin/SkinImgStatic.h"
 #include "skin/StripBuilder.h"
+#include "tests/support/ControlTesting.h"
 #include "tests/support/GdiCount.h"
 #include "tests/support/WindowTesting.h"
 #include "win/Dib32.h"
@@ -20,39 +21,6 @@
 
 namespace {
 
-typedef CWinTraits<WS_POPUP | WS_CLIPCHILDREN> CPopupTraits;
-
-// A popup that paints one colour and records its children's commands.
-class CTestParent : public CWindowImpl<CTestParent, CWindow, CPopupTraits>
-{
-public:
-    DECLARE_WND_CLASS_EX("ZentuTestButtonParent", CS_DBLCLKS, COLOR_WINDOW + 1)
-    COLORREF colour = RGB(200, 0, 0);
-    std::vector<WORD> commands;
-
-    BEGIN_MSG_MAP(CTestParent)
-        MESSAGE_HANDLER(WM_ERASEBKGND, OnErase)
-        MESSAGE_HANDLER(WM_PRINTCLIENT, OnPrintClient)
-        MESSAGE_HANDLER(WM_COMMAND, OnCommand)
-    END_MSG_MAP()
-
-    LRESULT OnErase(UINT, WPARAM wp, LPARAM, BOOL&)
-    {
-        FillSolidRect(reinterpret_cast<HDC>(wp), GetClientRect(), colour);
-        return 1;
-    }
-    LRESULT OnPrintClient(UINT, WPARAM wp, LPARAM, BOOL&)
-    {
-        FillSolidRect(reinterpret_cast<HDC>(wp), GetClientRect(), colour);
-        return 0;
-    }
-    LRESULT OnCommand(UINT, WPARAM wp, LPARAM, BOOL&)
-    {
-        commands.push_back(HIWORD(wp));
-        return 0;
-    }
-};
-
 const uint32_t kFrameColours[4] = { 0xFF404040, 0xFF0000C0, 0xFF00C000, 0xFFC0C000 };
 
 COLORREF FrameColour(int frame)
@@ -61,22 +29,13 @@ COLORREF FrameColour(int frame)
     return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
 }
 
-// Four opaque frames of one colour each.
-HBITMAP SolidStrip(int frameWidth, int height, const uint32_t (&colours)[4] = kFrameColours)
+// The notification codes of the commands the parent received.
+std::vector<WORD> Notifications(const CColourParent& parent)
 {
-    CDib32 dib;
-    if (!dib.Create(4 * frameWidth, height))
-        return nullptr;
-    for (int k = 0; k < 4; ++k)
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < frameWidth; ++x)
-                dib.SetPixel(k * frameWidth + x, y, colours[k]);
-    return dib.DetachBitmap();
-}
-
-HBITMAP LoadPng(const char* name)
-{
-    return LoadImageFromResource(DataPaths::Instance()->GetSkinFile(name).c_str(), "PNG");
+    std::vector<WORD> codes;
+    for (const CColourParent::Received& r : parent.received)
+        codes.push_back(HIWORD(r.wParam));
+    return codes;
 }
 
 HWND MakeButton(HWND parent, DWORD type, const char* text = "", int id = 100)
@@ -103,11 +62,11 @@ DWORD WINAPI TestClock()
 
 TEST(FadeStateButton, EachStatePaintsItsFrameIntoAMemoryDc)
 {
-    CTestParent parent; // never shown: every state change is instant
+    CColourParent parent; // never shown: every state change is instant
     ASSERT_TRUE(parent.Create(nullptr, CRect(0, 0, 200, 100)));
     CSkinFadeStateButtonCtrl button;
     ASSERT_TRUE(button.Subclass(MakeButton(parent, BS_PUSHBUTTON)));
-    button.SetBitmap(SolidStrip(20, 10));
+    button.SetBitmap(SolidStrip(20, 10, kFrameColours));
 
     EXPECT_EQ(RenderedCentre(button), FrameColour(1)) << "normal";
     button.SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
@@ -125,7 +84,7 @@ TEST(FadeStateButton, EachStatePaintsItsFrameIntoAMemoryDc)
 
 TEST(FadeStateButton, InitMakesOnlyPushButtonsOwnerDrawn)
 {
-    CTestParent parent;
+    CColourParent parent;
     ASSERT_TRUE(parent.Create(nullptr, CRect(0, 0, 200, 100)));
     const struct
     {
@@ -151,12 +110,12 @@ TEST(FadeStateButton, InitMakesOnlyPushButtonsOwnerDrawn)
 
 TEST(FadeStateButton, AVisibleHoverFadesOnTheTimerAndStopsIt)
 {
-    CTestParent parent;
+    CColourParent parent;
     ASSERT_TRUE(parent.Create(nullptr, CRect(0, 0, 200, 100)));
     CSkinFadeStateButtonCtrl button;
     button.SetClock(&TestClock);
     ASSERT_TRUE(button.Subclass(MakeButton(parent, BS_PUSHBUTTON)));
-    button.SetBitmap(SolidStrip(20, 10));
+    button.SetBitmap(SolidStrip(20, 10, kFrameColours));
     ShowWithoutActivating(parent);
     PumpPendingMessages();
 
@@ -189,45 +148,46 @@ TEST(FadeStateButton, AVisibleHoverFadesOnTheTimerAndStopsIt)
 
 TEST(FadeStateButton, ASkinnedPushButtonIgnoresDoubleClicks)
 {
-    CTestParent parent;
+    CColourParent parent;
     ASSERT_TRUE(parent.Create(nullptr, CRect(0, 0, 200, 100)));
     ShowWithoutActivating(parent);
     HWND plain = MakeButton(parent, BS_PUSHBUTTON | BS_NOTIFY, "plain", 101);
     HWND skinnedWindow = MakeButton(parent, BS_PUSHBUTTON | BS_NOTIFY, "skinned", 102);
     CSkinFadeStateButtonCtrl skinned;
     ASSERT_TRUE(skinned.Subclass(skinnedWindow));
-    skinned.SetBitmap(SolidStrip(20, 10));
+    skinned.SetBitmap(SolidStrip(20, 10, kFrameColours));
 
     // The platform's button reports a double click.
     ::SendMessageA(plain, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
-    EXPECT_EQ(parent.commands, std::vector<WORD>{ BN_DOUBLECLICKED });
-    parent.commands.clear();
+    EXPECT_EQ(Notifications(parent), std::vector<WORD>{ BN_DOUBLECLICKED });
+    parent.received.clear();
 
     EXPECT_EQ(::SendMessageA(skinnedWindow, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5)), 0);
     PumpPendingMessages();
     EXPECT_NE(::GetCapture(), skinnedWindow);
     EXPECT_EQ(::SendMessageA(skinnedWindow, BM_GETSTATE, 0, 0) & BST_PUSHED, 0);
-    EXPECT_TRUE(parent.commands.empty());
+    EXPECT_TRUE(parent.received.empty());
 
     // A single click still clicks.
     ::SendMessageA(skinnedWindow, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     EXPECT_EQ(skinned.GetFadeState().current, kFramePressed);
     ::SendMessageA(skinnedWindow, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     PumpPendingMessages();
-    EXPECT_NE(std::find(parent.commands.begin(), parent.commands.end(), BN_CLICKED), parent.commands.end());
+    const std::vector<WORD> notifications = Notifications(parent);
+    EXPECT_NE(std::find(notifications.begin(), notifications.end(), BN_CLICKED), notifications.end());
     parent.DestroyWindow();
 }
 
 TEST(CheckButton, TheCheckedStripShowsOnceTheButtonIsChecked)
 {
-    CTestParent parent;
+    CColourParent parent;
     ASSERT_TRUE(parent.Create(nullptr, CRect(0, 0, 200, 100)));
     ShowWithoutActivating(parent);
     HWND hwnd = MakeButton(parent, BS_AUTOCHECKBOX, "check");
     CCheckButton check;
     ASSERT_TRUE(check.Subclass(hwnd));
     const uint32_t green[4] = { 0xFF003000, 0xFF00C000, 0xFF00D000, 0xFF00E000 };
-    ASSERT_TRUE(check.SetImages(SolidStrip(13, 13), SolidStrip(13, 13, green), ""));
+    ASSERT_TRUE(check.SetImages(SolidStrip(13, 13, kFrameColours), SolidStrip(13, 13, green), ""));
     EXPECT_EQ(check.GetClientRect().Width(), 13);
     PumpPendingMessages();
     EXPECT_EQ(CaptureWindowPixel(hwnd, 6, 6), FrameColour(1));
@@ -248,7 +208,7 @@ TEST(CheckButton, TheCheckedStripShowsOnceTheButtonIsChecked)
 
 TEST(CheckButton, CaptionSitsBesideTheImageAndGreysWhenDisabled)
 {
-    CTestParent parent;
+    CColourParent parent;
     ASSERT_TRUE(parent.Create(nullptr, CRect(0, 0, 300, 100)));
     HWND hwnd = MakeButton(parent, BS_AUTOCHECKBOX, "");
     CCheckButton check;
@@ -256,7 +216,7 @@ TEST(CheckButton, CaptionSitsBesideTheImageAndGreysWhenDisabled)
     check.SetTextColour(RGB(0, 0, 0xFF));
     const std::string caption = "选项 Option";
     const int textWidth = StripTextSize(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)), caption).cx;
-    ASSERT_TRUE(check.SetImages(SolidStrip(13, 13), SolidStrip(13, 13), caption));
+    ASSERT_TRUE(check.SetImages(SolidStrip(13, 13, kFrameColours), SolidStrip(13, 13, kFrameColours), caption));
     EXPECT_EQ(check.GetCaptionOffset(), 15);
     EXPECT_EQ(check.GetClientRect().Width(), 13 + textWidth + 2);
 
@@ -278,13 +238,13 @@ TEST(CheckButton, CaptionSitsBesideTheImageAndGreysWhenDisabled)
 
 TEST(SkinImgButton, StripFramesHoldTheImageAndTheCaption)
 {
-    CTestParent parent;
+    CColourParent parent;
     ASSERT_TRUE(parent.Create(nullptr, CRect(0, 0, 300, 100)));
     CSkinImgButton button;
     ASSERT_TRUE(button.Subclass(MakeButton(parent, BS_PUSHBUTTON)));
     const std::string caption = "确定";
     const CSize text = StripTextSize(static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT)), caption);
-    ASSERT_TRUE(button.SetContent(SolidStrip(60, 22), caption, false));
+    ASSERT_TRUE(button.SetContent(SolidStrip(60, 22, kFrameColours), caption, false));
     const CSize frame = CSkinImgButton::FrameSize(CSize(60, 22), text);
     EXPECT_EQ(button.GetFrameWidth(), frame.cx);
     EXPECT_EQ(button.GetClientRect().Width(), frame.cx);
@@ -330,10 +290,10 @@ TEST(SkinDarkCommandButton, FrameWidthTable)
 
 TEST(SkinDarkCommandButton, OwnWindowTakesTheComposedStripAndItsSize)
 {
-    CTestParent parent;
+    CColourParent parent;
     ASSERT_TRUE(parent.Create(nullptr, CRect(0, 0, 300, 100)));
-    auto* button = new CSkinDarkCommandButtonCtrl(LoadPng("barbutton_left.png"), LoadPng("barbutton_middle.png"),
-        LoadPng("barbutton_right.png"));
+    auto* button = new CSkinDarkCommandButtonCtrl(LoadSkinPng("barbutton_left.png"), LoadSkinPng("barbutton_middle.png"),
+        LoadSkinPng("barbutton_right.png"));
     button->SetAutoDelete(true);
     ASSERT_TRUE(button->Create(parent, CRect(10, 3, 80, 27), "", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON));
     EXPECT_EQ(button->GetStyle() & BS_TYPEMASK, static_cast<DWORD>(BS_OWNERDRAW));
@@ -350,7 +310,7 @@ TEST(SkinDarkCommandButton, OwnWindowTakesTheComposedStripAndItsSize)
 
 TEST(SkinImgStatic, TextIsOpaqueWithAndWithoutAnIcon)
 {
-    CTestParent parent;
+    CColourParent parent;
     parent.colour = RGB(200, 0, 0);
     ASSERT_TRUE(parent.Create(nullptr, CRect(0, 0, 300, 100)));
     for (bool withIcon : { false, true }) {
@@ -360,7 +320,7 @@ TEST(SkinImgStatic, TextIsOpaqueWithAndWithoutAnIcon)
         CSkinImgStatic label;
         ASSERT_TRUE(label.SubclassWindow(hwnd));
         if (withIcon)
-            label.SetIcon(LoadPng("arrow1.png"));
+            label.SetIcon(LoadSkinPng("arrow1.png"));
         label.SetTextColour(RGB(0, 0, 200));
         ASSERT_TRUE(label.SetText("欢迎 Welcome"));
         EXPECT_EQ(label.GetClientRect().Width(), label.GetRenderedSize().cx);
@@ -383,31 +343,31 @@ TEST(SkinImgStatic, TextIsOpaqueWithAndWithoutAnIcon)
 TEST(FadeStateButton, CreateAndDestroyCyclesKeepTheGdiObjectCount)
 {
     const auto cycle = [] {
-        CTestParent parent;
+        CColourParent parent;
         parent.Create(nullptr, CRect(0, 0, 300, 120));
         CSkinFadeStateButtonCtrl plain;
         plain.Subclass(MakeButton(parent, BS_PUSHBUTTON));
-        plain.SetBitmap(SolidStrip(20, 10));
+        plain.SetBitmap(SolidStrip(20, 10, kFrameColours));
         plain.SetOptions(CSkinFadeStateButtonCtrl::kOptionParentBackground);
         plain.SetCursor(static_cast<HCURSOR>(::CopyImage(::LoadCursorA(nullptr, IDC_HAND), IMAGE_CURSOR, 0, 0, 0)));
         plain.SetTooltip("tip");
         CSkinImgButton image;
         image.Subclass(MakeButton(parent, BS_PUSHBUTTON, "", 101));
-        image.SetContent(LoadPng("menu.png"), "确定", true);
+        image.SetContent(LoadSkinPng("menu.png"), "确定", true);
         CCheckButton check;
         check.Subclass(MakeButton(parent, BS_AUTOCHECKBOX, "", 102));
-        check.SetImages(LoadPng("check_uncheck.png"), LoadPng("check_checked.png"), "选项");
+        check.SetImages(LoadSkinPng("check_uncheck.png"), LoadSkinPng("check_checked.png"), "选项");
         check.SendMessage(BM_SETCHECK, BST_CHECKED);
-        auto* dark = new CSkinDarkCommandButtonCtrl(LoadPng("barbutton_left.png"),
-            LoadPng("barbutton_middle.png"), LoadPng("barbutton_right.png"));
+        auto* dark = new CSkinDarkCommandButtonCtrl(LoadSkinPng("barbutton_left.png"),
+            LoadSkinPng("barbutton_middle.png"), LoadSkinPng("barbutton_right.png"));
         dark->SetAutoDelete(true);
         dark->Create(parent, CRect(10, 60, 80, 84), "", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON);
-        CBitmap icon(LoadPng("arrow1.png")); // the icon stays the caller's
+        CBitmap icon(LoadSkinPng("arrow1.png")); // the icon stays the caller's
         dark->SetContent(icon, "行情", false);
         CSkinImgStatic label;
         label.SubclassWindow(::CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE, 100, 60, 10, 10, parent,
             nullptr, ::GetModuleHandleA(nullptr), nullptr));
-        label.SetIcon(LoadPng("arrow2.png"));
+        label.SetIcon(LoadSkinPng("arrow2.png"));
         label.SetText("文本");
         for (HWND hwnd : { plain.m_hWnd, image.m_hWnd, check.m_hWnd, dark->m_hWnd, label.m_hWnd }) {
             CDib32 rendered;

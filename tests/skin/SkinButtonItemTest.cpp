@@ -6,6 +6,7 @@
 #include "skin/FrameMessages.h"
 #include "skin/SkinBitmap.h"
 #include "skin/SkinButtonItem.h"
+#include "tests/support/ControlTesting.h"
 #include "tests/support/OffscreenCanvas.h"
 #include "tools/skingen/SkinImages.h"
 #include "win/Dib32.h"
@@ -16,36 +17,18 @@
 
 namespace {
 
-HBITMAP LoadPng(const char* name)
-{
-    return LoadImageFromResource(DataPaths::Instance()->GetSkinFile(name).c_str(), "PNG");
-}
-
 // The caption pieces, loaded once per test.
 class Pieces
 {
 public:
     Pieces()
-        : left(LoadPng("barbutton_left.png"))
-        , middle(LoadPng("barbutton_middle.png"))
-        , right(LoadPng("barbutton_right.png"))
+        : left(LoadSkinPng("barbutton_left.png"))
+        , middle(LoadSkinPng("barbutton_middle.png"))
+        , right(LoadSkinPng("barbutton_right.png"))
     {
     }
     CBitmap left, middle, right;
 };
-
-// A strip of four opaque frames of one colour each.
-HBITMAP SolidStrip(int frameWidth, int height, const uint32_t (&colours)[4])
-{
-    CDib32 dib;
-    if (!dib.Create(4 * frameWidth, height))
-        return nullptr;
-    for (int k = 0; k < 4; ++k)
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < frameWidth; ++x)
-                dib.SetPixel(k * frameWidth + x, y, colours[k]);
-    return dib.DetachBitmap();
-}
 
 int TextWidth(const std::string& text)
 {
@@ -78,7 +61,7 @@ TEST(SkinButtonItem, MeasureWidth)
 {
     Pieces pieces;
     CSkinButtonItem item(nullptr, pieces.left, pieces.middle, pieces.right);
-    CBitmap icon(LoadPng("tech_add.png")); // four 16-pixel frames
+    CBitmap icon(LoadSkinPng("tech_add.png")); // four 16-pixel frames
     OffscreenCanvas canvas(4, 4);
     const std::string text = "功能";
     const int cap = kPieceCapWidth, textWidth = TextWidth(text);
@@ -337,7 +320,7 @@ TEST(SkinButtonItem, ScreenshotOfComposedButtons)
         const int right = 110 * (state + 1);
         for (const auto& b : chartButtons) {
             CSkinButtonItem item(nullptr);
-            item.SetBitmap(LoadPng(b.image));
+            item.SetBitmap(LoadSkinPng(b.image));
             item.SetCaptions(b.caption, "");
             item.SetTextColors(RGB(255, 255, 255), RGB(255, 255, 255), RGB(255, 255, 255));
             item.SetThirdState(state == 0);

@@ -49,6 +49,17 @@ TEST(UserStockList, ReaderToleratesLineEndsAndMissingFiles)
     EXPECT_EQ(list.GetEntries()[2], UserStockList::Entry(1703937, 0));
     EXPECT_EQ(list.GetEntries()[4], UserStockList::Entry(42, 7));
 
+    // An editor's UTF-8 mark before the first line: the first stock stays, and is saved again.
+    ASSERT_TRUE(WriteTestFile(path, "\xEF\xBB\xBF" "16777217;5\r\n6291456;6\r\n"));
+    UserStockList marked;
+    ASSERT_EQ(marked.Load(path.c_str()), 1);
+    ASSERT_EQ(marked.GetCount(), 2);
+    EXPECT_EQ(marked.GetEntries()[0], UserStockList::Entry(16777217, 5));
+    ASSERT_EQ(marked.Save(path.c_str()), 1);
+    UserStockList saved;
+    ASSERT_EQ(saved.Load(path.c_str()), 1);
+    EXPECT_EQ(saved.GetEntries(), marked.GetEntries());
+
     UserStockList untouched;
     untouched.Add(1, 2);
     EXPECT_EQ(untouched.Load((dir.Path() + "missing.dat").c_str()), 1);

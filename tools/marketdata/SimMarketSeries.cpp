@@ -9,6 +9,7 @@
 #include "base/PodBytes.h"
 #include "data/F10Sections.h"
 #include "data/Rc4.h"
+#include "tools/marketdata/SimMarketTables.h"
 #include "tools/marketdata/SimPrices.h"
 
 namespace {
@@ -223,6 +224,13 @@ std::vector<WireBar> SimMarketSeries::DayBars(uint32_t key, int32_t from, int32_
     for (const DayPlan& plan : DayPlans(key, lastDay)) {
         if (plan.day < from || plan.day > to)
             continue;
+        // A suspended stock's bar of today carries no trade: every price 0.
+        if (key == SimMarketTables::kSuspendedKey && plan.day == lastDay) {
+            WireBar none = {};
+            none.time = plan.day;
+            bars.push_back(none);
+            continue;
+        }
         BuildPath(key, plan, path);
         bars.push_back(
             MakeBar(plan.day, path, 0, plan.day == lastDay ? passed : kSessionMinutes, IsIndex(key)));

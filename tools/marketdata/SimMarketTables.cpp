@@ -112,6 +112,16 @@ const NamedSecurity kNamedStocks[] = {
     { kTagSB, "430002", "中科软件", 6.00f },
 };
 
+// What a real market's tables carry besides the usual, so that every run
+// meets it: a name with a four-byte GB18030 character (a place name's
+// character outside GBK), a name with stale bytes after its terminator.
+const NamedSecurity kUnusualStocks[] = {
+    { kTagSZ, "002987", "\x82\x31\xB7\x39\xC0\xE6\xB7\xA2\xD5\xB9", 11.40f },
+    { kTagSH, "603987", "\xC9\xEA\xC1\xAA\0\xBB\xB7\xD2\x01\x7F", 9.60f },
+};
+// The length of such a name: all ten bytes, stale ones included.
+const size_t kUnusualNameBytes = 10;
+
 const char* const kNamePrefixes[] = { "华夏", "东方", "中信", "长安", "重工", "银河", "兴业", "海通", "广发",
     "南方", "北方", "天成", "金地", "宝钢", "光明", "新华", "国投", "招商", "中原", "西部", "大通", "恒生",
     "万向", "乐山", "行健", "朝阳", "长城", "重华", "丁香", "乐凯" };
@@ -261,6 +271,9 @@ void SimMarketTables::BuildSecurities()
             add(range.tag, code, name, price, false);
         }
     }
+    // Last, so the securities before them keep their data.
+    for (const NamedSecurity& s : kUnusualStocks)
+        add(s.tag, s.code, std::string(s.name, kUnusualNameBytes), s.price, false);
 }
 
 void SimMarketTables::BuildExRights()
@@ -433,6 +446,15 @@ SimReply SimMarketTables::FinanceReply() const
         SetFloatAt(record, 162, 0.1f * static_cast<float>(h % 250));
         reply.body += record;
     }
+    // A record of a market this program does not show, as a server serving
+    // more markets sends it.
+    std::string further(kFinanceRecordSize, '\0');
+    SetAt(further, 0, "BJ", 2);
+    SetAt(further, 4, "430047", 6);
+    SetAt(further, 14, &reportDate, 4);
+    SetFloatAt(further, 18, 12000.0f);
+    SetFloatAt(further, 42, 6000.0f);
+    reply.body += further;
     return reply;
 }
 

@@ -105,7 +105,10 @@ public:
     static constexpr uint32_t kManyGroupsKey = 0x600000; // in more than 16 blocks
     static constexpr uint32_t kSameDayExRightsKey = 0x600036; // two events on one day
     static constexpr uint32_t kZeroReportDateKey = 0x01000063; // finance record with report date 0
-    static constexpr uint32_t kSuspendedKey = 0x600132; // last price 0
+    static constexpr uint32_t kSuspendedKey = 0x600132; // last price 0; today's day bar without a trade
+    static constexpr uint32_t kGb18030NameKey = 0x01002987; // a four-byte GB18030 character in its name
+    static constexpr uint32_t kStaleNameBytesKey = 0x603987; // bytes after its name's terminator
+    // The finance reply also carries one record of a further market ("BJ").
     static constexpr uint32_t kNewListingKey = 0x01300104; // previous close 0
     static constexpr int32_t kLargeCategoryId = 0x01000000; // more than 45 blocks
 

@@ -1,29 +1,28 @@
-#include "tests/center/CenterSimulator.h"
+#include "tests/support/SimulatedMarket.h"
 
 #include "base/ExchangeTime.h"
 #include "base/GlobalDefaults.h"
-#include "data/DataCenter.h"
 #include "net/DownLoaderManager.h"
 #include "net/HttpClient.h"
 #include "net/ServiceBaseUrl.h"
 
-int32_t CenterSimulator::Now()
+int32_t SimulatedMarket::Now()
 {
     return MakeExchangeTime(2026, 12, 10, 15, 30);
 }
 
-int CenterSimulator::DayBarCount(uint32_t key) const
+int SimulatedMarket::DayBarCount(uint32_t key) const
 {
     // The window of a day series' first request: three years back, three days ahead.
     return static_cast<int>(series.DayBars(key, Now() - 94608000, Now() + 259200).size());
 }
 
-int CenterSimulator::TickCount(uint32_t key) const
+int SimulatedMarket::TickCount(uint32_t key) const
 {
     return static_cast<int>(series.Ticks(key).size());
 }
 
-CenterSimulator::CenterSimulator()
+SimulatedMarket::SimulatedMarket()
     : m_ok(false)
     , m_time(Now())
 {
@@ -42,7 +41,7 @@ CenterSimulator::CenterSimulator()
     m_ok = true;
 }
 
-CenterSimulator::~CenterSimulator()
+SimulatedMarket::~SimulatedMarket()
 {
     CDownLoaderManager::ReleaseInstance();
     HttpClient::ReleaseInstance();
@@ -61,22 +60,4 @@ size_t CountRequests(const QuoteSimulator& simulator, uint16_t command, uint32_t
             ++n;
     }
     return n;
-}
-
-void CenterFixture::SetUp()
-{
-    ASSERT_TRUE(sim.ok());
-    center = CDataCenter::Instance();
-    ASSERT_TRUE(center);
-    center->SetObserver(&observer);
-}
-
-void CenterFixture::TearDown()
-{
-    sim.quotes.ReleaseAll();
-    if (CDataCenter* live = CDataCenter::PeekInstance())
-        live->StopCacheThread();
-    CDownLoaderManager::ReleaseInstance();
-    CDataCenter::ReleaseInstance();
-    center = nullptr;
 }

@@ -1,7 +1,8 @@
 #pragma once
-// What the bar tests share: a popup parent that paints one colour and
-// records the commands and messages its children send, solid item images,
-// and the skin files the generator draws.
+// What tests of skinned controls share: a popup parent that paints one colour
+// (also into WM_PRINTCLIENT, so children that take their parent's background
+// show it) and records the commands and messages its children send, images of
+// solid frames, and the skin files the generator draws.
 #include "base/DataPaths.h"
 #include "base/ImageUtil.h"
 #include "tests/support/WindowTesting.h"
@@ -12,12 +13,12 @@
 #include <string>
 #include <vector>
 
-typedef CWinTraits<WS_POPUP | WS_CLIPCHILDREN> CBarTestPopupTraits;
+typedef CWinTraits<WS_POPUP | WS_CLIPCHILDREN> CColourParentTraits;
 
-class CBarTestParent : public CWindowImpl<CBarTestParent, CWindow, CBarTestPopupTraits>
+class CColourParent : public CWindowImpl<CColourParent, CWindow, CColourParentTraits>
 {
 public:
-    DECLARE_WND_CLASS_EX("ZentuBarTestParent", CS_DBLCLKS, COLOR_WINDOW + 1)
+    DECLARE_WND_CLASS_EX("ZentuColourTestParent", CS_DBLCLKS, COLOR_WINDOW + 1)
 
     struct Received
     {
@@ -32,7 +33,7 @@ public:
     // Runs inside the handler, after the message is recorded.
     std::function<void(UINT, WPARAM, LPARAM)> onReceive;
 
-    BEGIN_MSG_MAP(CBarTestParent)
+    BEGIN_MSG_MAP(CColourParent)
         MESSAGE_HANDLER(WM_ERASEBKGND, OnErase)
         MESSAGE_HANDLER(WM_PRINTCLIENT, OnPrintClient)
         MESSAGE_HANDLER(WM_COMMAND, OnRecord)
@@ -72,6 +73,12 @@ inline HBITMAP SolidFrames(
             for (int x = 0; x < frameWidth; ++x)
                 dib.SetPixel(stacked ? x : k * frameWidth + x, stacked ? k * frameHeight + y : y, colours[k]);
     return dib.DetachBitmap();
+}
+
+// A state strip: four opaque frames side by side, one colour each.
+inline HBITMAP SolidStrip(int frameWidth, int height, const uint32_t (&colours)[4])
+{
+    return SolidFrames(frameWidth, height, { colours[0], colours[1], colours[2], colours[3] }, false);
 }
 
 inline HBITMAP LoadSkinPng(const char* name)
