@@ -16,6 +16,28 @@ const wchar_t* const kZigSeries[] = { L"OPEN", L"HIGH", L"LOW", L"CLOSE" };
 // Arguments of a DRAWLINE computed in a statement that is not drawn.
 const int kDrawLineArguments = 5;
 
+// The built-ins whose result depends on their arguments alone.
+const wchar_t* const kWindowedBuiltins[] = { L"MA", L"STD", L"EMA", L"EXPMA", L"SMA", L"SUM", L"HHV", L"LLV",
+    L"REF", L"AVEDEV" };
+
+bool IsWindowedBuiltin(const wchar_t* name)
+{
+    for (const wchar_t* windowed : kWindowedBuiltins) {
+        if (std::wcscmp(name, windowed) == 0)
+            return true;
+    }
+    return false;
+}
+
+template <typename T>
+void AppendBits(std::wstring& key, const T& value)
+{
+    unsigned char bytes[sizeof(T)];
+    std::memcpy(bytes, &value, sizeof bytes);
+    for (unsigned char byte : bytes)
+        key.push_back(static_cast<wchar_t>(byte + 1));
+}
+
 }
 
 CScriptAcceptor::CScriptAcceptor()
@@ -33,6 +55,7 @@ CScriptAcceptor::~CScriptAcceptor()
 {
     if (m_engine)
         DetachEngine();
+    m_calls.clear();
     m_runValues.clear();
     m_variables.clear();
 }
@@ -58,12 +81,14 @@ bool CScriptAcceptor::AttachEngine(const SeriesMath* math, IndicatorPainter*, Pr
 bool CScriptAcceptor::DetachEngine()
 {
     ReleaseScriptEngine(&m_engine);
+    ForgetCalls();
     m_pool.reset();
     return true;
 }
 
 bool CScriptAcceptor::ClearVariables()
 {
+    ForgetCalls();
     if (m_pool) {
         for (const auto& item : m_variables)
             m_pool->DropReference(item.second.get());
@@ -85,6 +110,42 @@ FormulaVariant& CScriptAcceptor::VariableToReplace(const wchar_t* name)
     return slot;
 }
 
+void CScriptAcceptor::ForgetCalls()
+{
+    if (m_pool) {
+        for (const auto& item : m_calls) {
+            for (const FormulaVariant& argument : item.second.arguments)
+                m_pool->DropReference(argument.get());
+            m_pool->DropReference(item.second.result.get());
+        }
+    }
+    m_calls.clear();
+}
+
+bool CScriptAcceptor::IdentifyCall(const wchar_t* name, const VARIANT* arguments, int count, std::wstring& key) const
+{
+    key = name;
+    key.push_back(L'(');
+    for (int i = 0; i < count; ++i) {
+        const VARIANT& argument = arguments[i];
+        SeriesView series;
+        if (ReadSeries(argument, series)) {
+            key.push_back(L's');
+            AppendBits(key, series.data);
+            AppendBits(key, series.count);
+        } else if (argument.vt == VT_R8) {
+            key.push_back(L'd');
+            AppendBits(key, argument.dblVal);
+        } else if (argument.vt == VT_I4) {
+            key.push_back(L'i');
+            AppendBits(key, argument.lVal);
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
 void CScriptAcceptor::ClearRunValues()
 {
     if (m_pool) {
@@ -98,6 +159,9 @@ bool CScriptAcceptor::SetSeriesVariable(const wchar_t* name, float* data, uint32
 {
     if (!name || (!data && count != 0) || count > kMaxSeriesCount)
         return false;
+    // The array may be refilled in place between bindings: a call read from
+    // it before must be made again.
+    ForgetCalls();
     FormulaVariant& slot = VariableToReplace(name);
     WriteSeries(slot.get(), data, count);
     if (m_pool)
@@ -121,6 +185,7 @@ bool CScriptAcceptor::Run(std::vector<FormulaStatement>& statements)
 {
     if (statements.empty() || !m_engine)
         return false;
+    ForgetCalls();
     ClearRunValues();
     for (FormulaStatement& statement : statements) {
         m_current = &statement;
@@ -231,8 +296,26 @@ bool CScriptAcceptor::CallBuiltin(
             }
         }
     }
+    std::wstring key;
+    const bool reusable = m_pool && m_builtins == kFormulaBuiltins && IsWindowedBuiltin(name) && IdentifyCall(name, arguments, count, key);
+    if (reusable) {
+        const auto found = m_calls.find(key);
+        if (found != m_calls.end())
+            return SUCCEEDED(CopyFormulaValue(*result, found->second.result.get()));
+    }
     FormulaCall call(*this, name, arguments, count, result);
-    return builtin.handler(call);
+    if (!builtin.handler(call))
+        return false;
+    if (reusable) {
+        RememberedCall& remembered = m_calls[key];
+        for (int i = 0; i < count; ++i) {
+            remembered.arguments.emplace_back(arguments[i]);
+            m_pool->AddReference(remembered.arguments.back().get());
+        }
+        remembered.result.Assign(*result);
+        m_pool->AddReference(remembered.result.get());
+    }
+    return true;
 }
 
 // Output calls: Excute, DRAWBASELINE and the draw functions record their

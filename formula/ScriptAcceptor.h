@@ -114,6 +114,23 @@ private:
     bool CallBuiltin(
         const FormulaBuiltin& builtin, const wchar_t* name, VARIANT* arguments, int count, VARIANT* result);
     bool HandleOutput(const wchar_t* name, VARIANT* arguments, int count, VARIANT* result);
+    // A call's identity for reuse within one run: the name, then each
+    // argument's type, raw value and series length. False when an argument is
+    // of a kind that cannot be compared that way.
+    bool IdentifyCall(const wchar_t* name, const VARIANT* arguments, int count, std::wstring& key) const;
+    void ForgetCalls();
+
+    // A windowed built-in reads nothing but its arguments, and no series is
+    // written after it is made, so within one run the same call on the same
+    // buffers and numbers gives the same result. The entry holds references
+    // on the argument buffers and the result, so none of them is recycled
+    // (which would let a new series take an old key) while it is kept.
+    struct RememberedCall
+    {
+        std::vector<FormulaVariant> arguments;
+        FormulaVariant result;
+    };
+    std::map<std::wstring, RememberedCall> m_calls;
 
     IBaseScript* m_engine;
     PriceSeriesSource* m_source;

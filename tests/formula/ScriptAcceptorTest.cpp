@@ -395,4 +395,37 @@ TEST_F(ScriptAcceptorTest, StatementsReuseFreedBuffers)
     EXPECT_EQ("series 119.000000 142.000000 167.000000 194.000000 ", Variable(L"A"));
 }
 
+// A windowed built-in called again on the same buffers and numbers within a
+// run gives the result already made; any other argument makes it compute, even
+// when the new series sits where a freed one did.
+TEST_F(ScriptAcceptorTest, RepeatedWindowedCallsAreMadeOncePerRun)
+{
+    host.SetBuiltinTable(kFormulaBuiltins, kDrawLineHandler);
+    std::vector<FormulaStatement> statements;
+    for (const wchar_t* text : { L"A:=STD(C,2);", L"B:=STD(C,2);", L"D:=STD(C,3);", L"X:=C+1;", L"P:=SUM(X,2);",
+             L"X:=0;", L"X:=C*2;", L"Q:=SUM(X,2);" })
+        statements.push_back(Statement(text));
+    Run(statements);
+    const VARIANT* a = host.FindVariable(L"A");
+    const VARIANT* b = host.FindVariable(L"B");
+    const VARIANT* d = host.FindVariable(L"D");
+    ASSERT_TRUE(a && b && d);
+    EXPECT_EQ(a->byref, b->byref);
+    EXPECT_NE(a->byref, d->byref);
+    const std::string std3 = Variable(L"D");
+    const std::string sumOfDouble = Variable(L"Q");
+    EXPECT_NE(Variable(L"P"), sumOfDouble);
+
+    // The same calls, each alone in a fresh run.
+    host.ClearVariables();
+    Bind();
+    Run(L"D:=STD(C,3);");
+    EXPECT_EQ(std3, Variable(L"D"));
+    Run(L"Q:=SUM(C*2,2);");
+    EXPECT_EQ(sumOfDouble, Variable(L"Q"));
+    // The run that remembered a call is over: a new run computes it anew.
+    Run(L"A:=STD(C,2);");
+    EXPECT_NE(a->byref, host.FindVariable(L"A")->byref);
+}
+
 }
