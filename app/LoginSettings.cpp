@@ -102,8 +102,10 @@ bool FetchLiveServers(CIni& ini, const ServiceFetcher& fetch, const std::string&
 std::vector<LiveServer> LoadLiveServers(const CIni& ini)
 {
     std::vector<LiveServer> servers;
+    // One read of the section: read key by key, the file was opened 256 times.
+    const CIniSection section = ini.ReadSection(kLiveServer);
     for (size_t i = 0; i < kMaxLiveServers; ++i) {
-        std::string entry = ini.GetString(kLiveServer, std::to_string(i).c_str(), "");
+        std::string entry = section.GetString(std::to_string(i).c_str(), "");
         entry.resize(MbcsPrefixLength(entry.data(), entry.size(), kMaxPlainValue));
         LiveServer server;
         if (!entry.empty() && ParseLiveServerEntry(entry, server))
