@@ -86,6 +86,8 @@ int DrawValueAxis(
         for (int y : rows)
             DrawDottedLine(dc, 1, ChartColors::Axis, rect.left, y, rect.right, y);
     }
+    GdiObjectCache* cache = GdiObjectCache::Instance();
+    CUseFont font(dc, cache ? cache->GetFont(12, kAxisFontFace, FW_NORMAL) : nullptr);
     for (const AxisMark& line : layout.lines)
         DrawAxisValue(dc, ChartColors::AxisLabel, rect.left, line.y, line.value, layout.decimals);
     return 1;
@@ -94,7 +96,7 @@ int DrawValueAxis(
 void DrawAxisValue(HDC dc, COLORREF colour, int x, int y, double value, int decimals)
 {
     GdiObjectCache* cache = GdiObjectCache::Instance();
-    CSelectObject font(dc, cache ? cache->GetFont(12, kAxisFontFace, FW_NORMAL) : nullptr);
+    CUseFont font(dc, cache ? cache->GetFont(12, kAxisFontFace, FW_NORMAL) : nullptr);
     const std::string text = FormatAxisNumber(value, decimals);
     ::SetTextColor(dc, colour);
     const int width = TextWidth(dc, text);

@@ -82,6 +82,31 @@ private:
     HGDIOBJ m_old;
 };
 
+// A font for the enclosing scope, selected only when the DC does not hold it
+// already (and then put back): selecting a font costs far more than drawing a
+// short text, so a caller that draws many texts in one font holds it once and
+// the texts' own selections cost nothing.
+class CUseFont
+{
+public:
+    CUseFont(HDC dc, HFONT font)
+        : m_dc(dc)
+        , m_old(font && ::GetCurrentObject(dc, OBJ_FONT) != font ? ::SelectObject(dc, font) : nullptr)
+    {
+    }
+    ~CUseFont()
+    {
+        if (m_old)
+            ::SelectObject(m_dc, m_old);
+    }
+    CUseFont(const CUseFont&) = delete;
+    CUseFont& operator=(const CUseFont&) = delete;
+
+private:
+    HDC m_dc;
+    HGDIOBJ m_old;
+};
+
 // SaveDC/RestoreDC: everything selected or set inside is undone at the end.
 class CSaveDC
 {

@@ -1,4 +1,5 @@
 #include "formula/IndicatorPainter.h"
+#include "base/DcGuards.h"
 
 #include "formula/PriceSeriesSource.h"
 
@@ -305,7 +306,7 @@ void IndicatorPainter::DrawTitleText(const std::wstring& text)
 {
     if (!m_dc)
         return;
-    Selected font(m_dc, CachedFont(kTitleFontHeight));
+    CUseFont font(m_dc, CachedFont(kTitleFontHeight));
     const COLORREF oldColor = ::SetTextColor(m_dc, m_color);
     const int oldMode = ::SetBkMode(m_dc, TRANSPARENT);
     const RECT box = { m_textPosition + 2, m_rect.top + 2, m_rect.right - 2, m_rect.top + m_titleHeight - 2 };

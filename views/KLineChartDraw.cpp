@@ -120,11 +120,19 @@ void KLineChart::Draw(HDC dc)
     }
     if (!CalcVisibleRange())
         return;
-    DrawDateAxis(dc);
-    ComputeMainIndicator();
-    DrawMainPane(dc);
-    DrawMainIndicator(dc);
-    DrawSubPanes(dc);
+    // The steps select their fonts for each text; held here, most of those
+    // selections find the font in place and cost nothing.
+    {
+        CUseFont font(dc, CachedFont(12, kSongTi, FW_NORMAL));
+        DrawDateAxis(dc);
+        ComputeMainIndicator();
+        DrawMainPane(dc);
+    }
+    {
+        CUseFont font(dc, CachedFont(14, kSongTi, FW_NORMAL));
+        DrawMainIndicator(dc);
+        DrawSubPanes(dc);
+    }
     UpdateDataWindow(dc);
     DrawCrossHair(dc, true);
     DrawPaneButtons(dc);
@@ -221,7 +229,7 @@ void KLineChart::DrawDateAxis(HDC dc)
     const int axisTop = m_layout.chart.bottom - kline::kDateAxisHeight - kline::kBottomGap;
     const RECT strip { m_layout.barColumn.left, axisTop + 1, m_layout.barColumn.right, m_layout.barColumn.bottom };
     FillBackground(dc, strip);
-    CSelectObject font(dc, CachedFont(12, kSongTi, FW_NORMAL));
+    CUseFont font(dc, CachedFont(12, kSongTi, FW_NORMAL));
     ::SetTextColor(dc, ChartColors::DateAxisText);
     ::SetBkMode(dc, TRANSPARENT);
     int labelEnd = INT_MIN;
@@ -268,7 +276,7 @@ void KLineChart::DrawMainPane(HDC dc)
     const CStockInfo& info = m_snapshot->GetStockInfo();
     const std::string title = info.GetName() + "(" + GetPeriodName(m_options.GetPeriod()) + ")";
     {
-        CSelectObject font(dc, CachedFont(12, kSongTi, FW_NORMAL));
+        CUseFont font(dc, CachedFont(12, kSongTi, FW_NORMAL));
         ::SetTextColor(dc, ChartColors::TitleText);
         ::SetBkMode(dc, TRANSPARENT);
         SIZE size {};
@@ -354,7 +362,7 @@ void KLineChart::DrawBar(HDC dc, int index, int labelKind, bool labelLeft,
         candles.Flush(dc);
 
     if (labelKind == 1 || labelKind == 2) {
-        CSelectObject font(dc, CachedFont(12, kSongTi, FW_NORMAL));
+        CUseFont font(dc, CachedFont(12, kSongTi, FW_NORMAL));
         ::SetTextColor(dc, ChartColors::TitleText);
         ::SetBkMode(dc, TRANSPARENT);
         const double value = labelKind == 1 ? bar->low : bar->high;
