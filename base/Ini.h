@@ -18,6 +18,8 @@ public:
     }
     // The value of the first entry of that key (letters in either case), with
     // one pair of enclosing quotes taken off; the default when there is none.
+    // Keys starting with ";" may be missing: some platforms leave such lines
+    // out of a section as comments.
     std::string GetString(const char* key, const char* defaultValue = "") const;
 
 private:
