@@ -93,17 +93,20 @@ TEST(Program, StartsOnceWithTheLoginAndEndsWithZeroWhenItIsCancelled)
     ::GetWindowThreadProcessId(window, &firstPid);
     EXPECT_EQ(firstPid, ::GetProcessId(first.Get()));
 
-    // A second start finds the answering instance, brings it back to the
-    // front and ends without touching it.
-    ::ShowWindow(window, SW_MINIMIZE);
-    ASSERT_TRUE(::IsIconic(window));
+    // A second start finds the answering instance, brings it to the front
+    // (from behind a window of ours) and ends without touching it.
+    HWND ours = ::CreateWindowExA(0, "STATIC", "in front", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
+        ::GetModuleHandleA(nullptr), nullptr);
+    ASSERT_TRUE(ours);
+    ::SetForegroundWindow(ours);
+    EXPECT_EQ(::GetForegroundWindow(), ours);
     CKernelHandle second = Start(program);
     ASSERT_TRUE(second.Get());
     EXPECT_EQ(WaitForExit(second.Get(), 20000), 0u);
     EXPECT_EQ(::WaitForSingleObject(first.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT))
         << "the first still runs";
-    EXPECT_FALSE(::IsIconic(window)) << "the first is shown again";
-    EXPECT_TRUE(::IsWindowVisible(window));
+    EXPECT_EQ(::GetForegroundWindow(), window) << "the first is in front";
+    ::DestroyWindow(ours);
 
     ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     const DWORD code = WaitForExit(first.Get(), 20000);
