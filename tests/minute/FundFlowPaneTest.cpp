@@ -4,7 +4,14 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <cstdint>
+#include <string>
+#include <vector>
 
+#include "base/ChartColors.h"
+#include "base/ChartLayout.h"
+#include "base/DcGuards.h"
+#include "base/GdiObjectCache.h"
 #include "data/TickStatistics.h"
 #include "tests/minute/MinuteFixtures.h"
 #include "tests/support/OffscreenCanvas.h"
@@ -107,6 +114,83 @@ TEST_F(FundFlowPanes, ScalesInTheAxisUnitAgainstTheTickStatistics)
     Draw(kIndicatorFundInflow);
     EXPECT_GT(Count(kMain), 20);
     canvas.SavePng("minute-fund-inflow");
+}
+
+// The value axis stands on the pane below the title row, over the pane's
+// scale in 10,000 yuan: its dotted rows are where an axis over that
+// rectangle and those bounds puts them, and nowhere else; the lines meet it
+// at their values.
+TEST_F(FundFlowPanes, TheValueAxisStandsOnThePaneBelowTheTitleAtTheScale)
+{
+    rig.Show(FundFlowDay());
+    FundFlowSeries flow(&rig.chart.GetSnapshot()->GetFenbiData());
+    ASSERT_EQ(flow.Compute(), 1);
+    std::vector<FundFlowRecord> records(static_cast<size_t>(flow.GetCount()));
+    for (int i = 0; i < flow.GetCount(); ++i)
+        flow.GetAt(i, &records[static_cast<size_t>(i)]);
+    ASSERT_GE(records.size(), 20u);
+    const struct
+    {
+        int indicator;
+        float FundFlowRecord::*line; // the last line the pane draws, which no other covers
+        COLORREF colour;
+    } table[] = {
+        { kIndicatorFundAnalysis, &FundFlowRecord::totalOut, kGreen },
+        { kIndicatorNetFundFlow, &FundFlowRecord::totalNet, kRed },
+        { kIndicatorMainRetailGame, &FundFlowRecord::retailNet, RGB(255, 0, 255) },
+    };
+    for (const auto& row : table) {
+        Draw(row.indicator);
+        const MinuteChartPane& pane = rig.chart.GetIndicatorPane();
+        const RECT& r = pane.rect;
+        ASSERT_EQ(r.top, rig.chart.GetPanes().indicator.top + 16) << row.indicator;
+        ASSERT_GT(pane.high, pane.low) << row.indicator;
+        const ValueAxisLayout axis = LayoutValueAxis(r, 0, 0, pane.low, pane.high, 2);
+        ASSERT_TRUE(axis.drawable) << row.indicator;
+        ASSERT_FALSE(axis.lines.empty()) << row.indicator;
+        if (row.indicator != kIndicatorFundAnalysis) {
+            // A signed pane's scale reaches below 0: the axis holds a row for 0 inside it.
+            EXPECT_LT(pane.low, 0) << row.indicator;
+        }
+
+        // Rows inside the frame that are mostly the axis colour: the dotted grid.
+        const int width = r.right - r.left;
+        std::vector<int> dotted;
+        for (int y = r.top + 1; y < r.bottom - 1; ++y) {
+            if (canvas.CountPixels(ChartColors::Axis, RECT { r.left + 1, y, r.right - 1, y + 1 }) > width / 3)
+                dotted.push_back(y);
+        }
+        std::vector<int> expected;
+        for (const AxisMark& mark : axis.lines)
+            expected.push_back(mark.y);
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(dotted, expected) << row.indicator;
+
+        // Each row's label, in 10,000 yuan, ends 2 px left of the pane and
+        // reaches no further left than its text is wide.
+        for (const AxisMark& mark : axis.lines) {
+            const std::string text = FormatAxisNumber(mark.value, axis.decimals);
+            SIZE size {};
+            {
+                CSelectObject font(canvas.Dc(), GdiObjectCache::Instance()->GetFont(12, "宋体", FW_NORMAL));
+                ::GetTextExtentPoint32A(canvas.Dc(), text.c_str(), static_cast<int>(text.size()), &size);
+            }
+            const int start = r.left - 2 - size.cx;
+            const RECT label { start, mark.y - 7, r.left - 2, mark.y + 9 };
+            const RECT beyond { 0, mark.y - 7, start, mark.y + 9 };
+            EXPECT_GT(canvas.CountPixels(ChartColors::AxisLabel, label), 0) << row.indicator << ": " << text;
+            EXPECT_EQ(canvas.CountPixels(ChartColors::AxisLabel, beyond), 0) << row.indicator << ": " << text;
+        }
+
+        // Points in the middle of the day lie at their value on that scale (yuan per pixel).
+        const double perPixel = (pane.high - pane.low) * 10000 / (r.bottom - r.top);
+        for (size_t i : { records.size() / 3, records.size() / 2, records.size() * 2 / 3 }) {
+            const int x = r.left + static_cast<int>(width * static_cast<int64_t>(i) / 241);
+            const int y = r.bottom - static_cast<int>((records[i].*row.line - pane.low * 10000) / perPixel);
+            EXPECT_GT(canvas.CountPixels(row.colour, RECT { x - 1, y - 1, x + 2, y + 2 }), 0)
+                << row.indicator << ", record " << i << " at " << x << "," << y;
+        }
+    }
 }
 
 TEST_F(FundFlowPanes, TheTitleRowMovesThePaneDown)
