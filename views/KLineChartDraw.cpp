@@ -69,15 +69,13 @@ void XorBoxedText(HDC dc, const RECT& rect, const std::string& text)
     const int height = rect.bottom - rect.top;
     if (width <= 0 || height <= 0 || text.empty())
         return;
-    HDC scratch = ::CreateCompatibleDC(dc);
+    CMemDC scratch(dc);
     if (!scratch)
         return;
-    HBITMAP bitmap = ::CreateCompatibleBitmap(dc, width, height);
-    if (!bitmap) {
-        ::DeleteDC(scratch);
+    CGdiObject<HBITMAP> bitmap(::CreateCompatibleBitmap(dc, width, height));
+    if (bitmap.IsNull())
         return;
-    }
-    HGDIOBJ oldBitmap = ::SelectObject(scratch, bitmap);
+    CSelectObject selected(scratch, bitmap);
     RECT local { 0, 0, width, height };
     ::FillRect(scratch, &local, CachedBrush(ChartColors::Background));
     {
@@ -90,9 +88,6 @@ void XorBoxedText(HDC dc, const RECT& rect, const std::string& text)
     ::PatBlt(scratch, 0, 0, width, height, PATINVERT);
     ::SelectObject(scratch, oldBrush);
     ::BitBlt(dc, rect.left, rect.top, width, height, scratch, 0, 0, SRCINVERT);
-    ::SelectObject(scratch, oldBitmap);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(scratch);
 }
 
 }
