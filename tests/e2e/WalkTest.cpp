@@ -5,6 +5,8 @@
 #include "tests/e2e/EndToEndFixture.h"
 #include "views/ViewIds.h"
 
+#include <cstdio>
+
 #include "base/DataPaths.h"
 #include "data/UserStockList.h"
 
@@ -67,6 +69,7 @@ TEST_F(EndToEnd, AUserLogsInAndWalksEveryScreen)
             return moved > kAdjustedCandleShare;
         },
         10000);
+    std::printf("    forward adjustment changed %.1f %% of the candle area\n", moved * 100);
     EXPECT_GT(moved, kAdjustedCandleShare) << "forward adjustment moves the candles before the event";
     m_walk->Command(kCmdAdjustNone);
 
