@@ -31,6 +31,7 @@ struct AddRule
     static constexpr bool kVector = true;
     static constexpr bool kDivision = false;
     static __m128d Apply(__m128d a, __m128d b) { return _mm_add_pd(a, b); }
+    static __m128 Apply(__m128 a, __m128 b) { return _mm_add_ps(a, b); }
 #endif
 };
 struct SubRule
@@ -40,6 +41,7 @@ struct SubRule
     static constexpr bool kVector = true;
     static constexpr bool kDivision = false;
     static __m128d Apply(__m128d a, __m128d b) { return _mm_sub_pd(a, b); }
+    static __m128 Apply(__m128 a, __m128 b) { return _mm_sub_ps(a, b); }
 #endif
 };
 struct MulRule
@@ -49,6 +51,7 @@ struct MulRule
     static constexpr bool kVector = true;
     static constexpr bool kDivision = false;
     static __m128d Apply(__m128d a, __m128d b) { return _mm_mul_pd(a, b); }
+    static __m128 Apply(__m128 a, __m128 b) { return _mm_mul_ps(a, b); }
 #endif
 };
 struct DivRule
@@ -58,6 +61,7 @@ struct DivRule
     static constexpr bool kVector = true;
     static constexpr bool kDivision = true;
     static __m128d Apply(__m128d a, __m128d b) { return _mm_div_pd(a, b); }
+    static __m128 Apply(__m128 a, __m128 b) { return _mm_div_ps(a, b); }
 #endif
 };
 struct EqualRule
@@ -134,6 +138,27 @@ template <class Rule> inline __m128 Arithmetic4(__m128 a, __m128 b)
     return _mm_or_ps(_mm_and_ps(valid, value), _mm_andnot_ps(valid, invalid));
 }
 
+// The same four elements computed in floats, which gives the same bits: the
+// double result of two floats rounded to a float is the float operation's
+// result for +, -, * and / (double has more than twice a float's precision
+// and then some), except that a result just past the float range rounds down
+// to the largest float in float arithmetic where the double one is no value.
+// So a lane at the largest float, infinite or NaN is done again in doubles.
+template <class Rule> inline __m128 ArithmeticInFloats4(__m128 a, __m128 b)
+{
+    const __m128 invalid = _mm_set1_ps(kInvalidValue);
+    const __m128 magnitude = _mm_castsi128_ps(_mm_set1_epi32(0x7FFFFFFF));
+    const __m128 largest = _mm_set1_ps(std::numeric_limits<float>::max());
+    const __m128 value = Rule::Apply(a, b);
+    __m128 none = _mm_or_ps(_mm_cmpeq_ps(a, invalid), _mm_cmpeq_ps(b, invalid));
+    if constexpr (Rule::kDivision)
+        none = _mm_or_ps(none, _mm_cmpeq_ps(b, _mm_setzero_ps()));
+    const __m128 edge = _mm_andnot_ps(none, _mm_cmpnlt_ps(_mm_and_ps(value, magnitude), largest));
+    if (_mm_movemask_ps(edge) != 0)
+        return Arithmetic4<Rule>(a, b);
+    return _mm_or_ps(_mm_andnot_ps(none, value), _mm_and_ps(none, invalid));
+}
+
 // The elements before the last incomplete group of four, four at a time;
 // returns how many were done (0 for the rules without a four-wide form).
 template <class Rule> uint32_t Arithmetic(const float* left, const float* right, uint32_t count, float* result)
@@ -141,7 +166,7 @@ template <class Rule> uint32_t Arithmetic(const float* left, const float* right,
     uint32_t i = 0;
     if constexpr (HasVector<Rule>::value) {
         for (; i + 4 <= count; i += 4)
-            _mm_storeu_ps(result + i, Arithmetic4<Rule>(_mm_loadu_ps(left + i), _mm_loadu_ps(right + i)));
+            _mm_storeu_ps(result + i, ArithmeticInFloats4<Rule>(_mm_loadu_ps(left + i), _mm_loadu_ps(right + i)));
     }
     return i;
 }
@@ -151,7 +176,7 @@ template <class Rule> uint32_t Arithmetic(const float* left, float right, uint32
     if constexpr (HasVector<Rule>::value) {
         const __m128 b = _mm_set1_ps(right);
         for (; i + 4 <= count; i += 4)
-            _mm_storeu_ps(result + i, Arithmetic4<Rule>(_mm_loadu_ps(left + i), b));
+            _mm_storeu_ps(result + i, ArithmeticInFloats4<Rule>(_mm_loadu_ps(left + i), b));
     }
     return i;
 }
@@ -161,7 +186,7 @@ template <class Rule> uint32_t Arithmetic(float left, const float* right, uint32
     if constexpr (HasVector<Rule>::value) {
         const __m128 a = _mm_set1_ps(left);
         for (; i + 4 <= count; i += 4)
-            _mm_storeu_ps(result + i, Arithmetic4<Rule>(a, _mm_loadu_ps(right + i)));
+            _mm_storeu_ps(result + i, ArithmeticInFloats4<Rule>(a, _mm_loadu_ps(right + i)));
     }
     return i;
 }

@@ -169,7 +169,7 @@ TEST(SeriesArithmeticForms, AnElementInALongSeriesIsCombinedAsOnItsOwn)
     const float kNaN = std::nanf("");
     const float kInf = HUGE_VALF;
     const std::vector<float> edges = { 0.0f, -0.0f, 1.0f, -1.0f, 0.1f, 1.0f / 3.0f, 2.5f, 16777217.0f, 3e38f,
-        -3e38f, 3.4028235e38f, 1.7e38f, 1e-30f, 1e-45f, -1e-38f, kInf, -kInf, kNaN, I, 1e6f, 7.0f };
+        -3e38f, 3.4028235e38f, 1.7e38f, 1e30f, 1e-30f, 1e-45f, -1e-38f, kInf, -kInf, kNaN, I, 1e6f, 7.0f };
     // Every pair of edge values, then two more, so that the count is no
     // multiple of anything and the last pairs fall in a tail.
     std::vector<float> left, right;
