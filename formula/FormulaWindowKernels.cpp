@@ -305,41 +305,75 @@ template <bool kAverage> void SlidingSums(const float* x, int count, int n, floa
         out[i] = kInvalidValue;
     const double divisor = n;
     QuotientBatch means(divisor, out);
+    // The sum is taken afresh at n and then every resumEvery + 1 elements, so
+    // the stretches between are independent of each other: two are walked
+    // side by side, each by the steps it would take alone, so that the
+    // processor overlaps their chains of dependent additions.
     const int resumEvery = std::max(n, 1024);
-    int sinceResum = resumEvery;
-    CompensatedSum sum;
-    int invalid = 0;
-    for (int i = n; i < count; ++i) {
-        if (sinceResum >= resumEvery) {
-            sum = CompensatedSum();
-            invalid = 0;
-            for (int j = i - n + 1; j <= i; ++j) {
-                if (IsInvalidValue(x[j]))
-                    ++invalid;
-                else
-                    sum.Add(x[j]);
-            }
-            sinceResum = 0;
-        } else {
-            const float entering = x[i];
-            const float leaving = x[i - n];
-            if (IsInvalidValue(entering))
-                ++invalid;
+    const int stretch = resumEvery + 1;
+    struct Lane
+    {
+        CompensatedSum sum;
+        int invalid = 0;
+    };
+    const auto resum = [&](Lane& lane, int i) {
+        for (int j = i - n + 1; j <= i; ++j) {
+            if (IsInvalidValue(x[j]))
+                ++lane.invalid;
             else
-                sum.Add(entering);
-            if (IsInvalidValue(leaving))
-                --invalid;
-            else
-                sum.Add(-static_cast<double>(leaving));
-            ++sinceResum;
+                lane.sum.Add(x[j]);
         }
-        const double value = sum.Value();
-        if (invalid)
+    };
+    const auto slide = [&](Lane& lane, int i) {
+        const float entering = x[i];
+        const float leaving = x[i - n];
+        if (IsInvalidValue(entering))
+            ++lane.invalid;
+        else
+            lane.sum.Add(entering);
+        if (IsInvalidValue(leaving))
+            --lane.invalid;
+        else
+            lane.sum.Add(-static_cast<double>(leaving));
+    };
+    const auto emit = [&](const Lane& lane, int i) {
+        const double value = lane.sum.Value();
+        if (lane.invalid)
             out[i] = kInvalidValue;
         else if (kAverage)
             means.Add(i, value);
         else
             out[i] = static_cast<float>(value);
+    };
+    int first = n;
+    for (; first < count && count - first > stretch; first += 2 * stretch) {
+        const int second = first + stretch;
+        const int secondLength = std::min(stretch, count - second);
+        Lane a, b;
+        resum(a, first);
+        emit(a, first);
+        resum(b, second);
+        emit(b, second);
+        int t = 1;
+        for (; t < secondLength; ++t) {
+            slide(a, first + t);
+            emit(a, first + t);
+            slide(b, second + t);
+            emit(b, second + t);
+        }
+        for (; t < stretch; ++t) {
+            slide(a, first + t);
+            emit(a, first + t);
+        }
+    }
+    if (first < count) {
+        Lane a;
+        resum(a, first);
+        emit(a, first);
+        for (int i = first + 1; i < count; ++i) {
+            slide(a, i);
+            emit(a, i);
+        }
     }
     means.Flush();
 }
