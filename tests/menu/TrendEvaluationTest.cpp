@@ -137,18 +137,6 @@ TEST_F(TrendDialog, AFailureShowsTheFixedVerdictAtTheEnd)
     EXPECT_EQ(dialog.GetResultText(), "该股趋势不明，请谨慎操作！");
 }
 
-namespace {
-
-// A timer procedure must be a plain stdcall function: a lambda does not convert
-// to one on 32-bit Windows.
-void CALLBACK CloseFromTimer(HWND window, UINT, UINT_PTR id, DWORD)
-{
-    ::KillTimer(window, id);
-    ::SendMessageA(window, WM_CLOSE, 0, 0);
-}
-
-}
-
 void CALLBACK ClickEvaluateFromTimer(HWND window, UINT, UINT_PTR id, DWORD)
 {
     ::KillTimer(window, id);
@@ -163,11 +151,19 @@ TEST_F(TrendDialog, CloseEndsTheAnimationAndOtherwiseIsIgnored)
     ASSERT_TRUE(hwnd);
     ::SendMessageA(hwnd, WM_CLOSE, 0, 0);
     EXPECT_TRUE(::IsWindow(hwnd));
-    // A close while the animation runs ends it early.
-    ::SetTimer(hwnd, 77, 200, &CloseFromTimer);
-    const DWORD start = ::GetTickCount();
+    // A close while the animation runs ends it early: closed at the first
+    // step shown, the bar stops far short of the animation's end before the
+    // final 100 (a loop that ignored the close would run on to 99 or 100).
+    positions.clear();
+    dialog.SetProgressObserver([this, hwnd](int position) {
+        positions.push_back(position);
+        if (position > 40 && position < 100)
+            ::SendMessageA(hwnd, WM_CLOSE, 0, 0);
+    });
     dialog.Evaluate();
-    EXPECT_LT(::GetTickCount() - start, 2000u);
+    ASSERT_GE(positions.size(), 2u);
+    EXPECT_EQ(positions.back(), 100);
+    EXPECT_LT(positions[positions.size() - 2], 40 + CTrendEvaluDlg::kAnimationSteps / 2);
     EXPECT_EQ(dialog.GetResultText(), "verdict");
 }
 
