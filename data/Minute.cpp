@@ -88,8 +88,13 @@ int CMinute::BuildFromTicks(const CFenbiData& ticks)
             r.amount = tick.amount - amountBefore;
         } else {
             if (r.price <= 0) {
+                // Standing at the reference, the minute has no change: the
+                // change of a price of 0 would read as a fall of 100 %, and
+                // the minutes without trades after it would carry that.
                 r.price = reference;
                 r.average = reference;
+                r.change = 0;
+                r.changeRatio = 0;
             }
             r.volume = tick.volume;
             r.amount = tick.amount;

@@ -70,7 +70,7 @@ bool CSkinListImpl::Drop(const FORMATETC& format, STGMEDIUM& medium, DWORD, POIN
 {
     const bool moved = IsOwnHeaderPayload(m_hWnd, format.cfFormat, medium) && m_input.HeaderDrop(format.cfFormat);
     HideDropArrows();
-    m_dropPosition = -1;
+    ViewState()->dropPosition = -1;
     return moved;
 }
 
@@ -79,15 +79,18 @@ void CSkinListImpl::LeaveDrop()
     // Arrows left standing while the pointer is elsewhere would promise a
     // drop that cannot happen there.
     HideDropArrows();
-    m_dropPosition = -1;
+    ViewState()->dropPosition = -1;
 }
 
 void CSkinListImpl::HideTitleTip()
 {
     if (!m_tooltip.m_hWnd)
         return;
-    m_titleTipRow = -1;
-    m_titleTipColumn = -1;
+    {
+        ListStateAccess state = ViewState();
+        state->tipRow = -1;
+        state->tipColumn = -1;
+    }
     if (m_titleTip.m_hWnd)
         m_titleTip.Hide();
 }

@@ -225,22 +225,3 @@ HCURSOR CSkinListImpl::HandCursor() const
 {
     return m_handCursor;
 }
-
-void CSkinListImpl::SyncInputState()
-{
-    // Only changes of the input's state are copied, so the state painting
-    // reads can still be set directly.
-    const bool editing = m_input.IsEditing();
-    if (editing != m_syncedEditing) {
-        m_editing = editing;
-        m_syncedEditing = editing;
-    }
-    RECT band;
-    const bool banding = m_input.GetBand(band);
-    if (banding)
-        m_bandRect = band;
-    if (banding != m_syncedBand) {
-        m_bandActive = banding;
-        m_syncedBand = banding;
-    }
-}

@@ -191,7 +191,7 @@ void CSkinListImpl::Repaint()
 
 bool CSkinListImpl::HasListFocus() const
 {
-    return m_editing || (m_hWnd && ::GetFocus() == m_hWnd);
+    return m_state.editing || (m_hWnd && ::GetFocus() == m_hWnd);
 }
 
 // Columns -----------------------------------------------------------------------------
@@ -419,13 +419,13 @@ bool CSkinListImpl::DeleteItem(int row)
     m_rows.erase(m_rows.begin() + row);
     // The rows below moved up: their selection moves with them.
     std::set<int> renumbered;
-    for (int selected : m_selection) {
+    for (int selected : m_state.selection) {
         if (selected < row)
             renumbered.insert(selected);
         else if (selected > row)
             renumbered.insert(selected - 1);
     }
-    m_selection.swap(renumbered);
+    m_state.selection.swap(renumbered);
     return true;
 }
 
@@ -436,7 +436,7 @@ bool CSkinListImpl::DeleteAllItems()
         m_visibleCount = 0;
     else
         m_rows.clear();
-    m_selection.clear();
+    m_state.selection.clear();
     return true;
 }
 
@@ -653,29 +653,29 @@ bool CSkinListImpl::SetEmptyData(CLIPFORMAT format)
 bool CSkinListImpl::IsRowSelected(int row) const
 {
     SingleLock lock(&m_lock);
-    return m_selection.count(row) != 0;
+    return m_state.selection.count(row) != 0;
 }
 
 std::set<int> CSkinListImpl::GetSelection() const
 {
     SingleLock lock(&m_lock);
-    return m_selection;
+    return m_state.selection;
 }
 
 int CSkinListImpl::GetSelectedCount() const
 {
     SingleLock lock(&m_lock);
-    return static_cast<int>(m_selection.size());
+    return static_cast<int>(m_state.selection.size());
 }
 
 bool CSkinListImpl::ClearSelection()
 {
     {
         SingleLock lock(&m_lock);
-        m_selection.clear();
-        m_anchorRow = -1;
-        m_focusRow = -1;
-        m_focusColumn = -1;
+        m_state.selection.clear();
+        m_state.anchorRow = -1;
+        m_state.focusRow = -1;
+        m_state.focusColumn = -1;
     }
     if (!m_hWnd)
         return true;
@@ -685,16 +685,16 @@ bool CSkinListImpl::ClearSelection()
 int CSkinListImpl::GetSelectedItem() const
 {
     SingleLock lock(&m_lock);
-    if (m_focusRow != -1 && m_selection.count(m_focusRow))
-        return m_focusRow;
-    return m_selection.empty() ? -1 : *m_selection.begin();
+    if (m_state.focusRow != -1 && m_state.selection.count(m_state.focusRow))
+        return m_state.focusRow;
+    return m_state.selection.empty() ? -1 : *m_state.selection.begin();
 }
 
 bool CSkinListImpl::GetSelectedCell(int& row, int& column) const
 {
     SingleLock lock(&m_lock);
     row = GetSelectedItem();
-    column = (m_options.cellSelection && row != -1) ? m_focusColumn : -1;
+    column = (m_options.cellSelection && row != -1) ? m_state.focusColumn : -1;
     return row != -1;
 }
 
@@ -702,8 +702,8 @@ void CSkinListImpl::SetFocusCell(int row, int column)
 {
     {
         SingleLock lock(&m_lock);
-        m_focusRow = row;
-        m_focusColumn = column;
+        m_state.focusRow = row;
+        m_state.focusColumn = column;
     }
     EnsureVisible(row, column);
 }

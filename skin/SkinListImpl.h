@@ -179,9 +179,9 @@ public:
     int GetSelectedItem() const;
     bool GetSelectedCell(int& row, int& column) const;
     void SetFocusCell(int row, int column);
-    int GetFocusRow() const { return m_focusRow; }
-    int GetFocusColumn() const { return m_focusColumn; }
-    int GetAnchorRow() const { return m_anchorRow; }
+    int GetFocusRow() const { return m_state.focusRow; }
+    int GetFocusColumn() const { return m_state.focusColumn; }
+    int GetAnchorRow() const { return m_state.anchorRow; }
 
     // View ------------------------------------------------------------------
     bool SortByColumn(int column, int mode, bool keep);
@@ -232,7 +232,11 @@ public:
     // Input, editing and tips (SkinListInput.cpp, SkinListHost.cpp) -----------------
     bool SelectItem(int row, int column, UINT keys) { return m_input.SelectItem(row, column, keys); }
     bool BeginEdit(int row, int column) { return m_input.BeginEdit(row, column); }
-    bool IsEditing() const { return m_input.IsEditing(); }
+    bool IsEditing() const
+    {
+        SingleLock lock(&m_lock);
+        return m_state.editing;
+    }
     CSkinListInput& GetInput() { return m_input; }
     HWND ListWindow() const override;
     SkinListInputOptions InputOptions() const override;
@@ -250,19 +254,7 @@ public:
     std::string TipText(int row, int key) const override;
     std::string RowTooltip(int row) const override;
     int SortKey() const override;
-    std::set<int>& Selection() override { return m_selection; }
-    int& AnchorRow() override { return m_anchorRow; }
-    int& FocusRow() override { return m_focusRow; }
-    int& FocusColumn() override { return m_focusColumn; }
-    int& HotRow() override { return m_hotRow; }
-    int& HotColumn() override { return m_hotColumn; }
-    int& TipRow() override { return m_titleTipRow; }
-    int& TipColumn() override { return m_titleTipColumn; }
-    int& HotHeader() override { return m_hotHeader; }
-    int& PressedHeader() override { return m_pressedHeader; }
-    int& DragSource() override { return m_dragHeader; }
-    int& DropPosition() override { return m_dropPosition; }
-    int& ResizeColumn() override { return m_resizeColumn; }
+    ListStateAccess ViewState() override { return ListStateAccess(m_lock, m_state); }
     void InvalidateRow(int row) override;
     void InvalidateHeader() override;
     bool BeginScrollAnimation(int oldTop, int newTop) override;
@@ -279,8 +271,6 @@ public:
     HCURSOR HandCursor() const override;
     CListEdit& EditBox() override { return m_editBox; }
     CListDate& DatePicker() override { return m_datePicker; }
-    // Copies the input's editing and band state for painting.
-    void SyncInputState();
 
     // Row dragging: the owner's answers (nothing by default).
     virtual int OnRowDragOver(int row);
@@ -385,26 +375,11 @@ protected:
     std::vector<SkinListColumn> m_columns; // display order
     std::vector<SkinListRow> m_rows; // stored rows
     int m_visibleCount = 0; // recycling mode: the rows in use
-    std::set<int> m_selection;
-    int m_anchorRow = -1;
-    int m_focusRow = -1;
-    int m_focusColumn = -1; // display index
+    // Selection, focus, hover, header gestures, editor and band: the input
+    // changes them, painting reads them.
+    ListViewState m_state;
     int m_sortKey = -1;
     bool m_sortAscending = true;
-
-    // State that painting reads and the input code sets --------------------------
-    int m_hotRow = -1; // the cell under the pointer
-    int m_hotColumn = -1;
-    int m_titleTipRow = -1; // the cell whose title tip shows
-    int m_titleTipColumn = -1;
-    int m_hotHeader = -1;
-    int m_pressedHeader = -1;
-    int m_dragHeader = -1; // the header column being dragged
-    int m_dropPosition = -1; // where it would be dropped
-    int m_resizeColumn = -1;
-    bool m_editing = false; // an in-place editor is open
-    bool m_bandActive = false;
-    CRect m_bandRect; // content coordinates
 
     // Resources and metrics ----------------------------------------------------------
     CFont m_font;
@@ -432,8 +407,6 @@ protected:
     CListEdit m_editBox;
     CListDate m_datePicker;
     CToolTipCtrl m_rowTips; // a view of m_tooltip for the input
-    bool m_syncedEditing = false;
-    bool m_syncedBand = false;
 
     // Companions ---------------------------------------------------------------------
     CWindow m_tooltip; // row tooltips

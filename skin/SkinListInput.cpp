@@ -38,40 +38,62 @@ void CSkinListInput::InvalidateAll()
     ::InvalidateRect(Window(), nullptr, FALSE);
 }
 
-bool CSkinListInput::GetBand(RECT& band) const
+bool CSkinListInput::GetBand(RECT& band)
 {
-    if (!m_bandActive)
+    ListStateAccess state = m_host.ViewState();
+    if (!state->bandActive)
         return false;
-    band = m_band;
+    band = state->band;
     return true;
 }
 
 bool CSkinListInput::GetSelectedCell(int& row, int& column)
 {
-    const std::set<int>& selection = m_host.Selection();
+    const bool cellSelection = m_host.InputOptions().cellSelection;
+    ListStateAccess state = m_host.ViewState();
+    const std::set<int>& selection = state->selection;
     row = -1;
     column = -1;
-    if (selection.count(m_host.FocusRow()))
-        row = m_host.FocusRow();
+    if (selection.count(state->focusRow))
+        row = state->focusRow;
     else if (!selection.empty())
         row = *selection.begin();
-    if (row != -1 && m_host.InputOptions().cellSelection)
-        column = m_host.FocusColumn();
+    if (row != -1 && cellSelection)
+        column = state->focusColumn;
     return row != -1;
 }
 
 // Selection and visibility ------------------------------------------------------
 
+void CSkinListInput::SelectFocusCell(UINT keys)
+{
+    int row;
+    int column;
+    {
+        ListStateAccess state = m_host.ViewState();
+        row = state->focusRow;
+        column = state->focusColumn;
+    }
+    SelectItem(row, column, keys);
+}
+
 bool CSkinListInput::SelectItem(int row, int column, UINT keys)
 {
     if (row < 0 || row >= m_host.Geometry().rowCount)
         return false;
-    bool notify = ApplySelectItem(m_host.Selection(), m_host.AnchorRow(), m_host.FocusRow(), m_host.FocusColumn(), row,
-        column, keys, m_host.InputOptions().singleSelection);
+    const bool single = m_host.InputOptions().singleSelection;
+    bool notify;
+    int focusRow;
+    int focusColumn;
+    {
+        ListStateAccess state = m_host.ViewState();
+        notify = ApplySelectItem(
+            state->selection, state->anchorRow, state->focusRow, state->focusColumn, row, column, keys, single);
+        focusRow = state->focusRow;
+        focusColumn = state->focusColumn;
+    }
     if (notify)
-        NotifyParent(row, m_host.FocusColumn(), SLN_SELCHANGED);
-    int focusRow = m_host.FocusRow();
-    int focusColumn = m_host.FocusColumn();
+        NotifyParent(row, focusColumn, SLN_SELCHANGED);
     if (m_host.IsCellVisible(row, focusColumn, false)) {
         if (focusRow >= 0 && focusColumn >= 0)
             BeginEdit(focusRow, focusColumn);
@@ -175,16 +197,24 @@ void CSkinListInput::HideTitleTip()
     CTitleTip* tip = m_host.TitleTip();
     if (!tip || !m_host.RowToolTip())
         return;
-    m_host.TipRow() = -1;
-    m_host.TipColumn() = -1;
+    {
+        ListStateAccess state = m_host.ViewState();
+        state->tipRow = -1;
+        state->tipColumn = -1;
+    }
     tip->Hide();
 }
 
 void CSkinListInput::ShowTitleTip(int row, int column, CPoint point)
 {
     CTitleTip* tip = m_host.TitleTip();
-    if (!tip || m_editing || (m_host.TipColumn() == column && m_host.TipRow() == row))
+    if (!tip)
         return;
+    {
+        ListStateAccess state = m_host.ViewState();
+        if (state->editing || (state->tipColumn == column && state->tipRow == row))
+            return;
+    }
     RECT text;
     if (!m_host.GetCellTextRect(row, column, text) || !::PtInRect(&text, point)) {
         HideTitleTip();
@@ -196,8 +226,9 @@ void CSkinListInput::ShowTitleTip(int row, int column, CPoint point)
     RECT screen = text;
     ::MapWindowPoints(Window(), nullptr, reinterpret_cast<POINT*>(&screen), 2);
     if (tip->Show(screen, shown, m_host.RowTooltip(row))) {
-        m_host.TipRow() = row;
-        m_host.TipColumn() = column;
+        ListStateAccess state = m_host.ViewState();
+        state->tipRow = row;
+        state->tipColumn = column;
     } else
         HideTitleTip();
 }
@@ -266,25 +297,29 @@ void CSkinListInput::OnLButtonDown(UINT keys, CPoint point, BOOL&)
         if (!m_host.IsColumnFixed(header.column) && (header.flags & kHeaderHitDivider)) {
             StartResize(header.column, point);
         } else {
-            m_host.PressedHeader() = header.column;
+            m_host.ViewState()->pressedHeader = header.column;
             m_host.InvalidateHeader();
         }
         return;
     }
     ListCellHit cell = HitTestCell(point);
     if (!cell.found) {
-        m_host.AnchorRow() = -1;
+        m_host.ViewState()->anchorRow = -1;
         m_bandFlag = true;
         return;
     }
     const bool modifiers = (keys & (MK_SHIFT | MK_CONTROL)) != 0;
     if (!modifiers && cell.column != 0) {
         m_bandFlag = true;
-        m_host.AnchorRow() = cell.row;
+        m_host.ViewState()->anchorRow = cell.row;
     }
-    const std::set<int>& selection = m_host.Selection();
+    bool keepSelection;
+    {
+        ListStateAccess state = m_host.ViewState();
+        keepSelection = state->selection.count(cell.row) && state->selection.size() >= 2;
+    }
     // Pressing on one of several selected rows keeps them for a drag.
-    if (modifiers || !selection.count(cell.row) || selection.size() < 2)
+    if (modifiers || !keepSelection)
         SelectItem(cell.row, cell.column, keys);
     if (ToggleBox(cell.row, cell.column))
         return;
@@ -312,17 +347,26 @@ void CSkinListInput::OnMouseMove(UINT keys, CPoint point, BOOL&)
         Hover(point);
         return;
     }
-    if (m_host.ResizeColumn() >= 0) {
+    int resizeColumn;
+    int pressedHeader;
+    bool banding;
+    {
+        ListStateAccess state = m_host.ViewState();
+        resizeColumn = state->resizeColumn;
+        pressedHeader = state->pressedHeader;
+        banding = state->bandActive;
+    }
+    if (resizeColumn >= 0) {
         ContinueResize();
         return;
     }
     const int dx = std::abs(point.x - m_pressClient.x);
     const int dy = std::abs(point.y - m_pressClient.y);
-    if (m_host.PressedHeader() >= 0) {
+    if (pressedHeader >= 0) {
         if (dx > 4 || dy > 4) {
             HideTitleTip();
-            m_host.DragSource() = m_host.PressedHeader();
-            m_host.RunHeaderDrag(m_host.DragSource());
+            m_host.ViewState()->dragSource = pressedHeader;
+            m_host.RunHeaderDrag(pressedHeader);
             // Whatever the drag's outcome, the gesture is over.
             m_host.HideDropArrows();
             if (m_buttonDown) {
@@ -330,30 +374,32 @@ void CSkinListInput::OnMouseMove(UINT keys, CPoint point, BOOL&)
                     ::ReleaseCapture();
                 m_buttonDown = false;
                 m_bandFlag = false;
-                m_bandActive = false;
+                m_host.ViewState()->bandActive = false;
             }
-            m_host.PressedHeader() = -1;
+            m_host.ViewState()->pressedHeader = -1;
             m_host.InvalidateHeader();
-            m_host.DragSource() = -1;
-            m_host.DropPosition() = -1;
+            ListStateAccess state = m_host.ViewState();
+            state->dragSource = -1;
+            state->dropPosition = -1;
         }
         return;
     }
-    if (!m_bandActive && (dx > 3 || dy > 3)) {
+    if (!banding && (dx > 3 || dy > 3)) {
         const SkinListInputOptions options = m_host.InputOptions();
         if (m_bandFlag || !options.rowDragging) {
-            if (!options.singleSelection && !m_editing)
-                m_bandActive = true;
+            ListStateAccess state = m_host.ViewState();
+            if (!options.singleSelection && !state->editing)
+                state->bandActive = banding = true;
         } else {
             ListCellHit cell = HitTestCell(point);
             if (cell.found) {
-                if (!m_host.Selection().count(cell.row))
+                if (!m_host.ViewState()->selection.count(cell.row))
                     SelectItem(cell.row, cell.column, keys);
                 m_host.RowDragOver(cell.row);
             }
         }
     }
-    if (m_bandActive)
+    if (banding)
         UpdateBand(point);
 }
 
@@ -362,11 +408,15 @@ void CSkinListInput::Hover(CPoint point)
     const SkinListInputOptions options = m_host.InputOptions();
     HeaderHit header = HitTestHeader(point);
     if (options.visualStyles) {
-        int hot = header.found ? header.column : -1;
-        if (hot != m_host.HotHeader()) {
-            m_host.HotHeader() = hot;
-            m_host.InvalidateHeader();
+        const int hot = header.found ? header.column : -1;
+        bool changed;
+        {
+            ListStateAccess state = m_host.ViewState();
+            changed = hot != state->hotHeader;
+            state->hotHeader = hot;
         }
+        if (changed)
+            m_host.InvalidateHeader();
     }
     if (header.found) {
         HideTitleTip();
@@ -374,15 +424,24 @@ void CSkinListInput::Hover(CPoint point)
             ::SetCursor(m_host.ResizeCursor());
         return;
     }
-    int& hotRow = m_host.HotRow();
-    int& hotColumn = m_host.HotColumn();
+    int hotRow;
+    int hotColumn;
+    {
+        ListStateAccess state = m_host.ViewState();
+        hotRow = state->hotRow;
+        hotColumn = state->hotColumn;
+    }
+    auto setHot = [&](int row, int column) {
+        ListStateAccess state = m_host.ViewState();
+        state->hotRow = row;
+        state->hotColumn = column;
+    };
     ListCellHit cell = HitTestCell(point);
     if (!cell.found) {
         if (hotRow >= 0 && hotColumn >= 0 && IsEditableLink(m_host, hotRow, hotColumn))
             m_host.InvalidateRow(hotRow);
         ClearRowTooltip();
-        hotRow = -1;
-        hotColumn = -1;
+        setHot(-1, -1);
         HideTitleTip();
         return;
     }
@@ -390,8 +449,7 @@ void CSkinListInput::Hover(CPoint point)
     if (hotColumn != cell.column || hotRow != cell.row) {
         if (hotRow >= 0 && hotColumn >= 0 && IsEditableLink(m_host, hotRow, hotColumn))
             m_host.InvalidateRow(hotRow);
-        hotRow = cell.row;
-        hotColumn = cell.column;
+        setHot(cell.row, cell.column);
         if (link)
             m_host.InvalidateRow(cell.row);
     }
@@ -404,42 +462,61 @@ void CSkinListInput::Hover(CPoint point)
 LRESULT CSkinListInput::OnMouseLeave(UINT, WPARAM, LPARAM, BOOL&)
 {
     m_trackingLeave = false;
-    if (m_host.HotHeader() != -1) {
-        m_host.HotHeader() = -1;
+    bool headerWasHot;
+    bool cellWasHot;
+    {
+        ListStateAccess state = m_host.ViewState();
+        headerWasHot = state->hotHeader != -1;
+        cellWasHot = state->hotRow != -1 || state->hotColumn != -1;
+        state->hotHeader = -1;
+        state->hotRow = -1;
+        state->hotColumn = -1;
+    }
+    if (headerWasHot)
         m_host.InvalidateHeader();
-    }
-    if (m_host.HotRow() != -1 || m_host.HotColumn() != -1) {
-        m_host.HotRow() = -1;
-        m_host.HotColumn() = -1;
+    if (cellWasHot)
         InvalidateAll();
-    }
     return 0;
 }
 
 void CSkinListInput::OnLButtonUp(UINT keys, CPoint point, BOOL&)
 {
     // Taken before the capture goes, which would end the band.
-    const bool endedBand = m_bandActive;
+    const bool endedBand = m_host.ViewState()->bandActive;
     if (m_buttonDown && ::GetCapture() == Window())
         ::ReleaseCapture();
-    if (m_host.ResizeColumn() >= 0 || m_host.PressedHeader() >= 0) {
+    int resizeColumn;
+    int pressedHeader;
+    {
+        ListStateAccess state = m_host.ViewState();
+        resizeColumn = state->resizeColumn;
+        pressedHeader = state->pressedHeader;
+    }
+    if (resizeColumn >= 0 || pressedHeader >= 0) {
         int row, column;
         GetSelectedCell(row, column);
-        if (m_host.PressedHeader() >= 0 && m_host.ResizeColumn() < 0)
-            m_host.SortByColumn(m_host.PressedHeader(), 0, false);
-        m_host.ResizeColumn() = -1;
-        m_host.PressedHeader() = -1;
+        if (pressedHeader >= 0 && resizeColumn < 0)
+            m_host.SortByColumn(pressedHeader, 0, false);
+        {
+            ListStateAccess state = m_host.ViewState();
+            state->resizeColumn = -1;
+            state->pressedHeader = -1;
+        }
         if (m_narrowTimer) {
             ::KillTimer(Window(), kListTimerNarrowColumn);
             m_narrowTimer = false;
         }
-        m_host.FocusRow() = row == -1 ? 0 : row;
-        m_host.FocusColumn() = column;
-        EnsureVisible(m_host.FocusRow(), m_host.FocusColumn());
-        SelectItem(m_host.FocusRow(), m_host.FocusColumn(), 0);
+        const int focusRow = row == -1 ? 0 : row;
+        {
+            ListStateAccess state = m_host.ViewState();
+            state->focusRow = focusRow;
+            state->focusColumn = column;
+        }
+        EnsureVisible(focusRow, column);
+        SelectItem(focusRow, column, 0);
         m_host.InvalidateHeader();
     }
-    m_bandActive = false;
+    m_host.ViewState()->bandActive = false;
     m_bandFlag = false;
     m_buttonDown = false;
     if (endedBand) {
@@ -448,8 +525,12 @@ void CSkinListInput::OnLButtonUp(UINT keys, CPoint point, BOOL&)
         return;
     }
     ListCellHit cell = HitTestCell(point);
-    const std::set<int>& selection = m_host.Selection();
-    if (cell.found && selection.count(cell.row) && selection.size() > 1 && !(keys & (MK_SHIFT | MK_CONTROL)))
+    bool oneOfSeveral = false;
+    if (cell.found) {
+        ListStateAccess state = m_host.ViewState();
+        oneOfSeveral = state->selection.count(cell.row) && state->selection.size() > 1;
+    }
+    if (oneOfSeveral && !(keys & (MK_SHIFT | MK_CONTROL)))
         SelectItem(cell.row, cell.column, keys);
     m_host.RowDrop(PointerRow(m_host.Geometry(), point.x, point.y));
     NotifyPointer(point, SLN_LBUTTONUP);
@@ -471,7 +552,7 @@ void CSkinListInput::OnRButtonDown(UINT keys, CPoint point, BOOL&)
     ::SetFocus(Window());
     HideTitleTip();
     ListCellHit cell = HitTestCell(point);
-    if (cell.found && !m_host.Selection().count(cell.row))
+    if (cell.found && !m_host.ViewState()->selection.count(cell.row))
         SelectItem(cell.row, cell.column, keys);
 }
 
@@ -487,13 +568,18 @@ LRESULT CSkinListInput::OnCancelMode(UINT, WPARAM, LPARAM, BOOL&)
     if (m_buttonDown && ::GetCapture() == Window())
         ::ReleaseCapture();
     m_buttonDown = false;
-    m_bandActive = false;
+    m_host.ViewState()->bandActive = false;
     HideTitleTip();
     m_host.HideDropArrows();
-    m_host.PressedHeader() = -1;
-    m_host.DragSource() = -1;
-    if (m_host.ResizeColumn() >= 0) {
-        m_host.ResizeColumn() = -1;
+    bool resizing;
+    {
+        ListStateAccess state = m_host.ViewState();
+        state->pressedHeader = -1;
+        state->dragSource = -1;
+        resizing = state->resizeColumn >= 0;
+        state->resizeColumn = -1;
+    }
+    if (resizing) {
         ::KillTimer(Window(), kListTimerNarrowColumn);
         m_narrowTimer = false;
     }
@@ -513,9 +599,12 @@ LRESULT CSkinListInput::OnCaptureChanged(UINT, WPARAM, LPARAM lp, BOOL& handled)
 void CSkinListInput::EndBand()
 {
     m_bandFlag = false;
-    if (!m_bandActive)
-        return;
-    m_bandActive = false;
+    {
+        ListStateAccess state = m_host.ViewState();
+        if (!state->bandActive)
+            return;
+        state->bandActive = false;
+    }
     ::KillTimer(Window(), kListTimerBandScroll);
     InvalidateAll();
 }
@@ -544,7 +633,7 @@ LRESULT CSkinListInput::OnSysKeyDown(UINT, WPARAM, LPARAM, BOOL& handled)
 void CSkinListInput::StartResize(int column, CPoint)
 {
     ::SetCursor(m_host.ResizeCursor());
-    m_host.ResizeColumn() = column;
+    m_host.ViewState()->resizeColumn = column;
     const ListGeometry g = m_host.Geometry();
     m_widthAtPress = g.widths[column];
     m_xAtPress = MessageScreenPoint().x;
@@ -566,7 +655,7 @@ void CSkinListInput::ContinueResize()
     HideTitleTip();
     if (m_narrowTimer)
         return;
-    const int column = m_host.ResizeColumn();
+    const int column = m_host.ViewState()->resizeColumn;
     const ListGeometry g = m_host.Geometry();
     if (column < 0 || column >= static_cast<int>(g.widths.size()))
         return;
@@ -588,9 +677,10 @@ void CSkinListInput::ContinueResize()
 void CSkinListInput::UpdateBand(CPoint pointer)
 {
     CPoint content(pointer.x + m_host.ScrollPosition(SB_HORZ), pointer.y + m_host.ScrollPosition(SB_VERT));
-    m_band = CRect(std::min(m_pressContent.x, content.x), std::min(m_pressContent.y, content.y),
+    const CRect band(std::min(m_pressContent.x, content.x), std::min(m_pressContent.y, content.y),
         std::max(m_pressContent.x, content.x), std::max(m_pressContent.y, content.y));
-    if (m_band.IsEmpty())
+    m_host.ViewState()->band = band;
+    if (band.IsEmpty())
         return;
     SelectBandRows();
     ::SetTimer(Window(), kListTimerBandScroll, 20, nullptr);
@@ -600,21 +690,23 @@ void CSkinListInput::UpdateBand(CPoint pointer)
 
 void CSkinListInput::SelectBandRows()
 {
-    std::set<int>& selection = m_host.Selection();
-    selection.clear();
     const ListGeometry g = m_host.Geometry();
     const int scrollY = m_host.ScrollPosition(SB_VERT);
+    const int totalWidth = m_host.TotalWidth();
+    ListStateAccess state = m_host.ViewState();
+    const RECT& band = state->band;
+    state->selection.clear();
     int first = -1, last = -1;
-    if (m_band.left < m_host.TotalWidth() - 1
-        && BandRowRange(m_band.top - scrollY, m_band.bottom - scrollY, g.headerHeight, g.rowHeight, g.topRow,
+    if (band.left < totalWidth - 1
+        && BandRowRange(band.top - scrollY, band.bottom - scrollY, g.headerHeight, g.rowHeight, g.topRow,
             g.rowCount, first, last)) {
         for (int row = first; row <= last; ++row)
-            selection.insert(row);
-        m_host.AnchorRow() = first;
-        m_host.FocusRow() = last;
-        m_host.FocusColumn() = -1;
+            state->selection.insert(row);
+        state->anchorRow = first;
+        state->focusRow = last;
+        state->focusColumn = -1;
     } else {
-        m_host.AnchorRow() = -1;
+        state->anchorRow = -1;
     }
 }
 
@@ -633,29 +725,35 @@ void CSkinListInput::ScrollBandTowards(CPoint pointer)
         ::SendMessageA(Window(), msg, static_cast<WPARAM>(code), 0);
         return m_host.ScrollPosition(bar) != before;
     };
+    // The band's edge on the scrolled side follows the scroll; the other takes the pointer.
+    auto setBand = [&](LONG RECT::*edge, int value, LONG RECT::*other, int otherValue) {
+        ListStateAccess state = m_host.ViewState();
+        state->band.*edge = value;
+        state->band.*other = otherValue;
+    };
     if (pointer.y < headerBottom) {
         if (scroll(WM_VSCROLL, SB_LINEUP, SB_VERT)) {
-            m_band.top = m_host.ScrollPosition(SB_VERT) + headerBottom - 1;
-            m_band.bottom = std::max(m_pressContent.y, content.y);
+            setBand(&RECT::top, m_host.ScrollPosition(SB_VERT) + headerBottom - 1, &RECT::bottom,
+                std::max(m_pressContent.y, content.y));
             scrolled = true;
         }
     } else if (pointer.y > client.bottom) {
         if (scroll(WM_VSCROLL, SB_LINEDOWN, SB_VERT)) {
-            m_band.bottom = m_host.ScrollPosition(SB_VERT) + client.bottom + 1;
-            m_band.top = std::min(m_pressContent.y, content.y);
+            setBand(&RECT::bottom, m_host.ScrollPosition(SB_VERT) + client.bottom + 1, &RECT::top,
+                std::min(m_pressContent.y, content.y));
             scrolled = true;
         }
     }
     if (pointer.x < client.left) {
         if (scroll(WM_HSCROLL, SB_LINELEFT, SB_HORZ)) {
-            m_band.left = m_host.ScrollPosition(SB_HORZ) + client.left - 1;
-            m_band.right = std::max(m_pressContent.x, content.x);
+            setBand(&RECT::left, m_host.ScrollPosition(SB_HORZ) + client.left - 1, &RECT::right,
+                std::max(m_pressContent.x, content.x));
             scrolled = true;
         }
     } else if (pointer.x > client.right) {
         if (scroll(WM_HSCROLL, SB_LINERIGHT, SB_HORZ)) {
-            m_band.right = m_host.ScrollPosition(SB_HORZ) + client.right + 1;
-            m_band.left = std::min(m_pressContent.x, content.x);
+            setBand(&RECT::right, m_host.ScrollPosition(SB_HORZ) + client.right + 1, &RECT::left,
+                std::min(m_pressContent.x, content.x));
             scrolled = true;
         }
     }
@@ -671,7 +769,7 @@ void CSkinListInput::OnTimer(UINT_PTR id, BOOL& handled)
     switch (id) {
     case kListTimerNarrowColumn: {
         const int x = MessageScreenPoint().x;
-        const int column = m_host.ResizeColumn();
+        const int column = m_host.ViewState()->resizeColumn;
         if (column < 0 || !m_host.HorizontalBarShown() || x > m_xAtTimerStart) {
             ::KillTimer(list, kListTimerNarrowColumn);
             m_narrowTimer = false;
@@ -696,7 +794,7 @@ void CSkinListInput::OnTimer(UINT_PTR id, BOOL& handled)
         return;
     }
     case kListTimerBandScroll: {
-        if (!m_bandActive) {
+        if (!m_host.ViewState()->bandActive) {
             ::KillTimer(list, kListTimerBandScroll);
             return;
         }
@@ -744,21 +842,24 @@ void CSkinListInput::OnKeyDown(UINT key, UINT, UINT, BOOL&)
     switch (move.kind) {
     case ListKeyMove::kFocus:
         if (move.row >= 0 && move.row < g.rowCount) {
-            m_host.FocusRow() = move.row;
-            m_host.FocusColumn() = move.column;
+            {
+                ListStateAccess state = m_host.ViewState();
+                state->focusRow = move.row;
+                state->focusColumn = move.column;
+            }
             EnsureVisible(move.row, move.column);
         }
         if (!ctrl)
-            SelectItem(m_host.FocusRow(), m_host.FocusColumn(), selectKeys);
+            SelectFocusCell(selectKeys);
         return;
     case ListKeyMove::kScroll:
         m_host.SetScrollPosition(SB_HORZ, move.scrollX);
         InvalidateAll();
         if (!ctrl)
-            SelectItem(m_host.FocusRow(), m_host.FocusColumn(), selectKeys);
+            SelectFocusCell(selectKeys);
         return;
     case ListKeyMove::kSelectOnly:
-        SelectItem(m_host.FocusRow(), m_host.FocusColumn(), selectKeys);
+        SelectFocusCell(selectKeys);
         return;
     case ListKeyMove::kNone:
         break;
@@ -784,8 +885,11 @@ void CSkinListInput::OnKeyDown(UINT key, UINT, UINT, BOOL&)
     }
     if (ctrl && key == 'A') {
         if (!options.singleSelection) {
-            for (int r = 0; r < g.rowCount; ++r)
-                m_host.Selection().insert(r);
+            {
+                ListStateAccess state = m_host.ViewState();
+                for (int r = 0; r < g.rowCount; ++r)
+                    state->selection.insert(r);
+            }
             InvalidateAll();
         }
         return;
@@ -806,7 +910,7 @@ void CSkinListInput::OnKeyDown(UINT key, UINT, UINT, BOOL&)
 
 void CSkinListInput::EndOpenEdit()
 {
-    if (m_editing && ::GetFocus() != Window())
+    if (IsEditing() && ::GetFocus() != Window())
         ::SetFocus(Window());
 }
 
@@ -892,13 +996,13 @@ bool CSkinListInput::BeginEdit(int row, int column)
     const int kind = m_host.EffectiveKind(row, key);
     if (kind != kListCellEdit && kind != kListCellDate)
         return true;
-    m_editing = true;
+    m_host.ViewState()->editing = true;
     ::RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     const std::string text = m_host.ItemText(row, key);
     bool shown = kind == kListCellEdit ? m_host.EditBox().Begin(list, row, column, cell, format, text)
                                        : m_host.DatePicker().Begin(list, row, column, cell, format, text);
     if (!shown) {
-        m_editing = false;
+        m_host.ViewState()->editing = false;
         InvalidateAll();
     }
     return shown;
@@ -917,7 +1021,7 @@ LRESULT CSkinListInput::OnNotify(UINT, WPARAM, LPARAM lp, BOOL& handled)
 
 void CSkinListInput::EndEdit(const SkinListNotify& notify)
 {
-    m_editing = false;
+    m_host.ViewState()->editing = false;
     const int row = notify.row;
     if (EndKeyOf(notify) == kEndKeyEscape) {
         m_host.InvalidateRow(row);
@@ -941,8 +1045,8 @@ bool CSkinListInput::HeaderDragOver(POINT client)
     const ListGeometry g = m_host.Geometry();
     int position = -1;
     if (m_host.InputOptions().headerShown && client.y >= 0 && client.y < g.headerHeight)
-        position = HeaderDropPosition(g.widths, g.scrollX, m_host.DragSource(), client.x);
-    m_host.DropPosition() = position;
+        position = HeaderDropPosition(g.widths, g.scrollX, m_host.ViewState()->dragSource, client.x);
+    m_host.ViewState()->dropPosition = position;
     if (position < 0) {
         m_host.HideDropArrows();
         return false;
@@ -957,8 +1061,13 @@ bool CSkinListInput::HeaderDrop(CLIPFORMAT format)
 {
     if (format != HeaderClipboardFormat())
         return false;
-    const int source = m_host.DragSource();
-    const int position = m_host.DropPosition();
+    int source;
+    int position;
+    {
+        ListStateAccess state = m_host.ViewState();
+        source = state->dragSource;
+        position = state->dropPosition;
+    }
     if (source < 0 || position < 0)
         return false;
     m_host.MoveHeaderColumn(source, position);

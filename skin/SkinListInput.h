@@ -9,6 +9,7 @@
 #include "skin/ListEditors.h"
 #include "skin/ListHeaderGeometry.h"
 #include "skin/ListTypeAhead.h"
+#include "skin/ListViewState.h"
 #include "skin/SkinListNotify.h"
 #include "skin/SkinListTypes.h"
 #include "skin/TitleTip.h"
@@ -76,20 +77,8 @@ public:
     // The column key the list was last sorted by, -1 when never.
     virtual int SortKey() const = 0;
 
-    // The view state the list paints from.
-    virtual std::set<int>& Selection() = 0;
-    virtual int& AnchorRow() = 0;
-    virtual int& FocusRow() = 0;
-    virtual int& FocusColumn() = 0;
-    virtual int& HotRow() = 0; // the cell under the pointer, -1 for none
-    virtual int& HotColumn() = 0;
-    virtual int& TipRow() = 0; // the cell whose title tip shows
-    virtual int& TipColumn() = 0;
-    virtual int& HotHeader() = 0;
-    virtual int& PressedHeader() = 0;
-    virtual int& DragSource() = 0;
-    virtual int& DropPosition() = 0;
-    virtual int& ResizeColumn() = 0;
+    // The view state the list paints from, under the list lock.
+    virtual ListStateAccess ViewState() = 0;
 
     virtual bool SortByColumn(int column, int mode, bool keep) = 0;
     virtual bool SetColumnWidth(int column, int width) = 0;
@@ -136,9 +125,9 @@ public:
     bool HeaderDragOver(POINT client);
     bool HeaderDrop(CLIPFORMAT format);
     // Whether an editor is open (the list then paints as focused).
-    bool IsEditing() const { return m_editing; }
+    bool IsEditing() { return m_host.ViewState()->editing; }
     // The rubber band in content coordinates, when one is active.
-    bool GetBand(RECT& band) const;
+    bool GetBand(RECT& band);
     // The focus row when it is selected, else the lowest selected row, else
     // -1; the column is the focus column with cell selection, else -1.
     bool GetSelectedCell(int& row, int& column);
@@ -196,6 +185,8 @@ private:
     LRESULT OnSysKeyDown(UINT, WPARAM, LPARAM, BOOL& handled);
 
     HWND Window() const { return m_host.ListWindow(); }
+    // Selects the focus cell as the keys say.
+    void SelectFocusCell(UINT keys);
     HeaderHit HitTestHeader(CPoint point) const;
     ListCellHit HitTestCell(CPoint point) const;
     // Reports the pointer's cell: its row and column key, or column 0 and
@@ -228,12 +219,10 @@ private:
     int m_xAtPress = 0;
     int m_xAtTimerStart = 0;
     bool m_narrowTimer = false;
-    // The rubber band, in content coordinates.
-    bool m_bandActive = false;
+    // The rubber band may start (the press was off the rows or past their
+    // first column); the band itself is in the view state.
     bool m_bandFlag = false;
-    CRect m_band;
     DWORD m_lastBandScroll = 0;
-    bool m_editing = false;
     bool m_animating = false;
     int m_tooltipRow = -1;
 };

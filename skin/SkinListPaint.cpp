@@ -107,7 +107,6 @@ void CSkinListImpl::DrawStripImage(HDC dc, int image, const CRect& area, bool ce
 
 void CSkinListImpl::DoPaint(HDC dc)
 {
-    SyncInputState();
     CRect clip;
     if (::GetClipBox(dc, &clip) == ERROR)
         return;
@@ -117,7 +116,7 @@ void CSkinListImpl::DoPaint(HDC dc)
     PreparePaintState();
     PaintBackground(dc, clip, client);
     PaintRows(dc, clip, GetTopRow(), GetHeaderHeight(), GetItemCount());
-    if (m_bandActive)
+    if (m_state.bandActive)
         PaintRubberBand(dc, client);
     if (m_options.showHeader && clip.top < GetHeaderHeight())
         PaintCachedHeader(dc, clip, client);
@@ -184,7 +183,7 @@ void CSkinListImpl::PaintRows(HDC dc, const CRect& clip, int firstRow, int top, 
 void CSkinListImpl::PaintRow(HDC dc, const CRect& clip, const CRect& rowRect, int row)
 {
     const bool focused = m_paintState.focused;
-    if (m_selection.count(row)) {
+    if (m_state.selection.count(row)) {
         if (m_paintState.themed) {
             DrawRoundedFrame(dc, rowRect, focused ? m_colors.focusedFrameOuter : m_colors.unfocusedFrameOuter,
                 focused ? m_colors.focusedFrameInner : m_colors.unfocusedFrameInner, m_options.roundedSelection);
@@ -225,7 +224,7 @@ CRect CSkinListImpl::GetCellTextRect(int row, int column, const CRect& cell) con
     if (!IsValidColumn(column))
         return text;
     const SkinListCell* data = CellAt(row, m_columns[static_cast<size_t>(column)].key);
-    const bool editedCell = m_editing && row == m_focusRow && column == m_focusColumn;
+    const bool editedCell = m_state.editing && row == m_state.focusRow && column == m_state.focusColumn;
     if (data && m_cellImages && data->image != -1 && !editedCell) {
         int cx = 0;
         int cy = 0;
@@ -255,7 +254,7 @@ void CSkinListImpl::PaintCell(
         = m_options.cellSelection && row == m_paintState.focusRow && column == m_paintState.focusColumn;
     if (focusCell && m_options.focusCellHighlight) {
         if (!themed) {
-            if (m_editing) {
+            if (m_state.editing) {
                 FillSolidRect(dc, cell, m_colors.background);
                 CBrush frame;
                 if (frame.CreateSolid(m_colors.focusCell))
@@ -279,7 +278,7 @@ void CSkinListImpl::PaintCell(
 
     CRect text(cell.left + (column == 0 ? 4 : 3), cell.top, cell.right, cell.bottom);
     text.Deflate(4, 0);
-    if (m_cellImages && data->image != -1 && !(focusCell && m_editing)) {
+    if (m_cellImages && data->image != -1 && !(focusCell && m_state.editing)) {
         int cx = 0;
         int cy = 0;
         ::ImageList_GetIconSize(m_cellImages, &cx, &cy);
@@ -336,7 +335,7 @@ void CSkinListImpl::PaintCell(
         return;
     }
     case kListCellLink:
-        if (row == m_hotRow && column == m_hotColumn && !(format & kListReadOnly)) {
+        if (row == m_state.hotRow && column == m_state.hotColumn && !(format & kListReadOnly)) {
             font = m_underlineFont.IsNull() ? font : m_underlineFont.Get();
             color = m_colors.link;
         }
@@ -365,7 +364,7 @@ void CSkinListImpl::PaintRubberBand(HDC dc, const CRect& client)
     const int header = GetHeaderHeight();
     const int hpos = GetScrollPosition(SB_HORZ);
     const int vpos = GetScrollPosition(SB_VERT);
-    CRect band(m_bandRect);
+    CRect band(m_state.band);
     band.Normalize();
     band.Offset(-hpos, -vpos);
     const int total = GetTotalWidth();
@@ -418,7 +417,7 @@ void CSkinListImpl::PaintHeader(HDC dc, const CRect& clip, const CRect& client)
             break;
         if (item.right >= clip.left) {
             const int column = static_cast<int>(c);
-            const int state = column == m_pressedHeader ? HIS_PRESSED : (column == m_hotHeader ? HIS_HOT : HIS_NORMAL);
+            const int state = column == m_state.pressedHeader ? HIS_PRESSED : (column == m_state.hotHeader ? HIS_HOT : HIS_NORMAL);
             PaintHeaderItem(dc, column, item, state, false);
         }
         item.left = item.right;
@@ -461,8 +460,8 @@ CSkinListImpl::HeaderLook CSkinListImpl::MakeHeaderLook(HDC dc, const CRect& are
     look.scroll = GetScrollPosition(SB_HORZ);
     look.sortKey = m_sortKey;
     look.ascending = m_sortAscending;
-    look.hot = m_hotHeader;
-    look.pressed = m_pressedHeader;
+    look.hot = m_state.hotHeader;
+    look.pressed = m_state.pressedHeader;
     look.sorting = m_options.sorting;
     look.dividers = m_options.headerDividers;
     look.themed = IsThemed();

@@ -54,24 +54,6 @@ public:
 // The data center as the chart's source.
 KLineDataSource& DataCenterKLineSource();
 
-// What the quote side panel is given to draw its page.
-struct SidePanelPaint
-{
-    HDC dc = nullptr;
-    int page = 0;
-    RECT sidePanel {};
-    RECT chart {};
-    RECT mainPlot {};
-    RECT candleArea {}; // where the price scale maps: the cost pages draw their levels on it
-    CStock* stock = nullptr;
-    int period = 0;
-    int cursor = -1;
-    double high = 0;
-    double low = 0;
-    int* rowsPerPage = nullptr; // paged pages keep these between paints
-    int* listPosition = nullptr;
-};
-
 // An ex-rights sign drawn under a bar and the place the tooltip hit-tests.
 struct ExRightsSign
 {
@@ -230,7 +212,6 @@ private:
     int BarAtBandEnd(POINT point) const;
     std::unique_ptr<FormulaCalculator> MakeCalculator();
     void SendToolTip(const std::string* text);
-    void DrawSidePanelPage(const SidePanelPaint& paint);
 
     ViewOptions& m_options;
     KLineDataSource& m_source;

@@ -69,15 +69,13 @@ void XorBoxedText(HDC dc, const RECT& rect, const std::string& text)
     const int height = rect.bottom - rect.top;
     if (width <= 0 || height <= 0 || text.empty())
         return;
-    HDC scratch = ::CreateCompatibleDC(dc);
+    CMemDC scratch(dc);
     if (!scratch)
         return;
-    HBITMAP bitmap = ::CreateCompatibleBitmap(dc, width, height);
-    if (!bitmap) {
-        ::DeleteDC(scratch);
+    CGdiObject<HBITMAP> bitmap(::CreateCompatibleBitmap(dc, width, height));
+    if (bitmap.IsNull())
         return;
-    }
-    HGDIOBJ oldBitmap = ::SelectObject(scratch, bitmap);
+    CSelectObject selected(scratch, bitmap);
     RECT local { 0, 0, width, height };
     ::FillRect(scratch, &local, CachedBrush(ChartColors::Background));
     {
@@ -90,9 +88,6 @@ void XorBoxedText(HDC dc, const RECT& rect, const std::string& text)
     ::PatBlt(scratch, 0, 0, width, height, PATINVERT);
     ::SelectObject(scratch, oldBrush);
     ::BitBlt(dc, rect.left, rect.top, width, height, scratch, 0, 0, SRCINVERT);
-    ::SelectObject(scratch, oldBitmap);
-    ::DeleteObject(bitmap);
-    ::DeleteDC(scratch);
 }
 
 }
@@ -138,9 +133,7 @@ void KLineChart::DrawSidePanel(HDC dc)
     paint.dc = dc;
     paint.page = m_sidePanelPage;
     paint.sidePanel = m_layout.sidePanel;
-    paint.chart = m_layout.chart;
-    paint.mainPlot = m_layout.mainPlot;
-    paint.candleArea = kline::CandleArea(m_layout.mainPane);
+    paint.priceArea = kline::CandleArea(m_layout.mainPane);
     paint.stock = m_snapshot;
     paint.period = m_options.GetPeriod();
     paint.cursor = m_cursor;
@@ -153,49 +146,14 @@ void KLineChart::DrawSidePanel(HDC dc)
         return;
     }
     if (!SidePanelPicture::Keeps(paint.page)) {
-        DrawSidePanelPage(paint);
+        m_sidePanel.DrawPage(paint);
         return;
     }
     m_sidePanelPicture.Paint(dc, paint.page, paint.sidePanel, m_layout.chart.top, m_snapshot, [&](HDC picture) {
         SidePanelPaint into = paint;
         into.dc = picture;
-        DrawSidePanelPage(into);
+        m_sidePanel.DrawPage(into);
     });
-}
-
-void KLineChart::DrawSidePanelPage(const SidePanelPaint& paint)
-{
-    HDC dc = paint.dc;
-    const RECT& rect = paint.sidePanel;
-    switch (paint.page) {
-    case kPageCostDistribution:
-        m_sidePanel.DrawChipDistribution(
-            dc, m_snapshot, paint.period, m_cursor, rect, paint.candleArea, paint.high, paint.low);
-        break;
-    case kPageMovingCost:
-        m_sidePanel.DrawMovingCostPage(dc, m_snapshot, paint.period, m_cursor, rect, paint.candleArea, paint.high, paint.low);
-        break;
-    case kPageSectors:
-        m_sidePanel.DrawSectorPage(dc, rect, m_snapshot, m_sideRows, m_sidePosition);
-        break;
-    case kPageTicks:
-        m_sidePanel.DrawTickPage(dc, rect, m_snapshot, m_sideRows, m_sidePosition);
-        break;
-    case kPageFinance:
-        m_sidePanel.DrawFinancePage(dc, rect, m_snapshot, m_sideRows, m_sidePosition);
-        break;
-    case kPageOrderSizes:
-        m_sidePanel.DrawOrderSizePage(dc, rect, m_snapshot, m_sideRows, m_sidePosition);
-        break;
-    case kPageVolumeByPrice:
-        m_sidePanel.DrawPriceVolumePage(dc, rect, m_snapshot);
-        break;
-    case kPageDiagnosis:
-        m_sidePanel.DrawDiagnosisPage(dc, rect, m_snapshot);
-        break;
-    default:
-        break;
-    }
 }
 
 void KLineChart::DrawNoData(HDC dc)

@@ -84,9 +84,14 @@ DWORD CKeywordListCtrl::DrawItem(NMLVCUSTOMDRAW* draw)
 
     // The item state of the notification is not reliable for list views
     // (it reports the focus on every row while the list has the focus), so
-    // the states are asked from the list itself.
-    const UINT state = static_cast<UINT>(
-        SendMessage(LVM_GETITEMSTATE, static_cast<WPARAM>(item), LVIS_SELECTED | LVIS_FOCUSED));
+    // the states are asked from the list itself. They are shown only while
+    // the list has the keyboard focus, as the list view shows them without
+    // LVS_SHOWSELALWAYS: it repaints the selected rows when the focus leaves,
+    // and a click elsewhere (the frame's side panel toggled) leaves no grey
+    // bar behind.
+    const UINT state = ::GetFocus() == m_hWnd
+        ? static_cast<UINT>(SendMessage(LVM_GETITEMSTATE, static_cast<WPARAM>(item), LVIS_SELECTED | LVIS_FOCUSED))
+        : 0;
     const COLORREF fill = (state & LVIS_SELECTED) ? kSelectedBackground : kBackground;
     const COLORREF oldBack = ::SetBkColor(dc, fill);
     ::ExtTextOutA(dc, 0, 0, ETO_OPAQUE, &label, "", 0, nullptr);

@@ -1,8 +1,9 @@
 #pragma once
 // The small dark list of the quote side panel's sector page: one column
 // without a header, rows drawn by the control itself (white text, a grey bar
-// under the selected row). The owner reflects its notifications back, and
-// sees the list's other notifications (selection, double click) as usual.
+// under the selected row while the list has the focus). The owner reflects
+// its notifications back, and sees the list's other notifications
+// (selection, double click) as usual.
 #include "win/Controls.h"
 #include "win/CustomDraw.h"
 #include "win/WindowImpl.h"

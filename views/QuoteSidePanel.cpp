@@ -640,6 +640,49 @@ void CQuoteSidePanel::DrawMinuteColumns(
 // ---------------------------------------------------------------------------
 // Data pages
 
+void CQuoteSidePanel::DrawPage(const SidePanelPaint& paint)
+{
+    HDC dc = paint.dc;
+    const RECT& rect = paint.sidePanel;
+    CStock* stock = paint.stock;
+    int& rows = *paint.rowsPerPage;
+    int& position = *paint.listPosition;
+    switch (paint.page) {
+    case kPageCostDistribution:
+        DrawChipDistribution(dc, stock, paint.period, paint.cursor, rect, paint.priceArea, paint.high, paint.low);
+        break;
+    case kPageMovingCost:
+        DrawMovingCostPage(dc, stock, paint.period, paint.cursor, rect, paint.priceArea, paint.high, paint.low);
+        break;
+    case kPageSectors:
+        DrawSectorPage(dc, rect, stock, rows, position);
+        break;
+    case kPageTicks:
+        DrawTickPage(dc, rect, stock, rows, position);
+        break;
+    case kPageVolumeByPrice:
+        DrawPriceVolumePage(dc, rect, stock);
+        break;
+    case kPageFinance:
+        DrawFinancePage(dc, rect, stock, rows, position);
+        break;
+    case kPageOrderSizes:
+        DrawOrderSizePage(dc, rect, stock, rows, position);
+        break;
+    case kPageDiagnosis:
+        DrawDiagnosisPage(dc, rect, stock);
+        break;
+    case kPageChips:
+        DrawChipPage(dc, rect, stock, paint.priceArea, paint.high, paint.low);
+        break;
+    case kPageBlank:
+        DrawBlankPage(dc, rect, stock, rows, position);
+        break;
+    default:
+        break;
+    }
+}
+
 void CQuoteSidePanel::DrawSectorPage(HDC dc, const RECT& rect, CStock* stock, int&, int&)
 {
     if (!stock || !BeginPage(dc, rect, false))

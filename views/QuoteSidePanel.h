@@ -39,6 +39,24 @@ enum SidePanelPage : int32_t {
     kPageBlank = 17, // minute chart only
 };
 
+// What a chart hands the panel to draw its page: the page, where, the stock,
+// the chart's price scale (the cost and chip pages draw their levels on it)
+// and the chart's paging integers, which paged pages keep between paints.
+struct SidePanelPaint
+{
+    HDC dc = nullptr;
+    int page = 0;
+    RECT sidePanel {};
+    RECT priceArea {}; // where the chart's price scale maps: from high at its top to low at its bottom
+    CStock* stock = nullptr;
+    int period = 0; // K-line period; the cost pages read its bars
+    int cursor = -1; // K-line cursor bar, -1 for the last
+    double high = 0;
+    double low = 0;
+    int* rowsPerPage = nullptr;
+    int* listPosition = nullptr;
+};
+
 // The panel's colours, shared program-wide (0x00BBGGRR). The stock quote
 // table sets NeutralText to RGB(230, 230, 230) each time it draws, and later
 // users keep that.
@@ -111,6 +129,10 @@ public:
     // Mode 0 shows the sector list in rect (creating it on first use), 1
     // hides it; every mode but 0 makes the list refill on its next showing.
     void PlaceSectorList(int mode, const RECT& rect);
+
+    // The page of paint.page, whichever chart shows it; a page the panel does
+    // not know draws nothing.
+    void DrawPage(const SidePanelPaint& paint);
 
     // The page painters; rowsPerPage and listResult are the chart's own
     // integers (rows per page of its list paging, its side-panel list result).

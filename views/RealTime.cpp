@@ -279,36 +279,17 @@ void CRealTime::DrawSidePanel(HDC dc)
         m_sidePanel.PlaceSectorList(1, m_panes.side);
         return;
     }
-    CStock* stock = m_snapshot.get();
-    const RECT& side = m_panes.side;
-    switch (m_page) {
-    case kPageSectors:
-        m_sidePanel.DrawSectorPage(dc, side, stock, m_sideRowsPerPage, m_sideListStart);
-        break;
-    case kPageTicks:
-        m_sidePanel.DrawTickPage(dc, side, stock, m_sideRowsPerPage, m_sideListStart);
-        break;
-    case kPageOrderSizes:
-        m_sidePanel.DrawOrderSizePage(dc, side, stock, m_sideRowsPerPage, m_sideListStart);
-        break;
-    case kPageVolumeByPrice:
-        m_sidePanel.DrawPriceVolumePage(dc, side, stock);
-        break;
-    case kPageFinance:
-        m_sidePanel.DrawFinancePage(dc, side, stock, m_sideRowsPerPage, m_sideListStart);
-        break;
-    case kPageDiagnosis:
-        m_sidePanel.DrawDiagnosisPage(dc, side, stock);
-        break;
-    case kPageChips:
-        m_sidePanel.DrawChipPage(dc, side, stock, m_price.rect, m_highPrice, m_lowPrice);
-        break;
-    case kPageBlank:
-        m_sidePanel.DrawBlankPage(dc, side, stock, m_sideRowsPerPage, m_sideListStart);
-        break;
-    default:
-        break;
-    }
+    SidePanelPaint paint;
+    paint.dc = dc;
+    paint.page = m_page;
+    paint.sidePanel = m_panes.side;
+    paint.priceArea = m_price.rect;
+    paint.stock = m_snapshot.get();
+    paint.high = m_highPrice;
+    paint.low = m_lowPrice;
+    paint.rowsPerPage = &m_sideRowsPerPage;
+    paint.listPosition = &m_sideListStart;
+    m_sidePanel.DrawPage(paint);
 }
 
 int CRealTime::PrevListPage()

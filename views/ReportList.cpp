@@ -27,13 +27,13 @@ bool CMySkinListCtrl::SelectOnly(int row)
 {
     {
         SingleLock lock(&m_lock);
-        m_selection.clear();
+        m_state.selection.clear();
         if (!IsValidRow(row)) {
-            m_anchorRow = m_focusRow = -1;
+            m_state.anchorRow = m_state.focusRow = -1;
             row = -1;
         } else {
-            m_selection.insert(row);
-            m_anchorRow = m_focusRow = row;
+            m_state.selection.insert(row);
+            m_state.anchorRow = m_state.focusRow = row;
         }
     }
     if (m_hWnd)

@@ -301,7 +301,7 @@ void CStockGraphView::OnRButtonUp(UINT, CPoint point, BOOL&)
     TrackViewContextMenu(screen, true);
 }
 
-LRESULT CStockGraphView::OnNotify(UINT, WPARAM, LPARAM lParam, BOOL&)
+LRESULT CStockGraphView::OnNotify(UINT, WPARAM, LPARAM lParam, BOOL& handled)
 {
     const NMHDR* header = reinterpret_cast<const NMHDR*>(lParam);
     if (!header)
@@ -333,15 +333,21 @@ LRESULT CStockGraphView::OnNotify(UINT, WPARAM, LPARAM lParam, BOOL&)
             }
         }
         Invalidate(FALSE);
-    } else if (header->idFrom == CQuoteSidePanel::kSectorListId && header->code == static_cast<UINT>(NM_DBLCLK)) {
-        const NMITEMACTIVATE* activate = reinterpret_cast<const NMITEMACTIVATE*>(lParam);
-        LVITEMA item {};
-        item.mask = LVIF_PARAM;
-        item.iItem = activate->iItem;
-        if (activate->iItem >= 0
-            && ::SendMessageA(header->hwndFrom, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))
-            && item.lParam >= 0 && GetOwner())
-            GetOwner()->Dispatch(kViewMsgShowBoard, static_cast<WPARAM>(item.lParam), 0);
+    } else if (header->idFrom == CQuoteSidePanel::kSectorListId) {
+        if (header->code == static_cast<UINT>(NM_DBLCLK)) {
+            const NMITEMACTIVATE* activate = reinterpret_cast<const NMITEMACTIVATE*>(lParam);
+            LVITEMA item {};
+            item.mask = LVIF_PARAM;
+            item.iItem = activate->iItem;
+            if (activate->iItem >= 0
+                && ::SendMessageA(header->hwndFrom, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item))
+                && item.lParam >= 0 && GetOwner())
+                GetOwner()->Dispatch(kViewMsgShowBoard, static_cast<WPARAM>(item.lParam), 0);
+        }
+        // The list draws its own rows through its custom-draw notices: they
+        // go back to it reflected (the base map), or the list view paints
+        // them in its default colours over the panel's dark background.
+        handled = FALSE;
     }
     return 0;
 }

@@ -223,6 +223,18 @@ TEST(CmdBarWindow, ClicksSendTheirIdAndOnlyADeselectedItemFades)
     EXPECT_TRUE(bar.SelectItem(3001, true));
     EXPECT_EQ(bar.GetCurrentIndex(), 0);
     EXPECT_FALSE(bar.SelectItem(4242, true));
+
+    // The first item answers a click as the others do.
+    click(1);
+    ASSERT_EQ(parent.received.size(), 3u);
+    EXPECT_EQ(bar.GetCurrentIndex(), 1);
+    EXPECT_EQ(bar.HitTest(bar.GetItem(0).rect.TopLeft()), 0);
+    click(0);
+    ASSERT_EQ(parent.received.size(), 4u);
+    EXPECT_EQ(parent.received[3].wParam, 3001u);
+    EXPECT_EQ(parent.received[3].lParam, reinterpret_cast<LPARAM>(bar.m_hWnd));
+    EXPECT_EQ(bar.GetCurrentIndex(), 0);
+    EXPECT_EQ(bar.GetItem(0).flags & kCmdItemSelected, kCmdItemSelected);
     parent.DestroyWindow();
 }
 

@@ -5,6 +5,8 @@
 #include "tests/e2e/EndToEndFixture.h"
 #include "views/ViewIds.h"
 
+#include <cstdio>
+
 #include "base/DataPaths.h"
 #include "data/UserStockList.h"
 
@@ -12,6 +14,11 @@ namespace {
 
 const UINT kPeriodFiveMinutes = kCmdPeriodBase + 1;
 const UINT kPeriodDay = kCmdPeriodBase + 6;
+// The walk shows three indicator panes under the candles.
+const int kWalkIndicatorPanes = 3;
+// Of the candle area's pixels, the share that must change when the candles
+// before an event move against those after it.
+const double kAdjustedCandleShare = 0.02;
 
 } // namespace
 
@@ -37,21 +44,33 @@ TEST_F(EndToEnd, AUserLogsInAndWalksEveryScreen)
     EXPECT_TRUE(m_walk->KLinePeriods()) << m_walk->Screens().back().note;
     EXPECT_GT(QuoteRequests("302 600000"), 0) << "the five-minute bars were asked for";
 
-    // The stock's ex-rights events lie before the bars shown: the backward
-    // adjustment moves every later price, so the chart's picture changes.
+    // The stock has an ex-rights event inside the bars the day chart shows:
+    // forward adjustment moves the candles before it against those after it,
+    // so the candle area itself changes, not only the value axis beside it.
     EXPECT_TRUE(m_walk->KLineAdjustment()) << m_walk->Screens().back().note;
     HWND view = nullptr;
     ASSERT_EQ(m_walk->CurrentView(&view), ViewKind::KLineChart);
     m_walk->Command(kPeriodDay);
     m_walk->Command(kCmdAdjustNone);
     m_walk->WaitForChart(view, 40, 20000);
-    std::unique_ptr<CDib32> plain = m_walk->CaptureFrame();
-    m_walk->Command(kCmdAdjustBackward);
-    m_walk->WaitForChart(view, 40, 20000);
     ::Sleep(1000);
-    std::unique_ptr<CDib32> adjusted = m_walk->CaptureFrame();
-    ASSERT_TRUE(plain && adjusted);
-    EXPECT_GT(DifferenceShare(*plain, *adjusted), 0.001) << "the backward adjustment changes the chart";
+    std::unique_ptr<CDib32> plain = m_walk->CaptureFrame();
+    ASSERT_TRUE(plain);
+    const PixelArea candles = m_walk->CandleArea(view, kWalkIndicatorPanes);
+    EXPECT_GE(ColumnsWith(*plain, candles, [](COLORREF c) { return IsReddish(c) || IsCyanish(c); }), 40)
+        << "the candles lie in the area compared";
+    m_walk->Command(kCmdAdjustForward);
+    std::unique_ptr<CDib32> adjusted;
+    double moved = 0;
+    WaitUntil(
+        [&] {
+            adjusted = m_walk->CaptureFrame();
+            moved = adjusted ? DifferenceShare(*plain, *adjusted, candles) : 0;
+            return moved > kAdjustedCandleShare;
+        },
+        10000);
+    std::printf("    forward adjustment changed %.1f %% of the candle area\n", moved * 100);
+    EXPECT_GT(moved, kAdjustedCandleShare) << "forward adjustment moves the candles before the event";
     m_walk->Command(kCmdAdjustNone);
 
     EXPECT_TRUE(m_walk->MinuteChart()) << m_walk->Screens().back().note;

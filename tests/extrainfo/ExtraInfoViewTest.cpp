@@ -342,7 +342,7 @@ TEST_F(ExtraInfoTest, DeleteRemovesEverySelectedStockCollectedBeforeTheFirstRemo
     RemovingAcceptor remover(view, processor);
     processor.Register(kViewMsgMenuCommand, &remover);
     Create();
-    view.GetUserList().Selection() = { 0, 1, 3 };
+    view.GetUserList().ViewState()->selection = { 0, 1, 3 };
     MSG msg = {};
     msg.hwnd = view.GetUserList();
     msg.message = WM_KEYDOWN;
@@ -360,7 +360,7 @@ TEST_F(ExtraInfoTest, DeleteRemovesEverySelectedStockCollectedBeforeTheFirstRemo
     EXPECT_EQ(RowKeys(), (std::vector<uint32_t> { kC }));
 
     // The menu's "删除" does the same.
-    view.GetUserList().Selection() = { 0 };
+    view.GetUserList().ViewState()->selection = { 0 };
     view.SendMessage(WM_COMMAND, MAKEWPARAM(5006, 0), 0);
     EXPECT_EQ(Of(kViewMsgMenuCommand).size(), 4u);
     EXPECT_TRUE(RowKeys().empty());
@@ -375,7 +375,7 @@ TEST_F(ExtraInfoTest, DeleteWithATreeShowingDispatchesNothing)
     Create();
     for (UINT command : { 5010u, 5011u }) {
         view.OnTabCommand(command);
-        view.GetUserList().Selection() = { 0, 1, 2 };
+        view.GetUserList().ViewState()->selection = { 0, 1, 2 };
         MSG msg = {};
         msg.hwnd = view.GetSectorTree();
         msg.message = WM_KEYDOWN;

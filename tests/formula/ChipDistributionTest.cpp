@@ -134,6 +134,48 @@ TEST(ChipDistribution, LevelsAreCappedAndDoNotDrift)
     EXPECT_NEAR(19990.0, levels.back(), 1.0);
 }
 
+// Ranges one step under, at and over the cap: the step is kept up to the cap
+// and widened only past it, so the levels always reach the top of the range
+// and never number more than kMaxLevels (also where rounding would let one
+// more level in under the top).
+TEST(ChipDistribution, TheLevelCapOnBothSidesOfIt)
+{
+    static_assert(CCW::kMaxLevels == 10000, "the ranges below are steps of that many");
+    const struct
+    {
+        float low, high;
+        double step;
+        size_t count;
+        uint32_t second; // thousandths
+        double last; // thousandths
+    } cases[] = {
+        // Prices and steps exact in binary: 9999, 10000 and 10001 steps of 0.125.
+        { 100, 1349.875f, 0.125, 9999, 100125, 1349750 },
+        { 100, 1350, 0.125, 10000, 100125, 1349875 },
+        // Widened to 1250.125 / 10000: the last level lies one widened step under the top.
+        { 100, 1350.125f, 0.125, 10000, 100125, 1349999.98 },
+        // Widened to about 0.009052, where the level at k = 10000 would still fall under 120.75.
+        { 30.23f, 120.75f, 0.001, 10000, 30239, 120740.9 },
+    };
+    for (const auto& c : cases) {
+        CKData bars;
+        bars.AppendBar(RangeBar(0, c.high, c.low, 10));
+        CCW chips(&bars);
+        std::vector<uint32_t> levels;
+        std::vector<uint64_t> volumes;
+        ASSERT_EQ(1,
+            chips.ComputeByDays(0, 1, nullptr, c.step, levels, volumes, nullptr, nullptr, nullptr, nullptr))
+            << c.high;
+        EXPECT_EQ(c.count, levels.size()) << c.high;
+        ASSERT_EQ(levels.size(), volumes.size()) << c.high;
+        ASSERT_GE(levels.size(), 2u) << c.high;
+        EXPECT_EQ(static_cast<uint32_t>(c.low * 1000.0), levels[0]) << c.high;
+        EXPECT_EQ(c.second, levels[1]) << c.high;
+        EXPECT_NEAR(c.last, levels.back(), 1.0) << c.high;
+        EXPECT_LT(levels.back(), static_cast<uint32_t>(c.high * 1000.0)) << c.high;
+    }
+}
+
 TEST(ChipDistribution, TurnoverWindow)
 {
     CKData bars;

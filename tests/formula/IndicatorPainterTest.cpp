@@ -1,9 +1,18 @@
 // The indicator painter: its attribute words, colours and bar geometry as
 // logic tables, and its drawers probed pixel by pixel in a 32-bit DIB (lines,
-// fills and geometry only; text is never compared).
+// fills and geometry; text only against the same text written by hand where
+// it belongs, never against glyph pixels of its own).
 #include "formula/IndicatorPainter.h"
+#include "formula/PriceSeriesSource.h"
 #include "tests/formula/SeriesTestStore.h"
 #include "tests/support/OffscreenCanvas.h"
+#include "tests/support/SeriesFixtures.h"
+#include "tests/support/TempDataRoot.h"
+
+#include "base/ChartColors.h"
+#include "base/GdiObjectCache.h"
+#include "base/PngFile.h"
+#include "data/Stock.h"
 
 #include <gtest/gtest.h>
 
@@ -457,4 +466,212 @@ TEST(IndicatorPainter, TextAndIconGuardTheirInputs)
             Output(L"", L"DRAWICON"), Values({ condition, Number(50), Number(type) }), 0, 2, 0, 100));
     EXPECT_FALSE(
         pane.painter.DrawIcon(Output(L"", L"DRAWICON"), Values({ condition, Number(50) }), 0, 2, 0, 100));
+}
+
+namespace {
+
+// Lit pixels (not black) inside [x - r, x + r] x [y - r, y + r].
+int LitAround(const OffscreenCanvas& canvas, int x, int y, int r)
+{
+    return (2 * r + 1) * (2 * r + 1) - canvas.CountPixels(kBlack, RECT { x - r, y - r, x + r + 1, y + r + 1 });
+}
+
+}
+
+// Dots stand at the bar centres with nothing between them; each dot word has
+// its own shape: a small filled dot, a hollow circle, a cross of diagonals.
+TEST(IndicatorPainter, DotStylesMarkEachValueAndDrawNothingBetween)
+{
+    const std::vector<float> values = { 50, 80, 30, 60 };
+    // Centres x = 5, 15, 25, 35; rows 120 - value.
+    const int rows[] = { 70, 40, 90, 60 };
+    struct Case
+    {
+        const wchar_t* word;
+        int radius; // the dot lies within this distance of its centre
+    } cases[] = { { L"POINTDOT", 1 }, { L"CIRCLEDOT", 2 }, { L"CROSSDOT", 2 } };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.word, c.word + std::wcslen(c.word)));
+        Pane pane;
+        pane.painter.ApplyAttributes({ c.word, L"COLORWHITE" });
+        EXPECT_TRUE(pane.painter.DrawSeriesLine(
+            Output(L"DOTS"), Values({ pane.store.Make(values) }), 0, 4, 0, 100));
+        int inDots = 0;
+        for (int i = 0; i < 4; ++i) {
+            const int x = i * 10 + 5, y = rows[i];
+            const int lit = LitAround(pane.canvas, x, y, c.radius);
+            EXPECT_GT(lit, 0) << "dot " << i;
+            inDots += lit;
+            const bool centre = pane.canvas.Pixel(x, y) == kWhite;
+            if (std::wcscmp(c.word, L"CIRCLEDOT") == 0) {
+                EXPECT_FALSE(centre) << "a circle is hollow";
+                EXPECT_GE(lit, 8) << "dot " << i;
+            } else if (std::wcscmp(c.word, L"CROSSDOT") == 0) {
+                EXPECT_TRUE(centre) << "the diagonals cross at the centre";
+                EXPECT_EQ(kWhite, pane.canvas.Pixel(x - 1, y - 1));
+                EXPECT_EQ(kWhite, pane.canvas.Pixel(x + 1, y + 1));
+                EXPECT_NE(kWhite, pane.canvas.Pixel(x, y - 1)) << "no upright arm";
+            } else {
+                EXPECT_LE(lit, 9) << "a small dot";
+            }
+        }
+        EXPECT_EQ(inDots, pane.canvas.CountPixelsNot(kBlack)) << "nothing outside the dots";
+        EXPECT_EQ(0, pane.painter.GetStyle()) << "the style ends with the statement";
+    }
+}
+
+// A volume stick is the bar's body from the bottom up to the value: filled in
+// the rising colour for a bar that closed at or above its open, framed in the
+// falling colour otherwise. A line stick is a stick from the bottom at the
+// bar's centre, the centres joined by a line.
+TEST(IndicatorPainter, VolumeAndLineSticksStandOnTheBottom)
+{
+    CStock stock(0x600000);
+    const float opens[] = { 10, 11, 10, 11 };
+    const float closes[] = { 11, 10, 10, 10.5f };
+    for (int i = 0; i < 4; ++i)
+        stock.GetDayData().AppendBar(MakeBar(T(2026, 12, 7 + i), opens[i], 11, 10, closes[i], 100, 1));
+    PriceSeriesSource source;
+    ASSERT_EQ(1, source.Bind(&stock, kPeriodDay));
+    uint32_t count = 0;
+    ASSERT_TRUE(source.GetOpen(0, 3, &count));
+    ASSERT_TRUE(source.GetClose(0, 3, &count));
+
+    const std::vector<float> values = { 50, 80, 30, 60 };
+    const int rows[] = { 70, 40, 90, 60 };
+    const bool rising[] = { true, false, true, false };
+    Pane volumes;
+    volumes.painter.SetSeriesSource(&source);
+    volumes.painter.ApplyAttributes({ L"VOLSTICK" });
+    EXPECT_TRUE(volumes.painter.DrawSeriesLine(
+        Output(L"VOL"), Values({ volumes.store.Make(values) }), 0, 4, 0, 100));
+    volumes.canvas.SavePng("painter-volstick");
+    const OffscreenCanvas& v = volumes.canvas;
+    for (int i = 0; i < 4; ++i) {
+        SCOPED_TRACE(testing::Message() << "bar " << i);
+        // Bar width 10: the body spans x .. x + 7, rows value .. 120.
+        const int left = i * 10, right = left + 7, top = rows[i];
+        const COLORREF edge = rising[i] ? ChartColors::Rise : ChartColors::Fall;
+        EXPECT_EQ(edge, v.Pixel(left, top));
+        EXPECT_EQ(edge, v.Pixel(right, 120));
+        EXPECT_EQ(edge, v.Pixel(left, 100));
+        EXPECT_EQ(edge, v.Pixel(right, top + 1));
+        EXPECT_EQ(rising[i] ? ChartColors::Rise : kBlack, v.Pixel(left + 3, (top + 120) / 2)) << "inside";
+        EXPECT_EQ(kBlack, v.Pixel(left + 3, top - 1)) << "above";
+        EXPECT_EQ(kBlack, v.Pixel(right + 1, 110)) << "right of the body";
+    }
+    EXPECT_EQ(0, v.CountPixels(kWhite)) << "volumes wear the rise and fall colours only";
+
+    Pane lines;
+    lines.painter.ApplyAttributes({ L"LINESTICK", L"COLORWHITE" });
+    EXPECT_TRUE(lines.painter.DrawSeriesLine(
+        Output(L"LS"), Values({ lines.store.Make(values) }), 0, 4, 0, 100));
+    lines.canvas.SavePng("painter-linestick");
+    for (int i = 0; i < 4; ++i) {
+        const int x = i * 10 + 5;
+        // From the bottom row up to the value.
+        EXPECT_EQ(120 - rows[i] - 1, lines.canvas.CountPixels(kWhite, RECT { x, rows[i] + 1, x + 1, 120 }))
+            << "stick " << i;
+        EXPECT_EQ(0, lines.canvas.CountPixels(kWhite, RECT { x, 0, x + 1, 36 })) << "stick " << i;
+    }
+    // Between two centres only the joining line: 70 to 40 passes row 55 at x = 10.
+    EXPECT_GT(lines.canvas.CountPixels(kWhite, RECT { 10, 53, 11, 58 }), 0);
+    EXPECT_EQ(0, lines.canvas.CountPixels(kWhite, RECT { 6, 75, 15, 121 })) << "no stick between the bars";
+    EXPECT_EQ(0, lines.canvas.CountPixels(kWhite, RECT { 36, 0, 200, 121 }));
+}
+
+namespace {
+
+// A strip of three opaque icon cells, red, green and blue, as the cache loads it.
+class IconStrip
+{
+public:
+    IconStrip()
+    {
+        OffscreenCanvas strip(48, 16);
+        const COLORREF cells[] = { kRed, kGreen, kBlue };
+        for (int i = 0; i < 3; ++i) {
+            HBRUSH brush = ::CreateSolidBrush(cells[i]);
+            const RECT cell = { i * 16, 0, i * 16 + 16, 16 };
+            ::FillRect(strip.Dc(), &cell, brush);
+            ::DeleteObject(brush);
+        }
+        written = SavePixelsAsPng(strip.Bits(), 48, 16, false, root.SkinDir() + "\\biaoji.png");
+        GdiObjectCache::ReleaseInstance();
+    }
+    ~IconStrip() { GdiObjectCache::ReleaseInstance(); }
+
+    static const COLORREF kRed = 0x0000FF;
+    static const COLORREF kGreen = 0x00FF00;
+    static const COLORREF kBlue = 0xFF0000;
+    TempDataRoot root;
+    bool written = false;
+};
+
+}
+
+// An icon is the type's cell of the strip, 16 pixels square, centred on the
+// bar's left edge with its top at the price; a type past the strip takes the
+// last cell, and a price above the plot stands at the top of the plot.
+TEST(IndicatorPainter, IconsAreTheirCellAtTheBarAndThePrice)
+{
+    IconStrip strip;
+    ASSERT_TRUE(strip.written);
+    Pane pane;
+    const VARIANT condition = pane.store.Make({ 0, 1, 1, 1, 1 });
+    const VARIANT price = pane.store.Make({ 50, 50, 100, 30, 101 });
+    const VARIANT type = pane.store.Make({ 1, 2, 1, 99, 1 });
+    EXPECT_TRUE(pane.painter.DrawIcon(Output(L"", L"DRAWICON"), Values({ condition, price, type }), 0, 5, 0, 100));
+    pane.canvas.SavePng("painter-icons");
+    const struct
+    {
+        const char* name;
+        COLORREF colour;
+        RECT place;
+    } icons[] = {
+        { "bar 1, type 2: the second cell", IconStrip::kGreen, RECT { 2, 70, 18, 86 } },
+        { "bar 2, type 1 at the top of the plot", IconStrip::kRed, RECT { 12, 20, 28, 36 } },
+        { "bar 3, type 99: the last cell", IconStrip::kBlue, RECT { 22, 90, 38, 106 } },
+    };
+    for (const auto& icon : icons) {
+        EXPECT_EQ(256, pane.canvas.CountPixels(icon.colour, icon.place)) << icon.name;
+        EXPECT_EQ(256, pane.canvas.CountPixels(icon.colour)) << icon.name << ": nowhere else";
+    }
+    EXPECT_EQ(3 * 256, pane.canvas.CountPixelsNot(kBlack)) << "bar 0 (no condition) and bar 4 (above the range)";
+}
+
+// Text is written at the bar's left edge with its top at the price (or the
+// pane's top above it), in the line colour, only where the condition holds
+// and the price is valid: the picture is the one the same text written at
+// those places makes.
+TEST(IndicatorPainter, TextStandsAtTheBarAndThePrice)
+{
+    Pane pane;
+    pane.painter.SetColor(0x00FFFF);
+    const VARIANT condition = pane.store.Make({ 1, 0, 1, 1 });
+    const VARIANT price = pane.store.Make({ 50, 50, 130, I });
+    VARIANT text;
+    std::memset(&text, 0, sizeof text);
+    text.vt = VT_BSTR;
+    text.bstrVal = ::SysAllocString(L"B\u4e70");
+    const FormulaValueList values = Values({ condition, price, text });
+    ::VariantClear(&text);
+    EXPECT_TRUE(pane.painter.DrawText(Output(L"", L"DRAWTEXT"), values, 0, 4, 0, 100));
+    pane.canvas.SavePng("painter-text");
+
+    OffscreenCanvas expected(200, 121);
+    HGDIOBJ old = ::SelectObject(expected.Dc(), GdiObjectCache::Instance()->GetFont(12, "宋体", FW_NORMAL));
+    ::SetTextColor(expected.Dc(), 0x00FFFF);
+    ::SetBkMode(expected.Dc(), TRANSPARENT);
+    ::TextOutW(expected.Dc(), 0, 70, L"B\u4e70", 2); // bar 0 at 50
+    ::TextOutW(expected.Dc(), 20, 0, L"B\u4e70", 2); // bar 2 above the range: the top
+    ::SelectObject(expected.Dc(), old);
+    ASSERT_GT(expected.CountPixelsNot(kBlack), 0);
+    int different = 0;
+    for (int y = 0; y < 121; ++y)
+        for (int x = 0; x < 200; ++x)
+            different += expected.Pixel(x, y) != pane.canvas.Pixel(x, y);
+    EXPECT_EQ(0, different);
+    EXPECT_GT(pane.canvas.CountPixels(0x00FFFF, RECT { 0, 70, 12, 84 }), 0) << "bar 0's text";
+    EXPECT_GT(pane.canvas.CountPixels(0x00FFFF, RECT { 20, 0, 32, 14 }), 0) << "bar 2's text";
 }

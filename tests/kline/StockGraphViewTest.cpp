@@ -223,6 +223,72 @@ TEST_F(StockGraphViewTest, AnIndexHidesThreePagesAndShowsTrades)
     EXPECT_EQ(2, view->GetChart().GetSidePanelPage());
 }
 
+// The sector page's list draws its own rows (dark, white text) only when the
+// view passes the list's notices back to it; the selected row is grey only
+// while the list has the focus, so a click elsewhere (the frame's side panel
+// toggled) leaves no grey bar on the screen. A double click still opens the
+// sector through the owner.
+TEST_F(StockGraphViewTest, TheSectorListDrawsItsOwnRowsAndMarksTheSelectionOnlyWhileFocused)
+{
+    ASSERT_EQ(kPageSectors, view->GetChart().GetSidePanelPage());
+    CDib32 picture;
+    ASSERT_TRUE(RenderClient(view->m_hWnd, picture));
+    CKeywordListCtrl& list = view->GetChart().GetSidePanel().GetSectorList();
+    ASSERT_NE(nullptr, list.m_hWnd);
+    ASSERT_TRUE(list.IsWindowVisible());
+    // The drawing above listed the stock's sectors (none here): rows of our own.
+    list.InsertItem(0, " 行业-银行");
+    list.InsertItem(1, " 地域-上海板块");
+    LVITEMA data {};
+    data.mask = LVIF_PARAM;
+    data.iItem = 1;
+    data.lParam = 17;
+    list.SendMessage(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&data));
+    RECT rows[2] {};
+    ASSERT_TRUE(list.GetItemRect(0, &rows[0], LVIR_LABEL));
+    ASSERT_TRUE(list.GetItemRect(1, &rows[1], LVIR_LABEL));
+    // Right of the rows' texts, and left of the screen's edge, which the view
+    // (1300 px wide) passes.
+    const int x = rows[0].left + (rows[0].right - rows[0].left) * 2 / 3;
+
+    // The user clicks the first row, then somewhere else.
+    const struct
+    {
+        HWND focus;
+        COLORREF selectedRow;
+    } cases[] = { { list.m_hWnd, RGB(80, 80, 80) }, { view->m_hWnd, RGB(8, 8, 8) } };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.focus == list.m_hWnd ? "the list has the focus" : "the focus went elsewhere");
+        if (c.focus == list.m_hWnd)
+            list.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        ::SetFocus(c.focus);
+        ASSERT_EQ(c.focus, ::GetFocus());
+        PumpPendingMessages();
+        CDib32 image;
+        ASSERT_TRUE(RenderClient(list.m_hWnd, image));
+        EXPECT_EQ(c.selectedRow, image.GetColor(x, rows[0].top + 3)) << "the selected row";
+        EXPECT_EQ(RGB(8, 8, 8), image.GetColor(x, rows[1].top + 3)) << "another row";
+        EXPECT_EQ(RGB(8, 8, 8), image.GetColor(x, rows[1].bottom + 4)) << "below the rows";
+        int white = 0;
+        for (int y = rows[1].top; y < rows[1].bottom; ++y)
+            for (int x = rows[1].left; x < rows[1].right; ++x)
+                white += image.GetColor(x, y) == RGB(255, 255, 255) ? 1 : 0;
+        EXPECT_GT(white, 10) << "the row's text in white";
+        // What the list's window shows: it repainted when the focus moved.
+        EXPECT_EQ(c.selectedRow, CaptureWindowPixel(list.m_hWnd, x, rows[0].top + 3))
+            << "the selected row on the screen";
+    }
+
+    NMITEMACTIVATE click {};
+    click.hdr.hwndFrom = list.m_hWnd;
+    click.hdr.idFrom = CQuoteSidePanel::kSectorListId;
+    click.hdr.code = NM_DBLCLK;
+    click.iItem = 1;
+    processor.dispatched.clear();
+    view->SendMessage(WM_NOTIFY, CQuoteSidePanel::kSectorListId, reinterpret_cast<LPARAM>(&click));
+    EXPECT_EQ((std::vector<std::pair<UINT, WPARAM>> { { kViewMsgShowBoard, 17 } }), processor.dispatched);
+}
+
 TEST_F(StockGraphViewTest, ToolTipFollowsTheChartsTexts)
 {
     ASSERT_NE(nullptr, view->GetToolTip());

@@ -32,10 +32,23 @@ public:
     int scrollY = 0;
     int sortKey = -1;
 
-    std::set<int> selection;
-    int anchor = -1, focusRow = -1, focusColumn = -1;
-    int hotRow = -1, hotColumn = -1, tipRow = -1, tipColumn = -1;
-    int hotHeader = -1, pressedHeader = -1, dragSource = -1, dropPosition = -1, resizeColumn = -1;
+    // The view state the input changes, under a lock as the list's is; the
+    // names below are the tests' short way to it.
+    CriticalSection stateLock;
+    ListViewState state;
+    std::set<int>& selection = state.selection;
+    int& anchor = state.anchorRow;
+    int& focusRow = state.focusRow;
+    int& focusColumn = state.focusColumn;
+    int& hotRow = state.hotRow;
+    int& hotColumn = state.hotColumn;
+    int& tipRow = state.tipRow;
+    int& tipColumn = state.tipColumn;
+    int& hotHeader = state.hotHeader;
+    int& pressedHeader = state.pressedHeader;
+    int& dragSource = state.dragSource;
+    int& dropPosition = state.dropPosition;
+    int& resizeColumn = state.resizeColumn;
 
     std::vector<int> sortedColumns;
     std::vector<int> rowDrops;
@@ -168,19 +181,7 @@ public:
     std::string TipText(int row, int key) const override { return ItemText(row, key); }
     std::string RowTooltip(int row) const override { return rowTips[row]; }
     int SortKey() const override { return sortKey; }
-    std::set<int>& Selection() override { return selection; }
-    int& AnchorRow() override { return anchor; }
-    int& FocusRow() override { return focusRow; }
-    int& FocusColumn() override { return focusColumn; }
-    int& HotRow() override { return hotRow; }
-    int& HotColumn() override { return hotColumn; }
-    int& TipRow() override { return tipRow; }
-    int& TipColumn() override { return tipColumn; }
-    int& HotHeader() override { return hotHeader; }
-    int& PressedHeader() override { return pressedHeader; }
-    int& DragSource() override { return dragSource; }
-    int& DropPosition() override { return dropPosition; }
-    int& ResizeColumn() override { return resizeColumn; }
+    ListStateAccess ViewState() override { return ListStateAccess(stateLock, state); }
     bool SortByColumn(int column, int, bool) override
     {
         sortedColumns.push_back(column);

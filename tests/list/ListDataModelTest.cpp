@@ -10,12 +10,12 @@ namespace {
 class CModelList : public CSkinListCtrlData
 {
 public:
-    void Select(int row) { m_selection.insert(row); }
+    void Select(int row) { m_state.selection.insert(row); }
     void SetAnchorAndFocus(int anchor, int focusRow, int focusColumn)
     {
-        m_anchorRow = anchor;
-        m_focusRow = focusRow;
-        m_focusColumn = focusColumn;
+        m_state.anchorRow = anchor;
+        m_state.focusRow = focusRow;
+        m_state.focusColumn = focusColumn;
     }
 };
 

@@ -149,7 +149,7 @@ TEST(ListHeaderDrag, TheListsDropTargetMovesOnlyAHeaderDraggedWithinIt)
         RestoreOrder(list);
         // Set as the list's own input does when the drag starts: only the
         // payload and the place decide.
-        list.DragSource() = 0;
+        list.ViewState()->dragSource = 0;
         CComPtr<IDataObject> data = PayloadOf(c.named, c.format);
         const POINTL at = ScreenPoint(list, c.x, c.y);
         DWORD effect = DROPEFFECT_MOVE;
@@ -281,7 +281,7 @@ TEST(ListHeaderDragOnTheScreen, APressedHeaderMovedAwayIsDroppedWhereThePointerI
     const int middle = list.GetHeaderHeight() / 2;
     auto dragFirstHeader = [&] {
         list.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(30, middle));
-        EXPECT_EQ(0, list.PressedHeader());
+        EXPECT_EQ(0, list.ViewState()->pressedHeader);
         // More than 4 pixels: the drag runs and is over when the move returns.
         list.SendMessage(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(36, middle));
     };
@@ -296,8 +296,8 @@ TEST(ListHeaderDragOnTheScreen, APressedHeaderMovedAwayIsDroppedWhereThePointerI
     dragFirstHeader();
     EXPECT_EQ(kFirstBeforeThird, Titles(list));
     // The gesture is over whatever the outcome.
-    EXPECT_EQ(-1, list.PressedHeader());
-    EXPECT_EQ(-1, list.DragSource());
+    EXPECT_EQ(-1, list.ViewState()->pressedHeader);
+    EXPECT_EQ(-1, list.ViewState()->dragSource);
     EXPECT_FALSE(list.GetDropArrows().IsWindowVisible());
     EXPECT_NE(list.m_hWnd, ::GetCapture());
 
@@ -341,6 +341,6 @@ TEST(ListHeaderDragOnTheScreen, EscapeCancelsTheDrag)
     keys[VK_LBUTTON] = 0;
     ::SetKeyboardState(keys);
     EXPECT_EQ(kUnmoved, Titles(list));
-    EXPECT_EQ(-1, list.PressedHeader());
+    EXPECT_EQ(-1, list.ViewState()->pressedHeader);
     EXPECT_FALSE(list.GetDropArrows().IsWindowVisible());
 }

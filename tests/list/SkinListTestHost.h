@@ -17,23 +17,23 @@ public:
 class CTestSkinList : public CSkinListCtrlData
 {
 public:
-    void Select(int row) { m_selection.insert(row); }
+    void Select(int row) { m_state.selection.insert(row); }
     void SetFocusState(int anchor, int row, int column)
     {
-        m_anchorRow = anchor;
-        m_focusRow = row;
-        m_focusColumn = column;
+        m_state.anchorRow = anchor;
+        m_state.focusRow = row;
+        m_state.focusColumn = column;
     }
-    void SetEditing(bool editing) { m_editing = editing; }
+    void SetEditing(bool editing) { m_state.editing = editing; }
     void SetHotCell(int row, int column)
     {
-        m_hotRow = row;
-        m_hotColumn = column;
+        m_state.hotRow = row;
+        m_state.hotColumn = column;
     }
     void SetBand(const CRect& content)
     {
-        m_bandActive = true;
-        m_bandRect = content;
+        m_state.bandActive = true;
+        m_state.band = content;
     }
     bool IsHeaderThemed() const { return IsThemed(); }
 };

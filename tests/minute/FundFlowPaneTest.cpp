@@ -4,7 +4,14 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <cstdint>
+#include <string>
+#include <vector>
 
+#include "base/ChartColors.h"
+#include "base/ChartLayout.h"
+#include "base/DcGuards.h"
+#include "base/GdiObjectCache.h"
 #include "data/TickStatistics.h"
 #include "tests/minute/MinuteFixtures.h"
 #include "tests/support/OffscreenCanvas.h"
@@ -109,6 +116,83 @@ TEST_F(FundFlowPanes, ScalesInTheAxisUnitAgainstTheTickStatistics)
     canvas.SavePng("minute-fund-inflow");
 }
 
+// The value axis stands on the pane below the title row, over the pane's
+// scale in 10,000 yuan: its dotted rows are where an axis over that
+// rectangle and those bounds puts them, and nowhere else; the lines meet it
+// at their values.
+TEST_F(FundFlowPanes, TheValueAxisStandsOnThePaneBelowTheTitleAtTheScale)
+{
+    rig.Show(FundFlowDay());
+    FundFlowSeries flow(&rig.chart.GetSnapshot()->GetFenbiData());
+    ASSERT_EQ(flow.Compute(), 1);
+    std::vector<FundFlowRecord> records(static_cast<size_t>(flow.GetCount()));
+    for (int i = 0; i < flow.GetCount(); ++i)
+        flow.GetAt(i, &records[static_cast<size_t>(i)]);
+    ASSERT_GE(records.size(), 20u);
+    const struct
+    {
+        int indicator;
+        float FundFlowRecord::*line; // the last line the pane draws, which no other covers
+        COLORREF colour;
+    } table[] = {
+        { kIndicatorFundAnalysis, &FundFlowRecord::totalOut, kGreen },
+        { kIndicatorNetFundFlow, &FundFlowRecord::totalNet, kRed },
+        { kIndicatorMainRetailGame, &FundFlowRecord::retailNet, RGB(255, 0, 255) },
+    };
+    for (const auto& row : table) {
+        Draw(row.indicator);
+        const MinuteChartPane& pane = rig.chart.GetIndicatorPane();
+        const RECT& r = pane.rect;
+        ASSERT_EQ(r.top, rig.chart.GetPanes().indicator.top + 16) << row.indicator;
+        ASSERT_GT(pane.high, pane.low) << row.indicator;
+        const ValueAxisLayout axis = LayoutValueAxis(r, 0, 0, pane.low, pane.high, 2);
+        ASSERT_TRUE(axis.drawable) << row.indicator;
+        ASSERT_FALSE(axis.lines.empty()) << row.indicator;
+        if (row.indicator != kIndicatorFundAnalysis) {
+            // A signed pane's scale reaches below 0: the axis holds a row for 0 inside it.
+            EXPECT_LT(pane.low, 0) << row.indicator;
+        }
+
+        // Rows inside the frame that are mostly the axis colour: the dotted grid.
+        const int width = r.right - r.left;
+        std::vector<int> dotted;
+        for (int y = r.top + 1; y < r.bottom - 1; ++y) {
+            if (canvas.CountPixels(ChartColors::Axis, RECT { r.left + 1, y, r.right - 1, y + 1 }) > width / 3)
+                dotted.push_back(y);
+        }
+        std::vector<int> expected;
+        for (const AxisMark& mark : axis.lines)
+            expected.push_back(mark.y);
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(dotted, expected) << row.indicator;
+
+        // Each row's label, in 10,000 yuan, ends 2 px left of the pane and
+        // reaches no further left than its text is wide.
+        for (const AxisMark& mark : axis.lines) {
+            const std::string text = FormatAxisNumber(mark.value, axis.decimals);
+            SIZE size {};
+            {
+                CSelectObject font(canvas.Dc(), GdiObjectCache::Instance()->GetFont(12, "宋体", FW_NORMAL));
+                ::GetTextExtentPoint32A(canvas.Dc(), text.c_str(), static_cast<int>(text.size()), &size);
+            }
+            const int start = r.left - 2 - size.cx;
+            const RECT label { start, mark.y - 7, r.left - 2, mark.y + 9 };
+            const RECT beyond { 0, mark.y - 7, start, mark.y + 9 };
+            EXPECT_GT(canvas.CountPixels(ChartColors::AxisLabel, label), 0) << row.indicator << ": " << text;
+            EXPECT_EQ(canvas.CountPixels(ChartColors::AxisLabel, beyond), 0) << row.indicator << ": " << text;
+        }
+
+        // Points in the middle of the day lie at their value on that scale (yuan per pixel).
+        const double perPixel = (pane.high - pane.low) * 10000 / (r.bottom - r.top);
+        for (size_t i : { records.size() / 3, records.size() / 2, records.size() * 2 / 3 }) {
+            const int x = r.left + static_cast<int>(width * static_cast<int64_t>(i) / 241);
+            const int y = r.bottom - static_cast<int>((records[i].*row.line - pane.low * 10000) / perPixel);
+            EXPECT_GT(canvas.CountPixels(row.colour, RECT { x - 1, y - 1, x + 2, y + 2 }), 0)
+                << row.indicator << ", record " << i << " at " << x << "," << y;
+        }
+    }
+}
+
 TEST_F(FundFlowPanes, TheTitleRowMovesThePaneDown)
 {
     rig.Show(FundFlowDay());
@@ -162,16 +246,104 @@ TEST_F(FundFlowPanes, BigOrdersReachHalfThePaneAndAFlatDayDrawsNoLines)
     EXPECT_EQ(canvas.Pixel(x, y0 - 1), kRed);
     EXPECT_NE(canvas.Pixel(x, y0 - height / 2 - 2), kRed);
 
-    // A day whose price never moves: every fund-flow value is 0.
+    // A day whose price never moves: every fund-flow value is 0, and no pane
+    // draws a line or a bar in any of the panes' colours, while the trading
+    // day draws them in the same panes.
     ChartRig flat;
     StockRecipe still;
     still.ticks = WalkTicks(Day(10, 0), 10, {}, 100);
     flat.Show(still);
-    for (int indicator = kIndicatorVolumeRatio; indicator <= kIndicatorBigOrderTracking; ++indicator) {
-        flat.chart.SetDisplay(kMinuteModeChart, indicator, kPageNone);
-        flat.chart.Draw(canvas.Dc(), RECT { 0, 0, 1000, 600 });
+    FundFlowSeries flow(&flat.chart.GetSnapshot()->GetFenbiData());
+    ASSERT_EQ(flow.Compute(), 1);
+    ASSERT_GE(flow.GetCount(), 3);
+    FundFlowRecord last {};
+    flow.GetAt(flow.GetCount() - 1, &last);
+    const float* values = &last.totalIn;
+    for (int field = 0; field < 12; ++field)
+        EXPECT_EQ(values[field], 0.0f) << "field " << field;
+    const COLORREF lineColours[] = { kRed, kGreen, kMain, RGB(255, 255, 0), RGB(255, 0, 255) };
+    auto drawn = [&](ChartRig& chart, int indicator) {
+        chart.chart.SetDisplay(kMinuteModeChart, indicator, kPageNone);
+        canvas.Fill(RGB(1, 2, 3));
+        chart.chart.Draw(canvas.Dc(), RECT { 0, 0, 1000, 600 });
+        const RECT& pane = chart.chart.GetIndicatorPane().rect;
+        const RECT inside { pane.left + 1, pane.top + 1, pane.right - 1, pane.bottom - 1 };
+        int count = 0;
+        for (COLORREF colour : lineColours)
+            count += canvas.CountPixels(colour, inside);
+        return count;
+    };
+    ChartRig trading;
+    trading.Show(FundFlowDay());
+    for (int indicator = kIndicatorFundAnalysis; indicator <= kIndicatorMainRetailGame; ++indicator) {
+        EXPECT_GT(drawn(trading, indicator), 20) << indicator << ": the trading day's lines";
+        EXPECT_EQ(drawn(flat, indicator), 0) << indicator << ": a flat day";
     }
-    SUCCEED();
+    EXPECT_GT(drawn(rig, kIndicatorBigOrderTracking), 20);
+    EXPECT_EQ(drawn(flat, kIndicatorBigOrderTracking), 0) << "no big orders on a flat day";
+    // The other two panes draw nothing from this day either (no earlier days,
+    // no bid or ask volumes), and do not fail on it.
+    EXPECT_EQ(drawn(flat, kIndicatorVolumeRatio), 0);
+    EXPECT_EQ(drawn(flat, kIndicatorBidAskStrength), 0);
+}
+
+// Bid/ask strength: the bid and ask lines in their colours, and per minute a
+// bar from the middle of the pane, up in the inflow colour where the bids
+// outweigh the asks and down in the outflow colour where the asks do.
+TEST_F(FundFlowPanes, BidAskStrengthBarsPointToTheHeavierSide)
+{
+    const COLORREF kBidLine = RGB(255, 255, 255);
+    const COLORREF kAskLine = RGB(206, 212, 215);
+    StockRecipe r;
+    // Minute 0: bids 600 against asks 200; minute 1 the other way; then a
+    // steady 500 against 100 for three minutes.
+    const uint32_t bids[] = { 600, 200, 500, 500, 500, 500 };
+    const uint32_t asks[] = { 200, 600, 100, 100, 100, 100 };
+    double price = 10;
+    for (int minute = 0; minute < 6; ++minute) {
+        price += minute % 2 ? -0.01 : 0.01;
+        r.ticks.push_back(MakeWireTick(Day(9, 30 + minute, 20), price, 100 * (minute + 1),
+            static_cast<uint32_t>(price * 100 * (minute + 1) / 10), bids[minute], asks[minute], price));
+    }
+    rig.Show(r);
+    Draw(kIndicatorBidAskStrength);
+    canvas.SavePng("minute-bid-ask-strength");
+    const MinuteChartPane& pane = rig.chart.GetIndicatorPane();
+    EXPECT_NEAR(pane.high, 600, 1e-3);
+    const int top = pane.rect.top;
+    const int height = pane.rect.bottom - pane.rect.top;
+    const int width = pane.rect.right - pane.rect.left;
+    const double span = pane.high - pane.low;
+    const int y0 = top + static_cast<int>(height * (pane.high + pane.low) / (2 * span));
+    const int reach = static_cast<int>(400 * height / (2 * span)); // a difference of 400
+    auto barX = [&](int minute) { return pane.rect.left + width * (minute + 1) / 242; };
+    auto valueY = [&](double v) { return top + static_cast<int>((pane.high - v) * height / span); };
+
+    // Minute 0 leans to the bids: the inflow colour above the middle, nothing below.
+    const int up = barX(0);
+    EXPECT_EQ(canvas.Pixel(up, y0 - 2), kRed);
+    EXPECT_EQ(canvas.Pixel(up, y0 - reach + 2), kRed);
+    EXPECT_NE(canvas.Pixel(up, y0 - reach - 3), kRed) << "the bar stops at the difference";
+    EXPECT_EQ(canvas.CountPixels(kGreen, RECT { up, top, up + 1, pane.rect.bottom }), 0);
+    // Minute 1 leans to the asks: the outflow colour below the middle.
+    const int down = barX(1);
+    EXPECT_EQ(canvas.Pixel(down, y0 + 2), kGreen);
+    EXPECT_EQ(canvas.Pixel(down, y0 + reach - 2), kGreen);
+    EXPECT_NE(canvas.Pixel(down, y0 + reach + 3), kGreen);
+    EXPECT_EQ(canvas.CountPixels(kRed, RECT { down, top, down + 1, pane.rect.bottom }), 0);
+    // Between minutes 3 and 4 the lines run flat: the bids at 500, the asks at 100.
+    const int between = (barX(3) + barX(4)) / 2;
+    ASSERT_GT(between, barX(3));
+    auto lineAt = [&](int y, COLORREF colour) {
+        int found = 0;
+        for (int dy = -1; dy <= 1; ++dy)
+            found += canvas.Pixel(between, y + dy) == colour;
+        return found > 0;
+    };
+    EXPECT_TRUE(lineAt(valueY(500), kBidLine)) << "the bid line";
+    EXPECT_TRUE(lineAt(valueY(100), kAskLine)) << "the ask line";
+    EXPECT_FALSE(lineAt(valueY(500), kAskLine));
+    EXPECT_FALSE(lineAt(valueY(100), kBidLine));
 }
 
 TEST_F(FundFlowPanes, VolumeRatioNeedsEarlierDays)

@@ -156,24 +156,57 @@ TEST_F(MinuteChartPicture, AfterTheCloseTheLinesReachFifteenHundred)
 
 TEST_F(MinuteChartPicture, AMinuteWithoutPriceStandsAtThePreviousClose)
 {
-    StockRecipe r;
-    r.previousClose = 10;
-    // The first trade has no price: its minute is drawn at 10.00.
-    r.ticks = { MakeWireTick(Day(9, 30, 5), 0, 100, 0), MakeWireTick(Day(9, 31, 5), 10.2, 200, 2040),
-        MakeWireTick(Day(9, 32, 5), 9.9, 300, 3030) };
-    rig.Show(r);
-    const float before = rig.chart.GetSnapshot()->GetMinute().GetAt(0)->price;
-    Draw();
-    EXPECT_EQ(rig.chart.GetSnapshot()->GetMinute().GetAt(0)->price, before) << "the snapshot is not written";
-    const int x = X(Day(9, 30, 5));
-    const int y = PriceY(10.0);
-    // The price and its running mean both start there (the mean is drawn over the price).
-    bool there = false;
-    for (int dy = -1; dy <= 1; ++dy) {
-        const COLORREF c = canvas.Pixel(x - 1, y + dy);
-        there = there || c == kWhite || c == kYellow;
+    // The first trade has no price. With a previous close the minute series
+    // already holds it there; a tick header without one (a new listing) leaves
+    // the minute at 0 and the chart stands it at the middle of its range.
+    const std::vector<WireTick> ticks = { MakeWireTick(Day(9, 30, 5), 0, 100, 0),
+        MakeWireTick(Day(9, 31, 5), 10.2, 200, 2040), MakeWireTick(Day(9, 32, 5), 9.9, 300, 3030) };
+    const struct
+    {
+        const char* name;
+        double previousClose;
+        float recorded; // the first minute's price in the series
+    } cases[] = {
+        { "previous close 10", 10, 10.0f },
+        { "no previous close", 0, 0.0f },
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ChartRig one;
+        StockRecipe r;
+        r.previousClose = c.previousClose;
+        r.ticks = ticks;
+        r.useHeader = true;
+        r.header = HeaderOf(ticks, c.previousClose);
+        r.header.open = r.header.high = MakeWireTick(0, 10.2, 0, 0).price;
+        r.header.low = MakeWireTick(0, 9.9, 0, 0).price;
+        one.Show(r);
+        CStock* snapshot = one.chart.GetSnapshot();
+        ASSERT_TRUE(snapshot);
+        ASSERT_GE(snapshot->GetMinute().GetCount(), 3);
+        EXPECT_EQ(snapshot->GetMinute().GetAt(0)->price, c.recorded);
+        double standsAt = c.previousClose;
+        if (standsAt == 0) {
+            MinutePriceRange range;
+            ASSERT_EQ(one.chart.GetPriceRange(0, true, range), 1);
+            standsAt = (range.low + range.high) / 2;
+        }
+
+        one.chart.SetDisplay(kMinuteModeChart, 0, kPageNone);
+        canvas.Fill(RGB(1, 2, 3));
+        one.chart.Draw(canvas.Dc(), RECT { 0, 0, 1000, 600 });
+        EXPECT_EQ(snapshot->GetMinute().GetAt(0)->price, c.recorded) << "the snapshot is not written";
+        const MinuteChartPane& p = one.chart.GetPricePane();
+        const int x = MinuteAxisX(p.rect.left, p.rect.right, TradingSecondsSinceOpen(Day(9, 30, 5)));
+        const int y = p.rect.top + static_cast<int>((p.rect.bottom - p.rect.top) * (p.high - standsAt) / (p.high - p.low));
+        // The price and its running mean both start there (the mean is drawn over the price).
+        bool there = false;
+        for (int dy = -1; dy <= 1; ++dy) {
+            const COLORREF colour = canvas.Pixel(x - 1, y + dy);
+            there = there || colour == kWhite || colour == kYellow;
+        }
+        EXPECT_TRUE(there) << "at (" << x - 1 << ", " << y << ")";
     }
-    EXPECT_TRUE(there);
 }
 
 TEST_F(MinuteChartPicture, SidePanelPagesAndListsDrawInTheirPlaces)

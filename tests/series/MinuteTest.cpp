@@ -122,6 +122,54 @@ TEST(Minute, AMinuteAfterAGapHoldsAllOfItsTicks)
     EXPECT_EQ(minutes.GetAt(3)->time, At(9, 33, 40));
 }
 
+// A day whose first minute has no trade: no tick at all before the first
+// trade, or an opening tick with volume but no price. The first minute
+// stands at the previous close, with its change 0, and the minutes after it
+// keep their own prices, averages and volumes (or carry the first minute's
+// while they have no trade either).
+TEST(Minute, AFirstMinuteWithoutATradeStandsAtThePreviousClose)
+{
+    struct Expected
+    {
+        float price, average, change, volume, amount;
+    };
+    const struct
+    {
+        const char* name;
+        std::vector<WireTick> ticks;
+        Expected minutes[3];
+    } cases[] = {
+        { "no tick before 9:31",
+            { MakeWireTick(At(9, 31, 20), 10.5, 100, 105), MakeWireTick(At(9, 32, 10), 10.4, 150, 157) },
+            { { 10, 10, 0, 0, 0 }, { 10.5f, 10.5f, 0.5f, 100, 105 },
+                { 10.4f, 157 * 1000.0f / 150 / 100, 0.4f, 50, 52 } } },
+        { "no trade before 9:32", { MakeWireTick(At(9, 32, 10), 10.4, 150, 156) },
+            { { 10, 10, 0, 0, 0 }, { 10, 10, 0, 0, 0 }, { 10.4f, 10.4f, 0.4f, 150, 156 } } },
+        { "an opening tick without price",
+            { MakeWireTick(At(9, 29), 0, 40, 40), MakeWireTick(At(9, 31, 20), 10.2, 100, 101),
+                MakeWireTick(At(9, 32, 10), 9.8, 150, 150) },
+            { { 10, 10, 0, 40, 40 }, { 10.2f, 10.1f, 0.2f, 60, 61 }, { 9.8f, 10, -0.2f, 50, 49 } } },
+    };
+    for (const auto& c : cases) {
+        CFenbiData ticks;
+        CMemoryStream stream;
+        FillStream(stream, TickReply(MakeWireTickHeader(At(9, 33), 10), c.ticks));
+        ASSERT_EQ(ticks.Merge(0x600000, &stream), 1) << c.name;
+        CMinute minutes;
+        ASSERT_EQ(minutes.BuildFromTicks(ticks), 3) << c.name;
+        for (int i = 0; i < 3; ++i) {
+            const MinuteRecord& r = *minutes.GetAt(i);
+            const Expected& e = c.minutes[i];
+            EXPECT_FLOAT_EQ(r.price, e.price) << c.name << ", minute " << i;
+            EXPECT_NEAR(r.average, e.average, 1e-4) << c.name << ", minute " << i;
+            EXPECT_NEAR(r.change, e.change, 1e-5) << c.name << ", minute " << i;
+            EXPECT_NEAR(r.changeRatio, e.change / 10, 1e-6) << c.name << ", minute " << i;
+            EXPECT_EQ(r.volume, e.volume) << c.name << ", minute " << i;
+            EXPECT_EQ(r.amount, e.amount) << c.name << ", minute " << i;
+        }
+    }
+}
+
 TEST(Minute, WithoutAReferencePriceNoRatioIsInfiniteAndUnpricedMinutesHaveNoLevel)
 {
     CFenbiData ticks;

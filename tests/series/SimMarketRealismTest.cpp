@@ -3,9 +3,12 @@
 // volumes that only grow through the day, times inside the trading session.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <set>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -17,6 +20,7 @@
 #include "tools/marketdata/SimMarketSeries.h"
 #include "tools/marketdata/SimMarketTables.h"
 #include "tools/webservice/SimLiveService.h"
+#include "tools/webservice/SimRankingService.h"
 
 namespace {
 
@@ -166,6 +170,224 @@ TEST(SimMarketRealism, TheStatusLinesFollowTheQuoteTable)
     EXPECT_EQ(field("下跌家数").substr(0, field("下跌家数").find('\r')), std::to_string(falling));
     EXPECT_EQ(field("平盘家数"), std::to_string(flat));
     EXPECT_GT(rising + falling + flat, 100u);
+}
+
+// The stocks whose quotes the quote table takes from their series.
+std::vector<uint32_t> SeriesStocks(const SimMarketTables& tables)
+{
+    std::vector<uint32_t> stocks;
+    for (const SimSecurity& s : tables.Securities()) {
+        if (!s.index && s.key != SimMarketTables::kSuspendedKey && s.key != SimMarketTables::kNewListingKey)
+            stocks.push_back(s.key);
+    }
+    return stocks;
+}
+
+struct QuoteRecord
+{
+    uint32_t last, volume, amount, previousClose;
+};
+
+std::map<uint32_t, QuoteRecord> QuoteRecords(const SimReply& reply)
+{
+    std::map<uint32_t, QuoteRecord> records;
+    for (size_t at = 0; at + 36 <= reply.body.size(); at += 36) {
+        uint32_t f[9];
+        std::memcpy(f, reply.body.data() + at, sizeof(f));
+        records[f[1]] = QuoteRecord { f[2], f[3], f[4], f[5] };
+    }
+    return records;
+}
+
+template <class T> T At(const std::string& record, size_t offset)
+{
+    T value;
+    std::memcpy(&value, record.data() + offset, sizeof(T));
+    return value;
+}
+
+// A ranking shows the market the quote list shows at the same moment: each
+// entry's price, change, volume and amount are its quote record's, its
+// streak and volume ratio those of its day bars, and each list holds the
+// stocks that stand highest (or lowest) by the ranking's value.
+TEST(SimMarketRealism, RankingsShowTheQuoteTablesMarketAtTheSameMoment)
+{
+    SimMarketTables tables;
+    SimMarketSeries series;
+    const int32_t now = T(2026, 12, 10, 14, 7);
+    series.SetClock(now);
+    JoinExRights(tables, series);
+    const SimMarketTables::LiveQuoteSource quotes = LiveQuotesFrom(series);
+    tables.SetLiveQuoteSource(quotes);
+    SimRankingService rankings(tables.Securities());
+    rankings.FollowSeries(series, quotes, SeriesStocks(tables));
+    const std::map<uint32_t, QuoteRecord> records = QuoteRecords(tables.QuotesReply());
+    const int passed = series.SessionMinutesPassed();
+
+    // The ranked A shares of a market, as the quote table gives them.
+    auto candidates = [&](uint16_t tag) {
+        std::vector<uint32_t> keys;
+        for (uint32_t key : SeriesStocks(tables)) {
+            const SimSecurity* s = tables.Find(key);
+            const char first = s->code[0];
+            const bool aShare = s->marketTag == tag
+                && (tag == ('S' | ('H' << 8)) ? first == '6' : first == '0' || first == '3');
+            if (aShare && records.at(key).last > 0)
+                keys.push_back(key);
+        }
+        return keys;
+    };
+    auto changeOf = [](const QuoteRecord& r) {
+        return (static_cast<double>(r.last) - r.previousClose) / r.previousClose * 100.0;
+    };
+    const struct
+    {
+        int type;
+        size_t size;
+    } layouts[] = { { 1, 60 }, { 3, 62 }, { 5, 54 }, { 7, 58 }, { 9, 58 }, { 11, 58 } };
+    for (const auto& layout : layouts) {
+        SCOPED_TRACE(testing::Message() << "type " << layout.type);
+        const std::string body = rankings.Body(layout.type);
+        ASSERT_EQ(body.size() % layout.size, 0u);
+        ASSERT_EQ(body.size() / layout.size, 4u * SimRankingService::kEntriesPerList);
+        // By side and market: the keys listed.
+        std::map<std::pair<int, uint16_t>, std::set<uint32_t>> listed;
+        for (size_t at = 0; at < body.size(); at += layout.size) {
+            const std::string record = body.substr(at, layout.size);
+            const uint32_t key = At<uint32_t>(record, 0);
+            const int side = At<int16_t>(record, layout.size - 2);
+            SCOPED_TRACE(testing::Message() << std::hex << key << std::dec << " side " << side);
+            ASSERT_EQ(records.count(key), 1u);
+            const QuoteRecord& q = records.at(key);
+            ASSERT_GT(q.last, 0u) << "a stock without a trade is in no ranking";
+            listed[{ side, At<uint16_t>(record, 4) }].insert(key);
+            const double last = q.last / 1000.0;
+            const std::vector<WireBar> bars = series.DayBars(key, T(2026, 10, 1), now);
+            ASSERT_GE(bars.size(), 7u);
+            switch (layout.type) {
+            case 1: {
+                EXPECT_EQ(At<uint32_t>(record, 50), q.last);
+                EXPECT_NEAR(At<int32_t>(record, 54) / 1000.0, changeOf(q), 0.001);
+                // The streak: that many closes in a row above (below) the one
+                // before, ending today, and not one more.
+                const int streak = At<uint16_t>(record, 48);
+                EXPECT_GE(streak, 1);
+                const size_t n = bars.size();
+                for (int d = 0; d < streak; ++d)
+                    EXPECT_TRUE(side > 0 ? bars[n - 1 - d].close > bars[n - 2 - d].close
+                                         : bars[n - 1 - d].close < bars[n - 2 - d].close)
+                        << "day " << d;
+                EXPECT_FALSE(side > 0 ? bars[n - 1 - streak].close > bars[n - 2 - streak].close
+                                      : bars[n - 1 - streak].close < bars[n - 2 - streak].close)
+                    << "the day before the streak";
+                break;
+            }
+            case 3:
+                EXPECT_NEAR(At<float>(record, 48), last, 0.0005);
+                EXPECT_EQ(At<float>(record, 52), static_cast<float>(q.volume));
+                EXPECT_NEAR(At<float>(record, 56), changeOf(q), 0.001);
+                break;
+            case 5:
+                EXPECT_NEAR(At<float>(record, 48), last, 0.0005);
+                break;
+            case 7:
+                EXPECT_NEAR(At<float>(record, 48), last, 0.0005);
+                EXPECT_EQ(At<float>(record, 52), static_cast<float>(q.volume));
+                break;
+            case 9:
+                EXPECT_NEAR(At<float>(record, 48), last, 0.0005);
+                EXPECT_NEAR(At<float>(record, 52), q.amount * 1000.0, q.amount * 1000.0 * 1e-6);
+                break;
+            default: {
+                // Today's volume per session minute against the five days before's.
+                ASSERT_EQ(bars.back().time, T(2026, 12, 10));
+                EXPECT_EQ(bars.back().volume, q.volume);
+                double before = 0;
+                for (size_t i = bars.size() - 6; i + 1 < bars.size(); ++i)
+                    before += bars[i].volume;
+                const double ratio = (static_cast<double>(q.volume) / passed) / (before / 1200.0);
+                EXPECT_NEAR(At<float>(record, 48), ratio, ratio * 1e-5);
+                EXPECT_NEAR(At<float>(record, 52), last, 0.0005);
+                break;
+            }
+            }
+        }
+        // Each list holds the highest (lowest) of its market by the quote's value.
+        auto quoteValue = [&](uint32_t key) -> double {
+            const QuoteRecord& q = records.at(key);
+            switch (layout.type) {
+            case 3:
+                return changeOf(q);
+            case 5:
+                return q.last;
+            case 7:
+                return q.volume;
+            default:
+                return q.amount;
+            }
+        };
+        if (layout.type == 1 || layout.type == 11)
+            continue;
+        for (uint16_t tag : { uint16_t('S' | ('H' << 8)), uint16_t('S' | ('Z' << 8)) }) {
+            for (int side : { 1, -1 }) {
+                const std::set<uint32_t>& shown = listed[{ side, tag }];
+                ASSERT_EQ(shown.size(), static_cast<size_t>(SimRankingService::kEntriesPerList));
+                for (uint32_t other : candidates(tag)) {
+                    if (shown.count(other))
+                        continue;
+                    for (uint32_t key : shown)
+                        EXPECT_TRUE(side > 0 ? quoteValue(key) >= quoteValue(other)
+                                             : quoteValue(key) <= quoteValue(other))
+                            << std::hex << key << " listed before " << other << " on side " << std::dec << side;
+                }
+            }
+        }
+    }
+}
+
+// An ex-rights event is priced from the close before it, and the prices after
+// it trade from its reference price: what one share before the event is worth
+// after it. Its day is a trading day.
+TEST(SimMarketRealism, ExRightsPricesFollowTheBarsAroundEachEvent)
+{
+    SimMarketTables tables;
+    SimMarketSeries series;
+    const int32_t now = T(2026, 12, 10, 14, 7);
+    series.SetClock(now);
+    JoinExRights(tables, series);
+    // The events of one security on one day, applied one after the other.
+    std::map<std::pair<uint32_t, int32_t>, std::vector<SimExRights>> days;
+    for (const SimExRights& e : tables.ExRights())
+        days[{ e.key, MakeExchangeTime(YearOfTime(e.time), MonthOfTime(e.time), DayOfTime(e.time)) }].push_back(e);
+    ASSERT_GT(days.size(), 50u);
+    bool recent = false;
+    for (const auto& entry : days) {
+        const uint32_t key = entry.first.first;
+        const int32_t day = entry.first.second;
+        SCOPED_TRACE(testing::Message() << std::hex << key << std::dec << " day " << day);
+        const std::vector<WireBar> bars = series.DayBars(key, day - 10 * 86400, day);
+        ASSERT_GE(bars.size(), 2u);
+        ASSERT_EQ(bars.back().time, day) << "the event's day is a trading day";
+        const double close = bars[bars.size() - 2].close / 1000.0;
+        double reference = close;
+        for (const SimExRights& e : entry.second) {
+            EXPECT_GE(e.cashDividend, 0.0f);
+            EXPECT_LE(e.cashDividend, 0.1 * reference) << "a dividend of more than a tenth of the price";
+            if (e.rightsShares > 0) {
+                EXPECT_GT(e.rightsPrice, 0.0f);
+                EXPECT_LT(e.rightsPrice, reference) << "rights are offered below the market price";
+            }
+            EXPECT_TRUE(e.cashDividend > 0 || e.bonusShares > 0 || e.rightsShares > 0);
+            reference = (reference - e.cashDividend + e.rightsPrice * e.rightsShares)
+                / (1.0 + e.bonusShares + e.rightsShares);
+        }
+        // The day opens within the day's usual opening move of the reference price.
+        const double open = bars.back().open / 1000.0;
+        EXPECT_NEAR(open, reference, 0.011 * reference + 0.01) << "close before " << close;
+        if (key == SimMarketTables::kRecentExRightsKey && day > now - 70 * 86400 && day < now - 14 * 86400)
+            recent = entry.second.front().bonusShares > 0;
+    }
+    EXPECT_TRUE(recent) << "the walked stock's bonus shares weeks before the trading day";
 }
 
 TEST(SimMarketRealism, BarsAndTicksOfEverySecurity)

@@ -3,10 +3,12 @@
 #include "app/MainFrame.h"
 #include "app/RunLoop.h"
 #include "app/ShellConstants.h"
+#include "skin/SkinCmdBar.h"
 #include "tests/shell/ShellFakes.h"
 #include "tests/support/WindowTesting.h"
 #include "tools/uidriver/ForeignWindows.h"
 #include "tools/uidriver/ScreenCapture.h"
+#include "views/ViewIds.h"
 #include "views/ViewOptions.h"
 #include "win/AppModule.h"
 #include <gtest/gtest.h>
@@ -368,6 +370,28 @@ TEST(MainFrame, CommandsBecomeViewMessages)
         EXPECT_EQ(f.content->opened[i].first, panes[i].market);
         EXPECT_EQ(f.content->opened[i].second, panes[i].code);
     }
+}
+
+// A click on each tab of the row, the first included, reaches the frame as
+// its command: the quote list and the user's list as menu commands, the
+// three charts as view switches.
+TEST(MainFrame, EveryTabOfTheRowAnswersAClickTheFirstToo)
+{
+    FrameFixture f;
+    ASSERT_TRUE(f.frame->CreateFrameWindow());
+    CSkinCmdBar& tabs = f.frame->GetTabRow();
+    ASSERT_EQ(tabs.GetItemCount(), 5);
+    for (int i = 0; i < tabs.GetItemCount(); ++i) {
+        const CPoint at = tabs.GetItem(i).rect.CenterPoint();
+        tabs.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+        tabs.SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+        EXPECT_EQ(tabs.GetCurrentIndex(), i);
+    }
+    ASSERT_EQ(f.content->accepted.size(), 2u);
+    EXPECT_EQ(f.content->accepted[0].message, static_cast<UINT>(kViewMsgMenuCommand));
+    EXPECT_EQ(f.content->accepted[0].wParam, 4083u) << "the first tab, the quote list";
+    EXPECT_EQ(f.content->accepted[1].wParam, static_cast<WPARAM>(kCmdUserStocks));
+    EXPECT_EQ(f.content->switched, (std::vector<UINT> { kViewRealTime, kViewStockGraph, kViewF10 }));
 }
 
 TEST(MainFrame, KeysGoToThePanelThenTheSidePanelThenTheAccelerators)

@@ -1,5 +1,7 @@
 // The program itself under Wine: it starts with its login dialog, a second
-// start leaves the first one alone, and cancelling the login ends it with 0.
+// start brings the first one to the front and leaves it alone, a second start
+// beside a hung first one ends it and takes its place, and cancelling the
+// login ends it with 0.
 #include "app/ShellConstants.h"
 #include "base/HandleOwner.h"
 #include <gtest/gtest.h>
@@ -91,16 +93,65 @@ TEST(Program, StartsOnceWithTheLoginAndEndsWithZeroWhenItIsCancelled)
     ::GetWindowThreadProcessId(window, &firstPid);
     EXPECT_EQ(firstPid, ::GetProcessId(first.Get()));
 
-    // A second start finds the answering instance and ends without touching it.
+    // A second start finds the answering instance, brings it to the front
+    // (from behind a window of ours) and ends without touching it.
+    HWND ours = ::CreateWindowExA(0, "STATIC", "in front", WS_POPUP | WS_VISIBLE, 0, 0, 200, 100, nullptr, nullptr,
+        ::GetModuleHandleA(nullptr), nullptr);
+    ASSERT_TRUE(ours);
+    ::SetForegroundWindow(ours);
+    EXPECT_EQ(::GetForegroundWindow(), ours);
     CKernelHandle second = Start(program);
     ASSERT_TRUE(second.Get());
     EXPECT_EQ(WaitForExit(second.Get(), 20000), 0u);
     EXPECT_EQ(::WaitForSingleObject(first.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT))
         << "the first still runs";
+    EXPECT_EQ(::GetForegroundWindow(), window) << "the first is in front";
+    ::DestroyWindow(ours);
 
     ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
     const DWORD code = WaitForExit(first.Get(), 20000);
     if (code == STILL_ACTIVE)
         ::TerminateProcess(first.Get(), 0); // never leave a stray instance behind
+    EXPECT_EQ(code, 0u);
+}
+
+// A first instance whose window does not answer (its thread suspended here)
+// is ended by the second start, which takes over the instance mutex its end
+// left abandoned and shows its own login.
+TEST(Program, ASecondStartEndsAHungInstanceAndTakesItsPlace)
+{
+    const std::string program = ProgramPath();
+    if (::GetFileAttributesA(program.c_str()) == INVALID_FILE_ATTRIBUTES)
+        GTEST_SKIP() << "the program is not built";
+    CKernelHandle first = Start(program);
+    ASSERT_TRUE(first.Get());
+    HWND window = WaitForMainWindow(first.Get(), 20000);
+    ASSERT_TRUE(window) << "the first login dialog shows";
+    const DWORD windowThread = ::GetWindowThreadProcessId(window, nullptr);
+    CKernelHandle thread(::OpenThread(THREAD_SUSPEND_RESUME, FALSE, windowThread));
+    ASSERT_TRUE(thread.Get());
+    ASSERT_NE(::SuspendThread(thread.Get()), static_cast<DWORD>(-1));
+    DWORD_PTR reply = 0;
+    EXPECT_EQ(::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_BLOCK, 300, &reply), 0) << "the first is hung";
+
+    CKernelHandle second = Start(program);
+    ASSERT_TRUE(second.Get());
+    const DWORD firstEnd = ::WaitForSingleObject(first.Get(), 30000);
+    HWND taken = firstEnd == WAIT_OBJECT_0 ? WaitForMainWindow(second.Get(), 20000) : nullptr;
+    const bool secondRuns = ::WaitForSingleObject(second.Get(), 0) == WAIT_TIMEOUT;
+    if (firstEnd != WAIT_OBJECT_0) {
+        ::ResumeThread(thread.Get());
+        ::TerminateProcess(first.Get(), 0);
+    }
+    EXPECT_EQ(firstEnd, static_cast<DWORD>(WAIT_OBJECT_0)) << "the hung instance is ended";
+    EXPECT_TRUE(secondRuns) << "the second start goes on";
+    EXPECT_TRUE(taken) << "and shows its login";
+    if (taken) {
+        EXPECT_TRUE(::GetDlgItem(taken, 1002));
+        ::PostMessageA(taken, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    }
+    const DWORD code = WaitForExit(second.Get(), 20000);
+    if (code == STILL_ACTIVE)
+        ::TerminateProcess(second.Get(), 0); // never leave a stray instance behind
     EXPECT_EQ(code, 0u);
 }

@@ -117,6 +117,9 @@ TEST_F(KeywordList, RowsAreDrawnByTheListAndTheOwnerSeesDoubleClicks)
     list.InsertItem(0, " 行业-银行", 11);
     list.InsertItem(1, " 地域-上海板块这是一个很长很长很长很长很长的名字", 12);
     list.SetItemState(0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    // The selection is marked while the list has the focus.
+    ::SetFocus(list.m_hWnd);
+    ASSERT_EQ(list.m_hWnd, ::GetFocus());
     PumpPendingMessages();
 
     CDib32 image;

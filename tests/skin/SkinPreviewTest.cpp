@@ -1,5 +1,6 @@
 // A main window mocked up from the generated skin images, laid out by the
-// rules the frame and the bars follow, to look at the images together.
+// rules the frame and the bars follow, to look at the images together; the
+// pieces are checked where the rules put them, against the images themselves.
 #include "base/DataPaths.h"
 #include "base/GdiObjectCache.h"
 #include "base/ImageUtil.h"
@@ -48,6 +49,28 @@ void BlendVerticalItem(HDC dc, HBITMAP image, int frame, const RECT& r)
         kVTabFrameHeight - 2 * cap, blend);
     ::AlphaBlend(dc, r.left, r.bottom - cap, w, cap, source, 0, sy + kVTabFrameHeight - cap, kVTabFrameWidth, cap,
         blend);
+}
+
+// The image's own pixels, copied unscaled onto a canvas of its size.
+struct ImagePixels
+{
+    explicit ImagePixels(const CSkinBitmap& image)
+        : canvas(image.GetWidth(), image.GetHeight(), RGB(1, 2, 3))
+    {
+        image.Draw(canvas.Dc(), 0, 0);
+    }
+    COLORREF operator()(int x, int y) const { return canvas.Pixel(x, y); }
+    OffscreenCanvas canvas;
+};
+
+// Columns [left, right) of one row that differ from what expected gives for them.
+template <class Expected>
+int RowMismatches(const OffscreenCanvas& canvas, int y, int left, int right, Expected expected)
+{
+    int wrong = 0;
+    for (int x = left; x < right; ++x)
+        wrong += canvas.Pixel(x, y) != expected(x);
+    return wrong;
 }
 
 void Text(HDC dc, const char* text, const RECT& r, COLORREF colour, HFONT font, UINT format)
@@ -184,4 +207,79 @@ TEST(SkinPreview, MainWindowMockUp)
         y = item.bottom + 2;
     }
     EXPECT_FALSE(canvas.SavePng("skin-window").empty());
+
+    // The side borders: the top 29 rows once, the middle repeated, the last 8 rows once.
+    const ImagePixels leftPixels(left), rightPixels(right), bottomPixels(bottom), titlePixels(title);
+    const int sideMiddle = sideMiddleEnd - 29;
+    for (int y : { 1, 28, 29, 60, 200, 333, H - 9, H - 8, H - 1 }) {
+        const int source = y < 29 ? y : y >= H - 8 ? sideMiddleEnd + y - (H - 8) : 29 + (y - 29) % sideMiddle;
+        EXPECT_EQ(RowMismatches(canvas, y, 0, L, [&](int x) { return leftPixels(x, source); }), 0) << "left " << y;
+        EXPECT_EQ(RowMismatches(canvas, y, W - R, W, [&](int x) { return rightPixels(x - (W - R), source); }), 0)
+            << "right " << y;
+    }
+    // The bottom border repeats its image between the sides.
+    for (int y = H - B; y < H; ++y) {
+        EXPECT_EQ(RowMismatches(canvas, y, L, W - R,
+                      [&](int x) { return bottomPixels((x - L) % bottom.GetWidth(), y - (H - B)); }),
+            0)
+            << "bottom " << y;
+    }
+    // Above the buttons the title row is the title image: its left cap, the
+    // middle repeated, the right 60 columns at the right end.
+    const int capEnd = L + titleWidth - 60;
+    EXPECT_EQ(RowMismatches(canvas, 2, L, W - R,
+                  [&](int x) {
+                      const int source = x < L + 40 ? x - L
+                          : x < capEnd              ? 40 + (x - L - 40) % (rightCap - 40)
+                                                    : rightCap + x - capEnd;
+                      return titlePixels(source, 2);
+                  }),
+        0);
+    // The status and news bars keep their ends and stretch the column at 100 and 320.
+    const ImagePixels statusPixels(status), newsPixels(news);
+    const struct
+    {
+        const char* name;
+        const ImagePixels& pixels;
+        int width, slice, top;
+    } bars[] = {
+        { "status bar", statusPixels, status.GetWidth(), 100, statusTop },
+        { "news bar", newsPixels, news.GetWidth(), 320, newsTop },
+    };
+    for (const auto& b : bars) {
+        const int rightEnd = W - R - (b.width - b.slice - 1);
+        EXPECT_EQ(RowMismatches(canvas, b.top + 1, L, W - R,
+                      [&](int x) {
+                          const int source = x < L + b.slice ? x - L : x < rightEnd ? b.slice : b.slice + 1 + x - rightEnd;
+                          return b.pixels(source, 1);
+                      }),
+            0)
+            << b.name;
+    }
+    // The link arrow sits on the news bar, 5 pixels in: its square differs from the bar there.
+    int arrowPixels = 0;
+    for (int y = newsTop + 5; y < newsTop + 21; ++y)
+        arrowPixels += RowMismatches(canvas, y, L + 5, L + 21, [&](int x) { return newsPixels(x - L, y - newsTop); });
+    EXPECT_GT(arrowPixels, 16);
+    // The dark bar fills the row under the title; its first rows are above the buttons.
+    const ImagePixels barPixels(bar);
+    for (int y = barTop; y < barTop + 3; ++y) {
+        const int source = (y - barTop) * bar.GetHeight() / kDarkBarHeight;
+        EXPECT_EQ(RowMismatches(canvas, y, L, W - R, [&](int) { return barPixels(bar.GetWidth() / 2, source); }), 0)
+            << "dark bar " << y;
+    }
+    // The tab row's ground shows above the first tab and between the tabs, and
+    // the tabs cover it in their column.
+    const COLORREF ground = RGB(32, 32, 32);
+    EXPECT_EQ(canvas.CountPixels(ground, RECT { L, bodyTop, L + tabWidth, bodyTop + 16 }), tabWidth * 16);
+    const int tabHeight = 16 + 4 * 16;
+    for (int i = 0; i < 5; ++i) {
+        const int itemTop = bodyTop + 16 + i * (tabHeight + 2);
+        EXPECT_EQ(canvas.CountPixels(ground, RECT { L, itemTop + tabHeight, L + tabWidth, itemTop + tabHeight + 2 }),
+            tabWidth * 2)
+            << "the gap under tab " << i;
+        EXPECT_LT(canvas.CountPixels(ground, RECT { L + 2, itemTop + 8, L + 20, itemTop + tabHeight - 8 }), 18 * 4)
+            << "tab " << i << " is drawn";
+    }
+    EXPECT_EQ(canvas.CountPixels(ground, RECT { L + tabWidth, bodyTop, W - R, newsTop }), 0) << "the row only";
 }

@@ -137,14 +137,53 @@ int32_t SimMarketSeries::MinuteEnd(int32_t day, int minute)
     return day + 13 * 3600 + 60 * (minute - 120);
 }
 
-std::vector<SimMarketSeries::DayPlan> SimMarketSeries::DayPlans(uint32_t key, int32_t lastDay) const
+void SimMarketSeries::SetExRights(const std::vector<SimExRights>& events)
+{
+    m_exRights.clear();
+    for (const SimExRights& e : events)
+        m_exRights[e.key].push_back(e);
+    for (auto& entry : m_exRights)
+        std::stable_sort(entry.second.begin(), entry.second.end(),
+            [](const SimExRights& a, const SimExRights& b) { return a.time < b.time; });
+}
+
+std::vector<SimExRights> SimMarketSeries::ExRights(uint32_t key) const
+{
+    std::vector<SimExRights> priced;
+    const auto found = m_exRights.find(key);
+    if (found != m_exRights.end() && !found->second.empty())
+        DayPlans(key, DayStart(found->second.back().time), &priced);
+    return priced;
+}
+
+std::vector<SimMarketSeries::DayPlan> SimMarketSeries::DayPlans(
+    uint32_t key, int32_t lastDay, std::vector<SimExRights>* priced) const
 {
     std::vector<DayPlan> plans;
-    const double base = BasePrice(key);
+    const auto found = m_exRights.find(key);
+    const std::vector<SimExRights>* events = found == m_exRights.end() ? nullptr : &found->second;
+    size_t next = 0;
+    double base = BasePrice(key);
     double previous = base;
     for (int32_t day = MakeExchangeTime(2000, 1, 3); day <= lastDay; day += kDaySeconds) {
         if (!IsWeekday(day))
             continue;
+        // The exchange's reference price after an event: what the holder of one
+        // share before it holds after it, at the close before, per share held.
+        // Two events of one day follow each other.
+        while (events && next < events->size() && DayStart((*events)[next].time) <= day) {
+            SimExRights e = (*events)[next++];
+            e.cashDividend = e.cashYield > 0 ? static_cast<float>(RoundCents(previous * e.cashYield)) : 0.0f;
+            e.rightsPrice = e.rightsShares > 0 ? static_cast<float>(RoundCents(previous * e.rightsDiscount)) : 0.0f;
+            const double reference = RoundCents((previous - e.cashDividend + e.rightsPrice * e.rightsShares)
+                / (1.0 + e.bonusShares + e.rightsShares));
+            // The level the price returns to moves with it, or the price would
+            // climb back to where it stood before the event.
+            base *= reference / previous;
+            previous = reference;
+            if (priced)
+                priced->push_back(e);
+        }
         const int64_t n = day / kDaySeconds;
         const double open = RoundCents(previous * (1 + (Uniform(key, n, 1) - 0.5) * 0.02));
         double change = (Uniform(key, n, 2) - 0.5) * 0.06 + 0.03 * std::log(base / previous);

@@ -8,11 +8,13 @@
 // an empty reply (the protocol's failure reply).
 #include <atomic>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "data/Bar.h"
 #include "data/TickRecord.h"
+#include "tools/marketdata/SimMarketTables.h"
 #include "tools/quotesim/QuoteSimulator.h"
 
 class SimMarketSeries
@@ -24,6 +26,14 @@ public:
     static constexpr int kMissingF10Title = 9;
 
     explicit SimMarketSeries(uint32_t seed = 20260101);
+
+    // The ex-rights events the prices go through, set before the series
+    // serves: on an event's day the previous close is the ex-rights reference
+    // price of the close before, and the cash dividend and rights price are
+    // that close times the event's yield and discount. Replaces earlier ones.
+    void SetExRights(const std::vector<SimExRights>& events);
+    // A security's events with the prices the series gave them, in time order.
+    std::vector<SimExRights> ExRights(uint32_t key) const;
 
     // Tick requests are answered with the ticks after the start second, or,
     // switched on, with those of the start second too, as some servers do.
@@ -91,8 +101,9 @@ private:
     double Uniform(uint32_t key, int64_t a, int64_t b = 0) const;
     double BasePrice(uint32_t key) const;
     static bool IsIndex(uint32_t key);
-    // Trading days from the first simulated day up to and including lastDay.
-    std::vector<DayPlan> DayPlans(uint32_t key, int32_t lastDay) const;
+    // Trading days from the first simulated day up to and including lastDay;
+    // the events passed on the way, priced, go to priced.
+    std::vector<DayPlan> DayPlans(uint32_t key, int32_t lastDay, std::vector<SimExRights>* priced = nullptr) const;
     void BuildPath(uint32_t key, const DayPlan& plan, MinutePath& path) const;
     // Amount in thousands, every minute's volume priced at its close.
     WireBar MakeBar(int32_t time, const MinutePath& path, int first, int last) const;
@@ -101,4 +112,5 @@ private:
     std::atomic<int32_t> m_clock;
     std::atomic<int32_t> m_clockOffset;
     std::atomic<bool> m_ticksFromStartSecond;
+    std::map<uint32_t, std::vector<SimExRights>> m_exRights; // by key, in time order
 };

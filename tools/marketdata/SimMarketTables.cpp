@@ -55,6 +55,18 @@ int32_t ExchangeDay(int year, int month, int day)
     return days * 86400 - kExchangeOffset;
 }
 
+// The day itself when it is a weekday, else the Monday after.
+int32_t NextWeekday(int32_t day)
+{
+    // 1970-01-01 was a Thursday: day 0 of the count is weekday 4.
+    for (;;) {
+        const int weekday = static_cast<int>(((day + kExchangeOffset) / 86400 + 4) % 7);
+        if (weekday >= 1 && weekday <= 5)
+            return day;
+        day += 86400;
+    }
+}
+
 struct NamedSecurity
 {
     uint16_t tag;
@@ -278,6 +290,13 @@ void SimMarketTables::BuildSecurities()
 
 void SimMarketTables::BuildExRights()
 {
+    // Priced from the base price until a series prices them from its closes.
+    auto price = [](SimExRights& x, float basePrice) {
+        const double close = basePrice > 0 ? basePrice : 10.0;
+        x.cashDividend = x.cashYield > 0 ? static_cast<float>(std::round(close * x.cashYield * 100) / 100) : 0.0f;
+        x.rightsPrice
+            = x.rightsShares > 0 ? static_cast<float>(std::round(close * x.rightsDiscount * 100) / 100) : 0.0f;
+    };
     for (size_t i = 0; i < m_securities.size(); ++i) {
         const SimSecurity& s = m_securities[i];
         if (s.index)
@@ -291,26 +310,34 @@ void SimMarketTables::BuildExRights()
             const uint32_t g = Hash(static_cast<uint32_t>(i), 4, static_cast<uint32_t>(e));
             SimExRights x = {};
             x.key = s.key;
-            x.time = ExchangeDay(
-                2019 + e * 2, 1 + static_cast<int>(g % 12), 1 + static_cast<int>((g >> 8) % 28));
+            x.time = NextWeekday(
+                ExchangeDay(2019 + e * 2, 1 + static_cast<int>(g % 12), 1 + static_cast<int>((g >> 8) % 28)));
             switch ((g >> 16) % 3) {
             case 0:
-                x.cashDividend = 0.05f + static_cast<float>((g >> 20) % 100) / 100.0f;
+                x.cashYield = 0.005 + 0.0003 * static_cast<double>((g >> 20) % 100);
                 break;
             case 1:
                 x.bonusShares = 0.1f * static_cast<float>(1 + (g >> 20) % 5);
                 break;
             default:
                 x.rightsShares = 0.1f + 0.1f * static_cast<float>((g >> 20) % 3);
-                x.rightsPrice = std::max(1.0f, s.basePrice * 0.6f);
+                x.rightsDiscount = 0.6 + 0.1 * static_cast<double>((g >> 24) % 3);
                 break;
             }
+            price(x, s.basePrice);
             m_exRights.push_back(x);
         }
         if (s.key == kSameDayExRightsKey) {
             // Cash and bonus shares announced for the same day, an hour apart.
-            SimExRights cash = { s.key, ExchangeDay(2024, 7, 11) + 9 * 3600, 0.0f, 0.0f, 0.0f, 1.97f };
-            SimExRights bonus = { s.key, ExchangeDay(2024, 7, 11) + 10 * 3600, 0.3f, 0.0f, 0.0f, 0.0f };
+            SimExRights cash = {};
+            cash.key = s.key;
+            cash.time = ExchangeDay(2024, 7, 11) + 9 * 3600;
+            cash.cashYield = 0.06;
+            price(cash, s.basePrice);
+            SimExRights bonus = {};
+            bonus.key = s.key;
+            bonus.time = ExchangeDay(2024, 7, 11) + 10 * 3600;
+            bonus.bonusShares = 0.3f;
             m_exRights.push_back(cash);
             m_exRights.push_back(bonus);
         }

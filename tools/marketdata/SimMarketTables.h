@@ -26,11 +26,15 @@ struct SimSecurity
 struct SimExRights
 {
     uint32_t key;
-    int32_t time;
+    int32_t time; // on a trading day
     float bonusShares;
     float rightsShares;
     float rightsPrice;
     float cashDividend;
+    // What the price series works the prices out by: the cash dividend as a
+    // share of the close before the event, the rights price as a share of it.
+    double cashYield;
+    double rightsDiscount;
 };
 
 struct SimGroup
@@ -93,7 +97,11 @@ public:
     static std::string Delivered(const SimReply& reply);
 
     int QuoteRefreshes() const { return m_refreshes.load(); }
+    // Without a price series the events are priced from the base prices.
     const std::vector<SimExRights>& ExRights() const { return m_exRights; }
+    // The events as a price series priced them (SimMarketSeries::ExRights),
+    // grouped by security; before the tables serve.
+    void SetExRights(std::vector<SimExRights> events) { m_exRights = std::move(events); }
     const std::vector<SimGroup>& Groups() const { return m_groups; }
     const std::vector<SimGroupMember>& Members() const { return m_members; }
 
@@ -104,6 +112,8 @@ public:
     static constexpr uint32_t kShenzhenIndexKey = 0x01399001;
     static constexpr uint32_t kManyGroupsKey = 0x600000; // in more than 16 blocks
     static constexpr uint32_t kSameDayExRightsKey = 0x600036; // two events on one day
+    // Joined to a price series, also an event inside the bars a day chart shows first.
+    static constexpr uint32_t kRecentExRightsKey = 0x600000;
     static constexpr uint32_t kZeroReportDateKey = 0x01000063; // finance record with report date 0
     static constexpr uint32_t kSuspendedKey = 0x600132; // no trade: last, open, high, low and volume 0; today's day bar without a trade
     static constexpr uint32_t kGb18030NameKey = 0x01002987; // a four-byte GB18030 character in its name

@@ -88,6 +88,7 @@ int main(int argc, char** argv)
     SimMarketSeries series;
     if (sessionMinute >= 0)
         series.RunFromSessionTime(sessionMinute);
+    JoinExRights(tables, series);
     const SimMarketTables::LiveQuoteSource liveQuotes = LiveQuotesFrom(series);
     // Worked out before the servers listen, so a client's first quotes come as
     // fast as the later ones.
@@ -105,19 +106,20 @@ int main(int argc, char** argv)
     WebSimServer web;
     SimDiagnosisService diagnosis;
     diagnosis.Install(web);
-    SimRankingService rankings(tables.Securities());
-    rankings.Install(web);
-    SimPageService pages;
-    pages.Install(web);
-    SimLiveService live(20260101, [&series] { return series.Now(); });
-    // The status bar's figures follow the quote table: the stocks whose
-    // quotes the table takes from their series.
+    // The status bar's figures and the rankings follow the quote table: the
+    // stocks whose quotes the table takes from their series.
     std::vector<uint32_t> seriesStocks;
     for (const SimSecurity& security : tables.Securities()) {
         if (!security.index && security.key != SimMarketTables::kSuspendedKey
             && security.key != SimMarketTables::kNewListingKey)
             seriesStocks.push_back(security.key);
     }
+    SimRankingService rankings(tables.Securities());
+    rankings.FollowSeries(series, liveQuotes, seriesStocks);
+    rankings.Install(web);
+    SimPageService pages;
+    pages.Install(web);
+    SimLiveService live(20260101, [&series] { return series.Now(); });
     live.SetQuoteSource(liveQuotes, seriesStocks);
     live.Install(web);
     SimLoginService login;

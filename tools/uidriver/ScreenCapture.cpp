@@ -139,6 +139,21 @@ double DifferenceShare(const CDib32& a, const CDib32& b)
     return static_cast<double>(differing) / (static_cast<double>(a.Width()) * a.Height());
 }
 
+double DifferenceShare(const CDib32& a, const CDib32& b, const PixelArea& area)
+{
+    if (a.Width() != b.Width() || a.Height() != b.Height())
+        return 1.0;
+    const PixelArea in = Clip(a, area);
+    if (in.right <= in.left || in.bottom <= in.top)
+        return 1.0;
+    size_t differing = 0;
+    for (int y = in.top; y < in.bottom; ++y) {
+        for (int x = in.left; x < in.right; ++x)
+            differing += a.GetColor(x, y) != b.GetColor(x, y) ? 1 : 0;
+    }
+    return static_cast<double>(differing) / (static_cast<double>(in.right - in.left) * (in.bottom - in.top));
+}
+
 bool IsReddish(COLORREF c)
 {
     return GetRValue(c) >= 160 && GetGValue(c) < 90 && GetBValue(c) < 90;

@@ -34,6 +34,8 @@ int RowsWithContent(const CDib32& image, const PixelArea& area, int minPixels = 
 int DistinctColours(const CDib32& image, const PixelArea& area, int cap = 4096);
 // The share of pixels (0..1) that differ between two captures of the same size; 1 when sizes differ.
 double DifferenceShare(const CDib32& a, const CDib32& b);
+// The same over an area of both; 1 when sizes differ or the area lies outside.
+double DifferenceShare(const CDib32& a, const CDib32& b, const PixelArea& area);
 
 // Colour tests for chart content: strong reds, greens and cyans as candles and
 // up/down texts are drawn.

@@ -241,6 +241,19 @@ int ZentuWalk::ChartColumns(HWND view, const CDib32& image) const
     return ColumnsWithVerticalRun(image, plot, &IsChartInk, kShortestCandle);
 }
 
+PixelArea ZentuWalk::CandleArea(HWND view, int subPanes) const
+{
+    // As the chart lays itself out over the view: the value axis at the left,
+    // the side panel and the price labels' margin at the right, the date axis
+    // at the bottom, three shares of the height for the main pane and one for
+    // each indicator pane.
+    const int valueAxis = 72, sidePanel = 280, rightMargin = 11, dateAxis = 19, titleRow = 17, barStrip = 14;
+    const PixelArea v = AreaOfChild(Frame(), view);
+    const int share = (v.bottom - v.top - dateAxis) / (subPanes + 3);
+    return PixelArea { v.left + valueAxis, v.top + titleRow, v.right - sidePanel - rightMargin,
+        v.bottom - dateAxis - subPanes * share - barStrip };
+}
+
 int ZentuWalk::ContentRows(HWND view, const CDib32& image) const
 {
     return RowsWithContent(image, AreaOfChild(Frame(), view));

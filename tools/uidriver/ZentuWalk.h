@@ -72,6 +72,10 @@ public:
     std::string Screenshot(const std::string& name, const CDib32* image = nullptr) const;
     // Candle and line columns in a chart view's capture.
     int ChartColumns(HWND view, const CDib32& frameImage) const;
+    // The K-line chart's candle area in a capture of the frame: its main pane
+    // less the title row and the strip under the candles, with the given
+    // number of indicator panes below it.
+    PixelArea CandleArea(HWND view, int subPanes) const;
     // Text rows in a view's capture.
     int ContentRows(HWND view, const CDib32& frameImage) const;
     // Waits for a chart view to show at least minColumns drawn columns; their number.

@@ -1,8 +1,12 @@
 #include "tools/webservice/SimRankingService.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
+#include "tools/marketdata/SimMarketSeries.h"
+#include "tools/marketdata/SimPrices.h"
 #include "tools/websim/WebSimServer.h"
 
 const char* const SimRankingService::kPath = "/Zentu/live/live.php";
@@ -64,6 +68,15 @@ SimRankingService::SimRankingService(const std::vector<SimSecurity>& securities,
     }
 }
 
+void SimRankingService::FollowSeries(
+    const SimMarketSeries& series, SimMarketTables::LiveQuoteSource quotes, const std::vector<uint32_t>& stockKeys)
+{
+    m_series = &series;
+    m_quotes = std::move(quotes);
+    m_stockKeys = stockKeys;
+    std::sort(m_stockKeys.begin(), m_stockKeys.end());
+}
+
 void SimRankingService::Install(WebSimServer& server)
 {
     auto handler = [this](const WebSimRequest& request) { return Answer(request); };
@@ -92,6 +105,8 @@ std::string SimRankingService::Body(int type) const
     default:
         return std::string();
     }
+    if (m_series)
+        return SeriesBody(type, size);
     std::string body;
     for (int16_t side : { int16_t(1), int16_t(-1) }) {
         for (uint16_t tag : { kTagSH, kTagSZ }) {
@@ -137,6 +152,113 @@ std::string SimRankingService::Body(int type) const
                     Put<int16_t>(record, 56, side);
                     break;
                 }
+                }
+                body += record;
+            }
+        }
+    }
+    return body;
+}
+
+std::string SimRankingService::SeriesBody(int type, size_t size) const
+{
+    struct Entry
+    {
+        const SimSecurity* security;
+        SimMarketTables::LiveQuote quote;
+        double change; // percent against the previous close
+        int rising; // days in a row, today's included
+        int falling;
+        double volumeRatio;
+    };
+    std::vector<Entry> entries;
+    const int32_t today = m_series->TradingDay();
+    const int passed = std::max(1, m_series->SessionMinutesPassed());
+    for (const SimSecurity& s : m_shares) {
+        if (!std::binary_search(m_stockKeys.begin(), m_stockKeys.end(), s.key))
+            continue;
+        Entry e = { &s, {}, 0, 0, 0, 0 };
+        if (!m_quotes(s.key, e.quote) || !(e.quote.last > 0) || !(e.quote.previousClose > 0))
+            continue;
+        e.change = (e.quote.last - e.quote.previousClose) / e.quote.previousClose * 100.0;
+        if (type == 1 || type == 11) {
+            // Six weeks of days: longer streaks are rarer than the lists are long.
+            const std::vector<WireBar> bars = m_series->DayBars(s.key, today - 42 * 86400, today);
+            for (size_t i = bars.size(); i >= 2 && bars[i - 1].close > bars[i - 2].close && !e.falling; --i)
+                ++e.rising;
+            for (size_t i = bars.size(); i >= 2 && bars[i - 1].close < bars[i - 2].close && !e.rising; --i)
+                ++e.falling;
+            // Today's volume per minute against that of the five days before.
+            if (bars.size() >= 6 && bars.back().time == today) {
+                double before = 0;
+                for (size_t i = bars.size() - 6; i + 1 < bars.size(); ++i)
+                    before += bars[i].volume;
+                if (before > 0)
+                    e.volumeRatio = (static_cast<double>(bars.back().volume) / passed) / (before / (5.0 * 240));
+            }
+        }
+        entries.push_back(e);
+    }
+    auto value = [type](const Entry& e, int side) -> double {
+        switch (type) {
+        case 1:
+            return side > 0 ? e.rising : e.falling;
+        case 3:
+            return e.change;
+        case 5:
+            return e.quote.last;
+        case 7:
+            return e.quote.volume;
+        case 9:
+            return e.quote.amount;
+        default:
+            return e.volumeRatio;
+        }
+    };
+    std::string body;
+    for (int16_t side : { int16_t(1), int16_t(-1) }) {
+        for (uint16_t tag : { kTagSH, kTagSZ }) {
+            std::vector<const Entry*> list;
+            for (const Entry& e : entries) {
+                if (e.security->marketTag == tag)
+                    list.push_back(&e);
+            }
+            // Streaks are the longest on both sides; the other values the
+            // highest above and the lowest below. Ties in code order.
+            const bool descending = side > 0 || type == 1;
+            std::stable_sort(list.begin(), list.end(), [&](const Entry* a, const Entry* b) {
+                return descending ? value(*a, side) > value(*b, side) : value(*a, side) < value(*b, side);
+            });
+            if (list.size() > static_cast<size_t>(kEntriesPerList))
+                list.resize(kEntriesPerList);
+            for (const Entry* e : list) {
+                const SimMarketTables::LiveQuote& q = e->quote;
+                std::string record(size, '\0');
+                PutHead(record, *e->security);
+                switch (type) {
+                case 1:
+                    Put<uint16_t>(record, 48, static_cast<uint16_t>(side > 0 ? e->rising : e->falling));
+                    Put<uint32_t>(record, 50, Thousandths(q.last));
+                    Put<int32_t>(record, 54, static_cast<int32_t>(std::lround(e->change * 1000.0)));
+                    Put<int16_t>(record, 58, side);
+                    break;
+                case 3:
+                    Put<float>(record, 48, static_cast<float>(q.last));
+                    Put<float>(record, 52, static_cast<float>(q.volume));
+                    Put<float>(record, 56, static_cast<float>(e->change));
+                    Put<int16_t>(record, 60, side);
+                    break;
+                case 5:
+                    Put<float>(record, 48, static_cast<float>(q.last));
+                    Put<int16_t>(record, 52, side);
+                    break;
+                default:
+                    // Volume in lots as the quote table gives it, amount in yuan.
+                    Put<float>(record, 48, static_cast<float>(type == 11 ? e->volumeRatio : q.last));
+                    Put<float>(record, 52,
+                        static_cast<float>(type == 7 ? q.volume : type == 9 ? q.amount * 1000.0 : q.last));
+                    Put<int16_t>(record, 56, side);
+                    break;
                 }
                 body += record;
             }
