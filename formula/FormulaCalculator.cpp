@@ -13,6 +13,10 @@
 #include <cstring>
 #include <cwchar>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // The three names each price series is bound under. OPEN and CLOSE are
@@ -45,6 +49,64 @@ void Widen(float value, float& minimum, float& maximum)
         maximum = value;
 }
 
+// Widen over values[0..count) except the invalid elements, with the bits the
+// element-by-element walk would leave: a bound moves only to a value
+// strictly beyond it, so NaN never enters and, of +0 and -0, the bound keeps
+// the one the walk meets first. Four lanes at a time; the lanes' bounds are
+// the same numbers as the walk's, and only a bound of zero can differ from it
+// (in its sign), which a second look settles.
+void WidenByElements(const float* values, int count, float& minimum, float& maximum)
+{
+    int i = 0;
+    float low = minimum;
+    float high = maximum;
+#if defined(__SSE2__)
+    if (count >= 8) {
+        const __m128 invalid = _mm_set1_ps(kInvalidValue);
+        __m128 lows = _mm_set1_ps(low);
+        __m128 highs = _mm_set1_ps(high);
+        for (; i + 4 <= count; i += 4) {
+            const __m128 v = _mm_loadu_ps(values + i);
+            // An invalid element becomes NaN, which neither bound takes.
+            const __m128 candidate = _mm_or_ps(v, _mm_cmpeq_ps(v, invalid));
+            lows = _mm_min_ps(candidate, lows);
+            highs = _mm_max_ps(candidate, highs);
+        }
+        float lanes[4];
+        _mm_storeu_ps(lanes, lows);
+        for (float lane : lanes)
+            low = lane < low ? lane : low;
+        _mm_storeu_ps(lanes, highs);
+        for (float lane : lanes)
+            high = lane > high ? lane : high;
+        // A bound of zero that the walk would have met as an element first
+        // takes that element's sign.
+        const auto firstZero = [&](float bound, float start) {
+            if (bound != 0.0f || start == 0.0f)
+                return bound == 0.0f ? start : bound;
+            for (int j = 0; j < i; ++j) {
+                if (values[j] == 0.0f)
+                    return values[j];
+            }
+            return bound;
+        };
+        low = firstZero(low, minimum);
+        high = firstZero(high, maximum);
+    }
+#endif
+    for (; i < count; ++i) {
+        const float v = values[i];
+        if (IsInvalidValue(v))
+            continue;
+        if (v < low)
+            low = v;
+        if (v > high)
+            high = v;
+    }
+    minimum = low;
+    maximum = high;
+}
+
 // A series widens by its visible elements that have a value; a scalar by
 // itself, an invalid one counting as 0.
 void WidenBy(const VARIANT& value, const SeriesStore& store, int firstBar, int barCount, float& minimum,
@@ -52,13 +114,10 @@ void WidenBy(const VARIANT& value, const SeriesStore& store, int firstBar, int b
 {
     SeriesView series;
     if (ReadSeries(value, store, series)) {
-        for (int i = 0; i < barCount; ++i) {
-            const int64_t bar = static_cast<int64_t>(firstBar) + i;
-            if (bar < 0 || bar >= series.count)
-                break;
-            if (!IsInvalidValue(series.data[bar]))
-                Widen(series.data[bar], minimum, maximum);
-        }
+        if (firstBar < 0 || barCount <= 0 || static_cast<uint32_t>(firstBar) >= series.count)
+            return;
+        const int available = static_cast<int>(series.count - static_cast<uint32_t>(firstBar));
+        WidenByElements(series.data + firstBar, std::min(barCount, available), minimum, maximum);
         return;
     }
     double number = 0.0;

@@ -12,6 +12,10 @@
 #include <memory>
 #include <new>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // The window's valid elements, shifted by a pivot near them so that the sum of
@@ -246,6 +250,49 @@ struct CompensatedSum
     double Value() const { return sum + error; }
 };
 
+// Element i of out as value / divisor rounded to a float, the divisions two
+// at a time where the processor has two-wide doubles (the same quotients).
+class QuotientBatch
+{
+public:
+    QuotientBatch(double divisor, float* out)
+        : m_divisor(divisor)
+        , m_out(out)
+    {
+    }
+    void Add(int index, double value)
+    {
+        m_index[m_size] = index;
+        m_value[m_size] = value;
+        if (++m_size == kSize)
+            Flush();
+    }
+    void Flush()
+    {
+        int k = 0;
+#if defined(__SSE2__)
+        const __m128d divisor = _mm_set1_pd(m_divisor);
+        for (; k + 2 <= m_size; k += 2) {
+            float results[4];
+            _mm_storeu_ps(results, _mm_cvtpd_ps(_mm_div_pd(_mm_loadu_pd(m_value + k), divisor)));
+            m_out[m_index[k]] = results[0];
+            m_out[m_index[k + 1]] = results[1];
+        }
+#endif
+        for (; k < m_size; ++k)
+            m_out[m_index[k]] = static_cast<float>(m_value[k] / m_divisor);
+        m_size = 0;
+    }
+
+private:
+    static const int kSize = 64;
+    const double m_divisor;
+    float* const m_out;
+    int m_size = 0;
+    int m_index[kSize];
+    double m_value[kSize];
+};
+
 // The sums (or, kAverage, the means) of the windows of n (n > 0) ending at
 // n..count-1; elements 0..n-1 and windows holding an invalid element are
 // invalid. The valid elements' sum slides with its rounding error carried,
@@ -257,37 +304,78 @@ template <bool kAverage> void SlidingSums(const float* x, int count, int n, floa
     for (int i = 0; i < warm; ++i)
         out[i] = kInvalidValue;
     const double divisor = n;
+    QuotientBatch means(divisor, out);
+    // The sum is taken afresh at n and then every resumEvery + 1 elements, so
+    // the stretches between are independent of each other: two are walked
+    // side by side, each by the steps it would take alone, so that the
+    // processor overlaps their chains of dependent additions.
     const int resumEvery = std::max(n, 1024);
-    int sinceResum = resumEvery;
-    CompensatedSum sum;
-    int invalid = 0;
-    for (int i = n; i < count; ++i) {
-        if (sinceResum >= resumEvery) {
-            sum = CompensatedSum();
-            invalid = 0;
-            for (int j = i - n + 1; j <= i; ++j) {
-                if (IsInvalidValue(x[j]))
-                    ++invalid;
-                else
-                    sum.Add(x[j]);
-            }
-            sinceResum = 0;
-        } else {
-            const float entering = x[i];
-            const float leaving = x[i - n];
-            if (IsInvalidValue(entering))
-                ++invalid;
+    const int stretch = resumEvery + 1;
+    struct Lane
+    {
+        CompensatedSum sum;
+        int invalid = 0;
+    };
+    const auto resum = [&](Lane& lane, int i) {
+        for (int j = i - n + 1; j <= i; ++j) {
+            if (IsInvalidValue(x[j]))
+                ++lane.invalid;
             else
-                sum.Add(entering);
-            if (IsInvalidValue(leaving))
-                --invalid;
-            else
-                sum.Add(-static_cast<double>(leaving));
-            ++sinceResum;
+                lane.sum.Add(x[j]);
         }
-        const double value = sum.Value();
-        out[i] = invalid ? kInvalidValue : static_cast<float>(kAverage ? value / divisor : value);
+    };
+    const auto slide = [&](Lane& lane, int i) {
+        const float entering = x[i];
+        const float leaving = x[i - n];
+        if (IsInvalidValue(entering))
+            ++lane.invalid;
+        else
+            lane.sum.Add(entering);
+        if (IsInvalidValue(leaving))
+            --lane.invalid;
+        else
+            lane.sum.Add(-static_cast<double>(leaving));
+    };
+    const auto emit = [&](const Lane& lane, int i) {
+        const double value = lane.sum.Value();
+        if (lane.invalid)
+            out[i] = kInvalidValue;
+        else if (kAverage)
+            means.Add(i, value);
+        else
+            out[i] = static_cast<float>(value);
+    };
+    int first = n;
+    for (; first < count && count - first > stretch; first += 2 * stretch) {
+        const int second = first + stretch;
+        const int secondLength = std::min(stretch, count - second);
+        Lane a, b;
+        resum(a, first);
+        emit(a, first);
+        resum(b, second);
+        emit(b, second);
+        int t = 1;
+        for (; t < secondLength; ++t) {
+            slide(a, first + t);
+            emit(a, first + t);
+            slide(b, second + t);
+            emit(b, second + t);
+        }
+        for (; t < stretch; ++t) {
+            slide(a, first + t);
+            emit(a, first + t);
+        }
     }
+    if (first < count) {
+        Lane a;
+        resum(a, first);
+        emit(a, first);
+        for (int i = first + 1; i < count; ++i) {
+            slide(a, i);
+            emit(a, i);
+        }
+    }
+    means.Flush();
 }
 
 } // namespace
@@ -372,6 +460,74 @@ void SeriesSUMByCounts(const float* x, int count, const float* n, int nCount, fl
     }
 }
 
+namespace {
+
+// The sample deviations of windows whose sums are known: element i of out
+// from d (the stored mean less the pivot) and the window's sums around the
+// pivot. Two at a time where the processor has two-wide doubles; every
+// element by the same operations in the same order as one alone.
+class DeviationBatch
+{
+public:
+    DeviationBatch(int n, double sampleScale, float* out)
+        : m_n(n)
+        , m_sampleScale(sampleScale)
+        , m_out(out)
+    {
+    }
+    void Add(int index, double d, double sum, double sumSquares)
+    {
+        m_index[m_size] = index;
+        m_d[m_size] = d;
+        m_sum[m_size] = sum;
+        m_sumSquares[m_size] = sumSquares;
+        if (++m_size == kSize)
+            Flush();
+    }
+    void Flush()
+    {
+        int k = 0;
+#if defined(__SSE2__)
+        const __m128d two = _mm_set1_pd(2.0);
+        const __m128d n = _mm_set1_pd(static_cast<double>(m_n));
+        const __m128d scale = _mm_set1_pd(m_sampleScale);
+        const __m128d zero = _mm_setzero_pd();
+        for (; k + 2 <= m_size; k += 2) {
+            const __m128d d = _mm_loadu_pd(m_d + k);
+            const __m128d sum = _mm_loadu_pd(m_sum + k);
+            const __m128d sumSquares = _mm_loadu_pd(m_sumSquares + k);
+            const __m128d squares = _mm_add_pd(_mm_sub_pd(sumSquares, _mm_mul_pd(_mm_mul_pd(two, d), sum)),
+                _mm_mul_pd(_mm_mul_pd(n, d), d));
+            // max(0, s) keeps s unless 0 is greater, as std::max(s, 0.0) does.
+            const __m128d root = _mm_sqrt_pd(_mm_mul_pd(_mm_max_pd(zero, squares), scale));
+            float results[4];
+            _mm_storeu_ps(results, _mm_cvtpd_ps(root));
+            m_out[m_index[k]] = results[0];
+            m_out[m_index[k + 1]] = results[1];
+        }
+#endif
+        for (; k < m_size; ++k) {
+            const double d = m_d[k];
+            const double squares = m_sumSquares[k] - 2.0 * d * m_sum[k] + m_n * d * d;
+            m_out[m_index[k]] = static_cast<float>(std::sqrt(std::max(squares, 0.0) * m_sampleScale));
+        }
+        m_size = 0;
+    }
+
+private:
+    static const int kSize = 64;
+    const int m_n;
+    const double m_sampleScale;
+    float* const m_out;
+    int m_size = 0;
+    int m_index[kSize];
+    double m_d[kSize];
+    double m_sum[kSize];
+    double m_sumSquares[kSize];
+};
+
+} // namespace
+
 void SeriesSTD(const float* x, int count, int n, float* out)
 {
     n = ClampWindow(n, count);
@@ -397,6 +553,9 @@ void SeriesSTD(const float* x, int count, int n, float* out)
     int sinceRebase = rebaseEvery;
     const double meanScale = 1.0 / n;
     const double sampleScale = 1.0 / (n - 1);
+    // The square roots, the costly part, are taken two at a time once a
+    // batch of windows has its sums; each by the same steps as one alone.
+    DeviationBatch batch(n, sampleScale, out);
     for (int i = n; i < count; ++i) {
         flat = x[i] == x[i - 1] ? flat + 1 : 1;
         if (sinceRebase >= rebaseEvery && !IsInvalidValue(x[i])) {
@@ -422,10 +581,9 @@ void SeriesSTD(const float* x, int count, int n, float* out)
             out[i] = mean == 0.0f ? kInvalidValue : 0.0f;
             continue;
         }
-        const double d = mean - sums.pivot;
-        const double squares = sums.sumSquares - 2.0 * d * sums.sum + n * d * d;
-        out[i] = static_cast<float>(std::sqrt(std::max(squares, 0.0) * sampleScale));
+        batch.Add(i, mean - sums.pivot, sums.sum, sums.sumSquares);
     }
+    batch.Flush();
 }
 
 void SeriesAVEDEV(const float* x, int count, int n, float* out)

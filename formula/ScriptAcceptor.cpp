@@ -122,6 +122,25 @@ void CScriptAcceptor::ForgetCalls()
     m_calls.clear();
 }
 
+void CScriptAcceptor::ForgetCallsReading(const float* data)
+{
+    for (auto item = m_calls.begin(); item != m_calls.end();) {
+        bool reads = false;
+        for (const FormulaVariant& argument : item->second.arguments)
+            reads = reads || (HasSeriesMarker(argument.get()) && argument.get().byref == data);
+        if (!reads) {
+            ++item;
+            continue;
+        }
+        if (m_pool) {
+            for (const FormulaVariant& argument : item->second.arguments)
+                m_pool->DropReference(argument.get());
+            m_pool->DropReference(item->second.result.get());
+        }
+        item = m_calls.erase(item);
+    }
+}
+
 bool CScriptAcceptor::IdentifyCall(const wchar_t* name, const VARIANT* arguments, int count, std::wstring& key) const
 {
     key = name;
@@ -160,8 +179,9 @@ bool CScriptAcceptor::SetSeriesVariable(const wchar_t* name, float* data, uint32
     if (!name || (!data && count != 0) || count > kMaxSeriesCount)
         return false;
     // The array may be refilled in place between bindings: a call read from
-    // it before must be made again.
-    ForgetCalls();
+    // it before must be made again. Calls on other series stand, so a price
+    // bound when a run first reads it leaves what the run did so far usable.
+    ForgetCallsReading(data);
     FormulaVariant& slot = VariableToReplace(name);
     WriteSeries(slot.get(), data, count);
     if (m_pool)

@@ -119,6 +119,8 @@ private:
     // of a kind that cannot be compared that way.
     bool IdentifyCall(const wchar_t* name, const VARIANT* arguments, int count, std::wstring& key) const;
     void ForgetCalls();
+    // Forgets the remembered calls that took data as an argument.
+    void ForgetCallsReading(const float* data);
 
     // A windowed built-in reads nothing but its arguments, and no series is
     // written after it is made, so within one run the same call on the same

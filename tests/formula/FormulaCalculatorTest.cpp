@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -292,6 +294,24 @@ TEST_F(FormulaCalculatorTest, RangeCountsWhatEachFunctionDraws)
         EXPECT_EQ(c.minimum, calculator->GetMin()) << std::wstring(c.content).size() << " " << number;
         EXPECT_EQ(c.maximum, calculator->GetMax()) << number;
     }
+}
+
+// The range is measured several elements at a time; it keeps the bounds an
+// element-by-element walk gives, down to the sign of a zero bound: the first
+// zero met, here the -0 of -1*0 at bar 1, not the +0 of 1*0 at bar 4.
+TEST_F(FormulaCalculatorTest, RangeOfALongStretchIsTheElementByElementOne)
+{
+    CStock zeros(0x600009);
+    const float closes[] = { 5, -1, 5, 5, 1, 5, 5, 5, 5, 5, 7, 5 };
+    for (int i = 0; i < 12; ++i)
+        zeros.GetDayData().AppendBar(MakeBar(T(2026, 11, 2 + i), 5, 8, 0, closes[i]));
+    const FormulaDefinition definition = Definition(1, L"X:C*(C>2);Y:C/(C>4);");
+    ASSERT_EQ(1, calculator->SetFormula(&definition));
+    calculator->SetData(&zeros, kPeriodDay, 0, 11);
+    ASSERT_EQ(1, calculator->Calculate());
+    EXPECT_EQ(0.0f, calculator->GetMin());
+    EXPECT_TRUE(std::signbit(calculator->GetMin()));
+    EXPECT_EQ(7.0f, calculator->GetMax());
 }
 
 TEST_F(FormulaCalculatorTest, DirtyFlagsDecideWhatIsRecomputed)

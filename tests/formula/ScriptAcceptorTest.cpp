@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -426,6 +427,57 @@ TEST_F(ScriptAcceptorTest, RepeatedWindowedCallsAreMadeOncePerRun)
     // The run that remembered a call is over: a new run computes it anew.
     Run(L"A:=STD(C,2);");
     EXPECT_NE(a->byref, host.FindVariable(L"A")->byref);
+}
+
+// Prices bound when a run first reads them (the calculator's supplier): the
+// binding forgets only the calls that read the array it binds. KDJ reads LOW,
+// then HIGH: its second LLV(LOW,N) is the first one's result, while a call on
+// an array refilled in place before its binding is made anew.
+TEST_F(ScriptAcceptorTest, BindingAPriceOnFirstUseForgetsOnlyTheCallsOnItsArray)
+{
+    struct Supplier : SeriesSupplier
+    {
+        std::vector<float> extra { 7, 8, 9, 10 };
+        std::vector<float>* refilled = nullptr;
+        bool SupplySeries(const wchar_t* name, float** data, uint32_t* count) override
+        {
+            if (std::wcscmp(name, L"EXTRA") == 0) {
+                *data = extra.data();
+                *count = static_cast<uint32_t>(extra.size());
+                return true;
+            }
+            if (std::wcscmp(name, L"AGAIN") == 0) {
+                for (float& value : *refilled)
+                    value *= 2;
+                *data = refilled->data();
+                *count = static_cast<uint32_t>(refilled->size());
+                return true;
+            }
+            return false;
+        }
+    } supplier;
+    supplier.refilled = &close;
+    host.SetBuiltinTable(kFormulaBuiltins, kDrawLineHandler);
+    host.SetSeriesSupplier(&supplier);
+    std::vector<FormulaStatement> statements;
+    for (const wchar_t* text : { L"A:=STD(C,2);", L"X:=EXTRA+0;", L"B:=STD(C,2);", L"Y:=AGAIN+0;",
+             L"D:=STD(C,2);" })
+        statements.push_back(Statement(text));
+    Run(statements);
+    host.SetSeriesSupplier(nullptr);
+    const VARIANT* a = host.FindVariable(L"A");
+    const VARIANT* b = host.FindVariable(L"B");
+    const VARIANT* d = host.FindVariable(L"D");
+    ASSERT_TRUE(a && b && d);
+    EXPECT_EQ(a->byref, b->byref);
+    EXPECT_NE(a->byref, d->byref);
+    const std::string doubled = Variable(L"D");
+    EXPECT_NE(Variable(L"A"), doubled);
+    // The doubled closes alone in a fresh run.
+    host.ClearVariables();
+    Bind();
+    Run(L"D:=STD(C,2);");
+    EXPECT_EQ(doubled, Variable(L"D"));
 }
 
 }

@@ -160,6 +160,56 @@ TEST(SeriesArithmeticForms, NegateKeepsInvalidElements)
     EXPECT_FALSE(math.Negate(scalar, store, result));
 }
 
+// Long series are combined several elements at a time; every element must
+// come out as it does alone, wherever it stands in the series, for values at
+// the edges of the rule: zeros of both signs, the float range's ends, tiny
+// and subnormal numbers, infinities, NaN and the invalid value.
+TEST(SeriesArithmeticForms, AnElementInALongSeriesIsCombinedAsOnItsOwn)
+{
+    const float kNaN = std::nanf("");
+    const float kInf = HUGE_VALF;
+    const std::vector<float> edges = { 0.0f, -0.0f, 1.0f, -1.0f, 0.1f, 1.0f / 3.0f, 2.5f, 16777217.0f, 3e38f,
+        -3e38f, 3.4028235e38f, 1.7e38f, 1e30f, 1e-30f, 1e-45f, -1e-38f, kInf, -kInf, kNaN, I, 1e6f, 7.0f };
+    // Every pair of edge values, then two more, so that the count is no
+    // multiple of anything and the last pairs fall in a tail.
+    std::vector<float> left, right;
+    for (float a : edges) {
+        for (float b : edges) {
+            left.push_back(a);
+            right.push_back(b);
+        }
+    }
+    left.push_back(4.0f);
+    right.push_back(0.0f);
+    left.push_back(I);
+    right.push_back(2.0f);
+    const uint32_t n = static_cast<uint32_t>(left.size());
+    const Op ops[] = { Op::kAdd, Op::kSub, Op::kMul, Op::kDiv, Op::kEqual, Op::kNotEqual, Op::kLess,
+        Op::kLessEqual, Op::kGreater, Op::kGreaterEqual, Op::kAnd, Op::kOr, Op::kBothZero };
+    const auto same = [](float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+    for (Op op : ops) {
+        for (const float scalar : { 0.0f, 3e38f, -1e-30f, 1e6f, kNaN, 0.5f }) {
+            std::vector<float> both(n), withScalar(n), scalarWith(n);
+            SeriesCombine(op, left.data(), n, right.data(), n, both.data());
+            SeriesCombine(op, left.data(), n, scalar, withScalar.data());
+            SeriesCombine(op, scalar, right.data(), n, scalarWith.data());
+            for (uint32_t i = 0; i < n; ++i) {
+                float alone = 0;
+                SeriesCombine(op, &left[i], 1, &right[i], 1, &alone);
+                ASSERT_TRUE(same(alone, both[i]))
+                    << "op " << static_cast<int>(op) << ": " << left[i] << " with " << right[i] << " gives "
+                    << both[i] << " in a series, " << alone << " alone";
+                SeriesCombine(op, &left[i], 1, scalar, &alone);
+                ASSERT_TRUE(same(alone, withScalar[i]))
+                    << "op " << static_cast<int>(op) << ": " << left[i] << " with the number " << scalar;
+                SeriesCombine(op, scalar, &right[i], 1, &alone);
+                ASSERT_TRUE(same(alone, scalarWith[i]))
+                    << "op " << static_cast<int>(op) << ": the number " << scalar << " with " << right[i];
+            }
+        }
+    }
+}
+
 // Five-minute histories pass 65,535 bars: the count is carried in 32 bits.
 TEST(SeriesArithmeticForms, SeventyThousandElements)
 {
