@@ -377,7 +377,20 @@ TEST_F(EndToEnd, RandomInputNeitherCrashesNorHangsNorLeaks)
                 m_walk->Screenshot("not-settled");
             ASSERT_EQ(settled, "") << "the program does not come back to its quote list (seed " << seed
                                    << "); the last actions:" << user.History() << user.HangReport();
-            const GuiObjectCount count = CountGuiObjects(m_session->Process(), m_session->ProcessId());
+            GuiObjectCount count = CountGuiObjects(m_session->Process(), m_session->ProcessId());
+            const auto grown = [&baseline](const GuiObjectCount& c) {
+                return c.gdi > baseline.gdi + 40 + baseline.gdi / 10
+                    || c.user > baseline.user + 10 + baseline.user / 10;
+            };
+            if (partsDone > 1 && grown(count)) {
+                // A view switch still under way on a loaded machine holds the
+                // windows of both views for a moment: what has leaked is
+                // still there after a second settling.
+                ::Sleep(2000);
+                ASSERT_EQ(user.Settle(), "") << "the program does not come back to its quote list (seed "
+                                             << seed << "); the last actions:" << user.History();
+                count = CountGuiObjects(m_session->Process(), m_session->ProcessId());
+            }
             std::printf("    part %d: %ld actions, %lu GDI and %lu USER objects%s\n", part + 1, actions,
                 static_cast<unsigned long>(count.gdi), static_cast<unsigned long>(count.user),
                 count.estimated ? " (counted from the handle table and the windows)" : "");
