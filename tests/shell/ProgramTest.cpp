@@ -67,6 +67,17 @@ HWND WaitForMainWindow(HANDLE process, DWORD timeoutMs)
     return nullptr;
 }
 
+// Starts the program built beside the tests and waits for its login dialog.
+void StartWithLogin(CKernelHandle& process, HWND& window)
+{
+    const std::string program = ProgramPath();
+    ASSERT_NE(::GetFileAttributesA(program.c_str()), INVALID_FILE_ATTRIBUTES) << program << " is built with the tests";
+    process = Start(program);
+    ASSERT_TRUE(process.Get());
+    window = WaitForMainWindow(process.Get(), 20000);
+    ASSERT_TRUE(window) << "the login dialog shows";
+}
+
 DWORD WaitForExit(HANDLE process, DWORD timeoutMs)
 {
     if (::WaitForSingleObject(process, timeoutMs) != WAIT_OBJECT_0)
@@ -80,13 +91,9 @@ DWORD WaitForExit(HANDLE process, DWORD timeoutMs)
 
 TEST(Program, StartsOnceWithTheLoginAndEndsWithZeroWhenItIsCancelled)
 {
-    const std::string program = ProgramPath();
-    if (::GetFileAttributesA(program.c_str()) == INVALID_FILE_ATTRIBUTES)
-        GTEST_SKIP() << "the program is not built";
-    CKernelHandle first = Start(program);
-    ASSERT_TRUE(first.Get());
-    HWND window = WaitForMainWindow(first.Get(), 20000);
-    ASSERT_TRUE(window) << "the login dialog shows";
+    CKernelHandle first;
+    HWND window = nullptr;
+    ASSERT_NO_FATAL_FAILURE(StartWithLogin(first, window));
     // The login dialog bears the main window's title; its name field tells it apart.
     EXPECT_TRUE(::GetDlgItem(window, 1002));
     DWORD firstPid = 0;
@@ -100,7 +107,7 @@ TEST(Program, StartsOnceWithTheLoginAndEndsWithZeroWhenItIsCancelled)
     ASSERT_TRUE(ours);
     ::SetForegroundWindow(ours);
     EXPECT_EQ(::GetForegroundWindow(), ours);
-    CKernelHandle second = Start(program);
+    CKernelHandle second = Start(ProgramPath());
     ASSERT_TRUE(second.Get());
     EXPECT_EQ(WaitForExit(second.Get(), 20000), 0u);
     EXPECT_EQ(::WaitForSingleObject(first.Get(), 0), static_cast<DWORD>(WAIT_TIMEOUT))
@@ -120,13 +127,9 @@ TEST(Program, StartsOnceWithTheLoginAndEndsWithZeroWhenItIsCancelled)
 // left abandoned and shows its own login.
 TEST(Program, ASecondStartEndsAHungInstanceAndTakesItsPlace)
 {
-    const std::string program = ProgramPath();
-    if (::GetFileAttributesA(program.c_str()) == INVALID_FILE_ATTRIBUTES)
-        GTEST_SKIP() << "the program is not built";
-    CKernelHandle first = Start(program);
-    ASSERT_TRUE(first.Get());
-    HWND window = WaitForMainWindow(first.Get(), 20000);
-    ASSERT_TRUE(window) << "the first login dialog shows";
+    CKernelHandle first;
+    HWND window = nullptr;
+    ASSERT_NO_FATAL_FAILURE(StartWithLogin(first, window));
     const DWORD windowThread = ::GetWindowThreadProcessId(window, nullptr);
     CKernelHandle thread(::OpenThread(THREAD_SUSPEND_RESUME, FALSE, windowThread));
     ASSERT_TRUE(thread.Get());
@@ -134,7 +137,7 @@ TEST(Program, ASecondStartEndsAHungInstanceAndTakesItsPlace)
     DWORD_PTR reply = 0;
     EXPECT_EQ(::SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_BLOCK, 300, &reply), 0) << "the first is hung";
 
-    CKernelHandle second = Start(program);
+    CKernelHandle second = Start(ProgramPath());
     ASSERT_TRUE(second.Get());
     const DWORD firstEnd = ::WaitForSingleObject(first.Get(), 30000);
     HWND taken = firstEnd == WAIT_OBJECT_0 ? WaitForMainWindow(second.Get(), 20000) : nullptr;
