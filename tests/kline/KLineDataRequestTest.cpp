@@ -48,7 +48,7 @@ class KLineDataRequests : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(sim.ok());
+        ASSERT_TRUE(sim.ok()) << sim.error();
         center = CDataCenter::Instance();
         ASSERT_TRUE(center);
         ASSERT_EQ(center->LoadCodeTable(), S_OK);

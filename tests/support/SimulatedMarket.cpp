@@ -26,8 +26,14 @@ SimulatedMarket::SimulatedMarket()
     : m_ok(false)
     , m_time(Now())
 {
-    if (!quotes.Start() || !web.Start())
+    if (!quotes.Start()) {
+        m_error = "the quote simulator did not start (socket error " + std::to_string(::WSAGetLastError()) + ")";
         return;
+    }
+    if (!web.Start()) {
+        m_error = "the web simulator did not start (socket error " + std::to_string(::WSAGetLastError()) + ")";
+        return;
+    }
     tables.Install(quotes);
     series.SetClock(Now());
     series.Install(quotes);

@@ -28,6 +28,8 @@ public:
     SimulatedMarket();
     ~SimulatedMarket();
     bool ok() const { return m_ok; }
+    // Which server did not start, and the socket error it met.
+    const std::string& error() const { return m_error; }
 
     // What a first request of an empty series gets.
     int DayBarCount(uint32_t key) const;
@@ -42,6 +44,7 @@ public:
 
 private:
     bool m_ok;
+    std::string m_error;
     ScopedServerTime m_time;
 };
 
