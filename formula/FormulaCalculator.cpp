@@ -95,13 +95,8 @@ void WidenByElements(const float* values, int count, float& minimum, float& maxi
     }
 #endif
     for (; i < count; ++i) {
-        const float v = values[i];
-        if (IsInvalidValue(v))
-            continue;
-        if (v < low)
-            low = v;
-        if (v > high)
-            high = v;
+        if (!IsInvalidValue(values[i]))
+            Widen(values[i], low, high);
     }
     minimum = low;
     maximum = high;
