@@ -426,12 +426,19 @@ void CMenuCommandServices::OpenRankingDialog(UINT command, CMessageProcessor* di
 void CMenuCommandServices::OpenWebDialog(
     const std::string& title, const std::string& url, int32_t width, int32_t height)
 {
+    HWND owner = ::GetActiveWindow();
+    // The window the page opens over is painted before the page is built:
+    // the minute view opens the tips page as the main frame first shows, and
+    // the posted command comes before the frame's first paint, which would
+    // otherwise wait for the page's browser control.
+    if (owner)
+        ::UpdateWindow(owner);
     CWebSourceDlg dialog;
     dialog.SetTitle(title.c_str());
     dialog.SetUrl(url.c_str());
     if (width != 0 || height != 0)
         dialog.SetSize(width, height);
-    dialog.DoModal(::GetActiveWindow());
+    dialog.DoModal(owner);
 }
 
 void CMenuCommandServices::OpenBrowserPage(const std::string& url)

@@ -6,9 +6,135 @@
 #include <algorithm>
 #include <cstring>
 #include <gdiplus.h>
+#include <map>
 #include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
 
 namespace {
+
+// Skin pictures are loaded by many windows (the buttons of every skinned
+// dialog, the borders of every skinned frame, the bars' strips), each time
+// decoded by GDI+ again. Decoded pixels are kept by file, with the file's
+// bytes: a file rewritten in place is decoded anew. Each load still gets a
+// bitmap of its own, copied from the kept pixels.
+class DecodedImages
+{
+public:
+    static DecodedImages& Get()
+    {
+        static DecodedImages images;
+        return images;
+    }
+
+    // A copy of the file's picture when it was decoded from these bytes before.
+    HBITMAP Find(const std::wstring& path, const std::string& bytes)
+    {
+        std::lock_guard<std::mutex> lock(m_lock);
+        auto found = m_images.find(path);
+        if (found == m_images.end() || found->second.bytes != bytes)
+            return nullptr;
+        const Entry& entry = found->second;
+        BITMAPINFO info = {};
+        info.bmiHeader = entry.header;
+        void* bits = nullptr;
+        HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (!bitmap || !bits) {
+            if (bitmap)
+                ::DeleteObject(bitmap);
+            return nullptr;
+        }
+        std::memcpy(bits, entry.pixels.data(), entry.pixels.size());
+        return bitmap;
+    }
+
+    // Keeps the pixels of a decoded 32-bit DIB section; other bitmaps are not kept.
+    void Keep(const std::wstring& path, std::string bytes, HBITMAP bitmap)
+    {
+        DIBSECTION section = {};
+        if (::GetObjectW(bitmap, sizeof(section), &section) != static_cast<int>(sizeof(section))
+            || !section.dsBm.bmBits || section.dsBm.bmBitsPixel != 32 || section.dsBm.bmWidth <= 0
+            || section.dsBm.bmHeight <= 0)
+            return;
+        const size_t size = static_cast<size_t>(section.dsBm.bmWidthBytes) * section.dsBm.bmHeight;
+        Entry entry;
+        entry.bytes = std::move(bytes);
+        // The rows as they lie in memory: GetObject may report a top-down
+        // section's height as positive, so the order comes from the pixels'
+        // own layout, checked against GetDIBits's bottom-up view.
+        entry.header = section.dsBmih;
+        entry.header.biSize = sizeof(BITMAPINFOHEADER);
+        entry.header.biCompression = BI_RGB;
+        entry.header.biSizeImage = 0;
+        entry.header.biHeight = TopDown(bitmap, section) ? -section.dsBm.bmHeight : section.dsBm.bmHeight;
+        ::GdiFlush();
+        const auto* pixels = static_cast<const uint8_t*>(section.dsBm.bmBits);
+        entry.pixels.assign(pixels, pixels + size);
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_images[path] = std::move(entry);
+    }
+
+private:
+    struct Entry
+    {
+        std::string bytes;
+        BITMAPINFOHEADER header = {};
+        std::vector<uint8_t> pixels;
+    };
+
+    // Whether the first row in memory is the picture's top row.
+    static bool TopDown(HBITMAP bitmap, const DIBSECTION& section)
+    {
+        if (section.dsBmih.biHeight < 0)
+            return true;
+        const int width = section.dsBm.bmWidth;
+        const int height = section.dsBm.bmHeight;
+        if (height == 1)
+            return true;
+        // The top row as GetDIBits reads it (a bottom-up request's last row).
+        std::vector<uint32_t> top(static_cast<size_t>(width));
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -1;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        HDC screen = ::GetDC(nullptr);
+        const int read = ::GetDIBits(screen, bitmap, static_cast<UINT>(height - 1), 1, top.data(), &info, DIB_RGB_COLORS);
+        ::ReleaseDC(nullptr, screen);
+        if (read != 1)
+            return false;
+        const auto* first = static_cast<const uint8_t*>(section.dsBm.bmBits);
+        const auto* last = first + static_cast<size_t>(section.dsBm.bmWidthBytes) * (height - 1);
+        const size_t rowBytes = static_cast<size_t>(width) * 4;
+        const bool firstMatches = std::memcmp(first, top.data(), rowBytes) == 0;
+        const bool lastMatches = std::memcmp(last, top.data(), rowBytes) == 0;
+        return firstMatches && !lastMatches;
+    }
+
+    std::mutex m_lock;
+    std::map<std::wstring, Entry> m_images;
+};
+
+// The file's bytes; false when it cannot be read whole or is larger than a
+// skin picture gets.
+bool ReadImageFile(const std::wstring& path, std::string& bytes)
+{
+    const DWORD kLargest = 16u << 20;
+    CKernelHandle file(OwnedFileHandle(::CreateFileW(path.c_str(), GENERIC_READ,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)));
+    if (file.IsNull())
+        return false;
+    LARGE_INTEGER size = {};
+    if (!::GetFileSizeEx(file.Get(), &size) || size.QuadPart <= 0 || size.QuadPart > kLargest)
+        return false;
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD read = 0;
+    return ::ReadFile(file.Get(), &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr)
+        && read == bytes.size();
+}
 
 // Copies a resource into a block the stream owns, since GDI+ reads the
 // stream for as long as the image lives.
@@ -44,8 +170,16 @@ HBITMAP LoadImageFromResource(LPCSTR name, LPCSTR type)
 {
     std::unique_ptr<Gdiplus::Bitmap> image;
     IStream* stream = nullptr;
+    std::wstring path;
+    std::string bytes;
+    bool keep = false;
     if (!IS_INTRESOURCE(name)) {
-        const std::wstring path = GbkToWide(name);
+        path = GbkToWide(name);
+        keep = ReadImageFile(path, bytes);
+        if (keep) {
+            if (HBITMAP kept = DecodedImages::Get().Find(path, bytes))
+                return kept;
+        }
         image.reset(Gdiplus::Bitmap::FromFile(path.c_str()));
     } else if (type && type != RT_BITMAP) {
         stream = CreateResourceStream(name, type);
@@ -64,6 +198,8 @@ HBITMAP LoadImageFromResource(LPCSTR name, LPCSTR type)
     image.reset();
     if (stream)
         stream->Release();
+    if (bitmap && keep)
+        DecodedImages::Get().Keep(path, std::move(bytes), bitmap);
     return bitmap;
 }
 

@@ -1,16 +1,24 @@
 // Start-up time against the local simulators, with the login answered at
-// once, step by step as a user sees it: the program started, the login
+// once, step by step as a user sees it: the program started, its own code
+// reached (the instance mutex created, the first thing it does), the login
 // dialog created and shown, the login exchange (from pressing "登录" to the
 // first loading step), each loading step as its progress shows, the dialog
 // gone, the main frame created, shown and painted, the announcement it
 // opens; then the quote list from choosing its tab to rows shown, and the
 // first K-line chart from choosing the stock (Enter in the keyboard wizard)
 // to candles drawn. Every moment is the first time the bench sees it, polling
-// every millisecond or so (screen captures where a paint must be seen).
+// every millisecond or so; where a paint must be seen, the bench reads the
+// view's pixels back from the screen every few milliseconds, the view's area
+// alone, so that its reading holds up the program's drawing as little as can
+// be (the time one reading takes is printed with the figures).
+// Before each start the floor is timed: a program of the same toolchain that
+// only shows a window, bare and with the program's start-up imports
+// (bench_startup_floor*.exe), from its start to its window shown.
 // "Cold" starts without data files; "warm" starts with the files the cold
 // run saved. It opens windows, so it runs on a display, in a Wine prefix where
 // no other instance of the program runs:
-//   xvfb-run -a -s "-screen 0 1280x1024x24" scripts/wine-run --prefix build/wineprefix-run build/bin/bench_startup.exe [runs]
+//   xvfb-run -a -s "-screen 0 1280x1024x24" scripts/wine-run --prefix build/wineprefix-run build/bin/bench_startup.exe [runs [--each]]
+// --each also prints every moment of every start.
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
@@ -24,6 +32,7 @@
 #include <string>
 #include <vector>
 
+#include "app/ShellConstants.h"
 #include "tools/uidriver/ForeignWindows.h"
 #include "tools/uidriver/ZentuSession.h"
 #include "tools/uidriver/ZentuWalk.h"
@@ -41,9 +50,16 @@ const int kPaintedRows = 100;
 const int kChartColumns = 40;
 const int kLoadingPositions[] = { 10, 30, 50, 60, 70, 80, 90, 100 };
 const int kLoadingCount = sizeof(kLoadingPositions) / sizeof(kLoadingPositions[0]);
+// Between two readings of the screen: often enough to see a paint within a
+// few ms, seldom enough not to crowd the program's own drawing.
+const DWORD kCapturePollMs = 4;
+const int kCaptureBandRows = 64;
 
 // Moments of one start, ms from starting the program; -1 when not seen.
 enum Moment {
+    FloorBare,
+    FloorImports,
+    OwnCode,
     LoginCreated,
     LoginShown,
     LoginPressed,
@@ -57,6 +73,7 @@ enum Moment {
     QuoteListChosen,
     QuoteListShown,
     KLineChosen,
+    KLineShown,
     KLineDrawn,
     MomentCount
 };
@@ -64,6 +81,8 @@ enum Moment {
 struct Start
 {
     double at[MomentCount];
+    // ms one reading of the screen took, each one made.
+    std::vector<double> captures;
     Start() { std::fill(at, at + MomentCount, -1.0); }
 };
 
@@ -102,26 +121,110 @@ HWND FindCreatedWindow(DWORD processId, const char* className)
 }
 
 // Polls about every millisecond until done() holds; false after the time-out.
-bool Poll(const std::function<bool()>& done, DWORD timeoutMs = kStepTimeoutMs)
+bool Poll(const std::function<bool()>& done, DWORD timeoutMs = kStepTimeoutMs, DWORD stepMs = 1)
 {
-    return WaitUntil(done, timeoutMs, 1);
+    return WaitUntil(done, timeoutMs, stepMs);
+}
+
+// An image of the frame's size with only the view's area read from the
+// screen: the measures of ZentuWalk take the frame's coordinates, and the
+// rest of the frame need not cross the display connection.
+std::unique_ptr<CDib32> CaptureView(HWND frame, HWND view)
+{
+    RECT outer, inner;
+    if (!::GetWindowRect(frame, &outer) || !::GetWindowRect(view, &inner) || inner.right <= inner.left
+        || inner.bottom <= inner.top)
+        return nullptr;
+    std::unique_ptr<CDib32> image(new CDib32);
+    if (!image->Create(outer.right - outer.left, outer.bottom - outer.top))
+        return nullptr;
+    // In bands: under Wine on X a read of the screen grows much faster than
+    // its area (a 1000 x 700 read takes 70-180 ms, ten of 70 rows 10-15).
+    HDC screen = ::GetDC(nullptr);
+    for (int top = inner.top; top < inner.bottom; top += kCaptureBandRows) {
+        const int rows = (std::min)(kCaptureBandRows, static_cast<int>(inner.bottom - top));
+        ::BitBlt(image->GetDC(), inner.left - outer.left, top - outer.top, inner.right - inner.left, rows, screen,
+            inner.left, top, SRCCOPY);
+    }
+    ::ReleaseDC(nullptr, screen);
+    ::GdiFlush();
+    return image;
 }
 
 // Whether the current view shows what it should: rows of text or candles.
-bool ViewShows(const ZentuWalk& walk, ViewKind kind, bool candles)
+bool ViewShows(const ZentuWalk& walk, ViewKind kind, bool candles, Start& times)
 {
     HWND view = nullptr;
     if (walk.CurrentView(&view) != kind)
         return false;
-    std::unique_ptr<CDib32> image = CaptureWindow(walk.Frame());
+    LARGE_INTEGER before;
+    ::QueryPerformanceCounter(&before);
+    std::unique_ptr<CDib32> image = CaptureView(walk.Frame(), view);
+    times.captures.push_back(Since(before));
     if (!image)
         return false;
     return candles ? walk.ChartColumns(view, *image) >= kChartColumns : walk.ContentRows(view, *image) >= kPaintedRows;
 }
 
+struct VisibleSearch
+{
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK MatchVisible(HWND hwnd, LPARAM param)
+{
+    VisibleSearch* search = reinterpret_cast<VisibleSearch*>(param);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != search->processId || !::IsWindowVisible(hwnd))
+        return TRUE;
+    search->found = hwnd;
+    return FALSE;
+}
+
+// ms from starting the floor program to its window shown; -1 when it did not start.
+double TimeFloor(const std::string& program)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION info = {};
+    std::string commandLine = "\"" + program + "\"";
+    LARGE_INTEGER start;
+    ::QueryPerformanceCounter(&start);
+    if (!::CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+            &info))
+        return -1;
+    VisibleSearch search = { info.dwProcessId, nullptr };
+    const bool shown = Poll([&] {
+        ::EnumWindows(&MatchVisible, reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+    }, 20000);
+    const double ms = shown ? Since(start) : -1.0;
+    if (search.found)
+        ::PostMessageA(search.found, WM_CLOSE, 0, 0);
+    if (::WaitForSingleObject(info.hProcess, 10000) != WAIT_OBJECT_0)
+        std::fprintf(stderr, "%s did not end\n", program.c_str());
+    ::CloseHandle(info.hThread);
+    ::CloseHandle(info.hProcess);
+    return ms;
+}
+
+// Whether the program has reached its own code: the instance mutex is the first thing it creates.
+bool ReachedOwnCode()
+{
+    HANDLE mutex = ::OpenMutexA(SYNCHRONIZE, FALSE, kInstanceMutexName);
+    if (!mutex)
+        return false;
+    ::CloseHandle(mutex);
+    return true;
+}
+
 // Fills in the login and presses "登录"; then follows the loading's progress.
 void FollowLogin(ZentuSession& session, const LARGE_INTEGER& start, Start& times)
 {
+    if (Poll(&ReachedOwnCode))
+        times.at[OwnCode] = Since(start);
     HWND login = nullptr;
     if (!Poll([&] { return (login = FindCreatedWindow(session.ProcessId(), "#32770")) != nullptr; }))
         return;
@@ -168,6 +271,8 @@ bool TimeOneStart(bool fresh, Start& times)
     }
     ZentuWalk walk(session, options.binDir + "test-output\\bench-startup", nullptr);
     walk.SetScreenshots(false);
+    times.at[FloorBare] = TimeFloor(options.binDir + "bench_startup_floor.exe");
+    times.at[FloorImports] = TimeFloor(options.binDir + "bench_startup_floor_imports.exe");
     LARGE_INTEGER start;
     ::QueryPerformanceCounter(&start);
     if (!session.StartProgram(&error)) {
@@ -181,7 +286,7 @@ bool TimeOneStart(bool fresh, Start& times)
         times.at[FrameCreated] = Since(start);
     if (frame && Poll([&] { return ::IsWindowVisible(frame) != FALSE; }))
         times.at[FrameShown] = Since(start);
-    if (frame && Poll([&] { return ViewShows(walk, ViewKind::MinuteChart, false); }))
+    if (frame && Poll([&] { return ViewShows(walk, ViewKind::MinuteChart, false, times); }, kStepTimeoutMs, kCapturePollMs))
         times.at[FramePainted] = Since(start);
     // The minute view, shown first, opens the latest announcement; the user closes it.
     if (frame && Poll([&] { return FindTopLevelWindow(session.ProcessId(), "#32770") != nullptr; }, 5000)) {
@@ -191,7 +296,7 @@ bool TimeOneStart(bool fresh, Start& times)
 
     times.at[QuoteListChosen] = Since(start);
     walk.Command(kShowQuoteList);
-    if (Poll([&] { return ViewShows(walk, ViewKind::QuoteList, false); }))
+    if (Poll([&] { return ViewShows(walk, ViewKind::QuoteList, false, times); }, kStepTimeoutMs, kCapturePollMs))
         times.at[QuoteListShown] = Since(start);
 
     // The code typed into the keyboard wizard, which filters as it goes; the
@@ -201,7 +306,9 @@ bool TimeOneStart(bool fresh, Start& times)
     Answers(frame, 5000);
     times.at[KLineChosen] = Since(start);
     walk.TypeKeys({ VK_RETURN });
-    if (Poll([&] { return ViewShows(walk, ViewKind::KLineChart, true); }))
+    if (Poll([&] { return walk.CurrentView() == ViewKind::KLineChart; }))
+        times.at[KLineShown] = Since(start);
+    if (Poll([&] { return ViewShows(walk, ViewKind::KLineChart, true, times); }, kStepTimeoutMs, kCapturePollMs))
         times.at[KLineDrawn] = Since(start);
     DWORD code = 0;
     session.CloseProgram(20000, &code);
@@ -209,60 +316,107 @@ bool TimeOneStart(bool fresh, Start& times)
     return times.at[QuoteListShown] >= 0 && times.at[KLineDrawn] >= 0;
 }
 
-double Median(std::vector<double> values)
+// The median and the range of the values that were seen (not negative).
+struct Spread
+{
+    double median = -1, low = -1, high = -1;
+};
+
+Spread SpreadOf(std::vector<double> values)
 {
     values.erase(std::remove_if(values.begin(), values.end(), [](double v) { return v < 0; }), values.end());
+    Spread spread;
     if (values.empty())
-        return -1;
+        return spread;
     std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
+    spread.median = values[values.size() / 2];
+    spread.low = values.front();
+    spread.high = values.back();
+    return spread;
 }
 
-// The median over the runs of the time from one moment to another.
-double Span(const std::vector<Start>& runs, int from, int to)
+// Over the runs: the time from one moment to another.
+Spread Span(const std::vector<Start>& runs, int from, int to)
 {
     std::vector<double> spans;
     for (const Start& run : runs) {
         if (run.at[to] >= 0 && (from < 0 || run.at[from] >= 0))
             spans.push_back(run.at[to] - (from < 0 ? 0.0 : run.at[from]));
     }
-    return Median(spans);
+    return SpreadOf(spans);
+}
+
+std::string Cell(const Spread& spread)
+{
+    if (spread.median < 0)
+        return "-";
+    char text[48];
+    std::snprintf(text, sizeof(text), "%.0f (%.0f-%.0f)", spread.median, spread.low, spread.high);
+    return text;
 }
 
 struct Row
 {
     const char* what;
-    int from; // -1: the program's start
+    int from; // -1: the program's (or the floor program's) start
     int to;
 };
+
+void PrintRows(const char* heading, const std::vector<Row>& rows, const std::vector<Start>& cold,
+    const std::vector<Start>& warm)
+{
+    std::printf("%s\n", heading);
+    for (const Row& row : rows) {
+        std::printf("  %-46s %20s %20s\n", row.what, Cell(Span(cold, row.from, row.to)).c_str(),
+            Cell(Span(warm, row.from, row.to)).c_str());
+    }
+}
 
 void Report(const std::vector<Start>& cold, const std::vector<Start>& warm)
 {
     static const char* const kStepNames[kLoadingCount] = { "port probe (10%)", "code table (30%)",
         "finance data (50%)", "quote table (60%)", "current stock (70%)", "sectors (80%)", "indicator formulas (90%)",
         "ex-rights, dialog ends (100%)" };
-    std::vector<Row> rows = {
-        { "program start to login dialog created", -1, LoginCreated },
-        { "login dialog's initialisation (to shown)", LoginCreated, LoginShown },
-        { "login exchange (pressed to first step)", LoginPressed, Loading10 },
-    };
+    std::printf("  %-46s %20s %20s\n", "ms: median (range)", "cold", "warm");
+    PrintRows("floor: a program that only shows a window, start to shown",
+        { { "bare (kernel32, user32, gdi32)", -1, FloorBare },
+            { "with the program's start-up imports", -1, FloorImports } },
+        cold, warm);
+    PrintRows("to the login dialog",
+        { { "start to the program's own code (Wine, DLLs)", -1, OwnCode },
+            { "own code to the login dialog created", OwnCode, LoginCreated },
+            { "dialog's initialisation (created to shown)", LoginCreated, LoginShown },
+            { "= login dialog shown, from the start", -1, LoginShown } },
+        cold, warm);
+    std::vector<Row> loading = { { "login exchange (pressed to first step)", LoginPressed, Loading10 } };
     for (int i = 0; i < kLoadingCount; ++i)
-        rows.push_back(Row { kStepNames[i], Loading10 + i, i + 1 < kLoadingCount ? Loading10 + i + 1 : LoginGone });
-    const std::vector<Row> tail = {
-        { "main frame created", LoginGone, FrameCreated },
-        { "main frame shown", FrameCreated, FrameShown },
-        { "main frame's first paint", FrameShown, FramePainted },
-        { "announcement opened", FramePainted, AnnouncementShown },
-        { "quote list (chosen to rows shown)", QuoteListChosen, QuoteListShown },
-        { "first K-line (chosen to candles drawn)", KLineChosen, KLineDrawn },
-        { "= login dialog shown, from the start", -1, LoginShown },
-        { "= main frame painted, from the first step", Loading10, FramePainted },
-        { "= main frame painted, from the start", -1, FramePainted },
-    };
-    rows.insert(rows.end(), tail.begin(), tail.end());
-    std::printf("%-44s %10s %10s\n", "ms (medians)", "cold", "warm");
-    for (const Row& row : rows)
-        std::printf("%-44s %10.0f %10.0f\n", row.what, Span(cold, row.from, row.to), Span(warm, row.from, row.to));
+        loading.push_back(Row { kStepNames[i], Loading10 + i, i + 1 < kLoadingCount ? Loading10 + i + 1 : LoginGone });
+    PrintRows("loading, after the login is answered", loading, cold, warm);
+    PrintRows("main frame",
+        { { "created (dialog gone to frame window)", LoginGone, FrameCreated },
+            { "shown", FrameCreated, FrameShown },
+            { "first paint (shown to minute chart drawn)", FrameShown, FramePainted },
+            { "announcement opened (after the paint)", FramePainted, AnnouncementShown },
+            { "= main frame painted, after the login", Loading10, FramePainted },
+            { "= main frame painted, from the start", -1, FramePainted } },
+        cold, warm);
+    PrintRows("views",
+        { { "quote list (chosen to rows shown)", QuoteListChosen, QuoteListShown },
+            { "K-line: chosen to its view shown", KLineChosen, KLineShown },
+            { "K-line: view shown to candles drawn", KLineShown, KLineDrawn },
+            { "= first K-line, chosen to candles drawn", KLineChosen, KLineDrawn } },
+        cold, warm);
+    std::vector<double> coldCaptures, warmCaptures;
+    for (const Start& run : cold)
+        coldCaptures.insert(coldCaptures.end(), run.captures.begin(), run.captures.end());
+    for (const Start& run : warm)
+        warmCaptures.insert(warmCaptures.end(), run.captures.begin(), run.captures.end());
+    std::printf("  %-46s %20s %20s\n", "one reading of a view from the screen",
+        Cell(SpreadOf(coldCaptures)).c_str(), Cell(SpreadOf(warmCaptures)).c_str());
+    const Spread coldTotal = Span(cold, -1, FramePainted);
+    const Spread warmTotal = Span(warm, -1, FramePainted);
+    if (coldTotal.median > 0 && warmTotal.median > 0)
+        std::printf("cold / warm, main frame painted from the start: %.2f\n", coldTotal.median / warmTotal.median);
 }
 
 } // namespace
@@ -270,6 +424,7 @@ void Report(const std::vector<Start>& cold, const std::vector<Start>& warm)
 int main(int argc, char** argv)
 {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 3;
+    const bool each = argc > 2 && std::string(argv[2]) == "--each";
     Gdiplus::GdiplusStartupInput input;
     ULONG_PTR token = 0;
     Gdiplus::GdiplusStartup(&token, &input, nullptr);
@@ -285,6 +440,18 @@ int main(int argc, char** argv)
     }
     std::printf("start-up against the local simulators (the login answered at once), %d runs\n", runs);
     Report(cold, warm);
+    if (each) {
+        // Every moment of every start, ms from its start (-1: not seen), in
+        // the order of the Moment list, for figures gathered over several runs.
+        for (size_t i = 0; i < cold.size() + warm.size(); ++i) {
+            const bool isCold = i < cold.size();
+            const Start& run = isCold ? cold[i] : warm[i - cold.size()];
+            std::printf("moments %s", isCold ? "cold" : "warm");
+            for (double at : run.at)
+                std::printf(" %.1f", at);
+            std::printf("\n");
+        }
+    }
     Gdiplus::GdiplusShutdown(token);
     if (!ok)
         std::printf("a start did not reach the K-line chart (is every screen built? scripts/run --headless says)\n");

@@ -16,11 +16,14 @@ target_link_options(zt_options INTERFACE -static -static-libgcc -static-libstdc+
 add_library(zt_tinyxml STATIC IMPORTED)
 set_target_properties(zt_tinyxml PROPERTIES IMPORTED_LOCATION ${ZT_DEPS_PREFIX}/lib/libtinyxml.a)
 
-# Windows libraries any layer may use.
+# Windows libraries any layer may use; those needed only after the first
+# window are loaded at their first call (cmake/LateImports.cmake).
+include(${CMAKE_CURRENT_LIST_DIR}/LateImports.cmake)
 add_library(zt_system INTERFACE)
+zt_late_import_libraries(zt_late_libraries wininet shell32 crypt32)
 target_link_libraries(zt_system INTERFACE
-  zt_tinyxml z gdiplus msimg32 comctl32 uxtheme imm32 shlwapi psapi shell32 wininet
-  ws2_32 crypt32 ole32 oleaut32 uuid advapi32 comdlg32 gdi32 user32 kernel32 winmm)
+  zt_tinyxml z gdiplus msimg32 comctl32 uxtheme imm32 shlwapi psapi ${zt_late_libraries}
+  ws2_32 ole32 oleaut32 uuid advapi32 comdlg32 gdi32 user32 kernel32 winmm)
 
 set(ZT_LAYER_TARGETS "")
 

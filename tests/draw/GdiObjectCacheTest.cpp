@@ -6,10 +6,13 @@
 #include "base/PngFile.h"
 #include "tests/support/OffscreenCanvas.h"
 #include "tests/support/TempDataRoot.h"
+#include "tests/support/TempDirectory.h"
 #include "tools/skingen/SkinImages.h"
 #include <windows.h>
 #include <gtest/gtest.h>
+#include <cstdint>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -144,6 +147,88 @@ TEST(Images, LoadsAFileByAGbkPath)
     ASSERT_NE(bitmap, nullptr);
     EXPECT_EQ(BitmapSize(bitmap).cy, kIconCellSize);
     ::DeleteObject(bitmap);
+}
+
+namespace {
+
+// The bitmap's pixels, top row first, as 0xRRGGBB words (alpha dropped).
+std::vector<uint32_t> TopDownPixels(HBITMAP bitmap)
+{
+    const SIZE size = BitmapSize(bitmap);
+    std::vector<uint32_t> pixels(static_cast<size_t>(size.cx) * size.cy);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = size.cx;
+    info.bmiHeader.biHeight = -size.cy;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    HDC screen = ::GetDC(nullptr);
+    const int rows = ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(size.cy), pixels.data(), &info, DIB_RGB_COLORS);
+    ::ReleaseDC(nullptr, screen);
+    if (rows != size.cy)
+        pixels.clear();
+    for (uint32_t& pixel : pixels)
+        pixel &= 0xFFFFFFu;
+    return pixels;
+}
+
+// An opaque picture whose every pixel tells its place (and the seed).
+std::vector<uint32_t> NumberedPixels(int width, int height, uint32_t seed)
+{
+    std::vector<uint32_t> pixels;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
+            pixels.push_back(0xFF000000u | ((seed * 40 + y * 20) & 0xFF) << 16 | ((x * 30) & 0xFF) << 8 | (seed & 0xFF));
+    }
+    return pixels;
+}
+
+std::vector<uint32_t> WithoutAlpha(std::vector<uint32_t> pixels)
+{
+    for (uint32_t& pixel : pixels)
+        pixel &= 0xFFFFFFu;
+    return pixels;
+}
+
+}
+
+// Pictures decoded once are kept: every load must still hand out a bitmap of
+// its own, upright, and a file rewritten in place must give its new picture.
+TEST(Images, ALoadAgainGivesAnOwnCopyOfTheFilesCurrentPicture)
+{
+    TempDirectory dir;
+    const std::string path = dir.Path() + "numbered.png";
+    const int width = 7, height = 5;
+    const std::vector<uint32_t> first = NumberedPixels(width, height, 1);
+    ASSERT_TRUE(SavePixelsAsPng(first.data(), width, height, true, path));
+
+    HBITMAP decoded = LoadImageFromResource(path.c_str(), "PNG");
+    HBITMAP again = LoadImageFromResource(path.c_str(), "PNG");
+    ASSERT_NE(decoded, nullptr);
+    ASSERT_NE(again, nullptr);
+    EXPECT_NE(decoded, again);
+    EXPECT_EQ(TopDownPixels(decoded), WithoutAlpha(first));
+    EXPECT_EQ(TopDownPixels(again), WithoutAlpha(first));
+    // Each caller owns its bitmap: deleting one leaves the other whole.
+    ::DeleteObject(decoded);
+    EXPECT_EQ(TopDownPixels(again), WithoutAlpha(first));
+    HBITMAP third = LoadImageFromResource(path.c_str(), "PNG");
+    ASSERT_NE(third, nullptr);
+    EXPECT_EQ(TopDownPixels(third), WithoutAlpha(first));
+    ::DeleteObject(third);
+
+    // The same name and size with other pixels.
+    const std::vector<uint32_t> second = NumberedPixels(width, height, 2);
+    ASSERT_TRUE(SavePixelsAsPng(second.data(), width, height, true, path));
+    HBITMAP rewritten = LoadImageFromResource(path.c_str(), "PNG");
+    ASSERT_NE(rewritten, nullptr);
+    EXPECT_EQ(TopDownPixels(rewritten), WithoutAlpha(second));
+    ::DeleteObject(rewritten);
+    EXPECT_EQ(TopDownPixels(again), WithoutAlpha(first));
+    ::DeleteObject(again);
+
+    ASSERT_TRUE(::DeleteFileA(path.c_str()));
+    EXPECT_EQ(LoadImageFromResource(path.c_str(), "PNG"), nullptr);
 }
 
 namespace {
