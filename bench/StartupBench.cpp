@@ -54,6 +54,7 @@ const int kLoadingCount = sizeof(kLoadingPositions) / sizeof(kLoadingPositions[0
 // few ms, seldom enough not to crowd the program's own drawing.
 const DWORD kCapturePollMs = 4;
 const int kCaptureBandRows = 64;
+const double kDirtyReadingMs = 100;
 
 // Moments of one start, ms from starting the program; -1 when not seen.
 enum Moment {
@@ -81,8 +82,9 @@ enum Moment {
 struct Start
 {
     double at[MomentCount];
-    // ms one reading of the screen took, each one made.
+    // ms one reading of the screen took, each one made, and when the last ended.
     std::vector<double> captures;
+    LARGE_INTEGER lastReading = {};
     Start() { std::fill(at, at + MomentCount, -1.0); }
 };
 
@@ -157,10 +159,17 @@ bool ViewShows(const ZentuWalk& walk, ViewKind kind, bool candles, Start& times)
     HWND view = nullptr;
     if (walk.CurrentView(&view) != kind)
         return false;
+    // A view still waiting for its paint cannot show anything new: it is read
+    // once its paint has begun (its update region is empty), or after a while
+    // in case something keeps invalidating it. Fewer reads, less crowding.
+    if (::GetUpdateRect(view, nullptr, FALSE) && times.lastReading.QuadPart != 0
+        && Since(times.lastReading) < kDirtyReadingMs)
+        return false;
     LARGE_INTEGER before;
     ::QueryPerformanceCounter(&before);
     std::unique_ptr<CDib32> image = CaptureView(walk.Frame(), view);
     times.captures.push_back(Since(before));
+    ::QueryPerformanceCounter(&times.lastReading);
     if (!image)
         return false;
     return candles ? walk.ChartColumns(view, *image) >= kChartColumns : walk.ContentRows(view, *image) >= kPaintedRows;
