@@ -18,6 +18,7 @@
 #include <imm.h>
 #include <shlwapi.h>
 #include <uxtheme.h>
+#include <wincrypt.h>
 #endif
 
 namespace {
@@ -59,6 +60,7 @@ void KeepImports()
     ::AlphaBlend(nullptr, 0, 0, 0, 0, nullptr, 0, 0, 0, 0, BLENDFUNCTION());
     ::PathFileExistsW(nullptr);
     ::RegCloseKey(nullptr);
+    ::CryptProtectData(nullptr, nullptr, nullptr, nullptr, nullptr, 0, nullptr);
 }
 #endif
 

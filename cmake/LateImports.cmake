@@ -1,9 +1,9 @@
 # System libraries the program first calls after its login dialog is up:
-# WinINet (downloads through a proxy), the shell (pages opened in the browser)
-# and CryptoAPI (stored passwords). Imported lazily: each is loaded at the
-# first call into it, so that the loader maps neither them nor what they
-# import (WinINet alone brings mpr, zlib, the shell and winsock) before the
-# program's first window.
+# WinINet (downloads through a proxy) and the shell (pages opened in the
+# browser). Imported lazily: each is loaded at the first call into it, so that
+# the loader maps neither them nor what they import (WinINet brings mpr, zlib
+# and the shell) before the program's first window. CryptoAPI stays a plain
+# import: the dialog reads a stored password with it before it is shown.
 #
 # zt_late_import_libraries(<out-var> lib...): sets out-var to what to link in
 # place of the plain import libraries of those libs.

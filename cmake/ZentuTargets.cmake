@@ -20,10 +20,10 @@ set_target_properties(zt_tinyxml PROPERTIES IMPORTED_LOCATION ${ZT_DEPS_PREFIX}/
 # window are loaded at their first call (cmake/LateImports.cmake).
 include(${CMAKE_CURRENT_LIST_DIR}/LateImports.cmake)
 add_library(zt_system INTERFACE)
-zt_late_import_libraries(zt_late_libraries wininet shell32 crypt32)
+zt_late_import_libraries(zt_late_libraries wininet shell32)
 target_link_libraries(zt_system INTERFACE
   zt_tinyxml z gdiplus msimg32 comctl32 uxtheme imm32 shlwapi psapi ${zt_late_libraries}
-  ws2_32 ole32 oleaut32 uuid advapi32 comdlg32 gdi32 user32 kernel32 winmm)
+  ws2_32 crypt32 ole32 oleaut32 uuid advapi32 comdlg32 gdi32 user32 kernel32 winmm)
 
 set(ZT_LAYER_TARGETS "")
 
