@@ -9,8 +9,9 @@
 // in several rounds, the pool and the raw loop back to back in alternating
 // order, and the median ratio is given with its range; the two latencies are
 // sampled in turns.
-//   bench_transport [requests] [rounds]     (default 400 and 5; the 1 MiB
-//                                            figure runs a quarter of the requests)
+//   bench_transport [requests] [rounds]     (requests a round, default 200, of
+//                                            which the 1 MiB figure runs a quarter;
+//                                            rounds default 11)
 #include <winsock2.h>
 #include <windows.h>
 #include <zlib.h>
@@ -246,10 +247,18 @@ double Median(std::vector<double> values)
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
 }
 
+// The value a quarter (three quarters) of the way up the sorted values.
+double Quartile(std::vector<double> values, int which)
+{
+    std::sort(values.begin(), values.end());
+    return values[(values.size() - 1) * which / 4];
+}
+
 void PrintSpread(const char* what, const std::vector<double>& values, const char* unit)
 {
-    std::printf("  %-22s median %8.1f%s, range %.1f-%.1f%s\n", what, Median(values), unit,
-        *std::min_element(values.begin(), values.end()), *std::max_element(values.begin(), values.end()), unit);
+    std::printf("  %-22s median %7.1f%s, middle half %.1f-%.1f%s, range %.1f-%.1f%s\n", what, Median(values), unit,
+        Quartile(values, 1), Quartile(values, 3), unit, *std::min_element(values.begin(), values.end()),
+        *std::max_element(values.begin(), values.end()), unit);
 }
 
 // Rounds of the pool and the raw loop back to back, the order alternating so
@@ -330,17 +339,19 @@ void Latency(uint16_t port, int samples)
     }
     const double asyncMedian = Median(async);
     const double syncMedian = Median(sync);
-    std::printf("median latency, one small request (%d samples each, in turns): asynchronous %.2f ms "
-                "(through queue and dispatcher), synchronous %.2f ms: %.2fx\n",
-        samples, asyncMedian, syncMedian, asyncMedian / syncMedian);
+    std::printf("latency of one small request, %d samples each, in turns:\n", samples);
+    PrintSpread("asynchronous, ms", async, "");
+    PrintSpread("synchronous, ms", sync, "");
+    std::printf("  asynchronous (through queue and dispatcher) / synchronous median: %.2fx\n",
+        asyncMedian / syncMedian);
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const int requests = argc > 1 ? std::max(1, std::atoi(argv[1])) : 400;
-    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 5;
+    const int requests = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
+    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 11;
     QuoteSimulator sim;
     if (!sim.Start(0)) {
         std::fprintf(stderr, "cannot start the quote simulator\n");

@@ -207,7 +207,8 @@ int QuoteRequestClient::Connect(DownloadRequest& request)
 int QuoteRequestClient::ReceiveReply(DownloadRequest& request)
 {
     QuoteReplyHeader header;
-    if (!RecvAll(request.socket, reinterpret_cast<char*>(&header), sizeof(header), m_waits)) {
+    // The reply is never there the moment the request has gone.
+    if (!RecvAll(request.socket, reinterpret_cast<char*>(&header), sizeof(header), m_waits, true)) {
         CloseSocket(request);
         return 0;
     }
@@ -356,7 +357,8 @@ bool QuoteRequestClient::SocketWaits::WaitFor(SOCKET s, bool write)
     }
 }
 
-int QuoteRequestClient::Transfer(SOCKET s, bool write, char* data, int length, int piece, SocketWaits& waits)
+int QuoteRequestClient::Transfer(
+    SOCKET s, bool write, char* data, int length, int piece, SocketWaits& waits, bool waitFirst)
 {
     while (length > 0) {
         const int n = length < piece ? length : piece;
@@ -364,13 +366,14 @@ int QuoteRequestClient::Transfer(SOCKET s, bool write, char* data, int length, i
         for (;;) {
             // A non-blocking socket is tried at once; the deadline still
             // bounds a peer that keeps a few bytes ready at every try.
-            if (waits.nonBlocking) {
+            if (waits.nonBlocking && !waitFirst) {
                 if (!waits.InTime())
                     break;
                 done = write ? ::send(s, data, n, 0) : ::recv(s, data, n, 0);
                 if (done != SOCKET_ERROR || ::WSAGetLastError() != WSAEWOULDBLOCK)
                     break;
             }
+            waitFirst = false;
             if (!waits.WaitFor(s, write)) {
                 done = SOCKET_ERROR;
                 break;
@@ -395,11 +398,11 @@ int QuoteRequestClient::SendAll(SOCKET s, const char* data, int length, SocketWa
     return Transfer(s, true, const_cast<char*>(data), length, 1024, waits);
 }
 
-int QuoteRequestClient::RecvAll(SOCKET s, char* buffer, int length, SocketWaits& waits)
+int QuoteRequestClient::RecvAll(SOCKET s, char* buffer, int length, SocketWaits& waits, bool waitFirst)
 {
     // Each receive is bounded by the wait time-out; the deadline bounds them
     // all, so a server that drips a byte before every time-out still fails.
-    return Transfer(s, false, buffer, length, 65536, waits);
+    return Transfer(s, false, buffer, length, 65536, waits, waitFirst);
 }
 
 int QuoteRequestClient::SendAll(

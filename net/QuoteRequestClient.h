@@ -96,10 +96,12 @@ private:
         // deadline; a wait that runs out sets WSAETIMEDOUT.
         bool WaitFor(SOCKET s, bool write);
     };
-    // One send or receive loop, pieces of at most piece bytes.
-    static int Transfer(SOCKET s, bool write, char* data, int length, int piece, SocketWaits& waits);
+    // One send or receive loop, pieces of at most piece bytes. waitFirst:
+    // the bytes cannot be there yet, so a try would only cost a call.
+    static int Transfer(SOCKET s, bool write, char* data, int length, int piece, SocketWaits& waits,
+        bool waitFirst = false);
     static int SendAll(SOCKET s, const char* data, int length, SocketWaits& waits);
-    static int RecvAll(SOCKET s, char* buffer, int length, SocketWaits& waits);
+    static int RecvAll(SOCKET s, char* buffer, int length, SocketWaits& waits, bool waitFirst = false);
 
     QuoteRequestClient(const QuoteRequestClient&) = delete;
     QuoteRequestClient& operator=(const QuoteRequestClient&) = delete;
