@@ -44,7 +44,7 @@ public:
         : m_stock(stock)
     {
     }
-    CriticalSection* GetDataLock() override { return &m_lock; }
+    CriticalSection* DataLock() override { return &m_lock; }
     CStock* GetCurrentStock() override { return m_stock; }
     void RequestStockData(uint32_t, int) override { }
     void RefreshStock(CStock*, int) override { }

@@ -17,7 +17,7 @@ namespace {
 class DataCenterSource : public KLineDataSource
 {
 public:
-    CriticalSection* GetDataLock() override
+    CriticalSection* DataLock() override
     {
         CDataCenter* center = CDataCenter::Instance();
         return center ? &center->GetDataLock() : nullptr;
@@ -165,7 +165,7 @@ int KLineChart::GetBarCount() const
 void KLineChart::SetPeriod(int period)
 {
     // Reload needs the data lock, which always comes before the chart lock.
-    SingleLock data(m_source.GetDataLock());
+    SingleLock data(m_source.DataLock());
     SingleLock lock(&m_lock);
     m_options.SetPeriod(period);
     Reload();
@@ -204,7 +204,7 @@ void KLineChart::TakeStock(CStock* stock)
 
 void KLineChart::Reload()
 {
-    SingleLock data(m_source.GetDataLock());
+    SingleLock data(m_source.DataLock());
     SingleLock lock(&m_lock);
     CStock* stock = m_source.GetCurrentStock();
     if (!stock)
@@ -214,7 +214,7 @@ void KLineChart::Reload()
 
 void KLineChart::SetAdjustMode(int mode)
 {
-    SingleLock data(m_source.GetDataLock());
+    SingleLock data(m_source.DataLock());
     SingleLock lock(&m_lock);
     if (!m_snapshot || !m_owner || !::IsWindow(m_owner) || mode == m_options.GetAdjustMode())
         return;
@@ -255,7 +255,7 @@ void KLineChart::OnDataArrived(uint32_t codeKey, int kind)
 
 void KLineChart::PreviousStock()
 {
-    SingleLock data(m_source.GetDataLock());
+    SingleLock data(m_source.DataLock());
     SingleLock lock(&m_lock);
     if (!m_source.SelectPrevStock())
         return;
@@ -267,7 +267,7 @@ void KLineChart::PreviousStock()
 
 void KLineChart::NextStock()
 {
-    SingleLock data(m_source.GetDataLock());
+    SingleLock data(m_source.DataLock());
     SingleLock lock(&m_lock);
     if (!m_source.SelectNextStock())
         return;

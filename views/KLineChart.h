@@ -39,7 +39,7 @@ class KLineDataSource
 public:
     virtual ~KLineDataSource() = default;
     // The data lock (may be null when there is none).
-    virtual CriticalSection* GetDataLock() = 0;
+    virtual CriticalSection* DataLock() = 0;
     // The UI snapshot of the current stock, or null.
     virtual CStock* GetCurrentStock() = 0;
     virtual void RequestStockData(uint32_t flags, int more) = 0;

@@ -49,16 +49,16 @@ public:
             snapshot->GetStockInfo() = ui->GetStockInfo();
     }
 
-    int SelectPrevStock() override
+    bool SelectPrevStock() override
     {
         CDataCenter* center = CDataCenter::Instance();
-        return center ? center->SelectPrevStock() : 0;
+        return center && center->SelectPrevStock() != 0;
     }
 
-    int SelectNextStock() override
+    bool SelectNextStock() override
     {
         CDataCenter* center = CDataCenter::Instance();
-        return center ? center->SelectNextStock() : 0;
+        return center && center->SelectNextStock() != 0;
     }
 
     void RequestStockData(uint32_t flags, int more) override

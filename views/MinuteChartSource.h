@@ -20,9 +20,9 @@ public:
     // Brings series kind of the snapshot's stock into it: the current stock,
     // or one still cached that another chart of a grid shows.
     virtual void RefreshSnapshot(CStock* snapshot, int kind) = 0;
-    // Non-zero when another stock became current.
-    virtual int SelectPrevStock() = 0;
-    virtual int SelectNextStock() = 0;
+    // True when another stock became current.
+    virtual bool SelectPrevStock() = 0;
+    virtual bool SelectNextStock() = 0;
     virtual void RequestStockData(uint32_t flags, int more) = 0;
 };
 

@@ -167,7 +167,7 @@ int CRealTime::ShowOtherStock(int step)
 {
     SingleLock data(m_source->DataLock());
     SingleLock lock(&m_lock);
-    const int moved = step < 0 ? m_source->SelectPrevStock() : m_source->SelectNextStock();
+    const bool moved = step < 0 ? m_source->SelectPrevStock() : m_source->SelectNextStock();
     if (!moved)
         return 0;
     std::unique_ptr<CStock> copy = m_source->CopyCurrentStock();

@@ -273,7 +273,7 @@ namespace {
 class EmptyKLineSource : public KLineDataSource
 {
 public:
-    CriticalSection* GetDataLock() override { return nullptr; }
+    CriticalSection* DataLock() override { return nullptr; }
     CStock* GetCurrentStock() override { return nullptr; }
     void RequestStockData(uint32_t, int) override { }
     void RefreshStock(CStock*, int) override { }

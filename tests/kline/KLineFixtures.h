@@ -23,7 +23,7 @@ struct RecordedDataRequest
 class FakeKLineSource : public KLineDataSource
 {
 public:
-    CriticalSection* GetDataLock() override { return &lock; }
+    CriticalSection* DataLock() override { return &lock; }
     CStock* GetCurrentStock() override { return current; }
     void RequestStockData(uint32_t flags, int more) override { requests.push_back({ flags, more }); }
     void RefreshStock(CStock* snapshot, int kind) override

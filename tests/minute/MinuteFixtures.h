@@ -57,15 +57,15 @@ public:
     CriticalSection* DataLock() override { return &m_lock; }
     std::unique_ptr<CStock> CopyCurrentStock() override;
     void RefreshSnapshot(CStock* snapshot, int kind) override;
-    int SelectPrevStock() override;
-    int SelectNextStock() override;
+    bool SelectPrevStock() override;
+    bool SelectNextStock() override;
     void RequestStockData(uint32_t flags, int more) override;
 
     int requests = 0;
     uint32_t lastFlags = 0;
 
 private:
-    int Step(int step);
+    bool Step(int step);
     CriticalSection m_lock;
     std::map<uint32_t, std::unique_ptr<CStock>> m_stocks;
     uint32_t m_current = 0;
