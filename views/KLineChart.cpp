@@ -1,6 +1,5 @@
 #include "views/KLineChart.h"
 
-#include "data/DataCenter.h"
 #include "data/Stock.h"
 #include "formula/FormulaCalculator.h"
 #include "formula/FormulaLibrary.h"
@@ -14,49 +13,6 @@
 
 namespace {
 
-class DataCenterSource : public KLineDataSource
-{
-public:
-    CriticalSection* DataLock() override
-    {
-        CDataCenter* center = CDataCenter::Instance();
-        return center ? &center->GetDataLock() : nullptr;
-    }
-    CStock* GetCurrentStock() override
-    {
-        CDataCenter* center = CDataCenter::Instance();
-        CStock* stock = nullptr;
-        if (center)
-            center->GetCurrentStock(&stock);
-        return stock;
-    }
-    void RequestStockData(uint32_t flags, int more) override
-    {
-        if (CDataCenter* center = CDataCenter::Instance())
-            center->RequestStockData(flags, more);
-    }
-    void RefreshStock(CStock* snapshot, int kind) override
-    {
-        if (CDataCenter* center = CDataCenter::Instance())
-            center->RefreshStock(snapshot, kind);
-    }
-    bool SelectPrevStock() override
-    {
-        CDataCenter* center = CDataCenter::Instance();
-        return center && center->SelectPrevStock() != 0;
-    }
-    bool SelectNextStock() override
-    {
-        CDataCenter* center = CDataCenter::Instance();
-        return center && center->SelectNextStock() != 0;
-    }
-    const std::vector<ExRightsRecord>* GetExRights(uint32_t key) override
-    {
-        CDataCenter* center = CDataCenter::Instance();
-        return center ? center->GetExRightsData().GetRecords(key) : nullptr;
-    }
-};
-
 bool IsMinutePeriod(int period)
 {
     return period >= kPeriodFiveMinutes && period <= kPeriodSixtyMinutes;
@@ -64,13 +20,7 @@ bool IsMinutePeriod(int period)
 
 }
 
-KLineDataSource& DataCenterKLineSource()
-{
-    static DataCenterSource source;
-    return source;
-}
-
-KLineChart::KLineChart(ViewOptions& options, KLineDataSource& source, const std::string& paneConfigPath)
+KLineChart::KLineChart(ViewOptions& options, IViewDataSource& source, const std::string& paneConfigPath)
     : m_options(options)
     , m_source(source)
     , m_paneConfigPath(paneConfigPath)

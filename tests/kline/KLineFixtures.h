@@ -20,7 +20,7 @@ struct RecordedDataRequest
     int more;
 };
 
-class FakeKLineSource : public KLineDataSource
+class FakeKLineSource : public IViewDataSource
 {
 public:
     CriticalSection* DataLock() override { return &lock; }

@@ -11,8 +11,8 @@
 #include "base/Thread.h"
 #include "data/Stock.h"
 #include "data/TickRecord.h"
-#include "views/MinuteChartSource.h"
 #include "views/RealTime.h"
+#include "views/ViewDataSource.h"
 #include "win/WindowImpl.h"
 
 // 2026-12-10 (a Thursday) in exchange time.
@@ -43,7 +43,7 @@ std::unique_ptr<CStock> BuildStock(const StockRecipe& recipe);
 // volumeStep lots and the amount by price x volume (thousands).
 std::vector<WireTick> WalkTicks(int32_t end, double start, const std::vector<double>& steps, uint32_t volumeStep);
 
-class FakeChartSource : public IMinuteChartSource
+class FakeChartSource : public IViewDataSource
 {
 public:
     void Add(const StockRecipe& recipe);
