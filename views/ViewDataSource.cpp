@@ -18,6 +18,14 @@ void IViewDataSource::GetCodeAndName(CodeKey key, std::string& code, std::string
 
 namespace {
 
+// The data center's UI snapshot of the current stock, or null; under the
+// data lock.
+CStock* UiSnapshot(CDataCenter& center)
+{
+    CStock* ui = nullptr;
+    return center.GetCurrentStock(&ui) ? ui : nullptr;
+}
+
 class CDataCenterViewSource : public IViewDataSource
 {
 public:
@@ -32,10 +40,7 @@ public:
     CStock* GetCurrentStock() override
     {
         CDataCenter* center = CDataCenter::Instance();
-        CStock* stock = nullptr;
-        if (center)
-            center->GetCurrentStock(&stock);
-        return stock;
+        return center ? UiSnapshot(*center) : nullptr;
     }
 
     // Copied from the UI snapshot, not from the cached stock: a series copy
@@ -47,8 +52,8 @@ public:
         if (!center)
             return nullptr;
         SingleLock lock(&center->GetDataLock());
-        CStock* ui = nullptr;
-        if (!center->GetCurrentStock(&ui) || !ui)
+        CStock* ui = UiSnapshot(*center);
+        if (!ui)
             return nullptr;
         ui->SetActive(1);
         std::unique_ptr<CStock> copy(ui->Clone());
@@ -62,8 +67,8 @@ public:
         if (!center)
             return false;
         SingleLock lock(&center->GetDataLock());
-        CStock* ui = nullptr;
-        if (!center->GetCurrentStock(&ui) || !ui)
+        CStock* ui = UiSnapshot(*center);
+        if (!ui)
             return false;
         key = ui->GetCodeKey();
         sections = ui->GetF10Data().GetSections();
@@ -104,8 +109,8 @@ public:
         if (center->RefreshCachedSnapshot(snapshot, kind))
             return;
         center->RefreshStock(nullptr, kind);
-        CStock* ui = nullptr;
-        if (!center->GetCurrentStock(&ui) || !ui || ui->GetCodeKey() != snapshot->GetCodeKey())
+        CStock* ui = UiSnapshot(*center);
+        if (!ui || ui->GetCodeKey() != snapshot->GetCodeKey())
             return;
         ui->SetActive(1);
         ui->CopyUpdatedSeries(snapshot, kind);
@@ -120,8 +125,8 @@ public:
             return false;
         SingleLock lock(&center->GetDataLock());
         center->RefreshStock(nullptr, kind);
-        CStock* ui = nullptr;
-        if (!center->GetCurrentStock(&ui) || !ui || ui->GetCodeKey() != key)
+        CStock* ui = UiSnapshot(*center);
+        if (!ui || ui->GetCodeKey() != key)
             return false;
         sections = ui->GetF10Data().GetSections();
         return true;
