@@ -26,6 +26,21 @@ CStock* UiSnapshot(CDataCenter& center)
     return center.GetCurrentStock(&ui) ? ui : nullptr;
 }
 
+// Gives use the UI snapshot of the current stock while the data lock is
+// held; false when there is none.
+template <class Use> bool WithUiSnapshot(Use use)
+{
+    CDataCenter* center = CDataCenter::Instance();
+    if (!center)
+        return false;
+    SingleLock lock(&center->GetDataLock());
+    CStock* ui = UiSnapshot(*center);
+    if (!ui)
+        return false;
+    use(*ui);
+    return true;
+}
+
 class CDataCenterViewSource : public IViewDataSource
 {
 public:
@@ -48,31 +63,21 @@ public:
     // the other views) must still get.
     std::unique_ptr<CStock> CopyCurrentStock() override
     {
-        CDataCenter* center = CDataCenter::Instance();
-        if (!center)
-            return nullptr;
-        SingleLock lock(&center->GetDataLock());
-        CStock* ui = UiSnapshot(*center);
-        if (!ui)
-            return nullptr;
-        ui->SetActive(1);
-        std::unique_ptr<CStock> copy(ui->Clone());
-        copy->GetStockInfo() = ui->GetStockInfo();
+        std::unique_ptr<CStock> copy;
+        WithUiSnapshot([&copy](CStock& ui) {
+            ui.SetActive(1);
+            copy.reset(ui.Clone());
+            copy->GetStockInfo() = ui.GetStockInfo();
+        });
         return copy;
     }
 
     bool CopyCurrentF10(uint32_t& key, F10SectionMap& sections) override
     {
-        CDataCenter* center = CDataCenter::Instance();
-        if (!center)
-            return false;
-        SingleLock lock(&center->GetDataLock());
-        CStock* ui = UiSnapshot(*center);
-        if (!ui)
-            return false;
-        key = ui->GetCodeKey();
-        sections = ui->GetF10Data().GetSections();
-        return true;
+        return WithUiSnapshot([&](CStock& ui) {
+            key = ui.GetCodeKey();
+            sections = ui.GetF10Data().GetSections();
+        });
     }
 
     bool SelectPrevStock() override
