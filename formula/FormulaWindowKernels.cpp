@@ -141,7 +141,47 @@ bool WindowExtreme(const float* x, int count, int n, float* out, Pick pick, floa
         head = pick(head, clean(x[i]));
         out[i] = pick(x[i], head);
     }
-    for (int start = n; start < count; start += n) {
+    int start = n;
+#if defined(__SSE2__)
+    // Four whole blocks at a time, one in each lane: the blocks do not
+    // depend on each other, and each lane takes the steps of the walk below.
+    if (count - start >= 4 * n) {
+        std::unique_ptr<__m128[]> heapTails;
+        __m128 inlineTails[64];
+        __m128* tails = inlineTails;
+        if (n > 64) {
+            heapTails.reset(new (std::nothrow) __m128[n]);
+            tails = heapTails.get();
+        }
+        if (tails) {
+            const __m128 invalid = _mm_set1_ps(kInvalidValue);
+            const __m128 identities = _mm_set1_ps(identity);
+            const auto gather = [x, n](int i) { return _mm_set_ps(x[i + 3 * n], x[i + 2 * n], x[i + n], x[i]); };
+            const auto cleanLanes = [&](__m128 v) {
+                const __m128 none = _mm_cmpeq_ps(v, invalid);
+                return _mm_or_ps(_mm_and_ps(none, identities), _mm_andnot_ps(none, v));
+            };
+            for (; count - start >= 4 * n; start += 4 * n) {
+                __m128 extreme = identities;
+                for (int j = n - 1; j >= 0; --j) {
+                    extreme = pick(extreme, cleanLanes(gather(start - n + j)));
+                    tails[j] = extreme;
+                }
+                __m128 heads = identities;
+                for (int j = 0; j < n; ++j) {
+                    const __m128 value = gather(start + j);
+                    heads = pick(heads, cleanLanes(value));
+                    const __m128 window = j + 1 < n ? pick(tails[j + 1], heads) : heads;
+                    float lanes[4];
+                    _mm_storeu_ps(lanes, pick(value, window));
+                    for (int k = 0; k < 4; ++k)
+                        out[start + j + k * n] = lanes[k];
+                }
+            }
+        }
+    }
+#endif
+    for (; start < count; start += n) {
         // tail[j]: the extreme of the previous block from its element j on.
         float extreme = identity;
         for (int j = n - 1; j >= 0; --j) {
@@ -160,14 +200,21 @@ bool WindowExtreme(const float* x, int count, int n, float* out, Pick pick, floa
     return true;
 }
 
+// a unless b is greater (lower), as the processor's maximum (minimum) picks.
 struct PickHigher
 {
     float operator()(float a, float b) const { return a > b ? a : b; }
+#if defined(__SSE2__)
+    __m128 operator()(__m128 a, __m128 b) const { return _mm_max_ps(a, b); }
+#endif
 };
 
 struct PickLower
 {
     float operator()(float a, float b) const { return a < b ? a : b; }
+#if defined(__SSE2__)
+    __m128 operator()(__m128 a, __m128 b) const { return _mm_min_ps(a, b); }
+#endif
 };
 
 // HHVBARS and LLVBARS: bars back to the extreme, invalid elements compared as

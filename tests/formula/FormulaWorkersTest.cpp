@@ -491,6 +491,20 @@ TEST(FormulaWindowSums, EveryWindowOfALongSeriesIsTheOneTheElementWalkGives)
                 const Series walkedStd = WalkStd(part, n);
                 const Series walkedMa = WalkSums(part, n, true);
                 const Series walkedSum = WalkSums(part, n, false);
+                // HHV and LLV: x[i] and the extreme of the window's valid elements.
+                const Series highest = Apply([n](const Series& in, float* out) { SeriesHHV(in.data(), Count(in), n, out); }, part);
+                const Series lowest = Apply([n](const Series& in, float* out) { SeriesLLV(in.data(), Count(in), n, out); }, part);
+                for (int i = 0; i < length; ++i) {
+                    float high = -INFINITY, low = INFINITY;
+                    for (int j = std::max(0, i - n + 1); j <= i; ++j) {
+                        if (!IsInvalidValue(part[j])) {
+                            high = std::max(high, part[j]);
+                            low = std::min(low, part[j]);
+                        }
+                    }
+                    ASSERT_EQ(std::max(high, part[i]), highest[i]) << "HHV element " << i;
+                    ASSERT_EQ(std::min(low, part[i]), lowest[i]) << "LLV element " << i;
+                }
                 for (int i = 0; i < length; ++i) {
                     ASSERT_EQ(0, std::memcmp(&walkedStd[i], &deviation[i], sizeof(float)))
                         << "STD element " << i << ": " << walkedStd[i] << " walked, " << deviation[i];
