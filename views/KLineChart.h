@@ -9,6 +9,7 @@
 // the data center from the UI thread take both in that order; OnDataArrived
 // runs on the download worker, which already holds the data lock. Paint and
 // input run under the chart lock (re-entrant).
+#include "base/KeptPicture.h"
 #include "base/Thread.h"
 #include "data/Bar.h"
 #include "data/PwrData.h"
@@ -268,6 +269,11 @@ private:
     POINT m_lastMovePoint;
     std::vector<ExRightsSign> m_signs;
     bool m_dataWindowShown;
+    // The data window and the value labels left of the main pane, kept as
+    // pictures (the window fills its rectangle, the labels do not).
+    KeptPicture m_dataWindowPicture { false };
+    KeptPicture m_mainAxisLabels { true };
+    std::string m_dataWindowKey;
     std::function<void(const SidePanelPaint&)> m_sidePanelPainter;
     std::function<void(const std::string&)> m_helpOpener;
     std::string m_webBase;

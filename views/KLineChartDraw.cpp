@@ -8,6 +8,7 @@
 #include "base/DcGuards.h"
 #include "base/Format.h"
 #include "base/GdiObjectCache.h"
+#include "base/KeptPicture.h"
 #include "base/StrokeBatch.h"
 #include "data/Stock.h"
 #include "formula/FormulaCalculator.h"
@@ -257,7 +258,7 @@ void KLineChart::DrawMainPane(HDC dc)
         m_low = low;
         m_high = high;
     }
-    DrawValueAxis(dc, pane, kline::kTitleRowHeight, kline::kBarColumnInset, m_low, m_high, 2);
+    DrawValueAxis(dc, pane, kline::kTitleRowHeight, kline::kBarColumnInset, m_low, m_high, 2, &m_mainAxisLabels);
 
     m_signs.clear();
     const std::vector<ExRightsRecord>* records = m_source.GetExRights(m_snapshot->GetCodeKey());
@@ -403,24 +404,49 @@ void KLineChart::UpdateDataWindow(HDC dc)
         return;
     m_dataWindowShown = true;
     const RECT& rect = m_layout.dataWindow;
+    ::SetBkMode(dc, TRANSPARENT);
+    // The window fills its rectangle and its texts stay inside it: its pixels
+    // are those of its values, colours and fonts, and moving the cross-hair
+    // within one bar shows them again.
+    HFONT labelFont = CachedFont(14, kSongTi, FW_NORMAL);
+    HFONT valueFont = CachedFont(12, kSystemFont, FW_NORMAL);
+    std::string& key = m_dataWindowKey;
+    key.clear();
+    AppendKey(key, rect);
+    AppendKey(key, labelFont);
+    AppendKey(key, valueFont);
+    AppendKey(key, ChartColors::Background);
+    AppendKey(key, ChartColors::Axis);
+    AppendKey(key, ChartColors::DataWindowLabel);
+    AppendKey(key, ::GetTextAlign(dc));
+    for (const kline::DataWindowCell& cell : values.cells) {
+        AppendKey(key, cell.text);
+        AppendKey(key, cell.colour);
+    }
+    if (m_dataWindowPicture.Show(dc, key)) {
+        // The DC is left as the drawing leaves it.
+        ::SetTextColor(dc, values.cells[10].colour);
+        return;
+    }
+    m_dataWindowPicture.Begin(dc, rect);
     FillBackground(dc, rect);
     Frame(dc, rect, ChartColors::Axis);
     static const char* const kLabels[] = { "时间", "开盘", "最高", "最低", "收盘", "涨跌", "涨幅", "振幅", "总手",
         "金额(万)", "换手" };
-    ::SetBkMode(dc, TRANSPARENT);
     for (int row = 0; row < 11; ++row) {
         const int labelY = rect.top + 4 + row * 32;
         {
-            CSelectObject font(dc, CachedFont(14, kSongTi, FW_NORMAL));
+            CSelectObject font(dc, labelFont);
             ::SetTextColor(dc, ChartColors::DataWindowLabel);
             TextAt(dc, rect.left + 3, labelY, kLabels[row]);
         }
-        CSelectObject font(dc, CachedFont(12, kSystemFont, FW_NORMAL));
+        CSelectObject font(dc, valueFont);
         ::SetTextColor(dc, values.cells[row].colour);
         const std::string& text = values.cells[row].text;
         RECT box { rect.left + 1, labelY + 14, rect.right - 2, labelY + 14 + 14 };
         ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &box, DT_RIGHT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
     }
+    m_dataWindowPicture.End(dc, key);
 }
 
 void KLineChart::DrawCrossHair(HDC dc, bool)
@@ -506,6 +532,8 @@ void KLineChart::DrawPaneButtons(HDC dc)
     // One memory DC serves every button: making one per button costs more
     // than blending its image.
     CMemDC memory(dc);
+    // The captions' font held across the buttons, each of which selects it.
+    CUseFont font(dc, m_buttons.empty() || !m_buttons[0] ? nullptr : m_buttons[0]->CaptionFont());
     for (size_t i = 0; i < m_buttons.size(); ++i) {
         CSkinButtonItem* button = m_buttons[i].get();
         if (!button)
