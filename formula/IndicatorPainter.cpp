@@ -209,6 +209,12 @@ IndicatorPainter::IndicatorPainter()
 
 IndicatorPainter::~IndicatorPainter() = default;
 
+void IndicatorPainter::SetKeepPictures(bool keep)
+{
+    m_keepPictures = keep;
+    m_axisLabels.clear();
+}
+
 void IndicatorPainter::SetTarget(HDC dc, const RECT& rect)
 {
     m_dc = dc;
@@ -311,7 +317,7 @@ void IndicatorPainter::DrawValueScale(float minimum, float maximum)
         if (::EqualRect(&kept.first, &m_rect))
             labels = kept.second.get();
     }
-    if (!labels) {
+    if (!labels && m_keepPictures) {
         if (m_axisLabels.size() >= kMaxKeptAxisLabels)
             m_axisLabels.clear();
         m_axisLabels.emplace_back(m_rect, std::make_unique<KeptPicture>(true));

@@ -51,6 +51,8 @@ public:
     void SetLayout(int textPosition, int titleHeight, int secondValue);
     void ResetCounters();
     void SetBarWidth(int width);
+    // Whether each pane's value labels are kept as a picture between paints.
+    void SetKeepPictures(bool keep);
 
     // One step along the bar-width ladder (zoom in: up); the result is also
     // the current width. A width off the ladder gives the default width.
@@ -139,6 +141,7 @@ private:
     std::map<std::wstring, LONG> m_titleWidths;
     // The value labels of each pane drawn, by the pane's rectangle.
     std::vector<std::pair<RECT, std::unique_ptr<KeptPicture>>> m_axisLabels;
+    bool m_keepPictures = true;
     HDC m_dc;
     RECT m_rect;
     COLORREF m_color;

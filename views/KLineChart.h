@@ -83,6 +83,10 @@ public:
     {
         m_sidePanelPainter = std::move(painter);
     }
+    // Whether texts that change seldom (value labels, data window) are kept
+    // as pictures between paints (the default); tests draw them each time to
+    // compare.
+    void SetKeepPictures(bool keep);
     // Opens the help page of an indicator number (a URL); the program's opens
     // it in the user's browser.
     void SetHelpOpener(std::function<void(const std::string& url)> opener) { m_helpOpener = std::move(opener); }
@@ -274,6 +278,7 @@ private:
     KeptPicture m_dataWindowPicture { false };
     KeptPicture m_mainAxisLabels { true };
     std::string m_dataWindowKey;
+    bool m_keepPictures = true;
     std::function<void(const SidePanelPaint&)> m_sidePanelPainter;
     std::function<void(const std::string&)> m_helpOpener;
     std::string m_webBase;

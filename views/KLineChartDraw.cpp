@@ -93,6 +93,15 @@ void XorBoxedText(HDC dc, const RECT& rect, const std::string& text)
 
 }
 
+void KLineChart::SetKeepPictures(bool keep)
+{
+    SingleLock lock(&m_lock);
+    m_keepPictures = keep;
+    m_painter.SetKeepPictures(keep);
+    m_dataWindowPicture.Forget();
+    m_mainAxisLabels.Forget();
+}
+
 void KLineChart::Paint(HDC dc, const RECT& rect)
 {
     // The snapshot is read under the data lock, taken before the chart lock
@@ -258,7 +267,8 @@ void KLineChart::DrawMainPane(HDC dc)
         m_low = low;
         m_high = high;
     }
-    DrawValueAxis(dc, pane, kline::kTitleRowHeight, kline::kBarColumnInset, m_low, m_high, 2, &m_mainAxisLabels);
+    DrawValueAxis(dc, pane, kline::kTitleRowHeight, kline::kBarColumnInset, m_low, m_high, 2,
+        m_keepPictures ? &m_mainAxisLabels : nullptr);
 
     m_signs.clear();
     const std::vector<ExRightsRecord>* records = m_source.GetExRights(m_snapshot->GetCodeKey());
@@ -423,12 +433,15 @@ void KLineChart::UpdateDataWindow(HDC dc)
         AppendKey(key, cell.text);
         AppendKey(key, cell.colour);
     }
-    if (m_dataWindowPicture.Show(dc, key)) {
+    if (!m_keepPictures)
+        m_dataWindowPicture.Forget();
+    else if (m_dataWindowPicture.Show(dc, key)) {
         // The DC is left as the drawing leaves it.
         ::SetTextColor(dc, values.cells[10].colour);
         return;
     }
-    m_dataWindowPicture.Begin(dc, rect);
+    if (m_keepPictures)
+        m_dataWindowPicture.Begin(dc, rect);
     FillBackground(dc, rect);
     Frame(dc, rect, ChartColors::Axis);
     static const char* const kLabels[] = { "时间", "开盘", "最高", "最低", "收盘", "涨跌", "涨幅", "振幅", "总手",
