@@ -278,6 +278,8 @@ private:
     KeptPicture m_dataWindowPicture { false };
     KeptPicture m_mainAxisLabels { true };
     std::string m_dataWindowKey;
+    KeptPicture m_dateAxisPicture { false };
+    std::string m_dateAxisKey;
     bool m_keepPictures = true;
     std::function<void(const SidePanelPaint&)> m_sidePanelPainter;
     std::function<void(const std::string&)> m_helpOpener;

@@ -100,6 +100,7 @@ void KLineChart::SetKeepPictures(bool keep)
     m_painter.SetKeepPictures(keep);
     m_dataWindowPicture.Forget();
     m_mainAxisLabels.Forget();
+    m_dateAxisPicture.Forget();
 }
 
 void KLineChart::Paint(HDC dc, const RECT& rect)
@@ -196,12 +197,37 @@ void KLineChart::DrawDateAxis(HDC dc)
         return;
     const int axisTop = m_layout.chart.bottom - kline::kDateAxisHeight - kline::kBottomGap;
     const RECT strip { m_layout.barColumn.left, axisTop + 1, m_layout.barColumn.right, m_layout.barColumn.bottom };
-    FillBackground(dc, strip);
-    CUseFont font(dc, CachedFont(12, kSongTi, FW_NORMAL));
+    HFONT axisFont = CachedFont(12, kSongTi, FW_NORMAL);
     ::SetTextColor(dc, ChartColors::DateAxisText);
     ::SetBkMode(dc, TRANSPARENT);
-    int labelEnd = INT_MIN;
     const int count = series->GetCount();
+    // The strip is filled and its labels follow from the shown bars' times:
+    // kept as a picture until they change.
+    std::string& key = m_dateAxisKey;
+    key.clear();
+    if (m_keepPictures) {
+        AppendKey(key, m_layout.barColumn);
+        AppendKey(key, m_layout.mainPlot);
+        AppendKey(key, m_first);
+        AppendKey(key, m_last);
+        AppendKey(key, m_barWidth);
+        AppendKey(key, m_options.GetPeriod());
+        AppendKey(key, axisFont);
+        AppendKey(key, ChartColors::Background);
+        AppendKey(key, ChartColors::DateAxisText);
+        AppendKey(key, ::GetTextAlign(dc));
+        for (int i = std::max(m_first, 1) - 1; i <= m_last && i < count; ++i)
+            AppendKey(key, series->GetBar(i)->time);
+        if (m_dateAxisPicture.Show(dc, key))
+            return;
+        m_dateAxisPicture.Begin(dc, strip);
+    } else {
+        m_dateAxisPicture.Forget();
+    }
+    FillBackground(dc, strip);
+    CUseFont font(dc, axisFont);
+    int labelEnd = INT_MIN;
+    bool inside = true;
     for (int i = std::max(m_first, 1); i <= m_last && i < count; ++i) {
         const char* format = kline::DateLabelFormat(m_options.GetPeriod(), series->GetBar(i - 1)->time, series->GetBar(i)->time);
         if (!format)
@@ -214,7 +240,13 @@ void KLineChart::DrawDateAxis(HDC dc)
         ::GetTextExtentPoint32A(dc, label.c_str(), static_cast<int>(label.size()), &size);
         TextAt(dc, bar.left, axisTop + 2, label);
         labelEnd = bar.left + size.cx;
+        // A label reaching past the strip is drawn each time.
+        inside = inside && labelEnd + 2 <= strip.right && axisTop + 2 + size.cy <= strip.bottom;
     }
+    if (inside && m_keepPictures)
+        m_dateAxisPicture.End(dc, key);
+    else
+        m_dateAxisPicture.Forget();
 }
 
 void KLineChart::ComputeMainIndicator()
@@ -446,14 +478,18 @@ void KLineChart::UpdateDataWindow(HDC dc)
     Frame(dc, rect, ChartColors::Axis);
     static const char* const kLabels[] = { "时间", "开盘", "最高", "最低", "收盘", "涨跌", "涨幅", "振幅", "总手",
         "金额(万)", "换手" };
+    // The labels, then the values: one font each instead of two per row. A
+    // row's label and value glyphs never share a pixel, so the order does not
+    // show.
+    {
+        CSelectObject font(dc, labelFont);
+        ::SetTextColor(dc, ChartColors::DataWindowLabel);
+        for (int row = 0; row < 11; ++row)
+            TextAt(dc, rect.left + 3, rect.top + 4 + row * 32, kLabels[row]);
+    }
+    CSelectObject font(dc, valueFont);
     for (int row = 0; row < 11; ++row) {
         const int labelY = rect.top + 4 + row * 32;
-        {
-            CSelectObject font(dc, labelFont);
-            ::SetTextColor(dc, ChartColors::DataWindowLabel);
-            TextAt(dc, rect.left + 3, labelY, kLabels[row]);
-        }
-        CSelectObject font(dc, valueFont);
         ::SetTextColor(dc, values.cells[row].colour);
         const std::string& text = values.cells[row].text;
         RECT box { rect.left + 1, labelY + 14, rect.right - 2, labelY + 14 + 14 };

@@ -1,14 +1,16 @@
-// The chart keeps its value labels and its data window as pictures between
-// paints. Every change must reach the screen: a chart painted, changed and
+// The chart keeps its value labels, its data window and its date axis as
+// pictures between paints. Every change must reach the screen: a chart painted, changed and
 // painted again shows exactly what a chart in the changed state shows when it
 // draws those texts each time.
 #include "base/ChartColors.h"
+#include "base/GdiObjectCache.h"
 #include "tests/kline/KLineFixtures.h"
 #include "tests/support/OffscreenCanvas.h"
 #include "tests/support/TempDataRoot.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
@@ -45,8 +47,10 @@ struct SavedColours
     COLORREF dataWindowLabel = ChartColors::DataWindowLabel;
     COLORREF axis = ChartColors::Axis;
     COLORREF background = ChartColors::Background;
+    COLORREF date = ChartColors::DateAxisText;
     ~SavedColours()
     {
+        ChartColors::DateAxisText = date;
         ChartColors::AxisLabel = axisLabel;
         ChartColors::DataWindowLabel = dataWindowLabel;
         ChartColors::Axis = axis;
@@ -80,6 +84,14 @@ const Change kChanges[] = {
     { "the cursor one bar left", Nothing, [](KLineChart& c) { c.CursorLeft(); }, true },
     { "the cursor to the first bar", Nothing, [](KLineChart& c) { c.CursorToFirstVisible(); }, true },
     { "a new high", NewHigh, Still, true },
+    { "a bar's time", [](Scene& s) {
+         CKData& days = s.stock->GetDayData();
+         Bar bar = *days.GetBar(days.GetCount() - 20);
+         bar.time -= 86400 * 40; // into the month before: a label moves
+         days.SetBar(days.GetCount() - 20, bar);
+     },
+        Still, true },
+    { "weeks", Nothing, [](KLineChart& c) { c.SetPeriod(kPeriodWeek); }, true },
     { "another stock", [](Scene& s) { s.source->current = s.other; }, Still, true },
     { "a larger chart", [](Scene& s) { s.rect = kWiderRect; }, Still, true },
     { "two sub-panes", Nothing, [](KLineChart& c) { c.SetSubPaneCount(2, -1); }, true },
@@ -87,6 +99,7 @@ const Change kChanges[] = {
     { "what lies under the labels", [](Scene& s) { s.underneath = RGB(0, 0, 96); }, Still, true },
     { "label colour", [](Scene&) { ChartColors::AxisLabel = RGB(255, 0, 255); }, Still, true },
     { "data window label colour", [](Scene&) { ChartColors::DataWindowLabel = RGB(0, 255, 128); }, Still, true },
+    { "date colour", [](Scene&) { ChartColors::DateAxisText = RGB(0, 128, 255); }, Still, true },
     { "axis colour", [](Scene&) { ChartColors::Axis = RGB(200, 100, 0); }, Still, true },
     { "background colour", [](Scene&) { ChartColors::Background = RGB(16, 16, 48); }, Still, true },
 };
@@ -226,4 +239,69 @@ TEST_F(KLineKeptPicturesTest, ASecondPaintShowsTheTextsAgain)
     EXPECT_GT(first.CountPixels(ChartColors::AxisLabel, column), 0) << "labels are drawn";
     EXPECT_GT(second.CountPixels(ChartColors::AxisLabel, column), 0) << "labels are shown from the picture";
     EXPECT_GT(second.CountPixels(ChartColors::DataWindowLabel, chart->GetLayout().dataWindow), 0);
+}
+
+// The data window draws its eleven labels and then its eleven values, one
+// font each. The pixels must be those of the rows drawn one by one, label
+// then value, at every bar: a label glyph reaching into the value below it
+// would come out under the value instead of over it.
+TEST_F(KLineKeptPicturesTest, TheDataWindowEqualsItsRowsDrawnOneByOne)
+{
+    static const char* const kLabels[] = { "时间", "开盘", "最高", "最低", "收盘", "涨跌", "涨幅", "振幅", "总手",
+        "金额(万)", "换手" };
+    std::unique_ptr<CStock> own = MakeDayStock(0x600000, 160);
+    std::unique_ptr<CStock> dear = MakeDayStock(0x600519, 160, "贵价股份", "600519");
+    for (int i = 0; i < dear->GetDayData().GetCount(); ++i) {
+        Bar bar = *dear->GetDayData().GetBar(i);
+        bar.open *= 173.0f;
+        bar.high *= 173.0f;
+        bar.low *= 173.0f;
+        bar.close *= 173.0f;
+        bar.volume *= 9000.0f;
+        bar.amount *= 1.5e6f;
+        dear->GetDayData().SetBar(i, bar);
+    }
+    GdiObjectCache* cache = GdiObjectCache::Instance();
+    ASSERT_NE(cache, nullptr);
+    for (CStock* stock : { own.get(), dear.get() }) {
+        SCOPED_TRACE(stock->GetStockInfo().GetCode());
+        source.current = stock;
+        Scene scene;
+        std::unique_ptr<KLineChart> chart = MakeChart(false);
+        PutCursor(*chart, scene);
+        chart->CursorToFirstVisible();
+        const int first = chart->GetFirst();
+        const int last = chart->GetLast();
+        ASSERT_GT(last, first);
+        OffscreenCanvas painted(kCanvasWidth, kCanvasHeight);
+        OffscreenCanvas rows(kCanvasWidth, kCanvasHeight);
+        for (int cursor = first; cursor <= last; ++cursor) {
+            chart->SetCursorBar(cursor);
+            Paint(*chart, scene, painted);
+            ASSERT_TRUE(chart->IsDataWindowShown());
+            kline::DataWindowValues values;
+            ASSERT_TRUE(kline::ComputeDataWindowValues(chart->GetSeries()->GetBars(), cursor, {},
+                settings.GetPeriod(), stock->GetStockInfo(), values));
+            const RECT& rect = chart->GetLayout().dataWindow;
+            HDC dc = rows.Dc();
+            rows.Fill(ChartColors::Background);
+            ::FrameRect(dc, &rect, cache->GetBrush(ChartColors::Axis));
+            ::SetBkMode(dc, TRANSPARENT);
+            for (int row = 0; row < 11; ++row) {
+                const int labelY = rect.top + 4 + row * 32;
+                HGDIOBJ old = ::SelectObject(dc, cache->GetFont(14, "宋体", FW_NORMAL));
+                ::SetTextColor(dc, ChartColors::DataWindowLabel);
+                ::TextOutA(dc, rect.left + 3, labelY, kLabels[row], static_cast<int>(std::strlen(kLabels[row])));
+                ::SelectObject(dc, cache->GetFont(12, "System", FW_NORMAL));
+                ::SetTextColor(dc, values.cells[row].colour);
+                const std::string& text = values.cells[row].text;
+                RECT box { rect.left + 1, labelY + 14, rect.right - 2, labelY + 14 + 14 };
+                ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &box,
+                    DT_RIGHT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+                ::SelectObject(dc, old);
+            }
+            std::string where;
+            ASSERT_TRUE(Same(painted, rows, rect, &where)) << "bar " << cursor << ", first difference at " << where;
+        }
+    }
 }
