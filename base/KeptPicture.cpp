@@ -170,3 +170,42 @@ void KeptPicture::Forget()
     m_kept = false;
     m_keeping = false;
 }
+
+void ScratchDc::Release()
+{
+    if (m_dc) {
+        ::SelectObject(m_dc, m_oldBitmap);
+        ::DeleteDC(m_dc);
+        m_dc = nullptr;
+    }
+    if (m_bitmap) {
+        ::DeleteObject(m_bitmap);
+        m_bitmap = nullptr;
+    }
+    m_size = SIZE {};
+    m_bitsPerPixel = 0;
+}
+
+HDC ScratchDc::For(HDC target, int width, int height)
+{
+    if (!target || width <= 0 || height <= 0)
+        return nullptr;
+    BITMAP bitmap = {};
+    HGDIOBJ current = ::GetCurrentObject(target, OBJ_BITMAP);
+    const int bitsPerPixel
+        = current && ::GetObjectA(current, sizeof(bitmap), &bitmap) ? bitmap.bmBitsPixel * bitmap.bmPlanes : -1;
+    if (m_dc && m_size.cx >= width && m_size.cy >= height && bitsPerPixel == m_bitsPerPixel)
+        return m_dc;
+    const SIZE size = { std::max<LONG>(width, m_size.cx), std::max<LONG>(height, m_size.cy) };
+    Release();
+    m_dc = ::CreateCompatibleDC(target);
+    m_bitmap = m_dc ? ::CreateCompatibleBitmap(target, size.cx, size.cy) : nullptr;
+    if (!m_dc || !m_bitmap) {
+        Release();
+        return nullptr;
+    }
+    m_oldBitmap = ::SelectObject(m_dc, m_bitmap);
+    m_size = size;
+    m_bitsPerPixel = bitsPerPixel;
+    return m_dc;
+}

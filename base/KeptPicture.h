@@ -70,6 +70,30 @@ private:
     SIZE m_readSize {};
 };
 
+// A memory DC holding a bitmap compatible with a target, at least of a size,
+// kept between paints: making a DC and a bitmap for a small scratch drawing
+// costs more than the drawing. UI thread only.
+class ScratchDc
+{
+public:
+    ScratchDc() = default;
+    ~ScratchDc() { Release(); }
+    // The DC, its bitmap at least width x height and of target's format; null
+    // when GDI refuses.
+    HDC For(HDC target, int width, int height);
+
+private:
+    ScratchDc(const ScratchDc&) = delete;
+    ScratchDc& operator=(const ScratchDc&) = delete;
+    void Release();
+
+    HDC m_dc = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_oldBitmap = nullptr;
+    SIZE m_size {};
+    int m_bitsPerPixel = 0;
+};
+
 // Appends the bytes of a value to a key.
 template <class T> void AppendKey(std::string& key, const T& value)
 {

@@ -279,6 +279,8 @@ private:
     KeptPicture m_mainAxisLabels { true };
     std::string m_dataWindowKey;
     KeptPicture m_dateAxisPicture { false };
+    ScratchDc m_crossHairScratch; // where the cross-hair's labels are made
+
     std::string m_dateAxisKey;
     bool m_keepPictures = true;
     std::function<void(const SidePanelPaint&)> m_sidePanelPainter;

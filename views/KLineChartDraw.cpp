@@ -64,19 +64,17 @@ std::string LoadResourceText(UINT id, const char* fallback)
 // A boxed label the cross-hair can take away again: drawn into a scratch
 // bitmap as it should look over the background, turned into its difference
 // from the background and XORed onto the target.
-void XorBoxedText(HDC dc, const RECT& rect, const std::string& text)
+void XorBoxedText(HDC dc, const RECT& rect, const std::string& text, ScratchDc& scratchDc)
 {
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
     if (width <= 0 || height <= 0 || text.empty())
         return;
-    CMemDC scratch(dc);
+    // Only the label's corner of the scratch bitmap is drawn and copied.
+    HDC scratch = scratchDc.For(dc, width, height);
     if (!scratch)
         return;
-    CGdiObject<HBITMAP> bitmap(::CreateCompatibleBitmap(dc, width, height));
-    if (bitmap.IsNull())
-        return;
-    CSelectObject selected(scratch, bitmap);
+    CSaveDC state(scratch);
     RECT local { 0, 0, width, height };
     ::FillRect(scratch, &local, CachedBrush(ChartColors::Background));
     {
@@ -532,10 +530,10 @@ void KLineChart::DrawCrossHair(HDC dc, bool)
     // Both labels stay inside the bar column: right of it the side panel's
     // page is drawn, and an XOR label would garble its text and itself.
     if (!value.empty())
-        XorBoxedText(dc, RECT { column.right - 56, y - 9, column.right - 1, y + 9 }, value);
+        XorBoxedText(dc, RECT { column.right - 56, y - 9, column.right - 1, y + 9 }, value, m_crossHairScratch);
     const int dateLeft = std::max(static_cast<int>(column.left), std::min(middle - 30, static_cast<int>(column.right) - 61));
     XorBoxedText(dc, RECT { dateLeft, column.bottom - 19, dateLeft + 60, column.bottom - 1 },
-        kline::FormatCrossHairDate(cursorBar->time));
+        kline::FormatCrossHairDate(cursorBar->time), m_crossHairScratch);
 }
 
 RECT KLineChart::PaneRectForValue(POINT point, FormulaCalculator** calculator) const
