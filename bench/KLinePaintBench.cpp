@@ -38,20 +38,15 @@ namespace {
 const int kWidth = 1920;
 const int kHeight = 1080 - 17;
 
-class StockSource : public KLineDataSource
+class StockSource : public IViewDataSource
 {
 public:
     explicit StockSource(CStock* stock)
         : m_stock(stock)
     {
     }
-    CriticalSection* GetDataLock() override { return &m_lock; }
+    CriticalSection* DataLock() override { return &m_lock; }
     CStock* GetCurrentStock() override { return m_stock; }
-    void RequestStockData(uint32_t, int) override { }
-    void RefreshStock(CStock*, int) override { }
-    bool SelectPrevStock() override { return false; }
-    bool SelectNextStock() override { return false; }
-    const std::vector<ExRightsRecord>* GetExRights(uint32_t) override { return nullptr; }
 
 private:
     CriticalSection m_lock;

@@ -17,6 +17,7 @@
 #include "views/QuoteSidePanel.h"
 #include "views/KLineGeometry.h"
 #include "views/SidePanelPicture.h"
+#include "views/ViewDataSource.h"
 
 #include <windows.h>
 
@@ -33,27 +34,6 @@ class CStock;
 class FormulaCalculator;
 class ViewOptions;
 struct FormulaDefinition;
-
-// What the chart asks of the market data; the program's is the data center.
-class KLineDataSource
-{
-public:
-    virtual ~KLineDataSource() = default;
-    // The data lock (may be null when there is none).
-    virtual CriticalSection* GetDataLock() = 0;
-    // The UI snapshot of the current stock, or null.
-    virtual CStock* GetCurrentStock() = 0;
-    virtual void RequestStockData(uint32_t flags, int more) = 0;
-    // Brings an updated series of the current stock into the snapshot.
-    virtual void RefreshStock(CStock* snapshot, int kind) = 0;
-    virtual bool SelectPrevStock() = 0;
-    virtual bool SelectNextStock() = 0;
-    // The stock's ex-rights events, or null.
-    virtual const std::vector<ExRightsRecord>* GetExRights(uint32_t key) = 0;
-};
-
-// The data center as the chart's source.
-KLineDataSource& DataCenterKLineSource();
 
 // An ex-rights sign drawn under a bar and the place the tooltip hit-tests.
 struct ExRightsSign
@@ -72,7 +52,7 @@ public:
 
     // options and source are not owned and outlive the chart. paneConfigPath:
     // "techwin.conf" (empty: neither read nor written).
-    KLineChart(ViewOptions& options, KLineDataSource& source, const std::string& paneConfigPath);
+    KLineChart(ViewOptions& options, IViewDataSource& source, const std::string& paneConfigPath);
     ~KLineChart();
 
     void SetOwner(HWND owner);
@@ -219,7 +199,7 @@ private:
     void SendToolTip(const std::string* text);
 
     ViewOptions& m_options;
-    KLineDataSource& m_source;
+    IViewDataSource& m_source;
     std::string m_paneConfigPath;
     HWND m_owner;
     kline::Layout m_layout;

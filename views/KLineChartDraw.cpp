@@ -105,7 +105,7 @@ void KLineChart::Paint(HDC dc, const RECT& rect)
 {
     // The snapshot is read under the data lock, taken before the chart lock
     // as the worker that merges into it takes them.
-    SingleLock data(m_source.GetDataLock());
+    SingleLock data(m_source.DataLock());
     SingleLock lock(&m_lock);
     if (!::EqualRect(&rect, &m_layout.chart))
         Layout(rect);
