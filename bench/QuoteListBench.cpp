@@ -11,24 +11,29 @@
 #include "base/MemoryStream.h"
 #include "bench/BenchTiming.h"
 #include "data/CodeTable.h"
+#include "data/DataLock.h"
 #include "data/ReportData.h"
 #include "tools/marketdata/SimMarketTables.h"
 #include "views/ReportView.h"
+#include "views/ViewDataSource.h"
 #include "win/AppModule.h"
 #include "win/Dib32.h"
 
 namespace {
 
-class CBenchReportView : public CReportView
+// The simulated market's quotes and names; the data lock and a browse list
+// as the program's.
+class BenchData : public IViewDataSource
 {
 public:
-    using CReportView::CReportView;
     const QuoteMap* quotes = nullptr;
     const CCodeTable* codes = nullptr;
+    StockPagingList paging;
 
-protected:
-    QuoteMap GetQuotes() const override { return *quotes; }
-    void GetCodeAndName(CodeKey key, std::string& code, std::string& name) const override
+    CriticalSection* DataLock() override { return &GetDataLock(); }
+    StockPagingList* GetPagingList() override { return &paging; }
+    QuoteMap GetQuotes() override { return *quotes; }
+    void GetCodeAndName(CodeKey key, std::string& code, std::string& name) override
     {
         code = codes->GetCodeOfKey(key);
         name = codes->GetNameOfKey(key);
@@ -74,10 +79,11 @@ int main()
         return 1;
     }
     CNullProcessor processor;
-    CBenchReportView view(&processor);
+    BenchData data;
+    CReportView view(&processor, &data);
     QuoteMap quotes = table.GetQuoteMap();
-    view.quotes = &quotes;
-    view.codes = &codes;
+    data.quotes = &quotes;
+    data.codes = &codes;
     RECT rect = { 0, 0, 1280, 1000 };
     if (!view.Create(host, rect)) {
         std::printf("the view was not created\n");
@@ -113,7 +119,7 @@ int main()
         large[key] = quote;
     }
     quotes = large;
-    view.codes = &largeCodes;
+    data.codes = &largeCodes;
     const BenchTiming fill = MeasureMs(
         [&] {
             view.ShowBoard(kBoardAllA, 3);

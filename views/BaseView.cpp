@@ -1,9 +1,9 @@
 #include "views/BaseView.h"
 
 #include "base/GdiObjectCache.h"
-#include "data/DataCenter.h"
 #include "res/resource.h"
 #include "skin/NcFrameLayout.h"
+#include "views/ViewDataSource.h"
 #include "views/ViewOptions.h"
 #include "win/AppModule.h"
 
@@ -37,14 +37,20 @@ bool BuildViewContextMenu(CMenu& menu, const ViewOptions& options, bool checkPer
     return true;
 }
 
-CBaseView::CBaseView(int32_t viewId)
+CBaseView::CBaseView(int32_t viewId, IViewDataSource* data)
     : m_viewId(viewId)
     , m_owner(nullptr)
+    , m_data(data ? data : &DataCenterViewSource())
 {
 }
 
 CBaseView::~CBaseView()
 {
+}
+
+void CBaseView::SetDataSource(IViewDataSource* data)
+{
+    m_data = data ? data : &DataCenterViewSource();
 }
 
 void CBaseView::SetOwnerAndRegister(CMessageProcessor* owner, std::initializer_list<UINT> messageIds)
@@ -65,13 +71,7 @@ int CBaseView::ForwardCommand(UINT commandId)
 
 LPARAM CBaseView::GetCommandValue(UINT commandId) const
 {
-    return commandId == kCmdAddUserStock ? static_cast<LPARAM>(GetCurrentCodeKey()) : 0;
-}
-
-uint32_t CBaseView::GetCurrentCodeKey() const
-{
-    CDataCenter* center = CDataCenter::Instance();
-    return center ? center->GetCurrentCodeKey() : 0;
+    return commandId == kCmdAddUserStock ? static_cast<LPARAM>(Data().GetCurrentCodeKey()) : 0;
 }
 
 void CBaseView::TrackViewContextMenu(POINT screen, bool checkPeriod)

@@ -1,8 +1,9 @@
 #pragma once
 // The common base of the windows that fill the main window's client area:
 // a view id, the content panel's message processor, the acceptor through
-// which the panel and the data notices reach the view, owner-drawn pop-up
-// menus, and the forwarding of menu commands to the panel.
+// which the panel and the data notices reach the view, the view's data
+// source, owner-drawn pop-up menus, and the forwarding of menu commands to
+// the panel.
 #include <windows.h>
 #include <cstdint>
 #include <initializer_list>
@@ -13,6 +14,7 @@
 #include "win/Menu.h"
 #include "win/WindowImpl.h"
 
+class IViewDataSource;
 class ViewOptions;
 
 // Loads the view context menu (resource 207) into menu and checks the
@@ -26,7 +28,8 @@ class CBaseView : public CWindowImpl<CBaseView>, public CMessageAcceptor, public
 public:
     DECLARE_WND_CLASS_EX("ZentuView", CS_DBLCLKS, 0)
 
-    explicit CBaseView(int32_t viewId);
+    // A null source is the data center's.
+    explicit CBaseView(int32_t viewId, IViewDataSource* data = nullptr);
     ~CBaseView() override;
 
     int32_t GetViewId() const { return m_viewId; }
@@ -50,6 +53,11 @@ public:
     END_MSG_MAP()
 
 protected:
+    // Where the view takes its market data from.
+    IViewDataSource& Data() const { return *m_data; }
+    // Null: the data center's. Before the view shows data.
+    void SetDataSource(IViewDataSource* data);
+
     // Stores the owner and registers this view's acceptor for each id, in
     // the order given (nothing is registered without an owner).
     void SetOwnerAndRegister(CMessageProcessor* owner, std::initializer_list<UINT> messageIds);
@@ -57,12 +65,10 @@ protected:
     // Sends a menu command to the panel: Dispatch (4030, id, value) with
     // the value of GetCommandValue. 1.
     int ForwardCommand(UINT commandId);
-    // The extra value a forwarded command carries: the current stock for
-    // "add to the user list", 0 otherwise. Views with rows of their own
-    // pass the selected row instead.
+    // The extra value a forwarded command carries: the source's current
+    // stock for "add to the user list", 0 otherwise. Views with rows of
+    // their own pass the selected row instead.
     virtual LPARAM GetCommandValue(UINT commandId) const;
-    // The data center's current stock.
-    virtual uint32_t GetCurrentCodeKey() const;
     // For the maps of views that forward commands 4000 to 5000.
     LRESULT OnForwardCommand(WORD, WORD id, HWND, BOOL&)
     {
@@ -81,4 +87,5 @@ private:
 
     int32_t m_viewId;
     CMessageProcessor* m_owner;
+    IViewDataSource* m_data;
 };

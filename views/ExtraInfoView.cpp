@@ -5,13 +5,12 @@
 #include "base/DataPaths.h"
 #include "base/GdiObjectCache.h"
 #include "base/ImageUtil.h"
-#include "data/DataCenter.h"
-#include "data/DataLock.h"
 #include "data/GroupData.h"
 #include "formula/FormulaLibrary.h"
 #include "skin/NcFrameLayout.h"
 #include "views/ExtraInfoRows.h"
 #include "views/IndicatorTree.h"
+#include "views/ViewDataSource.h"
 #include "win/DoubleBuffer.h"
 #include "views/ViewIds.h"
 #include "win/Menu.h"
@@ -38,8 +37,8 @@ HBITMAP LoadSkinImage(const char* name)
 
 } // namespace
 
-CExtraInfoView::CExtraInfoView()
-    : CBaseView(kViewExtraInfo)
+CExtraInfoView::CExtraInfoView(IViewDataSource* data)
+    : CBaseView(kViewExtraInfo, data)
     , m_shown(kUserListId)
 {
 }
@@ -60,16 +59,6 @@ std::vector<UserStockList::Entry> CExtraInfoView::GetUserEntries() const
 {
     UserStockList* users = UserStockList::Instance();
     return users ? users->GetEntries() : std::vector<UserStockList::Entry>();
-}
-
-std::string CExtraInfoView::GetStockName(uint32_t key) const
-{
-    std::string name;
-    if (CDataCenter* center = CDataCenter::Instance()) {
-        SingleLock dataLock(&GetDataLock());
-        center->GetStockName(name, key);
-    }
-    return name;
 }
 
 const GroupIndex* CExtraInfoView::GetGroups() const
@@ -217,7 +206,7 @@ void CExtraInfoView::RefillUserList()
     if (!m_list.m_hWnd)
         return;
     const std::vector<UserListRow> rows
-        = BuildUserListRows(GetUserEntries(), [this](CodeKey key) { return GetStockName(key); });
+        = BuildUserListRows(GetUserEntries(), [this](CodeKey key) { return Data().GetStockName(key); });
     {
         SingleLock listLock(&m_list.GetListLock());
         m_list.DeleteAllItems();
@@ -247,7 +236,7 @@ void CExtraInfoView::RefillSectorTree()
             for (const SectorTreeGroup& group : category.groups) {
                 HTREEITEM item = m_sectorTree.InsertItem(group.name.c_str(), root, TVI_LAST, 0);
                 for (CodeKey key : group.members)
-                    m_sectorTree.InsertItem(GetStockName(key).c_str(), item, TVI_LAST, static_cast<LPARAM>(key));
+                    m_sectorTree.InsertItem(Data().GetStockName(key).c_str(), item, TVI_LAST, static_cast<LPARAM>(key));
             }
         }
     }

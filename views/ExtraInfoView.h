@@ -42,7 +42,8 @@ public:
     static constexpr DWORD kTreeStyle = WS_CHILD | TVS_HASBUTTONS | TVS_HASLINES | TVS_LINESATROOT
         | TVS_DISABLEDRAGDROP | TVS_SHOWSELALWAYS | TVS_TRACKSELECT | TVS_INFOTIP;
 
-    CExtraInfoView();
+    // The stock names come from the source (null: the data center).
+    explicit CExtraInfoView(IViewDataSource* data = nullptr);
     ~CExtraInfoView() override;
 
     // Registers the panel for key-down, wheel, user list and sector changes
@@ -94,7 +95,6 @@ public:
 protected:
     // Where the contents come from; tests give their own.
     virtual std::vector<UserStockList::Entry> GetUserEntries() const;
-    virtual std::string GetStockName(uint32_t key) const;
     virtual const GroupIndex* GetGroups() const;
     virtual const FormulaLibrary* GetIndicators() const;
     // Shows a one-item pop-up at the cursor (x kept inside the work area),

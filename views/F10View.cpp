@@ -1,10 +1,9 @@
 #include "views/F10View.h"
 
 #include "base/GdiObjectCache.h"
-#include "data/DataCenter.h"
-#include "data/DataLock.h"
 #include "data/Stock.h"
 #include "res/resource.h"
+#include "views/ViewDataSource.h"
 #include "win/AppModule.h"
 #include "win/DoubleBuffer.h"
 #include "win/Gdi.h"
@@ -21,53 +20,7 @@ const int kEditMargin = 20;
 const COLORREF kEditBackground = 0x000000;
 const COLORREF kEditText = 0x00C0C0;
 
-class CDataCenterF10Source : public IF10Source
-{
-public:
-    CriticalSection* DataLock() override { return &GetDataLock(); }
-
-    bool CopyCurrent(uint32_t& key, F10SectionMap& sections) override
-    {
-        CDataCenter* center = CDataCenter::Instance();
-        if (!center)
-            return false;
-        SingleLock lock(&center->GetDataLock());
-        CStock* ui = nullptr;
-        if (!center->GetCurrentStock(&ui) || !ui)
-            return false;
-        key = ui->GetCodeKey();
-        sections = ui->GetF10Data().GetSections();
-        return true;
-    }
-
-    void RequestF10() override
-    {
-        if (CDataCenter* center = CDataCenter::Instance())
-            center->RequestStockData(kRequestF10, 0);
-    }
-
-    bool Refresh(uint32_t key, int kind, F10SectionMap& sections) override
-    {
-        CDataCenter* center = CDataCenter::Instance();
-        if (!center)
-            return false;
-        SingleLock lock(&center->GetDataLock());
-        center->RefreshStock(nullptr, kind);
-        CStock* ui = nullptr;
-        if (!center->GetCurrentStock(&ui) || !ui || ui->GetCodeKey() != key)
-            return false;
-        sections = ui->GetF10Data().GetSections();
-        return true;
-    }
-};
-
 } // namespace
-
-IF10Source* DataCenterF10Source()
-{
-    static CDataCenterF10Source source;
-    return &source;
-}
 
 CRect F10TabArea(const RECT& client, int tabCount, int itemWidth, int rows)
 {
@@ -86,9 +39,8 @@ CRect F10TabArea(const RECT& client, int tabCount, int itemWidth, int rows)
     return area;
 }
 
-CF10View::CF10View(IF10Source* source)
-    : CBaseView(kViewF10)
-    , m_source(source)
+CF10View::CF10View(IViewDataSource* source)
+    : CBaseView(kViewF10, source)
     , m_editBrush(nullptr)
     , m_hasSnapshot(false)
     , m_snapshotKey(0)
@@ -115,15 +67,15 @@ int CF10View::Deactivate()
 void CF10View::Activate(int)
 {
     {
-        SingleLock data(m_source->DataLock());
+        SingleLock data(Data().DataLock());
         SingleLock lock(&m_lock);
         uint32_t key = 0;
         F10SectionMap sections;
-        m_hasSnapshot = m_source->CopyCurrent(key, sections);
+        m_hasSnapshot = Data().CopyCurrentF10(key, sections);
         m_snapshotKey = m_hasSnapshot ? key : 0;
         m_sections.swap(sections);
         if (m_hasSnapshot)
-            m_source->RequestF10();
+            Data().RequestStockData(kRequestF10, 0);
     }
     ShowSection(m_section);
 }
@@ -190,7 +142,7 @@ void CF10View::OnF10DataArrived(uint32_t key, int kind)
     if (!m_hasSnapshot || m_snapshotKey != key)
         return;
     F10SectionMap sections;
-    if (!m_source->Refresh(key, kind, sections))
+    if (!Data().RefreshF10(key, kind, sections))
         return;
     m_sections.swap(sections);
     // The worker holds the data lock: the edit and the tabs belong to the UI

@@ -13,28 +13,6 @@
 #include "win/Controls.h"
 #include "win/UiTaskQueue.h"
 
-// Where the view takes the current stock's F10 text from; the narrow way to
-// the data center, so the view can be tested with fakes.
-class IF10Source
-{
-public:
-    virtual ~IF10Source() { }
-    // The data lock; taken before the view's lock.
-    virtual CriticalSection* DataLock() = 0;
-    // The current stock's key and a copy of its sections; false when there
-    // is no current stock.
-    virtual bool CopyCurrent(uint32_t& key, F10SectionMap& sections) = 0;
-    // Marks the current stock's F10 text as needed.
-    virtual void RequestF10() = 0;
-    // Brings an updated series of the current stock into the data center's
-    // snapshot and copies its sections; false when key is not the current
-    // stock any more.
-    virtual bool Refresh(uint32_t key, int kind, F10SectionMap& sections) = 0;
-};
-
-// The data center's current stock (its singleton, created on first use).
-IF10Source* DataCenterF10Source();
-
 // Where the section tabs go in a client area: between margins of 100 pixels
 // when all tabs fit in one row with room to spare, otherwise centred in the
 // width of the rows' first row.
@@ -50,7 +28,9 @@ public:
         kTabRows = 2,
     };
 
-    explicit CF10View(IF10Source* source = DataCenterF10Source());
+    // The current stock's F10 text comes from the source (null: the data
+    // center).
+    explicit CF10View(IViewDataSource* source = nullptr);
     ~CF10View() override;
 
     // Registers the view for the key and wheel messages of the panel.
@@ -100,7 +80,6 @@ private:
     void Layout();
     void ShowWaitingText();
 
-    IF10Source* m_source;
     CEdit m_edit;
     HBRUSH m_editBrush; // the GDI object cache owns it
     CriticalSection m_lock; // the snapshot

@@ -1,6 +1,5 @@
 #include "views/KLineChart.h"
 
-#include "data/DataCenter.h"
 #include "data/Stock.h"
 #include "formula/FormulaCalculator.h"
 #include "formula/FormulaLibrary.h"
@@ -14,49 +13,6 @@
 
 namespace {
 
-class DataCenterSource : public KLineDataSource
-{
-public:
-    CriticalSection* GetDataLock() override
-    {
-        CDataCenter* center = CDataCenter::Instance();
-        return center ? &center->GetDataLock() : nullptr;
-    }
-    CStock* GetCurrentStock() override
-    {
-        CDataCenter* center = CDataCenter::Instance();
-        CStock* stock = nullptr;
-        if (center)
-            center->GetCurrentStock(&stock);
-        return stock;
-    }
-    void RequestStockData(uint32_t flags, int more) override
-    {
-        if (CDataCenter* center = CDataCenter::Instance())
-            center->RequestStockData(flags, more);
-    }
-    void RefreshStock(CStock* snapshot, int kind) override
-    {
-        if (CDataCenter* center = CDataCenter::Instance())
-            center->RefreshStock(snapshot, kind);
-    }
-    bool SelectPrevStock() override
-    {
-        CDataCenter* center = CDataCenter::Instance();
-        return center && center->SelectPrevStock() != 0;
-    }
-    bool SelectNextStock() override
-    {
-        CDataCenter* center = CDataCenter::Instance();
-        return center && center->SelectNextStock() != 0;
-    }
-    const std::vector<ExRightsRecord>* GetExRights(uint32_t key) override
-    {
-        CDataCenter* center = CDataCenter::Instance();
-        return center ? center->GetExRightsData().GetRecords(key) : nullptr;
-    }
-};
-
 bool IsMinutePeriod(int period)
 {
     return period >= kPeriodFiveMinutes && period <= kPeriodSixtyMinutes;
@@ -64,13 +20,7 @@ bool IsMinutePeriod(int period)
 
 }
 
-KLineDataSource& DataCenterKLineSource()
-{
-    static DataCenterSource source;
-    return source;
-}
-
-KLineChart::KLineChart(ViewOptions& options, KLineDataSource& source, const std::string& paneConfigPath)
+KLineChart::KLineChart(ViewOptions& options, IViewDataSource& source, const std::string& paneConfigPath)
     : m_options(options)
     , m_source(source)
     , m_paneConfigPath(paneConfigPath)
@@ -165,7 +115,7 @@ int KLineChart::GetBarCount() const
 void KLineChart::SetPeriod(int period)
 {
     // Reload needs the data lock, which always comes before the chart lock.
-    SingleLock data(m_source.GetDataLock());
+    SingleLock data(m_source.DataLock());
     SingleLock lock(&m_lock);
     m_options.SetPeriod(period);
     Reload();
@@ -204,7 +154,7 @@ void KLineChart::TakeStock(CStock* stock)
 
 void KLineChart::Reload()
 {
-    SingleLock data(m_source.GetDataLock());
+    SingleLock data(m_source.DataLock());
     SingleLock lock(&m_lock);
     CStock* stock = m_source.GetCurrentStock();
     if (!stock)
@@ -214,7 +164,7 @@ void KLineChart::Reload()
 
 void KLineChart::SetAdjustMode(int mode)
 {
-    SingleLock data(m_source.GetDataLock());
+    SingleLock data(m_source.DataLock());
     SingleLock lock(&m_lock);
     if (!m_snapshot || !m_owner || !::IsWindow(m_owner) || mode == m_options.GetAdjustMode())
         return;
@@ -255,7 +205,7 @@ void KLineChart::OnDataArrived(uint32_t codeKey, int kind)
 
 void KLineChart::PreviousStock()
 {
-    SingleLock data(m_source.GetDataLock());
+    SingleLock data(m_source.DataLock());
     SingleLock lock(&m_lock);
     if (!m_source.SelectPrevStock())
         return;
@@ -267,7 +217,7 @@ void KLineChart::PreviousStock()
 
 void KLineChart::NextStock()
 {
-    SingleLock data(m_source.GetDataLock());
+    SingleLock data(m_source.DataLock());
     SingleLock lock(&m_lock);
     if (!m_source.SelectNextStock())
         return;

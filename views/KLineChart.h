@@ -9,6 +9,7 @@
 // the data center from the UI thread take both in that order; OnDataArrived
 // runs on the download worker, which already holds the data lock. Paint and
 // input run under the chart lock (re-entrant).
+#include "base/KeptPicture.h"
 #include "base/Thread.h"
 #include "data/Bar.h"
 #include "data/PwrData.h"
@@ -16,6 +17,7 @@
 #include "views/QuoteSidePanel.h"
 #include "views/KLineGeometry.h"
 #include "views/SidePanelPicture.h"
+#include "views/ViewDataSource.h"
 
 #include <windows.h>
 
@@ -32,27 +34,6 @@ class CStock;
 class FormulaCalculator;
 class ViewOptions;
 struct FormulaDefinition;
-
-// What the chart asks of the market data; the program's is the data center.
-class KLineDataSource
-{
-public:
-    virtual ~KLineDataSource() = default;
-    // The data lock (may be null when there is none).
-    virtual CriticalSection* GetDataLock() = 0;
-    // The UI snapshot of the current stock, or null.
-    virtual CStock* GetCurrentStock() = 0;
-    virtual void RequestStockData(uint32_t flags, int more) = 0;
-    // Brings an updated series of the current stock into the snapshot.
-    virtual void RefreshStock(CStock* snapshot, int kind) = 0;
-    virtual bool SelectPrevStock() = 0;
-    virtual bool SelectNextStock() = 0;
-    // The stock's ex-rights events, or null.
-    virtual const std::vector<ExRightsRecord>* GetExRights(uint32_t key) = 0;
-};
-
-// The data center as the chart's source.
-KLineDataSource& DataCenterKLineSource();
 
 // An ex-rights sign drawn under a bar and the place the tooltip hit-tests.
 struct ExRightsSign
@@ -71,7 +52,7 @@ public:
 
     // options and source are not owned and outlive the chart. paneConfigPath:
     // "techwin.conf" (empty: neither read nor written).
-    KLineChart(ViewOptions& options, KLineDataSource& source, const std::string& paneConfigPath);
+    KLineChart(ViewOptions& options, IViewDataSource& source, const std::string& paneConfigPath);
     ~KLineChart();
 
     void SetOwner(HWND owner);
@@ -82,6 +63,10 @@ public:
     {
         m_sidePanelPainter = std::move(painter);
     }
+    // Whether texts that change seldom (value labels, data window) are kept
+    // as pictures between paints (the default); tests draw them each time to
+    // compare.
+    void SetKeepPictures(bool keep);
     // Opens the help page of an indicator number (a URL); the program's opens
     // it in the user's browser.
     void SetHelpOpener(std::function<void(const std::string& url)> opener) { m_helpOpener = std::move(opener); }
@@ -214,7 +199,7 @@ private:
     void SendToolTip(const std::string* text);
 
     ViewOptions& m_options;
-    KLineDataSource& m_source;
+    IViewDataSource& m_source;
     std::string m_paneConfigPath;
     HWND m_owner;
     kline::Layout m_layout;
@@ -268,6 +253,16 @@ private:
     POINT m_lastMovePoint;
     std::vector<ExRightsSign> m_signs;
     bool m_dataWindowShown;
+    // The data window and the value labels left of the main pane, kept as
+    // pictures (the window fills its rectangle, the labels do not).
+    KeptPicture m_dataWindowPicture { false };
+    KeptPicture m_mainAxisLabels { true };
+    std::string m_dataWindowKey;
+    KeptPicture m_dateAxisPicture { false };
+    ScratchDc m_crossHairScratch; // where the cross-hair's labels are made
+
+    std::string m_dateAxisKey;
+    bool m_keepPictures = true;
     std::function<void(const SidePanelPaint&)> m_sidePanelPainter;
     std::function<void(const std::string&)> m_helpOpener;
     std::string m_webBase;

@@ -27,7 +27,7 @@ void KLineChart::OnKeyDown(UINT key, bool ctrl)
 {
     // Every key may reach the data center (history, another stock): the data
     // lock comes first.
-    SingleLock data(m_source.GetDataLock());
+    SingleLock data(m_source.DataLock());
     SingleLock lock(&m_lock);
     switch (key) {
     case VK_PRIOR:
@@ -79,7 +79,7 @@ void KLineChart::SelectBar(int index)
 
 void KLineChart::MoveCursorTo(int index, int extend, int add)
 {
-    SingleLock data(m_source.GetDataLock());
+    SingleLock data(m_source.DataLock());
     SingleLock lock(&m_lock);
     if (extend && index >= 0) {
         if (m_cursor == -1) {
@@ -110,7 +110,7 @@ void KLineChart::MoveCursorTo(int index, int extend, int add)
 
 void KLineChart::MoveCursorBy(int delta, int extend, int add)
 {
-    SingleLock data(m_source.GetDataLock());
+    SingleLock data(m_source.DataLock());
     SingleLock lock(&m_lock);
     int d = 0;
     if (m_cursor != -1)
@@ -123,7 +123,7 @@ void KLineChart::MoveCursorBy(int delta, int extend, int add)
 
 void KLineChart::CursorLeft()
 {
-    SingleLock data(m_source.GetDataLock());
+    SingleLock data(m_source.DataLock());
     SingleLock lock(&m_lock);
     m_crossHair = 1;
     m_mouse = POINT { -1, -1 };
@@ -132,7 +132,7 @@ void KLineChart::CursorLeft()
 
 void KLineChart::CursorRight()
 {
-    SingleLock data(m_source.GetDataLock());
+    SingleLock data(m_source.DataLock());
     SingleLock lock(&m_lock);
     m_crossHair = 1;
     m_mouse = POINT { -1, -1 };
@@ -168,7 +168,7 @@ void KLineChart::CursorToLastBar()
 
 void KLineChart::CursorToFirstBar()
 {
-    SingleLock data(m_source.GetDataLock());
+    SingleLock data(m_source.DataLock());
     SingleLock lock(&m_lock);
     m_selection.clear();
     if (m_first > 0) {
@@ -250,7 +250,7 @@ POINT KLineChart::ClampToPlot(POINT point) const
 
 void KLineChart::OnMouseMove(int x, int y)
 {
-    SingleLock data(m_source.GetDataLock());
+    SingleLock data(m_source.DataLock());
     SingleLock lock(&m_lock);
     const POINT point { x, y };
     // A move that does not move is what a key press leaves behind: the cursor
@@ -324,7 +324,7 @@ void KLineChart::OnMouseMove(int x, int y)
 
 void KLineChart::OnLButtonDown(int x, int y, int extend, int add)
 {
-    SingleLock data(m_source.GetDataLock());
+    SingleLock data(m_source.DataLock());
     SingleLock lock(&m_lock);
     const POINT point { x, y };
     if (m_splitterHover && m_splitterIndex >= 0) {
@@ -374,7 +374,7 @@ int KLineChart::BarAtBandEnd(POINT point) const
 
 void KLineChart::OnLButtonUp(int x, int y)
 {
-    SingleLock data(m_source.GetDataLock());
+    SingleLock data(m_source.DataLock());
     SingleLock lock(&m_lock);
     const POINT point { x, y };
     const bool captured = m_owner && ::GetCapture() == m_owner;
@@ -441,7 +441,7 @@ void KLineChart::OnLButtonUp(int x, int y)
 
 void KLineChart::OnLButtonDblClk(int x, int y)
 {
-    SingleLock data(m_source.GetDataLock());
+    SingleLock data(m_source.DataLock());
     SingleLock lock(&m_lock);
     OnLButtonDown(x, y, 0, 0);
     if (m_banding) {

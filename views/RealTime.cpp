@@ -7,7 +7,7 @@
 #include "win/Gdi.h"
 #include "base/HandleOwner.h"
 #include "data/Stock.h"
-#include "views/MinuteChartSource.h"
+#include "views/ViewDataSource.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ std::string ResourceText(UINT id, const char* fallback)
 
 CRealTime::CRealTime()
     : m_owner(nullptr)
-    , m_source(DataCenterChartSource())
+    , m_source(&DataCenterViewSource())
     , m_clock(WallClock)
     , m_dataVersion(1)
     , m_chart {}
@@ -80,9 +80,9 @@ CRealTime::~CRealTime()
         m_dataWindow.DestroyWindow();
 }
 
-void CRealTime::SetSource(IMinuteChartSource* source)
+void CRealTime::SetSource(IViewDataSource* source)
 {
-    m_source = source ? source : DataCenterChartSource();
+    m_source = source ? source : &DataCenterViewSource();
 }
 
 void CRealTime::SetClock(MinuteChartClock clock)
@@ -167,7 +167,7 @@ int CRealTime::ShowOtherStock(int step)
 {
     SingleLock data(m_source->DataLock());
     SingleLock lock(&m_lock);
-    const int moved = step < 0 ? m_source->SelectPrevStock() : m_source->SelectNextStock();
+    const bool moved = step < 0 ? m_source->SelectPrevStock() : m_source->SelectNextStock();
     if (!moved)
         return 0;
     std::unique_ptr<CStock> copy = m_source->CopyCurrentStock();

@@ -18,7 +18,7 @@
 #include "views/RealTimeLayout.h"
 
 class CStock;
-class IMinuteChartSource;
+class IViewDataSource;
 
 // The clock the painters read "now" from: UTC seconds.
 typedef std::function<int32_t()> MinuteChartClock;
@@ -60,7 +60,7 @@ public:
     ~CRealTime();
 
     // Defaults: the data center and the wall clock.
-    void SetSource(IMinuteChartSource* source);
+    void SetSource(IViewDataSource* source);
     void SetClock(MinuteChartClock clock);
     CQuoteSidePanel& GetSidePanel() { return m_sidePanel; }
 
@@ -210,7 +210,7 @@ private:
 
     MinuteChartMetrics m_metrics;
     HWND m_owner;
-    IMinuteChartSource* m_source;
+    IViewDataSource* m_source;
     MinuteChartClock m_clock;
     std::unique_ptr<CStock> m_snapshot;
     uint32_t m_dataVersion; // counts snapshot changes

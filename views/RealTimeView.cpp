@@ -5,7 +5,7 @@
 
 #include "base/DcGuards.h"
 #include "res/resource.h"
-#include "views/MinuteChartSource.h"
+#include "views/ViewDataSource.h"
 
 const MinuteIndicatorTab kMinuteIndicatorTabs[10] = {
     { kIndicatorNone, "成交量" },
@@ -72,7 +72,6 @@ CRealTimeView::CRealTimeView(CMessageProcessor* owner)
     , m_lastIndicatorTab(-1)
     , m_lastPageTab(-1)
     , m_indexFlag(0)
-    , m_source(DataCenterChartSource())
 {
     SetOwnerAndRegister(owner, { kViewMsgChartCount, kViewMsgStockDataUpdated, kViewMsgShowFormula });
 }
@@ -81,11 +80,11 @@ CRealTimeView::~CRealTimeView()
 {
 }
 
-void CRealTimeView::SetSource(IMinuteChartSource* source)
+void CRealTimeView::SetSource(IViewDataSource* source)
 {
-    m_source = source ? source : DataCenterChartSource();
+    SetDataSource(source);
     for (CRealTime& chart : m_charts)
-        chart.SetSource(m_source);
+        chart.SetSource(&Data());
 }
 
 void CRealTimeView::SetClock(MinuteChartClock clock)
@@ -180,7 +179,7 @@ void CRealTimeView::ShowStrips(bool show)
 void CRealTimeView::ReloadMainChart()
 {
     {
-        SingleLock data(m_source->DataLock());
+        SingleLock data(Data().DataLock());
         SingleLock lock(&m_lock);
         m_charts[0].Reload(0);
     }
@@ -191,7 +190,7 @@ void CRealTimeView::ReloadMainChart()
 void CRealTimeView::Activate(int argument)
 {
     {
-        SingleLock data(m_source->DataLock());
+        SingleLock data(Data().DataLock());
         SingleLock lock(&m_lock);
         m_charts[0].Reload(argument);
     }
@@ -349,7 +348,7 @@ LRESULT CRealTimeView::OnSize(UINT, WPARAM, LPARAM, BOOL&)
 
 void CRealTimeView::Paint(HDC dc)
 {
-    SingleLock data(m_source->DataLock());
+    SingleLock data(Data().DataLock());
     SingleLock lock(&m_lock);
     RECT rect = GetClientRect();
     CRealTime& main = m_charts[0];

@@ -48,7 +48,7 @@ public:
     ~CRealTimeView() override;
 
     // For tests and the program's start: every chart's source and clock.
-    void SetSource(IMinuteChartSource* source);
+    void SetSource(IViewDataSource* source);
     void SetClock(MinuteChartClock clock);
 
     int Deactivate() override;
@@ -122,5 +122,4 @@ private:
     std::vector<std::pair<std::string, int32_t>> m_pageList;
     std::vector<int32_t> m_stripPages;
     int m_indexFlag;
-    IMinuteChartSource* m_source;
 };

@@ -2,12 +2,11 @@
 
 #include "base/DataPaths.h"
 #include "base/GdiObjectCache.h"
-#include "data/DataCenter.h"
-#include "data/DataLock.h"
 #include "data/GroupData.h"
 #include "skin/EnBitmap.h"
 #include "skin/NcFrameLayout.h"
 #include "skin/SkinListNotify.h"
+#include "views/ViewDataSource.h"
 
 namespace {
 
@@ -29,8 +28,8 @@ HBITMAP LoadSkinBitmap(const char* name)
 
 } // namespace
 
-CReportView::CReportView(CMessageProcessor* owner)
-    : CBaseView(kViewReport)
+CReportView::CReportView(CMessageProcessor* owner, IViewDataSource* data)
+    : CBaseView(kViewReport, data)
     , m_board(kBoardShanghaiA)
     , m_sortedOnce(false)
     , m_boardParam(0)
@@ -46,33 +45,9 @@ CReportView::~CReportView()
         DestroyWindow();
 }
 
-QuoteMap CReportView::GetQuotes() const
-{
-    CDataCenter* center = CDataCenter::Instance();
-    return center ? center->GetQuoteData().GetQuoteMap() : QuoteMap();
-}
-
-void CReportView::GetCodeAndName(CodeKey key, std::string& code, std::string& name) const
-{
-    CDataCenter* center = CDataCenter::Instance();
-    if (!center) {
-        code = CodeOfKey(key);
-        name.clear();
-        return;
-    }
-    code = center->GetCodeTable().GetCodeOfKey(key);
-    name = center->GetCodeTable().GetNameOfKey(key);
-}
-
 UserStockList* CReportView::GetUserList() const
 {
     return UserStockList::Instance();
-}
-
-StockPagingList* CReportView::GetPagingList() const
-{
-    CDataCenter* center = CDataCenter::Instance();
-    return center ? &center->GetPagingList() : nullptr;
 }
 
 const GroupIndex* CReportView::GetGroups() const
@@ -169,7 +144,7 @@ void CReportView::AddStockRow(int row, CodeKey key, const QuoteRecord& quote)
         return;
     std::string code;
     std::string name;
-    GetCodeAndName(key, code, name);
+    Data().GetCodeAndName(key, code, name);
     const ReportRowCells cells = FormatReportRow(quote, code, name);
     const COLORREF background = m_list.m_colors.background;
     for (int column = 0; column < kReportColumnCount; ++column) {
@@ -186,7 +161,7 @@ void CReportView::AddStockRow(int row, CodeKey key, const QuoteRecord& quote)
 void CReportView::ShowBoard(int32_t board, int32_t sortColumn)
 {
     // The data lock before the view lock, as on every thread.
-    SingleLock dataLock(&GetDataLock());
+    SingleLock dataLock(Data().DataLock());
     SingleLock viewLock(&m_viewLock);
     const int32_t previous = m_board.exchange(board);
     // A sector group shows under the sector tab; a refresh of a fixed board
@@ -200,7 +175,7 @@ void CReportView::ShowBoard(int32_t board, int32_t sortColumn)
         SingleLock listLock(&m_list.GetListLock());
         m_list.GetSelectedCell(rememberedRow, rememberedColumn);
         m_list.DeleteAllItems();
-        const QuoteMap quotes = GetQuotes();
+        const QuoteMap quotes = Data().GetQuotes();
         UserStockList* users = GetUserList();
         static const std::vector<UserStockList::Entry> kNoEntries;
         const std::vector<CodeKey> keys
@@ -235,7 +210,7 @@ void CReportView::SelectRow(int row)
     m_list.SetFocusCell(row, -1);
     m_list.EnsureVisible(row, -1);
     m_list.SelectOnly(row);
-    if (StockPagingList* paging = GetPagingList())
+    if (StockPagingList* paging = Data().GetPagingList())
         paging->SetCursor(row);
 }
 
@@ -252,7 +227,7 @@ void CReportView::OnSorted(UINT_PTR value)
 
 void CReportView::ReplacePagingListWithRows()
 {
-    StockPagingList* paging = GetPagingList();
+    StockPagingList* paging = Data().GetPagingList();
     if (!paging)
         return;
     SingleLock listLock(&m_list.GetListLock());
@@ -358,7 +333,7 @@ LRESULT CReportView::OnListDoubleClick(int, NMHDR* header, BOOL&)
     const SkinListNotify* notify = reinterpret_cast<const SkinListNotify*>(header);
     uint32_t data = 0;
     if (notify->row >= 0 && m_list.GetItemData(notify->row, data)) {
-        if (StockPagingList* paging = GetPagingList())
+        if (StockPagingList* paging = Data().GetPagingList())
             paging->SetCursor(notify->row);
         OpenStock(data);
     }

@@ -31,7 +31,9 @@ public:
     static constexpr int kBottomRowHeight = 17;
     static constexpr int kBoardStripWidth = 640;
 
-    explicit CReportView(CMessageProcessor* owner);
+    // The quotes, names and browse list come from the source (null: the
+    // data center).
+    explicit CReportView(CMessageProcessor* owner, IViewDataSource* data = nullptr);
     ~CReportView() override;
 
     int Deactivate() override { return 1; }
@@ -71,11 +73,8 @@ public:
     END_MSG_MAP()
 
 protected:
-    // Where the rows come from; tests give their own.
-    virtual QuoteMap GetQuotes() const;
-    virtual void GetCodeAndName(CodeKey key, std::string& code, std::string& name) const;
+    // The user's list and the sector groups; tests give their own.
     virtual UserStockList* GetUserList() const;
-    virtual StockPagingList* GetPagingList() const;
     virtual const GroupIndex* GetGroups() const;
 
     LPARAM GetCommandValue(UINT commandId) const override;

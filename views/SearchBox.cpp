@@ -4,10 +4,10 @@
 
 #include "base/GdiObjectCache.h"
 #include "base/MbcsText.h"
-#include "data/DataCenter.h"
 #include "res/resource.h"
 #include "data/GroupData.h"
 #include "formula/FormulaLibrary.h"
+#include "views/ViewDataSource.h"
 #include "views/ViewIds.h"
 #include "win/AppModule.h"
 
@@ -61,9 +61,8 @@ bool CSearchBox::IsWizardKey(UINT key)
 
 int CSearchBox::BuildIndex()
 {
-    CDataCenter* center = CDataCenter::Instance();
     FormulaLibrary* library = FormulaLibrary::Instance();
-    m_index.Build(center ? &center->GetCodeTable() : nullptr, library ? &library->GetDefinitions() : nullptr,
+    m_index.Build(DataCenterViewSource().GetCodeTable(), library ? &library->GetDefinitions() : nullptr,
         GroupIndex::Instance());
     return 1;
 }

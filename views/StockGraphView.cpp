@@ -49,9 +49,9 @@ void ColourTabs(CSkinFlatTabCtrl& tabs)
 
 }
 
-CStockGraphView::CStockGraphView(CMessageProcessor* owner, KLineDataSource& source, const std::string& paneConfigPath,
+CStockGraphView::CStockGraphView(CMessageProcessor* owner, IViewDataSource& source, const std::string& paneConfigPath,
     const std::string& indicatorListPath)
-    : CBaseView(kViewStockGraph)
+    : CBaseView(kViewStockGraph, &source)
     , m_chart(*ViewOptions::Instance(), source, PaneConfigPath(paneConfigPath))
     , m_lastIndicatorTab(-1)
     , m_lastPageTab(-1)

@@ -27,7 +27,7 @@ public:
     // owner: the content panel (may be null in tests). source: the market
     // data the chart shows. paneConfigPath: "techwin.conf" (empty: the data
     // directory's).
-    explicit CStockGraphView(CMessageProcessor* owner, KLineDataSource& source = DataCenterKLineSource(),
+    explicit CStockGraphView(CMessageProcessor* owner, IViewDataSource& source = DataCenterViewSource(),
         const std::string& paneConfigPath = std::string(), const std::string& indicatorListPath = std::string());
     ~CStockGraphView() override;
 

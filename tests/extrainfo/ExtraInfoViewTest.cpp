@@ -24,17 +24,30 @@
 #include "tools/marketdata/SimMarketTables.h"
 #include "views/ExtraInfoRows.h"
 #include "views/ExtraInfoView.h"
+#include "views/ViewDataSource.h"
 #include "win/Dib32.h"
 
 namespace {
 
+// The stock names the test panel shows. A base of the panel, so that they
+// are there before the panel is.
+struct ExtraInfoTestNames : IViewDataSource
+{
+    std::string GetStockName(uint32_t key) override { return names ? names(key) : "N" + CodeOfKey(key); }
+
+    std::function<std::string(uint32_t)> names;
+};
+
 // The panel over its own user list, names, groups and indicators; menus are
 // recorded instead of tracked.
-class CTestExtraInfoView : public CExtraInfoView
+class CTestExtraInfoView : public ExtraInfoTestNames, public CExtraInfoView
 {
 public:
+    CTestExtraInfoView()
+        : CExtraInfoView(this)
+    {
+    }
     std::vector<UserStockList::Entry> entries;
-    std::function<std::string(uint32_t)> names;
     const GroupIndex* groups = nullptr;
     const FormulaLibrary* library = nullptr;
     std::vector<std::pair<UINT, std::string>> menus;
@@ -43,10 +56,6 @@ public:
 protected:
     POINT GetPointerPosition() const override { return pointer; }
     std::vector<UserStockList::Entry> GetUserEntries() const override { return entries; }
-    std::string GetStockName(uint32_t key) const override
-    {
-        return names ? names(key) : "N" + CodeOfKey(key);
-    }
     const GroupIndex* GetGroups() const override { return groups; }
     const FormulaLibrary* GetIndicators() const override { return library; }
     void TrackPanelMenu(UINT command, const char* text) override { menus.push_back({ command, text }); }

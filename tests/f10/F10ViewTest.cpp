@@ -7,10 +7,12 @@
 
 #include "base/Thread.h"
 #include "data/F10Sections.h"
+#include "data/Stock.h"
 #include "tests/support/ViewTesting.h"
 #include "tests/support/WindowTesting.h"
 #include "tools/marketdata/SimMarketSeries.h"
 #include "views/F10View.h"
+#include "views/ViewDataSource.h"
 
 namespace {
 
@@ -18,11 +20,11 @@ const uint32_t kShownKey = 0x00600000;
 const uint32_t kOtherKey = 0x01000001;
 const char* const kWaiting = "正在下载公司信息数据";
 
-class FakeF10Source : public IF10Source
+class FakeF10Source : public IViewDataSource
 {
 public:
     CriticalSection* DataLock() override { return &lock; }
-    bool CopyCurrent(uint32_t& key, F10SectionMap& out) override
+    bool CopyCurrentF10(uint32_t& key, F10SectionMap& out) override
     {
         if (!hasCurrent)
             return false;
@@ -30,8 +32,13 @@ public:
         out = sections;
         return true;
     }
-    void RequestF10() override { ++requests; }
-    bool Refresh(uint32_t key, int, F10SectionMap& out) override
+    void RequestStockData(uint32_t flags, int more) override
+    {
+        ++requests;
+        requestFlags = flags;
+        requestMore = more;
+    }
+    bool RefreshF10(uint32_t key, int, F10SectionMap& out) override
     {
         ++refreshes;
         if (key != currentKey)
@@ -45,6 +52,8 @@ public:
     uint32_t currentKey = kShownKey;
     F10SectionMap sections;
     int requests = 0;
+    uint32_t requestFlags = 0;
+    int requestMore = -1;
     std::atomic<int> refreshes { 0 };
 };
 
@@ -137,6 +146,8 @@ TEST_F(F10ViewFixture, WaitsForTheTextThenShowsTheCurrentSection)
 {
     view.Activate(0);
     EXPECT_EQ(source.requests, 1);
+    EXPECT_EQ(source.requestFlags, static_cast<uint32_t>(kRequestF10)); // the text only, no history
+    EXPECT_EQ(source.requestMore, 0);
     EXPECT_EQ(Shown(), kWaiting);
 
     source.sections = SimulatedSections(kShownKey);

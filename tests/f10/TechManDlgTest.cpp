@@ -269,19 +269,6 @@ TEST_F(TechManDialog, AFailedSaveIsReportedAsAFailureAndKeepsTheFile)
 
 namespace {
 
-// A chart source without any stock: the view shows its no-data screen.
-class EmptyKLineSource : public KLineDataSource
-{
-public:
-    CriticalSection* GetDataLock() override { return nullptr; }
-    CStock* GetCurrentStock() override { return nullptr; }
-    void RequestStockData(uint32_t, int) override { }
-    void RefreshStock(CStock*, int) override { }
-    bool SelectPrevStock() override { return false; }
-    bool SelectNextStock() override { return false; }
-    const std::vector<ExRightsRecord>* GetExRights(uint32_t) override { return nullptr; }
-};
-
 HWND g_openedManager = nullptr;
 
 BOOL CALLBACK FindManager(HWND hwnd, LPARAM)
@@ -326,7 +313,7 @@ TEST(TechManWiring, SettingsTabRunsTheManagerAndTheTabsFollowTheFile)
     const std::string path = dir.File("showformula.dat");
     ASSERT_TRUE(dir.WriteFile("showformula.dat", NumberBytes({ 3, 104 })));
 
-    EmptyKLineSource source;
+    IViewDataSource source; // no stock: the view shows its no-data screen
     CStockGraphView view(nullptr, source, dir.File("techwin.conf"), path);
     const RECT rect { 0, 0, 900, 500 };
     ASSERT_NE(nullptr, view.Create(nullptr, rect, "", WS_POPUP));

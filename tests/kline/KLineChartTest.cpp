@@ -195,7 +195,7 @@ TEST_F(KLineChartTest, ANoticeUnderTheDataLockMeetsNoUiOperationHoldingTheChartL
     std::thread worker([&] {
         for (int round = 0; round < rounds; ++round) {
             {
-                SingleLock data(source.GetDataLock());
+                SingleLock data(source.DataLock());
                 ::SetEvent(holding);
                 ::Sleep(150);
                 chart->OnDataArrived(0x600000, 3);

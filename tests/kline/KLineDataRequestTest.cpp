@@ -53,7 +53,7 @@ protected:
         ASSERT_TRUE(center);
         ASSERT_EQ(center->LoadCodeTable(), S_OK);
         center->SetObserver(&relay);
-        chart.reset(new KLineChart(options, DataCenterKLineSource(), ""));
+        chart.reset(new KLineChart(options, DataCenterViewSource(), ""));
         chart->SetOwner(owner.Handle());
         chart->Layout(RECT { 0, 0, 1063, 1000 });
         relay.chart = chart.get();

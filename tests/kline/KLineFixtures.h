@@ -20,10 +20,10 @@ struct RecordedDataRequest
     int more;
 };
 
-class FakeKLineSource : public KLineDataSource
+class FakeKLineSource : public IViewDataSource
 {
 public:
-    CriticalSection* GetDataLock() override { return &lock; }
+    CriticalSection* DataLock() override { return &lock; }
     CStock* GetCurrentStock() override { return current; }
     void RequestStockData(uint32_t flags, int more) override { requests.push_back({ flags, more }); }
     void RefreshStock(CStock* snapshot, int kind) override

@@ -14,7 +14,7 @@
 #include "tests/minute/MinuteFixtures.h"
 #include "tests/support/SeriesFixtures.h"
 #include "tests/support/TempDataRoot.h"
-#include "views/MinuteChartSource.h"
+#include "views/ViewDataSource.h"
 
 namespace {
 

@@ -116,11 +116,11 @@ void FakeChartSource::RefreshSnapshot(CStock* snapshot, int kind)
     stock->CopyUpdatedSeries(snapshot, kind);
 }
 
-int FakeChartSource::Step(int step)
+bool FakeChartSource::Step(int step)
 {
     SingleLock lock(&m_lock);
     if (m_stocks.size() < 2)
-        return 0;
+        return false;
     auto it = m_stocks.find(m_current);
     if (step > 0) {
         if (it == m_stocks.end() || ++it == m_stocks.end())
@@ -131,15 +131,15 @@ int FakeChartSource::Step(int step)
         --it;
     }
     m_current = it->first;
-    return 1;
+    return true;
 }
 
-int FakeChartSource::SelectPrevStock()
+bool FakeChartSource::SelectPrevStock()
 {
     return Step(-1);
 }
 
-int FakeChartSource::SelectNextStock()
+bool FakeChartSource::SelectNextStock()
 {
     return Step(1);
 }

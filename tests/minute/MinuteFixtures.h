@@ -11,8 +11,8 @@
 #include "base/Thread.h"
 #include "data/Stock.h"
 #include "data/TickRecord.h"
-#include "views/MinuteChartSource.h"
 #include "views/RealTime.h"
+#include "views/ViewDataSource.h"
 #include "win/WindowImpl.h"
 
 // 2026-12-10 (a Thursday) in exchange time.
@@ -43,7 +43,7 @@ std::unique_ptr<CStock> BuildStock(const StockRecipe& recipe);
 // volumeStep lots and the amount by price x volume (thousands).
 std::vector<WireTick> WalkTicks(int32_t end, double start, const std::vector<double>& steps, uint32_t volumeStep);
 
-class FakeChartSource : public IMinuteChartSource
+class FakeChartSource : public IViewDataSource
 {
 public:
     void Add(const StockRecipe& recipe);
@@ -57,15 +57,15 @@ public:
     CriticalSection* DataLock() override { return &m_lock; }
     std::unique_ptr<CStock> CopyCurrentStock() override;
     void RefreshSnapshot(CStock* snapshot, int kind) override;
-    int SelectPrevStock() override;
-    int SelectNextStock() override;
+    bool SelectPrevStock() override;
+    bool SelectNextStock() override;
     void RequestStockData(uint32_t flags, int more) override;
 
     int requests = 0;
     uint32_t lastFlags = 0;
 
 private:
-    int Step(int step);
+    bool Step(int step);
     CriticalSection m_lock;
     std::map<uint32_t, std::unique_ptr<CStock>> m_stocks;
     uint32_t m_current = 0;

@@ -4,17 +4,26 @@
 
 #include "tests/support/ViewTesting.h"
 #include "views/BaseView.h"
+#include "views/ViewDataSource.h"
 #include "views/ViewOptions.h"
 
 namespace {
 
 const uint32_t kCurrentKey = 0x01000002;
 
+class CurrentKeySource : public IViewDataSource
+{
+public:
+    uint32_t GetCurrentCodeKey() override { return kCurrentKey; }
+};
+
+CurrentKeySource g_currentKeySource;
+
 class CForwardingView : public CBaseView
 {
 public:
     explicit CForwardingView(CMessageProcessor* owner)
-        : CBaseView(kViewStockGraph)
+        : CBaseView(kViewStockGraph, &g_currentKeySource)
     {
         SetOwnerAndRegister(owner, { kViewMsgKeyDown, kViewMsgMouseWheel, kViewMsgStockDataUpdated });
     }
@@ -25,9 +34,6 @@ public:
         COMMAND_RANGE_HANDLER(kMenuCommandFirst, kMenuCommandLast, OnForwardCommand)
         CHAIN_MSG_MAP(CBaseView)
     END_MSG_MAP()
-
-protected:
-    uint32_t GetCurrentCodeKey() const override { return kCurrentKey; }
 };
 
 struct ScopedViewOptions

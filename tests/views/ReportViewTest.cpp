@@ -17,36 +17,47 @@
 #include "tests/support/WindowTesting.h"
 #include "tools/marketdata/SimMarketTables.h"
 #include "views/ReportView.h"
+#include "views/ViewDataSource.h"
 
 namespace {
 
-// The view over its own quotes, names, user list and browse list.
-class CTestReportView : public CReportView
+// The quotes, names and browse list the test view reads. A base of the view,
+// so that they are there before the view is.
+struct ReportTestData : IViewDataSource
 {
-public:
-    using CReportView::CReportView;
-    QuoteMap quotes;
-    std::map<CodeKey, std::pair<std::string, std::string>> names;
-    mutable UserStockList users;
-    mutable StockPagingList paging;
-
-protected:
-    QuoteMap GetQuotes() const override
+    // The process's data lock, which is the data center's.
+    CriticalSection* DataLock() override { return &GetDataLock(); }
+    QuoteMap GetQuotes() override
     {
         SingleLock lock(&m_quotesLock);
         return quotes;
     }
-    void GetCodeAndName(CodeKey key, std::string& code, std::string& name) const override
+    void GetCodeAndName(CodeKey key, std::string& code, std::string& name) override
     {
         auto found = names.find(key);
         code = found != names.end() ? found->second.first : CodeOfKey(key);
         name = found != names.end() ? found->second.second : std::string();
     }
-    UserStockList* GetUserList() const override { return &users; }
-    StockPagingList* GetPagingList() const override { return &paging; }
+    StockPagingList* GetPagingList() override { return &paging; }
 
+    QuoteMap quotes;
+    std::map<CodeKey, std::pair<std::string, std::string>> names;
+    StockPagingList paging;
+    CriticalSection m_quotesLock;
+};
+
+// The view over its own quotes, names, user list and browse list.
+class CTestReportView : public ReportTestData, public CReportView
+{
 public:
-    mutable CriticalSection m_quotesLock;
+    explicit CTestReportView(CMessageProcessor* owner)
+        : CReportView(owner, this)
+    {
+    }
+    mutable UserStockList users;
+
+protected:
+    UserStockList* GetUserList() const override { return &users; }
 };
 
 const CodeKey kA = 0x600000;
