@@ -202,6 +202,11 @@ private:
     void SwitchUnlessCurrent(int32_t id);
     void PlaceSearchBox(bool show);
     void OpenStock(uint32_t key, bool keepMinuteView);
+    // Makes key the data center's current stock and returns the current
+    // one after: key, or the one before when key names no security.
+    uint32_t MakeCurrent(uint32_t key);
+    // SwitchView, with the stock the view is to show.
+    void ShowView(int32_t id, uint32_t key);
     void DestroyViews();
     bool IsCurrent(int32_t id) const;
     // The handles of the views made so far; null before.

@@ -181,18 +181,18 @@ void CRealTimeView::ReloadMainChart()
     {
         SingleLock data(Data().DataLock());
         SingleLock lock(&m_lock);
-        m_charts[0].Reload(0);
+        m_charts[0].Reload();
     }
     if (m_hWnd)
         Invalidate();
 }
 
-void CRealTimeView::Activate(int argument)
+void CRealTimeView::Activate(uint32_t key)
 {
     {
         SingleLock data(Data().DataLock());
         SingleLock lock(&m_lock);
-        m_charts[0].Reload(argument);
+        m_charts[0].Reload(key);
     }
     if (m_hWnd)
         Invalidate();

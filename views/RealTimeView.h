@@ -53,7 +53,7 @@ public:
 
     int Deactivate() override;
     int OnQuickCode(int32_t) override { return 1; }
-    void Activate(int argument) override;
+    void Activate(uint32_t key) override;
     int Accept(UINT messageId, WPARAM wParam, LPARAM lParam) override;
 
     // 1, 2, 4, 6 or 9, and only a change; other values do nothing.

@@ -114,7 +114,7 @@ TEST_F(MinuteView, DisplaySelectsTabsByValue)
 
     // An index offers four pages; the chip page keeps its tab by value.
     source.SetCurrent(0x1A0001);
-    view.Activate(0);
+    view.Activate(0x1A0001);
     OffscreenCanvas canvas(1100, 700);
     Render(canvas);
     EXPECT_EQ(view.GetStripPages(), (std::vector<int32_t> { kPageTicks, kPageVolumeByPrice, kPageOrderSizes, kPageChips }));
