@@ -225,23 +225,20 @@ TEST_F(F10ViewFixture, IgnoresAnotherStocksUpdateAndBadIndexes)
     EXPECT_EQ(Shown(), source.sections[kF10DefaultTitles[15]]);
 }
 
-TEST_F(F10ViewFixture, WithoutACurrentStockNothingIsShownOrRequested)
+TEST_F(F10ViewFixture, UnlessTheStockShownIsTheCurrentOneNothingIsShownOrRequested)
 {
+    auto expectNothing = [this](const char* why) {
+        EXPECT_EQ(source.requests, 0) << why;
+        EXPECT_EQ(Shown(), "") << why;
+        EXPECT_TRUE(view.ShowSection(3)) << why;
+        EXPECT_EQ(Shown(), "") << why;
+    };
     source.hasCurrent = false;
     view.Activate(kShownKey);
-    EXPECT_EQ(source.requests, 0);
-    EXPECT_EQ(Shown(), "");
-    EXPECT_TRUE(view.ShowSection(3));
-    EXPECT_EQ(Shown(), "");
-}
-
-TEST_F(F10ViewFixture, ShownWithAKeyThatIsNotTheCurrentStockNothingIsShownOrRequested)
-{
+    expectNothing("no current stock");
+    source.hasCurrent = true;
     view.Activate(kOtherKey);
-    EXPECT_EQ(source.requests, 0);
-    EXPECT_EQ(Shown(), "");
-    EXPECT_TRUE(view.ShowSection(3));
-    EXPECT_EQ(Shown(), "");
+    expectNothing("another stock is current");
 }
 
 TEST_F(F10ViewFixture, PagingKeysAndTheWheelGoToTheText)

@@ -241,6 +241,18 @@ struct PanelFixture
     int32_t Current() { return panel->GetCurrentViewId(); }
     // The log from here on.
     void Clear() { s.log.clear(); }
+    // Creates the panel and shows a view with this stock current and this
+    // row selected in the list; the log starts after.
+    bool ShowFrom(int32_t view, uint32_t currentKey, int64_t selected)
+    {
+        if (!Create())
+            return false;
+        s.currentKey = currentKey;
+        panel->SwitchView(view);
+        s.selected = selected;
+        Clear();
+        return true;
+    }
     bool Key(UINT key)
     {
         MSG msg = {};
@@ -417,12 +429,8 @@ TEST(ContentPanel, TheShownViewIsGivenTheStockItShows)
     };
     for (const Case& c : cases) {
         PanelFixture f;
-        ASSERT_TRUE(f.Create());
-        f.s.currentKey = 0x600001;
-        f.panel->SwitchView(c.from);
-        f.s.selected = c.selected;
+        ASSERT_TRUE(f.ShowFrom(c.from, 0x600001, c.selected));
         f.s.unknownKey = c.unknown;
-        f.Clear();
         c.act(*f.panel);
         EXPECT_EQ(f.Current(), c.to) << c.name;
         EXPECT_EQ(f.s.log, c.effects) << c.name;
@@ -551,13 +559,9 @@ TEST(ContentPanel, HotKeys)
     };
     for (const Case& c : cases) {
         PanelFixture f;
-        ASSERT_TRUE(f.Create());
-        // A plain switch shows this stock, an opened one its own.
-        f.s.currentKey = 0x600001;
-        f.panel->SwitchView(c.from);
-        f.s.selected = c.selected;
+        // A plain switch shows the current stock, an opened one its own.
+        ASSERT_TRUE(f.ShowFrom(c.from, 0x600001, c.selected));
         f.s.mainChartMode = c.chartMode;
-        f.Clear();
         const int result = f.panel->OnHotKey(c.key, 0);
         EXPECT_EQ(f.Current(), c.to) << c.name;
         EXPECT_EQ(result != 0, c.consumed) << c.name;
