@@ -209,7 +209,7 @@ void CContentPanelView::ShowRealTimeView(int32_t mode, int32_t indicator, int32_
 {
     SwitchUnlessCurrent(kViewRealTime);
     if (IMinuteChartHandle* minute = MinuteChart())
-        minute->SetDisplay(mode, indicator, page);
+        minute->SetDisplay(mode, indicator, page, m_services->GetCurrentCodeKey());
 }
 
 int CContentPanelView::ShowChartView(int nextPeriod, int32_t formula)
@@ -268,17 +268,18 @@ void CContentPanelView::OpenStockByText(const char* market, const char* code)
     uint32_t key = 0;
     if (!ParseStockText(market, code, key))
         return;
-    ShowView(kViewRealTime, MakeCurrent(key));
+    const uint32_t shown = MakeCurrent(key);
+    ShowView(kViewRealTime, shown);
     if (IMinuteChartHandle* minute = MinuteChart())
-        minute->SetDisplay(1, 0, 0);
+        minute->SetDisplay(1, 0, 0, shown);
 }
 
 void CContentPanelView::OpenStock(uint32_t key, bool keepMinuteView)
 {
     if (keepMinuteView && IsCurrent(kViewRealTime)) {
-        m_services->SetCurrentStock(key);
+        const uint32_t shown = MakeCurrent(key);
         if (IMinuteChartHandle* minute = MinuteChart()) {
-            minute->SetDisplay(1, 0, 0);
+            minute->SetDisplay(1, 0, 0, shown);
             minute->SetChartCount(1);
         }
         return;

@@ -47,7 +47,8 @@ class IMinuteChartHandle
 {
 public:
     virtual ~IMinuteChartHandle() { }
-    virtual void SetDisplay(int32_t mode, int32_t indicator, int32_t page) = 0;
+    // key: the stock the main chart is to show, as the view's activation takes it.
+    virtual void SetDisplay(int32_t mode, int32_t indicator, int32_t page, uint32_t key) = 0;
     virtual void SetChartCount(int32_t count) = 0;
     virtual int32_t GetMainChartMode() = 0;
 };

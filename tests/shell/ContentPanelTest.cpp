@@ -100,9 +100,9 @@ public:
     int32_t GetCurrentBoard() override { return m.board; }
     int32_t GetBoardParam() override { return m.boardParam; }
     int64_t GetSelectedCodeKey() override { return m.selected; }
-    void SetDisplay(int32_t mode, int32_t indicator, int32_t page) override
+    void SetDisplay(int32_t mode, int32_t indicator, int32_t page, uint32_t key) override
     {
-        m.log.push_back(Str("display", mode, indicator, page));
+        m.log.push_back(Str("display", mode, indicator, page) + " of " + std::to_string(key));
     }
     void SetChartCount(int32_t count) override { m.log.push_back(Str("charts", count)); }
     int32_t GetMainChartMode() override { return m.mainChartMode; }
@@ -360,9 +360,10 @@ TEST(ContentPanel, OpeningAStockKeepsTheMinuteChartOnlyWhenItIsCurrent)
         Log effects;
     };
     const Case cases[] = {
-        { 3001, kViewMsgOpenStock, 0, 3001, { "stock(6291456,0,0)", "display(1,0,0)", "charts(1,0,0)" } },
+        { 3001, kViewMsgOpenStock, 0, 3001,
+            { "stock(6291456,0,0)", "display(1,0,0) of 6291456", "charts(1,0,0)" } },
         { 3001, kViewMsgOpenStockInMode, 1, 3001,
-            { "stock(6291456,0,0)", "display(1,0,0)", "charts(1,0,0)" } },
+            { "stock(6291456,0,0)", "display(1,0,0) of 6291456", "charts(1,0,0)" } },
         { 3001, kViewMsgOpenStockInMode, 0, 3002,
             { "stock(6291456,0,0)", "create(3002,0,0)", "deactivate(3001,0,0)",
                 "activate(3002,6291456,0)" } },
@@ -408,10 +409,16 @@ TEST(ContentPanel, TheShownViewIsGivenTheStockItShows)
             [](CContentPanelView& p) { p.GetHub().Dispatch(kViewMsgOpenStock, 0x600036, 0); }, 3002,
             { "stock(6291510,0,0)", "create(3002,0,0)", "deactivate(3000,0,0)",
                 "activate(3002,6291457,0)" } },
+        { "open in the minute chart", 3001, -1, 0xFFFFFFFF,
+            [](CContentPanelView& p) { p.GetHub().Dispatch(kViewMsgOpenStock, 0x600036, 0); }, 3001,
+            { "stock(6291510,0,0)", "display(1,0,0) of 6291510", "charts(1,0,0)" } },
+        { "open in the minute chart a key that names no security", 3001, -1, 0x600036,
+            [](CContentPanelView& p) { p.GetHub().Dispatch(kViewMsgOpenStock, 0x600036, 0); }, 3001,
+            { "stock(6291510,0,0)", "display(1,0,0) of 6291457", "charts(1,0,0)" } },
         { "open by text", 3002, -1, 0xFFFFFFFF,
             [](CContentPanelView& p) { p.OpenStockByText("SZ", "000002"); }, 3001,
             { "stock(16777218,0,0)", "deactivate(3002,0,0)", "activate(3001,16777218,0)",
-                "display(1,0,0)" } },
+                "display(1,0,0) of 16777218" } },
         { "company information of the selected row", 3000, 0x600036, 0xFFFFFFFF,
             [](CContentPanelView& p) { p.ShowF10View(); }, 3003,
             { "stock(6291510,0,0)", "create(3003,0,0)", "deactivate(3000,0,0)",
@@ -531,18 +538,19 @@ TEST(ContentPanel, HotKeys)
             { "create(3002,0,0)", "deactivate(3001,0,0)", "activate(3002,6291457,0)", "period(6,0,0)",
                 "accept(3002,256,13)" } },
         { "Enter in the K-line", 3002, VK_RETURN, -1, 1, true, 3001,
-            { "deactivate(3002,0,0)", "activate(3001,6291457,0)", "display(1,0,0)", "accept(3001,256,13)" } },
+            { "deactivate(3002,0,0)", "activate(3001,6291457,0)", "display(1,0,0) of 6291457",
+                "accept(3001,256,13)" } },
         { "Esc in the K-line", 3002, VK_ESCAPE, -1, 1, true, 3000,
             { "deactivate(3002,0,0)", "board(0,2,0)" } },
         { "Esc in a minute chart list", 3001, VK_ESCAPE, -1, 2, true, 3001, { "accept(3001,256,27)" } },
         { "F1", 3000, VK_F1, -1, 1, true, 3001,
-            { "deactivate(3000,0,0)", "activate(3001,6291457,0)", "display(2,0,0)",
+            { "deactivate(3000,0,0)", "activate(3001,6291457,0)", "display(2,0,0) of 6291457",
                 "accept(3001,256,112)" } },
         { "F3", 3000, VK_F3, -1, 1, true, 3001,
-            { "stock(1703937,0,0)", "deactivate(3000,0,0)", "activate(3001,1703937,0)", "display(1,0,0)",
-                "accept(3001,256,114)" } },
+            { "stock(1703937,0,0)", "deactivate(3000,0,0)", "activate(3001,1703937,0)",
+                "display(1,0,0) of 1703937", "accept(3001,256,114)" } },
         { "F4", 3001, VK_F4, -1, 1, true, 3001,
-            { "stock(20549633,0,0)", "activate(3001,20549633,0)", "display(1,0,0)",
+            { "stock(20549633,0,0)", "activate(3001,20549633,0)", "display(1,0,0) of 20549633",
                 "accept(3001,256,115)" } },
         { "a key the view does not take", 3000, 'Q', -1, 1, false, 3000, { "accept(3000,256,81)" } },
         { "F5 in the minute chart", 3001, VK_F5, -1, 1, true, 3002,
@@ -552,7 +560,7 @@ TEST(ContentPanel, HotKeys)
                 "activate(3002,6291510,0)" } },
         { "F5 in the list without a row", 3000, VK_F5, -1, 1, true, 3000, {} },
         { "F5 in F10", 3003, VK_F5, -1, 1, true, 3001,
-            { "deactivate(3003,0,0)", "activate(3001,6291457,0)", "display(1,0,0)" } },
+            { "deactivate(3003,0,0)", "activate(3001,6291457,0)", "display(1,0,0) of 6291457" } },
         { "F12", 3002, VK_F12, -1, 1, true, 3000,
             { "deactivate(3002,0,0)", "board(0,2,0)", "accept(3000,256,123)" } },
         { "another key", 3000, 'Z' + 1000, -1, 1, true, 3000, { "accept(3000,256,1090)" } },
@@ -642,7 +650,7 @@ TEST(ContentPanel, OpenStockByTextTakesOnlyOneToSixHexDigitsOfAKnownMarket)
     f.panel->Accept(kViewMsgOpenStockByText, reinterpret_cast<WPARAM>("SZ"), reinterpret_cast<LPARAM>("399001"));
     EXPECT_EQ(f.s.currentKey, 0x01399001u);
     EXPECT_EQ(f.Current(), 3001);
-    EXPECT_EQ(f.s.log.back(), "display(1,0,0)");
+    EXPECT_EQ(f.s.log.back(), "display(1,0,0) of 20549633");
 }
 
 TEST(ContentPanel, NoticesReachOnlyTheViewsTheyAreFor)
