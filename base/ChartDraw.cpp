@@ -1,6 +1,7 @@
 #include "base/ChartDraw.h"
 #include "base/DcGuards.h"
 #include "base/GdiObjectCache.h"
+#include "base/KeptPicture.h"
 #include "base/UnicodeString.h"
 
 namespace {
@@ -66,8 +67,8 @@ bool DrawDotRows(HDC dc, COLORREF colour, int x1, int x2, const int* rows, size_
 
 }
 
-int DrawValueAxis(
-    HDC dc, const RECT& rect, int topMargin, int bottomMargin, double minimum, double maximum, int decimals)
+int DrawValueAxis(HDC dc, const RECT& rect, int topMargin, int bottomMargin, double minimum, double maximum,
+    int decimals, KeptPicture* labels)
 {
     const ValueAxisLayout layout = LayoutValueAxis(rect, topMargin, bottomMargin, minimum, maximum, decimals);
     if (!layout.drawable)
@@ -86,10 +87,51 @@ int DrawValueAxis(
         for (int y : rows)
             DrawDottedLine(dc, 1, ChartColors::Axis, rect.left, y, rect.right, y);
     }
+    if (layout.lines.empty())
+        return 1;
     GdiObjectCache* cache = GdiObjectCache::Instance();
-    CUseFont font(dc, cache ? cache->GetFont(12, kAxisFontFace, FW_NORMAL) : nullptr);
+    HFONT axisFont = cache ? cache->GetFont(12, kAxisFontFace, FW_NORMAL) : nullptr;
+    const COLORREF colour = ChartColors::AxisLabel;
+    std::string key;
+    if (labels) {
+        AppendKey(key, rect);
+        AppendKey(key, layout.decimals);
+        for (const AxisMark& line : layout.lines) {
+            AppendKey(key, line.y);
+            AppendKey(key, line.value);
+        }
+        AppendKey(key, axisFont);
+        AppendKey(key, colour);
+        AppendKey(key, ::GetTextAlign(dc));
+        AppendKey(key, ::GetBkMode(dc));
+        AppendKey(key, ::GetBkColor(dc));
+        if (labels->Show(dc, key)) {
+            // The DC is left as the drawing leaves it.
+            ::SetTextColor(dc, colour);
+            return 1;
+        }
+    }
+    CUseFont font(dc, axisFont);
+    if (labels) {
+        // The labels' cells with a margin for glyphs that overhang them.
+        TEXTMETRICA metrics = {};
+        RECT area = { 0, 0, 0, 0 };
+        const bool measured = ::GetTextMetricsA(dc, &metrics) != FALSE && ::GetTextAlign(dc) == (TA_LEFT | TA_TOP);
+        for (const AxisMark& line : layout.lines) {
+            const int width = TextWidth(dc, FormatAxisNumber(line.value, layout.decimals));
+            const RECT cell = { rect.left - 2 - width - 2, line.y - 7 - 2, rect.left - 2 + 2,
+                line.y - 7 + metrics.tmHeight + 2 };
+            ::UnionRect(&area, &area, &cell);
+        }
+        if (measured)
+            labels->Begin(dc, area);
+        else
+            labels->Forget();
+    }
     for (const AxisMark& line : layout.lines)
-        DrawAxisValue(dc, ChartColors::AxisLabel, rect.left, line.y, line.value, layout.decimals);
+        DrawAxisValue(dc, colour, rect.left, line.y, line.value, layout.decimals);
+    if (labels)
+        labels->End(dc, key);
     return 1;
 }
 

@@ -6,13 +6,17 @@
 #include "base/ChartColors.h"
 #include "base/ChartLayout.h"
 #include <windows.h>
+
+class KeptPicture;
 #include <cstdint>
 #include <vector>
 
 // Frame, dotted top line, dotted grid lines and their labels (left of
 // rect.left); 1 when drawn, 0 when the rectangle or the range does not allow it.
-int DrawValueAxis(
-    HDC dc, const RECT& rect, int topMargin, int bottomMargin, double minimum, double maximum, int decimals);
+// labels (may be null): where the labels are kept between paints; the same
+// pixels, without a text drawn while they and what lies under them stay the same.
+int DrawValueAxis(HDC dc, const RECT& rect, int topMargin, int bottomMargin, double minimum, double maximum,
+    int decimals, KeptPicture* labels = nullptr);
 
 // The value in "宋体" 12, its right end 2 px left of x and its top at y - 7.
 void DrawAxisValue(HDC dc, COLORREF colour, int x, int y, double value, int decimals);

@@ -148,3 +148,9 @@ void CMemoryStream::Clear()
     m_position = 0;
     m_capacity = 0;
 }
+
+void CMemoryStream::Empty()
+{
+    m_size = 0;
+    m_position = 0;
+}

@@ -25,7 +25,10 @@ public:
     // Grows the capacity to at least n without changing the size; never shrinks
     // below the size. Returns the capacity.
     int32_t Reserve(int32_t n);
+    // Gives the memory back; size and position 0.
     void Clear();
+    // Size and position 0, the memory kept for what is written next.
+    void Empty();
 
     uint8_t* GetBuffer() const { return m_buffer; }
     int32_t GetSize() const { return m_size; }

@@ -7,7 +7,8 @@
 // by the first paint and only redrawn afterwards, as when the user moves the
 // mouse over a chart. Each paint is also taken apart into the steps the chart
 // draws (side panel, date axis, main pane, main indicator, indicator panes,
-// the rest), timed alone on the same bitmap.
+// the rest), timed alone on the same bitmap. Last, the paint with the cursor
+// moving from bar to bar, as under the mouse.
 //   bench_kline_paint [runs]
 #include <windows.h>
 
@@ -212,8 +213,8 @@ int main(int argc, char** argv)
     const RECT rect { 0, 0, kWidth, kHeight };
 
     std::printf("K-line paint, %d x %d, main pane (MA) + VOL, MACD, KDJ; median of %d paints\n", kWidth, kHeight, runs);
-    std::printf("%8s %6s %10s %12s %10s %8s %8s %12s\n", "bars", "shown", "chart ms", "no side ms", "raw ms",
-        "ratio", "no side", "first ms");
+    std::printf("%8s %6s %10s %12s %10s %8s %8s %12s %10s %8s\n", "bars", "shown", "chart ms", "no side ms", "raw ms",
+        "ratio", "no side", "first ms", "moving ms", "moving");
     for (int count : { 4000, 65535 }) {
         std::unique_ptr<CStock> stock = MakeStock(count);
         StockSource source(stock.get());
@@ -279,6 +280,17 @@ int main(int argc, char** argv)
             std::snprintf(text, sizeof text, "%s%s %.2f", breakdown.empty() ? "" : ", ", step.name, t.median);
             breakdown += text;
         }
+        // The mouse moving over the chart: the cursor a bar further at each
+        // paint, so that the legends, the data window and the cross-hair change.
+        int step = 0;
+        chart.CursorLeft(); // the cross-hair on
+        const BenchTiming moving = MeasureMs([&] {
+            chart.SetCursorBar(chart.GetLast() - 1 - (step++ % 2));
+            chart.Paint(dc, rect);
+            ::GdiFlush();
+            return chart.GetPriceHigh();
+        }, runs);
+        chart.SetCursorBar(-1);
         // The same paint without the side panel's page, which the raw loop does not draw.
         chart.SetSidePanelPainter([](const SidePanelPaint&) { });
         const BenchTiming bare = MeasureMs([&] {
@@ -286,9 +298,10 @@ int main(int argc, char** argv)
             ::GdiFlush();
             return chart.GetPriceHigh();
         }, runs);
-        std::printf("%8d %6d %10.2f %12.2f %10.2f %8.2f %8.2f %12.2f\n", count, chart.GetLast() - chart.GetFirst() + 1,
-            full.median, bare.median, raw.median, raw.median > 0 ? full.median / raw.median : 0.0,
-            raw.median > 0 ? bare.median / raw.median : 0.0, firstPaint);
+        std::printf("%8d %6d %10.2f %12.2f %10.2f %8.2f %8.2f %12.2f %10.2f %8.2f\n", count,
+            chart.GetLast() - chart.GetFirst() + 1, full.median, bare.median, raw.median,
+            raw.median > 0 ? full.median / raw.median : 0.0, raw.median > 0 ? bare.median / raw.median : 0.0,
+            firstPaint, moving.median, raw.median > 0 ? moving.median / raw.median : 0.0);
         std::printf("%8s steps (ms): %s\n", "", breakdown.c_str());
     }
     ::SelectObject(dc, old);

@@ -5,7 +5,13 @@
 // same simulator with the same replies, and inflating a compressed body as
 // the pool does, into a buffer it keeps) as the yardstick; then the latency
 // of one request, asynchronous against synchronous.
-//   bench_transport [requests]     (default 400)
+// On a shared machine one run of each proves little: every figure is taken
+// in several rounds, the pool and the raw loop back to back in alternating
+// order, and the median ratio is given with its range; the two latencies are
+// sampled in turns.
+//   bench_transport [requests] [rounds]     (requests a round, default 200, of
+//                                            which the 1 MiB figure runs a quarter;
+//                                            rounds default 11)
 #include <winsock2.h>
 #include <windows.h>
 #include <zlib.h>
@@ -16,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -168,9 +175,20 @@ bool RawExchange(uint16_t port, uint32_t key, RawBuffers& buffers)
     return ok;
 }
 
-double RawThroughput(const char* label, uint16_t port, int threads, int requests)
+struct Rate
+{
+    double perSecond = 0.0;
+    int failed = 0;
+};
+
+// Each raw thread keeps its buffers from round to round, as each worker of
+// the pool keeps its client.
+typedef std::vector<std::unique_ptr<RawBuffers>> RawThreadBuffers;
+
+Rate RawThroughput(uint16_t port, RawThreadBuffers& kept, int requests)
 {
     WinsockSession winsock;
+    const int threads = static_cast<int>(kept.size());
     std::atomic<int> next { 0 };
     std::atomic<int> failed { 0 };
     LARGE_INTEGER start;
@@ -178,8 +196,8 @@ double RawThroughput(const char* label, uint16_t port, int threads, int requests
     ::QueryPerformanceCounter(&start);
     std::vector<std::thread> pool;
     for (int t = 0; t < threads; ++t) {
-        pool.emplace_back([&] {
-            RawBuffers buffers;
+        pool.emplace_back([&, t] {
+            RawBuffers& buffers = *kept[t];
             for (int i; (i = next++) < requests;) {
                 if (!RawExchange(port, static_cast<uint32_t>(i), buffers))
                     ++failed;
@@ -189,15 +207,11 @@ double RawThroughput(const char* label, uint16_t port, int threads, int requests
     for (std::thread& t : pool)
         t.join();
     ::QueryPerformanceCounter(&end);
-    const double seconds = Seconds(start, end);
-    std::printf("%-28s %6d requests, %d threads: %8.1f requests/s (%.2f s, %d failed)\n", label, requests,
-        threads, requests / seconds, seconds, failed.load());
-    return requests / seconds;
+    return Rate { requests / Seconds(start, end), failed.load() };
 }
 
-double Throughput(const char* label, uint16_t port, int requests)
+Rate PoolThroughput(CDownLoaderManager& manager, int requests)
 {
-    CDownLoaderManager manager("127.0.0.1", port);
     Completion c;
     c.finishedAt.resize(requests);
     LARGE_INTEGER start;
@@ -216,10 +230,7 @@ double Throughput(const char* label, uint16_t port, int requests)
         c.changed.wait(lock, [&] { return c.done == requests; });
     }
     ::QueryPerformanceCounter(&end);
-    const double seconds = Seconds(start, end);
-    std::printf("%-28s %6d requests, %u workers: %8.1f requests/s (%.2f s, %d failed)\n", label, requests,
-        static_cast<unsigned>(manager.WorkerCount()), requests / seconds, seconds, c.failed);
-    return requests / seconds;
+    return Rate { requests / Seconds(start, end), c.failed };
 }
 
 int PoolSize()
@@ -229,21 +240,77 @@ int PoolSize()
     return static_cast<int>(info.dwNumberOfProcessors) + 1;
 }
 
-void Compare(const char* what, uint16_t port, int requests)
+double Median(std::vector<double> values)
 {
-    const std::string pool = std::string(what) + ", pool";
-    const std::string raw = std::string(what) + ", raw loop";
-    const double rawRate = RawThroughput(raw.c_str(), port, PoolSize(), requests);
-    const double poolRate = Throughput(pool.c_str(), port, requests);
-    std::printf("%-28s pool / raw loop = %.0f %%\n", what, 100.0 * poolRate / rawRate);
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
 }
 
+// The value a quarter (three quarters) of the way up the sorted values.
+double Quartile(std::vector<double> values, int which)
+{
+    std::sort(values.begin(), values.end());
+    return values[(values.size() - 1) * which / 4];
+}
+
+void PrintSpread(const char* what, const std::vector<double>& values, const char* unit)
+{
+    std::printf("  %-22s median %7.1f%s, middle half %.1f-%.1f%s, range %.1f-%.1f%s\n", what, Median(values), unit,
+        Quartile(values, 1), Quartile(values, 3), unit, *std::min_element(values.begin(), values.end()),
+        *std::max_element(values.begin(), values.end()), unit);
+}
+
+// Rounds of the pool and the raw loop back to back, the order alternating so
+// that neither always meets the machine first; the ratio is taken per round.
+void Compare(const char* what, uint16_t port, int requests, int rounds)
+{
+    // The program's pool lives as long as the login: started once, as there.
+    CDownLoaderManager manager("127.0.0.1", port);
+    const int threads = PoolSize();
+    std::printf("%s: %d requests a round, %u workers, raw loop on %d threads\n", what, requests,
+        static_cast<unsigned>(manager.WorkerCount()), threads);
+    RawThreadBuffers kept;
+    for (int t = 0; t < threads; ++t)
+        kept.emplace_back(new RawBuffers);
+    // Both sides' first exchanges (buffers, connections, threads) are not timed.
+    RawThroughput(port, kept, 2 * threads);
+    PoolThroughput(manager, 2 * threads);
+    std::vector<double> pool;
+    std::vector<double> raw;
+    std::vector<double> ratio;
+    for (int round = 0; round < rounds; ++round) {
+        Rate p;
+        Rate r;
+        if (round % 2 == 0) {
+            r = RawThroughput(port, kept, requests);
+            p = PoolThroughput(manager, requests);
+        } else {
+            p = PoolThroughput(manager, requests);
+            r = RawThroughput(port, kept, requests);
+        }
+        pool.push_back(p.perSecond);
+        raw.push_back(r.perSecond);
+        ratio.push_back(100.0 * p.perSecond / r.perSecond);
+        std::printf("  round %d: pool %8.1f/s, raw loop %8.1f/s, pool / raw loop %5.1f %%%s\n", round + 1,
+            p.perSecond, r.perSecond, ratio.back(), p.failed || r.failed ? " (failures)" : "");
+        if (p.failed || r.failed)
+            std::printf("  failed: pool %d, raw loop %d\n", p.failed, r.failed);
+    }
+    PrintSpread("pool, requests/s", pool, "");
+    PrintSpread("raw loop, requests/s", raw, "");
+    PrintSpread("pool / raw loop", ratio, " %");
+}
+
+// The two kinds of request in turns (which goes first alternating), so that
+// both meet the same moments of a busy machine.
 void Latency(uint16_t port, int samples)
 {
     CDownLoaderManager manager("127.0.0.1", port);
     std::vector<double> async;
     std::vector<double> sync;
-    for (int i = 0; i < samples; ++i) {
+    CMemoryStream out;
+    auto asyncOne = [&] {
         Completion c;
         c.finishedAt.resize(1);
         LARGE_INTEGER start;
@@ -252,30 +319,39 @@ void Latency(uint16_t port, int samples)
         std::unique_lock<std::mutex> lock(c.mutex);
         c.changed.wait(lock, [&] { return c.done == 1; });
         async.push_back(Seconds(start, c.finishedAt[0]) * 1000.0);
-    }
-    CMemoryStream out;
-    for (int i = 0; i < samples; ++i) {
+    };
+    auto syncOne = [&] {
         LARGE_INTEGER start;
         LARGE_INTEGER end;
         ::QueryPerformanceCounter(&start);
         manager.RequestSync(0x301, 0, 0, 0, &out);
         ::QueryPerformanceCounter(&end);
         sync.push_back(Seconds(start, end) * 1000.0);
+    };
+    for (int i = 0; i < samples; ++i) {
+        if (i % 2 == 0) {
+            asyncOne();
+            syncOne();
+        } else {
+            syncOne();
+            asyncOne();
+        }
     }
-    std::sort(async.begin(), async.end());
-    std::sort(sync.begin(), sync.end());
-    const double asyncMedian = async[async.size() / 2];
-    const double syncMedian = sync[sync.size() / 2];
-    std::printf("median latency, one small request: asynchronous %.2f ms (through queue and dispatcher), "
-                "synchronous %.2f ms (%d samples): %.2fx\n",
-        asyncMedian, syncMedian, samples, asyncMedian / syncMedian);
+    const double asyncMedian = Median(async);
+    const double syncMedian = Median(sync);
+    std::printf("latency of one small request, %d samples each, in turns:\n", samples);
+    PrintSpread("asynchronous, ms", async, "");
+    PrintSpread("synchronous, ms", sync, "");
+    std::printf("  asynchronous (through queue and dispatcher) / synchronous median: %.2fx\n",
+        asyncMedian / syncMedian);
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const int requests = argc > 1 ? std::max(1, std::atoi(argv[1])) : 400;
+    const int requests = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
+    const int rounds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 11;
     QuoteSimulator sim;
     if (!sim.Start(0)) {
         std::fprintf(stderr, "cannot start the quote simulator\n");
@@ -291,15 +367,15 @@ int main(int argc, char** argv)
     });
 
     sim.SetCompression(0);
-    Compare("small replies (200 B)", sim.Port(), requests);
+    Compare("small replies (200 B)", sim.Port(), requests, rounds);
 
     body = MarketLikeBody(1 << 20);
     sim.SetCompression(1);
-    Compare("1 MiB zlib replies", sim.Port(), std::max(1, requests / 4));
+    Compare("1 MiB zlib replies", sim.Port(), std::max(1, requests / 4), rounds);
 
     body = MarketLikeBody(200);
     sim.SetCompression(0);
-    Latency(sim.Port(), 51);
+    Latency(sim.Port(), 20 * rounds + 1);
     sim.Stop();
     DownloadRequestQueue::Global().CancelAll();
     return 0;

@@ -87,8 +87,10 @@ const FormulaBuiltin* FindFormulaBuiltin(const wchar_t* name, const FormulaBuilt
 {
     if (!name || !table)
         return nullptr;
+    // The first letters are compared in place: most rows differ there, and a
+    // call into the runtime for each would cost more than the rest.
     for (const FormulaBuiltin* row = table; row->name; ++row) {
-        if (std::wcscmp(row->name, name) == 0)
+        if (row->name[0] == name[0] && std::wcscmp(row->name, name) == 0)
             return row;
     }
     return nullptr;

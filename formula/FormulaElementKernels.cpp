@@ -1,7 +1,12 @@
 // Element-by-element workers: references, maths, conditions and crossings.
 #include "formula/FormulaKernels.h"
 
+#include <algorithm>
 #include <cmath>
+
+#if defined(__SSE2__)
+#include <xmmintrin.h>
+#endif
 
 namespace {
 
@@ -30,10 +35,14 @@ bool HasInvalid(const SeriesOperand& a, float left, const SeriesOperand& b, floa
 void SeriesREF(const float* x, int count, int n, float* out)
 {
     n = ClampWindow(n, count);
-    for (int i = 0; i < count; ++i) {
-        const int from = i - n;
-        out[i] = from >= 0 && from < count ? x[from] : kInvalidValue;
-    }
+    if (count <= 0)
+        return;
+    // Elements first..end-1 read x[i - n]; the others read nothing.
+    const int first = std::min(std::max(n, 0), count);
+    const int end = std::max(std::min(count, count + n), first);
+    std::copy(x + (first - n), x + (end - n), out + first);
+    FillInvalid(out, first);
+    FillInvalid(out + end, count - end);
 }
 
 void SeriesREFByDistances(SeriesOperand x, SeriesOperand n, int count, float* out)
@@ -83,9 +92,37 @@ void SeriesNOT(const float* x, int count, float* out)
         out[i] = x[i] == 0.0f ? 1.0f : 0.0f;
 }
 
+#if defined(__SSE2__)
+// The elements of MAX or MIN before the last incomplete group of four, four
+// at a time, where both operands cover every element; returns how many were
+// done. Pick is the processor's maximum or minimum, which keeps the left
+// element unless the right one is greater (lower), as the element loop does.
+template <typename Pick> int PairwiseExtreme(const SeriesOperand& a, const SeriesOperand& b, int count, float* out, Pick pick)
+{
+    if ((a.IsSeries() && a.count < count) || (b.IsSeries() && b.count < count))
+        return 0;
+    const __m128 invalid = _mm_set1_ps(kInvalidValue);
+    const __m128 zero = _mm_setzero_ps();
+    int i = 0;
+    for (; i + 4 <= count; i += 4) {
+        const __m128 left = a.IsSeries() ? _mm_loadu_ps(a.values + i) : _mm_set1_ps(a.scalar);
+        const __m128 right = b.IsSeries() ? _mm_loadu_ps(b.values + i) : _mm_set1_ps(b.scalar);
+        const __m128 none = _mm_or_ps(a.IsSeries() ? _mm_cmpeq_ps(left, invalid) : zero,
+            b.IsSeries() ? _mm_cmpeq_ps(right, invalid) : zero);
+        const __m128 value = pick(left, right);
+        _mm_storeu_ps(out + i, _mm_or_ps(_mm_and_ps(none, invalid), _mm_andnot_ps(none, value)));
+    }
+    return i;
+}
+#endif
+
 void SeriesMAX(SeriesOperand a, SeriesOperand b, int count, float* out)
 {
-    for (int i = 0; i < count; ++i) {
+    int first = 0;
+#if defined(__SSE2__)
+    first = PairwiseExtreme(a, b, count, out, [](__m128 l, __m128 r) { return _mm_max_ps(l, r); });
+#endif
+    for (int i = first; i < count; ++i) {
         const float left = a.At(i);
         const float right = b.At(i);
         out[i] = HasInvalid(a, left, b, right) ? kInvalidValue : left > right ? left : right;
@@ -94,7 +131,11 @@ void SeriesMAX(SeriesOperand a, SeriesOperand b, int count, float* out)
 
 void SeriesMIN(SeriesOperand a, SeriesOperand b, int count, float* out)
 {
-    for (int i = 0; i < count; ++i) {
+    int first = 0;
+#if defined(__SSE2__)
+    first = PairwiseExtreme(a, b, count, out, [](__m128 l, __m128 r) { return _mm_min_ps(l, r); });
+#endif
+    for (int i = first; i < count; ++i) {
         const float left = a.At(i);
         const float right = b.At(i);
         out[i] = HasInvalid(a, left, b, right) ? kInvalidValue : left < right ? left : right;

@@ -141,7 +141,47 @@ bool WindowExtreme(const float* x, int count, int n, float* out, Pick pick, floa
         head = pick(head, clean(x[i]));
         out[i] = pick(x[i], head);
     }
-    for (int start = n; start < count; start += n) {
+    int start = n;
+#if defined(__SSE2__)
+    // Four whole blocks at a time, one in each lane: the blocks do not
+    // depend on each other, and each lane takes the steps of the walk below.
+    if (count - start >= 4 * n) {
+        std::unique_ptr<__m128[]> heapTails;
+        __m128 inlineTails[64];
+        __m128* tails = inlineTails;
+        if (n > 64) {
+            heapTails.reset(new (std::nothrow) __m128[n]);
+            tails = heapTails.get();
+        }
+        if (tails) {
+            const __m128 invalid = _mm_set1_ps(kInvalidValue);
+            const __m128 identities = _mm_set1_ps(identity);
+            const auto gather = [x, n](int i) { return _mm_set_ps(x[i + 3 * n], x[i + 2 * n], x[i + n], x[i]); };
+            const auto cleanLanes = [&](__m128 v) {
+                const __m128 none = _mm_cmpeq_ps(v, invalid);
+                return _mm_or_ps(_mm_and_ps(none, identities), _mm_andnot_ps(none, v));
+            };
+            for (; count - start >= 4 * n; start += 4 * n) {
+                __m128 extreme = identities;
+                for (int j = n - 1; j >= 0; --j) {
+                    extreme = pick(extreme, cleanLanes(gather(start - n + j)));
+                    tails[j] = extreme;
+                }
+                __m128 heads = identities;
+                for (int j = 0; j < n; ++j) {
+                    const __m128 value = gather(start + j);
+                    heads = pick(heads, cleanLanes(value));
+                    const __m128 window = j + 1 < n ? pick(tails[j + 1], heads) : heads;
+                    float lanes[4];
+                    _mm_storeu_ps(lanes, pick(value, window));
+                    for (int k = 0; k < 4; ++k)
+                        out[start + j + k * n] = lanes[k];
+                }
+            }
+        }
+    }
+#endif
+    for (; start < count; start += n) {
         // tail[j]: the extreme of the previous block from its element j on.
         float extreme = identity;
         for (int j = n - 1; j >= 0; --j) {
@@ -160,14 +200,21 @@ bool WindowExtreme(const float* x, int count, int n, float* out, Pick pick, floa
     return true;
 }
 
+// a unless b is greater (lower), as the processor's maximum (minimum) picks.
 struct PickHigher
 {
     float operator()(float a, float b) const { return a > b ? a : b; }
+#if defined(__SSE2__)
+    __m128 operator()(__m128 a, __m128 b) const { return _mm_max_ps(a, b); }
+#endif
 };
 
 struct PickLower
 {
     float operator()(float a, float b) const { return a < b ? a : b; }
+#if defined(__SSE2__)
+    __m128 operator()(__m128 a, __m128 b) const { return _mm_min_ps(a, b); }
+#endif
 };
 
 // HHVBARS and LLVBARS: bars back to the extreme, invalid elements compared as
@@ -232,6 +279,23 @@ void FillInvalid(float* out, int count)
 
 namespace {
 
+#if defined(__SSE2__)
+// Whether x[first..end) holds an invalid element.
+bool HoldsInvalid(const float* x, int first, int end)
+{
+    const __m128 invalidValue = _mm_set1_ps(kInvalidValue);
+    __m128 seen = _mm_setzero_ps();
+    int i = first;
+    for (; i + 4 <= end; i += 4)
+        seen = _mm_or_ps(seen, _mm_cmpeq_ps(_mm_loadu_ps(x + i), invalidValue));
+    bool found = _mm_movemask_ps(seen) != 0;
+    for (; i < end; ++i)
+        found = found || IsInvalidValue(x[i]);
+    return found;
+}
+
+#endif
+
 // A running sum with the rounding error of every addition kept beside it
 // (the two-sum): an element far larger than the rest, added and later taken
 // away, leaves the sum of the rest as it was.
@@ -293,6 +357,79 @@ private:
     double m_value[kSize];
 };
 
+// One stretch of a moving sum: the valid elements' sum and the invalid
+// elements the window holds.
+struct SumLane
+{
+    CompensatedSum sum;
+    int invalid = 0;
+};
+
+#if defined(__SSE2__)
+// Two stretches of SlidingSums, a in the low half and b in the high half,
+// slid together through elements ia and ib and their results stored: each
+// element by the same additions as the stretch alone, an invalid element
+// added as an exact +0 instead of skipped (which leaves the sum and its error
+// as they are, since they start at +0 and so never hold -0, and once either
+// is not finite the error is NaN for good). kMayHoldInvalid false: no
+// element the stretches read is invalid.
+template <bool kAverage, bool kMayHoldInvalid>
+void SlideSumPair(const float* x, int n, double divisor, float* out, SumLane& a, SumLane& b, int ia, int ib,
+    int steps)
+{
+    __m128d sum = _mm_set_pd(b.sum.sum, a.sum.sum);
+    __m128d error = _mm_set_pd(b.sum.error, a.sum.error);
+    __m128i invalid = _mm_set_epi32(0, 0, b.invalid, a.invalid);
+    const __m128 invalidValue = _mm_set1_ps(kInvalidValue);
+    const __m128d sign = _mm_set1_pd(-0.0);
+    const __m128d divisors = _mm_set1_pd(divisor);
+    const auto add = [&sum, &error](__m128d value) {
+        const __m128d total = _mm_add_pd(sum, value);
+        const __m128d part = _mm_sub_pd(total, sum);
+        error = _mm_add_pd(error,
+            _mm_add_pd(_mm_sub_pd(sum, _mm_sub_pd(total, part)), _mm_sub_pd(value, part)));
+        sum = total;
+    };
+    const auto pair = [x](int i, int j) { return _mm_unpacklo_ps(_mm_load_ss(x + i), _mm_load_ss(x + j)); };
+    for (int t = 0; t < steps; ++t, ++ia, ++ib) {
+        const __m128 entering = pair(ia, ib);
+        const __m128 leaving = pair(ia - n, ib - n);
+        __m128d in = _mm_cvtps_pd(entering);
+        __m128d away = _mm_xor_pd(_mm_cvtps_pd(leaving), sign);
+        __m128 noValue = _mm_setzero_ps();
+        if (kMayHoldInvalid) {
+            const __m128 enteringInvalid = _mm_cmpeq_ps(entering, invalidValue);
+            const __m128 leavingInvalid = _mm_cmpeq_ps(leaving, invalidValue);
+            invalid = _mm_add_epi32(
+                _mm_sub_epi32(invalid, _mm_castps_si128(enteringInvalid)), _mm_castps_si128(leavingInvalid));
+            in = _mm_andnot_pd(_mm_castps_pd(_mm_unpacklo_ps(enteringInvalid, enteringInvalid)), in);
+            away = _mm_andnot_pd(_mm_castps_pd(_mm_unpacklo_ps(leavingInvalid, leavingInvalid)), away);
+            noValue = _mm_andnot_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(invalid, _mm_setzero_si128())),
+                _mm_castsi128_ps(_mm_set1_epi32(-1)));
+        }
+        add(in);
+        add(away);
+        const __m128d value = _mm_add_pd(sum, error);
+        __m128 result = _mm_cvtpd_ps(kAverage ? _mm_div_pd(value, divisors) : value);
+        if (kMayHoldInvalid)
+            result = _mm_or_ps(_mm_and_ps(noValue, invalidValue), _mm_andnot_ps(noValue, result));
+        _mm_store_ss(out + ia, result);
+        _mm_store_ss(out + ib, _mm_shuffle_ps(result, result, 1));
+    }
+    double halves[2];
+    int32_t counts[4];
+    _mm_storeu_pd(halves, sum);
+    a.sum.sum = halves[0];
+    b.sum.sum = halves[1];
+    _mm_storeu_pd(halves, error);
+    a.sum.error = halves[0];
+    b.sum.error = halves[1];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(counts), invalid);
+    a.invalid = counts[0];
+    b.invalid = counts[1];
+}
+#endif
+
 // The sums (or, kAverage, the means) of the windows of n (n > 0) ending at
 // n..count-1; elements 0..n-1 and windows holding an invalid element are
 // invalid. The valid elements' sum slides with its rounding error carried,
@@ -311,11 +448,7 @@ template <bool kAverage> void SlidingSums(const float* x, int count, int n, floa
     // processor overlaps their chains of dependent additions.
     const int resumEvery = std::max(n, 1024);
     const int stretch = resumEvery + 1;
-    struct Lane
-    {
-        CompensatedSum sum;
-        int invalid = 0;
-    };
+    using Lane = SumLane;
     const auto resum = [&](Lane& lane, int i) {
         for (int j = i - n + 1; j <= i; ++j) {
             if (IsInvalidValue(x[j]))
@@ -355,6 +488,15 @@ template <bool kAverage> void SlidingSums(const float* x, int count, int n, floa
         resum(b, second);
         emit(b, second);
         int t = 1;
+#if defined(__SSE2__)
+        if (secondLength > 1) {
+            if (HoldsInvalid(x, first - n + 1, second + secondLength))
+                SlideSumPair<kAverage, true>(x, n, divisor, out, a, b, first + 1, second + 1, secondLength - 1);
+            else
+                SlideSumPair<kAverage, false>(x, n, divisor, out, a, b, first + 1, second + 1, secondLength - 1);
+            t = secondLength;
+        }
+#endif
         for (; t < secondLength; ++t) {
             slide(a, first + t);
             emit(a, first + t);
@@ -462,69 +604,181 @@ void SeriesSUMByCounts(const float* x, int count, const float* n, int nCount, fl
 
 namespace {
 
-// The sample deviations of windows whose sums are known: element i of out
-// from d (the stored mean less the pivot) and the window's sums around the
-// pivot. Two at a time where the processor has two-wide doubles; every
-// element by the same operations in the same order as one alone.
-class DeviationBatch
+// STD's windows are summed afresh around a valid element now and then (every
+// 1,024 elements, or once per window when that is longer), so rounding cannot
+// build up over a long series nor the pivot drift away from the prices. A
+// stretch runs from one such element to the next and depends on nothing
+// before it, so stretches are walked two side by side, in the two halves of
+// the processor's double registers where it has them. An element is worked
+// out by the same operations in the same order either way: an invalid
+// element enters or leaves the sums as an exact 0, which leaves them as
+// they are (they start at +0 and so never hold -0).
+struct DeviationShape
 {
-public:
-    DeviationBatch(int n, double sampleScale, float* out)
-        : m_n(n)
-        , m_sampleScale(sampleScale)
-        , m_out(out)
-    {
-    }
-    void Add(int index, double d, double sum, double sumSquares)
-    {
-        m_index[m_size] = index;
-        m_d[m_size] = d;
-        m_sum[m_size] = sum;
-        m_sumSquares[m_size] = sumSquares;
-        if (++m_size == kSize)
-            Flush();
-    }
-    void Flush()
-    {
-        int k = 0;
-#if defined(__SSE2__)
-        const __m128d two = _mm_set1_pd(2.0);
-        const __m128d n = _mm_set1_pd(static_cast<double>(m_n));
-        const __m128d scale = _mm_set1_pd(m_sampleScale);
-        const __m128d zero = _mm_setzero_pd();
-        for (; k + 2 <= m_size; k += 2) {
-            const __m128d d = _mm_loadu_pd(m_d + k);
-            const __m128d sum = _mm_loadu_pd(m_sum + k);
-            const __m128d sumSquares = _mm_loadu_pd(m_sumSquares + k);
-            const __m128d squares = _mm_add_pd(_mm_sub_pd(sumSquares, _mm_mul_pd(_mm_mul_pd(two, d), sum)),
-                _mm_mul_pd(_mm_mul_pd(n, d), d));
-            // max(0, s) keeps s unless 0 is greater, as std::max(s, 0.0) does.
-            const __m128d root = _mm_sqrt_pd(_mm_mul_pd(_mm_max_pd(zero, squares), scale));
-            float results[4];
-            _mm_storeu_ps(results, _mm_cvtpd_ps(root));
-            m_out[m_index[k]] = results[0];
-            m_out[m_index[k + 1]] = results[1];
-        }
-#endif
-        for (; k < m_size; ++k) {
-            const double d = m_d[k];
-            const double squares = m_sumSquares[k] - 2.0 * d * m_sum[k] + m_n * d * d;
-            m_out[m_index[k]] = static_cast<float>(std::sqrt(std::max(squares, 0.0) * m_sampleScale));
-        }
-        m_size = 0;
-    }
-
-private:
-    static const int kSize = 64;
-    const int m_n;
-    const double m_sampleScale;
-    float* const m_out;
-    int m_size = 0;
-    int m_index[kSize];
-    double m_d[kSize];
-    double m_sum[kSize];
-    double m_sumSquares[kSize];
+    const float* x;
+    int n;
+    double meanScale;
+    double sampleScale;
+    float* out;
 };
+
+struct DeviationLane
+{
+    double pivot = 0.0;
+    double sum = 0.0;
+    double sumSquares = 0.0;
+    int invalid = 0;
+    // Equal neighbours ending at the element; a flat window deviates by
+    // exactly 0. Only whether it reaches n matters.
+    int flat = 1;
+};
+
+void EmitDeviation(const DeviationShape& s, const DeviationLane& lane, int i)
+{
+    if (lane.invalid) {
+        s.out[i] = kInvalidValue;
+        return;
+    }
+    // A flat window's mean is its value; the deviations are taken around
+    // the moving average as it is stored.
+    const bool flat = lane.flat >= s.n;
+    const float mean = flat ? s.x[i] : static_cast<float>(lane.sum * s.meanScale + lane.pivot);
+    if (mean == 0.0f || flat) {
+        s.out[i] = mean == 0.0f ? kInvalidValue : 0.0f;
+        return;
+    }
+    const double d = mean - lane.pivot;
+    const double squares = lane.sumSquares - 2.0 * d * lane.sum + s.n * d * d;
+    s.out[i] = static_cast<float>(std::sqrt(std::max(squares, 0.0) * s.sampleScale));
+}
+
+// The window ending at start summed afresh around x[start] (a valid element).
+void StartDeviation(const DeviationShape& s, DeviationLane& lane, int start)
+{
+    WindowSums sums;
+    sums.Rebase(s.x, start - s.n + 1, start, s.x[start]);
+    lane.pivot = sums.pivot;
+    lane.sum = sums.sum;
+    lane.sumSquares = sums.sumSquares;
+    lane.invalid = sums.invalid;
+    lane.flat = 1;
+    for (int j = start; j > 0 && lane.flat < s.n && s.x[j] == s.x[j - 1]; --j)
+        ++lane.flat;
+    EmitDeviation(s, lane, start);
+}
+
+void StepDeviation(const DeviationShape& s, DeviationLane& lane, int i)
+{
+    const float entering = s.x[i];
+    const float leaving = s.x[i - s.n];
+    lane.flat = entering == s.x[i - 1] ? lane.flat + 1 : 1;
+    const bool enteringInvalid = IsInvalidValue(entering);
+    const bool leavingInvalid = IsInvalidValue(leaving);
+    const double in = enteringInvalid ? 0.0 : entering - lane.pivot;
+    const double away = leavingInvalid ? 0.0 : leaving - lane.pivot;
+    lane.sum += in - away;
+    lane.sumSquares += in * in - away * away;
+    lane.invalid += (enteringInvalid ? 1 : 0) - (leavingInvalid ? 1 : 0);
+    EmitDeviation(s, lane, i);
+}
+
+#if defined(__SSE2__)
+// Two lanes, a in the low half and b in the high half, stepped together
+// through elements ia and ib: StepDeviation on each, to the bit. The common
+// case (a window with a value, not flat, with a mean other than 0) is worked
+// out here; an element of any other case is finished by EmitDeviation.
+// kMayHoldInvalid false: no element the lanes read is invalid.
+template <bool kMayHoldInvalid>
+void StepDeviationPair(const DeviationShape& s, DeviationLane& a, DeviationLane& b, int ia, int ib, int steps)
+{
+    const float* x = s.x;
+    const int n = s.n;
+    const __m128d pivot = _mm_set_pd(b.pivot, a.pivot);
+    __m128d sum = _mm_set_pd(b.sum, a.sum);
+    __m128d sumSquares = _mm_set_pd(b.sumSquares, a.sumSquares);
+    __m128i invalid = _mm_set_epi32(0, 0, b.invalid, a.invalid);
+    // Equal neighbours ending at the element, less one.
+    __m128i run = _mm_set_epi32(0, 0, b.flat - 1, a.flat - 1);
+    const __m128 invalidValue = _mm_set1_ps(kInvalidValue);
+    const __m128i one = _mm_set1_epi32(1);
+    const __m128i nLess2 = _mm_set1_epi32(n - 2);
+    const __m128d meanScale = _mm_set1_pd(s.meanScale);
+    const __m128d sampleScale = _mm_set1_pd(s.sampleScale);
+    const __m128d nWide = _mm_set1_pd(static_cast<double>(n));
+    const __m128d zeroWide = _mm_setzero_pd();
+    const __m128 zero = _mm_setzero_ps();
+    const auto pair = [x](int i, int j) { return _mm_unpacklo_ps(_mm_load_ss(x + i), _mm_load_ss(x + j)); };
+    __m128 previous = pair(ia - 1, ib - 1);
+    for (int t = 0; t < steps; ++t, ++ia, ++ib) {
+        const __m128 entering = pair(ia, ib);
+        const __m128 leaving = pair(ia - n, ib - n);
+        run = _mm_and_si128(_mm_add_epi32(run, one), _mm_castps_si128(_mm_cmpeq_ps(entering, previous)));
+        previous = entering;
+        __m128d in = _mm_sub_pd(_mm_cvtps_pd(entering), pivot);
+        __m128d away = _mm_sub_pd(_mm_cvtps_pd(leaving), pivot);
+        __m128 special = _mm_castsi128_ps(_mm_cmpgt_epi32(run, nLess2));
+        if (kMayHoldInvalid) {
+            // An invalid element enters or leaves as an exact 0.
+            const __m128 enteringInvalid = _mm_cmpeq_ps(entering, invalidValue);
+            const __m128 leavingInvalid = _mm_cmpeq_ps(leaving, invalidValue);
+            invalid = _mm_add_epi32(
+                _mm_sub_epi32(invalid, _mm_castps_si128(enteringInvalid)), _mm_castps_si128(leavingInvalid));
+            in = _mm_andnot_pd(_mm_castps_pd(_mm_unpacklo_ps(enteringInvalid, enteringInvalid)), in);
+            away = _mm_andnot_pd(_mm_castps_pd(_mm_unpacklo_ps(leavingInvalid, leavingInvalid)), away);
+            special = _mm_or_ps(special,
+                _mm_andnot_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(invalid, _mm_setzero_si128())),
+                    _mm_castsi128_ps(_mm_set1_epi32(-1))));
+        }
+        sum = _mm_add_pd(sum, _mm_sub_pd(in, away));
+        sumSquares = _mm_add_pd(sumSquares, _mm_sub_pd(_mm_mul_pd(in, in), _mm_mul_pd(away, away)));
+
+        const __m128 mean = _mm_cvtpd_ps(_mm_add_pd(_mm_mul_pd(sum, meanScale), pivot));
+        special = _mm_or_ps(special, _mm_cmpeq_ps(mean, zero));
+        const __m128d d = _mm_sub_pd(_mm_cvtps_pd(mean), pivot);
+        const __m128d squares = _mm_add_pd(
+            _mm_sub_pd(sumSquares, _mm_mul_pd(_mm_add_pd(d, d), sum)), _mm_mul_pd(_mm_mul_pd(nWide, d), d));
+        // max(0, s) keeps s unless 0 is greater, as std::max(s, 0.0) does.
+        const __m128 root
+            = _mm_cvtpd_ps(_mm_sqrt_pd(_mm_mul_pd(_mm_max_pd(zeroWide, squares), sampleScale)));
+        _mm_store_ss(s.out + ia, root);
+        _mm_store_ss(s.out + ib, _mm_shuffle_ps(root, root, 1));
+        const int specialLanes = _mm_movemask_ps(special) & 3;
+        if (specialLanes) {
+            double sums[2], squareSums[2];
+            int32_t counts[4], runs[4];
+            _mm_storeu_pd(sums, sum);
+            _mm_storeu_pd(squareSums, sumSquares);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(counts), invalid);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(runs), run);
+            for (int k = 0; k < 2; ++k) {
+                if (!(specialLanes & (1 << k)))
+                    continue;
+                DeviationLane lane;
+                lane.pivot = k ? b.pivot : a.pivot;
+                lane.sum = sums[k];
+                lane.sumSquares = squareSums[k];
+                lane.invalid = counts[k];
+                lane.flat = runs[k] + 1;
+                EmitDeviation(s, lane, k ? ib : ia);
+            }
+        }
+    }
+    double halves[2];
+    int32_t counts[4];
+    _mm_storeu_pd(halves, sum);
+    a.sum = halves[0];
+    b.sum = halves[1];
+    _mm_storeu_pd(halves, sumSquares);
+    a.sumSquares = halves[0];
+    b.sumSquares = halves[1];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(counts), invalid);
+    a.invalid = counts[0];
+    b.invalid = counts[1];
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(counts), run);
+    a.flat = counts[0] + 1;
+    b.flat = counts[1] + 1;
+}
+#endif
 
 } // namespace
 
@@ -535,55 +789,48 @@ void SeriesSTD(const float* x, int count, int n, float* out)
         FillInvalid(out, count);
         return;
     }
-    WindowSums sums;
     const int warm = std::min(n, count);
-    for (int i = 0; i < warm; ++i) {
-        sums.Add(x[i]);
-        out[i] = kInvalidValue;
-    }
-    // Equal neighbours ending at i: a flat window deviates by exactly 0.
-    int flat = 1;
-    for (int i = 1; i < warm; ++i)
-        flat = x[i] == x[i - 1] ? flat + 1 : 1;
-    // The sums are taken afresh around a recent element now and then (every
-    // 1,024 elements, or once per window when that is longer), so rounding
-    // cannot build up over a long series nor the pivot drift away from the
-    // prices.
+    FillInvalid(out, warm);
+    if (count <= n)
+        return;
+    const DeviationShape shape = { x, n, 1.0 / n, 1.0 / (n - 1), out };
     const int rebaseEvery = std::max(n, 1024);
-    int sinceRebase = rebaseEvery;
-    const double meanScale = 1.0 / n;
-    const double sampleScale = 1.0 / (n - 1);
-    // The square roots, the costly part, are taken two at a time once a
-    // batch of windows has its sums; each by the same steps as one alone.
-    DeviationBatch batch(n, sampleScale, out);
-    for (int i = n; i < count; ++i) {
-        flat = x[i] == x[i - 1] ? flat + 1 : 1;
-        if (sinceRebase >= rebaseEvery && !IsInvalidValue(x[i])) {
-            sums.Rebase(x, i - n + 1, i, x[i]);
-            sinceRebase = 0;
-        } else {
-            if (IsInvalidValue(x[i]) || IsInvalidValue(x[i - n])) {
-                sums.Add(x[i]);
-                sums.Remove(x[i - n]);
-            } else {
-                sums.Slide(x[i], x[i - n]);
-            }
-            ++sinceRebase;
+    // A stretch starts at the first valid element from the given one on.
+    const auto startFrom = [x, count](int i) {
+        while (i < count && IsInvalidValue(x[i]))
+            ++i;
+        return std::min(i, count);
+    };
+    // The elements before the first stretch are invalid themselves.
+    int start = startFrom(n);
+    FillInvalid(out + n, start - n);
+    const auto walk = [&shape](DeviationLane& lane, int from, int end) {
+        for (int i = from; i < end; ++i)
+            StepDeviation(shape, lane, i);
+    };
+    while (start < count) {
+        const int second = startFrom(start + rebaseEvery + 1);
+        DeviationLane a;
+        StartDeviation(shape, a, start);
+        if (second >= count) {
+            walk(a, start + 1, count);
+            break;
         }
-        if (sums.invalid) {
-            out[i] = kInvalidValue;
-            continue;
-        }
-        // A flat window's mean is its value; the deviations are taken around
-        // the moving average as it is stored.
-        const float mean = flat >= n ? x[i] : static_cast<float>(sums.sum * meanScale + sums.pivot);
-        if (mean == 0.0f || flat >= n) {
-            out[i] = mean == 0.0f ? kInvalidValue : 0.0f;
-            continue;
-        }
-        batch.Add(i, mean - sums.pivot, sums.sum, sums.sumSquares);
+        const int end = startFrom(second + rebaseEvery + 1);
+        DeviationLane b;
+        StartDeviation(shape, b, second);
+        int together = 1;
+#if defined(__SSE2__)
+        together = std::min(second - start, end - second);
+        if (HoldsInvalid(x, start - n + 1, end))
+            StepDeviationPair<true>(shape, a, b, start + 1, second + 1, together - 1);
+        else
+            StepDeviationPair<false>(shape, a, b, start + 1, second + 1, together - 1);
+#endif
+        walk(a, start + together, second);
+        walk(b, second + together, end);
+        start = end;
     }
-    batch.Flush();
 }
 
 void SeriesAVEDEV(const float* x, int count, int n, float* out)

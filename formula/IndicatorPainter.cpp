@@ -6,6 +6,7 @@
 #include "base/ChartColors.h"
 #include "base/ChartDraw.h"
 #include "base/GdiObjectCache.h"
+#include "base/KeptPicture.h"
 #include "base/StrokeBatch.h"
 
 #include <algorithm>
@@ -19,6 +20,8 @@ const char kTitleFontFace[] = "宋体";
 const int kTitleFontHeight = 14;
 const int kTextFontHeight = 12;
 const size_t kMaxCachedTitleWidths = 512;
+// More places than a chart has panes: a resized chart starts the list over.
+const size_t kMaxKeptAxisLabels = 12;
 const char kIconStripName[] = "biaoji.png";
 const int kIconCell = 16;
 const COLORREF kAxisLineColor = 0xFFFFFF;
@@ -204,6 +207,14 @@ IndicatorPainter::IndicatorPainter()
 {
 }
 
+IndicatorPainter::~IndicatorPainter() = default;
+
+void IndicatorPainter::SetKeepPictures(bool keep)
+{
+    m_keepPictures = keep;
+    m_axisLabels.clear();
+}
+
 void IndicatorPainter::SetTarget(HDC dc, const RECT& rect)
 {
     m_dc = dc;
@@ -299,7 +310,20 @@ void IndicatorPainter::DrawValueScale(float minimum, float maximum)
 {
     if (!m_dc)
         return;
-    DrawValueAxis(m_dc, m_rect, m_titleHeight, 0, minimum, maximum, 2);
+    // The labels of a pane are kept by the pane's place: the painter serves
+    // every pane of a chart.
+    KeptPicture* labels = nullptr;
+    for (auto& kept : m_axisLabels) {
+        if (::EqualRect(&kept.first, &m_rect))
+            labels = kept.second.get();
+    }
+    if (!labels && m_keepPictures) {
+        if (m_axisLabels.size() >= kMaxKeptAxisLabels)
+            m_axisLabels.clear();
+        m_axisLabels.emplace_back(m_rect, std::make_unique<KeptPicture>(true));
+        labels = m_axisLabels.back().second.get();
+    }
+    DrawValueAxis(m_dc, m_rect, m_titleHeight, 0, minimum, maximum, 2, labels);
 }
 
 void IndicatorPainter::DrawTitleText(const std::wstring& text)

@@ -12,10 +12,12 @@
 #include <windows.h>
 
 #include <map>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
 
+class KeptPicture;
 class PriceSeriesSource;
 
 // The line a DRAWLINE output draws, computed from its recorded arguments
@@ -39,6 +41,7 @@ public:
     static const int kMaxLineWidth = 100;
 
     IndicatorPainter();
+    ~IndicatorPainter();
 
     // Set-up by the calculator's draw step.
     void SetTarget(HDC dc, const RECT& rect);
@@ -48,6 +51,8 @@ public:
     void SetLayout(int textPosition, int titleHeight, int secondValue);
     void ResetCounters();
     void SetBarWidth(int width);
+    // Whether each pane's value labels are kept as a picture between paints.
+    void SetKeepPictures(bool keep);
 
     // One step along the bar-width ladder (zoom in: up); the result is also
     // the current width. A width off the ladder gives the default width.
@@ -134,6 +139,9 @@ private:
     // The width DrawTextW measures for a title or legend in the title font,
     // by text: the same texts come back paint after paint.
     std::map<std::wstring, LONG> m_titleWidths;
+    // The value labels of each pane drawn, by the pane's rectangle.
+    std::vector<std::pair<RECT, std::unique_ptr<KeptPicture>>> m_axisLabels;
+    bool m_keepPictures = true;
     HDC m_dc;
     RECT m_rect;
     COLORREF m_color;

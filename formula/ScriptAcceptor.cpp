@@ -16,6 +16,16 @@ const wchar_t* const kZigSeries[] = { L"OPEN", L"HIGH", L"LOW", L"CLOSE" };
 // Arguments of a DRAWLINE computed in a statement that is not drawn.
 const int kDrawLineArguments = 5;
 
+// Whether two names are equal, compared in place.
+bool SameName(const wchar_t* a, const wchar_t* b)
+{
+    while (*a && *a == *b) {
+        ++a;
+        ++b;
+    }
+    return *a == *b;
+}
+
 // The built-ins whose result depends on their arguments alone.
 const wchar_t* const kWindowedBuiltins[] = { L"MA", L"STD", L"EMA", L"EXPMA", L"SMA", L"SUM", L"HHV", L"LLV",
     L"REF", L"AVEDEV" };
@@ -23,19 +33,17 @@ const wchar_t* const kWindowedBuiltins[] = { L"MA", L"STD", L"EMA", L"EXPMA", L"
 bool IsWindowedBuiltin(const wchar_t* name)
 {
     for (const wchar_t* windowed : kWindowedBuiltins) {
-        if (std::wcscmp(name, windowed) == 0)
+        if (SameName(name, windowed))
             return true;
     }
     return false;
 }
 
-template <typename T>
-void AppendBits(std::wstring& key, const T& value)
+template <typename T> uint64_t Bits(const T& value)
 {
-    unsigned char bytes[sizeof(T)];
-    std::memcpy(bytes, &value, sizeof bytes);
-    for (unsigned char byte : bytes)
-        key.push_back(static_cast<wchar_t>(byte + 1));
+    uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof value);
+    return bits;
 }
 
 }
@@ -89,12 +97,22 @@ bool CScriptAcceptor::DetachEngine()
 bool CScriptAcceptor::ClearVariables()
 {
     ForgetCalls();
-    if (m_pool) {
-        for (const auto& item : m_variables)
-            m_pool->DropReference(item.second.get());
+    for (auto item = m_variables.begin(); item != m_variables.end();) {
+        Variable& variable = item->second;
+        if (!variable.bound) {
+            item = m_variables.erase(item);
+            continue;
+        }
+        if (m_pool)
+            m_pool->DropReference(variable.value.get());
+        variable.value = FormulaVariant();
+        variable.bound = false;
+        ++item;
     }
-    m_variables.clear();
-    m_boundArrays.clear();
+    for (BoundArray& bound : m_boundArrays) {
+        bound.data = nullptr;
+        bound.count = 0;
+    }
     // What the last run recorded stays in use until the next run clears it;
     // everything else is free and kept for that run.
     if (m_pool)
@@ -104,22 +122,60 @@ bool CScriptAcceptor::ClearVariables()
 
 FormulaVariant& CScriptAcceptor::VariableToReplace(const wchar_t* name)
 {
-    FormulaVariant& slot = m_variables[name];
+    auto found = m_variables.find(name);
+    if (found == m_variables.end())
+        found = m_variables.emplace(name, Variable()).first;
+    Variable& slot = found->second;
     if (m_pool)
-        m_pool->DropReference(slot.get());
-    return slot;
+        m_pool->DropReference(slot.value.get());
+    slot.bound = true;
+    return slot.value;
+}
+
+bool CScriptAcceptor::CallKey::operator<(const CallKey& other) const
+{
+    if (builtin != other.builtin)
+        return std::less<const FormulaBuiltin*>()(builtin, other.builtin);
+    if (count != other.count)
+        return count < other.count;
+    for (int i = 0; i < count; ++i) {
+        const Argument& a = arguments[i];
+        const Argument& b = other.arguments[i];
+        if (a.kind != b.kind)
+            return a.kind < b.kind;
+        if (a.bits != b.bits)
+            return a.bits < b.bits;
+        if (a.count != b.count)
+            return a.count < b.count;
+    }
+    return false;
+}
+
+void CScriptAcceptor::ForgetCall(std::map<CallKey, RememberedCall>::iterator call)
+{
+    RememberedCall& remembered = call->second;
+    if (m_pool) {
+        for (const FormulaVariant& argument : remembered.arguments)
+            m_pool->DropReference(argument.get());
+        m_pool->DropReference(remembered.result.get());
+    }
+    // A formula makes a few such calls; the nodes of a rare one with many
+    // are not all kept.
+    if (m_spareCalls.size() >= kSpareCalls) {
+        m_calls.erase(call);
+        return;
+    }
+    remembered.arguments.clear();
+    remembered.result = FormulaVariant();
+    m_spareCalls.push_back(m_calls.extract(call));
 }
 
 void CScriptAcceptor::ForgetCalls()
 {
-    if (m_pool) {
-        for (const auto& item : m_calls) {
-            for (const FormulaVariant& argument : item.second.arguments)
-                m_pool->DropReference(argument.get());
-            m_pool->DropReference(item.second.result.get());
-        }
-    }
-    m_calls.clear();
+    if (m_spareCalls.capacity() < kSpareCalls)
+        m_spareCalls.reserve(kSpareCalls);
+    while (!m_calls.empty())
+        ForgetCall(m_calls.begin());
 }
 
 void CScriptAcceptor::ForgetCallsReading(const float* data)
@@ -132,32 +188,29 @@ void CScriptAcceptor::ForgetCallsReading(const float* data)
             ++item;
             continue;
         }
-        if (m_pool) {
-            for (const FormulaVariant& argument : item->second.arguments)
-                m_pool->DropReference(argument.get());
-            m_pool->DropReference(item->second.result.get());
-        }
-        item = m_calls.erase(item);
+        if (m_spareCalls.capacity() < kSpareCalls)
+            m_spareCalls.reserve(kSpareCalls);
+        ForgetCall(item++);
     }
 }
 
-bool CScriptAcceptor::IdentifyCall(const wchar_t* name, const VARIANT* arguments, int count, std::wstring& key) const
+bool CScriptAcceptor::IdentifyCall(
+    const FormulaBuiltin& builtin, const VARIANT* arguments, int count, CallKey& key) const
 {
-    key = name;
-    key.push_back(L'(');
+    if (count > CallKey::kMaxArguments)
+        return false;
+    key.builtin = &builtin;
+    key.count = count;
     for (int i = 0; i < count; ++i) {
         const VARIANT& argument = arguments[i];
+        CallKey::Argument& part = key.arguments[i];
         SeriesView series;
         if (ReadSeries(argument, series)) {
-            key.push_back(L's');
-            AppendBits(key, series.data);
-            AppendBits(key, series.count);
+            part = CallKey::Argument { L's', series.count, Bits(series.data) };
         } else if (argument.vt == VT_R8) {
-            key.push_back(L'd');
-            AppendBits(key, argument.dblVal);
+            part = CallKey::Argument { L'd', 0, Bits(argument.dblVal) };
         } else if (argument.vt == VT_I4) {
-            key.push_back(L'i');
-            AppendBits(key, argument.lVal);
+            part = CallKey::Argument { L'i', 0, Bits(argument.lVal) };
         } else {
             return false;
         }
@@ -186,7 +239,14 @@ bool CScriptAcceptor::SetSeriesVariable(const wchar_t* name, float* data, uint32
     WriteSeries(slot.get(), data, count);
     if (m_pool)
         m_pool->AddReference(slot.get());
-    m_boundArrays[name] = BoundArray { data, count };
+    for (BoundArray& bound : m_boundArrays) {
+        if (SameName(bound.name.c_str(), name)) {
+            bound.data = data;
+            bound.count = count;
+            return true;
+        }
+    }
+    m_boundArrays.push_back(BoundArray { name, data, count });
     return true;
 }
 
@@ -197,7 +257,12 @@ bool CScriptAcceptor::SetScalarVariable(const wchar_t* name, double value)
     // The whole value: writing a number into a series' value field would
     // turn the number into a pointer.
     WriteScalar(VariableToReplace(name).get(), value);
-    m_boundArrays.erase(name);
+    for (BoundArray& bound : m_boundArrays) {
+        if (SameName(bound.name.c_str(), name)) {
+            bound.data = nullptr;
+            bound.count = 0;
+        }
+    }
     return true;
 }
 
@@ -224,7 +289,7 @@ const VARIANT* CScriptAcceptor::FindVariable(const wchar_t* name) const
     if (!name)
         return nullptr;
     const auto found = m_variables.find(name);
-    return found == m_variables.end() ? nullptr : &found->second.get();
+    return found == m_variables.end() || !found->second.bound ? nullptr : &found->second.value.get();
 }
 
 const VARIANT* CScriptAcceptor::LookUpVariable(const wchar_t* name)
@@ -252,8 +317,8 @@ bool CScriptAcceptor::OwnsSeries(const float* data, uint32_t count) const
         if (const SeriesBufferPool::Entry* entry = m_pool->Find(data))
             return static_cast<size_t>(count) * sizeof(float) <= entry->capacity;
     }
-    for (const auto& bound : m_boundArrays) {
-        if (bound.second.data == data && count <= bound.second.count)
+    for (const BoundArray& bound : m_boundArrays) {
+        if (bound.data == data && count <= bound.count)
             return true;
     }
     return false;
@@ -316,8 +381,9 @@ bool CScriptAcceptor::CallBuiltin(
             }
         }
     }
-    std::wstring key;
-    const bool reusable = m_pool && m_builtins == kFormulaBuiltins && IsWindowedBuiltin(name) && IdentifyCall(name, arguments, count, key);
+    CallKey key;
+    const bool reusable = m_pool && m_builtins == kFormulaBuiltins && IsWindowedBuiltin(name)
+        && IdentifyCall(builtin, arguments, count, key);
     if (reusable) {
         const auto found = m_calls.find(key);
         if (found != m_calls.end())
@@ -327,7 +393,16 @@ bool CScriptAcceptor::CallBuiltin(
     if (!builtin.handler(call))
         return false;
     if (reusable) {
-        RememberedCall& remembered = m_calls[key];
+        std::map<CallKey, RememberedCall>::iterator entry;
+        if (m_spareCalls.empty()) {
+            entry = m_calls.emplace(key, RememberedCall()).first;
+        } else {
+            auto node = std::move(m_spareCalls.back());
+            m_spareCalls.pop_back();
+            node.key() = key;
+            entry = m_calls.insert(std::move(node)).position;
+        }
+        RememberedCall& remembered = entry->second;
         for (int i = 0; i < count; ++i) {
             remembered.arguments.emplace_back(arguments[i]);
             m_pool->AddReference(remembered.arguments.back().get());

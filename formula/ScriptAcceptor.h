@@ -60,7 +60,6 @@ public:
     const VARIANT* LookUpVariable(const wchar_t* name);
     // Not owned; null: none.
     void SetSeriesSupplier(SeriesSupplier* supplier) { m_supplier = supplier; }
-    const FormulaVariables& GetVariables() const { return m_variables; }
     const FormulaValueList& GetRunValues() const { return m_runValues; }
     const SeriesBufferPool* GetPool() const { return m_pool.get(); }
     PriceSeriesSource* GetSource() const { return m_source; }
@@ -101,10 +100,54 @@ private:
     CScriptAcceptor(const CScriptAcceptor&) = delete;
     CScriptAcceptor& operator=(const CScriptAcceptor&) = delete;
 
+    // A name's slot outlives a rebinding of the variables: a calculator binds
+    // the same names before every run, and keeping their nodes spares the
+    // heap. A slot not bound since the variables were last emptied holds
+    // nothing and reads as no variable at all; one left so through a whole
+    // run goes when they are emptied again.
+    // Names in ordinal order, compared in place: a lookup by a C string
+    // neither builds a string nor measures one first.
+    struct NameLess
+    {
+        using is_transparent = void;
+        static bool Less(const wchar_t* a, const wchar_t* b)
+        {
+            while (*a && *a == *b) {
+                ++a;
+                ++b;
+            }
+            return static_cast<uint32_t>(*a) < static_cast<uint32_t>(*b);
+        }
+        bool operator()(const std::wstring& a, const std::wstring& b) const { return Less(a.c_str(), b.c_str()); }
+        bool operator()(const std::wstring& a, const wchar_t* b) const { return Less(a.c_str(), b); }
+        bool operator()(const wchar_t* a, const std::wstring& b) const { return Less(a, b.c_str()); }
+    };
+    struct Variable
+    {
+        FormulaVariant value;
+        bool bound = false;
+    };
     struct BoundArray
     {
-        const float* data;
+        std::wstring name;
+        const float* data; // null: not bound now
         uint32_t count;
+    };
+    // A windowed call: its built-in's row and each argument's kind, raw bits
+    // and series length.
+    struct CallKey
+    {
+        static const int kMaxArguments = 4;
+        struct Argument
+        {
+            wchar_t kind; // 's'eries, 'd'ouble or 'i'nteger
+            uint32_t count;
+            uint64_t bits;
+        };
+        const FormulaBuiltin* builtin;
+        int count;
+        Argument arguments[kMaxArguments];
+        bool operator<(const CallKey& other) const;
     };
 
     // The variable's slot, its present value no longer counted as a reference.
@@ -114,10 +157,9 @@ private:
     bool CallBuiltin(
         const FormulaBuiltin& builtin, const wchar_t* name, VARIANT* arguments, int count, VARIANT* result);
     bool HandleOutput(const wchar_t* name, VARIANT* arguments, int count, VARIANT* result);
-    // A call's identity for reuse within one run: the name, then each
-    // argument's type, raw value and series length. False when an argument is
-    // of a kind that cannot be compared that way.
-    bool IdentifyCall(const wchar_t* name, const VARIANT* arguments, int count, std::wstring& key) const;
+    // A call's identity for reuse within one run. False when an argument is
+    // of a kind that cannot be compared that way, or there are too many.
+    bool IdentifyCall(const FormulaBuiltin& builtin, const VARIANT* arguments, int count, CallKey& key) const;
     void ForgetCalls();
     // Forgets the remembered calls that took data as an argument.
     void ForgetCallsReading(const float* data);
@@ -132,17 +174,23 @@ private:
         std::vector<FormulaVariant> arguments;
         FormulaVariant result;
     };
-    std::map<std::wstring, RememberedCall> m_calls;
+    std::map<CallKey, RememberedCall> m_calls;
+    // Nodes of forgotten calls, reused for the next ones, up to kSpareCalls.
+    static const size_t kSpareCalls = 64;
+    std::vector<std::map<CallKey, RememberedCall>::node_type> m_spareCalls;
+    // Forgets one remembered call, keeping its node for a later one.
+    void ForgetCall(std::map<CallKey, RememberedCall>::iterator call);
 
     IBaseScript* m_engine;
     PriceSeriesSource* m_source;
     const SeriesMath* m_math;
     std::unique_ptr<SeriesBufferPool> m_pool;
     FormulaStatement* m_current;
-    FormulaVariables m_variables;
+    std::map<std::wstring, Variable, NameLess> m_variables;
     FormulaValueList m_runValues;
-    // The arrays bound by name; a rebinding replaces its name's entry.
-    std::map<std::wstring, BoundArray> m_boundArrays;
+    // The arrays bound by name, a few price series; a rebinding replaces its
+    // name's entry.
+    std::vector<BoundArray> m_boundArrays;
     const FormulaBuiltin* m_builtins;
     FormulaBuiltinHandler m_drawLine;
     SeriesSupplier* m_supplier;

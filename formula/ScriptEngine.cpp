@@ -175,7 +175,17 @@ bool CScriptEngine::ExecuteWide(const wchar_t* text)
     if (!text || m_running)
         return false;
     // The engine keeps its own copy: functions defined by the text point into it
-    // and stay callable (by Evaluate) after the caller's text is gone.
+    // and stay callable (by Evaluate) after the caller's text is gone. A text
+    // that fits the buffer of the last copy is copied into it, which takes no
+    // memory and so cannot fail: a formula runs its statements one by one.
+    const size_t length = std::wcslen(text);
+    const bool inSource = text >= m_source.data() && text <= m_source.data() + m_source.size();
+    if (length <= m_source.capacity() && !inSource) {
+        Reset();
+        m_source.assign(text, length);
+        RunProgram(m_source.c_str());
+        return m_message[0] == 0;
+    }
     std::wstring copy;
     try {
         copy.assign(text);

@@ -11,7 +11,9 @@ float* SeriesBufferPool::Acquire(size_t bytes)
         fit = std::prev(m_free.upper_bound(fit->first));
         float* buffer = fit->second;
         Entry& entry = m_entries.at(buffer);
-        m_free.erase(fit);
+        if (m_spareNodes.size() == m_spareNodes.capacity())
+            m_spareNodes.reserve(m_spareNodes.size() * 2 + 8);
+        m_spareNodes.push_back(m_free.extract(fit));
         m_freeBytes -= entry.capacity;
         entry.inUse = true;
         entry.size = bytes;
@@ -60,8 +62,16 @@ void SeriesBufferPool::DropReference(const VARIANT& value)
 
 void SeriesBufferPool::SetFree(Entry& entry)
 {
+    if (m_spareNodes.empty()) {
+        m_free.emplace(entry.capacity, entry.buffer);
+    } else {
+        auto node = std::move(m_spareNodes.back());
+        m_spareNodes.pop_back();
+        node.key() = entry.capacity;
+        node.mapped() = entry.buffer;
+        m_free.insert(std::move(node));
+    }
     entry.inUse = false;
-    m_free.emplace(entry.capacity, entry.buffer);
     m_freeBytes += entry.capacity;
 }
 
@@ -91,6 +101,7 @@ void SeriesBufferPool::ReleaseAll()
         delete[] item.second.buffer;
     m_entries.clear();
     m_free.clear();
+    m_spareNodes.clear();
     m_freeBytes = 0;
     m_unchecked.clear();
 }

@@ -66,6 +66,9 @@ private:
     std::unordered_map<const void*, Entry> m_entries;
     // The free buffers by capacity, in the order they were freed.
     std::multimap<size_t, float*> m_free;
+    // Nodes of m_free not in use, kept so that freeing and taking buffers
+    // spares the heap.
+    std::vector<std::multimap<size_t, float*>::node_type> m_spareNodes;
     size_t m_freeBytes = 0;
     // Buffers to look at in the next ReleaseUnreferenced (repeats allowed).
     std::vector<float*> m_unchecked;

@@ -87,18 +87,16 @@ int32_t CDownLoaderManager::RequestAsync(int32_t command, uint32_t userData, uin
 {
     bool queued = false;
     {
-        // The check and the add are one step against Shutdown.
+        // The check, the add and the wake are one step against Shutdown,
+        // which deletes the workers the wake looks at.
         SingleLock lock(&m_addLock);
         if (m_poolRunning.load() && !m_released.load()) {
             m_queue.Add(command, userData, value, value2, callback, callbackArg);
+            m_dispatch.Wake();
             queued = true;
         }
     }
-    if (!queued) {
-        if (callback)
-            callback(userData, callbackArg, nullptr, 0);
-        return 1;
-    }
-    m_dispatch.Wake();
+    if (!queued && callback)
+        callback(userData, callbackArg, nullptr, 0);
     return 1;
 }

@@ -65,7 +65,9 @@ private:
     CTaskDispatch m_dispatch;
     QuoteRequestClient m_client;
     CriticalSection m_clientLock; // the one synchronous client
-    CriticalSection m_addLock; // makes "still running?" and the add one step against Shutdown
+    // Makes "still running?", the add and the wake one step against Shutdown;
+    // taken before the queue's lock and the workers' busy locks.
+    CriticalSection m_addLock;
     std::atomic<bool> m_poolRunning;
     std::atomic<bool> m_released;
 };

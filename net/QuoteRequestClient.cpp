@@ -25,7 +25,9 @@ void DebugPrint(const char* format, int code)
     ::OutputDebugStringA(text);
 }
 
-// How often a wait looks at the stop event.
+// How often a long wait looks at the stop event, and the least time between
+// two looks: each look is a call into the system, which on a busy machine
+// costs more than the tick count it is weighed against.
 const DWORD kStopPollMs = 50;
 
 bool IsSignalled(HANDLE event)
@@ -33,47 +35,10 @@ bool IsSignalled(HANDLE event)
     return event && ::WaitForSingleObject(event, 0) == WAIT_OBJECT_0;
 }
 
-// Waits until s can be read (or written) within waitMs and before the
-// deadline; a wait that runs out sets WSAETIMEDOUT. Without a deadline or a
-// stop event the socket's own time-outs bound the call that follows. A stop
-// event seen signalled cuts the deadline to the stop grace, for this wait
-// and the ones after it that are given the same deadline.
-bool WaitForSocket(SOCKET s, bool write, DWORD waitMs, ULONGLONG& deadline, HANDLE stop)
+// The nearer of two tick counts, 0 standing for none.
+ULONGLONG Nearest(ULONGLONG a, ULONGLONG b)
 {
-    if (deadline == 0 && !stop)
-        return true;
-    const ULONGLONG start = ::GetTickCount64();
-    const ULONGLONG waitEnd = waitMs == INFINITE ? 0 : start + waitMs;
-    bool stopSeen = false;
-    for (;;) {
-        const ULONGLONG now = ::GetTickCount64();
-        if (!stopSeen && IsSignalled(stop)) {
-            stopSeen = true;
-            // A cut made earlier stands: the grace is never renewed.
-            const ULONGLONG cut = now + QuoteRequestClient::kStopGraceMs;
-            if (deadline == 0 || cut < deadline)
-                deadline = cut;
-        }
-        ULONGLONG end = deadline;
-        if (waitEnd != 0 && (end == 0 || waitEnd < end))
-            end = waitEnd;
-        if (end != 0 && now >= end) {
-            ::WSASetLastError(WSAETIMEDOUT);
-            return false;
-        }
-        ULONGLONG ms = end == 0 ? kStopPollMs : end - now;
-        if (stop && !stopSeen && ms > kStopPollMs)
-            ms = kStopPollMs;
-        fd_set set;
-        FD_ZERO(&set);
-        FD_SET(s, &set);
-        timeval timeout;
-        timeout.tv_sec = static_cast<long>(ms / 1000);
-        timeout.tv_usec = static_cast<long>((ms % 1000) * 1000);
-        const int ready = ::select(0, write ? nullptr : &set, write ? &set : nullptr, nullptr, &timeout);
-        if (ready != 0)
-            return ready > 0;
-    }
+    return a == 0 || (b != 0 && b < a) ? b : a;
 }
 
 } // namespace
@@ -87,9 +52,7 @@ QuoteRequestClient::QuoteRequestClient(const char* address, uint16_t port)
     , m_connectTimeoutMs(g_defaultConnectTimeoutMs.load())
     , m_ioTimeoutMs(g_defaultIoTimeoutMs.load())
     , m_exchangeTimeoutMs(g_defaultExchangeTimeoutMs.load())
-    , m_deadline(0)
     , m_stop(nullptr)
-    , m_stopCut(0)
     , m_callbackMade(false)
 {
 }
@@ -162,8 +125,10 @@ void QuoteRequestClient::CallBack(DownloadRequest& request, CMemoryStream* strea
 HRESULT QuoteRequestClient::Execute(DownloadRequest& request)
 {
     m_callbackMade = false;
-    m_deadline = ::GetTickCount64() + m_exchangeTimeoutMs;
-    m_stopCut = 0;
+    m_waits = SocketWaits();
+    m_waits.waitMs = m_ioTimeoutMs;
+    m_waits.deadline = ::GetTickCount64() + m_exchangeTimeoutMs;
+    m_waits.stop = m_stop;
     HRESULT hr = E_FAIL;
     try {
         if (!Connect(request) || !ReceiveReply(request)) {
@@ -186,8 +151,13 @@ HRESULT QuoteRequestClient::Execute(DownloadRequest& request)
         hr = E_FAIL;
     }
     // The reply has been handed over: what it held is no longer in flight.
-    if (m_replyStream.GetCapacity() > static_cast<int32_t>(kKeptReplyBuffer))
+    // The stream keeps its memory for the next reply unless it held a large
+    // one; growing by doubling may have left more than the reply needed.
+    const int32_t kept = static_cast<int32_t>(8 + kKeptReplyBuffer);
+    if (m_replyStream.GetSize() > kept)
         m_replyStream.Clear();
+    else if (m_replyStream.GetCapacity() > kept)
+        m_replyStream.Reserve(m_replyStream.GetSize());
     m_streamCharge.Release();
     if (m_replyCapacity > kKeptReplyBuffer)
         FreeReplyBuffer();
@@ -205,18 +175,18 @@ int QuoteRequestClient::Connect(DownloadRequest& request)
     addr.sin_addr.s_addr = ::inet_addr(m_address.c_str());
     addr.sin_port = htons(static_cast<u_short>(m_port));
     const ULONGLONG now = ::GetTickCount64();
-    const ULONGLONG left = m_deadline > now ? m_deadline - now : 0;
+    const ULONGLONG deadline = m_waits.deadline;
+    const ULONGLONG left = deadline > now ? deadline - now : 0;
     const DWORD connectMs
-        = m_deadline == 0 || left > m_connectTimeoutMs ? m_connectTimeoutMs : static_cast<DWORD>(left);
+        = deadline == 0 || left > m_connectTimeoutMs ? m_connectTimeoutMs : static_cast<DWORD>(left);
+    // The socket stays non-blocking: every wait of the exchange is bounded by
+    // the I/O time-out and the deadline, and bytes already there need none.
     if (addr.sin_addr.s_addr == INADDR_NONE || connectMs == 0
-        || !ConnectWithTimeout(request.socket, addr, connectMs)) {
+        || !ConnectWithTimeout(request.socket, addr, connectMs, true)) {
         CloseSocket(request);
         return 0;
     }
-    // A peer that stops answering fails the request instead of pinning the thread.
-    DWORD io = m_ioTimeoutMs;
-    ::setsockopt(request.socket, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&io), sizeof(io));
-    ::setsockopt(request.socket, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&io), sizeof(io));
+    m_waits.nonBlocking = true;
     BOOL noDelay = TRUE;
     ::setsockopt(
         request.socket, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay), sizeof(noDelay));
@@ -227,8 +197,7 @@ int QuoteRequestClient::Connect(DownloadRequest& request)
     header.value = request.value;
     header.value2 = request.value2;
     header.command = static_cast<uint16_t>(request.command);
-    if (!SendAll(request.socket, reinterpret_cast<const char*>(&header), sizeof(header), m_ioTimeoutMs,
-            Deadline(), m_stop)) {
+    if (!SendAll(request.socket, reinterpret_cast<const char*>(&header), sizeof(header), m_waits)) {
         CloseSocket(request);
         return 0;
     }
@@ -238,15 +207,15 @@ int QuoteRequestClient::Connect(DownloadRequest& request)
 int QuoteRequestClient::ReceiveReply(DownloadRequest& request)
 {
     QuoteReplyHeader header;
-    if (!RecvAll(request.socket, reinterpret_cast<char*>(&header), sizeof(header), m_ioTimeoutMs, Deadline(),
-            m_stop)) {
+    // The reply is never there the moment the request has gone.
+    if (!RecvAll(request.socket, reinterpret_cast<char*>(&header), sizeof(header), m_waits, true)) {
         CloseSocket(request);
         return 0;
     }
     CMemoryStream* target = TargetOf(request);
     if (header.bodyLength == 0) {
         CloseSocket(request);
-        target->Clear();
+        target->Empty();
         return 0;
     }
     // An announced length is not trusted with an allocation of that size.
@@ -261,7 +230,7 @@ int QuoteRequestClient::ReceiveReply(DownloadRequest& request)
         return 0;
     // The body stays in the reply buffer: delivery shapes the target stream
     // from it, so the reply is never held twice before it is inflated.
-    target->Clear();
+    target->Empty();
     request.value = header.value;
     request.value2 = header.value2;
     request.compression = header.compression;
@@ -286,8 +255,7 @@ bool QuoteRequestClient::ReceiveBody(SOCKET s, uint32_t length)
                 return false;
             }
         }
-        if (!RecvAll(s, reinterpret_cast<char*>(m_replyBuffer + received), static_cast<int>(piece),
-                m_ioTimeoutMs, Deadline(), m_stop))
+        if (!RecvAll(s, reinterpret_cast<char*>(m_replyBuffer + received), static_cast<int>(piece), m_waits))
             return false;
         received += piece;
     }
@@ -301,26 +269,29 @@ HRESULT QuoteRequestClient::DeliverReply(DownloadRequest& request)
     CMemoryStream* target = TargetOf(request);
     const uint32_t length = m_replyLength;
     const uint8_t* body = m_replyBuffer;
-    target->Clear();
+    // The target keeps the memory an earlier reply left: while this one
+    // fills it, all of it is memory in flight.
+    target->Empty();
+    const uint64_t kept = static_cast<uint64_t>(target->GetCapacity());
     bool ok = true;
     if (request.compression == kCompressionZlib || request.compression == kCompressionNone) {
         const uint64_t initial = 8 + static_cast<uint64_t>(length);
-        ok = m_streamCharge.GrowTo(initial)
-            && target->Reserve(static_cast<int32_t>(initial)) >= static_cast<int32_t>(initial)
+        ok = m_streamCharge.GrowTo(initial > kept ? initial : kept)
+            && (kept >= initial || target->Reserve(static_cast<int32_t>(initial)) >= static_cast<int32_t>(initial))
             && target->Write(&request.value, 4) == 4 && target->Write(&request.value2, 4) == 4;
         if (ok && request.compression == kCompressionZlib) {
             ok = InflateToStream(body, length, *target, kMaxInflatedBody, m_streamCharge) == 0
                 && target->GetSize() > 8;
             if (!ok) {
                 // The asker may look at what came: the compressed body.
-                target->Clear();
+                target->Empty();
                 target->Write(body, static_cast<int32_t>(length));
             }
         } else if (ok) {
             ok = target->Write(body, static_cast<int32_t>(length)) == static_cast<int32_t>(length);
         }
     } else {
-        ok = m_streamCharge.GrowTo(length)
+        ok = m_streamCharge.GrowTo(length > kept ? length : kept)
             && target->Write(body, static_cast<int32_t>(length)) == static_cast<int32_t>(length);
     }
     if (!ok)
@@ -331,47 +302,124 @@ HRESULT QuoteRequestClient::DeliverReply(DownloadRequest& request)
     return 0;
 }
 
-ULONGLONG QuoteRequestClient::Deadline()
+void QuoteRequestClient::SocketWaits::LookAtStop(ULONGLONG now)
 {
-    // The first sight of the stop fixes the cut; later reads never move it.
-    if (m_stopCut == 0 && IsSignalled(m_stop))
-        m_stopCut = ::GetTickCount64() + kStopGraceMs;
-    if (m_stopCut != 0 && (m_deadline == 0 || m_stopCut < m_deadline))
-        m_deadline = m_stopCut;
-    return m_deadline;
+    if (!stop || stopSeen || (stopLookedAt != 0 && now - stopLookedAt < kStopPollMs))
+        return;
+    stopLookedAt = now;
+    if (!IsSignalled(stop))
+        return;
+    stopSeen = true;
+    deadline = Nearest(deadline, now + kStopGraceMs);
+}
+
+bool QuoteRequestClient::SocketWaits::InTime()
+{
+    if (deadline == 0 && !stop)
+        return true;
+    const ULONGLONG now = ::GetTickCount64();
+    LookAtStop(now);
+    if (deadline != 0 && now >= deadline) {
+        ::WSASetLastError(WSAETIMEDOUT);
+        return false;
+    }
+    return true;
+}
+
+bool QuoteRequestClient::SocketWaits::WaitFor(SOCKET s, bool write)
+{
+    // A blocking socket without a deadline or a stop: its own time-outs
+    // bound the call that follows.
+    if (deadline == 0 && !stop && !nonBlocking)
+        return true;
+    const ULONGLONG start = ::GetTickCount64();
+    const ULONGLONG waitEnd = waitMs == INFINITE ? 0 : start + waitMs;
+    for (;;) {
+        const ULONGLONG now = ::GetTickCount64();
+        LookAtStop(now);
+        const ULONGLONG end = Nearest(deadline, waitEnd);
+        if (end != 0 && now >= end) {
+            ::WSASetLastError(WSAETIMEDOUT);
+            return false;
+        }
+        ULONGLONG ms = end == 0 ? kStopPollMs : end - now;
+        if (stop && !stopSeen && ms > kStopPollMs)
+            ms = kStopPollMs;
+        fd_set set;
+        FD_ZERO(&set);
+        FD_SET(s, &set);
+        timeval timeout;
+        timeout.tv_sec = static_cast<long>(ms / 1000);
+        timeout.tv_usec = static_cast<long>((ms % 1000) * 1000);
+        const int ready = ::select(0, write ? nullptr : &set, write ? &set : nullptr, nullptr, &timeout);
+        if (ready != 0)
+            return ready > 0;
+    }
+}
+
+int QuoteRequestClient::Transfer(
+    SOCKET s, bool write, char* data, int length, int piece, SocketWaits& waits, bool waitFirst)
+{
+    while (length > 0) {
+        const int n = length < piece ? length : piece;
+        int done = SOCKET_ERROR;
+        for (;;) {
+            // A non-blocking socket is tried at once; the deadline still
+            // bounds a peer that keeps a few bytes ready at every try.
+            if (waits.nonBlocking && !waitFirst) {
+                if (!waits.InTime())
+                    break;
+                done = write ? ::send(s, data, n, 0) : ::recv(s, data, n, 0);
+                if (done != SOCKET_ERROR || ::WSAGetLastError() != WSAEWOULDBLOCK)
+                    break;
+            }
+            waitFirst = false;
+            if (!waits.WaitFor(s, write)) {
+                done = SOCKET_ERROR;
+                break;
+            }
+            if (!waits.nonBlocking) {
+                done = write ? ::send(s, data, n, 0) : ::recv(s, data, n, 0);
+                break;
+            }
+        }
+        if (done == SOCKET_ERROR || (!write && done == 0)) {
+            DebugPrint(write ? "WSAGetLastError3 = %d\n" : "WSAGetLastError2 = %d\n", ::WSAGetLastError());
+            return 0;
+        }
+        data += done;
+        length -= done;
+    }
+    return 1;
+}
+
+int QuoteRequestClient::SendAll(SOCKET s, const char* data, int length, SocketWaits& waits)
+{
+    return Transfer(s, true, const_cast<char*>(data), length, 1024, waits);
+}
+
+int QuoteRequestClient::RecvAll(SOCKET s, char* buffer, int length, SocketWaits& waits, bool waitFirst)
+{
+    // Each receive is bounded by the wait time-out; the deadline bounds them
+    // all, so a server that drips a byte before every time-out still fails.
+    return Transfer(s, false, buffer, length, 65536, waits, waitFirst);
 }
 
 int QuoteRequestClient::SendAll(
     SOCKET s, const char* data, int length, DWORD waitMs, ULONGLONG deadline, HANDLE stop)
 {
-    while (length > 0) {
-        const int piece = length < 1024 ? length : 1024;
-        const int sent = WaitForSocket(s, true, waitMs, deadline, stop) ? ::send(s, data, piece, 0) : SOCKET_ERROR;
-        if (sent == SOCKET_ERROR) {
-            DebugPrint("WSAGetLastError3 = %d\n", ::WSAGetLastError());
-            return 0;
-        }
-        data += sent;
-        length -= sent;
-    }
-    return 1;
+    SocketWaits waits;
+    waits.waitMs = waitMs;
+    waits.deadline = deadline;
+    waits.stop = stop;
+    return SendAll(s, data, length, waits);
 }
 
 int QuoteRequestClient::RecvAll(SOCKET s, char* buffer, int length, DWORD waitMs, ULONGLONG deadline, HANDLE stop)
 {
-    while (length > 0) {
-        const int piece = length < 65536 ? length : 65536;
-        // Each receive is bounded by the socket's time-out; the deadline bounds
-        // them all, so a server that drips a byte before every time-out still fails.
-        const int got
-            = WaitForSocket(s, false, waitMs, deadline, stop) ? ::recv(s, buffer, piece, 0) : SOCKET_ERROR;
-        if (got == SOCKET_ERROR || got == 0) {
-            DebugPrint("WSAGetLastError2 = %d\n", ::WSAGetLastError());
-            return 0;
-        }
-        buffer += got;
-        length -= got;
-    }
-    return 1;
+    SocketWaits waits;
+    waits.waitMs = waitMs;
+    waits.deadline = deadline;
+    waits.stop = stop;
+    return RecvAll(s, buffer, length, waits);
 }
-

@@ -25,7 +25,8 @@ public:
     // How long an exchange may still go on once the pool is told to stop: a
     // reply on its way arrives, a stalled server cannot hold the shutdown.
     static constexpr DWORD kStopGraceMs = 2000;
-    // A reply buffer beyond this is not kept for the next request.
+    // A reply buffer beyond this is not kept for the next request, nor is a
+    // delivered stream holding a body beyond it (beside the two reply values).
     static constexpr uint32_t kKeptReplyBuffer = 1u << 20;
 
     // address: dotted IPv4 text, never looked up as a name.
@@ -47,10 +48,10 @@ public:
     // 0, or E_FAIL when the body does not inflate (no call made then).
     HRESULT DeliverReply(DownloadRequest& request);
 
-    // Blocking loops; with a deadline (a tick count, 0 for none) each wait
-    // for the socket is also bounded by waitMs and fails once the deadline
-    // has passed. With a stop event, a wait that sees it signalled goes on for
-    // at most kStopGraceMs more.
+    // Loops over a blocking socket; with a deadline (a tick count, 0 for none)
+    // each wait for the socket is also bounded by waitMs and fails once the
+    // deadline has passed. With a stop event, a wait that sees it signalled
+    // goes on for at most kStopGraceMs more.
     static int SendAll(SOCKET s, const char* data, int length, DWORD waitMs = INFINITE, ULONGLONG deadline = 0,
         HANDLE stop = nullptr);
     static int RecvAll(SOCKET s, char* buffer, int length, DWORD waitMs = INFINITE, ULONGLONG deadline = 0,
@@ -73,6 +74,35 @@ public:
     static void SetDefaultTimeouts(DWORD connectMs, DWORD ioMs, DWORD exchangeMs = kDefaultExchangeTimeoutMs);
 
 private:
+    // The bounds of the socket waits of one exchange (or of one loop).
+    struct SocketWaits
+    {
+        DWORD waitMs = INFINITE; // the most one wait for the socket may take
+        ULONGLONG deadline = 0; // tick count, 0 for none; cut once the stop is seen
+        HANDLE stop = nullptr;
+        ULONGLONG stopLookedAt = 0; // tick of the last look at the stop
+        bool stopSeen = false;
+        // The socket never blocks: a transfer is tried first and waited for
+        // only when it would block, so bytes already there cost no wait.
+        bool nonBlocking = false;
+
+        // Looks at the stop unless it did so less than a poll ago; seen
+        // signalled, the stop cuts the deadline to the grace, once: a cut
+        // made earlier stands, the grace is never renewed.
+        void LookAtStop(ULONGLONG now);
+        // False, with WSAETIMEDOUT, once the deadline has passed.
+        bool InTime();
+        // Waits until s can be read (or written) within waitMs and before the
+        // deadline; a wait that runs out sets WSAETIMEDOUT.
+        bool WaitFor(SOCKET s, bool write);
+    };
+    // One send or receive loop, pieces of at most piece bytes. waitFirst:
+    // the bytes cannot be there yet, so a try would only cost a call.
+    static int Transfer(SOCKET s, bool write, char* data, int length, int piece, SocketWaits& waits,
+        bool waitFirst = false);
+    static int SendAll(SOCKET s, const char* data, int length, SocketWaits& waits);
+    static int RecvAll(SOCKET s, char* buffer, int length, SocketWaits& waits, bool waitFirst = false);
+
     QuoteRequestClient(const QuoteRequestClient&) = delete;
     QuoteRequestClient& operator=(const QuoteRequestClient&) = delete;
 
@@ -86,9 +116,6 @@ private:
     // Receives the announced body into the reply buffer, growing it only as
     // bytes arrive.
     bool ReceiveBody(SOCKET s, uint32_t length);
-    // The running exchange's deadline, cut to the stop grace once the stop
-    // event has been seen.
-    ULONGLONG Deadline();
 
     WinsockSession m_winsock;
     uint8_t* m_replyBuffer;
@@ -102,8 +129,7 @@ private:
     DWORD m_connectTimeoutMs;
     DWORD m_ioTimeoutMs;
     DWORD m_exchangeTimeoutMs;
-    ULONGLONG m_deadline; // of the running exchange
     HANDLE m_stop; // not owned
-    ULONGLONG m_stopCut; // when the running exchange must end after the stop; 0 before it
+    SocketWaits m_waits; // of the running exchange
     bool m_callbackMade; // for the request now running
 };

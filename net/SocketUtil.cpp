@@ -1,6 +1,6 @@
 #include "net/SocketUtil.h"
 
-bool ConnectWithTimeout(SOCKET s, const sockaddr_in& address, DWORD timeoutMs)
+bool ConnectWithTimeout(SOCKET s, const sockaddr_in& address, DWORD timeoutMs, bool stayNonBlocking)
 {
     u_long nonBlocking = 1;
     if (::ioctlsocket(s, FIONBIO, &nonBlocking) != 0)
@@ -33,6 +33,8 @@ bool ConnectWithTimeout(SOCKET s, const sockaddr_in& address, DWORD timeoutMs)
             return false;
         }
     }
+    if (stayNonBlocking)
+        return true;
     u_long blocking = 0;
     return ::ioctlsocket(s, FIONBIO, &blocking) == 0;
 }

@@ -20,7 +20,8 @@ public:
 };
 
 // Connects s to address without waiting longer than timeoutMs (a dead address
-// would otherwise cost the system's minutes), then leaves the socket blocking.
+// would otherwise cost the system's minutes), then leaves the socket blocking,
+// or non-blocking when asked (for a caller that bounds every wait itself).
 // On failure WSAGetLastError() tells why: WSAETIMEDOUT when the time ran out,
 // the socket's own error (or WSAECONNREFUSED) when the connection failed.
-bool ConnectWithTimeout(SOCKET s, const sockaddr_in& address, DWORD timeoutMs);
+bool ConnectWithTimeout(SOCKET s, const sockaddr_in& address, DWORD timeoutMs, bool stayNonBlocking = false);

@@ -56,9 +56,18 @@ void CDownloadObject::Run()
             SingleLock lock(&m_busyLock);
             m_busy = 1;
         }
-        DownloadRequest request;
-        if (m_queue.PopPending(request))
+        // What waits when a request ends is taken at once, newest first as
+        // the dispatcher would hand it out, without a round through the
+        // dispatcher and a wake-up; once the pool is told to stop nothing
+        // more is taken (the dispatcher fails what waits).
+        for (;;) {
+            DownloadRequest request;
+            if (!m_queue.PopPending(request))
+                break;
             m_client.Execute(request);
+            if (IsStopRequested() || ::WaitForSingleObject(m_stopAll, 0) != WAIT_TIMEOUT)
+                break;
+        }
         {
             SingleLock lock(&m_busyLock);
             m_busy = 0;
@@ -151,6 +160,10 @@ void CTaskDispatch::Stop()
 
 void CTaskDispatch::Wake()
 {
+    // An idle worker takes the request at once; the dispatcher still looks,
+    // for requests beyond the idle workers.
+    if (m_work && AnyWorkerIdle())
+        ::SetEvent(m_work);
     if (m_wake)
         ::SetEvent(m_wake);
 }

@@ -73,7 +73,9 @@ public:
     // waits in the queue and deletes the workers before this returns.
     void Stop() override;
     void Run() override;
-    // Tells the dispatcher that a request has been queued.
+    // Tells the dispatcher, and an idle worker if there is one, that a
+    // request has been queued. Called only while the workers exist (the
+    // request manager's add lock keeps its Shutdown out).
     void Wake();
 
     size_t WorkerCount() const { return m_workers.size(); }

@@ -131,7 +131,7 @@ void CSkinButtonItem::Draw(HDC dc, HDC shared)
     }
     const std::string& text = m_showAlternate ? m_alternate : m_caption;
     if (!text.empty()) {
-        CSelectObject font(dc, CaptionFont());
+        CUseFont font(dc, CaptionFont());
         const COLORREF colour = m_hover || m_pressed ? m_hotColour : m_third ? m_thirdColour : m_normalColour;
         const COLORREF old = ::SetTextColor(dc, colour);
         RECT area = GetRect();

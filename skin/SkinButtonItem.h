@@ -76,8 +76,10 @@ public:
     // Composes a strip and takes it; false leaves the item without a strip.
     bool BuildFromPieces(HBITMAP iconStrip, const std::string& text, bool arrow);
 
-private:
+    // The font of the caption; a caller drawing many buttons may hold it.
     HFONT CaptionFont() const;
+
+private:
 
     CBitmap m_strip;
     HBITMAP m_left = nullptr;

@@ -9,6 +9,7 @@
 // the data center from the UI thread take both in that order; OnDataArrived
 // runs on the download worker, which already holds the data lock. Paint and
 // input run under the chart lock (re-entrant).
+#include "base/KeptPicture.h"
 #include "base/Thread.h"
 #include "data/Bar.h"
 #include "data/PwrData.h"
@@ -62,6 +63,10 @@ public:
     {
         m_sidePanelPainter = std::move(painter);
     }
+    // Whether texts that change seldom (value labels, data window) are kept
+    // as pictures between paints (the default); tests draw them each time to
+    // compare.
+    void SetKeepPictures(bool keep);
     // Opens the help page of an indicator number (a URL); the program's opens
     // it in the user's browser.
     void SetHelpOpener(std::function<void(const std::string& url)> opener) { m_helpOpener = std::move(opener); }
@@ -250,6 +255,16 @@ private:
     POINT m_lastMovePoint;
     std::vector<ExRightsSign> m_signs;
     bool m_dataWindowShown;
+    // The data window and the value labels left of the main pane, kept as
+    // pictures (the window fills its rectangle, the labels do not).
+    KeptPicture m_dataWindowPicture { false };
+    KeptPicture m_mainAxisLabels { true };
+    std::string m_dataWindowKey;
+    KeptPicture m_dateAxisPicture { false };
+    ScratchDc m_crossHairScratch; // where the cross-hair's labels are made
+
+    std::string m_dateAxisKey;
+    bool m_keepPictures = true;
     std::function<void(const SidePanelPaint&)> m_sidePanelPainter;
     std::function<void(const std::string&)> m_helpOpener;
     std::string m_webBase;

@@ -8,6 +8,7 @@
 #include "base/DcGuards.h"
 #include "base/Format.h"
 #include "base/GdiObjectCache.h"
+#include "base/KeptPicture.h"
 #include "base/StrokeBatch.h"
 #include "data/Stock.h"
 #include "formula/FormulaCalculator.h"
@@ -63,19 +64,17 @@ std::string LoadResourceText(UINT id, const char* fallback)
 // A boxed label the cross-hair can take away again: drawn into a scratch
 // bitmap as it should look over the background, turned into its difference
 // from the background and XORed onto the target.
-void XorBoxedText(HDC dc, const RECT& rect, const std::string& text)
+void XorBoxedText(HDC dc, const RECT& rect, const std::string& text, ScratchDc& scratchDc)
 {
     const int width = rect.right - rect.left;
     const int height = rect.bottom - rect.top;
     if (width <= 0 || height <= 0 || text.empty())
         return;
-    CMemDC scratch(dc);
+    // Only the label's corner of the scratch bitmap is drawn and copied.
+    HDC scratch = scratchDc.For(dc, width, height);
     if (!scratch)
         return;
-    CGdiObject<HBITMAP> bitmap(::CreateCompatibleBitmap(dc, width, height));
-    if (bitmap.IsNull())
-        return;
-    CSelectObject selected(scratch, bitmap);
+    CSaveDC state(scratch);
     RECT local { 0, 0, width, height };
     ::FillRect(scratch, &local, CachedBrush(ChartColors::Background));
     {
@@ -90,6 +89,16 @@ void XorBoxedText(HDC dc, const RECT& rect, const std::string& text)
     ::BitBlt(dc, rect.left, rect.top, width, height, scratch, 0, 0, SRCINVERT);
 }
 
+}
+
+void KLineChart::SetKeepPictures(bool keep)
+{
+    SingleLock lock(&m_lock);
+    m_keepPictures = keep;
+    m_painter.SetKeepPictures(keep);
+    m_dataWindowPicture.Forget();
+    m_mainAxisLabels.Forget();
+    m_dateAxisPicture.Forget();
 }
 
 void KLineChart::Paint(HDC dc, const RECT& rect)
@@ -186,12 +195,37 @@ void KLineChart::DrawDateAxis(HDC dc)
         return;
     const int axisTop = m_layout.chart.bottom - kline::kDateAxisHeight - kline::kBottomGap;
     const RECT strip { m_layout.barColumn.left, axisTop + 1, m_layout.barColumn.right, m_layout.barColumn.bottom };
-    FillBackground(dc, strip);
-    CUseFont font(dc, CachedFont(12, kSongTi, FW_NORMAL));
+    HFONT axisFont = CachedFont(12, kSongTi, FW_NORMAL);
     ::SetTextColor(dc, ChartColors::DateAxisText);
     ::SetBkMode(dc, TRANSPARENT);
-    int labelEnd = INT_MIN;
     const int count = series->GetCount();
+    // The strip is filled and its labels follow from the shown bars' times:
+    // kept as a picture until they change.
+    std::string& key = m_dateAxisKey;
+    key.clear();
+    if (m_keepPictures) {
+        AppendKey(key, m_layout.barColumn);
+        AppendKey(key, m_layout.mainPlot);
+        AppendKey(key, m_first);
+        AppendKey(key, m_last);
+        AppendKey(key, m_barWidth);
+        AppendKey(key, m_options.GetPeriod());
+        AppendKey(key, axisFont);
+        AppendKey(key, ChartColors::Background);
+        AppendKey(key, ChartColors::DateAxisText);
+        AppendKey(key, ::GetTextAlign(dc));
+        for (int i = std::max(m_first, 1) - 1; i <= m_last && i < count; ++i)
+            AppendKey(key, series->GetBar(i)->time);
+        if (m_dateAxisPicture.Show(dc, key))
+            return;
+        m_dateAxisPicture.Begin(dc, strip);
+    } else {
+        m_dateAxisPicture.Forget();
+    }
+    FillBackground(dc, strip);
+    CUseFont font(dc, axisFont);
+    int labelEnd = INT_MIN;
+    bool inside = true;
     for (int i = std::max(m_first, 1); i <= m_last && i < count; ++i) {
         const char* format = kline::DateLabelFormat(m_options.GetPeriod(), series->GetBar(i - 1)->time, series->GetBar(i)->time);
         if (!format)
@@ -204,7 +238,13 @@ void KLineChart::DrawDateAxis(HDC dc)
         ::GetTextExtentPoint32A(dc, label.c_str(), static_cast<int>(label.size()), &size);
         TextAt(dc, bar.left, axisTop + 2, label);
         labelEnd = bar.left + size.cx;
+        // A label reaching past the strip is drawn each time.
+        inside = inside && labelEnd + 2 <= strip.right && axisTop + 2 + size.cy <= strip.bottom;
     }
+    if (inside && m_keepPictures)
+        m_dateAxisPicture.End(dc, key);
+    else
+        m_dateAxisPicture.Forget();
 }
 
 void KLineChart::ComputeMainIndicator()
@@ -257,7 +297,8 @@ void KLineChart::DrawMainPane(HDC dc)
         m_low = low;
         m_high = high;
     }
-    DrawValueAxis(dc, pane, kline::kTitleRowHeight, kline::kBarColumnInset, m_low, m_high, 2);
+    DrawValueAxis(dc, pane, kline::kTitleRowHeight, kline::kBarColumnInset, m_low, m_high, 2,
+        m_keepPictures ? &m_mainAxisLabels : nullptr);
 
     m_signs.clear();
     const std::vector<ExRightsRecord>* records = m_source.GetExRights(m_snapshot->GetCodeKey());
@@ -403,24 +444,56 @@ void KLineChart::UpdateDataWindow(HDC dc)
         return;
     m_dataWindowShown = true;
     const RECT& rect = m_layout.dataWindow;
+    ::SetBkMode(dc, TRANSPARENT);
+    // The window fills its rectangle and its texts stay inside it: its pixels
+    // are those of its values, colours and fonts, and moving the cross-hair
+    // within one bar shows them again.
+    HFONT labelFont = CachedFont(14, kSongTi, FW_NORMAL);
+    HFONT valueFont = CachedFont(12, kSystemFont, FW_NORMAL);
+    std::string& key = m_dataWindowKey;
+    key.clear();
+    AppendKey(key, rect);
+    AppendKey(key, labelFont);
+    AppendKey(key, valueFont);
+    AppendKey(key, ChartColors::Background);
+    AppendKey(key, ChartColors::Axis);
+    AppendKey(key, ChartColors::DataWindowLabel);
+    AppendKey(key, ::GetTextAlign(dc));
+    for (const kline::DataWindowCell& cell : values.cells) {
+        AppendKey(key, cell.text);
+        AppendKey(key, cell.colour);
+    }
+    if (!m_keepPictures)
+        m_dataWindowPicture.Forget();
+    else if (m_dataWindowPicture.Show(dc, key)) {
+        // The DC is left as the drawing leaves it.
+        ::SetTextColor(dc, values.cells[10].colour);
+        return;
+    }
+    if (m_keepPictures)
+        m_dataWindowPicture.Begin(dc, rect);
     FillBackground(dc, rect);
     Frame(dc, rect, ChartColors::Axis);
     static const char* const kLabels[] = { "时间", "开盘", "最高", "最低", "收盘", "涨跌", "涨幅", "振幅", "总手",
         "金额(万)", "换手" };
-    ::SetBkMode(dc, TRANSPARENT);
+    // The labels, then the values: one font each instead of two per row. A
+    // row's label and value glyphs never share a pixel, so the order does not
+    // show.
+    {
+        CSelectObject font(dc, labelFont);
+        ::SetTextColor(dc, ChartColors::DataWindowLabel);
+        for (int row = 0; row < 11; ++row)
+            TextAt(dc, rect.left + 3, rect.top + 4 + row * 32, kLabels[row]);
+    }
+    CSelectObject font(dc, valueFont);
     for (int row = 0; row < 11; ++row) {
         const int labelY = rect.top + 4 + row * 32;
-        {
-            CSelectObject font(dc, CachedFont(14, kSongTi, FW_NORMAL));
-            ::SetTextColor(dc, ChartColors::DataWindowLabel);
-            TextAt(dc, rect.left + 3, labelY, kLabels[row]);
-        }
-        CSelectObject font(dc, CachedFont(12, kSystemFont, FW_NORMAL));
         ::SetTextColor(dc, values.cells[row].colour);
         const std::string& text = values.cells[row].text;
         RECT box { rect.left + 1, labelY + 14, rect.right - 2, labelY + 14 + 14 };
         ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &box, DT_RIGHT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
     }
+    m_dataWindowPicture.End(dc, key);
 }
 
 void KLineChart::DrawCrossHair(HDC dc, bool)
@@ -457,10 +530,10 @@ void KLineChart::DrawCrossHair(HDC dc, bool)
     // Both labels stay inside the bar column: right of it the side panel's
     // page is drawn, and an XOR label would garble its text and itself.
     if (!value.empty())
-        XorBoxedText(dc, RECT { column.right - 56, y - 9, column.right - 1, y + 9 }, value);
+        XorBoxedText(dc, RECT { column.right - 56, y - 9, column.right - 1, y + 9 }, value, m_crossHairScratch);
     const int dateLeft = std::max(static_cast<int>(column.left), std::min(middle - 30, static_cast<int>(column.right) - 61));
     XorBoxedText(dc, RECT { dateLeft, column.bottom - 19, dateLeft + 60, column.bottom - 1 },
-        kline::FormatCrossHairDate(cursorBar->time));
+        kline::FormatCrossHairDate(cursorBar->time), m_crossHairScratch);
 }
 
 RECT KLineChart::PaneRectForValue(POINT point, FormulaCalculator** calculator) const
@@ -506,6 +579,8 @@ void KLineChart::DrawPaneButtons(HDC dc)
     // One memory DC serves every button: making one per button costs more
     // than blending its image.
     CMemDC memory(dc);
+    // The captions' font held across the buttons, each of which selects it.
+    CUseFont font(dc, m_buttons.empty() || !m_buttons[0] ? nullptr : m_buttons[0]->CaptionFont());
     for (size_t i = 0; i < m_buttons.size(); ++i) {
         CSkinButtonItem* button = m_buttons[i].get();
         if (!button)

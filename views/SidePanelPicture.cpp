@@ -88,12 +88,14 @@ SidePanelPicture::Look SidePanelPicture::MakeLook(HDC dc, int page, const RECT& 
         SidePanelColors::OrderBookVolume, SidePanelColors::Turnover, ChartColors::Rise, ChartColors::Fall,
         ChartColors::Flat, ChartColors::Axis, ChartColors::Background };
     std::copy(colours, colours + 12, look.colours);
-    look.bitsPerPixel = ::GetDeviceCaps(dc, BITSPIXEL) * ::GetDeviceCaps(dc, PLANES);
-    if (HBITMAP target = static_cast<HBITMAP>(::GetCurrentObject(dc, OBJ_BITMAP))) {
-        BITMAP bitmap = {};
-        if (::GetObjectA(target, sizeof(bitmap), &bitmap))
-            look.bitsPerPixel = bitmap.bmBitsPixel * bitmap.bmPlanes;
-    }
+    // The target bitmap's depth; the device's only without one (asking the
+    // device costs more than drawing the page under Wine).
+    BITMAP bitmap = {};
+    HBITMAP target = static_cast<HBITMAP>(::GetCurrentObject(dc, OBJ_BITMAP));
+    if (target && ::GetObjectA(target, sizeof(bitmap), &bitmap))
+        look.bitsPerPixel = bitmap.bmBitsPixel * bitmap.bmPlanes;
+    else
+        look.bitsPerPixel = ::GetDeviceCaps(dc, BITSPIXEL) * ::GetDeviceCaps(dc, PLANES);
     look.backgroundMode = ::GetBkMode(dc);
     look.backgroundColour = ::GetBkColor(dc);
     look.textColour = ::GetTextColor(dc);

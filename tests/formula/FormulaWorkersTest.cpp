@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -360,6 +361,159 @@ TEST(FormulaWindowSums, AHugeElementLeavesNoErrorOnceItLeavesTheWindow)
                 continue;
             ASSERT_EQ(1.0f, ma[i]) << i;
             ASSERT_EQ(5.0f, sum[i]) << i;
+        }
+    }
+}
+
+// The windowed sums one element after another, as the rules define their
+// rounding: doubles around a pivot for STD, a running sum with its error kept
+// for MA and SUM, taken afresh every max(n, 1024) + 1 elements (STD: at the
+// next valid element from there). The workers walk several of those
+// stretches at once; each element must come out with the same bits.
+Series WalkStd(const Series& x, int n)
+{
+    const int count = Count(x);
+    Series out(x.size(), inv);
+    double pivot = 0, sum = 0, squares = 0;
+    int invalid = 0, flat = 1, since = std::max(n, 1024);
+    const auto add = [&](float v, int sign) {
+        if (IsInvalidValue(v)) {
+            invalid += sign;
+            return;
+        }
+        const double y = v - pivot;
+        sum += sign * y;
+        squares += sign * (y * y);
+    };
+    for (int i = 0; i < n; ++i) {
+        add(x[i], 1);
+        flat = i > 0 && x[i] == x[i - 1] ? flat + 1 : 1;
+    }
+    for (int i = n; i < count; ++i) {
+        flat = x[i] == x[i - 1] ? flat + 1 : 1;
+        if (since >= std::max(n, 1024) && !IsInvalidValue(x[i])) {
+            pivot = x[i];
+            sum = squares = 0;
+            invalid = 0;
+            for (int j = i - n + 1; j <= i; ++j)
+                add(x[j], 1);
+            since = 0;
+        } else if (IsInvalidValue(x[i]) || IsInvalidValue(x[i - n])) {
+            add(x[i], 1);
+            add(x[i - n], -1);
+            ++since;
+        } else {
+            const double in = x[i] - pivot, away = x[i - n] - pivot;
+            sum += in - away;
+            squares += in * in - away * away;
+            ++since;
+        }
+        if (invalid)
+            continue;
+        const float mean = flat >= n ? x[i] : static_cast<float>(sum * (1.0 / n) + pivot);
+        if (mean == 0.0f || flat >= n) {
+            out[i] = mean == 0.0f ? inv : 0.0f;
+            continue;
+        }
+        const double d = mean - pivot;
+        const double s = squares - 2.0 * d * sum + n * d * d;
+        out[i] = static_cast<float>(std::sqrt(std::max(s, 0.0) * (1.0 / (n - 1))));
+    }
+    return out;
+}
+
+Series WalkSums(const Series& x, int n, bool average)
+{
+    Series out(x.size(), inv);
+    double sum = 0, error = 0;
+    int invalid = 0;
+    const auto add = [&](double v) {
+        const double total = sum + v;
+        const double part = total - sum;
+        error += (sum - (total - part)) + (v - part);
+        sum = total;
+    };
+    for (int i = n; i < Count(x); ++i) {
+        if ((i - n) % (std::max(n, 1024) + 1) == 0) {
+            sum = error = 0;
+            invalid = 0;
+            for (int j = i - n + 1; j <= i; ++j) {
+                if (IsInvalidValue(x[j]))
+                    ++invalid;
+                else
+                    add(x[j]);
+            }
+        } else {
+            if (IsInvalidValue(x[i]))
+                ++invalid;
+            else
+                add(x[i]);
+            if (IsInvalidValue(x[i - n]))
+                --invalid;
+            else
+                add(-static_cast<double>(x[i - n]));
+        }
+        if (!invalid)
+            out[i] = static_cast<float>(average ? (sum + error) / n : sum + error);
+    }
+    return out;
+}
+
+TEST(FormulaWindowSums, EveryWindowOfALongSeriesIsTheOneTheElementWalkGives)
+{
+    // A random walk with invalid elements where stretches start and inside
+    // them, a flat stretch, and one whose mean is 0. A spike every 50
+    // elements leaves a rounding error in STD's sums until they are taken
+    // afresh, so an element summed from a different start shows.
+    Series x(5200);
+    uint32_t state = 7u;
+    double price = 12.0;
+    for (size_t i = 0; i < x.size(); ++i) {
+        state = state * 1664525u + 1013904223u;
+        price *= 1.0 + (state / 4294967296.0 - 0.5) * 0.06;
+        x[i] = static_cast<float>(i % 50 == 25 ? price * 1e6 : price);
+    }
+    for (int i : { 1045, 1046, 2071, 2500, 2501, 2502, 4200 })
+        x[i] = inv;
+    std::fill(x.begin() + 3000, x.begin() + 3040, 5.5f);
+    std::fill(x.begin() + 3500, x.begin() + 3530, 0.0f);
+    for (int length : { 5200, 4000, 3100 }) {
+        for (bool clean : { false, true }) {
+            Series part(x.begin(), x.begin() + length);
+            if (clean)
+                std::replace(part.begin(), part.end(), inv, 1.0f);
+            for (int n : { 2, 5, 20, 1100 }) {
+                SCOPED_TRACE(std::to_string(length) + (clean ? " bars without gaps, n " : " bars, n ")
+                    + std::to_string(n));
+                const Series deviation = Apply([n](const Series& in, float* out) { SeriesSTD(in.data(), Count(in), n, out); }, part);
+                const Series ma = Apply([n](const Series& in, float* out) { SeriesMA(in.data(), Count(in), n, out); }, part);
+                const Series sum = Apply([n](const Series& in, float* out) { SeriesSUM(in.data(), Count(in), n, out); }, part);
+                const Series walkedStd = WalkStd(part, n);
+                const Series walkedMa = WalkSums(part, n, true);
+                const Series walkedSum = WalkSums(part, n, false);
+                // HHV and LLV: x[i] and the extreme of the window's valid elements.
+                const Series highest = Apply([n](const Series& in, float* out) { SeriesHHV(in.data(), Count(in), n, out); }, part);
+                const Series lowest = Apply([n](const Series& in, float* out) { SeriesLLV(in.data(), Count(in), n, out); }, part);
+                for (int i = 0; i < length; ++i) {
+                    float high = -INFINITY, low = INFINITY;
+                    for (int j = std::max(0, i - n + 1); j <= i; ++j) {
+                        if (!IsInvalidValue(part[j])) {
+                            high = std::max(high, part[j]);
+                            low = std::min(low, part[j]);
+                        }
+                    }
+                    ASSERT_EQ(std::max(high, part[i]), highest[i]) << "HHV element " << i;
+                    ASSERT_EQ(std::min(low, part[i]), lowest[i]) << "LLV element " << i;
+                }
+                for (int i = 0; i < length; ++i) {
+                    ASSERT_EQ(0, std::memcmp(&walkedStd[i], &deviation[i], sizeof(float)))
+                        << "STD element " << i << ": " << walkedStd[i] << " walked, " << deviation[i];
+                    ASSERT_EQ(0, std::memcmp(&walkedMa[i], &ma[i], sizeof(float)))
+                        << "MA element " << i << ": " << walkedMa[i] << " walked, " << ma[i];
+                    ASSERT_EQ(0, std::memcmp(&walkedSum[i], &sum[i], sizeof(float)))
+                        << "SUM element " << i << ": " << walkedSum[i] << " walked, " << sum[i];
+                }
+            }
         }
     }
 }

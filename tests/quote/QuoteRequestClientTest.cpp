@@ -218,6 +218,119 @@ TEST_F(QuoteClientTest, SynchronousRequestFillsTheCallersStreamFromTheStart)
     EXPECT_EQ(0, client.GetReplyStream()->GetSize());
 }
 
+// A caller's stream that counts the allocations it is asked for (frees included).
+class CountingStream : public CMemoryStream
+{
+public:
+    uint8_t* Grow(int32_t& requested) override
+    {
+        ++grows;
+        return CMemoryStream::Grow(requested);
+    }
+    int grows = 0;
+};
+
+// Where the client's own stream held the reply during the call.
+struct SeenReply
+{
+    const uint8_t* buffer = nullptr;
+    std::string bytes;
+};
+
+void RecordWhere(uint32_t, uintptr_t arg, CMemoryStream* reply, int32_t ok)
+{
+    SeenReply* seen = reinterpret_cast<SeenReply*>(arg);
+    seen->buffer = ok && reply ? reply->GetBuffer() : nullptr;
+    seen->bytes = ok && reply ? StreamBytes(*reply) : std::string();
+}
+
+TEST_F(QuoteClientTest, AReplyIsDeliveredIntoTheMemoryThePreviousOneLeft)
+{
+    // Fresh memory for every reply costs a large one more than inflating it:
+    // up to the kept size, the next reply of the same size or less is
+    // delivered without a single allocation, plain or inflated.
+    struct KeptCase
+    {
+        const char* name;
+        uint8_t compression;
+        size_t first;
+        size_t second;
+    };
+    const KeptCase cases[] = {
+        { "small plain", 0, 200, 200 },
+        { "zlib", 1, 300000, 300000 },
+        { "zlib, then a smaller one", 1, 300000, 1000 },
+        { "plain body of the kept size", 0, QuoteRequestClient::kKeptReplyBuffer,
+            QuoteRequestClient::kKeptReplyBuffer },
+        { "zlib body of the kept size", 1, QuoteRequestClient::kKeptReplyBuffer,
+            QuoteRequestClient::kKeptReplyBuffer },
+    };
+    for (const KeptCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        sim.SetCompression(c.compression);
+        const std::string first = PatternBody(c.first / 2) + std::string(c.first - c.first / 2, 'k');
+        const std::string second = PatternBody(c.second / 2) + std::string(c.second - c.second / 2, 'q');
+
+        // The caller's stream.
+        QuoteRequestClient client("127.0.0.1", sim.Port());
+        CountingStream out;
+        body = first;
+        DownloadRequest request = MakeRequest(0, &out);
+        request.callback = nullptr;
+        ASSERT_EQ(S_OK, client.Execute(request));
+        out.grows = 0;
+        body = second;
+        DownloadRequest again = MakeRequest(0, &out);
+        again.callback = nullptr;
+        ASSERT_EQ(S_OK, client.Execute(again));
+        EXPECT_EQ(0, out.grows);
+        EXPECT_TRUE(StreamBytes(out) == DeliveredStream(kReplyValue, kReplyValue2, second));
+        EXPECT_EQ(0, out.GetPosition());
+
+        // The client's own stream, which callbacks are given: it still holds
+        // its memory between replies, and the last two used the same.
+        QuoteRequestClient own("127.0.0.1", sim.Port());
+        SeenReply seen[3];
+        for (int i = 0; i < 3; ++i) {
+            body = i == 0 ? first : second;
+            DownloadRequest r = MakeRequest(0);
+            r.callback = &RecordWhere;
+            r.callbackArg = reinterpret_cast<uintptr_t>(&seen[i]);
+            ASSERT_EQ(S_OK, own.Execute(r));
+            EXPECT_TRUE(seen[i].bytes == DeliveredStream(kReplyValue, kReplyValue2, body));
+            EXPECT_GE(own.GetReplyStream()->GetCapacity(), static_cast<int32_t>(8 + body.size()));
+        }
+        EXPECT_EQ(seen[1].buffer, seen[2].buffer);
+    }
+    sim.SetCompression(0);
+}
+
+TEST_F(QuoteClientTest, KeptMemoryCountsAgainstTheBudgetWhileAReplyFillsIt)
+{
+    // Between replies the kept stream is nobody's reply; while the next one
+    // is delivered into it, all of it is memory in flight again.
+    ReplyMemoryBudget& budget = ReplyMemoryBudget::Global();
+    const uint64_t limit = budget.Limit();
+    sim.SetCompression(1);
+    body = PatternBody(1000) + std::string(QuoteRequestClient::kKeptReplyBuffer - 1000, 'k');
+    QuoteRequestClient client("127.0.0.1", sim.Port());
+    DownloadRequest first = MakeRequest(1);
+    ASSERT_EQ(S_OK, client.Execute(first));
+    ASSERT_GT(client.GetReplyStream()->GetCapacity(), static_cast<int32_t>(body.size()));
+
+    // Room for the compressed body beside what the client holds, not for the stream.
+    budget.SetLimit(budget.Charged() + (64u << 10));
+    DownloadRequest second = MakeRequest(2);
+    EXPECT_EQ(E_FAIL, client.Execute(second));
+    ASSERT_EQ(1, calls.CallsFor(2));
+    EXPECT_EQ(0, calls.Records().back().ok);
+
+    budget.SetLimit(limit);
+    DownloadRequest third = MakeRequest(3);
+    EXPECT_EQ(S_OK, client.Execute(third));
+    sim.SetCompression(0);
+}
+
 void ThrowingCallback(uint32_t userData, uintptr_t arg, CMemoryStream* reply, int32_t ok)
 {
     CallbackRecorder::OnComplete(userData, arg, reply, ok);

@@ -8,13 +8,6 @@
 
 #include "net/QuoteProtocol.h"
 
-struct QuoteSimulator::Connection
-{
-    SOCKET socket = INVALID_SOCKET;
-    std::thread thread;
-    std::atomic<bool> done { false };
-};
-
 struct QuoteSimulator::Held
 {
     SimRequest request;
@@ -150,21 +143,32 @@ void QuoteSimulator::Stop()
         m_hold = nullptr;
     }
     m_changed.notify_all();
+    m_serverWork.notify_all();
     if (m_acceptThread.joinable())
         m_acceptThread.join();
     if (m_listen != INVALID_SOCKET) {
         ::closesocket(m_listen);
         m_listen = INVALID_SOCKET;
     }
-    std::vector<std::shared_ptr<Connection>> connections;
+    // Each serving thread ends its connection (Serve sees the stop) and then itself.
+    std::vector<std::thread> servers;
+    std::deque<SOCKET> unserved;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        connections.swap(m_connections);
+        servers.swap(m_servers);
     }
-    for (auto& conn : connections) {
-        if (conn->thread.joinable())
-            conn->thread.join();
+    for (std::thread& server : servers) {
+        if (server.joinable())
+            server.join();
     }
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        unserved.swap(m_accepted);
+        m_active -= static_cast<int>(unserved.size());
+        m_idleServers = 0;
+    }
+    for (SOCKET s : unserved)
+        ::closesocket(s);
     if (m_winsockStarted) {
         ::WSACleanup();
         m_winsockStarted = false;
@@ -322,39 +326,41 @@ void QuoteSimulator::AcceptLoop()
         DWORD sendTimeout = 30000;
         ::setsockopt(
             s, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&sendTimeout), sizeof(sendTimeout));
-        auto conn = std::make_shared<Connection>();
-        conn->socket = s;
-        ReapFinished();
         std::lock_guard<std::mutex> lock(m_mutex);
         ++m_active;
         if (m_active > m_peak)
             m_peak = m_active;
-        m_connections.push_back(conn);
-        conn->thread = std::thread(&QuoteSimulator::Serve, this, conn);
+        m_accepted.push_back(s);
+        // Every connection is served at once, however many are held at the
+        // gate or stalled: a new serving thread only when none is idle. The
+        // threads are kept, since starting one per connection would cost
+        // more than the exchange itself and swamp what benchmarks measure.
+        if (m_idleServers < m_accepted.size())
+            m_servers.emplace_back(&QuoteSimulator::ServeConnections, this);
+        else
+            m_serverWork.notify_one();
     }
 }
 
-void QuoteSimulator::ReapFinished()
+void QuoteSimulator::ServeConnections()
 {
-    std::vector<std::shared_ptr<Connection>> finished;
-    {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        for (auto it = m_connections.begin(); it != m_connections.end();) {
-            if ((*it)->done.load()) {
-                finished.push_back(*it);
-                it = m_connections.erase(it);
-            } else {
-                ++it;
-            }
-        }
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        ++m_idleServers;
+        m_serverWork.wait(lock, [&] { return !m_accepted.empty() || m_stopping.load(); });
+        --m_idleServers;
+        if (m_accepted.empty())
+            return; // stopping
+        const SOCKET s = m_accepted.front();
+        m_accepted.pop_front();
+        lock.unlock();
+        Serve(s);
+        lock.lock();
     }
-    for (auto& conn : finished)
-        conn->thread.join();
 }
 
-void QuoteSimulator::Serve(std::shared_ptr<Connection> conn)
+void QuoteSimulator::Serve(SOCKET s)
 {
-    SOCKET s = conn->socket;
     // A connection stops counting as active before the client can see any
     // answer or the close, so a client's next connection never overlaps it.
     bool counted = true;
@@ -394,7 +400,6 @@ void QuoteSimulator::Serve(std::shared_ptr<Connection> conn)
         ::shutdown(s, SD_SEND);
         ::closesocket(s);
     }
-    conn->done = true;
     m_changed.notify_all();
 }
 

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -110,16 +111,16 @@ public:
     size_t RepliesSent() const;
 
 private:
-    struct Connection;
     struct Held;
 
     void AcceptLoop();
-    void Serve(std::shared_ptr<Connection> conn);
+    // A serving thread: takes accepted connections one at a time until Stop.
+    void ServeConnections();
+    void Serve(SOCKET s);
     void Answer(SOCKET s, const SimRequest& req, SimFault fault);
     SimFault TakeFault(uint32_t* epoch);
     bool WaitAtGate(const SimRequest& req);
     void WaitWhileStalled(uint32_t epoch);
-    void ReapFinished();
     std::string CompressCached(const std::string& plain);
 
     mutable std::mutex m_mutex;
@@ -128,7 +129,10 @@ private:
     SOCKET m_listen = INVALID_SOCKET;
     uint16_t m_port = 0;
     std::thread m_acceptThread;
-    std::vector<std::shared_ptr<Connection>> m_connections;
+    std::condition_variable m_serverWork; // a connection was accepted, or Stop
+    std::deque<SOCKET> m_accepted; // accepted, not yet taken by a serving thread
+    std::vector<std::thread> m_servers;
+    size_t m_idleServers = 0; // serving threads waiting for a connection
     std::map<uint16_t, SimHandler> m_handlers;
     uint8_t m_compression = 0;
     SimFault m_fault = SimFault::None;
