@@ -159,6 +159,11 @@ int32_t CContentPanelView::GetCurrentViewId()
 
 void CContentPanelView::SwitchView(int32_t id)
 {
+    ShowView(id, m_services->GetCurrentCodeKey());
+}
+
+void CContentPanelView::ShowView(int32_t id, uint32_t key)
+{
     CBaseView* view = GetOrCreateView(id);
     CBaseView* old = GetCurrentView();
     if (view && view != old) {
@@ -172,7 +177,7 @@ void CContentPanelView::SwitchView(int32_t id)
     m_divisor = id == kViewReport ? 1 : 6;
     if (id >= kViewRealTime && id <= kViewF10) {
         if (CBaseView* current = GetCurrentView())
-            current->Activate(0);
+            current->Activate(key);
     }
     if (m_tabRow && id >= kViewReport && id - kViewReport < m_tabRow->GetItemCount()) {
         m_tabRow->SelectItem(static_cast<uint32_t>(id), true);
@@ -204,7 +209,7 @@ void CContentPanelView::ShowRealTimeView(int32_t mode, int32_t indicator, int32_
 {
     SwitchUnlessCurrent(kViewRealTime);
     if (IMinuteChartHandle* minute = MinuteChart())
-        minute->SetDisplay(mode, indicator, page);
+        minute->SetDisplay(mode, indicator, page, m_services->GetCurrentCodeKey());
 }
 
 int CContentPanelView::ShowChartView(int nextPeriod, int32_t formula)
@@ -263,24 +268,29 @@ void CContentPanelView::OpenStockByText(const char* market, const char* code)
     uint32_t key = 0;
     if (!ParseStockText(market, code, key))
         return;
-    m_services->SetCurrentStock(key);
-    SwitchView(kViewRealTime);
+    const uint32_t shown = MakeCurrent(key);
+    ShowView(kViewRealTime, shown);
     if (IMinuteChartHandle* minute = MinuteChart())
-        minute->SetDisplay(1, 0, 0);
+        minute->SetDisplay(1, 0, 0, shown);
 }
 
 void CContentPanelView::OpenStock(uint32_t key, bool keepMinuteView)
 {
     if (keepMinuteView && IsCurrent(kViewRealTime)) {
-        m_services->SetCurrentStock(key);
+        const uint32_t shown = MakeCurrent(key);
         if (IMinuteChartHandle* minute = MinuteChart()) {
-            minute->SetDisplay(1, 0, 0);
+            minute->SetDisplay(1, 0, 0, shown);
             minute->SetChartCount(1);
         }
         return;
     }
+    ShowView(kViewStockGraph, MakeCurrent(key));
+}
+
+uint32_t CContentPanelView::MakeCurrent(uint32_t key)
+{
     m_services->SetCurrentStock(key);
-    SwitchView(kViewStockGraph);
+    return m_services->GetCurrentCodeKey();
 }
 
 void CContentPanelView::ShowF10View()
@@ -288,12 +298,13 @@ void CContentPanelView::ShowF10View()
     CBaseView* view = GetCurrentView();
     if (!view || view->GetViewId() == kViewF10)
         return;
+    uint32_t shown = m_services->GetCurrentCodeKey();
     if (view->GetViewId() == kViewReport && QuoteList()) {
         const int64_t key = QuoteList()->GetSelectedCodeKey();
         if (key >= 0)
-            m_services->SetCurrentStock(static_cast<uint32_t>(key));
+            shown = MakeCurrent(static_cast<uint32_t>(key));
     }
-    SwitchView(kViewF10);
+    ShowView(kViewF10, shown);
 }
 
 void CContentPanelView::ShowBoard(int32_t board)

@@ -47,7 +47,8 @@ class IMinuteChartHandle
 {
 public:
     virtual ~IMinuteChartHandle() { }
-    virtual void SetDisplay(int32_t mode, int32_t indicator, int32_t page) = 0;
+    // key: the stock the main chart is to show, as the view's activation takes it.
+    virtual void SetDisplay(int32_t mode, int32_t indicator, int32_t page, uint32_t key) = 0;
     virtual void SetChartCount(int32_t count) = 0;
     virtual int32_t GetMainChartMode() = 0;
 };
@@ -202,6 +203,11 @@ private:
     void SwitchUnlessCurrent(int32_t id);
     void PlaceSearchBox(bool show);
     void OpenStock(uint32_t key, bool keepMinuteView);
+    // Makes key the data center's current stock and returns the current
+    // one after: key, or the one before when key names no security.
+    uint32_t MakeCurrent(uint32_t key);
+    // SwitchView, with the stock the view is to show.
+    void ShowView(int32_t id, uint32_t key);
     void DestroyViews();
     bool IsCurrent(int32_t id) const;
     // The handles of the views made so far; null before.

@@ -40,9 +40,9 @@ public:
         : m_view(view)
     {
     }
-    void SetDisplay(int32_t mode, int32_t indicator, int32_t page) override
+    void SetDisplay(int32_t mode, int32_t indicator, int32_t page, uint32_t key) override
     {
-        m_view.SetDisplay(mode, indicator, page);
+        m_view.SetDisplay(mode, indicator, page, key);
     }
     void SetChartCount(int32_t count) override { m_view.SetChartCount(count); }
     int32_t GetMainChartMode() override { return m_view.GetChart(0).GetMode(); }

@@ -40,8 +40,9 @@ public:
     virtual int Deactivate() = 0;
     // A quick code the panel does not handle itself. 1.
     virtual int OnQuickCode(int32_t quickCode) = 0;
-    // Called on the view being shown.
-    virtual void Activate(int) { }
+    // Called on the view being shown, with the stock it is to show (0:
+    // none); the panel has made it the current stock.
+    virtual void Activate(uint32_t /*key*/) { }
 
     int Accept(UINT, WPARAM, LPARAM) override { return 0; }
 

@@ -64,14 +64,13 @@ int CF10View::Deactivate()
     return 1;
 }
 
-void CF10View::Activate(int)
+void CF10View::Activate(uint32_t key)
 {
     {
         SingleLock data(Data().DataLock());
         SingleLock lock(&m_lock);
-        uint32_t key = 0;
         F10SectionMap sections;
-        m_hasSnapshot = Data().CopyCurrentF10(key, sections);
+        m_hasSnapshot = Data().CopyF10(key, sections);
         m_snapshotKey = m_hasSnapshot ? key : 0;
         m_sections.swap(sections);
         if (m_hasSnapshot)

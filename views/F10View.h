@@ -38,7 +38,7 @@ public:
 
     int Deactivate() override;
     int OnQuickCode(int32_t) override { return 1; }
-    void Activate(int) override;
+    void Activate(uint32_t key) override;
     // False, with nothing done, for an index outside the sections.
     virtual bool ShowSection(int index);
     void OnTabChanged(CSkinTabManagerItem* tab) override;

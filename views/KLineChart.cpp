@@ -162,6 +162,14 @@ void KLineChart::Reload()
     TakeStock(stock);
 }
 
+void KLineChart::Reload(uint32_t key)
+{
+    SingleLock data(m_source.DataLock());
+    SingleLock lock(&m_lock);
+    if (CStock* stock = m_source.GetStock(key))
+        TakeStock(stock);
+}
+
 void KLineChart::SetAdjustMode(int mode)
 {
     SingleLock data(m_source.DataLock());

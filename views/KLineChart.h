@@ -76,7 +76,9 @@ public:
     // Data and range.
     int GetPeriod() const;
     void SetPeriod(int period);
+    // Takes the current stock; with a key, only when it is the current stock.
     void Reload();
+    void Reload(uint32_t key);
     void SetAdjustMode(int mode);
     void OnDataArrived(uint32_t codeKey, int kind);
     void PreviousStock();

@@ -138,12 +138,18 @@ void CRealTime::SetSnapshot(std::unique_ptr<CStock> snapshot)
     ++m_dataVersion;
 }
 
-void CRealTime::Reload(int)
+void CRealTime::Reload()
+{
+    SingleLock data(m_source->DataLock());
+    Reload(m_source->GetCurrentCodeKey());
+}
+
+void CRealTime::Reload(uint32_t key)
 {
     SingleLock data(m_source->DataLock());
     SingleLock lock(&m_lock);
     m_cursor = -1;
-    std::unique_ptr<CStock> copy = m_source->CopyCurrentStock();
+    std::unique_ptr<CStock> copy = m_source->CopyStock(key);
     if (!copy)
         return;
     m_snapshot = std::move(copy);
@@ -170,7 +176,7 @@ int CRealTime::ShowOtherStock(int step)
     const bool moved = step < 0 ? m_source->SelectPrevStock() : m_source->SelectNextStock();
     if (!moved)
         return 0;
-    std::unique_ptr<CStock> copy = m_source->CopyCurrentStock();
+    std::unique_ptr<CStock> copy = m_source->CopyStock(m_source->GetCurrentCodeKey());
     if (!copy)
         return 0;
     m_snapshot = std::move(copy);

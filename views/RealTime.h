@@ -82,9 +82,11 @@ public:
     int GetSideRowsPerPage() const { return m_sideRowsPerPage; }
     int GetSideListStart() const { return m_sideListStart; }
 
-    // Takes a copy of the current stock and asks for its day bars, ticks and
-    // diagnosis. The argument is the view's and is not used.
-    void Reload(int argument = 0);
+    // Takes a copy of the stock and asks for its day bars, ticks and
+    // diagnosis; nothing when key is not the current stock.
+    void Reload(uint32_t key);
+    // The same for the current stock.
+    void Reload();
     // On the replying worker, under the data lock: a notice for this chart's
     // stock brings the series into its snapshot.
     void OnStockDataUpdated(uint32_t key, int kind);

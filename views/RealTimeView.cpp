@@ -178,24 +178,23 @@ void CRealTimeView::ShowStrips(bool show)
 
 void CRealTimeView::ReloadMainChart()
 {
+    ReloadMainChart(Data().GetCurrentCodeKey());
+}
+
+void CRealTimeView::ReloadMainChart(uint32_t key)
+{
     {
         SingleLock data(Data().DataLock());
         SingleLock lock(&m_lock);
-        m_charts[0].Reload(0);
+        m_charts[0].Reload(key);
     }
     if (m_hWnd)
         Invalidate();
 }
 
-void CRealTimeView::Activate(int argument)
+void CRealTimeView::Activate(uint32_t key)
 {
-    {
-        SingleLock data(Data().DataLock());
-        SingleLock lock(&m_lock);
-        m_charts[0].Reload(argument);
-    }
-    if (m_hWnd)
-        Invalidate();
+    ReloadMainChart(key);
 }
 
 int CRealTimeView::Deactivate()
@@ -226,6 +225,11 @@ void CRealTimeView::SetChartCount(int count)
 
 void CRealTimeView::SetDisplay(int mode, int indicator, int page)
 {
+    SetDisplay(mode, indicator, page, Data().GetCurrentCodeKey());
+}
+
+void CRealTimeView::SetDisplay(int mode, int indicator, int page, uint32_t key)
+{
     CRealTime& main = m_charts[0];
     if (indicator == 0)
         indicator = main.GetIndicator();
@@ -236,7 +240,7 @@ void CRealTimeView::SetDisplay(int mode, int indicator, int page)
     // The tabs are chosen by the page and indicator they stand for.
     SyncStrips();
     ShowStrips(m_count == 1 && mode == kMinuteModeChart);
-    ReloadMainChart();
+    ReloadMainChart(key);
 }
 
 void CRealTimeView::OnWheel(WPARAM wParam)

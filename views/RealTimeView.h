@@ -53,14 +53,16 @@ public:
 
     int Deactivate() override;
     int OnQuickCode(int32_t) override { return 1; }
-    void Activate(int argument) override;
+    void Activate(uint32_t key) override;
     int Accept(UINT messageId, WPARAM wParam, LPARAM lParam) override;
 
     // 1, 2, 4, 6 or 9, and only a change; other values do nothing.
     void SetChartCount(int count);
     int GetChartCount() const { return m_count.load(); }
-    // 0 for indicator or page: the main chart's current one.
+    // 0 for indicator or page: the main chart's current one. The main chart
+    // reloads the current stock, or with a key that stock as Activate does.
     void SetDisplay(int mode, int indicator, int page);
+    void SetDisplay(int mode, int indicator, int page, uint32_t key);
     CRealTime& GetChart(int index) { return m_charts[index]; }
     // 1 for every key but Escape; Escape: 1 when it left a list mode.
     int OnKeyDown(UINT key);
@@ -106,7 +108,10 @@ private:
     // one after the chart changed under it, takes effect.
     void SyncStrips();
     void ShowStrips(bool show);
+    // The current stock changes on the UI thread only: its key read here is
+    // the one the reload finds.
     void ReloadMainChart();
+    void ReloadMainChart(uint32_t key);
     void OnIndicatorTabChanged();
     void OnPageTabChanged();
     void OnSectorDoubleClick(const NMHDR* header);

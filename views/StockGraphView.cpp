@@ -71,9 +71,9 @@ int CStockGraphView::Deactivate()
     return 1;
 }
 
-void CStockGraphView::Activate(int)
+void CStockGraphView::Activate(uint32_t key)
 {
-    m_chart.Reload();
+    m_chart.Reload(key);
     if (m_hWnd)
         Invalidate(FALSE);
 }

@@ -33,7 +33,7 @@ public:
 
     int Deactivate() override;
     int OnQuickCode(int32_t) override { return 1; }
-    void Activate(int) override;
+    void Activate(uint32_t key) override;
     int Accept(UINT messageId, WPARAM wParam, LPARAM lParam) override;
 
     // The menu's entry points: the old value when unchanged, else 0.

@@ -5,7 +5,13 @@
 #include "data/DataLock.h"
 #include "data/Stock.h"
 
-std::unique_ptr<CStock> IViewDataSource::CopyCurrentStock()
+CStock* IViewDataSource::GetStock(uint32_t key)
+{
+    CStock* stock = GetCurrentStock();
+    return stock && stock->GetCodeKey() == key ? stock : nullptr;
+}
+
+std::unique_ptr<CStock> IViewDataSource::CopyStock(uint32_t)
 {
     return nullptr;
 }
@@ -27,15 +33,15 @@ CStock* UiSnapshot(CDataCenter& center)
 }
 
 // Gives use the UI snapshot of the current stock while the data lock is
-// held; false when there is none.
-template <class Use> bool WithUiSnapshot(Use use)
+// held, when it is key's; false when it is not.
+template <class Use> bool WithUiSnapshot(uint32_t key, Use use)
 {
     CDataCenter* center = CDataCenter::Instance();
     if (!center)
         return false;
     SingleLock lock(&center->GetDataLock());
     CStock* ui = UiSnapshot(*center);
-    if (!ui)
+    if (!ui || ui->GetCodeKey() != key)
         return false;
     use(*ui);
     return true;
@@ -61,10 +67,10 @@ public:
     // Copied from the UI snapshot, not from the cached stock: a series copy
     // consumes the cached series' update mark, which the UI snapshot (and so
     // the other views) must still get.
-    std::unique_ptr<CStock> CopyCurrentStock() override
+    std::unique_ptr<CStock> CopyStock(uint32_t key) override
     {
         std::unique_ptr<CStock> copy;
-        WithUiSnapshot([&copy](CStock& ui) {
+        WithUiSnapshot(key, [&copy](CStock& ui) {
             ui.SetActive(1);
             copy.reset(ui.Clone());
             copy->GetStockInfo() = ui.GetStockInfo();
@@ -72,12 +78,9 @@ public:
         return copy;
     }
 
-    bool CopyCurrentF10(uint32_t& key, F10SectionMap& sections) override
+    bool CopyF10(uint32_t key, F10SectionMap& sections) override
     {
-        return WithUiSnapshot([&](CStock& ui) {
-            key = ui.GetCodeKey();
-            sections = ui.GetF10Data().GetSections();
-        });
+        return WithUiSnapshot(key, [&sections](CStock& ui) { sections = ui.GetF10Data().GetSections(); });
     }
 
     bool SelectPrevStock() override

@@ -33,11 +33,14 @@ public:
     virtual uint32_t GetCurrentCodeKey() { return 0; }
     // Its UI snapshot, or null; under the data lock.
     virtual CStock* GetCurrentStock() { return nullptr; }
+    // A view shown with a stock takes that stock's UI snapshot only: a key
+    // that is not the current stock's (any more) gives nothing.
+    // The UI snapshot, or null; under the data lock.
+    CStock* GetStock(uint32_t key);
     // A whole copy of it, or null.
-    virtual std::unique_ptr<CStock> CopyCurrentStock();
-    // Its key and a copy of its company-information sections; false when
-    // there is no current stock.
-    virtual bool CopyCurrentF10(uint32_t& /*key*/, F10SectionMap& /*sections*/) { return false; }
+    virtual std::unique_ptr<CStock> CopyStock(uint32_t key);
+    // A copy of its company-information sections; false when there is none.
+    virtual bool CopyF10(uint32_t /*key*/, F10SectionMap& /*sections*/) { return false; }
     // The previous or next stock of the browse list becomes current; false
     // when none did.
     virtual bool SelectPrevStock() { return false; }

@@ -24,11 +24,10 @@ class FakeF10Source : public IViewDataSource
 {
 public:
     CriticalSection* DataLock() override { return &lock; }
-    bool CopyCurrentF10(uint32_t& key, F10SectionMap& out) override
+    bool CopyF10(uint32_t key, F10SectionMap& out) override
     {
-        if (!hasCurrent)
+        if (!hasCurrent || key != currentKey)
             return false;
-        key = currentKey;
         out = sections;
         return true;
     }
@@ -144,7 +143,7 @@ TEST_F(F10ViewFixture, NarrowViewShowsTwoCentredRowsOfEight)
 
 TEST_F(F10ViewFixture, WaitsForTheTextThenShowsTheCurrentSection)
 {
-    view.Activate(0);
+    view.Activate(kShownKey);
     EXPECT_EQ(source.requests, 1);
     EXPECT_EQ(source.requestFlags, static_cast<uint32_t>(kRequestF10)); // the text only, no history
     EXPECT_EQ(source.requestMore, 0);
@@ -186,7 +185,7 @@ TEST_F(F10ViewFixture, EveryTabShowsTheSectionOfItsOwnHeadingWhenOneIsMissing)
     // The server leaves one heading out; the split is the real one.
     source.sections = SimulatedSections(kShownKey);
     ASSERT_EQ(source.sections.size(), 15u);
-    view.Activate(0);
+    view.Activate(kShownKey);
     PumpPendingMessages();
     for (int i = 0; i < 16; ++i) {
         SCOPED_TRACE(i);
@@ -210,7 +209,7 @@ TEST_F(F10ViewFixture, EveryTabShowsTheSectionOfItsOwnHeadingWhenOneIsMissing)
 TEST_F(F10ViewFixture, IgnoresAnotherStocksUpdateAndBadIndexes)
 {
     source.sections = SimulatedSections(kShownKey);
-    view.Activate(0);
+    view.Activate(kShownKey);
     EXPECT_EQ(Shown(), source.sections[kF10DefaultTitles[0]]);
     ::SetWindowTextA(view.GetEditWindow(), "unchanged");
 
@@ -226,14 +225,20 @@ TEST_F(F10ViewFixture, IgnoresAnotherStocksUpdateAndBadIndexes)
     EXPECT_EQ(Shown(), source.sections[kF10DefaultTitles[15]]);
 }
 
-TEST_F(F10ViewFixture, WithoutACurrentStockNothingIsShownOrRequested)
+TEST_F(F10ViewFixture, UnlessTheStockShownIsTheCurrentOneNothingIsShownOrRequested)
 {
+    auto expectNothing = [this](const char* why) {
+        EXPECT_EQ(source.requests, 0) << why;
+        EXPECT_EQ(Shown(), "") << why;
+        EXPECT_TRUE(view.ShowSection(3)) << why;
+        EXPECT_EQ(Shown(), "") << why;
+    };
     source.hasCurrent = false;
-    view.Activate(0);
-    EXPECT_EQ(source.requests, 0);
-    EXPECT_EQ(Shown(), "");
-    EXPECT_TRUE(view.ShowSection(3));
-    EXPECT_EQ(Shown(), "");
+    view.Activate(kShownKey);
+    expectNothing("no current stock");
+    source.hasCurrent = true;
+    view.Activate(kOtherKey);
+    expectNothing("another stock is current");
 }
 
 TEST_F(F10ViewFixture, PagingKeysAndTheWheelGoToTheText)
@@ -245,7 +250,7 @@ TEST_F(F10ViewFixture, PagingKeysAndTheWheelGoToTheText)
     for (int i = 0; i < 300; ++i)
         longText += "一行公司信息\r\n";
     source.sections[kF10DefaultTitles[0]] = longText;
-    view.Activate(0);
+    view.Activate(kShownKey);
     const HWND edit = view.GetEditWindow();
     ASSERT_EQ(::SendMessageA(edit, EM_GETFIRSTVISIBLELINE, 0, 0), 0);
 
@@ -261,7 +266,7 @@ TEST_F(F10ViewFixture, PagingKeysAndTheWheelGoToTheText)
 TEST_F(F10ViewFixture, TextColoursAndAPictureWithSimulatedData)
 {
     source.sections = SimulatedSections(kShownKey);
-    view.Activate(0);
+    view.Activate(kShownKey);
     const HWND edit = view.GetEditWindow();
     HDC dc = ::GetDC(edit);
     const LRESULT brush = view.SendMessage(WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(edit));

@@ -87,7 +87,7 @@ protected:
         const RECT rect { 0, 0, 1300, 800 };
         ASSERT_NE(nullptr, view->Create(nullptr, rect, "", WS_POPUP));
         ShowWithoutActivating(view->m_hWnd);
-        view->Activate(0);
+        view->Activate(0x600000);
         PumpPendingMessages();
     }
     void TearDown() override
@@ -210,6 +210,19 @@ TEST_F(StockGraphViewTest, WheelBrowsesStocks)
     EXPECT_EQ(other.get(), view->GetChart().GetSnapshot());
     view->Accept(522, static_cast<WPARAM>(120u << 16), 0);
     EXPECT_EQ(stock.get(), view->GetChart().GetSnapshot());
+}
+
+// Shown with a stock, the view takes it only while it is the current one.
+TEST_F(StockGraphViewTest, ShownWithAStockThatIsNotCurrentTheChartKeepsWhatItHad)
+{
+    source.current = other.get();
+    source.requests.clear();
+    view->Activate(0x600000);
+    EXPECT_EQ(stock.get(), view->GetChart().GetSnapshot());
+    EXPECT_TRUE(source.requests.empty());
+    view->Activate(0x600004);
+    EXPECT_EQ(other.get(), view->GetChart().GetSnapshot());
+    EXPECT_EQ(1u, source.requests.size());
 }
 
 TEST_F(StockGraphViewTest, AnIndexHidesThreePagesAndShowsTrades)

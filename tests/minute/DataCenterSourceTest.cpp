@@ -74,6 +74,43 @@ protected:
     CRealTime second;
 };
 
+// A view shown with a stock takes that stock's copy only: once another is
+// current, the key of the one before gives nothing.
+TEST_F(DataCenterSource, KeyedCopiesAreOnlyOfTheCurrentStock)
+{
+    IViewDataSource& source = DataCenterViewSource();
+    ASSERT_TRUE(center->SetCurrentStock(0x600000));
+    F10SectionMap sections;
+    {
+        SingleLock data(source.DataLock());
+        std::unique_ptr<CStock> copy = source.CopyStock(0x600000);
+        ASSERT_TRUE(copy);
+        EXPECT_EQ(copy->GetCodeKey(), 0x600000u);
+        EXPECT_FALSE(source.CopyStock(0x600001));
+        EXPECT_TRUE(source.CopyF10(0x600000, sections));
+        EXPECT_FALSE(source.CopyF10(0x600001, sections));
+        ASSERT_TRUE(source.GetStock(0x600000));
+        EXPECT_EQ(source.GetStock(0x600000)->GetCodeKey(), 0x600000u);
+        EXPECT_FALSE(source.GetStock(0x600001));
+    }
+    first.Reload(0x600000);
+    ASSERT_TRUE(center->SetCurrentStock(0x600001));
+    first.Reload(0x600000);
+    second.Reload(0x600000);
+    {
+        SingleLock lock(&first.GetLock());
+        ASSERT_TRUE(first.GetSnapshot());
+        EXPECT_EQ(first.GetSnapshot()->GetCodeKey(), 0x600000u) << "the copy it had stays";
+    }
+    EXPECT_EQ(Minutes(second), -1);
+    EXPECT_FALSE(source.CopyStock(0x600000));
+    EXPECT_FALSE(source.CopyF10(0x600000, sections));
+    second.Reload(0x600001);
+    SingleLock lock(&second.GetLock());
+    ASSERT_TRUE(second.GetSnapshot());
+    EXPECT_EQ(second.GetSnapshot()->GetCodeKey(), 0x600001u);
+}
+
 TEST_F(DataCenterSource, EachChartKeepsItsCopyAndTheUiSnapshotStillUpdates)
 {
     ASSERT_TRUE(center->SetCurrentStock(0x600000));

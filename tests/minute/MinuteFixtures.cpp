@@ -94,10 +94,10 @@ void FakeChartSource::MergeTicks(uint32_t key, const std::vector<WireTick>& tick
     stock->GetFenbiData().Merge(key, &stream);
 }
 
-std::unique_ptr<CStock> FakeChartSource::CopyCurrentStock()
+std::unique_ptr<CStock> FakeChartSource::CopyStock(uint32_t key)
 {
     SingleLock lock(&m_lock);
-    CStock* stock = Cached(m_current);
+    CStock* stock = key == m_current ? Cached(key) : nullptr;
     if (!stock)
         return nullptr;
     stock->SetActive(1);

@@ -55,7 +55,8 @@ public:
     void MergeTicks(uint32_t key, const std::vector<WireTick>& ticks, double previousClose);
 
     CriticalSection* DataLock() override { return &m_lock; }
-    std::unique_ptr<CStock> CopyCurrentStock() override;
+    uint32_t GetCurrentCodeKey() override { return m_current; }
+    std::unique_ptr<CStock> CopyStock(uint32_t key) override;
     void RefreshSnapshot(CStock* snapshot, int kind) override;
     bool SelectPrevStock() override;
     bool SelectNextStock() override;

@@ -114,7 +114,7 @@ TEST_F(MinuteView, DisplaySelectsTabsByValue)
 
     // An index offers four pages; the chip page keeps its tab by value.
     source.SetCurrent(0x1A0001);
-    view.Activate(0);
+    view.Activate(0x1A0001);
     OffscreenCanvas canvas(1100, 700);
     Render(canvas);
     EXPECT_EQ(view.GetStripPages(), (std::vector<int32_t> { kPageTicks, kPageVolumeByPrice, kPageOrderSizes, kPageChips }));
@@ -122,6 +122,25 @@ TEST_F(MinuteView, DisplaySelectsTabsByValue)
     EXPECT_EQ(view.GetChart(0).GetPage(), kPageTicks) << "the rebuilt strip starts at the tick page";
     view.SetDisplay(kMinuteModeChart, 0, kPageChips);
     EXPECT_EQ(view.GetPageStrip().GetCurSel(), 3);
+}
+
+// Shown or set with a stock, the main chart takes it only while it is the
+// current one; without a key it follows the current stock.
+TEST_F(MinuteView, TheMainChartTakesTheStockItIsGivenOnlyWhileItIsCurrent)
+{
+    source.SetCurrent(0x600016);
+    view.Activate(0x600000);
+    EXPECT_EQ(view.GetChart(0).GetCodeKey(), 0x600000u) << "the chart keeps what it had";
+    view.SetDisplay(kMinuteModeChart, 0, 0, 0x600000);
+    EXPECT_EQ(view.GetChart(0).GetCodeKey(), 0x600000u);
+    view.SetDisplay(kMinuteModeChart, 0, 0, 0x600016);
+    EXPECT_EQ(view.GetChart(0).GetCodeKey(), 0x600016u);
+    source.SetCurrent(0x1000001);
+    view.SetDisplay(kMinuteModeChart, 0, 0);
+    EXPECT_EQ(view.GetChart(0).GetCodeKey(), 0x1000001u);
+    source.SetCurrent(0x600000);
+    view.Activate(0x600000);
+    EXPECT_EQ(view.GetChart(0).GetCodeKey(), 0x600000u);
 }
 
 // A click on a strip's tab reaches the view as TCN_SELCHANGE.

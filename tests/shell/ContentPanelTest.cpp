@@ -7,6 +7,7 @@
 #include "tests/support/WindowTesting.h"
 #include "win/UpdateUI.h"
 #include <gtest/gtest.h>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,7 +55,7 @@ public:
         m_log.push_back(Str("viewQuick", GetViewId(), code));
         return 1;
     }
-    void Activate(int) override { m_log.push_back(Str("activate", GetViewId())); }
+    void Activate(uint32_t key) override { m_log.push_back(Str("activate", GetViewId(), key)); }
     int Accept(UINT id, WPARAM wp, LPARAM lp) override
     {
         m_log.push_back(Str("accept", GetViewId(), id, static_cast<long long>(wp)) + (lp ? "+" : ""));
@@ -75,6 +76,8 @@ struct FakeState
     int64_t selected = -1;
     int32_t mainChartMode = 1;
     uint32_t currentKey = 0;
+    // A key that names no security: the current stock stays.
+    uint32_t unknownKey = 0xFFFFFFFF;
     CViewNotify* observer = nullptr;
     int quoteRefreshes = 0;
     int stockRequests = 0;
@@ -97,9 +100,9 @@ public:
     int32_t GetCurrentBoard() override { return m.board; }
     int32_t GetBoardParam() override { return m.boardParam; }
     int64_t GetSelectedCodeKey() override { return m.selected; }
-    void SetDisplay(int32_t mode, int32_t indicator, int32_t page) override
+    void SetDisplay(int32_t mode, int32_t indicator, int32_t page, uint32_t key) override
     {
-        m.log.push_back(Str("display", mode, indicator, page));
+        m.log.push_back(Str("display", mode, indicator, page) + " of " + std::to_string(key));
     }
     void SetChartCount(int32_t count) override { m.log.push_back(Str("charts", count)); }
     int32_t GetMainChartMode() override { return m.mainChartMode; }
@@ -148,7 +151,8 @@ public:
     void SetObserver(CViewNotify* observer) override { m.observer = observer; }
     void SetCurrentStock(uint32_t key) override
     {
-        m.currentKey = key;
+        if (key != m.unknownKey)
+            m.currentKey = key;
         m.log.push_back(Str("stock", key));
     }
     uint32_t GetCurrentCodeKey() override { return m.currentKey; }
@@ -237,6 +241,18 @@ struct PanelFixture
     int32_t Current() { return panel->GetCurrentViewId(); }
     // The log from here on.
     void Clear() { s.log.clear(); }
+    // Creates the panel and shows a view with this stock current and this
+    // row selected in the list; the log starts after.
+    bool ShowFrom(int32_t view, uint32_t currentKey, int64_t selected)
+    {
+        if (!Create())
+            return false;
+        s.currentKey = currentKey;
+        panel->SwitchView(view);
+        s.selected = selected;
+        Clear();
+        return true;
+    }
     bool Key(UINT key)
     {
         MSG msg = {};
@@ -344,14 +360,19 @@ TEST(ContentPanel, OpeningAStockKeepsTheMinuteChartOnlyWhenItIsCurrent)
         Log effects;
     };
     const Case cases[] = {
-        { 3001, kViewMsgOpenStock, 0, 3001, { "stock(6291456,0,0)", "display(1,0,0)", "charts(1,0,0)" } },
-        { 3001, kViewMsgOpenStockInMode, 1, 3001, { "stock(6291456,0,0)", "display(1,0,0)", "charts(1,0,0)" } },
+        { 3001, kViewMsgOpenStock, 0, 3001,
+            { "stock(6291456,0,0)", "display(1,0,0) of 6291456", "charts(1,0,0)" } },
+        { 3001, kViewMsgOpenStockInMode, 1, 3001,
+            { "stock(6291456,0,0)", "display(1,0,0) of 6291456", "charts(1,0,0)" } },
         { 3001, kViewMsgOpenStockInMode, 0, 3002,
-            { "stock(6291456,0,0)", "create(3002,0,0)", "deactivate(3001,0,0)", "activate(3002,0,0)" } },
+            { "stock(6291456,0,0)", "create(3002,0,0)", "deactivate(3001,0,0)",
+                "activate(3002,6291456,0)" } },
         { 3000, kViewMsgOpenStock, 0, 3002,
-            { "stock(6291456,0,0)", "create(3002,0,0)", "deactivate(3000,0,0)", "activate(3002,0,0)" } },
+            { "stock(6291456,0,0)", "create(3002,0,0)", "deactivate(3000,0,0)",
+                "activate(3002,6291456,0)" } },
         { 3000, kViewMsgOpenStockInMode, 1, 3002,
-            { "stock(6291456,0,0)", "create(3002,0,0)", "deactivate(3000,0,0)", "activate(3002,0,0)" } },
+            { "stock(6291456,0,0)", "create(3002,0,0)", "deactivate(3000,0,0)",
+                "activate(3002,6291456,0)" } },
     };
     for (const Case& c : cases) {
         PanelFixture f;
@@ -361,6 +382,65 @@ TEST(ContentPanel, OpeningAStockKeepsTheMinuteChartOnlyWhenItIsCurrent)
         f.panel->GetHub().Dispatch(c.message, 0x600000, c.mode);
         EXPECT_EQ(f.Current(), c.to) << c.message << " from " << c.from;
         EXPECT_EQ(f.s.log, c.effects) << c.message << " from " << c.from;
+    }
+}
+
+// The view is shown with the stock it is to show: the one opened, the list's
+// selected row for company information, the current stock on a plain
+// switch, and the current stock still when the key opened names none.
+TEST(ContentPanel, TheShownViewIsGivenTheStockItShows)
+{
+    struct Case
+    {
+        const char* name;
+        int32_t from;
+        int64_t selected;
+        uint32_t unknown;
+        std::function<void(CContentPanelView&)> act;
+        int32_t to;
+        Log effects;
+    };
+    const Case cases[] = {
+        { "open from the list", 3000, -1, 0xFFFFFFFF,
+            [](CContentPanelView& p) { p.GetHub().Dispatch(kViewMsgOpenStock, 0x600036, 0); }, 3002,
+            { "stock(6291510,0,0)", "create(3002,0,0)", "deactivate(3000,0,0)",
+                "activate(3002,6291510,0)" } },
+        { "open a key that names no security", 3000, -1, 0x600036,
+            [](CContentPanelView& p) { p.GetHub().Dispatch(kViewMsgOpenStock, 0x600036, 0); }, 3002,
+            { "stock(6291510,0,0)", "create(3002,0,0)", "deactivate(3000,0,0)",
+                "activate(3002,6291457,0)" } },
+        { "open in the minute chart", 3001, -1, 0xFFFFFFFF,
+            [](CContentPanelView& p) { p.GetHub().Dispatch(kViewMsgOpenStock, 0x600036, 0); }, 3001,
+            { "stock(6291510,0,0)", "display(1,0,0) of 6291510", "charts(1,0,0)" } },
+        { "open in the minute chart a key that names no security", 3001, -1, 0x600036,
+            [](CContentPanelView& p) { p.GetHub().Dispatch(kViewMsgOpenStock, 0x600036, 0); }, 3001,
+            { "stock(6291510,0,0)", "display(1,0,0) of 6291457", "charts(1,0,0)" } },
+        { "open by text", 3002, -1, 0xFFFFFFFF,
+            [](CContentPanelView& p) { p.OpenStockByText("SZ", "000002"); }, 3001,
+            { "stock(16777218,0,0)", "deactivate(3002,0,0)", "activate(3001,16777218,0)",
+                "display(1,0,0) of 16777218" } },
+        { "company information of the selected row", 3000, 0x600036, 0xFFFFFFFF,
+            [](CContentPanelView& p) { p.ShowF10View(); }, 3003,
+            { "stock(6291510,0,0)", "create(3003,0,0)", "deactivate(3000,0,0)",
+                "activate(3003,6291510,0)" } },
+        { "company information without a selected row", 3000, -1, 0xFFFFFFFF,
+            [](CContentPanelView& p) { p.ShowF10View(); }, 3003,
+            { "create(3003,0,0)", "deactivate(3000,0,0)", "activate(3003,6291457,0)" } },
+        { "company information from the minute chart", 3001, 0x600036, 0xFFFFFFFF,
+            [](CContentPanelView& p) { p.ShowF10View(); }, 3003,
+            { "create(3003,0,0)", "deactivate(3001,0,0)", "activate(3003,6291457,0)" } },
+        { "company information when it is shown", 3003, 0x600036, 0xFFFFFFFF,
+            [](CContentPanelView& p) { p.ShowF10View(); }, 3003, {} },
+        { "a tab switch", 3000, 0x600036, 0xFFFFFFFF, [](CContentPanelView& p) { p.SwitchView(3002); }, 3002,
+            { "create(3002,0,0)", "deactivate(3000,0,0)", "activate(3002,6291457,0)" } },
+    };
+    for (const Case& c : cases) {
+        PanelFixture f;
+        ASSERT_TRUE(f.ShowFrom(c.from, 0x600001, c.selected));
+        f.s.unknownKey = c.unknown;
+        c.act(*f.panel);
+        EXPECT_EQ(f.Current(), c.to) << c.name;
+        EXPECT_EQ(f.s.log, c.effects) << c.name;
     }
 }
 
@@ -455,38 +535,41 @@ TEST(ContentPanel, HotKeys)
     };
     const Case cases[] = {
         { "Enter in the minute chart", 3001, VK_RETURN, -1, 1, true, 3002,
-            { "create(3002,0,0)", "deactivate(3001,0,0)", "activate(3002,0,0)", "period(6,0,0)",
+            { "create(3002,0,0)", "deactivate(3001,0,0)", "activate(3002,6291457,0)", "period(6,0,0)",
                 "accept(3002,256,13)" } },
         { "Enter in the K-line", 3002, VK_RETURN, -1, 1, true, 3001,
-            { "deactivate(3002,0,0)", "activate(3001,0,0)", "display(1,0,0)", "accept(3001,256,13)" } },
+            { "deactivate(3002,0,0)", "activate(3001,6291457,0)", "display(1,0,0) of 6291457",
+                "accept(3001,256,13)" } },
         { "Esc in the K-line", 3002, VK_ESCAPE, -1, 1, true, 3000,
             { "deactivate(3002,0,0)", "board(0,2,0)" } },
         { "Esc in a minute chart list", 3001, VK_ESCAPE, -1, 2, true, 3001, { "accept(3001,256,27)" } },
         { "F1", 3000, VK_F1, -1, 1, true, 3001,
-            { "deactivate(3000,0,0)", "activate(3001,0,0)", "display(2,0,0)", "accept(3001,256,112)" } },
+            { "deactivate(3000,0,0)", "activate(3001,6291457,0)", "display(2,0,0) of 6291457",
+                "accept(3001,256,112)" } },
         { "F3", 3000, VK_F3, -1, 1, true, 3001,
-            { "stock(1703937,0,0)", "deactivate(3000,0,0)", "activate(3001,0,0)", "display(1,0,0)",
-                "accept(3001,256,114)" } },
+            { "stock(1703937,0,0)", "deactivate(3000,0,0)", "activate(3001,1703937,0)",
+                "display(1,0,0) of 1703937", "accept(3001,256,114)" } },
         { "F4", 3001, VK_F4, -1, 1, true, 3001,
-            { "stock(20549633,0,0)", "activate(3001,0,0)", "display(1,0,0)", "accept(3001,256,115)" } },
+            { "stock(20549633,0,0)", "activate(3001,20549633,0)", "display(1,0,0) of 20549633",
+                "accept(3001,256,115)" } },
         { "a key the view does not take", 3000, 'Q', -1, 1, false, 3000, { "accept(3000,256,81)" } },
         { "F5 in the minute chart", 3001, VK_F5, -1, 1, true, 3002,
-            { "create(3002,0,0)", "deactivate(3001,0,0)", "activate(3002,0,0)", "period(6,0,0)" } },
+            { "create(3002,0,0)", "deactivate(3001,0,0)", "activate(3002,6291457,0)", "period(6,0,0)" } },
         { "F5 in the list with a row", 3000, VK_F5, 0x600036, 1, true, 3002,
-            { "stock(6291510,0,0)", "create(3002,0,0)", "deactivate(3000,0,0)", "activate(3002,0,0)" } },
+            { "stock(6291510,0,0)", "create(3002,0,0)", "deactivate(3000,0,0)",
+                "activate(3002,6291510,0)" } },
         { "F5 in the list without a row", 3000, VK_F5, -1, 1, true, 3000, {} },
         { "F5 in F10", 3003, VK_F5, -1, 1, true, 3001,
-            { "deactivate(3003,0,0)", "activate(3001,0,0)", "display(1,0,0)" } },
-        { "F12", 3002, VK_F12, -1, 1, true, 3000, { "deactivate(3002,0,0)", "board(0,2,0)", "accept(3000,256,123)" } },
+            { "deactivate(3003,0,0)", "activate(3001,6291457,0)", "display(1,0,0) of 6291457" } },
+        { "F12", 3002, VK_F12, -1, 1, true, 3000,
+            { "deactivate(3002,0,0)", "board(0,2,0)", "accept(3000,256,123)" } },
         { "another key", 3000, 'Z' + 1000, -1, 1, true, 3000, { "accept(3000,256,1090)" } },
     };
     for (const Case& c : cases) {
         PanelFixture f;
-        ASSERT_TRUE(f.Create());
-        f.panel->SwitchView(c.from);
-        f.s.selected = c.selected;
+        // A plain switch shows the current stock, an opened one its own.
+        ASSERT_TRUE(f.ShowFrom(c.from, 0x600001, c.selected));
         f.s.mainChartMode = c.chartMode;
-        f.Clear();
         const int result = f.panel->OnHotKey(c.key, 0);
         EXPECT_EQ(f.Current(), c.to) << c.name;
         EXPECT_EQ(result != 0, c.consumed) << c.name;
@@ -567,7 +650,7 @@ TEST(ContentPanel, OpenStockByTextTakesOnlyOneToSixHexDigitsOfAKnownMarket)
     f.panel->Accept(kViewMsgOpenStockByText, reinterpret_cast<WPARAM>("SZ"), reinterpret_cast<LPARAM>("399001"));
     EXPECT_EQ(f.s.currentKey, 0x01399001u);
     EXPECT_EQ(f.Current(), 3001);
-    EXPECT_EQ(f.s.log.back(), "display(1,0,0)");
+    EXPECT_EQ(f.s.log.back(), "display(1,0,0) of 20549633");
 }
 
 TEST(ContentPanel, NoticesReachOnlyTheViewsTheyAreFor)
