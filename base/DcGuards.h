@@ -4,6 +4,8 @@
 // draws; win/Gdi.h re-exports them.
 #include <windows.h>
 
+#include <cstdint>
+
 // GetDC (client area) or GetWindowDC (whole window), released at the end.
 class CClientDC
 {
@@ -56,6 +58,92 @@ public:
 
 private:
     HDC m_dc;
+};
+
+// A memory DC with a bitmap of its own selected into it, kept between paints
+// by a painter that draws off screen (making both costs more than a small
+// drawing). Made again for another size or format; empty when GDI refuses.
+class CBitmapDC
+{
+public:
+    CBitmapDC() = default;
+    ~CBitmapDC() { Release(); }
+    CBitmapDC(const CBitmapDC&) = delete;
+    CBitmapDC& operator=(const CBitmapDC&) = delete;
+
+    // A bitmap compatible with target, of width x height.
+    bool MakeCompatible(HDC target, int width, int height)
+    {
+        Release();
+        if (width <= 0 || height <= 0)
+            return false;
+        return Take(target, ::CreateCompatibleBitmap(target, width, height), width, height);
+    }
+    // A 32-bit top-down DIB section of width x height, its pixels in Bits().
+    bool MakeDib32(HDC target, int width, int height)
+    {
+        Release();
+        if (width <= 0 || height <= 0)
+            return false;
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        HBITMAP bitmap = ::CreateDIBSection(target, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (!Take(target, bits ? bitmap : nullptr, width, height)) {
+            if (bitmap && !bits)
+                ::DeleteObject(bitmap);
+            return false;
+        }
+        m_bits = static_cast<uint32_t*>(bits);
+        return true;
+    }
+    void Release()
+    {
+        if (m_dc) {
+            ::SelectObject(m_dc, m_oldBitmap);
+            ::DeleteDC(m_dc);
+        }
+        if (m_bitmap)
+            ::DeleteObject(m_bitmap);
+        m_dc = nullptr;
+        m_bitmap = nullptr;
+        m_oldBitmap = nullptr;
+        m_bits = nullptr;
+        m_size = SIZE {};
+    }
+
+    bool IsNull() const { return m_dc == nullptr; }
+    operator HDC() const { return m_dc; }
+    SIZE Size() const { return m_size; }
+    // The pixels of a DIB section (MakeDib32), rows of Size().cx; else null.
+    uint32_t* Bits() const { return m_bits; }
+
+private:
+    bool Take(HDC target, HBITMAP bitmap, int width, int height)
+    {
+        HDC dc = bitmap ? ::CreateCompatibleDC(target) : nullptr;
+        if (!dc) {
+            if (bitmap)
+                ::DeleteObject(bitmap);
+            return false;
+        }
+        m_dc = dc;
+        m_bitmap = bitmap;
+        m_oldBitmap = ::SelectObject(dc, bitmap);
+        m_size = SIZE { width, height };
+        return true;
+    }
+
+    HDC m_dc = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_oldBitmap = nullptr;
+    uint32_t* m_bits = nullptr;
+    SIZE m_size {};
 };
 
 // Selection and state guards -------------------------------------------------

@@ -8,29 +8,9 @@ KeptPicture::KeptPicture(bool overUnderlying)
 {
 }
 
-KeptPicture::~KeptPicture()
-{
-    ReleasePicture();
-    if (m_readDc) {
-        ::SelectObject(m_readDc, m_oldReadBitmap);
-        ::DeleteDC(m_readDc);
-    }
-    if (m_readBitmap)
-        ::DeleteObject(m_readBitmap);
-}
-
 void KeptPicture::ReleasePicture()
 {
-    if (m_dc) {
-        ::SelectObject(m_dc, m_oldBitmap);
-        ::DeleteDC(m_dc);
-        m_dc = nullptr;
-    }
-    if (m_bitmap) {
-        ::DeleteObject(m_bitmap);
-        m_bitmap = nullptr;
-    }
-    m_size = SIZE {};
+    m_picture.Release();
     m_kept = false;
 }
 
@@ -80,40 +60,16 @@ bool KeptPicture::ReadArea(HDC dc, const RECT& area, std::vector<uint32_t>& pixe
 {
     const int width = area.right - area.left;
     const int height = area.bottom - area.top;
-    if (!m_readDc || m_readSize.cx < width || m_readSize.cy < height) {
-        if (m_readDc) {
-            ::SelectObject(m_readDc, m_oldReadBitmap);
-            ::DeleteDC(m_readDc);
-            m_readDc = nullptr;
-        }
-        if (m_readBitmap) {
-            ::DeleteObject(m_readBitmap);
-            m_readBitmap = nullptr;
-        }
-        m_readBits = nullptr;
-        m_readSize = SIZE {};
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        m_readBitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        m_readDc = ::CreateCompatibleDC(dc);
-        if (!m_readBitmap || !m_readDc || !bits)
+    if (m_read.IsNull() || m_read.Size().cx < width || m_read.Size().cy < height) {
+        if (!m_read.MakeDib32(dc, width, height))
             return false;
-        m_oldReadBitmap = ::SelectObject(m_readDc, m_readBitmap);
-        m_readBits = static_cast<uint32_t*>(bits);
-        m_readSize = SIZE { width, height };
     }
-    if (!::BitBlt(m_readDc, 0, 0, width, height, dc, area.left, area.top, SRCCOPY))
+    if (!::BitBlt(m_read, 0, 0, width, height, dc, area.left, area.top, SRCCOPY))
         return false;
     ::GdiFlush();
     pixels.resize(static_cast<size_t>(width) * height);
     for (int y = 0; y < height; ++y) {
-        const uint32_t* row = m_readBits + static_cast<size_t>(y) * m_readSize.cx;
+        const uint32_t* row = m_read.Bits() + static_cast<size_t>(y) * m_read.Size().cx;
         std::copy(row, row + width, pixels.begin() + static_cast<std::ptrdiff_t>(y) * width);
     }
     return true;
@@ -127,7 +83,7 @@ bool KeptPicture::Show(HDC dc, const std::string& key)
         return false;
     if (m_overUnderlying && (!ReadArea(dc, m_area, m_scratch) || m_scratch != m_underlying))
         return false;
-    return ::BitBlt(dc, m_area.left, m_area.top, m_area.right - m_area.left, m_area.bottom - m_area.top, m_dc, 0, 0,
+    return ::BitBlt(dc, m_area.left, m_area.top, m_area.right - m_area.left, m_area.bottom - m_area.top, m_picture, 0, 0,
                SRCCOPY)
         != FALSE;
 }
@@ -148,18 +104,13 @@ void KeptPicture::End(HDC dc, const std::string& key)
     m_keeping = false;
     const int width = m_area.right - m_area.left;
     const int height = m_area.bottom - m_area.top;
-    if (!m_dc || m_size.cx != width || m_size.cy != height) {
-        ReleasePicture();
-        m_dc = ::CreateCompatibleDC(dc);
-        m_bitmap = ::CreateCompatibleBitmap(dc, width, height);
-        if (!m_dc || !m_bitmap) {
+    if (m_picture.IsNull() || m_picture.Size().cx != width || m_picture.Size().cy != height) {
+        if (!m_picture.MakeCompatible(dc, width, height)) {
             ReleasePicture();
             return;
         }
-        m_oldBitmap = ::SelectObject(m_dc, m_bitmap);
-        m_size = SIZE { width, height };
     }
-    if (!::BitBlt(m_dc, 0, 0, width, height, dc, m_area.left, m_area.top, SRCCOPY))
+    if (!::BitBlt(m_picture, 0, 0, width, height, dc, m_area.left, m_area.top, SRCCOPY))
         return;
     m_key = key;
     m_kept = true;
@@ -171,21 +122,6 @@ void KeptPicture::Forget()
     m_keeping = false;
 }
 
-void ScratchDc::Release()
-{
-    if (m_dc) {
-        ::SelectObject(m_dc, m_oldBitmap);
-        ::DeleteDC(m_dc);
-        m_dc = nullptr;
-    }
-    if (m_bitmap) {
-        ::DeleteObject(m_bitmap);
-        m_bitmap = nullptr;
-    }
-    m_size = SIZE {};
-    m_bitsPerPixel = 0;
-}
-
 HDC ScratchDc::For(HDC target, int width, int height)
 {
     if (!target || width <= 0 || height <= 0)
@@ -194,18 +130,13 @@ HDC ScratchDc::For(HDC target, int width, int height)
     HGDIOBJ current = ::GetCurrentObject(target, OBJ_BITMAP);
     const int bitsPerPixel
         = current && ::GetObjectA(current, sizeof(bitmap), &bitmap) ? bitmap.bmBitsPixel * bitmap.bmPlanes : -1;
-    if (m_dc && m_size.cx >= width && m_size.cy >= height && bitsPerPixel == m_bitsPerPixel)
+    const SIZE held = m_dc.Size();
+    if (!m_dc.IsNull() && held.cx >= width && held.cy >= height && bitsPerPixel == m_bitsPerPixel)
         return m_dc;
-    const SIZE size = { std::max<LONG>(width, m_size.cx), std::max<LONG>(height, m_size.cy) };
-    Release();
-    m_dc = ::CreateCompatibleDC(target);
-    m_bitmap = m_dc ? ::CreateCompatibleBitmap(target, size.cx, size.cy) : nullptr;
-    if (!m_dc || !m_bitmap) {
-        Release();
+    if (!m_dc.MakeCompatible(target, std::max<LONG>(width, held.cx), std::max<LONG>(height, held.cy))) {
+        m_bitsPerPixel = 0;
         return nullptr;
     }
-    m_oldBitmap = ::SelectObject(m_dc, m_bitmap);
-    m_size = size;
     m_bitsPerPixel = bitsPerPixel;
     return m_dc;
 }

@@ -17,6 +17,8 @@
 // kept. UI thread only.
 #include <windows.h>
 
+#include "base/DcGuards.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -27,7 +29,6 @@ public:
     // overUnderlying: the drawing goes over pixels it does not fill, which
     // are then part of what the picture shows.
     explicit KeptPicture(bool overUnderlying);
-    ~KeptPicture();
 
     // Copies the picture onto dc when kept for key; false when it must be drawn.
     bool Show(HDC dc, const std::string& key);
@@ -58,16 +59,9 @@ private:
     std::string m_key;
     std::vector<uint32_t> m_underlying;
     std::vector<uint32_t> m_scratch;
-    HDC m_dc = nullptr;
-    HBITMAP m_bitmap = nullptr;
-    HGDIOBJ m_oldBitmap = nullptr;
-    SIZE m_size {};
+    CBitmapDC m_picture;
     // The reading of pixels beneath: a 32-bit DIB section kept between paints.
-    HDC m_readDc = nullptr;
-    HBITMAP m_readBitmap = nullptr;
-    HGDIOBJ m_oldReadBitmap = nullptr;
-    uint32_t* m_readBits = nullptr;
-    SIZE m_readSize {};
+    CBitmapDC m_read;
 };
 
 // A memory DC holding a bitmap compatible with a target, at least of a size,
@@ -77,7 +71,6 @@ class ScratchDc
 {
 public:
     ScratchDc() = default;
-    ~ScratchDc() { Release(); }
     // The DC, its bitmap at least width x height and of target's format; null
     // when GDI refuses.
     HDC For(HDC target, int width, int height);
@@ -85,12 +78,8 @@ public:
 private:
     ScratchDc(const ScratchDc&) = delete;
     ScratchDc& operator=(const ScratchDc&) = delete;
-    void Release();
 
-    HDC m_dc = nullptr;
-    HBITMAP m_bitmap = nullptr;
-    HGDIOBJ m_oldBitmap = nullptr;
-    SIZE m_size {};
+    CBitmapDC m_dc;
     int m_bitsPerPixel = 0;
 };
 

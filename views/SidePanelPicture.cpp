@@ -137,7 +137,7 @@ void SidePanelPicture::Paint(
         draw(dc);
         return;
     }
-    ::BitBlt(dc, area.left, area.top, width, area.bottom - area.top, *m_dc, 0, 0, SRCCOPY);
+    ::BitBlt(dc, area.left, area.top, width, area.bottom - area.top, m_picture, 0, 0, SRCCOPY);
     for (const RECT& r : m_excluded)
         ::ExcludeClipRect(dc, r.left, r.top, r.right, r.bottom);
 }
@@ -150,21 +150,12 @@ void SidePanelPicture::Draw(
     m_belowPixels.clear();
     const int width = area.right - area.left;
     const int height = area.bottom - area.top;
-    if (!m_dc || m_bitmap.IsNull() || m_bitmap.GetSize().cx != width || m_bitmap.GetSize().cy != height
+    if (m_picture.IsNull() || m_picture.Size().cx != width || m_picture.Size().cy != height
         || m_look.bitsPerPixel != bitsPerPixel) {
-        if (m_dc && m_oldBitmap)
-            ::SelectObject(*m_dc, m_oldBitmap);
-        m_oldBitmap = nullptr;
-        m_bitmap.Reset();
-        m_dc.reset(new CMemDC(dc));
-        if (!*m_dc || !m_bitmap.CreateCompatibleBitmap(dc, width, height)) {
-            m_dc.reset();
-            m_bitmap.Reset();
+        if (!m_picture.MakeCompatible(dc, width, height))
             return;
-        }
-        m_oldBitmap = ::SelectObject(*m_dc, m_bitmap.Get());
     }
-    HDC picture = *m_dc;
+    HDC picture = m_picture;
     // What lies below the title band, as the drawing would find it in dc.
     if (band > 0) {
         if (m_below.Width() != width || m_below.Height() != band)

@@ -77,9 +77,7 @@ private:
 
     Look m_look;
     bool m_valid = false;
-    CBitmap m_bitmap; // before the DC: the DC goes first, so the bitmap is free to go
-    std::unique_ptr<CMemDC> m_dc;
-    HGDIOBJ m_oldBitmap = nullptr;
+    CBitmapDC m_picture;
     CDib32 m_below; // what lies below the title band in this paint
     std::vector<uint32_t> m_belowPixels; // and when the picture was drawn
     std::vector<RECT> m_excluded; // taken out of the clipping by the drawing (dc's coordinates)
