@@ -159,6 +159,14 @@ int CDataCenter::GetCurrentStock(CStock** out)
         return 0;
     }
     if (m_snapshot && m_snapshot->GetCodeKey() == m_current->GetCodeKey()) {
+        // Ticks or company text that came while the shown view held another
+        // stock were let pass by it and are still marked new here. Asking
+        // again brings nothing newer, so no later notice would bring them:
+        // whoever takes the stock gets them now.
+        if (m_current->GetFenbiData().IsActive())
+            m_current->CopyUpdatedSeries(m_snapshot.get(), kSeriesTicks);
+        if (m_current->GetF10Data().IsActive())
+            m_current->CopyUpdatedSeries(m_snapshot.get(), kSeriesF10);
         if (out)
             *out = m_snapshot.get();
         return 1;

@@ -249,6 +249,35 @@ TEST_F(EndToEnd, FailedRepliesKeepWhatWasThereAndTheNextRequestWorks)
     EXPECT_EQ(snapshot->GetFenbiData().GetCount(), sim.TickCount(kComposite));
 }
 
+// A view takes the stock and asks for its ticks and company text; the
+// replies come while the shown view is another one, which lets the notices
+// pass. Asking again brings nothing newer. The next view that takes the stock
+// still gets them and the quote the ticks carry, not the snapshot from before.
+TEST_F(EndToEnd, UpdatesNoViewTookReachTheNextViewThatTakesTheStock)
+{
+    LoadTables();
+    {
+        SingleLock lock(&center->GetDataLock());
+        CStock* early = nullptr;
+        ASSERT_EQ(center->GetCurrentStock(&early), 1);
+        ASSERT_EQ(early->GetFenbiData().GetCount(), 0);
+        ASSERT_TRUE(early->GetF10Data().GetSections().empty());
+    }
+    center->RequestStockData(kRequestTicks | kRequestF10, 0);
+    for (int kind : { static_cast<int>(kSeriesTicks), static_cast<int>(kSeriesF10) })
+        ASSERT_TRUE(observer.WaitFor([kind](const NoticeRecord& r) { return r.kind == kind; }, kWaitMs));
+    center->RequestStockData(kRequestTicks | kRequestF10, 0);
+    WaitUntilIssued();
+    ASSERT_TRUE(WaitUntil([&] { return StockIdle(kComposite); }, kWaitMs));
+    SingleLock lock(&center->GetDataLock());
+    CStock* taken = nullptr;
+    ASSERT_EQ(center->GetCurrentStock(&taken), 1);
+    EXPECT_EQ(taken->GetFenbiData().GetCount(), sim.TickCount(kComposite));
+    EXPECT_GT(taken->GetStockInfo().last, 0.0f);
+    EXPECT_GT(taken->GetMinute().GetCount(), 0);
+    EXPECT_FALSE(taken->GetF10Data().GetSections().empty());
+}
+
 // With another compression flag a reply is delivered as received, without
 // its two header values: every table and series reads garbage from it. Each
 // refuses it whole: nothing held changes, no file is written, nobody is told.
