@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "base/DcGuards.h"
 #include "base/GdiObjectCache.h"
 #include "bench/BenchTiming.h"
 #include "data/Stock.h"
@@ -144,34 +145,6 @@ double TheirIndicator(const char* name, const Walk& walk, int bars, std::vector<
     return produced > 0 ? out[0][produced - 1] : 0.0;
 }
 #endif
-
-// A 32-bit DIB the size of a screen, in a memory DC.
-struct Screen
-{
-    Screen(int width, int height)
-    {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        dc = ::CreateCompatibleDC(nullptr);
-        bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        old = ::SelectObject(dc, bitmap);
-    }
-    ~Screen()
-    {
-        ::SelectObject(dc, old);
-        ::DeleteObject(bitmap);
-        ::DeleteDC(dc);
-    }
-    HDC dc;
-    HBITMAP bitmap;
-    HGDIOBJ old;
-};
 
 // Statements that each keep their variable and their drawn value, so that
 // everything the run recorded stays referenced to its end.
@@ -303,7 +276,8 @@ int main()
         const Walk walk = RandomWalk(bars);
         CStock stock(0x600001);
         AppendWalk(stock, walk, 86400);
-        Screen screen(1920, 1080);
+        CBitmapDC screen; // a 32-bit picture the size of a screen
+        screen.MakeDib32(nullptr, 1920, 1080);
         IndicatorPainter panePainter;
         panePainter.SetBarWidth(4);
         std::vector<std::unique_ptr<FormulaCalculator>> calculators;
@@ -318,10 +292,10 @@ int main()
             calculators.back()->Calculate();
         }
         const Timing paint = Measure([&] {
-            ::PatBlt(screen.dc, 0, 0, 1920, 1080, BLACKNESS);
+            ::PatBlt(screen, 0, 0, 1920, 1080, BLACKNESS);
             for (size_t k = 0; k < calculators.size(); ++k) {
                 const RECT pane = { 60, static_cast<LONG>(k * 270), 1920, static_cast<LONG>((k + 1) * 270) };
-                calculators[k]->Draw(screen.dc, pane, 479, 60, 0, 0, false);
+                calculators[k]->Draw(screen, pane, 479, 60, 0, 0, false);
             }
             ::GdiFlush();
             return 1.0;

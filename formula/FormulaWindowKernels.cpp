@@ -366,6 +366,27 @@ struct SumLane
 };
 
 #if defined(__SSE2__)
+// The elements i and j of x, in the two low lanes.
+inline __m128 LoadPair(const float* x, int i, int j)
+{
+    return _mm_unpacklo_ps(_mm_load_ss(x + i), _mm_load_ss(x + j));
+}
+
+// For two windows sliding by one element each: counts the invalid elements
+// entering and leaving, makes their values in and away exact zeros, and
+// gives all ones in the lanes whose window still holds an invalid element.
+inline __m128 TakeOutInvalid(__m128 entering, __m128 leaving, __m128i& invalid, __m128d& in, __m128d& away)
+{
+    const __m128 invalidValue = _mm_set1_ps(kInvalidValue);
+    const __m128 enteringInvalid = _mm_cmpeq_ps(entering, invalidValue);
+    const __m128 leavingInvalid = _mm_cmpeq_ps(leaving, invalidValue);
+    invalid = _mm_add_epi32(_mm_sub_epi32(invalid, _mm_castps_si128(enteringInvalid)), _mm_castps_si128(leavingInvalid));
+    in = _mm_andnot_pd(_mm_castps_pd(_mm_unpacklo_ps(enteringInvalid, enteringInvalid)), in);
+    away = _mm_andnot_pd(_mm_castps_pd(_mm_unpacklo_ps(leavingInvalid, leavingInvalid)), away);
+    return _mm_andnot_ps(
+        _mm_castsi128_ps(_mm_cmpeq_epi32(invalid, _mm_setzero_si128())), _mm_castsi128_ps(_mm_set1_epi32(-1)));
+}
+
 // Two stretches of SlidingSums, a in the low half and b in the high half,
 // slid together through elements ia and ib and their results stored: each
 // element by the same additions as the stretch alone, an invalid element
@@ -390,23 +411,14 @@ void SlideSumPair(const float* x, int n, double divisor, float* out, SumLane& a,
             _mm_add_pd(_mm_sub_pd(sum, _mm_sub_pd(total, part)), _mm_sub_pd(value, part)));
         sum = total;
     };
-    const auto pair = [x](int i, int j) { return _mm_unpacklo_ps(_mm_load_ss(x + i), _mm_load_ss(x + j)); };
     for (int t = 0; t < steps; ++t, ++ia, ++ib) {
-        const __m128 entering = pair(ia, ib);
-        const __m128 leaving = pair(ia - n, ib - n);
+        const __m128 entering = LoadPair(x, ia, ib);
+        const __m128 leaving = LoadPair(x, ia - n, ib - n);
         __m128d in = _mm_cvtps_pd(entering);
         __m128d away = _mm_xor_pd(_mm_cvtps_pd(leaving), sign);
         __m128 noValue = _mm_setzero_ps();
-        if (kMayHoldInvalid) {
-            const __m128 enteringInvalid = _mm_cmpeq_ps(entering, invalidValue);
-            const __m128 leavingInvalid = _mm_cmpeq_ps(leaving, invalidValue);
-            invalid = _mm_add_epi32(
-                _mm_sub_epi32(invalid, _mm_castps_si128(enteringInvalid)), _mm_castps_si128(leavingInvalid));
-            in = _mm_andnot_pd(_mm_castps_pd(_mm_unpacklo_ps(enteringInvalid, enteringInvalid)), in);
-            away = _mm_andnot_pd(_mm_castps_pd(_mm_unpacklo_ps(leavingInvalid, leavingInvalid)), away);
-            noValue = _mm_andnot_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(invalid, _mm_setzero_si128())),
-                _mm_castsi128_ps(_mm_set1_epi32(-1)));
-        }
+        if (kMayHoldInvalid)
+            noValue = TakeOutInvalid(entering, leaving, invalid, in, away);
         add(in);
         add(away);
         const __m128d value = _mm_add_pd(sum, error);
@@ -699,7 +711,6 @@ void StepDeviationPair(const DeviationShape& s, DeviationLane& a, DeviationLane&
     __m128i invalid = _mm_set_epi32(0, 0, b.invalid, a.invalid);
     // Equal neighbours ending at the element, less one.
     __m128i run = _mm_set_epi32(0, 0, b.flat - 1, a.flat - 1);
-    const __m128 invalidValue = _mm_set1_ps(kInvalidValue);
     const __m128i one = _mm_set1_epi32(1);
     const __m128i nLess2 = _mm_set1_epi32(n - 2);
     const __m128d meanScale = _mm_set1_pd(s.meanScale);
@@ -707,28 +718,18 @@ void StepDeviationPair(const DeviationShape& s, DeviationLane& a, DeviationLane&
     const __m128d nWide = _mm_set1_pd(static_cast<double>(n));
     const __m128d zeroWide = _mm_setzero_pd();
     const __m128 zero = _mm_setzero_ps();
-    const auto pair = [x](int i, int j) { return _mm_unpacklo_ps(_mm_load_ss(x + i), _mm_load_ss(x + j)); };
-    __m128 previous = pair(ia - 1, ib - 1);
+    __m128 previous = LoadPair(x, ia - 1, ib - 1);
     for (int t = 0; t < steps; ++t, ++ia, ++ib) {
-        const __m128 entering = pair(ia, ib);
-        const __m128 leaving = pair(ia - n, ib - n);
+        const __m128 entering = LoadPair(x, ia, ib);
+        const __m128 leaving = LoadPair(x, ia - n, ib - n);
         run = _mm_and_si128(_mm_add_epi32(run, one), _mm_castps_si128(_mm_cmpeq_ps(entering, previous)));
         previous = entering;
         __m128d in = _mm_sub_pd(_mm_cvtps_pd(entering), pivot);
         __m128d away = _mm_sub_pd(_mm_cvtps_pd(leaving), pivot);
         __m128 special = _mm_castsi128_ps(_mm_cmpgt_epi32(run, nLess2));
-        if (kMayHoldInvalid) {
-            // An invalid element enters or leaves as an exact 0.
-            const __m128 enteringInvalid = _mm_cmpeq_ps(entering, invalidValue);
-            const __m128 leavingInvalid = _mm_cmpeq_ps(leaving, invalidValue);
-            invalid = _mm_add_epi32(
-                _mm_sub_epi32(invalid, _mm_castps_si128(enteringInvalid)), _mm_castps_si128(leavingInvalid));
-            in = _mm_andnot_pd(_mm_castps_pd(_mm_unpacklo_ps(enteringInvalid, enteringInvalid)), in);
-            away = _mm_andnot_pd(_mm_castps_pd(_mm_unpacklo_ps(leavingInvalid, leavingInvalid)), away);
-            special = _mm_or_ps(special,
-                _mm_andnot_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(invalid, _mm_setzero_si128())),
-                    _mm_castsi128_ps(_mm_set1_epi32(-1))));
-        }
+        // An invalid element enters or leaves as an exact 0.
+        if (kMayHoldInvalid)
+            special = _mm_or_ps(special, TakeOutInvalid(entering, leaving, invalid, in, away));
         sum = _mm_add_pd(sum, _mm_sub_pd(in, away));
         sumSquares = _mm_add_pd(sumSquares, _mm_sub_pd(_mm_mul_pd(in, in), _mm_mul_pd(away, away)));
 

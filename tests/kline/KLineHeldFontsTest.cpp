@@ -37,19 +37,6 @@ const ChartState kStates[] = {
     { "zoomed in", [](KLineChart& c) { c.OnKeyDown(VK_UP, false); c.OnKeyDown(VK_UP, false); } },
 };
 
-bool Same(const OffscreenCanvas& a, const OffscreenCanvas& b, const RECT& area, std::string* where)
-{
-    for (int y = area.top; y < area.bottom; ++y) {
-        for (int x = area.left; x < area.right; ++x) {
-            if (a.Pixel(x, y) != b.Pixel(x, y)) {
-                *where = "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
-                return false;
-            }
-        }
-    }
-    return true;
-}
-
 class KLineHeldFontsTest : public ::testing::Test
 {
 protected:
@@ -102,7 +89,7 @@ TEST_F(KLineHeldFontsTest, APaintEqualsItsStepsDrawnWithNothingHeld)
         chart.DrawPaneButtons(dc);
 
         std::string where;
-        EXPECT_TRUE(Same(painted, stepped, kChartRect, &where)) << "first difference at " << where;
+        EXPECT_TRUE(SamePixels(painted, stepped, kChartRect, &where)) << "first difference at " << where;
         if (!where.empty()) {
             painted.SavePng(std::string("held-fonts-painted"));
             stepped.SavePng(std::string("held-fonts-stepped"));

@@ -104,19 +104,6 @@ const Change kChanges[] = {
     { "background colour", [](Scene&) { ChartColors::Background = RGB(16, 16, 48); }, Still, true },
 };
 
-bool Same(const OffscreenCanvas& a, const OffscreenCanvas& b, const RECT& area, std::string* where)
-{
-    for (int y = area.top; y < area.bottom; ++y) {
-        for (int x = area.left; x < area.right; ++x) {
-            if (a.Pixel(x, y) != b.Pixel(x, y)) {
-                *where = "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
-                return false;
-            }
-        }
-    }
-    return true;
-}
-
 class KLineKeptPicturesTest : public ::testing::Test
 {
 protected:
@@ -185,7 +172,7 @@ TEST_F(KLineKeptPicturesTest, EveryChangeOfTheLabelsAndTheDataWindowIsPainted)
         ASSERT_TRUE(kept->IsDataWindowShown());
         Paint(*kept, scene, after);
         std::string where;
-        ASSERT_TRUE(Same(before, after, scene.rect, &where)) << "painted twice, first difference at " << where;
+        ASSERT_TRUE(SamePixels(before, after, scene.rect, &where)) << "painted twice, first difference at " << where;
 
         change.world(scene);
         if (source.current != own.get()) {
@@ -205,13 +192,13 @@ TEST_F(KLineKeptPicturesTest, EveryChangeOfTheLabelsAndTheDataWindowIsPainted)
         OffscreenCanvas drawn(kCanvasWidth, kCanvasHeight);
         Paint(*fresh, scene, drawn);
 
-        EXPECT_TRUE(Same(drawn, after, scene.rect, &where)) << "first difference at " << where;
-        if (!Same(drawn, after, scene.rect, &where)) {
+        EXPECT_TRUE(SamePixels(drawn, after, scene.rect, &where)) << "first difference at " << where;
+        if (!SamePixels(drawn, after, scene.rect, &where)) {
             drawn.SavePng(std::string("kept-pictures-drawn"));
             after.SavePng(std::string("kept-pictures-kept"));
         }
         if (change.shows) {
-            EXPECT_FALSE(Same(before, after, scene.rect, &where)) << "the change shows";
+            EXPECT_FALSE(SamePixels(before, after, scene.rect, &where)) << "the change shows";
         }
         fresh.reset();
         kept.reset();
@@ -235,7 +222,7 @@ TEST_F(KLineKeptPicturesTest, ASecondPaintShowsTheTextsAgain)
     const RECT column { 0, 0, chart->GetLayout().mainPane.left, kChartRect.bottom };
     EXPECT_GT(second.CountPixelsNot(ChartColors::Background), 0);
     std::string where;
-    EXPECT_TRUE(Same(first, second, column, &where)) << "first difference at " << where;
+    EXPECT_TRUE(SamePixels(first, second, column, &where)) << "first difference at " << where;
     EXPECT_GT(first.CountPixels(ChartColors::AxisLabel, column), 0) << "labels are drawn";
     EXPECT_GT(second.CountPixels(ChartColors::AxisLabel, column), 0) << "labels are shown from the picture";
     EXPECT_GT(second.CountPixels(ChartColors::DataWindowLabel, chart->GetLayout().dataWindow), 0);
@@ -301,7 +288,7 @@ TEST_F(KLineKeptPicturesTest, TheDataWindowEqualsItsRowsDrawnOneByOne)
                 ::SelectObject(dc, old);
             }
             std::string where;
-            ASSERT_TRUE(Same(painted, rows, rect, &where)) << "bar " << cursor << ", first difference at " << where;
+            ASSERT_TRUE(SamePixels(painted, rows, rect, &where)) << "bar " << cursor << ", first difference at " << where;
         }
     }
 }

@@ -163,19 +163,6 @@ protected:
         return RECT { rect.right - kline::kSidePanelWidth, rect.top, rect.right, rect.bottom };
     }
 
-    static bool Same(const OffscreenCanvas& a, const OffscreenCanvas& b, const RECT& area, std::string* where)
-    {
-        for (int y = area.top; y < area.bottom; ++y) {
-            for (int x = area.left; x < area.right; ++x) {
-                if (a.Pixel(x, y) != b.Pixel(x, y)) {
-                    *where = "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
-                    return false;
-                }
-            }
-        }
-        return true;
-    }
-
     void CheckChanges(int page)
     {
         for (const PanelChange& change : kChanges) {
@@ -198,7 +185,7 @@ protected:
             std::string where;
             // Text the panel draws may reach past the chart's rectangle; only
             // the rectangle is the chart's.
-            ASSERT_TRUE(Same(before, after, scene.rect, &where)) << "painted twice, first difference at " << where;
+            ASSERT_TRUE(SamePixels(before, after, scene.rect, &where)) << "painted twice, first difference at " << where;
             const RECT column = PanelColumn(scene.rect);
             change.apply(scene);
             // What the data center does when new data reaches the shown stock.
@@ -208,13 +195,13 @@ protected:
             OffscreenCanvas fresh(kCanvasWidth, kCanvasHeight);
             std::unique_ptr<KLineChart> direct = MakeChart(scene, true);
             Paint(*direct, scene, fresh);
-            EXPECT_TRUE(Same(fresh, after, scene.rect, &where)) << "first difference at " << where;
-            if (!Same(fresh, after, scene.rect, &where)) {
+            EXPECT_TRUE(SamePixels(fresh, after, scene.rect, &where)) << "first difference at " << where;
+            if (!SamePixels(fresh, after, scene.rect, &where)) {
                 fresh.SavePng(std::string("side-picture-fresh-") + std::to_string(page));
                 after.SavePng(std::string("side-picture-kept-") + std::to_string(page));
             }
             if (change.shows && !(change.tableOnly && page == kPageOrderSizes)) {
-                EXPECT_FALSE(Same(before, after, column, &where)) << "the change shows in the panel";
+                EXPECT_FALSE(SamePixels(before, after, column, &where)) << "the change shows in the panel";
             }
             // The direct chart's list window goes with it; the next case starts anew.
             direct.reset();

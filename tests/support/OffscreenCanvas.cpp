@@ -95,3 +95,17 @@ std::string OffscreenCanvas::SavePng(const std::string& name) const
     const std::string path = dir + "\\" + name + ".png";
     return SavePixelsAsPng(m_bits, m_width, m_height, false, path) ? path : std::string();
 }
+
+bool SamePixels(const OffscreenCanvas& a, const OffscreenCanvas& b, const RECT& area, std::string* where)
+{
+    for (int y = area.top; y < area.bottom; ++y) {
+        for (int x = area.left; x < area.right; ++x) {
+            if (a.Pixel(x, y) != b.Pixel(x, y)) {
+                if (where)
+                    *where = "(" + std::to_string(x) + ", " + std::to_string(y) + ")";
+                return false;
+            }
+        }
+    }
+    return true;
+}

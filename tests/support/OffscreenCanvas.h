@@ -47,3 +47,7 @@ private:
     HGDIOBJ m_oldBitmap;
     uint32_t* m_bits;
 };
+
+// Whether a and b hold the same pixels inside area; where names the first
+// pixel that differs, "(x, y)".
+bool SamePixels(const OffscreenCanvas& a, const OffscreenCanvas& b, const RECT& area, std::string* where);
