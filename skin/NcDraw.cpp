@@ -1,5 +1,6 @@
 #include "skin/NcDraw.h"
 #include "base/DataPaths.h"
+#include "base/DcGuards.h"
 #include "base/GdiObjectCache.h"
 #include "base/GlobalDefaults.h"
 #include "base/ImageUtil.h"
@@ -33,6 +34,25 @@ std::string SkinPath(const std::string& name)
     return DataPaths::Instance()->GetSkinFile(name);
 }
 
+// An image selected once into a memory DC for all the slices copied from it.
+class SliceSource
+{
+public:
+    SliceSource(HDC target, const CEnBitmap& image)
+        : m_dc(target)
+        , m_select(m_dc, image.GetBitmap())
+    {
+    }
+    void Copy(HDC dc, int x, int y, const CRect& from) const
+    {
+        ::BitBlt(dc, x, y, from.Width(), from.Height(), m_dc, from.left, from.top, SRCCOPY);
+    }
+
+private:
+    CMemDC m_dc;
+    CSelectObject m_select;
+};
+
 // Columns [srcX, srcX + width) of an image drawn down from (x, y) over
 // height: rows [0, topCap) once, rows [bottomStart, image height) once at
 // the end, the rows between repeated to fill, the last copy clipped.
@@ -42,16 +62,17 @@ void ThreeSliceDown(HDC dc, const CEnBitmap& image, int srcX, int width, int top
     const int imageHeight = image.GetHeight();
     if (width <= 0 || imageHeight <= 0 || height <= 0)
         return;
+    const SliceSource source(dc, image);
     topCap = std::min(topCap, imageHeight);
     bottomStart = std::max(topCap, std::min(bottomStart, imageHeight));
     const int bottomHeight = std::min(imageHeight - bottomStart, height);
     const int middleEnd = y + height - bottomHeight;
-    image.Draw(dc, x, y, CRect(srcX, 0, srcX + width, std::min(topCap, height)));
+    source.Copy(dc, x, y, CRect(srcX, 0, srcX + width, std::min(topCap, height)));
     const int middle = bottomStart - topCap;
     for (int at = y + topCap; middle > 0 && at < middleEnd; at += middle)
-        image.Draw(dc, x, at, CRect(srcX, topCap, srcX + width, topCap + std::min(middle, middleEnd - at)));
+        source.Copy(dc, x, at, CRect(srcX, topCap, srcX + width, topCap + std::min(middle, middleEnd - at)));
     if (bottomHeight > 0)
-        image.Draw(dc, x, middleEnd, CRect(srcX, bottomStart, srcX + width, bottomStart + bottomHeight));
+        source.Copy(dc, x, middleEnd, CRect(srcX, bottomStart, srcX + width, bottomStart + bottomHeight));
 }
 
 // The same across: rows [srcY, srcY + height), columns sliced at leftCap and rightStart.
@@ -61,17 +82,34 @@ void ThreeSliceAcross(HDC dc, const CEnBitmap& image, int srcY, int height, int 
     const int imageWidth = image.GetWidth();
     if (height <= 0 || imageWidth <= 0 || width <= 0)
         return;
+    const SliceSource source(dc, image);
     leftCap = std::min(leftCap, imageWidth);
     rightStart = std::max(leftCap, std::min(rightStart, imageWidth));
     const int rightWidth = std::min(imageWidth - rightStart, width);
     const int middleEnd = x + width - rightWidth;
-    image.Draw(dc, x, y, CRect(0, srcY, std::min(leftCap, width), srcY + height));
+    source.Copy(dc, x, y, CRect(0, srcY, std::min(leftCap, width), srcY + height));
     const int middle = rightStart - leftCap;
     for (int at = x + leftCap; middle > 0 && at < middleEnd; at += middle)
-        image.Draw(
-            dc, at, y, CRect(leftCap, srcY, leftCap + std::min(middle, middleEnd - at), srcY + height));
+        source.Copy(dc, at, y, CRect(leftCap, srcY, leftCap + std::min(middle, middleEnd - at), srcY + height));
     if (rightWidth > 0)
-        image.Draw(dc, middleEnd, y, CRect(rightStart, srcY, rightStart + rightWidth, srcY + height));
+        source.Copy(dc, middleEnd, y, CRect(rightStart, srcY, rightStart + rightWidth, srcY + height));
+}
+
+// A border drawn off screen and copied to the frame in one piece: its
+// slices repeat down and across the whole window, and each copy straight
+// into a window's DC costs far more than one into memory. draw gets the DC
+// and the origin to draw at.
+template <class Draw> void PaintBorderPiece(HDC dc, const CRect& place, Draw draw)
+{
+    if (place.Width() <= 0 || place.Height() <= 0)
+        return;
+    CBitmapDC piece;
+    if (!piece.MakeCompatible(dc, place.Width(), place.Height())) {
+        draw(dc, place.left, place.top);
+        return;
+    }
+    draw(static_cast<HDC>(piece), 0, 0);
+    ::BitBlt(dc, place.left, place.top, place.Width(), place.Height(), piece, 0, 0, SRCCOPY);
 }
 
 }
@@ -299,11 +337,17 @@ void CNcDraw::PaintFrame(HDC dc)
 void CNcDraw::PaintBorders(HDC dc, CSize window)
 {
     const NcFrameMetrics& m = m_metrics;
-    ThreeSliceDown(dc, m_left, 0, m.leftWidth, m.leftTopCap, m.leftBottomCapStart, 0, 0, window.cy);
-    ThreeSliceDown(dc, m_right, 0, m.rightWidth, m.rightTopCap, m.rightBottomCapStart,
-        window.cx - m.rightWidth, 0, window.cy);
-    ThreeSliceAcross(dc, m_bottom, 0, m.bottomHeight, m.bottomLeftCap, m.bottomRightCapStart, m.leftWidth,
-        window.cy - m.bottomHeight, window.cx - m.leftWidth - m.rightWidth);
+    PaintBorderPiece(dc, CRect(0, 0, m.leftWidth, window.cy), [&](HDC target, int x, int y) {
+        ThreeSliceDown(target, m_left, 0, m.leftWidth, m.leftTopCap, m.leftBottomCapStart, x, y, window.cy);
+    });
+    PaintBorderPiece(dc, CRect(window.cx - m.rightWidth, 0, window.cx, window.cy), [&](HDC target, int x, int y) {
+        ThreeSliceDown(target, m_right, 0, m.rightWidth, m.rightTopCap, m.rightBottomCapStart, x, y, window.cy);
+    });
+    const CRect bottom(m.leftWidth, window.cy - m.bottomHeight, window.cx - m.rightWidth, window.cy);
+    PaintBorderPiece(dc, bottom, [&](HDC target, int x, int y) {
+        ThreeSliceAcross(target, m_bottom, 0, m.bottomHeight, m.bottomLeftCap, m.bottomRightCapStart, x, y,
+            bottom.Width());
+    });
 }
 
 void CNcDraw::PaintTitleRow(HDC dc, CSize window)
