@@ -83,8 +83,6 @@ void CSkinFadeStateButtonCtrl::Init()
     const LONG_PTR type = style & BS_TYPEMASK;
     if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON)
         ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, (style & ~static_cast<LONG_PTR>(BS_TYPEMASK)) | BS_OWNERDRAW);
-    if (!m_tooltip.m_hWnd)
-        m_tooltip.Create(m_hWnd);
     SetTooltip(m_tooltipText);
     m_backgroundColour = (m_options & kOptionBlack) ? RGB(0, 0, 0) : ::GetSysColor(COLOR_WINDOW);
     if (!::IsWindowEnabled(m_hWnd)) {
@@ -135,8 +133,20 @@ LRESULT CSkinFadeStateButtonCtrl::OnButtonMessage(UINT msg, WPARAM wp, LPARAM lp
     return 0;
 }
 
+void CSkinFadeStateButtonCtrl::MakeTooltip()
+{
+    // The tip window is made when the pointer first comes to the button: it
+    // is a top-level window, and one made up front for every button of a bar
+    // or a dialog costs each start more than all the tips are worth by then.
+    if (m_tooltip.m_hWnd || m_tooltipText.empty() || !m_hWnd)
+        return;
+    if (m_tooltip.Create(m_hWnd))
+        SetTooltip(m_tooltipText);
+}
+
 LRESULT CSkinFadeStateButtonCtrl::OnMouseMessage(UINT msg, WPARAM wp, LPARAM lp, BOOL& handled)
 {
+    MakeTooltip();
     if (m_tooltip.m_hWnd) {
         MSG relayed = {};
         relayed.hwnd = m_hWnd;

@@ -37,6 +37,7 @@ public:
     int GetFrameWidth() const { return m_frameWidth; }
     CSize GetStripSize() const { return m_stripSize; }
 
+    // The tip shows from the first time the pointer is over the button on.
     void SetTooltip(const std::string& text);
     const std::string& GetTooltip() const { return m_tooltipText; }
     // Shown while the mouse is over the button; owned, destroyed with the window.
@@ -112,6 +113,7 @@ private:
     LRESULT OnMouseLeaveMessage(UINT, WPARAM, LPARAM, BOOL&);
     void ApplyTimer(FadeTimer timer);
     void ShowCursorIfSet();
+    void MakeTooltip();
 
     std::string m_tooltipText;
     CToolTipCtrl m_tooltip;

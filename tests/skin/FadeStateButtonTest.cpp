@@ -14,6 +14,7 @@
 #include "tests/support/WindowTesting.h"
 #include "win/Dib32.h"
 #include <windows.h>
+#include <commctrl.h>
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <string>
@@ -50,6 +51,43 @@ COLORREF RenderedCentre(HWND hwnd)
     if (!RenderClient(hwnd, image))
         return CLR_INVALID;
     return image.GetColor(image.Width() / 2, image.Height() / 2);
+}
+
+// The text of the tooltip tool that covers window, from whichever tooltip
+// window of this thread holds it; empty when none does.
+struct ToolSearch
+{
+    HWND tool;
+    std::string text;
+};
+
+BOOL CALLBACK FindToolText(HWND hwnd, LPARAM param)
+{
+    char name[64] = {};
+    ::GetClassNameA(hwnd, name, sizeof(name));
+    if (::lstrcmpiA(name, TOOLTIPS_CLASSA) != 0)
+        return TRUE;
+    ToolSearch* search = reinterpret_cast<ToolSearch*>(param);
+    const int count = static_cast<int>(::SendMessageA(hwnd, TTM_GETTOOLCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        char text[256] = {};
+        TTTOOLINFOA info = {};
+        info.cbSize = TTTOOLINFOA_V1_SIZE;
+        info.lpszText = text;
+        if (::SendMessageA(hwnd, TTM_ENUMTOOLSA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&info))
+            && info.hwnd == search->tool) {
+            search->text = text;
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
+std::string ToolTipTextOf(HWND tool)
+{
+    ToolSearch search = { tool, std::string() };
+    ::EnumThreadWindows(::GetCurrentThreadId(), &FindToolText, reinterpret_cast<LPARAM>(&search));
+    return search.text;
 }
 
 DWORD g_now = 1000;
@@ -206,6 +244,35 @@ TEST(FadeStateButton, APressThatLosesTheCaptureEnds)
         << "no stray command";
     other.DestroyWindow();
     parent.DestroyWindow();
+}
+
+TEST(FadeStateButton, TheTooltipCarriesTheButtonsTextOnceThePointerIsOverIt)
+{
+    CColourParent parent;
+    ASSERT_TRUE(parent.Create(nullptr, CRect(0, 0, 200, 100)));
+    HWND hwnd = MakeButton(parent, BS_PUSHBUTTON, "tipped", 103);
+    CSkinFadeStateButtonCtrl button;
+    ASSERT_TRUE(button.Subclass(hwnd));
+    button.SetBitmap(SolidStrip(20, 10, kFrameColours));
+    button.SetTooltip("first text");
+
+    ::SendMessageA(hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ("first text", ToolTipTextOf(hwnd));
+    button.SetTooltip("second text");
+    EXPECT_EQ("second text", ToolTipTextOf(hwnd)) << "a text set later replaces the tip's";
+
+    // A text given before the window exists is the tip's too.
+    auto* dark = new CSkinDarkCommandButtonCtrl(SolidStrip(4, 10, kFrameColours), SolidStrip(4, 10, kFrameColours),
+        SolidStrip(4, 10, kFrameColours));
+    dark->SetAutoDelete(true);
+    dark->SetTooltip("made before");
+    ASSERT_TRUE(dark->Create(parent, CRect(10, 40, 80, 64), "", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON));
+    const HWND darkWindow = dark->m_hWnd;
+    ::SendMessageA(darkWindow, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ("made before", ToolTipTextOf(darkWindow));
+
+    parent.DestroyWindow();
+    EXPECT_EQ("", ToolTipTextOf(hwnd)) << "the tip goes with its button";
 }
 
 TEST(CheckButton, TheCheckedStripShowsOnceTheButtonIsChecked)
