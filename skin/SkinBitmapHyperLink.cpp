@@ -48,6 +48,7 @@ void CSkinBitmapHyperLink::OnTimer(UINT_PTR id, BOOL& handled)
 
 void CSkinBitmapHyperLink::OnMouseMove(UINT, CPoint point, BOOL&)
 {
+    MakeTooltip(point);
     if (!IsOverImage(point)) {
         HandleMouseMove(point);
         return;

@@ -163,10 +163,6 @@ void CHyperLinkBase::InitLink(HWND hwnd)
     }
     if (!m_linkCursor)
         m_linkCursor = ::LoadCursor(nullptr, IDC_HAND);
-    if (!(m_extendedStyle & kHyperLinkNoTooltip) && !m_tooltip.m_hWnd) {
-        m_tooltip.Create(hwnd);
-        UpdateTooltip();
-    }
     CalcLabelRect();
 }
 
@@ -314,8 +310,27 @@ void CHyperLinkBase::TrackLeave()
     m_tracking = ::TrackMouseEvent(&track) != FALSE;
 }
 
+void CHyperLinkBase::MakeTooltip(CPoint point)
+{
+    // The tip window is made when the pointer first comes to the link: it is
+    // a top-level window, and one made up front for every link of a dialog
+    // costs its opening more than the tips are worth by then.
+    if (m_tooltip.m_hWnd || !m_link || (m_extendedStyle & kHyperLinkNoTooltip))
+        return;
+    if (!m_tooltip.Create(m_link))
+        return;
+    UpdateTooltip();
+    // The tip watches the link's messages from now on; this one came first.
+    MSG first = {};
+    first.hwnd = m_link;
+    first.message = WM_MOUSEMOVE;
+    first.lParam = MAKELPARAM(point.x, point.y);
+    m_tooltip.RelayEvent(&first);
+}
+
 LRESULT CHyperLinkBase::HandleMouseMove(CPoint point)
 {
+    MakeTooltip(point);
     if (IsOverLabel(point)) {
         ::SetCursor(m_linkCursor);
         if (m_extendedStyle & kHyperLinkUnderlineHover) {

@@ -97,6 +97,7 @@ protected:
     void TrackLeave();
     bool IsOverLabel(CPoint point) const { return m_labelRect.Contains(point); }
     void UpdateTooltip();
+    void MakeTooltip(CPoint point);
 
     // Message handling of the base; each returns true when it handled.
     LRESULT HandleMouseMove(CPoint point);

@@ -106,6 +106,32 @@ TEST(HyperLinkWindow, ClicksAndKeysOnTheLabelNavigate)
     parent.DestroyWindow();
 }
 
+TEST(HyperLinkWindow, TheTooltipShowsTheAddressOnceThePointerIsOverTheLink)
+{
+    CColourParent parent;
+    ASSERT_TRUE(parent.Create(nullptr, CRect(0, 0, 300, 90)));
+    CHyperLink link;
+    link.SetHyperLink("http://127.0.0.1:7710/user/index.php");
+    ASSERT_TRUE(link.Create(parent, CRect(10, 10, 250, 30), "注册新用户"));
+    CSkinBitmapHyperLink titled;
+    titled.SetHyperLink("http://127.0.0.1:7710/");
+    titled.SetToolTipText("首页");
+    ASSERT_TRUE(titled.Create(parent, CRect(10, 32, 250, 52), "访问"));
+    CHyperLink silent;
+    silent.SetHyperLink("http://127.0.0.1:7710/silent");
+    silent.SetExtendedStyle(kHyperLinkNoTooltip);
+    ASSERT_TRUE(silent.Create(parent, CRect(10, 54, 250, 74), "无提示"));
+
+    for (HWND window : { link.m_hWnd, titled.m_hWnd, silent.m_hWnd })
+        ::SendMessageA(window, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ("http://127.0.0.1:7710/user/index.php", ToolTipTextOf(link));
+    EXPECT_EQ("首页", ToolTipTextOf(titled)) << "its own text before the address";
+    EXPECT_EQ("", ToolTipTextOf(silent));
+    link.SetHyperLink("http://127.0.0.1:7710/user/userlogin.php");
+    EXPECT_EQ("http://127.0.0.1:7710/user/userlogin.php", ToolTipTextOf(link)) << "a later address replaces it";
+    parent.DestroyWindow();
+}
+
 TEST(HyperLinkWindow, ADialogStaticBecomesALink)
 {
     CColourParent parent;

@@ -14,7 +14,6 @@
 #include "tests/support/WindowTesting.h"
 #include "win/Dib32.h"
 #include <windows.h>
-#include <commctrl.h>
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <string>
@@ -51,43 +50,6 @@ COLORREF RenderedCentre(HWND hwnd)
     if (!RenderClient(hwnd, image))
         return CLR_INVALID;
     return image.GetColor(image.Width() / 2, image.Height() / 2);
-}
-
-// The text of the tooltip tool that covers window, from whichever tooltip
-// window of this thread holds it; empty when none does.
-struct ToolSearch
-{
-    HWND tool;
-    std::string text;
-};
-
-BOOL CALLBACK FindToolText(HWND hwnd, LPARAM param)
-{
-    char name[64] = {};
-    ::GetClassNameA(hwnd, name, sizeof(name));
-    if (::lstrcmpiA(name, TOOLTIPS_CLASSA) != 0)
-        return TRUE;
-    ToolSearch* search = reinterpret_cast<ToolSearch*>(param);
-    const int count = static_cast<int>(::SendMessageA(hwnd, TTM_GETTOOLCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        char text[256] = {};
-        TTTOOLINFOA info = {};
-        info.cbSize = TTTOOLINFOA_V1_SIZE;
-        info.lpszText = text;
-        if (::SendMessageA(hwnd, TTM_ENUMTOOLSA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&info))
-            && info.hwnd == search->tool) {
-            search->text = text;
-            return FALSE;
-        }
-    }
-    return TRUE;
-}
-
-std::string ToolTipTextOf(HWND tool)
-{
-    ToolSearch search = { tool, std::string() };
-    ::EnumThreadWindows(::GetCurrentThreadId(), &FindToolText, reinterpret_cast<LPARAM>(&search));
-    return search.text;
 }
 
 DWORD g_now = 1000;

@@ -2,16 +2,55 @@
 // What tests of skinned controls share: a popup parent that paints one colour
 // (also into WM_PRINTCLIENT, so children that take their parent's background
 // show it) and records the commands and messages its children send, images of
-// solid frames, and the skin files the generator draws.
+// solid frames, the skin files the generator draws, and the text of a
+// window's tooltip.
 #include "base/DataPaths.h"
 #include "base/ImageUtil.h"
 #include "tests/support/WindowTesting.h"
 #include "win/Dib32.h"
 #include "win/WindowImpl.h"
 #include <windows.h>
+#include <commctrl.h>
 #include <functional>
 #include <string>
 #include <vector>
+
+// The text of the tooltip tool that covers window, from whichever tooltip
+// window of this thread holds it; empty when none does.
+struct ToolSearch
+{
+    HWND tool;
+    std::string text;
+};
+
+inline BOOL CALLBACK FindToolText(HWND hwnd, LPARAM param)
+{
+    char name[64] = {};
+    ::GetClassNameA(hwnd, name, sizeof(name));
+    if (::lstrcmpiA(name, TOOLTIPS_CLASSA) != 0)
+        return TRUE;
+    ToolSearch* search = reinterpret_cast<ToolSearch*>(param);
+    const int count = static_cast<int>(::SendMessageA(hwnd, TTM_GETTOOLCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        char text[256] = {};
+        TTTOOLINFOA info = {};
+        info.cbSize = TTTOOLINFOA_V1_SIZE;
+        info.lpszText = text;
+        if (::SendMessageA(hwnd, TTM_ENUMTOOLSA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&info))
+            && info.hwnd == search->tool) {
+            search->text = text;
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
+inline std::string ToolTipTextOf(HWND tool)
+{
+    ToolSearch search = { tool, std::string() };
+    ::EnumThreadWindows(::GetCurrentThreadId(), &FindToolText, reinterpret_cast<LPARAM>(&search));
+    return search.text;
+}
 
 typedef CWinTraits<WS_POPUP | WS_CLIPCHILDREN> CColourParentTraits;
 
