@@ -262,6 +262,7 @@ private:
     std::string m_dataWindowKey;
     KeptPicture m_dateAxisPicture { false };
     ScratchDc m_crossHairScratch; // where the cross-hair's labels are made
+    std::unique_ptr<CMemDC> m_buttonImages; // where the pane buttons' images are blended from
 
     std::string m_dateAxisKey;
     bool m_keepPictures = true;

@@ -297,8 +297,10 @@ void KLineChart::DrawMainPane(HDC dc)
         m_low = low;
         m_high = high;
     }
+    // The pane holds its fill on the grid's rows: only the title, above
+    // them, is drawn on it so far.
     DrawValueAxis(dc, pane, kline::kTitleRowHeight, kline::kBarColumnInset, m_low, m_high, 2,
-        m_keepPictures ? &m_mainAxisLabels : nullptr);
+        m_keepPictures ? &m_mainAxisLabels : nullptr, ChartColors::Background);
 
     m_signs.clear();
     const std::vector<ExRightsRecord>* records = m_source.GetExRights(m_snapshot->GetCodeKey());
@@ -576,9 +578,11 @@ std::string KLineChart::GetCursorValueText(POINT point) const
 void KLineChart::DrawPaneButtons(HDC dc)
 {
     ::SetBkMode(dc, TRANSPARENT);
-    // One memory DC serves every button: making one per button costs more
-    // than blending its image.
-    CMemDC memory(dc);
+    // One memory DC serves every button, kept between paints: making one
+    // costs more than blending all the buttons' images.
+    if (!m_buttonImages || !*m_buttonImages)
+        m_buttonImages = std::make_unique<CMemDC>(dc);
+    HDC memory = *m_buttonImages;
     // The captions' font held across the buttons, each of which selects it.
     CUseFont font(dc, m_buttons.empty() || !m_buttons[0] ? nullptr : m_buttons[0]->CaptionFont());
     for (size_t i = 0; i < m_buttons.size(); ++i) {
