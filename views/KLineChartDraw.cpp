@@ -74,7 +74,8 @@ void XorBoxedText(HDC dc, const RECT& rect, const std::string& text, ScratchDc& 
     HDC scratch = scratchDc.For(dc, width, height);
     if (!scratch)
         return;
-    CSaveDC state(scratch);
+    // The scratch DC is left in its own state: what the drawing selects or
+    // sets is put back by the drawing.
     RECT local { 0, 0, width, height };
     ::FillRect(scratch, &local, CachedBrush(ChartColors::Background));
     {
@@ -512,9 +513,12 @@ void KLineChart::DrawCrossHair(HDC dc, bool)
     const RECT area = kline::CandleArea(m_layout.mainPane);
     const int y = m_mouse.x != -1 || m_mouse.y != -1 ? m_mouse.y : kline::PriceToY(cursorBar->close, m_low, m_high, area);
     {
-        CSaveDC saved(dc);
-        ::SetROP2(dc, R2_XORPEN);
-        ::SelectObject(dc, CachedPen(ChartColors::CrossHair));
+        // What the lines change is put back by hand: saving and restoring the
+        // whole DC costs more than drawing them.
+        CSelectObject pen(dc, CachedPen(ChartColors::CrossHair));
+        const int oldMix = ::SetROP2(dc, R2_XORPEN);
+        POINT oldPosition {};
+        ::GetCurrentPositionEx(dc, &oldPosition);
         for (int index : m_selection) {
             int x = 0;
             if (index != m_cursor && GetBarRect(index, nullptr, nullptr, nullptr, &x)) {
@@ -526,6 +530,8 @@ void KLineChart::DrawCrossHair(HDC dc, bool)
         ::LineTo(dc, middle, plot.top);
         ::MoveToEx(dc, column.left, y, nullptr);
         ::LineTo(dc, column.right, y);
+        ::MoveToEx(dc, oldPosition.x, oldPosition.y, nullptr);
+        ::SetROP2(dc, oldMix);
     }
     const std::string value
         = m_mouse.x != -1 || m_mouse.y != -1 ? GetCursorValueText(m_mouse) : FormatString("%.2f", cursorBar->close);

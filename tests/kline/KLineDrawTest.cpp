@@ -181,7 +181,25 @@ TEST_F(KLineDrawTest, CrossHairDrawnTwiceLeavesThePictureAsItWas)
     canvas.SavePng("kline-crosshair");
     EXPECT_TRUE(chart->IsDataWindowShown());
     std::vector<uint32_t> before(canvas.Bits(), canvas.Bits() + 1063 * 700);
-    chart->DrawCrossHair(canvas.Dc(), true);
+    // What the drawing after it finds in the DC is as the cross-hair found it.
+    HDC dc = canvas.Dc();
+    ::MoveToEx(dc, 17, 23, nullptr);
+    const HGDIOBJ pen = ::GetCurrentObject(dc, OBJ_PEN);
+    const HGDIOBJ brush = ::GetCurrentObject(dc, OBJ_BRUSH);
+    const HGDIOBJ font = ::GetCurrentObject(dc, OBJ_FONT);
+    const COLORREF text = ::GetTextColor(dc);
+    const int mode = ::GetBkMode(dc);
+    chart->DrawCrossHair(dc, true);
+    EXPECT_EQ(R2_COPYPEN, ::GetROP2(dc));
+    EXPECT_EQ(pen, ::GetCurrentObject(dc, OBJ_PEN));
+    EXPECT_EQ(brush, ::GetCurrentObject(dc, OBJ_BRUSH));
+    EXPECT_EQ(font, ::GetCurrentObject(dc, OBJ_FONT));
+    EXPECT_EQ(text, ::GetTextColor(dc));
+    EXPECT_EQ(mode, ::GetBkMode(dc));
+    POINT position {};
+    ::GetCurrentPositionEx(dc, &position);
+    EXPECT_EQ(17, position.x);
+    EXPECT_EQ(23, position.y);
     std::vector<uint32_t> once(canvas.Bits(), canvas.Bits() + 1063 * 700);
     EXPECT_NE(before, once);
     chart->DrawCrossHair(canvas.Dc(), false);
