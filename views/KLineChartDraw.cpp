@@ -98,6 +98,7 @@ void KLineChart::SetKeepPictures(bool keep)
     m_keepPictures = keep;
     m_painter.SetKeepPictures(keep);
     m_dataWindowPicture.Forget();
+    m_dataWindowLabels.Forget();
     m_mainAxisLabels.Forget();
     m_dateAxisPicture.Forget();
 }
@@ -453,40 +454,48 @@ void KLineChart::UpdateDataWindow(HDC dc)
     // within one bar shows them again.
     HFONT labelFont = CachedFont(14, kSongTi, FW_NORMAL);
     HFONT valueFont = CachedFont(12, kSystemFont, FW_NORMAL);
+    // The fill, the frame and the labels stay while the cursor moves from bar
+    // to bar: they are a picture of their own, under the values.
+    std::string& labelsKey = m_dataWindowLabelsKey;
+    labelsKey.clear();
+    AppendKey(labelsKey, rect);
+    AppendKey(labelsKey, labelFont);
+    AppendKey(labelsKey, ChartColors::Background);
+    AppendKey(labelsKey, ChartColors::Axis);
+    AppendKey(labelsKey, ChartColors::DataWindowLabel);
+    AppendKey(labelsKey, ::GetTextAlign(dc));
     std::string& key = m_dataWindowKey;
-    key.clear();
-    AppendKey(key, rect);
-    AppendKey(key, labelFont);
+    key = labelsKey;
     AppendKey(key, valueFont);
-    AppendKey(key, ChartColors::Background);
-    AppendKey(key, ChartColors::Axis);
-    AppendKey(key, ChartColors::DataWindowLabel);
-    AppendKey(key, ::GetTextAlign(dc));
     for (const kline::DataWindowCell& cell : values.cells) {
         AppendKey(key, cell.text);
         AppendKey(key, cell.colour);
     }
-    if (!m_keepPictures)
+    if (!m_keepPictures) {
         m_dataWindowPicture.Forget();
-    else if (m_dataWindowPicture.Show(dc, key)) {
+        m_dataWindowLabels.Forget();
+    } else if (m_dataWindowPicture.Show(dc, key)) {
         // The DC is left as the drawing leaves it.
         ::SetTextColor(dc, values.cells[10].colour);
         return;
     }
     if (m_keepPictures)
         m_dataWindowPicture.Begin(dc, rect);
-    FillBackground(dc, rect);
-    Frame(dc, rect, ChartColors::Axis);
-    static const char* const kLabels[] = { "时间", "开盘", "最高", "最低", "收盘", "涨跌", "涨幅", "振幅", "总手",
-        "金额(万)", "换手" };
-    // The labels, then the values: one font each instead of two per row. A
-    // row's label and value glyphs never share a pixel, so the order does not
-    // show.
-    {
+    if (!m_keepPictures || !m_dataWindowLabels.Show(dc, labelsKey)) {
+        if (m_keepPictures)
+            m_dataWindowLabels.Begin(dc, rect);
+        FillBackground(dc, rect);
+        Frame(dc, rect, ChartColors::Axis);
+        static const char* const kLabels[] = { "时间", "开盘", "最高", "最低", "收盘", "涨跌", "涨幅", "振幅", "总手",
+            "金额(万)", "换手" };
+        // The labels, then the values: one font each instead of two per row.
+        // A row's label and value glyphs never share a pixel, so the order
+        // does not show.
         CSelectObject font(dc, labelFont);
         ::SetTextColor(dc, ChartColors::DataWindowLabel);
         for (int row = 0; row < 11; ++row)
             TextAt(dc, rect.left + 3, rect.top + 4 + row * 32, kLabels[row]);
+        m_dataWindowLabels.End(dc, labelsKey);
     }
     CSelectObject font(dc, valueFont);
     for (int row = 0; row < 11; ++row) {
