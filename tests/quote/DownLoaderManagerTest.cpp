@@ -356,8 +356,7 @@ TEST_F(ManagerTest, ARequestAskedAsTheWorkerFinishesIsAnsweredOnce)
     const int requests = 1000;
     CountedAnswers answers(requests);
     for (int i = 0; i < requests; ++i) {
-        for (volatile int pause = 0; pause < (i * 37) % 3000; ++pause) {
-        }
+        for (volatile int pause = 0; pause < (i * 37) % 3000; ++pause) { }
         manager.RequestAsync(0x301, static_cast<uint32_t>(i), 0, 0, &CountedAnswers::OnComplete,
             reinterpret_cast<uintptr_t>(&answers));
         const DWORD start = ::GetTickCount();
