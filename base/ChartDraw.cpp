@@ -4,6 +4,9 @@
 #include "base/KeptPicture.h"
 #include "base/UnicodeString.h"
 
+#include <algorithm>
+#include <iterator>
+
 namespace {
 
 const char kAxisFontFace[] = "宋体";
@@ -33,11 +36,24 @@ int TextWidth(HDC dc, const std::string& text)
     return size.cx;
 }
 
+// Whether the target holds every colour exactly, so that a solid fill and a
+// pattern's pixel of one colour are the same pixel value.
+bool HoldsExactColours(HDC dc)
+{
+    BITMAP bitmap = {};
+    HGDIOBJ target = ::GetCurrentObject(dc, OBJ_BITMAP);
+    return target && ::GetObjectA(target, sizeof(bitmap), &bitmap) == sizeof(bitmap) && bitmap.bmPlanes == 1
+        && bitmap.bmBitsPixel >= 24;
+}
+
 // Rows of dots from x1 up to, not including, x2: every second pixel from x1,
 // the pixels between untouched. Two pattern passes per row (clear the dots,
-// then colour them in) stand for hundreds of single-pixel strokes. Only for a
-// copying mix mode in plain pixel units; false when the DC does not allow it.
-bool DrawDotRows(HDC dc, COLORREF colour, int x1, int x2, const int* rows, size_t count)
+// then colour them in) stand for hundreds of single-pixel strokes. Where the
+// pixels between are known to hold one colour, gaps (not CLR_INVALID), one
+// pass copies dots and gaps alike, a quarter of the work. Only for a copying
+// mix mode in plain pixel units; false when the DC does not allow it.
+bool DrawDotRows(
+    HDC dc, COLORREF colour, int x1, int x2, const int* rows, size_t count, COLORREF gaps = CLR_INVALID)
 {
     GdiObjectCache* cache = GdiObjectCache::Instance();
     if (!cache || x2 <= x1 || ::GetROP2(dc) != R2_COPYPEN || ::GetMapMode(dc) != MM_TEXT
@@ -45,6 +61,7 @@ bool DrawDotRows(HDC dc, COLORREF colour, int x1, int x2, const int* rows, size_
         return false;
     HBRUSH mask = cache->GetColumnPatternBrush(RGB(0, 0, 0), RGB(255, 255, 255));
     HBRUSH dots = cache->GetColumnPatternBrush(colour, RGB(0, 0, 0));
+    HBRUSH copied = gaps == CLR_INVALID ? nullptr : cache->GetColumnPatternBrush(colour, gaps);
     if (!mask || !dots)
         return false;
     // The pattern's even columns fall on the first dot.
@@ -52,14 +69,21 @@ bool DrawDotRows(HDC dc, COLORREF colour, int x1, int x2, const int* rows, size_
     ::LPtoDP(dc, &start, 1);
     POINT oldOrigin {};
     ::SetBrushOrgEx(dc, start.x & 1, 0, &oldOrigin);
-    const DWORD kAnd = 0x00A000C9; // DPa
-    const DWORD kOr = 0x00FA0089; // DPo
-    HGDIOBJ oldBrush = ::SelectObject(dc, mask);
-    for (size_t i = 0; i < count; ++i)
-        ::PatBlt(dc, x1, rows[i], x2 - x1, 1, kAnd);
-    ::SelectObject(dc, dots);
-    for (size_t i = 0; i < count; ++i)
-        ::PatBlt(dc, x1, rows[i], x2 - x1, 1, kOr);
+    HGDIOBJ oldBrush = nullptr;
+    if (copied) {
+        oldBrush = ::SelectObject(dc, copied);
+        for (size_t i = 0; i < count; ++i)
+            ::PatBlt(dc, x1, rows[i], x2 - x1, 1, PATCOPY);
+    } else {
+        const DWORD kAnd = 0x00A000C9; // DPa
+        const DWORD kOr = 0x00FA0089; // DPo
+        oldBrush = ::SelectObject(dc, mask);
+        for (size_t i = 0; i < count; ++i)
+            ::PatBlt(dc, x1, rows[i], x2 - x1, 1, kAnd);
+        ::SelectObject(dc, dots);
+        for (size_t i = 0; i < count; ++i)
+            ::PatBlt(dc, x1, rows[i], x2 - x1, 1, kOr);
+    }
     ::SelectObject(dc, oldBrush);
     ::SetBrushOrgEx(dc, oldOrigin.x, oldOrigin.y, nullptr);
     return true;
@@ -68,7 +92,7 @@ bool DrawDotRows(HDC dc, COLORREF colour, int x1, int x2, const int* rows, size_
 }
 
 int DrawValueAxis(HDC dc, const RECT& rect, int topMargin, int bottomMargin, double minimum, double maximum,
-    int decimals, KeptPicture* labels)
+    int decimals, KeptPicture* labels, COLORREF inside)
 {
     const ValueAxisLayout layout = LayoutValueAxis(rect, topMargin, bottomMargin, minimum, maximum, decimals);
     if (!layout.drawable)
@@ -83,7 +107,18 @@ int DrawValueAxis(HDC dc, const RECT& rect, int topMargin, int bottomMargin, dou
         if (line.y >= 0)
             rows.push_back(line.y);
     }
-    if (!DrawDotRows(dc, ChartColors::Axis, rect.left, rect.right, rows.data(), rows.size())) {
+    // Rows strictly inside the frame, where the inside holds one known
+    // colour: dots and gaps are copied as they would come out, up to the
+    // frame's right column, which keeps its colour (the dots' own) either way.
+    std::vector<int> framed;
+    if (inside != CLR_INVALID && HoldsExactColours(dc)) {
+        const auto isFramed = [&rect](int y) { return y > rect.top && y < rect.bottom - 1; };
+        std::copy_if(rows.begin(), rows.end(), std::back_inserter(framed), isFramed);
+        if (!framed.empty()
+            && DrawDotRows(dc, ChartColors::Axis, rect.left, rect.right - 1, framed.data(), framed.size(), inside))
+            rows.erase(std::remove_if(rows.begin(), rows.end(), isFramed), rows.end());
+    }
+    if (!rows.empty() && !DrawDotRows(dc, ChartColors::Axis, rect.left, rect.right, rows.data(), rows.size())) {
         for (int y : rows)
             DrawDottedLine(dc, 1, ChartColors::Axis, rect.left, y, rect.right, y);
     }

@@ -56,7 +56,7 @@ bool KeptPicture::Usable(HDC dc, const RECT& area, int& bitsPerPixel)
     return inside;
 }
 
-bool KeptPicture::ReadArea(HDC dc, const RECT& area, std::vector<uint32_t>& pixels)
+bool KeptPicture::ReadArea(HDC dc, const RECT& area)
 {
     const int width = area.right - area.left;
     const int height = area.bottom - area.top;
@@ -67,12 +67,28 @@ bool KeptPicture::ReadArea(HDC dc, const RECT& area, std::vector<uint32_t>& pixe
     if (!::BitBlt(m_read, 0, 0, width, height, dc, area.left, area.top, SRCCOPY))
         return false;
     ::GdiFlush();
+    return true;
+}
+
+bool KeptPicture::ReadEquals(const std::vector<uint32_t>& pixels, int width, int height) const
+{
+    if (pixels.size() != static_cast<size_t>(width) * height)
+        return false;
+    for (int y = 0; y < height; ++y) {
+        const uint32_t* row = m_read.Bits() + static_cast<size_t>(y) * m_read.Size().cx;
+        if (!std::equal(row, row + width, pixels.begin() + static_cast<std::ptrdiff_t>(y) * width))
+            return false;
+    }
+    return true;
+}
+
+void KeptPicture::CopyRead(std::vector<uint32_t>& pixels, int width, int height) const
+{
     pixels.resize(static_cast<size_t>(width) * height);
     for (int y = 0; y < height; ++y) {
         const uint32_t* row = m_read.Bits() + static_cast<size_t>(y) * m_read.Size().cx;
         std::copy(row, row + width, pixels.begin() + static_cast<std::ptrdiff_t>(y) * width);
     }
-    return true;
 }
 
 bool KeptPicture::Show(HDC dc, const std::string& key)
@@ -81,7 +97,10 @@ bool KeptPicture::Show(HDC dc, const std::string& key)
     int bitsPerPixel = 0;
     if (!m_kept || key != m_key || !Usable(dc, m_area, bitsPerPixel) || bitsPerPixel != m_bitsPerPixel)
         return false;
-    if (m_overUnderlying && (!ReadArea(dc, m_area, m_scratch) || m_scratch != m_underlying))
+    // Compared where they are read: copying them first would double the work.
+    if (m_overUnderlying
+        && (!ReadArea(dc, m_area)
+            || !ReadEquals(m_underlying, m_area.right - m_area.left, m_area.bottom - m_area.top)))
         return false;
     return ::BitBlt(dc, m_area.left, m_area.top, m_area.right - m_area.left, m_area.bottom - m_area.top, m_picture, 0, 0,
                SRCCOPY)
@@ -93,8 +112,11 @@ void KeptPicture::Begin(HDC dc, const RECT& area)
     m_kept = false;
     m_keeping = Usable(dc, area, m_bitsPerPixel);
     m_area = area;
-    if (m_keeping && m_overUnderlying)
-        m_keeping = ReadArea(dc, area, m_underlying);
+    if (m_keeping && m_overUnderlying) {
+        m_keeping = ReadArea(dc, area);
+        if (m_keeping)
+            CopyRead(m_underlying, area.right - area.left, area.bottom - area.top);
+    }
 }
 
 void KeptPicture::End(HDC dc, const std::string& key)

@@ -45,8 +45,12 @@ private:
     KeptPicture(const KeptPicture&) = delete;
     KeptPicture& operator=(const KeptPicture&) = delete;
 
-    // The area's pixels in dc, as 32-bit pixels; false when GDI refuses.
-    bool ReadArea(HDC dc, const RECT& area, std::vector<uint32_t>& pixels);
+    // Reads the area's pixels in dc as 32-bit pixels into m_read; false when
+    // GDI refuses.
+    bool ReadArea(HDC dc, const RECT& area);
+    // Whether the pixels read are pixels (width x height, row after row).
+    bool ReadEquals(const std::vector<uint32_t>& pixels, int width, int height) const;
+    void CopyRead(std::vector<uint32_t>& pixels, int width, int height) const;
     // The target's pixel format and clipping allow a kept picture.
     static bool Usable(HDC dc, const RECT& area, int& bitsPerPixel);
     void ReleasePicture();
@@ -58,7 +62,6 @@ private:
     int m_bitsPerPixel = 0;
     std::string m_key;
     std::vector<uint32_t> m_underlying;
-    std::vector<uint32_t> m_scratch;
     CBitmapDC m_picture;
     // The reading of pixels beneath: a 32-bit DIB section kept between paints.
     CBitmapDC m_read;

@@ -342,7 +342,7 @@ void Latency(uint16_t port, int samples)
     std::printf("latency of one small request, %d samples each, in turns:\n", samples);
     PrintSpread("asynchronous, ms", async, "");
     PrintSpread("synchronous, ms", sync, "");
-    std::printf("  asynchronous (through queue and dispatcher) / synchronous median: %.2fx\n",
+    std::printf("  asynchronous (through queue and worker pool) / synchronous median: %.2fx\n",
         asyncMedian / syncMedian);
 }
 

@@ -122,13 +122,16 @@ void QuoteRequestClient::CallBack(DownloadRequest& request, CMemoryStream* strea
     request.callback(request.userData, request.callbackArg, stream, ok);
 }
 
-HRESULT QuoteRequestClient::Execute(DownloadRequest& request)
+HRESULT QuoteRequestClient::Execute(DownloadRequest& request, StopKnowledge stop)
 {
     m_callbackMade = false;
     m_waits = SocketWaits();
     m_waits.waitMs = m_ioTimeoutMs;
-    m_waits.deadline = ::GetTickCount64() + m_exchangeTimeoutMs;
+    const ULONGLONG now = ::GetTickCount64();
+    m_waits.deadline = now + m_exchangeTimeoutMs;
     m_waits.stop = m_stop;
+    if (stop == kStopJustSeenClear)
+        m_waits.stopLookedAt = now;
     HRESULT hr = E_FAIL;
     try {
         if (!Connect(request) || !ReceiveReply(request)) {

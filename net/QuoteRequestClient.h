@@ -33,10 +33,15 @@ public:
     QuoteRequestClient(const char* address, uint16_t port);
     ~QuoteRequestClient();
 
+    // What the caller of Execute knows of the stop event.
+    enum StopKnowledge { kStopUnknown, kStopJustSeenClear };
+
     // One whole exchange: 0 or E_FAIL. When the request has a callback it has
     // been called exactly once when this returns, whatever happened inside
     // (also when the callback itself throws: that is caught and not repeated).
-    HRESULT Execute(DownloadRequest& request);
+    // A caller that has just found the stop event clear says so, and the
+    // exchange's first look at it comes a poll later instead of at once.
+    HRESULT Execute(DownloadRequest& request, StopKnowledge stop = kStopUnknown);
 
     // Creates the socket, connects within the connect time-out and sends the
     // request header. 1/0; on 0 the socket is closed and the field is -1.

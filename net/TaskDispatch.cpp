@@ -59,20 +59,29 @@ void CDownloadObject::Run()
         // What waits when a request ends is taken at once, newest first as
         // the dispatcher would hand it out, without a round through the
         // dispatcher and a wake-up; once the pool is told to stop nothing
-        // more is taken (the dispatcher fails what waits).
-        for (;;) {
+        // more is taken (the dispatcher fails what waits). The stop is looked
+        // at only when there is something to take: each look is a call into
+        // the system, which the next exchange would wait behind. The wake
+        // that brought the worker here has just seen the stop clear.
+        for (bool woken = true;; woken = false) {
+            if (!woken
+                && (m_queue.IsEmpty() || IsStopRequested()
+                    || ::WaitForSingleObject(m_stopAll, 0) != WAIT_TIMEOUT))
+                break;
             DownloadRequest request;
             if (!m_queue.PopPending(request))
                 break;
-            m_client.Execute(request);
-            if (IsStopRequested() || ::WaitForSingleObject(m_stopAll, 0) != WAIT_TIMEOUT)
-                break;
+            m_client.Execute(request, QuoteRequestClient::kStopJustSeenClear);
         }
         {
             SingleLock lock(&m_busyLock);
             m_busy = 0;
         }
-        if (m_wake)
+        // A request queued after the last look above found this worker busy
+        // and woke nobody: the dispatcher hands it out. Looked at after the
+        // busy flag is cleared, so such a request is either seen here or
+        // finds this worker idle.
+        if (m_wake && !m_queue.IsEmpty())
             ::SetEvent(m_wake);
         // Past the maximum this fails, which is harmless.
         ::ReleaseSemaphore(m_slots, 1, nullptr);
@@ -160,11 +169,17 @@ void CTaskDispatch::Stop()
 
 void CTaskDispatch::Wake()
 {
-    // An idle worker takes the request at once; the dispatcher still looks,
-    // for requests beyond the idle workers.
-    if (m_work && AnyWorkerIdle())
+    // An idle worker takes the request at once. The dispatcher is woken only
+    // when more wait than that worker will take, to wake others: each wake
+    // is a call into the system and each dispatcher pass several, which the
+    // exchanges just starting would wait behind. When every worker is busy
+    // nobody is woken: each takes what waits when it finishes, and one that
+    // goes idle with requests waiting wakes the dispatcher.
+    if (!AnyWorkerIdle())
+        return;
+    if (m_work)
         ::SetEvent(m_work);
-    if (m_wake)
+    if (m_wake && m_queue.Size() > 1)
         ::SetEvent(m_wake);
 }
 
@@ -173,9 +188,10 @@ void CTaskDispatch::Run()
     ServeUntilStopped(*this, m_dispatcherStop, m_slots, [this] {
         ++m_passes;
         bool goOn = true;
-        // Nothing to do, or nobody to do it: wait until a request is queued
-        // or a worker goes idle, rather than sleeping blindly and letting a
-        // new request wait for the sleep to end.
+        // Nothing to do, or nobody to do it: wait until more requests are
+        // queued than the worker woken for them takes, or a worker goes idle
+        // while requests wait, rather than sleeping blindly and letting a
+        // request wait for the sleep to end.
         if (m_queue.IsEmpty() || !AnyWorkerIdle())
             goOn = WaitForStopOr(m_dispatcherStop, m_wake) == StopOrSignal::kSignal;
         else

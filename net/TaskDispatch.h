@@ -41,7 +41,7 @@ public:
 
     // Borrows the dispatcher's handles and starts the thread: 1, or 0 when
     // the thread cannot be started.
-    // wake (may be null) is set whenever the worker has gone idle.
+    // wake (may be null) is set when the worker goes idle while requests wait.
     int SetHandles(HANDLE stopAll, HANDLE work, HANDLE slots, HANDLE wake = nullptr);
     bool IsIdle();
     void Run() override;
@@ -73,9 +73,9 @@ public:
     // waits in the queue and deletes the workers before this returns.
     void Stop() override;
     void Run() override;
-    // Tells the dispatcher, and an idle worker if there is one, that a
-    // request has been queued. Called only while the workers exist (the
-    // request manager's add lock keeps its Shutdown out).
+    // Tells an idle worker, if there is one, that a request has been queued,
+    // and the dispatcher too when more requests wait. Called only while the
+    // workers exist (the request manager's add lock keeps its Shutdown out).
     void Wake();
 
     size_t WorkerCount() const { return m_workers.size(); }
@@ -91,7 +91,9 @@ private:
     CKernelHandle m_dispatcherStop;
     CKernelHandle m_work;
     CKernelHandle m_slots;
-    CKernelHandle m_wake; // auto-reset: a request was queued or a worker went idle
+    // auto-reset: more requests were queued than one idle worker takes, or a
+    // worker went idle while requests wait
+    CKernelHandle m_wake;
     std::atomic<uint64_t> m_passes;
     std::string m_address;
     uint16_t m_port;

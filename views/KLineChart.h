@@ -258,10 +258,13 @@ private:
     // The data window and the value labels left of the main pane, kept as
     // pictures (the window fills its rectangle, the labels do not).
     KeptPicture m_dataWindowPicture { false };
+    KeptPicture m_dataWindowLabels { false }; // its fill, frame and labels
     KeptPicture m_mainAxisLabels { true };
     std::string m_dataWindowKey;
+    std::string m_dataWindowLabelsKey;
     KeptPicture m_dateAxisPicture { false };
     ScratchDc m_crossHairScratch; // where the cross-hair's labels are made
+    std::unique_ptr<CMemDC> m_buttonImages; // where the pane buttons' images are blended from
 
     std::string m_dateAxisKey;
     bool m_keepPictures = true;

@@ -74,7 +74,8 @@ void XorBoxedText(HDC dc, const RECT& rect, const std::string& text, ScratchDc& 
     HDC scratch = scratchDc.For(dc, width, height);
     if (!scratch)
         return;
-    CSaveDC state(scratch);
+    // The scratch DC is left in its own state: what the drawing selects or
+    // sets is put back by the drawing.
     RECT local { 0, 0, width, height };
     ::FillRect(scratch, &local, CachedBrush(ChartColors::Background));
     {
@@ -97,6 +98,7 @@ void KLineChart::SetKeepPictures(bool keep)
     m_keepPictures = keep;
     m_painter.SetKeepPictures(keep);
     m_dataWindowPicture.Forget();
+    m_dataWindowLabels.Forget();
     m_mainAxisLabels.Forget();
     m_dateAxisPicture.Forget();
 }
@@ -297,8 +299,10 @@ void KLineChart::DrawMainPane(HDC dc)
         m_low = low;
         m_high = high;
     }
+    // The pane holds its fill on the grid's rows: only the title, above
+    // them, is drawn on it so far.
     DrawValueAxis(dc, pane, kline::kTitleRowHeight, kline::kBarColumnInset, m_low, m_high, 2,
-        m_keepPictures ? &m_mainAxisLabels : nullptr);
+        m_keepPictures ? &m_mainAxisLabels : nullptr, ChartColors::Background);
 
     m_signs.clear();
     const std::vector<ExRightsRecord>* records = m_source.GetExRights(m_snapshot->GetCodeKey());
@@ -450,40 +454,48 @@ void KLineChart::UpdateDataWindow(HDC dc)
     // within one bar shows them again.
     HFONT labelFont = CachedFont(14, kSongTi, FW_NORMAL);
     HFONT valueFont = CachedFont(12, kSystemFont, FW_NORMAL);
+    // The fill, the frame and the labels stay while the cursor moves from bar
+    // to bar: they are a picture of their own, under the values.
+    std::string& labelsKey = m_dataWindowLabelsKey;
+    labelsKey.clear();
+    AppendKey(labelsKey, rect);
+    AppendKey(labelsKey, labelFont);
+    AppendKey(labelsKey, ChartColors::Background);
+    AppendKey(labelsKey, ChartColors::Axis);
+    AppendKey(labelsKey, ChartColors::DataWindowLabel);
+    AppendKey(labelsKey, ::GetTextAlign(dc));
     std::string& key = m_dataWindowKey;
-    key.clear();
-    AppendKey(key, rect);
-    AppendKey(key, labelFont);
+    key = labelsKey;
     AppendKey(key, valueFont);
-    AppendKey(key, ChartColors::Background);
-    AppendKey(key, ChartColors::Axis);
-    AppendKey(key, ChartColors::DataWindowLabel);
-    AppendKey(key, ::GetTextAlign(dc));
     for (const kline::DataWindowCell& cell : values.cells) {
         AppendKey(key, cell.text);
         AppendKey(key, cell.colour);
     }
-    if (!m_keepPictures)
+    if (!m_keepPictures) {
         m_dataWindowPicture.Forget();
-    else if (m_dataWindowPicture.Show(dc, key)) {
+        m_dataWindowLabels.Forget();
+    } else if (m_dataWindowPicture.Show(dc, key)) {
         // The DC is left as the drawing leaves it.
         ::SetTextColor(dc, values.cells[10].colour);
         return;
     }
     if (m_keepPictures)
         m_dataWindowPicture.Begin(dc, rect);
-    FillBackground(dc, rect);
-    Frame(dc, rect, ChartColors::Axis);
-    static const char* const kLabels[] = { "时间", "开盘", "最高", "最低", "收盘", "涨跌", "涨幅", "振幅", "总手",
-        "金额(万)", "换手" };
-    // The labels, then the values: one font each instead of two per row. A
-    // row's label and value glyphs never share a pixel, so the order does not
-    // show.
-    {
+    if (!m_keepPictures || !m_dataWindowLabels.Show(dc, labelsKey)) {
+        if (m_keepPictures)
+            m_dataWindowLabels.Begin(dc, rect);
+        FillBackground(dc, rect);
+        Frame(dc, rect, ChartColors::Axis);
+        static const char* const kLabels[] = { "时间", "开盘", "最高", "最低", "收盘", "涨跌", "涨幅", "振幅", "总手",
+            "金额(万)", "换手" };
+        // The labels, then the values: one font each instead of two per row.
+        // A row's label and value glyphs never share a pixel, so the order
+        // does not show.
         CSelectObject font(dc, labelFont);
         ::SetTextColor(dc, ChartColors::DataWindowLabel);
         for (int row = 0; row < 11; ++row)
             TextAt(dc, rect.left + 3, rect.top + 4 + row * 32, kLabels[row]);
+        m_dataWindowLabels.End(dc, labelsKey);
     }
     CSelectObject font(dc, valueFont);
     for (int row = 0; row < 11; ++row) {
@@ -510,9 +522,12 @@ void KLineChart::DrawCrossHair(HDC dc, bool)
     const RECT area = kline::CandleArea(m_layout.mainPane);
     const int y = m_mouse.x != -1 || m_mouse.y != -1 ? m_mouse.y : kline::PriceToY(cursorBar->close, m_low, m_high, area);
     {
-        CSaveDC saved(dc);
-        ::SetROP2(dc, R2_XORPEN);
-        ::SelectObject(dc, CachedPen(ChartColors::CrossHair));
+        // What the lines change is put back by hand: saving and restoring the
+        // whole DC costs more than drawing them.
+        CSelectObject pen(dc, CachedPen(ChartColors::CrossHair));
+        const int oldMix = ::SetROP2(dc, R2_XORPEN);
+        POINT oldPosition {};
+        ::GetCurrentPositionEx(dc, &oldPosition);
         for (int index : m_selection) {
             int x = 0;
             if (index != m_cursor && GetBarRect(index, nullptr, nullptr, nullptr, &x)) {
@@ -524,6 +539,8 @@ void KLineChart::DrawCrossHair(HDC dc, bool)
         ::LineTo(dc, middle, plot.top);
         ::MoveToEx(dc, column.left, y, nullptr);
         ::LineTo(dc, column.right, y);
+        ::MoveToEx(dc, oldPosition.x, oldPosition.y, nullptr);
+        ::SetROP2(dc, oldMix);
     }
     const std::string value
         = m_mouse.x != -1 || m_mouse.y != -1 ? GetCursorValueText(m_mouse) : FormatString("%.2f", cursorBar->close);
@@ -576,9 +593,11 @@ std::string KLineChart::GetCursorValueText(POINT point) const
 void KLineChart::DrawPaneButtons(HDC dc)
 {
     ::SetBkMode(dc, TRANSPARENT);
-    // One memory DC serves every button: making one per button costs more
-    // than blending its image.
-    CMemDC memory(dc);
+    // One memory DC serves every button, kept between paints: making one
+    // costs more than blending all the buttons' images.
+    if (!m_buttonImages || !*m_buttonImages)
+        m_buttonImages = std::make_unique<CMemDC>(dc);
+    HDC memory = *m_buttonImages;
     // The captions' font held across the buttons, each of which selects it.
     CUseFont font(dc, m_buttons.empty() || !m_buttons[0] ? nullptr : m_buttons[0]->CaptionFont());
     for (size_t i = 0; i < m_buttons.size(); ++i) {

@@ -217,6 +217,68 @@ TEST(ChartDraw, ValueAxisGridLines)
         canvas.SavePng("value_axis");
 }
 
+// A pane just filled may say so: its grid is then copied, dots and gaps, and
+// must come out as drawn over the fill.
+TEST(ChartDraw, ValueAxisOverAKnownFillEqualsTheAxisDrawnOverIt)
+{
+    struct Case
+    {
+        const char* name;
+        RECT rect;
+        int topMargin;
+        int bottomMargin;
+        double minimum;
+        double maximum;
+    };
+    const Case cases[] = {
+        { "even width", { 60, 3, 260, 320 }, 12, 8, 10.0, 11.0 },
+        { "odd width, odd left", { 61, 3, 260, 320 }, 17, 14, 9.9, 12.0 },
+        { "top line on the frame", { 40, 10, 181, 200 }, 0, 0, 0.0, 75.0 },
+        { "lines down to the bottom frame", { 40, 10, 180, 210 }, 5, 0, -3.0, 3.0 },
+        { "two pixels wide", { 100, 5, 102, 300 }, 12, 8, 10.0, 11.0 },
+        { "one pixel wide", { 100, 5, 101, 300 }, 12, 8, 10.0, 11.0 },
+        { "left of the canvas", { -31, 20, 150, 300 }, 17, 14, 1.5, 4.5 },
+    };
+    struct Mode
+    {
+        const char* name;
+        int originX; // of the viewport
+        bool clipped;
+    };
+    const Mode modes[] = {
+        { "plain", 0, false },
+        { "viewport moved by an odd offset", 3, false },
+        { "clipped across the rows", -2, true },
+    };
+    const COLORREF fill = RGB(8, 8, 8);
+    for (const Mode& mode : modes) {
+        for (const Case& c : cases) {
+            OffscreenCanvas known(300, 330, kBlue);
+            OffscreenCanvas unknown(300, 330, kBlue);
+            for (OffscreenCanvas* canvas : { &known, &unknown }) {
+                ::SetViewportOrgEx(canvas->Dc(), mode.originX, 0, nullptr);
+                HBRUSH brush = ::CreateSolidBrush(fill);
+                ::FillRect(canvas->Dc(), &c.rect, brush);
+                ::DeleteObject(brush);
+                if (mode.clipped)
+                    ::ExcludeClipRect(canvas->Dc(), 120, 0, 131, 330);
+            }
+            SelectionGuard guard(known.Dc());
+            const int drawn = DrawValueAxis(
+                known.Dc(), c.rect, c.topMargin, c.bottomMargin, c.minimum, c.maximum, 2, nullptr, fill);
+            guard.Check();
+            POINT brushOrigin {};
+            ::GetBrushOrgEx(known.Dc(), &brushOrigin);
+            EXPECT_EQ(0, brushOrigin.x);
+            EXPECT_EQ(drawn, DrawValueAxis(unknown.Dc(), c.rect, c.topMargin, c.bottomMargin, c.minimum, c.maximum, 2));
+            EXPECT_EQ(1, drawn) << mode.name << ", " << c.name;
+            std::string where;
+            EXPECT_TRUE(SamePixels(known, unknown, RECT { 0, 0, 300, 330 }, &where))
+                << mode.name << ", " << c.name << ": first difference at " << where;
+        }
+    }
+}
+
 namespace {
 
 // Lit pixels (not the background) inside and outside an area.

@@ -4,6 +4,8 @@
 #include "base/ChartColors.h"
 #include "base/Format.h"
 #include "base/GdiObjectCache.h"
+#include "skin/EnBitmap.h"
+#include "skin/SkinButtonItem.h"
 #include "formula/FormulaCalculator.h"
 #include "formula/FormulaLibrary.h"
 #include "tests/kline/KLineFixtures.h"
@@ -179,7 +181,25 @@ TEST_F(KLineDrawTest, CrossHairDrawnTwiceLeavesThePictureAsItWas)
     canvas.SavePng("kline-crosshair");
     EXPECT_TRUE(chart->IsDataWindowShown());
     std::vector<uint32_t> before(canvas.Bits(), canvas.Bits() + 1063 * 700);
-    chart->DrawCrossHair(canvas.Dc(), true);
+    // What the drawing after it finds in the DC is as the cross-hair found it.
+    HDC dc = canvas.Dc();
+    ::MoveToEx(dc, 17, 23, nullptr);
+    const HGDIOBJ pen = ::GetCurrentObject(dc, OBJ_PEN);
+    const HGDIOBJ brush = ::GetCurrentObject(dc, OBJ_BRUSH);
+    const HGDIOBJ font = ::GetCurrentObject(dc, OBJ_FONT);
+    const COLORREF text = ::GetTextColor(dc);
+    const int mode = ::GetBkMode(dc);
+    chart->DrawCrossHair(dc, true);
+    EXPECT_EQ(R2_COPYPEN, ::GetROP2(dc));
+    EXPECT_EQ(pen, ::GetCurrentObject(dc, OBJ_PEN));
+    EXPECT_EQ(brush, ::GetCurrentObject(dc, OBJ_BRUSH));
+    EXPECT_EQ(font, ::GetCurrentObject(dc, OBJ_FONT));
+    EXPECT_EQ(text, ::GetTextColor(dc));
+    EXPECT_EQ(mode, ::GetBkMode(dc));
+    POINT position {};
+    ::GetCurrentPositionEx(dc, &position);
+    EXPECT_EQ(17, position.x);
+    EXPECT_EQ(23, position.y);
     std::vector<uint32_t> once(canvas.Bits(), canvas.Bits() + 1063 * 700);
     EXPECT_NE(before, once);
     chart->DrawCrossHair(canvas.Dc(), false);
@@ -385,4 +405,61 @@ TEST_F(KLineDrawTest, TheCrossHairLabelsStayOffTheSidePanel)
     EXPECT_GT(changed, 0);
     EXPECT_EQ(onSidePanel, 0);
     EXPECT_EQ(rightOfPane, 0);
+}
+
+// The pane buttons blend their images from a memory DC the chart keeps
+// between paints. Each paint must show them as each button shows itself
+// drawn alone, from a DC of its own, over the same chart.
+TEST_F(KLineDrawTest, PaneButtonsShowAsEachButtonDrawnAloneAtEveryPaint)
+{
+    root.CopyProgramSkin();
+    chart->SetSubPaneCount(3, -1); // lays the buttons out with their images
+    static const struct
+    {
+        int offset;
+        const char* image;
+        const char* caption;
+    } kButtons[] = { { 22, "tech_close.png", "" }, { 40, "tech_add.png", "" }, { 106, "tech_tip.png", "指标说明" } };
+    OffscreenCanvas stepped(kChartRect.right, kChartRect.bottom);
+    OffscreenCanvas alone(kChartRect.right, kChartRect.bottom);
+    for (int paint = 0; paint < 3; ++paint) {
+        SCOPED_TRACE(paint);
+        Paint();
+        // The same chart drawn step by step, without its buttons.
+        stepped.Fill(ChartColors::Background);
+        HDC dc = stepped.Dc();
+        chart->DrawSidePanel(dc);
+        ASSERT_TRUE(chart->CalcVisibleRange());
+        chart->DrawDateAxis(dc);
+        chart->ComputeMainIndicator();
+        chart->DrawMainPane(dc);
+        chart->DrawMainIndicator(dc);
+        chart->DrawSubPanes(dc);
+        chart->UpdateDataWindow(dc);
+        chart->DrawCrossHair(dc, true);
+        ::BitBlt(alone.Dc(), 0, 0, kChartRect.right, kChartRect.bottom, dc, 0, 0, SRCCOPY);
+        ::SetBkMode(alone.Dc(), TRANSPARENT);
+        const std::vector<RECT>& panes = chart->GetLayout().subPanes;
+        ASSERT_EQ(3u, panes.size());
+        for (const RECT& pane : panes) {
+            for (const auto& spec : kButtons) {
+                CSkinButtonItem button(owner.Handle());
+                button.SetBitmap(
+                    CEnBitmap::LoadFromFile((root.SkinDir() + "\\" + spec.image).c_str(), ChartColors::Background));
+                ASSERT_NE(nullptr, button.GetBitmap()) << spec.image;
+                button.SetCaptions(spec.caption, std::string());
+                button.SetTextColors(0xFFFFFF, 0xFFFFFF, 0xFFFFFF);
+                button.SetPosition(pane.right - spec.offset, pane.top + 2);
+                button.Draw(alone.Dc(), nullptr);
+            }
+        }
+        std::string where;
+        ASSERT_FALSE(SamePixels(stepped, alone, kChartRect, &where)) << "the buttons show";
+        EXPECT_TRUE(SamePixels(canvas, alone, kChartRect, &where)) << "first difference at " << where;
+        if (HasFailure()) {
+            canvas.SavePng("pane-buttons-painted");
+            alone.SavePng("pane-buttons-alone");
+            return;
+        }
+    }
 }

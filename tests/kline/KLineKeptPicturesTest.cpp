@@ -229,9 +229,10 @@ TEST_F(KLineKeptPicturesTest, ASecondPaintShowsTheTextsAgain)
 }
 
 // The data window draws its eleven labels and then its eleven values, one
-// font each. The pixels must be those of the rows drawn one by one, label
-// then value, at every bar: a label glyph reaching into the value below it
-// would come out under the value instead of over it.
+// font each, and keeps its fill, frame and labels as a picture under the
+// values while the cursor moves. The pixels must be those of the rows drawn
+// one by one, label then value, at every bar: a label glyph reaching into the
+// value below it would come out under the value instead of over it.
 TEST_F(KLineKeptPicturesTest, TheDataWindowEqualsItsRowsDrawnOneByOne)
 {
     static const char* const kLabels[] = { "时间", "开盘", "最高", "最低", "收盘", "涨跌", "涨幅", "振幅", "总手",
@@ -250,45 +251,48 @@ TEST_F(KLineKeptPicturesTest, TheDataWindowEqualsItsRowsDrawnOneByOne)
     }
     GdiObjectCache* cache = GdiObjectCache::Instance();
     ASSERT_NE(cache, nullptr);
-    for (CStock* stock : { own.get(), dear.get() }) {
-        SCOPED_TRACE(stock->GetStockInfo().GetCode());
-        source.current = stock;
-        Scene scene;
-        std::unique_ptr<KLineChart> chart = MakeChart(false);
-        PutCursor(*chart, scene);
-        chart->CursorToFirstVisible();
-        const int first = chart->GetFirst();
-        const int last = chart->GetLast();
-        ASSERT_GT(last, first);
-        OffscreenCanvas painted(kCanvasWidth, kCanvasHeight);
-        OffscreenCanvas rows(kCanvasWidth, kCanvasHeight);
-        for (int cursor = first; cursor <= last; ++cursor) {
-            chart->SetCursorBar(cursor);
-            Paint(*chart, scene, painted);
-            ASSERT_TRUE(chart->IsDataWindowShown());
-            kline::DataWindowValues values;
-            ASSERT_TRUE(kline::ComputeDataWindowValues(chart->GetSeries()->GetBars(), cursor, {},
-                settings.GetPeriod(), stock->GetStockInfo(), values));
-            const RECT& rect = chart->GetLayout().dataWindow;
-            HDC dc = rows.Dc();
-            rows.Fill(ChartColors::Background);
-            ::FrameRect(dc, &rect, cache->GetBrush(ChartColors::Axis));
-            ::SetBkMode(dc, TRANSPARENT);
-            for (int row = 0; row < 11; ++row) {
-                const int labelY = rect.top + 4 + row * 32;
-                HGDIOBJ old = ::SelectObject(dc, cache->GetFont(14, "宋体", FW_NORMAL));
-                ::SetTextColor(dc, ChartColors::DataWindowLabel);
-                ::TextOutA(dc, rect.left + 3, labelY, kLabels[row], static_cast<int>(std::strlen(kLabels[row])));
-                ::SelectObject(dc, cache->GetFont(12, "System", FW_NORMAL));
-                ::SetTextColor(dc, values.cells[row].colour);
-                const std::string& text = values.cells[row].text;
-                RECT box { rect.left + 1, labelY + 14, rect.right - 2, labelY + 14 + 14 };
-                ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &box,
-                    DT_RIGHT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
-                ::SelectObject(dc, old);
+    for (bool keep : { false, true }) {
+        for (CStock* stock : { own.get(), dear.get() }) {
+            SCOPED_TRACE(stock->GetStockInfo().GetCode());
+            SCOPED_TRACE(keep ? "kept" : "drawn");
+            source.current = stock;
+            Scene scene;
+            std::unique_ptr<KLineChart> chart = MakeChart(keep);
+            PutCursor(*chart, scene);
+            chart->CursorToFirstVisible();
+            const int first = chart->GetFirst();
+            const int last = chart->GetLast();
+            ASSERT_GT(last, first);
+            OffscreenCanvas painted(kCanvasWidth, kCanvasHeight);
+            OffscreenCanvas rows(kCanvasWidth, kCanvasHeight);
+            for (int cursor = first; cursor <= last; ++cursor) {
+                chart->SetCursorBar(cursor);
+                Paint(*chart, scene, painted);
+                ASSERT_TRUE(chart->IsDataWindowShown());
+                kline::DataWindowValues values;
+                ASSERT_TRUE(kline::ComputeDataWindowValues(chart->GetSeries()->GetBars(), cursor, {},
+                    settings.GetPeriod(), stock->GetStockInfo(), values));
+                const RECT& rect = chart->GetLayout().dataWindow;
+                HDC dc = rows.Dc();
+                rows.Fill(ChartColors::Background);
+                ::FrameRect(dc, &rect, cache->GetBrush(ChartColors::Axis));
+                ::SetBkMode(dc, TRANSPARENT);
+                for (int row = 0; row < 11; ++row) {
+                    const int labelY = rect.top + 4 + row * 32;
+                    HGDIOBJ old = ::SelectObject(dc, cache->GetFont(14, "宋体", FW_NORMAL));
+                    ::SetTextColor(dc, ChartColors::DataWindowLabel);
+                    ::TextOutA(dc, rect.left + 3, labelY, kLabels[row], static_cast<int>(std::strlen(kLabels[row])));
+                    ::SelectObject(dc, cache->GetFont(12, "System", FW_NORMAL));
+                    ::SetTextColor(dc, values.cells[row].colour);
+                    const std::string& text = values.cells[row].text;
+                    RECT box { rect.left + 1, labelY + 14, rect.right - 2, labelY + 14 + 14 };
+                    ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &box,
+                        DT_RIGHT | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+                    ::SelectObject(dc, old);
+                }
+                std::string where;
+                ASSERT_TRUE(SamePixels(painted, rows, rect, &where)) << "bar " << cursor << ", first difference at " << where;
             }
-            std::string where;
-            ASSERT_TRUE(SamePixels(painted, rows, rect, &where)) << "bar " << cursor << ", first difference at " << where;
         }
     }
 }

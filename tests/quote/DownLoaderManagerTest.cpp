@@ -287,7 +287,7 @@ TEST_F(ManagerTest, RequestsAddedWhileTheManagerShutsDownAreEachAnsweredOnce)
         EXPECT_TRUE(ids.insert(r.id).second) << "request " << r.id << " was answered twice";
 }
 
-TEST_F(ManagerTest, AnIdleDispatcherWaitsAndANewRequestWakesIt)
+TEST_F(ManagerTest, AnIdleDispatcherWaitsAndALoneRequestGoesStraightToAnIdleWorker)
 {
     CDownLoaderManager manager("127.0.0.1", sim.Port(), 2, &queue);
     Ask(manager, 1, 1);
@@ -300,10 +300,76 @@ TEST_F(ManagerTest, AnIdleDispatcherWaitsAndANewRequestWakesIt)
     ::Sleep(400);
     EXPECT_LE(manager.DispatchPasses(), idle + 1);
 
+    // A worker is idle: the request is its own, and the dispatcher's calls
+    // into the system would only delay its exchange.
+    const uint64_t before = manager.DispatchPasses();
     Ask(manager, 2, 2);
     ASSERT_TRUE(calls.WaitForCalls(2, kWait));
-    EXPECT_GT(manager.DispatchPasses(), idle);
     EXPECT_EQ(1, calls.Records().back().ok);
+    EXPECT_EQ(before, manager.DispatchPasses());
+}
+
+TEST_F(ManagerTest, RequestsQueuedWhileTheOnlyWorkerIsBusyRunWhenItFinishes)
+{
+    // Nobody is woken for these: the worker must take them as it finishes,
+    // or have the dispatcher hand them out, rather than go idle beside them.
+    CDownLoaderManager manager("127.0.0.1", sim.Port(), 1, &queue);
+    sim.HoldWhere([](const SimRequest& r) { return r.key == 1; });
+    Ask(manager, 1, 1);
+    ASSERT_TRUE(sim.WaitForHeld(1, kWait));
+    Ask(manager, 2, 2);
+    Ask(manager, 3, 3);
+    EXPECT_EQ(2u, queue.Size());
+    sim.ReleaseAll();
+    ASSERT_TRUE(calls.WaitForCalls(3, kWait)) << "a request was left waiting with the worker idle";
+    const auto log = sim.RequestLog();
+    ASSERT_EQ(3u, log.size()) << "each request is served once";
+    EXPECT_EQ(3u, log[1].key); // newest first
+    EXPECT_EQ(2u, log[2].key);
+    for (int id = 1; id <= 3; ++id)
+        EXPECT_EQ(1, calls.CallsFor(id)) << "request " << id;
+}
+
+// Answers counted per request without a lock or a wait, so that the asking
+// thread sees an answer the moment it is given.
+struct CountedAnswers
+{
+    explicit CountedAnswers(size_t n)
+        : calls(n)
+    {
+    }
+    static void OnComplete(uint32_t userData, uintptr_t arg, CMemoryStream*, int32_t)
+    {
+        ++reinterpret_cast<CountedAnswers*>(arg)->calls.at(userData);
+    }
+    std::vector<std::atomic<int>> calls;
+};
+
+TEST_F(ManagerTest, ARequestAskedAsTheWorkerFinishesIsAnsweredOnce)
+{
+    // Each request is asked the moment the one before is answered, after a
+    // pause that differs from request to request, so that the asks land all
+    // along the worker's way from its callback back to its wait: whether the
+    // worker takes the request itself, is woken for it or leaves it to the
+    // dispatcher, it runs exactly once.
+    CDownLoaderManager manager("127.0.0.1", sim.Port(), 1, &queue);
+    const int requests = 1000;
+    CountedAnswers answers(requests);
+    for (int i = 0; i < requests; ++i) {
+        for (volatile int pause = 0; pause < (i * 37) % 3000; ++pause) { }
+        manager.RequestAsync(0x301, static_cast<uint32_t>(i), 0, 0, &CountedAnswers::OnComplete,
+            reinterpret_cast<uintptr_t>(&answers));
+        const DWORD start = ::GetTickCount();
+        for (int spins = 0; answers.calls[i].load() == 0 && ::GetTickCount() - start < kWait; ++spins) {
+            if (spins > 100000)
+                ::Sleep(1);
+        }
+        ASSERT_NE(0, answers.calls[i].load()) << "request " << i << " was never answered";
+    }
+    // Late second answers have had the rest of the run to come.
+    for (int i = 0; i < requests; ++i)
+        ASSERT_EQ(1, answers.calls[i].load()) << "request " << i << " was answered more than once";
+    EXPECT_EQ(static_cast<size_t>(requests), sim.RequestCount()) << "a request was served more than once";
 }
 
 TEST(PoolLoop, EveryWaitOutcomeAndAFailedWaitEndsTheLoop)
