@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "base/DibInfo.h"
+
 // GetDC (client area) or GetWindowDC (whole window), released at the end.
 class CClientDC
 {
@@ -85,13 +87,7 @@ public:
         Release();
         if (width <= 0 || height <= 0)
             return false;
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
+        const BITMAPINFO info = TopDownDibInfo(width, height);
         void* bits = nullptr;
         HBITMAP bitmap = ::CreateDIBSection(target, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
         if (!Take(target, bits ? bitmap : nullptr, width, height)) {

@@ -1,5 +1,6 @@
 #include "base/ImageUtil.h"
 #include "base/DcGuards.h"
+#include "base/DibInfo.h"
 #include "base/HandleOwner.h"
 #include "base/UnicodeString.h"
 #include <objbase.h>
@@ -94,13 +95,7 @@ private:
             return true;
         // The top row as GetDIBits reads it (a bottom-up request's last row).
         std::vector<uint32_t> top(static_cast<size_t>(width));
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -1;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
+        BITMAPINFO info = TopDownDibInfo(width, 1);
         HDC screen = ::GetDC(nullptr);
         const int read = ::GetDIBits(screen, bitmap, static_cast<UINT>(height - 1), 1, top.data(), &info, DIB_RGB_COLORS);
         ::ReleaseDC(nullptr, screen);

@@ -24,6 +24,7 @@
 
 #include "bench/BenchTiming.h"
 #include "base/ChartColors.h"
+#include "base/DibInfo.h"
 #include "base/GdiObjectCache.h"
 #include "data/Rc4.h"
 #include "data/Stock.h"
@@ -263,12 +264,7 @@ int main(int argc, char** argv)
     HDC screen = ::GetDC(nullptr);
     HDC dc = ::CreateCompatibleDC(screen);
     ::ReleaseDC(nullptr, screen);
-    BITMAPINFO info {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = kWidth;
-    info.bmiHeader.biHeight = -kHeight;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    const BITMAPINFO info = TopDownDibInfo(kWidth, kHeight);
     void* bits = nullptr;
     HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = ::SelectObject(dc, bitmap);

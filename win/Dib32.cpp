@@ -1,4 +1,5 @@
 #include "win/Dib32.h"
+#include "base/DibInfo.h"
 #include <algorithm>
 
 bool CDib32::Create(int width, int height)
@@ -6,13 +7,7 @@ bool CDib32::Create(int width, int height)
     Destroy();
     if (width <= 0 || height <= 0)
         return false;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height; // top-down: row 0 is the top
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = TopDownDibInfo(width, height);
     void* bits = nullptr;
     m_bitmap.Attach(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     m_dc.Attach(::CreateCompatibleDC(nullptr));

@@ -1,5 +1,6 @@
 // The cache of fonts, pens, brushes and the icon strip, and image loading.
 #include "base/DataPaths.h"
+#include "base/DibInfo.h"
 #include "base/GdiObjectCache.h"
 #include "base/ImageUtil.h"
 #include "base/PathUtil.h"
@@ -156,12 +157,7 @@ std::vector<uint32_t> TopDownPixels(HBITMAP bitmap)
 {
     const SIZE size = BitmapSize(bitmap);
     std::vector<uint32_t> pixels(static_cast<size_t>(size.cx) * size.cy);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = size.cx;
-    info.bmiHeader.biHeight = -size.cy;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    BITMAPINFO info = TopDownDibInfo(size.cx, size.cy);
     HDC screen = ::GetDC(nullptr);
     const int rows = ::GetDIBits(screen, bitmap, 0, static_cast<UINT>(size.cy), pixels.data(), &info, DIB_RGB_COLORS);
     ::ReleaseDC(nullptr, screen);
@@ -236,12 +232,7 @@ namespace {
 // A 16 x 16 opaque bitmap with a colour per quadrant.
 HBITMAP MakeQuadrantBitmap(COLORREF topLeft, COLORREF topRight, COLORREF bottomLeft, COLORREF bottomRight)
 {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = 16;
-    info.bmiHeader.biHeight = -16;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
+    const BITMAPINFO info = TopDownDibInfo(16, 16);
     void* bits = nullptr;
     HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!bitmap)

@@ -1,6 +1,7 @@
 // A kept picture is copied only where the drawing it stands for would light
 // the same pixels: the same key, the same pixels beneath (when it is drawn
 // over them), a target of the same format, and no clipping across its area.
+#include "base/DibInfo.h"
 #include "base/KeptPicture.h"
 #include "tests/support/OffscreenCanvas.h"
 
@@ -95,12 +96,7 @@ TEST(KeptPicture, APictureOfAnotherFormatIsDrawnAgain)
 
     // A 16-bit target: a copy from the 32-bit picture could round colours.
     HDC dc = ::CreateCompatibleDC(canvas.Dc());
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = 64;
-    info.bmiHeader.biHeight = -64;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 16;
+    const BITMAPINFO info = TopDownDibInfo(64, 64, 16);
     void* bits = nullptr;
     HBITMAP bitmap = ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     ASSERT_NE(bitmap, nullptr);

@@ -1,4 +1,5 @@
 #include "tests/support/OffscreenCanvas.h"
+#include "base/DibInfo.h"
 #include "base/PathUtil.h"
 #include "base/PngFile.h"
 
@@ -10,13 +11,7 @@ OffscreenCanvas::OffscreenCanvas(int width, int height, COLORREF background)
     , m_oldBitmap(nullptr)
     , m_bits(nullptr)
 {
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height; // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    const BITMAPINFO info = TopDownDibInfo(width, height);
     void* bits = nullptr;
     m_dc = ::CreateCompatibleDC(nullptr);
     m_bitmap = ::CreateDIBSection(m_dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
