@@ -183,8 +183,10 @@ int CDataCenter::GetCurrentStock(CStock** out)
 int CDataCenter::RequestStockData(uint32_t flags, int more)
 {
     SingleLock lock(&GetDataLock());
-    if (m_current)
+    if (m_current) {
         m_current->PostRequest(1, flags, more);
+        m_factory.WakeForRequests();
+    }
     return 1;
 }
 

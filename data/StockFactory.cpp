@@ -10,6 +10,7 @@ CStockFactory::CStockFactory()
     , m_outgoingKey(0)
     , m_limit(kLimit)
     , m_wake(::CreateEventA(nullptr, TRUE, FALSE, nullptr))
+    , m_requestsPosted(::CreateEventA(nullptr, FALSE, FALSE, nullptr))
     , m_passes(0)
 {
 }
@@ -117,6 +118,12 @@ void CStockFactory::RequestPendingData()
         m_current->IssuePendingRequests();
 }
 
+void CStockFactory::WakeForRequests()
+{
+    if (m_requestsPosted)
+        ::SetEvent(m_requestsPosted);
+}
+
 void CStockFactory::TrimCache()
 {
     SingleLock lock(&m_cacheLock);
@@ -157,15 +164,30 @@ void CStockFactory::ReleaseRetired()
 
 void CStockFactory::Run()
 {
+    // A chart waiting for its bars would otherwise wait for the rest of the
+    // pause as well: marks posted between passes are sent when they are
+    // posted, while retiring and deleting keep the passes' pace.
+    const HANDLE wakes[2] = { m_wake.Get(), m_requestsPosted.Get() };
+    const DWORD wakeCount = wakes[0] && wakes[1] ? 2 : 0;
     while (!IsStopRequested()) {
         TrimCache();
         RequestPendingData();
         ReleaseRetired();
         m_passes.fetch_add(1);
-        if (m_wake)
-            ::WaitForSingleObject(m_wake, kPassIntervalMs);
-        else
-            ::Sleep(kPassIntervalMs);
+        const ULONGLONG passEnd = ::GetTickCount64() + PassIntervalMs();
+        for (;;) {
+            const ULONGLONG now = ::GetTickCount64();
+            if (IsStopRequested() || now >= passEnd)
+                break;
+            const DWORD left = static_cast<DWORD>(passEnd - now);
+            if (wakeCount == 0) {
+                ::Sleep(left);
+                break;
+            }
+            if (::WaitForMultipleObjects(wakeCount, wakes, FALSE, left) != WAIT_OBJECT_0 + 1)
+                break;
+            RequestPendingData();
+        }
     }
 }
 

@@ -47,6 +47,9 @@ public:
     int HandBack(uint32_t key, CStock* stock);
 
     void RequestPendingData();
+    // Has the thread send the current stock's marks now instead of at its
+    // next pass; the pass itself keeps its pace.
+    void WakeForRequests();
     // Retires the least recently used stock when the cache is full; neither
     // the current stock nor the one it replaced, until that is handed back,
     // is retired.
@@ -69,6 +72,8 @@ public:
 protected:
     // The clock of the time stamps.
     virtual uint32_t Now() const { return ::GetTickCount(); }
+    // The pause between two passes.
+    virtual DWORD PassIntervalMs() const { return kPassIntervalMs; }
 
 private:
     CStock* FindLocked(uint32_t key);
@@ -85,5 +90,7 @@ private:
     mutable CriticalSection m_cacheLock;
     int32_t m_limit;
     CKernelHandle m_wake;
+    // Set when marks are posted between passes; auto-reset.
+    CKernelHandle m_requestsPosted;
     std::atomic<uint32_t> m_passes;
 };

@@ -5,6 +5,7 @@
 #include "data/StockFactory.h"
 #include "tests/center/CenterFixture.h"
 #include "tests/support/CenterFixtures.h"
+#include "tests/support/QuoteFixtures.h"
 
 namespace {
 
@@ -27,6 +28,16 @@ void Fill(ClockedFactory& factory, int count)
     }
     factory.now = 5000;
 }
+
+// A cache whose passes lie an hour apart: between two of them, only the
+// wake for posted marks sends anything.
+class HourlyFactory : public ClockedFactory
+{
+protected:
+    DWORD PassIntervalMs() const override { return 3600 * 1000; }
+};
+
+const DWORD kWaitMs = 30000;
 
 } // namespace
 
@@ -171,4 +182,34 @@ TEST(StockFactory, TheReplacedStockIsNotRetiredBeforeItIsHandedBack)
     factory->TrimCache();
     EXPECT_TRUE(factory->IsRetired(0x600000));
     delete factory;
+}
+
+// A chart asks for its bars and waits for them: marks posted between passes
+// go out when posted, not at the next pass, and only the passes retire.
+TEST(StockFactory, MarksPostedBetweenPassesGoOutAtOnceWhileRetiringKeepsThePassesPace)
+{
+    LockedRecordingProvider provider;
+    ScopedDataProvider scoped(&provider);
+    HourlyFactory factory;
+    Fill(factory, 11);
+    CStock* current = nullptr;
+    ASSERT_EQ(factory.GetOrCreate(0x600005, &current), S_OK);
+    factory.StartThread();
+    // The first pass retires (and deletes) the oldest of the eleven.
+    ASSERT_TRUE(WaitUntil([&] { return factory.GetPassCount() == 1; }, kWaitMs));
+    EXPECT_EQ(factory.GetActiveCount(), 10u);
+    EXPECT_TRUE(provider.Requests().empty());
+
+    const uint32_t marks[] = { kRequestDayBars, kRequestFiveMinuteBars, kRequestF10 };
+    for (size_t i = 0; i < 3; ++i) {
+        current->PostRequest(1, marks[i], 0);
+        factory.WakeForRequests();
+        ASSERT_TRUE(provider.WaitForCount(i + 1, kWaitMs)) << "mark " << marks[i] << " waits for the next pass";
+    }
+    EXPECT_EQ(factory.GetPassCount(), 1u);
+    EXPECT_EQ(factory.GetActiveCount(), 10u) << "a wake retired another stock";
+
+    factory.Stop();
+    for (size_t i = 0; i < provider.Count(); ++i)
+        provider.Complete(i, nullptr);
 }
